@@ -1,0 +1,57 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace rtl {
+
+/// Root of every exception the system raises; the message is UTF-8 text shown to the user.
+class Exception : public std::runtime_error {
+public:
+    explicit Exception(const std::string& message) : std::runtime_error(message) { }
+    const std::string Message() const { return what(); }
+};
+
+/// A value text that does not convert (numbers, colours, property texts, Assign between
+/// unrelated classes).
+class ConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+/// Object text that does not follow the notation; the message carries the position.
+class ParserError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+/// A binary stream that cannot be read ("Illegal stream image", bad lengths, unknown values).
+class ReadError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class WriteError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+/// A file that cannot be opened or created; the message names the file and the reason.
+class FileOpenError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+/// An abstract operation called through a class reference.
+class AbstractError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+/// A drawing back buffer that cannot be created.
+class GraphicsError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+} // namespace rtl
