@@ -26,7 +26,10 @@ int64_t TStream::GetSize()
     return size;
 }
 
-void TStream::SetSize(int64_t) { throw WriteError("Stream size cannot be changed"); }
+void TStream::SetSize(int64_t)
+{
+    throw WriteError("Stream size cannot be changed");
+}
 
 int64_t TStream::BytesLeft()
 {
@@ -160,7 +163,10 @@ void TMemoryStream::LoadFromStream(TStream& source)
     source.ReadBuffer(m_data.data(), m_data.size());
 }
 
-void TMemoryStream::SaveToStream(TStream& dest) const { dest.WriteBuffer(m_data.data(), m_data.size()); }
+void TMemoryStream::SaveToStream(TStream& dest) const
+{
+    dest.WriteBuffer(m_data.data(), m_data.size());
+}
 
 void TMemoryStream::LoadFromFile(const std::string& fileName)
 {
@@ -188,7 +194,10 @@ size_t TConstMemoryStream::Read(void* buffer, size_t count)
     return n;
 }
 
-size_t TConstMemoryStream::Write(const void*, size_t) { return 0; }
+size_t TConstMemoryStream::Write(const void*, size_t)
+{
+    return 0;
+}
 
 int64_t TConstMemoryStream::Seek(int64_t offset, TSeekOrigin origin)
 {
@@ -201,7 +210,10 @@ int64_t TConstMemoryStream::Seek(int64_t offset, TSeekOrigin origin)
 
 namespace {
 
-std::string ErrnoText(int error) { return std::error_code(error, std::generic_category()).message(); }
+std::string ErrnoText(int error)
+{
+    return std::error_code(error, std::generic_category()).message();
+}
 
 } // namespace
 
@@ -231,10 +243,10 @@ TFileStream::TFileStream(const std::string& fileName, uint16_t mode)
     if (m_fd < 0) {
         const int error = errno;
         throw FileOpenError((create ? "Cannot create file \"" : "Cannot open file \"") + fileName + "\". "
-                            + ErrnoText(error));
+            + ErrnoText(error));
     }
     // A directory opens fine for reading but every read fails; say so at once.
-    struct stat info {};
+    struct stat info { };
     if (::fstat(m_fd, &info) == 0 && S_ISDIR(info.st_mode)) {
         ::close(m_fd);
         m_fd = -1;
@@ -293,7 +305,7 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)
 
 int64_t TFileStream::GetSize()
 {
-    struct stat info {};
+    struct stat info { };
     if (::fstat(m_fd, &info) != 0)
         return TStream::GetSize();
     return static_cast<int64_t>(info.st_size);
@@ -335,8 +347,8 @@ size_t TSubStream::Clamp(size_t count, int64_t limit) const
 {
     if (m_position >= limit)
         return 0;
-    return static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(std::min<size_t>(count, INT64_MAX)),
-                                                 limit - m_position));
+    return static_cast<size_t>(
+        std::min<int64_t>(static_cast<int64_t>(std::min<size_t>(count, INT64_MAX)), limit - m_position));
 }
 
 size_t TSubStream::Read(void* buffer, size_t count)

@@ -60,12 +60,10 @@ public:
 
     /// Reads a little-endian integer, enumeration or IEEE float; raises ReadError when
     /// the stream ends first.
-    template <class T>
-    T ReadLE();
+    template <class T> T ReadLE();
 
     /// Writes a little-endian integer, enumeration or IEEE float.
-    template <class T>
-    void WriteLE(T value);
+    template <class T> void WriteLE(T value);
 
     /// Copies `count` bytes from the position of `source` to this stream and returns the
     /// number copied. As the toolkit's does, a count of 0 copies the whole of `source`
@@ -79,33 +77,26 @@ protected:
 };
 
 namespace detail {
-template <size_t N>
-struct UintOfSize;
-template <>
-struct UintOfSize<1> {
+template <size_t N> struct UintOfSize;
+template <> struct UintOfSize<1> {
     using type = uint8_t;
 };
-template <>
-struct UintOfSize<2> {
+template <> struct UintOfSize<2> {
     using type = uint16_t;
 };
-template <>
-struct UintOfSize<4> {
+template <> struct UintOfSize<4> {
     using type = uint32_t;
 };
-template <>
-struct UintOfSize<8> {
+template <> struct UintOfSize<8> {
     using type = uint64_t;
 };
-template <class T>
-using UintOf = typename UintOfSize<sizeof(T)>::type;
+template <class T> using UintOf = typename UintOfSize<sizeof(T)>::type;
 } // namespace detail
 
-template <class T>
-T TStream::ReadLE()
+template <class T> T TStream::ReadLE()
 {
-    static_assert((std::is_arithmetic_v<T> || std::is_enum_v<T>) && !std::is_same_v<T, bool>,
-                  "ReadLE takes integers, enumerations and floats");
+    static_assert((std::is_arithmetic_v<T> || std::is_enum_v<T>)&&!std::is_same_v<T, bool>,
+        "ReadLE takes integers, enumerations and floats");
     using U = detail::UintOf<T>;
     unsigned char bytes[sizeof(T)];
     ReadBuffer(bytes, sizeof(T));
@@ -115,11 +106,10 @@ T TStream::ReadLE()
     return std::bit_cast<T>(u);
 }
 
-template <class T>
-void TStream::WriteLE(T value)
+template <class T> void TStream::WriteLE(T value)
 {
-    static_assert((std::is_arithmetic_v<T> || std::is_enum_v<T>) && !std::is_same_v<T, bool>,
-                  "WriteLE takes integers, enumerations and floats");
+    static_assert((std::is_arithmetic_v<T> || std::is_enum_v<T>)&&!std::is_same_v<T, bool>,
+        "WriteLE takes integers, enumerations and floats");
     using U = detail::UintOf<T>;
     const U u = std::bit_cast<U>(value);
     unsigned char bytes[sizeof(T)];
@@ -169,12 +159,10 @@ public:
     TConstMemoryStream(const void* data, size_t size)
         : m_data(static_cast<const uint8_t*>(data))
         , m_size(size)
-    {
-    }
+    { }
     explicit TConstMemoryStream(std::span<const uint8_t> bytes)
         : TConstMemoryStream(bytes.data(), bytes.size())
-    {
-    }
+    { }
 
     size_t Read(void* buffer, size_t count) override;
     size_t Write(const void* buffer, size_t count) override;

@@ -123,7 +123,10 @@ std::string FormatInvalidType(uint8_t code)
     return "Invalid property type from streamed property: " + std::to_string(code);
 }
 
-[[noreturn]] void InvalidValue() { throw ReadError("Invalid property value"); }
+[[noreturn]] void InvalidValue()
+{
+    throw ReadError("Invalid property value");
+}
 
 bool IsIntegerCode(uint8_t code)
 {
@@ -132,7 +135,10 @@ bool IsIntegerCode(uint8_t code)
 
 } // namespace
 
-void TValueReader::InvalidType(uint8_t code) { throw ReadError(FormatInvalidType(code)); }
+void TValueReader::InvalidType(uint8_t code)
+{
+    throw ReadError(FormatInvalidType(code));
+}
 
 uint8_t TValueReader::ReadByte()
 {
@@ -168,7 +174,10 @@ TValueType TValueReader::NextValue()
     return static_cast<TValueType>(b);
 }
 
-TValueType TValueReader::ReadValue() { return static_cast<TValueType>(ReadByte()); }
+TValueType TValueReader::ReadValue()
+{
+    return static_cast<TValueType>(ReadByte());
+}
 
 void TValueReader::CheckValue(TValueType expected)
 {
@@ -176,7 +185,10 @@ void TValueReader::CheckValue(TValueType expected)
         InvalidValue();
 }
 
-bool TValueReader::EndOfList() { return NextValue() == vaNull; }
+bool TValueReader::EndOfList()
+{
+    return NextValue() == vaNull;
+}
 
 void TValueReader::ReadPrefix(uint8_t& flags, int32_t& childPos)
 {
@@ -382,7 +394,10 @@ std::optional<int64_t> TValueReader::ReadCollectionItemBegin()
     return index;
 }
 
-void TValueReader::SkipValue() { SkipValueAt(0); }
+void TValueReader::SkipValue()
+{
+    SkipValueAt(0);
+}
 
 void TValueReader::SkipProperty()
 {
@@ -459,9 +474,15 @@ void TValueReader::SkipValueAt(int depth)
 // ---------------------------------------------------------------------------------------
 // TValueWriter
 
-void TValueWriter::WriteSignature() { m_stream.WriteBuffer(kStreamSignature.data(), kStreamSignature.size()); }
+void TValueWriter::WriteSignature()
+{
+    m_stream.WriteBuffer(kStreamSignature.data(), kStreamSignature.size());
+}
 
-void TValueWriter::WriteValue(TValueType type) { WriteByte(type); }
+void TValueWriter::WriteValue(TValueType type)
+{
+    WriteByte(type);
+}
 
 void TValueWriter::WritePrefix(uint8_t flags, int32_t childPos)
 {
@@ -512,7 +533,10 @@ void TValueWriter::WriteInteger(int64_t value)
     }
 }
 
-void TValueWriter::WriteFloat(double value) { WriteExtended(DoubleToExtended(value)); }
+void TValueWriter::WriteFloat(double value)
+{
+    WriteExtended(DoubleToExtended(value));
+}
 
 void TValueWriter::WriteExtended(const TExtended80& value)
 {
@@ -520,7 +544,10 @@ void TValueWriter::WriteExtended(const TExtended80& value)
     m_stream.WriteBuffer(value.data(), value.size());
 }
 
-void TValueWriter::WriteBoolean(bool value) { WriteValue(value ? vaTrue : vaFalse); }
+void TValueWriter::WriteBoolean(bool value)
+{
+    WriteValue(value ? vaTrue : vaFalse);
+}
 
 void TValueWriter::WriteString(std::string_view bytes)
 {

@@ -82,8 +82,7 @@ class TValueReader {
 public:
     explicit TValueReader(TStream& stream)
         : m_stream(stream)
-    {
-    }
+    { }
 
     TStream& Stream() const { return m_stream; }
 
@@ -179,8 +178,7 @@ class TValueWriter {
 public:
     explicit TValueWriter(TStream& stream)
         : m_stream(stream)
-    {
-    }
+    { }
 
     TStream& Stream() const { return m_stream; }
 

@@ -12,9 +12,15 @@ using namespace rtl;
 
 namespace {
 
-std::string OutputPath(const char* name) { return std::string(GF_TEST_OUTPUT) + "/" + name; }
+std::string OutputPath(const char* name)
+{
+    return std::string(GF_TEST_OUTPUT) + "/" + name;
+}
 
-std::string Contents(TMemoryStream& s) { return std::string(reinterpret_cast<const char*>(s.Memory()), s.GetSize()); }
+std::string Contents(TMemoryStream& s)
+{
+    return std::string(reinterpret_cast<const char*>(s.Memory()), s.GetSize());
+}
 
 } // namespace
 
@@ -62,8 +68,8 @@ TEST(TStream, SeekOriginsAndInvalidTargets)
         int64_t expected; // -1: raises and keeps the position
     } cases[] = {
         { 5, 3, soFromBeginning, 3 }, { 5, 2, soFromCurrent, 7 }, { 5, -2, soFromCurrent, 3 },
-        { 5, -1, soFromEnd, 9 },      { 5, 0, soFromEnd, 10 },     { 5, -6, soFromCurrent, -1 },
-        { 5, -11, soFromEnd, -1 },    { 5, -1, soFromBeginning, -1 },
+        { 5, -1, soFromEnd, 9 }, { 5, 0, soFromEnd, 10 }, { 5, -6, soFromCurrent, -1 },
+        { 5, -11, soFromEnd, -1 }, { 5, -1, soFromBeginning, -1 },
         { 5, INT64_MAX, soFromEnd, -1 }, // overflow must not wrap around
     };
     for (const auto& c : cases) {
@@ -107,10 +113,10 @@ TEST(TStream, LittleEndianHelpersUseFixedByteOrder)
     s.WriteLE<float>(1.0f);
     s.WriteLE<double>(-2.5);
     const uint8_t expected[] = {
-        0x34, 0x12,                                     // uint16
-        0xFE, 0xFF, 0xFF, 0xFF,                         // int32 -2
+        0x34, 0x12, // uint16
+        0xFE, 0xFF, 0xFF, 0xFF, // int32 -2
         0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01, // uint64
-        0x00, 0x00, 0x80, 0x3F,                         // float 1
+        0x00, 0x00, 0x80, 0x3F, // float 1
         0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0xC0, // double -2.5
     };
     ASSERT_EQ(s.GetSize(), int64_t(sizeof expected));
@@ -188,7 +194,8 @@ TEST(TFileStream, FailedOpenNamesTheFileAndTheReason)
         const char* prefix;
         const char* reason;
     } cases[] = {
-        { OutputPath("no such dir/file.txt"), fmCreate, "Cannot create file \"", "No such file or directory" },
+        { OutputPath("no such dir/file.txt"), fmCreate, "Cannot create file \"",
+            "No such file or directory" },
         { OutputPath("missing.bin"), fmOpenRead, "Cannot open file \"", "No such file or directory" },
         { std::string(GF_TEST_OUTPUT), fmOpenRead, "Cannot open file \"", "directory" },
     };

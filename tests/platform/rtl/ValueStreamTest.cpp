@@ -17,7 +17,10 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes ToBytes(const TMemoryStream& s) { return Bytes(s.Bytes().begin(), s.Bytes().end()); }
+Bytes ToBytes(const TMemoryStream& s)
+{
+    return Bytes(s.Bytes().begin(), s.Bytes().end());
+}
 
 TExtended80 Ext(std::initializer_list<int> bytes)
 {
@@ -41,8 +44,7 @@ std::string Hex(const TExtended80& x)
     return s;
 }
 
-template <class F>
-std::string ReadErrorOf(const Bytes& bytes, F&& action)
+template <class F> std::string ReadErrorOf(const Bytes& bytes, F&& action)
 {
     TConstMemoryStream s(bytes.data(), bytes.size());
     TValueReader r(s);
@@ -111,25 +113,26 @@ TEST(Extended80, ExtendedValuesRoundToNearestEven)
     } cases[] = {
         { "1 + 2^-53 is a tie, rounds to even 1", Ext({ 0x00, 0x04, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F }), 1.0 },
         { "1 + 3*2^-53 is a tie, rounds up to even", Ext({ 0x00, 0x0C, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F }),
-          1.0 + std::ldexp(1.0, -51) },
+            1.0 + std::ldexp(1.0, -51) },
         { "just above the tie rounds up", Ext({ 0x01, 0x04, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F }),
-          1.0 + std::ldexp(1.0, -52) },
+            1.0 + std::ldexp(1.0, -52) },
         { "just below the tie rounds down", Ext({ 0xFF, 0x03, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F }), 1.0 },
-        { "carry into the next power of two", Ext({ 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x3F }),
-          2.0 },
+        { "carry into the next power of two",
+            Ext({ 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x3F }), 2.0 },
         { "rounding past the largest double overflows",
-          Ext({ 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0x43 }), inf },
+            Ext({ 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0x43 }), inf },
         { "2^1024 is beyond double", Ext({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x43 }), inf },
         { "largest extended", Ext({ 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF }), -inf },
-        { "2^-1075 is a tie between 0 and the smallest denormal", Ext({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0xCC, 0x3B }),
-          0.0 },
+        { "2^-1075 is a tie between 0 and the smallest denormal",
+            Ext({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0xCC, 0x3B }), 0.0 },
         { "1.5 * 2^-1075 rounds to the smallest denormal", Ext({ 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xCC, 0x3B }),
-          std::numeric_limits<double>::denorm_min() },
-        { "3 * 2^-1075 is a tie rounding to even 2 * 2^-1074",
-          Ext({ 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xCD, 0x3B }), 2 * std::numeric_limits<double>::denorm_min() },
+            std::numeric_limits<double>::denorm_min() },
+        { "3 * 2^-1075 is a tie rounding to even 2 * 2^-1074", Ext({ 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xCD, 0x3B }),
+            2 * std::numeric_limits<double>::denorm_min() },
         { "far below the denormals", Ext({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0x01, 0x00 }), 0.0 },
         { "extended denormal", Ext({ 1, 0, 0, 0, 0, 0, 0, 0, 0, 0 }), 0.0 },
-        { "unnormal (integer bit clear) still has its value", Ext({ 0, 0, 0, 0, 0, 0, 0, 0x40, 0xFF, 0x3F }), 0.5 },
+        { "unnormal (integer bit clear) still has its value", Ext({ 0, 0, 0, 0, 0, 0, 0, 0x40, 0xFF, 0x3F }),
+            0.5 },
         { "negative zero", Ext({ 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80 }), -0.0 },
     };
     for (const auto& c : cases) {
@@ -223,15 +226,15 @@ TEST(TValueWriter, ValuesHaveTheirStreamLayout)
     w.WriteFloat(1.0);
 
     const Bytes expected = {
-        'T', 'P', 'F', '0',                                       // signature
-        5, 'T', 'R', 'o', 'o', 't', 0,                            // no flags byte
-        0xF6, 3, 0x2C, 0x01, 5, 'T', 'I', 't', 'e', 'm', 1, 'A',  // flags, child pos 300
-        18, 2, 0, 0, 0, 0xE9, 0x00, 0xAC, 0x20,                   // UTF-16 units
-        7, 5, 'c', 'l', 'R', 'e', 'd', 9, 8, 13,                  // identifiers
-        10, 3, 0, 0, 0, 0xFF, 0xD8, 0xFF,                         // binary
-        11, 6, 'f', 's', 'B', 'o', 'l', 'd', 8, 'f', 's', 'I', 't', 'a', 'l', 'i', 'c', 0,
-        14, 2, 2, 1, 0, 1, 0, 0,                                  // collection: [2] item, plain item
-        5, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F,                 // 1.0
+        'T', 'P', 'F', '0', // signature
+        5, 'T', 'R', 'o', 'o', 't', 0, // no flags byte
+        0xF6, 3, 0x2C, 0x01, 5, 'T', 'I', 't', 'e', 'm', 1, 'A', // flags, child pos 300
+        18, 2, 0, 0, 0, 0xE9, 0x00, 0xAC, 0x20, // UTF-16 units
+        7, 5, 'c', 'l', 'R', 'e', 'd', 9, 8, 13, // identifiers
+        10, 3, 0, 0, 0, 0xFF, 0xD8, 0xFF, // binary
+        11, 6, 'f', 's', 'B', 'o', 'l', 'd', 8, 'f', 's', 'I', 't', 'a', 'l', 'i', 'c', 0, 14, 2, 2, 1, 0, 1,
+        0, 0, // collection: [2] item, plain item
+        5, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F, // 1.0
     };
     EXPECT_EQ(ToBytes(s), expected);
 
@@ -273,20 +276,20 @@ TEST(TValueWriter, RefusesWhatTheStreamCannotHold)
     EXPECT_THROW(w.WriteIdent(std::string(256, 'n')), WriteError);
     const std::string emptyName[] = { "" };
     EXPECT_THROW(w.WriteSet(emptyName), WriteError); // would end the set early
-    EXPECT_EQ(s.GetSize(), 0);                       // nothing half-written
+    EXPECT_EQ(s.GetSize(), 0); // nothing half-written
 }
 
 TEST(TValueReader, ReadsOtherCodesAndConvertsText)
 {
     TMemoryStream s;
     const Bytes bytes = {
-        6, 4, 'c', 'a', 'f', 0xE9,                // code 6, not UTF-8: Windows-1252
-        20, 2, 0, 0, 0, 0xC3, 0xA9,               // code 20, UTF-8
-        21, 1, 0, 0, 0, 0xAC, 0x20,               // code 21, UTF-16
-        15, 0x00, 0x00, 0xC0, 0x3F,               // single 1.5
-        16, 0x10, 0x27, 0, 0, 0, 0, 0, 0,         // currency 10000 = 1.0
-        17, 0, 0, 0, 0, 0, 0, 0x04, 0xC0,         // date -2.5
-        3, 0x40, 0x9C,                            // -25536 as a float
+        6, 4, 'c', 'a', 'f', 0xE9, // code 6, not UTF-8: Windows-1252
+        20, 2, 0, 0, 0, 0xC3, 0xA9, // code 20, UTF-8
+        21, 1, 0, 0, 0, 0xAC, 0x20, // code 21, UTF-16
+        15, 0x00, 0x00, 0xC0, 0x3F, // single 1.5
+        16, 0x10, 0x27, 0, 0, 0, 0, 0, 0, // currency 10000 = 1.0
+        17, 0, 0, 0, 0, 0, 0, 0x04, 0xC0, // date -2.5
+        3, 0x40, 0x9C, // -25536 as a float
     };
     s.WriteBuffer(bytes.data(), bytes.size());
     s.SetPosition(0);
@@ -309,28 +312,29 @@ TEST(TValueReader, ErrorsNameTheProblem)
         const char* message;
     } cases[] = {
         { "no signature", { 'T', 'P', 'F', '1' }, [](TValueReader& r) { r.ReadSignature(); },
-          "Illegal stream image" },
-        { "short signature", { 'T', 'P' }, [](TValueReader& r) { r.ReadSignature(); }, "Illegal stream image" },
+            "Illegal stream image" },
+        { "short signature", { 'T', 'P' }, [](TValueReader& r) { r.ReadSignature(); },
+            "Illegal stream image" },
         { "string where an integer is wanted", { 6, 0 }, [](TValueReader& r) { (void)r.ReadInteger(); },
-          "Invalid property value" },
+            "Invalid property value" },
         { "integer where a string is wanted", { 2, 0 }, [](TValueReader& r) { (void)r.ReadString(); },
-          "Invalid property value" },
+            "Invalid property value" },
         { "skip over an unknown code", { 22 }, [](TValueReader& r) { r.SkipValue(); },
-          "Invalid property type from streamed property: 22" },
+            "Invalid property type from streamed property: 22" },
         { "skip over a 0 where a value belongs", { 0 }, [](TValueReader& r) { r.SkipValue(); },
-          "Invalid property type from streamed property: 0" },
+            "Invalid property type from streamed property: 0" },
         { "collection item without its list code", { 14, 2, 1, 6 }, [](TValueReader& r) { r.SkipValue(); },
-          "Invalid property type from streamed property: 6" },
+            "Invalid property type from streamed property: 6" },
         { "binary claiming 4 GB", { 10, 0xFF, 0xFF, 0xFF, 0xFF, 1, 2 },
-          [](TValueReader& r) { (void)r.ReadBinary(); }, "Stream read error" },
+            [](TValueReader& r) { (void)r.ReadBinary(); }, "Stream read error" },
         { "long string claiming more than is left", { 12, 0x00, 0x00, 0x01, 0x00, 'a' },
-          [](TValueReader& r) { (void)r.ReadString(); }, "Stream read error" },
+            [](TValueReader& r) { (void)r.ReadString(); }, "Stream read error" },
         { "UTF-16 units claiming 2^32 bytes", { 18, 0xFF, 0xFF, 0xFF, 0x7F },
-          [](TValueReader& r) { (void)r.ReadWideString(); }, "Stream read error" },
+            [](TValueReader& r) { (void)r.ReadWideString(); }, "Stream read error" },
         { "skip a long string claiming 4 GB", { 12, 0xFF, 0xFF, 0xFF, 0xFF },
-          [](TValueReader& r) { r.SkipValue(); }, "Stream read error" },
+            [](TValueReader& r) { r.SkipValue(); }, "Stream read error" },
         { "short string cut short", { 6, 5, 'a', 'b' }, [](TValueReader& r) { (void)r.ReadString(); },
-          "Stream read error" },
+            "Stream read error" },
         { "empty stream", {}, [](TValueReader& r) { (void)r.NextValue(); }, "Stream read error" },
     };
     for (const auto& c : cases) {
@@ -371,9 +375,8 @@ TEST(TValueReader, SkipValueStepsOverEveryCode)
     w.WriteListEnd();
     w.WriteListEnd();
     w.WriteListEnd();
-    const uint8_t others[] = { vaSingle, 0, 0, 0, 0, vaCurrency, 0, 0, 0, 0, 0, 0, 0, 0,
-                               vaDate,   0, 0, 0, 0, 0, 0, 0, 0, vaUTF8String, 1, 0, 0, 0, 'u',
-                               vaUString, 1, 0, 0, 0, 'v', 0 };
+    const uint8_t others[] = { vaSingle, 0, 0, 0, 0, vaCurrency, 0, 0, 0, 0, 0, 0, 0, 0, vaDate, 0, 0, 0, 0,
+        0, 0, 0, 0, vaUTF8String, 1, 0, 0, 0, 'u', vaUString, 1, 0, 0, 0, 'v', 0 };
     s.WriteBuffer(others, sizeof others);
     w.WriteListEnd();
     const int64_t listEnd = s.GetPosition();
