@@ -48,6 +48,13 @@ public:
     using Exception::Exception;
 };
 
+/// A component name that is not an identifier, or that another component of the same owner
+/// already has.
+class ComponentError : public Exception {
+public:
+    using Exception::Exception;
+};
+
 /// A drawing back buffer that cannot be created.
 class GraphicsError : public Exception {
 public:
