@@ -64,15 +64,14 @@ typedef struct GfPhysicsApiV1 {
     /// Calls `callback` for every body of the world (retired ones excepted) whose bounding
     /// box meets the given box, borders included, in the order the bodies were created.
     void (*WorldForEachBodyInAabb)(GfPhysicsWorld* world, const float* minimum, const float* maximum,
-                                   GfPhysicsBodyCallback callback, void* context);
+        GfPhysicsBodyCallback callback, void* context);
 
     /// Shapes belong to their world and are reference counted: the creator holds one
     /// reference, each body made from the shape another. Sizes are taken as absolute values.
     /// A box of full sizes x, y, z centred on the origin.
     GfPhysicsShape* (*ShapeCreateBox)(GfPhysicsWorld* world, float sizeX, float sizeY, float sizeZ);
     /// An ellipsoid with the given radii along the axes.
-    GfPhysicsShape* (*ShapeCreateSphere)(GfPhysicsWorld* world, float radiusX, float radiusY,
-                                         float radiusZ);
+    GfPhysicsShape* (*ShapeCreateSphere)(GfPhysicsWorld* world, float radiusX, float radiusY, float radiusZ);
     /// A cone along X, centred on the origin: base at -height/2, apex at +height/2.
     GfPhysicsShape* (*ShapeCreateCone)(GfPhysicsWorld* world, float radius, float height);
     /// A cylinder along X, centred on the origin.
@@ -85,8 +84,8 @@ typedef struct GfPhysicsApiV1 {
     /// (3 floats each), and the overlap depth, 0 when just touching. Answers the number
     /// written; 0 when the shapes are apart.
     int32_t (*CollisionCollide)(GfPhysicsWorld* world, int32_t maxContacts, const GfPhysicsShape* shapeA,
-                                const float* matrixA, const GfPhysicsShape* shapeB, const float* matrixB,
-                                float* points, float* normals, float* penetrations);
+        const float* matrixA, const GfPhysicsShape* shapeB, const float* matrixB, float* points,
+        float* normals, float* penetrations);
 
     /// A static body (mass 0) of the shape at the identity matrix, in the world at once.
     GfPhysicsBody* (*BodyCreate)(GfPhysicsWorld* world, GfPhysicsShape* shape);
@@ -101,15 +100,16 @@ typedef struct GfPhysicsApiV1 {
     void (*BodySetUserData)(GfPhysicsBody* body, void* userData);
     void* (*BodyGetUserData)(const GfPhysicsBody* body);
     /// Moves the body. The axes are made orthonormal first (scale and mirroring are dropped,
-    /// the Z axis keeps its direction). Wakes the body and the bodies around it.
+    /// the Z axis keeps its direction). Wakes the body and the bodies around it; the matrix
+    /// the body already has (as read back by BodyGetMatrix) changes nothing.
     void (*BodySetMatrix)(GfPhysicsBody* body, const float* matrix);
     /// The body's current matrix: orthonormal axes and its position.
     void (*BodyGetMatrix)(const GfPhysicsBody* body, float* matrix);
     /// Mass above 0 makes the body dynamic, anything else static. The inertia values are the
     /// diagonal of the inertia tensor about the body's axes; 0 on an axis forbids turning
     /// about it.
-    void (*BodySetMassMatrix)(GfPhysicsBody* body, float mass, float inertiaX, float inertiaY,
-                              float inertiaZ);
+    void (*BodySetMassMatrix)(
+        GfPhysicsBody* body, float mass, float inertiaX, float inertiaY, float inertiaZ);
     /// Null removes the callback.
     void (*BodySetForceAndTorqueCallback)(GfPhysicsBody* body, GfPhysicsForceCallback callback);
     /// The force acting through the centre during the next step only (a force, not an
@@ -120,8 +120,7 @@ typedef struct GfPhysicsApiV1 {
     void (*BodySetAutoFreeze)(GfPhysicsBody* body, int32_t on);
     /// Squared speed, squared angular speed (radians per second) and step count; defaults
     /// 0.01, 0.01 and 10. A step count below 1 is taken as 1.
-    void (*BodySetFreezeThreshold)(GfPhysicsBody* body, float speedSquared, float spinSquared,
-                                   int32_t steps);
+    void (*BodySetFreezeThreshold)(GfPhysicsBody* body, float speedSquared, float spinSquared, int32_t steps);
     /// A GfPhysicsFreezeState value; static and retired bodies answer kGfPhysicsAwake.
     int32_t (*BodyGetFreezeState)(const GfPhysicsBody* body);
     /// Lets the body turn only about `pin` from now on, so the axis of the body lying along
@@ -140,7 +139,7 @@ typedef struct GfPhysicsApiV1 {
     /// contact at most; 0 when either is retired, they are the same body or in different
     /// worlds.
     int32_t (*BodyCollide)(const GfPhysicsBody* bodyA, const GfPhysicsBody* bodyB, float* point,
-                           float* normal, float* penetration);
+        float* normal, float* penetration);
 } GfPhysicsApiV1;
 
 #ifdef __cplusplus

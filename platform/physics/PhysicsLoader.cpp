@@ -14,7 +14,7 @@ using AnyFunction = void (*)();
 
 constexpr size_t kFirstEntry = offsetof(GfPhysicsApiV1, WorldCreate);
 static_assert((sizeof(GfPhysicsApiV1) - kFirstEntry) % sizeof(AnyFunction) == 0,
-              "the table holds nothing but function pointers after its header");
+    "the table holds nothing but function pointers after its header");
 
 PhysicsLoader* g_defaultLoader = nullptr;
 
@@ -61,8 +61,7 @@ void PhysicsLoader::Release()
 
 ModulePhysicsLoader::ModulePhysicsLoader(std::string modulePath)
     : m_path(modulePath.empty() ? DefaultPhysicsModulePath() : std::move(modulePath))
-{
-}
+{ }
 
 ModulePhysicsLoader::~ModulePhysicsLoader()
 {
@@ -85,8 +84,8 @@ const GfPhysicsApiV1* ModulePhysicsLoader::Open()
     }
     const auto* api = static_cast<const GfPhysicsApiV1*>(dlsym(handle, GF_PHYSICS_API_SYMBOL));
     if (!IsUsablePhysicsApi(api)) {
-        m_error = api ? m_path + " has an incompatible physics table"
-                      : m_path + " has no " GF_PHYSICS_API_SYMBOL;
+        m_error
+            = api ? m_path + " has an incompatible physics table" : m_path + " has no " GF_PHYSICS_API_SYMBOL;
         dlclose(handle);
         return nullptr;
     }
@@ -108,7 +107,10 @@ const GfPhysicsApiV1* FakePhysicsLoader::Open()
     return m_table;
 }
 
-void FakePhysicsLoader::Close() { ++m_closes; }
+void FakePhysicsLoader::Close()
+{
+    ++m_closes;
+}
 
 std::string DefaultPhysicsModulePath()
 {

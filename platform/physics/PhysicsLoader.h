@@ -70,7 +70,9 @@ private:
 /// (null: every load fails) and counts loads and unloads.
 class FakePhysicsLoader final : public PhysicsLoader {
 public:
-    explicit FakePhysicsLoader(const GfPhysicsApiV1* table = nullptr) : m_table(table) { }
+    explicit FakePhysicsLoader(const GfPhysicsApiV1* table = nullptr)
+        : m_table(table)
+    { }
 
     /// The table the next load hands out.
     void SetTable(const GfPhysicsApiV1* table) { m_table = table; }

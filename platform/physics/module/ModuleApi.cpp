@@ -35,7 +35,10 @@ void WriteVector(const btVector3& v, float* out)
     out[2] = v.z();
 }
 
-float Size(float value) { return std::isfinite(value) ? std::fabs(value) : 0.0f; }
+float Size(float value)
+{
+    return std::isfinite(value) ? std::fabs(value) : 0.0f;
+}
 
 // A rigid transform from a row-vector matrix whose axes may be scaled, sheared or mirrored:
 // the Z axis keeps its direction, Y is made perpendicular to it and X completes a
@@ -108,7 +111,10 @@ GfPhysicsWorld* WorldCreate()
     }
 }
 
-void WorldDestroy(GfPhysicsWorld* world) { delete world; }
+void WorldDestroy(GfPhysicsWorld* world)
+{
+    delete world;
+}
 
 void WorldSetSolverIterations(GfPhysicsWorld* world, int32_t iterations)
 {
@@ -129,24 +135,21 @@ void WorldUpdate(GfPhysicsWorld* world, float timeStep)
         return;
     try {
         world->Update(timeStep);
-    } catch (...) {
-    }
+    } catch (...) { }
 }
 
 void WorldForEachBodyInAabb(GfPhysicsWorld* world, const float* minimum, const float* maximum,
-                            GfPhysicsBodyCallback callback, void* context)
+    GfPhysicsBodyCallback callback, void* context)
 {
     btVector3 low, high;
     if (!world || !callback || !ReadVector(minimum, low) || !ReadVector(maximum, high))
         return;
     try {
         world->ForEachBodyInAabb(low, high, callback, context);
-    } catch (const std::bad_alloc&) {
-    }
+    } catch (const std::bad_alloc&) { }
 }
 
-template <class MakeShape>
-GfPhysicsShape* CreateShape(GfPhysicsWorld* world, MakeShape make)
+template <class MakeShape> GfPhysicsShape* CreateShape(GfPhysicsWorld* world, MakeShape make)
 {
     if (!world)
         return nullptr;
@@ -159,9 +162,8 @@ GfPhysicsShape* CreateShape(GfPhysicsWorld* world, MakeShape make)
 
 GfPhysicsShape* ShapeCreateBox(GfPhysicsWorld* world, float sizeX, float sizeY, float sizeZ)
 {
-    return CreateShape(world, [&] {
-        return std::make_unique<btBoxShape>(btVector3(Size(sizeX), Size(sizeY), Size(sizeZ)) / 2);
-    });
+    return CreateShape(world,
+        [&] { return std::make_unique<btBoxShape>(btVector3(Size(sizeX), Size(sizeY), Size(sizeZ)) / 2); });
 }
 
 GfPhysicsShape* ShapeCreateSphere(GfPhysicsWorld* world, float radiusX, float radiusY, float radiusZ)
@@ -205,15 +207,15 @@ void ShapeRelease(GfPhysicsShape* shape)
 }
 
 int32_t CollisionCollide(GfPhysicsWorld* world, int32_t maxContacts, const GfPhysicsShape* shapeA,
-                         const float* matrixA, const GfPhysicsShape* shapeB, const float* matrixB, float* points,
-                         float* normals, float* penetrations)
+    const float* matrixA, const GfPhysicsShape* shapeB, const float* matrixB, float* points, float* normals,
+    float* penetrations)
 {
     btTransform transformA, transformB;
     if (!world || !shapeA || !shapeB || !ReadMatrix(matrixA, transformA) || !ReadMatrix(matrixB, transformB))
         return 0;
     try {
-        return world->Collide(*shapeA->shape, transformA, *shapeB->shape, transformB, maxContacts, points, normals,
-                              penetrations);
+        return world->Collide(*shapeA->shape, transformA, *shapeB->shape, transformB, maxContacts, points,
+            normals, penetrations);
     } catch (...) {
         return 0;
     }
@@ -242,9 +244,15 @@ void BodyRetire(GfPhysicsBody* body)
         body->world->RetireBody(body);
 }
 
-GfPhysicsWorld* BodyGetWorld(const GfPhysicsBody* body) { return body ? body->world : nullptr; }
+GfPhysicsWorld* BodyGetWorld(const GfPhysicsBody* body)
+{
+    return body ? body->world : nullptr;
+}
 
-GfPhysicsShape* BodyGetCollision(const GfPhysicsBody* body) { return body ? body->shape : nullptr; }
+GfPhysicsShape* BodyGetCollision(const GfPhysicsBody* body)
+{
+    return body ? body->shape : nullptr;
+}
 
 void BodySetUserData(GfPhysicsBody* body, void* userData)
 {
@@ -252,7 +260,10 @@ void BodySetUserData(GfPhysicsBody* body, void* userData)
         body->userData = userData;
 }
 
-void* BodyGetUserData(const GfPhysicsBody* body) { return body ? body->userData : nullptr; }
+void* BodyGetUserData(const GfPhysicsBody* body)
+{
+    return body ? body->userData : nullptr;
+}
 
 void BodySetMatrix(GfPhysicsBody* body, const float* matrix)
 {
@@ -361,14 +372,15 @@ void BodyGetVelocity(const GfPhysicsBody* body, float* velocity)
     WriteVector(body ? body->rigid.getLinearVelocity() : btVector3(0, 0, 0), velocity);
 }
 
-int32_t BodyCollide(const GfPhysicsBody* bodyA, const GfPhysicsBody* bodyB, float* point, float* normal,
-                    float* penetration)
+int32_t BodyCollide(
+    const GfPhysicsBody* bodyA, const GfPhysicsBody* bodyB, float* point, float* normal, float* penetration)
 {
-    if (!bodyA || !bodyB || bodyA == bodyB || bodyA->world != bodyB->world || bodyA->retired || bodyB->retired)
+    if (!bodyA || !bodyB || bodyA == bodyB || bodyA->world != bodyB->world || bodyA->retired
+        || bodyB->retired)
         return 0;
     try {
-        return bodyA->world->Collide(*bodyA->shape->shape, bodyA->rigid.getWorldTransform(), *bodyB->shape->shape,
-                                     bodyB->rigid.getWorldTransform(), 1, point, normal, penetration);
+        return bodyA->world->Collide(*bodyA->shape->shape, bodyA->rigid.getWorldTransform(),
+            *bodyB->shape->shape, bodyB->rigid.getWorldTransform(), 1, point, normal, penetration);
     } catch (...) {
         return 0;
     }

@@ -3,6 +3,7 @@
 #include <BulletCollision/CollisionDispatch/btCollisionObjectWrapper.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace {
@@ -14,7 +15,22 @@ constexpr float kLongestStep = 0.1f;
 // Contacts this far apart still count as touching, so bodies resting on each other collide.
 constexpr float kTouchDistance = 1e-4f;
 
-bool IsFrozenState(int state) { return state == ISLAND_SLEEPING; }
+bool IsFrozenState(int state)
+{
+    return state == ISLAND_SLEEPING;
+}
+
+// Equal but for the rounding of a read-back matrix made orthonormal again.
+bool SameTransform(const btTransform& a, const btTransform& b)
+{
+    const btScalar axisTolerance = btScalar(1e-5);
+    for (int i = 0; i < 3; ++i) {
+        btVector3 difference = (a.getBasis()[i] - b.getBasis()[i]).absolute();
+        if (difference[difference.maxAxis()] > axisTolerance)
+            return false;
+    }
+    return a.getOrigin() == b.getOrigin();
+}
 
 // Grows a box a little so that bodies resting exactly on its faces meet it.
 void Widen(btVector3& minimum, btVector3& maximum)
@@ -34,10 +50,14 @@ struct Contact {
 // Collects every contact of one pair test, oriented from B towards A whichever order the
 // collision algorithm took the pair in.
 struct ContactCollector final : btCollisionWorld::ContactResultCallback {
-    explicit ContactCollector(const btCollisionObject* a) : m_a(a) { m_closestDistanceThreshold = kTouchDistance; }
+    explicit ContactCollector(const btCollisionObject* a)
+        : m_a(a)
+    {
+        m_closestDistanceThreshold = kTouchDistance;
+    }
 
     btScalar addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper* object0, int, int,
-                             const btCollisionObjectWrapper*, int, int) override
+        const btCollisionObjectWrapper*, int, int) override
     {
         btScalar distance = point.getDistance();
         if (!(distance <= kTouchDistance))
@@ -73,7 +93,11 @@ void Store(const btVector3& v, float* out)
 // Deletions asked for inside callbacks wait until the outermost callback scope ends, so no
 // caller ever holds a dangling body in the middle of a loop.
 struct CallbackScope {
-    explicit CallbackScope(GfPhysicsWorld& world) : m_world(world) { ++m_world.m_callbackDepth; }
+    explicit CallbackScope(GfPhysicsWorld& world)
+        : m_world(world)
+    {
+        ++m_world.m_callbackDepth;
+    }
     ~CallbackScope()
     {
         if (--m_world.m_callbackDepth == 0)
@@ -104,6 +128,7 @@ GfPhysicsWorld::GfPhysicsWorld()
 
 GfPhysicsWorld::~GfPhysicsWorld()
 {
+    assert(m_callbackDepth == 0 && "a world cannot be destroyed from its own callbacks");
     for (auto& body : m_bodies)
         if (!body->retired)
             m_dynamics.removeRigidBody(&body->rigid);
@@ -210,8 +235,8 @@ void GfPhysicsWorld::ApplyWorldEdge(GfPhysicsBody& body)
     }
 }
 
-void GfPhysicsWorld::WakeBodiesAround(const btVector3& minimum, const btVector3& maximum,
-                                      const GfPhysicsBody* except)
+void GfPhysicsWorld::WakeBodiesAround(
+    const btVector3& minimum, const btVector3& maximum, const GfPhysicsBody* except)
 {
     btVector3 low = minimum, high = maximum;
     Widen(low, high);
@@ -231,7 +256,10 @@ void GfPhysicsWorld::WakeBodiesAround(const btVector3& minimum, const btVector3&
 void GfPhysicsWorld::SetBodyTransform(GfPhysicsBody* body, const btTransform& transform)
 {
     btRigidBody& rigid = body->rigid;
-    bool moved = !(rigid.getWorldTransform() == transform);
+    // Callers write back the matrix they just read (some every step, from the force
+    // callback); that must neither wake the body nor restart its count of slow steps.
+    if (SameTransform(rigid.getWorldTransform(), transform))
+        return;
     btVector3 oldMinimum, oldMaximum;
     rigid.getAabb(oldMinimum, oldMaximum);
     rigid.setWorldTransform(transform);
@@ -242,12 +270,10 @@ void GfPhysicsWorld::SetBodyTransform(GfPhysicsBody* body, const btTransform& tr
     if (body->IsDynamic() && rigid.getActivationState() != DISABLE_SIMULATION)
         SetAwake(*body);
     ApplyWorldEdge(*body);
-    if (moved) {
-        btVector3 minimum, maximum;
-        rigid.getAabb(minimum, maximum);
-        WakeBodiesAround(oldMinimum, oldMaximum, body);
-        WakeBodiesAround(minimum, maximum, body);
-    }
+    btVector3 minimum, maximum;
+    rigid.getAabb(minimum, maximum);
+    WakeBodiesAround(oldMinimum, oldMaximum, body);
+    WakeBodiesAround(minimum, maximum, body);
 }
 
 void GfPhysicsWorld::SetBodyMass(GfPhysicsBody* body, float mass, const btVector3& inertia)
@@ -287,8 +313,8 @@ void GfPhysicsWorld::SetBodyAutoFreeze(GfPhysicsBody* body, bool on)
         SetAwake(*body);
 }
 
-void GfPhysicsWorld::SetBodyFreezeThreshold(GfPhysicsBody* body, float speedSquared, float spinSquared,
-                                            int32_t steps)
+void GfPhysicsWorld::SetBodyFreezeThreshold(
+    GfPhysicsBody* body, float speedSquared, float spinSquared, int32_t steps)
 {
     body->freezeSpeedSquared = speedSquared;
     body->freezeSpinSquared = spinSquared;
@@ -298,7 +324,8 @@ void GfPhysicsWorld::SetBodyFreezeThreshold(GfPhysicsBody* body, float speedSqua
     body->rigid.setSleepingThresholds(std::sqrt(speedSquared), std::sqrt(spinSquared));
 }
 
-void GfPhysicsWorld::AddBodyImpulse(GfPhysicsBody* body, const btVector3& deltaVelocity, const btVector3& point)
+void GfPhysicsWorld::AddBodyImpulse(
+    GfPhysicsBody* body, const btVector3& deltaVelocity, const btVector3& point)
 {
     btRigidBody& rigid = body->rigid;
     if (body->retired || !body->IsDynamic() || rigid.getActivationState() == DISABLE_SIMULATION)
@@ -329,7 +356,7 @@ void GfPhysicsWorld::AddBodyImpulse(GfPhysicsBody* body, const btVector3& deltaV
         columns[i] = linear + spin.cross(arm);
     }
     btMatrix3x3 response(columns[0].x(), columns[1].x(), columns[2].x(), columns[0].y(), columns[1].y(),
-                         columns[2].y(), columns[0].z(), columns[1].z(), columns[2].z());
+        columns[2].y(), columns[0].z(), columns[1].z(), columns[2].z());
     if (std::fabs(response.determinant()) < btScalar(1e-12)) {
         rigid.applyCentralImpulse(deltaVelocity * mass);
         return;
@@ -411,8 +438,8 @@ void GfPhysicsWorld::AfterStep()
     }
 }
 
-void GfPhysicsWorld::ForEachBodyInAabb(const btVector3& minimum, const btVector3& maximum,
-                                       GfPhysicsBodyCallback callback, void* context)
+void GfPhysicsWorld::ForEachBodyInAabb(
+    const btVector3& minimum, const btVector3& maximum, GfPhysicsBodyCallback callback, void* context)
 {
     CallbackScope scope(*this);
     std::vector<GfPhysicsBody*> found;
@@ -430,8 +457,8 @@ void GfPhysicsWorld::ForEachBodyInAabb(const btVector3& minimum, const btVector3
 }
 
 int32_t GfPhysicsWorld::Collide(const btCollisionShape& shapeA, const btTransform& transformA,
-                                const btCollisionShape& shapeB, const btTransform& transformB, int32_t maxContacts,
-                                float* points, float* normals, float* penetrations)
+    const btCollisionShape& shapeB, const btTransform& transformB, int32_t maxContacts, float* points,
+    float* normals, float* penetrations)
 {
     if (maxContacts < 1)
         return 0;
@@ -445,7 +472,7 @@ int32_t GfPhysicsWorld::Collide(const btCollisionShape& shapeA, const btTransfor
     m_dynamics.contactPairTest(&a, &b, collector);
     auto& contacts = collector.contacts;
     std::stable_sort(contacts.begin(), contacts.end(),
-                     [](const Contact& x, const Contact& y) { return x.depth > y.depth; });
+        [](const Contact& x, const Contact& y) { return x.depth > y.depth; });
     int32_t count = std::min<int32_t>(maxContacts, static_cast<int32_t>(contacts.size()));
     for (int32_t i = 0; i < count; ++i) {
         if (points)

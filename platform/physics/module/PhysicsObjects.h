@@ -59,11 +59,11 @@ struct GfPhysicsWorld {
     void SetSolverIterations(int32_t iterations) { m_dynamics.getSolverInfo().m_numIterations = iterations; }
     void SetSize(const btVector3& minimum, const btVector3& maximum);
     void Update(float timeStep);
-    void ForEachBodyInAabb(const btVector3& minimum, const btVector3& maximum, GfPhysicsBodyCallback callback,
-                           void* context);
-    int32_t Collide(const btCollisionShape& shapeA, const btTransform& transformA, const btCollisionShape& shapeB,
-                    const btTransform& transformB, int32_t maxContacts, float* points, float* normals,
-                    float* penetrations);
+    void ForEachBodyInAabb(
+        const btVector3& minimum, const btVector3& maximum, GfPhysicsBodyCallback callback, void* context);
+    int32_t Collide(const btCollisionShape& shapeA, const btTransform& transformA,
+        const btCollisionShape& shapeB, const btTransform& transformB, int32_t maxContacts, float* points,
+        float* normals, float* penetrations);
 
 private:
     friend struct CallbackScope;

@@ -102,10 +102,12 @@ TEST(PhysicsLoader, RefusesTablesItCannotUse)
     const Case cases[] = {
         { "another version", [](GfPhysicsApiV1& t, size_t) { t.version = kGfPhysicsApiVersion + 1; }, false },
         { "an older, shorter table", [](GfPhysicsApiV1& t, size_t) { t.size = sizeof t - sizeof(void*); },
-          false },
+            false },
         { "a missing entry",
-          [](GfPhysicsApiV1& t, size_t offset) { std::memset(reinterpret_cast<char*>(&t) + offset, 0, sizeof(void*)); },
-          true },
+            [](GfPhysicsApiV1& t, size_t offset) {
+                std::memset(reinterpret_cast<char*>(&t) + offset, 0, sizeof(void*));
+            },
+            true },
     };
     for (const Case& c : cases) {
         size_t first = offsetof(GfPhysicsApiV1, WorldCreate);

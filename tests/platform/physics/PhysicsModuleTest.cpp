@@ -70,11 +70,16 @@ struct BodyState {
     int forceCalls = 0;
 };
 
+// Like the scene's gravity callback, it also writes the body's matrix back unchanged, which
+// must not keep the body from resting.
 void ApplyGravity(GfPhysicsBody* body, float)
 {
     auto* state = static_cast<BodyState*>(g_api->BodyGetUserData(body));
     ++state->forceCalls;
+    Matrix m;
+    g_api->BodyGetMatrix(body, m.data());
     g_api->BodySetForce(body, state->gravity.data());
+    g_api->BodySetMatrix(body, m.data());
 }
 
 struct WorldDeleter {
@@ -171,9 +176,10 @@ TEST_F(PhysicsModule, BoxFallsAlongItsWorldsGravityOntoAStaticBoxAndFreezes)
     };
     const Case cases[] = {
         { "camera world, 3D units", { -1000, -1000, -1000 }, { 1000, 1000, 1000 }, { 0, 0, -8.9f },
-          { 4, 4, 1 }, { 0, 0, 0 }, { 1, 1, 1 }, { 0, 0, 3 }, 0.05f, 0.05f, false, { 0, 0, 1 }, 0.05f, 0.03f },
-        { "screen world, pixels", { -1000, -1000, -10 }, { 2000, 2000, 10 }, { 0, 49, 0 },
-          { 400, 40, 20 }, { 100, 200, 0 }, { 40, 40, 20 }, { 100, 100, 0 }, 1, 1, true, { 100, 160, 0 }, 5, 0.6f },
+            { 4, 4, 1 }, { 0, 0, 0 }, { 1, 1, 1 }, { 0, 0, 3 }, 0.05f, 0.05f, false, { 0, 0, 1 }, 0.05f,
+            0.03f },
+        { "screen world, pixels", { -1000, -1000, -10 }, { 2000, 2000, 10 }, { 0, 49, 0 }, { 400, 40, 20 },
+            { 100, 200, 0 }, { 40, 40, 20 }, { 100, 100, 0 }, 1, 1, true, { 100, 160, 0 }, 5, 0.6f },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -202,8 +208,8 @@ TEST_F(PhysicsModule, BoxFallsAlongItsWorldsGravityOntoAStaticBoxAndFreezes)
         float along = down.x * c.gravity.x + down.y * c.gravity.y + down.z * c.gravity.z;
         EXPECT_GT(along, 0);
         float length = std::sqrt(down.x * down.x + down.y * down.y + down.z * down.z);
-        float gravityLength = std::sqrt(c.gravity.x * c.gravity.x + c.gravity.y * c.gravity.y
-                                        + c.gravity.z * c.gravity.z);
+        float gravityLength
+            = std::sqrt(c.gravity.x * c.gravity.x + c.gravity.y * c.gravity.y + c.gravity.z * c.gravity.z);
         EXPECT_NEAR(along / gravityLength, length, 1e-4f * (1 + length));
 
         int steps = 0;
@@ -211,11 +217,13 @@ TEST_F(PhysicsModule, BoxFallsAlongItsWorldsGravityOntoAStaticBoxAndFreezes)
             g_api->WorldUpdate(world.get(), 1.0f / 60);
             ++steps;
         }
-        ASSERT_EQ(g_api->BodyGetFreezeState(box), kGfPhysicsFrozen) << "still moving after " << steps << " steps";
+        ASSERT_EQ(g_api->BodyGetFreezeState(box), kGfPhysicsFrozen)
+            << "still moving after " << steps << " steps";
         Vec rest = Position(box);
         for (int axis = 0; axis < 3; ++axis) {
             float actual = (&rest.x)[axis], expected = (&c.restAt.x)[axis];
-            EXPECT_NEAR(actual, expected, (&c.gravity.x)[axis] != 0 ? c.across : c.sideways) << "axis " << axis;
+            EXPECT_NEAR(actual, expected, (&c.gravity.x)[axis] != 0 ? c.across : c.sideways)
+                << "axis " << axis;
         }
         if (c.upVector) {
             Matrix m;
@@ -236,7 +244,8 @@ TEST_F(PhysicsModule, FreezesAfterTheGivenNumberOfConsecutiveSlowSteps)
 {
     for (int steps : { 1, 5, 8 }) {
         SCOPED_TRACE("steps " + std::to_string(steps));
-        GfPhysicsBody* body = AddBox({ 1, 1, 1 }, { 0, 0, 0 }, 1);
+        BodyState weightless;
+        GfPhysicsBody* body = AddFallingBox({ 1, 1, 1 }, { 0, 0, 0 }, weightless);
         g_api->BodySetFreezeThreshold(body, 0.05f, 0.05f, steps);
         Step(steps - 1);
         EXPECT_EQ(g_api->BodyGetFreezeState(body), kGfPhysicsAwake);
@@ -491,10 +500,10 @@ TEST_F(PhysicsModule, BodiesRestingOnARemovedBodyWakeUp)
         { "retired", [](GfPhysicsBody* floor) { g_api->BodyRetire(floor); } },
         { "destroyed", [](GfPhysicsBody* floor) { g_api->BodyDestroy(floor); } },
         { "moved away",
-          [](GfPhysicsBody* floor) {
-              Matrix far = Translation({ 0, 0, 16777215 });
-              g_api->BodySetMatrix(floor, far.data());
-          } },
+            [](GfPhysicsBody* floor) {
+                Matrix far = Translation({ 0, 0, 16777215 });
+                g_api->BodySetMatrix(floor, far.data());
+            } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -562,15 +571,18 @@ TEST_F(PhysicsModule, ContactNormalPointsOutOfBTowardsA)
         { "A above B", Box, { 0, 0, 0.9f }, Box, { 0, 0, 0 }, 1, { 0, 0, 1 }, 0.1f, { 0, 0, 0.5f }, false },
         { "A below B", Box, { 0, 0, 0 }, Box, { 0, 0, 0.9f }, 1, { 0, 0, -1 }, 0.1f, { 0, 0, 0.4f }, false },
         { "A beside B", Box, { 0.8f, 0, 0 }, Box, { 0, 0, 0 }, 1, { 1, 0, 0 }, 0.2f, { 0.5f, 0, 0 }, false },
-        { "sphere A above box B", Sphere, { 0, 0, 0.9f }, Box, { 0, 0, 0 }, 1, { 0, 0, 1 }, 0.1f, { 0, 0, 0.5f }, true },
+        { "sphere A above box B", Sphere, { 0, 0, 0.9f }, Box, { 0, 0, 0 }, 1, { 0, 0, 1 }, 0.1f,
+            { 0, 0, 0.5f }, true },
         { "box A beside sphere B", Box, { 0, -0.9f, 0 }, Sphere, { 0, 0, 0 }, 1, { 0, -1, 0 }, 0.1f,
-          { 0, -0.5f, 0 }, true },
-        { "spheres", Sphere, { 0.7f, 0, 0 }, Sphere, { 0, 0, 0 }, 1, { 1, 0, 0 }, 0.3f, { 0.5f, 0, 0 }, true },
+            { 0, -0.5f, 0 }, true },
+        { "spheres", Sphere, { 0.7f, 0, 0 }, Sphere, { 0, 0, 0 }, 1, { 1, 0, 0 }, 0.3f, { 0.5f, 0, 0 },
+            true },
         { "just touching", Box, { 0, 0, 1 }, Box, { 0, 0, 0 }, 1, { 0, 0, 1 }, 0, { 0, 0, 0.5f }, false },
         { "apart", Box, { 0, 0, 1.2f }, Box, { 0, 0, 0 }, 0, {}, 0, {}, false },
     };
     auto shape = [&](Kind kind) {
-        return kind == Box ? g_api->ShapeCreateBox(World(), 1, 1, 1) : g_api->ShapeCreateSphere(World(), 0.5f, 0.5f, 0.5f);
+        return kind == Box ? g_api->ShapeCreateBox(World(), 1, 1, 1)
+                           : g_api->ShapeCreateSphere(World(), 0.5f, 0.5f, 0.5f);
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -578,9 +590,9 @@ TEST_F(PhysicsModule, ContactNormalPointsOutOfBTowardsA)
         GfPhysicsShape* shapeB = shape(c.b);
         Matrix matrixA = Translation(c.aAt), matrixB = Translation(c.bAt);
         float point[3] = {}, normal[3] = {}, depth = -1;
-        EXPECT_EQ(g_api->CollisionCollide(World(), 1, shapeA, matrixA.data(), shapeB, matrixB.data(), point, normal,
-                                          &depth),
-                  c.contacts);
+        EXPECT_EQ(g_api->CollisionCollide(
+                      World(), 1, shapeA, matrixA.data(), shapeB, matrixB.data(), point, normal, &depth),
+            c.contacts);
         if (c.contacts) {
             ExpectNear({ normal[0], normal[1], normal[2] }, c.normal, 1e-3f);
             auto height = [&](Vec p) { return p.x * c.normal.x + p.y * c.normal.y + p.z * c.normal.z; };
@@ -611,11 +623,15 @@ TEST_F(PhysicsModule, CollisionIgnoresTheScaleOfTheMatrices)
     GfPhysicsShape* box = g_api->ShapeCreateBox(World(), 1, 1, 1);
     Matrix below = Translation({ 0, 0, 0 });
     Matrix above = Translation({ 0, 0, 1.5f });
-    EXPECT_EQ(g_api->CollisionCollide(World(), 1, box, above.data(), box, below.data(), nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(
+        g_api->CollisionCollide(World(), 1, box, above.data(), box, below.data(), nullptr, nullptr, nullptr),
+        0);
     // Scaled up threefold the boxes would overlap; the shape's own size is what counts.
     for (int axis : { 0, 5, 10 })
         below[axis] = above[axis] = 3;
-    EXPECT_EQ(g_api->CollisionCollide(World(), 1, box, above.data(), box, below.data(), nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(
+        g_api->CollisionCollide(World(), 1, box, above.data(), box, below.data(), nullptr, nullptr, nullptr),
+        0);
     g_api->ShapeRelease(box);
 }
 
@@ -665,13 +681,18 @@ TEST_F(PhysicsModule, ShapesHaveTheirSizesAlongTheRightAxes)
         float tolerance;
     };
     const Case cases[] = {
-        { "box by full sizes", [](GfPhysicsWorld* w) { return g_api->ShapeCreateBox(w, 2, 4, 6); }, { 1, 2, 3 }, 1e-5f },
-        { "negative sizes", [](GfPhysicsWorld* w) { return g_api->ShapeCreateBox(w, -2, 4, -6); }, { 1, 2, 3 }, 1e-5f },
-        { "sphere", [](GfPhysicsWorld* w) { return g_api->ShapeCreateSphere(w, 2, 2, 2); }, { 2, 2, 2 }, 1e-5f },
-        { "ellipsoid", [](GfPhysicsWorld* w) { return g_api->ShapeCreateSphere(w, 1, 2, 3); }, { 1, 2, 3 }, 0.05f },
-        { "cone along X", [](GfPhysicsWorld* w) { return g_api->ShapeCreateCone(w, 1, 4); }, { 2, 1, 1 }, 0.1f },
-        { "cylinder along X", [](GfPhysicsWorld* w) { return g_api->ShapeCreateCylinder(w, 1, 4); }, { 2, 1, 1 },
-          1e-5f },
+        { "box by full sizes", [](GfPhysicsWorld* w) { return g_api->ShapeCreateBox(w, 2, 4, 6); },
+            { 1, 2, 3 }, 1e-5f },
+        { "negative sizes", [](GfPhysicsWorld* w) { return g_api->ShapeCreateBox(w, -2, 4, -6); },
+            { 1, 2, 3 }, 1e-5f },
+        { "sphere", [](GfPhysicsWorld* w) { return g_api->ShapeCreateSphere(w, 2, 2, 2); }, { 2, 2, 2 },
+            1e-5f },
+        { "ellipsoid", [](GfPhysicsWorld* w) { return g_api->ShapeCreateSphere(w, 1, 2, 3); }, { 1, 2, 3 },
+            0.05f },
+        { "cone along X", [](GfPhysicsWorld* w) { return g_api->ShapeCreateCone(w, 1, 4); }, { 2, 1, 1 },
+            0.1f },
+        { "cylinder along X", [](GfPhysicsWorld* w) { return g_api->ShapeCreateCylinder(w, 1, 4); },
+            { 2, 1, 1 }, 1e-5f },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -695,12 +716,12 @@ TEST_F(PhysicsModule, ConeApexPointsAlongPositiveX)
     // Near the base rim (x = -1) the cone is wide; near the apex (x = +1) it is a point.
     Matrix nearBaseRim = Translation({ -0.8f, 0.8f, 0 });
     Matrix nearApexSide = Translation({ 0.8f, 0.8f, 0 });
-    EXPECT_EQ(g_api->CollisionCollide(World(), 1, probe, nearBaseRim.data(), cone, coneAt.data(), nullptr, nullptr,
-                                      nullptr),
-              1);
-    EXPECT_EQ(g_api->CollisionCollide(World(), 1, probe, nearApexSide.data(), cone, coneAt.data(), nullptr, nullptr,
-                                      nullptr),
-              0);
+    EXPECT_EQ(g_api->CollisionCollide(
+                  World(), 1, probe, nearBaseRim.data(), cone, coneAt.data(), nullptr, nullptr, nullptr),
+        1);
+    EXPECT_EQ(g_api->CollisionCollide(
+                  World(), 1, probe, nearApexSide.data(), cone, coneAt.data(), nullptr, nullptr, nullptr),
+        0);
     g_api->ShapeRelease(cone);
     g_api->ShapeRelease(probe);
 }
@@ -740,7 +761,11 @@ TEST_F(PhysicsModule, UpVectorKeepsTheBodysZAxis)
         int32_t applied;
     };
     const Pin pins[] = {
-        { { 0, 0, 1 }, 1 }, { { 0, 0, -2 }, 1 }, { { 1, 0, 0 }, 1 }, { { 1, 1, 0 }, 0 }, { { 0, 0, 0 }, 0 },
+        { { 0, 0, 1 }, 1 },
+        { { 0, 0, -2 }, 1 },
+        { { 1, 0, 0 }, 1 },
+        { { 1, 1, 0 }, 0 },
+        { { 0, 0, 0 }, 0 },
     };
     GfPhysicsBody* body = AddBox({ 1, 1, 1 }, { 0, 0, 0 }, 1);
     for (const Pin& p : pins) {
@@ -858,4 +883,56 @@ TEST_F(PhysicsModule, NullHandlesAreHarmless)
     g_api->ShapeRelease(nullptr);
     g_api->WorldUpdate(nullptr, 0.1f);
     g_api->WorldDestroy(nullptr);
+}
+
+TEST_F(PhysicsModule, AMovingBodyWakesTheFrozenBodyItHits)
+{
+    GfPhysicsBody* resting = AddBox({ 1, 1, 1 }, { 0, 0, 0 }, 1);
+    g_api->BodySetFreezeThreshold(resting, 0.05f, 0.05f, 5);
+    Step(5);
+    ASSERT_EQ(g_api->BodyGetFreezeState(resting), kGfPhysicsFrozen);
+
+    GfPhysicsBody* moving = AddBox({ 1, 1, 1 }, { -3, 0, 0 }, 1);
+    const float at[3] = { -3, 0, 0 };
+    const float push[3] = { 5, 0, 0 };
+    g_api->BodyAddImpulse(moving, push, at);
+    Step(60);
+    EXPECT_GT(Position(resting).x, 0.1f);
+}
+
+TEST_F(PhysicsModule, ImpulsesFromABoxQueryPushBodiesAwayFromACentre)
+{
+    // What an explosion does: every body whose box meets the cube around the centre gets the
+    // same speed away from it, whatever its distance.
+    struct Blast {
+        Vec centre;
+        float speed;
+    } blast { { 0, 0, 0 }, 3 };
+    std::vector<GfPhysicsBody*> bodies = {
+        AddBox({ 1, 1, 1 }, { 4, 4, 4 }, 1),
+        AddBox({ 1, 1, 1 }, { 1, 0, 0 }, 1),
+        AddBox({ 1, 1, 1 }, { 0, -2, 0 }, 1),
+        AddBox({ 1, 1, 1 }, { 7, 0, 0 }, 1),
+    };
+    const float low[3] = { -5, -5, -5 };
+    const float high[3] = { 5, 5, 5 };
+    g_api->WorldForEachBodyInAabb(
+        World(), low, high,
+        [](GfPhysicsBody* body, void* context) {
+            const auto& b = *static_cast<Blast*>(context);
+            Vec p = Position(body);
+            Vec away = { p.x - b.centre.x, p.y - b.centre.y, p.z - b.centre.z };
+            float length = std::sqrt(away.x * away.x + away.y * away.y + away.z * away.z);
+            const float change[3]
+                = { b.speed * away.x / length, b.speed * away.y / length, b.speed * away.z / length };
+            const float at[3] = { p.x, p.y, p.z };
+            g_api->BodyAddImpulse(body, change, at);
+        },
+        &blast);
+
+    float diagonal = 3 / std::sqrt(3.0f);
+    ExpectNear(Velocity(bodies[0]), { diagonal, diagonal, diagonal }, 1e-4f);
+    ExpectNear(Velocity(bodies[1]), { 3, 0, 0 }, 1e-4f);
+    ExpectNear(Velocity(bodies[2]), { 0, -3, 0 }, 1e-4f);
+    ExpectNear(Velocity(bodies[3]), { 0, 0, 0 }, 0);
 }
