@@ -187,12 +187,13 @@ void GfPhysicsWorld::DeleteBody(GfPhysicsBody* body)
 
 void GfPhysicsWorld::EndCallbacks()
 {
-    std::vector<GfPhysicsBody*> doomed;
-    for (auto& body : m_bodies)
-        if (body->doomed)
-            doomed.push_back(body.get());
-    for (GfPhysicsBody* body : doomed)
-        DeleteBody(body);
+    // Runs from a destructor, so it must not allocate.
+    for (size_t i = 0; i < m_bodies.size();) {
+        if (m_bodies[i]->doomed)
+            DeleteBody(m_bodies[i].get());
+        else
+            ++i;
+    }
 }
 
 void GfPhysicsWorld::RetireBody(GfPhysicsBody* body)
