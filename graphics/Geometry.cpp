@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 
@@ -50,6 +51,19 @@ bool ReadNumbers(std::string_view s, float* out, int count)
         return false;
     }
     return true;
+}
+
+// "(a,b,...)". Appended piece by piece: GCC 12 warns falsely about "(" + std::string.
+std::string NumbersText(std::initializer_list<float> values)
+{
+    std::string text = "(";
+    for (float v : values) {
+        if (text.size() > 1)
+            text += ',';
+        text += FloatToText(v);
+    }
+    text += ')';
+    return text;
 }
 
 } // namespace
@@ -125,16 +139,9 @@ float RectFit(TwzRect& r, const TwzRect& bounds)
     return ratio;
 }
 
-std::string PointToText(const TwzPoint& p)
-{
-    return "(" + FloatToText(p.X) + "," + FloatToText(p.Y) + ")";
-}
+std::string PointToText(const TwzPoint& p) { return NumbersText({p.X, p.Y}); }
 
-std::string RectToText(const TwzRect& r)
-{
-    return "(" + FloatToText(r.Left) + "," + FloatToText(r.Top) + "," + FloatToText(r.Right) + "," +
-           FloatToText(r.Bottom) + ")";
-}
+std::string RectToText(const TwzRect& r) { return NumbersText({r.Left, r.Top, r.Right, r.Bottom}); }
 
 TwzPoint TextToPoint(std::string_view s)
 {

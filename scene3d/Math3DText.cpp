@@ -127,7 +127,15 @@ float hvStrToFloat(std::string_view text) { return TextToFloat(text); }
 
 std::string hvPointToStr(const ThvPoint& p)
 {
-    return "(" + hvFloatToStr(p.X) + "," + hvFloatToStr(p.Y) + "," + hvFloatToStr(p.Z) + ")";
+    // Appended piece by piece: GCC 12 warns falsely about "(" + std::string.
+    std::string text = "(";
+    text += hvFloatToStr(p.X);
+    text += ',';
+    text += hvFloatToStr(p.Y);
+    text += ',';
+    text += hvFloatToStr(p.Z);
+    text += ')';
+    return text;
 }
 
 ThvPoint hvStrToPoint(std::string_view text)
