@@ -1,0 +1,263 @@
+#include "platform/raster/TextLayout.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace platform::raster::detail {
+
+namespace {
+
+struct FontDescriptionDeleter {
+    void operator()(PangoFontDescription* d) const { pango_font_description_free(d); }
+};
+struct AttrListDeleter {
+    void operator()(PangoAttrList* a) const { pango_attr_list_unref(a); }
+};
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+double AlignFactor(StringAlignment a)
+{
+    switch (a) {
+    case StringAlignment::Near:
+        return 0;
+    case StringAlignment::Center:
+        return 0.5;
+    case StringAlignment::Far:
+        return 1;
+    }
+    return 0;
+}
+
+// Width of the blanks at the end of a line, in pango units.
+int TrailingSpaceWidth(PangoLayoutLine* line, const std::string& text)
+{
+    const int start = line->start_index;
+    int end = start + line->length;
+    int blanks = end;
+    while (blanks > start) {
+        const char* prev = g_utf8_find_prev_char(text.c_str() + start, text.c_str() + blanks);
+        if (!prev || !g_unichar_isspace(g_utf8_get_char(prev)))
+            break;
+        blanks = int(prev - text.c_str());
+    }
+    if (blanks == end)
+        return 0;
+    int* ranges = nullptr;
+    int count = 0;
+    pango_layout_line_get_x_ranges(line, blanks, end, &ranges, &count);
+    int width = 0;
+    for (int i = 0; i < count; ++i)
+        width += ranges[2 * i + 1] - ranges[2 * i];
+    g_free(ranges);
+    return width;
+}
+
+} // namespace
+
+PangoContextPtr CreatePangoContext()
+{
+    PangoContextPtr context(pango_font_map_create_context(pango_cairo_font_map_get_default()));
+    // Whole-pixel glyph positions would space small text unevenly, most visibly in outlines.
+    pango_context_set_round_glyph_positions(context.get(), FALSE);
+    return context;
+}
+
+OutlineContext::OutlineContext()
+    : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1)), cr(cairo_create(surface.get())),
+      pango(CreatePangoContext())
+{
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    pango_cairo_context_set_font_options(pango.get(), options);
+    cairo_font_options_destroy(options);
+    pango_cairo_update_context(cr.get(), pango.get());
+}
+
+TextLayout::TextLayout(PangoContext* context, std::u16string_view text, const Font& font, RectF layout,
+                       const StringFormat& format)
+{
+    // The text ends at its first U+0000, like the zero-terminated strings callers pass.
+    text = text.substr(0, std::min(text.find(u'\0'), text.size()));
+    m_byteOfUnit.reserve(text.size() + 1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        m_byteOfUnit.push_back(int(m_utf8.size()));
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            m_byteOfUnit.push_back(int(m_utf8.size()));
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        AppendUtf8(m_utf8, c);
+    }
+    m_byteOfUnit.push_back(int(m_utf8.size()));
+    if (m_utf8.empty() || !context)
+        return;
+
+    m_layout = pango_layout_new(context);
+    pango_layout_set_auto_dir(m_layout, FALSE);
+    pango_layout_set_alignment(m_layout, PANGO_ALIGN_LEFT);
+
+    std::unique_ptr<PangoFontDescription, FontDescriptionDeleter> desc(pango_font_description_new());
+    pango_font_description_set_family(desc.get(), font.Family().Name().c_str());
+    pango_font_description_set_absolute_size(desc.get(), int(std::max(1.0, std::round(double(font.EmSize()) * PANGO_SCALE))));
+    pango_font_description_set_weight(desc.get(),
+                                      HasStyle(font.Style(), FontStyle::Bold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(desc.get(),
+                                     HasStyle(font.Style(), FontStyle::Italic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_layout_set_font_description(m_layout, desc.get());
+    if (HasStyle(font.Style(), FontStyle::Underline) || HasStyle(font.Style(), FontStyle::Strikeout)) {
+        std::unique_ptr<PangoAttrList, AttrListDeleter> attrs(pango_attr_list_new());
+        if (HasStyle(font.Style(), FontStyle::Underline))
+            pango_attr_list_insert(attrs.get(), pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+        if (HasStyle(font.Style(), FontStyle::Strikeout))
+            pango_attr_list_insert(attrs.get(), pango_attr_strikethrough_new(TRUE));
+        pango_layout_set_attributes(m_layout, attrs.get());
+    }
+
+    const double width = std::max(0.0f, layout.width);
+    const double height = std::max(0.0f, layout.height);
+    const double wrapWidth = width * PANGO_SCALE;
+    if ((format.flags & StringFormat::kNoWrap) == 0 && wrapWidth >= 1 && wrapWidth < double(INT_MAX / 2)) {
+        pango_layout_set_width(m_layout, int(wrapWidth));
+        pango_layout_set_wrap(m_layout, PANGO_WRAP_WORD_CHAR);
+    } else {
+        pango_layout_set_width(m_layout, -1);
+    }
+    pango_layout_set_text(m_layout, m_utf8.data(), int(m_utf8.size()));
+
+    PangoRectangle block;
+    pango_layout_get_extents(m_layout, nullptr, &block);
+    const double top = layout.y + AlignFactor(format.lineAlignment) * (height - double(block.height) / PANGO_SCALE)
+                       - double(block.y) / PANGO_SCALE;
+    const bool countTrailing = (format.flags & StringFormat::kMeasureTrailingSpaces) != 0;
+    const double horz = AlignFactor(format.alignment);
+
+    PangoLayoutIter* iter = pango_layout_get_iter(m_layout);
+    do {
+        PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iter);
+        PangoRectangle lineRect;
+        pango_layout_iter_get_line_extents(iter, nullptr, &lineRect);
+        PangoRectangle own;
+        pango_layout_line_get_extents(line, nullptr, &own);
+        double lineWidth = own.width;
+        if (!countTrailing)
+            lineWidth -= TrailingSpaceWidth(line, m_utf8);
+        Line placed;
+        placed.line = line;
+        placed.originX = layout.x + horz * (width - lineWidth / PANGO_SCALE) - double(own.x) / PANGO_SCALE;
+        placed.baseline = top + double(pango_layout_iter_get_baseline(iter)) / PANGO_SCALE;
+        placed.top = top + double(lineRect.y) / PANGO_SCALE;
+        placed.height = double(lineRect.height) / PANGO_SCALE;
+        placed.startByte = line->start_index;
+        placed.lengthBytes = line->length;
+        m_lines.push_back(placed);
+    } while (pango_layout_iter_next_line(iter));
+    pango_layout_iter_free(iter);
+}
+
+TextLayout::~TextLayout()
+{
+    if (m_layout)
+        g_object_unref(m_layout);
+}
+
+void TextLayout::Extents(double extents[4]) const
+{
+    extents[0] = extents[1] = extents[2] = extents[3] = 0;
+    bool first = true;
+    for (const Line& l : m_lines) {
+        PangoRectangle own;
+        pango_layout_line_get_extents(l.line, nullptr, &own);
+        const double x1 = l.originX + double(own.x) / PANGO_SCALE;
+        const double x2 = x1 + double(own.width) / PANGO_SCALE;
+        if (first) {
+            extents[0] = x1, extents[1] = l.top, extents[2] = x2, extents[3] = l.top + l.height;
+            first = false;
+        } else {
+            extents[0] = std::min(extents[0], x1);
+            extents[1] = std::min(extents[1], l.top);
+            extents[2] = std::max(extents[2], x2);
+            extents[3] = std::max(extents[3], l.top + l.height);
+        }
+    }
+}
+
+void TextLayout::Show(cairo_t* cr) const
+{
+    for (const Line& l : m_lines) {
+        cairo_move_to(cr, l.originX, l.baseline);
+        pango_cairo_show_layout_line(cr, l.line);
+    }
+    cairo_new_path(cr);
+}
+
+void TextLayout::AppendPath(cairo_t* cr) const
+{
+    for (const Line& l : m_lines) {
+        cairo_move_to(cr, l.originX, l.baseline);
+        pango_cairo_layout_line_path(cr, l.line);
+    }
+}
+
+std::optional<RectF> TextLayout::RangeBounds(CharacterRange range) const
+{
+    const int64_t units = int64_t(m_byteOfUnit.size()) - 1;
+    const int64_t first = std::max<int64_t>(range.first, 0);
+    const int64_t last = std::min<int64_t>(int64_t(range.first) + range.length, units);
+    if (m_lines.empty() || range.length <= 0 || first >= last)
+        return std::nullopt;
+    const int b0 = m_byteOfUnit[size_t(first)];
+    const int b1 = m_byteOfUnit[size_t(last)];
+    bool any = false;
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    for (const Line& l : m_lines) {
+        const int s = std::max(b0, l.startByte);
+        const int e = std::min(b1, l.startByte + l.lengthBytes);
+        if (s >= e)
+            continue;
+        int* ranges = nullptr;
+        int count = 0;
+        pango_layout_line_get_x_ranges(l.line, s, e, &ranges, &count);
+        // The ranges are relative to the layout's left edge, which is the line's origin
+        // here: every line is laid out from the left and placed by hand.
+        for (int i = 0; i < count; ++i) {
+            const double left = l.originX + double(ranges[2 * i]) / PANGO_SCALE;
+            const double right = l.originX + double(ranges[2 * i + 1]) / PANGO_SCALE;
+            if (!any) {
+                x1 = left, x2 = right, y1 = l.top, y2 = l.top + l.height;
+                any = true;
+            } else {
+                x1 = std::min(x1, left), x2 = std::max(x2, right);
+                y1 = std::min(y1, l.top), y2 = std::max(y2, l.top + l.height);
+            }
+        }
+        g_free(ranges);
+    }
+    if (!any)
+        return std::nullopt;
+    return RectF { float(x1), float(y1), float(x2 - x1), float(y2 - y1) };
+}
+
+} // namespace platform::raster::detail
