@@ -400,10 +400,12 @@ std::string Printable(std::string_view text)
     std::string cut(text.substr(0, length));
     std::string out;
     for (char c : rtl::ToValidUtf8(cut)) {
-        if (static_cast<unsigned char>(c) < 32 || c == 127)
-            out += "#" + std::to_string(static_cast<unsigned char>(c));
-        else
+        if (static_cast<unsigned char>(c) < 32 || c == 127) {
+            out += '#';
+            out += std::to_string(static_cast<unsigned char>(c));
+        } else {
             out += c;
+        }
     }
     if (length < text.size())
         out += "...";

@@ -273,9 +273,10 @@ std::u16string TValueReader::ReadUtf16Payload()
 int32_t TValueReader::ReadInteger()
 {
     const int64_t v = ReadInt64();
-    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
+    // Unsigned 32-bit values (ARGB colours, "$FF000000" in text) arrive as code 19.
+    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<uint32_t>::max())
         InvalidValue();
-    return static_cast<int32_t>(v);
+    return static_cast<int32_t>(static_cast<uint32_t>(v));
 }
 
 int64_t TValueReader::ReadInt64()

@@ -116,7 +116,8 @@ public:
     // Typed reads: each reads the value code, checks that it fits, then the payload.
     // A code that does not fit raises ReadError("Invalid property value").
 
-    /// Codes 2/3/4/19; a code 19 value outside 32 bits does not fit.
+    /// Codes 2/3/4/19 holding a signed or unsigned 32-bit value; the unsigned ones
+    /// (colours) come back as their bit pattern. Wider values do not fit.
     int32_t ReadInteger();
     /// Codes 2/3/4/19.
     int64_t ReadInt64();

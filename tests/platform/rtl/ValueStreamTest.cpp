@@ -160,6 +160,8 @@ TEST(TValueWriter, IntegersTakeTheSmallestCode)
         { 40000, vaInt32, 5 },
         { INT32_MIN, vaInt32, 5 },
         { int64_t(INT32_MAX) + 1, vaInt64, 9 },
+        { int64_t(UINT32_MAX), vaInt64, 9 },
+        { int64_t(UINT32_MAX) + 1, vaInt64, 9 },
         { INT64_MIN, vaInt64, 9 },
         { INT64_MAX, vaInt64, 9 },
     };
@@ -174,8 +176,9 @@ TEST(TValueWriter, IntegersTakeTheSmallestCode)
         TValueReader r(s);
         EXPECT_EQ(r.ReadInt64(), c.value);
         s.SetPosition(0);
-        if (c.value >= INT32_MIN && c.value <= INT32_MAX)
-            EXPECT_EQ(r.ReadInteger(), c.value);
+        // 32-bit reads take signed values and unsigned ones (colours) as bit patterns.
+        if (c.value >= INT32_MIN && c.value <= int64_t(UINT32_MAX))
+            EXPECT_EQ(r.ReadInteger(), static_cast<int32_t>(static_cast<uint32_t>(c.value)));
         else
             EXPECT_THROW(r.ReadInteger(), ReadError);
     }
