@@ -1,4 +1,5 @@
 #include "graphics/Geometry.h"
+#include "graphics/SystemVersion.h"
 #include "tests/graphics/Printers.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,8 @@
 #include <numbers>
 
 namespace {
+
+static_assert(IsWindows2000OrLater(), "every supported system answers as a modern one");
 
 void ExpectNearRect(const TwzRect& a, const TwzRect& b, float tolerance)
 {
