@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace platform::raster;
@@ -323,4 +324,39 @@ TEST(CodecDecode, RefusingTargetCancels)
         EXPECT_FALSE(DecodeImage(Fixture(file), [](ImageSize) -> uint32_t* { return nullptr; }));
         EXPECT_FALSE(DecodeImage(Fixture(file), PixelTarget {}));
     }
+}
+
+// The picture strip decodes on worker threads: calls must share no state, libtiff's error
+// handlers included (a damaged file runs beside the good ones).
+TEST(CodecDecode, ConcurrentDecodesAgreeWithSerialOnes)
+{
+    const std::vector<std::string> files = { "png_rgba.png", "jpeg_progressive.jpg", "gif_interlaced.gif",
+        "tiff_unassociated.tif", "bmp_rle4.bmp", "ico_deepest.ico", "malformed/tiff_truncated.tif",
+        "malformed/jpeg_truncated.jpg" };
+    std::vector<std::vector<uint8_t>> inputs;
+    std::vector<std::optional<Image>> serial;
+    for (const std::string& file : files) {
+        inputs.push_back(Fixture(file));
+        serial.push_back(DecodeImage(inputs.back()));
+    }
+    constexpr int kThreads = 4;
+    std::vector<int> mismatches(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 20; ++round) {
+                for (size_t i = 0; i < inputs.size(); ++i) {
+                    const size_t k = (i + size_t(t)) % inputs.size();
+                    const std::optional<Image> image = DecodeImage(inputs[k]);
+                    if (image.has_value() != serial[k].has_value()
+                        || (image && image->pixels != serial[k]->pixels))
+                        ++mismatches[size_t(t)];
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(mismatches[size_t(t)], 0) << "thread " << t;
 }
