@@ -1,0 +1,135 @@
+#include "platform/gpu/DeviceRules.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform::gpu {
+
+std::optional<uint32_t> LockedSize(uint32_t bufferSize, uint32_t offset, uint32_t size)
+{
+    if (offset > bufferSize)
+        return std::nullopt;
+    if (size == 0)
+        return offset == bufferSize ? std::nullopt : std::optional<uint32_t>(bufferSize - offset);
+    if (uint64_t(offset) + size > bufferSize)
+        return std::nullopt;
+    return size;
+}
+
+std::optional<RECT> CheckedRect(const RECT* rect, uint32_t width, uint32_t height)
+{
+    if (!rect)
+        return RECT { 0, 0, int32_t(width), int32_t(height) };
+    if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom
+        || uint32_t(rect->right) > width || uint32_t(rect->bottom) > height)
+        return std::nullopt;
+    return *rect;
+}
+
+std::optional<VertexLayout> LayoutOfFvf(uint32_t fvf)
+{
+    constexpr uint32_t kTexCountMask = 0xF00;
+    constexpr uint32_t kKnown = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | kTexCountMask;
+    if ((fvf & ~kKnown) != 0 || (fvf & 0xE) != D3DFVF_XYZ)
+        return std::nullopt;
+    uint32_t texCount = (fvf & kTexCountMask) >> 8;
+    if (texCount > 1)
+        return std::nullopt;
+    VertexLayout layout;
+    layout.Size = 12;
+    if (fvf & D3DFVF_NORMAL) {
+        layout.Normal = int32_t(layout.Size);
+        layout.Size += 12;
+    }
+    if (fvf & D3DFVF_DIFFUSE) {
+        layout.Diffuse = int32_t(layout.Size);
+        layout.Size += 4;
+    }
+    if (texCount == 1) {
+        layout.TexCoord = int32_t(layout.Size);
+        layout.Size += 8;
+    }
+    return layout;
+}
+
+std::optional<uint32_t> IndexCountOf(D3DPRIMITIVETYPE type, uint32_t primitiveCount)
+{
+    if (primitiveCount == 0)
+        return std::nullopt;
+    uint64_t n = primitiveCount;
+    uint64_t count;
+    switch (type) {
+    case D3DPT_POINTLIST:
+        count = n;
+        break;
+    case D3DPT_LINELIST:
+        count = n * 2;
+        break;
+    case D3DPT_LINESTRIP:
+        count = n + 1;
+        break;
+    case D3DPT_TRIANGLELIST:
+        count = n * 3;
+        break;
+    case D3DPT_TRIANGLESTRIP:
+    case D3DPT_TRIANGLEFAN:
+        count = n + 2;
+        break;
+    default:
+        return std::nullopt;
+    }
+    if (count > UINT32_MAX)
+        return std::nullopt;
+    return uint32_t(count);
+}
+
+bool IndicesInRange(const IndexedDraw& d)
+{
+    if (d.IndexCount == 0 || d.Stride == 0 || d.Stride < d.VertexSize || !d.IndexData)
+        return false;
+    if ((uint64_t(d.StartIndex) + d.IndexCount) * d.IndexSize > d.IndexBufferSize)
+        return false;
+    if (uint64_t(d.StreamOffset) + d.VertexSize > d.VertexBufferSize)
+        return false;
+    // The largest vertex number whose bytes still lie inside the buffer.
+    int64_t lastVertex = int64_t((uint64_t(d.VertexBufferSize) - d.StreamOffset - d.VertexSize) / d.Stride);
+    int64_t low = INT64_MAX;
+    int64_t high = INT64_MIN;
+    const uint8_t* p = d.IndexData + size_t(d.StartIndex) * d.IndexSize;
+    for (uint32_t i = 0; i < d.IndexCount; ++i, p += d.IndexSize) {
+        int64_t index;
+        if (d.IndexSize == 2) {
+            uint16_t v;
+            std::memcpy(&v, p, 2);
+            index = v;
+        } else {
+            uint32_t v;
+            std::memcpy(&v, p, 4);
+            index = v;
+        }
+        low = std::min(low, index);
+        high = std::max(high, index);
+    }
+    return low + d.BaseVertex >= 0 && high + d.BaseVertex <= lastVertex;
+}
+
+void CopyRows(const uint8_t* source, int32_t sourcePitch, uint8_t* destination, int32_t destinationPitch,
+              uint32_t rowBytes, uint32_t rows)
+{
+    for (uint32_t r = 0; r < rows; ++r)
+        std::memcpy(destination + ptrdiff_t(r) * destinationPitch, source + ptrdiff_t(r) * sourcePitch, rowBytes);
+}
+
+void ClampToAlpha(uint32_t* pixels, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t p = pixels[i];
+        uint32_t a = p >> 24;
+        uint32_t r = std::min((p >> 16) & 0xFF, a);
+        uint32_t g = std::min((p >> 8) & 0xFF, a);
+        uint32_t b = std::min(p & 0xFF, a);
+        pixels[i] = (a << 24) | (r << 16) | (g << 8) | b;
+    }
+}
+
+} // namespace platform::gpu

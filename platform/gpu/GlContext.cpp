@@ -1,0 +1,124 @@
+#include "platform/gpu/GlContext.h"
+
+namespace platform::gpu {
+
+namespace {
+
+// The context this thread last made current through MakeCurrent.
+thread_local EGLContext t_currentContext = EGL_NO_CONTEXT;
+
+GlFunctions LoadFunctions(bool& complete)
+{
+    GlFunctions f;
+    complete = true;
+#define GF_GL_LOAD(type, name)                                                                             \
+    f.name = reinterpret_cast<type>(eglGetProcAddress(#name));                                             \
+    if (!f.name)                                                                                           \
+        complete = false;
+    GF_GL_FUNCTIONS(GF_GL_LOAD)
+#undef GF_GL_LOAD
+    return f;
+}
+
+} // namespace
+
+EGLDisplay SharedDisplay()
+{
+    // NOTE: the display is never terminated: eglTerminate unloads the driver, which leaks the
+    // driver's own allocations and would cost a reload for every later canvas.
+    static const EGLDisplay display = [] {
+        auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+            eglGetProcAddress("eglGetPlatformDisplayEXT"));
+        if (!getPlatformDisplay)
+            return EGL_NO_DISPLAY;
+        EGLDisplay d = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        if (d == EGL_NO_DISPLAY)
+            return EGL_NO_DISPLAY;
+        EGLint major = 0;
+        EGLint minor = 0;
+        if (!eglInitialize(d, &major, &minor))
+            return EGL_NO_DISPLAY;
+        return d;
+    }();
+    return display;
+}
+
+const GlFunctions* SharedFunctions()
+{
+    static bool complete = false;
+    static const GlFunctions functions = LoadFunctions(complete);
+    return complete ? &functions : nullptr;
+}
+
+std::shared_ptr<GlContext> GlContext::Create()
+{
+    EGLDisplay display = SharedDisplay();
+    if (display == EGL_NO_DISPLAY || !eglBindAPI(EGL_OPENGL_API))
+        return nullptr;
+    const EGLint attributes[] = { EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1,
+                                  EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT,
+                                  EGL_NONE };
+    EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
+    if (context == EGL_NO_CONTEXT)
+        return nullptr;
+    const GlFunctions* gl = SharedFunctions();
+    std::shared_ptr<GlContext> result(new GlContext(display, context, gl));
+    if (!gl || !result->MakeCurrent())
+        return nullptr;
+    return result;
+}
+
+GlContext::GlContext(EGLDisplay display, EGLContext context, const GlFunctions* gl)
+    : m_display(display)
+    , m_context(context)
+    , m_gl(gl)
+{
+}
+
+GlContext::~GlContext()
+{
+    if (m_gl && MakeCurrent()) {
+        for (GLuint sampler : m_samplers)
+            if (sampler)
+                m_gl->glDeleteSamplers(1, &sampler);
+    }
+    if (eglGetCurrentContext() == m_context)
+        eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (t_currentContext == m_context)
+        t_currentContext = EGL_NO_CONTEXT;
+    eglDestroyContext(m_display, m_context);
+}
+
+bool GlContext::MakeCurrent()
+{
+    // Someone outside this layer may have switched contexts behind our back, so the tracked
+    // value alone is not trusted.
+    if (t_currentContext == m_context && eglGetCurrentContext() == m_context)
+        return true;
+    if (!eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, m_context)) {
+        t_currentContext = EGL_NO_CONTEXT;
+        return false;
+    }
+    t_currentContext = m_context;
+    return true;
+}
+
+GLuint GlContext::Sampler(bool linearMin, bool linearMag)
+{
+    GLuint& sampler = m_samplers[(linearMin ? 2 : 0) + (linearMag ? 1 : 0)];
+    if (!sampler) {
+        m_gl->glGenSamplers(1, &sampler);
+        m_gl->glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, linearMin ? GL_LINEAR : GL_NEAREST);
+        m_gl->glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, linearMag ? GL_LINEAR : GL_NEAREST);
+        m_gl->glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        m_gl->glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    }
+    return sampler;
+}
+
+void DrainGlErrors()
+{
+    for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) { }
+}
+
+} // namespace platform::gpu

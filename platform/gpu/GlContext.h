@@ -1,0 +1,92 @@
+#pragma once
+
+// Private to platform/gpu: the EGL display, the per-device GL context and the table of GL
+// entry points beyond 1.1. Only the OpenGL device's .cpp files include this header.
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <array>
+#include <memory>
+
+namespace platform::gpu {
+
+// Every entry point the device calls beyond OpenGL 1.1, fetched once per process.
+#define GF_GL_FUNCTIONS(X)                                                                                 \
+    X(PFNGLACTIVETEXTUREPROC, glActiveTexture)                                                             \
+    X(PFNGLCLIENTACTIVETEXTUREARBPROC, glClientActiveTexture)                                              \
+    X(PFNGLBLENDFUNCSEPARATEPROC, glBlendFuncSeparate)                                                     \
+    X(PFNGLGENBUFFERSPROC, glGenBuffers)                                                                   \
+    X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers)                                                             \
+    X(PFNGLBINDBUFFERPROC, glBindBuffer)                                                                   \
+    X(PFNGLBUFFERDATAPROC, glBufferData)                                                                   \
+    X(PFNGLBUFFERSUBDATAPROC, glBufferSubData)                                                             \
+    X(PFNGLGENFRAMEBUFFERSPROC, glGenFramebuffers)                                                         \
+    X(PFNGLDELETEFRAMEBUFFERSPROC, glDeleteFramebuffers)                                                   \
+    X(PFNGLBINDFRAMEBUFFERPROC, glBindFramebuffer)                                                         \
+    X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, glFramebufferRenderbuffer)                                         \
+    X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, glCheckFramebufferStatus)                                           \
+    X(PFNGLGENRENDERBUFFERSPROC, glGenRenderbuffers)                                                       \
+    X(PFNGLDELETERENDERBUFFERSPROC, glDeleteRenderbuffers)                                                 \
+    X(PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer)                                                       \
+    X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage)                                                 \
+    X(PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC, glRenderbufferStorageMultisample)                           \
+    X(PFNGLBLITFRAMEBUFFERPROC, glBlitFramebuffer)                                                         \
+    X(PFNGLDRAWELEMENTSBASEVERTEXPROC, glDrawElementsBaseVertex)                                           \
+    X(PFNGLPROVOKINGVERTEXPROC, glProvokingVertex)                                                         \
+    X(PFNGLGENSAMPLERSPROC, glGenSamplers)                                                                 \
+    X(PFNGLDELETESAMPLERSPROC, glDeleteSamplers)                                                           \
+    X(PFNGLBINDSAMPLERPROC, glBindSampler)                                                                 \
+    X(PFNGLSAMPLERPARAMETERIPROC, glSamplerParameteri)                                                     \
+    X(PFNGLGETINTERNALFORMATIVPROC, glGetInternalformativ)
+
+struct GlFunctions {
+#define GF_GL_MEMBER(type, name) type name = nullptr;
+    GF_GL_FUNCTIONS(GF_GL_MEMBER)
+#undef GF_GL_MEMBER
+};
+
+/// The process's EGL display (surfaceless Mesa platform), initialised on first use with
+/// OpenGL bound as the client API; EGL_NO_DISPLAY when there is none.
+EGLDisplay SharedDisplay();
+
+/// The entry points, or nullptr when the driver lacks one of them.
+const GlFunctions* SharedFunctions();
+
+/// One OpenGL context, the device's own. Every entry into the device or one of its resources
+/// makes it current first, through MakeCurrent.
+class GlContext {
+public:
+    /// nullptr when no context can be created.
+    static std::shared_ptr<GlContext> Create();
+    ~GlContext();
+    GlContext(const GlContext&) = delete;
+    GlContext& operator=(const GlContext&) = delete;
+
+    /// The only way this layer changes the current context: skips the EGL call when the
+    /// context is current already.
+    [[nodiscard]] bool MakeCurrent();
+
+    const GlFunctions& Gl() const { return *m_gl; }
+
+    /// A sampler object with the given filters (sampler state is per unit in the device
+    /// interface, per texture in plain GL).
+    GLuint Sampler(bool linearMin, bool linearMag);
+
+private:
+    GlContext(EGLDisplay display, EGLContext context, const GlFunctions* gl);
+
+    EGLDisplay m_display;
+    EGLContext m_context;
+    const GlFunctions* m_gl;
+    std::array<GLuint, 4> m_samplers {};
+};
+
+using GlContextPtr = std::shared_ptr<GlContext>;
+
+/// Clears pending GL errors so the next check sees only its own call's.
+void DrainGlErrors();
+
+} // namespace platform::gpu

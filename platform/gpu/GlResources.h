@@ -1,0 +1,133 @@
+#pragma once
+
+// Private to platform/gpu: the OpenGL objects behind the device's resources. Each keeps its
+// context alive and makes it current before touching GL, so releasing a resource after its
+// device is gone is safe.
+
+#include "platform/gpu/Device.h"
+#include "platform/gpu/GlContext.h"
+
+#include <optional>
+#include <vector>
+
+namespace platform::gpu {
+
+class GlSurface final : public Surface {
+public:
+    enum class Kind { Color, DepthStencil, SystemMemory };
+
+    GlSurface(GlContextPtr context, Kind kind, const D3DSURFACE_DESC& desc);
+    ~GlSurface() override;
+
+    /// (Re)allocates storage for the described size and sample count.
+    HRESULT Allocate(uint32_t width, uint32_t height, D3DMULTISAMPLE_TYPE multiSample);
+
+    HRESULT GetDesc(D3DSURFACE_DESC& desc) override;
+    HRESULT LockRect(D3DLOCKED_RECT& locked, const RECT* rect, uint32_t flags) override;
+    HRESULT UnlockRect() override;
+
+    Kind GetKind() const { return m_kind; }
+    const D3DSURFACE_DESC& Desc() const { return m_desc; }
+    const GlContext* Context() const { return m_context.get(); }
+    GLuint Renderbuffer() const { return m_renderbuffer; }
+    bool Multisampled() const { return m_desc.MultiSampleType != D3DMULTISAMPLE_NONE; }
+    bool Locked() const { return m_locked; }
+    uint8_t* Bits() { return m_memory.data(); }
+    int32_t Pitch() const { return int32_t(m_desc.Width * 4); }
+
+private:
+    GlContextPtr m_context;
+    Kind m_kind;
+    D3DSURFACE_DESC m_desc;
+    GLuint m_renderbuffer = 0;
+    std::vector<uint8_t> m_memory;
+    bool m_locked = false;
+};
+
+class GlTexture final : public Texture {
+public:
+    GlTexture(GlContextPtr context, uint32_t width, uint32_t height, uint32_t usage, D3DPOOL pool);
+    ~GlTexture() override;
+
+    HRESULT Allocate();
+
+    HRESULT GetLevelDesc(uint32_t level, D3DSURFACE_DESC& desc) override;
+    HRESULT LockRect(uint32_t level, D3DLOCKED_RECT& locked, const RECT* rect, uint32_t flags) override;
+    HRESULT UnlockRect(uint32_t level) override;
+
+    const GlContext* Context() const { return m_context.get(); }
+    GLuint Name() const { return m_name; }
+
+private:
+    GlContextPtr m_context;
+    D3DSURFACE_DESC m_desc;
+    GLuint m_name = 0;
+    // Pixels between LockRect and UnlockRect only: a texture keeps no second copy in memory.
+    std::vector<uint8_t> m_staging;
+    bool m_locked = false;
+};
+
+/// A vertex or index buffer: a GL buffer object with a CPU copy that locks write into.
+/// The GL buffer always equals the copy after Unlock, which lets draws check their indices
+/// on the CPU.
+class GlBufferStore {
+public:
+    GlBufferStore(GlContextPtr context, GLenum target, uint32_t size, uint32_t usage);
+    ~GlBufferStore();
+    GlBufferStore(const GlBufferStore&) = delete;
+    GlBufferStore& operator=(const GlBufferStore&) = delete;
+
+    HRESULT Allocate();
+    HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags);
+    HRESULT Unlock();
+
+    const GlContext* Context() const { return m_context.get(); }
+    GLuint Name() const { return m_name; }
+    uint32_t Size() const { return uint32_t(m_copy.size()); }
+    const uint8_t* Data() const { return m_copy.data(); }
+    bool Locked() const { return m_lockedSize.has_value(); }
+
+private:
+    GlContextPtr m_context;
+    GLenum m_target;
+    uint32_t m_usage;
+    uint32_t m_size;
+    GLuint m_name = 0;
+    std::vector<uint8_t> m_copy;
+    uint32_t m_lockedOffset = 0;
+    std::optional<uint32_t> m_lockedSize;
+    bool m_discard = false;
+};
+
+class GlVertexBuffer final : public VertexBuffer {
+public:
+    GlVertexBuffer(GlContextPtr context, uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool);
+
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC& desc) override;
+    HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override;
+    HRESULT Unlock() override;
+
+    GlBufferStore& Store() { return m_store; }
+
+private:
+    GlBufferStore m_store;
+    D3DVERTEXBUFFER_DESC m_desc;
+};
+
+class GlIndexBuffer final : public IndexBuffer {
+public:
+    GlIndexBuffer(GlContextPtr context, uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool);
+
+    HRESULT GetDesc(D3DINDEXBUFFER_DESC& desc) override;
+    HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override;
+    HRESULT Unlock() override;
+
+    GlBufferStore& Store() { return m_store; }
+    uint32_t IndexSize() const { return m_desc.Format == D3DFMT_INDEX32 ? 4 : 2; }
+
+private:
+    GlBufferStore m_store;
+    D3DINDEXBUFFER_DESC m_desc;
+};
+
+} // namespace platform::gpu
