@@ -1,0 +1,389 @@
+#include "platform/ui/TestDriver.h"
+
+#include "platform/ui/GtkPrivate.h"
+
+#include <stdexcept>
+
+namespace platform::ui::test {
+namespace {
+
+NativeSceneHost& Native(SceneHost& host)
+{
+    auto* native = dynamic_cast<NativeSceneHost*>(&host);
+    if (!native)
+        throw std::logic_error("the test driver needs a host of the GTK application");
+    return *native;
+}
+
+NativeForm& Native(Form& form)
+{
+    auto* native = dynamic_cast<NativeForm*>(&form);
+    if (!native)
+        throw std::logic_error("the test driver needs a form of the GTK application");
+    return *native;
+}
+
+GdkDevice* Pointer()
+{
+    return gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default()));
+}
+
+GdkDevice* Keyboard()
+{
+    return gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default()));
+}
+
+guint StateOf(const RawModifiers& m)
+{
+    guint state = 0;
+    if (m.shift)
+        state |= GDK_SHIFT_MASK;
+    if (m.ctrl)
+        state |= GDK_CONTROL_MASK;
+    if (m.alt)
+        state |= GDK_MOD1_MASK;
+    if (m.meta)
+        state |= GDK_SUPER_MASK;
+    if (m.button1)
+        state |= GDK_BUTTON1_MASK;
+    if (m.button2)
+        state |= GDK_BUTTON2_MASK;
+    if (m.button3)
+        state |= GDK_BUTTON3_MASK;
+    return state;
+}
+
+// Queues the event with GDK and dispatches until GDK's queue is empty again.
+void Deliver(GdkEvent* event)
+{
+    gdk_event_put(event);
+    gdk_event_free(event);
+    GdkDisplay* display = gdk_display_get_default();
+    for (int i = 0; i < 1000; ++i) {
+        GdkEvent* pending = gdk_display_peek_event(display);
+        if (!pending)
+            break;
+        gdk_event_free(pending);
+        gtk_main_iteration_do(FALSE);
+    }
+}
+
+GdkWindow* WindowOf(SceneHost& host)
+{
+    GdkWindow* window = gtk_widget_get_window(Native(host).Widget());
+    if (!window)
+        throw std::logic_error("the host has no window yet");
+    return window;
+}
+
+} // namespace
+
+void SendButton(SceneHost& host, RawButtonEvent::Type type, uint32_t button, double x, double y,
+                const RawModifiers& modifiers, uint32_t time)
+{
+    GdkEventType gdkType = GDK_BUTTON_PRESS;
+    switch (type) {
+    case RawButtonEvent::Type::Press:
+        gdkType = GDK_BUTTON_PRESS;
+        break;
+    case RawButtonEvent::Type::DoublePress:
+        gdkType = GDK_2BUTTON_PRESS;
+        break;
+    case RawButtonEvent::Type::TriplePress:
+        gdkType = GDK_3BUTTON_PRESS;
+        break;
+    case RawButtonEvent::Type::Release:
+        gdkType = GDK_BUTTON_RELEASE;
+        break;
+    }
+    GdkWindow* window = WindowOf(host);
+    GdkEvent* event = gdk_event_new(gdkType);
+    event->button.window = GDK_WINDOW(g_object_ref(window));
+    event->button.send_event = TRUE;
+    event->button.time = time;
+    event->button.x = x;
+    event->button.y = y;
+    const Point root = host.ClientToScreen({ static_cast<int32_t>(x), static_cast<int32_t>(y) });
+    event->button.x_root = root.x;
+    event->button.y_root = root.y;
+    event->button.state = StateOf(modifiers);
+    event->button.button = button;
+    gdk_event_set_device(event, Pointer());
+    Deliver(event);
+}
+
+void SendMotion(SceneHost& host, double x, double y, const RawModifiers& modifiers)
+{
+    GdkWindow* window = WindowOf(host);
+    GdkEvent* event = gdk_event_new(GDK_MOTION_NOTIFY);
+    event->motion.window = GDK_WINDOW(g_object_ref(window));
+    event->motion.send_event = TRUE;
+    event->motion.time = GDK_CURRENT_TIME;
+    event->motion.x = x;
+    event->motion.y = y;
+    const Point root = host.ClientToScreen({ static_cast<int32_t>(x), static_cast<int32_t>(y) });
+    event->motion.x_root = root.x;
+    event->motion.y_root = root.y;
+    event->motion.state = StateOf(modifiers);
+    gdk_event_set_device(event, Pointer());
+    Deliver(event);
+}
+
+void SendScroll(SceneHost& host, RawScrollEvent::Direction direction, double deltaY, double x, double y)
+{
+    GdkWindow* window = WindowOf(host);
+    GdkEvent* event = gdk_event_new(GDK_SCROLL);
+    event->scroll.window = GDK_WINDOW(g_object_ref(window));
+    event->scroll.send_event = TRUE;
+    event->scroll.time = GDK_CURRENT_TIME;
+    event->scroll.x = x;
+    event->scroll.y = y;
+    switch (direction) {
+    case RawScrollEvent::Direction::Up:
+        event->scroll.direction = GDK_SCROLL_UP;
+        break;
+    case RawScrollEvent::Direction::Down:
+        event->scroll.direction = GDK_SCROLL_DOWN;
+        break;
+    case RawScrollEvent::Direction::Left:
+        event->scroll.direction = GDK_SCROLL_LEFT;
+        break;
+    case RawScrollEvent::Direction::Right:
+        event->scroll.direction = GDK_SCROLL_RIGHT;
+        break;
+    case RawScrollEvent::Direction::Smooth:
+        event->scroll.direction = GDK_SCROLL_SMOOTH;
+        event->scroll.delta_y = deltaY;
+        break;
+    }
+    gdk_event_set_device(event, Pointer());
+    Deliver(event);
+}
+
+void SendLeave(SceneHost& host, Crossing mode, bool intoChild)
+{
+    GdkWindow* window = WindowOf(host);
+    GdkEvent* event = gdk_event_new(GDK_LEAVE_NOTIFY);
+    event->crossing.window = GDK_WINDOW(g_object_ref(window));
+    event->crossing.send_event = TRUE;
+    event->crossing.time = GDK_CURRENT_TIME;
+    event->crossing.x = -1;
+    event->crossing.y = -1;
+    event->crossing.mode = mode == Crossing::Grab ? GDK_CROSSING_GRAB
+        : mode == Crossing::Ungrab                ? GDK_CROSSING_UNGRAB
+                                                  : GDK_CROSSING_NORMAL;
+    event->crossing.detail = intoChild ? GDK_NOTIFY_INFERIOR : GDK_NOTIFY_ANCESTOR;
+    gdk_event_set_device(event, Pointer());
+    Deliver(event);
+}
+
+void SendKey(SceneHost& host, bool press, const std::string& keyName, const RawModifiers& modifiers)
+{
+    GtkWidget* toplevel = gtk_widget_get_toplevel(Native(host).Widget());
+    GdkWindow* window = gtk_widget_get_window(toplevel);
+    if (!window)
+        throw std::logic_error("the host's form has no window yet");
+    const guint keyval = gdk_keyval_from_name(keyName.c_str());
+    GdkEvent* event = gdk_event_new(press ? GDK_KEY_PRESS : GDK_KEY_RELEASE);
+    event->key.window = GDK_WINDOW(g_object_ref(window));
+    event->key.send_event = TRUE;
+    event->key.time = GDK_CURRENT_TIME;
+    event->key.state = StateOf(modifiers);
+    event->key.keyval = keyval;
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys,
+                                          &count)
+        && count > 0) {
+        event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+        event->key.group = static_cast<guint8>(keys[0].group);
+        g_free(keys);
+    }
+    gdk_event_set_device(event, Keyboard());
+    Deliver(event);
+}
+
+void SendFocus(Form& form, bool in)
+{
+    GdkWindow* window = gtk_widget_get_window(Native(form).Window());
+    if (!window)
+        throw std::logic_error("the form has no window yet");
+    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+    event->focus_change.window = GDK_WINDOW(g_object_ref(window));
+    event->focus_change.send_event = TRUE;
+    event->focus_change.in = in ? 1 : 0;
+    gdk_event_set_device(event, Keyboard());
+    Deliver(event);
+}
+
+void SendGrabBroken(SceneHost& host)
+{
+    GdkWindow* window = WindowOf(host);
+    GdkEvent* event = gdk_event_new(GDK_GRAB_BROKEN);
+    event->grab_broken.window = GDK_WINDOW(g_object_ref(window));
+    event->grab_broken.send_event = TRUE;
+    event->grab_broken.keyboard = FALSE;
+    event->grab_broken.implicit = FALSE;
+    gdk_event_set_device(event, Pointer());
+    Deliver(event);
+}
+
+void SendCloseRequest(Form& form)
+{
+    GdkWindow* window = gtk_widget_get_window(Native(form).Window());
+    if (!window)
+        throw std::logic_error("the form has no window yet");
+    GdkEvent* event = gdk_event_new(GDK_DELETE);
+    event->any.window = GDK_WINDOW(g_object_ref(window));
+    event->any.send_event = TRUE;
+    Deliver(event);
+}
+
+void Sync()
+{
+    GdkDisplay* display = gdk_display_get_default();
+    gdk_display_flush(display);
+    gdk_display_sync(display);
+}
+
+std::vector<uint32_t> ReadPixels(SceneHost& host, const Rect& rect)
+{
+    std::vector<uint32_t> pixels;
+    if (rect.IsEmpty())
+        return pixels;
+    Sync();
+    GdkPixbuf* pixbuf = gdk_pixbuf_get_from_window(WindowOf(host), rect.left, rect.top, rect.Width(), rect.Height());
+    if (!pixbuf)
+        return pixels;
+    const int channels = gdk_pixbuf_get_n_channels(pixbuf);
+    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    const guchar* data = gdk_pixbuf_read_pixels(pixbuf);
+    const int w = gdk_pixbuf_get_width(pixbuf);
+    const int h = gdk_pixbuf_get_height(pixbuf);
+    pixels.reserve(static_cast<size_t>(w) * static_cast<size_t>(h));
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const guchar* p = data + static_cast<size_t>(y) * static_cast<size_t>(stride)
+                + static_cast<size_t>(x) * static_cast<size_t>(channels);
+            pixels.push_back(0xFF000000u | uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[2]));
+        }
+    }
+    g_object_unref(pixbuf);
+    return pixels;
+}
+
+int PaintCount(SceneHost& host)
+{
+    return Native(host).PaintCount();
+}
+
+std::vector<Rect> LayeredShape(Form& form)
+{
+    return Native(form).LayeredShape();
+}
+
+bool HasCursor(SceneHost& host)
+{
+    return gdk_window_get_cursor(WindowOf(host)) != nullptr;
+}
+
+namespace {
+
+struct DragSource {
+    const std::vector<std::string>* uris = nullptr;
+    int dataRequests = 0;
+    bool ended = false;
+};
+
+void OnDragDataGet(GtkWidget*, GdkDragContext*, GtkSelectionData* selection, guint, guint, gpointer data)
+{
+    auto* source = static_cast<DragSource*>(data);
+    ++source->dataRequests;
+    std::vector<gchar*> list;
+    for (const std::string& uri : *source->uris)
+        list.push_back(const_cast<gchar*>(uri.c_str()));
+    list.push_back(nullptr);
+    gtk_selection_data_set_uris(selection, list.data());
+}
+
+void OnDragEnd(GtkWidget*, GdkDragContext*, gpointer data)
+{
+    static_cast<DragSource*>(data)->ended = true;
+}
+
+void OnDragBegin(GtkWidget*, GdkDragContext* context, gpointer)
+{
+    // A plain icon: bare X servers have no icon theme for the default one.
+    GdkPixbuf* icon = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 4, 4);
+    gdk_pixbuf_fill(icon, 0x00000080);
+    gtk_drag_set_icon_pixbuf(context, icon, 0, 0);
+    g_object_unref(icon);
+}
+
+} // namespace
+
+DropResult DropUris(SceneHost& target, const std::vector<std::string>& uris, Point client)
+{
+    DropResult result;
+    Application& app = Application::Current();
+    const Point screen = target.ClientToScreen(client);
+
+    // The source sits away from the drop point, so the protocol finds the target there.
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_POPUP);
+    const Point sourceAt = screen.x > 40 || screen.y > 40 ? Point { 0, 0 } : Point { 600, 600 };
+    gtk_window_move(GTK_WINDOW(window), sourceAt.x, sourceAt.y);
+    gtk_window_set_default_size(GTK_WINDOW(window), 8, 8);
+    GtkWidget* box = gtk_event_box_new();
+    gtk_container_add(GTK_CONTAINER(window), box);
+    gtk_widget_show_all(window);
+    Sync();
+
+    DragSource source;
+    source.uris = &uris;
+    g_signal_connect(box, "drag-data-get", G_CALLBACK(OnDragDataGet), &source);
+    g_signal_connect(box, "drag-end", G_CALLBACK(OnDragEnd), &source);
+    g_signal_connect_after(box, "drag-begin", G_CALLBACK(OnDragBegin), &source);
+
+    bool timedOut = false;
+    const uint32_t guard = app.StartTimer(10000, [&](uint32_t) { timedOut = true; });
+
+    GtkTargetList* targets = gtk_target_list_new(nullptr, 0);
+    gtk_target_list_add_uri_targets(targets, 0);
+    gint ox = 0;
+    gint oy = 0;
+    gdk_window_get_origin(gtk_widget_get_window(box), &ox, &oy);
+    GdkDragContext* context = gtk_drag_begin_with_coordinates(
+        box, targets, static_cast<GdkDragAction>(GDK_ACTION_COPY | GDK_ACTION_LINK), 1, nullptr, screen.x - ox,
+        screen.y - oy);
+    gtk_target_list_unref(targets);
+
+    if (context) {
+        g_object_ref(context);
+        // The destination answers the first position once it has the data.
+        app.RunUntil([&] { return timedOut || gdk_drag_context_get_selected_action(context) != 0 || source.ended; });
+        // Releasing the button drops; GTK routes the release to its drag grab.
+        GdkEvent* release = gdk_event_new(GDK_BUTTON_RELEASE);
+        release->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(box)));
+        release->button.send_event = TRUE;
+        release->button.time = GDK_CURRENT_TIME;
+        release->button.x_root = screen.x;
+        release->button.y_root = screen.y;
+        release->button.button = 1;
+        release->button.state = GDK_BUTTON1_MASK;
+        gdk_event_set_device(release, gdk_drag_context_get_device(context));
+        gdk_event_put(release);
+        gdk_event_free(release);
+        app.RunUntil([&] { return timedOut || source.ended; });
+        g_object_unref(context);
+    }
+    app.StopTimer(guard);
+    // The destination may still be finishing (its reply is a round trip away).
+    app.ProcessMessages();
+    result.completed = source.ended && !timedOut;
+    result.dataRequests = source.dataRequests;
+    g_signal_handlers_disconnect_by_data(box, &source);
+    gtk_widget_destroy(window);
+    return result;
+}
+
+} // namespace platform::ui::test
