@@ -31,7 +31,7 @@ bool TPropInfo::IsStored(const TObject& object) const
         return false;
     if (!set && kind != TPropKind::Class)
         return false;
-    if (stored && !(object.*stored)())
+    if (stored && !stored(object))
         return false;
     return !IsDefault(object);
 }

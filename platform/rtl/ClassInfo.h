@@ -51,7 +51,7 @@ struct TPropInfo {
     TValue (*get)(const TObject& object) = nullptr;
     bool (*set)(TObject& object, const TValue& value) = nullptr; ///< null: read-only
     TDefault def {}; ///< monostate: no default, always stored (a link defaults to nil)
-    bool (TObject::*stored)() const = nullptr; ///< extra condition for storing
+    bool (*stored)(const TObject& object) = nullptr; ///< extra condition for storing
     bool neverStored = false;
     bool (*equalsDefault)(const TObject& object, const TPropInfo& prop) = nullptr;
     const TEnumInfo* enumInfo = nullptr; ///< Boolean, Enum and Set
@@ -307,7 +307,15 @@ bool EqualsDefaultThunk(const TObject& object, const TPropInfo& prop)
     return def && *def == current;
 }
 
-template <class Cls, auto Get, auto Set, TPropKind Kind, class D>
+template <class Cls, auto Pred>
+bool StoredThunk(const TObject& object)
+{
+    return (static_cast<const Cls&>(object).*Pred)();
+}
+
+/// Stored is nullptr (no condition), `false` (never stored: Parent) or a predicate
+/// `&Class::IsNameStored` (a const method of Cls or of one of its bases).
+template <class Cls, auto Get, auto Set, TPropKind Kind, auto Stored = nullptr, class D>
 constexpr TPropInfo MakeProp(std::string_view name, const D& def)
 {
     using R = GetterResult<Cls, Get>;
@@ -331,24 +339,10 @@ constexpr TPropInfo MakeProp(std::string_view name, const D& def)
     if constexpr (Kind == TPropKind::Class || Kind == TPropKind::Component)
         p.classInfo = &ObjectOf<R>::StaticClass;
     p.single = std::is_same_v<R, float>;
-    return p;
-}
-
-template <class Cls, auto Get, auto Set, TPropKind Kind, class D, class Owner>
-constexpr TPropInfo MakeProp(std::string_view name, const D& def, bool (Owner::*stored)() const)
-{
-    static_assert(std::is_base_of_v<Owner, Cls>, "the stored predicate is not a method of the class");
-    TPropInfo p = MakeProp<Cls, Get, Set, Kind>(name, def);
-    p.stored = static_cast<bool (TObject::*)() const>(stored);
-    return p;
-}
-
-/// `false` as the stored argument: published but never stored (Parent).
-template <class Cls, auto Get, auto Set, TPropKind Kind, class D>
-constexpr TPropInfo MakeProp(std::string_view name, const D& def, bool stored)
-{
-    TPropInfo p = MakeProp<Cls, Get, Set, Kind>(name, def);
-    p.neverStored = !stored;
+    if constexpr (std::is_same_v<decltype(Stored), bool>)
+        p.neverStored = !Stored;
+    else if constexpr (!std::is_same_v<decltype(Stored), std::nullptr_t>)
+        p.stored = &StoredThunk<Cls, Stored>;
     return p;
 }
 
@@ -389,9 +383,12 @@ TClassInfo MakeClassInfo(std::string_view name, const TClassDef& def)
 
 /// A property row: RTL_PROP(Class, Name, Kind, Default[, StoredPredicate]) with accessors
 /// GetName()/SetName(v). Default is a literal of the property's type (or rtl::kNoDefault:
-/// always stored); StoredPredicate is `&Class::IsNameStored` or `false` (never stored).
+/// always stored); put a default that contains commas in parentheses:
+/// `(TwzCorners { wzCornerTopLeft, wzCornerTopRight })`. StoredPredicate is
+/// `&Class::IsNameStored` or `false` (published but never stored).
 #define RTL_PROP(Cls, Name, Kind, ...)                                                                   \
-    ::rtl::detail::MakeProp<Cls, &Cls::Get##Name, &Cls::Set##Name, ::rtl::TPropKind::Kind>(#Name, __VA_ARGS__)
+    RTL_DETAIL_PICK(__VA_ARGS__, RTL_DETAIL_PROP_STORED, RTL_DETAIL_PROP_PLAIN, )                        \
+    (Cls, #Name, &Cls::Get##Name, &Cls::Set##Name, Kind, __VA_ARGS__)
 
 /// A read-only property: readable by name (triggers read IsMouseOver), never stored, except
 /// a Class property, whose sub-object's own properties are.
@@ -401,4 +398,11 @@ TClassInfo MakeClassInfo(std::string_view name, const TClassDef& def)
 /// A property whose published name differs from its accessors:
 ///     RTL_PROP_AS(ThvVisualObject, "Quanternion", GetQuaternionText, SetQuaternionText, String, "")
 #define RTL_PROP_AS(Cls, NameText, Getter, Setter, Kind, ...)                                            \
-    ::rtl::detail::MakeProp<Cls, &Cls::Getter, &Cls::Setter, ::rtl::TPropKind::Kind>(NameText, __VA_ARGS__)
+    RTL_DETAIL_PICK(__VA_ARGS__, RTL_DETAIL_PROP_STORED, RTL_DETAIL_PROP_PLAIN, )                        \
+    (Cls, NameText, &Cls::Getter, &Cls::Setter, Kind, __VA_ARGS__)
+
+#define RTL_DETAIL_PICK(a, b, macro, ...) macro
+#define RTL_DETAIL_PROP_PLAIN(Cls, NameText, Get, Set, Kind, Def)                                        \
+    ::rtl::detail::MakeProp<Cls, Get, Set, ::rtl::TPropKind::Kind>(NameText, Def)
+#define RTL_DETAIL_PROP_STORED(Cls, NameText, Get, Set, Kind, Def, Stored)                               \
+    ::rtl::detail::MakeProp<Cls, Get, Set, ::rtl::TPropKind::Kind, Stored>(NameText, Def)
