@@ -10,7 +10,7 @@ packages=(
   libpng-dev libjpeg62-turbo-dev libgif-dev libtiff-dev
   libegl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
   libgtk-3-dev libbullet-dev
-  xvfb xauth fonts-dejavu-core fonts-liberation2
+  xvfb xauth fonts-dejavu-core fonts-liberation2 fonts-urw-base35
   python3-pil locales
 )
 

@@ -200,13 +200,30 @@ bool Path::AddString(std::u16string_view text, const FontFamily& family, FontSty
     if (!font)
         return false;
 
+    // cairo hands paths back in 1/256 device units, and small text would come out jagged:
+    // lay out at an em of about 256 units around the origin, then scale back and move.
+    const double em = font->EmSize();
+    const double extent = std::max({ std::fabs(double(layout.width)), std::fabs(double(layout.height)), 1.0 });
+    const double k = std::clamp(std::min(256.0 / em, 1e6 / extent), double(Font::kMinEmSize) / em,
+                                double(Font::kMaxEmSize) / em);
+    const auto scaled = Font::Create(family, float(em * k), style, Font::Unit::World);
+    if (!scaled)
+        return false;
+    const RectF scaledLayout { 0, 0, float(layout.width * k), float(layout.height * k) };
+
     // Outlines come from unhinted glyphs at the identity transform, so they scale exactly.
     detail::OutlineContext scratch;
-    detail::TextLayout laidOut(scratch.pango.get(), text, *font, layout, format);
+    detail::TextLayout laidOut(scratch.pango.get(), text, *scaled, scaledLayout, format);
     laidOut.AppendPath(scratch.cr.get());
     detail::CairoPathPtr outline(cairo_copy_path(scratch.cr.get()));
     if (outline->status != CAIRO_STATUS_SUCCESS)
         return true;
+    for (int i = 0; i < outline->num_data; i += outline->data[i].header.length) {
+        for (int n = 1; n < outline->data[i].header.length; ++n) {
+            outline->data[i + n].point.x = outline->data[i + n].point.x / k + layout.x;
+            outline->data[i + n].point.y = outline->data[i + n].point.y / k + layout.y;
+        }
+    }
     std::vector<Figure> figures = FiguresOf(outline.get());
     NormaliseOrientation(figures);
     for (const Figure& f : figures) {
