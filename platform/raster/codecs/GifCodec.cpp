@@ -10,6 +10,7 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 namespace platform::raster::detail {
 namespace {
@@ -148,6 +149,13 @@ struct MapFree {
     void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
 };
 
+// giflib's quantiser sorts through a file-scope variable, so two calls must not overlap.
+std::mutex& QuantizerMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
 constexpr uint32_t kOpaqueThreshold = 128;
 constexpr int32_t kMaxGifSide = 65535;
 
@@ -227,6 +235,7 @@ EncodedBytes GifEncode(ImageView view)
     std::vector<GifByteType> visibleIndexes(visible);
     if (visible > 0) {
         int colors = hasTransparent ? 255 : 256;
+        const std::lock_guard<std::mutex> lock(QuantizerMutex());
         if (visible > UINT32_MAX
             || GifQuantizeBuffer(unsigned(visible), 1, &colors, red.data(), green.data(), blue.data(),
                    visibleIndexes.data(), palette.data())

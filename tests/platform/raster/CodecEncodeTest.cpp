@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace platform::raster;
@@ -335,4 +336,34 @@ TEST(CodecEncode, RotateQuarterTurns)
         EXPECT_EQ(
             std::vector<uint32_t>(target, target + 6), std::vector<uint32_t>(c.expected, c.expected + 6));
     }
+}
+
+// Saves may run beside each other and beside decodes: no encoder may share state between
+// calls (giflib's quantiser keeps some in a file-scope variable).
+TEST(CodecEncode, ConcurrentEncodesAgreeWithSerialOnes)
+{
+    const Image picture = TranslucentGradient();
+    const ImageFormat formats[]
+        = { ImageFormat::Gif, ImageFormat::Png, ImageFormat::Jpeg, ImageFormat::Tiff, ImageFormat::Bmp };
+    std::vector<std::vector<uint8_t>> serial;
+    for (ImageFormat format : formats)
+        serial.push_back(EncodeImage(picture, format).value());
+    constexpr int kThreads = 4;
+    std::vector<int> mismatches(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 25; ++round) {
+                for (size_t i = 0; i < std::size(formats); ++i) {
+                    const size_t k = (i + size_t(t)) % std::size(formats);
+                    if (EncodeImage(picture, formats[k]) != serial[k])
+                        ++mismatches[size_t(t)];
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(mismatches[size_t(t)], 0) << "thread " << t;
 }
