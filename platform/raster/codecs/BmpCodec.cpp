@@ -373,11 +373,10 @@ bool BmpDecode(Bytes data, const PixelTarget& target)
     // An offset that points into the headers is a writer's mistake; the pixels then follow
     // the palette.
     const uint64_t fileOffset = Le32(data, 10);
-    const uint64_t headerEnd = kFileHeaderSize + (dib.size() >= 4 ? Le32(dib, 0) : 0);
-    const size_t pixelOffset
-        = fileOffset >= headerEnd && fileOffset <= data.size() ? size_t(fileOffset - kFileHeaderSize) : 0;
     if (fileOffset > data.size())
         return false;
+    const uint64_t headerEnd = kFileHeaderSize + (dib.size() >= 4 ? Le32(dib, 0) : 0);
+    const size_t pixelOffset = fileOffset >= headerEnd ? size_t(fileOffset - kFileHeaderSize) : 0;
     return DibDecode(dib, pixelOffset, DibKind::File, target);
 }
 
