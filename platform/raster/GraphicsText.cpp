@@ -17,16 +17,26 @@ struct FontOptionsDeleter {
     void operator()(cairo_font_options_t* o) const { cairo_font_options_destroy(o); }
 };
 
-// Device em sizes for which glyphs are rasterised. FreeType refuses glyphs of several hundred
-// pixels, so larger text is filled as outlines; smaller than this is not visible at all.
+// FreeType refuses glyphs of several hundred pixels, so text beyond kMaxGlyphEm device pixels
+// is filled as outlines; text smaller than kMinDeviceEm is not visible at all.
 constexpr double kMinDeviceEm = 1.0 / 64;
 constexpr double kMaxGlyphEm = 256;
 
-double DeviceEm(cairo_t* cr, const Font& font)
+struct EmRange {
+    double smallest, largest; // device em along the transform's least and most scaled axes
+};
+
+EmRange DeviceEm(cairo_t* cr, const Font& font)
 {
     cairo_matrix_t m;
     cairo_get_matrix(cr, &m);
-    return font.EmSize() * std::sqrt(std::fabs(m.xx * m.yy - m.xy * m.yx));
+    // Singular values of the linear part.
+    const double a = m.xx * m.xx + m.xy * m.xy + m.yx * m.yx + m.yy * m.yy;
+    const double det = m.xx * m.yy - m.xy * m.yx;
+    const double root = std::sqrt(std::max(0.0, a * a - 4 * det * det));
+    const double largest = std::sqrt((a + root) / 2);
+    const double smallest = largest > 0 ? std::fabs(det) / largest : 0;
+    return { font.EmSize() * smallest, font.EmSize() * largest };
 }
 
 } // namespace
@@ -62,8 +72,9 @@ PangoContext* Graphics::Impl::TextContext()
 
 bool Graphics::Impl::FitsGlyphs(const Font& font) const
 {
-    const double em = DeviceEm(cr, font);
-    return em >= kMinDeviceEm && em <= kMaxGlyphEm;
+    // Strongly stretched text is outlined too: the rasteriser takes each axis separately.
+    const EmRange em = DeviceEm(cr, font);
+    return em.smallest >= 1 && em.largest <= kMaxGlyphEm;
 }
 
 detail::OutlineContext& Graphics::Impl::Outlines()
@@ -79,9 +90,9 @@ void Graphics::DrawString(std::u16string_view text, const Font& font, RectF layo
     if (!m_impl || !m_impl->Usable() || text.empty() || !IsFinite(layout))
         return;
     Impl& g = *m_impl;
-    const bool glyphs = g.FitsGlyphs(font);
-    if (!glyphs && DeviceEm(g.cr, font) < kMinDeviceEm)
+    if (DeviceEm(g.cr, font).largest < kMinDeviceEm)
         return;
+    const bool glyphs = g.FitsGlyphs(font);
 
     detail::CairoPathPtr outline;
     std::optional<detail::TextLayout> laidOut;

@@ -163,6 +163,14 @@ TEST(Graphics, HostileArgumentsNeverLeaveTheGraphicsUnableToDraw)
               (void)g.SetTransform(Matrix::Scaling(1000, 1000));
               g.DrawString(u"W", *font, { 0, 0, 0, 0 }, {}, kRed);
           } },
+        { "strongly stretched text",
+          [&](Graphics& g) {
+              (void)g.SetTransform(Matrix::Scaling(200, 0.01f));
+              g.DrawString(u"Wide", *font, { 0, 0, 10, 10 }, {}, kRed);
+              (void)g.SetTransform({ 50, 50, 0.02f, -0.02f, 0, 0 });
+              g.DrawString(u"Skew", *font, { 0, 0, 10, 10 }, {}, kRed);
+              (void)g.MeasureCharacterRanges(u"Skew", *font, { 0, 0, 10, 10 }, {}, std::vector<CharacterRange> { { 0, 4 } });
+          } },
         { "text in a rectangle that is not finite",
           [&](Graphics& g) {
               g.DrawString(u"abc", *font, { kNaN, 0, 10, 10 }, {}, kRed);

@@ -174,6 +174,31 @@ TEST(GraphicsText, WrapsAtWordsOnlyWhenAllowedAndGiven)
     EXPECT_GT(broken.height, oneLine.height * 1.5);
 }
 
+TEST(GraphicsText, WrappedLinesAlignOneByOne)
+{
+    const Font font = MakeFont("DejaVu Sans", 10);
+    auto c = Canvas::Make(8, 8);
+    // Two lines: "aa" and "bbbbbbb"; the blank where the line breaks is not aligned.
+    const std::u16string text = u"aa bbbbbbb";
+    const RectF layout { 10, 20, 50, 100 };
+    const CharacterRange ranges[] = { { 0, 2 }, { 3, 7 }, { 0, 10 } };
+    const float f[] = { 0, 0.5f, 1 };
+    for (auto h : { StringAlignment::Near, StringAlignment::Center, StringAlignment::Far }) {
+        for (auto v : { StringAlignment::Near, StringAlignment::Center, StringAlignment::Far }) {
+            SCOPED_TRACE(testing::Message() << "horizontal " << int(h) << ", vertical " << int(v));
+            const auto r = c.g.MeasureCharacterRanges(text, font, layout, { 0, h, v }, ranges);
+            ASSERT_TRUE(r[0] && r[1] && r[2]);
+            EXPECT_LT(r[0]->Bottom(), r[1]->y + 0.01); // on separate lines
+            EXPECT_LT(r[0]->width, r[1]->width);
+            for (int line = 0; line < 2; ++line) {
+                const RectF& word = *r[line];
+                EXPECT_NEAR(word.x, layout.x + f[int(h)] * (layout.width - word.width), 0.01) << "line " << line;
+            }
+            EXPECT_NEAR(r[2]->y, layout.y + f[int(v)] * (layout.height - r[2]->height), 0.01);
+        }
+    }
+}
+
 TEST(GraphicsText, DrawnTextIsClippedToItsRectangleUnlessAsked)
 {
     const Font font = MakeFont("DejaVu Sans", 12);
