@@ -130,7 +130,7 @@ std::string SamplerStateName(D3DSAMPLERSTATETYPE type) { return Lookup(kSamplerS
 std::string TransformName(D3DTRANSFORMSTATETYPE type)
 {
     if (type > D3DTS_TEXTURE0 && type <= D3DTS_TEXTURE7)
-        return "D3DTS_TEXTURE" + std::to_string(type - D3DTS_TEXTURE0);
+        return std::string("D3DTS_TEXTURE").append(std::to_string(type - D3DTS_TEXTURE0));
     return Lookup(kTransforms, type);
 }
 
@@ -146,7 +146,7 @@ std::string Hex(uint64_t value)
     for (char& c : digits)
         if (c >= 'a' && c <= 'f')
             c = char(c - 'a' + 'A');
-    return "0x" + digits;
+    return digits.insert(0, "0x");
 }
 
 std::string FloatText(float value)

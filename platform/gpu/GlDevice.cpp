@@ -169,19 +169,24 @@ GlRect ToGl(const RECT& r, uint32_t height)
     return { r.left, GLint(height) - r.bottom, r.right, GLint(height) - r.top };
 }
 
+// One pass over the memory: rows swap ends while their colours are limited to alpha.
 void FlipRowsAndClamp(uint8_t* bits, uint32_t width, uint32_t height, int32_t pitch)
 {
-    std::vector<uint8_t> row(size_t(width) * 4);
-    for (uint32_t top = 0, bottom = height ? height - 1 : 0; top < bottom; ++top, --bottom) {
-        uint8_t* a = bits + ptrdiff_t(top) * pitch;
-        uint8_t* b = bits + ptrdiff_t(bottom) * pitch;
-        std::memcpy(row.data(), a, row.size());
-        std::memcpy(a, b, row.size());
-        std::memcpy(b, row.data(), row.size());
-    }
-    for (uint32_t y = 0; y < height; ++y) {
-        uint32_t* p = reinterpret_cast<uint32_t*>(bits + ptrdiff_t(y) * pitch);
-        ClampToAlpha(p, width);
+    std::vector<uint32_t> row(width);
+    for (uint32_t top = 0, bottom = height ? height - 1 : 0; top <= bottom && height; ++top, --bottom) {
+        auto* a = reinterpret_cast<uint32_t*>(bits + ptrdiff_t(top) * pitch);
+        auto* b = reinterpret_cast<uint32_t*>(bits + ptrdiff_t(bottom) * pitch);
+        if (a == b) {
+            ClampToAlpha(a, width);
+            break;
+        }
+        std::memcpy(row.data(), a, size_t(width) * 4);
+        std::memcpy(a, b, size_t(width) * 4);
+        ClampToAlpha(a, width);
+        ClampToAlpha(row.data(), width);
+        std::memcpy(b, row.data(), size_t(width) * 4);
+        if (bottom == 0)
+            break;
     }
 }
 

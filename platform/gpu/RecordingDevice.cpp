@@ -28,36 +28,45 @@ std::string Join(std::initializer_list<std::string> parts)
 std::string Num(uint32_t value) { return value >= 0x10000 ? Hex(value) : std::to_string(value); }
 std::string Int(int64_t value) { return std::to_string(value); }
 
+// Appending piece by piece: GCC 12 warns falsely (-Wrestrict) about "literal" + std::string.
+std::string Cat(std::initializer_list<std::string_view> pieces)
+{
+    std::string text;
+    for (std::string_view piece : pieces)
+        text.append(piece);
+    return text;
+}
+
 std::string ColorText(const D3DCOLORVALUE& c)
 {
-    return "(" + FloatText(c.r) + " " + FloatText(c.g) + " " + FloatText(c.b) + " " + FloatText(c.a) + ")";
+    return Cat({ "(", FloatText(c.r), " ", FloatText(c.g), " ", FloatText(c.b), " ", FloatText(c.a), ")" });
 }
 
 std::string VectorText(const D3DVECTOR& v)
 {
-    return "(" + FloatText(v.x) + " " + FloatText(v.y) + " " + FloatText(v.z) + ")";
+    return Cat({ "(", FloatText(v.x), " ", FloatText(v.y), " ", FloatText(v.z), ")" });
 }
 
 std::string MaterialText(const D3DMATERIAL9& m)
 {
-    return "{Diffuse" + ColorText(m.Diffuse) + " Ambient" + ColorText(m.Ambient) + " Specular"
-        + ColorText(m.Specular) + " Emissive" + ColorText(m.Emissive) + " Power " + FloatText(m.Power) + "}";
+    return Cat({ "{Diffuse", ColorText(m.Diffuse), " Ambient", ColorText(m.Ambient), " Specular",
+                 ColorText(m.Specular), " Emissive", ColorText(m.Emissive), " Power ", FloatText(m.Power), "}" });
 }
 
 std::string LightText(const D3DLIGHT9& l)
 {
-    return "{Type " + std::to_string(l.Type) + " Diffuse" + ColorText(l.Diffuse) + " Specular"
-        + ColorText(l.Specular) + " Ambient" + ColorText(l.Ambient) + " Position" + VectorText(l.Position)
-        + " Direction" + VectorText(l.Direction) + " Range " + FloatText(l.Range) + " Falloff "
-        + FloatText(l.Falloff) + " Attenuation(" + FloatText(l.Attenuation0) + " " + FloatText(l.Attenuation1) + " "
-        + FloatText(l.Attenuation2) + ") Theta " + FloatText(l.Theta) + " Phi " + FloatText(l.Phi) + "}";
+    return Cat({ "{Type ", std::to_string(l.Type), " Diffuse", ColorText(l.Diffuse), " Specular",
+                 ColorText(l.Specular), " Ambient", ColorText(l.Ambient), " Position", VectorText(l.Position),
+                 " Direction", VectorText(l.Direction), " Range ", FloatText(l.Range), " Falloff ",
+                 FloatText(l.Falloff), " Attenuation(", FloatText(l.Attenuation0), " ", FloatText(l.Attenuation1),
+                 " ", FloatText(l.Attenuation2), ") Theta ", FloatText(l.Theta), " Phi ", FloatText(l.Phi), "}" });
 }
 
 std::string RectText(const RECT* r)
 {
     if (!r)
         return "nil";
-    return "{" + Int(r->left) + " " + Int(r->top) + " " + Int(r->right) + " " + Int(r->bottom) + "}";
+    return Cat({ "{", Int(r->left), " ", Int(r->top), " ", Int(r->right), " ", Int(r->bottom), "}" });
 }
 
 std::string PointerText(const void* p) { return p ? Hex(reinterpret_cast<uintptr_t>(p)) : "nil"; }
@@ -96,13 +105,13 @@ D3DSURFACE_DESC SurfaceDesc(D3DFORMAT format, uint32_t usage, D3DPOOL pool, D3DM
 
 std::string PresentParametersText(const D3DPRESENT_PARAMETERS& p)
 {
-    return "{" + std::to_string(p.BackBufferWidth) + "x" + std::to_string(p.BackBufferHeight) + " "
-        + FormatName(p.BackBufferFormat) + " Count " + std::to_string(p.BackBufferCount) + " MultiSample "
-        + std::to_string(p.MultiSampleType) + "/" + std::to_string(p.MultiSampleQuality) + " SwapEffect "
-        + std::to_string(p.SwapEffect) + " Window " + PointerText(p.hDeviceWindow) + " Windowed "
-        + Int(p.Windowed) + " AutoDepthStencil " + Int(p.EnableAutoDepthStencil) + " "
-        + FormatName(p.AutoDepthStencilFormat) + " Flags " + Num(p.Flags) + " Refresh "
-        + std::to_string(p.FullScreen_RefreshRateInHz) + " Interval " + Num(p.PresentationInterval) + "}";
+    return Cat({ "{", std::to_string(p.BackBufferWidth), "x", std::to_string(p.BackBufferHeight), " ",
+                 FormatName(p.BackBufferFormat), " Count ", std::to_string(p.BackBufferCount), " MultiSample ",
+                 std::to_string(p.MultiSampleType), "/", std::to_string(p.MultiSampleQuality), " SwapEffect ",
+                 std::to_string(p.SwapEffect), " Window ", PointerText(p.hDeviceWindow), " Windowed ", Int(p.Windowed),
+                 " AutoDepthStencil ", Int(p.EnableAutoDepthStencil), " ", FormatName(p.AutoDepthStencilFormat),
+                 " Flags ", Num(p.Flags), " Refresh ", std::to_string(p.FullScreen_RefreshRateInHz), " Interval ",
+                 Num(p.PresentationInterval), "}" });
 }
 
 // --- RecordedDraw ------------------------------------------------------------------------
@@ -183,9 +192,9 @@ HRESULT RecordingObject::Log(std::string_view method, const std::string& argumen
 {
     std::string line = m_name + "." + std::string(method) + "(" + arguments + ")";
     if (!created.empty() && Succeeded(result))
-        line += " -> " + created;
+        line.append(" -> ").append(created);
     if (result != D3D_OK)
-        line += " = " + ResultName(result);
+        line.append(" = ").append(ResultName(result));
     m_recorder->Add(std::move(line));
     return result;
 }
@@ -1126,7 +1135,7 @@ RecordingRuntime::RecordingRuntime(RecordingOptions options)
 
 SystemPtr RecordingRuntime::Direct3DCreate9(uint32_t sdkVersion)
 {
-    std::string line = "Direct3DCreate9(" + Hex(sdkVersion) + ")";
+    std::string line = Cat({ "Direct3DCreate9(", Hex(sdkVersion), ")" });
     HRESULT result = m_recorder->Scripted("Runtime", "Direct3DCreate9");
     if (!m_recorder->Options().ExportsDirect3DCreate9 || (sdkVersion & 0x7FFFFFFFu) != D3D_SDK_VERSION)
         result = D3DERR_INVALIDCALL;
@@ -1142,7 +1151,7 @@ SystemPtr RecordingRuntime::Direct3DCreate9(uint32_t sdkVersion)
 HRESULT RecordingRuntime::Direct3DCreate9Ex(uint32_t sdkVersion, SystemPtr& result)
 {
     result.reset();
-    std::string line = "Direct3DCreate9Ex(" + Hex(sdkVersion) + ")";
+    std::string line = Cat({ "Direct3DCreate9Ex(", Hex(sdkVersion), ")" });
     HRESULT hr = m_recorder->Scripted("Runtime", "Direct3DCreate9Ex");
     if (!m_recorder->Options().ExportsDirect3DCreate9Ex || (sdkVersion & 0x7FFFFFFFu) != D3D_SDK_VERSION)
         hr = D3DERR_INVALIDCALL;

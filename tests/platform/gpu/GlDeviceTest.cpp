@@ -167,6 +167,7 @@ TEST_F(GlDeviceTest, PointFilteredScreenQuadMapsTexelToPixel)
     const Case cases[] = {
         { "back buffer", 8, 8, 0, 0, 0, 0 },
         { "non-square back buffer", 12, 6, 0, 0, 0, 0 },
+        { "odd number of rows", 5, 7, 0, 0, 0, 0 },
         { "render target smaller than the back buffer", 16, 16, 8, 4, 0, 0 },
         { "back buffer after a reset to a new size", 4, 4, 0, 0, 10, 6 },
     };
