@@ -44,15 +44,16 @@ Mesh Band(int columns, int rows, float y0, float y1)
             float z = -5.0f + 0.2f * std::sin(x * 3) * std::cos(y * 3);
             float nx = -0.6f * std::cos(x * 3) * std::cos(y * 3);
             float ny = 0.6f * std::sin(x * 3) * std::sin(y * 3);
-            mesh.Vertices.push_back({ x, y, z, nx, ny, 1, 0xFFC08040, float(c) / float(columns), float(r) / float(rows) });
+            mesh.Vertices.push_back(
+                { x, y, z, nx, ny, 1, 0xFFC08040, float(c) / float(columns), float(r) / float(rows) });
         }
     }
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
             auto i = uint16_t(r * (columns + 1) + c);
             auto below = uint16_t(i + columns + 1);
-            mesh.Indices.insert(mesh.Indices.end(), { i, below, uint16_t(i + 1), uint16_t(i + 1), below,
-                                                      uint16_t(below + 1) });
+            mesh.Indices.insert(mesh.Indices.end(),
+                { i, below, uint16_t(i + 1), uint16_t(i + 1), below, uint16_t(below + 1) });
         }
     }
     return mesh;
@@ -106,10 +107,10 @@ public:
     explicit Rings(Device& device)
         : m_device(device)
     {
-        device.CreateVertexBuffer(kVertexRing, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFVF_XYZ, D3DPOOL_DEFAULT,
-                                  m_vertices);
-        device.CreateIndexBuffer(kIndexRing, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
-                                 m_indices);
+        device.CreateVertexBuffer(
+            kVertexRing, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFVF_XYZ, D3DPOOL_DEFAULT, m_vertices);
+        device.CreateIndexBuffer(
+            kIndexRing, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, m_indices);
     }
 
     bool Ready() const { return m_vertices && m_indices; }
@@ -143,8 +144,7 @@ public:
         m_device.SetIndices(m_indices);
         m_device.SetStreamSource(0, m_vertices, 0, sizeof(Vertex));
         m_device.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, int32_t(m_vertexPos / sizeof(Vertex)), 0,
-                                      uint32_t(mesh.Vertices.size()), m_indexPos / 2,
-                                      uint32_t(mesh.Indices.size() / 3));
+            uint32_t(mesh.Vertices.size()), m_indexPos / 2, uint32_t(mesh.Indices.size() / 3));
         m_vertexPos += n;
         m_indexPos += m;
     }

@@ -8,14 +8,12 @@ namespace platform::gpu {
 
 namespace {
 
-template<typename T>
-struct Name {
+template <typename T> struct Name {
     T Value;
     const char* Text;
 };
 
-template<typename T, size_t N>
-std::string Lookup(const Name<T> (&table)[N], T value)
+template <typename T, size_t N> std::string Lookup(const Name<T> (&table)[N], T value)
 {
     for (const Name<T>& n : table)
         if (n.Value == value)
@@ -23,7 +21,10 @@ std::string Lookup(const Name<T> (&table)[N], T value)
     return std::to_string(uint32_t(value));
 }
 
-#define GF_NAME(v) { v, #v }
+#define GF_NAME(v)                                                                                           \
+    {                                                                                                        \
+        v, #v                                                                                                \
+    }
 
 constexpr Name<D3DRENDERSTATETYPE> kRenderStates[] = {
     GF_NAME(D3DRS_ZENABLE),
@@ -66,14 +67,23 @@ constexpr Name<D3DRENDERSTATETYPE> kRenderStates[] = {
 };
 
 constexpr Name<D3DTEXTURESTAGESTATETYPE> kStageStates[] = {
-    GF_NAME(D3DTSS_COLOROP),   GF_NAME(D3DTSS_COLORARG1),     GF_NAME(D3DTSS_COLORARG2),
-    GF_NAME(D3DTSS_ALPHAOP),   GF_NAME(D3DTSS_ALPHAARG1),     GF_NAME(D3DTSS_ALPHAARG2),
-    GF_NAME(D3DTSS_TEXCOORDINDEX), GF_NAME(D3DTSS_TEXTURETRANSFORMFLAGS),
+    GF_NAME(D3DTSS_COLOROP),
+    GF_NAME(D3DTSS_COLORARG1),
+    GF_NAME(D3DTSS_COLORARG2),
+    GF_NAME(D3DTSS_ALPHAOP),
+    GF_NAME(D3DTSS_ALPHAARG1),
+    GF_NAME(D3DTSS_ALPHAARG2),
+    GF_NAME(D3DTSS_TEXCOORDINDEX),
+    GF_NAME(D3DTSS_TEXTURETRANSFORMFLAGS),
 };
 
 constexpr Name<D3DSAMPLERSTATETYPE> kSamplerStates[] = {
-    GF_NAME(D3DSAMP_ADDRESSU),  GF_NAME(D3DSAMP_ADDRESSV),  GF_NAME(D3DSAMP_ADDRESSW),
-    GF_NAME(D3DSAMP_MAGFILTER), GF_NAME(D3DSAMP_MINFILTER), GF_NAME(D3DSAMP_MIPFILTER),
+    GF_NAME(D3DSAMP_ADDRESSU),
+    GF_NAME(D3DSAMP_ADDRESSV),
+    GF_NAME(D3DSAMP_ADDRESSW),
+    GF_NAME(D3DSAMP_MAGFILTER),
+    GF_NAME(D3DSAMP_MINFILTER),
+    GF_NAME(D3DSAMP_MIPFILTER),
 };
 
 constexpr Name<D3DTRANSFORMSTATETYPE> kTransforms[] = {
@@ -84,8 +94,12 @@ constexpr Name<D3DTRANSFORMSTATETYPE> kTransforms[] = {
 };
 
 constexpr Name<D3DFORMAT> kFormats[] = {
-    GF_NAME(D3DFMT_UNKNOWN), GF_NAME(D3DFMT_A8R8G8B8), GF_NAME(D3DFMT_X8R8G8B8),
-    GF_NAME(D3DFMT_D24S8),   GF_NAME(D3DFMT_INDEX16),  GF_NAME(D3DFMT_INDEX32),
+    GF_NAME(D3DFMT_UNKNOWN),
+    GF_NAME(D3DFMT_A8R8G8B8),
+    GF_NAME(D3DFMT_X8R8G8B8),
+    GF_NAME(D3DFMT_D24S8),
+    GF_NAME(D3DFMT_INDEX16),
+    GF_NAME(D3DFMT_INDEX32),
 };
 
 constexpr Name<D3DPOOL> kPools[] = {
@@ -96,8 +110,12 @@ constexpr Name<D3DPOOL> kPools[] = {
 };
 
 constexpr Name<D3DPRIMITIVETYPE> kPrimitives[] = {
-    GF_NAME(D3DPT_POINTLIST),     GF_NAME(D3DPT_LINELIST),     GF_NAME(D3DPT_LINESTRIP),
-    GF_NAME(D3DPT_TRIANGLELIST),  GF_NAME(D3DPT_TRIANGLESTRIP), GF_NAME(D3DPT_TRIANGLEFAN),
+    GF_NAME(D3DPT_POINTLIST),
+    GF_NAME(D3DPT_LINELIST),
+    GF_NAME(D3DPT_LINESTRIP),
+    GF_NAME(D3DPT_TRIANGLELIST),
+    GF_NAME(D3DPT_TRIANGLESTRIP),
+    GF_NAME(D3DPT_TRIANGLEFAN),
 };
 
 constexpr Name<HRESULT> kResults[] = {
@@ -123,9 +141,18 @@ std::string ResultName(HRESULT result)
     return Hex(uint32_t(result));
 }
 
-std::string RenderStateName(D3DRENDERSTATETYPE state) { return Lookup(kRenderStates, state); }
-std::string TextureStageStateName(D3DTEXTURESTAGESTATETYPE type) { return Lookup(kStageStates, type); }
-std::string SamplerStateName(D3DSAMPLERSTATETYPE type) { return Lookup(kSamplerStates, type); }
+std::string RenderStateName(D3DRENDERSTATETYPE state)
+{
+    return Lookup(kRenderStates, state);
+}
+std::string TextureStageStateName(D3DTEXTURESTAGESTATETYPE type)
+{
+    return Lookup(kStageStates, type);
+}
+std::string SamplerStateName(D3DSAMPLERSTATETYPE type)
+{
+    return Lookup(kSamplerStates, type);
+}
 
 std::string TransformName(D3DTRANSFORMSTATETYPE type)
 {
@@ -134,9 +161,18 @@ std::string TransformName(D3DTRANSFORMSTATETYPE type)
     return Lookup(kTransforms, type);
 }
 
-std::string FormatName(D3DFORMAT format) { return Lookup(kFormats, format); }
-std::string PoolName(D3DPOOL pool) { return Lookup(kPools, pool); }
-std::string PrimitiveName(D3DPRIMITIVETYPE type) { return Lookup(kPrimitives, type); }
+std::string FormatName(D3DFORMAT format)
+{
+    return Lookup(kFormats, format);
+}
+std::string PoolName(D3DPOOL pool)
+{
+    return Lookup(kPools, pool);
+}
+std::string PrimitiveName(D3DPRIMITIVETYPE type)
+{
+    return Lookup(kPrimitives, type);
+}
 
 std::string Hex(uint64_t value)
 {

@@ -20,8 +20,14 @@ constexpr HRESULT D3DERR_DEVICENOTRESET = static_cast<HRESULT>(0x88760869u);
 constexpr HRESULT D3DERR_NOTAVAILABLE = static_cast<HRESULT>(0x8876086Au);
 constexpr HRESULT D3DERR_INVALIDCALL = static_cast<HRESULT>(0x8876086Cu);
 
-[[nodiscard]] constexpr bool Failed(HRESULT result) { return result < 0; }
-[[nodiscard]] constexpr bool Succeeded(HRESULT result) { return result >= 0; }
+[[nodiscard]] constexpr bool Failed(HRESULT result)
+{
+    return result < 0;
+}
+[[nodiscard]] constexpr bool Succeeded(HRESULT result)
+{
+    return result >= 0;
+}
 
 constexpr uint32_t D3D_SDK_VERSION = 32;
 constexpr uint32_t D3DADAPTER_DEFAULT = 0;
@@ -29,7 +35,12 @@ constexpr uint32_t D3DADAPTER_DEFAULT = 0;
 /// Window handle of the host window layer; the device only passes it to the present handler.
 using WindowHandle = void*;
 
-enum D3DDEVTYPE : uint32_t { D3DDEVTYPE_HAL = 1, D3DDEVTYPE_REF = 2, D3DDEVTYPE_SW = 3, D3DDEVTYPE_NULLREF = 4 };
+enum D3DDEVTYPE : uint32_t {
+    D3DDEVTYPE_HAL = 1,
+    D3DDEVTYPE_REF = 2,
+    D3DDEVTYPE_SW = 3,
+    D3DDEVTYPE_NULLREF = 4
+};
 
 enum D3DFORMAT : uint32_t {
     D3DFMT_UNKNOWN = 0,
@@ -40,7 +51,12 @@ enum D3DFORMAT : uint32_t {
     D3DFMT_INDEX32 = 102,
 };
 
-enum D3DPOOL : uint32_t { D3DPOOL_DEFAULT = 0, D3DPOOL_MANAGED = 1, D3DPOOL_SYSTEMMEM = 2, D3DPOOL_SCRATCH = 3 };
+enum D3DPOOL : uint32_t {
+    D3DPOOL_DEFAULT = 0,
+    D3DPOOL_MANAGED = 1,
+    D3DPOOL_SYSTEMMEM = 2,
+    D3DPOOL_SCRATCH = 3
+};
 
 enum D3DRESOURCETYPE : uint32_t {
     D3DRTYPE_SURFACE = 1,

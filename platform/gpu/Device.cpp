@@ -22,7 +22,10 @@ RuntimeLoader& InstalledLoader()
 
 } // namespace
 
-void SetPresentHandler(PresentHandler handler) { InstalledPresentHandler() = std::move(handler); }
+void SetPresentHandler(PresentHandler handler)
+{
+    InstalledPresentHandler() = std::move(handler);
+}
 
 void CallPresentHandler(WindowHandle window, const FrontBuffer& frame)
 {
@@ -37,6 +40,9 @@ RuntimePtr LoadRuntime()
     return CreateGlRuntime();
 }
 
-void SetRuntimeLoader(RuntimeLoader loader) { InstalledLoader() = std::move(loader); }
+void SetRuntimeLoader(RuntimeLoader loader)
+{
+    InstalledLoader() = std::move(loader);
+}
 
 } // namespace platform::gpu

@@ -93,14 +93,14 @@ public:
     virtual HRESULT EndScene() = 0;
     /// Reads the back buffer back into the front buffer and passes it to the present handler.
     virtual HRESULT Present(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-                            const void* dirtyRegion)
+        const void* dirtyRegion)
         = 0;
     virtual HRESULT PresentEx(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-                              const void* dirtyRegion, uint32_t flags)
+        const void* dirtyRegion, uint32_t flags)
         = 0;
     /// Clears whatever the colour, depth and stencil write masks say.
-    virtual HRESULT Clear(uint32_t count, const D3DRECT* rects, uint32_t flags, uint32_t color, float z,
-                          uint32_t stencil)
+    virtual HRESULT Clear(
+        uint32_t count, const D3DRECT* rects, uint32_t flags, uint32_t color, float z, uint32_t stencil)
         = 0;
 
     // States.
@@ -115,48 +115,46 @@ public:
 
     // Resources. On failure `result` is left empty.
     virtual HRESULT CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
-                                  D3DFORMAT format, D3DPOOL pool, TexturePtr& result)
+        D3DFORMAT format, D3DPOOL pool, TexturePtr& result)
         = 0;
-    virtual HRESULT CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool,
-                                       VertexBufferPtr& result)
+    virtual HRESULT CreateVertexBuffer(
+        uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool, VertexBufferPtr& result)
         = 0;
-    virtual HRESULT CreateIndexBuffer(uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool,
-                                      IndexBufferPtr& result)
+    virtual HRESULT CreateIndexBuffer(
+        uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool, IndexBufferPtr& result)
         = 0;
     virtual HRESULT CreateRenderTarget(uint32_t width, uint32_t height, D3DFORMAT format,
-                                       D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality,
-                                       int32_t lockable, SurfacePtr& result)
+        D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t lockable, SurfacePtr& result)
         = 0;
     virtual HRESULT CreateDepthStencilSurface(uint32_t width, uint32_t height, D3DFORMAT format,
-                                              D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality,
-                                              int32_t discard, SurfacePtr& result)
+        D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t discard, SurfacePtr& result)
         = 0;
-    virtual HRESULT CreateOffscreenPlainSurface(uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool,
-                                                SurfacePtr& result)
+    virtual HRESULT CreateOffscreenPlainSurface(
+        uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool, SurfacePtr& result)
         = 0;
 
     // Targets and read-back.
     virtual HRESULT SetRenderTarget(uint32_t index, const SurfacePtr& target) = 0;
     virtual HRESULT SetDepthStencilSurface(const SurfacePtr& surface) = 0;
-    virtual HRESULT GetBackBuffer(uint32_t swapChain, uint32_t index, D3DBACKBUFFER_TYPE type,
-                                  SurfacePtr& result)
+    virtual HRESULT GetBackBuffer(
+        uint32_t swapChain, uint32_t index, D3DBACKBUFFER_TYPE type, SurfacePtr& result)
         = 0;
     /// Copies a single-sampled render target into a system-memory surface of its size.
     virtual HRESULT GetRenderTargetData(const SurfacePtr& renderTarget, const SurfacePtr& destination) = 0;
-    virtual HRESULT StretchRect(const SurfacePtr& source, const RECT* sourceRect, const SurfacePtr& destination,
-                                const RECT* destRect, D3DTEXTUREFILTERTYPE filter)
+    virtual HRESULT StretchRect(const SurfacePtr& source, const RECT* sourceRect,
+        const SurfacePtr& destination, const RECT* destRect, D3DTEXTUREFILTERTYPE filter)
         = 0;
 
     // Geometry.
     virtual HRESULT SetFVF(uint32_t fvf) = 0;
-    virtual HRESULT SetStreamSource(uint32_t stream, const VertexBufferPtr& buffer, uint32_t offset,
-                                    uint32_t stride)
+    virtual HRESULT SetStreamSource(
+        uint32_t stream, const VertexBufferPtr& buffer, uint32_t offset, uint32_t stride)
         = 0;
     virtual HRESULT SetIndices(const IndexBufferPtr& buffer) = 0;
     /// Fails with D3DERR_INVALIDCALL outside a scene, with a buffer missing or locked, or when
     /// an index reaches outside the index or vertex buffer.
-    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertexIndex, uint32_t minVertexIndex,
-                                         uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount)
+    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertexIndex,
+        uint32_t minVertexIndex, uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount)
         = 0;
 
     // State blocks.
@@ -175,16 +173,15 @@ public:
     /// D3D_OK when render targets of `format` can have `type` samples, D3DERR_NOTAVAILABLE
     /// otherwise. `qualityLevels` (may be nullptr) receives 1 when supported.
     virtual HRESULT CheckDeviceMultiSampleType(uint32_t adapter, D3DDEVTYPE deviceType, D3DFORMAT format,
-                                               int32_t windowed, D3DMULTISAMPLE_TYPE type,
-                                               uint32_t* qualityLevels)
+        int32_t windowed, D3DMULTISAMPLE_TYPE type, uint32_t* qualityLevels)
         = 0;
     virtual HRESULT CreateDevice(uint32_t adapter, D3DDEVTYPE deviceType, WindowHandle focusWindow,
-                                 uint32_t behaviorFlags, D3DPRESENT_PARAMETERS& parameters, DevicePtr& result)
+        uint32_t behaviorFlags, D3DPRESENT_PARAMETERS& parameters, DevicePtr& result)
         = 0;
     /// Only on a system made by Direct3DCreate9Ex; D3DERR_INVALIDCALL otherwise.
     virtual HRESULT CreateDeviceEx(uint32_t adapter, D3DDEVTYPE deviceType, WindowHandle focusWindow,
-                                   uint32_t behaviorFlags, D3DPRESENT_PARAMETERS& parameters,
-                                   D3DDISPLAYMODEEX* fullscreenMode, DevicePtr& result)
+        uint32_t behaviorFlags, D3DPRESENT_PARAMETERS& parameters, D3DDISPLAYMODEEX* fullscreenMode,
+        DevicePtr& result)
         = 0;
 };
 

@@ -114,10 +114,11 @@ bool IndicesInRange(const IndexedDraw& d)
 }
 
 void CopyRows(const uint8_t* source, int32_t sourcePitch, uint8_t* destination, int32_t destinationPitch,
-              uint32_t rowBytes, uint32_t rows)
+    uint32_t rowBytes, uint32_t rows)
 {
     for (uint32_t r = 0; r < rows; ++r)
-        std::memcpy(destination + ptrdiff_t(r) * destinationPitch, source + ptrdiff_t(r) * sourcePitch, rowBytes);
+        std::memcpy(
+            destination + ptrdiff_t(r) * destinationPitch, source + ptrdiff_t(r) * sourcePitch, rowBytes);
 }
 
 void ClampToAlpha(uint32_t* pixels, size_t count)

@@ -51,7 +51,7 @@ struct IndexedDraw {
 
 /// Copies rows of ARGB pixels between two pitched blocks.
 void CopyRows(const uint8_t* source, int32_t sourcePitch, uint8_t* destination, int32_t destinationPitch,
-              uint32_t rowBytes, uint32_t rows);
+    uint32_t rowBytes, uint32_t rows);
 
 /// Limits every colour channel of premultiplied ARGB pixels to their alpha, so a frame cleared
 /// with a translucent colour (stored unpremultiplied, as the device writes it) still reads as

@@ -11,9 +11,9 @@ GlFunctions LoadFunctions(bool& complete)
 {
     GlFunctions f;
     complete = true;
-#define GF_GL_LOAD(type, name)                                                                             \
-    f.name = reinterpret_cast<type>(eglGetProcAddress(#name));                                             \
-    if (!f.name)                                                                                           \
+#define GF_GL_LOAD(type, name)                                                                               \
+    f.name = reinterpret_cast<type>(eglGetProcAddress(#name));                                               \
+    if (!f.name)                                                                                             \
         complete = false;
     GF_GL_FUNCTIONS(GF_GL_LOAD)
 #undef GF_GL_LOAD
@@ -56,8 +56,7 @@ std::shared_ptr<GlContext> GlContext::Create()
     if (display == EGL_NO_DISPLAY || !eglBindAPI(EGL_OPENGL_API))
         return nullptr;
     const EGLint attributes[] = { EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1,
-                                  EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT,
-                                  EGL_NONE };
+        EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE };
     EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
     if (context == EGL_NO_CONTEXT)
         return nullptr;
@@ -72,8 +71,7 @@ GlContext::GlContext(EGLDisplay display, EGLContext context, const GlFunctions* 
     : m_display(display)
     , m_context(context)
     , m_gl(gl)
-{
-}
+{ }
 
 GlContext::~GlContext()
 {

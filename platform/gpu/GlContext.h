@@ -14,32 +14,32 @@
 namespace platform::gpu {
 
 // Every entry point the device calls beyond OpenGL 1.1, fetched once per process.
-#define GF_GL_FUNCTIONS(X)                                                                                 \
-    X(PFNGLACTIVETEXTUREPROC, glActiveTexture)                                                             \
-    X(PFNGLCLIENTACTIVETEXTUREARBPROC, glClientActiveTexture)                                              \
-    X(PFNGLBLENDFUNCSEPARATEPROC, glBlendFuncSeparate)                                                     \
-    X(PFNGLGENBUFFERSPROC, glGenBuffers)                                                                   \
-    X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers)                                                             \
-    X(PFNGLBINDBUFFERPROC, glBindBuffer)                                                                   \
-    X(PFNGLBUFFERDATAPROC, glBufferData)                                                                   \
-    X(PFNGLBUFFERSUBDATAPROC, glBufferSubData)                                                             \
-    X(PFNGLGENFRAMEBUFFERSPROC, glGenFramebuffers)                                                         \
-    X(PFNGLDELETEFRAMEBUFFERSPROC, glDeleteFramebuffers)                                                   \
-    X(PFNGLBINDFRAMEBUFFERPROC, glBindFramebuffer)                                                         \
-    X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, glFramebufferRenderbuffer)                                         \
-    X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, glCheckFramebufferStatus)                                           \
-    X(PFNGLGENRENDERBUFFERSPROC, glGenRenderbuffers)                                                       \
-    X(PFNGLDELETERENDERBUFFERSPROC, glDeleteRenderbuffers)                                                 \
-    X(PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer)                                                       \
-    X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage)                                                 \
-    X(PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC, glRenderbufferStorageMultisample)                           \
-    X(PFNGLBLITFRAMEBUFFERPROC, glBlitFramebuffer)                                                         \
-    X(PFNGLDRAWELEMENTSBASEVERTEXPROC, glDrawElementsBaseVertex)                                           \
-    X(PFNGLPROVOKINGVERTEXPROC, glProvokingVertex)                                                         \
-    X(PFNGLGENSAMPLERSPROC, glGenSamplers)                                                                 \
-    X(PFNGLDELETESAMPLERSPROC, glDeleteSamplers)                                                           \
-    X(PFNGLBINDSAMPLERPROC, glBindSampler)                                                                 \
-    X(PFNGLSAMPLERPARAMETERIPROC, glSamplerParameteri)                                                     \
+#define GF_GL_FUNCTIONS(X)                                                                                   \
+    X(PFNGLACTIVETEXTUREPROC, glActiveTexture)                                                               \
+    X(PFNGLCLIENTACTIVETEXTUREARBPROC, glClientActiveTexture)                                                \
+    X(PFNGLBLENDFUNCSEPARATEPROC, glBlendFuncSeparate)                                                       \
+    X(PFNGLGENBUFFERSPROC, glGenBuffers)                                                                     \
+    X(PFNGLDELETEBUFFERSPROC, glDeleteBuffers)                                                               \
+    X(PFNGLBINDBUFFERPROC, glBindBuffer)                                                                     \
+    X(PFNGLBUFFERDATAPROC, glBufferData)                                                                     \
+    X(PFNGLBUFFERSUBDATAPROC, glBufferSubData)                                                               \
+    X(PFNGLGENFRAMEBUFFERSPROC, glGenFramebuffers)                                                           \
+    X(PFNGLDELETEFRAMEBUFFERSPROC, glDeleteFramebuffers)                                                     \
+    X(PFNGLBINDFRAMEBUFFERPROC, glBindFramebuffer)                                                           \
+    X(PFNGLFRAMEBUFFERRENDERBUFFERPROC, glFramebufferRenderbuffer)                                           \
+    X(PFNGLCHECKFRAMEBUFFERSTATUSPROC, glCheckFramebufferStatus)                                             \
+    X(PFNGLGENRENDERBUFFERSPROC, glGenRenderbuffers)                                                         \
+    X(PFNGLDELETERENDERBUFFERSPROC, glDeleteRenderbuffers)                                                   \
+    X(PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer)                                                         \
+    X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage)                                                   \
+    X(PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC, glRenderbufferStorageMultisample)                             \
+    X(PFNGLBLITFRAMEBUFFERPROC, glBlitFramebuffer)                                                           \
+    X(PFNGLDRAWELEMENTSBASEVERTEXPROC, glDrawElementsBaseVertex)                                             \
+    X(PFNGLPROVOKINGVERTEXPROC, glProvokingVertex)                                                           \
+    X(PFNGLGENSAMPLERSPROC, glGenSamplers)                                                                   \
+    X(PFNGLDELETESAMPLERSPROC, glDeleteSamplers)                                                             \
+    X(PFNGLBINDSAMPLERPROC, glBindSampler)                                                                   \
+    X(PFNGLSAMPLERPARAMETERIPROC, glSamplerParameteri)                                                       \
     X(PFNGLGETINTERNALFORMATIVPROC, glGetInternalformativ)
 
 struct GlFunctions {

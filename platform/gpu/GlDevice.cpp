@@ -114,13 +114,17 @@ D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b)
     D3DMATRIX r {};
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
+            r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j]
+                + a.m[i][3] * b.m[3][j];
     return r;
 }
 
 // A row-vector, row-major matrix has the memory of GL's column-major column-vector form of
 // the same transform, so it loads unchanged.
-void LoadMatrix(const D3DMATRIX& m) { glLoadMatrixf(&m.m[0][0]); }
+void LoadMatrix(const D3DMATRIX& m)
+{
+    glLoadMatrixf(&m.m[0][0]);
+}
 
 void ColorOf(const D3DCOLORVALUE& c, GLfloat out[4])
 {
@@ -190,7 +194,10 @@ void FlipRowsAndClamp(uint8_t* bits, uint32_t width, uint32_t height, int32_t pi
     }
 }
 
-bool ValidColorFormat(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
+bool ValidColorFormat(D3DFORMAT format)
+{
+    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
+}
 
 } // namespace
 
@@ -208,10 +215,10 @@ GlDevice::GlDevice(GlContextPtr context, const GlCaps& caps, bool extended)
     , m_gl(m_context->Gl())
     , m_caps(caps)
     , m_extended(extended)
-{
-}
+{ }
 
-HRESULT GlDevice::Create(const GlCaps& caps, bool extended, D3DPRESENT_PARAMETERS& parameters, DevicePtr& result)
+HRESULT GlDevice::Create(
+    const GlCaps& caps, bool extended, D3DPRESENT_PARAMETERS& parameters, DevicePtr& result)
 {
     result.reset();
     GlContextPtr context = GlContext::Create();
@@ -322,14 +329,20 @@ HRESULT GlDevice::ResetDevice(D3DPRESENT_PARAMETERS& parameters)
     return D3D_OK;
 }
 
-HRESULT GlDevice::TestCooperativeLevel() { return D3D_OK; }
+HRESULT GlDevice::TestCooperativeLevel()
+{
+    return D3D_OK;
+}
 
 HRESULT GlDevice::CheckDeviceState(WindowHandle)
 {
     return m_extended ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
-HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS& parameters) { return ResetDevice(parameters); }
+HRESULT GlDevice::Reset(D3DPRESENT_PARAMETERS& parameters)
+{
+    return ResetDevice(parameters);
+}
 
 HRESULT GlDevice::ResetEx(D3DPRESENT_PARAMETERS& parameters, D3DDISPLAYMODEEX* fullscreenMode)
 {
@@ -349,7 +362,7 @@ void GlDevice::ApplyAllStates()
     ApplyColorMask();
     ApplyCull();
     for (D3DRENDERSTATETYPE state : { D3DRS_FILLMODE, D3DRS_SHADEMODE, D3DRS_LIGHTING, D3DRS_AMBIENT,
-                                      D3DRS_LOCALVIEWER, D3DRS_NORMALIZENORMALS })
+             D3DRS_LOCALVIEWER, D3DRS_NORMALIZENORMALS })
         ApplyRenderState(state);
     ApplyMaterial();
     ApplyTextureStage();
@@ -398,7 +411,9 @@ void GlDevice::ApplyRenderState(D3DRENDERSTATETYPE state)
         break;
     case D3DRS_FILLMODE:
         glPolygonMode(GL_FRONT_AND_BACK,
-                      value == D3DFILL_POINT ? GL_POINT : value == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
+            value == D3DFILL_POINT           ? GL_POINT
+                : value == D3DFILL_WIREFRAME ? GL_LINE
+                                             : GL_FILL);
         break;
     case D3DRS_SHADEMODE:
         glShadeModel(value == D3DSHADE_FLAT ? GL_FLAT : GL_SMOOTH);
@@ -408,7 +423,7 @@ void GlDevice::ApplyRenderState(D3DRENDERSTATETYPE state)
         break;
     case D3DRS_AMBIENT: {
         GLfloat ambient[4] = { float((value >> 16) & 0xFF) / 255.0f, float((value >> 8) & 0xFF) / 255.0f,
-                               float(value & 0xFF) / 255.0f, float(value >> 24) / 255.0f };
+            float(value & 0xFF) / 255.0f, float(value >> 24) / 255.0f };
         glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
         break;
     }
@@ -502,10 +517,10 @@ void GlDevice::ApplyStencil()
     SetEnabled(GL_STENCIL_TEST, m_state.RenderState(D3DRS_STENCILENABLE) != 0);
     // The stencil buffer has 8 bits.
     glStencilFunc(GlCompare(m_state.RenderState(D3DRS_STENCILFUNC)),
-                  GLint(m_state.RenderState(D3DRS_STENCILREF) & 0xFF), m_state.RenderState(D3DRS_STENCILMASK) & 0xFF);
+        GLint(m_state.RenderState(D3DRS_STENCILREF) & 0xFF), m_state.RenderState(D3DRS_STENCILMASK) & 0xFF);
     glStencilOp(GlStencilOp(m_state.RenderState(D3DRS_STENCILFAIL)),
-                GlStencilOp(m_state.RenderState(D3DRS_STENCILZFAIL)),
-                GlStencilOp(m_state.RenderState(D3DRS_STENCILPASS)));
+        GlStencilOp(m_state.RenderState(D3DRS_STENCILZFAIL)),
+        GlStencilOp(m_state.RenderState(D3DRS_STENCILPASS)));
     glStencilMask(m_state.RenderState(D3DRS_STENCILWRITEMASK) & 0xFF);
 }
 
@@ -513,7 +528,7 @@ void GlDevice::ApplyColorMask()
 {
     uint32_t mask = m_state.RenderState(D3DRS_COLORWRITEENABLE);
     glColorMask((mask & D3DCOLORWRITEENABLE_RED) != 0, (mask & D3DCOLORWRITEENABLE_GREEN) != 0,
-                (mask & D3DCOLORWRITEENABLE_BLUE) != 0, (mask & D3DCOLORWRITEENABLE_ALPHA) != 0);
+        (mask & D3DCOLORWRITEENABLE_BLUE) != 0, (mask & D3DCOLORWRITEENABLE_ALPHA) != 0);
 }
 
 void GlDevice::ApplyCull()
@@ -600,9 +615,9 @@ bool GlDevice::PrepareTarget()
     m_targetDirty = false;
     m_gl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_drawFramebuffer);
     m_gl.glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                   m_renderTarget ? m_renderTarget->Renderbuffer() : 0);
+        m_renderTarget ? m_renderTarget->Renderbuffer() : 0);
     m_gl.glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                                   m_depthStencil ? m_depthStencil->Renderbuffer() : 0);
+        m_depthStencil ? m_depthStencil->Renderbuffer() : 0);
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     uint32_t width = m_renderTarget ? m_renderTarget->Desc().Width : 1;
     uint32_t height = m_renderTarget ? m_renderTarget->Desc().Height : 1;
@@ -785,15 +800,15 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle destWindowOverr
 }
 
 HRESULT GlDevice::PresentEx(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-                            const void* dirtyRegion, uint32_t)
+    const void* dirtyRegion, uint32_t)
 {
     if (!m_extended)
         return D3DERR_INVALIDCALL;
     return Present(sourceRect, destRect, destWindowOverride, dirtyRegion);
 }
 
-HRESULT GlDevice::Clear(uint32_t count, const D3DRECT* rects, uint32_t flags, uint32_t color, float z,
-                        uint32_t stencil)
+HRESULT GlDevice::Clear(
+    uint32_t count, const D3DRECT* rects, uint32_t flags, uint32_t color, float z, uint32_t stencil)
 {
     if ((count > 0 && !rects) || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)))
         return D3DERR_INVALIDCALL;
@@ -816,7 +831,7 @@ HRESULT GlDevice::Clear(uint32_t count, const D3DRECT* rects, uint32_t flags, ui
     glDepthMask(GL_TRUE);
     glStencilMask(0xFF);
     glClearColor(float((color >> 16) & 0xFF) / 255.0f, float((color >> 8) & 0xFF) / 255.0f,
-                 float(color & 0xFF) / 255.0f, float(color >> 24) / 255.0f);
+        float(color & 0xFF) / 255.0f, float(color >> 24) / 255.0f);
     glClearDepth(std::clamp(z, 0.0f, 1.0f));
     glClearStencil(GLint(stencil & 0xFF));
     if (count == 0) {
@@ -976,8 +991,8 @@ HRESULT GlDevice::SetTexture(uint32_t stage, const TexturePtr& texture)
 
 // --- resources ---------------------------------------------------------------------------
 
-HRESULT GlDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, D3DFORMAT format,
-                                D3DPOOL pool, TexturePtr& result)
+HRESULT GlDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+    D3DFORMAT format, D3DPOOL pool, TexturePtr& result)
 {
     result.reset();
     if (width == 0 || height == 0 || width > m_caps.MaxTextureSize || height > m_caps.MaxTextureSize
@@ -993,8 +1008,8 @@ HRESULT GlDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels
     return D3D_OK;
 }
 
-HRESULT GlDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool,
-                                     VertexBufferPtr& result)
+HRESULT GlDevice::CreateVertexBuffer(
+    uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool, VertexBufferPtr& result)
 {
     result.reset();
     if (length == 0 || (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED))
@@ -1009,8 +1024,8 @@ HRESULT GlDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t f
     return D3D_OK;
 }
 
-HRESULT GlDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool,
-                                    IndexBufferPtr& result)
+HRESULT GlDevice::CreateIndexBuffer(
+    uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool, IndexBufferPtr& result)
 {
     result.reset();
     if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)
@@ -1027,7 +1042,7 @@ HRESULT GlDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, D3DFORMAT f
 }
 
 HRESULT GlDevice::CreateRenderTarget(uint32_t width, uint32_t height, D3DFORMAT format,
-                                     D3DMULTISAMPLE_TYPE multiSample, uint32_t, int32_t lockable, SurfacePtr& result)
+    D3DMULTISAMPLE_TYPE multiSample, uint32_t, int32_t lockable, SurfacePtr& result)
 {
     result.reset();
     // Render targets live in GL render buffers only; lockable ones are not offered.
@@ -1051,11 +1066,12 @@ HRESULT GlDevice::CreateRenderTarget(uint32_t width, uint32_t height, D3DFORMAT 
 }
 
 HRESULT GlDevice::CreateDepthStencilSurface(uint32_t width, uint32_t height, D3DFORMAT format,
-                                            D3DMULTISAMPLE_TYPE multiSample, uint32_t, int32_t, SurfacePtr& result)
+    D3DMULTISAMPLE_TYPE multiSample, uint32_t, int32_t, SurfacePtr& result)
 {
     result.reset();
     if (width == 0 || height == 0 || width > m_caps.MaxRenderbufferSize || height > m_caps.MaxRenderbufferSize
-        || format != D3DFMT_D24S8 || !m_caps.OffersSamples(multiSample) || multiSample == D3DMULTISAMPLE_NONMASKABLE)
+        || format != D3DFMT_D24S8 || !m_caps.OffersSamples(multiSample)
+        || multiSample == D3DMULTISAMPLE_NONMASKABLE)
         return D3DERR_INVALIDCALL;
     if (!Enter())
         return E_FAIL;
@@ -1072,8 +1088,8 @@ HRESULT GlDevice::CreateDepthStencilSurface(uint32_t width, uint32_t height, D3D
     return D3D_OK;
 }
 
-HRESULT GlDevice::CreateOffscreenPlainSurface(uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool,
-                                              SurfacePtr& result)
+HRESULT GlDevice::CreateOffscreenPlainSurface(
+    uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool, SurfacePtr& result)
 {
     result.reset();
     // Plain surfaces are read-back destinations in system memory.
@@ -1122,7 +1138,8 @@ HRESULT GlDevice::SetDepthStencilSurface(const SurfacePtr& surface)
     return D3D_OK;
 }
 
-HRESULT GlDevice::GetBackBuffer(uint32_t swapChain, uint32_t index, D3DBACKBUFFER_TYPE type, SurfacePtr& result)
+HRESULT GlDevice::GetBackBuffer(
+    uint32_t swapChain, uint32_t index, D3DBACKBUFFER_TYPE type, SurfacePtr& result)
 {
     result.reset();
     if (swapChain != 0 || index != 0 || type != D3DBACKBUFFER_TYPE_MONO)
@@ -1135,12 +1152,13 @@ void GlDevice::ReadColor(const GlSurface& source, uint8_t* destination, int32_t 
 {
     const D3DSURFACE_DESC& desc = source.Desc();
     m_gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, m_readFramebuffer);
-    m_gl.glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, source.Renderbuffer());
+    m_gl.glFramebufferRenderbuffer(
+        GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, source.Renderbuffer());
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, pitch / 4);
-    glReadPixels(0, 0, GLsizei(desc.Width), GLsizei(desc.Height), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                 destination);
+    glReadPixels(
+        0, 0, GLsizei(desc.Width), GLsizei(desc.Height), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, destination);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     m_gl.glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
     // GL's first row is the bottom one.
@@ -1148,14 +1166,15 @@ void GlDevice::ReadColor(const GlSurface& source, uint8_t* destination, int32_t 
 }
 
 void GlDevice::Blit(const GlSurface& source, const RECT& sourceRect, const GlSurface& destination,
-                    const RECT& destRect, GLenum filter)
+    const RECT& destRect, GLenum filter)
 {
     m_gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, m_readFramebuffer);
-    m_gl.glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, source.Renderbuffer());
+    m_gl.glFramebufferRenderbuffer(
+        GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, source.Renderbuffer());
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     m_gl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_blitFramebuffer);
-    m_gl.glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                   destination.Renderbuffer());
+    m_gl.glFramebufferRenderbuffer(
+        GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, destination.Renderbuffer());
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     GlRect s = ToGl(sourceRect, source.Desc().Height);
     GlRect d = ToGl(destRect, destination.Desc().Height);
@@ -1180,7 +1199,7 @@ HRESULT GlDevice::GetRenderTargetData(const SurfacePtr& renderTarget, const Surf
 }
 
 HRESULT GlDevice::StretchRect(const SurfacePtr& source, const RECT* sourceRect, const SurfacePtr& destination,
-                              const RECT* destRect, D3DTEXTUREFILTERTYPE filter)
+    const RECT* destRect, D3DTEXTUREFILTERTYPE filter)
 {
     GlSurface* s = OwnSurface(source);
     GlSurface* d = OwnSurface(destination);
@@ -1191,7 +1210,8 @@ HRESULT GlDevice::StretchRect(const SurfacePtr& source, const RECT* sourceRect, 
     std::optional<RECT> to = CheckedRect(destRect, d->Desc().Width, d->Desc().Height);
     if (!from || !to)
         return D3DERR_INVALIDCALL;
-    bool sameSize = from->right - from->left == to->right - to->left && from->bottom - from->top == to->bottom - to->top;
+    bool sameSize = from->right - from->left == to->right - to->left
+        && from->bottom - from->top == to->bottom - to->top;
     // A multisampled source can only be resolved, not scaled.
     if (s->Multisampled() && !sameSize)
         return D3DERR_INVALIDCALL;
@@ -1211,7 +1231,8 @@ HRESULT GlDevice::SetFVF(uint32_t fvf)
     return D3D_OK;
 }
 
-HRESULT GlDevice::SetStreamSource(uint32_t stream, const VertexBufferPtr& buffer, uint32_t offset, uint32_t stride)
+HRESULT GlDevice::SetStreamSource(
+    uint32_t stream, const VertexBufferPtr& buffer, uint32_t offset, uint32_t stride)
 {
     if (stream != 0)
         return D3DERR_INVALIDCALL;
@@ -1242,7 +1263,7 @@ HRESULT GlDevice::SetIndices(const IndexBufferPtr& buffer)
 }
 
 HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertexIndex, uint32_t, uint32_t,
-                                       uint32_t startIndex, uint32_t primitiveCount)
+    uint32_t startIndex, uint32_t primitiveCount)
 {
     auto* vertices = static_cast<GlVertexBuffer*>(m_state.StreamSource.get());
     auto* indices = static_cast<GlIndexBuffer*>(m_state.Indices.get());
@@ -1302,15 +1323,17 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     }
     m_gl.glDrawElementsBaseVertex(GlPrimitive(type), GLsizei(*indexCount),
-                                  draw.IndexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                                  reinterpret_cast<const void*>(uintptr_t(startIndex) * draw.IndexSize),
-                                  baseVertexIndex);
+        draw.IndexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+        reinterpret_cast<const void*>(uintptr_t(startIndex) * draw.IndexSize), baseVertexIndex);
     return D3D_OK;
 }
 
 // --- state blocks ------------------------------------------------------------------------
 
-HRESULT GlDevice::BeginStateBlock() { return m_recorder.Begin(); }
+HRESULT GlDevice::BeginStateBlock()
+{
+    return m_recorder.Begin();
+}
 
 HRESULT GlDevice::EndStateBlock(StateBlockPtr& result)
 {

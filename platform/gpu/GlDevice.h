@@ -28,8 +28,8 @@ struct GlCaps {
 
 class GlDevice final : public Device {
 public:
-    static HRESULT Create(const GlCaps& caps, bool extended, D3DPRESENT_PARAMETERS& parameters,
-                          DevicePtr& result);
+    static HRESULT Create(
+        const GlCaps& caps, bool extended, D3DPRESENT_PARAMETERS& parameters, DevicePtr& result);
     ~GlDevice() override;
 
     HRESULT TestCooperativeLevel() override;
@@ -39,11 +39,11 @@ public:
     HRESULT BeginScene() override;
     HRESULT EndScene() override;
     HRESULT Present(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-                    const void* dirtyRegion) override;
+        const void* dirtyRegion) override;
     HRESULT PresentEx(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-                      const void* dirtyRegion, uint32_t flags) override;
+        const void* dirtyRegion, uint32_t flags) override;
     HRESULT Clear(uint32_t count, const D3DRECT* rects, uint32_t flags, uint32_t color, float z,
-                  uint32_t stencil) override;
+        uint32_t stencil) override;
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, uint32_t value) override;
     HRESULT SetTextureStageState(uint32_t stage, D3DTEXTURESTAGESTATETYPE type, uint32_t value) override;
     HRESULT SetSamplerState(uint32_t sampler, D3DSAMPLERSTATETYPE type, uint32_t value) override;
@@ -53,30 +53,32 @@ public:
     HRESULT LightEnable(uint32_t index, int32_t enable) override;
     HRESULT SetTexture(uint32_t stage, const TexturePtr& texture) override;
     HRESULT CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, D3DFORMAT format,
-                          D3DPOOL pool, TexturePtr& result) override;
-    HRESULT CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool,
-                               VertexBufferPtr& result) override;
-    HRESULT CreateIndexBuffer(uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool,
-                              IndexBufferPtr& result) override;
-    HRESULT CreateRenderTarget(uint32_t width, uint32_t height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
-                               uint32_t multiSampleQuality, int32_t lockable, SurfacePtr& result) override;
+        D3DPOOL pool, TexturePtr& result) override;
+    HRESULT CreateVertexBuffer(
+        uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool, VertexBufferPtr& result) override;
+    HRESULT CreateIndexBuffer(
+        uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool, IndexBufferPtr& result) override;
+    HRESULT CreateRenderTarget(uint32_t width, uint32_t height, D3DFORMAT format,
+        D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t lockable,
+        SurfacePtr& result) override;
     HRESULT CreateDepthStencilSurface(uint32_t width, uint32_t height, D3DFORMAT format,
-                                      D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t discard,
-                                      SurfacePtr& result) override;
-    HRESULT CreateOffscreenPlainSurface(uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool,
-                                        SurfacePtr& result) override;
+        D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t discard,
+        SurfacePtr& result) override;
+    HRESULT CreateOffscreenPlainSurface(
+        uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool, SurfacePtr& result) override;
     HRESULT SetRenderTarget(uint32_t index, const SurfacePtr& target) override;
     HRESULT SetDepthStencilSurface(const SurfacePtr& surface) override;
-    HRESULT GetBackBuffer(uint32_t swapChain, uint32_t index, D3DBACKBUFFER_TYPE type, SurfacePtr& result) override;
+    HRESULT GetBackBuffer(
+        uint32_t swapChain, uint32_t index, D3DBACKBUFFER_TYPE type, SurfacePtr& result) override;
     HRESULT GetRenderTargetData(const SurfacePtr& renderTarget, const SurfacePtr& destination) override;
     HRESULT StretchRect(const SurfacePtr& source, const RECT* sourceRect, const SurfacePtr& destination,
-                        const RECT* destRect, D3DTEXTUREFILTERTYPE filter) override;
+        const RECT* destRect, D3DTEXTUREFILTERTYPE filter) override;
     HRESULT SetFVF(uint32_t fvf) override;
-    HRESULT SetStreamSource(uint32_t stream, const VertexBufferPtr& buffer, uint32_t offset,
-                            uint32_t stride) override;
+    HRESULT SetStreamSource(
+        uint32_t stream, const VertexBufferPtr& buffer, uint32_t offset, uint32_t stride) override;
     HRESULT SetIndices(const IndexBufferPtr& buffer) override;
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertexIndex, uint32_t minVertexIndex,
-                                 uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount) override;
+        uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount) override;
     HRESULT BeginStateBlock() override;
     HRESULT EndStateBlock(StateBlockPtr& result) override;
     const FrontBuffer& GetFrontBuffer() const override { return m_front; }
@@ -105,8 +107,8 @@ private:
     GlSurface* OwnSurface(const SurfacePtr& surface) const;
     /// Reads a single-sampled colour buffer into top-down rows at `pitch`.
     void ReadColor(const GlSurface& source, uint8_t* destination, int32_t pitch);
-    void Blit(const GlSurface& source, const RECT& sourceRect, const GlSurface& destination, const RECT& destRect,
-              GLenum filter);
+    void Blit(const GlSurface& source, const RECT& sourceRect, const GlSurface& destination,
+        const RECT& destRect, GLenum filter);
 
     GlContextPtr m_context;
     const GlFunctions& m_gl;

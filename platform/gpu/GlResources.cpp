@@ -35,8 +35,7 @@ GlSurface::GlSurface(GlContextPtr context, Kind kind, const D3DSURFACE_DESC& des
     : m_context(std::move(context))
     , m_kind(kind)
     , m_desc(desc)
-{
-}
+{ }
 
 GlSurface::~GlSurface()
 {
@@ -71,8 +70,8 @@ HRESULT GlSurface::Allocate(uint32_t width, uint32_t height, D3DMULTISAMPLE_TYPE
     if (multiSample == D3DMULTISAMPLE_NONE)
         gl.glRenderbufferStorage(GL_RENDERBUFFER, format, GLsizei(width), GLsizei(height));
     else
-        gl.glRenderbufferStorageMultisample(GL_RENDERBUFFER, GLsizei(multiSample), format, GLsizei(width),
-                                            GLsizei(height));
+        gl.glRenderbufferStorageMultisample(
+            GL_RENDERBUFFER, GLsizei(multiSample), format, GLsizei(width), GLsizei(height));
     gl.glBindRenderbuffer(GL_RENDERBUFFER, 0);
     return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
@@ -136,7 +135,7 @@ HRESULT GlTexture::Allocate()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(m_desc.Width), GLsizei(m_desc.Height), 0, GL_BGRA,
-                 GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+        GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
     return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
 
@@ -190,7 +189,7 @@ HRESULT GlTexture::UnlockRect(uint32_t level)
         glBindTexture(GL_TEXTURE_2D, m_name);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, GLsizei(m_desc.Width), GLsizei(m_desc.Height), GL_BGRA,
-                        GL_UNSIGNED_INT_8_8_8_8_REV, m_staging.data());
+            GL_UNSIGNED_INT_8_8_8_8_REV, m_staging.data());
         result = D3D_OK;
     }
     m_staging = {};
@@ -204,8 +203,7 @@ GlBufferStore::GlBufferStore(GlContextPtr context, GLenum target, uint32_t size,
     , m_target(target)
     , m_usage(usage)
     , m_size(size)
-{
-}
+{ }
 
 GlBufferStore::~GlBufferStore()
 {
@@ -228,7 +226,7 @@ HRESULT GlBufferStore::Allocate()
     gl.glGenBuffers(1, &m_name);
     gl.glBindBuffer(m_target, m_name);
     gl.glBufferData(m_target, GLsizeiptr(size), m_copy.data(),
-                    (m_usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+        (m_usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
     return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
 
@@ -263,14 +261,16 @@ HRESULT GlBufferStore::Unlock()
         // the whole copy so the GL buffer never holds bytes the copy does not.
         gl.glBufferData(m_target, GLsizeiptr(m_copy.size()), m_copy.data(), GL_DYNAMIC_DRAW);
     } else {
-        gl.glBufferSubData(m_target, GLintptr(m_lockedOffset), GLsizeiptr(size), m_copy.data() + m_lockedOffset);
+        gl.glBufferSubData(
+            m_target, GLintptr(m_lockedOffset), GLsizeiptr(size), m_copy.data() + m_lockedOffset);
     }
     return D3D_OK;
 }
 
 // --- GlVertexBuffer / GlIndexBuffer ------------------------------------------------------
 
-GlVertexBuffer::GlVertexBuffer(GlContextPtr context, uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool)
+GlVertexBuffer::GlVertexBuffer(
+    GlContextPtr context, uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool)
     : m_store(std::move(context), GL_ARRAY_BUFFER, length, usage)
 {
     m_desc = { D3DFMT_UNKNOWN, D3DRTYPE_VERTEXBUFFER, usage, pool, length, fvf };
@@ -287,9 +287,13 @@ HRESULT GlVertexBuffer::Lock(uint32_t offset, uint32_t size, void** data, uint32
     return m_store.Lock(offset, size, data, flags);
 }
 
-HRESULT GlVertexBuffer::Unlock() { return m_store.Unlock(); }
+HRESULT GlVertexBuffer::Unlock()
+{
+    return m_store.Unlock();
+}
 
-GlIndexBuffer::GlIndexBuffer(GlContextPtr context, uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool)
+GlIndexBuffer::GlIndexBuffer(
+    GlContextPtr context, uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool)
     : m_store(std::move(context), GL_ELEMENT_ARRAY_BUFFER, length, usage)
 {
     m_desc = { format, D3DRTYPE_INDEXBUFFER, usage, pool, length };
@@ -306,6 +310,9 @@ HRESULT GlIndexBuffer::Lock(uint32_t offset, uint32_t size, void** data, uint32_
     return m_store.Lock(offset, size, data, flags);
 }
 
-HRESULT GlIndexBuffer::Unlock() { return m_store.Unlock(); }
+HRESULT GlIndexBuffer::Unlock()
+{
+    return m_store.Unlock();
+}
 
 } // namespace platform::gpu

@@ -32,7 +32,8 @@ std::vector<uint32_t> SampleCountsOf(const GlFunctions& gl, GLenum format)
     gl.glGetInternalformativ(GL_RENDERBUFFER, format, GL_NUM_SAMPLE_COUNTS, 1, &count);
     std::vector<GLint> samples(size_t(std::clamp(count, 0, 64)));
     if (!samples.empty())
-        gl.glGetInternalformativ(GL_RENDERBUFFER, format, GL_SAMPLES, GLsizei(samples.size()), samples.data());
+        gl.glGetInternalformativ(
+            GL_RENDERBUFFER, format, GL_SAMPLES, GLsizei(samples.size()), samples.data());
     return { samples.begin(), samples.end() };
 }
 
@@ -86,8 +87,7 @@ public:
     GlSystem(const GlCaps& caps, bool extended)
         : m_caps(caps)
         , m_extended(extended)
-    {
-    }
+    { }
 
     HRESULT GetDeviceCaps(uint32_t adapter, D3DDEVTYPE, D3DCAPS9& caps) override
     {
@@ -106,7 +106,7 @@ public:
     }
 
     HRESULT CheckDeviceMultiSampleType(uint32_t adapter, D3DDEVTYPE, D3DFORMAT format, int32_t,
-                                       D3DMULTISAMPLE_TYPE type, uint32_t* qualityLevels) override
+        D3DMULTISAMPLE_TYPE type, uint32_t* qualityLevels) override
     {
         if (qualityLevels)
             *qualityLevels = 0;
@@ -120,8 +120,8 @@ public:
         return D3D_OK;
     }
 
-    HRESULT CreateDevice(uint32_t adapter, D3DDEVTYPE, WindowHandle, uint32_t, D3DPRESENT_PARAMETERS& parameters,
-                         DevicePtr& result) override
+    HRESULT CreateDevice(uint32_t adapter, D3DDEVTYPE, WindowHandle, uint32_t,
+        D3DPRESENT_PARAMETERS& parameters, DevicePtr& result) override
     {
         result.reset();
         if (adapter != D3DADAPTER_DEFAULT)
@@ -130,9 +130,9 @@ public:
         return GlDevice::Create(m_caps, m_extended, parameters, result);
     }
 
-    HRESULT CreateDeviceEx(uint32_t adapter, D3DDEVTYPE type, WindowHandle focusWindow, uint32_t behaviorFlags,
-                           D3DPRESENT_PARAMETERS& parameters, D3DDISPLAYMODEEX* fullscreenMode,
-                           DevicePtr& result) override
+    HRESULT CreateDeviceEx(uint32_t adapter, D3DDEVTYPE type, WindowHandle focusWindow,
+        uint32_t behaviorFlags, D3DPRESENT_PARAMETERS& parameters, D3DDISPLAYMODEEX* fullscreenMode,
+        DevicePtr& result) override
     {
         result.reset();
         if (!m_extended || fullscreenMode)
@@ -149,8 +149,7 @@ class GlRuntime final : public Runtime {
 public:
     explicit GlRuntime(const GlRuntimeOptions& options)
         : m_options(options)
-    {
-    }
+    { }
 
     bool ExportsDirect3DCreate9() const override { return true; }
     bool ExportsDirect3DCreate9Ex() const override { return true; }
@@ -180,6 +179,9 @@ private:
 
 } // namespace
 
-RuntimePtr CreateGlRuntime(const GlRuntimeOptions& options) { return std::make_shared<GlRuntime>(options); }
+RuntimePtr CreateGlRuntime(const GlRuntimeOptions& options)
+{
+    return std::make_shared<GlRuntime>(options);
+}
 
 } // namespace platform::gpu

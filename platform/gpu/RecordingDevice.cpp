@@ -25,8 +25,14 @@ std::string Join(std::initializer_list<std::string> parts)
     return text;
 }
 
-std::string Num(uint32_t value) { return value >= 0x10000 ? Hex(value) : std::to_string(value); }
-std::string Int(int64_t value) { return std::to_string(value); }
+std::string Num(uint32_t value)
+{
+    return value >= 0x10000 ? Hex(value) : std::to_string(value);
+}
+std::string Int(int64_t value)
+{
+    return std::to_string(value);
+}
 
 // Appending piece by piece: GCC 12 warns falsely (-Wrestrict) about "literal" + std::string.
 std::string Cat(std::initializer_list<std::string_view> pieces)
@@ -50,16 +56,16 @@ std::string VectorText(const D3DVECTOR& v)
 std::string MaterialText(const D3DMATERIAL9& m)
 {
     return Cat({ "{Diffuse", ColorText(m.Diffuse), " Ambient", ColorText(m.Ambient), " Specular",
-                 ColorText(m.Specular), " Emissive", ColorText(m.Emissive), " Power ", FloatText(m.Power), "}" });
+        ColorText(m.Specular), " Emissive", ColorText(m.Emissive), " Power ", FloatText(m.Power), "}" });
 }
 
 std::string LightText(const D3DLIGHT9& l)
 {
     return Cat({ "{Type ", std::to_string(l.Type), " Diffuse", ColorText(l.Diffuse), " Specular",
-                 ColorText(l.Specular), " Ambient", ColorText(l.Ambient), " Position", VectorText(l.Position),
-                 " Direction", VectorText(l.Direction), " Range ", FloatText(l.Range), " Falloff ",
-                 FloatText(l.Falloff), " Attenuation(", FloatText(l.Attenuation0), " ", FloatText(l.Attenuation1),
-                 " ", FloatText(l.Attenuation2), ") Theta ", FloatText(l.Theta), " Phi ", FloatText(l.Phi), "}" });
+        ColorText(l.Specular), " Ambient", ColorText(l.Ambient), " Position", VectorText(l.Position),
+        " Direction", VectorText(l.Direction), " Range ", FloatText(l.Range), " Falloff ",
+        FloatText(l.Falloff), " Attenuation(", FloatText(l.Attenuation0), " ", FloatText(l.Attenuation1), " ",
+        FloatText(l.Attenuation2), ") Theta ", FloatText(l.Theta), " Phi ", FloatText(l.Phi), "}" });
 }
 
 std::string RectText(const RECT* r)
@@ -69,10 +75,12 @@ std::string RectText(const RECT* r)
     return Cat({ "{", Int(r->left), " ", Int(r->top), " ", Int(r->right), " ", Int(r->bottom), "}" });
 }
 
-std::string PointerText(const void* p) { return p ? Hex(reinterpret_cast<uintptr_t>(p)) : "nil"; }
+std::string PointerText(const void* p)
+{
+    return p ? Hex(reinterpret_cast<uintptr_t>(p)) : "nil";
+}
 
-template<typename T>
-std::string NameOf(const std::shared_ptr<T>& object)
+template <typename T> std::string NameOf(const std::shared_ptr<T>& object)
 {
     if (!object)
         return "nil";
@@ -80,7 +88,10 @@ std::string NameOf(const std::shared_ptr<T>& object)
     return recording ? recording->Name() : "foreign";
 }
 
-bool ValidColorFormat(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
+bool ValidColorFormat(D3DFORMAT format)
+{
+    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
+}
 
 bool ValidSize(uint32_t width, uint32_t height)
 {
@@ -88,7 +99,7 @@ bool ValidSize(uint32_t width, uint32_t height)
 }
 
 D3DSURFACE_DESC SurfaceDesc(D3DFORMAT format, uint32_t usage, D3DPOOL pool, D3DMULTISAMPLE_TYPE multiSample,
-                            uint32_t width, uint32_t height)
+    uint32_t width, uint32_t height)
 {
     D3DSURFACE_DESC desc {};
     desc.Format = format;
@@ -106,12 +117,12 @@ D3DSURFACE_DESC SurfaceDesc(D3DFORMAT format, uint32_t usage, D3DPOOL pool, D3DM
 std::string PresentParametersText(const D3DPRESENT_PARAMETERS& p)
 {
     return Cat({ "{", std::to_string(p.BackBufferWidth), "x", std::to_string(p.BackBufferHeight), " ",
-                 FormatName(p.BackBufferFormat), " Count ", std::to_string(p.BackBufferCount), " MultiSample ",
-                 std::to_string(p.MultiSampleType), "/", std::to_string(p.MultiSampleQuality), " SwapEffect ",
-                 std::to_string(p.SwapEffect), " Window ", PointerText(p.hDeviceWindow), " Windowed ", Int(p.Windowed),
-                 " AutoDepthStencil ", Int(p.EnableAutoDepthStencil), " ", FormatName(p.AutoDepthStencilFormat),
-                 " Flags ", Num(p.Flags), " Refresh ", std::to_string(p.FullScreen_RefreshRateInHz), " Interval ",
-                 Num(p.PresentationInterval), "}" });
+        FormatName(p.BackBufferFormat), " Count ", std::to_string(p.BackBufferCount), " MultiSample ",
+        std::to_string(p.MultiSampleType), "/", std::to_string(p.MultiSampleQuality), " SwapEffect ",
+        std::to_string(p.SwapEffect), " Window ", PointerText(p.hDeviceWindow), " Windowed ", Int(p.Windowed),
+        " AutoDepthStencil ", Int(p.EnableAutoDepthStencil), " ", FormatName(p.AutoDepthStencilFormat),
+        " Flags ", Num(p.Flags), " Refresh ", std::to_string(p.FullScreen_RefreshRateInHz), " Interval ",
+        Num(p.PresentationInterval), "}" });
 }
 
 // --- RecordedDraw ------------------------------------------------------------------------
@@ -138,8 +149,7 @@ RecordedVertex RecordedDraw::Vertex(uint32_t index) const
 
 Recorder::Recorder(RecordingOptions options)
     : m_options(std::move(options))
-{
-}
+{ }
 
 void Recorder::Script(const std::string& method, std::vector<HRESULT> results)
 {
@@ -170,7 +180,10 @@ HRESULT Recorder::Scripted(const std::string& object, std::string_view method)
     return D3D_OK;
 }
 
-std::string Recorder::NewName(const std::string& kind) { return kind + std::to_string(++m_counters[kind]); }
+std::string Recorder::NewName(const std::string& kind)
+{
+    return kind + std::to_string(++m_counters[kind]);
+}
 
 // --- RecordingObject ---------------------------------------------------------------------
 
@@ -178,8 +191,7 @@ RecordingObject::RecordingObject(RecorderPtr recorder, std::string name, bool lo
     : m_recorder(std::move(recorder))
     , m_name(std::move(name))
     , m_logRelease(logRelease)
-{
-}
+{ }
 
 RecordingObject::~RecordingObject()
 {
@@ -187,8 +199,8 @@ RecordingObject::~RecordingObject()
         m_recorder->Add(m_name + ".Release()");
 }
 
-HRESULT RecordingObject::Log(std::string_view method, const std::string& arguments, HRESULT result,
-                             const std::string& created)
+HRESULT RecordingObject::Log(
+    std::string_view method, const std::string& arguments, HRESULT result, const std::string& created)
 {
     std::string line = m_name + "." + std::string(method) + "(" + arguments + ")";
     if (!created.empty() && Succeeded(result))
@@ -201,8 +213,8 @@ HRESULT RecordingObject::Log(std::string_view method, const std::string& argumen
 
 // --- RecordingSurface --------------------------------------------------------------------
 
-RecordingSurface::RecordingSurface(RecorderPtr recorder, std::string name, bool logRelease, Kind kind,
-                                   const D3DSURFACE_DESC& desc)
+RecordingSurface::RecordingSurface(
+    RecorderPtr recorder, std::string name, bool logRelease, Kind kind, const D3DSURFACE_DESC& desc)
     : RecordingObject(std::move(recorder), std::move(name), logRelease)
     , m_kind(kind)
     , m_desc(desc)
@@ -325,8 +337,7 @@ uint32_t RecordingTexture::Pixel(uint32_t x, uint32_t y) const
 
 RecordingBufferStore::RecordingBufferStore(uint32_t size)
     : m_bytes(size, 0)
-{
-}
+{ }
 
 HRESULT RecordingBufferStore::Lock(uint32_t offset, uint32_t size, void** data)
 {
@@ -350,12 +361,12 @@ HRESULT RecordingBufferStore::Unlock()
     return D3D_OK;
 }
 
-RecordingVertexBuffer::RecordingVertexBuffer(RecorderPtr recorder, std::string name, const D3DVERTEXBUFFER_DESC& desc)
+RecordingVertexBuffer::RecordingVertexBuffer(
+    RecorderPtr recorder, std::string name, const D3DVERTEXBUFFER_DESC& desc)
     : RecordingObject(std::move(recorder), std::move(name), true)
     , m_desc(desc)
     , m_store(desc.Size)
-{
-}
+{ }
 
 HRESULT RecordingVertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC& desc)
 {
@@ -381,12 +392,12 @@ HRESULT RecordingVertexBuffer::Unlock()
     return Log("Unlock", "", Failed(result) ? result : m_store.Unlock());
 }
 
-RecordingIndexBuffer::RecordingIndexBuffer(RecorderPtr recorder, std::string name, const D3DINDEXBUFFER_DESC& desc)
+RecordingIndexBuffer::RecordingIndexBuffer(
+    RecorderPtr recorder, std::string name, const D3DINDEXBUFFER_DESC& desc)
     : RecordingObject(std::move(recorder), std::move(name), true)
     , m_desc(desc)
     , m_store(desc.Size)
-{
-}
+{ }
 
 HRESULT RecordingIndexBuffer::GetDesc(D3DINDEXBUFFER_DESC& desc)
 {
@@ -418,12 +429,11 @@ namespace {
 
 class RecordingStateBlock final : public StateBlock, public RecordingObject {
 public:
-    RecordingStateBlock(RecorderPtr recorder, std::string name, std::weak_ptr<Device> device,
-                        std::vector<RecordedCall> calls)
+    RecordingStateBlock(
+        RecorderPtr recorder, std::string name, std::weak_ptr<Device> device, std::vector<RecordedCall> calls)
         : StateBlock(std::move(device), std::move(calls))
         , RecordingObject(std::move(recorder), std::move(name), true)
-    {
-    }
+    { }
 
 protected:
     void OnApply() override { Log("Apply", "", D3D_OK); }
@@ -436,8 +446,7 @@ protected:
 RecordingDevice::RecordingDevice(RecorderPtr recorder, std::string name, bool extended)
     : RecordingObject(std::move(recorder), std::move(name), true)
     , m_extended(extended)
-{
-}
+{ }
 
 bool RecordingDevice::OffersSamples(D3DMULTISAMPLE_TYPE type) const
 {
@@ -450,8 +459,8 @@ bool RecordingDevice::OffersSamples(D3DMULTISAMPLE_TYPE type) const
 HRESULT RecordingDevice::CheckPresentParameters(const D3DPRESENT_PARAMETERS& p) const
 {
     if (!(ValidColorFormat(p.BackBufferFormat) || p.BackBufferFormat == D3DFMT_UNKNOWN)
-        || (p.EnableAutoDepthStencil && p.AutoDepthStencilFormat != D3DFMT_D24S8) || !OffersSamples(p.MultiSampleType)
-        || std::max<uint32_t>(p.BackBufferWidth, 1) > kMaxSurfaceSize
+        || (p.EnableAutoDepthStencil && p.AutoDepthStencilFormat != D3DFMT_D24S8)
+        || !OffersSamples(p.MultiSampleType) || std::max<uint32_t>(p.BackBufferWidth, 1) > kMaxSurfaceSize
         || std::max<uint32_t>(p.BackBufferHeight, 1) > kMaxSurfaceSize)
         return D3DERR_INVALIDCALL;
     return D3D_OK;
@@ -465,16 +474,18 @@ HRESULT RecordingDevice::BuildSwapChain(const D3DPRESENT_PARAMETERS& p)
     uint32_t width = std::max<uint32_t>(p.BackBufferWidth, 1);
     uint32_t height = std::max<uint32_t>(p.BackBufferHeight, 1);
     if (!m_backBuffer)
-        m_backBuffer = std::make_shared<RecordingSurface>(
-            m_recorder, m_recorder->NewName("BackBuffer"), false, RecordingSurface::Kind::Color,
-            SurfaceDesc(D3DFMT_A8R8G8B8, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, p.MultiSampleType, width, height));
+        m_backBuffer = std::make_shared<RecordingSurface>(m_recorder, m_recorder->NewName("BackBuffer"),
+            false, RecordingSurface::Kind::Color,
+            SurfaceDesc(
+                D3DFMT_A8R8G8B8, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, p.MultiSampleType, width, height));
     else
         m_backBuffer->Resize(width, height, p.MultiSampleType);
     if (p.EnableAutoDepthStencil) {
         if (!m_autoDepthStencil)
-            m_autoDepthStencil = std::make_shared<RecordingSurface>(
-                m_recorder, m_recorder->NewName("AutoDepthStencil"), false, RecordingSurface::Kind::DepthStencil,
-                SurfaceDesc(D3DFMT_D24S8, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, p.MultiSampleType, width, height));
+            m_autoDepthStencil = std::make_shared<RecordingSurface>(m_recorder,
+                m_recorder->NewName("AutoDepthStencil"), false, RecordingSurface::Kind::DepthStencil,
+                SurfaceDesc(
+                    D3DFMT_D24S8, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, p.MultiSampleType, width, height));
         else
             m_autoDepthStencil->Resize(width, height, p.MultiSampleType);
     } else {
@@ -487,9 +498,15 @@ HRESULT RecordingDevice::BuildSwapChain(const D3DPRESENT_PARAMETERS& p)
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::Initialise(const D3DPRESENT_PARAMETERS& parameters) { return BuildSwapChain(parameters); }
+HRESULT RecordingDevice::Initialise(const D3DPRESENT_PARAMETERS& parameters)
+{
+    return BuildSwapChain(parameters);
+}
 
-HRESULT RecordingDevice::TestCooperativeLevel() { return Log("TestCooperativeLevel", "", Scripted("TestCooperativeLevel")); }
+HRESULT RecordingDevice::TestCooperativeLevel()
+{
+    return Log("TestCooperativeLevel", "", Scripted("TestCooperativeLevel"));
+}
 
 HRESULT RecordingDevice::CheckDeviceState(WindowHandle window)
 {
@@ -497,7 +514,8 @@ HRESULT RecordingDevice::CheckDeviceState(WindowHandle window)
     return Log("CheckDeviceState", PointerText(window), result);
 }
 
-HRESULT RecordingDevice::ResetDevice(std::string_view method, D3DPRESENT_PARAMETERS& parameters, bool releaseRequired)
+HRESULT RecordingDevice::ResetDevice(
+    std::string_view method, D3DPRESENT_PARAMETERS& parameters, bool releaseRequired)
 {
     std::string arguments = PresentParametersText(parameters);
     HRESULT result = Scripted(method);
@@ -512,7 +530,7 @@ HRESULT RecordingDevice::ResetDevice(std::string_view method, D3DPRESENT_PARAMET
         m_renderTarget = m_backBuffer;
         m_depthStencil = m_autoDepthStencil;
         bool alive = std::any_of(m_defaultResources.begin(), m_defaultResources.end(),
-                                 [](const std::weak_ptr<void>& r) { return !r.expired(); });
+            [](const std::weak_ptr<void>& r) { return !r.expired(); });
         if (alive || m_backBuffer.use_count() > 2)
             return Log(method, arguments, D3DERR_INVALIDCALL);
         m_defaultResources.clear();
@@ -520,13 +538,16 @@ HRESULT RecordingDevice::ResetDevice(std::string_view method, D3DPRESENT_PARAMET
     return Log(method, arguments, BuildSwapChain(parameters));
 }
 
-HRESULT RecordingDevice::Reset(D3DPRESENT_PARAMETERS& parameters) { return ResetDevice("Reset", parameters, true); }
+HRESULT RecordingDevice::Reset(D3DPRESENT_PARAMETERS& parameters)
+{
+    return ResetDevice("Reset", parameters, true);
+}
 
 HRESULT RecordingDevice::ResetEx(D3DPRESENT_PARAMETERS& parameters, D3DDISPLAYMODEEX* fullscreenMode)
 {
     if (!m_extended || fullscreenMode)
         return Log("ResetEx", Join({ PresentParametersText(parameters), PointerText(fullscreenMode) }),
-                   D3DERR_INVALIDCALL);
+            D3DERR_INVALIDCALL);
     return ResetDevice("ResetEx", parameters, false);
 }
 
@@ -554,11 +575,11 @@ HRESULT RecordingDevice::EndScene()
     return Log("EndScene", "", result);
 }
 
-HRESULT RecordingDevice::Present(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-                                 const void* dirtyRegion)
+HRESULT RecordingDevice::Present(
+    const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride, const void* dirtyRegion)
 {
-    std::string arguments
-        = Join({ RectText(sourceRect), RectText(destRect), PointerText(destWindowOverride), PointerText(dirtyRegion) });
+    std::string arguments = Join({ RectText(sourceRect), RectText(destRect), PointerText(destWindowOverride),
+        PointerText(dirtyRegion) });
     HRESULT result = Scripted("Present");
     if (Failed(result))
         return Log("Present", arguments, result);
@@ -567,18 +588,18 @@ HRESULT RecordingDevice::Present(const RECT* sourceRect, const RECT* destRect, W
     m_front.Height = int32_t(desc.Height);
     m_front.Pixels.resize(size_t(desc.Width) * desc.Height);
     CopyRows(m_backBuffer->Bits(), m_backBuffer->Pitch(), reinterpret_cast<uint8_t*>(m_front.Pixels.data()),
-             int32_t(desc.Width * 4), desc.Width * 4, desc.Height);
+        int32_t(desc.Width * 4), desc.Width * 4, desc.Height);
     ClampToAlpha(m_front.Pixels.data(), m_front.Pixels.size());
     Log("Present", arguments, D3D_OK);
     CallPresentHandler(destWindowOverride ? destWindowOverride : m_parameters.hDeviceWindow, m_front);
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::PresentEx(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-                                   const void* dirtyRegion, uint32_t flags)
+HRESULT RecordingDevice::PresentEx(const RECT* sourceRect, const RECT* destRect,
+    WindowHandle destWindowOverride, const void* dirtyRegion, uint32_t flags)
 {
     std::string arguments = Join({ RectText(sourceRect), RectText(destRect), PointerText(destWindowOverride),
-                                   PointerText(dirtyRegion), Hex(flags) });
+        PointerText(dirtyRegion), Hex(flags) });
     HRESULT result = m_extended ? Scripted("PresentEx") : D3DERR_INVALIDCALL;
     if (Failed(result))
         return Log("PresentEx", arguments, result);
@@ -587,18 +608,18 @@ HRESULT RecordingDevice::PresentEx(const RECT* sourceRect, const RECT* destRect,
     m_front.Height = int32_t(desc.Height);
     m_front.Pixels.resize(size_t(desc.Width) * desc.Height);
     CopyRows(m_backBuffer->Bits(), m_backBuffer->Pitch(), reinterpret_cast<uint8_t*>(m_front.Pixels.data()),
-             int32_t(desc.Width * 4), desc.Width * 4, desc.Height);
+        int32_t(desc.Width * 4), desc.Width * 4, desc.Height);
     ClampToAlpha(m_front.Pixels.data(), m_front.Pixels.size());
     Log("PresentEx", arguments, D3D_OK);
     CallPresentHandler(destWindowOverride ? destWindowOverride : m_parameters.hDeviceWindow, m_front);
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::Clear(uint32_t count, const D3DRECT* rects, uint32_t flags, uint32_t color, float z,
-                               uint32_t stencil)
+HRESULT RecordingDevice::Clear(
+    uint32_t count, const D3DRECT* rects, uint32_t flags, uint32_t color, float z, uint32_t stencil)
 {
     std::string arguments = Join({ std::to_string(count), rects ? "rects" : "nil", Hex(flags), Hex(color),
-                                   FloatText(z), std::to_string(stencil) });
+        FloatText(z), std::to_string(stencil) });
     HRESULT result = Scripted("Clear");
     if (Succeeded(result)
         && ((count > 0 && !rects) || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL))))
@@ -617,8 +638,9 @@ HRESULT RecordingDevice::Clear(uint32_t count, const D3DRECT* rects, uint32_t fl
             int32_t y2 = std::clamp(r.y2, 0, int32_t(desc.Height));
             for (int32_t y = y1; y < y2; ++y)
                 for (int32_t x = x1; x < x2; ++x)
-                    std::memcpy(m_renderTarget->Bits() + size_t(y) * size_t(m_renderTarget->Pitch()) + size_t(x) * 4,
-                                &color, 4);
+                    std::memcpy(
+                        m_renderTarget->Bits() + size_t(y) * size_t(m_renderTarget->Pitch()) + size_t(x) * 4,
+                        &color, 4);
         }
     }
     return Log("Clear", arguments, result);
@@ -708,11 +730,11 @@ HRESULT RecordingDevice::SetTexture(uint32_t stage, const TexturePtr& texture)
 }
 
 HRESULT RecordingDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
-                                       D3DFORMAT format, D3DPOOL pool, TexturePtr& result)
+    D3DFORMAT format, D3DPOOL pool, TexturePtr& result)
 {
     result.reset();
-    std::string arguments = Join({ std::to_string(width), std::to_string(height), std::to_string(levels), Hex(usage),
-                                   FormatName(format), PoolName(pool) });
+    std::string arguments = Join({ std::to_string(width), std::to_string(height), std::to_string(levels),
+        Hex(usage), FormatName(format), PoolName(pool) });
     HRESULT hr = Scripted("CreateTexture");
     if (Succeeded(hr)
         && (!ValidSize(width, height) || levels > 1 || format != D3DFMT_A8R8G8B8
@@ -720,8 +742,7 @@ HRESULT RecordingDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t
         hr = D3DERR_INVALIDCALL;
     if (Failed(hr))
         return Log("CreateTexture", arguments, hr);
-    auto texture = std::make_shared<RecordingTexture>(
-        m_recorder, m_recorder->NewName("Texture"),
+    auto texture = std::make_shared<RecordingTexture>(m_recorder, m_recorder->NewName("Texture"),
         SurfaceDesc(format, usage, pool, D3DMULTISAMPLE_NONE, width, height));
     if (pool == D3DPOOL_DEFAULT)
         Track(texture);
@@ -729,8 +750,8 @@ HRESULT RecordingDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t
     return Log("CreateTexture", arguments, D3D_OK, texture->Name());
 }
 
-HRESULT RecordingDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool,
-                                            VertexBufferPtr& result)
+HRESULT RecordingDevice::CreateVertexBuffer(
+    uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool, VertexBufferPtr& result)
 {
     result.reset();
     std::string arguments = Join({ std::to_string(length), Hex(usage), Hex(fvf), PoolName(pool) });
@@ -739,8 +760,7 @@ HRESULT RecordingDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uin
         hr = D3DERR_INVALIDCALL;
     if (Failed(hr))
         return Log("CreateVertexBuffer", arguments, hr);
-    auto buffer = std::make_shared<RecordingVertexBuffer>(
-        m_recorder, m_recorder->NewName("VertexBuffer"),
+    auto buffer = std::make_shared<RecordingVertexBuffer>(m_recorder, m_recorder->NewName("VertexBuffer"),
         D3DVERTEXBUFFER_DESC { D3DFMT_UNKNOWN, D3DRTYPE_VERTEXBUFFER, usage, pool, length, fvf });
     if (pool == D3DPOOL_DEFAULT)
         Track(buffer);
@@ -748,8 +768,8 @@ HRESULT RecordingDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uin
     return Log("CreateVertexBuffer", arguments, D3D_OK, buffer->Name());
 }
 
-HRESULT RecordingDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool,
-                                           IndexBufferPtr& result)
+HRESULT RecordingDevice::CreateIndexBuffer(
+    uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool, IndexBufferPtr& result)
 {
     result.reset();
     std::string arguments = Join({ std::to_string(length), Hex(usage), FormatName(format), PoolName(pool) });
@@ -760,8 +780,7 @@ HRESULT RecordingDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, D3DF
         hr = D3DERR_INVALIDCALL;
     if (Failed(hr))
         return Log("CreateIndexBuffer", arguments, hr);
-    auto buffer = std::make_shared<RecordingIndexBuffer>(
-        m_recorder, m_recorder->NewName("IndexBuffer"),
+    auto buffer = std::make_shared<RecordingIndexBuffer>(m_recorder, m_recorder->NewName("IndexBuffer"),
         D3DINDEXBUFFER_DESC { format, D3DRTYPE_INDEXBUFFER, usage, pool, length });
     if (pool == D3DPOOL_DEFAULT)
         Track(buffer);
@@ -770,19 +789,20 @@ HRESULT RecordingDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, D3DF
 }
 
 HRESULT RecordingDevice::CreateRenderTarget(uint32_t width, uint32_t height, D3DFORMAT format,
-                                            D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality,
-                                            int32_t lockable, SurfacePtr& result)
+    D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t lockable, SurfacePtr& result)
 {
     result.reset();
     std::string arguments = Join({ std::to_string(width), std::to_string(height), FormatName(format),
-                                   std::to_string(multiSample), std::to_string(multiSampleQuality), Int(lockable) });
+        std::to_string(multiSample), std::to_string(multiSampleQuality), Int(lockable) });
     HRESULT hr = Scripted("CreateRenderTarget");
-    if (Succeeded(hr) && (!ValidSize(width, height) || !ValidColorFormat(format) || lockable || !OffersSamples(multiSample)))
+    if (Succeeded(hr)
+        && (!ValidSize(width, height) || !ValidColorFormat(format) || lockable
+            || !OffersSamples(multiSample)))
         hr = D3DERR_INVALIDCALL;
     if (Failed(hr))
         return Log("CreateRenderTarget", arguments, hr);
-    auto surface = std::make_shared<RecordingSurface>(
-        m_recorder, m_recorder->NewName("Surface"), true, RecordingSurface::Kind::Color,
+    auto surface = std::make_shared<RecordingSurface>(m_recorder, m_recorder->NewName("Surface"), true,
+        RecordingSurface::Kind::Color,
         SurfaceDesc(format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, multiSample, width, height));
     Track(surface);
     result = surface;
@@ -790,27 +810,26 @@ HRESULT RecordingDevice::CreateRenderTarget(uint32_t width, uint32_t height, D3D
 }
 
 HRESULT RecordingDevice::CreateDepthStencilSurface(uint32_t width, uint32_t height, D3DFORMAT format,
-                                                   D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality,
-                                                   int32_t discard, SurfacePtr& result)
+    D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t discard, SurfacePtr& result)
 {
     result.reset();
     std::string arguments = Join({ std::to_string(width), std::to_string(height), FormatName(format),
-                                   std::to_string(multiSample), std::to_string(multiSampleQuality), Int(discard) });
+        std::to_string(multiSample), std::to_string(multiSampleQuality), Int(discard) });
     HRESULT hr = Scripted("CreateDepthStencilSurface");
     if (Succeeded(hr) && (!ValidSize(width, height) || format != D3DFMT_D24S8 || !OffersSamples(multiSample)))
         hr = D3DERR_INVALIDCALL;
     if (Failed(hr))
         return Log("CreateDepthStencilSurface", arguments, hr);
-    auto surface = std::make_shared<RecordingSurface>(
-        m_recorder, m_recorder->NewName("Surface"), true, RecordingSurface::Kind::DepthStencil,
+    auto surface = std::make_shared<RecordingSurface>(m_recorder, m_recorder->NewName("Surface"), true,
+        RecordingSurface::Kind::DepthStencil,
         SurfaceDesc(format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, multiSample, width, height));
     Track(surface);
     result = surface;
     return Log("CreateDepthStencilSurface", arguments, D3D_OK, surface->Name());
 }
 
-HRESULT RecordingDevice::CreateOffscreenPlainSurface(uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool,
-                                                     SurfacePtr& result)
+HRESULT RecordingDevice::CreateOffscreenPlainSurface(
+    uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool, SurfacePtr& result)
 {
     result.reset();
     std::string arguments
@@ -822,8 +841,8 @@ HRESULT RecordingDevice::CreateOffscreenPlainSurface(uint32_t width, uint32_t he
         hr = D3DERR_INVALIDCALL;
     if (Failed(hr))
         return Log("CreateOffscreenPlainSurface", arguments, hr);
-    auto surface = std::make_shared<RecordingSurface>(
-        m_recorder, m_recorder->NewName("Surface"), true, RecordingSurface::Kind::SystemMemory,
+    auto surface = std::make_shared<RecordingSurface>(m_recorder, m_recorder->NewName("Surface"), true,
+        RecordingSurface::Kind::SystemMemory,
         SurfaceDesc(format, 0, pool, D3DMULTISAMPLE_NONE, width, height));
     result = surface;
     return Log("CreateOffscreenPlainSurface", arguments, D3D_OK, surface->Name());
@@ -853,8 +872,8 @@ HRESULT RecordingDevice::SetDepthStencilSurface(const SurfacePtr& surface)
     return Log("SetDepthStencilSurface", NameOf(surface), D3D_OK);
 }
 
-HRESULT RecordingDevice::GetBackBuffer(uint32_t swapChain, uint32_t index, D3DBACKBUFFER_TYPE type,
-                                       SurfacePtr& result)
+HRESULT RecordingDevice::GetBackBuffer(
+    uint32_t swapChain, uint32_t index, D3DBACKBUFFER_TYPE type, SurfacePtr& result)
 {
     result.reset();
     std::string arguments = Join({ std::to_string(swapChain), std::to_string(index), std::to_string(type) });
@@ -883,15 +902,16 @@ HRESULT RecordingDevice::GetRenderTargetData(const SurfacePtr& renderTarget, con
     const D3DSURFACE_DESC& desc = source->Desc();
     CopyRows(source->Bits(), source->Pitch(), dest->Bits(), dest->Pitch(), desc.Width * 4, desc.Height);
     for (uint32_t y = 0; y < desc.Height; ++y)
-        ClampToAlpha(reinterpret_cast<uint32_t*>(dest->Bits() + size_t(y) * size_t(dest->Pitch())), desc.Width);
+        ClampToAlpha(
+            reinterpret_cast<uint32_t*>(dest->Bits() + size_t(y) * size_t(dest->Pitch())), desc.Width);
     return Log("GetRenderTargetData", arguments, D3D_OK);
 }
 
-HRESULT RecordingDevice::StretchRect(const SurfacePtr& source, const RECT* sourceRect, const SurfacePtr& destination,
-                                     const RECT* destRect, D3DTEXTUREFILTERTYPE filter)
+HRESULT RecordingDevice::StretchRect(const SurfacePtr& source, const RECT* sourceRect,
+    const SurfacePtr& destination, const RECT* destRect, D3DTEXTUREFILTERTYPE filter)
 {
-    std::string arguments = Join({ NameOf(source), RectText(sourceRect), NameOf(destination), RectText(destRect),
-                                   std::to_string(filter) });
+    std::string arguments = Join({ NameOf(source), RectText(sourceRect), NameOf(destination),
+        RectText(destRect), std::to_string(filter) });
     HRESULT hr = Scripted("StretchRect");
     if (Failed(hr))
         return Log("StretchRect", arguments, hr);
@@ -915,7 +935,7 @@ HRESULT RecordingDevice::StretchRect(const SurfacePtr& source, const RECT* sourc
         for (int32_t x = 0; x < dw; ++x) {
             int32_t sx = from->left + int32_t(int64_t(x) * sw / dw);
             std::memcpy(d->Bits() + size_t(to->top + y) * size_t(d->Pitch()) + size_t(to->left + x) * 4,
-                        s->Bits() + size_t(sy) * size_t(s->Pitch()) + size_t(sx) * 4, 4);
+                s->Bits() + size_t(sy) * size_t(s->Pitch()) + size_t(sx) * 4, 4);
         }
     }
     return Log("StretchRect", arguments, D3D_OK);
@@ -928,8 +948,8 @@ HRESULT RecordingDevice::SetFVF(uint32_t fvf)
     return Log("SetFVF", Hex(fvf), D3D_OK);
 }
 
-HRESULT RecordingDevice::SetStreamSource(uint32_t stream, const VertexBufferPtr& buffer, uint32_t offset,
-                                         uint32_t stride)
+HRESULT RecordingDevice::SetStreamSource(
+    uint32_t stream, const VertexBufferPtr& buffer, uint32_t offset, uint32_t stride)
 {
     std::string arguments
         = Join({ std::to_string(stream), NameOf(buffer), std::to_string(offset), std::to_string(stride) });
@@ -953,12 +973,10 @@ HRESULT RecordingDevice::SetIndices(const IndexBufferPtr& buffer)
 }
 
 HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertexIndex,
-                                              uint32_t minVertexIndex, uint32_t numVertices, uint32_t startIndex,
-                                              uint32_t primitiveCount)
+    uint32_t minVertexIndex, uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount)
 {
     std::string arguments = Join({ PrimitiveName(type), Int(baseVertexIndex), std::to_string(minVertexIndex),
-                                   std::to_string(numVertices), std::to_string(startIndex),
-                                   std::to_string(primitiveCount) });
+        std::to_string(numVertices), std::to_string(startIndex), std::to_string(primitiveCount) });
     HRESULT hr = Scripted("DrawIndexedPrimitive");
     if (Failed(hr))
         return Log("DrawIndexedPrimitive", arguments, hr);
@@ -1028,8 +1046,8 @@ HRESULT RecordingDevice::EndStateBlock(StateBlockPtr& result)
         hr = ended;
     if (Failed(hr))
         return Log("EndStateBlock", "", hr);
-    auto block = std::make_shared<RecordingStateBlock>(m_recorder, m_recorder->NewName("StateBlock"),
-                                                       weak_from_this(), std::move(calls));
+    auto block = std::make_shared<RecordingStateBlock>(
+        m_recorder, m_recorder->NewName("StateBlock"), weak_from_this(), std::move(calls));
     Track(block);
     result = block;
     return Log("EndStateBlock", "", D3D_OK, block->Name());
@@ -1040,8 +1058,7 @@ HRESULT RecordingDevice::EndStateBlock(StateBlockPtr& result)
 RecordingSystem::RecordingSystem(RecorderPtr recorder, std::string name, bool extended)
     : RecordingObject(std::move(recorder), std::move(name), false)
     , m_extended(extended)
-{
-}
+{ }
 
 HRESULT RecordingSystem::GetDeviceCaps(uint32_t adapter, D3DDEVTYPE deviceType, D3DCAPS9& caps)
 {
@@ -1064,17 +1081,17 @@ HRESULT RecordingSystem::GetDeviceCaps(uint32_t adapter, D3DDEVTYPE deviceType, 
 }
 
 HRESULT RecordingSystem::CheckDeviceMultiSampleType(uint32_t adapter, D3DDEVTYPE deviceType, D3DFORMAT format,
-                                                    int32_t windowed, D3DMULTISAMPLE_TYPE type,
-                                                    uint32_t* qualityLevels)
+    int32_t windowed, D3DMULTISAMPLE_TYPE type, uint32_t* qualityLevels)
 {
     std::string arguments = Join({ std::to_string(adapter), std::to_string(deviceType), FormatName(format),
-                                   Int(windowed), std::to_string(type) });
+        Int(windowed), std::to_string(type) });
     if (qualityLevels)
         *qualityLevels = 0;
     HRESULT result = Scripted("CheckDeviceMultiSampleType");
     if (Succeeded(result)) {
         const auto& counts = m_recorder->Options().SampleCounts;
-        bool offered = type == D3DMULTISAMPLE_NONE || std::find(counts.begin(), counts.end(), uint32_t(type)) != counts.end();
+        bool offered = type == D3DMULTISAMPLE_NONE
+            || std::find(counts.begin(), counts.end(), uint32_t(type)) != counts.end();
         if (adapter != D3DADAPTER_DEFAULT)
             result = D3DERR_INVALIDCALL;
         else if (!offered || !ValidColorFormat(format))
@@ -1086,18 +1103,19 @@ HRESULT RecordingSystem::CheckDeviceMultiSampleType(uint32_t adapter, D3DDEVTYPE
 }
 
 HRESULT RecordingSystem::Create(std::string_view method, bool extendedDevice, uint32_t adapter,
-                                D3DDEVTYPE deviceType, WindowHandle focusWindow, uint32_t behaviorFlags,
-                                D3DPRESENT_PARAMETERS& parameters, DevicePtr& result)
+    D3DDEVTYPE deviceType, WindowHandle focusWindow, uint32_t behaviorFlags,
+    D3DPRESENT_PARAMETERS& parameters, DevicePtr& result)
 {
     result.reset();
-    std::string arguments = Join({ std::to_string(adapter), std::to_string(deviceType), PointerText(focusWindow),
-                                   Hex(behaviorFlags), PresentParametersText(parameters) });
+    std::string arguments = Join({ std::to_string(adapter), std::to_string(deviceType),
+        PointerText(focusWindow), Hex(behaviorFlags), PresentParametersText(parameters) });
     HRESULT hr = Scripted(method);
     if (Succeeded(hr) && adapter != D3DADAPTER_DEFAULT)
         hr = D3DERR_INVALIDCALL;
     if (Failed(hr))
         return Log(method, arguments, hr);
-    auto device = std::make_shared<RecordingDevice>(m_recorder, m_recorder->NewName("Device"), extendedDevice);
+    auto device
+        = std::make_shared<RecordingDevice>(m_recorder, m_recorder->NewName("Device"), extendedDevice);
     hr = device->Initialise(parameters);
     if (Failed(hr))
         return Log(method, arguments, hr);
@@ -1106,32 +1124,33 @@ HRESULT RecordingSystem::Create(std::string_view method, bool extendedDevice, ui
 }
 
 HRESULT RecordingSystem::CreateDevice(uint32_t adapter, D3DDEVTYPE deviceType, WindowHandle focusWindow,
-                                      uint32_t behaviorFlags, D3DPRESENT_PARAMETERS& parameters, DevicePtr& result)
+    uint32_t behaviorFlags, D3DPRESENT_PARAMETERS& parameters, DevicePtr& result)
 {
     bool extendedDevice = m_extended && m_recorder->Options().PlainDevicesAnswerExtendedCalls;
-    return Create("CreateDevice", extendedDevice, adapter, deviceType, focusWindow, behaviorFlags, parameters, result);
+    return Create(
+        "CreateDevice", extendedDevice, adapter, deviceType, focusWindow, behaviorFlags, parameters, result);
 }
 
 HRESULT RecordingSystem::CreateDeviceEx(uint32_t adapter, D3DDEVTYPE deviceType, WindowHandle focusWindow,
-                                        uint32_t behaviorFlags, D3DPRESENT_PARAMETERS& parameters,
-                                        D3DDISPLAYMODEEX* fullscreenMode, DevicePtr& result)
+    uint32_t behaviorFlags, D3DPRESENT_PARAMETERS& parameters, D3DDISPLAYMODEEX* fullscreenMode,
+    DevicePtr& result)
 {
     if (!m_extended || fullscreenMode) {
         result.reset();
         return Log("CreateDeviceEx",
-                   Join({ std::to_string(adapter), std::to_string(deviceType), PointerText(focusWindow),
-                          Hex(behaviorFlags), PresentParametersText(parameters), PointerText(fullscreenMode) }),
-                   D3DERR_INVALIDCALL);
+            Join({ std::to_string(adapter), std::to_string(deviceType), PointerText(focusWindow),
+                Hex(behaviorFlags), PresentParametersText(parameters), PointerText(fullscreenMode) }),
+            D3DERR_INVALIDCALL);
     }
-    return Create("CreateDeviceEx", true, adapter, deviceType, focusWindow, behaviorFlags, parameters, result);
+    return Create(
+        "CreateDeviceEx", true, adapter, deviceType, focusWindow, behaviorFlags, parameters, result);
 }
 
 // --- RecordingRuntime --------------------------------------------------------------------
 
 RecordingRuntime::RecordingRuntime(RecordingOptions options)
     : m_recorder(std::make_shared<Recorder>(std::move(options)))
-{
-}
+{ }
 
 SystemPtr RecordingRuntime::Direct3DCreate9(uint32_t sdkVersion)
 {

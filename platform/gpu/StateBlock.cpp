@@ -10,8 +10,7 @@ namespace platform::gpu {
 StateBlock::StateBlock(std::weak_ptr<Device> device, std::vector<RecordedCall> calls)
     : m_device(std::move(device))
     , m_calls(std::move(calls))
-{
-}
+{ }
 
 HRESULT StateBlock::Apply()
 {

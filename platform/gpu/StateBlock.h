@@ -58,8 +58,7 @@ struct IndicesCall {
 };
 
 using RecordedCall = std::variant<RenderStateCall, TextureStageStateCall, SamplerStateCall, TransformCall,
-                                  MaterialCall, LightCall, LightEnableCall, TextureCall, FvfCall, StreamSourceCall,
-                                  IndicesCall>;
+    MaterialCall, LightCall, LightEnableCall, TextureCall, FvfCall, StreamSourceCall, IndicesCall>;
 
 /// A recorded list of setter calls. Recording stores the calls without executing them; Apply
 /// replays them, in order, through the device's ordinary setters. A block holds its device

@@ -18,7 +18,10 @@ namespace {
 // the same calls with the same results.
 enum class Kind { OpenGl, Recording };
 
-void PrintTo(Kind kind, std::ostream* os) { *os << (kind == Kind::OpenGl ? "OpenGL device" : "recording device"); }
+void PrintTo(Kind kind, std::ostream* os)
+{
+    *os << (kind == Kind::OpenGl ? "OpenGL device" : "recording device");
+}
 
 class DeviceRules : public ::testing::TestWithParam<Kind> {
 protected:
@@ -33,8 +36,9 @@ protected:
         if (Failed(m_runtime->Direct3DCreate9Ex(D3D_SDK_VERSION, m_system)) || !m_system)
             GTEST_SKIP() << "No EGL display or OpenGL context here: the OpenGL device cannot be tested";
         D3DPRESENT_PARAMETERS p = Parameters(4, 4);
-        ASSERT_EQ(m_system->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, p, nullptr, m_device),
-                  D3D_OK);
+        ASSERT_EQ(
+            m_system->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, p, nullptr, m_device),
+            D3D_OK);
     }
 
     RuntimePtr m_runtime;
@@ -70,11 +74,12 @@ TEST_P(DeviceRules, BufferLocksStayInsideTheBuffer)
     };
     VertexBufferPtr vertices;
     IndexBufferPtr indices;
-    ASSERT_EQ(m_device->CreateVertexBuffer(72, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, vertices),
-              D3D_OK);
-    ASSERT_EQ(m_device->CreateIndexBuffer(72, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
-                                          indices),
-              D3D_OK);
+    ASSERT_EQ(
+        m_device->CreateVertexBuffer(72, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT, vertices),
+        D3D_OK);
+    ASSERT_EQ(m_device->CreateIndexBuffer(
+                  72, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, indices),
+        D3D_OK);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (uint32_t flags : { D3DLOCK_NOOVERWRITE, D3DLOCK_DISCARD }) {
@@ -136,14 +141,15 @@ TEST_P(DeviceRules, DrawsReadOnlyInsideTheirBuffers)
         { "too many primitives", with([](Setup& s) { s.primitives = 3; }), D3DERR_INVALIDCALL },
         { "no primitives", with([](Setup& s) { s.primitives = 0; }), D3DERR_INVALIDCALL },
         { "pre-transformed vertices are not drawable", with([](Setup& s) { s.fvf = 0x4 | D3DFVF_DIFFUSE; }),
-          D3DERR_INVALIDCALL },
+            D3DERR_INVALIDCALL },
         { "stride shorter than a vertex", with([](Setup& s) { s.stride = 24; }), D3DERR_INVALIDCALL },
     };
     // Four vertices, six indices.
     VertexBufferPtr vertices;
     IndexBufferPtr indices;
     ASSERT_EQ(m_device->CreateVertexBuffer(4 * 36, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, vertices), D3D_OK);
-    ASSERT_EQ(m_device->CreateIndexBuffer(6 * 2, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT, indices), D3D_OK);
+    ASSERT_EQ(m_device->CreateIndexBuffer(6 * 2, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT, indices),
+        D3D_OK);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const Setup& s = c.setup;
@@ -161,8 +167,9 @@ TEST_P(DeviceRules, DrawsReadOnlyInsideTheirBuffers)
         if (s.inScene) {
             ASSERT_EQ(m_device->BeginScene(), D3D_OK);
         }
-        EXPECT_EQ(m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, s.baseVertex, 0, 4, s.startIndex, s.primitives),
-                  c.expected);
+        EXPECT_EQ(m_device->DrawIndexedPrimitive(
+                      D3DPT_TRIANGLELIST, s.baseVertex, 0, 4, s.startIndex, s.primitives),
+            c.expected);
         if (s.inScene) {
             ASSERT_EQ(m_device->EndScene(), D3D_OK);
         }
@@ -177,7 +184,8 @@ TEST_P(DeviceRules, TextureLocks)
     TexturePtr dynamic;
     TexturePtr fixed;
     TexturePtr managed;
-    ASSERT_EQ(m_device->CreateTexture(8, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, dynamic), D3D_OK);
+    ASSERT_EQ(m_device->CreateTexture(8, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, dynamic),
+        D3D_OK);
     ASSERT_EQ(m_device->CreateTexture(8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, fixed), D3D_OK);
     ASSERT_EQ(m_device->CreateTexture(8, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, managed), D3D_OK);
     struct Case {
@@ -199,7 +207,8 @@ TEST_P(DeviceRules, TextureLocks)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         D3DLOCKED_RECT locked {};
-        EXPECT_EQ(c.texture->LockRect(c.level, locked, c.rect ? &*c.rect : nullptr, D3DLOCK_DISCARD), c.expected);
+        EXPECT_EQ(
+            c.texture->LockRect(c.level, locked, c.rect ? &*c.rect : nullptr, D3DLOCK_DISCARD), c.expected);
         if (c.expected == D3D_OK) {
             EXPECT_GE(locked.Pitch, 32);
             EXPECT_EQ(c.texture->LockRect(0, locked, nullptr, 0), D3DERR_INVALIDCALL) << "locked twice";
@@ -222,50 +231,50 @@ TEST_P(DeviceRules, CreationArgumentsOutsideTheSubsetAreRefused)
     };
     const Case cases[] = {
         { "texture of width 0",
-          [](Device& d) {
-              TexturePtr t;
-              return d.CreateTexture(0, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, t);
-          } },
+            [](Device& d) {
+                TexturePtr t;
+                return d.CreateTexture(0, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, t);
+            } },
         { "texture of another format",
-          [](Device& d) {
-              TexturePtr t;
-              return d.CreateTexture(4, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_D24S8, D3DPOOL_DEFAULT, t);
-          } },
+            [](Device& d) {
+                TexturePtr t;
+                return d.CreateTexture(4, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_D24S8, D3DPOOL_DEFAULT, t);
+            } },
         { "texture with a mip chain",
-          [](Device& d) {
-              TexturePtr t;
-              return d.CreateTexture(4, 4, 3, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, t);
-          } },
+            [](Device& d) {
+                TexturePtr t;
+                return d.CreateTexture(4, 4, 3, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, t);
+            } },
         { "empty vertex buffer",
-          [](Device& d) {
-              VertexBufferPtr b;
-              return d.CreateVertexBuffer(0, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, b);
-          } },
+            [](Device& d) {
+                VertexBufferPtr b;
+                return d.CreateVertexBuffer(0, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, b);
+            } },
         { "index buffer of a vertex format",
-          [](Device& d) {
-              IndexBufferPtr b;
-              return d.CreateIndexBuffer(8, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, b);
-          } },
+            [](Device& d) {
+                IndexBufferPtr b;
+                return d.CreateIndexBuffer(8, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, b);
+            } },
         { "lockable render target",
-          [](Device& d) {
-              SurfacePtr s;
-              return d.CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 1, s);
-          } },
+            [](Device& d) {
+                SurfacePtr s;
+                return d.CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 1, s);
+            } },
         { "render target with 3 samples",
-          [](Device& d) {
-              SurfacePtr s;
-              return d.CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_TYPE(3), 0, 0, s);
-          } },
+            [](Device& d) {
+                SurfacePtr s;
+                return d.CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_TYPE(3), 0, 0, s);
+            } },
         { "depth buffer of a colour format",
-          [](Device& d) {
-              SurfacePtr s;
-              return d.CreateDepthStencilSurface(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 1, s);
-          } },
+            [](Device& d) {
+                SurfacePtr s;
+                return d.CreateDepthStencilSurface(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 1, s);
+            } },
         { "plain surface in video memory",
-          [](Device& d) {
-              SurfacePtr s;
-              return d.CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, s);
-          } },
+            [](Device& d) {
+                SurfacePtr s;
+                return d.CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, s);
+            } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -280,7 +289,8 @@ TEST_P(DeviceRules, ReadBackNeedsASingleSampledSourceAndAMatchingMemorySurface)
     SurfacePtr small;
     SurfacePtr target;
     ASSERT_EQ(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back), D3D_OK);
-    ASSERT_EQ(m_device->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, memory), D3D_OK);
+    ASSERT_EQ(
+        m_device->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, memory), D3D_OK);
     ASSERT_EQ(m_device->CreateOffscreenPlainSurface(2, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, small), D3D_OK);
     ASSERT_EQ(m_device->CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 0, target), D3D_OK);
     EXPECT_EQ(m_device->GetRenderTargetData(back, memory), D3D_OK);
@@ -295,13 +305,15 @@ TEST_P(DeviceRules, ReadBackNeedsASingleSampledSourceAndAMatchingMemorySurface)
     EXPECT_EQ(memory->UnlockRect(), D3D_OK);
 
     uint32_t quality = 0;
-    if (m_system->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, -1,
-                                             D3DMULTISAMPLE_4_SAMPLES, &quality)
+    if (m_system->CheckDeviceMultiSampleType(
+            D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, -1, D3DMULTISAMPLE_4_SAMPLES, &quality)
         == D3D_OK) {
         SurfacePtr multi;
-        ASSERT_EQ(m_device->CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_4_SAMPLES, 0, 0, multi), D3D_OK);
+        ASSERT_EQ(m_device->CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_4_SAMPLES, 0, 0, multi),
+            D3D_OK);
         EXPECT_EQ(m_device->GetRenderTargetData(multi, memory), D3DERR_INVALIDCALL);
-        EXPECT_EQ(m_device->StretchRect(multi, nullptr, target, nullptr, D3DTEXF_LINEAR), D3D_OK) << "resolve";
+        EXPECT_EQ(m_device->StretchRect(multi, nullptr, target, nullptr, D3DTEXF_LINEAR), D3D_OK)
+            << "resolve";
         RECT half { 0, 0, 2, 2 };
         EXPECT_EQ(m_device->StretchRect(multi, nullptr, target, &half, D3DTEXF_LINEAR), D3DERR_INVALIDCALL)
             << "a multisampled source cannot be scaled";
@@ -314,7 +326,8 @@ TEST_P(DeviceRules, ReadBackLimitsColourToAlphaAtAnyPitch)
     SurfacePtr back;
     SurfacePtr memory;
     ASSERT_EQ(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back), D3D_OK);
-    ASSERT_EQ(m_device->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, memory), D3D_OK);
+    ASSERT_EQ(
+        m_device->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, memory), D3D_OK);
     ASSERT_EQ(m_device->GetRenderTargetData(back, memory), D3D_OK);
     D3DLOCKED_RECT locked {};
     ASSERT_EQ(memory->LockRect(locked, nullptr, 0), D3D_OK);

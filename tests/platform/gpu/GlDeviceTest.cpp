@@ -14,7 +14,10 @@ namespace {
 
 constexpr uint32_t kCreateEx = D3D_SDK_VERSION | 0x80000000u;
 
-void ForceSoftwareRendering() { setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0); }
+void ForceSoftwareRendering()
+{
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+}
 
 // Every test renders on llvmpipe into tiny targets. RAII releases whatever a failed assertion
 // leaves behind: devices and resources are reference counted.
@@ -34,8 +37,8 @@ protected:
         D3DPRESENT_PARAMETERS p = Parameters(width, height, samples);
         DevicePtr device;
         EXPECT_EQ(m_system->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                           D3DCREATE_HARDWARE_VERTEXPROCESSING, p, nullptr, device),
-                  D3D_OK);
+                      D3DCREATE_HARDWARE_VERTEXPROCESSING, p, nullptr, device),
+            D3D_OK);
         return device;
     }
 
@@ -65,12 +68,13 @@ protected:
         d.SetRenderState(D3DRS_DESTBLENDALPHA, D3DBLEND_INVSRCALPHA);
     }
 
-    static TexturePtr MakeTexture(Device& d, uint32_t width, uint32_t height,
-                                  const std::function<uint32_t(uint32_t, uint32_t)>& texel)
+    static TexturePtr MakeTexture(
+        Device& d, uint32_t width, uint32_t height, const std::function<uint32_t(uint32_t, uint32_t)>& texel)
     {
         TexturePtr texture;
-        EXPECT_EQ(d.CreateTexture(width, height, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture),
-                  D3D_OK);
+        EXPECT_EQ(
+            d.CreateTexture(width, height, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture),
+            D3D_OK);
         if (!texture)
             return texture;
         D3DLOCKED_RECT locked {};
@@ -99,7 +103,10 @@ protected:
     SystemPtr m_system;
 };
 
-uint32_t Gray(uint32_t level) { return 0xFF000000u | level << 16 | level << 8 | level; }
+uint32_t Gray(uint32_t level)
+{
+    return 0xFF000000u | level << 16 | level << 8 | level;
+}
 
 TEST_F(GlDeviceTest, ClearedAndDrawnRowsReadBackTopRowFirst)
 {
@@ -162,7 +169,7 @@ TEST_F(GlDeviceTest, PointFilteredScreenQuadMapsTexelToPixel)
         const char* name;
         uint32_t backWidth, backHeight;
         uint32_t targetWidth, targetHeight; // 0: draw into the back buffer
-        uint32_t resetWidth, resetHeight;   // 0: no reset
+        uint32_t resetWidth, resetHeight; // 0: no reset
     };
     const Case cases[] = {
         { "back buffer", 8, 8, 0, 0, 0, 0 },
@@ -185,16 +192,18 @@ TEST_F(GlDeviceTest, PointFilteredScreenQuadMapsTexelToPixel)
         }
         SurfacePtr target;
         if (c.targetWidth) {
-            ASSERT_EQ(device->CreateRenderTarget(c.targetWidth, c.targetHeight, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE,
-                                                 0, 0, target),
-                      D3D_OK);
+            ASSERT_EQ(device->CreateRenderTarget(
+                          c.targetWidth, c.targetHeight, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 0, target),
+                D3D_OK);
             ASSERT_EQ(device->SetRenderTarget(0, target), D3D_OK);
             ASSERT_EQ(device->SetDepthStencilSurface(nullptr), D3D_OK);
             width = c.targetWidth;
             height = c.targetHeight;
         }
         Painter p(device);
-        auto texel = [](uint32_t x, uint32_t y) { return 0xFF000000u | (x * 20 + 10) << 16 | (y * 30 + 5) << 8 | 0x40; };
+        auto texel = [](uint32_t x, uint32_t y) {
+            return 0xFF000000u | (x * 20 + 10) << 16 | (y * 30 + 5) << 8 | 0x40;
+        };
         TexturePtr texture = MakeTexture(*device, width, height, texel);
         device->SetTransform(D3DTS_PROJECTION, PixelProjection(width, height));
         device->SetRenderState(D3DRS_LIGHTING, 0);
@@ -217,7 +226,8 @@ TEST_F(GlDeviceTest, DepthRangeIsZeroToOne)
         float z;
         bool visible;
     };
-    const Case cases[] = { { -0.5f, false }, { 0.001f, true }, { 0.5f, true }, { 0.999f, true }, { 1.001f, false } };
+    const Case cases[]
+        = { { -0.5f, false }, { 0.001f, true }, { 0.5f, true }, { 0.999f, true }, { 1.001f, false } };
     Painter p = Begin(4, 4);
     for (const Case& c : cases) {
         SCOPED_TRACE("z = " + std::to_string(c.z));
@@ -237,8 +247,9 @@ TEST_F(GlDeviceTest, NearerQuadWinsWhateverTheDrawingOrder)
         p->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1, 0);
         for (int i = 0; i < 2; ++i) {
             bool drawNear = (i == 0) == nearFirst;
-            ASSERT_EQ(p.Quad(-0.5f, -0.5f, 3.5f, 3.5f, drawNear ? 0.25f : 0.75f, drawNear ? 0xFFFF0000 : 0xFF00FF00),
-                      D3D_OK);
+            ASSERT_EQ(p.Quad(-0.5f, -0.5f, 3.5f, 3.5f, drawNear ? 0.25f : 0.75f,
+                          drawNear ? 0xFFFF0000 : 0xFF00FF00),
+                D3D_OK);
         }
         EXPECT_EQ(p.ReadBack()(1, 1), 0xFFFF0000u);
     }
@@ -266,8 +277,10 @@ TEST_F(GlDeviceTest, CullingJudgesWindingOnScreen)
         p->SetRenderState(D3DRS_CULLMODE, c.cullMode);
         p->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);
         // Top left, top right, bottom left: clockwise as seen on the screen.
-        std::vector<Vertex> v { At(0, 0, 0.5f, 0xFFFFFFFF), At(8, 0, 0.5f, 0xFFFFFFFF), At(0, 8, 0.5f, 0xFFFFFFFF) };
-        std::vector<uint16_t> indices = c.clockwise ? std::vector<uint16_t> { 0, 1, 2 } : std::vector<uint16_t> { 0, 2, 1 };
+        std::vector<Vertex> v { At(0, 0, 0.5f, 0xFFFFFFFF), At(8, 0, 0.5f, 0xFFFFFFFF),
+            At(0, 8, 0.5f, 0xFFFFFFFF) };
+        std::vector<uint16_t> indices
+            = c.clockwise ? std::vector<uint16_t> { 0, 1, 2 } : std::vector<uint16_t> { 0, 2, 1 };
         ASSERT_EQ(p.Draw(v, indices), D3D_OK);
         EXPECT_EQ(p.ReadBack()(1, 1), c.drawn ? 0xFFFFFFFFu : 0xFF000000u);
     }
@@ -276,7 +289,8 @@ TEST_F(GlDeviceTest, CullingJudgesWindingOnScreen)
 TEST_F(GlDeviceTest, FlatShadingTakesTheFirstVertexColour)
 {
     Painter p = Begin(16, 16);
-    std::vector<Vertex> v { At(0, 0, 0.5f, 0xFFFF0000), At(16, 0, 0.5f, 0xFF00FF00), At(0, 16, 0.5f, 0xFF0000FF) };
+    std::vector<Vertex> v { At(0, 0, 0.5f, 0xFFFF0000), At(16, 0, 0.5f, 0xFF00FF00),
+        At(0, 16, 0.5f, 0xFF0000FF) };
     p->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
     p->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);
     ASSERT_EQ(p.Draw(v, { 0, 1, 2 }), D3D_OK);
@@ -420,13 +434,17 @@ TEST_F(GlDeviceTest, PointAndLinearFilteringOfAStretchedTexture)
         int tolerance;
     };
     const Case cases[] = {
-        { D3DTEXF_POINT, 3, Gray(0), 0 },   { D3DTEXF_POINT, 4, Gray(255), 0 },
-        { D3DTEXF_LINEAR, 3, Gray(96), 3 }, { D3DTEXF_LINEAR, 4, Gray(159), 3 },
+        { D3DTEXF_POINT, 3, Gray(0), 0 },
+        { D3DTEXF_POINT, 4, Gray(255), 0 },
+        { D3DTEXF_LINEAR, 3, Gray(96), 3 },
+        { D3DTEXF_LINEAR, 4, Gray(159), 3 },
     };
     Painter p = Begin(8, 2);
-    TexturePtr texture = MakeTexture(*p, 2, 1, [](uint32_t x, uint32_t) { return x ? 0xFFFFFFFFu : 0xFF000000u; });
+    TexturePtr texture
+        = MakeTexture(*p, 2, 1, [](uint32_t x, uint32_t) { return x ? 0xFFFFFFFFu : 0xFF000000u; });
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.filter == D3DTEXF_POINT ? "point" : "linear") + " at x " + std::to_string(c.x));
+        SCOPED_TRACE(
+            std::string(c.filter == D3DTEXF_POINT ? "point" : "linear") + " at x " + std::to_string(c.x));
         SampleTexture(*p, texture, c.filter);
         ASSERT_EQ(p.Quad(-0.5f, -0.5f, 7.5f, 1.5f, 0.5f, 0xFFFFFFFF), D3D_OK);
         EXPECT_TRUE(Near(p.ReadBack()(c.x, 0), c.expected, c.tolerance));
@@ -447,7 +465,8 @@ TEST_F(GlDeviceTest, TextureTransformOfTwoDimensionalCoordinates)
         { "moved by half (third row)", D3DTTFF_COUNT2, 1, 0.5f, "WWWWBBBB" },
     };
     Painter p = Begin(8, 1);
-    TexturePtr texture = MakeTexture(*p, 2, 1, [](uint32_t x, uint32_t) { return x ? 0xFFFFFFFFu : 0xFF000000u; });
+    TexturePtr texture
+        = MakeTexture(*p, 2, 1, [](uint32_t x, uint32_t) { return x ? 0xFFFFFFFFu : 0xFF000000u; });
     SampleTexture(*p, texture, D3DTEXF_POINT);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -507,15 +526,16 @@ TEST_F(GlDeviceTest, StencilEvenOddFillLeavesHolesOpen)
         std::vector<Contour> contours;
         std::vector<Probe> probes;
     };
-    const std::vector<Probe> ringProbes { { 6, 6, true }, { 24, 16, true }, { 16, 16, false }, { 1, 1, false } };
+    const std::vector<Probe> ringProbes { { 6, 6, true }, { 24, 16, true }, { 16, 16, false },
+        { 1, 1, false } };
     const Case cases[] = {
         { "ring, contours running the same way", { square(4, 4, 28, 28, true), square(12, 12, 20, 20, true) },
-          ringProbes },
+            ringProbes },
         { "ring, hole running the other way", { square(4, 4, 28, 28, true), square(12, 12, 20, 20, false) },
-          ringProbes },
+            ringProbes },
         { "overlapping squares cancel where they overlap",
-          { square(2, 2, 18, 18, true), square(10, 10, 26, 26, true) },
-          { { 4, 4, true }, { 22, 22, true }, { 14, 14, false }, { 28, 4, false } } },
+            { square(2, 2, 18, 18, true), square(10, 10, 26, 26, true) },
+            { { 4, 4, true }, { 22, 22, true }, { 14, 14, false }, { 28, 4, false } } },
     };
     Painter p = Begin(32, 32);
     for (const Case& c : cases) {
@@ -556,17 +576,18 @@ TEST_F(GlDeviceTest, StencilEvenOddFillLeavesHolesOpen)
 TEST_F(GlDeviceTest, MultisamplingSmoothsAnEdge)
 {
     uint32_t quality = 0;
-    if (m_system->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, -1,
-                                             D3DMULTISAMPLE_4_SAMPLES, &quality)
+    if (m_system->CheckDeviceMultiSampleType(
+            D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, -1, D3DMULTISAMPLE_4_SAMPLES, &quality)
         != D3D_OK)
         GTEST_SKIP() << "this driver offers no 4-sample render targets";
     for (D3DMULTISAMPLE_TYPE samples : { D3DMULTISAMPLE_NONE, D3DMULTISAMPLE_4_SAMPLES }) {
         SCOPED_TRACE(samples == D3DMULTISAMPLE_NONE ? "single sample" : "4 samples");
         Painter p = Begin(16, 16, samples);
         p->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);
-        ASSERT_EQ(p.Draw({ At(0, 0, 0.5f, 0xFFFFFFFF), At(16, 0, 0.5f, 0xFFFFFFFF), At(0, 13, 0.5f, 0xFFFFFFFF) },
-                         { 0, 1, 2 }),
-                  D3D_OK);
+        ASSERT_EQ(
+            p.Draw({ At(0, 0, 0.5f, 0xFFFFFFFF), At(16, 0, 0.5f, 0xFFFFFFFF), At(0, 13, 0.5f, 0xFFFFFFFF) },
+                { 0, 1, 2 }),
+            D3D_OK);
         p->EndScene();
         ASSERT_EQ(p->PresentEx(nullptr, nullptr, nullptr, nullptr, 0), D3D_OK);
         const FrontBuffer& front = p->GetFrontBuffer();
@@ -588,11 +609,11 @@ TEST_F(GlDeviceTest, MultisamplingSmoothsAnEdge)
 
 TEST_F(GlDeviceTest, MultisampleCheckReportsWhatDevicesGet)
 {
-    for (D3DMULTISAMPLE_TYPE type : { D3DMULTISAMPLE_2_SAMPLES, D3DMULTISAMPLE_4_SAMPLES, D3DMULTISAMPLE_8_SAMPLES,
-                                      D3DMULTISAMPLE_16_SAMPLES }) {
+    for (D3DMULTISAMPLE_TYPE type : { D3DMULTISAMPLE_2_SAMPLES, D3DMULTISAMPLE_4_SAMPLES,
+             D3DMULTISAMPLE_8_SAMPLES, D3DMULTISAMPLE_16_SAMPLES }) {
         SCOPED_TRACE(std::to_string(type) + " samples");
-        bool offered = m_system->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, -1,
-                                                            type, nullptr)
+        bool offered = m_system->CheckDeviceMultiSampleType(
+                           D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, -1, type, nullptr)
             == D3D_OK;
         D3DPRESENT_PARAMETERS p = Parameters(8, 8, type);
         DevicePtr device;
@@ -600,12 +621,13 @@ TEST_F(GlDeviceTest, MultisampleCheckReportsWhatDevicesGet)
         EXPECT_EQ(Succeeded(created), offered);
         SurfacePtr target;
         if (device) {
-            EXPECT_EQ(Succeeded(device->CreateRenderTarget(8, 8, D3DFMT_A8R8G8B8, type, 0, 0, target)), offered);
+            EXPECT_EQ(
+                Succeeded(device->CreateRenderTarget(8, 8, D3DFMT_A8R8G8B8, type, 0, 0, target)), offered);
         }
     }
-    EXPECT_EQ(m_system->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, -1,
-                                                   D3DMULTISAMPLE_NONE, nullptr),
-              D3D_OK);
+    EXPECT_EQ(m_system->CheckDeviceMultiSampleType(
+                  D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, -1, D3DMULTISAMPLE_NONE, nullptr),
+        D3D_OK);
 }
 
 TEST_F(GlDeviceTest, MaximumTextureWidthIsCappedForCallers)
@@ -632,7 +654,8 @@ TEST_F(GlDeviceTest, MaximumTextureWidthIsCappedForCallers)
     // driver can hold them.
     DevicePtr device = MakeDevice(4, 4);
     TexturePtr wide;
-    EXPECT_EQ(device->CreateTexture(4096, 1, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, wide), D3D_OK);
+    EXPECT_EQ(
+        device->CreateTexture(4096, 1, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, wide), D3D_OK);
 }
 
 TEST_F(GlDeviceTest, PlainSystemRefusesExtendedCalls)
@@ -642,7 +665,7 @@ TEST_F(GlDeviceTest, PlainSystemRefusesExtendedCalls)
     D3DPRESENT_PARAMETERS p = Parameters(4, 4);
     DevicePtr device;
     EXPECT_EQ(plain->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, p, nullptr, device),
-              D3DERR_INVALIDCALL);
+        D3DERR_INVALIDCALL);
     EXPECT_FALSE(device);
     ASSERT_EQ(plain->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, p, device), D3D_OK);
     EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
@@ -708,8 +731,9 @@ TEST_F(GlDeviceTest, PresentHandsTheFrameToTheWindowLayer)
     D3DPRESENT_PARAMETERS parameters = Parameters(4, 2);
     parameters.hDeviceWindow = &window;
     DevicePtr device;
-    ASSERT_EQ(m_system->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, 0, parameters, nullptr, device),
-              D3D_OK);
+    ASSERT_EQ(
+        m_system->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &window, 0, parameters, nullptr, device),
+        D3D_OK);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1, 0);
     EXPECT_EQ(device->PresentEx(nullptr, nullptr, nullptr, nullptr, 0), D3D_OK);
     int other = 0;
@@ -755,7 +779,8 @@ TEST_F(GlDeviceTest, ResourcesOutliveTheirDevice)
     SurfacePtr back;
     {
         DevicePtr device = MakeDevice(2, 2);
-        ASSERT_EQ(device->CreateTexture(2, 2, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture), D3D_OK);
+        ASSERT_EQ(device->CreateTexture(2, 2, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture),
+            D3D_OK);
         ASSERT_EQ(device->CreateVertexBuffer(72, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, buffer), D3D_OK);
         ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back), D3D_OK);
     }

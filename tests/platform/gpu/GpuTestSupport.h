@@ -51,8 +51,8 @@ inline D3DMATRIX PixelProjection(uint32_t width, uint32_t height)
     return m;
 }
 
-inline D3DPRESENT_PARAMETERS Parameters(uint32_t width, uint32_t height,
-                                        D3DMULTISAMPLE_TYPE samples = D3DMULTISAMPLE_NONE)
+inline D3DPRESENT_PARAMETERS Parameters(
+    uint32_t width, uint32_t height, D3DMULTISAMPLE_TYPE samples = D3DMULTISAMPLE_NONE)
 {
     D3DPRESENT_PARAMETERS p {};
     p.BackBufferWidth = width;
@@ -97,11 +97,11 @@ public:
         : m_device(std::move(device))
     {
         EXPECT_EQ(m_device->CreateVertexBuffer(36 * 4096, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFVF_XYZ,
-                                               D3DPOOL_DEFAULT, m_vertices),
-                  D3D_OK);
+                      D3DPOOL_DEFAULT, m_vertices),
+            D3D_OK);
         EXPECT_EQ(m_device->CreateIndexBuffer(2 * 8192, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
-                                              D3DPOOL_DEFAULT, m_indices),
-                  D3D_OK);
+                      D3DPOOL_DEFAULT, m_indices),
+            D3D_OK);
     }
 
     Device& operator*() const { return *m_device; }
@@ -109,7 +109,7 @@ public:
     const DevicePtr& Shared() const { return m_device; }
 
     HRESULT Draw(const std::vector<Vertex>& vertices, const std::vector<uint16_t>& indices,
-                 D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST)
+        D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST)
     {
         void* data = nullptr;
         HRESULT hr = m_vertices->Lock(0, uint32_t(vertices.size() * 36), &data, D3DLOCK_DISCARD);
@@ -126,17 +126,17 @@ public:
         m_device->SetStreamSource(0, m_vertices, 0, 36);
         m_device->SetIndices(m_indices);
         uint32_t perPrimitive = type == D3DPT_LINELIST ? 2 : 3;
-        return m_device->DrawIndexedPrimitive(type, 0, 0, uint32_t(vertices.size()), 0,
-                                              uint32_t(indices.size()) / perPrimitive);
+        return m_device->DrawIndexedPrimitive(
+            type, 0, 0, uint32_t(vertices.size()), 0, uint32_t(indices.size()) / perPrimitive);
     }
 
     /// An axis-aligned quad from (x0, y0) to (x1, y1), clockwise on screen under a y-down projection.
     HRESULT Quad(float x0, float y0, float x1, float y1, float z, uint32_t color, float u0 = 0, float v0 = 0,
-                 float u1 = 1, float v1 = 1)
+        float u1 = 1, float v1 = 1)
     {
-        return Draw({ At(x0, y0, z, color, u0, v0), At(x1, y0, z, color, u1, v0), At(x1, y1, z, color, u1, v1),
-                      At(x0, y1, z, color, u0, v1) },
-                    { 0, 1, 2, 0, 2, 3 });
+        return Draw({ At(x0, y0, z, color, u0, v0), At(x1, y0, z, color, u1, v0),
+                        At(x1, y1, z, color, u1, v1), At(x0, y1, z, color, u0, v1) },
+            { 0, 1, 2, 0, 2, 3 });
     }
 
     /// The back buffer, resolved when multisampled.
@@ -148,9 +148,9 @@ public:
         back->GetDesc(desc);
         SurfacePtr single = back;
         if (desc.MultiSampleType != D3DMULTISAMPLE_NONE) {
-            EXPECT_EQ(m_device->CreateRenderTarget(desc.Width, desc.Height, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0,
-                                                   0, single),
-                      D3D_OK);
+            EXPECT_EQ(m_device->CreateRenderTarget(
+                          desc.Width, desc.Height, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 0, single),
+                D3D_OK);
             EXPECT_EQ(m_device->StretchRect(back, nullptr, single, nullptr, D3DTEXF_LINEAR), D3D_OK);
         }
         return Read(single);
@@ -163,7 +163,8 @@ public:
         target->GetDesc(desc);
         SurfacePtr memory;
         Image image;
-        if (m_device->CreateOffscreenPlainSurface(desc.Width, desc.Height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, memory)
+        if (m_device->CreateOffscreenPlainSurface(
+                desc.Width, desc.Height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, memory)
                 != D3D_OK
             || m_device->GetRenderTargetData(target, memory) != D3D_OK) {
             ADD_FAILURE() << "read-back failed";
@@ -178,8 +179,8 @@ public:
         image.Height = desc.Height;
         image.Pixels.resize(size_t(desc.Width) * desc.Height);
         for (uint32_t y = 0; y < desc.Height; ++y)
-            std::memcpy(&image.Pixels[size_t(y) * desc.Width], static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch,
-                        desc.Width * 4);
+            std::memcpy(&image.Pixels[size_t(y) * desc.Width],
+                static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, desc.Width * 4);
         memory->UnlockRect();
         return image;
     }

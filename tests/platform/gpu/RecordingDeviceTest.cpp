@@ -17,8 +17,9 @@ protected:
         m_runtime = std::make_shared<RecordingRuntime>(std::move(options));
         ASSERT_EQ(m_runtime->Direct3DCreate9Ex(D3D_SDK_VERSION, m_system), D3D_OK);
         D3DPRESENT_PARAMETERS p = Parameters(4, 2);
-        ASSERT_EQ(m_system->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, p, nullptr, m_device),
-                  D3D_OK);
+        ASSERT_EQ(
+            m_system->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, p, nullptr, m_device),
+            D3D_OK);
         Log().ClearCalls();
     }
 
@@ -37,8 +38,8 @@ TEST_F(RecordingDeviceTest, LogsEveryCallAsALine)
     ASSERT_EQ(runtime->Direct3DCreate9Ex(0x80000020u, system), D3D_OK);
     D3DCAPS9 caps {};
     system->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, caps);
-    system->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, -1,
-                                       D3DMULTISAMPLE_2_SAMPLES, nullptr);
+    system->CheckDeviceMultiSampleType(
+        D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, -1, D3DMULTISAMPLE_2_SAMPLES, nullptr);
     D3DPRESENT_PARAMETERS p = Parameters(640, 480);
     DevicePtr device;
     system->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0x46, p, nullptr, device);
@@ -150,55 +151,55 @@ TEST_F(RecordingDeviceTest, PlainResetNeedsVideoMemoryResourcesReleased)
     };
     const Case cases[] = {
         { "dynamic texture",
-          [](Device& d) {
-              TexturePtr t;
-              d.CreateTexture(4, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, t);
-              return t;
-          },
-          true },
+            [](Device& d) {
+                TexturePtr t;
+                d.CreateTexture(4, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, t);
+                return t;
+            },
+            true },
         { "vertex ring",
-          [](Device& d) {
-              VertexBufferPtr b;
-              d.CreateVertexBuffer(72, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, b);
-              return b;
-          },
-          true },
+            [](Device& d) {
+                VertexBufferPtr b;
+                d.CreateVertexBuffer(72, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, b);
+                return b;
+            },
+            true },
         { "render target",
-          [](Device& d) {
-              SurfacePtr s;
-              d.CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 0, s);
-              return s;
-          },
-          true },
+            [](Device& d) {
+                SurfacePtr s;
+                d.CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 0, s);
+                return s;
+            },
+            true },
         { "state block",
-          [](Device& d) {
-              StateBlockPtr b;
-              d.BeginStateBlock();
-              d.EndStateBlock(b);
-              return b;
-          },
-          true },
+            [](Device& d) {
+                StateBlockPtr b;
+                d.BeginStateBlock();
+                d.EndStateBlock(b);
+                return b;
+            },
+            true },
         { "back buffer reference",
-          [](Device& d) {
-              SurfacePtr s;
-              d.GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, s);
-              return s;
-          },
-          true },
+            [](Device& d) {
+                SurfacePtr s;
+                d.GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, s);
+                return s;
+            },
+            true },
         { "system-memory read-back surface",
-          [](Device& d) {
-              SurfacePtr s;
-              d.CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, s);
-              return s;
-          },
-          false },
+            [](Device& d) {
+                SurfacePtr s;
+                d.CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, s);
+                return s;
+            },
+            false },
         { "managed texture",
-          [](Device& d) {
-              TexturePtr t;
-              d.CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t);
-              return t;
-          },
-          false },
+            [](Device& d) {
+                TexturePtr t;
+                d.CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t);
+                return t;
+            },
+            false },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -258,7 +259,8 @@ TEST_F(RecordingDeviceTest, ExtendedDeviceCreationCanFail)
     D3DPRESENT_PARAMETERS p = Parameters(4, 4);
     Log().Script("CreateDeviceEx", { E_FAIL });
     DevicePtr device;
-    EXPECT_EQ(m_system->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, p, nullptr, device), E_FAIL);
+    EXPECT_EQ(
+        m_system->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, p, nullptr, device), E_FAIL);
     EXPECT_FALSE(device);
     // The plain call on the same system then gives a device that answers the extended calls,
     // unless the runtime is told otherwise.
@@ -287,8 +289,8 @@ TEST_F(RecordingDeviceTest, MultisampleSupportFollowsTheOptions)
         options.SampleCounts = c.offered;
         Start(options);
         auto check = [this](D3DMULTISAMPLE_TYPE type) {
-            return m_system->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, -1, type,
-                                                        nullptr)
+            return m_system->CheckDeviceMultiSampleType(
+                       D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, -1, type, nullptr)
                 == D3D_OK;
         };
         EXPECT_EQ(check(D3DMULTISAMPLE_2_SAMPLES), c.two);
@@ -296,8 +298,9 @@ TEST_F(RecordingDeviceTest, MultisampleSupportFollowsTheOptions)
         EXPECT_TRUE(check(D3DMULTISAMPLE_NONE));
         D3DPRESENT_PARAMETERS p = Parameters(4, 4, D3DMULTISAMPLE_4_SAMPLES);
         DevicePtr device;
-        EXPECT_EQ(Succeeded(m_system->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, p, nullptr, device)),
-                  c.four);
+        EXPECT_EQ(Succeeded(m_system->CreateDeviceEx(
+                      D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, p, nullptr, device)),
+            c.four);
     }
 }
 
@@ -312,7 +315,8 @@ TEST_F(RecordingDeviceTest, OversizedPitchesKeepRowsApart)
     SurfacePtr back;
     SurfacePtr memory;
     ASSERT_EQ(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back), D3D_OK);
-    ASSERT_EQ(m_device->CreateOffscreenPlainSurface(4, 2, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, memory), D3D_OK);
+    ASSERT_EQ(
+        m_device->CreateOffscreenPlainSurface(4, 2, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, memory), D3D_OK);
     ASSERT_EQ(m_device->GetRenderTargetData(back, memory), D3D_OK);
     D3DLOCKED_RECT locked {};
     ASSERT_EQ(memory->LockRect(locked, nullptr, 0), D3D_OK);
@@ -328,7 +332,8 @@ TEST_F(RecordingDeviceTest, OversizedPitchesKeepRowsApart)
     memory->UnlockRect();
 
     TexturePtr texture;
-    ASSERT_EQ(m_device->CreateTexture(3, 3, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture), D3D_OK);
+    ASSERT_EQ(m_device->CreateTexture(3, 3, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture),
+        D3D_OK);
     ASSERT_EQ(texture->LockRect(0, locked, nullptr, D3DLOCK_DISCARD), D3D_OK);
     EXPECT_EQ(locked.Pitch, 3 * 4 + 12);
     uint32_t value = 0xFFABCDEF;
@@ -344,9 +349,10 @@ TEST_F(RecordingDeviceTest, ScriptedFailuresLeaveNothingBehind)
     Log().Script("Lock", { D3DERR_INVALIDCALL });
     TexturePtr texture;
     EXPECT_EQ(m_device->CreateTexture(4, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture),
-              D3DERR_OUTOFVIDEOMEMORY);
+        D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_FALSE(texture);
-    EXPECT_EQ(m_device->CreateTexture(4, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture), D3D_OK);
+    EXPECT_EQ(m_device->CreateTexture(4, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture),
+        D3D_OK);
     EXPECT_TRUE(texture);
     VertexBufferPtr buffer;
     ASSERT_EQ(m_device->CreateVertexBuffer(72, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, buffer), D3D_OK);
@@ -356,7 +362,7 @@ TEST_F(RecordingDeviceTest, ScriptedFailuresLeaveNothingBehind)
     EXPECT_EQ(buffer->Unlock(), D3DERR_INVALIDCALL);
     EXPECT_EQ(buffer->Lock(0, 36, &data, D3DLOCK_NOOVERWRITE), D3D_OK);
     EXPECT_EQ(Log().Calls().front(),
-              "Device1.CreateTexture(4, 4, 1, 0x200, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT) = D3DERR_OUTOFVIDEOMEMORY");
+        "Device1.CreateTexture(4, 4, 1, 0x200, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT) = D3DERR_OUTOFVIDEOMEMORY");
 }
 
 TEST_F(RecordingDeviceTest, DrawsKeepTheDataTheyRead)
@@ -364,9 +370,10 @@ TEST_F(RecordingDeviceTest, DrawsKeepTheDataTheyRead)
     Start();
     Painter p(m_device);
     ASSERT_EQ(m_device->BeginScene(), D3D_OK);
-    ASSERT_EQ(p.Draw({ At(1, 2, 3, 0x80FF0000, 0.25f, 0.5f), At(4, 5, 6, 0xFF00FF00), At(7, 8, 9, 0xFF0000FF) },
-                     { 2, 1, 0 }),
-              D3D_OK);
+    ASSERT_EQ(
+        p.Draw({ At(1, 2, 3, 0x80FF0000, 0.25f, 0.5f), At(4, 5, 6, 0xFF00FF00), At(7, 8, 9, 0xFF0000FF) },
+            { 2, 1, 0 }),
+        D3D_OK);
     ASSERT_EQ(Log().Draws().size(), 1u);
     const RecordedDraw& draw = Log().Draws()[0];
     EXPECT_EQ(draw.Device, "Device1");
