@@ -814,9 +814,7 @@ private:
             CheckChar(']');
             NextToken();
         }
-        m_writer.WritePrefix(flags, childPos);
-        m_writer.WriteStr(className);
-        m_writer.WriteStr(objectName);
+        m_writer.WriteObjectHeader({ flags, childPos, std::move(className), std::move(objectName) });
 
         while (!IsSymbol("end") && !IsObjectKeyword())
             ConvertProperty(depth + 1);

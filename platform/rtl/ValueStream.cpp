@@ -497,6 +497,10 @@ void TValueWriter::WritePrefix(uint8_t flags, int32_t childPos)
 
 void TValueWriter::WriteObjectHeader(const TObjectHeader& header)
 {
+    // A class name of 240 bytes or more starts with a length byte a reader takes for a
+    // flags byte; an explicit empty flags byte keeps such a header readable.
+    if ((header.flags & (ffInherited | ffChildPos | ffInline)) == 0 && header.className.size() >= 0xF0)
+        WriteByte(0xF0);
     WritePrefix(header.flags, header.childPos);
     WriteStr(header.className);
     WriteStr(header.objectName);

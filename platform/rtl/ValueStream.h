@@ -189,8 +189,10 @@ public:
     void WriteListEnd() { WriteValue(vaNull); }
 
     /// The flags byte (only when a TFilerFlag bit is set) and, with ffChildPos, the child
-    /// position.
+    /// position. Prefer WriteObjectHeader, which also handles very long class names.
     void WritePrefix(uint8_t flags, int32_t childPos);
+    /// Prefix, class name and object name. A class name of 240 bytes or more gets an empty
+    /// flags byte ($F0) so that its length byte is not read as flags.
     void WriteObjectHeader(const TObjectHeader& header);
 
     /// A short string; names longer than 255 bytes raise WriteError.

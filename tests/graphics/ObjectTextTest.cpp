@@ -555,6 +555,12 @@ TEST(ObjectText, BinaryRoundTripsThroughText)
     }
 }
 
+TEST(ObjectText, LongClassNamesRoundTrip)
+{
+    const std::string text = "object " + std::string(251, 'a') + "\r\nend\r\n";
+    EXPECT_EQ(ToText(ToBinary(text)), text);
+}
+
 TEST(ObjectText, NonAsciiNamesRoundTrip)
 {
     TMemoryStream s;

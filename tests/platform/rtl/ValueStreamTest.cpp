@@ -271,6 +271,22 @@ TEST(TValueWriter, ValuesHaveTheirStreamLayout)
     EXPECT_EQ(s.BytesLeft(), 0);
 }
 
+TEST(TValueWriter, LongClassNamesAreNotTakenForFlags)
+{
+    for (size_t length : { 239, 240, 255 }) {
+        SCOPED_TRACE(length);
+        const std::string className(length, 'C');
+        TMemoryStream s;
+        TValueWriter(s).WriteObjectHeader({ 0, 0, className, "N" });
+        EXPECT_EQ(s.GetSize(), int64_t(length + 3 + (length >= 240 ? 1 : 0)));
+        s.SetPosition(0);
+        const TObjectHeader header = TValueReader(s).ReadObjectHeader();
+        EXPECT_EQ(header.flags, 0);
+        EXPECT_EQ(header.className, className);
+        EXPECT_EQ(header.objectName, "N");
+    }
+}
+
 TEST(TValueWriter, RefusesWhatTheStreamCannotHold)
 {
     TMemoryStream s;
