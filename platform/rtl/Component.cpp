@@ -12,6 +12,9 @@ namespace rtl {
 
 namespace {
 
+// Names travel as short strings (a length byte) in the stream.
+constexpr size_t kMaxNameBytes = 255;
+
 constexpr TPropInfo kComponentProps[] = {
     RTL_PROP(TComponent, Name, String, "", false),
     RTL_PROP(TComponent, Tag, Int64, 0),
@@ -100,6 +103,8 @@ void TComponent::SetName(const std::string& value)
     if (!value.empty()) {
         if (!IsValidName(value))
             throw ComponentError("Component name \"" + value + "\" is not a valid identifier");
+        if (value.size() > kMaxNameBytes)
+            throw ComponentError("Component name \"" + value.substr(0, 32) + "...\" is too long");
         if (m_owner) {
             TComponent* other = m_owner->FindComponent(value);
             if (other && other != this)

@@ -44,8 +44,9 @@ public:
     // Published: Name (never stored as a property: the stream's object header carries it)
     // and Tag.
     [[nodiscard]] const std::string& GetName() const { return m_name; }
-    /// Raises ComponentError for a name that is not an identifier or that another component
-    /// of the same owner already has (ASCII case ignored). The empty name is always allowed.
+    /// Raises ComponentError for a name that is not an identifier, is longer than 255 bytes
+    /// (the stream's limit) or that another component of the same owner already has (ASCII
+    /// case ignored). The empty name is always allowed.
     virtual void SetName(const std::string& value);
     [[nodiscard]] int64_t GetTag() const { return m_tag; }
     void SetTag(int64_t value) { m_tag = value; }

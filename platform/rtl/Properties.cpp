@@ -42,6 +42,22 @@ std::string FloatText(double value, bool single)
     return std::string(buf, r.ptr);
 }
 
+std::string ByteText(unsigned char byte)
+{
+    return ToValidUtf8(std::string(1, static_cast<char>(byte)));
+}
+
+std::optional<int64_t> CharTextToByte(std::string_view text)
+{
+    if (text.size() == 1)
+        return static_cast<unsigned char>(text[0]);
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        if (ByteText(static_cast<unsigned char>(b)) == text)
+            return b;
+    }
+    return std::nullopt;
+}
+
 [[noreturn]] void BadText(const TPropInfo& prop, std::string_view text)
 {
     throw ConvertError("'" + std::string(text) + "' is not a valid value for the property "
@@ -165,7 +181,7 @@ std::string GetPropText(const TObject& object, const TPropInfo& prop)
     case TPropKind::Float:
         return FloatText(std::get<double>(v), prop.single);
     case TPropKind::Char:
-        return ToValidUtf8(std::string(1, static_cast<char>(std::get<int64_t>(v))));
+        return ByteText(static_cast<unsigned char>(std::get<int64_t>(v)));
     case TPropKind::WChar:
         return Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(std::get<int64_t>(v))));
     case TPropKind::String:
@@ -190,19 +206,26 @@ void SetPropText(TObject& object, const TPropInfo& prop, std::string_view text)
     switch (prop.kind) {
     case TPropKind::Integer:
     case TPropKind::Int64:
-    case TPropKind::Char:
-    case TPropKind::WChar:
-        if (prop.kind == TPropKind::Char || prop.kind == TPropKind::WChar) {
-            std::u16string units = Utf8ToUtf16(text);
-            if (units.size() != 1)
-                BadText(prop, text);
-            value = int64_t { units[0] };
-        } else if (std::optional<int64_t> i = TryStrToInt64(text)) {
+        if (std::optional<int64_t> i = TryStrToInt64(text))
             value = *i;
-        } else {
+        else
             BadText(prop, text);
-        }
         break;
+    case TPropKind::Char: {
+        // One byte, shown and typed as its Windows-1252 character.
+        std::optional<int64_t> byte = CharTextToByte(text);
+        if (!byte)
+            BadText(prop, text);
+        value = *byte;
+        break;
+    }
+    case TPropKind::WChar: {
+        std::u16string units = Utf8ToUtf16(text);
+        if (units.size() != 1)
+            BadText(prop, text);
+        value = int64_t { units[0] };
+        break;
+    }
     case TPropKind::Boolean:
     case TPropKind::Enum: {
         std::optional<int64_t> ordinal = prop.enumInfo->ValueOf(Trim(text));

@@ -231,16 +231,30 @@ void TReader::ReadPropValue(TObject& holder, const TPropInfo& prop, TComponent& 
         return SetValue(holder, prop, static_cast<int64_t>(mask), where);
     }
     case TPropKind::Char:
-    case TPropKind::WChar:
+    case TPropKind::WChar: {
         if (IsIntegerCode(t))
             return SetValue(holder, prop, ReadInt64(), where);
-        if (IsStringCode(t)) {
-            const std::u16string text = ReadWideString();
-            if (text.size() != 1)
-                return Error(where + ": Invalid property value");
-            return SetValue(holder, prop, int64_t { text[0] }, where);
+        if (!IsStringCode(t))
+            return mismatch();
+        ReadValue();
+        int64_t code = -1;
+        if (t == vaWString || t == vaUString) {
+            const std::u16string units = ReadUtf16Payload();
+            if (units.size() == 1)
+                code = units[0];
+        } else {
+            // A one-byte character keeps its byte; text of one character is decoded.
+            const std::string bytes = ReadBytesPayload(t);
+            const std::u16string units = Utf8ToUtf16(bytes);
+            if (prop.kind == TPropKind::Char && bytes.size() == 1)
+                code = static_cast<unsigned char>(bytes[0]);
+            else if (units.size() == 1)
+                code = units[0];
         }
-        return mismatch();
+        if (code < 0)
+            return Error(where + ": Invalid property value");
+        return SetValue(holder, prop, code, where);
+    }
     case TPropKind::String:
         if (!IsStringCode(t))
             return mismatch();

@@ -120,7 +120,7 @@ protected:
         panel->SetVisible(false);
         panel->SetShape(tsTriangle);
         panel->SetCorners({ tcBottomLeft, tcBottomRight });
-        panel->SetLetter('#');
+        panel->SetLetter('\x80'); // a byte that is not UTF-8 on its own
         panel->SetWideLetter(u'\u20AC');
         panel->SetCaption(std::string(255, 'x'));
         panel->SetTitle(u"Gr\u00fc\u00dfe \u20AC");

@@ -256,7 +256,7 @@ TEST(Component, NamesAreIdentifiersUniqueWithinTheOwnerIgnoringCase)
     auto* a = MakeLinker(owner.get(), "Button1");
     auto* b = MakeLinker(owner.get(), "");
     struct Case {
-        const char* name;
+        std::string name;
         bool valid;
     };
     const Case cases[] = {
@@ -266,10 +266,12 @@ TEST(Component, NamesAreIdentifiersUniqueWithinTheOwnerIgnoringCase)
         { "Button.2", false },
         { "_Button2", true },
         { "Кнопка", true },
+        { std::string(255, 'x'), true },
+        { std::string(256, 'x'), false }, // longer than the stream holds
         { "", true },
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.name.substr(0, 20));
         if (c.valid) {
             EXPECT_NO_THROW(b->SetName(c.name));
             EXPECT_EQ(b->GetName(), c.name);

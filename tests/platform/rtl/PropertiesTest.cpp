@@ -57,8 +57,10 @@ TEST_F(Properties, TextFormsRoundTripThroughEveryKind)
         { "Corners", "tcTopLeft", nullptr },
         { "Letter", "z", "z" },
         { "Letter", "zz", nullptr },
-        { "Letter", "é", "é" }, // one byte, read as Windows-1252
-        { "Letter", "€", nullptr }, // U+20AC has no byte
+        { "Letter", "é", "é" }, // one byte, shown as its Windows-1252 character
+        { "Letter", "€", "€" }, // the byte 0x80
+        { "Letter", "\x81", "\xC2\x81" }, // an unassigned byte: the control character of that number
+        { "Letter", "Ж", nullptr }, // no byte for it
         { "WideLetter", "é", "é" },
         { "Caption", "Hello wörld", "Hello wörld" },
         { "Title", "Привет", "Привет" },

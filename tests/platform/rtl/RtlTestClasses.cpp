@@ -5,6 +5,7 @@
 #include "platform/rtl/Writer.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace rtl;
 
@@ -118,9 +119,12 @@ void TTestPoint::DefineProperties(TFiler& filer)
         [this](TReader& r) {
             const std::string text = r.ReadString();
             const size_t comma = text.find(',');
-            m_x = static_cast<float>(TryStrToFloat(text.substr(0, comma)).value_or(0));
-            m_y = comma == std::string::npos ? 0.0f
-                                             : static_cast<float>(TryStrToFloat(text.substr(comma + 1)).value_or(0));
+            const auto number = [](std::string_view t) {
+                const float f = static_cast<float>(TryStrToFloat(t).value_or(0));
+                return std::isfinite(f) ? f : 0.0f;
+            };
+            m_x = number(std::string_view(text).substr(0, comma));
+            m_y = comma == std::string::npos ? 0.0f : number(std::string_view(text).substr(comma + 1));
         },
         [this](TWriter& w) { w.WriteString(FormatShortest(m_x) + "," + FormatShortest(m_y)); },
         m_x != m_defaultX || m_y != m_defaultY);
