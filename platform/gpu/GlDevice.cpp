@@ -318,6 +318,11 @@ HRESULT GlDevice::ResetDevice(D3DPRESENT_PARAMETERS& parameters)
     HRESULT hr = BuildSwapChain(parameters);
     if (Failed(hr))
         return hr;
+    // The parameters are in/out: a size of 0 or an unknown format comes back as used.
+    parameters.BackBufferWidth = m_backBuffer->Desc().Width;
+    parameters.BackBufferHeight = m_backBuffer->Desc().Height;
+    if (parameters.BackBufferFormat == D3DFMT_UNKNOWN)
+        parameters.BackBufferFormat = D3DFMT_A8R8G8B8;
     m_parameters = parameters;
     m_state.SetDefaults(parameters.EnableAutoDepthStencil != 0);
     m_renderTarget = m_backBuffer;

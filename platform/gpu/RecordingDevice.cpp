@@ -466,7 +466,7 @@ HRESULT RecordingDevice::CheckPresentParameters(const D3DPRESENT_PARAMETERS& p) 
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::BuildSwapChain(const D3DPRESENT_PARAMETERS& p)
+HRESULT RecordingDevice::BuildSwapChain(D3DPRESENT_PARAMETERS& p)
 {
     HRESULT result = CheckPresentParameters(p);
     if (Failed(result))
@@ -491,6 +491,11 @@ HRESULT RecordingDevice::BuildSwapChain(const D3DPRESENT_PARAMETERS& p)
     } else {
         m_autoDepthStencil.reset();
     }
+    // In/out, as on the OpenGL device.
+    p.BackBufferWidth = width;
+    p.BackBufferHeight = height;
+    if (p.BackBufferFormat == D3DFMT_UNKNOWN)
+        p.BackBufferFormat = D3DFMT_A8R8G8B8;
     m_parameters = p;
     m_state.SetDefaults(p.EnableAutoDepthStencil != 0);
     m_renderTarget = m_backBuffer;
@@ -498,7 +503,7 @@ HRESULT RecordingDevice::BuildSwapChain(const D3DPRESENT_PARAMETERS& p)
     return D3D_OK;
 }
 
-HRESULT RecordingDevice::Initialise(const D3DPRESENT_PARAMETERS& parameters)
+HRESULT RecordingDevice::Initialise(D3DPRESENT_PARAMETERS& parameters)
 {
     return BuildSwapChain(parameters);
 }

@@ -217,7 +217,7 @@ class RecordingDevice final : public Device, public RecordingObject {
 public:
     RecordingDevice(RecorderPtr recorder, std::string name, bool extended);
     /// Builds the swap chain; a failure means the device is not handed out.
-    HRESULT Initialise(const D3DPRESENT_PARAMETERS& parameters);
+    HRESULT Initialise(D3DPRESENT_PARAMETERS& parameters);
 
     HRESULT TestCooperativeLevel() override;
     HRESULT CheckDeviceState(WindowHandle window) override;
@@ -281,7 +281,7 @@ public:
 
 private:
     HRESULT ResetDevice(std::string_view method, D3DPRESENT_PARAMETERS& parameters, bool releaseRequired);
-    HRESULT BuildSwapChain(const D3DPRESENT_PARAMETERS& parameters);
+    HRESULT BuildSwapChain(D3DPRESENT_PARAMETERS& parameters);
     HRESULT CheckPresentParameters(const D3DPRESENT_PARAMETERS& parameters) const;
     RecordingSurface* OwnSurface(const SurfacePtr& surface) const;
     bool OffersSamples(D3DMULTISAMPLE_TYPE type) const;

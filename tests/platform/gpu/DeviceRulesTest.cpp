@@ -361,6 +361,30 @@ TEST_P(DeviceRules, SceneAndStateBlockProtocol)
     EXPECT_EQ(block->Apply(), D3DERR_INVALIDCALL) << "applied after its device is gone";
 }
 
+// A reset rebuilds the swap chain and returns every state to its default, including the
+// render target: a canvas that drew into a target of its own must set it again.
+TEST_P(DeviceRules, ResetReturnsToTheSwapChainAndFillsInTheParameters)
+{
+    SurfacePtr target;
+    ASSERT_EQ(m_device->CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 0, target), D3D_OK);
+    ASSERT_EQ(m_device->SetRenderTarget(0, target), D3D_OK);
+    m_device->SetRenderState(D3DRS_LIGHTING, 0);
+
+    D3DPRESENT_PARAMETERS p = Parameters(0, 0);
+    p.BackBufferFormat = D3DFMT_UNKNOWN;
+    ASSERT_EQ(m_device->ResetEx(p, nullptr), D3D_OK);
+    EXPECT_EQ(p.BackBufferWidth, 1u);
+    EXPECT_EQ(p.BackBufferHeight, 1u);
+    EXPECT_EQ(p.BackBufferFormat, D3DFMT_A8R8G8B8);
+
+    ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1, 0), D3D_OK);
+    Painter painter(m_device);
+    Image back = painter.ReadBack();
+    ASSERT_EQ(back.Pixels.size(), 1u);
+    EXPECT_EQ(back(0, 0), 0xFF00FF00u);
+    EXPECT_NE(painter.Read(target)(0, 0), 0xFF00FF00u);
+}
+
 TEST_P(DeviceRules, LightsBeyondTheEighthCannotBeEnabled)
 {
     D3DCAPS9 caps {};
