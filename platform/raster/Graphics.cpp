@@ -13,7 +13,6 @@ namespace platform::raster {
 
 namespace {
 
-using detail::CairoPathPtr;
 using detail::IsUsableMatrix;
 
 cairo_matrix_t ToCairo(const Matrix& m)
@@ -130,13 +129,17 @@ void Graphics::Impl::ResetClip()
     if (!external)
         return;
     // A toolkit context starts clipped to the region being repainted; that stays.
-    cairo_save(cr);
+    if (initialClip.empty())
+        return;
+    cairo_matrix_t current;
+    cairo_get_matrix(cr, &current);
     cairo_identity_matrix(cr);
+    cairo_new_path(cr);
     for (const auto& r : initialClip)
         cairo_rectangle(cr, r.x, r.y, r.width, r.height);
-    if (!initialClip.empty())
-        ClipWholePixels();
-    cairo_restore(cr);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    ClipWholePixels();
+    cairo_set_matrix(cr, &current);
 }
 
 template <class BuildPath>

@@ -7,8 +7,9 @@ namespace platform::raster {
 /// does not pay for it. Drawing works without it; calling it again does nothing.
 void Startup();
 
-/// Ends the layer's use of the process-wide font caches. Surfaces, graphics, brushes and
-/// fonts may all still be alive; later use starts the layer again.
+/// Where the process stops drawing. The layer keeps nothing process-wide that needs
+/// releasing: the font libraries' caches are shared with the toolkit, which may still hold
+/// fonts, so they stay until the process ends. Drawing after it still works.
 void Shutdown();
 
 } // namespace platform::raster

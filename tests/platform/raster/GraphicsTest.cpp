@@ -3,6 +3,7 @@
 #include "platform/raster/Brush.h"
 #include "platform/raster/Font.h"
 #include "platform/raster/Path.h"
+#include "platform/raster/Raster.h"
 #include "platform/raster/Pen.h"
 #include "platform/raster/StringFormat.h"
 #include "tests/platform/raster/RasterTestSupport.h"
@@ -236,4 +237,20 @@ TEST(Graphics, HostileArgumentsNeverLeaveTheGraphicsUnableToDraw)
         c.apply(canvas.g);
         EXPECT_TRUE(StillDraws(canvas));
     }
+}
+
+TEST(Graphics, DrawsTextBeforeStartupAndAfterShutdown)
+{
+    auto draw = [] {
+        auto c = Canvas::Make(32, 16);
+        const auto font = Font::Create(FontFamily::GenericSansSerif(), 12, FontStyle::Regular);
+        c.g.DrawString(u"Ok", *font, { 0, 0, 32, 16 }, {}, kRed);
+        return CountInk(c.surface);
+    };
+    EXPECT_GT(draw(), 10);
+    Startup();
+    Startup();
+    EXPECT_GT(draw(), 10);
+    Shutdown();
+    EXPECT_GT(draw(), 10);
 }

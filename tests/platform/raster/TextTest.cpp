@@ -195,6 +195,16 @@ TEST(GraphicsText, WrappedLinesAlignOneByOne)
                 EXPECT_NEAR(word.x, layout.x + f[int(h)] * (layout.width - word.width), 0.01) << "line " << line;
             }
             EXPECT_NEAR(r[2]->y, layout.y + f[int(v)] * (layout.height - r[2]->height), 0.01);
+            // Drawn where measured.
+            auto drawn = Canvas::Make(80, 140);
+            drawn.g.DrawString(text, font, layout, { 0, h, v }, kBlack);
+            const RectI ink = InkBounds(drawn.surface);
+            ASSERT_GT(ink.width, 0);
+            EXPECT_GE(ink.x, std::floor(r[2]->x));
+            EXPECT_GE(ink.y, std::floor(r[2]->y));
+            EXPECT_LE(ink.x + ink.width, std::ceil(r[2]->Right()));
+            EXPECT_LE(ink.y + ink.height, std::ceil(r[2]->Bottom()));
+            EXPECT_GT(ink.height, r[0]->height); // both lines
         }
     }
 }
