@@ -1,0 +1,252 @@
+#pragma once
+
+// A host for 2D object trees in tests: it keeps roots, focus and capture as a host must and
+// records what the objects asked of it (dirty rectangles, whole repaints, focus and capture
+// changes), so tests of any 2D layer can check what reached the host.
+
+#include "platform/rtl/ClassInfo.h"
+#include "ui2d/IwzScene.h"
+#include "ui2d/Library2D.h"
+#include "ui2d/TwzObject.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+class TestScene final : public rtl::TComponent, public IwzScene {
+    RTL_CLASS(TestScene, rtl::TComponent)
+public:
+    explicit TestScene(rtl::TComponent* owner = nullptr)
+        : rtl::TComponent(owner)
+    {
+        RegisterScene(this);
+    }
+
+    using rtl::TComponent::GetComponent;
+
+    // ---- what the host recorded ----------------------------------------------------------
+
+    /// Rectangles accepted by AddUpdateRect (not those dropped while updates were off).
+    [[nodiscard]] const std::vector<TwzRect>& UpdateRects() const { return m_updateRects; }
+    void ClearUpdateRects() { m_updateRects.clear(); }
+    /// Requests to repaint the whole host (EndUpdate, RemoveObject).
+    [[nodiscard]] int FullRepaints() const { return m_fullRepaints; }
+    /// Focus, capture and drag requests in order: "kill:Name", "enter:Name", "capture:Name",
+    /// "release", "drag:Name", "window-drag", "window-resize"; unnamed objects show as "?".
+    [[nodiscard]] const std::vector<std::string>& Log() const { return m_log; }
+    void ClearLog() { m_log.clear(); }
+    [[nodiscard]] const std::vector<TwzObject*>& Roots() const { return m_roots; }
+    [[nodiscard]] bool IsRoot(const TwzObject* object) const
+    {
+        return std::find(m_roots.begin(), m_roots.end(), object) != m_roots.end();
+    }
+
+    // ---- what tests set ------------------------------------------------------------------
+
+    void SetDesignTime(bool value) { m_designTime = value; }
+    void SetTransparency(bool value) { m_transparency = value; }
+    void SetCanvas(TwzCanvas* canvas) { m_canvas = canvas; }
+    void SetMousePos(const TwzPoint& point) { m_mousePos = point; }
+    void SetAnimatedCaret(bool value) { m_animatedCaret = value; }
+    /// The object that should take the focus after loading (a control, or null).
+    void SetActiveObject(TwzObject* object)
+    {
+        m_activeObject = object;
+        m_activeControl = object ? object->AsControl() : nullptr;
+    }
+
+    // ---- IwzScene ------------------------------------------------------------------------
+
+    void AddObject(TwzObject* object) override
+    {
+        if (!object)
+            return;
+        if (object->GetParent())
+            object->SetParent(nullptr);
+        else if (IwzScene* other = object->GetScene(); other && other != this)
+            other->RemoveObject(object);
+        m_hasRootList = true;
+        if (!IsRoot(object))
+            m_roots.push_back(object);
+        object->SetScene(this);
+        object->InheritScene();
+        // FIXME: a visual root is invalidated and the first root re-fitted to the host once
+        // visual objects exist.
+    }
+
+    void RemoveObject(TwzObject* object) override
+    {
+        if (!object || !m_hasRootList)
+            return;
+        ++m_fullRepaints;
+        object->SetScene(nullptr);
+        Notification(object, rtl::opRemove);
+        std::erase(m_roots, object);
+    }
+
+    void BeginUpdate() override { m_disableUpdate = true; }
+    void EndUpdate() override
+    {
+        m_disableUpdate = false;
+        ++m_fullRepaints;
+    }
+    void EndUpdateNoRepaint() override { m_disableUpdate = false; }
+    void BeginWindowDrag() override { m_log.push_back("window-drag"); }
+    void BeginWindowResize() override { m_log.push_back("window-resize"); }
+
+    void AddUpdateRect(const TwzRect& rect) override
+    {
+        if (m_disableUpdate || IsLoading() || IsDestroying())
+            return;
+        m_updateRects.push_back(rect);
+    }
+
+    void InsertObjectByClassName(const std::string&) override { }
+    [[nodiscard]] TwzControl* GetActiveControl() const override { return m_activeControl; }
+    [[nodiscard]] bool GetDisableUpdate() const override { return m_disableUpdate; }
+    void SetDisableUpdate(bool value) override { m_disableUpdate = value; }
+    [[nodiscard]] bool GetDesignTime() const override { return m_designTime; }
+    [[nodiscard]] TwzCanvas* GetCanvas() const override { return m_canvas; }
+    [[nodiscard]] TwzObject* GetRoot() const override { return m_roots.empty() ? nullptr : m_roots.front(); }
+    [[nodiscard]] rtl::TComponent* GetOwner() const override { return rtl::TComponent::GetOwner(); }
+    [[nodiscard]] rtl::TComponent* GetComponent() const override { return const_cast<TestScene*>(this); }
+    [[nodiscard]] TwzResources* GetStyle() const override { return m_style; }
+
+    void SetStyle(TwzResources* value) override
+    {
+        if (value == m_style)
+            return;
+        // FIXME: join and leave the sheets' user lists once style sheets exist.
+        m_style = value;
+        UpdateStyle();
+    }
+
+    [[nodiscard]] bool GetTransparency() const override { return m_transparency; }
+
+    void UpdateStyle() override
+    {
+        if (TwzObject* root = GetRoot())
+            root->UpdateStyle();
+    }
+
+    void Notification(rtl::TComponent* component, rtl::TOperation operation) override
+    {
+        rtl::TComponent::Notification(component, operation);
+        if (operation != rtl::opRemove || !component)
+            return;
+        if (Is(m_focused, component))
+            m_focused = nullptr;
+        if (Is(m_captured, component))
+            m_captured = nullptr;
+        if (Is(m_selected, component))
+            m_selected = nullptr;
+        if (Is(m_dropTarget, component))
+            m_dropTarget = nullptr;
+        if (Is(m_dblClickObject, component))
+            m_dblClickObject = nullptr;
+        if (Is(m_activeObject, component))
+            SetActiveObject(nullptr);
+    }
+
+    [[nodiscard]] TwzTextRendering GetTextRendering() const override { return m_textRendering; }
+    [[nodiscard]] TwzObject* GetSelected() const override { return m_selected; }
+    [[nodiscard]] TwzObject* GetDesignDropTarget() const override { return m_dropTarget; }
+    [[nodiscard]] int32_t GetUpdateRectsCount() const override { return static_cast<int32_t>(m_updateRects.size()); }
+    [[nodiscard]] TwzRect GetUpdateRect(int32_t index) const override
+    {
+        return m_updateRects[static_cast<size_t>(index)];
+    }
+
+    void SetCaptured(TwzObject* object) override
+    {
+        m_captured = object;
+        m_log.push_back(object ? "capture:" + NameOf(object) : std::string("release"));
+    }
+    [[nodiscard]] TwzObject* GetCaptured() const override { return m_captured; }
+
+    void SetFocused(TwzObject* object) override
+    {
+        if (object == m_focused)
+            return;
+        // FIXME: KillFocus and EnterFocus on the objects themselves once visual objects exist;
+        // the old one always loses the focus before the new one gains it.
+        if (m_focused)
+            m_log.push_back("kill:" + NameOf(m_focused));
+        m_focused = object;
+        if (m_focused)
+            m_log.push_back("enter:" + NameOf(m_focused));
+    }
+    [[nodiscard]] TwzObject* GetFocused() const override { return m_focused; }
+
+    void SetDesignDblClickObject(TwzObject* object) override { m_dblClickObject = object; }
+    [[nodiscard]] TwzPoint GetMousePos() const override { return m_mousePos; }
+    [[nodiscard]] TwzPoint LocalToScreen(const TwzPoint& point) const override
+    {
+        return { point.X + kScreenOffset, point.Y + kScreenOffset };
+    }
+    void BeginDrag(TwzObject* object) override
+    {
+        if (object)
+            m_log.push_back("drag:" + NameOf(object));
+    }
+    void SetSelected(TwzObject* object) override
+    {
+        if (!m_designTime)
+            return;
+        if (!object || object->GetScene() == this)
+            m_selected = object;
+    }
+    [[nodiscard]] bool GetAnimatedCaret() const override { return m_animatedCaret; }
+
+    /// Where the host's surface sits on the screen.
+    static constexpr float kScreenOffset = 100;
+
+protected:
+    ~TestScene() override = default;
+
+    void BeforeDestruction() override
+    {
+        // No root may keep a link to a freed host.
+        for (TwzObject* root : std::exchange(m_roots, {}))
+            root->AssignSceneRecursive(nullptr);
+        UnregisterScene(this);
+        Inherited::BeforeDestruction();
+    }
+
+private:
+    static bool Is(const TwzObject* held, const rtl::TComponent* component)
+    {
+        return held && static_cast<const rtl::TComponent*>(held) == component;
+    }
+    static std::string NameOf(const TwzObject* object)
+    {
+        return object->GetName().empty() ? std::string("?") : object->GetName();
+    }
+
+    std::vector<TwzObject*> m_roots;
+    std::vector<TwzRect> m_updateRects;
+    std::vector<std::string> m_log;
+    TwzObject* m_focused = nullptr;
+    TwzObject* m_captured = nullptr;
+    TwzObject* m_selected = nullptr;
+    TwzObject* m_dropTarget = nullptr;
+    TwzObject* m_dblClickObject = nullptr;
+    TwzObject* m_activeObject = nullptr;
+    TwzControl* m_activeControl = nullptr;
+    TwzResources* m_style = nullptr;
+    TwzCanvas* m_canvas = nullptr;
+    TwzPoint m_mousePos {};
+    TwzTextRendering m_textRendering {};
+    int m_fullRepaints = 0;
+    bool m_hasRootList = false;
+    bool m_disableUpdate = false;
+    bool m_designTime = false;
+    bool m_transparency = false;
+    bool m_animatedCaret = false;
+};
+
+inline const rtl::TClassInfo& TestScene::StaticClass()
+{
+    static const rtl::TClassInfo info = rtl::detail::MakeClassInfo<TestScene>("TestScene", rtl::TClassDef {});
+    return info;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+// Forward declarations of the 2D object library and of the graphics types its interfaces
+// name, so headers refer to them without their definitions.
+
+class IwzScene;
+class TwzObject;
+class TwzVisualObject;
+class TwzControl;
+class TwzContent;
+class TwzResources;
+class TwzBrushObject;
+class TwzPathObject;
+class TwzBitmapObject;
+
+class TwzCanvas;
+class TwzBitmap;
+class TwzBrush;
+class TwzPathData;
+
+/// The canvas's text quality; defined with the canvas.
+enum TwzTextRendering : uint8_t;
+
+namespace ui2d {
+class IAnimationChild;
+class IEffectChild;
+class SceneDesignerHook;
+struct ObjectInstanceAccess;
+} // namespace ui2d
