@@ -26,10 +26,14 @@ constexpr int kHeight = 100;
 constexpr int kButtons = 6;
 constexpr float kRadius = 8;
 constexpr float kKappa = 0.4477152502f; // control points measured from the corner
-constexpr std::array<const char16_t*, kButtons> kLabels = { u"New", u"Open", u"Save", u"Render", u"Export", u"Help" };
+constexpr std::array<const char16_t*, kButtons> kLabels
+    = { u"New", u"Open", u"Save", u"Render", u"Export", u"Help" };
 constexpr std::array<const char*, kButtons> kLabels8 = { "New", "Open", "Save", "Render", "Export", "Help" };
 
-RectF ButtonRect(int i) { return { 12 + i * 114.0f, 22, 104, 56 }; }
+RectF ButtonRect(int i)
+{
+    return { 12 + i * 114.0f, 22, 104, 56 };
+}
 
 Path RoundedRect(RectF r)
 {
@@ -46,15 +50,16 @@ Path RoundedRect(RectF r)
 
 void DrawThroughLayer(Graphics& g, const Font& font)
 {
-    auto background = Brush::LinearGradient({ 0, 0 }, { 0, kHeight }, 0xFFF4F6FA, 0xFFD8DEE9, WrapMode::TileFlipX);
+    auto background
+        = Brush::LinearGradient({ 0, 0 }, { 0, kHeight }, 0xFFF4F6FA, 0xFFD8DEE9, WrapMode::TileFlipX);
     g.FillRectangle(*background, { 0, 0, kWidth, kHeight });
     const StringFormat centred { StringFormat::kNoClip | StringFormat::kNoWrap, StringAlignment::Center,
-                                 StringAlignment::Center };
+        StringAlignment::Center };
     for (int i = 0; i < kButtons; ++i) {
         const RectF r = ButtonRect(i);
         const Path outline = RoundedRect(r);
-        auto fill = Brush::LinearGradient({ r.x, r.y }, { r.x, r.Bottom() }, 0xFFFFFFFF, 0xFFFFFFFF,
-                                          WrapMode::TileFlipX);
+        auto fill = Brush::LinearGradient(
+            { r.x, r.y }, { r.x, r.Bottom() }, 0xFFFFFFFF, 0xFFFFFFFF, WrapMode::TileFlipX);
         const uint32_t colors[] = { 0xFF6FA8DC, 0xFF6FA8DC, 0xFF3D85C6, 0xFF3D85C6 };
         const float positions[] = { 0, 0.1f, 0.9f, 1 };
         (void)fill->SetPresetBlend(colors, positions);
@@ -112,7 +117,7 @@ void DrawRaw(cairo_t* cr, PangoContext* context, const PangoFontDescription* des
         PangoRectangle logical;
         pango_layout_get_extents(layout, nullptr, &logical);
         cairo_move_to(cr, r.x + (r.width - double(logical.width) / PANGO_SCALE) / 2,
-                      r.y + (r.height - double(logical.height) / PANGO_SCALE) / 2);
+            r.y + (r.height - double(logical.height) / PANGO_SCALE) / 2);
         cairo_set_source_rgb(cr, 1, 1, 1);
         pango_cairo_show_layout(cr, layout);
         g_object_unref(layout);

@@ -14,7 +14,7 @@ namespace {
 bool AllFinite(const cairo_matrix_t& m)
 {
     return std::isfinite(m.xx) && std::isfinite(m.yx) && std::isfinite(m.xy) && std::isfinite(m.yy)
-           && std::isfinite(m.x0) && std::isfinite(m.y0);
+        && std::isfinite(m.x0) && std::isfinite(m.y0);
 }
 
 cairo_matrix_t Inverted(const cairo_matrix_t& m)
@@ -35,9 +35,9 @@ void AddStops(cairo_pattern_t* pattern, const std::vector<GradientStop>& stops, 
 {
     auto add = [&](const GradientStop& s) {
         const double offset = fromRim ? 1.0 - double(s.position) : double(s.position);
-        cairo_pattern_add_color_stop_rgba(pattern, std::clamp(offset, 0.0, 1.0), ((s.color >> 16) & 0xFF) / 255.0,
-                                          ((s.color >> 8) & 0xFF) / 255.0, (s.color & 0xFF) / 255.0,
-                                          (s.color >> 24) / 255.0);
+        cairo_pattern_add_color_stop_rgba(pattern, std::clamp(offset, 0.0, 1.0),
+            ((s.color >> 16) & 0xFF) / 255.0, ((s.color >> 8) & 0xFF) / 255.0, (s.color & 0xFF) / 255.0,
+            (s.color >> 24) / 255.0);
     };
     // cairo keeps stops of equal offset in the order they were added; the ellipse's stops
     // run from the rim inwards, so they are added backwards to keep that order outwards.
@@ -83,8 +83,8 @@ CairoSurfacePtr MirroredTile(cairo_surface_t* tile, int width, int height, bool 
 
 // A source pattern over one tile of `width` x `height` pixels, extended by the wrap mode.
 // `toTile` maps user space to the tile's pixels.
-CairoPatternPtr TilePattern(cairo_surface_t* tile, int width, int height, WrapMode wrap, cairo_matrix_t toTile,
-                            cairo_filter_t filter)
+CairoPatternPtr TilePattern(
+    cairo_surface_t* tile, int width, int height, WrapMode wrap, cairo_matrix_t toTile, cairo_filter_t filter)
 {
     CairoSurfacePtr mirrored;
     cairo_extend_t extend = CAIRO_EXTEND_REPEAT;
@@ -120,7 +120,8 @@ CairoPatternPtr EllipsePattern(const BrushData& b, const cairo_matrix_t& toBrush
 {
     const RectF& r = b.bounds;
     cairo_matrix_t toUnit;
-    cairo_matrix_init_translate(&toUnit, -(double(r.x) + double(r.width) / 2), -(double(r.y) + double(r.height) / 2));
+    cairo_matrix_init_translate(
+        &toUnit, -(double(r.x) + double(r.width) / 2), -(double(r.y) + double(r.height) / 2));
     cairo_matrix_t scale;
     cairo_matrix_init_scale(&scale, 2.0 / r.width, 2.0 / r.height);
     const cairo_matrix_t m = Then(Then(toBrush, toUnit), scale);
@@ -140,10 +141,8 @@ CairoPatternPtr EllipsePattern(const BrushData& b, const cairo_matrix_t& toBrush
 bool InsideFirstTile(const BrushData& b, const cairo_matrix_t& toBrush, const double extents[4])
 {
     const double slack = 1e-3 * std::max<double>(b.bounds.width, b.bounds.height);
-    const double corners[4][2] = { { extents[0], extents[1] },
-                                   { extents[2], extents[1] },
-                                   { extents[2], extents[3] },
-                                   { extents[0], extents[3] } };
+    const double corners[4][2] = { { extents[0], extents[1] }, { extents[2], extents[1] },
+        { extents[2], extents[3] }, { extents[0], extents[3] } };
     for (const auto& c : corners) {
         double x = c[0], y = c[1];
         cairo_matrix_transform_point(&toBrush, &x, &y);
@@ -184,8 +183,8 @@ bool SelectEllipse(cairo_t* cr, const BrushData& b, cairo_filter_t filter, const
     }
 
     // Neighbouring tiles show: render one tile at about device resolution and repeat it.
-    const double scale = std::max(std::hypot(brushToDevice.xx, brushToDevice.yx),
-                                  std::hypot(brushToDevice.xy, brushToDevice.yy));
+    const double scale = std::max(
+        std::hypot(brushToDevice.xx, brushToDevice.yx), std::hypot(brushToDevice.xy, brushToDevice.yy));
     constexpr double kMaxTileSide = 2048;
     const int tw = int(std::clamp(std::ceil(b.bounds.width * scale), 1.0, kMaxTileSide));
     const int th = int(std::clamp(std::ceil(b.bounds.height * scale), 1.0, kMaxTileSide));
@@ -247,7 +246,7 @@ bool SelectBrush(cairo_t* cr, const BrushData& b, cairo_filter_t filter, const d
     switch (b.kind) {
     case BrushKind::Solid:
         cairo_set_source_rgba(cr, ((b.color >> 16) & 0xFF) / 255.0, ((b.color >> 8) & 0xFF) / 255.0,
-                              (b.color & 0xFF) / 255.0, (b.color >> 24) / 255.0);
+            (b.color & 0xFF) / 255.0, (b.color >> 24) / 255.0);
         return true;
     case BrushKind::Linear: {
         CairoPatternPtr pattern(cairo_pattern_create_linear(b.start.x, b.start.y, b.stop.x, b.stop.y));
@@ -264,8 +263,8 @@ bool SelectBrush(cairo_t* cr, const BrushData& b, cairo_filter_t filter, const d
     case BrushKind::Texture: {
         if (!b.image || !b.image->Usable() || !IsUsableMatrix(b.transform))
             return false;
-        CairoPatternPtr pattern = TilePattern(b.image->surface, b.image->width, b.image->height, b.wrap,
-                                              Inverted(b.transform), filter);
+        CairoPatternPtr pattern = TilePattern(
+            b.image->surface, b.image->width, b.image->height, b.wrap, Inverted(b.transform), filter);
         if (!pattern)
             return false;
         cairo_set_source(cr, pattern.get());
@@ -282,12 +281,19 @@ using detail::BrushKind;
 
 namespace {
 
-bool IsFinite(PointF p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+bool IsFinite(PointF p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
 
 } // namespace
 
-Brush::Brush(std::unique_ptr<BrushData> data) : m_data(std::move(data)) { }
-Brush::Brush(const Brush& other) : m_data(std::make_unique<BrushData>(detail::BrushAccess::Data(other))) { }
+Brush::Brush(std::unique_ptr<BrushData> data)
+    : m_data(std::move(data))
+{ }
+Brush::Brush(const Brush& other)
+    : m_data(std::make_unique<BrushData>(detail::BrushAccess::Data(other)))
+{ }
 
 Brush& Brush::operator=(const Brush& other)
 {
@@ -309,8 +315,8 @@ Brush Brush::Solid(uint32_t argb)
     return Brush(std::move(data));
 }
 
-std::optional<Brush> Brush::LinearGradient(PointF start, PointF stop, uint32_t color1, uint32_t color2,
-                                           WrapMode wrap)
+std::optional<Brush> Brush::LinearGradient(
+    PointF start, PointF stop, uint32_t color1, uint32_t color2, WrapMode wrap)
 {
     if (!IsFinite(start) || !IsFinite(stop) || start == stop || wrap == WrapMode::Clamp)
         return std::nullopt;
@@ -366,7 +372,8 @@ bool Brush::SetPresetBlend(std::span<const uint32_t> colors, std::span<const flo
 
 bool Brush::SetWrapMode(WrapMode wrap)
 {
-    if (!m_data || m_data->kind == BrushKind::Solid || (m_data->kind == BrushKind::Linear && wrap == WrapMode::Clamp))
+    if (!m_data || m_data->kind == BrushKind::Solid
+        || (m_data->kind == BrushKind::Linear && wrap == WrapMode::Clamp))
         return false;
     m_data->wrap = wrap;
     return true;

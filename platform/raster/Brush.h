@@ -18,11 +18,11 @@ struct BrushAccess;
 
 /// How a gradient or picture continues beyond its first tile.
 enum class WrapMode : uint8_t {
-    Tile,       ///< repeated
-    TileFlipX,  ///< every other tile mirrored left to right
-    TileFlipY,  ///< every other tile mirrored top to bottom
+    Tile, ///< repeated
+    TileFlipX, ///< every other tile mirrored left to right
+    TileFlipY, ///< every other tile mirrored top to bottom
     TileFlipXY, ///< mirrored in both directions
-    Clamp,      ///< one tile only, transparent beyond (not for linear gradients)
+    Clamp, ///< one tile only, transparent beyond (not for linear gradients)
 };
 
 /// What fills and strokes paint with: a solid colour, a linear gradient, a gradient over an
@@ -33,13 +33,13 @@ public:
     static Brush Solid(uint32_t argb);
     /// From `color1` at `start` to `color2` at `stop`; nothing when the points coincide or
     /// are not finite, or for WrapMode::Clamp.
-    [[nodiscard]] static std::optional<Brush> LinearGradient(PointF start, PointF stop, uint32_t color1,
-                                                             uint32_t color2, WrapMode wrap);
+    [[nodiscard]] static std::optional<Brush> LinearGradient(
+        PointF start, PointF stop, uint32_t color1, uint32_t color2, WrapMode wrap);
     /// A gradient inside the ellipse inscribed in `bounds`, `surroundColor` on the rim and
     /// `centerColor` in the centre; outside the ellipse it paints nothing. Nothing for a
     /// rectangle without area. Starts with WrapMode::Clamp.
-    [[nodiscard]] static std::optional<Brush> EllipseGradient(RectF bounds, uint32_t centerColor,
-                                                              uint32_t surroundColor);
+    [[nodiscard]] static std::optional<Brush> EllipseGradient(
+        RectF bounds, uint32_t centerColor, uint32_t surroundColor);
     /// The picture at its pixel size, anchored at the world origin. Refers to the surface's
     /// pixels without copying; once the surface is destroyed the brush paints nothing.
     [[nodiscard]] static std::optional<Brush> Texture(const Surface& image, WrapMode wrap);

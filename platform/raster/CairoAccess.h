@@ -109,7 +109,8 @@ bool SelectBrush(cairo_t* cr, const BrushData& brush, cairo_filter_t filter, con
 std::optional<Graphics> CreateGraphicsForCairo(cairo_t* cr);
 
 /// Copies rectangles of `source` (clipped to it) to (x, y) + their position in `cr`.
-void Present(const Surface& source, cairo_t* cr, int x, int y, std::span<const RectI> rects, PresentMode mode);
+void Present(
+    const Surface& source, cairo_t* cr, int x, int y, std::span<const RectI> rects, PresentMode mode);
 
 struct GraphicsAccess {
     static std::optional<Graphics> Wrap(cairo_t* cr);

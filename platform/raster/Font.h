@@ -18,8 +18,8 @@ public:
     /// Nothing for an em size (in world units after the unit is applied) that is not finite
     /// or lies outside kMinEmSize .. kMaxEmSize.
     /// The style is used as given (synthesised when the family lacks the face).
-    [[nodiscard]] static std::optional<Font> Create(const FontFamily& family, float emSize, FontStyle style,
-                                                    Unit unit = Unit::Pixel);
+    [[nodiscard]] static std::optional<Font> Create(
+        const FontFamily& family, float emSize, FontStyle style, Unit unit = Unit::Pixel);
 
     const FontFamily& Family() const { return m_family; }
     /// The em height in world units (pixels at the identity transform).
@@ -28,9 +28,10 @@ public:
 
 private:
     Font(FontFamily family, float emSize, FontStyle style)
-        : m_family(std::move(family)), m_emSize(emSize), m_style(style)
-    {
-    }
+        : m_family(std::move(family))
+        , m_emSize(emSize)
+        , m_style(style)
+    { }
     FontFamily m_family;
     float m_emSize;
     FontStyle m_style;

@@ -24,7 +24,10 @@ using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
 using FontSetPtr = std::unique_ptr<FcFontSet, FontSetDeleter>;
 using ObjectSetPtr = std::unique_ptr<FcObjectSet, ObjectSetDeleter>;
 
-const FcChar8* Utf8(const std::string& s) { return reinterpret_cast<const FcChar8*>(s.c_str()); }
+const FcChar8* Utf8(const std::string& s)
+{
+    return reinterpret_cast<const FcChar8*>(s.c_str());
+}
 
 // The family under which the best match for `name` is installed, when that match is the
 // family itself or one that fontconfig binds strongly to it (a metric-compatible stand-in);
@@ -44,7 +47,8 @@ std::optional<std::string> ResolveFamily(const std::string& name)
         const std::string family(reinterpret_cast<const char*>(found));
         FcValue value;
         FcValueBinding binding;
-        for (int k = 0; FcPatternGetWithBinding(pattern.get(), FC_FAMILY, k, &value, &binding) == FcResultMatch; ++k) {
+        for (int k = 0;
+             FcPatternGetWithBinding(pattern.get(), FC_FAMILY, k, &value, &binding) == FcResultMatch; ++k) {
             if (binding == FcValueBindingWeak)
                 continue;
             if (value.type == FcTypeString

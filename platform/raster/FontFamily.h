@@ -16,8 +16,14 @@ enum class FontStyle : uint8_t {
     Underline = 4,
     Strikeout = 8,
 };
-constexpr FontStyle operator|(FontStyle a, FontStyle b) { return FontStyle(uint8_t(a) | uint8_t(b)); }
-constexpr bool HasStyle(FontStyle style, FontStyle bit) { return (uint8_t(style) & uint8_t(bit)) != 0; }
+constexpr FontStyle operator|(FontStyle a, FontStyle b)
+{
+    return FontStyle(uint8_t(a) | uint8_t(b));
+}
+constexpr bool HasStyle(FontStyle style, FontStyle bit)
+{
+    return (uint8_t(style) & uint8_t(bit)) != 0;
+}
 
 /// An installed font family, found through fontconfig. A name counts as installed when a
 /// family of that name exists or fontconfig binds it strongly to one (the metric-compatible

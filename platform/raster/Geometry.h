@@ -23,8 +23,8 @@ struct RectF {
     /// True when the rectangle encloses some area: finite, positive width and height.
     bool HasArea() const
     {
-        return std::isfinite(x) && std::isfinite(y) && std::isfinite(width) && std::isfinite(height) && width > 0
-               && height > 0;
+        return std::isfinite(x) && std::isfinite(y) && std::isfinite(width) && std::isfinite(height)
+            && width > 0 && height > 0;
     }
     friend constexpr bool operator==(const RectF&, const RectF&) = default;
 };
@@ -50,13 +50,16 @@ struct Matrix {
     static constexpr Matrix Scaling(float sx, float sy) { return { sx, 0, 0, sy, 0, 0 }; }
     static constexpr Matrix Translation(float tx, float ty) { return { 1, 0, 0, 1, tx, ty }; }
 
-    constexpr PointF Apply(PointF p) const { return { p.x * m11 + p.y * m21 + dx, p.x * m12 + p.y * m22 + dy }; }
+    constexpr PointF Apply(PointF p) const
+    {
+        return { p.x * m11 + p.y * m21 + dx, p.x * m12 + p.y * m22 + dy };
+    }
     /// This transform followed by `next`.
     constexpr Matrix Then(const Matrix& next) const
     {
-        return { m11 * next.m11 + m12 * next.m21,      m11 * next.m12 + m12 * next.m22,
-                 m21 * next.m11 + m22 * next.m21,      m21 * next.m12 + m22 * next.m22,
-                 dx * next.m11 + dy * next.m21 + next.dx, dx * next.m12 + dy * next.m22 + next.dy };
+        return { m11 * next.m11 + m12 * next.m21, m11 * next.m12 + m12 * next.m22,
+            m21 * next.m11 + m22 * next.m21, m21 * next.m12 + m22 * next.m22,
+            dx * next.m11 + dy * next.m21 + next.dx, dx * next.m12 + dy * next.m22 + next.dy };
     }
     friend constexpr bool operator==(const Matrix&, const Matrix&) = default;
 };

@@ -34,9 +34,15 @@ cairo_matrix_t Then(const cairo_matrix_t& first, const cairo_matrix_t& second)
     return r;
 }
 
-bool IsFinite(PointF p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+bool IsFinite(PointF p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
 
-bool IsFinite(RectF r) { return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) && std::isfinite(r.height); }
+bool IsFinite(RectF r)
+{
+    return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) && std::isfinite(r.height);
+}
 
 // Far beyond any surface, yet inside cairo's fixed-point range.
 constexpr double kHuge = 1 << 22;
@@ -85,9 +91,10 @@ void Graphics::Impl::Check()
 
 void Graphics::Impl::ApplyModes()
 {
-    cairo_set_antialias(cr, modes.smoothing == SmoothingMode::AntiAlias ? CAIRO_ANTIALIAS_GOOD : CAIRO_ANTIALIAS_NONE);
-    cairo_set_operator(cr, modes.compositing == CompositingMode::SourceCopy ? CAIRO_OPERATOR_SOURCE
-                                                                             : CAIRO_OPERATOR_OVER);
+    cairo_set_antialias(
+        cr, modes.smoothing == SmoothingMode::AntiAlias ? CAIRO_ANTIALIAS_GOOD : CAIRO_ANTIALIAS_NONE);
+    cairo_set_operator(
+        cr, modes.compositing == CompositingMode::SourceCopy ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
 }
 
 cairo_filter_t Graphics::Impl::Filter() const
@@ -160,8 +167,7 @@ void Graphics::Impl::Fill(const Brush& brush, cairo_fill_rule_t rule, BuildPath&
     Check();
 }
 
-template <class BuildPath>
-void Graphics::Impl::Stroke(const Pen& pen, BuildPath&& build)
+template <class BuildPath> void Graphics::Impl::Stroke(const Pen& pen, BuildPath&& build)
 {
     if (!Usable())
         return;
@@ -233,7 +239,9 @@ void Graphics::Impl::Stroke(const Pen& pen, BuildPath&& build)
 
 // --- Graphics --------------------------------------------------------------------------
 
-Graphics::Graphics(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) { }
+Graphics::Graphics(std::unique_ptr<Impl> impl)
+    : m_impl(std::move(impl))
+{ }
 Graphics::Graphics(Graphics&&) noexcept = default;
 Graphics& Graphics::operator=(Graphics&&) noexcept = default;
 Graphics::~Graphics() = default;
@@ -286,7 +294,10 @@ std::optional<Graphics> GraphicsAccess::Wrap(cairo_t* cr)
     return Graphics(std::move(impl));
 }
 
-std::optional<Graphics> CreateGraphicsForCairo(cairo_t* cr) { return GraphicsAccess::Wrap(cr); }
+std::optional<Graphics> CreateGraphicsForCairo(cairo_t* cr)
+{
+    return GraphicsAccess::Wrap(cr);
+}
 
 } // namespace detail
 
@@ -298,7 +309,10 @@ void Graphics::SetSmoothingMode(SmoothingMode mode)
     m_impl->ApplyModes();
 }
 
-SmoothingMode Graphics::GetSmoothingMode() const { return m_impl ? m_impl->modes.smoothing : SmoothingMode::AntiAlias; }
+SmoothingMode Graphics::GetSmoothingMode() const
+{
+    return m_impl ? m_impl->modes.smoothing : SmoothingMode::AntiAlias;
+}
 
 void Graphics::SetInterpolationMode(InterpolationMode mode)
 {
@@ -350,7 +364,10 @@ bool Graphics::MultiplyTransform(const Matrix& m)
     return m_impl->SetWorld(Then(first, m_impl->world));
 }
 
-bool Graphics::ScaleTransform(float sx, float sy) { return MultiplyTransform(Matrix::Scaling(sx, sy)); }
+bool Graphics::ScaleTransform(float sx, float sy)
+{
+    return MultiplyTransform(Matrix::Scaling(sx, sy));
+}
 
 void Graphics::ResetTransform()
 {
@@ -361,7 +378,10 @@ void Graphics::ResetTransform()
     m_impl->SetWorld(identity);
 }
 
-Matrix Graphics::GetTransform() const { return m_impl ? FromCairo(m_impl->world) : Matrix {}; }
+Matrix Graphics::GetTransform() const
+{
+    return m_impl ? FromCairo(m_impl->world) : Matrix {};
+}
 
 int Graphics::Save()
 {
@@ -381,7 +401,8 @@ bool Graphics::Restore(int id)
     if (!m_impl || !m_impl->Usable())
         return false;
     Impl& g = *m_impl;
-    auto it = std::find_if(g.saved.rbegin(), g.saved.rend(), [id](const Impl::SavedState& s) { return s.id == id; });
+    auto it = std::find_if(
+        g.saved.rbegin(), g.saved.rend(), [id](const Impl::SavedState& s) { return s.id == id; });
     if (it == g.saved.rend())
         return false;
     // Restoring an older state discards the younger ones, as their cairo levels go too.
@@ -467,8 +488,8 @@ void Graphics::IntersectClip(const Path& path)
     Impl& g = *m_impl;
     cairo_new_path(g.cr);
     detail::AppendPath(g.cr, path);
-    cairo_set_fill_rule(g.cr,
-                        path.GetFillMode() == FillMode::Alternate ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+    cairo_set_fill_rule(
+        g.cr, path.GetFillMode() == FillMode::Alternate ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
     g.ClipWholePixels();
     cairo_new_path(g.cr);
     g.Check();
@@ -487,7 +508,7 @@ void Graphics::FillRectangle(const Brush& brush, RectF rect)
     if (!m_impl || !rect.HasArea())
         return;
     m_impl->Fill(brush, CAIRO_FILL_RULE_WINDING,
-                 [&] { cairo_rectangle(m_impl->cr, rect.x, rect.y, rect.width, rect.height); });
+        [&] { cairo_rectangle(m_impl->cr, rect.x, rect.y, rect.width, rect.height); });
 }
 
 void Graphics::FillEllipse(const Brush& brush, RectF rect)
@@ -495,14 +516,15 @@ void Graphics::FillEllipse(const Brush& brush, RectF rect)
     if (!m_impl || !rect.HasArea())
         return;
     m_impl->Fill(brush, CAIRO_FILL_RULE_WINDING,
-                 [&] { detail::AppendEllipse(m_impl->cr, rect.x, rect.y, rect.width, rect.height); });
+        [&] { detail::AppendEllipse(m_impl->cr, rect.x, rect.y, rect.width, rect.height); });
 }
 
 void Graphics::FillPath(const Brush& brush, const Path& path)
 {
     if (!m_impl || path.IsEmpty())
         return;
-    const auto rule = path.GetFillMode() == FillMode::Alternate ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING;
+    const auto rule
+        = path.GetFillMode() == FillMode::Alternate ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING;
     m_impl->Fill(brush, rule, [&] { detail::AppendPath(m_impl->cr, path); });
 }
 
@@ -566,7 +588,8 @@ void Graphics::DrawImage(const Surface& image, RectF destination, RectF source, 
     cairo_matrix_t toSource;
     cairo_matrix_init_translate(&toSource, -double(destination.x), -double(destination.y));
     cairo_matrix_t scale;
-    cairo_matrix_init_scale(&scale, double(source.width) / destination.width, double(source.height) / destination.height);
+    cairo_matrix_init_scale(
+        &scale, double(source.width) / destination.width, double(source.height) / destination.height);
     toSource = Then(toSource, scale);
     cairo_matrix_t offset;
     cairo_matrix_init_translate(&offset, source.x, source.y);

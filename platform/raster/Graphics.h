@@ -95,13 +95,11 @@ public:
     /// is set. Trailing spaces count for alignment only with kMeasureTrailingSpaces. The text
     /// ends at its first U+0000.
     void DrawString(std::u16string_view text, const Font& font, RectF layout, const StringFormat& format,
-                    const Brush& brush);
+        const Brush& brush);
     /// The bounds of each range laid out as DrawString would, in world coordinates; nothing
     /// for a range that is empty or lies outside the text.
     [[nodiscard]] std::vector<std::optional<RectF>> MeasureCharacterRanges(std::u16string_view text,
-                                                                           const Font& font, RectF layout,
-                                                                           const StringFormat& format,
-                                                                           std::span<const CharacterRange> ranges);
+        const Font& font, RectF layout, const StringFormat& format, std::span<const CharacterRange> ranges);
 
 private:
     struct Impl;

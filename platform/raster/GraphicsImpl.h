@@ -26,8 +26,8 @@ struct Graphics::Impl {
 
     cairo_t* cr = nullptr;
     std::shared_ptr<detail::SurfaceData> target; // none for a toolkit context
-    bool external = false;                       // a toolkit context, balanced by one save
-    cairo_matrix_t base;                         // device transform under the world transform
+    bool external = false; // a toolkit context, balanced by one save
+    cairo_matrix_t base; // device transform under the world transform
     cairo_matrix_t world;
     std::vector<RectF> initialClip; // device space; toolkit contexts only
     Modes modes;
@@ -57,10 +57,8 @@ struct Graphics::Impl {
     bool FitsGlyphs(const Font& font) const;
     detail::OutlineContext& Outlines();
 
-    template <class BuildPath>
-    void Fill(const Brush& brush, cairo_fill_rule_t rule, BuildPath&& build);
-    template <class BuildPath>
-    void Stroke(const Pen& pen, BuildPath&& build);
+    template <class BuildPath> void Fill(const Brush& brush, cairo_fill_rule_t rule, BuildPath&& build);
+    template <class BuildPath> void Stroke(const Pen& pen, BuildPath&& build);
 };
 
 } // namespace platform::raster

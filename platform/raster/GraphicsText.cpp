@@ -84,8 +84,8 @@ detail::OutlineContext& Graphics::Impl::Outlines()
     return *outlines;
 }
 
-void Graphics::DrawString(std::u16string_view text, const Font& font, RectF layout, const StringFormat& format,
-                          const Brush& brush)
+void Graphics::DrawString(
+    std::u16string_view text, const Font& font, RectF layout, const StringFormat& format, const Brush& brush)
 {
     if (!m_impl || !m_impl->Usable() || text.empty() || !IsFinite(layout))
         return;
@@ -121,9 +121,9 @@ void Graphics::DrawString(std::u16string_view text, const Font& font, RectF layo
         cairo_append_path(g.cr, outline.get());
     if (detail::SelectBrush(g.cr, detail::BrushAccess::Data(brush), g.Filter(), extents)) {
         if (outline) {
-            cairo_set_antialias(g.cr, g.modes.textHint == TextRenderingHint::SingleBitPerPixelGridFit
-                                          ? CAIRO_ANTIALIAS_NONE
-                                          : CAIRO_ANTIALIAS_GOOD);
+            cairo_set_antialias(g.cr,
+                g.modes.textHint == TextRenderingHint::SingleBitPerPixelGridFit ? CAIRO_ANTIALIAS_NONE
+                                                                                : CAIRO_ANTIALIAS_GOOD);
             cairo_set_fill_rule(g.cr, CAIRO_FILL_RULE_WINDING);
             cairo_fill(g.cr);
         } else {
@@ -136,8 +136,7 @@ void Graphics::DrawString(std::u16string_view text, const Font& font, RectF layo
 }
 
 std::vector<std::optional<RectF>> Graphics::MeasureCharacterRanges(std::u16string_view text, const Font& font,
-                                                                   RectF layout, const StringFormat& format,
-                                                                   std::span<const CharacterRange> ranges)
+    RectF layout, const StringFormat& format, std::span<const CharacterRange> ranges)
 {
     std::vector<std::optional<RectF>> result(ranges.size());
     if (!m_impl || !m_impl->Usable() || text.empty() || !IsFinite(layout))

@@ -20,8 +20,8 @@ void AppendPath(cairo_t* cr, const Path& path)
             cairo_move_to(cr, points[i].x, points[i].y);
             for (size_t k = i + 1; k < end;) {
                 if ((types[k] & kPathPointTypeMask) == kPathPointBezier && k + 2 < end) {
-                    cairo_curve_to(cr, points[k].x, points[k].y, points[k + 1].x, points[k + 1].y, points[k + 2].x,
-                                   points[k + 2].y);
+                    cairo_curve_to(cr, points[k].x, points[k].y, points[k + 1].x, points[k + 1].y,
+                        points[k + 2].x, points[k + 2].y);
                     k += 3;
                 } else {
                     cairo_line_to(cr, points[k].x, points[k].y);
@@ -117,8 +117,8 @@ bool Path::IsVisible(PointF p) const
         return false;
     detail::CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
     detail::CairoPtr cr(cairo_create(surface.get()));
-    cairo_set_fill_rule(cr.get(),
-                        m_fillMode == FillMode::Alternate ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+    cairo_set_fill_rule(
+        cr.get(), m_fillMode == FillMode::Alternate ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
     detail::AppendPath(cr.get(), *this);
     return cairo_in_fill(cr.get(), p.x, p.y) != 0;
 }

@@ -14,7 +14,7 @@ enum class FontStyle : uint8_t;
 
 enum class FillMode : uint8_t {
     Alternate, ///< even-odd
-    Winding,   ///< non-zero
+    Winding, ///< non-zero
 };
 
 /// Kinds of the points of a path, in its Types(): a figure starts with one kStart point,
@@ -32,7 +32,9 @@ enum PathPointType : uint8_t {
 /// are joined by a straight line when one does not start where the previous one ended.
 class Path {
 public:
-    explicit Path(FillMode fillMode = FillMode::Alternate) : m_fillMode(fillMode) { }
+    explicit Path(FillMode fillMode = FillMode::Alternate)
+        : m_fillMode(fillMode)
+    { }
 
     FillMode GetFillMode() const { return m_fillMode; }
     void SetFillMode(FillMode mode) { m_fillMode = mode; }
@@ -54,8 +56,8 @@ public:
     /// is a closed figure; outer contours run clockwise on screen and holes the other way,
     /// whatever the font's own convention. False (path unchanged) for an empty text, a size
     /// out of range or a layout that is not finite.
-    [[nodiscard]] bool AddString(std::u16string_view text, const FontFamily& family, FontStyle style, float emSize,
-                                 RectF layout, const StringFormat& format);
+    [[nodiscard]] bool AddString(std::u16string_view text, const FontFamily& family, FontStyle style,
+        float emSize, RectF layout, const StringFormat& format);
 
     void Reset();
     bool IsEmpty() const { return m_points.empty(); }

@@ -4,7 +4,10 @@
 
 namespace platform::raster {
 
-Pen::Pen(Brush brush, float width) : m_brush(std::move(brush)), m_width(width) { }
+Pen::Pen(Brush brush, float width)
+    : m_brush(std::move(brush))
+    , m_width(width)
+{ }
 
 bool Pen::SetDashPattern(std::span<const float> dashes)
 {

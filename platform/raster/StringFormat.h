@@ -14,7 +14,7 @@ struct StringFormat {
     static constexpr uint32_t kNoClip = 0x4000;
 
     uint32_t flags = 0;
-    StringAlignment alignment = StringAlignment::Near;     ///< horizontal, per line
+    StringAlignment alignment = StringAlignment::Near; ///< horizontal, per line
     StringAlignment lineAlignment = StringAlignment::Near; ///< vertical, of the whole block
 };
 

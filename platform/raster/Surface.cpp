@@ -54,7 +54,9 @@ std::shared_ptr<detail::SurfaceData> Adopt(cairo_surface_t* surface)
 
 } // namespace
 
-Surface::Surface(std::shared_ptr<detail::SurfaceData> data) : m_data(std::move(data)) { }
+Surface::Surface(std::shared_ptr<detail::SurfaceData> data)
+    : m_data(std::move(data))
+{ }
 Surface::Surface(Surface&&) noexcept = default;
 
 Surface& Surface::operator=(Surface&& other) noexcept
@@ -95,18 +97,33 @@ std::optional<Surface> Surface::CreateOver(uint32_t* bits, int width, int height
 {
     if (!bits || !IsSupportedSize(width, height))
         return std::nullopt;
-    auto data = Adopt(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(bits),
-                                                          CAIRO_FORMAT_ARGB32, width, height, width * 4));
+    auto data = Adopt(cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(bits), CAIRO_FORMAT_ARGB32, width, height, width * 4));
     if (!data)
         return std::nullopt;
     return Surface(std::move(data));
 }
 
-int Surface::Width() const { return m_data ? m_data->width : 0; }
-int Surface::Height() const { return m_data ? m_data->height : 0; }
-int Surface::Stride() const { return Width() * 4; }
-uint32_t* Surface::Bits() { return m_data && m_data->Usable() ? m_data->bits : nullptr; }
-const uint32_t* Surface::Bits() const { return m_data && m_data->Usable() ? m_data->bits : nullptr; }
+int Surface::Width() const
+{
+    return m_data ? m_data->width : 0;
+}
+int Surface::Height() const
+{
+    return m_data ? m_data->height : 0;
+}
+int Surface::Stride() const
+{
+    return Width() * 4;
+}
+uint32_t* Surface::Bits()
+{
+    return m_data && m_data->Usable() ? m_data->bits : nullptr;
+}
+const uint32_t* Surface::Bits() const
+{
+    return m_data && m_data->Usable() ? m_data->bits : nullptr;
+}
 
 void Surface::Flush()
 {
@@ -159,7 +176,8 @@ void Present(const Surface& source, cairo_t* cr, int x, int y, std::span<const R
 
 } // namespace detail
 
-void Present(const Surface& source, Surface& target, int x, int y, std::span<const RectI> rects, PresentMode mode)
+void Present(
+    const Surface& source, Surface& target, int x, int y, std::span<const RectI> rects, PresentMode mode)
 {
     const auto& data = detail::SurfaceAccess::Data(target);
     if (!data || !data->Usable())

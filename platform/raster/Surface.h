@@ -52,13 +52,13 @@ private:
 };
 
 enum class PresentMode : uint8_t {
-    Copy,       ///< the target takes the source pixels unchanged
+    Copy, ///< the target takes the source pixels unchanged
     SourceOver, ///< the source is composited over the target (a transparent child scene)
 };
 
 /// Copies rectangles of `source` (in source pixels, clipped to it) into `target` with their
 /// top-left corner moved by (x, y). An empty `rects` copies nothing.
 void Present(const Surface& source, Surface& target, int x, int y, std::span<const RectI> rects,
-             PresentMode mode = PresentMode::Copy);
+    PresentMode mode = PresentMode::Copy);
 
 } // namespace platform::raster

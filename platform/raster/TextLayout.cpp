@@ -82,8 +82,9 @@ PangoContextPtr CreatePangoContext()
 }
 
 OutlineContext::OutlineContext()
-    : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1)), cr(cairo_create(surface.get())),
-      pango(CreatePangoContext())
+    : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1))
+    , cr(cairo_create(surface.get()))
+    , pango(CreatePangoContext())
 {
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
@@ -94,7 +95,7 @@ OutlineContext::OutlineContext()
 }
 
 TextLayout::TextLayout(PangoContext* context, std::u16string_view text, const Font& font, RectF layout,
-                       const StringFormat& format)
+    const StringFormat& format)
 {
     // The text ends at its first U+0000, like the zero-terminated strings callers pass.
     text = text.substr(0, std::min(text.find(u'\0'), text.size()));
@@ -102,7 +103,8 @@ TextLayout::TextLayout(PangoContext* context, std::u16string_view text, const Fo
     for (size_t i = 0; i < text.size(); ++i) {
         m_byteOfUnit.push_back(int(m_utf8.size()));
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00
+            && text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             m_byteOfUnit.push_back(int(m_utf8.size()));
             ++i;
@@ -121,11 +123,12 @@ TextLayout::TextLayout(PangoContext* context, std::u16string_view text, const Fo
 
     std::unique_ptr<PangoFontDescription, FontDescriptionDeleter> desc(pango_font_description_new());
     pango_font_description_set_family(desc.get(), font.Family().Name().c_str());
-    pango_font_description_set_absolute_size(desc.get(), int(std::max(1.0, std::round(double(font.EmSize()) * PANGO_SCALE))));
-    pango_font_description_set_weight(desc.get(),
-                                      HasStyle(font.Style(), FontStyle::Bold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(desc.get(),
-                                     HasStyle(font.Style(), FontStyle::Italic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    pango_font_description_set_absolute_size(
+        desc.get(), int(std::max(1.0, std::round(double(font.EmSize()) * PANGO_SCALE))));
+    pango_font_description_set_weight(
+        desc.get(), HasStyle(font.Style(), FontStyle::Bold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(
+        desc.get(), HasStyle(font.Style(), FontStyle::Italic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
     pango_layout_set_font_description(m_layout, desc.get());
     if (HasStyle(font.Style(), FontStyle::Underline) || HasStyle(font.Style(), FontStyle::Strikeout)) {
         std::unique_ptr<PangoAttrList, AttrListDeleter> attrs(pango_attr_list_new());
@@ -149,8 +152,9 @@ TextLayout::TextLayout(PangoContext* context, std::u16string_view text, const Fo
 
     PangoRectangle block;
     pango_layout_get_extents(m_layout, nullptr, &block);
-    const double top = layout.y + AlignFactor(format.lineAlignment) * (height - double(block.height) / PANGO_SCALE)
-                       - double(block.y) / PANGO_SCALE;
+    const double top = layout.y
+        + AlignFactor(format.lineAlignment) * (height - double(block.height) / PANGO_SCALE)
+        - double(block.y) / PANGO_SCALE;
     const bool countTrailing = (format.flags & StringFormat::kMeasureTrailingSpaces) != 0;
     const double horz = AlignFactor(format.alignment);
 

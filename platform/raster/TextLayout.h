@@ -49,7 +49,7 @@ class TextLayout {
 public:
     struct Line {
         PangoLayoutLine* line;
-        double originX;  // left end of the line's baseline
+        double originX; // left end of the line's baseline
         double baseline;
         double top;
         double height;
@@ -58,7 +58,7 @@ public:
     };
 
     TextLayout(PangoContext* context, std::u16string_view text, const Font& font, RectF layout,
-               const StringFormat& format);
+        const StringFormat& format);
     TextLayout(const TextLayout&) = delete;
     TextLayout& operator=(const TextLayout&) = delete;
     ~TextLayout();

@@ -190,8 +190,8 @@ std::vector<Figure> FiguresOf(const cairo_path_t* path)
 
 } // namespace
 
-bool Path::AddString(std::u16string_view text, const FontFamily& family, FontStyle style, float emSize, RectF layout,
-                     const StringFormat& format)
+bool Path::AddString(std::u16string_view text, const FontFamily& family, FontStyle style, float emSize,
+    RectF layout, const StringFormat& format)
 {
     if (text.empty() || !std::isfinite(layout.x) || !std::isfinite(layout.y) || !std::isfinite(layout.width)
         || !std::isfinite(layout.height))
@@ -203,9 +203,10 @@ bool Path::AddString(std::u16string_view text, const FontFamily& family, FontSty
     // cairo hands paths back in 1/256 device units, and small text would come out jagged:
     // lay out at an em of about 256 units around the origin, then scale back and move.
     const double em = font->EmSize();
-    const double extent = std::max({ std::fabs(double(layout.width)), std::fabs(double(layout.height)), 1.0 });
-    const double k = std::clamp(std::min(256.0 / em, 1e6 / extent), double(Font::kMinEmSize) / em,
-                                double(Font::kMaxEmSize) / em);
+    const double extent
+        = std::max({ std::fabs(double(layout.width)), std::fabs(double(layout.height)), 1.0 });
+    const double k = std::clamp(
+        std::min(256.0 / em, 1e6 / extent), double(Font::kMinEmSize) / em, double(Font::kMaxEmSize) / em);
     const auto scaled = Font::Create(family, float(em * k), style, Font::Unit::World);
     if (!scaled)
         return false;

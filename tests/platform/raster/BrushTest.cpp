@@ -34,7 +34,7 @@ TEST(Brush, LinearGradientRunsFromStartToStopAndWrapsByItsMode)
         WrapMode wrap;
         uint32_t at47, at63; // beyond the stop at 32
     } cases[] = {
-        { WrapMode::Tile, 0xFF84007B, 0xFF0400FB },      // repeats from red
+        { WrapMode::Tile, 0xFF84007B, 0xFF0400FB }, // repeats from red
         { WrapMode::TileFlipX, 0xFF7C0083, 0xFFFB0004 }, // runs back towards red
     };
     for (const auto& c : cases) {
@@ -54,8 +54,8 @@ TEST(Brush, LinearGradientRunsFromStartToStopAndWrapsByItsMode)
 TEST(Brush, GradientsThatCannotBeBuiltAreRefused)
 {
     EXPECT_FALSE(Brush::LinearGradient({ 5, 5 }, { 5, 5 }, kRed, kBlue, WrapMode::Tile));
-    EXPECT_FALSE(Brush::LinearGradient({ 0, 0 }, { std::numeric_limits<float>::infinity(), 0 }, kRed, kBlue,
-                                       WrapMode::Tile));
+    EXPECT_FALSE(Brush::LinearGradient(
+        { 0, 0 }, { std::numeric_limits<float>::infinity(), 0 }, kRed, kBlue, WrapMode::Tile));
     EXPECT_FALSE(Brush::LinearGradient({ 0, 0 }, { 1, 0 }, kRed, kBlue, WrapMode::Clamp));
     auto linear = Brush::LinearGradient({ 0, 0 }, { 1, 0 }, kRed, kBlue, WrapMode::Tile);
     ASSERT_TRUE(linear);
@@ -129,7 +129,8 @@ TEST(Brush, EllipseGradientPaintsOnlyInsideItsEllipse)
         ASSERT_TRUE(brush->SetWrapMode(wrap));
         auto c = Canvas::Make(32, 32);
         c.g.FillRectangle(*brush, { 0, 0, 32, 32 });
-        for (auto [x, y] : { std::pair { 0, 0 }, std::pair { 31, 0 }, std::pair { 0, 31 }, std::pair { 31, 31 }, std::pair { 3, 3 } })
+        for (auto [x, y] : { std::pair { 0, 0 }, std::pair { 31, 0 }, std::pair { 0, 31 },
+                 std::pair { 31, 31 }, std::pair { 3, 3 } })
             EXPECT_EQ(c.At(x, y), 0u) << x << ", " << y;
         EXPECT_TRUE(PixelNear(c.surface, 16, 16, kWhite, 24));
         EXPECT_EQ(Alpha(c.At(16, 1)), 255);

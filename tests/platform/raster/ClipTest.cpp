@@ -16,7 +16,10 @@ namespace {
 
 const Brush kRed = Brush::Solid(0xFFFF0000);
 
-void FillAll(Canvas& c) { c.g.FillRectangle(kRed, { -100, -100, 400, 400 }); }
+void FillAll(Canvas& c)
+{
+    c.g.FillRectangle(kRed, { -100, -100, 400, 400 });
+}
 
 } // namespace
 
@@ -27,40 +30,52 @@ TEST(GraphicsClip, RectanglesCombineWithTheCurrentClip)
         std::function<void(Graphics&)> clip;
         std::vector<std::pair<int, int>> painted, clear;
     } cases[] = {
-        { "intersect", [](Graphics& g) { g.SetClip({ 2, 2, 4, 4 }, CombineMode::Intersect); },
-          { { 2, 2 }, { 5, 5 } }, { { 1, 1 }, { 6, 6 } } },
+        { "intersect",
+            [](Graphics& g) {
+                g.SetClip({ 2, 2, 4, 4 }, CombineMode::Intersect);
+            },
+            { { 2, 2 }, { 5, 5 } }, { { 1, 1 }, { 6, 6 } } },
         { "intersect twice",
-          [](Graphics& g) {
-              g.SetClip({ 0, 0, 5, 5 }, CombineMode::Intersect);
-              g.SetClip({ 3, 3, 5, 5 }, CombineMode::Intersect);
-          },
-          { { 3, 3 }, { 4, 4 } }, { { 2, 2 }, { 5, 5 }, { 7, 7 } } },
+            [](Graphics& g) {
+                g.SetClip({ 0, 0, 5, 5 }, CombineMode::Intersect);
+                g.SetClip({ 3, 3, 5, 5 }, CombineMode::Intersect);
+            },
+            { { 3, 3 }, { 4, 4 } }, { { 2, 2 }, { 5, 5 }, { 7, 7 } } },
         { "intersect under a scale of 2",
-          [](Graphics& g) {
-              (void)g.SetTransform(Matrix::Scaling(2, 2));
-              g.SetClip({ 1, 1, 2, 2 }, CombineMode::Intersect);
-          },
-          { { 2, 2 }, { 5, 5 } }, { { 1, 1 }, { 6, 6 } } },
-        { "exclude", [](Graphics& g) { g.SetClip({ 2, 2, 4, 4 }, CombineMode::Exclude); },
-          { { 0, 0 }, { 7, 7 }, { 6, 3 } }, { { 2, 2 }, { 5, 5 } } },
+            [](Graphics& g) {
+                (void)g.SetTransform(Matrix::Scaling(2, 2));
+                g.SetClip({ 1, 1, 2, 2 }, CombineMode::Intersect);
+            },
+            { { 2, 2 }, { 5, 5 } }, { { 1, 1 }, { 6, 6 } } },
+        { "exclude",
+            [](Graphics& g) {
+                g.SetClip({ 2, 2, 4, 4 }, CombineMode::Exclude);
+            },
+            { { 0, 0 }, { 7, 7 }, { 6, 3 } }, { { 2, 2 }, { 5, 5 } } },
         { "replace drops the earlier clip",
-          [](Graphics& g) {
-              g.SetClip({ 0, 0, 2, 2 }, CombineMode::Intersect);
-              g.SetClip({ 4, 4, 2, 2 }, CombineMode::Replace);
-          },
-          { { 4, 4 }, { 5, 5 } }, { { 0, 0 }, { 3, 3 } } },
+            [](Graphics& g) {
+                g.SetClip({ 0, 0, 2, 2 }, CombineMode::Intersect);
+                g.SetClip({ 4, 4, 2, 2 }, CombineMode::Replace);
+            },
+            { { 4, 4 }, { 5, 5 } }, { { 0, 0 }, { 3, 3 } } },
         { "union of rectangles",
-          [](Graphics& g) {
-              const RectF rects[] = { { 0, 0, 2, 2 }, { 1, 1, 2, 2 }, { 6, 6, 1, 1 }, { 5, 0, -1, 3 } };
-              g.SetClip(rects);
-          },
-          { { 0, 0 }, { 2, 2 }, { 6, 6 } }, { { 3, 3 }, { 4, 0 }, { 7, 7 } } },
-        { "no rectangles clip everything away", [](Graphics& g) { g.SetClip(std::span<const RectF> {}); },
-          {}, { { 0, 0 }, { 4, 4 } } },
+            [](Graphics& g) {
+                const RectF rects[] = { { 0, 0, 2, 2 }, { 1, 1, 2, 2 }, { 6, 6, 1, 1 }, { 5, 0, -1, 3 } };
+                g.SetClip(rects);
+            },
+            { { 0, 0 }, { 2, 2 }, { 6, 6 } }, { { 3, 3 }, { 4, 0 }, { 7, 7 } } },
+        { "no rectangles clip everything away", [](Graphics& g) { g.SetClip(std::span<const RectF> {}); }, {},
+            { { 0, 0 }, { 4, 4 } } },
         { "an empty rectangle replaces with nothing",
-          [](Graphics& g) { g.SetClip({ 1, 1, 0, 5 }, CombineMode::Replace); }, {}, { { 1, 1 }, { 4, 4 } } },
+            [](Graphics& g) {
+                g.SetClip({ 1, 1, 0, 5 }, CombineMode::Replace);
+            },
+            {}, { { 1, 1 }, { 4, 4 } } },
         { "excluding an empty rectangle changes nothing",
-          [](Graphics& g) { g.SetClip({ 1, 1, -3, 5 }, CombineMode::Exclude); }, { { 0, 0 }, { 7, 7 } }, {} },
+            [](Graphics& g) {
+                g.SetClip({ 1, 1, -3, 5 }, CombineMode::Exclude);
+            },
+            { { 0, 0 }, { 7, 7 } }, {} },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

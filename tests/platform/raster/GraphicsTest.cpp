@@ -3,8 +3,8 @@
 #include "platform/raster/Brush.h"
 #include "platform/raster/Font.h"
 #include "platform/raster/Path.h"
-#include "platform/raster/Raster.h"
 #include "platform/raster/Pen.h"
+#include "platform/raster/Raster.h"
 #include "platform/raster/StringFormat.h"
 #include "tests/platform/raster/RasterTestSupport.h"
 
@@ -30,7 +30,8 @@ const Brush kRed = Brush::Solid(0xFFFF0000);
     c.g.ResetTransform();
     c.g.ResetClip();
     c.g.SetCompositingMode(CompositingMode::SourceCopy);
-    c.g.FillRectangle(Brush::Solid(0xFF00FF00), { 0, 0, float(c.surface.Width()), float(c.surface.Height()) });
+    c.g.FillRectangle(
+        Brush::Solid(0xFF00FF00), { 0, 0, float(c.surface.Width()), float(c.surface.Height()) });
     c.g.SetCompositingMode(CompositingMode::SourceOver);
     for (auto [x, y] : { std::pair { 0, 0 }, std::pair { c.surface.Width() - 1, c.surface.Height() - 1 } })
         if (c.At(x, y) != 0xFF00FF00)
@@ -143,93 +144,98 @@ TEST(Graphics, HostileArgumentsNeverLeaveTheGraphicsUnableToDraw)
         const char* name;
         std::function<void(Graphics&)> apply;
     } cases[] = {
-        { "zero matrix", [](Graphics& g) { (void)g.SetTransform({ 0, 0, 0, 0, 0, 0 }); } },
+        { "zero matrix",
+            [](Graphics& g) {
+                (void)g.SetTransform({ 0, 0, 0, 0, 0, 0 });
+            } },
         { "huge scale then drawing",
-          [](Graphics& g) {
-              (void)g.SetTransform(Matrix::Scaling(1e15f, 1e15f));
-              g.FillRectangle(kRed, { 0, 0, 1, 1 });
-              g.DrawLine(Pen(kRed, 1), { 0, 0 }, { 1, 1 });
-              g.FillEllipse(kRed, { 0, 0, 1, 1 });
-          } },
+            [](Graphics& g) {
+                (void)g.SetTransform(Matrix::Scaling(1e15f, 1e15f));
+                g.FillRectangle(kRed, { 0, 0, 1, 1 });
+                g.DrawLine(Pen(kRed, 1), { 0, 0 }, { 1, 1 });
+                g.FillEllipse(kRed, { 0, 0, 1, 1 });
+            } },
         { "tiny scale then text",
-          [&](Graphics& g) {
-              (void)g.SetTransform(Matrix::Scaling(1e-7f, 1e-7f));
-              g.DrawString(u"Tiny", *font, { 0, 0, 10, 10 }, {}, kRed);
-              (void)g.MeasureCharacterRanges(u"Tiny", *font, { 0, 0, 10, 10 }, {}, std::vector<CharacterRange> { { 0, 4 } });
-          } },
+            [&](Graphics& g) {
+                (void)g.SetTransform(Matrix::Scaling(1e-7f, 1e-7f));
+                g.DrawString(u"Tiny", *font, { 0, 0, 10, 10 }, {}, kRed);
+                (void)g.MeasureCharacterRanges(
+                    u"Tiny", *font, { 0, 0, 10, 10 }, {}, std::vector<CharacterRange> { { 0, 4 } });
+            } },
         { "enormous text",
-          [&](Graphics& g) {
-              auto big = Font::Create(family, Font::kMaxEmSize, FontStyle::Regular);
-              g.DrawString(u"W", *big, { 0, 0, 0, 0 }, {}, kRed);
-              (void)g.SetTransform(Matrix::Scaling(1000, 1000));
-              g.DrawString(u"W", *font, { 0, 0, 0, 0 }, {}, kRed);
-          } },
+            [&](Graphics& g) {
+                auto big = Font::Create(family, Font::kMaxEmSize, FontStyle::Regular);
+                g.DrawString(u"W", *big, { 0, 0, 0, 0 }, {}, kRed);
+                (void)g.SetTransform(Matrix::Scaling(1000, 1000));
+                g.DrawString(u"W", *font, { 0, 0, 0, 0 }, {}, kRed);
+            } },
         { "strongly stretched text",
-          [&](Graphics& g) {
-              (void)g.SetTransform(Matrix::Scaling(200, 0.01f));
-              g.DrawString(u"Wide", *font, { 0, 0, 10, 10 }, {}, kRed);
-              (void)g.SetTransform({ 50, 50, 0.02f, -0.02f, 0, 0 });
-              g.DrawString(u"Skew", *font, { 0, 0, 10, 10 }, {}, kRed);
-              (void)g.MeasureCharacterRanges(u"Skew", *font, { 0, 0, 10, 10 }, {}, std::vector<CharacterRange> { { 0, 4 } });
-          } },
+            [&](Graphics& g) {
+                (void)g.SetTransform(Matrix::Scaling(200, 0.01f));
+                g.DrawString(u"Wide", *font, { 0, 0, 10, 10 }, {}, kRed);
+                (void)g.SetTransform({ 50, 50, 0.02f, -0.02f, 0, 0 });
+                g.DrawString(u"Skew", *font, { 0, 0, 10, 10 }, {}, kRed);
+                (void)g.MeasureCharacterRanges(
+                    u"Skew", *font, { 0, 0, 10, 10 }, {}, std::vector<CharacterRange> { { 0, 4 } });
+            } },
         { "text in a rectangle that is not finite",
-          [&](Graphics& g) {
-              g.DrawString(u"abc", *font, { kNaN, 0, 10, 10 }, {}, kRed);
-              g.DrawString(u"abc", *font, { 0, 0, kInf, 10 }, {}, kRed);
-              g.DrawString(u"abc", *font, { 0, 0, 1e30f, 1e30f }, {}, kRed);
-          } },
+            [&](Graphics& g) {
+                g.DrawString(u"abc", *font, { kNaN, 0, 10, 10 }, {}, kRed);
+                g.DrawString(u"abc", *font, { 0, 0, kInf, 10 }, {}, kRed);
+                g.DrawString(u"abc", *font, { 0, 0, 1e30f, 1e30f }, {}, kRed);
+            } },
         { "coordinates that are not finite",
-          [](Graphics& g) {
-              g.FillRectangle(kRed, { kNaN, 0, 1, 1 });
-              g.DrawLine(Pen(kRed, 1), { kInf, 0 }, { 1, kNaN });
-              g.DrawRectangle(Pen(kRed, kNaN), { 0, 0, 4, 4 });
-              Path p;
-              p.AddLine({ kNaN, kNaN }, { kInf, 0 });
-              p.CloseFigure();
-              g.FillPath(kRed, p);
-              g.DrawPath(Pen(kRed, 2), p);
-              g.IntersectClip(p);
-          } },
+            [](Graphics& g) {
+                g.FillRectangle(kRed, { kNaN, 0, 1, 1 });
+                g.DrawLine(Pen(kRed, 1), { kInf, 0 }, { 1, kNaN });
+                g.DrawRectangle(Pen(kRed, kNaN), { 0, 0, 4, 4 });
+                Path p;
+                p.AddLine({ kNaN, kNaN }, { kInf, 0 });
+                p.CloseFigure();
+                g.FillPath(kRed, p);
+                g.DrawPath(Pen(kRed, 2), p);
+                g.IntersectClip(p);
+            } },
         { "negative and zero sizes",
-          [](Graphics& g) {
-              g.FillRectangle(kRed, { 4, 4, -3, -3 });
-              g.FillEllipse(kRed, { 4, 4, 0, 3 });
-              g.DrawEllipse(Pen(kRed, -5), { 4, 4, -3, 3 });
-              g.DrawRectangle(Pen(kRed, 0), { 1, 1, 0, 0 });
-              g.SetClip({ 2, 2, -1, -1 }, CombineMode::Exclude);
-          } },
+            [](Graphics& g) {
+                g.FillRectangle(kRed, { 4, 4, -3, -3 });
+                g.FillEllipse(kRed, { 4, 4, 0, 3 });
+                g.DrawEllipse(Pen(kRed, -5), { 4, 4, -3, 3 });
+                g.DrawRectangle(Pen(kRed, 0), { 1, 1, 0, 0 });
+                g.SetClip({ 2, 2, -1, -1 }, CombineMode::Exclude);
+            } },
         { "clip rectangles that are not finite",
-          [](Graphics& g) {
-              g.SetClip({ kNaN, 0, 1, 1 }, CombineMode::Replace);
-              g.SetClip({ 0, 0, kInf, 1 }, CombineMode::Exclude);
-              g.SetClip({ -1e30f, -1e30f, 2e30f, 2e30f }, CombineMode::Intersect);
-          } },
+            [](Graphics& g) {
+                g.SetClip({ kNaN, 0, 1, 1 }, CombineMode::Replace);
+                g.SetClip({ 0, 0, kInf, 1 }, CombineMode::Exclude);
+                g.SetClip({ -1e30f, -1e30f, 2e30f, 2e30f }, CombineMode::Intersect);
+            } },
         { "bad pens",
-          [](Graphics& g) {
-              Pen pen(kRed, 1e-30f);
-              const float zero[] = { 0, 0 };
-              (void)pen.SetDashPattern(zero);
-              pen.SetDashOffset(kNaN);
-              pen.SetMiterLimit(-1);
-              g.DrawLine(pen, { 0, 0 }, { 4, 4 });
-              Pen dashed(kRed, 1e-30f);
-              const float fine[] = { 1, 1 };
-              ASSERT_TRUE(dashed.SetDashPattern(fine));
-              g.DrawLine(dashed, { 0, 0 }, { 4, 4 });
-          } },
+            [](Graphics& g) {
+                Pen pen(kRed, 1e-30f);
+                const float zero[] = { 0, 0 };
+                (void)pen.SetDashPattern(zero);
+                pen.SetDashOffset(kNaN);
+                pen.SetMiterLimit(-1);
+                g.DrawLine(pen, { 0, 0 }, { 4, 4 });
+                Pen dashed(kRed, 1e-30f);
+                const float fine[] = { 1, 1 };
+                ASSERT_TRUE(dashed.SetDashPattern(fine));
+                g.DrawLine(dashed, { 0, 0 }, { 4, 4 });
+            } },
         { "bad images",
-          [](Graphics& g) {
-              auto img = Surface::Create(2, 2);
-              g.DrawImage(*img, { 0, 0, 4, 4 }, { 0, 0, 0, 2 });
-              g.DrawImage(*img, { 0, 0, 4, 4 }, { 0, 0, 1e-38f, 1e-38f });
-              g.DrawImage(*img, { 0, 0, kNaN, 4 }, { 0, 0, 2, 2 });
-              g.DrawImage(*img, { 0, 0, 4, 4 }, { 0, 0, 2, 2 }, kNaN);
-          } },
+            [](Graphics& g) {
+                auto img = Surface::Create(2, 2);
+                g.DrawImage(*img, { 0, 0, 4, 4 }, { 0, 0, 0, 2 });
+                g.DrawImage(*img, { 0, 0, 4, 4 }, { 0, 0, 1e-38f, 1e-38f });
+                g.DrawImage(*img, { 0, 0, kNaN, 4 }, { 0, 0, 2, 2 });
+                g.DrawImage(*img, { 0, 0, 4, 4 }, { 0, 0, 2, 2 }, kNaN);
+            } },
         { "unbalanced restores",
-          [](Graphics& g) {
-              (void)g.Restore(0);
-              (void)g.Restore(-7);
-          } },
+            [](Graphics& g) {
+                (void)g.Restore(0);
+                (void)g.Restore(-7);
+            } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

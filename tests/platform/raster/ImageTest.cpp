@@ -57,11 +57,12 @@ TEST(GraphicsImage, SourceRectanglesScaleAndMirror)
         std::vector<std::pair<std::pair<int, int>, uint32_t>> expected;
     } cases[] = {
         { "twice the size", { 0, 0, 4, 4 }, { 0, 0, 2, 2 },
-          { { { 0, 0 }, kRed }, { { 1, 1 }, kRed }, { { 2, 0 }, kGreen }, { { 3, 3 }, kWhite }, { { 1, 2 }, kBlue } } },
+            { { { 0, 0 }, kRed }, { { 1, 1 }, kRed }, { { 2, 0 }, kGreen }, { { 3, 3 }, kWhite },
+                { { 1, 2 }, kBlue } } },
         { "one source pixel", { 1, 1, 2, 2 }, { 1, 0, 1, 1 },
-          { { { 0, 0 }, 0 }, { { 1, 1 }, kGreen }, { { 2, 2 }, kGreen }, { { 3, 3 }, 0 } } },
+            { { { 0, 0 }, 0 }, { { 1, 1 }, kGreen }, { { 2, 2 }, kGreen }, { { 3, 3 }, 0 } } },
         { "mirrored by a negative width", { 0, 0, 2, 2 }, { 2, 0, -2, 2 },
-          { { { 0, 0 }, kGreen }, { { 1, 0 }, kRed }, { { 0, 1 }, kWhite } } },
+            { { { 0, 0 }, kGreen }, { { 1, 0 }, kRed }, { { 0, 1 }, kWhite } } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,7 +84,8 @@ TEST(GraphicsImage, ScaledEdgesDoNotFade)
         auto c = Canvas::Make(16, 16);
         c.g.SetInterpolationMode(mode);
         c.g.DrawImage(*picture, { 0, 0, 16, 16 });
-        for (auto [x, y] : { std::pair { 0, 0 }, std::pair { 15, 0 }, std::pair { 15, 15 }, std::pair { 7, 0 } })
+        for (auto [x, y] :
+            { std::pair { 0, 0 }, std::pair { 15, 0 }, std::pair { 15, 15 }, std::pair { 7, 0 } })
             EXPECT_EQ(c.At(x, y), kBlue) << x << ", " << y;
     }
 }
@@ -95,7 +97,7 @@ TEST(GraphicsImage, DrawsUnderTheWorldTransform)
     c.g.SetInterpolationMode(InterpolationMode::NearestNeighbor);
     ASSERT_TRUE(c.g.SetTransform({ 0, 1, -1, 0, 8, 0 })); // a quarter turn
     c.g.DrawImage(picture.surface, { 0, 0, 8, 8 });
-    EXPECT_EQ(c.At(6, 1), kRed);   // the picture's top-left went to the top-right
+    EXPECT_EQ(c.At(6, 1), kRed); // the picture's top-left went to the top-right
     EXPECT_EQ(c.At(6, 6), kGreen);
     EXPECT_EQ(c.At(1, 1), kBlue);
 }

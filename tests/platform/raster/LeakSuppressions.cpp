@@ -21,7 +21,10 @@ extern "C" const char* __lsan_default_suppressions()
 
 // cairo is built without frame pointers: the fast unwinder stops inside it, and the stacks
 // above would not show which caller made an allocation.
-extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=0"; }
+extern "C" const char* __asan_default_options()
+{
+    return "fast_unwind_on_malloc=0";
+}
 
 #ifdef __SANITIZE_ADDRESS__
 namespace {

@@ -42,14 +42,11 @@ TEST(Path, SegmentsJoinIntoFiguresWithImplicitLines)
     p.StartFigure();
     p.AddLine({ 40, 30 }, { 50, 30 }); // a new figure even at the same point
 
-    const std::vector<PointF> points = { { 0, 0 },   { 10, 0 },  { 10, 10 }, { 20, 10 }, { 20, 20 },
-                                         { 15, 25 }, { 5, 25 },  { 0, 20 },  { 30, 30 }, { 40, 30 },
-                                         { 40, 30 }, { 50, 30 } };
-    const std::vector<uint8_t> types = { kPathPointStart, kPathPointLine,   kPathPointLine,
-                                         kPathPointLine,  kPathPointLine,   kPathPointBezier,
-                                         kPathPointBezier, kPathPointBezier | kPathPointCloseFlag,
-                                         kPathPointStart, kPathPointLine,   kPathPointStart,
-                                         kPathPointLine };
+    const std::vector<PointF> points = { { 0, 0 }, { 10, 0 }, { 10, 10 }, { 20, 10 }, { 20, 20 }, { 15, 25 },
+        { 5, 25 }, { 0, 20 }, { 30, 30 }, { 40, 30 }, { 40, 30 }, { 50, 30 } };
+    const std::vector<uint8_t> types = { kPathPointStart, kPathPointLine, kPathPointLine, kPathPointLine,
+        kPathPointLine, kPathPointBezier, kPathPointBezier, kPathPointBezier | kPathPointCloseFlag,
+        kPathPointStart, kPathPointLine, kPathPointStart, kPathPointLine };
     EXPECT_EQ(p.Points(), points);
     EXPECT_EQ(p.Types(), types);
     p.Reset();
@@ -81,10 +78,10 @@ TEST(Path, HitTestFollowsTheFillMode)
         PointF point;
         bool alternate, winding;
     } cases[] = {
-        { { 1, 1 }, true, true },      // inside the outer square only
-        { { 10, 10 }, false, true },   // inside both squares
-        { { 25, 10 }, false, false },  // outside
-        { { 0, 10 }, true, true },     // on the outer edge
+        { { 1, 1 }, true, true }, // inside the outer square only
+        { { 10, 10 }, false, true }, // inside both squares
+        { { 25, 10 }, false, false }, // outside
+        { { 0, 10 }, true, true }, // on the outer edge
         { { -0.01f, 10 }, false, false },
     };
     for (const auto& c : cases) {

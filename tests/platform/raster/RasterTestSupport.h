@@ -16,12 +16,25 @@ namespace rastertest {
 
 using namespace platform::raster;
 
-constexpr int Alpha(uint32_t p) { return int(p >> 24); }
-constexpr int Red(uint32_t p) { return int((p >> 16) & 0xFF); }
-constexpr int Green(uint32_t p) { return int((p >> 8) & 0xFF); }
-constexpr int Blue(uint32_t p) { return int(p & 0xFF); }
+constexpr int Alpha(uint32_t p)
+{
+    return int(p >> 24);
+}
+constexpr int Red(uint32_t p)
+{
+    return int((p >> 16) & 0xFF);
+}
+constexpr int Green(uint32_t p)
+{
+    return int((p >> 8) & 0xFF);
+}
+constexpr int Blue(uint32_t p)
+{
+    return int(p & 0xFF);
+}
 
-inline ::testing::AssertionResult PixelNear(const Surface& s, int x, int y, uint32_t expected, int tolerance = 2)
+inline ::testing::AssertionResult PixelNear(
+    const Surface& s, int x, int y, uint32_t expected, int tolerance = 2)
 {
     const uint32_t p = s.Pixel(x, y);
     for (int shift = 0; shift < 32; shift += 8) {
@@ -29,7 +42,7 @@ inline ::testing::AssertionResult PixelNear(const Surface& s, int x, int y, uint
         if (std::abs(a - b) > tolerance) {
             char text[96];
             std::snprintf(text, sizeof text, "pixel (%d, %d) is %08X, expected %08X", x, y, unsigned(p),
-                          unsigned(expected));
+                unsigned(expected));
             return ::testing::AssertionFailure() << text;
         }
     }
@@ -80,7 +93,8 @@ inline int CountInk(const Surface& s, int threshold = 0)
 inline void Dump(const Surface& s, const std::string& name)
 {
     std::ofstream out(std::string(GF_TEST_OUTPUT) + "/" + name + ".pam", std::ios::binary);
-    out << "P7\nWIDTH " << s.Width() << "\nHEIGHT " << s.Height() << "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    out << "P7\nWIDTH " << s.Width() << "\nHEIGHT " << s.Height()
+        << "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
     for (int y = 0; y < s.Height(); ++y)
         for (int x = 0; x < s.Width(); ++x) {
             const uint32_t p = s.Pixel(x, y);

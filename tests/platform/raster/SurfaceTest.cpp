@@ -18,8 +18,14 @@ TEST(Surface, SizesOutsideTheSupportedRangeAreRefused)
         int width, height;
         bool ok;
     } cases[] = {
-        { 1, 1, true },   { 64, 3, true },    { 0, 5, false },     { 5, 0, false },
-        { -1, 5, false }, { 5, -20, false },  { 32767, 1, true },  { 32768, 1, false },
+        { 1, 1, true },
+        { 64, 3, true },
+        { 0, 5, false },
+        { 5, 0, false },
+        { -1, 5, false },
+        { 5, -20, false },
+        { 32767, 1, true },
+        { 32768, 1, false },
         { 1, 40000, false },
     };
     for (const auto& c : cases) {
@@ -114,11 +120,14 @@ TEST(Surface, PresentCopiesRectanglesClippedToTheSource)
         PresentMode mode;
         std::vector<std::pair<int, int>> copied, untouched;
     } cases[] = {
-        { "one rectangle", { { 1, 1, 2, 2 } }, 0, 0, PresentMode::Copy, { { 1, 1 }, { 2, 2 } }, { { 0, 0 }, { 3, 3 } } },
-        { "widened past the buffer", { { 6, 6, 10, 10 } }, 0, 0, PresentMode::Copy, { { 7, 7 } }, { { 8, 8 }, { 9, 9 } } },
+        { "one rectangle", { { 1, 1, 2, 2 } }, 0, 0, PresentMode::Copy, { { 1, 1 }, { 2, 2 } },
+            { { 0, 0 }, { 3, 3 } } },
+        { "widened past the buffer", { { 6, 6, 10, 10 } }, 0, 0, PresentMode::Copy, { { 7, 7 } },
+            { { 8, 8 }, { 9, 9 } } },
         { "negative corner", { { -3, -3, 4, 4 } }, 0, 0, PresentMode::Copy, { { 0, 0 } }, { { 1, 1 } } },
         { "offset", { { 0, 0, 1, 1 } }, 4, 5, PresentMode::Copy, { { 4, 5 } }, { { 0, 0 }, { 5, 5 } } },
-        { "several", { { 0, 0, 1, 1 }, { 5, 5, 1, 1 } }, 0, 0, PresentMode::Copy, { { 0, 0 }, { 5, 5 } }, { { 3, 3 } } },
+        { "several", { { 0, 0, 1, 1 }, { 5, 5, 1, 1 } }, 0, 0, PresentMode::Copy, { { 0, 0 }, { 5, 5 } },
+            { { 3, 3 } } },
         { "none", {}, 0, 0, PresentMode::Copy, {}, { { 0, 0 } } },
     };
     for (const auto& c : cases) {

@@ -44,12 +44,12 @@ TEST(FontFamily, NamesResolveToInstalledFamilies)
         const char* family; // nullptr: not installed
     } cases[] = {
         { "DejaVu Sans", "DejaVu Sans" },
-        { "dejavu SANS", "DejaVu Sans" },         // case does not matter
+        { "dejavu SANS", "DejaVu Sans" }, // case does not matter
         { "Liberation Sans", "Liberation Sans" },
-        { "Arial", "Liberation Sans" },           // metric-compatible stand-in
+        { "Arial", "Liberation Sans" }, // metric-compatible stand-in
         { "Times New Roman", "Liberation Serif" },
         { "No Such Family 42", nullptr },
-        { "Tahoma", nullptr },                    // only generic fallbacks would match
+        { "Tahoma", nullptr }, // only generic fallbacks would match
         { "", nullptr },
     };
     for (const auto& c : cases) {
@@ -71,7 +71,7 @@ TEST(FontFamily, StylesAreThoseOfRealFaces)
     const auto liberation = FontFamily::FromName("Liberation Sans");
     ASSERT_TRUE(liberation);
     for (FontStyle s : { FontStyle::Regular, FontStyle::Bold, FontStyle::Italic, FontStyle::BoldItalic,
-                         FontStyle::Bold | FontStyle::Underline, FontStyle::Strikeout | FontStyle::Italic })
+             FontStyle::Bold | FontStyle::Underline, FontStyle::Strikeout | FontStyle::Italic })
         EXPECT_TRUE(liberation->IsStyleAvailable(s)) << int(s);
     // Some installed family lacks an italic face; which one depends on the machine.
     for (const char* name : { "DejaVu Serif", "DejaVu Sans Mono", "DejaVu Sans" }) {
@@ -93,10 +93,14 @@ TEST(Font, EmSizesOutsideTheUsableRangeAreRefused)
         Font::Unit unit;
         float em; // 0: refused
     } cases[] = {
-        { 12, Font::Unit::Pixel, 12 },        { 9, Font::Unit::Point, 12 },
-        { 12, Font::Unit::World, 12 },        { 0, Font::Unit::Pixel, 0 },
-        { -3, Font::Unit::Pixel, 0 },         { 1e-6f, Font::Unit::Pixel, 0 },
-        { 1e6f, Font::Unit::Pixel, 0 },       { std::nanf(""), Font::Unit::Pixel, 0 },
+        { 12, Font::Unit::Pixel, 12 },
+        { 9, Font::Unit::Point, 12 },
+        { 12, Font::Unit::World, 12 },
+        { 0, Font::Unit::Pixel, 0 },
+        { -3, Font::Unit::Pixel, 0 },
+        { 1e-6f, Font::Unit::Pixel, 0 },
+        { 1e6f, Font::Unit::Pixel, 0 },
+        { std::nanf(""), Font::Unit::Pixel, 0 },
         { Font::kMaxEmSize, Font::Unit::Pixel, Font::kMaxEmSize },
     };
     for (const auto& c : cases) {
@@ -143,7 +147,8 @@ TEST(GraphicsText, ZeroSizedRectanglesAlignOnTheirEdge)
     auto c = Canvas::Make(8, 8);
     const RectF at { 100, 50, 0, 0 };
     const RectF near = Measure(c.g, u"Edge", font, at, { 0, StringAlignment::Near, StringAlignment::Near });
-    const RectF centre = Measure(c.g, u"Edge", font, at, { 0, StringAlignment::Center, StringAlignment::Center });
+    const RectF centre
+        = Measure(c.g, u"Edge", font, at, { 0, StringAlignment::Center, StringAlignment::Center });
     const RectF far = Measure(c.g, u"Edge", font, at, { 0, StringAlignment::Far, StringAlignment::Far });
     EXPECT_FLOAT_EQ(near.x, 100);
     EXPECT_FLOAT_EQ(near.y, 50);
@@ -192,7 +197,8 @@ TEST(GraphicsText, WrappedLinesAlignOneByOne)
             EXPECT_LT(r[0]->width, r[1]->width);
             for (int line = 0; line < 2; ++line) {
                 const RectF& word = *r[line];
-                EXPECT_NEAR(word.x, layout.x + f[int(h)] * (layout.width - word.width), 0.01) << "line " << line;
+                EXPECT_NEAR(word.x, layout.x + f[int(h)] * (layout.width - word.width), 0.01)
+                    << "line " << line;
             }
             EXPECT_NEAR(r[2]->y, layout.y + f[int(v)] * (layout.height - r[2]->height), 0.01);
             // Drawn where measured.
@@ -230,7 +236,8 @@ TEST(GraphicsText, TrailingSpacesCountOnlyWhenAsked)
     const Font font = MakeFont("DejaVu Sans", 12);
     auto c = Canvas::Make(8, 8);
     const StringFormat counted { StringFormat::kMeasureTrailingSpaces };
-    EXPECT_GT(Measure(c.g, u"ab  ", font, {}, counted).width, Measure(c.g, u"ab", font, {}, counted).width + 4);
+    EXPECT_GT(
+        Measure(c.g, u"ab  ", font, {}, counted).width, Measure(c.g, u"ab", font, {}, counted).width + 4);
 
     // Centred without the flag, the blanks do not push the letters to the left.
     const StringFormat centred { 0, StringAlignment::Center };
@@ -240,8 +247,8 @@ TEST(GraphicsText, TrailingSpacesCountOnlyWhenAsked)
     b.g.DrawString(u"ab   ", font, { 0, 0, 64, 16 }, centred, kBlack);
     EXPECT_EQ(InkBounds(a.surface), InkBounds(b.surface));
     auto d = Canvas::Make(64, 16);
-    d.g.DrawString(u"ab   ", font, { 0, 0, 64, 16 }, { StringFormat::kMeasureTrailingSpaces, StringAlignment::Center },
-                   kBlack);
+    d.g.DrawString(u"ab   ", font, { 0, 0, 64, 16 },
+        { StringFormat::kMeasureTrailingSpaces, StringAlignment::Center }, kBlack);
     EXPECT_LT(InkBounds(d.surface).x, InkBounds(a.surface).x);
 }
 
@@ -250,7 +257,8 @@ TEST(GraphicsText, CharacterRangesFollowTheUtf16Text)
     const Font font = MakeFont("DejaVu Sans", 12);
     auto c = Canvas::Make(8, 8);
     const std::u16string text = u"a\U0001F600bc"; // the emoji takes two code units
-    const CharacterRange ranges[] = { { 0, 1 }, { 1, 2 }, { 3, 1 }, { 4, 1 }, { 0, 5 }, { 5, 1 }, { 2, 0 }, { -3, 1 } };
+    const CharacterRange ranges[]
+        = { { 0, 1 }, { 1, 2 }, { 3, 1 }, { 4, 1 }, { 0, 5 }, { 5, 1 }, { 2, 0 }, { -3, 1 } };
     const auto r = c.g.MeasureCharacterRanges(text, font, { 10, 20, 0, 0 }, {}, ranges);
     ASSERT_EQ(r.size(), std::size(ranges));
     ASSERT_TRUE(r[0] && r[1] && r[2] && r[3] && r[4]);
@@ -285,7 +293,7 @@ TEST(GraphicsText, MeasuresUnderTheTransformAsDrawn)
     const RectF plain = Measure(c.g, u"Scale", font, {}, {});
     ASSERT_TRUE(c.g.SetTransform(Matrix::Scaling(1.5f, 1.5f)));
     for (auto hint : { TextRenderingHint::AntiAlias, TextRenderingHint::ClearTypeGridFit,
-                       TextRenderingHint::SingleBitPerPixelGridFit }) {
+             TextRenderingHint::SingleBitPerPixelGridFit }) {
         SCOPED_TRACE(int(hint));
         c.g.SetTextRenderingHint(hint);
         const RectF scaled = Measure(c.g, u"Scale", font, {}, {});

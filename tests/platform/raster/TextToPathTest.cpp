@@ -21,9 +21,9 @@ namespace {
 struct Figure {
     size_t first, end; // point indexes
     bool closed;
-    double area;       // twice the signed area, y down: positive when clockwise on screen
+    double area; // twice the signed area, y down: positive when clockwise on screen
     RectF bounds;
-    Path alone;        // the figure as a path of its own, for containment tests
+    Path alone; // the figure as a path of its own, for containment tests
 };
 
 // The figures of a path with their orientation, read from the points and kinds alone.
@@ -48,8 +48,9 @@ std::vector<Figure> Figures(const Path& p)
                 const PointF a = poly.back(), b = pts[k], c = pts[k + 1], d = pts[k + 2];
                 for (int s = 1; s <= 16; ++s) {
                     const float t = s / 16.0f, u = 1 - t;
-                    poly.push_back({ u * u * u * a.x + 3 * u * u * t * b.x + 3 * u * t * t * c.x + t * t * t * d.x,
-                                     u * u * u * a.y + 3 * u * u * t * b.y + 3 * u * t * t * c.y + t * t * t * d.y });
+                    poly.push_back(
+                        { u * u * u * a.x + 3 * u * u * t * b.x + 3 * u * t * t * c.x + t * t * t * d.x,
+                            u * u * u * a.y + 3 * u * u * t * b.y + 3 * u * t * t * c.y + t * t * t * d.y });
                 }
                 k += 3;
             } else {
@@ -83,7 +84,7 @@ int Depth(const std::vector<Figure>& figures, size_t i, const Path& p)
 }
 
 Path Outline(const char* family, std::u16string_view text, float em, RectF layout = { 0, 0, 0, 0 },
-             StringFormat format = {})
+    StringFormat format = {})
 {
     Path p;
     auto f = FontFamily::FromName(family);
@@ -105,8 +106,12 @@ TEST(TextToPath, OuterContoursRunClockwiseAndHolesTheOtherWay)
         const char16_t* glyph;
         size_t figures;
     } cases[] = {
-        { "DejaVu Sans", u"O", 2 },     { "DejaVu Sans", u"8", 3 },     { "Liberation Sans", u"O", 2 },
-        { "Liberation Sans", u"8", 3 }, { "Nimbus Sans", u"O", 2 },     { "Nimbus Sans", u"8", 3 },
+        { "DejaVu Sans", u"O", 2 },
+        { "DejaVu Sans", u"8", 3 },
+        { "Liberation Sans", u"O", 2 },
+        { "Liberation Sans", u"8", 3 },
+        { "Nimbus Sans", u"O", 2 },
+        { "Nimbus Sans", u"8", 3 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.family << " " << char(c.glyph[0]));
@@ -140,7 +145,7 @@ TEST(TextToPath, EveryFigureOfAWordIsClosedAndOrientedByItsNesting)
             continue;
         SCOPED_TRACE(family);
         const Path p = Outline(family, u"Glyphforge", 40, { 0, 0, 400, 100 },
-                               { 0, StringAlignment::Center, StringAlignment::Center });
+            { 0, StringAlignment::Center, StringAlignment::Center });
         const auto figures = Figures(p);
         // G l y p h f o r g e: p, o, g and e have one hole each.
         EXPECT_EQ(figures.size(), 14u);
