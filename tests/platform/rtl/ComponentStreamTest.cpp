@@ -397,6 +397,37 @@ TEST_F(ComponentStream, LinksAreFixedUpByNameAfterTheWholeTree)
     g_otherForm = nullptr;
 }
 
+// A collection read twice in one stream: the first items go with their links still
+// waiting for their targets; those links must be forgotten, not applied to freed items.
+TEST_F(ComponentStream, LinksOfCollectionItemsReadOverAreForgotten)
+{
+    const auto items = [](TValueWriter& w, bool withLink) {
+        w.WriteStr("Fill.Stops");
+        w.WriteCollectionBegin();
+        w.WriteCollectionItemBegin();
+        if (withLink) {
+            w.WriteStr("Target");
+            w.WriteIdent("Later");
+        }
+        w.WriteListEnd();
+        w.WriteListEnd();
+    };
+    const std::vector<uint8_t> bytes = HandMade(
+        [&](TValueWriter& w) {
+            items(w, true);
+            items(w, false);
+        },
+        [](TValueWriter& w) {
+            w.WriteObjectHeader({ 0, 0, "TTestNode", "Later" });
+            w.WriteListEnd();
+            w.WriteListEnd();
+        });
+    ReadResult back = Read(bytes);
+    TTestStops* stops = static_cast<TTestForm*>(back.root.get())->GetFill()->GetStops();
+    ASSERT_EQ(stops->Count(), 1);
+    EXPECT_EQ(stops->Stop(0)->GetTarget(), nullptr);
+}
+
 TEST_F(ComponentStream, TheNameHookCanDropEveryName)
 {
     TOwned<TTestForm> form = MakeForm();
