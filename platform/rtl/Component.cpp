@@ -291,8 +291,9 @@ struct DeferQueue {
 
 DeferQueue& Deferred()
 {
-    static DeferQueue queue;
-    return queue;
+    // Never destroyed: its watches must stay valid while components die during exit.
+    static DeferQueue* queue = new DeferQueue;
+    return *queue;
 }
 
 } // namespace

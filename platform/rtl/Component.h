@@ -83,7 +83,9 @@ public:
     /// list or one below it, and when a component registered with FreeNotification is freed.
     /// The base drops the free notification link and passes the call on to every owned
     /// component, so siblings on one owner hear of each other. Overrides call Inherited
-    /// and must not assume `component` survives the call.
+    /// and must not assume `component` survives the call. An opInsert sent while
+    /// `component` is being constructed (owner given to its constructor) comes before its
+    /// own constructor has run: use it only as an address then.
     virtual void Notification(TComponent* component, TOperation operation);
 
     /// Runs once after a stream has been read completely, on every component read, in

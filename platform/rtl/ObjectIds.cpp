@@ -20,8 +20,9 @@ struct IdTable {
 
 IdTable& Table()
 {
-    static IdTable table;
-    return table;
+    // Never destroyed: objects may outlive static destruction and still forget their ids.
+    static IdTable* table = new IdTable;
+    return *table;
 }
 
 } // namespace

@@ -93,7 +93,11 @@ TComponent* TReader::ReadRootComponent(TComponent* root, TComponent* owner)
         ApplyName(*root, std::move(header.objectName));
         ReadBody(*root);
     } catch (...) {
-        FinishLoading(/*failing=*/true);
+        try {
+            FinishLoading(/*failing=*/true);
+        } catch (...) {
+            // The first error is the one to report.
+        }
         if (created) {
             if (TComponent* r = rootWatch.Get())
                 r->Free();
