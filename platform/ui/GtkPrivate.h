@@ -122,6 +122,8 @@ public:
     void PaintLayered(cairo_t* cr) const;
 
 private:
+    friend class NativeSceneHost;
+
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
     static void OnLayoutAllocate(GtkWidget*, GdkRectangle* allocation, gpointer self);
     static void OnActiveChanged(GObject*, GParamSpec*, gpointer self);
@@ -144,6 +146,7 @@ private:
     int32_t m_layeredHeight = 0;
     std::optional<Point> m_layeredPosition;
     std::vector<Rect> m_shape;
+    std::vector<NativeSceneHost*> m_hosts;
 };
 
 class NativeSceneHost final : public SceneHost {
@@ -151,7 +154,7 @@ public:
     NativeSceneHost(NativeForm& form, SceneHostEvents& events, const Rect& bounds);
     ~NativeSceneHost() override;
 
-    Form& GetForm() const override { return m_form; }
+    Form& GetForm() const override;
     SceneHostEvents& Events() const override { return m_events; }
     bool HasWindow() const override;
     Rect GetBounds() const override { return m_bounds; }
@@ -205,7 +208,10 @@ private:
     void AnswerMotion(GdkDragContext* context, guint time);
     void FinishDrop(GdkDragContext* context, guint time);
 
-    NativeForm& m_form;
+    friend class NativeForm;
+
+    NativeApplication& m_app;
+    NativeForm* m_form; // nullptr once the form was freed first
     SceneHostEvents& m_events;
     Lifetime m_life;
     InputRouter m_router;

@@ -73,7 +73,10 @@ NativeForm::~NativeForm()
 {
     g_signal_handlers_disconnect_by_data(m_window, this);
     g_signal_handlers_disconnect_by_data(m_layout, this);
+    // Hosts still alive lose their windows here (their scenes hear of it) and then their form.
     gtk_widget_destroy(m_window);
+    for (NativeSceneHost* host : m_hosts)
+        host->m_form = nullptr;
     g_object_unref(m_window);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/ui/Transfer.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace platform::ui {
 namespace {
@@ -100,7 +101,7 @@ private:
 };
 
 NativeSceneHost::NativeSceneHost(NativeForm& form, SceneHostEvents& events, const Rect& bounds)
-    : m_form(form), m_events(events), m_router(*this, form.App().Clicks()), m_bounds(bounds)
+    : m_app(form.App()), m_form(&form), m_events(events), m_router(*this, form.App().Clicks()), m_bounds(bounds)
 {
     m_area = gtk_drawing_area_new();
     g_object_ref_sink(m_area);
@@ -137,20 +138,29 @@ NativeSceneHost::NativeSceneHost(NativeForm& form, SceneHostEvents& events, cons
     g_signal_connect(m_area, "drag-drop", G_CALLBACK(OnDragDrop), this);
     g_signal_connect(m_area, "drag-data-received", G_CALLBACK(OnDragDataReceived), this);
 
-    m_form.App().RegisterHost(this);
+    m_form->m_hosts.push_back(this);
+    m_app.RegisterHost(this);
 }
 
 NativeSceneHost::~NativeSceneHost()
 {
     DragSession::HostGone(*this);
-    m_form.App().UnregisterHost(this);
-    m_form.App().CancelPost(m_deferredLeave);
+    if (m_form)
+        std::erase(m_form->m_hosts, this);
+    m_app.UnregisterHost(this);
+    m_app.CancelPost(m_deferredLeave);
     ReleaseSeatGrab();
     g_signal_handlers_disconnect_by_data(m_area, this);
     g_signal_handlers_disconnect_by_data(m_im.get(), this);
     gtk_im_context_set_client_window(m_im.get(), nullptr);
     gtk_widget_destroy(m_area);
     g_object_unref(m_area);
+}
+
+Form& NativeSceneHost::GetForm() const
+{
+    assert(m_form && "the host's form was freed first");
+    return *m_form;
 }
 
 bool NativeSceneHost::HasWindow() const
@@ -163,8 +173,8 @@ void NativeSceneHost::SetBounds(const Rect& bounds)
     if (bounds == m_bounds)
         return;
     m_bounds = bounds;
-    if (gtk_widget_get_parent(m_area))
-        gtk_layout_move(GTK_LAYOUT(m_form.Layout()), m_area, bounds.left, bounds.top);
+    if (m_form && gtk_widget_get_parent(m_area))
+        gtk_layout_move(GTK_LAYOUT(m_form->Layout()), m_area, bounds.left, bounds.top);
     gtk_widget_set_size_request(m_area, std::max(bounds.Width(), 0), std::max(bounds.Height(), 0));
 }
 
@@ -195,7 +205,7 @@ Point NativeSceneHost::ClientToScreen(Point p) const
 {
     GdkWindow* window = gtk_widget_get_window(m_area);
     if (!window || !HasWindow()) {
-        const Point origin = m_form.ClientToScreen({ m_bounds.left, m_bounds.top });
+        const Point origin = m_form ? m_form->ClientToScreen({ m_bounds.left, m_bounds.top }) : Point {};
         return { origin.x + p.x, origin.y + p.y };
     }
     gint x = 0;
@@ -221,7 +231,7 @@ void NativeSceneHost::SetCursor(int32_t cursorNumber)
 void NativeSceneHost::ApplyCursor()
 {
     if (GdkWindow* window = HasWindow() ? gtk_widget_get_window(m_area) : nullptr)
-        gdk_window_set_cursor(window, m_cursor == 0 ? nullptr : m_form.App().CursorFor(m_cursor));
+        gdk_window_set_cursor(window, m_cursor == 0 ? nullptr : m_app.CursorFor(m_cursor));
 }
 
 void NativeSceneHost::SetCapture(bool capture)
@@ -274,7 +284,14 @@ void NativeSceneHost::OnRealize(GtkWidget* widget, gpointer self)
     gtk_drag_dest_set_target_list(widget, targets);
     gtk_target_list_unref(targets);
     host->ApplyCursor();
+    const LifetimeWatch alive = host->GetWatch();
     Guarded([&] { host->m_events.HostCreated(); });
+    if (alive.Gone())
+        return;
+    // GTK lays a widget out before it realizes it; the scene hears of its size once it exists.
+    GdkRectangle allocation {};
+    gtk_widget_get_allocation(widget, &allocation);
+    OnAllocate(widget, &allocation, self);
 }
 
 void NativeSceneHost::OnUnrealize(GtkWidget* widget, gpointer self)
@@ -296,6 +313,8 @@ void NativeSceneHost::OnAllocate(GtkWidget*, GdkRectangle* allocation, gpointer 
     auto* host = static_cast<NativeSceneHost*>(self);
     host->m_bounds.right = host->m_bounds.left + allocation->width;
     host->m_bounds.bottom = host->m_bounds.top + allocation->height;
+    if (!gtk_widget_get_realized(host->m_area))
+        return;
     if (allocation->width == host->m_reportedWidth && allocation->height == host->m_reportedHeight)
         return;
     host->m_reportedWidth = allocation->width;
@@ -546,7 +565,7 @@ gboolean NativeSceneHost::OnDragMotion(GtkWidget* widget, GdkDragContext* contex
     auto* host = static_cast<NativeSceneHost*>(self);
     if (host->m_deferredLeave != 0) {
         // The drag came back before the posted leave ran: deliver the leave first.
-        host->m_form.App().CancelPost(host->m_deferredLeave);
+        host->m_app.CancelPost(host->m_deferredLeave);
         const LifetimeWatch alive = host->GetWatch();
         host->RunDeferredLeave();
         if (alive.Gone())
@@ -579,7 +598,7 @@ void NativeSceneHost::OnDragLeave(GtkWidget*, GdkDragContext*, guint, gpointer s
     auto* host = static_cast<NativeSceneHost*>(self);
     if (host->m_deferredLeave != 0)
         return;
-    host->m_deferredLeave = host->m_form.App().Post([host] { host->RunDeferredLeave(); });
+    host->m_deferredLeave = host->m_app.Post([host] { host->RunDeferredLeave(); });
 }
 
 gboolean NativeSceneHost::OnDragDrop(GtkWidget* widget, GdkDragContext* context, gint x, gint y, guint time,
@@ -587,7 +606,7 @@ gboolean NativeSceneHost::OnDragDrop(GtkWidget* widget, GdkDragContext* context,
 {
     auto* host = static_cast<NativeSceneHost*>(self);
     if (host->m_deferredLeave != 0) {
-        host->m_form.App().CancelPost(host->m_deferredLeave);
+        host->m_app.CancelPost(host->m_deferredLeave);
         host->m_deferredLeave = 0;
     }
     if (host->m_dragContext.get() != context) {

@@ -7,9 +7,9 @@
 #include <vector>
 
 // Synthesised window-system input for tests of the GTK back end under Xvfb. Each Send call
-// builds a GdkEvent, queues it with GDK and dispatches it, so it travels the real path: the
-// event hook, GTK's grab and focus handling, and the host's signal handlers. Hosts and forms
-// must come from the GTK application (StartNativeApplication).
+// builds a GdkEvent and hands it to GTK's dispatch, so it travels the real path: GTK's grab
+// and focus handling, then the host's signal handlers. Hosts and forms must come from the GTK
+// application (StartNativeApplication).
 namespace platform::ui::test {
 
 enum class Crossing : uint8_t { Normal, Grab, Ungrab };
@@ -35,6 +35,8 @@ void Sync();
 [[nodiscard]] int PaintCount(SceneHost& host);
 /// The shape the last layered update set on the form.
 [[nodiscard]] std::vector<Rect> LayeredShape(Form& form);
+/// Puts the form above the other windows without taking the keyboard focus.
+void Raise(Form& form);
 /// The cursor the host's window shows (nullptr-equivalent false when none is set).
 [[nodiscard]] bool HasCursor(SceneHost& host);
 

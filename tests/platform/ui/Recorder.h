@@ -40,6 +40,7 @@ class Recorder : public SceneHostEvents {
 public:
     std::vector<std::string> log;
     bool logMoves = true;
+    bool logFocus = true;
     int paints = 0;
     std::vector<Rect> lastPaintRects;
     std::function<void(PaintContext&)> onPaint;
@@ -100,8 +101,16 @@ public:
         log.push_back("keyup " + std::to_string(key) + " " + ShiftText(s));
     }
     void HostChar(char16_t unit) override { log.push_back("char " + std::to_string(unit)); }
-    void HostFocusIn() override { log.push_back("focus in"); }
-    void HostFocusOut() override { log.push_back("focus out"); }
+    void HostFocusIn() override
+    {
+        if (logFocus)
+            log.push_back("focus in");
+    }
+    void HostFocusOut() override
+    {
+        if (logFocus)
+            log.push_back("focus out");
+    }
     void HostCaptureLost() override { log.push_back("capture lost"); }
     std::optional<HintInfo> HostHint(Point) override { return hint; }
     bool HostDragEnter(const DropData& data) override
