@@ -201,8 +201,12 @@ void TwzObject::DeleteChildren()
 
 void TwzObject::SetParent(TwzObject* value)
 {
-    if (value == m_parent)
+    if (value == m_parent) {
+        // A root of a host has no parent, yet detaching it means leaving the host.
+        if (!value && m_scene)
+            m_scene->RemoveObject(this);
         return;
+    }
     if (value && IsSelfOrAncestorOf(value))
         return;
     LeavePlace();

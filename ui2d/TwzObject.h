@@ -26,9 +26,10 @@ public:
 
     // Published.
     [[nodiscard]] TwzObject* GetParent() const { return m_parent; }
-    /// Moves the object under `value` (null detaches it; a root also leaves its host).
-    /// Nothing when `value` is the current parent, and nothing when `value` is the object
-    /// itself or one of its descendants, which would make the tree a cycle.
+    /// Moves the object under `value`; null detaches it from its parent, or, for a root,
+    /// from its host. Nothing when `value` is the current parent (other than null), and
+    /// nothing when `value` is the object itself or one of its descendants, which would make
+    /// the tree a cycle.
     virtual void SetParent(TwzObject* value);
     [[nodiscard]] const std::string& GetBindingName() const { return m_bindingName; }
     void SetBindingName(const std::string& value);

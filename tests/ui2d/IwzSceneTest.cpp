@@ -60,12 +60,17 @@ TEST_F(IwzSceneHost, ARootThatTakesAParentLeavesItsHost)
     scene->AddObject(root);
     const int repaints = scene->FullRepaints();
 
-    root->SetParent(nullptr); // already parentless: nothing
-    EXPECT_TRUE(scene->IsRoot(root));
+    root->SetParent(nullptr); // parentless already, but detaching a root leaves the host
+    EXPECT_FALSE(scene->IsRoot(root));
+    EXPECT_EQ(root->GetScene(), nullptr);
+    EXPECT_EQ(scene->FullRepaints(), repaints + 1);
+    root->SetParent(nullptr); // now detached from everything: nothing
+    EXPECT_EQ(scene->FullRepaints(), repaints + 1);
 
+    scene->AddObject(root);
     root->SetParent(other);
     EXPECT_FALSE(scene->IsRoot(root));
-    EXPECT_EQ(scene->FullRepaints(), repaints + 1);
+    EXPECT_EQ(scene->FullRepaints(), repaints + 2);
     EXPECT_EQ(root->GetScene(), nullptr); // other has no host
 
     // Made a root again by the reader, with the host as the parent component.

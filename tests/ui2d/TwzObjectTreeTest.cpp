@@ -301,3 +301,25 @@ TEST_F(TwzObjectTree, PublishedPropertiesByName)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TwzObjectTree, AContentContainerIsSkippedAsParentComponent)
+{
+    auto* content = new TFakeContent(root.get());
+    content->SetParent(b);
+    TTestObject* inner = Child(content, "inner");
+    EXPECT_EQ(inner->GetParent(), content);
+    EXPECT_EQ(inner->GetParentComponent(), b);
+    EXPECT_EQ(content->GetParentComponent(), b);
+
+    // Written children: the content's come first, at b's level, then the content itself.
+    std::vector<rtl::TComponent*> written;
+    b->GetChildren([&](rtl::TComponent* c) { written.push_back(c); }, root.get());
+    EXPECT_EQ(written, (std::vector<rtl::TComponent*> { inner, content }));
+    written.clear();
+    content->GetChildren([&](rtl::TComponent* c) { written.push_back(c); }, root.get());
+    EXPECT_TRUE(written.empty());
+}
+
+} // namespace
