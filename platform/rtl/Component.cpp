@@ -187,7 +187,9 @@ void TComponent::AddUnique(std::vector<TComponent*>& list, TComponent* component
 
 void TComponent::FreeNotification(TComponent* component)
 {
-    if (!component || component == this)
+    // A component already being freed has told its subscribers: a link made now would
+    // never be cleared.
+    if (!component || component == this || m_freeing || component->m_freeing)
         return;
     AddUnique(m_freeNotifies, component);
     AddUnique(component->m_freeNotifies, this);

@@ -138,6 +138,29 @@ TEST_F(ComponentLifetime, FreeNotificationClearsLinksInBothOrders)
     }
 }
 
+// A subscriber that links itself again while its target is being freed must not be left
+// with a link that nobody clears.
+TEST_F(ComponentLifetime, NoLinkCanBeMadeToAComponentBeingFreed)
+{
+    struct TRelinker : TLinker {
+        using TLinker::TLinker;
+        void Notification(TComponent* component, TOperation operation) override
+        {
+            TLinker::Notification(component, operation);
+            if (operation == opRemove && component == watched)
+                component->FreeNotification(this);
+        }
+        TComponent* watched = nullptr;
+    };
+    TOwned<TRelinker> holder(new TRelinker(nullptr));
+    auto* target = MakeLinker(nullptr, "Target");
+    holder->watched = target;
+    holder->SetTarget(target);
+    target->Free();
+    EXPECT_EQ(holder->GetTarget(), nullptr);
+    holder.reset(); // must not tell the freed target
+}
+
 TEST_F(ComponentLifetime, RemovingTheLinkStopsTheNotification)
 {
     TOwned<TLinker> holder(MakeLinker(nullptr, "Holder"));
