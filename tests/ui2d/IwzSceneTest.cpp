@@ -199,3 +199,18 @@ TEST_F(IwzSceneHost, UpdateStyleReachesTheFirstRootAndReferencesDoNotOwnTheHost)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(IwzSceneHost, AHostThatOwnsItsRootsFreesThemWithoutCallingBack)
+{
+    auto* root = new TTestObject(scene);
+    auto* child = new TTestObject(scene);
+    child->SetParent(root);
+    scene->AddObject(root);
+    scene->SetFocused(child);
+    scene->Free(); // the host goes first, then what it owns
+    EXPECT_EQ(form->GetComponentCount(), 0);
+}
+
+} // namespace
