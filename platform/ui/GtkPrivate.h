@@ -27,6 +27,26 @@ struct GObjectUnref {
 template <class T>
 using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
 
+/// A widget of ours: destroyed (taken from its parent, its window gone) and released with
+/// the holder. Disconnect the holder's signal handlers before it goes.
+struct WidgetRelease {
+    void operator()(GtkWidget* widget) const
+    {
+        gtk_widget_destroy(widget);
+        g_object_unref(widget);
+    }
+};
+using OwnedWidget = std::unique_ptr<GtkWidget, WidgetRelease>;
+
+struct SourceRelease {
+    void operator()(GSource* source) const
+    {
+        g_source_destroy(source);
+        g_source_unref(source);
+    }
+};
+using OwnedSource = std::unique_ptr<GSource, SourceRelease>;
+
 class NativeForm;
 class NativeSceneHost;
 
@@ -76,9 +96,9 @@ private:
     void ShowPendingErrors();
 
     ClickSettings m_clicks;
-    GSource* m_postedSource = nullptr;
-    GSource* m_idleSource = nullptr;
-    std::map<int32_t, GdkCursor*> m_cursors;
+    OwnedSource m_postedSource;
+    OwnedSource m_idleSource;
+    std::map<int32_t, GObjectPtr<GdkCursor>> m_cursors;
     std::vector<NativeSceneHost*> m_hosts;
     std::vector<std::string> m_pendingErrors;
     bool m_showingErrors = false;
@@ -113,7 +133,7 @@ public:
     LifetimeWatch GetWatch() const override { return m_life.GetWatch(); }
 
     NativeApplication& App() const { return m_app; }
-    GtkWidget* Window() const { return m_window; }
+    GtkWidget* Window() const { return m_window.get(); }
     GtkWidget* Layout() const { return m_layout; }
     /// The shape set by the last layered update (input shape with a compositor, bounding
     /// shape without).
@@ -133,7 +153,7 @@ private:
     FormOptions m_options;
     FormEvents* m_events = nullptr;
     Lifetime m_life;
-    GtkWidget* m_window = nullptr; // our own reference
+    OwnedWidget m_window; // GTK owns toplevels too; this reference is ours
     GtkWidget* m_layout = nullptr; // owned by the window
     int32_t m_width;
     int32_t m_height;
@@ -173,7 +193,7 @@ public:
     bool HasFocus() const override;
     LifetimeWatch GetWatch() const override { return m_life.GetWatch(); }
 
-    GtkWidget* Widget() const { return m_area; }
+    GtkWidget* Widget() const { return m_area.get(); }
     int PaintCount() const { return m_paints; }
 
 private:
@@ -215,7 +235,7 @@ private:
     SceneHostEvents& m_events;
     Lifetime m_life;
     InputRouter m_router;
-    GtkWidget* m_area = nullptr; // our own reference
+    OwnedWidget m_area;
     GObjectPtr<GtkIMContext> m_im;
     Rect m_bounds;
     int32_t m_reportedWidth = -1;

@@ -136,8 +136,8 @@ NativeApplication::NativeApplication()
         g_source_attach(source, nullptr);
         return source;
     };
-    m_postedSource = makeSource(false, kPostedPriority, "posted calls");
-    m_idleSource = makeSource(true, kIdlePriority, "idle handler");
+    m_postedSource.reset(makeSource(false, kPostedPriority, "posted calls"));
+    m_idleSource.reset(makeSource(true, kIdlePriority, "idle handler"));
     gdk_event_handler_set(EventHook, this, nullptr);
     m_clipboard = std::make_unique<NativeClipboard>();
 }
@@ -153,12 +153,6 @@ NativeApplication::~NativeApplication()
         timers.push_back(entry.first);
     for (uint32_t id : timers)
         StopTimer(id);
-    for (GSource* source : { m_postedSource, m_idleSource }) {
-        g_source_destroy(source);
-        g_source_unref(source);
-    }
-    for (auto& entry : m_cursors)
-        g_object_unref(entry.second);
 }
 
 gboolean NativeApplication::SourcePrepare(GSource* source, gint* timeout)
@@ -302,14 +296,14 @@ int64_t NativeApplication::TickMs() const
 GdkCursor* NativeApplication::CursorFor(int32_t cursorNumber)
 {
     if (auto it = m_cursors.find(cursorNumber); it != m_cursors.end())
-        return it->second;
+        return it->second.get();
     const CursorShape shape = CursorShapeFor(cursorNumber);
     GdkDisplay* display = gdk_display_get_default();
     const std::string name(shape.name);
     GdkCursor* cursor = gdk_cursor_new_from_name(display, name.c_str());
     if (!cursor) // no cursor theme (bare X servers): the cursor font
         cursor = gdk_cursor_new_for_display(display, FallbackType(shape.fallback));
-    m_cursors.emplace(cursorNumber, cursor);
+    m_cursors.emplace(cursorNumber, GObjectPtr<GdkCursor>(cursor));
     return cursor;
 }
 

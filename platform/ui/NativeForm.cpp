@@ -21,9 +21,9 @@ NativeForm::NativeForm(NativeApplication& app, const FormOptions& options)
     : m_app(app), m_options(options), m_width(std::max({ options.clientWidth, options.minClientWidth, 1 })),
       m_height(std::max({ options.clientHeight, options.minClientHeight, 1 }))
 {
-    m_window = gtk_window_new(options.kind == FormKind::Popup ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL);
-    g_object_ref(m_window); // GTK owns toplevels; this reference is ours
-    GtkWindow* window = GTK_WINDOW(m_window);
+    m_window.reset(GTK_WIDGET(
+        g_object_ref(gtk_window_new(options.kind == FormKind::Popup ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL))));
+    GtkWindow* window = GTK_WINDOW(m_window.get());
 
     gtk_window_set_title(window, options.caption.c_str());
     gtk_window_set_default_size(window, m_width, m_height);
@@ -43,7 +43,7 @@ NativeForm::NativeForm(NativeApplication& app, const FormOptions& options)
         gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_UTILITY);
     if (options.owner)
         if (auto* owner = dynamic_cast<NativeForm*>(options.owner))
-            gtk_window_set_transient_for(window, GTK_WINDOW(owner->m_window));
+            gtk_window_set_transient_for(window, GTK_WINDOW(owner->m_window.get()));
     if (options.minClientWidth > 0 || options.minClientHeight > 0) {
         GdkGeometry geometry {};
         geometry.min_width = std::max(options.minClientWidth, 1);
@@ -52,71 +52,70 @@ NativeForm::NativeForm(NativeApplication& app, const FormOptions& options)
     }
     if (options.layered) {
         // Per-pixel alpha needs a 32-bit visual, chosen before the window is realized.
-        if (GdkVisual* rgba = gdk_screen_get_rgba_visual(gtk_widget_get_screen(m_window)))
-            gtk_widget_set_visual(m_window, rgba);
-        gtk_widget_set_app_paintable(m_window, TRUE);
-        g_signal_connect(m_window, "draw", G_CALLBACK(OnDraw), this);
+        if (GdkVisual* rgba = gdk_screen_get_rgba_visual(gtk_widget_get_screen(m_window.get())))
+            gtk_widget_set_visual(m_window.get(), rgba);
+        gtk_widget_set_app_paintable(m_window.get(), TRUE);
+        g_signal_connect(m_window.get(), "draw", G_CALLBACK(OnDraw), this);
     }
 
     // A layout lets hosts take any size and position without imposing a minimum on the window.
     m_layout = gtk_layout_new(nullptr, nullptr);
     gtk_widget_set_app_paintable(m_layout, TRUE);
-    gtk_container_add(GTK_CONTAINER(m_window), m_layout);
+    gtk_container_add(GTK_CONTAINER(m_window.get()), m_layout);
     gtk_widget_show(m_layout);
 
-    g_signal_connect(m_window, "delete-event", G_CALLBACK(OnDelete), this);
-    g_signal_connect(m_window, "notify::is-active", G_CALLBACK(OnActiveChanged), this);
+    g_signal_connect(m_window.get(), "delete-event", G_CALLBACK(OnDelete), this);
+    g_signal_connect(m_window.get(), "notify::is-active", G_CALLBACK(OnActiveChanged), this);
     g_signal_connect(m_layout, "size-allocate", G_CALLBACK(OnLayoutAllocate), this);
 }
 
 NativeForm::~NativeForm()
 {
-    g_signal_handlers_disconnect_by_data(m_window, this);
+    g_signal_handlers_disconnect_by_data(m_window.get(), this);
     g_signal_handlers_disconnect_by_data(m_layout, this);
     // Hosts still alive lose their windows here (their scenes hear of it) and then their form.
-    gtk_widget_destroy(m_window);
+    m_window.reset();
     for (NativeSceneHost* host : m_hosts)
         host->m_form = nullptr;
-    g_object_unref(m_window);
 }
 
 void NativeForm::Show()
 {
-    gtk_widget_show(m_window);
+    gtk_widget_show(m_window.get());
 }
 
 void NativeForm::Hide()
 {
-    gtk_widget_hide(m_window);
+    gtk_widget_hide(m_window.get());
 }
 
 bool NativeForm::IsVisible() const
 {
-    return gtk_widget_get_visible(m_window);
+    return gtk_widget_get_visible(m_window.get());
 }
 
 void NativeForm::SetCaption(const std::string& caption)
 {
     m_options.caption = caption;
-    gtk_window_set_title(GTK_WINDOW(m_window), caption.c_str());
+    gtk_window_set_title(GTK_WINDOW(m_window.get()), caption.c_str());
 }
 
 void NativeForm::SetModal(bool modal)
 {
-    gtk_window_set_modal(GTK_WINDOW(m_window), modal);
+    gtk_window_set_modal(GTK_WINDOW(m_window.get()), modal);
 }
 
 Point NativeForm::GetPosition() const
 {
     gint x = 0;
     gint y = 0;
-    gtk_window_get_position(GTK_WINDOW(m_window), &x, &y);
+    gtk_window_get_position(GTK_WINDOW(m_window.get()), &x, &y);
     return { x, y };
 }
 
 void NativeForm::SetPosition(Point p)
 {
-    gtk_window_move(GTK_WINDOW(m_window), p.x, p.y);
+    gtk_window_move(GTK_WINDOW(m_window.get()), p.x, p.y);
 }
 
 int32_t NativeForm::ClientWidth() const
@@ -133,15 +132,15 @@ void NativeForm::SetClientSize(int32_t width, int32_t height)
 {
     m_width = std::max({ width, m_options.minClientWidth, 1 });
     m_height = std::max({ height, m_options.minClientHeight, 1 });
-    if (gtk_widget_get_realized(m_window))
-        gtk_window_resize(GTK_WINDOW(m_window), m_width, m_height);
+    if (gtk_widget_get_realized(m_window.get()))
+        gtk_window_resize(GTK_WINDOW(m_window.get()), m_width, m_height);
     else
-        gtk_window_set_default_size(GTK_WINDOW(m_window), m_width, m_height);
+        gtk_window_set_default_size(GTK_WINDOW(m_window.get()), m_width, m_height);
 }
 
 Rect NativeForm::FrameExtents() const
 {
-    GdkWindow* window = gtk_widget_get_window(m_window);
+    GdkWindow* window = gtk_widget_get_window(m_window.get());
     if (!window)
         return {};
     GdkRectangle frame {};
@@ -176,12 +175,12 @@ Point NativeForm::ScreenToClient(Point p) const
 
 void NativeForm::Activate()
 {
-    gtk_window_present(GTK_WINDOW(m_window));
+    gtk_window_present(GTK_WINDOW(m_window.get()));
 }
 
 bool NativeForm::IsActive() const
 {
-    return gtk_window_is_active(GTK_WINDOW(m_window));
+    return gtk_window_is_active(GTK_WINDOW(m_window.get()));
 }
 
 std::unique_ptr<SceneHost> NativeForm::CreateHost(SceneHostEvents& events, const Rect& bounds)
@@ -203,7 +202,7 @@ bool NativeForm::UpdateLayered(const FrameView& frame, Point screenPosition)
 
     if (!m_layeredPosition || *m_layeredPosition != screenPosition) {
         m_layeredPosition = screenPosition;
-        gtk_window_move(GTK_WINDOW(m_window), screenPosition.x, screenPosition.y);
+        gtk_window_move(GTK_WINDOW(m_window.get()), screenPosition.x, screenPosition.y);
     }
     if (frame.width != ClientWidth() || frame.height != ClientHeight())
         SetClientSize(frame.width, frame.height);
@@ -213,19 +212,19 @@ bool NativeForm::UpdateLayered(const FrameView& frame, Point screenPosition)
         // Fully transparent pixels let clicks through to the windows below.
         m_shape = AlphaRuns(copy, 0);
         cairo_region_t* region = RegionOf(m_shape);
-        gtk_widget_shape_combine_region(m_window, nullptr);
-        gtk_widget_input_shape_combine_region(m_window, region);
+        gtk_widget_shape_combine_region(m_window.get(), nullptr);
+        gtk_widget_input_shape_combine_region(m_window.get(), region);
         cairo_region_destroy(region);
     } else {
         // No compositor: the window keeps the outline of its more-than-half-opaque pixels, and
         // soft edges blend with the fill colour.
         m_shape = AlphaRuns(copy, 127);
         cairo_region_t* region = RegionOf(m_shape);
-        gtk_widget_input_shape_combine_region(m_window, nullptr);
-        gtk_widget_shape_combine_region(m_window, region);
+        gtk_widget_input_shape_combine_region(m_window.get(), nullptr);
+        gtk_widget_shape_combine_region(m_window.get(), region);
         cairo_region_destroy(region);
     }
-    gtk_widget_queue_draw(m_window);
+    gtk_widget_queue_draw(m_window.get());
     return true;
 }
 

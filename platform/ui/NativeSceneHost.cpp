@@ -103,40 +103,39 @@ private:
 NativeSceneHost::NativeSceneHost(NativeForm& form, SceneHostEvents& events, const Rect& bounds)
     : m_app(form.App()), m_form(&form), m_events(events), m_router(*this, form.App().Clicks()), m_bounds(bounds)
 {
-    m_area = gtk_drawing_area_new();
-    g_object_ref_sink(m_area);
-    gtk_widget_set_app_paintable(m_area, TRUE);
-    gtk_widget_set_can_focus(m_area, TRUE);
-    gtk_widget_add_events(m_area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK
+    m_area.reset(GTK_WIDGET(g_object_ref_sink(gtk_drawing_area_new())));
+    gtk_widget_set_app_paintable(m_area.get(), TRUE);
+    gtk_widget_set_can_focus(m_area.get(), TRUE);
+    gtk_widget_add_events(m_area.get(), GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK
                                       | GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK
                                       | GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK | GDK_ENTER_NOTIFY_MASK
                                       | GDK_LEAVE_NOTIFY_MASK);
-    gtk_widget_set_has_tooltip(m_area, TRUE);
-    gtk_widget_set_size_request(m_area, std::max(bounds.Width(), 0), std::max(bounds.Height(), 0));
-    gtk_layout_put(GTK_LAYOUT(form.Layout()), m_area, bounds.left, bounds.top);
+    gtk_widget_set_has_tooltip(m_area.get(), TRUE);
+    gtk_widget_set_size_request(m_area.get(), std::max(bounds.Width(), 0), std::max(bounds.Height(), 0));
+    gtk_layout_put(GTK_LAYOUT(form.Layout()), m_area.get(), bounds.left, bounds.top);
 
     m_im.reset(gtk_im_multicontext_new());
     g_signal_connect(m_im.get(), "commit", G_CALLBACK(OnCommit), this);
 
-    g_signal_connect(m_area, "realize", G_CALLBACK(OnRealize), this);
-    g_signal_connect(m_area, "unrealize", G_CALLBACK(OnUnrealize), this);
-    g_signal_connect(m_area, "size-allocate", G_CALLBACK(OnAllocate), this);
-    g_signal_connect(m_area, "draw", G_CALLBACK(OnDraw), this);
-    g_signal_connect(m_area, "button-press-event", G_CALLBACK(OnButton), this);
-    g_signal_connect(m_area, "button-release-event", G_CALLBACK(OnButton), this);
-    g_signal_connect(m_area, "motion-notify-event", G_CALLBACK(OnMotion), this);
-    g_signal_connect(m_area, "scroll-event", G_CALLBACK(OnScroll), this);
-    g_signal_connect(m_area, "leave-notify-event", G_CALLBACK(OnCrossing), this);
-    g_signal_connect(m_area, "key-press-event", G_CALLBACK(OnKey), this);
-    g_signal_connect(m_area, "key-release-event", G_CALLBACK(OnKey), this);
-    g_signal_connect(m_area, "focus-in-event", G_CALLBACK(OnFocus), this);
-    g_signal_connect(m_area, "focus-out-event", G_CALLBACK(OnFocus), this);
-    g_signal_connect(m_area, "grab-broken-event", G_CALLBACK(OnGrabBroken), this);
-    g_signal_connect(m_area, "query-tooltip", G_CALLBACK(OnQueryTooltip), this);
-    g_signal_connect(m_area, "drag-motion", G_CALLBACK(OnDragMotion), this);
-    g_signal_connect(m_area, "drag-leave", G_CALLBACK(OnDragLeave), this);
-    g_signal_connect(m_area, "drag-drop", G_CALLBACK(OnDragDrop), this);
-    g_signal_connect(m_area, "drag-data-received", G_CALLBACK(OnDragDataReceived), this);
+    g_signal_connect(m_area.get(), "realize", G_CALLBACK(OnRealize), this);
+    g_signal_connect(m_area.get(), "unrealize", G_CALLBACK(OnUnrealize), this);
+    g_signal_connect(m_area.get(), "size-allocate", G_CALLBACK(OnAllocate), this);
+    g_signal_connect(m_area.get(), "draw", G_CALLBACK(OnDraw), this);
+    g_signal_connect(m_area.get(), "button-press-event", G_CALLBACK(OnButton), this);
+    g_signal_connect(m_area.get(), "button-release-event", G_CALLBACK(OnButton), this);
+    g_signal_connect(m_area.get(), "motion-notify-event", G_CALLBACK(OnMotion), this);
+    g_signal_connect(m_area.get(), "scroll-event", G_CALLBACK(OnScroll), this);
+    g_signal_connect(m_area.get(), "leave-notify-event", G_CALLBACK(OnCrossing), this);
+    g_signal_connect(m_area.get(), "key-press-event", G_CALLBACK(OnKey), this);
+    g_signal_connect(m_area.get(), "key-release-event", G_CALLBACK(OnKey), this);
+    g_signal_connect(m_area.get(), "focus-in-event", G_CALLBACK(OnFocus), this);
+    g_signal_connect(m_area.get(), "focus-out-event", G_CALLBACK(OnFocus), this);
+    g_signal_connect(m_area.get(), "grab-broken-event", G_CALLBACK(OnGrabBroken), this);
+    g_signal_connect(m_area.get(), "query-tooltip", G_CALLBACK(OnQueryTooltip), this);
+    g_signal_connect(m_area.get(), "drag-motion", G_CALLBACK(OnDragMotion), this);
+    g_signal_connect(m_area.get(), "drag-leave", G_CALLBACK(OnDragLeave), this);
+    g_signal_connect(m_area.get(), "drag-drop", G_CALLBACK(OnDragDrop), this);
+    g_signal_connect(m_area.get(), "drag-data-received", G_CALLBACK(OnDragDataReceived), this);
 
     m_form->m_hosts.push_back(this);
     m_app.RegisterHost(this);
@@ -150,11 +149,9 @@ NativeSceneHost::~NativeSceneHost()
     m_app.UnregisterHost(this);
     m_app.CancelPost(m_deferredLeave);
     ReleaseSeatGrab();
-    g_signal_handlers_disconnect_by_data(m_area, this);
+    g_signal_handlers_disconnect_by_data(m_area.get(), this);
     g_signal_handlers_disconnect_by_data(m_im.get(), this);
     gtk_im_context_set_client_window(m_im.get(), nullptr);
-    gtk_widget_destroy(m_area);
-    g_object_unref(m_area);
 }
 
 Form& NativeSceneHost::GetForm() const
@@ -165,7 +162,7 @@ Form& NativeSceneHost::GetForm() const
 
 bool NativeSceneHost::HasWindow() const
 {
-    return gtk_widget_get_realized(m_area);
+    return gtk_widget_get_realized(m_area.get());
 }
 
 void NativeSceneHost::SetBounds(const Rect& bounds)
@@ -173,37 +170,37 @@ void NativeSceneHost::SetBounds(const Rect& bounds)
     if (bounds == m_bounds)
         return;
     m_bounds = bounds;
-    if (m_form && gtk_widget_get_parent(m_area))
-        gtk_layout_move(GTK_LAYOUT(m_form->Layout()), m_area, bounds.left, bounds.top);
-    gtk_widget_set_size_request(m_area, std::max(bounds.Width(), 0), std::max(bounds.Height(), 0));
+    if (m_form && gtk_widget_get_parent(m_area.get()))
+        gtk_layout_move(GTK_LAYOUT(m_form->Layout()), m_area.get(), bounds.left, bounds.top);
+    gtk_widget_set_size_request(m_area.get(), std::max(bounds.Width(), 0), std::max(bounds.Height(), 0));
 }
 
 void NativeSceneHost::SetVisible(bool visible)
 {
-    gtk_widget_set_visible(m_area, visible);
+    gtk_widget_set_visible(m_area.get(), visible);
 }
 
 bool NativeSceneHost::IsVisible() const
 {
-    return gtk_widget_get_visible(m_area);
+    return gtk_widget_get_visible(m_area.get());
 }
 
 void NativeSceneHost::Invalidate(const Rect& rect)
 {
     if (!HasWindow() || rect.IsEmpty())
         return;
-    gtk_widget_queue_draw_area(m_area, rect.left, rect.top, rect.Width(), rect.Height());
+    gtk_widget_queue_draw_area(m_area.get(), rect.left, rect.top, rect.Width(), rect.Height());
 }
 
 void NativeSceneHost::InvalidateAll()
 {
     if (HasWindow())
-        gtk_widget_queue_draw(m_area);
+        gtk_widget_queue_draw(m_area.get());
 }
 
 Point NativeSceneHost::ClientToScreen(Point p) const
 {
-    GdkWindow* window = gtk_widget_get_window(m_area);
+    GdkWindow* window = gtk_widget_get_window(m_area.get());
     if (!window || !HasWindow()) {
         const Point origin = m_form ? m_form->ClientToScreen({ m_bounds.left, m_bounds.top }) : Point {};
         return { origin.x + p.x, origin.y + p.y };
@@ -230,7 +227,7 @@ void NativeSceneHost::SetCursor(int32_t cursorNumber)
 
 void NativeSceneHost::ApplyCursor()
 {
-    if (GdkWindow* window = HasWindow() ? gtk_widget_get_window(m_area) : nullptr)
+    if (GdkWindow* window = HasWindow() ? gtk_widget_get_window(m_area.get()) : nullptr)
         gdk_window_set_cursor(window, m_cursor == 0 ? nullptr : m_app.CursorFor(m_cursor));
 }
 
@@ -246,8 +243,8 @@ void NativeSceneHost::SetCapture(bool capture)
     // While a button is held the window system's implicit grab already sends everything here.
     if (m_router.ButtonHeld() || !HasWindow())
         return;
-    GdkSeat* seat = gdk_display_get_default_seat(gtk_widget_get_display(m_area));
-    const GdkGrabStatus status = gdk_seat_grab(seat, gtk_widget_get_window(m_area), GDK_SEAT_CAPABILITY_POINTER,
+    GdkSeat* seat = gdk_display_get_default_seat(gtk_widget_get_display(m_area.get()));
+    const GdkGrabStatus status = gdk_seat_grab(seat, gtk_widget_get_window(m_area.get()), GDK_SEAT_CAPABILITY_POINTER,
                                                FALSE, nullptr, nullptr, nullptr, nullptr);
     m_seatGrab = status == GDK_GRAB_SUCCESS;
 }
@@ -257,17 +254,17 @@ void NativeSceneHost::ReleaseSeatGrab()
     if (!m_seatGrab)
         return;
     m_seatGrab = false;
-    gdk_seat_ungrab(gdk_display_get_default_seat(gtk_widget_get_display(m_area)));
+    gdk_seat_ungrab(gdk_display_get_default_seat(gtk_widget_get_display(m_area.get())));
 }
 
 void NativeSceneHost::SetFocus()
 {
-    gtk_widget_grab_focus(m_area);
+    gtk_widget_grab_focus(m_area.get());
 }
 
 bool NativeSceneHost::HasFocus() const
 {
-    return gtk_widget_has_focus(m_area);
+    return gtk_widget_has_focus(m_area.get());
 }
 
 // Signals --------------------------------------------------------------------------------------
@@ -313,7 +310,7 @@ void NativeSceneHost::OnAllocate(GtkWidget*, GdkRectangle* allocation, gpointer 
     auto* host = static_cast<NativeSceneHost*>(self);
     host->m_bounds.right = host->m_bounds.left + allocation->width;
     host->m_bounds.bottom = host->m_bounds.top + allocation->height;
-    if (!gtk_widget_get_realized(host->m_area))
+    if (!gtk_widget_get_realized(host->m_area.get()))
         return;
     if (allocation->width == host->m_reportedWidth && allocation->height == host->m_reportedHeight)
         return;

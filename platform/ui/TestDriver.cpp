@@ -275,6 +275,15 @@ std::vector<Rect> LayeredShape(Form& form)
     return Native(form).LayeredShape();
 }
 
+bool QueryTooltip(SceneHost& host, Point client)
+{
+    GObject* tooltip = G_OBJECT(g_object_new(GTK_TYPE_TOOLTIP, nullptr));
+    gboolean shown = FALSE;
+    g_signal_emit_by_name(Native(host).Widget(), "query-tooltip", client.x, client.y, FALSE, tooltip, &shown);
+    g_object_unref(tooltip);
+    return shown != FALSE;
+}
+
 void Raise(Form& form)
 {
     if (GdkWindow* window = gtk_widget_get_window(Native(form).Window()))

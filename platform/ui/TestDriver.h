@@ -35,6 +35,9 @@ void Sync();
 [[nodiscard]] int PaintCount(SceneHost& host);
 /// The shape the last layered update set on the form.
 [[nodiscard]] std::vector<Rect> LayeredShape(Form& form);
+/// Asks the host for a tooltip at a client point as GTK does before showing one; true when a
+/// hint shows there.
+[[nodiscard]] bool QueryTooltip(SceneHost& host, Point client);
 /// Puts the form above the other windows without taking the keyboard focus.
 void Raise(Form& form);
 /// The cursor the host's window shows (nullptr-equivalent false when none is set).

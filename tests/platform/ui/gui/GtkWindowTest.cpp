@@ -127,6 +127,34 @@ TEST_F(GtkTest, ClientAndScreenCoordinatesConvertBothWays)
     EXPECT_EQ(App().HostAtScreenPoint({ formOrigin.x - 5, formOrigin.y }), nullptr);
 }
 
+TEST_F(GtkTest, AFormMovesAndResizesInScreenCoordinates)
+{
+    OpenForm(50, 40);
+    const Point start = form->ClientToScreen({ 0, 0 });
+    EXPECT_EQ(form->FrameExtents(), Rect {}); // no window manager, no decoration
+    // A window drag moves the form by the pointer's screen movement on every move.
+    const Point moved { start.x + 37, start.y + 21 };
+    form->SetPosition(moved);
+    ASSERT_TRUE(RunUntil([&] {
+        test::Sync();
+        return form->ClientToScreen({ 0, 0 }) == moved;
+    }));
+    EXPECT_EQ(form->GetPosition(), moved);
+    EXPECT_EQ(host->ClientToScreen({ 3, 4 }), (Point { moved.x + 3, moved.y + 4 }));
+    form->SetClientSize(64, 48);
+    ASSERT_TRUE(RunUntil([&] { return form->ClientWidth() == 64 && form->ClientHeight() == 48; }));
+}
+
+TEST_F(GtkTest, HintsShowWhereTheSceneHasOne)
+{
+    OpenForm(40, 40);
+    EXPECT_FALSE(test::QueryTooltip(*host, { 5, 5 }));
+    scene.hint = HintInfo { u"Extrusion depth", Rect { 0, 0, 20, 20 } };
+    EXPECT_TRUE(test::QueryTooltip(*host, { 5, 5 }));
+    scene.hint = HintInfo { u"", Rect { 0, 0, 20, 20 } };
+    EXPECT_FALSE(test::QueryTooltip(*host, { 5, 5 }));
+}
+
 TEST_F(GtkTest, AHostLosesItsWindowWithItsForm)
 {
     OpenForm(40, 40);
@@ -234,6 +262,20 @@ TEST_F(GtkTest, ABusyIdleHandlerLeavesRoomForTimers)
     ASSERT_TRUE(RunUntil([&] { return posted && calls >= 2; }));
     App().SetOnIdle(nullptr);
     EXPECT_EQ(calls, 2);
+}
+
+TEST_F(GtkTest, PostedCallsKeepRunningInsideAModalLoopStartedByAPostedCall)
+{
+    // A menu command runs as a posted call and opens a modal form; the form's scene renders
+    // through posted calls of its own.
+    bool innerRan = false;
+    bool modalEnded = false;
+    App().Post([&] {
+        App().Post([&] { innerRan = true; });
+        modalEnded = RunUntil([&] { return innerRan; });
+    });
+    ASSERT_TRUE(RunUntil([&] { return modalEnded; }));
+    EXPECT_TRUE(innerRan);
 }
 
 TEST_F(GtkTest, ANestedLoopEndsWhenTheObjectItWatchesIsFreed)
