@@ -50,8 +50,7 @@ public:
     /// waits for animations run on it.
     void RunUntil(const std::function<bool()>& done, const LifetimeWatch& watched = {});
     /// The same, ending when the watched component is freed.
-    template <class T>
-    void RunUntil(const std::function<bool()>& done, const rtl::Watch<T>& watched)
+    template <class T> void RunUntil(const std::function<bool()>& done, const rtl::Watch<T>& watched)
     {
         RunUntil([&] { return done() || !watched; });
     }
@@ -123,8 +122,8 @@ protected:
         uint32_t intervalMs = 0;
         TimerProc tick;
         bool stopped = false;
-        int64_t dueMs = 0;          // the fake's clock
-        void* backend = nullptr;    // the back end's source
+        int64_t dueMs = 0; // the fake's clock
+        void* backend = nullptr; // the back end's source
     };
 
     // Back-end hooks.
@@ -178,8 +177,7 @@ private:
 
 /// Runs `f`, handing any exception to the application's handler: every callback that C code
 /// calls (signals, sources, codec callbacks) goes through this, so no exception crosses C frames.
-template <class F>
-void Guarded(F&& f) noexcept
+template <class F> void Guarded(F&& f) noexcept
 {
     try {
         f();
@@ -194,7 +192,9 @@ void Guarded(F&& f) noexcept
 /// withdraws a pending turn. GUI thread only.
 class CoalescedCall {
 public:
-    explicit CoalescedCall(std::function<void()> call) : m_call(std::move(call)) { }
+    explicit CoalescedCall(std::function<void()> call)
+        : m_call(std::move(call))
+    { }
     ~CoalescedCall() { Cancel(); }
     CoalescedCall(const CoalescedCall&) = delete;
     CoalescedCall& operator=(const CoalescedCall&) = delete;

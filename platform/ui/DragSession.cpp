@@ -16,9 +16,10 @@ std::unique_ptr<Lifetime> g_sessionLife;
 } // namespace
 
 DragSession::DragSession(SceneHost& source, std::any payload, EndProc onEnd)
-    : m_source(&source), m_payload(std::move(payload)), m_onEnd(std::move(onEnd))
-{
-}
+    : m_source(&source)
+    , m_payload(std::move(payload))
+    , m_onEnd(std::move(onEnd))
+{ }
 
 DragSession& DragSession::Begin(SceneHost& source, std::any payload, EndProc onEnd)
 {

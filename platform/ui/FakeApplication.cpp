@@ -12,7 +12,7 @@ namespace {
 Rect Intersect(const Rect& a, const Rect& b)
 {
     Rect r { std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-             std::min(a.bottom, b.bottom) };
+        std::min(a.bottom, b.bottom) };
     return r.IsEmpty() ? Rect {} : r;
 }
 
@@ -46,9 +46,9 @@ private:
 };
 
 FakeApplication::FakeApplication(ClickSettings clicks)
-    : m_clicks(clicks), m_clipboard(std::make_unique<FakeClipboard>())
-{
-}
+    : m_clicks(clicks)
+    , m_clipboard(std::make_unique<FakeClipboard>())
+{ }
 
 FakeApplication::~FakeApplication()
 {
@@ -75,8 +75,7 @@ bool FakeApplication::WaitAndDispatch()
 
 void FakeApplication::ProcessMessages()
 {
-    while (DispatchNonIdle()) {
-    }
+    while (DispatchNonIdle()) { }
 }
 
 bool FakeApplication::ProcessOne()
@@ -203,9 +202,11 @@ SceneHost* FakeApplication::HostAtScreenPoint(Point screen) const
 // ---------------------------------------------------------------------------------------------
 
 FakeForm::FakeForm(FakeApplication& app, const FormOptions& options)
-    : m_app(app), m_options(options), m_position(options.position.value_or(Point {})),
-      m_width(std::max(options.clientWidth, options.minClientWidth)),
-      m_height(std::max(options.clientHeight, options.minClientHeight))
+    : m_app(app)
+    , m_options(options)
+    , m_position(options.position.value_or(Point {}))
+    , m_width(std::max(options.clientWidth, options.minClientWidth))
+    , m_height(std::max(options.clientHeight, options.minClientHeight))
 {
     m_app.m_forms.push_back(this);
 }
@@ -294,8 +295,8 @@ uint32_t FakeForm::ShownPixel(int32_t x, int32_t y) const
 {
     if (x < 0 || y < 0 || x >= m_layeredWidth || y >= m_layeredHeight)
         return 0;
-    const uint32_t pixel
-        = m_layeredFrame[static_cast<size_t>(y) * static_cast<size_t>(m_layeredWidth) + static_cast<size_t>(x)];
+    const uint32_t pixel = m_layeredFrame[static_cast<size_t>(y) * static_cast<size_t>(m_layeredWidth)
+        + static_cast<size_t>(x)];
     if (m_app.CanLayerWindows())
         return pixel;
     const uint32_t fill = (m_layeredFill >> 24) == 0 ? 0xFF000000 : (m_layeredFill | 0xFF000000);
@@ -306,7 +307,10 @@ uint32_t FakeForm::ShownPixel(int32_t x, int32_t y) const
 
 class FakeSceneHost::FakePaintContext final : public PaintContext {
 public:
-    FakePaintContext(FakeSceneHost& host, std::vector<Rect> rects) : m_host(host), m_rects(std::move(rects)) { }
+    FakePaintContext(FakeSceneHost& host, std::vector<Rect> rects)
+        : m_host(host)
+        , m_rects(std::move(rects))
+    { }
     const std::vector<Rect>& UpdateRects() const override { return m_rects; }
     bool Present(const FrameView& frame, Point at, Blend blend) override
     {
@@ -317,8 +321,9 @@ public:
             const Rect r = Intersect(update, frameRect);
             for (int32_t y = r.top; y < r.bottom; ++y) {
                 for (int32_t x = r.left; x < r.right; ++x) {
-                    uint32_t& dst = m_host.m_surface[static_cast<size_t>(y) * static_cast<size_t>(m_host.m_surfaceWidth)
-                                                     + static_cast<size_t>(x)];
+                    uint32_t& dst
+                        = m_host.m_surface[static_cast<size_t>(y) * static_cast<size_t>(m_host.m_surfaceWidth)
+                            + static_cast<size_t>(x)];
                     const uint32_t src = frame.PixelAt(x - at.x, y - at.y);
                     dst = blend == Blend::Source ? src : Over(src, dst);
                 }
@@ -335,9 +340,9 @@ private:
 class FakeSceneHost::SimpleInputMethod final : public InputMethod {
 public:
     SimpleInputMethod(InputRouter& router, std::optional<std::string> commit)
-        : m_router(router), m_commit(std::move(commit))
-    {
-    }
+        : m_router(router)
+        , m_commit(std::move(commit))
+    { }
     bool Filter(const RawKeyEvent& key) override
     {
         if (!key.press)
@@ -369,7 +374,10 @@ private:
 };
 
 FakeSceneHost::FakeSceneHost(FakeForm& form, SceneHostEvents& events, const Rect& bounds)
-    : m_form(&form), m_events(events), m_router(*this, form.m_app.Clicks()), m_bounds(bounds)
+    : m_form(&form)
+    , m_events(events)
+    , m_router(*this, form.m_app.Clicks())
+    , m_bounds(bounds)
 {
     m_form->m_hosts.push_back(this);
 }
@@ -535,7 +543,8 @@ void FakeSceneHost::ResizeSurface(int32_t width, int32_t height)
     for (int32_t y = 0; y < std::min(height, m_surfaceHeight); ++y)
         for (int32_t x = 0; x < std::min(width, m_surfaceWidth); ++x)
             surface[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]
-                = m_surface[static_cast<size_t>(y) * static_cast<size_t>(m_surfaceWidth) + static_cast<size_t>(x)];
+                = m_surface[static_cast<size_t>(y) * static_cast<size_t>(m_surfaceWidth)
+                    + static_cast<size_t>(x)];
     m_surface = std::move(surface);
     m_surfaceWidth = width;
     m_surfaceHeight = height;

@@ -205,8 +205,7 @@ private:
     class FakePaintContext;
     class SimpleInputMethod;
 
-    template <class E>
-    E WithRoot(E e) const
+    template <class E> E WithRoot(E e) const
     {
         const Point origin = ClientToScreen({ 0, 0 });
         e.rootX = e.x + origin.x;

@@ -24,8 +24,7 @@ struct GObjectUnref {
             g_object_unref(p);
     }
 };
-template <class T>
-using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
+template <class T> using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
 
 /// A widget of ours: destroyed (taken from its parent, its window gone) and released with
 /// the holder. Disconnect the holder's signal handlers before it goes.
@@ -211,14 +210,16 @@ private:
     static gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer self);
     static gboolean OnFocus(GtkWidget*, GdkEventFocus* event, gpointer self);
     static gboolean OnGrabBroken(GtkWidget*, GdkEventGrabBroken* event, gpointer self);
-    static gboolean OnQueryTooltip(GtkWidget*, gint x, gint y, gboolean keyboard, GtkTooltip* tooltip,
-                                   gpointer self);
+    static gboolean OnQueryTooltip(
+        GtkWidget*, gint x, gint y, gboolean keyboard, GtkTooltip* tooltip, gpointer self);
     static void OnCommit(GtkIMContext*, gchar* text, gpointer self);
-    static gboolean OnDragMotion(GtkWidget*, GdkDragContext* context, gint x, gint y, guint time, gpointer self);
+    static gboolean OnDragMotion(
+        GtkWidget*, GdkDragContext* context, gint x, gint y, guint time, gpointer self);
     static void OnDragLeave(GtkWidget*, GdkDragContext* context, guint time, gpointer self);
-    static gboolean OnDragDrop(GtkWidget*, GdkDragContext* context, gint x, gint y, guint time, gpointer self);
+    static gboolean OnDragDrop(
+        GtkWidget*, GdkDragContext* context, gint x, gint y, guint time, gpointer self);
     static void OnDragDataReceived(GtkWidget*, GdkDragContext* context, gint x, gint y,
-                                   GtkSelectionData* selection, guint info, guint time, gpointer self);
+        GtkSelectionData* selection, guint info, guint time, gpointer self);
 
     void ApplyCursor();
     void ReleaseSeatGrab();

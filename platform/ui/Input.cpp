@@ -74,10 +74,18 @@ constexpr NamedKey kNamedKeys[] = {
 
 // Punctuation keys, by the character on their unshifted level (US positions).
 constexpr NamedKey kPunctuationKeys[] = {
-    { GDK_KEY_semicolon, 186 }, { GDK_KEY_equal, 187 },       { GDK_KEY_plus, 187 },
-    { GDK_KEY_comma, 188 },     { GDK_KEY_minus, 189 },       { GDK_KEY_period, 190 },
-    { GDK_KEY_slash, 191 },     { GDK_KEY_grave, 192 },       { GDK_KEY_bracketleft, 219 },
-    { GDK_KEY_backslash, 220 }, { GDK_KEY_bracketright, 221 }, { GDK_KEY_apostrophe, 222 },
+    { GDK_KEY_semicolon, 186 },
+    { GDK_KEY_equal, 187 },
+    { GDK_KEY_plus, 187 },
+    { GDK_KEY_comma, 188 },
+    { GDK_KEY_minus, 189 },
+    { GDK_KEY_period, 190 },
+    { GDK_KEY_slash, 191 },
+    { GDK_KEY_grave, 192 },
+    { GDK_KEY_bracketleft, 219 },
+    { GDK_KEY_backslash, 220 },
+    { GDK_KEY_bracketright, 221 },
+    { GDK_KEY_apostrophe, 222 },
     { GDK_KEY_less, 226 },
 };
 

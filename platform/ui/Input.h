@@ -49,8 +49,8 @@ struct KeyEntry {
 /// The character the window system types for a key that the input method neither consumed nor
 /// committed: Ctrl+letter 1-26, Backspace 8 (127 with Ctrl), Tab 9, Return 13 (10 with Ctrl),
 /// Escape 27. Nothing for other keys.
-[[nodiscard]] std::optional<char16_t> SynthesizedChar(uint32_t keyval, uint16_t virtualKey,
-                                                      const RawModifiers& modifiers);
+[[nodiscard]] std::optional<char16_t> SynthesizedChar(
+    uint32_t keyval, uint16_t virtualKey, const RawModifiers& modifiers);
 
 /// The keyval with an X key name ("Return", "KP_Enter", "a"); 0 when there is none.
 [[nodiscard]] uint32_t KeyvalFromName(std::string_view name);
@@ -71,14 +71,16 @@ private:
 
 struct ClickSettings {
     uint32_t timeMs = 400; // "gtk-double-click-time"
-    int32_t distance = 5;  // "gtk-double-click-distance"
+    int32_t distance = 5; // "gtk-double-click-distance"
 };
 
 /// Flags the second plain press of a button as a double click, like the toolkit's order
 /// (down, up, down + double, up). A third press starts over.
 class ClickTracker {
 public:
-    explicit ClickTracker(ClickSettings settings = {}) : m_settings(settings) { }
+    explicit ClickTracker(ClickSettings settings = {})
+        : m_settings(settings)
+    { }
     void SetSettings(ClickSettings settings) { m_settings = settings; }
 
     /// Registers a press; true when it completes a double click.

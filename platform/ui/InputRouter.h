@@ -20,7 +20,7 @@ struct RawButtonEvent {
     double rootX = 0; // screen
     double rootY = 0;
     RawModifiers modifiers; // before the event
-    uint32_t time = 0;      // milliseconds, wrapping
+    uint32_t time = 0; // milliseconds, wrapping
 };
 
 struct RawMotionEvent {
@@ -43,7 +43,7 @@ struct RawScrollEvent {
 struct RawCrossingEvent {
     bool leave = true;
     bool grabTransition = false; // the crossing comes from a grab starting or ending
-    bool inferior = false;       // the pointer moved into a child window
+    bool inferior = false; // the pointer moved into a child window
 };
 
 struct RawKeyEvent {
@@ -75,7 +75,10 @@ public:
 /// Any event handler may free the host (and this router); nothing is touched afterwards.
 class InputRouter {
 public:
-    InputRouter(SceneHost& host, ClickSettings settings) : m_host(host), m_clicks(settings) { }
+    InputRouter(SceneHost& host, ClickSettings settings)
+        : m_host(host)
+        , m_clicks(settings)
+    { }
 
     void Button(const RawButtonEvent& event);
     void Motion(const RawMotionEvent& event);

@@ -25,14 +25,14 @@ std::string CaseFolded(std::u16string_view text)
     return folded ? std::string(folded.get()) : std::string();
 }
 
-template <class Map>
-std::u16string MapCase(std::u16string_view text, Map map)
+template <class Map> std::u16string MapCase(std::u16string_view text, Map map)
 {
     std::u16string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t u = text[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00
+            && text[i + 1] <= 0xDFFF) {
             const char32_t c = 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
             const char32_t m = map(c);
             if (m >= 0x10000) {

@@ -13,7 +13,7 @@ namespace platform::ui {
 
 struct LocaleNames {
     std::string languageName; // ISO 639-1, "ru"
-    std::string localeName;   // language_COUNTRY, "ru_RU"
+    std::string localeName; // language_COUNTRY, "ru_RU"
 };
 
 /// Names from the user's language list, first entry first ("ru_RU.UTF-8" gives "ru" and

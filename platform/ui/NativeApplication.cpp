@@ -114,7 +114,7 @@ NativeApplication::NativeApplication()
     gint time = 400;
     gint distance = 5;
     g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &time, "gtk-double-click-distance",
-                 &distance, nullptr);
+        &distance, nullptr);
     m_clicks = ClickSettings { static_cast<uint32_t>(std::max(time, 1)), std::max(distance, 0) };
 
     static GSourceFuncs funcs = [] {
@@ -251,8 +251,8 @@ void NativeApplication::ShowPendingErrors()
 {
     while (!m_pendingErrors.empty()) {
         const std::string message = m_pendingErrors.front();
-        GtkWidget* dialog = gtk_message_dialog_new(ActiveToplevel(), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
-                                                   GTK_BUTTONS_OK, "%s", message.c_str());
+        GtkWidget* dialog = gtk_message_dialog_new(
+            ActiveToplevel(), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", message.c_str());
         if (const gchar* title = g_get_application_name())
             gtk_window_set_title(GTK_WINDOW(dialog), title);
         gtk_dialog_run(GTK_DIALOG(dialog));
@@ -326,7 +326,8 @@ SceneHost* NativeApplication::HostAtScreenPoint(Point screen) const
         if (stack) {
             GdkWindow* top = gdk_window_get_toplevel(gtk_widget_get_window(host->Widget()));
             const gint index = g_list_index(stack, top);
-            rank = index >= 0 ? index * 100000LL + static_cast<int64_t>(i) : (1LL << 40) + static_cast<int64_t>(i);
+            rank = index >= 0 ? index * 100000LL + static_cast<int64_t>(i)
+                              : (1LL << 40) + static_cast<int64_t>(i);
         }
         if (rank >= bestRank) {
             bestRank = rank;

@@ -18,11 +18,13 @@ cairo_region_t* RegionOf(const std::vector<Rect>& rects)
 } // namespace
 
 NativeForm::NativeForm(NativeApplication& app, const FormOptions& options)
-    : m_app(app), m_options(options), m_width(std::max({ options.clientWidth, options.minClientWidth, 1 })),
-      m_height(std::max({ options.clientHeight, options.minClientHeight, 1 }))
+    : m_app(app)
+    , m_options(options)
+    , m_width(std::max({ options.clientWidth, options.minClientWidth, 1 }))
+    , m_height(std::max({ options.clientHeight, options.minClientHeight, 1 }))
 {
-    m_window.reset(GTK_WIDGET(
-        g_object_ref(gtk_window_new(options.kind == FormKind::Popup ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL))));
+    m_window.reset(GTK_WIDGET(g_object_ref(
+        gtk_window_new(options.kind == FormKind::Popup ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL))));
     GtkWindow* window = GTK_WINDOW(m_window.get());
 
     gtk_window_set_title(window, options.caption.c_str());
@@ -151,7 +153,7 @@ Rect NativeForm::FrameExtents() const
     const int32_t w = gdk_window_get_width(window);
     const int32_t h = gdk_window_get_height(window);
     return Rect { std::max(0, x - frame.x), std::max(0, y - frame.y),
-                  std::max(0, frame.x + frame.width - (x + w)), std::max(0, frame.y + frame.height - (y + h)) };
+        std::max(0, frame.x + frame.width - (x + w)), std::max(0, frame.y + frame.height - (y + h)) };
 }
 
 Point NativeForm::ClientToScreen(Point p) const
@@ -198,7 +200,7 @@ bool NativeForm::UpdateLayered(const FrameView& frame, Point screenPosition)
     m_layeredFrame.resize(row * static_cast<size_t>(frame.height));
     for (int32_t y = 0; y < frame.height; ++y)
         std::copy_n(frame.pixels + static_cast<size_t>(y) * static_cast<size_t>(frame.stride), row,
-                    m_layeredFrame.data() + static_cast<size_t>(y) * row);
+            m_layeredFrame.data() + static_cast<size_t>(y) * row);
 
     if (!m_layeredPosition || *m_layeredPosition != screenPosition) {
         m_layeredPosition = screenPosition;
@@ -234,7 +236,8 @@ void NativeForm::PaintLayered(cairo_t* cr) const
     if (!m_app.CanLayerWindows()) {
         const uint32_t fill = (m_layeredFill >> 24) == 0 ? 0xFF000000u : m_layeredFill;
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_set_source_rgb(cr, ((fill >> 16) & 0xFF) / 255.0, ((fill >> 8) & 0xFF) / 255.0, (fill & 0xFF) / 255.0);
+        cairo_set_source_rgb(
+            cr, ((fill >> 16) & 0xFF) / 255.0, ((fill >> 8) & 0xFF) / 255.0, (fill & 0xFF) / 255.0);
         cairo_paint(cr);
     } else {
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -242,9 +245,9 @@ void NativeForm::PaintLayered(cairo_t* cr) const
         cairo_paint(cr);
     }
     if (!m_layeredFrame.empty()) {
-        cairo_surface_t* surface = cairo_image_surface_create_for_data(
-            const_cast<uint8_t*>(m_layeredFrame.data()), CAIRO_FORMAT_ARGB32, m_layeredWidth, m_layeredHeight,
-            m_layeredWidth * 4);
+        cairo_surface_t* surface
+            = cairo_image_surface_create_for_data(const_cast<uint8_t*>(m_layeredFrame.data()),
+                CAIRO_FORMAT_ARGB32, m_layeredWidth, m_layeredHeight, m_layeredWidth * 4);
         cairo_set_operator(cr, m_app.CanLayerWindows() ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
         cairo_set_source_surface(cr, surface, 0, 0);
         cairo_rectangle(cr, 0, 0, m_layeredWidth, m_layeredHeight);

@@ -57,7 +57,9 @@ GdkDragAction ActionFor(DropEffect effect, GdkDragContext* context)
 /// Offers keys to GTK's input method, which needs the original event.
 class NativeSceneHost::ImBridge final : public InputMethod {
 public:
-    explicit ImBridge(GtkIMContext* im) : m_im(im) { }
+    explicit ImBridge(GtkIMContext* im)
+        : m_im(im)
+    { }
     void SetEvent(GdkEventKey* event) { m_event = event; }
     bool Filter(const RawKeyEvent&) override
     {
@@ -71,7 +73,10 @@ private:
 
 class NativeSceneHost::NativePaintContext final : public PaintContext {
 public:
-    NativePaintContext(cairo_t* cr, std::vector<Rect> rects) : m_cr(cr), m_rects(std::move(rects)) { }
+    NativePaintContext(cairo_t* cr, std::vector<Rect> rects)
+        : m_cr(cr)
+        , m_rects(std::move(rects))
+    { }
     const std::vector<Rect>& UpdateRects() const override { return m_rects; }
     bool Present(const FrameView& frame, Point at, Blend blend) override
     {
@@ -101,15 +106,19 @@ private:
 };
 
 NativeSceneHost::NativeSceneHost(NativeForm& form, SceneHostEvents& events, const Rect& bounds)
-    : m_app(form.App()), m_form(&form), m_events(events), m_router(*this, form.App().Clicks()), m_bounds(bounds)
+    : m_app(form.App())
+    , m_form(&form)
+    , m_events(events)
+    , m_router(*this, form.App().Clicks())
+    , m_bounds(bounds)
 {
     m_area.reset(GTK_WIDGET(g_object_ref_sink(gtk_drawing_area_new())));
     gtk_widget_set_app_paintable(m_area.get(), TRUE);
     gtk_widget_set_can_focus(m_area.get(), TRUE);
-    gtk_widget_add_events(m_area.get(), GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK
-                                      | GDK_SCROLL_MASK | GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK
-                                      | GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK | GDK_ENTER_NOTIFY_MASK
-                                      | GDK_LEAVE_NOTIFY_MASK);
+    gtk_widget_add_events(m_area.get(),
+        GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK | GDK_SCROLL_MASK
+            | GDK_SMOOTH_SCROLL_MASK | GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK
+            | GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK);
     gtk_widget_set_has_tooltip(m_area.get(), TRUE);
     gtk_widget_set_size_request(m_area.get(), std::max(bounds.Width(), 0), std::max(bounds.Height(), 0));
     gtk_layout_put(GTK_LAYOUT(form.Layout()), m_area.get(), bounds.left, bounds.top);
@@ -244,8 +253,8 @@ void NativeSceneHost::SetCapture(bool capture)
     if (m_router.ButtonHeld() || !HasWindow())
         return;
     GdkSeat* seat = gdk_display_get_default_seat(gtk_widget_get_display(m_area.get()));
-    const GdkGrabStatus status = gdk_seat_grab(seat, gtk_widget_get_window(m_area.get()), GDK_SEAT_CAPABILITY_POINTER,
-                                               FALSE, nullptr, nullptr, nullptr, nullptr);
+    const GdkGrabStatus status = gdk_seat_grab(seat, gtk_widget_get_window(m_area.get()),
+        GDK_SEAT_CAPABILITY_POINTER, FALSE, nullptr, nullptr, nullptr, nullptr);
     m_seatGrab = status == GDK_GRAB_SUCCESS;
 }
 
@@ -277,7 +286,7 @@ void NativeSceneHost::OnRealize(GtkWidget* widget, gpointer self)
     gtk_target_list_add_uri_targets(targets, kUriTarget);
     gtk_target_list_add_text_targets(targets, kTextTarget);
     gtk_drag_dest_set(widget, static_cast<GtkDestDefaults>(0), nullptr, 0,
-                      static_cast<GdkDragAction>(GDK_ACTION_COPY | GDK_ACTION_MOVE | GDK_ACTION_LINK));
+        static_cast<GdkDragAction>(GDK_ACTION_COPY | GDK_ACTION_MOVE | GDK_ACTION_LINK));
     gtk_drag_dest_set_target_list(widget, targets);
     gtk_target_list_unref(targets);
     host->ApplyCursor();
@@ -328,13 +337,13 @@ gboolean NativeSceneHost::OnDraw(GtkWidget*, cairo_t* cr, gpointer self)
         for (int i = 0; i < list->num_rectangles; ++i) {
             const cairo_rectangle_t& r = list->rectangles[i];
             rects.push_back(Rect { static_cast<int32_t>(r.x), static_cast<int32_t>(r.y),
-                                   static_cast<int32_t>(r.x + r.width), static_cast<int32_t>(r.y + r.height) });
+                static_cast<int32_t>(r.x + r.width), static_cast<int32_t>(r.y + r.height) });
         }
     } else {
         double x1, y1, x2, y2;
         cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
         rects.push_back(Rect { static_cast<int32_t>(x1), static_cast<int32_t>(y1), static_cast<int32_t>(x2),
-                               static_cast<int32_t>(y2) });
+            static_cast<int32_t>(y2) });
     }
     cairo_rectangle_list_destroy(list);
     ++host->m_paints;
@@ -419,7 +428,9 @@ gboolean NativeSceneHost::OnCrossing(GtkWidget*, GdkEventCrossing* event, gpoint
     auto* host = static_cast<NativeSceneHost*>(self);
     RawCrossingEvent raw;
     raw.leave = event->type == GDK_LEAVE_NOTIFY;
-    raw.grabTransition = event->mode == GDK_CROSSING_GRAB || event->mode == GDK_CROSSING_UNGRAB;
+    // Grabs (the window system's or a GTK popup's) move the pointer's owner, not the pointer.
+    raw.grabTransition = event->mode == GDK_CROSSING_GRAB || event->mode == GDK_CROSSING_UNGRAB
+        || event->mode == GDK_CROSSING_GTK_GRAB || event->mode == GDK_CROSSING_GTK_UNGRAB;
     raw.inferior = event->detail == GDK_NOTIFY_INFERIOR;
     Guarded([&] { host->m_router.Crossing(raw); });
     return FALSE;
@@ -458,7 +469,8 @@ gboolean NativeSceneHost::OnGrabBroken(GtkWidget*, GdkEventGrabBroken*, gpointer
     return TRUE;
 }
 
-gboolean NativeSceneHost::OnQueryTooltip(GtkWidget*, gint x, gint y, gboolean, GtkTooltip* tooltip, gpointer self)
+gboolean NativeSceneHost::OnQueryTooltip(
+    GtkWidget*, gint x, gint y, gboolean, GtkTooltip* tooltip, gpointer self)
 {
     auto* host = static_cast<NativeSceneHost*>(self);
     std::optional<HintInfo> hint;
@@ -556,8 +568,8 @@ void NativeSceneHost::FinishDrop(GdkDragContext* context, guint time)
     gtk_drag_finish(keep.get(), taken, FALSE, time);
 }
 
-gboolean NativeSceneHost::OnDragMotion(GtkWidget* widget, GdkDragContext* context, gint x, gint y, guint time,
-                                       gpointer self)
+gboolean NativeSceneHost::OnDragMotion(
+    GtkWidget* widget, GdkDragContext* context, gint x, gint y, guint time, gpointer self)
 {
     auto* host = static_cast<NativeSceneHost*>(self);
     if (host->m_deferredLeave != 0) {
@@ -598,8 +610,8 @@ void NativeSceneHost::OnDragLeave(GtkWidget*, GdkDragContext*, guint, gpointer s
     host->m_deferredLeave = host->m_app.Post([host] { host->RunDeferredLeave(); });
 }
 
-gboolean NativeSceneHost::OnDragDrop(GtkWidget* widget, GdkDragContext* context, gint x, gint y, guint time,
-                                     gpointer self)
+gboolean NativeSceneHost::OnDragDrop(
+    GtkWidget* widget, GdkDragContext* context, gint x, gint y, guint time, gpointer self)
 {
     auto* host = static_cast<NativeSceneHost*>(self);
     if (host->m_deferredLeave != 0) {
@@ -631,7 +643,7 @@ gboolean NativeSceneHost::OnDragDrop(GtkWidget* widget, GdkDragContext* context,
 }
 
 void NativeSceneHost::OnDragDataReceived(GtkWidget*, GdkDragContext* context, gint, gint,
-                                         GtkSelectionData* selection, guint info, guint time, gpointer self)
+    GtkSelectionData* selection, guint info, guint time, gpointer self)
 {
     auto* host = static_cast<NativeSceneHost*>(self);
     if (host->m_dragContext.get() != context)

@@ -72,7 +72,7 @@ GdkWindow* WindowOf(SceneHost& host)
 } // namespace
 
 void SendButton(SceneHost& host, RawButtonEvent::Type type, uint32_t button, double x, double y,
-                const RawModifiers& modifiers, uint32_t time)
+    const RawModifiers& modifiers, uint32_t time)
 {
     GdkEventType gdkType = GDK_BUTTON_PRESS;
     switch (type) {
@@ -185,8 +185,8 @@ void SendKey(SceneHost& host, bool press, const std::string& keyName, const RawM
     event->key.keyval = keyval;
     GdkKeymapKey* keys = nullptr;
     gint count = 0;
-    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys,
-                                          &count)
+    if (gdk_keymap_get_entries_for_keyval(
+            gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys, &count)
         && count > 0) {
         event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
         event->key.group = static_cast<guint8>(keys[0].group);
@@ -245,7 +245,8 @@ std::vector<uint32_t> ReadPixels(SceneHost& host, const Rect& rect)
     if (rect.IsEmpty())
         return pixels;
     Sync();
-    GdkPixbuf* pixbuf = gdk_pixbuf_get_from_window(WindowOf(host), rect.left, rect.top, rect.Width(), rect.Height());
+    GdkPixbuf* pixbuf
+        = gdk_pixbuf_get_from_window(WindowOf(host), rect.left, rect.top, rect.Width(), rect.Height());
     if (!pixbuf)
         return pixels;
     const int channels = gdk_pixbuf_get_n_channels(pixbuf);
@@ -368,8 +369,8 @@ Attempt TryDrop(SceneHost& target, const std::vector<std::string>& uris, Point s
     gint ox = 0;
     gint oy = 0;
     gdk_window_get_origin(gtk_widget_get_window(box), &ox, &oy);
-    GdkDragContext* context = gtk_drag_begin_with_coordinates(
-        box, targets, static_cast<GdkDragAction>(GDK_ACTION_COPY | GDK_ACTION_LINK), 1, nullptr, screen.x - ox,
+    GdkDragContext* context = gtk_drag_begin_with_coordinates(box, targets,
+        static_cast<GdkDragAction>(GDK_ACTION_COPY | GDK_ACTION_LINK), 1, nullptr, screen.x - ox,
         screen.y - oy);
     gtk_target_list_unref(targets);
 

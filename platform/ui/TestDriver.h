@@ -15,9 +15,10 @@ namespace platform::ui::test {
 enum class Crossing : uint8_t { Normal, Grab, Ungrab };
 
 void SendButton(SceneHost& host, RawButtonEvent::Type type, uint32_t button, double x, double y,
-                const RawModifiers& modifiers = {}, uint32_t time = 0);
+    const RawModifiers& modifiers = {}, uint32_t time = 0);
 void SendMotion(SceneHost& host, double x, double y, const RawModifiers& modifiers = {});
-void SendScroll(SceneHost& host, RawScrollEvent::Direction direction, double deltaY = 0, double x = 1, double y = 1);
+void SendScroll(
+    SceneHost& host, RawScrollEvent::Direction direction, double deltaY = 0, double x = 1, double y = 1);
 void SendLeave(SceneHost& host, Crossing mode = Crossing::Normal, bool intoChild = false);
 /// A key by X name ("Return", "a") to the focused widget of the host's form.
 void SendKey(SceneHost& host, bool press, const std::string& keyName, const RawModifiers& modifiers = {});
@@ -45,7 +46,7 @@ void Raise(Form& form);
 
 struct DropResult {
     bool completed = false; // the drag ended (dropped or refused) before the time limit
-    int dataRequests = 0;   // how often the destination asked the source for the data
+    int dataRequests = 0; // how often the destination asked the source for the data
 };
 /// Drags `uris` from a window of this process onto the host at a client point and releases
 /// there, through the window system's drag-and-drop protocol.

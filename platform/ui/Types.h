@@ -117,9 +117,10 @@ struct FrameView {
     }
     uint32_t PixelAt(int32_t x, int32_t y) const
     {
-        const uint8_t* p = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x) * 4;
-        return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16
-            | static_cast<uint32_t>(p[3]) << 24;
+        const uint8_t* p
+            = pixels + static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x) * 4;
+        return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8
+            | static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
     }
 };
 
@@ -129,9 +130,9 @@ class Task {
 public:
     Task() = default;
     template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, Task>>>
-    Task(F&& f) : m_impl(std::make_unique<Impl<std::decay_t<F>>>(std::forward<F>(f)))
-    {
-    }
+    Task(F&& f)
+        : m_impl(std::make_unique<Impl<std::decay_t<F>>>(std::forward<F>(f)))
+    { }
     Task(Task&&) noexcept = default;
     Task& operator=(Task&&) noexcept = default;
 
@@ -143,10 +144,13 @@ private:
         virtual ~Base() = default;
         virtual void Call() = 0;
     };
-    template <class F>
-    struct Impl final : Base {
-        explicit Impl(F&& f) : fn(std::move(f)) { }
-        explicit Impl(const F& f) : fn(f) { }
+    template <class F> struct Impl final : Base {
+        explicit Impl(F&& f)
+            : fn(std::move(f))
+        { }
+        explicit Impl(const F& f)
+            : fn(f)
+        { }
         void Call() override { fn(); }
         F fn;
     };
@@ -162,7 +166,9 @@ public:
 
 private:
     friend class Lifetime;
-    explicit LifetimeWatch(std::shared_ptr<const bool> alive) : m_alive(std::move(alive)) { }
+    explicit LifetimeWatch(std::shared_ptr<const bool> alive)
+        : m_alive(std::move(alive))
+    { }
     std::shared_ptr<const bool> m_alive;
 };
 
@@ -170,7 +176,9 @@ private:
 /// watch handed out, so a loop or a handler can tell that the object was freed under it.
 class Lifetime {
 public:
-    Lifetime() : m_alive(std::make_shared<bool>(true)) { }
+    Lifetime()
+        : m_alive(std::make_shared<bool>(true))
+    { }
     ~Lifetime() { *m_alive = false; }
     Lifetime(const Lifetime&) = delete;
     Lifetime& operator=(const Lifetime&) = delete;

@@ -21,7 +21,7 @@ class PaintContext {
 public:
     enum class Blend : uint8_t {
         Source, // the frame replaces what is there, alpha included
-        Over,   // the frame is composited over what the parent already drew
+        Over, // the frame is composited over what the parent already drew
     };
     virtual ~PaintContext() = default;
     /// The parts of the host to paint, in client pixels; painting is clipped to them.
@@ -120,8 +120,8 @@ public:
 
 enum class FormKind : uint8_t {
     Normal, // a top-level window managed by the window manager
-    Popup,  // override-redirect: lists and popups placed at screen coordinates
-    Tool,   // an undecorated helper window kept above its owner
+    Popup, // override-redirect: lists and popups placed at screen coordinates
+    Tool, // an undecorated helper window kept above its owner
 };
 
 struct FormOptions {
@@ -178,7 +178,8 @@ public:
     virtual bool IsActive() const = 0;
 
     /// A new hidden scene host at `bounds` of the client area.
-    [[nodiscard]] virtual std::unique_ptr<SceneHost> CreateHost(SceneHostEvents& events, const Rect& bounds) = 0;
+    [[nodiscard]] virtual std::unique_ptr<SceneHost> CreateHost(SceneHostEvents& events, const Rect& bounds)
+        = 0;
 
     virtual bool IsLayered() const = 0;
     /// The colour shown under the frame where the screen cannot blend (no compositor); its

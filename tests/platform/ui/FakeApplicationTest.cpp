@@ -24,7 +24,9 @@ namespace {
 
 // Counts its own destruction: shows when a capture was freed, and how often.
 struct Probe {
-    explicit Probe(int& destroyed) : m_destroyed(destroyed) { }
+    explicit Probe(int& destroyed)
+        : m_destroyed(destroyed)
+    { }
     ~Probe() { ++m_destroyed; }
     int& m_destroyed;
 };
@@ -61,7 +63,7 @@ RawKeyEvent Key(const char* name, bool press = true, RawModifiers modifiers = {}
 }
 
 RawButtonEvent Button(RawButtonEvent::Type type, uint32_t button, double x, double y, uint32_t time,
-                      RawModifiers modifiers = {})
+    RawModifiers modifiers = {})
 {
     RawButtonEvent e;
     e.type = type;
@@ -88,8 +90,8 @@ TEST_F(FakeUi, TimersTickEveryIntervalCountedFromTheirStart)
     EXPECT_GT(b, 0u);
     EXPECT_NE(a, b);
     app.AdvanceTime(90);
-    const std::vector<std::pair<uint32_t, int64_t>> expected = { { a, 25 }, { b, 43 }, { a, 50 },
-                                                                 { a, 75 }, { b, 76 }, { a, 100 } };
+    const std::vector<std::pair<uint32_t, int64_t>> expected
+        = { { a, 25 }, { b, 43 }, { a, 50 }, { a, 75 }, { b, 76 }, { a, 100 } };
     EXPECT_EQ(ticks, expected);
 
     EXPECT_EQ(app.StartTimer(0, record), 0u);
@@ -106,7 +108,7 @@ TEST_F(FakeUi, ATimerMayStopItselfAndFreeItsCapturesInItsTick)
         ++ticks;
         EXPECT_EQ(self, id);
         EXPECT_TRUE(app.StopTimer(self)); // frees this very handler and its probe
-        EXPECT_EQ(destroyed, 0);          // ... but not while it still runs
+        EXPECT_EQ(destroyed, 0); // ... but not while it still runs
     });
     probe.reset();
     app.AdvanceTime(100);
@@ -415,7 +417,7 @@ TEST_F(FakeUi, InvalidationsBetweenPaintsMergeIntoOnePaint)
     ShowHost();
     for (int i = 0; i < 10; ++i)
         host->Invalidate(Rect { 2, 2, 8, 8 });
-    host->Invalidate(Rect { 1, 1, 9, 9 });  // swallows the ones above
+    host->Invalidate(Rect { 1, 1, 9, 9 }); // swallows the ones above
     host->Invalidate(Rect { 30, 20, 60, 60 }); // clipped to the host
     host->Invalidate(Rect { 50, 50, 60, 60 }); // outside: nothing
     app.ProcessMessages();
@@ -435,7 +437,9 @@ TEST_F(FakeUi, PresentedFramesShowOnlyInsideTheUpdateRectangles)
 
     // A half-transparent frame over what is there, at an offset.
     Frame glass(10, 10, 0x80000080); // premultiplied half blue
-    scene.onPaint = [&](PaintContext& pc) { pc.Present(glass.View(), Point { 5, 5 }, PaintContext::Blend::Over); };
+    scene.onPaint = [&](PaintContext& pc) {
+        pc.Present(glass.View(), Point { 5, 5 }, PaintContext::Blend::Over);
+    };
     host->InvalidateAll();
     app.ProcessMessages();
     EXPECT_EQ(Fake().ShownPixel(6, 6), 0xFF7F0080u);
@@ -463,7 +467,10 @@ TEST_F(FakeUi, ResizingNotifiesOnceAndRepaintsTheWholeHost)
 
     struct FormLog : FormEvents {
         Lines log;
-        void FormResized(int32_t w, int32_t h) override { log.push_back(std::to_string(w) + "x" + std::to_string(h)); }
+        void FormResized(int32_t w, int32_t h) override
+        {
+            log.push_back(std::to_string(w) + "x" + std::to_string(h));
+        }
     } formLog;
     form->SetEvents(&formLog);
     form->SetClientSize(200, 100);
@@ -507,8 +514,9 @@ TEST_F(FakeUi, MouseInputFollowsTheToolkitsRules)
     move.y = 21;
     move.modifiers = shiftLeft;
     Fake().Inject(move);
-    EXPECT_EQ(scene.Take(), (Lines { "down left [L] 10,12", "up left [] 10,12", "down left [LD] 11,12",
-                                     "up left [] 11,12", "down right [SR] -4,40", "move [SL] 20,21" }));
+    EXPECT_EQ(scene.Take(),
+        (Lines { "down left [L] 10,12", "up left [] 10,12", "down left [LD] 11,12", "up left [] 11,12",
+            "down right [SR] -4,40", "move [SL] 20,21" }));
 
     RawScrollEvent scroll;
     Fake().Inject(scroll);
@@ -521,8 +529,8 @@ TEST_F(FakeUi, MouseInputFollowsTheToolkitsRules)
     Fake().Inject(scroll);
     EXPECT_EQ(scene.Take(), (Lines { "wheel 120 []", "wheel -120 []", "wheel 60 []" }));
 
-    Fake().Inject(RawCrossingEvent { true, true, false });  // a grab began
-    Fake().Inject(RawCrossingEvent { true, false, true });  // into a child window
+    Fake().Inject(RawCrossingEvent { true, true, false }); // a grab began
+    Fake().Inject(RawCrossingEvent { true, false, true }); // into a child window
     Fake().Inject(RawCrossingEvent { false, false, false }); // an enter
     Fake().Inject(RawCrossingEvent { true, false, false });
     EXPECT_EQ(scene.Take(), Lines { "leave" });
@@ -549,8 +557,8 @@ TEST_F(FakeUi, KeysReachTheSceneThenTypeCharactersOnlyWhenNotConsumed)
         { "F1 types nothing", Key("F1"), false, std::nullopt, { "keydown 112 []" } },
         { "a dead key is the input method's", Key("dead_acute"), false, std::string(), {} },
         { "a composed character", Key("e"), false, std::string("\xC3\xA9"), { "keydown 69 []", "char 233" } },
-        { "a character outside the BMP arrives as two units", Key("x"), false, std::string("\xF0\x9F\x98\x80"),
-          { "keydown 88 []", "char 55357", "char 56832" } },
+        { "a character outside the BMP arrives as two units", Key("x"), false,
+            std::string("\xF0\x9F\x98\x80"), { "keydown 88 []", "char 55357", "char 56832" } },
         { "a release", Key("a", false), false, std::nullopt, { "keyup 65 []" } },
     };
     for (const Case& c : cases) {
@@ -607,7 +615,7 @@ TEST_F(FakeUi, LayeredFormsKeepTheirOutlineWithoutACompositor)
     frame.Fill(Rect { 1, 0, 3, 1 }, 0xFF00FF00); // opaque green
     frame.Fill(Rect { 3, 0, 4, 1 }, 0x40004000); // a soft edge, a quarter opaque
     frame.Fill(Rect { 0, 1, 4, 2 }, 0x80800000); // half-opaque red
-    layered->SetLayeredFill(0x00FFFFFF);         // a transparent fill shows black
+    layered->SetLayeredFill(0x00FFFFFF); // a transparent fill shows black
     ASSERT_TRUE(layered->UpdateLayered(frame.View(), Point { 300, 200 }));
     auto& fake = static_cast<FakeForm&>(*layered);
     EXPECT_EQ(layered->GetPosition(), (Point { 300, 200 }));
@@ -622,7 +630,8 @@ TEST_F(FakeUi, LayeredFormsKeepTheirOutlineWithoutACompositor)
 
     app.SetComposited(true);
     ASSERT_TRUE(layered->UpdateLayered(frame.View(), Point { 300, 200 }));
-    EXPECT_EQ(fake.Shape(), (std::vector<Rect> { { 1, 0, 4, 1 }, { 0, 1, 4, 2 } })); // every visible pixel takes clicks
+    EXPECT_EQ(fake.Shape(),
+        (std::vector<Rect> { { 1, 0, 4, 1 }, { 0, 1, 4, 2 } })); // every visible pixel takes clicks
     EXPECT_EQ(fake.ShownPixel(3, 0), 0x40004000u);
 
     auto plain = app.CreateForm(FormOptions {});
@@ -712,7 +721,8 @@ TEST_F(FakeDrag, ADropLandsOnTheHostUnderTheReleaseWhenItAccepts)
     EXPECT_EQ(host->GetCursor(), cursor::kDrag);
     MoveTo(320, 70);
     ReleaseAt(320, 70);
-    EXPECT_EQ(target.Take(), (Lines { "session over 10,10", "session over 20,20", "session over 20,20", "session drop 20,20" }));
+    EXPECT_EQ(target.Take(),
+        (Lines { "session over 10,10", "session over 20,20", "session over 20,20", "session drop 20,20" }));
     EXPECT_EQ(ends, std::vector<bool> { true });
     EXPECT_EQ(host->GetCursor(), 0);
     EXPECT_FALSE(host->HasCapture());

@@ -30,18 +30,54 @@ TEST(VirtualKeyFor, NamedAndKeypadKeysFollowTheEventsKeyval)
         const char* keyval;
         uint16_t code;
     } cases[] = {
-        { "BackSpace", 8 },    { "Tab", 9 },          { "ISO_Left_Tab", 9 },  { "KP_Tab", 9 },
-        { "Return", 13 },      { "KP_Enter", 13 },    { "ISO_Enter", 13 },    { "Shift_L", 16 },
-        { "Shift_R", 16 },     { "Control_L", 17 },   { "Control_R", 17 },    { "Alt_L", 18 },
-        { "Alt_R", 18 },       { "Escape", 27 },      { "space", 32 },        { "KP_Space", 32 },
-        { "Page_Up", 33 },     { "KP_Page_Up", 33 },  { "Page_Down", 34 },    { "KP_Page_Down", 34 },
-        { "End", 35 },         { "KP_End", 35 },      { "Home", 36 },         { "KP_Home", 36 },
-        { "Left", 37 },        { "KP_Left", 37 },     { "Up", 38 },           { "KP_Up", 38 },
-        { "Right", 39 },       { "KP_Right", 39 },    { "Down", 40 },         { "KP_Down", 40 },
-        { "Insert", 45 },      { "KP_Insert", 45 },   { "Delete", 46 },       { "KP_Delete", 46 },
-        { "Menu", 93 },        { "KP_0", 96 },        { "KP_5", 101 },        { "KP_9", 105 },
-        { "KP_Multiply", 106 }, { "KP_Add", 107 },    { "KP_Separator", 108 }, { "KP_Subtract", 109 },
-        { "KP_Decimal", 110 }, { "KP_Divide", 111 },  { "F1", 112 },          { "F12", 123 },
+        { "BackSpace", 8 },
+        { "Tab", 9 },
+        { "ISO_Left_Tab", 9 },
+        { "KP_Tab", 9 },
+        { "Return", 13 },
+        { "KP_Enter", 13 },
+        { "ISO_Enter", 13 },
+        { "Shift_L", 16 },
+        { "Shift_R", 16 },
+        { "Control_L", 17 },
+        { "Control_R", 17 },
+        { "Alt_L", 18 },
+        { "Alt_R", 18 },
+        { "Escape", 27 },
+        { "space", 32 },
+        { "KP_Space", 32 },
+        { "Page_Up", 33 },
+        { "KP_Page_Up", 33 },
+        { "Page_Down", 34 },
+        { "KP_Page_Down", 34 },
+        { "End", 35 },
+        { "KP_End", 35 },
+        { "Home", 36 },
+        { "KP_Home", 36 },
+        { "Left", 37 },
+        { "KP_Left", 37 },
+        { "Up", 38 },
+        { "KP_Up", 38 },
+        { "Right", 39 },
+        { "KP_Right", 39 },
+        { "Down", 40 },
+        { "KP_Down", 40 },
+        { "Insert", 45 },
+        { "KP_Insert", 45 },
+        { "Delete", 46 },
+        { "KP_Delete", 46 },
+        { "Menu", 93 },
+        { "KP_0", 96 },
+        { "KP_5", 101 },
+        { "KP_9", 105 },
+        { "KP_Multiply", 106 },
+        { "KP_Add", 107 },
+        { "KP_Separator", 108 },
+        { "KP_Subtract", 109 },
+        { "KP_Decimal", 110 },
+        { "KP_Divide", 111 },
+        { "F1", 112 },
+        { "F12", 123 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keyval);
@@ -63,18 +99,14 @@ TEST(VirtualKeyFor, LettersAndDigitsComeFromTheHardwareKeysUnshiftedLatinEntry)
     } cases[] = {
         { "Shift+1 types '!' but is the 1 key", "exclam", { E("1", 0, 0), E("exclam", 0, 1) }, 49 },
         { "Shift+A", "A", { E("a", 0, 0), E("A", 0, 1) }, 65 },
-        { "Ctrl+C on a Cyrillic layout with a Latin group",
-          "Cyrillic_es",
-          { E("Cyrillic_es", 0, 0), E("Cyrillic_ES", 0, 1), E("c", 1, 0), E("C", 1, 1) },
-          67 },
-        { "a Cyrillic-only layout has no code for the key",
-          "Cyrillic_es",
-          { E("Cyrillic_es", 0, 0), E("Cyrillic_ES", 0, 1) },
-          0 },
+        { "Ctrl+C on a Cyrillic layout with a Latin group", "Cyrillic_es",
+            { E("Cyrillic_es", 0, 0), E("Cyrillic_ES", 0, 1), E("c", 1, 0), E("C", 1, 1) }, 67 },
+        { "a Cyrillic-only layout has no code for the key", "Cyrillic_es",
+            { E("Cyrillic_es", 0, 0), E("Cyrillic_ES", 0, 1) }, 0 },
         { "AZERTY number row: the digit is on the shifted level", "ampersand",
-          { E("ampersand", 0, 0), E("1", 0, 1) }, 49 },
+            { E("ampersand", 0, 0), E("1", 0, 1) }, 49 },
         { "a shifted Latin letter of another key's level does not count", "q",
-          { E("q", 0, 0), E("Q", 0, 1), E("at", 0, 2) }, 81 },
+            { E("q", 0, 0), E("Q", 0, 1), E("at", 0, 2) }, 81 },
         { "no entries: the keyval itself", "z", {}, 90 },
         { "punctuation by its unshifted character", "less", { E("comma", 0, 0), E("less", 0, 1) }, 188 },
         { "German plus key", "asterisk", { E("plus", 0, 0), E("asterisk", 0, 1) }, 187 },
@@ -133,14 +165,15 @@ TEST(ShiftState, ButtonEventsReportTheStateAfterTheEvent)
 {
     RawModifiers before;
     before.shift = true;
-    EXPECT_EQ(ShiftForButton(before, MouseButton::Left, true), (ShiftState { ShiftFlag::Shift, ShiftFlag::Left }));
+    EXPECT_EQ(
+        ShiftForButton(before, MouseButton::Left, true), (ShiftState { ShiftFlag::Shift, ShiftFlag::Left }));
 
     RawModifiers held;
     held.button1 = true;
     held.button3 = true;
     EXPECT_EQ(ShiftForButton(held, MouseButton::Left, false), (ShiftState { ShiftFlag::Right }));
     EXPECT_EQ(ShiftForButton(held, MouseButton::Middle, true),
-              (ShiftState { ShiftFlag::Left, ShiftFlag::Right, ShiftFlag::Middle }));
+        (ShiftState { ShiftFlag::Left, ShiftFlag::Right, ShiftFlag::Middle }));
 
     RawModifiers keys;
     keys.ctrl = keys.alt = keys.meta = true;
@@ -196,22 +229,33 @@ TEST(ClickTracker, TheSecondPlainPressIsTheDoubleClick)
         std::vector<Press> presses;
         std::vector<bool> doubles;
     } cases[] = {
-        { "two quick presses", { { MouseButton::Left, 10, 10, 1000 }, { MouseButton::Left, 10, 10, 1100 } }, { false, true } },
+        { "two quick presses", { { MouseButton::Left, 10, 10, 1000 }, { MouseButton::Left, 10, 10, 1100 } },
+            { false, true } },
         { "a third press starts over",
-          { { MouseButton::Left, 10, 10, 1000 }, { MouseButton::Left, 10, 10, 1100 }, { MouseButton::Left, 10, 10, 1200 } },
-          { false, true, false } },
+            { { MouseButton::Left, 10, 10, 1000 }, { MouseButton::Left, 10, 10, 1100 },
+                { MouseButton::Left, 10, 10, 1200 } },
+            { false, true, false } },
         { "four presses are two double clicks",
-          { { MouseButton::Left, 1, 1, 0 }, { MouseButton::Left, 1, 1, 50 }, { MouseButton::Left, 1, 1, 100 }, { MouseButton::Left, 1, 1, 150 } },
-          { false, true, false, true } },
-        { "the double-click time is exclusive", { { MouseButton::Left, 0, 0, 1000 }, { MouseButton::Left, 0, 0, 1400 } }, { false, false } },
-        { "just inside the time", { { MouseButton::Left, 0, 0, 1000 }, { MouseButton::Left, 0, 0, 1399 } }, { false, true } },
-        { "moved beyond the distance", { { MouseButton::Left, 10, 10, 0 }, { MouseButton::Left, 16, 10, 50 } }, { false, false } },
-        { "moved within the distance", { { MouseButton::Left, 10, 10, 0 }, { MouseButton::Left, 15, 5, 50 } }, { false, true } },
+            { { MouseButton::Left, 1, 1, 0 }, { MouseButton::Left, 1, 1, 50 },
+                { MouseButton::Left, 1, 1, 100 }, { MouseButton::Left, 1, 1, 150 } },
+            { false, true, false, true } },
+        { "the double-click time is exclusive",
+            { { MouseButton::Left, 0, 0, 1000 }, { MouseButton::Left, 0, 0, 1400 } }, { false, false } },
+        { "just inside the time", { { MouseButton::Left, 0, 0, 1000 }, { MouseButton::Left, 0, 0, 1399 } },
+            { false, true } },
+        { "moved beyond the distance",
+            { { MouseButton::Left, 10, 10, 0 }, { MouseButton::Left, 16, 10, 50 } }, { false, false } },
+        { "moved within the distance", { { MouseButton::Left, 10, 10, 0 }, { MouseButton::Left, 15, 5, 50 } },
+            { false, true } },
         { "another button in between",
-          { { MouseButton::Left, 0, 0, 0 }, { MouseButton::Right, 0, 0, 50 }, { MouseButton::Left, 0, 0, 100 } },
-          { false, false, false } },
-        { "the right button double-clicks too", { { MouseButton::Right, 3, 3, 0 }, { MouseButton::Right, 3, 3, 10 } }, { false, true } },
-        { "the server's clock wraps", { { MouseButton::Left, 0, 0, 0xFFFFFF00u }, { MouseButton::Left, 0, 0, 0x10u } }, { false, true } },
+            { { MouseButton::Left, 0, 0, 0 }, { MouseButton::Right, 0, 0, 50 },
+                { MouseButton::Left, 0, 0, 100 } },
+            { false, false, false } },
+        { "the right button double-clicks too",
+            { { MouseButton::Right, 3, 3, 0 }, { MouseButton::Right, 3, 3, 10 } }, { false, true } },
+        { "the server's clock wraps",
+            { { MouseButton::Left, 0, 0, 0xFFFFFF00u }, { MouseButton::Left, 0, 0, 0x10u } },
+            { false, true } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -249,7 +293,7 @@ TEST(CursorShapeFor, ToolkitNumbersMapToThemeNamesWithCursorFontFallbacks)
         { -20, "help", CursorFallback::QuestionArrow },
         { -21, "pointer", CursorFallback::Hand2 },
         { -22, "move", CursorFallback::Fleur },
-        { 7, "default", CursorFallback::LeftPtr },    // unknown numbers: the arrow
+        { 7, "default", CursorFallback::LeftPtr }, // unknown numbers: the arrow
         { -999, "default", CursorFallback::LeftPtr },
     };
     for (const Case& c : cases) {

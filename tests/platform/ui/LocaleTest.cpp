@@ -14,14 +14,9 @@ TEST(Locale, NamesComeFromTheFirstLanguageEntry)
         const char* language;
         const char* locale;
     } cases[] = {
-        { { "ru_RU.UTF-8", "ru_RU", "ru.UTF-8", "ru", "C" }, "ru", "ru_RU" },
-        { { "de" }, "de", "de" },
-        { { "sr_RS@latin" }, "sr", "sr_RS" },
-        { { "pt_BR.UTF-8" }, "pt", "pt_BR" },
-        { { "C" }, "en", "en" },
-        { { "C.UTF-8" }, "en", "en" },
-        { { "POSIX" }, "en", "en" },
-        { {}, "en", "en" },
+        { { "ru_RU.UTF-8", "ru_RU", "ru.UTF-8", "ru", "C" }, "ru", "ru_RU" }, { { "de" }, "de", "de" },
+        { { "sr_RS@latin" }, "sr", "sr_RS" }, { { "pt_BR.UTF-8" }, "pt", "pt_BR" }, { { "C" }, "en", "en" },
+        { { "C.UTF-8" }, "en", "en" }, { { "POSIX" }, "en", "en" }, { {}, "en", "en" },
         { { "fr_CA", "en" }, "fr", "fr_CA" }, // LANGUAGE=fr_CA:en
     };
     for (const Case& c : cases) {
@@ -38,7 +33,9 @@ TEST(Locale, UserNumbersUseTheGivenSeparatorAndReadStrictly)
     EXPECT_EQ(FormatUserNumber(3.14159, 2, ","), "3,14");
     EXPECT_EQ(FormatUserNumber(-2, 1, ","), "-2,0");
     EXPECT_EQ(FormatUserNumber(7, 0, ","), "7");
-    EXPECT_EQ(FormatUserNumber(1.5, 1, "\xD9\xAB"), "1\xD9\xAB" "5"); // Arabic decimal separator
+    EXPECT_EQ(FormatUserNumber(1.5, 1, "\xD9\xAB"),
+        "1\xD9\xAB"
+        "5"); // Arabic decimal separator
 
     struct Case {
         const char* text;
@@ -48,12 +45,14 @@ TEST(Locale, UserNumbersUseTheGivenSeparatorAndReadStrictly)
         { "1,5", ",", 1.5 },
         { " -0,25 ", ",", -0.25 },
         { "12", ",", 12.0 },
-        { "1.5", ",", std::nullopt },   // a point where a comma is expected: a thousands separator?
+        { "1.5", ",", std::nullopt }, // a point where a comma is expected: a thousands separator?
         { "1.000,5", ",", std::nullopt },
         { "1,2,3", ",", std::nullopt },
         { "1,5", ".", std::nullopt },
         { "1.5", ".", 1.5 },
-        { "1\xD9\xAB" "5", "\xD9\xAB", 1.5 },
+        { "1\xD9\xAB"
+          "5",
+            "\xD9\xAB", 1.5 },
         { "inf", ",", std::nullopt },
         { "nan", ".", std::nullopt },
         { "", ",", std::nullopt },
@@ -76,7 +75,9 @@ TEST(Locale, ComparisonIgnoresCaseBeyondAscii)
 {
     EXPECT_EQ(CompareTextLocale(u"Apple", u"APPLE"), 0);
     EXPECT_EQ(CompareTextLocale(u"\u00E9t\u00E9", u"\u00C9T\u00C9"), 0); // été / ÉTÉ
-    EXPECT_EQ(CompareTextLocale(u"\u043F\u0440\u0438\u0432\u0435\u0442", u"\u041F\u0420\u0418\u0412\u0415\u0422"), 0);
+    EXPECT_EQ(
+        CompareTextLocale(u"\u043F\u0440\u0438\u0432\u0435\u0442", u"\u041F\u0420\u0418\u0412\u0415\u0422"),
+        0);
     EXPECT_LT(CompareTextLocale(u"apple", u"Banana"), 0);
     EXPECT_GT(CompareTextLocale(u"banana", u"Apple"), 0);
     EXPECT_LT(CompareTextLocale(u"", u"a"), 0);
@@ -85,9 +86,10 @@ TEST(Locale, ComparisonIgnoresCaseBeyondAscii)
     std::vector<std::u16string> words = { u"delta", u"Alpha", u"charlie", u"BRAVO", u"echo", u"alpha2" };
     std::vector<std::u16string> byCompare = words;
     std::sort(byCompare.begin(), byCompare.end(),
-              [](const auto& a, const auto& b) { return CompareTextLocale(a, b) < 0; });
+        [](const auto& a, const auto& b) { return CompareTextLocale(a, b) < 0; });
     std::vector<std::u16string> byKey = words;
-    std::sort(byKey.begin(), byKey.end(), [](const auto& a, const auto& b) { return CollationKey(a) < CollationKey(b); });
+    std::sort(byKey.begin(), byKey.end(),
+        [](const auto& a, const auto& b) { return CollationKey(a) < CollationKey(b); });
     EXPECT_EQ(byKey, byCompare);
 }
 
@@ -98,13 +100,13 @@ TEST(Locale, CaseMappingKeepsTheTextLength)
         std::u16string upper;
         std::u16string lower;
     } cases[] = {
-        { u"Stra\u00DFe", u"STRA\u00DFE", u"stra\u00DFe" },           // ß has no single-letter capital
-        { u"\u0131i", u"II", u"\u0131i" },                             // dotless i
-        { u"\u0130", u"\u0130", u"i" },                                // capital I with dot
+        { u"Stra\u00DFe", u"STRA\u00DFE", u"stra\u00DFe" }, // ß has no single-letter capital
+        { u"\u0131i", u"II", u"\u0131i" }, // dotless i
+        { u"\u0130", u"\u0130", u"i" }, // capital I with dot
         { u"\u043F\u0440\u0438", u"\u041F\u0420\u0418", u"\u043F\u0440\u0438" },
-        { u"\xD801\xDC28", u"\xD801\xDC00", u"\xD801\xDC28" },         // Deseret, outside the BMP
+        { u"\xD801\xDC28", u"\xD801\xDC00", u"\xD801\xDC28" }, // Deseret, outside the BMP
         { std::u16string(u"a") + char16_t(0xD800) + u"b", std::u16string(u"A") + char16_t(0xD800) + u"B",
-          std::u16string(u"a") + char16_t(0xD800) + u"b" }, // a lone surrogate stays
+            std::u16string(u"a") + char16_t(0xD800) + u"b" }, // a lone surrogate stays
         { u"123 ?!", u"123 ?!", u"123 ?!" },
     };
     for (const Case& c : cases) {

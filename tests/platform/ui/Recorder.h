@@ -17,9 +17,8 @@ inline std::string ShiftText(ShiftState s)
 {
     std::string t;
     const std::pair<ShiftFlag, char> flags[] = { { ShiftFlag::Shift, 'S' }, { ShiftFlag::Alt, 'A' },
-                                                 { ShiftFlag::Ctrl, 'C' },  { ShiftFlag::Left, 'L' },
-                                                 { ShiftFlag::Right, 'R' }, { ShiftFlag::Middle, 'M' },
-                                                 { ShiftFlag::Double, 'D' }, { ShiftFlag::Meta, 'W' } };
+        { ShiftFlag::Ctrl, 'C' }, { ShiftFlag::Left, 'L' }, { ShiftFlag::Right, 'R' },
+        { ShiftFlag::Middle, 'M' }, { ShiftFlag::Double, 'D' }, { ShiftFlag::Meta, 'W' } };
     for (const auto& [flag, letter] : flags)
         if (s.Has(flag))
             t += letter;
@@ -143,7 +142,11 @@ public:
 
 /// A top-down ARGB32 frame of one colour, with helpers to paint parts of it.
 struct Frame {
-    Frame(int32_t w, int32_t h, uint32_t argb) : width(w), height(h), pixels(static_cast<size_t>(w) * h, argb) { }
+    Frame(int32_t w, int32_t h, uint32_t argb)
+        : width(w)
+        , height(h)
+        , pixels(static_cast<size_t>(w) * h, argb)
+    { }
     void Fill(const Rect& r, uint32_t argb)
     {
         for (int32_t y = r.top; y < r.bottom; ++y)

@@ -1,10 +1,9 @@
-#include "platform/ui/Shell.h"
 #include "platform/ui/Transfer.h"
+#include "platform/ui/Shell.h"
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
-
 
 using namespace platform::ui;
 
@@ -18,14 +17,16 @@ TEST(Transfer, UriListsGiveFullFileNames)
         std::u16string text;
     } cases[] = {
         { "two files, CR LF separated", "file:///home/u/a.png\r\nfile:///home/u/b.jpg\r\n",
-          { u"/home/u/a.png", u"/home/u/b.jpg" }, u"" },
+            { u"/home/u/a.png", u"/home/u/b.jpg" }, u"" },
         { "escapes decoded", "file:///tmp/My%20Pictures/%C3%A9t%C3%A9.png\r\n",
-          { u"/tmp/My Pictures/\u00E9t\u00E9.png" }, u"" },
+            { u"/tmp/My Pictures/\u00E9t\u00E9.png" }, u"" },
         { "names longer than 260 characters are kept whole", "file://" + longName + "\r\n",
-          { std::u16string(longName.begin(), longName.end()) }, u"" },
+            { std::u16string(longName.begin(), longName.end()) }, u"" },
         { "comment lines are skipped", "# from a file manager\r\nfile:///x.gif\r\n", { u"/x.gif" }, u"" },
-        { "other addresses become text", "https://example.org/pic.png\r\n", {}, u"https://example.org/pic.png" },
-        { "files win over other addresses", "https://example.org/a\r\nfile:///b.png\r\n", { u"/b.png" }, u"" },
+        { "other addresses become text", "https://example.org/pic.png\r\n", {},
+            u"https://example.org/pic.png" },
+        { "files win over other addresses", "https://example.org/a\r\nfile:///b.png\r\n", { u"/b.png" },
+            u"" },
         { "an empty list", "", {}, u"" },
     };
     for (const Case& c : cases) {

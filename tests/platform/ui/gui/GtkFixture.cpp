@@ -35,7 +35,8 @@ public:
     void TearDown() override { g_app.reset(); }
 };
 
-[[maybe_unused]] ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GtkEnvironment);
+[[maybe_unused]] ::testing::Environment* const kEnvironment
+    = ::testing::AddGlobalTestEnvironment(new GtkEnvironment);
 
 } // namespace
 
@@ -71,7 +72,8 @@ Point PlaceForThisTest()
     // pointer's starting place (the middle of the screen).
     const size_t cell = std::hash<std::string> {}(name) % 62;
     const size_t index = cell >= 4 + 3 * 9 ? cell + 1 : cell;
-    return Point { static_cast<int32_t>(20 + (index % 9) * 130), static_cast<int32_t>(20 + (index / 9) * 130) };
+    return Point { static_cast<int32_t>(20 + (index % 9) * 130),
+        static_cast<int32_t>(20 + (index / 9) * 130) };
 }
 
 void GtkTest::SetUp()
@@ -109,8 +111,9 @@ void GtkTest::OpenForm(int32_t width, int32_t height, FormOptions options)
     ASSERT_TRUE(RunUntil([&] { return scene.paints > 0; }));
     App().ProcessMessages();
     // The scene hears of its window first, then of its size.
-    ASSERT_EQ(scene.Take(), (std::vector<std::string> { "created", "resized " + std::to_string(width) + "x"
-                                                                       + std::to_string(height) }));
+    ASSERT_EQ(scene.Take(),
+        (std::vector<std::string> {
+            "created", "resized " + std::to_string(width) + "x" + std::to_string(height) }));
 }
 
 } // namespace uitest

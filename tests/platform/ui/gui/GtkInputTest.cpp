@@ -25,9 +25,9 @@ TEST_F(GtkTest, MouseEventsPassTheRealHandlers)
     test::SendButton(*host, Type::Press, 3, 30, 20, shift, 9000);
     test::SendMotion(*host, 31, 21, RawModifiers { .button3 = true });
     test::SendButton(*host, Type::Release, 3, 31, 21, RawModifiers { .button3 = true }, 9100);
-    EXPECT_EQ(scene.Take(), (Lines { "down left [L] 10,12", "up left [] 10,12", "down left [LD] 11,12",
-                                     "up left [] 11,12", "down right [SR] 30,20", "move [R] 31,21",
-                                     "up right [] 31,21" }));
+    EXPECT_EQ(scene.Take(),
+        (Lines { "down left [L] 10,12", "up left [] 10,12", "down left [LD] 11,12", "up left [] 11,12",
+            "down right [SR] 30,20", "move [R] 31,21", "up right [] 31,21" }));
 
     test::SendScroll(*host, RawScrollEvent::Direction::Up);
     test::SendScroll(*host, RawScrollEvent::Direction::Down);

@@ -7,7 +7,6 @@ using uitest::GtkTest;
 using uitest::RunUntil;
 using Lines = std::vector<std::string>;
 
-
 TEST_F(GtkTest, ClipboardTextMakesTheRoundTrip)
 {
     Clipboard& clipboard = App().GetClipboard();
@@ -32,8 +31,8 @@ TEST_F(GtkTest, ADropFromAnotherWindowDeliversFullFileNames)
     EXPECT_TRUE(result.completed);
     EXPECT_EQ(result.dataRequests, 1); // asked once per drag, though the scene decided on every move
     ASSERT_EQ(scene.drops.size(), 1u);
-    const std::vector<std::u16string> expected = { u"/tmp/My Pictures/caf\u00E9.jpg",
-                                                   std::u16string(longName.begin(), longName.end()) };
+    const std::vector<std::u16string> expected
+        = { u"/tmp/My Pictures/caf\u00E9.jpg", std::u16string(longName.begin(), longName.end()) };
     EXPECT_EQ(scene.drops[0].files, expected);
     const Lines log = scene.Take();
     ASSERT_GE(log.size(), 3u);

@@ -91,7 +91,10 @@ TEST_F(GtkTest, ResizingTheHostOrTheFormNotifies)
 
     struct FormLog : FormEvents {
         Lines log;
-        void FormResized(int32_t w, int32_t h) override { log.push_back(std::to_string(w) + "x" + std::to_string(h)); }
+        void FormResized(int32_t w, int32_t h) override
+        {
+            log.push_back(std::to_string(w) + "x" + std::to_string(h));
+        }
         void FormCloseRequest() override { log.push_back("close"); }
     } formLog;
     form->SetEvents(&formLog);
@@ -332,8 +335,8 @@ TEST_F(GtkTest, ALayeredFormWithoutACompositorKeepsTheOutlineOfItsOpaquePixels)
     OpenForm(40, 30, options);
     // A badge: opaque centre, a mostly opaque rim, clear edges.
     Frame frame(40, 30, 0x00000000);
-    frame.Fill(Rect { 2, 2, 38, 28 }, 0xA0A00000);  // rim: red at 5/8 opacity
-    frame.Fill(Rect { 6, 6, 34, 24 }, 0xFF00C000);  // centre: opaque green
+    frame.Fill(Rect { 2, 2, 38, 28 }, 0xA0A00000); // rim: red at 5/8 opacity
+    frame.Fill(Rect { 6, 6, 34, 24 }, 0xFF00C000); // centre: opaque green
     form->SetLayeredFill(0xFF0000FF);
     const Point at = uitest::PlaceForThisTest();
     ASSERT_TRUE(form->UpdateLayered(frame.View(), at));
