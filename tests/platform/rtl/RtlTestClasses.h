@@ -176,7 +176,8 @@ class TTestForm : public TTestNode {
     RTL_CLASS(TTestForm, TTestNode)
 public:
     explicit TTestForm(rtl::TComponent* owner);
-    bool HasParent() const override { return false; }
+    // A form read as another form's child is written by that tree, not as a loose component.
+    bool HasParent() const override { return GetParent() != nullptr; }
 
     void ButtonClick(rtl::TObject* sender);
     void OtherClick(rtl::TObject* sender); // the same body as ButtonClick
