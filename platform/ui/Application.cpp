@@ -33,6 +33,7 @@ Application::~Application()
 {
     BeginShutdown();
     WaitForWorkers();
+    FinishDeferredFrees();
     rtl::SetDeferPoster(nullptr);
     Application* self = this;
     g_current.compare_exchange_strong(self, nullptr);
@@ -49,6 +50,17 @@ Application& Application::Current()
 Application* Application::TryCurrent()
 {
     return g_current.load();
+}
+
+void Application::FinishDeferredFrees()
+{
+    // A component freed here may defer others.
+    for (int round = 0; round < 100; ++round) {
+        int freed = 0;
+        Guarded([&] { freed = rtl::ProcessDeferred(); });
+        if (freed == 0)
+            break;
+    }
 }
 
 void Application::Run()

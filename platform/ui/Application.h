@@ -135,6 +135,10 @@ protected:
     virtual void BackendStopTimer(TimerRecord& record) = 0;
     virtual void ShowException(const std::string& message) = 0;
 
+    /// Frees the components deferred to a later turn that will not come: back ends call it
+    /// first in their destructors, while everything those components touch still exists.
+    void FinishDeferredFrees();
+
     // Dispatch entry points for the back ends.
     bool HasPosted() const { return m_postedCount.load() > 0; }
     void DispatchPosted();

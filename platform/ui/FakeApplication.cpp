@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Text.h"
 #include "platform/ui/DragSession.h"
+#include "platform/ui/Worker.h"
 
 #include <algorithm>
 #include <cassert>
@@ -53,6 +54,8 @@ FakeApplication::FakeApplication(ClickSettings clicks)
 FakeApplication::~FakeApplication()
 {
     BeginShutdown();
+    WaitForWorkers();
+    FinishDeferredFrees();
 }
 
 bool FakeApplication::WaitAndDispatch()

@@ -146,6 +146,7 @@ NativeApplication::~NativeApplication()
 {
     BeginShutdown();
     WaitForWorkers();
+    FinishDeferredFrees();
     gdk_event_handler_set([](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr, nullptr);
     m_clipboard->Store();
     std::vector<uint32_t> timers;

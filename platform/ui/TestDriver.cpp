@@ -300,7 +300,8 @@ bool HasCursor(SceneHost& host)
 namespace {
 
 struct DragSource {
-    const std::vector<std::string>* uris = nullptr;
+    const std::vector<std::string>* uris = nullptr; // offered as a URI list, else
+    const std::string* text = nullptr; // offered as text
     int dataRequests = 0;
     bool ended = false;
 };
@@ -309,6 +310,10 @@ void OnDragDataGet(GtkWidget*, GdkDragContext*, GtkSelectionData* selection, gui
 {
     auto* source = static_cast<DragSource*>(data);
     ++source->dataRequests;
+    if (source->text) {
+        gtk_selection_data_set_text(selection, source->text->data(), static_cast<gint>(source->text->size()));
+        return;
+    }
     std::vector<gchar*> list;
     for (const std::string& uri : *source->uris)
         list.push_back(const_cast<gchar*>(uri.c_str()));
@@ -330,15 +335,11 @@ void OnDragBegin(GtkWidget*, GdkDragContext* context, gpointer)
     g_object_unref(icon);
 }
 
-} // namespace
-
-namespace {
-
 enum class Attempt { Done, Retry };
 
 // One drag from a fresh source window. Retried when the drag could not start (another client
 // holds the pointer) or when the drop point lies under another client's window.
-Attempt TryDrop(SceneHost& target, const std::vector<std::string>& uris, Point screen, DropResult& result)
+Attempt TryDrop(SceneHost& target, const DragSource& offer, Point screen, DropResult& result)
 {
     Application& app = Application::Current();
     GdkWindow* targetToplevel = gdk_window_get_toplevel(WindowOf(target));
@@ -354,8 +355,7 @@ Attempt TryDrop(SceneHost& target, const std::vector<std::string>& uris, Point s
     gtk_widget_show_all(window);
     Sync();
 
-    DragSource source;
-    source.uris = &uris;
+    DragSource source = offer;
     g_signal_connect(box, "drag-data-get", G_CALLBACK(OnDragDataGet), &source);
     g_signal_connect(box, "drag-end", G_CALLBACK(OnDragEnd), &source);
     g_signal_connect_after(box, "drag-begin", G_CALLBACK(OnDragBegin), &source);
@@ -365,7 +365,10 @@ Attempt TryDrop(SceneHost& target, const std::vector<std::string>& uris, Point s
     Attempt attempt = Attempt::Done;
 
     GtkTargetList* targets = gtk_target_list_new(nullptr, 0);
-    gtk_target_list_add_uri_targets(targets, 0);
+    if (offer.text)
+        gtk_target_list_add_text_targets(targets, 0);
+    else
+        gtk_target_list_add_uri_targets(targets, 0);
     gint ox = 0;
     gint oy = 0;
     gdk_window_get_origin(gtk_widget_get_window(box), &ox, &oy);
@@ -430,20 +433,34 @@ Attempt TryDrop(SceneHost& target, const std::vector<std::string>& uris, Point s
     return attempt;
 }
 
-} // namespace
-
-DropResult DropUris(SceneHost& target, const std::vector<std::string>& uris, Point client)
+DropResult Drop(SceneHost& target, const DragSource& offer, Point client)
 {
     DropResult result;
     const Point screen = target.ClientToScreen(client);
     for (int i = 0; i < 40; ++i) {
-        if (TryDrop(target, uris, screen, result) == Attempt::Done)
+        if (TryDrop(target, offer, screen, result) == Attempt::Done)
             break;
         // Another client (a test running beside this one) holds the pointer or covers the
         // point: give it a moment.
         g_usleep(50000);
     }
     return result;
+}
+
+} // namespace
+
+DropResult DropUris(SceneHost& target, const std::vector<std::string>& uris, Point client)
+{
+    DragSource offer;
+    offer.uris = &uris;
+    return Drop(target, offer, client);
+}
+
+DropResult DropText(SceneHost& target, const std::string& utf8, Point client)
+{
+    DragSource offer;
+    offer.text = &utf8;
+    return Drop(target, offer, client);
 }
 
 } // namespace platform::ui::test

@@ -51,5 +51,7 @@ struct DropResult {
 /// Drags `uris` from a window of this process onto the host at a client point and releases
 /// there, through the window system's drag-and-drop protocol.
 [[nodiscard]] DropResult DropUris(SceneHost& target, const std::vector<std::string>& uris, Point client);
+/// The same with UTF-8 text offered as text.
+[[nodiscard]] DropResult DropText(SceneHost& target, const std::string& utf8, Point client);
 
 } // namespace platform::ui::test

@@ -370,6 +370,19 @@ TEST_F(FakeUi, ANestedLoopEndsWhenItsWatchedComponentIsFreed)
     EXPECT_FALSE(app.Stalled());
 }
 
+TEST(FakeApplication, ComponentsDeferredToATurnThatNeverComesAreFreedAtShutDown)
+{
+    rtl::TComponent* component = nullptr;
+    {
+        FakeApplication app;
+        component = new rtl::TComponent(nullptr);
+        rtl::DeferFree(component);
+        const rtl::Watch<rtl::TComponent> watch(component);
+        EXPECT_TRUE(watch);
+    } // the leak checker reports the component when it is not freed here
+    EXPECT_EQ(rtl::ProcessDeferred(), 0);
+}
+
 TEST_F(FakeUi, TerminateEndsEveryNestedLoop)
 {
     int innerEnded = 0;

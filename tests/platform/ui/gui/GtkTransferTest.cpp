@@ -54,3 +54,22 @@ TEST_F(GtkTest, ASceneThatRefusesTheDragTakesNoDrop)
     EXPECT_TRUE(scene.drops.empty());
     EXPECT_EQ(scene.Take(), Lines { "drag enter 1" });
 }
+
+TEST_F(GtkTest, DroppedTextArrivesAsText)
+{
+    OpenForm(60, 60);
+    test::Raise(*form);
+    scene.Take();
+    const test::DropResult result = test::DropText(*host,
+        "Gr\xC3\xBC\xC3\x9F"
+        "e aus K\xC3\xB6ln",
+        Point { 40, 5 });
+    EXPECT_TRUE(result.completed);
+    ASSERT_EQ(scene.drops.size(), 1u);
+    EXPECT_TRUE(scene.drops[0].files.empty());
+    EXPECT_EQ(scene.drops[0].text, u"Gr\u00FC\u00DFe aus K\u00F6ln");
+    const Lines log = scene.Take();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front(), "drag enter 0");
+    EXPECT_EQ(log.back(), "drop 40,5");
+}
