@@ -1,5 +1,6 @@
 #include "tests/graphics/FakeResources.h"
 
+#include "graphics/TwzBitmap.h"
 #include "graphics/TwzPathData.h"
 
 namespace {
@@ -34,6 +35,7 @@ TFakeResourceObject::TFakeResourceObject(rtl::TComponent* owner, std::string res
 TFakeResourceObject::~TFakeResourceObject()
 {
     rtl::FreeAndNil(path);
+    rtl::FreeAndNil(bitmap);
 }
 
 void TFakeResourceObject::BeforeDestruction()

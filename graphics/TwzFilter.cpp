@@ -1,0 +1,12 @@
+#include "graphics/TwzFilter.h"
+
+#include "platform/rtl/ClassInfo.h"
+
+RTL_IMPLEMENT_CLASS(TwzFilter)
+
+const TwzFilterClass* DefaultFilterClass = nullptr;
+
+TwzPoint TwzFilter::GetImageSize(const std::string&)
+{
+    return {};
+}
