@@ -1,6 +1,7 @@
 #include "tests/graphics/FakeResources.h"
 
 #include "graphics/TwzBitmap.h"
+#include "graphics/TwzBrush.h"
 #include "graphics/TwzPathData.h"
 
 namespace {
@@ -36,6 +37,7 @@ TFakeResourceObject::~TFakeResourceObject()
 {
     rtl::FreeAndNil(path);
     rtl::FreeAndNil(bitmap);
+    rtl::FreeAndNil(brush);
 }
 
 void TFakeResourceObject::BeforeDestruction()
