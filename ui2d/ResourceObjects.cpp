@@ -1,11 +1,19 @@
 #include "ui2d/ResourceObjects.h"
 
 #include "ui2d/Library2D.h"
+#include "ui2d/TwzBitmapObject.h"
+#include "ui2d/TwzBrushObject.h"
 #include "ui2d/TwzPathObject.h"
 
 namespace ui2d {
 
 namespace {
+
+TwzBitmap* BitmapOf(rtl::TComponent* object)
+{
+    auto* resource = dynamic_cast<TwzBitmapObject*>(object);
+    return resource ? resource->GetBitmap() : nullptr;
+}
 
 TwzPathData* PathOf(rtl::TComponent* object)
 {
@@ -13,21 +21,24 @@ TwzPathData* PathOf(rtl::TComponent* object)
     return resource ? resource->GetPath() : nullptr;
 }
 
-} // namespace
+TwzBrush* BrushOf(rtl::TComponent* object)
+{
+    auto* resource = dynamic_cast<TwzBrushObject*>(object);
+    return resource ? resource->GetBrush() : nullptr;
+}
 
-// FIXME: TwzBrushObject and TwzBitmapObject join once the brush and bitmap values they own
-// exist; until then no resource object owns a brush or a bitmap.
+} // namespace
 
 void FillResourceServices(objectlinks::Services& services)
 {
-    services.resourceBitmap = nullptr;
+    services.resourceBitmap = &BitmapOf;
     services.resourcePath = &PathOf;
-    services.resourceBrush = nullptr;
+    services.resourceBrush = &BrushOf;
 }
 
 void RegisterResourceObjects()
 {
-    Register2DObjects<TwzPathObject>("Resources");
+    Register2DObjects<TwzBrushObject, TwzPathObject, TwzBitmapObject>("Resources");
 }
 
 } // namespace ui2d
