@@ -2,6 +2,15 @@
 
 #include "graphics/ObjectLinks.h"
 #include "graphics/ObjectText.h"
+#include "graphics/TwzBitmap.h"
+#include "graphics/TwzBounds.h"
+#include "graphics/TwzBrush.h"
+#include "graphics/TwzGradient.h"
+#include "graphics/TwzGradientPoints.h"
+#include "graphics/TwzPathData.h"
+#include "graphics/TwzPosition.h"
+#include "graphics/TwzVisual.h"
+#include "graphics/TwzWideStrings.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Reader.h"
@@ -344,10 +353,20 @@ void Initialize2DLibrary()
     s.initialised = true;
     InstallObjectServices();
 
-    // 1. Classes streams create by name.
-    // FIXME: TwzWideStrings, TwzWideStringList, TwzBitmap, TwzPathData, TwzBrush, TwzBounds,
-    // TwzPosition, TwzGradient, TwzGradientPoints, TwzGradientPoint, TwzVisual, TwzResources,
-    // TwzContent and TwzControl join as their classes land.
+    // 1. Classes streams create by name: the values, then the tree.
+    rtl::RegisterClass<TwzWideStrings>();
+    rtl::RegisterClass<TwzWideStringList>();
+    rtl::RegisterClass<TwzBitmap>();
+    rtl::RegisterClass<TwzPathData>();
+    rtl::RegisterClass<TwzBrush>();
+    rtl::RegisterClass<TwzBounds>();
+    rtl::RegisterClass<TwzPosition>();
+    rtl::RegisterClass<TwzGradient>();
+    rtl::RegisterClass<TwzGradientPoints>();
+    rtl::RegisterClass<TwzGradientPoint>();
+    rtl::RegisterClass<TwzVisual>();
+    // FIXME: TwzResources, TwzContent and TwzControl join (around TwzObject, in that order) as
+    // their classes land.
     rtl::RegisterClass<TwzObject>();
 
     // 2. Named resources.
