@@ -8,6 +8,7 @@
 #include "platform/rtl/Text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -206,10 +207,16 @@ void TReader::ReadPropValue(TObject& holder, const TPropInfo& prop, TComponent& 
         if (!IsIntegerCode(t))
             return mismatch();
         return SetValue(holder, prop, ReadInt64(), where);
-    case TPropKind::Float:
+    case TPropKind::Float: {
         if (!IsFloatCode(t))
             return mismatch();
-        return SetValue(holder, prop, ReadFloat(), where);
+        // No stored description means an infinity or a NaN (the text form cannot even say
+        // them), and code downstream would turn them into undefined integer conversions.
+        const double value = ReadFloat();
+        if (!std::isfinite(value) || (prop.single && !std::isfinite(static_cast<float>(value))))
+            return Error(where + ": Invalid property value");
+        return SetValue(holder, prop, value, where);
+    }
     case TPropKind::Boolean:
     case TPropKind::Enum: {
         if (t != vaIdent && t != vaFalse && t != vaTrue)

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 
 using namespace rtl;
@@ -272,6 +273,10 @@ TEST_F(ComponentStream, WhatTheReaderCannotApplyIsSkippedAndReported)
             w.WriteIdent("NodeMove"); // another signature
             w.WriteStr("Fill.Center.Point"); // a defined value of the wrong kind
             w.WriteInteger(7);
+            w.WriteStr("Precise"); // not a number
+            w.WriteFloat(std::numeric_limits<double>::quiet_NaN());
+            w.WriteStr("Width"); // beyond Single
+            w.WriteFloat(1e300);
             w.WriteStr("Caption"); // still read after all that
             w.WriteString("ok");
         },
@@ -295,6 +300,7 @@ TEST_F(ComponentStream, WhatTheReaderCannotApplyIsSkippedAndReported)
     auto* form = static_cast<TTestForm*>(back.root.get());
     EXPECT_EQ(form->GetCaption(), "ok");
     EXPECT_EQ(form->GetWidth(), 0);
+    EXPECT_EQ(form->GetPrecise(), 0);
     EXPECT_EQ(form->GetShape(), tsCircle);
     EXPECT_EQ(form->GetCount(), 0);
     EXPECT_FALSE(form->OnClick);
@@ -311,6 +317,8 @@ TEST_F(ComponentStream, WhatTheReaderCannotApplyIsSkippedAndReported)
         "Error reading F.Fill.Nothing.Color: Property Fill.Nothing.Color does not exist",
         "Error reading F.OnClick: Invalid event handler NodeMove",
         "Error reading F.Fill.Center.Point: Invalid property value",
+        "Error reading F.Precise: Invalid property value",
+        "Error reading F.Width: Invalid property value",
         "Class TNoSuchClass not found",
         "Class TTestAbstract is abstract",
     };
