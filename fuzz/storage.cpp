@@ -96,7 +96,8 @@ Kind KindOf(rtl::TValueType type)
 void CheckFileRoundTrip(const TwzStorage& storage)
 {
     static const std::string path
-        = (std::filesystem::temp_directory_path() / ("storage-fuzz-" + std::to_string(getpid()) + ".qgf")).string();
+        = (std::filesystem::temp_directory_path() / ("storage-fuzz-" + std::to_string(getpid()) + ".qgf"))
+              .string();
     try {
         storage.SaveToFile(path);
     } catch (const rtl::WriteError&) {
@@ -111,7 +112,8 @@ void CheckFileRoundTrip(const TwzStorage& storage)
     for (int i = 0; i < storage.GetItems().GetCount(); ++i) {
         TwzStorageItem& a = ItemAt(storage, i);
         TwzStorageItem& b = ItemAt(back, i);
-        if (back.GetItems().Get(i) != storage.GetItems().Get(i) || KindOf(a.GetValueType()) != KindOf(b.GetValueType()))
+        if (back.GetItems().Get(i) != storage.GetItems().Get(i)
+            || KindOf(a.GetValueType()) != KindOf(b.GetValueType()))
             std::abort();
         switch (KindOf(a.GetValueType())) {
         case Kind::Integer:

@@ -68,7 +68,8 @@ void WriteFile(const std::string& fileName, std::span<const uint8_t> bytes)
             out.WriteBuffer(bytes.data(), bytes.size());
     } catch (const rtl::FileOpenError& e) {
         discard();
-        throw rtl::FileOpenError("Cannot create file \"" + fileName + "\". " + Reason(e.what(), temporaryName));
+        throw rtl::FileOpenError(
+            "Cannot create file \"" + fileName + "\". " + Reason(e.what(), temporaryName));
     } catch (const rtl::Exception& e) {
         discard();
         throw rtl::WriteError("Cannot write file \"" + fileName + "\". " + e.what());

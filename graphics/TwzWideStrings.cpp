@@ -275,7 +275,8 @@ void TwzWideStrings::LoadFromStream(rtl::TStream& stream)
         } else if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
             SetTextStr(DecodeUtf16(bytes, 2, true));
         } else {
-            SetTextStr(rtl::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+            SetTextStr(rtl::Utf8ToUtf16(
+                std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
         }
     });
 }
@@ -558,14 +559,17 @@ void TwzWideStringList::QuickSort(int left, int right)
 {
     // Hoare partitioning around the middle entry; the smaller side is sorted by recursion,
     // the larger one by the loop, so the depth stays logarithmic.
+    const auto compare = [this](int a, int b) {
+        return CompareStrings(m_entries[static_cast<size_t>(a)].text, m_entries[static_cast<size_t>(b)].text);
+    };
     while (left < right) {
         int i = left;
         int j = right;
         int pivot = left + (right - left) / 2;
         do {
-            while (CompareStrings(m_entries[static_cast<size_t>(i)].text, m_entries[static_cast<size_t>(pivot)].text) < 0)
+            while (compare(i, pivot) < 0)
                 ++i;
-            while (CompareStrings(m_entries[static_cast<size_t>(j)].text, m_entries[static_cast<size_t>(pivot)].text) > 0)
+            while (compare(j, pivot) > 0)
                 --j;
             if (i <= j) {
                 if (i != j)

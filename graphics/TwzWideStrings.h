@@ -130,8 +130,7 @@ protected:
     void WriteData(rtl::TWriter& writer) const;
 
     /// Runs `body` inside a batch that ends even when `body` raises.
-    template <class F>
-    void Batch(F&& body)
+    template <class F> void Batch(F&& body)
     {
         BeginUpdate();
         try {

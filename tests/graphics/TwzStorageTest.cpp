@@ -90,8 +90,8 @@ std::string Snapshot(const TwzStorage& storage)
     for (int i = 0; i < items.GetCount(); ++i) {
         auto* item = static_cast<TwzStorageItem*>(items.GetObject(i));
         out += rtl::Utf16ToUtf8(items.Get(i)) + ": type " + std::to_string(item->GetValueType()) + ", int "
-            + std::to_string(item->GetAsInteger()) + ", float " + std::to_string(item->GetAsFloat()) + ", text '"
-            + rtl::Utf16ToUtf8(item->GetAsString()) + "'";
+            + std::to_string(item->GetAsInteger()) + ", float " + std::to_string(item->GetAsFloat())
+            + ", text '" + rtl::Utf16ToUtf8(item->GetAsString()) + "'";
         if (item->GetValueType() == rtl::vaBinary)
             out += ", " + std::to_string(item->GetAsBinary().GetSize()) + " bytes";
         out += "\n";
@@ -131,7 +131,7 @@ TEST(TwzStorage, NamesAreFoundWithoutRegardToAsciiCaseOnly)
     // Names that a lossy conversion could merge stay apart.
     TwzStorageItem& lower = storage.GetItem("\xC3\xA9t\xC3\xA9");
     EXPECT_NE(&lower, &storage.GetItem("\xC3\x89T\xC3\x89"));
-    TwzStorageItem& sharpS = storage.GetItem("stra\xC3\x9F" "e");
+    TwzStorageItem& sharpS = storage.GetItem("stra\u00dfe");
     EXPECT_NE(&sharpS, &storage.GetItem("STRASSE"));
     TwzStorageItem& euro = storage.GetItem("\xE2\x82\xAC");
     EXPECT_NE(&euro, &storage.GetItem("?"));
@@ -192,19 +192,22 @@ TEST(TwzStorage, ValuesAreWrittenInTheirStreamForm)
         { "-128: one byte", [](TwzStorageItem& i) { i.SetAsInteger(-128); }, { 2, 0x80 } },
         { "128: two bytes", [](TwzStorageItem& i) { i.SetAsInteger(128); }, { 3, 0x80, 0x00 } },
         { "1000: two bytes", [](TwzStorageItem& i) { i.SetAsInteger(1000); }, { 3, 0xE8, 0x03 } },
-        { "-32769: four bytes", [](TwzStorageItem& i) { i.SetAsInteger(-32769); }, { 4, 0xFF, 0x7F, 0xFF, 0xFF } },
-        { "100000: four bytes", [](TwzStorageItem& i) { i.SetAsInteger(100000); }, { 4, 0xA0, 0x86, 0x01, 0x00 } },
+        { "-32769: four bytes", [](TwzStorageItem& i) { i.SetAsInteger(-32769); },
+            { 4, 0xFF, 0x7F, 0xFF, 0xFF } },
+        { "100000: four bytes", [](TwzStorageItem& i) { i.SetAsInteger(100000); },
+            { 4, 0xA0, 0x86, 0x01, 0x00 } },
         { "1.5: extended", [](TwzStorageItem& i) { i.SetAsFloat(1.5f); },
-          { 5, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F } },
-        { "-2: extended", [](TwzStorageItem& i) { i.SetAsFloat(-2); }, { 5, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xC0 } },
+            { 5, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F } },
+        { "-2: extended", [](TwzStorageItem& i) { i.SetAsFloat(-2); },
+            { 5, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xC0 } },
         { "a text: UTF-16", [](TwzStorageItem& i) { i.SetAsString(u"A\u20AC"); },
-          { 18, 2, 0, 0, 0, 0x41, 0, 0xAC, 0x20 } },
+            { 18, 2, 0, 0, 0, 0x41, 0, 0xAC, 0x20 } },
         { "the empty text", [](TwzStorageItem& i) { i.SetAsString(u""); }, { 18, 0, 0, 0, 0 } },
         { "False", [](TwzStorageItem& i) { i.SetAsBoolean(false); }, { 8 } },
         { "True", [](TwzStorageItem& i) { i.SetAsBoolean(true); }, { 9 } },
         { "a new block", [](TwzStorageItem& i) { i.GetAsBinary(); }, { 10, 0, 0, 0, 0 } },
         { "a block, whatever its position", [](TwzStorageItem& i) { i.GetAsBinary().WriteBuffer("xyz", 3); },
-          { 10, 3, 0, 0, 0, 'x', 'y', 'z' } },
+            { 10, 3, 0, 0, 0, 'x', 'y', 'z' } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -233,19 +236,21 @@ TEST(TwzStorage, LongNamesAreCutAtACharacterBoundary)
     const Case cases[] = {
         { "300 ASCII characters", std::string(300, 'n'), std::string(255, 'n') },
         { "255 bytes fit", std::string(255, 'n'), std::string(255, 'n') },
-        { "a two-byte character across the limit", std::string(254, 'n') + "\xC3\xA9", std::string(254, 'n') },
-        { "four-byte characters", [] {
-             std::string s;
-             for (int i = 0; i < 70; ++i)
-                 s += "\xF0\x9F\x98\x80";
-             return s;
-         }(),
-          [] {
-              std::string s;
-              for (int i = 0; i < 63; ++i)
-                  s += "\xF0\x9F\x98\x80";
-              return s;
-          }() },
+        { "a two-byte character across the limit", std::string(254, 'n') + "\xC3\xA9",
+            std::string(254, 'n') },
+        { "four-byte characters",
+            [] {
+                std::string s;
+                for (int i = 0; i < 70; ++i)
+                    s += "\xF0\x9F\x98\x80";
+                return s;
+            }(),
+            [] {
+                std::string s;
+                for (int i = 0; i < 63; ++i)
+                    s += "\xF0\x9F\x98\x80";
+                return s;
+            }() },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -254,7 +259,8 @@ TEST(TwzStorage, LongNamesAreCutAtACharacterBoundary)
         const Bytes saved = Saved(storage);
         ASSERT_GT(saved.size(), 11u);
         ASSERT_EQ(saved[10], c.written.size());
-        EXPECT_EQ(std::string(saved.begin() + 11, saved.begin() + 11 + static_cast<std::ptrdiff_t>(c.written.size())),
+        EXPECT_EQ(std::string(
+                      saved.begin() + 11, saved.begin() + 11 + static_cast<std::ptrdiff_t>(c.written.size())),
             c.written);
 
         TwzStorage back;
@@ -288,12 +294,12 @@ TEST(TwzStorage, LoadingReadsEveryKindIntoItsField)
         { "int32", { 4, 0x78, 0x56, 0x34, 0x12 }, rtl::vaInt32, "int 305419896" },
         { "extended", { 5, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F }, rtl::vaExtended, "float 1.500000" },
         { "extended beyond the Single range", { 5, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x43 }, rtl::vaExtended,
-          "float inf" },
+            "float inf" },
         { "single", { 15, 0x00, 0x00, 0x20, 0xC0 }, rtl::vaSingle, "float -2.500000" },
         { "short text", { 6, 2, 'h', 'i' }, rtl::vaString, "text 'hi'" },
         { "short UTF-8 text", { 6, 2, 0xC3, 0xA9 }, rtl::vaString, "text '\xC3\xA9'" },
         { "text that is not UTF-8 reads as Windows-1252", { 6, 2, 0xE9, 0x80 }, rtl::vaString,
-          "text '\xC3\xA9\xE2\x82\xAC'" },
+            "text '\xC3\xA9\xE2\x82\xAC'" },
         { "long text", { 12, 3, 0, 0, 0, 'a', 'b', 'c' }, rtl::vaLString, "text 'abc'" },
         { "UTF-16 text", { 18, 1, 0, 0, 0, 0xAC, 0x20 }, rtl::vaWString, "text '\xE2\x82\xAC'" },
         { "False", { 8 }, rtl::vaFalse, "type 8" },
@@ -327,7 +333,8 @@ TEST(TwzStorage, LoadingKeepsOtherItemsAndTakesTheLastOfRepeatedNames)
     TwzStorage storage;
     storage.GetItem("mine").SetAsInteger(5);
     storage.GetItem("shared").SetAsString(u"before");
-    Load(storage, StreamOf({ 6, 'S', 'H', 'A', 'R', 'E', 'D', 2, 1, 3, 'n', 'e', 'w', 9, 3, 'n', 'e', 'w', 8 }));
+    Load(storage,
+        StreamOf({ 6, 'S', 'H', 'A', 'R', 'E', 'D', 2, 1, 3, 'n', 'e', 'w', 9, 3, 'n', 'e', 'w', 8 }));
     EXPECT_EQ(Snapshot(storage),
         "mine: type 4, int 5, float 0.000000, text ''\n"
         "shared: type 2, int 1, float 0.000000, text 'before'\n"
@@ -439,8 +446,8 @@ TEST(TwzStorage, EveryKindRoundTripsThroughAFile)
     EXPECT_EQ(back.GetItem("framevis").GetValueType(), rtl::vaFalse);
     const auto& picture = back.GetItem("frontbitmap").GetAsBinary();
     const auto& original = storage.GetItem("frontbitmap").GetAsBinary();
-    EXPECT_TRUE(std::equal(picture.Bytes().begin(), picture.Bytes().end(), original.Bytes().begin(),
-        original.Bytes().end()));
+    EXPECT_TRUE(std::equal(
+        picture.Bytes().begin(), picture.Bytes().end(), original.Bytes().begin(), original.Bytes().end()));
     EXPECT_EQ(back.GetItem("leftbitmap").GetAsBinary().GetSize(), 0);
     EXPECT_EQ(back.GetItems().GetCount(), storage.GetItems().GetCount()) << "no item was lost or added";
 
@@ -489,7 +496,8 @@ TEST(TwzStorage, HandWrittenDesignFilesLoadWhateverTheCaseOfTheirKeys)
         EXPECT_FALSE(storage.GetItem("frametopleft").GetAsBoolean());
         const rtl::TMemoryStream& picture = storage.GetItem("frontbitmap").GetAsBinary();
         EXPECT_EQ(std::string(picture.Bytes().begin(), picture.Bytes().end()), "\x89PNG\r\n\x1A\n");
-        EXPECT_EQ(storage.GetItem("missing").GetValueType(), rtl::vaNull) << "a key the file lacks reads empty";
+        EXPECT_EQ(storage.GetItem("missing").GetValueType(), rtl::vaNull)
+            << "a key the file lacks reads empty";
     }
 }
 
@@ -541,8 +549,8 @@ TEST(TwzStorage, NamesTheObjectTextCannotCarryAreRefusedBeforeTheFileIsTouched)
     const fs::path folder = OutputFolder("names");
     const fs::path path = folder / "design.qgf";
     WriteFile(path, "old content");
-    for (const char* name : { "two words", "1st", "a=b", "end", "END", "object", "inherited.x", "inline", "a.",
-             ".a", "a..b", "'" }) {
+    for (const char* name : { "two words", "1st", "a=b", "end", "END", "object", "inherited.x", "inline",
+             "a.", ".a", "a..b", "'" }) {
         SCOPED_TRACE(name);
         TwzStorage storage;
         storage.GetItem("fine").SetAsInteger(1);
@@ -559,7 +567,8 @@ TEST(TwzStorage, NamesTheObjectTextCannotCarryAreRefusedBeforeTheFileIsTouched)
     storage.SaveToFile(path.string());
     TwzStorage back;
     back.LoadFromFile(path.string());
-    EXPECT_EQ(back.GetItems().GetCount(), 6) << "an item without a value is not saved, so its name is not checked";
+    EXPECT_EQ(back.GetItems().GetCount(), 6)
+        << "an item without a value is not saved, so its name is not checked";
     EXPECT_EQ(back.GetItem("CAF\xC3\xA9").GetAsInteger(), 3);
     EXPECT_EQ(back.GetItem("A.B.C").GetAsInteger(), 3);
 }
@@ -616,7 +625,8 @@ TEST(TwzStorage, ASaveThatFailsHalfWayLeavesTheOldFileIntact)
         EXPECT_THROW(bigger.SaveToFile(path.string()), rtl::WriteError);
     }
     EXPECT_EQ(ReadFile(path), oldContent);
-    EXPECT_EQ(FolderEntries(folder), std::vector<std::string> { "design.qgf" }) << "no temporary file is left";
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string> { "design.qgf" })
+        << "no temporary file is left";
 
     TwzStorage back;
     back.LoadFromFile(path.string());
@@ -639,7 +649,8 @@ TEST(TwzStorage, FilesThatCannotBeCreatedRaiseTheFileErrorNamingThem)
             storage.SaveToFile(target.string());
             ADD_FAILURE() << "no error";
         } catch (const rtl::FileOpenError& e) {
-            EXPECT_NE(std::string(e.what()).find("\"" + target.string() + "\""), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("\"" + target.string() + "\""), std::string::npos)
+                << e.what();
         }
     }
     EXPECT_EQ(ReadFile(folder / "a-folder.qgf" / "inside"), "kept");

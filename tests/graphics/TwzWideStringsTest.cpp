@@ -103,7 +103,10 @@ public:
     }
     int GetCount() const override { return static_cast<int>(lines.size()); }
     rtl::TObject* GetObject(int index) const override { return lines[static_cast<size_t>(index)].second; }
-    void PutObject(int index, rtl::TObject* object) override { lines[static_cast<size_t>(index)].second = object; }
+    void PutObject(int index, rtl::TObject* object) override
+    {
+        lines[static_cast<size_t>(index)].second = object;
+    }
     void Insert(int index, const std::u16string& s) override
     {
         lines.insert(lines.begin() + index, { s, nullptr });
@@ -145,7 +148,7 @@ TEST(TwzWideStringList, CompareStringsFoldsOnlyAsciiLettersAndOrdersByCodeUnit)
         { "sensitive lower-case letters sort after '_'", true, "a", "_", 1 },
         { "no locale collation: 'z' before 'a' with an accent", false, "z", "\xC3\xA0", -1 },
         { "the empty line is the smallest", false, "", "\x01", -1 },
-        { "names differing only beyond ASCII stay apart", false, "stra\xC3\x9F" "e", "STRASSE", 1 },
+        { "names differing only beyond ASCII stay apart", false, "stra\u00dfe", "STRASSE", 1 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -315,7 +318,9 @@ TEST(TwzWideStrings, SetTextStrBreaksLines)
         { "line and paragraph separators", u"a\u2028b\u2029c", { "a", "b", "c" } },
         { "U+0000 ends the text", std::u16string(u"a\nb\0c\nd", 7), { "a", "b" } },
         { "U+0000 at the start", std::u16string(u"\0a", 2), {} },
-        { "U+0085 is not a break", u"a\u0085b", { "a\xC2\x85" "b" } },
+        { "U+0085 is not a break", u"a\u0085b",
+            { "a\xC2\x85"
+              "b" } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -385,8 +390,8 @@ TEST(TwzWideStrings, SaveToStreamWritesUtf16LittleEndianWithAMark)
 
     TwzWideStringList wide;
     wide.Add(u"\u20AC\U0001F600");
-    EXPECT_EQ(SavedBytes(wide), (std::vector<uint8_t> { 0xFF, 0xFE, 0xAC, 0x20, 0x3D, 0xD8, 0x00, 0xDE, 0x0D,
-                                                        0x00, 0x0A, 0x00 }))
+    EXPECT_EQ(SavedBytes(wide),
+        (std::vector<uint8_t> { 0xFF, 0xFE, 0xAC, 0x20, 0x3D, 0xD8, 0x00, 0xDE, 0x0D, 0x00, 0x0A, 0x00 }))
         << "characters beyond the BMP as surrogate pairs";
 }
 
@@ -401,14 +406,17 @@ TEST(TwzWideStrings, LoadFromStreamTellsTheEncodingByItsMark)
         { "no mark: UTF-8", { 0x41, 0x42 }, { "AB" } },
         { "FF FE: UTF-16 little-endian", { 0xFF, 0xFE, 0x41, 0x00 }, { "A" } },
         { "FE FF: UTF-16 big-endian", { 0xFE, 0xFF, 0x00, 0x41 }, { "A" } },
-        { "little-endian lines", { 0xFF, 0xFE, 0x61, 0, 0x0D, 0, 0x0A, 0, 0xAC, 0x20 }, { "a", "\xE2\x82\xAC" } },
+        { "little-endian lines", { 0xFF, 0xFE, 0x61, 0, 0x0D, 0, 0x0A, 0, 0xAC, 0x20 },
+            { "a", "\xE2\x82\xAC" } },
         { "an odd last byte is dropped", { 0xFF, 0xFE, 0x41, 0x00, 0x42 }, { "A" } },
         { "only the mark", { 0xFF, 0xFE }, {} },
         { "one byte", { 0x41 }, { "A" } },
         { "nothing", {}, {} },
-        { "a UTF-8 mark is not recognised", { 0xEF, 0xBB, 0xBF, 0x41 }, { "\xEF\xBB\xBF" "A" } },
+        { "a UTF-8 mark is not recognised", { 0xEF, 0xBB, 0xBF, 0x41 },
+            { "\xEF\xBB\xBF"
+              "A" } },
         { "bytes that are not UTF-8 read as Windows-1252", { 0xE9, 0x74, 0xE9, 0x0A, 0x80 },
-          { "\xC3\xA9t\xC3\xA9", "\xE2\x82\xAC" } },
+            { "\xC3\xA9t\xC3\xA9", "\xE2\x82\xAC" } },
         { "UTF-8 lines", { 'x', 0xC3, 0xA9, '\r', '\n', 'y' }, { "x\xC3\xA9", "y" } },
     };
     for (const Case& c : cases) {
@@ -499,7 +507,8 @@ TEST(TwzWideStrings, AssignCopiesLinesAndObjectsBetweenAnyWideLists)
     EXPECT_EQ(back.GetObject(0), &one);
 
     source.Assign(source);
-    EXPECT_EQ(Lines(source), (std::vector<std::string> { "a", "b" })) << "assigning a list to itself keeps it";
+    EXPECT_EQ(Lines(source), (std::vector<std::string> { "a", "b" }))
+        << "assigning a list to itself keeps it";
 
     struct TOther : rtl::TPersistent { };
     TOther other;
@@ -579,35 +588,40 @@ TEST(TwzWideStringList, EverySingleChangeFiresChangingBeforeAndChangeAfter)
         { "Insert", [](TwzWideStringList& l, TTag&) { l.Insert(0, u"c"); }, { "changing 2", "change 3" } },
         { "Delete", [](TwzWideStringList& l, TTag&) { l.Delete(0); }, { "changing 2", "change 1" } },
         { "Put", [](TwzWideStringList& l, TTag&) { l.Put(0, u"x"); }, { "changing 2", "change 2" } },
-        { "PutObject", [](TwzWideStringList& l, TTag& t) { l.PutObject(0, &t); }, { "changing 2", "change 2" } },
+        { "PutObject", [](TwzWideStringList& l, TTag& t) { l.PutObject(0, &t); },
+            { "changing 2", "change 2" } },
         { "Exchange", [](TwzWideStringList& l, TTag&) { l.Exchange(0, 1); }, { "changing 2", "change 2" } },
         { "Clear", [](TwzWideStringList& l, TTag&) { l.Clear(); }, { "changing 2", "change 0" } },
         { "AddObject: two changes", [](TwzWideStringList& l, TTag& t) { l.AddObject(u"c", &t); },
-          { "changing 2", "change 3", "changing 3", "change 3" } },
+            { "changing 2", "change 3", "changing 3", "change 3" } },
         { "Sort", [](TwzWideStringList& l, TTag&) { l.Sort(); }, { "changing 2", "change 2" } },
         { "SetSorted", [](TwzWideStringList& l, TTag&) { l.SetSorted(true); }, { "changing 2", "change 2" } },
-        { "a batch fires once at each end", [](TwzWideStringList& l, TTag&) {
-             l.BeginUpdate();
-             l.Add(u"c");
-             l.Delete(0);
-             l.Clear();
-             l.EndUpdate();
-         },
-          { "changing 2", "change 0" } },
-        { "SetTextStr", [](TwzWideStringList& l, TTag&) { l.SetTextStr(u"x\ny\nz"); }, { "changing 2", "change 3" } },
+        { "a batch fires once at each end",
+            [](TwzWideStringList& l, TTag&) {
+                l.BeginUpdate();
+                l.Add(u"c");
+                l.Delete(0);
+                l.Clear();
+                l.EndUpdate();
+            },
+            { "changing 2", "change 0" } },
+        { "SetTextStr", [](TwzWideStringList& l, TTag&) { l.SetTextStr(u"x\ny\nz"); },
+            { "changing 2", "change 3" } },
         { "Move", [](TwzWideStringList& l, TTag&) { l.Move(0, 1); }, { "changing 2", "change 2" } },
         { "Move to the same place changes nothing", [](TwzWideStringList& l, TTag&) { l.Move(1, 1); }, {} },
         { "AddStrings", [](TwzWideStringList& l, TTag&) { l.AddStrings(l); }, { "changing 2", "change 4" } },
-        { "LoadFromStream", [](TwzWideStringList& l, TTag&) {
-             rtl::TConstMemoryStream s("q", 1);
-             l.LoadFromStream(s);
-         },
-          { "changing 2", "change 1" } },
-        { "a sorted Add of a line already there", [](TwzWideStringList& l, TTag&) {
-             l.SetSorted(true);
-             l.Add(u"A");
-         },
-          { "changing 2", "change 2" } },
+        { "LoadFromStream",
+            [](TwzWideStringList& l, TTag&) {
+                rtl::TConstMemoryStream s("q", 1);
+                l.LoadFromStream(s);
+            },
+            { "changing 2", "change 1" } },
+        { "a sorted Add of a line already there",
+            [](TwzWideStringList& l, TTag&) {
+                l.SetSorted(true);
+                l.Add(u"A");
+            },
+            { "changing 2", "change 2" } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -744,7 +758,8 @@ TEST(TwzWideStrings, StoredFormIsTheStringsListOfWideTexts)
     holder->GetLines()->Add(u"");
     holder->GetLines()->Add(u"\u20AC'");
     const std::string text = streamtest::ComponentToText(*holder);
-    EXPECT_NE(text.find("Lines.strings = (\r\n    'one'\r\n    ''\r\n    #8364''''\r\n  )"), std::string::npos)
+    EXPECT_NE(
+        text.find("Lines.strings = (\r\n    'one'\r\n    ''\r\n    #8364''''\r\n  )"), std::string::npos)
         << text;
 
     rtl::TOwned<TLinesHolder> back(new TLinesHolder(nullptr));
@@ -763,8 +778,9 @@ TEST(TwzWideStrings, StoredListWithAValueThatIsNoTextIsReportedAndLeavesNoBatchO
 {
     rtl::TOwned<TLinesHolder> holder(new TLinesHolder(nullptr));
     std::string errors;
-    streamtest::TextToComponent("object X: TLinesHolder\r\n  Lines.strings = (\r\n    'a'\r\n    12\r\n  )\r\nend\r\n",
-        *holder, &errors);
+    streamtest::TextToComponent(
+        "object X: TLinesHolder\r\n  Lines.strings = (\r\n    'a'\r\n    12\r\n  )\r\nend\r\n", *holder,
+        &errors);
     EXPECT_NE(errors, "");
     EXPECT_EQ(holder->GetLines()->GetUpdateCount(), 0);
     EXPECT_EQ(Lines(*holder->GetLines()), (std::vector<std::string> { "a" }));
