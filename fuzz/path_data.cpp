@@ -76,8 +76,9 @@ void Binary(const uint8_t* data, size_t size)
     back.ReadPath(written);
     Check(back.Count() == path.Count());
     Check(path.Count() == 0
-          || std::memcmp(back.Points().data(), path.Points().data(), sizeof(TwzPathPoint) * path.Points().size())
-              == 0);
+        || std::memcmp(
+               back.Points().data(), path.Points().data(), sizeof(TwzPathPoint) * path.Points().size())
+            == 0);
 }
 
 } // namespace

@@ -317,8 +317,8 @@ bool TwzBitmap::LoadFromFile(const std::string& fileName, float rotate)
     return true;
 }
 
-bool TwzBitmap::LoadThumbnailFromFile(const std::string& fileName, float fitWidth, float fitHeight,
-                                      bool useEmbedded)
+bool TwzBitmap::LoadThumbnailFromFile(
+    const std::string& fileName, float fitWidth, float fitHeight, bool useEmbedded)
 {
     if (!DefaultFilterClass)
         return false;

@@ -122,7 +122,8 @@ public:
     /// the picture was loaded.
     bool LoadFromFile(const std::string& fileName, float rotate = 0);
     /// The picture reduced to fit fitWidth x fitHeight; OnChange on success.
-    bool LoadThumbnailFromFile(const std::string& fileName, float fitWidth, float fitHeight, bool useEmbedded);
+    bool LoadThumbnailFromFile(
+        const std::string& fileName, float fitWidth, float fitHeight, bool useEmbedded);
     /// The format follows the file's extension.
     void SaveToFile(const std::string& fileName, const std::string& params = {});
     /// Decodes the image from the stream's position to its end; OnChange on success.

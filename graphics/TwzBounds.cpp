@@ -21,8 +21,7 @@ RTL_IMPLEMENT_CLASS(TwzBounds, .props = kBoundsProps)
 TwzBounds::TwzBounds(const TwzRect& defaultValue)
     : m_rect(defaultValue)
     , m_defaultValue(defaultValue)
-{
-}
+{ }
 
 void TwzBounds::Store(float& field, float value)
 {

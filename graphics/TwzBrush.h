@@ -21,7 +21,7 @@ enum TwzBrushStyle : uint8_t {
     wzBrushVisual,
 };
 RTL_ENUM(TwzBrushStyle, "wzBrushNone", "wzBrushSolid", "wzBrushGradient", "wzBrushBitmap", "wzBrushResource",
-         "wzBrushVisual");
+    "wzBrushVisual");
 
 /// The fill or stroke paint of the 2D canvas and of every 2D shape and control: a solid
 /// colour, a gradient, a tiled picture, the brush of a named resource, or another visual

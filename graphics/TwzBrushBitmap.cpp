@@ -15,8 +15,7 @@ RTL_IMPLEMENT_CLASS(TwzBrushBitmap, .props = kBrushBitmapProps)
 
 TwzBrushBitmap::TwzBrushBitmap()
     : m_bitmap(std::make_unique<TwzBitmap>(0, 0))
-{
-}
+{ }
 
 TwzBrushBitmap::~TwzBrushBitmap() = default;
 

@@ -15,7 +15,7 @@ using TwzCorners = rtl::TSet<TwzCorner>;
 RTL_SET(TwzCorners);
 
 inline constexpr TwzCorners AllCorners { wzCornerTopLeft, wzCornerTopRight, wzCornerBottomLeft,
-                                         wzCornerBottomRight };
+    wzCornerBottomRight };
 
 /// Values above wzCornerInnerLine are drawn as wzCornerRound.
 enum TwzCornerType : uint8_t { wzCornerRound, wzCornerBevel, wzCornerInnerRound, wzCornerInnerLine };

@@ -29,8 +29,8 @@ public:
     virtual bool LoadFromFile(const std::string& fileName, float rotate, TwzBitmap& bitmap) = 0;
     /// Decodes the file reduced to fit fitWidth x fitHeight, from a thumbnail stored in the
     /// file when `useEmbedded` is set and the file has one.
-    virtual bool LoadThumbnailFromFile(const std::string& fileName, float fitWidth, float fitHeight,
-                                       bool useEmbedded, TwzBitmap& bitmap)
+    virtual bool LoadThumbnailFromFile(
+        const std::string& fileName, float fitWidth, float fitHeight, bool useEmbedded, TwzBitmap& bitmap)
         = 0;
     /// Encodes by the file's extension; reports nothing.
     virtual void SaveToFile(const std::string& fileName, TwzBitmap& bitmap, const std::string& params) = 0;
@@ -38,8 +38,8 @@ public:
     virtual bool LoadFromStream(rtl::TStream& stream, TwzBitmap& bitmap) = 0;
     /// Encodes in the named format ("png", "jpeg", ...); `params` holds blank-separated
     /// name=value pairs such as "quality=100". Reports nothing.
-    virtual void SaveToStream(rtl::TStream& stream, TwzBitmap& bitmap, const std::string& format,
-                              const std::string& params)
+    virtual void SaveToStream(
+        rtl::TStream& stream, TwzBitmap& bitmap, const std::string& format, const std::string& params)
         = 0;
 };
 
@@ -60,10 +60,10 @@ struct TwzFilterClass {
     [[nodiscard]] std::unique_ptr<TwzFilter> Create() const { return create ? create() : nullptr; }
 };
 
-template <class T>
-constexpr TwzFilterClass MakeFilterClass()
+template <class T> constexpr TwzFilterClass MakeFilterClass()
 {
-    return { &T::StaticClass, &T::GetFileTypes, &T::GetImageSize, [] { return std::unique_ptr<TwzFilter>(new T()); } };
+    return { &T::StaticClass, &T::GetFileTypes, &T::GetImageSize,
+        [] { return std::unique_ptr<TwzFilter>(new T()); } };
 }
 
 /// Set by the 2D library's start-up before any picture is loaded or saved; only read after

@@ -15,7 +15,7 @@ enum TwzFontStyle : uint8_t {
     wzFontStrikeout,
 };
 RTL_ENUM(TwzFontStyle, "wzFontRegular", "wzFontBold", "wzFontItalic", "wzFontBoldItalic", "wzFontUnderline",
-         "wzFontStrikeout");
+    "wzFontStrikeout");
 
 /// Family, size (the em height in pixels) and style of text in the 2D library. Each value is
 /// stored only when it differs from its default.

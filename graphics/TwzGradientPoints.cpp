@@ -16,8 +16,7 @@ RTL_IMPLEMENT_CLASS(TwzGradientPoints)
 
 TwzGradientPoint::TwzGradientPoint(rtl::TCollection* collection)
     : rtl::TCollectionItem(collection)
-{
-}
+{ }
 
 std::string TwzGradientPoint::GetColor() const
 {
@@ -41,8 +40,7 @@ void TwzGradientPoint::Assign(const rtl::TPersistent& source)
 
 TwzGradientPoints::TwzGradientPoints(rtl::TPersistent* owner)
     : rtl::TCollection(TwzGradientPoint::StaticClass(), owner)
-{
-}
+{ }
 
 TwzGradientPoint* TwzGradientPoints::GetPoint(int index) const
 {

@@ -12,7 +12,10 @@
 
 namespace {
 
-constexpr TwzPoint Add(const TwzPoint& a, const TwzPoint& b) { return { a.X + b.X, a.Y + b.Y }; }
+constexpr TwzPoint Add(const TwzPoint& a, const TwzPoint& b)
+{
+    return { a.X + b.X, a.Y + b.Y };
+}
 
 constexpr rtl::TPropInfo kPathDataProps[] = {
     RTL_PROP(TwzPathData, Data, String, "", false),
@@ -206,7 +209,8 @@ void TwzPathData::DefineProperties(rtl::TFiler& filer)
 
 void TwzPathData::WritePath(rtl::TStream& stream) const
 {
-    static_assert(std::endian::native == std::endian::little, "path records are written as they lie in memory");
+    static_assert(
+        std::endian::native == std::endian::little, "path records are written as they lie in memory");
     stream.WriteLE<int32_t>(static_cast<int32_t>(m_points.size()));
     if (!m_points.empty())
         stream.WriteBuffer(m_points.data(), m_points.size() * sizeof(TwzPathPoint));

@@ -25,7 +25,8 @@ enum TwzPathPointKind : int32_t {
     wzPathPointCurveTo, ///< three in a row: first control, second control, end
     wzPathPointClose, ///< closes the figure; its point is (0, 0) and means nothing
 };
-RTL_ENUM(TwzPathPointKind, "wzPathPointMoveTo", "wzPathPointLineTo", "wzPathPointCurveTo", "wzPathPointClose");
+RTL_ENUM(
+    TwzPathPointKind, "wzPathPointMoveTo", "wzPathPointLineTo", "wzPathPointCurveTo", "wzPathPointClose");
 
 /// One element; the stored binary form is exactly these 12 bytes, little-endian.
 struct TwzPathPoint {
@@ -102,7 +103,8 @@ public:
     void AddEllipse(const TwzRect& r);
     /// A closed rectangle whose corners in `corners` are shaped by `cornerType`; radii that
     /// do not fit are limited to half the side.
-    void AddRectangle(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners, TwzCornerType cornerType);
+    void AddRectangle(
+        const TwzRect& r, float xRadius, float yRadius, TwzCorners corners, TwzCornerType cornerType);
     /// An elliptic arc, angles in degrees (clockwise on the screen), one curve per quarter
     /// turn; starts with a MoveTo on an empty path, else with a LineTo to the arc's start.
     void AddArc(const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle);
@@ -110,12 +112,13 @@ public:
     void AddArcContinued(const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle);
     /// One curve of at most a quarter turn, angles in radians; with `connect`, a MoveTo (empty
     /// path) or LineTo to its start first.
-    void AddArcSegment(bool connect, float cx, float cy, float rx, float ry, float startAngle, float sweepAngle);
+    void AddArcSegment(
+        bool connect, float cx, float cy, float rx, float ry, float startAngle, float sweepAngle);
     /// The end-point arc of SVG path data from `from` (the current point; nothing is added
     /// for it) to `to`. Raises rtl::Exception, appending nothing, when a radius is 0, when
     /// `to` equals `from`, or when the arc cannot be computed.
-    void AddSvgArc(const TwzPoint& from, const TwzPoint& radius, float xAxisRotation, bool largeArc, bool sweep,
-                   const TwzPoint& to);
+    void AddSvgArc(const TwzPoint& from, const TwzPoint& radius, float xAxisRotation, bool largeArc,
+        bool sweep, const TwzPoint& to);
 
     /// The bounds of every element's point but the close elements'; (0, 0, 0, 0) when empty;
     /// a width or height of exactly 0 is widened by 0.001.
@@ -149,11 +152,11 @@ protected:
     void FreeNotify(rtl::TComponent* object) override;
 
 private:
-    void AppendArc(const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle,
-                   bool connect);
+    void AppendArc(
+        const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle, bool connect);
     friend class pathdata::TextReader;
     [[nodiscard]] bool TryAddSvgArc(const TwzPoint& from, const TwzPoint& radius, float xAxisRotation,
-                                    bool largeArc, bool sweep, const TwzPoint& to);
+        bool largeArc, bool sweep, const TwzPoint& to);
 
     rtl::TComponent* m_resource = nullptr; // not owned; cleared by FreeNotify
     std::string m_resourceName;

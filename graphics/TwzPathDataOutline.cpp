@@ -17,7 +17,7 @@ constexpr float kMinStep = 0.05f;
 constexpr int64_t kMaxCurvePoints = 65536;
 
 void AppendCurve(TwzPolygon& points, const TwzPoint& p0, const TwzPoint& p1, const TwzPoint& p2,
-                 const TwzPoint& p3, float step)
+    const TwzPoint& p3, float step)
 {
     const double chord = std::hypot(double(p3.X) - p1.X, double(p3.Y) - p1.Y) / step;
     int64_t n = 2;

@@ -17,7 +17,10 @@ constexpr double kHalfPi = std::numbers::pi / 2;
 // The control distance of a quarter-ellipse curve, as a fraction of the radius.
 constexpr float kEllipseFactor = 0.5522847498f;
 
-constexpr TwzPoint Mid(const TwzPoint& a, const TwzPoint& b) { return { (a.X + b.X) / 2, (a.Y + b.Y) / 2 }; }
+constexpr TwzPoint Mid(const TwzPoint& a, const TwzPoint& b)
+{
+    return { (a.X + b.X) / 2, (a.Y + b.Y) / 2 };
+}
 
 } // namespace
 
@@ -34,8 +37,8 @@ void TwzPathData::AddEllipse(const TwzRect& r)
     CurveTo({ cx - kx, r.Bottom }, { r.Left, cy + ky }, { r.Left, cy });
 }
 
-void TwzPathData::AddRectangle(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners,
-                               TwzCornerType cornerType)
+void TwzPathData::AddRectangle(
+    const TwzRect& r, float xRadius, float yRadius, TwzCorners corners, TwzCornerType cornerType)
 {
     float xr = xRadius;
     if (RectWidth(r) - 2 * xr < 0)
@@ -95,14 +98,14 @@ void TwzPathData::AddArc(const TwzPoint& center, const TwzPoint& radius, float s
     AppendArc(center, radius, startAngle, sweepAngle, true);
 }
 
-void TwzPathData::AddArcContinued(const TwzPoint& center, const TwzPoint& radius, float startAngle,
-                                  float sweepAngle)
+void TwzPathData::AddArcContinued(
+    const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle)
 {
     AppendArc(center, radius, startAngle, sweepAngle, false);
 }
 
-void TwzPathData::AppendArc(const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle,
-                            bool connect)
+void TwzPathData::AppendArc(
+    const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle, bool connect)
 {
     double start = DegToRad(startAngle);
     double sweep = DegToRad(sweepAngle);
@@ -129,7 +132,7 @@ void TwzPathData::AppendArc(const TwzPoint& center, const TwzPoint& radius, floa
             piece = last ? sweep - previous : -kHalfPi;
         }
         AddArcSegment(connect && first, center.X, center.Y, radius.X, radius.Y, static_cast<float>(start),
-                      static_cast<float>(piece));
+            static_cast<float>(piece));
         first = false;
         start += piece;
         if (last)
@@ -137,8 +140,8 @@ void TwzPathData::AppendArc(const TwzPoint& center, const TwzPoint& radius, floa
     }
 }
 
-void TwzPathData::AddArcSegment(bool connect, float cx, float cy, float rx, float ry, float startAngle,
-                                float sweepAngle)
+void TwzPathData::AddArcSegment(
+    bool connect, float cx, float cy, float rx, float ry, float startAngle, float sweepAngle)
 {
     const double phi = sweepAngle / 2.0;
     const double x0 = std::cos(phi);
@@ -160,7 +163,7 @@ void TwzPathData::AddArcSegment(bool connect, float cx, float cy, float rx, floa
         const double px = unit[i].X;
         const double py = unit[i].Y;
         placed[i] = { static_cast<float>((px * cs - py * sn) * rx + cx),
-                      static_cast<float>((px * sn + py * cs) * ry + cy) };
+            static_cast<float>((px * sn + py * cs) * ry + cy) };
     }
     if (connect) {
         if (IsEmpty())
@@ -172,14 +175,14 @@ void TwzPathData::AddArcSegment(bool connect, float cx, float cy, float rx, floa
 }
 
 void TwzPathData::AddSvgArc(const TwzPoint& from, const TwzPoint& radius, float xAxisRotation, bool largeArc,
-                            bool sweep, const TwzPoint& to)
+    bool sweep, const TwzPoint& to)
 {
     if (!TryAddSvgArc(from, radius, xAxisRotation, largeArc, sweep, to))
         throw rtl::Exception("Floating point division by zero");
 }
 
-bool TwzPathData::TryAddSvgArc(const TwzPoint& from, const TwzPoint& radius, float xAxisRotation, bool largeArc,
-                               bool sweep, const TwzPoint& to)
+bool TwzPathData::TryAddSvgArc(const TwzPoint& from, const TwzPoint& radius, float xAxisRotation,
+    bool largeArc, bool sweep, const TwzPoint& to)
 {
     const double phi = DegToRad(xAxisRotation);
     const double sinPhi = std::sin(phi);
@@ -230,12 +233,12 @@ bool TwzPathData::TryAddSvgArc(const TwzPoint& from, const TwzPoint& radius, flo
 
     const size_t first = m_points.size();
     AddArcContinued({ 0, 0 }, { static_cast<float>(rx), static_cast<float>(ry) },
-                    RadToDeg(static_cast<float>(theta1)), RadToDeg(static_cast<float>(delta)));
+        RadToDeg(static_cast<float>(theta1)), RadToDeg(static_cast<float>(delta)));
     for (size_t i = first; i < m_points.size(); ++i) {
         const double x = m_points[i].Point.X;
         const double y = m_points[i].Point.Y;
         m_points[i].Point = { static_cast<float>(x * cosPhi - y * sinPhi + cx),
-                              static_cast<float>(x * sinPhi + y * cosPhi + cy) };
+            static_cast<float>(x * sinPhi + y * cosPhi + cy) };
     }
     return true;
 }

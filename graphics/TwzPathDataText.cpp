@@ -38,7 +38,10 @@ public:
     }
 
 private:
-    static bool IsCommand(char c) { return std::string_view("zmlchvsqtaZMLCHVSQTA").find(c) != std::string_view::npos; }
+    static bool IsCommand(char c)
+    {
+        return std::string_view("zmlchvsqtaZMLCHVSQTA").find(c) != std::string_view::npos;
+    }
     static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
     bool AtEnd() const { return m_pos >= m_text.size(); }
@@ -95,8 +98,7 @@ private:
     // Another operand group follows only where a number starts with a digit or a minus.
     bool Repeats() const { return !AtEnd() && (m_text[m_pos] == '-' || IsDigit(m_text[m_pos])); }
 
-    template <size_t N>
-    bool ReadPoints(TwzPoint (&points)[N])
+    template <size_t N> bool ReadPoints(TwzPoint (&points)[N])
     {
         for (TwzPoint& p : points) {
             const std::optional<TwzPoint> read = ReadPoint();

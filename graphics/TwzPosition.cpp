@@ -19,8 +19,7 @@ RTL_IMPLEMENT_CLASS(TwzPosition, .props = kPositionProps)
 TwzPosition::TwzPosition(const TwzPoint& defaultValue)
     : m_point(defaultValue)
     , m_defaultValue(defaultValue)
-{
-}
+{ }
 
 void TwzPosition::SetX(float value)
 {
@@ -57,5 +56,6 @@ void TwzPosition::DefineProperties(rtl::TFiler& filer)
     // Reading always notifies, as SetPoint does.
     filer.DefineProperty(
         "Point", [this](rtl::TReader& reader) { SetPoint(TextToPoint(reader.ReadString())); },
-        [this](rtl::TWriter& writer) { writer.WriteString(PointToText(m_point)); }, m_point != m_defaultValue);
+        [this](rtl::TWriter& writer) { writer.WriteString(PointToText(m_point)); },
+        m_point != m_defaultValue);
 }

@@ -45,8 +45,8 @@ void BM_FlattenThousandContours(benchmark::State& state)
         benchmark::DoNotOptimize(polygon.data());
     }
     state.counters["points"] = static_cast<double>(polygon.size());
-    state.counters["contours/s"] = benchmark::Counter(1000.0 * static_cast<double>(state.iterations()),
-                                                      benchmark::Counter::kIsRate);
+    state.counters["contours/s"]
+        = benchmark::Counter(1000.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FlattenThousandContours)->Arg(10)->Arg(5)->Arg(1);
 

@@ -63,7 +63,8 @@ void FakeResourcesTest::SetUp()
     };
     services.addFreeNotify = [](rtl::TComponent* object, rtl::TPersistent* item) {
         if (TFakeResourceObject* fake = AsFake(object)) {
-            if (std::find(fake->freeNotifies.begin(), fake->freeNotifies.end(), item) == fake->freeNotifies.end())
+            if (std::find(fake->freeNotifies.begin(), fake->freeNotifies.end(), item)
+                == fake->freeNotifies.end())
                 fake->freeNotifies.push_back(item);
         }
     };

@@ -45,7 +45,8 @@ inline std::string PropertyLines(const std::string& objectText)
     size_t pos = objectText.find('\n');
     while (pos != std::string::npos) {
         const size_t next = objectText.find('\n', pos + 1);
-        std::string line = objectText.substr(pos + 1, next == std::string::npos ? std::string::npos : next - pos - 1);
+        std::string line
+            = objectText.substr(pos + 1, next == std::string::npos ? std::string::npos : next - pos - 1);
         while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
             line.pop_back();
         const size_t first = line.find_first_not_of(' ');

@@ -58,7 +58,7 @@ public:
         return Decode(stream, bitmap);
     }
     void SaveToStream(rtl::TStream& stream, TwzBitmap& bitmap, const std::string& format,
-                      const std::string& params) override
+        const std::string& params) override
     {
         gLog.calls.push_back("SaveToStream");
         gLog.lastFormat = format;
@@ -249,38 +249,40 @@ TEST(TwzBitmap, PixelOperations)
     const Case cases[] = {
         { "flip of one row", 2, 1, { 1, 2 }, [](TwzBitmap& b) { b.FlipVertical(); }, { 1, 2 }, false },
         { "flip of three rows swaps the outer ones", 2, 3, { 1, 2, 3, 4, 5, 6 },
-          [](TwzBitmap& b) { b.FlipVertical(); }, { 5, 6, 3, 4, 1, 2 }, false },
-        { "flip of four rows", 1, 4, { 1, 2, 3, 4 }, [](TwzBitmap& b) { b.FlipVertical(); }, { 4, 3, 2, 1 }, false },
+            [](TwzBitmap& b) { b.FlipVertical(); }, { 5, 6, 3, 4, 1, 2 }, false },
+        { "flip of four rows", 1, 4, { 1, 2, 3, 4 }, [](TwzBitmap& b) { b.FlipVertical(); }, { 4, 3, 2, 1 },
+            false },
         { "inverted alpha", 3, 1, { 0, 0xFF000000, 0x80400000 }, [](TwzBitmap& b) { b.InvertAlpha(); },
-          { 0xFF000000, 0, 0x7F3F0000 }, false },
+            { 0xFF000000, 0, 0x7F3F0000 }, false },
         { "fill keeping alpha", 3, 1, { 0x80102030, 0, 0xFF000000 },
-          [](TwzBitmap& b) { b.FillColorKeepAlpha(0xFFFF0000); }, { 0x80800000, 0, 0xFFFF0000 }, true },
+            [](TwzBitmap& b) { b.FillColorKeepAlpha(0xFFFF0000); }, { 0x80800000, 0, 0xFFFF0000 }, true },
         { "fill with a translucent colour scales both alphas", 1, 1, { 0xFF000000 },
-          [](TwzBitmap& b) { b.FillColorKeepAlpha(0x80FFFFFF); }, { 0x80808080 }, true },
+            [](TwzBitmap& b) { b.FillColorKeepAlpha(0x80FFFFFF); }, { 0x80808080 }, true },
         { "mask bytes 255 clear, 0 keep, 128 halve", 3, 1, { 0xFF00FF00, 0xFF00FF00, 0xFF00FF00 },
-          [](TwzBitmap& b) {
-              const uint8_t mask[] = { 255, 0, 128 };
-              b.ApplyAlphaMask(mask, 0, 0);
-          },
-          { 0, 0xFF00FF00, 0x7F007F00 }, true },
+            [](TwzBitmap& b) {
+                const uint8_t mask[] = { 255, 0, 128 };
+                b.ApplyAlphaMask(mask, 0, 0);
+            },
+            { 0, 0xFF00FF00, 0x7F007F00 }, true },
         { "mask moved by an offset, outside positions keep", 3, 1, { 0xFF0000FF, 0xFF0000FF, 0xFF0000FF },
-          [](TwzBitmap& b) {
-              const uint8_t mask[] = { 255, 0, 0 };
-              b.ApplyAlphaMask(mask, 1, 0);
-          },
-          { 0xFF0000FF, 0, 0xFF0000FF }, true },
+            [](TwzBitmap& b) {
+                const uint8_t mask[] = { 255, 0, 0 };
+                b.ApplyAlphaMask(mask, 1, 0);
+            },
+            { 0xFF0000FF, 0, 0xFF0000FF }, true },
         { "negative offsets", 2, 2, { 0xFF0000FF, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF },
-          [](TwzBitmap& b) {
-              const uint8_t mask[] = { 0, 0, 0, 255 };
-              b.ApplyAlphaMask(mask, -1, -1);
-          },
-          { 0, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF }, true },
-        { "a mask shorter than the bitmap is not read past", 2, 2, { 0xFF0000FF, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF },
-          [](TwzBitmap& b) {
-              const uint8_t mask[] = { 255 };
-              b.ApplyAlphaMask(mask, 0, 0);
-          },
-          { 0, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF }, true },
+            [](TwzBitmap& b) {
+                const uint8_t mask[] = { 0, 0, 0, 255 };
+                b.ApplyAlphaMask(mask, -1, -1);
+            },
+            { 0, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF }, true },
+        { "a mask shorter than the bitmap is not read past", 2, 2,
+            { 0xFF0000FF, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF },
+            [](TwzBitmap& b) {
+                const uint8_t mask[] = { 255 };
+                b.ApplyAlphaMask(mask, 0, 0);
+            },
+            { 0, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF }, true },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -329,7 +331,8 @@ TEST(TwzBitmap, AssignCopiesSizeAndPixels)
     target.Assign(target);
     EXPECT_EQ(PixelsOf(target), PixelsOf(source)) << "assigning to itself keeps the pixels";
 
-    struct TOther : rtl::TPersistent { } other;
+    struct TOther : rtl::TPersistent {
+    } other;
     EXPECT_THROW(target.Assign(other), rtl::ConvertError);
 }
 
@@ -432,7 +435,8 @@ TEST_F(TwzBitmapTest, LoadFromStreamReadsFromThePosition)
     rtl::TConstMemoryStream bad(junk.data(), junk.size());
     events.log.clear();
     EXPECT_FALSE(b.LoadFromStream(bad));
-    EXPECT_EQ(PixelsOf(b), (std::vector<uint32_t> { 0xFF0000FF, 0x80000080 })) << "a failed decode changes nothing";
+    EXPECT_EQ(PixelsOf(b), (std::vector<uint32_t> { 0xFF0000FF, 0x80000080 }))
+        << "a failed decode changes nothing";
     EXPECT_EQ(events.Changes(), 0);
 
     rtl::TConstMemoryStream atEnd(image.data(), image.size());

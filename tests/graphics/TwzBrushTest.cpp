@@ -78,30 +78,32 @@ TEST(TwzBrush, StoresOnlyThePartOfItsStyle)
     const Case cases[] = {
         { "untouched brushes store nothing", [](TPaintHolder&) {}, {}, { "Fill", "Stroke" } },
         { "a solid colour off its default stores Color only",
-          [](TPaintHolder& h) { h.GetFill()->SetSolidColor(0xFF000000); }, { "Fill.Color = '#FF000000'" },
-          { "Fill.Style", "Fill.Gradient", "Stroke" } },
-        { "the stroke's default is black", [](TPaintHolder& h) { h.GetStroke()->SetSolidColor(0xFF000000); }, {},
-          { "Stroke" } },
+            [](TPaintHolder& h) { h.GetFill()->SetSolidColor(0xFF000000); }, { "Fill.Color = '#FF000000'" },
+            { "Fill.Style", "Fill.Gradient", "Stroke" } },
+        { "the stroke's default is black", [](TPaintHolder& h) { h.GetStroke()->SetSolidColor(0xFF000000); },
+            {}, { "Stroke" } },
         { "a gradient stores Style and Gradient, not Color",
-          [](TPaintHolder& h) {
-              h.GetFill()->SetSolidColor(0xFF000000);
-              h.GetFill()->SetStyle(wzBrushGradient);
-          },
-          { "Fill.Style = wzBrushGradient", "Fill.Gradient.Points = <" }, { "Fill.Color", "Fill.Bitmap" } },
+            [](TPaintHolder& h) {
+                h.GetFill()->SetSolidColor(0xFF000000);
+                h.GetFill()->SetStyle(wzBrushGradient);
+            },
+            { "Fill.Style = wzBrushGradient", "Fill.Gradient.Points = <" }, { "Fill.Color", "Fill.Bitmap" } },
         { "a bitmap brush stores its picture settings",
-          [](TPaintHolder& h) {
-              h.GetFill()->SetStyle(wzBrushBitmap);
-              h.GetFill()->GetBitmap()->SetWrapMode(wzWrapTileStretch);
-          },
-          { "Fill.Style = wzBrushBitmap", "Fill.Bitmap.WrapMode = wzWrapTileStretch" }, { "Fill.Gradient" } },
+            [](TPaintHolder& h) {
+                h.GetFill()->SetStyle(wzBrushBitmap);
+                h.GetFill()->GetBitmap()->SetWrapMode(wzWrapTileStretch);
+            },
+            { "Fill.Style = wzBrushBitmap", "Fill.Bitmap.WrapMode = wzWrapTileStretch" },
+            { "Fill.Gradient" } },
         { "a resource brush stores the name, never the link",
-          [](TPaintHolder& h) {
-              h.GetFill()->SetStyle(wzBrushResource);
-              h.GetFill()->GetResource()->SetResourceName("Accent");
-          },
-          { "Fill.Style = wzBrushResource", "Fill.Resource.ResourceName = 'Accent'" }, { "Fill.Resource.Resource " } },
+            [](TPaintHolder& h) {
+                h.GetFill()->SetStyle(wzBrushResource);
+                h.GetFill()->GetResource()->SetResourceName("Accent");
+            },
+            { "Fill.Style = wzBrushResource", "Fill.Resource.ResourceName = 'Accent'" },
+            { "Fill.Resource.Resource " } },
         { "no brush at all", [](TPaintHolder& h) { h.GetStroke()->SetStyle(wzBrushNone); },
-          { "Stroke.Style = wzBrushNone" }, { "Stroke.Color" } },
+            { "Stroke.Style = wzBrushNone" }, { "Stroke.Color" } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -316,12 +318,12 @@ TEST(TwzFont, StoresOnlyWhatDiffersFromItsDefaults)
         { "family", [](TwzFont& f) { f.SetFamily("DejaVu Sans"); }, "Font.Family = 'DejaVu Sans'\n" },
         { "style", [](TwzFont& f) { f.SetStyle(wzFontBoldItalic); }, "Font.Style = wzFontBoldItalic\n" },
         { "back to the defaults",
-          [](TwzFont& f) {
-              f.SetSize(20);
-              f.SetSize(11);
-              f.SetFamily("Tahoma");
-          },
-          "" },
+            [](TwzFont& f) {
+                f.SetSize(20);
+                f.SetSize(11);
+                f.SetFamily("Tahoma");
+            },
+            "" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

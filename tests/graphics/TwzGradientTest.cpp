@@ -154,7 +154,8 @@ TEST(TwzGradient, AssignCopiesStopsStyleAndThatStylesGeometryWithOneNotification
     EXPECT_EQ(target.GetStartPosition()->GetPoint(), (TwzPoint { 0.7f, 0.7f }))
         << "the linear geometry of a radial source is not copied";
 
-    struct TOther : rtl::TPersistent { } other;
+    struct TOther : rtl::TPersistent {
+    } other;
     EXPECT_THROW(target.Assign(other), rtl::ConvertError);
 }
 
@@ -194,7 +195,8 @@ TEST(TwzGradient, StoresOnlyTheGeometryOfItsStyle)
     EXPECT_NE(text.find("Color = '#FF000000'"), std::string::npos) << text;
     EXPECT_NE(text.find("Gradient.StopPosition.Point = '(1,1)'"), std::string::npos) << text;
     EXPECT_EQ(text.find("StartPosition"), std::string::npos) << "at its default";
-    EXPECT_NE(text.find("Gradient.Style = wzLinearGradient"), std::string::npos) << "the style is always stored";
+    EXPECT_NE(text.find("Gradient.Style = wzLinearGradient"), std::string::npos)
+        << "the style is always stored";
     EXPECT_EQ(text.find("RadialTransform"), std::string::npos) << text;
 
     g.SetStyle(wzRadialGradient);

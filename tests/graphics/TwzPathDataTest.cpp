@@ -40,10 +40,22 @@ std::vector<TwzPathPoint> Elements(const TwzPathData& path)
     return { path.Points().begin(), path.Points().end() };
 }
 
-TwzPathPoint M(float x, float y) { return { wzPathPointMoveTo, { x, y } }; }
-TwzPathPoint L(float x, float y) { return { wzPathPointLineTo, { x, y } }; }
-TwzPathPoint C(float x, float y) { return { wzPathPointCurveTo, { x, y } }; }
-TwzPathPoint Z() { return { wzPathPointClose, { 0, 0 } }; }
+TwzPathPoint M(float x, float y)
+{
+    return { wzPathPointMoveTo, { x, y } };
+}
+TwzPathPoint L(float x, float y)
+{
+    return { wzPathPointLineTo, { x, y } };
+}
+TwzPathPoint C(float x, float y)
+{
+    return { wzPathPointCurveTo, { x, y } };
+}
+TwzPathPoint Z()
+{
+    return { wzPathPointClose, { 0, 0 } };
+}
 
 std::string Describe(const std::vector<TwzPathPoint>& elements)
 {
@@ -57,7 +69,7 @@ std::string Describe(const std::vector<TwzPathPoint>& elements)
 }
 
 void ExpectElementsNear(const std::vector<TwzPathPoint>& actual, const std::vector<TwzPathPoint>& expected,
-                        float tolerance = 1e-4f)
+    float tolerance = 1e-4f)
 {
     ASSERT_EQ(actual.size(), expected.size()) << "actual: " << Describe(actual);
     for (size_t i = 0; i < actual.size(); ++i) {
@@ -117,76 +129,80 @@ TEST(TwzPathData, RelativeBuildersCountFromTheLastElement)
         std::vector<TwzPathPoint> expected;
     };
     const Case cases[] = {
-        { "MoveToRel on an empty path counts from the origin", [](TwzPathData& p) { p.MoveToRel({ 2, 3 }); },
-          { M(2, 3) } },
+        { "MoveToRel on an empty path counts from the origin",
+            [](TwzPathData& p) {
+                p.MoveToRel({ 2, 3 });
+            },
+            { M(2, 3) } },
         { "HLineTo keeps Y, VLineToRel moves from there",
-          [](TwzPathData& p) {
-              p.MoveTo({ 1, 2 });
-              p.HLineTo(5);
-              p.VLineToRel(-1);
-          },
-          { M(1, 2), L(5, 2), L(5, 1) } },
+            [](TwzPathData& p) {
+                p.MoveTo({ 1, 2 });
+                p.HLineTo(5);
+                p.VLineToRel(-1);
+            },
+            { M(1, 2), L(5, 2), L(5, 1) } },
         { "HLineToRel and VLineTo",
-          [](TwzPathData& p) {
-              p.MoveTo({ 1, 2 });
-              p.HLineToRel(3);
-              p.VLineTo(7);
-          },
-          { M(1, 2), L(4, 2), L(4, 7) } },
-        { "LineToRel", [](TwzPathData& p) {
-             p.MoveTo({ 1, 2 });
-             p.LineToRel({ -1, 3 });
-         },
-          { M(1, 2), L(0, 5) } },
+            [](TwzPathData& p) {
+                p.MoveTo({ 1, 2 });
+                p.HLineToRel(3);
+                p.VLineTo(7);
+            },
+            { M(1, 2), L(4, 2), L(4, 7) } },
+        { "LineToRel",
+            [](TwzPathData& p) {
+                p.MoveTo({ 1, 2 });
+                p.LineToRel({ -1, 3 });
+            },
+            { M(1, 2), L(0, 5) } },
         { "CurveToRel takes one current point for all three",
-          [](TwzPathData& p) {
-              p.MoveTo({ 10, 10 });
-              p.CurveToRel({ 1, 0 }, { 1, 1 }, { 0, 1 });
-          },
-          { M(10, 10), C(11, 10), C(11, 11), C(10, 11) } },
+            [](TwzPathData& p) {
+                p.MoveTo({ 10, 10 });
+                p.CurveToRel({ 1, 0 }, { 1, 1 }, { 0, 1 });
+            },
+            { M(10, 10), C(11, 10), C(11, 11), C(10, 11) } },
         { "relative element after a close counts from the origin",
-          [](TwzPathData& p) {
-              p.MoveTo({ 10, 10 });
-              p.LineTo({ 20, 10 });
-              p.ClosePath();
-              p.LineToRel({ 1, 1 });
-          },
-          { M(10, 10), L(20, 10), Z(), L(1, 1) } },
+            [](TwzPathData& p) {
+                p.MoveTo({ 10, 10 });
+                p.LineTo({ 20, 10 });
+                p.ClosePath();
+                p.LineToRel({ 1, 1 });
+            },
+            { M(10, 10), L(20, 10), Z(), L(1, 1) } },
         { "SmoothCurveTo reflects the preceding control point",
-          [](TwzPathData& p) {
-              p.MoveTo({ 0, 0 });
-              p.CurveTo({ 0, 1 }, { 1, 1 }, { 1, 0 });
-              p.SmoothCurveTo({ 2, -1 }, { 3, 0 });
-          },
-          { M(0, 0), C(0, 1), C(1, 1), C(1, 0), C(1, -1), C(2, -1), C(3, 0) } },
+            [](TwzPathData& p) {
+                p.MoveTo({ 0, 0 });
+                p.CurveTo({ 0, 1 }, { 1, 1 }, { 1, 0 });
+                p.SmoothCurveTo({ 2, -1 }, { 3, 0 });
+            },
+            { M(0, 0), C(0, 1), C(1, 1), C(1, 0), C(1, -1), C(2, -1), C(3, 0) } },
         { "SmoothCurveTo after a line reflects the line's start",
-          [](TwzPathData& p) {
-              p.MoveTo({ 0, 0 });
-              p.LineTo({ 2, 0 });
-              p.LineTo({ 2, 2 });
-              p.SmoothCurveTo({ 5, 5 }, { 6, 6 });
-          },
-          { M(0, 0), L(2, 0), L(2, 2), C(2, 4), C(5, 5), C(6, 6) } },
+            [](TwzPathData& p) {
+                p.MoveTo({ 0, 0 });
+                p.LineTo({ 2, 0 });
+                p.LineTo({ 2, 2 });
+                p.SmoothCurveTo({ 5, 5 }, { 6, 6 });
+            },
+            { M(0, 0), L(2, 0), L(2, 2), C(2, 4), C(5, 5), C(6, 6) } },
         { "SmoothCurveTo with fewer than three elements starts at its control point",
-          [](TwzPathData& p) {
-              p.MoveTo({ 0, 0 });
-              p.LineTo({ 4, 0 });
-              p.SmoothCurveTo({ 5, 5 }, { 6, 6 });
-          },
-          { M(0, 0), L(4, 0), C(5, 5), C(5, 5), C(6, 6) } },
+            [](TwzPathData& p) {
+                p.MoveTo({ 0, 0 });
+                p.LineTo({ 4, 0 });
+                p.SmoothCurveTo({ 5, 5 }, { 6, 6 });
+            },
+            { M(0, 0), L(4, 0), C(5, 5), C(5, 5), C(6, 6) } },
         { "SmoothCurveToRel with fewer than three elements",
-          [](TwzPathData& p) {
-              p.MoveTo({ 1, 1 });
-              p.SmoothCurveToRel({ 2, 0 }, { 3, 3 });
-          },
-          { M(1, 1), C(3, 1), C(3, 1), C(4, 4) } },
+            [](TwzPathData& p) {
+                p.MoveTo({ 1, 1 });
+                p.SmoothCurveToRel({ 2, 0 }, { 3, 3 });
+            },
+            { M(1, 1), C(3, 1), C(3, 1), C(4, 4) } },
         { "SmoothCurveToRel reflects about the current point",
-          [](TwzPathData& p) {
-              p.MoveTo({ 0, 0 });
-              p.CurveTo({ 0, 1 }, { 1, 1 }, { 1, 0 });
-              p.SmoothCurveToRel({ 1, -1 }, { 2, 0 });
-          },
-          { M(0, 0), C(0, 1), C(1, 1), C(1, 0), C(1, -1), C(2, -1), C(3, 0) } },
+            [](TwzPathData& p) {
+                p.MoveTo({ 0, 0 });
+                p.CurveTo({ 0, 1 }, { 1, 1 }, { 1, 0 });
+                p.SmoothCurveToRel({ 1, -1 }, { 2, 0 });
+            },
+            { M(0, 0), C(0, 1), C(1, 1), C(1, 0), C(1, -1), C(2, -1), C(3, 0) } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -348,9 +364,9 @@ TEST(TwzPathData, AddEllipseUsesTheQuarterCurveConstant)
     Watch(path, counter);
     path.AddEllipse({ 0, 0, 2, 2 });
     const float k = 0.5522847498f;
-    ExpectElementsNear(Elements(path), { M(0, 1), C(0, 1 - k), C(1 - k, 0), C(1, 0), C(1 + k, 0), C(2, 1 - k),
-                                         C(2, 1), C(2, 1 + k), C(1 + k, 2), C(1, 2), C(1 - k, 2), C(0, 1 + k),
-                                         C(0, 1) });
+    ExpectElementsNear(Elements(path),
+        { M(0, 1), C(0, 1 - k), C(1 - k, 0), C(1, 0), C(1 + k, 0), C(2, 1 - k), C(2, 1), C(2, 1 + k),
+            C(1 + k, 2), C(1, 2), C(1 - k, 2), C(0, 1 + k), C(0, 1) });
     EXPECT_EQ(counter.count, 0);
 
     TwzPathData wide;
@@ -370,54 +386,29 @@ TEST(TwzPathData, AddRectangleCorners)
         std::vector<TwzPathPoint> expected;
     };
     const Case cases[] = {
-        { "round corners, y radius limited to half the height",
-          { 0, 0, 10, 4 },
-          3,
-          3,
-          AllCorners,
-          wzCornerRound,
-          { M(0, 2), C(0, 1), C(1.5f, 0), C(3, 0), L(7, 0), C(8.5f, 0), C(10, 1), C(10, 2), L(10, 2), C(10, 3),
-            C(8.5f, 4), C(7, 4), L(3, 4), C(1.5f, 4), C(0, 3), C(0, 2), Z() } },
-        { "no corners: a sharp outline with extra edge points",
-          { 0, 0, 10, 10 },
-          2,
-          2,
-          {},
-          wzCornerBevel,
-          { M(0, 2), L(0, 0), L(2, 0), L(8, 0), L(10, 0), L(10, 2), L(10, 8), L(10, 10), L(8, 10), L(2, 10),
-            L(0, 10), L(0, 8), Z() } },
-        { "bevel on two corners",
-          { 0, 0, 10, 10 },
-          2,
-          2,
-          { wzCornerTopLeft, wzCornerBottomRight },
-          wzCornerBevel,
-          { M(0, 2), L(2, 0), L(8, 0), L(10, 0), L(10, 2), L(10, 8), L(8, 10), L(2, 10), L(0, 10), L(0, 8),
-            Z() } },
-        { "inner line notch on the top-left corner",
-          { 0, 0, 10, 10 },
-          2,
-          2,
-          { wzCornerTopLeft },
-          wzCornerInnerLine,
-          { M(0, 2), L(1, 2), L(2, 1), L(2, 0), L(8, 0), L(10, 0), L(10, 2), L(10, 8), L(10, 10), L(8, 10),
-            L(2, 10), L(0, 10), L(0, 8), Z() } },
-        { "inner round on the bottom-right corner bends inwards",
-          { 0, 0, 10, 10 },
-          2,
-          2,
-          { wzCornerBottomRight },
-          wzCornerInnerRound,
-          { M(0, 2), L(0, 0), L(2, 0), L(8, 0), L(10, 0), L(10, 2), L(10, 8), C(9, 8), C(8, 9), C(8, 10),
-            L(2, 10), L(0, 10), L(0, 8), Z() } },
-        { "an unknown corner type draws round",
-          { 0, 0, 4, 4 },
-          2,
-          2,
-          { wzCornerTopRight },
-          static_cast<TwzCornerType>(7),
-          { M(0, 2), L(0, 0), L(2, 0), L(2, 0), C(3, 0), C(4, 1), C(4, 2), L(4, 2), L(4, 4), L(2, 4), L(2, 4),
-            L(0, 4), L(0, 2), Z() } },
+        { "round corners, y radius limited to half the height", { 0, 0, 10, 4 }, 3, 3, AllCorners,
+            wzCornerRound,
+            { M(0, 2), C(0, 1), C(1.5f, 0), C(3, 0), L(7, 0), C(8.5f, 0), C(10, 1), C(10, 2), L(10, 2),
+                C(10, 3), C(8.5f, 4), C(7, 4), L(3, 4), C(1.5f, 4), C(0, 3), C(0, 2), Z() } },
+        { "no corners: a sharp outline with extra edge points", { 0, 0, 10, 10 }, 2, 2, {}, wzCornerBevel,
+            { M(0, 2), L(0, 0), L(2, 0), L(8, 0), L(10, 0), L(10, 2), L(10, 8), L(10, 10), L(8, 10), L(2, 10),
+                L(0, 10), L(0, 8), Z() } },
+        { "bevel on two corners", { 0, 0, 10, 10 }, 2, 2, { wzCornerTopLeft, wzCornerBottomRight },
+            wzCornerBevel,
+            { M(0, 2), L(2, 0), L(8, 0), L(10, 0), L(10, 2), L(10, 8), L(8, 10), L(2, 10), L(0, 10), L(0, 8),
+                Z() } },
+        { "inner line notch on the top-left corner", { 0, 0, 10, 10 }, 2, 2, { wzCornerTopLeft },
+            wzCornerInnerLine,
+            { M(0, 2), L(1, 2), L(2, 1), L(2, 0), L(8, 0), L(10, 0), L(10, 2), L(10, 8), L(10, 10), L(8, 10),
+                L(2, 10), L(0, 10), L(0, 8), Z() } },
+        { "inner round on the bottom-right corner bends inwards", { 0, 0, 10, 10 }, 2, 2,
+            { wzCornerBottomRight }, wzCornerInnerRound,
+            { M(0, 2), L(0, 0), L(2, 0), L(8, 0), L(10, 0), L(10, 2), L(10, 8), C(9, 8), C(8, 9), C(8, 10),
+                L(2, 10), L(0, 10), L(0, 8), Z() } },
+        { "an unknown corner type draws round", { 0, 0, 4, 4 }, 2, 2, { wzCornerTopRight },
+            static_cast<TwzCornerType>(7),
+            { M(0, 2), L(0, 0), L(2, 0), L(2, 0), C(3, 0), C(4, 1), C(4, 2), L(4, 2), L(4, 4), L(2, 4),
+                L(2, 4), L(0, 4), L(0, 2), Z() } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -473,7 +464,8 @@ TEST(TwzPathData, AddArcPieces)
     TwzPathData more;
     more.AddArc({ 0, 0 }, { 1, 1 }, 0, 400);
     ExpectElementsNear(Elements(more), Elements(full), 1e-5f);
-    EXPECT_NEAR(full.Points()[3].Point.X, 0, 1e-6) << "the first quarter ends at 90 degrees, below the centre";
+    EXPECT_NEAR(full.Points()[3].Point.X, 0, 1e-6)
+        << "the first quarter ends at 90 degrees, below the centre";
     EXPECT_NEAR(full.Points()[3].Point.Y, 1, 1e-6);
 }
 
@@ -502,16 +494,17 @@ TEST(TwzPathData, AddSvgArc)
         std::vector<TwzPoint> ends; // the end point of each curve
     };
     const Case cases[] = {
-        { "half turn over the top with sweep", { 0, 0 }, { 5, 5 }, 0, false, true, { 10, 0 }, { { 5, -5 }, { 10, 0 } } },
-        { "half turn below without sweep", { 0, 0 }, { 5, 5 }, 0, false, false, { 10, 0 }, { { 5, 5 }, { 10, 0 } } },
+        { "half turn over the top with sweep", { 0, 0 }, { 5, 5 }, 0, false, true, { 10, 0 },
+            { { 5, -5 }, { 10, 0 } } },
+        { "half turn below without sweep", { 0, 0 }, { 5, 5 }, 0, false, false, { 10, 0 },
+            { { 5, 5 }, { 10, 0 } } },
         { "radii too small are scaled to just reach", { 0, 0 }, { 1, 1 }, 0, false, true, { 10, 0 },
-          { { 5, -5 }, { 10, 0 } } },
+            { { 5, -5 }, { 10, 0 } } },
         { "negative radii act as their absolute value", { 0, 0 }, { -5, -5 }, 0, false, true, { 10, 0 },
-          { { 5, -5 }, { 10, 0 } } },
-        { "small arc of a larger circle", { 0, 0 }, { 10, 10 }, 0, false, true, { 10, 0 },
-          { { 10, 0 } } },
+            { { 5, -5 }, { 10, 0 } } },
+        { "small arc of a larger circle", { 0, 0 }, { 10, 10 }, 0, false, true, { 10, 0 }, { { 10, 0 } } },
         { "large arc of the same circle", { 0, 0 }, { 10, 10 }, 0, true, true, { 10, 0 },
-          { { -3.660254f, -13.660254f }, { 10, -17.320508f }, { 13.660254f, -3.660254f }, { 10, 0 } } },
+            { { -3.660254f, -13.660254f }, { 10, -17.320508f }, { 13.660254f, -3.660254f }, { 10, 0 } } },
         { "rotated ellipse", { 0, 0 }, { 10, 5 }, 90, false, true, { 0, 20 }, { { 5, 10 }, { 0, 20 } } },
     };
     for (const Case& c : cases) {
@@ -563,9 +556,10 @@ TEST(TwzPathData, GetBounds)
         { "a single point is widened both ways", { M(3, 4) }, { 3, 4, 3.001f, 4.001f } },
         { "close elements take no part", { M(1, 2), L(3, 4), Z() }, { 1, 2, 3, 4 } },
         { "curve control points count", { M(0, 0), C(-2, 5), C(4, 5), C(2, 0) }, { -2, 0, 4, 5 } },
-        { "close elements only keep the inverted start values", { Z(), Z() }, { 65535, 65535, -65535, -65535 } },
+        { "close elements only keep the inverted start values", { Z(), Z() },
+            { 65535, 65535, -65535, -65535 } },
         { "coordinates beyond 65535 get their true bounds", { M(100000, -100000), L(100010, -99990) },
-          { 100000, -100000, 100010, -99990 } },
+            { 100000, -100000, 100010, -99990 } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -590,14 +584,16 @@ TEST(TwzPathData, FlattenPathFigures)
     };
     const TwzPoint end = TwzPathData::kFigureEnd;
     const Case cases[] = {
-        { "closed square", "M 0,0 L 100,0 L 100,100 Z", { { 0, 0 }, { 100, 0 }, { 100, 100 }, { 0, 0 }, end }, { 100, 100 } },
+        { "closed square", "M 0,0 L 100,0 L 100,100 Z", { { 0, 0 }, { 100, 0 }, { 100, 100 }, { 0, 0 }, end },
+            { 100, 100 } },
         { "open figures run together without a marker", "M 0,0 L 10,0 M 20,20 L 30,20 Z",
-          { { 0, 0 }, { 10, 0 }, { 20, 20 }, { 30, 20 }, { 20, 20 }, end }, { 30, 20 } },
+            { { 0, 0 }, { 10, 0 }, { 20, 20 }, { 30, 20 }, { 20, 20 }, end }, { 30, 20 } },
         { "two closed figures", "M 0,0 L 10,0 L 0,10 Z M 5,5 L 6,5 L 5,6 Z",
-          { { 0, 0 }, { 10, 0 }, { 0, 10 }, { 0, 0 }, end, { 5, 5 }, { 6, 5 }, { 5, 6 }, { 5, 5 }, end }, { 10, 10 } },
+            { { 0, 0 }, { 10, 0 }, { 0, 10 }, { 0, 0 }, end, { 5, 5 }, { 6, 5 }, { 5, 6 }, { 5, 5 }, end },
+            { 10, 10 } },
         { "a curve shorter than a step gives its start again and its end",
-          "M 0,0 L 100,100 M 50,50 C 50,50 50.5,50 50.5,50",
-          { { 0, 0 }, { 100, 100 }, { 50, 50 }, { 50, 50 }, { 50.5f, 50 } }, { 100, 100 } },
+            "M 0,0 L 100,100 M 50,50 C 50,50 50.5,50 50.5,50",
+            { { 0, 0 }, { 100, 100 }, { 50, 50 }, { 50, 50 }, { 50.5f, 50 } }, { 100, 100 } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -750,13 +746,16 @@ TEST(TwzPathData, ArcCommands)
         std::vector<TwzPathPoint> expected;
     };
     const Case cases[] = {
-        { "M 0,0 A 5,5 0 0,1 10,0", { M(0, 0), C(0, -k), C(5 - k, -5), C(5, -5), C(5 + k, -5), C(10, -k), C(10, 0) } },
-        { "M 0,0 A 5,5 0 0 1 10 0", { M(0, 0), C(0, -k), C(5 - k, -5), C(5, -5), C(5 + k, -5), C(10, -k), C(10, 0) } },
-        { "M 0,0 a 5,5 0 0,0 10,0", { M(0, 0), C(0, k), C(5 - k, 5), C(5, 5), C(5 + k, 5), C(10, k), C(10, 0) } },
-        { "M 10,10 a 5,5 0 0,0 10,0", { M(10, 10), C(10, 10 + k), C(15 - k, 15), C(15, 15), C(15 + k, 15),
-                                        C(20, 10 + k), C(20, 10) } },
-        { "M 0,0 A 1,1 0 0,1 10,0 Z", { M(0, 0), C(0, -k), C(5 - k, -5), C(5, -5), C(5 + k, -5), C(10, -k),
-                                        C(10, 0), Z() } },
+        { "M 0,0 A 5,5 0 0,1 10,0",
+            { M(0, 0), C(0, -k), C(5 - k, -5), C(5, -5), C(5 + k, -5), C(10, -k), C(10, 0) } },
+        { "M 0,0 A 5,5 0 0 1 10 0",
+            { M(0, 0), C(0, -k), C(5 - k, -5), C(5, -5), C(5 + k, -5), C(10, -k), C(10, 0) } },
+        { "M 0,0 a 5,5 0 0,0 10,0",
+            { M(0, 0), C(0, k), C(5 - k, 5), C(5, 5), C(5 + k, 5), C(10, k), C(10, 0) } },
+        { "M 10,10 a 5,5 0 0,0 10,0",
+            { M(10, 10), C(10, 10 + k), C(15 - k, 15), C(15, 15), C(15 + k, 15), C(20, 10 + k), C(20, 10) } },
+        { "M 0,0 A 1,1 0 0,1 10,0 Z",
+            { M(0, 0), C(0, -k), C(5 - k, -5), C(5, -5), C(5 + k, -5), C(10, -k), C(10, 0), Z() } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("text: ") + c.text);
@@ -791,7 +790,8 @@ TEST(TwzPathData, TextRoundTripKeepsThePath)
 
 TEST(TwzPathData, HostileTextNeverCrashesOrGrowsBeyondTheText)
 {
-    const std::string pieces[] = { "C", "A", "M-", "1.5.5", "Z", "s", "a 1,1 0 1,1 ", "\t", "-", "9", ",", " ", "q" };
+    const std::string pieces[]
+        = { "C", "A", "M-", "1.5.5", "Z", "s", "a 1,1 0 1,1 ", "\t", "-", "9", ",", " ", "q" };
     std::string text;
     uint32_t seed = 12345;
     while (text.size() < 200000) {

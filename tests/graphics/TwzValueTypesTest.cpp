@@ -90,17 +90,21 @@ TEST(TwzBounds, StoredOnlyWhenDifferentFromItsDefault)
     };
     const Case cases[] = {
         { "defaults store nothing", [](TValueHolder&) {}, "" },
-        { "one side changed", [](TValueHolder& h) { h.GetMargins()->SetLeft(1); }, "Margins.Rect = '(1,0,0,0)'\n" },
+        { "one side changed", [](TValueHolder& h) { h.GetMargins()->SetLeft(1); },
+            "Margins.Rect = '(1,0,0,0)'\n" },
         { "changed and back",
-          [](TValueHolder& h) {
-              h.GetMargins()->SetLeft(1);
-              h.GetMargins()->SetLeft(0);
-          },
-          "" },
-        { "a non-zero default", [](TValueHolder& h) { h.GetPadding()->SetRect({ 1, 2, 3, 4.5f }); },
-          "Padding.Rect = '(1,2,3,4.500)'\n" },
+            [](TValueHolder& h) {
+                h.GetMargins()->SetLeft(1);
+                h.GetMargins()->SetLeft(0);
+            },
+            "" },
+        { "a non-zero default",
+            [](TValueHolder& h) {
+                h.GetPadding()->SetRect({ 1, 2, 3, 4.5f });
+            },
+            "Padding.Rect = '(1,2,3,4.500)'\n" },
         { "zero against a non-zero default", [](TValueHolder& h) { h.GetPadding()->SetRect({}); },
-          "Padding.Rect = '(0,0,0,0)'\n" },
+            "Padding.Rect = '(0,0,0,0)'\n" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,26 +130,47 @@ TEST(TwzBounds, NotifiesOnceAndNotAtAllForEqualValues)
         TwzRect result;
     };
     const Case cases[] = {
-        { "each side set to its own value", [](TwzBounds& b) {
-             b.SetLeft(1);
-             b.SetTop(2);
-             b.SetRight(3);
-             b.SetBottom(4);
-         },
-          0, { 1, 2, 3, 4 } },
-        { "each side changed", [](TwzBounds& b) {
-             b.SetLeft(5);
-             b.SetTop(6);
-             b.SetRight(7);
-             b.SetBottom(8);
-         },
-          4, { 5, 6, 7, 8 } },
-        { "SetRect with the current rectangle", [](TwzBounds& b) { b.SetRect({ 1, 2, 3, 4 }); }, 0, { 1, 2, 3, 4 } },
-        { "SetRect with one value changed", [](TwzBounds& b) { b.SetRect({ 1, 2, 3, 9 }); }, 1, { 1, 2, 3, 9 } },
-        { "SetRect with all changed", [](TwzBounds& b) { b.SetRect({ 9, 9, 9, 9 }); }, 1, { 9, 9, 9, 9 } },
-        { "Assign from equal bounds", [](TwzBounds& b) { b.Assign(TwzBounds({ 1, 2, 3, 4 })); }, 0, { 1, 2, 3, 4 } },
-        { "Assign from different bounds", [](TwzBounds& b) { b.Assign(TwzBounds({ 0, 2, 3, 4 })); }, 1,
-          { 0, 2, 3, 4 } },
+        { "each side set to its own value",
+            [](TwzBounds& b) {
+                b.SetLeft(1);
+                b.SetTop(2);
+                b.SetRight(3);
+                b.SetBottom(4);
+            },
+            0, { 1, 2, 3, 4 } },
+        { "each side changed",
+            [](TwzBounds& b) {
+                b.SetLeft(5);
+                b.SetTop(6);
+                b.SetRight(7);
+                b.SetBottom(8);
+            },
+            4, { 5, 6, 7, 8 } },
+        { "SetRect with the current rectangle",
+            [](TwzBounds& b) {
+                b.SetRect({ 1, 2, 3, 4 });
+            },
+            0, { 1, 2, 3, 4 } },
+        { "SetRect with one value changed",
+            [](TwzBounds& b) {
+                b.SetRect({ 1, 2, 3, 9 });
+            },
+            1, { 1, 2, 3, 9 } },
+        { "SetRect with all changed",
+            [](TwzBounds& b) {
+                b.SetRect({ 9, 9, 9, 9 });
+            },
+            1, { 9, 9, 9, 9 } },
+        { "Assign from equal bounds",
+            [](TwzBounds& b) {
+                b.Assign(TwzBounds({ 1, 2, 3, 4 }));
+            },
+            0, { 1, 2, 3, 4 } },
+        { "Assign from different bounds",
+            [](TwzBounds& b) {
+                b.Assign(TwzBounds({ 0, 2, 3, 4 }));
+            },
+            1, { 0, 2, 3, 4 } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -184,7 +209,7 @@ TEST(TwzBounds, UnreadableStoredTextReadsAsZero)
                                 "  Margins.Rect = '(1,2,3)'\n"
                                 "  Scale.Point = '(,'\n"
                                 "end\n",
-                                *holder, &errors);
+        *holder, &errors);
     EXPECT_EQ(errors, "") << "value texts never raise";
     EXPECT_EQ(holder->GetPadding()->GetRect(), MakeRect(0, 0, 0, 0));
     EXPECT_EQ(holder->GetMargins()->GetRect(), MakeRect(0, 0, 0, 0));
@@ -312,8 +337,9 @@ TEST(TwzTransform, StoredFormNestsUnderItsOwner)
     rtl::TOwned<TValueHolder> holder(new TValueHolder(nullptr));
     holder->GetTransform()->GetPosition()->SetPoint({ 5, 0 });
     holder->GetTransform()->SetRotateAngle(30);
-    EXPECT_EQ(StoredLines(*holder), "Transform.RotateAngle =  3.0000000000000000E+0001\n"
-                                    "Transform.Position.Point = '(5,0)'\n");
+    EXPECT_EQ(StoredLines(*holder),
+        "Transform.RotateAngle =  3.0000000000000000E+0001\n"
+        "Transform.Position.Point = '(5,0)'\n");
     rtl::TOwned<TValueHolder> back(new TValueHolder(nullptr));
     std::string errors;
     streamtest::TextToComponent(streamtest::ComponentToText(*holder), *back, &errors);
