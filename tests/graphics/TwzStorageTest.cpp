@@ -104,6 +104,7 @@ void FillEveryKind(TwzStorage& storage)
 {
     storage.GetItem("camera").SetAsString(u"(33,0,-10)");
     storage.GetItem("text").SetAsString(u"Gr\u00fc\u00dfe\r\n\u20AC \U0001F600 'quoted'");
+    storage.GetItem("longtext").SetAsString(std::u16string(300, u'x'));
     storage.GetItem("fontsize").SetAsFloat(48.25f);
     storage.GetItem("tiny").SetAsFloat(-1.0e-30f);
     storage.GetItem("framecorner").SetAsInteger(2);
@@ -341,6 +342,17 @@ TEST(TwzStorage, LoadingKeepsOtherItemsAndTakesTheLastOfRepeatedNames)
         "new: type 8, int 0, float 0.000000, text ''\n");
 }
 
+TEST(TwzStorage, NamesThatAreNotUtf8ReadAsWindows1252)
+{
+    TwzStorage storage;
+    TwzStorageItem& item = storage.GetItem("\xC3\xA9t");
+    Load(storage, StreamOf({ 2, 0xC9, 'T', 2, 1 }));
+    EXPECT_EQ(storage.GetItems().GetCount(), 2) << "\xC9 is an upper-case E acute, which does not fold";
+    EXPECT_EQ(storage.GetItems().Get(1), u"\u00c9T");
+    Load(storage, StreamOf({ 2, 0xE9, 'T', 2, 7 }));
+    EXPECT_EQ(item.GetAsInteger(), 7) << "the same name in Windows-1252 finds the item";
+}
+
 TEST(TwzStorage, ValuesOfOtherKindsAreSteppedOver)
 {
     struct Case {
@@ -436,6 +448,9 @@ TEST(TwzStorage, EveryKindRoundTripsThroughAFile)
     EXPECT_EQ(back.GetItem("camera").GetValueType(), rtl::vaString) << "ASCII text comes back as code 6";
     EXPECT_EQ(back.GetItem("text").GetAsString(), storage.GetItem("text").GetAsString());
     EXPECT_EQ(back.GetItem("text").GetValueType(), rtl::vaWString) << "other text comes back as code 18";
+    EXPECT_EQ(back.GetItem("longtext").GetAsString(), std::u16string(300, u'x'));
+    EXPECT_EQ(back.GetItem("longtext").GetValueType(), rtl::vaLString)
+        << "a long ASCII text comes back as code 12";
     EXPECT_EQ(back.GetItem("fontsize").GetAsFloat(), 48.25f);
     EXPECT_EQ(back.GetItem("fontsize").GetValueType(), rtl::vaExtended);
     EXPECT_EQ(back.GetItem("tiny").GetAsFloat(), -1.0e-30f);
