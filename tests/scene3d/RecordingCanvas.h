@@ -10,6 +10,7 @@
 #include "scene3d/Math3D.h"
 #include "scene3d/ThvBitmap.h"
 #include "scene3d/ThvCanvas.h"
+#include "scene3d/ThvFont.h"
 #include "scene3d/ThvMaterial.h"
 #include "scene3d/ThvMeshData.h"
 

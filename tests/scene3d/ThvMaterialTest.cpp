@@ -1,0 +1,254 @@
+#include "Scene3DTestClasses.h"
+
+#include "scene3d/ThvBitmap.h"
+#include "scene3d/ThvBitmapObject.h"
+#include "scene3d/ThvBitmapRect.h"
+#include "scene3d/ThvFont.h"
+#include "scene3d/ThvMaterial.h"
+
+#include "platform/rtl/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+using namespace scene3dtest;
+
+namespace {
+
+class Counter : public rtl::TObject {
+public:
+    int changes = 0;
+    void Change(rtl::TObject*) { ++changes; }
+};
+
+} // namespace
+
+TEST(ThvMaterial, ANewMaterialStoresItsAlwaysStoredProperties)
+{
+    RegisterTestClasses3D();
+    rtl::TOwned<THolder3D> holder(new THolder3D(nullptr));
+    const std::string text = ObjectText(*holder);
+    for (const char* line : { "Material.Diffuse = '#FF707070'", "Material.Ambient = '#FF303030'",
+                              "Material.BitmapMode = hvTexModulate", "Material.BitmapTileX =",
+                              "Material.BitmapTileY =", "Material.BitmapRect.left =",
+                              "Material.BitmapRect.bottom =", "Material.FillMode = hvSolid" }) {
+        SCOPED_TRACE(line);
+        EXPECT_NE(text.find(line), std::string::npos) << text;
+    }
+    for (const char* absent : { "Lighting", "ShadeMode", "Material.Bitmap =" }) {
+        SCOPED_TRACE(absent);
+        EXPECT_EQ(text.find(absent), std::string::npos) << text;
+    }
+}
+
+TEST(ThvMaterial, SettersNotifyOnlyWhenTheValueChanges)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ThvMaterial&)> set;
+        int changes;
+    };
+    ThvBitmap texture(1, 1);
+    const Case cases[] = {
+        { "Diffuse in lower-case hex is the same colour", [](ThvMaterial& m) { m.SetDiffuse("#ff707070"); }, 0 },
+        { "Diffuse with $ is the same colour", [](ThvMaterial& m) { m.SetDiffuse("$FF707070"); }, 0 },
+        { "Diffuse as a signed decimal is the same colour", [](ThvMaterial& m) { m.SetDiffuse("-9408400"); }, 0 },
+        { "a new Diffuse", [](ThvMaterial& m) { m.SetDiffuse("#FFFF0000"); }, 1 },
+        { "the raw diffuse colour", [](ThvMaterial& m) { m.SetDiffuseColor(0xFF707070); }, 0 },
+        { "a new raw diffuse colour", [](ThvMaterial& m) { m.SetDiffuseColor(0x80707070); }, 1 },
+        { "Ambient unchanged", [](ThvMaterial& m) { m.SetAmbient("#FF303030"); }, 0 },
+        { "a new Ambient", [](ThvMaterial& m) { m.SetAmbient("#FF000000"); }, 1 },
+        { "Lighting unchanged", [](ThvMaterial& m) { m.SetLighting(true); }, 0 },
+        { "Lighting off", [](ThvMaterial& m) { m.SetLighting(false); }, 1 },
+        { "Bitmap empty again", [](ThvMaterial& m) { m.SetBitmap(""); }, 0 },
+        { "Bitmap differing in case only", [](ThvMaterial& m) { m.SetBitmap("Wood"); m.SetBitmap("wood"); }, 2 },
+        { "BitmapMode unchanged", [](ThvMaterial& m) { m.SetBitmapMode(hvTexModulate); }, 0 },
+        { "BitmapMode replace", [](ThvMaterial& m) { m.SetBitmapMode(hvTexReplace); }, 1 },
+        { "FillMode wireframe", [](ThvMaterial& m) { m.SetFillMode(hvWireframe); }, 1 },
+        { "ShadeMode unchanged", [](ThvMaterial& m) { m.SetShadeMode(hvGouraud); }, 0 },
+        { "ShadeMode flat", [](ThvMaterial& m) { m.SetShadeMode(hvFlat); }, 1 },
+        { "Texture set twice", [&texture](ThvMaterial& m) { m.SetTexture(&texture); m.SetTexture(&texture); }, 1 },
+        { "a field of BitmapRect notifies nobody", [](ThvMaterial& m) { m.GetBitmapRect()->Setright(0.5f); }, 0 },
+        { "replacing BitmapRect notifies nobody", [](ThvMaterial& m) {
+             ThvBitmapRect r;
+             r.Setleft(0.25f);
+             m.SetBitmapRect(&r);
+         }, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ThvMaterial material;
+        Counter counter;
+        material.OnChanged.Bind<&Counter::Change>(&counter);
+        c.set(material);
+        EXPECT_EQ(counter.changes, c.changes);
+    }
+}
+
+TEST(ThvMaterial, TilesAreClampedAndComparedBeforeClamping)
+{
+    struct Case {
+        float start; // set first, unobserved
+        float value;
+        float stored;
+        int changes;
+    };
+    const Case cases[] = {
+        { 1, 1, 1, 0 },
+        { 1, 0, 0.01f, 1 },
+        { 1, 100, 10, 1 },
+        { 20, 20, 10, 1 }, // 10 is stored, so 20 differs again
+        { 10, 10, 10, 0 },
+        { 1, 0.01f, 0.01f, 1 },
+        { 1, -3, 0.01f, 1 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        for (bool x : { true, false }) {
+            ThvMaterial material;
+            (x ? std::mem_fn(&ThvMaterial::SetBitmapTileX) : std::mem_fn(&ThvMaterial::SetBitmapTileY))(material, c.start);
+            Counter counter;
+            material.OnChanged.Bind<&Counter::Change>(&counter);
+            (x ? std::mem_fn(&ThvMaterial::SetBitmapTileX) : std::mem_fn(&ThvMaterial::SetBitmapTileY))(material, c.value);
+            EXPECT_EQ(x ? material.GetBitmapTileX() : material.GetBitmapTileY(), c.stored);
+            EXPECT_EQ(counter.changes, c.changes);
+        }
+    }
+}
+
+TEST(ThvMaterial, AssignCopiesEverythingButTheTextureAndNotifiesOnce)
+{
+    ThvBitmap texture(1, 1);
+    ThvMaterial source;
+    source.SetDiffuse("#80112233");
+    source.SetAmbient("#FF445566");
+    source.SetBitmap("Wood");
+    source.SetBitmapTileX(2);
+    source.SetBitmapTileY(3);
+    source.GetBitmapRect()->Setright(0.5f);
+    source.SetLighting(false);
+    source.SetBitmapMode(hvTexReplace);
+    source.SetShadeMode(hvFlat);
+    source.SetFillMode(hvWireframe);
+    source.SetTexture(&texture);
+
+    ThvMaterial target;
+    Counter counter;
+    target.OnChanged.Bind<&Counter::Change>(&counter);
+    target.Assign(source);
+    EXPECT_EQ(counter.changes, 1);
+    EXPECT_EQ(target.GetDiffuse(), "#80112233");
+    EXPECT_EQ(target.GetAmbient(), "#FF445566");
+    EXPECT_EQ(target.GetBitmap(), "Wood");
+    EXPECT_EQ(target.GetBitmapTileX(), 2);
+    EXPECT_EQ(target.GetBitmapTileY(), 3);
+    EXPECT_EQ(target.GetBitmapRect()->Getright(), 0.5f);
+    EXPECT_FALSE(target.GetLighting());
+    EXPECT_EQ(target.GetBitmapMode(), hvTexReplace);
+    EXPECT_EQ(target.GetShadeMode(), hvFlat);
+    EXPECT_EQ(target.GetFillMode(), hvWireframe);
+    EXPECT_EQ(target.GetTextureBitmap(), nullptr);
+
+    // Unrelated sources are refused; a material copied to itself still notifies once.
+    ThvFont font;
+    EXPECT_THROW(target.Assign(font), rtl::ConvertError);
+    target.Assign(target);
+    EXPECT_EQ(counter.changes, 2);
+}
+
+TEST(ThvMaterial, TextureIsLookedUpAtEveryUse)
+{
+    RegisterTestClasses3D();
+    rtl::TOwned<rtl::TComponent> form(new rtl::TComponent(nullptr));
+    ThvMaterial material;
+    material.SetBitmap("Grain");
+    EXPECT_EQ(material.GetTexture(), nullptr) << "no resource of that name yet";
+
+    auto* resource = new ThvBitmapObject(form.get());
+    resource->SetResourceName("grain");
+    EXPECT_EQ(material.GetTexture(), resource->GetBitmap());
+
+    // A direct texture goes before the name.
+    ThvBitmap direct(1, 1);
+    material.SetTexture(&direct);
+    EXPECT_EQ(material.GetTexture(), &direct);
+    material.SetTexture(nullptr);
+
+    resource->Free();
+    EXPECT_EQ(material.GetTexture(), nullptr);
+}
+
+TEST(ThvMaterial, StoredPropertiesReadBack)
+{
+    RegisterTestClasses3D();
+    rtl::TOwned<THolder3D> holder(new THolder3D(nullptr));
+    ThvMaterial& m = *holder->GetMaterial();
+    m.SetDiffuse("#80FF0000");
+    m.SetLighting(false);
+    m.SetBitmap("Stone");
+    m.SetBitmapTileX(0.5f);
+    m.GetBitmapRect()->Setbottom(0.75f);
+    m.SetShadeMode(hvFlat);
+    m.SetBitmapMode(hvTexReplace);
+    const std::string text = ObjectText(*holder);
+    rtl::TOwned<THolder3D> copy(new THolder3D(nullptr));
+    copy->LoadFromStream(*TextToBinary(text));
+    const ThvMaterial& c = *copy->GetMaterial();
+    EXPECT_EQ(c.GetDiffuseColor(), 0x80FF0000u);
+    EXPECT_FALSE(c.GetLighting());
+    EXPECT_EQ(c.GetBitmap(), "Stone");
+    EXPECT_EQ(c.GetBitmapTileX(), 0.5f);
+    EXPECT_EQ(c.GetBitmapRect()->Getbottom(), 0.75f);
+    EXPECT_EQ(c.GetShadeMode(), hvFlat);
+    EXPECT_EQ(c.GetBitmapMode(), hvTexReplace);
+}
+
+// ---- ThvFont -------------------------------------------------------------------------------
+
+TEST(ThvFont, StoresFamilyAndSizeOnlyWhenChangedAndStyleAlways)
+{
+    RegisterTestClasses3D();
+    rtl::TOwned<THolder3D> holder(new THolder3D(nullptr));
+    std::string text = ObjectText(*holder);
+    EXPECT_EQ(text.find("Font.Family"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Font.Size"), std::string::npos) << text;
+    EXPECT_NE(text.find("Font.Style = hvFontRegular"), std::string::npos) << text;
+
+    holder->GetFont()->SetFamily("DejaVu Sans");
+    holder->GetFont()->SetSize(11.5f);
+    holder->GetFont()->SetStyle(hvFontBoldItalic);
+    text = ObjectText(*holder);
+    rtl::TOwned<THolder3D> copy(new THolder3D(nullptr));
+    copy->LoadFromStream(*TextToBinary(text));
+    EXPECT_EQ(copy->GetFont()->GetFamily(), "DejaVu Sans");
+    EXPECT_EQ(copy->GetFont()->GetSize(), 11.5f);
+    EXPECT_EQ(copy->GetFont()->GetStyle(), hvFontBoldItalic);
+}
+
+TEST(ThvFont, SettersAndAssignNotify)
+{
+    ThvFont font;
+    Counter counter;
+    font.OnChanged.Bind<&Counter::Change>(&counter);
+    font.SetFamily("Tahoma");
+    font.SetSize(12);
+    font.SetStyle(hvFontRegular);
+    EXPECT_EQ(counter.changes, 0);
+    font.SetFamily("tahoma"); // compared exactly
+    font.SetSize(13);
+    font.SetStyle(hvFontBold);
+    EXPECT_EQ(counter.changes, 3);
+
+    ThvFont copy;
+    Counter copyCounter;
+    copy.OnChanged.Bind<&Counter::Change>(&copyCounter);
+    copy.Assign(font);
+    EXPECT_EQ(copyCounter.changes, 1);
+    EXPECT_EQ(copy.GetFamily(), "tahoma");
+    EXPECT_EQ(copy.GetSize(), 13);
+    EXPECT_EQ(copy.GetStyle(), hvFontBold);
+    ThvMaterial unrelated;
+    EXPECT_THROW(copy.Assign(unrelated), rtl::ConvertError);
+}
