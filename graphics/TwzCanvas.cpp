@@ -68,7 +68,10 @@ TwzCanvas::~TwzCanvas()
 
 void TwzCanvas::FontChanged(rtl::TObject*) { }
 
-bool TwzCanvas::BeginScene() { return true; }
+bool TwzCanvas::BeginScene()
+{
+    return true;
+}
 
 void TwzCanvas::EndScene() { }
 
@@ -173,7 +176,10 @@ void TwzCanvas::AssignTo(rtl::TPersistent& dest) const
 
 // ---- state --------------------------------------------------------------------------------
 
-void TwzCanvas::SetMatrix(const TwzMatrix& m) { m_matrix = m; }
+void TwzCanvas::SetMatrix(const TwzMatrix& m)
+{
+    m_matrix = m;
+}
 
 void TwzCanvas::MultiplyMatrix(const TwzMatrix&) { }
 
@@ -213,16 +219,16 @@ float TwzCanvas::TextWidth(std::u16string_view text)
     return r.Right - r.Left;
 }
 
-void TwzCanvas::FillArc(const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle,
-    float opacity)
+void TwzCanvas::FillArc(
+    const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle, float opacity)
 {
     TwzPathData path;
     path.AddArc(center, radius, startAngle, sweepAngle);
     FillPath(path, path.GetBounds(), opacity);
 }
 
-void TwzCanvas::DrawArc(const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle,
-    float opacity)
+void TwzCanvas::DrawArc(
+    const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle, float opacity)
 {
     TwzPathData path;
     path.AddArc(center, radius, startAngle, sweepAngle);
@@ -267,8 +273,8 @@ void TwzCanvas::DrawPolygon(const TwzPolygon& points, float opacity)
     DrawPath(path, path.GetBounds(), opacity);
 }
 
-void TwzCanvas::DrawRectSides(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners, float opacity,
-    TwzSides sides, TwzCornerType cornerType)
+void TwzCanvas::DrawRectSides(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners,
+    float opacity, TwzSides sides, TwzCornerType cornerType)
 {
     float x = xRadius;
     if (x * 2 > RectWidth(r))
@@ -350,8 +356,14 @@ uint32_t* TwzCanvasClass::GetBitmapScanline(const TwzBitmap* bitmap, int32_t y) 
 
 namespace canvasvisuals {
 
-void InstallPainter(const Painter& painter) { g_painter = painter; }
+void InstallPainter(const Painter& painter)
+{
+    g_painter = painter;
+}
 
-const Painter& InstalledPainter() { return g_painter; }
+const Painter& InstalledPainter()
+{
+    return g_painter;
+}
 
 } // namespace canvasvisuals

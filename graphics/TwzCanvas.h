@@ -155,9 +155,11 @@ public:
     virtual void ResetClipRect() = 0;
     virtual void DrawLine(const TwzPoint& p1, const TwzPoint& p2, float opacity) = 0;
     virtual void FillRect(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners, float opacity,
-        TwzCornerType cornerType = wzCornerRound) = 0;
+        TwzCornerType cornerType = wzCornerRound)
+        = 0;
     virtual void DrawRect(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners, float opacity,
-        TwzCornerType cornerType = wzCornerRound) = 0;
+        TwzCornerType cornerType = wzCornerRound)
+        = 0;
     virtual void FillEllipse(const TwzRect& r, float opacity) = 0;
     virtual void DrawEllipse(const TwzRect& r, float opacity) = 0;
     /// Whether `p` lies inside the path stretched from its bounds onto `r` (even-odd rule,
@@ -167,7 +169,8 @@ public:
     virtual void FillPath(const TwzPathData& path, const TwzRect& r, float opacity) = 0;
     virtual void DrawPath(const TwzPathData& path, const TwzRect& r, float opacity) = 0;
     virtual void DrawBitmap(TwzBitmap* bitmap, const TwzRect& srcRect, const TwzRect& dstRect, float opacity,
-        bool highSpeed = false) = 0;
+        bool highSpeed = false)
+        = 0;
     virtual void DrawThumbnail(TwzBitmap* bitmap, float width, float height) = 0;
     /// Closes figures at the marker point (65535, 65535) and at the last point.
     virtual void FillPolygon(const TwzPolygon& points, float opacity);
@@ -193,8 +196,10 @@ public:
     /// Width of the text laid out on one line.
     [[nodiscard]] float TextWidth(std::u16string_view text);
     /// Angles in degrees, clockwise on screen; Radius holds the X and Y radius.
-    void FillArc(const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle, float opacity);
-    void DrawArc(const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle, float opacity);
+    void FillArc(
+        const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle, float opacity);
+    void DrawArc(
+        const TwzPoint& center, const TwzPoint& radius, float startAngle, float sweepAngle, float opacity);
     /// Strokes only the chosen sides of the shaped rectangle; shaped corners are always drawn.
     void DrawRectSides(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners, float opacity,
         TwzSides sides, TwzCornerType cornerType = wzCornerRound);

@@ -5,8 +5,8 @@
 
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzBrush.h"
-#include "graphics/TwzFont.h"
 #include "graphics/TwzCanvasGdiPlusPrivate.h"
+#include "graphics/TwzFont.h"
 #include "platform/raster/Raster.h"
 #include "platform/raster/Surface.h"
 #include "platform/rtl/ClassInfo.h"
@@ -24,7 +24,9 @@ const TwzCanvasClass TwzCanvasGdiPlusClass {
     [](int32_t width, int32_t height) -> std::unique_ptr<TwzCanvas> {
         return std::make_unique<TwzCanvasGdiPlus>(width, height);
     },
-    [](TwzBitmap* bitmap) -> std::unique_ptr<TwzCanvas> { return std::make_unique<TwzCanvasGdiPlus>(bitmap); },
+    [](TwzBitmap* bitmap) -> std::unique_ptr<TwzCanvas> {
+        return std::make_unique<TwzCanvasGdiPlus>(bitmap);
+    },
     &TwzCanvasGdiPlus::GetBitmapScanline,
 };
 
@@ -37,9 +39,15 @@ Matrix ToRaster(const TwzMatrix& m)
     return { m.m11, m.m12, m.m21, m.m22, m.m31, m.m32 };
 }
 
-RectF ToRaster(const TwzRect& r) { return { r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top }; }
+RectF ToRaster(const TwzRect& r)
+{
+    return { r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top };
+}
 
-PointF ToRaster(const TwzPoint& p) { return { p.X, p.Y }; }
+PointF ToRaster(const TwzPoint& p)
+{
+    return { p.X, p.Y };
+}
 
 } // namespace canvasgdiplus
 
@@ -89,7 +97,10 @@ void StartGdiPlus()
     InstallBitmapCanvasServices(services);
 }
 
-void StopGdiPlus() { platform::raster::Shutdown(); }
+void StopGdiPlus()
+{
+    platform::raster::Shutdown();
+}
 
 // ---- life ---------------------------------------------------------------------------------
 
@@ -213,7 +224,8 @@ uint32_t* TwzCanvasGdiPlus::GetBitmapScanline(const TwzBitmap* bitmap, int32_t y
     if (!bitmap || !bitmap->Bits() || y < 0 || y >= bitmap->GetHeight())
         return nullptr;
     // The rows are the bitmap's own memory; the class operation hands out its address.
-    return const_cast<uint32_t*>(bitmap->Bits()) + static_cast<size_t>(y) * static_cast<size_t>(bitmap->GetWidth());
+    return const_cast<uint32_t*>(bitmap->Bits())
+        + static_cast<size_t>(y) * static_cast<size_t>(bitmap->GetWidth());
 }
 
 namespace {
@@ -284,8 +296,8 @@ int32_t TwzCanvasGdiPlus::SaveState()
     Graphics* g = GetGraphics();
     if (!g)
         return -1;
-    auto entry = std::find_if(m_saveStates.begin(), m_saveStates.end(),
-        [](const TwzSaveData& d) { return d.StateId == -1; });
+    auto entry = std::find_if(
+        m_saveStates.begin(), m_saveStates.end(), [](const TwzSaveData& d) { return d.StateId == -1; });
     if (entry == m_saveStates.end()) {
         m_saveStates.emplace_back();
         entry = m_saveStates.end() - 1;

@@ -66,8 +66,9 @@ public:
     void DrawBitmap(TwzBitmap* bitmap, const TwzRect& srcRect, const TwzRect& dstRect, float opacity,
         bool highSpeed = false) override;
     void DrawThumbnail(TwzBitmap* bitmap, float width, float height) override;
-    void FillText(const TwzRect& r, const TwzRect& clipRect, std::u16string_view text, bool wordWrap, float opacity,
-        TwzTextAlign horzAlign = wzTextAlignCenter, TwzTextAlign vertAlign = wzTextAlignCenter) override;
+    void FillText(const TwzRect& r, const TwzRect& clipRect, std::u16string_view text, bool wordWrap,
+        float opacity, TwzTextAlign horzAlign = wzTextAlignCenter,
+        TwzTextAlign vertAlign = wzTextAlignCenter) override;
     void MeasureText(TwzRect& r, const TwzRect& clipRect, std::u16string_view text, bool wordWrap,
         TwzTextAlign horzAlign = wzTextAlignCenter, TwzTextAlign vertAlign = wzTextAlignCenter) override;
     bool TextToPath(TwzPathData& path, const TwzRect& r, std::u16string_view text, bool wordWrap,

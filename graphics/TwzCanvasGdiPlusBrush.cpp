@@ -7,13 +7,13 @@
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzBrushBitmap.h"
 #include "graphics/TwzBrushResource.h"
-#include "graphics/TwzGradient.h"
-#include "graphics/TwzGradientPoints.h"
-#include "graphics/TwzVisual.h"
 #include "graphics/TwzCanvasGdiPlus.h"
 #include "graphics/TwzCanvasGdiPlusPrivate.h"
+#include "graphics/TwzGradient.h"
+#include "graphics/TwzGradientPoints.h"
 #include "graphics/TwzPosition.h"
 #include "graphics/TwzTransform.h"
+#include "graphics/TwzVisual.h"
 #include "platform/raster/Path.h"
 #include "platform/raster/Surface.h"
 
@@ -61,7 +61,8 @@ Stops GradientStops(const TwzGradient& gradient, float opacity, bool extendToEnd
 
 /// The positions are fractions of R.Right and R.Bottom (not of the width and height): for
 /// the shape rectangles that begin at the origin they are fractions of the shape's size.
-std::optional<Brush> LinearGradient(const TwzGradient& gradient, const TwzRect& r, TwzColor color, WrapMode wrap)
+std::optional<Brush> LinearGradient(
+    const TwzGradient& gradient, const TwzRect& r, TwzColor color, WrapMode wrap)
 {
     const TwzPosition& start = *gradient.GetStartPosition();
     const TwzPosition& stop = *gradient.GetStopPosition();

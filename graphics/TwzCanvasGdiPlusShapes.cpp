@@ -24,7 +24,8 @@ constexpr float kCornerControl = 0.4477152502f;
 
 /// The outline of a rectangle whose chosen corners are shaped, as one closed figure: the
 /// corners from top-left clockwise, the sides the straight lines between them.
-Path ShapedRectangle(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners, TwzCornerType cornerType)
+Path ShapedRectangle(
+    const TwzRect& r, float xRadius, float yRadius, TwzCorners corners, TwzCornerType cornerType)
 {
     float x = xRadius;
     if (x * 2 > RectWidth(r))
@@ -155,8 +156,8 @@ void TwzCanvasGdiPlus::DrawLine(const TwzPoint& p1, const TwzPoint& p2, float op
         g->DrawLine(*m_pen, ToRaster(p1), ToRaster(p2));
 }
 
-void TwzCanvasGdiPlus::FillRect(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners, float opacity,
-    TwzCornerType cornerType)
+void TwzCanvasGdiPlus::FillRect(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners,
+    float opacity, TwzCornerType cornerType)
 {
     if ((xRadius == 0 && yRadius == 0) || corners.Empty()) {
         FillGpRect(r, opacity);
@@ -165,8 +166,8 @@ void TwzCanvasGdiPlus::FillRect(const TwzRect& r, float xRadius, float yRadius, 
     FillGpPath(ShapedRectangle(r, xRadius, yRadius, corners, cornerType), r, opacity);
 }
 
-void TwzCanvasGdiPlus::DrawRect(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners, float opacity,
-    TwzCornerType cornerType)
+void TwzCanvasGdiPlus::DrawRect(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners,
+    float opacity, TwzCornerType cornerType)
 {
     if (GetStroke().GetStyle() == wzBrushNone)
         return;
@@ -271,8 +272,8 @@ bool TwzCanvasGdiPlus::PtInPath(const TwzPoint& p, const TwzRect& r, const TwzPa
     return ToRasterPath(path, { bounds, r }).IsVisible(ToRaster(p));
 }
 
-void TwzCanvasGdiPlus::DrawBitmap(TwzBitmap* bitmap, const TwzRect& srcRect, const TwzRect& dstRect, float opacity,
-    bool highSpeed)
+void TwzCanvasGdiPlus::DrawBitmap(
+    TwzBitmap* bitmap, const TwzRect& srcRect, const TwzRect& dstRect, float opacity, bool highSpeed)
 {
     Graphics* g = GetGraphics();
     if (!g)

@@ -9,6 +9,7 @@
 #include "platform/raster/Font.h"
 #include "platform/raster/Path.h"
 #include "platform/raster/StringFormat.h"
+#include "platform/raster/Surface.h"
 
 #include <array>
 #include <cmath>
@@ -77,7 +78,10 @@ StringFormat Format(uint32_t flags, TwzTextAlign horzAlign, TwzTextAlign vertAli
     return { flags, ToRaster(horzAlign), ToRaster(vertAlign) };
 }
 
-bool HasFraction(float v) { return std::isfinite(v) && v != std::trunc(v); }
+bool HasFraction(float v)
+{
+    return std::isfinite(v) && v != std::trunc(v);
+}
 
 } // namespace
 
@@ -96,7 +100,8 @@ namespace {
 /// Size x 0.75 points.
 std::optional<Font> TextFont(const FontFamily& family, const TwzFont& font)
 {
-    return Font::Create(family, font.GetSize() * 0.75f, AvailableStyle(family, font.GetStyle()), Font::Unit::Point);
+    return Font::Create(
+        family, font.GetSize() * 0.75f, AvailableStyle(family, font.GetStyle()), Font::Unit::Point);
 }
 
 } // namespace
@@ -129,29 +134,45 @@ void TwzCanvasGdiPlus::MeasureText(TwzRect& r, const TwzRect&, std::u16string_vi
     text = UpToNul(text);
     if (text.empty())
         return;
-    Graphics* g = GetGraphics();
-    if (!g)
-        return;
     const std::optional<Font> font = TextFont(m_fontFamily, GetFont());
     if (!font)
         return;
+    // A canvas that has no drawing context (its buffer could not be made) measures on a
+    // scratch one with the canvas's text quality.
+    std::optional<Surface> scratchSurface;
+    std::optional<Graphics> scratch;
+    Graphics* g = GetGraphics();
+    if (!g) {
+        scratchSurface = Surface::Create(1, 1);
+        if (scratchSurface)
+            scratch = Graphics::Create(*scratchSurface);
+        if (!scratch)
+            return;
+        scratch->SetSmoothingMode(SmoothingMode::AntiAlias);
+        scratch->SetInterpolationMode(InterpolationMode::HighQuality);
+        scratch->SetTextRenderingHint(m_textRendering == wzLowQuality
+                ? TextRenderingHint::SingleBitPerPixelGridFit
+                : m_textRendering == wzClearType ? TextRenderingHint::ClearTypeGridFit
+                                                 : TextRenderingHint::AntiAlias);
+        g = &*scratch;
+    }
     // Text measured under a fractional scale is not grid-fitted.
     const TextRenderingHint hint = g->GetTextRenderingHint();
     if (HasFraction(m_matrix.m11) || HasFraction(m_matrix.m22))
         g->SetTextRenderingHint(TextRenderingHint::AntiAlias);
-    const uint32_t flags
-        = StringFormat::kNoClip | StringFormat::kMeasureTrailingSpaces | (wordWrap ? 0 : StringFormat::kNoWrap);
+    const uint32_t flags = StringFormat::kNoClip | StringFormat::kMeasureTrailingSpaces
+        | (wordWrap ? 0 : StringFormat::kNoWrap);
     const CharacterRange whole { 0, static_cast<int>(text.size()) };
-    const std::vector<std::optional<RectF>> boxes
-        = g->MeasureCharacterRanges(text, *font, ToRaster(r), Format(flags, horzAlign, vertAlign), std::span(&whole, 1));
+    const std::vector<std::optional<RectF>> boxes = g->MeasureCharacterRanges(
+        text, *font, ToRaster(r), Format(flags, horzAlign, vertAlign), std::span(&whole, 1));
     g->SetTextRenderingHint(hint);
     // Nothing measured (a layout the drawing layer refuses) leaves R as it is.
     if (!boxes.empty() && boxes.front())
         r = { boxes.front()->x, boxes.front()->y, boxes.front()->Right(), boxes.front()->Bottom() };
 }
 
-bool TwzCanvasGdiPlus::TextToPath(TwzPathData& path, const TwzRect& r, std::u16string_view text, bool wordWrap,
-    TwzTextAlign horzAlign, TwzTextAlign vertAlign)
+bool TwzCanvasGdiPlus::TextToPath(TwzPathData& path, const TwzRect& r, std::u16string_view text,
+    bool wordWrap, TwzTextAlign horzAlign, TwzTextAlign vertAlign)
 {
     text = UpToNul(text);
     if (text.empty())
@@ -162,8 +183,8 @@ bool TwzCanvasGdiPlus::TextToPath(TwzPathData& path, const TwzRect& r, std::u16s
     path.Clear();
     const uint32_t flags = wordWrap ? 0 : StringFormat::kNoWrap | StringFormat::kMeasureTrailingSpaces;
     Path outlines(FillMode::Alternate);
-    if (!outlines.AddString(text, m_fontFamily, style, GetFont().GetSize(), ToRaster(r),
-            Format(flags, horzAlign, vertAlign)))
+    if (!outlines.AddString(
+            text, m_fontFamily, style, GetFont().GetSize(), ToRaster(r), Format(flags, horzAlign, vertAlign)))
         return true; // a size or layout the text engine cannot take: no outlines
     const std::vector<PointF>& points = outlines.Points();
     const std::vector<uint8_t>& types = outlines.Types();

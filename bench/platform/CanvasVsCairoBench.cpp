@@ -32,7 +32,10 @@ constexpr std::array<const char16_t*, kSceneButtons> kButtonLabels
 constexpr std::array<const char*, kSceneButtons> kButtonLabels8
     = { "New", "Open", "Save", "Render", "Export", "Help" };
 
-float ButtonLeft(int i) { return 12 + i * 114.0f; }
+float ButtonLeft(int i)
+{
+    return 12 + i * 114.0f;
+}
 constexpr float kButtonTop = 22;
 
 void SetStops(TwzGradient& gradient, std::initializer_list<std::pair<TwzColor, float>> stops)
@@ -54,8 +57,8 @@ struct ScenePaint {
     {
         SetStops(*background.GetGradient(), { { 0xFFF4F6FA, 0 }, { 0xFFD8DEE9, 1 } });
         background.GetGradient()->GetStopPosition()->SetPoint({ 0, 1 });
-        SetStops(*button.GetGradient(), { { 0xFF6FA8DC, 0 }, { 0xFF6FA8DC, 0.1f }, { 0xFF3D85C6, 0.9f },
-                                            { 0xFF3D85C6, 1 } });
+        SetStops(*button.GetGradient(),
+            { { 0xFF6FA8DC, 0 }, { 0xFF6FA8DC, 0.1f }, { 0xFF3D85C6, 0.9f }, { 0xFF3D85C6, 1 } });
         button.GetGradient()->GetStopPosition()->SetPoint({ 0, 1 });
     }
 };
@@ -162,8 +165,9 @@ BENCHMARK(BM_ControlSceneThroughCanvas);
 void BM_ControlSceneCanvasRawCairo(benchmark::State& state)
 {
     TwzBitmap bitmap(kSceneWidth, kSceneHeight);
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(bitmap.Bits()),
-        CAIRO_FORMAT_ARGB32, kSceneWidth, kSceneHeight, kSceneWidth * 4);
+    cairo_surface_t* surface
+        = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(bitmap.Bits()),
+            CAIRO_FORMAT_ARGB32, kSceneWidth, kSceneHeight, kSceneWidth * 4);
     cairo_t* cr = cairo_create(surface);
     PangoContext* context = pango_font_map_create_context(pango_cairo_font_map_get_default());
     pango_context_set_round_glyph_positions(context, FALSE);

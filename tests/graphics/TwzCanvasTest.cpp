@@ -46,9 +46,18 @@ constexpr uint32_t kBlack = 0xFF000000;
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-uint8_t Alpha(uint32_t c) { return c >> 24; }
-uint8_t Red(uint32_t c) { return (c >> 16) & 0xFF; }
-uint8_t Blue(uint32_t c) { return c & 0xFF; }
+uint8_t Alpha(uint32_t c)
+{
+    return c >> 24;
+}
+uint8_t Red(uint32_t c)
+{
+    return (c >> 16) & 0xFF;
+}
+uint8_t Blue(uint32_t c)
+{
+    return c & 0xFF;
+}
 
 std::string Hex(uint32_t c)
 {
@@ -175,7 +184,8 @@ TEST(TwzCanvasBackBuffer, ClearRectWritesTheRawColourClampedToTheBuffer)
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 10; ++x) {
                 const bool inside = x >= c.left && x < c.right && y >= c.top && y < c.bottom;
-                ASSERT_EQ(canvas.GetBufferSurface()->Pixel(x, y), inside ? 0x80FF0000u : 0u) << x << ", " << y;
+                ASSERT_EQ(canvas.GetBufferSurface()->Pixel(x, y), inside ? 0x80FF0000u : 0u)
+                    << x << ", " << y;
             }
     }
 }
@@ -664,31 +674,41 @@ TEST_F(CanvasTest, ClipsIntersectExcludeReplaceAndReset)
         std::vector<std::pair<int, int>> inked, clear;
     };
     const Case cases[] = {
-        { "intersect", [](TwzCanvas& c) { c.IntersectClipRect({ 4, 4, 12, 12 }); }, { { 4, 4 }, { 11, 11 } },
-            { { 3, 3 }, { 12, 12 } } },
-        { "intersect twice", [](TwzCanvas& c) {
-             c.IntersectClipRect({ 0, 0, 16, 16 });
-             c.IntersectClipRect({ 8, 8, 32, 32 });
-         },
+        { "intersect",
+            [](TwzCanvas& c) {
+                c.IntersectClipRect({ 4, 4, 12, 12 });
+            },
+            { { 4, 4 }, { 11, 11 } }, { { 3, 3 }, { 12, 12 } } },
+        { "intersect twice",
+            [](TwzCanvas& c) {
+                c.IntersectClipRect({ 0, 0, 16, 16 });
+                c.IntersectClipRect({ 8, 8, 32, 32 });
+            },
             { { 8, 8 }, { 15, 15 } }, { { 7, 7 }, { 16, 16 } } },
-        { "exclude", [](TwzCanvas& c) { c.ExcludeClipRect({ 4, 4, 12, 12 }); }, { { 3, 3 }, { 12, 12 } },
-            { { 4, 4 }, { 11, 11 } } },
-        { "union of rectangles", [](TwzCanvas& c) {
-             const TwzRect rects[] = { { 0, 0, 4, 4 }, { 28, 28, 32, 32 } };
-             c.SetClipRects(rects);
-         },
+        { "exclude",
+            [](TwzCanvas& c) {
+                c.ExcludeClipRect({ 4, 4, 12, 12 });
+            },
+            { { 3, 3 }, { 12, 12 } }, { { 4, 4 }, { 11, 11 } } },
+        { "union of rectangles",
+            [](TwzCanvas& c) {
+                const TwzRect rects[] = { { 0, 0, 4, 4 }, { 28, 28, 32, 32 } };
+                c.SetClipRects(rects);
+            },
             { { 0, 0 }, { 31, 31 } }, { { 16, 16 }, { 4, 4 } } },
         { "no rectangles", [](TwzCanvas& c) { c.SetClipRects({}); }, {}, { { 0, 0 }, { 16, 16 } } },
-        { "reset", [](TwzCanvas& c) {
-             c.SetClipRects({});
-             c.ResetClipRect();
-         },
+        { "reset",
+            [](TwzCanvas& c) {
+                c.SetClipRects({});
+                c.ResetClipRect();
+            },
             { { 0, 0 }, { 16, 16 } }, {} },
-        { "under a transform", [](TwzCanvas& c) {
-             c.SetMatrix(Scaling(2, 2));
-             c.IntersectClipRect({ 2, 2, 6, 6 });
-             c.SetMatrix(IdentityMatrix);
-         },
+        { "under a transform",
+            [](TwzCanvas& c) {
+                c.SetMatrix(Scaling(2, 2));
+                c.IntersectClipRect({ 2, 2, 6, 6 });
+                c.SetMatrix(IdentityMatrix);
+            },
             { { 4, 4 }, { 11, 11 } }, { { 3, 3 }, { 12, 12 } } },
     };
     for (const Case& c : cases) {
@@ -734,64 +754,75 @@ TEST_F(CanvasTest, NoInputLeavesTheCanvasUnableToDraw)
         { "all-zero matrix", [&](TwzCanvasGdiPlus& c) { c.SetMatrix(zero); } },
         { "matrix of NaN", [&](TwzCanvasGdiPlus& c) { c.SetMatrix(nan); } },
         { "multiplied by zero", [&](TwzCanvasGdiPlus& c) { c.MultiplyMatrix(zero); } },
-        { "restore after a zero matrix", [&](TwzCanvasGdiPlus& c) {
-             c.SetMatrix(zero);
-             const int32_t s = c.SaveState();
-             c.RestoreState(s);
-         } },
-        { "negative dash", [&](TwzCanvasGdiPlus& c) {
-             c.Dash() = { -1, 2 };
-             c.DrawLine({ 0, 0 }, { 5, 5 }, 1);
-         } },
-        { "zero dash", [&](TwzCanvasGdiPlus& c) {
-             c.Dash() = { 0, 0 };
-             c.DrawRect({ 0, 0, 5, 5 }, 0, 0, {}, 1);
-         } },
-        { "huge dash", [&](TwzCanvasGdiPlus& c) {
-             c.Dash() = { 1e30f, 1e-30f, kNaN };
-             c.DrawEllipse({ 0, 0, 5, 5 }, 1);
-         } },
-        { "NaN thickness", [&](TwzCanvasGdiPlus& c) {
-             c.SetStrokeThickness(kNaN);
-             c.DrawLine({ 0, 0 }, { 5, 5 }, 1);
-         } },
-        { "empty and flat paths", [&](TwzCanvasGdiPlus& c) {
-             c.FillPath(empty, { 0, 0, 10, 10 }, 1);
-             c.DrawPath(empty, { 0, 0, 10, 10 }, 1);
-             c.FillPath(line, { 0, 0, 0, 0 }, 1);
-             c.FillPolygon({}, 1);
-             c.FillPolygon(oneMarker, 1);
-             c.DrawPolygon(oneMarker, 1);
-         } },
-        { "shapes of no or negative size", [&](TwzCanvasGdiPlus& c) {
-             c.FillRect({ 10, 10, 0, 0 }, 5, 5, AllCorners, 1);
-             c.FillEllipse({ 5, 5, 5, 5 }, 1);
-             c.DrawRect({ 10, 10, -5, -5 }, 3, 3, AllCorners, 1);
-             c.FillText({ 0, 0, -5, -5 }, {}, u"x", true, 1);
-         } },
-        { "NaN shapes", [&](TwzCanvasGdiPlus& c) {
-             c.FillRect({ kNaN, 0, 10, 10 }, kNaN, 2, AllCorners, kNaN);
-             c.DrawLine({ kNaN, 0 }, { 1, 1 }, 1);
-             c.IntersectClipRect({ kNaN, kNaN, kNaN, kNaN });
-             c.ExcludeClipRect({ kNaN, kNaN, kNaN, kNaN });
-             c.DrawBitmap(nullptr, {}, {}, 1);
-         } },
-        { "thumbnail of width 0", [&](TwzCanvasGdiPlus& c) {
-             TwzBitmap picture(2, 2);
-             c.DrawThumbnail(&picture, 0, 0);
-         } },
-        { "unbalanced saves", [&](TwzCanvasGdiPlus& c) {
-             for (int i = 0; i < 5; ++i)
-                 (void)c.SaveState();
-             c.RestoreState(0);
-             c.RestoreState(3);
-             c.RestoreState(0);
-         } },
-        { "huge text", [&](TwzCanvasGdiPlus& c) {
-             c.GetFont().SetSize(1e30f);
-             c.FillText({ 0, 0, 10, 10 }, {}, u"x", false, 1);
-             c.GetFont().SetSize(11);
-         } },
+        { "restore after a zero matrix",
+            [&](TwzCanvasGdiPlus& c) {
+                c.SetMatrix(zero);
+                const int32_t s = c.SaveState();
+                c.RestoreState(s);
+            } },
+        { "negative dash",
+            [&](TwzCanvasGdiPlus& c) {
+                c.Dash() = { -1, 2 };
+                c.DrawLine({ 0, 0 }, { 5, 5 }, 1);
+            } },
+        { "zero dash",
+            [&](TwzCanvasGdiPlus& c) {
+                c.Dash() = { 0, 0 };
+                c.DrawRect({ 0, 0, 5, 5 }, 0, 0, {}, 1);
+            } },
+        { "huge dash",
+            [&](TwzCanvasGdiPlus& c) {
+                c.Dash() = { 1e30f, 1e-30f, kNaN };
+                c.DrawEllipse({ 0, 0, 5, 5 }, 1);
+            } },
+        { "NaN thickness",
+            [&](TwzCanvasGdiPlus& c) {
+                c.SetStrokeThickness(kNaN);
+                c.DrawLine({ 0, 0 }, { 5, 5 }, 1);
+            } },
+        { "empty and flat paths",
+            [&](TwzCanvasGdiPlus& c) {
+                c.FillPath(empty, { 0, 0, 10, 10 }, 1);
+                c.DrawPath(empty, { 0, 0, 10, 10 }, 1);
+                c.FillPath(line, { 0, 0, 0, 0 }, 1);
+                c.FillPolygon({}, 1);
+                c.FillPolygon(oneMarker, 1);
+                c.DrawPolygon(oneMarker, 1);
+            } },
+        { "shapes of no or negative size",
+            [&](TwzCanvasGdiPlus& c) {
+                c.FillRect({ 10, 10, 0, 0 }, 5, 5, AllCorners, 1);
+                c.FillEllipse({ 5, 5, 5, 5 }, 1);
+                c.DrawRect({ 10, 10, -5, -5 }, 3, 3, AllCorners, 1);
+                c.FillText({ 0, 0, -5, -5 }, {}, u"x", true, 1);
+            } },
+        { "NaN shapes",
+            [&](TwzCanvasGdiPlus& c) {
+                c.FillRect({ kNaN, 0, 10, 10 }, kNaN, 2, AllCorners, kNaN);
+                c.DrawLine({ kNaN, 0 }, { 1, 1 }, 1);
+                c.IntersectClipRect({ kNaN, kNaN, kNaN, kNaN });
+                c.ExcludeClipRect({ kNaN, kNaN, kNaN, kNaN });
+                c.DrawBitmap(nullptr, {}, {}, 1);
+            } },
+        { "thumbnail of width 0",
+            [&](TwzCanvasGdiPlus& c) {
+                TwzBitmap picture(2, 2);
+                c.DrawThumbnail(&picture, 0, 0);
+            } },
+        { "unbalanced saves",
+            [&](TwzCanvasGdiPlus& c) {
+                for (int i = 0; i < 5; ++i)
+                    (void)c.SaveState();
+                c.RestoreState(0);
+                c.RestoreState(3);
+                c.RestoreState(0);
+            } },
+        { "huge text",
+            [&](TwzCanvasGdiPlus& c) {
+                c.GetFont().SetSize(1e30f);
+                c.FillText({ 0, 0, 10, 10 }, {}, u"x", false, 1);
+                c.GetFont().SetSize(11);
+            } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -895,7 +926,8 @@ TEST_F(CanvasTest, PtInPathTestsInsideTheRectangleByTheEvenOddRule)
         TwzPoint p;
         bool inside;
     };
-    for (const Case& c : { Case { { 1, 5 }, true }, { { 5, 5 }, false }, { { 11, 5 }, false }, { { 0, 0 }, false } }) {
+    for (const Case& c :
+        { Case { { 1, 5 }, true }, { { 5, 5 }, false }, { { 11, 5 }, false }, { { 0, 0 }, false } }) {
         SCOPED_TRACE(std::to_string(c.p.X) + ", " + std::to_string(c.p.Y));
         EXPECT_EQ(canvas.PtInPath(c.p, r, ring), c.inside);
     }

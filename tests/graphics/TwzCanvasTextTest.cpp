@@ -8,6 +8,7 @@
 #include "graphics/TwzPathData.h"
 #include "platform/raster/FontFamily.h"
 #include "platform/raster/Surface.h"
+#include "platform/rtl/Exceptions.h"
 
 #include <gtest/gtest.h>
 
@@ -157,6 +158,20 @@ TEST_F(CanvasTextTest, MeasuringCountsTrailingBlanksAndAnchorsUnwrappedTextAtLef
     EXPECT_EQ(canvas.TextWidth(u""), 0);
     EXPECT_NEAR(canvas.TextWidth(u"ab"), RectWidth(plain), 0.01);
     EXPECT_NEAR(canvas.TextWidth(u"ab\0cd"), RectWidth(plain), 0.01) << "a text ends at U+0000";
+}
+
+TEST_F(CanvasTextTest, ACanvasWithoutBufferStillMeasuresAndOutlines)
+{
+    const float width = canvas.TextWidth(u"Glyphforge");
+    try {
+        canvas.ResizeBackBuffer(100000, 100000);
+    } catch (const rtl::GraphicsError&) { }
+    ASSERT_EQ(canvas.GetBufferBits(), nullptr);
+    EXPECT_NEAR(canvas.TextWidth(u"Glyphforge"), width, 0.5);
+    TwzPathData path;
+    EXPECT_TRUE(canvas.TextToPath(path, { 0, 0, 100, 20 }, u"o", false));
+    EXPECT_FALSE(path.IsEmpty());
+    canvas.FillText({ 0, 0, 10, 10 }, {}, u"x", false, 1); // nowhere to draw: nothing happens
 }
 
 TEST_F(CanvasTextTest, FractionalScalesMeasureAlikeWhateverTheTextQuality)
