@@ -1,0 +1,20 @@
+#include "scene3d/ShapeObjects.h"
+
+#include "scene3d/Library3D.h"
+#include "scene3d/ThvCustomMesh.h"
+#include "scene3d/ThvGrid.h"
+#include "scene3d/ThvImage.h"
+#include "scene3d/ThvShape.h"
+#include "scene3d/ThvStrokeCube.h"
+#include "scene3d/ThvText.h"
+
+#include "platform/rtl/ClassInfo.h"
+
+void RegisterShapeObjects()
+{
+    rtl::RegisterClass<ThvShape>();
+    // FIXME: ThvShape3D joins the streaming-only registration, the primitives (ThvPlane,
+    // ThvCube before ThvMesh; ThvSphere, ThvCylinder, ThvRoundCube, ThvCone after it) join
+    // "Shapes" in their palette places, and the extruded shapes fill "3D", as they arrive.
+    Register3DObjects<ThvMesh, ThvText, ThvImage, ThvGrid, ThvStrokeCube>("Shapes");
+}

@@ -1,0 +1,87 @@
+#include "scene3d/ThvCamera.h"
+
+#include "scene3d/ThvCanvas.h"
+#include "scene3d/ThvMaterial.h"
+#include "scene3d/ThvScene.h"
+
+#include "platform/rtl/ClassInfo.h"
+
+namespace {
+
+constexpr rtl::TPropInfo kCameraProps[] = {
+    RTL_PROP(ThvVisualObject, HitTest, Boolean, false),
+    RTL_PROP(ThvCamera, Target, Component, nullptr),
+};
+
+// The tag of a scene's own design objects (camera rig, grid), which show no gizmo.
+constexpr int64_t kDesignObjectTag = 65534;
+
+} // namespace
+
+RTL_IMPLEMENT_CLASS(ThvCamera, .props = kCameraProps)
+
+ThvCamera::ThvCamera(rtl::TComponent* owner)
+    : ThvVisualObject(owner)
+{
+    SetHitTest(false);
+    SetDesignResizable(false);
+    ResetPositionDefault({ 0, -10, 0 });
+}
+
+void ThvCamera::SetTarget(ThvVisualObject* value)
+{
+    if (value == m_target)
+        return;
+    if (m_target)
+        m_target->RemoveFreeNotification(this);
+    m_target = value;
+    if (m_target)
+        m_target->FreeNotification(this);
+}
+
+void ThvCamera::Notification(rtl::TComponent* component, rtl::TOperation operation)
+{
+    Inherited::Notification(component, operation);
+    if (operation != rtl::opRemove)
+        return;
+    if (component == m_target) {
+        m_target = nullptr;
+        MatrixChanged();
+    }
+    if (component == m_savedCamera)
+        m_savedCamera = nullptr;
+}
+
+void ThvCamera::DesignClick()
+{
+    // FIXME: toggles looking through this camera once the scene keeps its design camera.
+}
+
+void ThvCamera::Render()
+{
+    ThvCanvas* canvas = GetCanvas();
+    if (!canvas || !InDesignMode() || GetTag() == kDesignObjectTag)
+        return;
+    canvas->SetState(hvStateLightingOff);
+    ThvMaterial material;
+    material.SetLighting(false);
+    material.SetDiffuseColor(0xFF60A799);
+    canvas->SetMaterial(material);
+    canvas->FillCube({ 0, 0, 0, 1 }, { 0.8f, 0.8f, 0.8f, 1 }, 1);
+    // The lens, along the viewing axis.
+    material.SetDiffuseColor(0xFF9C60A7);
+    canvas->SetMaterial(material);
+    canvas->FillCube({ 0, 0.5f, 0, 1 }, { 0.3f, 1.4f, 0.3f, 1 }, 1);
+    canvas->DrawLine({ 0, 0, 0, 1 }, { 0, 1000, 0, 1 }, 1);
+    canvas->SetState(hvStateLightingOn);
+}
+
+bool ThvCamera::RayCastIntersect(const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& hit)
+{
+    // Only the designer picks cameras.
+    if (!InDesignMode() || !hvRaySphereTest(rayPos, rayDir, { 0, 0, 0, 1 }, 1))
+        return false;
+    hit = GetAbsolutePosition();
+    hit.W = 1;
+    return true;
+}
