@@ -1,0 +1,183 @@
+#pragma once
+
+#include "scene3d/ThvCanvas.h"
+
+#include "platform/gpu/D3DTypes.h"
+#include "platform/gpu/Device.h"
+
+#include <array>
+#include <cstdint>
+
+// The 3D canvas over the Direct3D-shaped device of platform/gpu. A window canvas renders into
+// the swap chain of its native window (with a back buffer of its own for transparent scenes,
+// read back after every frame); a bitmap canvas renders into a render target of its bitmap's
+// size and reads every frame back into the bitmap.
+//
+// The canvas owns its device, the two dynamic ring buffers all geometry streams through, one
+// state block per render-state preset and the surfaces it reads frames through. Without a
+// device (no runtime, no Direct3D object, creation refused) it does nothing: BeginScene
+// answers false, every other operation returns at once.
+class ThvDirectXCanvas : public ThvCanvas {
+    RTL_CLASS(ThvDirectXCanvas, ThvCanvas)
+public:
+    /// Bytes of the vertex ring: 65,535 vertices of 36 bytes.
+    static constexpr uint32_t kVertexRingSize = 2359260;
+    /// Bytes of the index ring: 131,070 16-bit indices.
+    static constexpr uint32_t kIndexRingSize = 262140;
+    /// Position, normal, diffuse colour, one set of texture coordinates: ThvColorVertex.
+    static constexpr uint32_t kVertexFvf = platform::gpu::D3DFVF_XYZ | platform::gpu::D3DFVF_NORMAL
+        | platform::gpu::D3DFVF_DIFFUSE | platform::gpu::D3DFVF_TEX1;
+
+    ThvDirectXCanvas(
+        scene3d::WindowHandle handle, int32_t width, int32_t height, bool buffered, ThvQuality quality);
+    explicit ThvDirectXCanvas(ThvBitmap* bitmap);
+
+    /// The swap chain's parameters for `window`: the canvas size, 32-bit colour, a 24/8
+    /// depth-stencil buffer, and for window canvases the multisampling of Quality as far as
+    /// the adapter offers it.
+    void FillPresentParameters(scene3d::WindowHandle window, platform::gpu::D3DPRESENT_PARAMETERS& pp) const;
+
+    /// The canvas's device; null when it has none.
+    [[nodiscard]] const platform::gpu::DevicePtr& GetDevice() const { return m_device; }
+    /// The parameters the device was last created or reset with.
+    [[nodiscard]] const platform::gpu::D3DPRESENT_PARAMETERS& GetPresentParameters() const
+    {
+        return m_presentParameters;
+    }
+    [[nodiscard]] bool GetCanMultisample2() const { return m_canMultisample2; }
+    [[nodiscard]] bool GetCanMultisample4() const { return m_canMultisample4; }
+    /// Byte offsets of the next free place in the two rings.
+    [[nodiscard]] uint32_t GetVertexPos() const { return m_vertexPos; }
+    [[nodiscard]] uint32_t GetIndexPos() const { return m_indexPos; }
+    [[nodiscard]] const platform::gpu::StateBlockPtr& GetStateHandle(ThvRenderState state) const
+    {
+        return m_stateHandles[state];
+    }
+    [[nodiscard]] const platform::gpu::SurfacePtr& GetReadbackSurface() const { return m_readbackSurface; }
+    [[nodiscard]] const platform::gpu::SurfacePtr& GetRenderTarget() const { return m_renderTarget; }
+    [[nodiscard]] const platform::gpu::SurfacePtr& GetResolveTarget() const { return m_resolveTarget; }
+    [[nodiscard]] const platform::gpu::SurfacePtr& GetDepthSurface() const { return m_depthSurface; }
+    /// True when the device answers the extended calls and the process is on that path.
+    [[nodiscard]] bool UsesExtendedPath() const;
+
+    // ---- ThvCanvas ---------------------------------------------------------------------
+    void MaterialChanged(rtl::TObject* sender) override;
+    void RecordState(ThvRenderState state) override;
+    void ApplyState(ThvRenderState state) override;
+    void UpdateBitmapHandle(ThvBitmap* bitmap) override;
+    void DestroyBitmapHandle(ThvBitmap* bitmap) override;
+    void SetQuality(ThvQuality value) override;
+    bool BeginScene() override;
+    void EndScene() override;
+    void FreeBuffer() override;
+    void ResizeBuffer(int32_t width, int32_t height) override;
+    void Clear(uint32_t color) override;
+    void ClearFromBits(const uint32_t* bits) override;
+    void CopyBits(uint32_t* bits) override;
+    void SetMatrix(const ThvMatrix& matrix) override;
+    void DrawLine(const ThvVector& p1, const ThvVector& p2, float opacity) override;
+    void DrawNothing(const ThvVector& p1, const ThvVector& p2, float opacity) override;
+    void DrawCube(const ThvVector& center, const ThvVector& size, float opacity) override;
+    void FillCube(const ThvVector& center, const ThvVector& size, float opacity) override;
+    void FillMesh(
+        const ThvVector& center, const ThvVector& size, const ThvMeshData& mesh, float opacity) override;
+    void FillTriangles(
+        std::span<const ThvColorVertex> vertices, std::span<const uint16_t> indices, float opacity) override;
+    void FillPolygon(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
+        const TwzPolygon& points, float opacity, bool front, bool back, bool left) override;
+    void FillText(const std::u16string& text, float x, float y, float opacity) override;
+    void MeasureText(const std::u16string& text, ThvPoint& size) override;
+
+protected:
+    ~ThvDirectXCanvas() override;
+
+    /// Streams one draw through the rings: reserves `vertexCount` vertices and `indexCount`
+    /// indices behind the previous call (or from the start of a ring, discarding it, when
+    /// they do not fit), lets `fill(vertices, indices)` write them (indices count from the
+    /// call's first vertex), then draws `primitiveCount` primitives and advances the ring
+    /// offsets. False, with nothing drawn and the offsets unchanged, without a device or
+    /// rings, for data larger than a ring, or when a lock fails.
+    template <class Fill>
+    bool DrawThroughRings(platform::gpu::D3DPRIMITIVETYPE type, uint32_t vertexCount, uint32_t indexCount,
+        uint32_t primitiveCount, Fill&& fill)
+    {
+        RingReservation reservation;
+        if (!LockRings(vertexCount, indexCount, reservation))
+            return false;
+        fill(reservation.Vertices, reservation.Indices);
+        UnlockRingsAndDraw(type, primitiveCount, reservation);
+        return true;
+    }
+
+    /// The colour of the vertices a call builds: the material's diffuse colour, its alpha
+    /// times `opacity`.
+    [[nodiscard]] uint32_t CallColor(float opacity) const;
+
+private:
+    struct RingReservation {
+        ThvColorVertex* Vertices = nullptr;
+        uint16_t* Indices = nullptr;
+        uint32_t VertexPos = 0;
+        uint32_t IndexPos = 0;
+        uint32_t VertexCount = 0;
+        uint32_t IndexCount = 0;
+    };
+
+    [[nodiscard]] bool LockRings(uint32_t vertexCount, uint32_t indexCount, RingReservation& reservation);
+    void UnlockRingsAndDraw(
+        platform::gpu::D3DPRIMITIVETYPE type, uint32_t primitiveCount, const RingReservation& reservation);
+
+    // Set-up.
+    /// Reads the adapter's caps (the number of lights it offers) and returns the behaviour
+    /// flags of device creation.
+    [[nodiscard]] uint32_t ReadCaps();
+    /// The device for `window` (null for a bitmap canvas), by the extended call while the
+    /// process is on that path; null when it cannot be made.
+    [[nodiscard]] platform::gpu::DevicePtr CreateDeviceFor(scene3d::WindowHandle window, uint32_t flags);
+    void CreateRings();
+    void RecordAllStates();
+    void ReleaseStates();
+    /// The read-back surface and, for a multisampling quality, the resolve target of a
+    /// buffered window canvas.
+    void CreateReadbackSurfaces();
+    /// The render target, depth-stencil surface and read-back surface of a bitmap canvas,
+    /// made current on the device.
+    void CreateBitmapTargets();
+    [[nodiscard]] bool WantsResolveTarget() const;
+    /// Drops every texture of the cache; each bitmap forgets this canvas.
+    void ReleaseTextures();
+
+    // Frame.
+    [[nodiscard]] platform::gpu::HRESULT AskDeviceState();
+    void SetFixedStates();
+    void InstallLights();
+    /// Reads the back buffer (through the resolve target when there is one) into
+    /// Width x Height pixels at `bits`; false when a call fails.
+    bool ReadBackBuffer(
+        uint32_t* bits, const platform::gpu::SurfacePtr& readback, const platform::gpu::SurfacePtr& resolve);
+    /// Copies a system-memory surface into `rows` rows of `columns` pixels, `stride` pixels apart.
+    bool ReadSurface(const platform::gpu::SurfacePtr& surface, uint32_t* bits, int32_t columns, int32_t rows,
+        int32_t stride);
+    /// Draws Width x Height pixels over the colour target as they are.
+    void DrawFrameFromBits(const uint32_t* bits);
+
+    platform::gpu::D3DPRESENT_PARAMETERS m_presentParameters {};
+    platform::gpu::DevicePtr m_device;
+    /// The device was made with the extended call and answers the extended ones.
+    bool m_extendedDevice = false;
+    /// Set while the base class rebuilds its back buffer, whose FreeBuffer call must not
+    /// release the device.
+    bool m_inBaseResize = false;
+    uint32_t m_maxActiveLights = 8;
+    platform::gpu::VertexBufferPtr m_vertexBuffer;
+    platform::gpu::IndexBufferPtr m_indexBuffer;
+    uint32_t m_vertexPos = 0;
+    uint32_t m_indexPos = 0;
+    bool m_canMultisample2 = false;
+    bool m_canMultisample4 = false;
+    platform::gpu::SurfacePtr m_readbackSurface;
+    platform::gpu::SurfacePtr m_renderTarget;
+    platform::gpu::SurfacePtr m_resolveTarget;
+    platform::gpu::SurfacePtr m_depthSurface;
+    std::array<platform::gpu::StateBlockPtr, kRenderStateCount> m_stateHandles;
+};
