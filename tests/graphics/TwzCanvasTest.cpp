@@ -11,7 +11,9 @@
 #include "graphics/TwzGradientPoints.h"
 #include "graphics/TwzPathData.h"
 #include "graphics/TwzPosition.h"
+#include "graphics/TwzTransform.h"
 #include "graphics/TwzVisual.h"
+#include "platform/raster/Graphics.h"
 #include "platform/raster/Surface.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Exceptions.h"
@@ -277,6 +279,22 @@ TEST(TwzCanvasBitmap, DrawsIntoTheBitmapsPixelsAndFollowsAResize)
     canvas.FillRect({ 0, 0, 16, 4 }, 0, 0, {}, 1);
     EXPECT_EQ(bitmap.GetScanline(3)[15], kGreen);
     EXPECT_EQ(canvas.GetWidth(), 16);
+}
+
+TEST(TwzCanvasExternal, DrawsThroughTheGraphicsItIsGiven)
+{
+    std::optional<Surface> target = Surface::Create(8, 8);
+    ASSERT_TRUE(target);
+    std::optional<platform::raster::Graphics> g = platform::raster::Graphics::Create(*target);
+    ASSERT_TRUE(g);
+    TwzCanvasGdiPlus canvas(std::move(*g), 8, 8);
+    EXPECT_FALSE(canvas.IsBuffered());
+    EXPECT_EQ(canvas.GetBufferBits(), nullptr);
+    canvas.SetMatrix(Translation(4, 0));
+    canvas.GetFill().SetSolidColor(kBlue);
+    canvas.FillRect({ 0, 0, 4, 8 }, 0, 0, {}, 1);
+    EXPECT_EQ(target->Pixel(1, 1), 0u);
+    EXPECT_EQ(target->Pixel(5, 1), kBlue);
 }
 
 TEST(TwzCanvasBitmap, BitmapOwnCanvasComesFromTheDefaultClass)
@@ -816,6 +834,24 @@ TEST_F(CanvasTest, NoInputLeavesTheCanvasUnableToDraw)
                 c.RestoreState(0);
                 c.RestoreState(3);
                 c.RestoreState(0);
+            } },
+        { "radial gradient squeezed to nothing",
+            [&](TwzCanvasGdiPlus& c) {
+                c.GetFill().SetStyle(wzBrushGradient);
+                c.GetFill().GetGradient()->SetStyle(wzRadialGradient);
+                c.GetFill().GetGradient()->GetRadialTransform()->GetScale()->SetPoint({ 0, 0 });
+                c.FillRect({ 0, 0, 16, 16 }, 0, 0, {}, 1);
+                c.GetFill().SetStyle(wzBrushSolid);
+            } },
+        { "stretched picture over no width",
+            [&](TwzCanvasGdiPlus& c) {
+                c.GetFill().SetStyle(wzBrushBitmap);
+                c.GetFill().GetBitmap()->SetWrapMode(wzWrapTileStretch);
+                c.FillRect({ 4, 4, 4, 12 }, 0, 0, {}, 1);
+                c.GetStroke().SetStyle(wzBrushBitmap);
+                c.GetStroke().GetBitmap()->SetWrapMode(wzWrapTileStretch);
+                c.DrawLine({ 4, 4 }, { 4, 12 }, 1);
+                c.GetFill().SetStyle(wzBrushSolid);
             } },
         { "huge text",
             [&](TwzCanvasGdiPlus& c) {
