@@ -54,7 +54,23 @@ void ThvCamera::Notification(rtl::TComponent* component, rtl::TOperation operati
 
 void ThvCamera::DesignClick()
 {
-    // FIXME: toggles looking through this camera once the scene keeps its design camera.
+    ThvScene* scene = GetScene();
+    if (!scene)
+        return;
+    if (!m_savedCamera) {
+        // Already looked through (the camera it replaced is gone): nothing to toggle back to.
+        if (scene->GetDesignCamera() == this)
+            return;
+        m_savedCamera = scene->GetDesignCamera();
+        if (m_savedCamera)
+            m_savedCamera->FreeNotification(this);
+        scene->SetDesignCamera(this);
+        Repaint();
+    } else {
+        scene->SetDesignCamera(m_savedCamera);
+        m_savedCamera->RemoveFreeNotification(this);
+        m_savedCamera = nullptr;
+    }
 }
 
 void ThvCamera::Render()
