@@ -1,5 +1,6 @@
 #include "scene3d/ThvFont.h"
 
+#include "graphics/TwzFont.h"
 #include "platform/rtl/ClassInfo.h"
 
 namespace {
@@ -47,5 +48,25 @@ void ThvFont::Assign(const rtl::TPersistent& source)
         OnChanged(this);
         return;
     }
+    if (const auto* font = dynamic_cast<const TwzFont*>(&source)) {
+        m_family = font->GetFamily();
+        m_size = font->GetSize();
+        // The four styles both fonts know share their ordinals.
+        if (font->GetStyle() <= wzFontBoldItalic)
+            m_style = static_cast<ThvFontStyle>(font->GetStyle());
+        OnChanged(this);
+        return;
+    }
     Inherited::Assign(source);
+}
+
+void ThvFont::AssignTo(rtl::TPersistent& dest) const
+{
+    if (auto* font = dynamic_cast<TwzFont*>(&dest)) {
+        font->SetFamily(m_family);
+        font->SetSize(m_size);
+        font->SetStyle(static_cast<TwzFontStyle>(m_style));
+        return;
+    }
+    Inherited::AssignTo(dest);
 }

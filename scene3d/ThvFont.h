@@ -28,10 +28,15 @@ public:
 
     rtl::TNotifyEvent OnChanged;
 
-    /// From another 3D font (or a 2D font): family, size and style, then OnChanged once.
+    /// From another 3D font or a 2D font: family, size and style, then OnChanged once. A 2D
+    /// style this font has no value for (underline, strike-out) leaves Style as it is.
     void Assign(const rtl::TPersistent& source) override;
 
     static constexpr const char* kDefaultFamily = "Tahoma";
+
+protected:
+    /// To a 2D font: family, size and style through its setters.
+    void AssignTo(rtl::TPersistent& dest) const override;
 
 private:
     std::string m_family = kDefaultFamily;

@@ -1,5 +1,6 @@
 #include "Scene3DTestClasses.h"
 
+#include "graphics/TwzFont.h"
 #include "scene3d/ThvBitmap.h"
 #include "scene3d/ThvBitmapObject.h"
 #include "scene3d/ThvBitmapRect.h"
@@ -251,4 +252,46 @@ TEST(ThvFont, SettersAndAssignNotify)
     EXPECT_EQ(copy.GetStyle(), hvFontBold);
     ThvMaterial unrelated;
     EXPECT_THROW(copy.Assign(unrelated), rtl::ConvertError);
+}
+
+TEST(ThvFont, CopiesToAndFrom2DFonts)
+{
+    struct Case {
+        TwzFontStyle style2D;
+        ThvFontStyle expected; // after copying into a 3D font that was italic
+    };
+    const Case cases[] = {
+        { wzFontRegular, hvFontRegular },
+        { wzFontBold, hvFontBold },
+        { wzFontItalic, hvFontItalic },
+        { wzFontBoldItalic, hvFontBoldItalic },
+        { wzFontUnderline, hvFontItalic }, // no 3D value: Style stays
+        { wzFontStrikeout, hvFontItalic },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(rtl::EnumName(c.style2D));
+        TwzFont font2D;
+        font2D.SetFamily("Liberation Sans");
+        font2D.SetSize(20.5f);
+        font2D.SetStyle(c.style2D);
+        ThvFont font;
+        font.SetStyle(hvFontItalic);
+        Counter counter;
+        font.OnChanged.Bind<&Counter::Change>(&counter);
+        font.Assign(font2D);
+        EXPECT_EQ(font.GetFamily(), "Liberation Sans");
+        EXPECT_EQ(font.GetSize(), 20.5f);
+        EXPECT_EQ(font.GetStyle(), c.expected);
+        EXPECT_EQ(counter.changes, 1);
+    }
+
+    ThvFont font;
+    font.SetFamily("DejaVu Sans");
+    font.SetSize(9);
+    font.SetStyle(hvFontBoldItalic);
+    TwzFont font2D;
+    font2D.Assign(font);
+    EXPECT_EQ(font2D.GetFamily(), "DejaVu Sans");
+    EXPECT_EQ(font2D.GetSize(), 9);
+    EXPECT_EQ(font2D.GetStyle(), wzFontBoldItalic);
 }
