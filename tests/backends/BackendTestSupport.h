@@ -129,6 +129,15 @@ inline bool BeginFrame(ThvCanvas& canvas, uint32_t clearColor, bool lighting = f
     return true;
 }
 
+inline ThvMatrix Translation(float x, float y, float z)
+{
+    ThvMatrix m = hvIdentityMatrix;
+    m[3][0] = x;
+    m[3][1] = y;
+    m[3][2] = z;
+    return m;
+}
+
 /// The view of a camera at (0, -10, 0) looking along +Y with Z up, as a new camera stands.
 inline ThvMatrix FrontView()
 {
@@ -148,8 +157,10 @@ inline void UseColor(ThvCanvas& canvas, uint32_t diffuse, bool lighting = false)
 /// a direct texture) and applies the material.
 inline void UseTexture(ThvCanvas& canvas, ThvBitmap* bitmap)
 {
-    canvas.GetMaterial()->SetTexture(bitmap);
-    canvas.MaterialChanged(nullptr);
+    if (canvas.GetMaterial()->GetTextureBitmap() != bitmap)
+        canvas.GetMaterial()->SetTexture(bitmap); // notifies the canvas
+    else
+        canvas.MaterialChanged(nullptr);
 }
 
 /// Per-channel comparison: exact values drift across driver versions.
