@@ -11,8 +11,8 @@ namespace {
 // Colours, tiles, modes and the texture rectangle have no default: they are written every
 // time.
 constexpr rtl::TPropInfo kMaterialProps[] = {
-    RTL_PROP(ThvMaterial, Diffuse, String, rtl::kNoDefault).WithTypeName("ThvColorText"),
-    RTL_PROP(ThvMaterial, Ambient, String, rtl::kNoDefault).WithTypeName("ThvColorText"),
+    RTL_PROP(ThvMaterial, Diffuse, String, rtl::kNoDefault),
+    RTL_PROP(ThvMaterial, Ambient, String, rtl::kNoDefault),
     RTL_PROP(ThvMaterial, Lighting, Boolean, true),
     RTL_PROP(ThvMaterial, Bitmap, String, ""),
     RTL_PROP(ThvMaterial, BitmapMode, Enum, rtl::kNoDefault),
