@@ -1,8 +1,14 @@
 // Docking of visual children inside their parent's box, and of screen layers in pixels.
 
+#include "Scene3DTestClasses.h"
 #include "VisualTestSupport.h"
 
+#include "scene3d/Library3D.h"
+#include "scene3d/ThvDummy.h"
+
 #include "scene3d/ThvVisualObject.h"
+
+#include "platform/rtl/Streams.h"
 
 #include <gtest/gtest.h>
 
@@ -325,6 +331,33 @@ TEST_F(ThvVisualObjectAlignTest, ShowingALayerRealignsItsParent)
     second->SetVisible(true);
     EXPECT_EQ(second->GetPosition()->GetY(), 10);
     EXPECT_EQ(first->GetPosition()->GetY(), 30);
+}
+
+TEST_F(ThvVisualObjectAlignTest, ALoadedTreeIsLaidOutOnceLoaded)
+{
+    RegisterTestClasses3D();
+    const std::string text = "object ThvDummy\n"
+                             "  Width = 10\n"
+                             "  Height = 4\n"
+                             "  Depth = 2\n"
+                             "  object ThvDummy\n"
+                             "    Padding.NewRect = '(1,0,0,0,0,0)'\n"
+                             "    Align = hvContents\n"
+                             "  end\n"
+                             "end\n";
+    rtl::TConstMemoryStream input(text.data(), text.size());
+    auto* parent = dynamic_cast<ThvDummy*>(CreateObjectFromStream(form.get(), input));
+    ASSERT_NE(parent, nullptr);
+    ASSERT_EQ(parent->GetChildCount(), 1);
+    auto* child = dynamic_cast<ThvVisualObject*>(parent->GetChild(0));
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->GetWidth(), 9);
+    EXPECT_EQ(child->GetPosition()->GetPoint(), (ThvPoint { 0.5f, 0, 0 }));
+    // The size read is the one the children were laid out for.
+    auto* anchored = Make({}, parent);
+    anchored->SetAlign(hvBottomRight);
+    parent->SetWidth(12);
+    EXPECT_EQ(anchored->GetPosition()->GetX(), 1);
 }
 
 } // namespace
