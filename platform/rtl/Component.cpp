@@ -61,6 +61,10 @@ void TComponent::Free()
         return;
     m_freeing = true;
     MarkDestroying();
+    // Watches clear before any override runs: code reached from a subclass's teardown
+    // must already see the component as gone.
+    while (m_watches)
+        m_watches->Attach(nullptr);
     BeforeDestruction();
     delete this;
 }

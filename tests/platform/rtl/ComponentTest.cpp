@@ -226,6 +226,38 @@ TEST_F(ComponentLifetime, WatchTurnsNullWhenItsTargetOrTheTargetsOwnerIsFreed)
     EXPECT_EQ(reassigned.Get(), nullptr);
 }
 
+namespace {
+// Reads a watch on itself from its own teardown, before the base class's steps run.
+class TSelfWatcher : public TComponent {
+    RTL_CLASS(TSelfWatcher, TComponent)
+public:
+    using TComponent::TComponent;
+    Watch<TSelfWatcher>* watch = nullptr;
+    bool* result = nullptr;
+
+protected:
+    void BeforeDestruction() override
+    {
+        *result = watch->Get() == nullptr;
+        Inherited::BeforeDestruction();
+    }
+};
+} // namespace
+
+RTL_IMPLEMENT_CLASS(TSelfWatcher)
+
+TEST_F(ComponentLifetime, WatchIsAlreadyNullWhenASubclassTeardownRuns)
+{
+    auto* c = new TSelfWatcher(nullptr);
+    Watch<TSelfWatcher> watch(c);
+    bool sawNull = false;
+    c->watch = &watch;
+    c->result = &sawNull;
+    c->Free();
+    EXPECT_TRUE(sawNull);
+    EXPECT_FALSE(watch);
+}
+
 TEST_F(ComponentLifetime, WatchThatOutlivesNothingUnhooksItself)
 {
     TOwned<TLinker> target(MakeLinker(nullptr, "Target"));
