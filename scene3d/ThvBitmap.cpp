@@ -38,6 +38,7 @@ void ThvBitmap::ReleaseDependents()
     while (!m_textureCanvases.empty()) {
         ThvCanvas* canvas = m_textureCanvases.back();
         m_textureCanvases.pop_back();
+        std::erase(canvas->m_listedIn, this);
         canvas->DestroyBitmapHandle(this);
         canvas->RemoveBitmapHandle(this);
     }
@@ -93,13 +94,17 @@ ThvCanvas* ThvBitmap::GetCanvas()
 
 void ThvBitmap::AddTextureCanvas(ThvCanvas* canvas)
 {
-    if (canvas && std::find(m_textureCanvases.begin(), m_textureCanvases.end(), canvas) == m_textureCanvases.end())
-        m_textureCanvases.push_back(canvas);
+    if (!canvas || std::find(m_textureCanvases.begin(), m_textureCanvases.end(), canvas) != m_textureCanvases.end())
+        return;
+    m_textureCanvases.push_back(canvas);
+    canvas->m_listedIn.push_back(this);
 }
 
 void ThvBitmap::RemoveTextureCanvas(ThvCanvas* canvas)
 {
-    std::erase(m_textureCanvases, canvas);
+    if (!canvas || std::erase(m_textureCanvases, canvas) == 0)
+        return;
+    std::erase(canvas->m_listedIn, this);
 }
 
 bool ThvBitmap::HasTransparency() const

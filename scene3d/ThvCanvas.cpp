@@ -101,15 +101,18 @@ ThvCanvas::~ThvCanvas() = default;
 void ThvCanvas::BeforeDestruction()
 {
     // The back end drops each texture once; whatever it leaves behind, the canvas then
-    // forgets the bitmap on both sides so the bitmap never calls a freed canvas.
+    // forgets the bitmap on both sides.
     for (size_t i = m_bitmaps.size(); i-- > 0;) {
         if (i >= m_bitmaps.size())
             continue;
         ThvBitmap* bitmap = m_bitmaps[i];
         DestroyBitmapHandle(bitmap);
         RemoveBitmapHandle(bitmap);
-        bitmap->RemoveTextureCanvas(this);
     }
+    // Bitmaps that listed the canvas without getting a texture (no device, a refused
+    // creation) forget it too.
+    while (!m_listedIn.empty())
+        m_listedIn.back()->RemoveTextureCanvas(this);
     FreeBuffer();
     Inherited::BeforeDestruction();
 }
@@ -135,6 +138,11 @@ void ThvCanvas::CreateBackBuffer()
 
 void ThvCanvas::FreeBuffer()
 {
+    ReleaseBackBuffer();
+}
+
+void ThvCanvas::ReleaseBackBuffer()
+{
     m_backBuffer.clear();
     m_backBuffer.shrink_to_fit();
 }
@@ -143,7 +151,7 @@ void ThvCanvas::ResizeBuffer(int32_t width, int32_t height)
 {
     if (width == m_width && height == m_height)
         return;
-    FreeBuffer();
+    ReleaseBackBuffer();
     m_width = std::max(width, 1);
     m_height = std::max(height, 1);
     if (m_buffered)

@@ -240,6 +240,9 @@ protected:
 
     /// Builds the back buffer of max(Width, 1) x max(Height, 1) pixels.
     void CreateBackBuffer();
+    /// Frees the back buffer only; unlike FreeBuffer, no back end hears of it, so a resize
+    /// keeps the device.
+    void ReleaseBackBuffer();
 
     int32_t m_width = 0;
     int32_t m_height = 0;
@@ -247,6 +250,8 @@ protected:
     ThvQuality m_quality = hvLowQuality;
 
 private:
+    friend class ThvBitmap; // keeps m_listedIn in step with its texture canvases
+
     void InitCommon();
 
     bool m_lighting = false;
@@ -258,6 +263,9 @@ private:
     ThvScene* m_scene = nullptr; // not owned
     std::vector<ThvBitmap*> m_bitmaps; // not owned; m_textures[i] is made of m_bitmaps[i]
     std::vector<platform::gpu::TexturePtr> m_textures;
+    // Bitmaps whose texture canvases list this canvas, with or without a texture made; they
+    // are told when the canvas goes, so none keeps a pointer to it.
+    std::vector<ThvBitmap*> m_listedIn;
     std::vector<uint32_t> m_backBuffer;
     std::array<bool, kRenderStateCount> m_stateOn {};
     ThvCamera* m_camera = nullptr; // not owned

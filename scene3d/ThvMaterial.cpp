@@ -13,7 +13,7 @@ namespace {
 constexpr rtl::TPropInfo kMaterialProps[] = {
     RTL_PROP(ThvMaterial, Diffuse, String, rtl::kNoDefault),
     RTL_PROP(ThvMaterial, Ambient, String, rtl::kNoDefault),
-    RTL_PROP(ThvMaterial, Lighting, Boolean, true),
+    RTL_PROP(ThvMaterial, Lighting, Boolean, rtl::kNoDefault, &ThvMaterial::IsLightingStored),
     RTL_PROP(ThvMaterial, Bitmap, String, ""),
     RTL_PROP(ThvMaterial, BitmapMode, Enum, rtl::kNoDefault),
     RTL_PROP(ThvMaterial, BitmapTileX, Float, rtl::kNoDefault),

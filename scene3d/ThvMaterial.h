@@ -39,6 +39,7 @@ public:
     void SetDiffuse(const std::string& value);
     [[nodiscard]] std::string GetAmbient() const;
     void SetAmbient(const std::string& value);
+    /// Stored when it differs from the owner's default (true unless the owner says otherwise).
     [[nodiscard]] bool GetLighting() const { return m_lighting; }
     void SetLighting(bool value);
     /// The resource name of the texture; compared exactly, letter case included.
@@ -60,6 +61,11 @@ public:
     void SetShadeMode(ThvShadeMode value);
 
     rtl::TNotifyEvent OnChanged;
+
+    /// The Lighting value that is not stored: an owner whose material starts unlit sets it to
+    /// false, so that a user's switching lighting on is kept.
+    void SetLightingDefault(bool value) { m_lightingDefault = value; }
+    [[nodiscard]] bool IsLightingStored() const { return m_lighting != m_lightingDefault; }
 
     [[nodiscard]] uint32_t GetDiffuseColor() const { return m_diffuse; }
     void SetDiffuseColor(uint32_t value);
@@ -86,6 +92,7 @@ private:
     uint32_t m_diffuse = 0xFF707070;
     uint32_t m_ambient = 0xFF303030;
     bool m_lighting = true;
+    bool m_lightingDefault = true;
     std::string m_bitmap;
     ThvTexMode m_bitmapMode = hvTexModulate;
     float m_bitmapTileX = 1;

@@ -136,6 +136,11 @@ public:
         return beginSceneResult;
     }
     void EndScene() override { log.push_back("EndScene"); }
+    void FreeBuffer() override
+    {
+        log.push_back("FreeBuffer");
+        ThvCanvas::FreeBuffer();
+    }
     void ResizeBuffer(int32_t width, int32_t height) override
     {
         ThvCanvas::ResizeBuffer(width, height);

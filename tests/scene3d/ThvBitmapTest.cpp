@@ -221,6 +221,27 @@ TEST_F(ThvBitmapTest, TexturesAreReleasedOnceWhicheverSideGoesFirst)
     }
 }
 
+TEST_F(ThvBitmapTest, ACanvasListedWithoutATextureIsForgottenEitherWay)
+{
+    // A back end that could not make the texture leaves the canvas listed in the bitmap.
+    {
+        ThvBitmap bitmap(2, 2);
+        auto* canvas = new RecordingCanvas(nullptr, 8, 8, false, hvLowQuality);
+        canvas->UpdateBitmapHandle(&bitmap);
+        ASSERT_EQ(bitmap.TextureCanvases().size(), 1u);
+        canvas->Free();
+        EXPECT_TRUE(bitmap.TextureCanvases().empty());
+        bitmap.SetSize(4, 4); // would reach the freed canvas if it were still listed
+    }
+    {
+        rtl::TOwned<RecordingCanvas> canvas = MakeRecordingCanvas(8, 8);
+        auto bitmap = std::make_unique<ThvBitmap>(2, 2);
+        canvas->UpdateBitmapHandle(bitmap.get());
+        bitmap.reset();
+        canvas->ClearLog();
+    } // the canvas goes after the bitmap and must not reach it
+}
+
 TEST_F(ThvBitmapTest, ABitmapOfNoAreaGetsNoTexture)
 {
     ThvBitmap bitmap(0, 5);

@@ -410,6 +410,9 @@ TEST(ThvCanvas, BackBufferFollowsTheSizeOfABufferedCanvas)
     EXPECT_EQ(buffered->GetWidth(), 1);
     EXPECT_EQ(buffered->GetHeight(), 2);
     buffered->GetBackBufferBits()[1] = 1;
+    // Rebuilding the back buffer is the base's own business: a back end's FreeBuffer, which
+    // releases its device, is not called for a resize.
+    EXPECT_TRUE(buffered->Lines("FreeBuffer").empty());
 
     // A canvas made with no area still has one pixel of back buffer.
     rtl::TOwned<RecordingCanvas> empty = MakeRecordingCanvas(0, -4, true);

@@ -206,6 +206,36 @@ TEST(ThvMaterial, StoredPropertiesReadBack)
     EXPECT_EQ(c.GetBitmapMode(), hvTexReplace);
 }
 
+TEST(ThvMaterial, LightingIsStoredWhenItDiffersFromTheOwnersDefault)
+{
+    RegisterTestClasses3D();
+    struct Case {
+        const char* name;
+        bool ownerDefault;
+        bool lighting;
+        bool stored;
+    };
+    const Case cases[] = {
+        { "lit by default, lit", true, true, false },
+        { "lit by default, unlit", true, false, true },
+        { "unlit by default, unlit", false, false, false },
+        { "unlit by default, switched on", false, true, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        rtl::TOwned<THolder3D> holder(new THolder3D(nullptr));
+        holder->GetMaterial()->SetLightingDefault(c.ownerDefault);
+        holder->GetMaterial()->SetLighting(c.lighting);
+        const std::string text = ObjectText(*holder);
+        EXPECT_EQ(text.find("Material.Lighting") != std::string::npos, c.stored) << text;
+        rtl::TOwned<THolder3D> copy(new THolder3D(nullptr));
+        copy->GetMaterial()->SetLightingDefault(c.ownerDefault);
+        copy->GetMaterial()->SetLighting(c.ownerDefault);
+        copy->LoadFromStream(*TextToBinary(text));
+        EXPECT_EQ(copy->GetMaterial()->GetLighting(), c.lighting);
+    }
+}
+
 // ---- ThvFont -------------------------------------------------------------------------------
 
 TEST(ThvFont, StoresFamilyAndSizeOnlyWhenChangedAndStyleAlways)
