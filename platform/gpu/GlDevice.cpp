@@ -461,11 +461,14 @@ void GlDevice::ApplyDepth()
 void GlDevice::ApplyAlphaTest()
 {
     SetEnabled(GL_ALPHA_TEST, m_state.RenderState(D3DRS_ALPHATESTENABLE) != 0);
-    // The reference compares with 8-bit alpha; moving it half a step makes "alpha >= 1" and
-    // its relatives robust to the rounding of interpolated alpha.
-    float ref = float(m_state.RenderState(D3DRS_ALPHAREF) & 0xFF);
+    // The reference compares with 8-bit alpha. Every reference handed to GL is a whole 8-bit
+    // step, which drivers that store the reference as 8 bits keep exactly (a half step is
+    // rounded away there, and "alpha >= 1" would then let alpha 0 through and write its
+    // depth). Where D3D compares inclusively against ref, GL compares strictly against the
+    // neighbouring step, so interpolated alpha just short of a step still counts as that step.
+    const int ref = static_cast<int>(m_state.RenderState(D3DRS_ALPHAREF) & 0xFF);
     GLenum func;
-    float threshold;
+    int threshold;
     switch (m_state.RenderState(D3DRS_ALPHAFUNC)) {
     case D3DCMP_NEVER:
         func = GL_NEVER;
@@ -473,34 +476,34 @@ void GlDevice::ApplyAlphaTest()
         break;
     case D3DCMP_LESS:
         func = GL_LESS;
-        threshold = ref - 0.5f;
+        threshold = ref;
         break;
     case D3DCMP_EQUAL:
         func = GL_EQUAL;
         threshold = ref;
         break;
     case D3DCMP_LESSEQUAL:
-        func = GL_LESS;
-        threshold = ref + 0.5f;
+        func = ref == 255 ? GL_ALWAYS : GL_LESS;
+        threshold = ref + 1;
         break;
     case D3DCMP_GREATER:
-        func = GL_GEQUAL;
-        threshold = ref + 0.5f;
+        func = GL_GREATER;
+        threshold = ref;
         break;
     case D3DCMP_NOTEQUAL:
         func = GL_NOTEQUAL;
         threshold = ref;
         break;
     case D3DCMP_GREATEREQUAL:
-        func = GL_GEQUAL;
-        threshold = ref - 0.5f;
+        func = ref == 0 ? GL_ALWAYS : GL_GREATER;
+        threshold = ref - 1;
         break;
     default:
         func = GL_ALWAYS;
         threshold = 0;
         break;
     }
-    glAlphaFunc(func, std::clamp(threshold / 255.0f, 0.0f, 1.0f));
+    glAlphaFunc(func, static_cast<float>(std::clamp(threshold, 0, 255)) / 255.0f);
 }
 
 void GlDevice::ApplyBlend()

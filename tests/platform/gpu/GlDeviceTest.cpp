@@ -329,6 +329,45 @@ TEST_F(GlDeviceTest, SeparateAlphaBlendLeavesCoverageInFrameAlpha)
     }
 }
 
+// A fragment the alpha test drops leaves no depth behind, whatever the driver does with the
+// reference: a far quad drawn afterwards shows exactly where the near one was dropped.
+TEST_F(GlDeviceTest, AlphaTestDecidesOnWholeAlphaStepsAndDroppedPixelsWriteNoDepth)
+{
+    struct Case {
+        D3DCMPFUNC func;
+        uint32_t ref;
+        uint32_t alpha;
+        bool kept;
+    };
+    const Case cases[] = {
+        { D3DCMP_GREATEREQUAL, 1, 0x00, false },
+        { D3DCMP_GREATEREQUAL, 1, 0x01, true },
+        { D3DCMP_GREATER, 0x80, 0x80, false },
+        { D3DCMP_GREATER, 0x80, 0x81, true },
+        { D3DCMP_LESSEQUAL, 0x80, 0x80, true },
+        { D3DCMP_LESSEQUAL, 0x80, 0x81, false },
+        { D3DCMP_LESS, 1, 0x00, true },
+        { D3DCMP_LESS, 1, 0x01, false },
+        { D3DCMP_EQUAL, 0x40, 0x40, true },
+        { D3DCMP_EQUAL, 0x40, 0x41, false },
+    };
+    Painter p = Begin(4, 4);
+    p->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    p->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    p->SetRenderState(D3DRS_ZWRITEENABLE, 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.func) + " " + std::to_string(c.ref) + " " + std::to_string(c.alpha));
+        p->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1, 0);
+        p->SetRenderState(D3DRS_ALPHATESTENABLE, 1);
+        p->SetRenderState(D3DRS_ALPHAFUNC, c.func);
+        p->SetRenderState(D3DRS_ALPHAREF, c.ref);
+        ASSERT_EQ(p.Quad(-0.5f, -0.5f, 3.5f, 3.5f, 0.2f, c.alpha << 24 | 0xFF0000u), D3D_OK);
+        p->SetRenderState(D3DRS_ALPHATESTENABLE, 0);
+        ASSERT_EQ(p.Quad(-0.5f, -0.5f, 3.5f, 3.5f, 0.8f, 0xFF00FF00), D3D_OK);
+        EXPECT_EQ(p.ReadBack()(1, 1) == 0xFF00FF00u, !c.kept);
+    }
+}
+
 // Material (0.5 grey, white specular with power 0 as the canvas builds it), one white light
 // with ambient 105/255, specular off: a face turned to the light gets 0.5 x 105/255 + 0.5.
 TEST_F(GlDeviceTest, LightingShadesByNormalInEyeSpace)
