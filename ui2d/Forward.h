@@ -21,7 +21,7 @@ class TwzBrush;
 class TwzPathData;
 
 /// The canvas's text quality; defined with the canvas.
-enum TwzTextRendering : uint8_t;
+enum TwzTextRendering : int32_t;
 
 namespace ui2d {
 class IAnimationChild;
