@@ -18,6 +18,7 @@
 #include "platform/rtl/Text.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/ResourceObjects.h"
+#include "ui2d/TwzVisualObject.h"
 
 #include <algorithm>
 #include <charconv>
@@ -368,6 +369,7 @@ void Initialize2DLibrary()
     // FIXME: TwzResources, TwzContent and TwzControl join (around TwzObject, in that order) as
     // their classes land.
     rtl::RegisterClass<TwzObject>();
+    rtl::RegisterClass<TwzVisualObject>();
 
     // 2. Named resources.
     ui2d::RegisterResourceObjects();

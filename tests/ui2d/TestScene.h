@@ -2,12 +2,16 @@
 
 // A host for 2D object trees in tests: it keeps roots, focus and capture as a host must and
 // records what the objects asked of it (dirty rectangles, whole repaints, focus and capture
-// changes), so tests of any 2D layer can check what reached the host.
+// changes), so tests of any 2D layer can check what reached the host. Given a canvas it paints
+// its roots as a host's paint cycle does.
 
+#include "graphics/TwzCanvas.h"
+#include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/TwzObject.h"
+#include "ui2d/TwzVisualObject.h"
 
 #include <algorithm>
 #include <string>
@@ -48,6 +52,46 @@ public:
     void SetCanvas(TwzCanvas* canvas) { m_canvas = canvas; }
     void SetMousePos(const TwzPoint& point) { m_mousePos = point; }
     void SetAnimatedCaret(bool value) { m_animatedCaret = value; }
+    void SetTextRendering(TwzTextRendering value) { m_textRendering = value; }
+    void SetSelectedObject(TwzObject* object) { m_selected = object; }
+    void SetDesignDropTarget(TwzObject* object) { m_dropTarget = object; }
+    /// The size of the host's surface. At 0 x 0 (the default) the first root keeps its
+    /// bounds; any other size re-fits it to cover the surface, as a scene does.
+    void SetSize(float width, float height)
+    {
+        m_width = width;
+        m_height = height;
+        RefitRoot();
+    }
+
+    /// One paint cycle over the collected rectangles: each visible visual root whose update
+    /// rectangle meets one of them is painted (its hooks, its children, then its OnPaint).
+    /// Nothing without a canvas.
+    void PaintRoots()
+    {
+        if (!m_canvas)
+            return;
+        const std::vector<TwzObject*> roots = m_roots;
+        for (TwzObject* root : roots) {
+            TwzVisualObject* visual = root->AsVisual();
+            if (!visual || !visual->GetVisible())
+                continue;
+            const TwzRect area = visual->GetUpdateRect();
+            const bool dirty = std::any_of(m_updateRects.begin(), m_updateRects.end(),
+                [&](const TwzRect& r) { return RectsIntersect(area, r); });
+            if (!dirty)
+                continue;
+            m_canvas->SetMatrix(visual->GetAbsoluteMatrix());
+            visual->BeforePaint();
+            visual->Paint();
+            visual->AfterPaint();
+            visual->PaintChildren();
+            if (visual->OnPaint) {
+                m_canvas->SetMatrix(visual->GetAbsoluteMatrix());
+                visual->OnPaint(visual, m_canvas, visual->GetLocalRect());
+            }
+        }
+    }
     /// The object that should take the focus after loading (a control, or null).
     void SetActiveObject(TwzObject* object)
     {
@@ -70,8 +114,12 @@ public:
             m_roots.push_back(object);
         object->SetScene(this);
         object->InheritScene();
-        // FIXME: a visual root is invalidated and the first root re-fitted to the host once
-        // visual objects exist.
+        if (TwzVisualObject* visual = object->AsVisual(); visual && !IsDestroying()) {
+            visual->MarkUpdateRectDirty();
+            visual->RecalcAbsolute();
+            visual->InvalidateObject();
+            RefitRoot();
+        }
     }
 
     void RemoveObject(TwzObject* object) override
@@ -214,6 +262,15 @@ protected:
     }
 
 private:
+    void RefitRoot()
+    {
+        TwzVisualObject* root = m_roots.empty() ? nullptr : m_roots.front()->AsVisual();
+        if (!root || m_width <= 0 || m_height <= 0)
+            return;
+        const TwzPoint scale = root->GetScale()->GetPoint();
+        root->SetBounds(0, 0, m_width / scale.X, m_height / scale.Y);
+    }
+
     static bool Is(const TwzObject* held, const rtl::TComponent* component)
     {
         return held && static_cast<const rtl::TComponent*>(held) == component;
@@ -236,6 +293,8 @@ private:
     TwzResources* m_style = nullptr;
     TwzCanvas* m_canvas = nullptr;
     TwzPoint m_mousePos {};
+    float m_width = 0;
+    float m_height = 0;
     TwzTextRendering m_textRendering {};
     int m_fullRepaints = 0;
     bool m_hasRootList = false;
