@@ -10,6 +10,7 @@ RTL_IMPLEMENT_CLASS(ThvStrokeCube)
 ThvStrokeCube::ThvStrokeCube(rtl::TComponent* owner)
     : ThvShape(owner)
 {
+    GetMaterial()->SetLightingDefault(false);
     GetMaterial()->SetLighting(false);
 }
 

@@ -24,6 +24,7 @@ ThvText::ThvText(rtl::TComponent* owner)
     , m_font(std::make_unique<ThvFont>())
 {
     SetHeight(0.1f);
+    GetMaterial()->SetLightingDefault(false);
     GetMaterial()->SetLighting(false);
     SetZWrite(false);
     m_font->OnChanged.Bind<&ThvText::FontChanged>(this);

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+class TwzBitmap;
+
 namespace scene3d {
 class PopupMenu;
 } // namespace scene3d
@@ -251,7 +253,9 @@ public:
     /// The object's off-screen canvas when set, else its scene's; null without either.
     [[nodiscard]] ThvCanvas* GetCanvas() const;
     [[nodiscard]] ThvCanvas* GetTempCanvas() const { return m_tempCanvas; }
-    void SetTempCanvas(ThvCanvas* value) { m_tempCanvas = value; }
+    /// Redirects the drawing of the object and its whole visual subtree to `value` (an
+    /// off-screen canvas); null gives them back to the scene's canvas. Not owned.
+    void SetTempCanvas(ThvCanvas* value);
     /// Asks the scene for a repaint; nothing for an invisible object, outside a scene, while
     /// being freed, or in a real-time scene at run time.
     void Repaint();
@@ -262,6 +266,16 @@ public:
     virtual void Render();
     /// Draws the visual children and their subtrees with their presets and matrices.
     virtual void RenderChildren();
+
+    // Off-screen rendering.
+    /// Renders the object and its subtree, as the scene's camera sees it, into `bitmap`
+    /// (resized to width x height), fitted and centred, supersampled `scale` times (1..16),
+    /// through 512 x 512 off-screen tiles. clearColor 0 leaves the background transparent.
+    void MakeScreenshot(TwzBitmap* bitmap, int32_t width, int32_t height, uint32_t clearColor, int32_t scale);
+    /// Renders the window (offsetX, offsetY, width x height) of the object's screen rectangle
+    /// magnified by `scale` into `bitmap` through the bitmap's own canvas.
+    void PaintToBitmap(ThvBitmap* bitmap, int32_t width, int32_t height, int32_t offsetX, int32_t offsetY,
+        float scale, uint32_t clearColor);
 
     // Picking.
     /// The nearest object of the subtree hit at the canvas pixel (x, y) among those of

@@ -37,6 +37,15 @@ ThvCanvas* ThvVisualObject::GetCanvas() const
     return scene ? scene->GetCanvas() : nullptr;
 }
 
+void ThvVisualObject::SetTempCanvas(ThvCanvas* value)
+{
+    m_tempCanvas = value;
+    for (ThvObject* child : Children()) {
+        if (auto* visual = dynamic_cast<ThvVisualObject*>(child))
+            visual->SetTempCanvas(value);
+    }
+}
+
 void ThvVisualObject::Repaint()
 {
     if (!m_visible || IsDestroying())

@@ -115,6 +115,7 @@ TEST_F(ThvShapeTest, TheMaterialIsStoredWithTheShape)
     auto* cube = Make<ThvStrokeCube>();
     cube->GetMaterial()->SetDiffuse("#FF445566");
     cube->GetMaterial()->SetBitmapTileX(2);
+    cube->GetMaterial()->SetLighting(true); // a wire box starts unlit
     cube->SetAlign(hvClient);
     rtl::TMemoryStream stream;
     rtl::WriteComponentToStream(stream, *cube);
@@ -123,6 +124,15 @@ TEST_F(ThvShapeTest, TheMaterialIsStoredWithTheShape)
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->GetMaterial()->GetDiffuse(), "#FF445566");
     EXPECT_EQ(copy->GetMaterial()->GetBitmapTileX(), 2);
+    EXPECT_TRUE(copy->GetMaterial()->GetLighting());
+    // Left unlit, it is read back unlit.
+    copy->GetMaterial()->SetLighting(false);
+    rtl::TMemoryStream again;
+    rtl::WriteComponentToStream(again, *copy);
+    again.SetPosition(0);
+    auto* unlit = dynamic_cast<ThvStrokeCube*>(rtl::ReadComponentFromStream(again, nullptr, form.get()));
+    ASSERT_NE(unlit, nullptr);
+    EXPECT_FALSE(unlit->GetMaterial()->GetLighting());
     EXPECT_EQ(copy->GetAlign(), hvClient);
 }
 

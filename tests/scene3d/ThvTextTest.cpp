@@ -67,6 +67,7 @@ TEST_F(ThvTextTest, TextAndFontAreStored)
     text->SetText(u"Gr\u00fc\u00dfe");
     text->GetFont()->SetSize(20);
     text->SetHeight(0.3f);
+    text->GetMaterial()->SetLighting(true);
     rtl::TMemoryStream stream;
     rtl::WriteComponentToStream(stream, *text);
     stream.SetPosition(0);
@@ -76,6 +77,7 @@ TEST_F(ThvTextTest, TextAndFontAreStored)
     EXPECT_EQ(copy->GetFont()->GetSize(), 20);
     EXPECT_FLOAT_EQ(copy->GetHeight(), 0.3f);
     EXPECT_FALSE(copy->GetZWrite());
+    EXPECT_TRUE(copy->GetMaterial()->GetLighting());
 }
 
 TEST_F(ThvTextTest, PickedAsItsBox)
