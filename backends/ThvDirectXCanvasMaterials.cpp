@@ -99,18 +99,19 @@ void ThvDirectXCanvas::MaterialChanged(rtl::TObject*)
 
 void ThvDirectXCanvas::InstallLights()
 {
-    uint32_t index = 0;
-    for (ThvLight* light : Lights()) {
-        if (!light)
+    // Each light takes the device light of its place in the list.
+    const std::span<ThvLight* const> lights = Lights();
+    for (size_t i = 0; i < lights.size(); ++i) {
+        if (!lights[i])
             continue;
-        m_device->SetLight(index, MakeLight(*light));
+        const auto index = static_cast<uint32_t>(i);
+        m_device->SetLight(index, MakeLight(*lights[i]));
         // Lights beyond what the device offers are refused by it, without effect.
         m_device->LightEnable(index, 1);
-        ++index;
     }
     // Lights of earlier frames must not keep shining from where they were.
-    for (; index < m_maxActiveLights; ++index)
-        m_device->LightEnable(index, 0);
+    for (size_t index = lights.size(); index < m_maxActiveLights; ++index)
+        m_device->LightEnable(static_cast<uint32_t>(index), 0);
 }
 
 void ThvDirectXCanvas::UpdateBitmapHandle(ThvBitmap* bitmap)

@@ -2,6 +2,7 @@
 
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzFilter.h"
+#include "graphics/TwzFilterGdiPlus.h"
 #include "scene3d/ThvBitmap.h"
 
 #include "platform/rtl/ClassInfo.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -332,4 +334,37 @@ TEST_F(ThvFilterGdiPlusTest, ABitmapsStoredFormRoundTripsThroughTheCodecs)
     hvDefaultFilterClass = previous;
     EXPECT_EQ(copy.GetWidth(), 3);
     EXPECT_EQ(PixelsOf(copy), kPicture);
+}
+
+// The same routes over the 2D library's own codec, with real picture files.
+TEST_F(ThvFilterGdiPlusTest, RealPicturesThroughThe2DLibrarysCodec)
+{
+    DefaultFilterClass = &kTwzFilterGdiPlusClass;
+    TwzBitmap picture(3, 2);
+    const std::vector<uint32_t> pixels { 0xFF102030, 0x80402010, 0x00000000, 0x7F7F7F7F, 0xFFFFFFFF,
+        0x01010101 };
+    std::copy(pixels.begin(), pixels.end(), picture.Pixels().begin());
+    rtl::TMemoryStream png;
+    TwzFilterGdiPlus().SaveToStream(png, picture, "png", "");
+
+    // The 3D bitmap holds exactly what the 2D bitmap decodes from the same bytes.
+    png.SetPosition(0);
+    std::unique_ptr<TwzBitmap> decoded = TwzBitmap::CreateFromStream(png);
+    ASSERT_EQ(decoded->GetWidth(), 3);
+    png.SetPosition(0);
+    ThvBitmap bitmap;
+    ASSERT_TRUE(m_filter.LoadFromStream(png, bitmap));
+    EXPECT_EQ(bitmap.GetWidth(), 3);
+    EXPECT_EQ(bitmap.GetHeight(), 2);
+    EXPECT_EQ(PixelsOf(bitmap), std::vector<uint32_t>(decoded->Pixels().begin(), decoded->Pixels().end()));
+
+    // A saved file reads back at its size, through the class operation as well.
+    TwzBitmap large(640, 480);
+    const std::string file = std::string(GF_TEST_OUTPUT) + "/large.png";
+    TwzFilterGdiPlus().SaveToFile(file, large, "");
+    EXPECT_EQ(ThvFilterGdiPlus::GetImageSize(file), (ThvPoint { 640, 480, 0 }));
+    ThvBitmap fromFile;
+    ASSERT_TRUE(m_filter.LoadFromFile(file, 90, fromFile));
+    EXPECT_EQ(fromFile.GetWidth(), 480) << "turned a quarter";
+    EXPECT_EQ(fromFile.GetHeight(), 640);
 }
