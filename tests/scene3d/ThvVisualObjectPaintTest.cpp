@@ -213,6 +213,24 @@ TEST_F(ThvVisualObjectPaintTest, AnObjectUnderADragIsHighlighted)
     EXPECT_TRUE(canvas->Lines("FillCube").empty());
 }
 
+TEST_F(ThvVisualObjectPaintTest, AnOffScreenCanvasTakesTheWholeSubtree)
+{
+    auto* root = Make<ThvDummy>("root");
+    ThvStrokeCube* box = Box("box", 1, root);
+    ThvStrokeCube* inner = Box("inner", 2, box);
+    rtl::TOwned<RecordingCanvas> offScreen = MakeRecordingCanvas(64, 64);
+    root->SetTempCanvas(offScreen.get());
+    for (ThvVisualObject* o : { static_cast<ThvVisualObject*>(root), static_cast<ThvVisualObject*>(box),
+             static_cast<ThvVisualObject*>(inner) })
+        EXPECT_EQ(o->GetCanvas(), offScreen.get());
+    canvas->ClearLog();
+    root->RenderChildren();
+    EXPECT_TRUE(canvas->log.empty());
+    EXPECT_EQ(offScreen->Lines("DrawCube").size(), 2u);
+    root->SetTempCanvas(nullptr);
+    EXPECT_EQ(inner->GetCanvas(), canvas.get());
+}
+
 // ---- picking ----------------------------------------------------------------------------------
 
 class ThvVisualObjectPickTest : public ThvVisualObjectPaintTest {
