@@ -51,8 +51,7 @@ constexpr rtl::TEventInfo kVisualObjectEvents[] = {
 };
 
 /// Each visual child of `object`, in children order.
-template <class F>
-void ForEachVisualChild(const TwzObject& object, F&& f)
+template <class F> void ForEachVisualChild(const TwzObject& object, F&& f)
 {
     for (TwzObject* child : object.Children()) {
         if (TwzVisualObject* visual = child->AsVisual())

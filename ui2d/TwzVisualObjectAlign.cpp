@@ -104,12 +104,14 @@ void InsertSorted(std::vector<TwzVisualObject*>& list, TwzVisualObject* child, O
 
 bool TakesOwnWidth(TwzAlign kind)
 {
-    return kind == vaLeft || kind == vaRight || kind == vaMostLeft || kind == vaMostRight || kind == vaVertical;
+    return kind == vaLeft || kind == vaRight || kind == vaMostLeft || kind == vaMostRight
+        || kind == vaVertical;
 }
 
 bool TakesOwnHeight(TwzAlign kind)
 {
-    return kind == vaTop || kind == vaBottom || kind == vaMostTop || kind == vaMostBottom || kind == vaHorizontal;
+    return kind == vaTop || kind == vaBottom || kind == vaMostTop || kind == vaMostBottom
+        || kind == vaHorizontal;
 }
 
 float TruncHalf(float value)
@@ -247,7 +249,8 @@ void TwzVisualObject::PlaceChild(TwzVisualObject& child, TwzAlign kind, TwzRect&
     case vaFitLeft:
     case vaFitRight: {
         const TwzRect margins = m_margins->GetRect();
-        const TwzRect target { margins.Left, margins.Top, m_width - margins.Right, m_height - margins.Bottom };
+        const TwzRect target { margins.Left, margins.Top, m_width - margins.Right,
+            m_height - margins.Bottom };
         TwzRect source = child.GetParentedRect();
         source.Left -= pad.Left;
         source.Top -= pad.Top;

@@ -46,7 +46,8 @@ void TwzVisualObject::UpdateLocalMatrix()
         const float cx = m_rotateCenter->GetX() * m_width;
         const float cy = m_rotateCenter->GetY() * m_height;
         const TwzMatrix turn = MatrixMultiply(
-            MatrixMultiply(Translation(-cx, -cy), CreateRotationMatrix(DegToRad(m_rotateAngle))), Translation(cx, cy));
+            MatrixMultiply(Translation(-cx, -cy), CreateRotationMatrix(DegToRad(m_rotateAngle))),
+            Translation(cx, cy));
         m = MatrixMultiply(turn, m);
     }
     m_localMatrix = m;
@@ -190,7 +191,8 @@ void TwzVisualObject::SetWidth(float value)
     if (IsLoading())
         return;
     MarkUpdateRectDirty();
-    if (TwzVisualObject* parent = RealVisualParent(); parent && (m_align != vaNone || parent->IsScrollContent()))
+    if (TwzVisualObject* parent = RealVisualParent();
+        parent && (m_align != vaNone || parent->IsScrollContent()))
         parent->RealignChildren();
     RealignChildren();
     // A grown object covers area nobody has repainted yet.
@@ -206,7 +208,8 @@ void TwzVisualObject::SetHeight(float value)
     if (IsLoading())
         return;
     MarkUpdateRectDirty();
-    if (TwzVisualObject* parent = RealVisualParent(); parent && (m_align != vaNone || parent->IsScrollContent()))
+    if (TwzVisualObject* parent = RealVisualParent();
+        parent && (m_align != vaNone || parent->IsScrollContent()))
         parent->RealignChildren();
     RealignChildren();
     InvalidateObject();

@@ -30,8 +30,7 @@ public:
     explicit SavedCanvasState(TwzCanvas& canvas)
         : m_canvas(canvas)
         , m_state(canvas.SaveState())
-    {
-    }
+    { }
     ~SavedCanvasState() { m_canvas.RestoreState(m_state); }
     SavedCanvasState(const SavedCanvasState&) = delete;
     SavedCanvasState& operator=(const SavedCanvasState&) = delete;
@@ -69,9 +68,14 @@ void TwzVisualObject::InstallBrushPainter()
             auto* visual = dynamic_cast<TwzVisualObject*>(object);
             return visual ? visual->GetOpacity() : 1.0f;
         };
+        // The brush lends the object its opacity for one paint and takes it back; reporting
+        // that to the host would repaint the brush's owner, which lends it again, forever.
         painter.setOpacity = [](rtl::TComponent* object, float value) {
-            if (auto* visual = dynamic_cast<TwzVisualObject*>(object))
-                visual->SetOpacity(value);
+            auto* visual = dynamic_cast<TwzVisualObject*>(object);
+            if (!visual || value == visual->m_opacity || std::isnan(value))
+                return;
+            visual->m_opacity = std::clamp(value, 0.0f, 1.0f);
+            visual->RecalcOpacity();
         };
         painter.paintTo = [](rtl::TComponent* object, TwzCanvas& canvas, const TwzRect& rect) {
             if (auto* visual = dynamic_cast<TwzVisualObject*>(object))
@@ -220,7 +224,8 @@ bool TwzVisualObject::HasEnabledEffect(bool (ui2d::IVisualEffect::*flag)() const
     if (!HasEffects())
         return false;
     for (TwzObject* child : Children()) {
-        if (ui2d::IVisualEffect* effect = AsEffect(child); effect && effect->GetEnabled() && (effect->*flag)())
+        if (ui2d::IVisualEffect* effect = AsEffect(child);
+            effect && effect->GetEnabled() && (effect->*flag)())
             return true;
     }
     return false;
@@ -263,7 +268,8 @@ void TwzVisualObject::DrawCachedEffects(TwzCanvas& canvas)
     const float opacity = GetAbsoluteOpacity();
     for (EffectImage& image : m_effectImages) {
         TwzBitmap* bitmap = image.bitmap.get();
-        const TwzRect source { 0, 0, static_cast<float>(bitmap->GetWidth()), static_cast<float>(bitmap->GetHeight()) };
+        const TwzRect source { 0, 0, static_cast<float>(bitmap->GetWidth()),
+            static_cast<float>(bitmap->GetHeight()) };
         canvas.SetMatrix(GetAbsoluteMatrix());
         canvas.DrawBitmap(bitmap, source, image.effect->GetRect(local), opacity, m_rotateAngle == 0);
     }
@@ -322,7 +328,8 @@ void TwzVisualObject::RenderEffects(TwzCanvas& canvas, const std::vector<ui2d::I
             effect->ProcessEffect(*bitmapCanvas, *bitmap, scale.X);
         }
 
-        const TwzRect source { 0, 0, static_cast<float>(bitmap->GetWidth()), static_cast<float>(bitmap->GetHeight()) };
+        const TwzRect source { 0, 0, static_cast<float>(bitmap->GetWidth()),
+            static_cast<float>(bitmap->GetHeight()) };
         canvas.SetMatrix(GetAbsoluteMatrix());
         canvas.DrawBitmap(bitmap.get(), source, area, GetAbsoluteOpacity(), m_rotateAngle == 0);
         m_effectImages.push_back({ effect, std::move(bitmap) });
@@ -510,7 +517,8 @@ void TwzVisualObject::PaintTo(TwzCanvas& canvas, const TwzRect& rect, TwzVisualO
     std::vector<Saved> saved;
     saved.reserve(subtree.size());
     for (TwzVisualObject* object : subtree) {
-        saved.push_back({ rtl::Watch<TwzVisualObject>(object), object->m_tempCanvas, object->m_paintingToCanvas });
+        saved.push_back(
+            { rtl::Watch<TwzVisualObject>(object), object->m_tempCanvas, object->m_paintingToCanvas });
         object->m_paintingToCanvas = true;
         object->m_tempCanvas = &canvas;
     }

@@ -30,8 +30,7 @@ class TAutoHeight : public TwzVisualObject {
 public:
     explicit TAutoHeight(rtl::TComponent* owner)
         : TwzVisualObject(owner)
-    {
-    }
+    { }
     float contentHeight = 15;
     void RealignChildren() override
     {
@@ -109,12 +108,15 @@ TEST_F(VisualAlign, EveryKindWithMarginsAndPadding)
         { "top strip", parent, kMargins, { { vaTop, kBox, kPadding } }, { { 12, 13, 186, 33 } } },
         { "most-top strip", parent, kMargins, { { vaMostTop, kBox, kPadding } }, { { 12, 13, 186, 33 } } },
         { "bottom strip", parent, kMargins, { { vaBottom, kBox, kPadding } }, { { 12, 65, 186, 85 } } },
-        { "most-bottom strip", parent, kMargins, { { vaMostBottom, kBox, kPadding } }, { { 12, 65, 186, 85 } } },
+        { "most-bottom strip", parent, kMargins, { { vaMostBottom, kBox, kPadding } },
+            { { 12, 65, 186, 85 } } },
         { "left strip", parent, kMargins, { { vaLeft, kBox, kPadding } }, { { 12, 13, 32, 85 } } },
         { "most-left strip", parent, kMargins, { { vaMostLeft, kBox, kPadding } }, { { 12, 13, 32, 85 } } },
         { "right strip", parent, kMargins, { { vaRight, kBox, kPadding } }, { { 166, 13, 186, 85 } } },
-        { "most-right strip", parent, kMargins, { { vaMostRight, kBox, kPadding } }, { { 166, 13, 186, 85 } } },
-        { "client fills the area", parent, kMargins, { { vaClient, kBox, kPadding } }, { { 12, 13, 186, 85 } } },
+        { "most-right strip", parent, kMargins, { { vaMostRight, kBox, kPadding } },
+            { { 166, 13, 186, 85 } } },
+        { "client fills the area", parent, kMargins, { { vaClient, kBox, kPadding } },
+            { { 12, 13, 186, 85 } } },
         { "contents ignores the margins", parent, kMargins, { { vaContents, kBox, kPadding } },
             { { 2, 3, 196, 95 } } },
         { "centre", parent, kMargins, { { vaCenter, kBox, kPadding } }, { { 89, 39, 109, 59 } } },
@@ -135,8 +137,8 @@ TEST_F(VisualAlign, EveryKindWithMarginsAndPadding)
         { "scale keeps its box until a resize", parent, kMargins, { { vaScale, kBox, kPadding } }, { kBox } },
         { "anchors keep their box until a resize", parent, kMargins,
             { { vaTopRight, kBox }, { vaBottomLeft, kBox }, { vaBottomRight, kBox } }, { kBox, kBox, kBox } },
-        { "scale follows a resize", parent, kMargins, { { vaScale, kBox, kPadding } }, { { 60, 20, 100, 30 } },
-            { 400, 50 } },
+        { "scale follows a resize", parent, kMargins, { { vaScale, kBox, kPadding } },
+            { { 60, 20, 100, 30 } }, { 400, 50 } },
         { "anchors follow the right and bottom edges", parent, kMargins,
             { { vaTopRight, kBox }, { vaBottomLeft, kBox }, { vaBottomRight, kBox }, { vaTopLeft, kBox },
                 { vaNone, kBox } },
@@ -171,7 +173,8 @@ TEST_F(VisualAlign, EveryKindWithMarginsAndPadding)
             { { vaLeft, { 40, 0, 50, 10 } }, { vaLeft, { 20, 0, 35, 10 } } },
             { { 15, 0, 25, 100 }, { 0, 0, 15, 100 } } },
         { "most kinds come before the plain ones", { 0, 0, 100, 100 }, {},
-            { { vaTop, { 0, 0, 10, 10 } }, { vaMostLeft, { 0, 0, 10, 10 } }, { vaMostTop, { 0, 0, 10, 10 } } },
+            { { vaTop, { 0, 0, 10, 10 } }, { vaMostLeft, { 0, 0, 10, 10 } },
+                { vaMostTop, { 0, 0, 10, 10 } } },
             { { 10, 10, 100, 20 }, { 0, 10, 10, 100 }, { 0, 0, 100, 10 } } },
         { "a hidden strip takes no space", { 0, 0, 100, 100 }, {},
             { { vaTop, { 0, 0, 10, 30 }, {}, false }, { vaClient, { 0, 0, 10, 10 } } },
@@ -179,8 +182,8 @@ TEST_F(VisualAlign, EveryKindWithMarginsAndPadding)
         { "strips overflow an area used up", { 0, 0, 100, 30 }, {},
             { { vaTop, { 0, 0, 10, 20 } }, { vaTop, { 0, 1, 10, 21 } }, { vaClient, { 0, 0, 10, 10 } } },
             { { 0, 0, 100, 20 }, { 0, 20, 100, 40 }, { 0, 40, 100, 50 } } },
-        { "a parent under 2 units is not laid out", { 0, 0, 1.5f, 100 }, {}, { { vaClient, { 0, 0, 10, 10 } } },
-            { { 0, 0, 10, 10 } } },
+        { "a parent under 2 units is not laid out", { 0, 0, 1.5f, 100 }, {},
+            { { vaClient, { 0, 0, 10, 10 } } }, { { 0, 0, 10, 10 } } },
         { "a child without size fits without dividing by zero", { 0, 0, 100, 100 }, {},
             { { vaFit, { 5, 5, 5, 5 } } }, { { 50, 50, 50, 50 } } },
     };
@@ -214,11 +217,13 @@ TEST_F(VisualAlign, EveryKindWithMarginsAndPadding)
         // A second layout without a resize changes nothing.
         parent->RealignChildren();
         for (size_t i = 0; i < children.size(); ++i)
-            EXPECT_TRUE(Near(children[i]->GetParentedRect(), c.expected[i])) << "child " << i << " moved again";
+            EXPECT_TRUE(Near(children[i]->GetParentedRect(), c.expected[i]))
+                << "child " << i << " moved again";
         // The children are placed with their matrices: the box is where they paint.
         for (size_t i = 0; i < children.size(); ++i) {
             const TwzRect absolute = children[i]->GetAbsoluteRect();
-            EXPECT_TRUE(Near(absolute, RectNormalize(c.expected[i]))) << "child " << i << " " << Text(absolute);
+            EXPECT_TRUE(Near(absolute, RectNormalize(c.expected[i])))
+                << "child " << i << " " << Text(absolute);
         }
         parent->Free();
     }

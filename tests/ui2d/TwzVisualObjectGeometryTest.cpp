@@ -105,12 +105,16 @@ TEST_F(VisualGeometry, LocalPointsMapThroughScaleRotationAndNesting)
     };
     const Case cases[] = {
         { "scaled and moved", false, {}, { { 10, 20 }, { 2, 2 } }, { 5, 5 }, { 20, 30 } },
-        { "quarter turn about the centre, first corner", false, {}, { {}, { 1, 1 }, 90 }, { 0, 0 }, { 75, -25 } },
-        { "quarter turn about the centre, far corner", false, {}, { {}, { 1, 1 }, 90 }, { 100, 50 }, { 25, 75 } },
-        { "turn about the top left, then scaled and moved", false, {},
-            { { 5, 5 }, { 2, 1 }, 90, { 0, 0 } }, { 10, 0 }, { 5, 15 } },
-        { "the centre turns in unscaled units", false, {}, { { 0, 0 }, { 2, 2 }, 180 }, { 50, 25 }, { 100, 50 } },
-        { "inside a scaled, moved parent", true, { { 100, 100 }, { 2, 2 } }, { { 10, 10 } }, { 5, 0 }, { 130, 120 } },
+        { "quarter turn about the centre, first corner", false, {}, { {}, { 1, 1 }, 90 }, { 0, 0 },
+            { 75, -25 } },
+        { "quarter turn about the centre, far corner", false, {}, { {}, { 1, 1 }, 90 }, { 100, 50 },
+            { 25, 75 } },
+        { "turn about the top left, then scaled and moved", false, {}, { { 5, 5 }, { 2, 1 }, 90, { 0, 0 } },
+            { 10, 0 }, { 5, 15 } },
+        { "the centre turns in unscaled units", false, {}, { { 0, 0 }, { 2, 2 }, 180 }, { 50, 25 },
+            { 100, 50 } },
+        { "inside a scaled, moved parent", true, { { 100, 100 }, { 2, 2 } }, { { 10, 10 } }, { 5, 0 },
+            { 130, 120 } },
         { "inside a parent turned half way", true, { {}, { 1, 1 }, 180, { 0.5f, 0.5f }, 100, 100 },
             { { 10, 10 }, { 1, 1 }, 0, { 0.5f, 0.5f }, 10, 10 }, { 0, 0 }, { 90, 90 } },
         { "turned child of a scaled parent", true, { { 0, 0 }, { 3, 3 } },
@@ -185,7 +189,12 @@ TEST_F(VisualGeometry, VectorsIgnoreTheTranslationAndSingularMatricesInvertToIde
 TEST_F(VisualGeometry, RotateAngleIsStoredLessWholeTurns)
 {
     const std::pair<float, float> cases[] = {
-        { 540, 180 }, { -190, 170 }, { 370, 10 }, { -180, -180 }, { 720, 0 }, { 359.5f, 359.5f },
+        { 540, 180 },
+        { -190, 170 },
+        { 370, 10 },
+        { -180, -180 },
+        { 720, 0 },
+        { 359.5f, 359.5f },
     };
     TwzVisualObject* object = Make(nullptr, 0, 0, 10, 10);
     for (auto [angle, stored] : cases) {

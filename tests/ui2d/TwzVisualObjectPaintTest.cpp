@@ -43,10 +43,22 @@ constexpr uint32_t kRed = 0xFFFF0000;
 constexpr uint32_t kGreen = 0xFF00FF00;
 constexpr uint32_t kBlue = 0xFF0000FF;
 
-uint32_t Red(uint32_t c) { return (c >> 16) & 0xFF; }
-uint32_t Green(uint32_t c) { return (c >> 8) & 0xFF; }
-uint32_t Blue(uint32_t c) { return c & 0xFF; }
-uint32_t Alpha(uint32_t c) { return c >> 24; }
+uint32_t Red(uint32_t c)
+{
+    return (c >> 16) & 0xFF;
+}
+uint32_t Green(uint32_t c)
+{
+    return (c >> 8) & 0xFF;
+}
+uint32_t Blue(uint32_t c)
+{
+    return c & 0xFF;
+}
+uint32_t Alpha(uint32_t c)
+{
+    return c >> 24;
+}
 
 std::string Hex(uint32_t c)
 {
@@ -80,8 +92,7 @@ class TBox : public TwzVisualObject {
 public:
     explicit TBox(rtl::TComponent* owner)
         : TwzVisualObject(owner)
-    {
-    }
+    { }
 
     TwzColor color = kRed;
     int paints = 0;
@@ -110,8 +121,7 @@ class TFakeGlow : public TwzObject, public ui2d::IEffectChild, public ui2d::IVis
 public:
     explicit TFakeGlow(rtl::TComponent* owner)
         : TwzObject(owner)
-    {
-    }
+    { }
 
     float margin = 4;
     TwzColor color = kGreen;
@@ -249,11 +259,11 @@ TEST_F(VisualPaint, ChangesReportTheAreaBeforeAndAfter)
         std::vector<TwzRect> covered; // each lies inside some reported rectangle
         TwzRect within; // every reported rectangle lies inside; all zero: nothing reported
     };
-    auto none = [](Objects&) { };
+    auto none = [](Objects&) {};
     const TwzRect box { 10, 10, 30, 30 };
     const Case cases[] = {
-        { "moved", none, [](Objects& o) { o.box->GetPosition()->SetX(30); },
-            { box, { 30, 10, 50, 30 } }, { 10, 10, 50, 30 } },
+        { "moved", none, [](Objects& o) { o.box->GetPosition()->SetX(30); }, { box, { 30, 10, 50, 30 } },
+            { 10, 10, 50, 30 } },
         { "grown", none, [](Objects& o) { o.box->SetWidth(40); }, { { 10, 10, 50, 30 } },
             { 10, 10, 50, 30 } },
         { "shrunk", none, [](Objects& o) { o.box->SetHeight(5); }, { box }, box },
@@ -262,21 +272,25 @@ TEST_F(VisualPaint, ChangesReportTheAreaBeforeAndAfter)
         { "faded", none, [](Objects& o) { o.box->SetOpacity(0.5f); }, { box }, box },
         { "disabled", none, [](Objects& o) { o.box->SetEnabled(false); }, { box }, box },
         { "hidden", none, [](Objects& o) { o.box->SetVisible(false); }, { box }, box },
-        { "shown", [](Objects& o) { o.box->SetVisible(false); },
-            [](Objects& o) { o.box->SetVisible(true); }, { box }, box },
+        { "shown", [](Objects& o) { o.box->SetVisible(false); }, [](Objects& o) { o.box->SetVisible(true); },
+            { box }, box },
         { "brought to front", none, [](Objects& o) { o.box->BringToFront(); }, { box }, box },
-        { "a child added",
-            none,
-            [this](Objects& o) { Box(o.box, { 5, 5, 15, 15 }, kBlue); },
+        { "a child added", none,
+            [this](Objects& o) {
+                Box(o.box, { 5, 5, 15, 15 }, kBlue);
+            },
             { { 15, 15, 25, 25 } }, box },
-        { "a child freed", [this](Objects& o) { Box(o.box, { 5, 5, 15, 15 }, kBlue, "inner"); },
+        { "a child freed",
+            [this](Objects& o) {
+                Box(o.box, { 5, 5, 15, 15 }, kBlue, "inner");
+            },
             [](Objects& o) { o.box->GetChild(0)->Free(); }, { { 15, 15, 25, 25 } }, box },
-        { "children no longer clipped", [this](Objects& o) {
-             Box(o.box, { 15, 15, 35, 35 }, kBlue);
-             o.box->SetClipChildren(true);
-         },
-            [](Objects& o) { o.box->SetClipChildren(false); }, { { 10, 10, 45, 45 } },
-            { 10, 10, 45, 45 } },
+        { "children no longer clipped",
+            [this](Objects& o) {
+                Box(o.box, { 15, 15, 35, 35 }, kBlue);
+                o.box->SetClipChildren(true);
+            },
+            [](Objects& o) { o.box->SetClipChildren(false); }, { { 10, 10, 45, 45 } }, { 10, 10, 45, 45 } },
         { "a hidden object changes", [](Objects& o) { o.box->SetVisible(false); },
             [](Objects& o) { o.box->SetOpacity(0.5f); }, {}, {} },
         { "under a hidden parent", [](Objects& o) { o.panel->SetVisible(false); },
@@ -299,11 +313,12 @@ TEST_F(VisualPaint, ChangesReportTheAreaBeforeAndAfter)
         c.change(o);
 
         if (RectIsEmpty(c.within)) {
-            EXPECT_TRUE(Reported().empty()) << Reported().size() << " reported, first " << Text(Reported()[0]);
+            EXPECT_TRUE(Reported().empty())
+                << Reported().size() << " reported, first " << Text(Reported()[0]);
         }
         for (const TwzRect& area : c.covered) {
-            const bool covered
-                = std::any_of(Reported().begin(), Reported().end(), [&](const TwzRect& r) { return Contains(r, area); });
+            const bool covered = std::any_of(
+                Reported().begin(), Reported().end(), [&](const TwzRect& r) { return Contains(r, area); });
             EXPECT_TRUE(covered) << Text(area) << " not reported";
         }
         for (const TwzRect& r : Reported())
@@ -323,7 +338,7 @@ TEST_F(VisualPaint, UpdateRectangleMakesRoomForFocusDesignMarksAndChildren)
         TwzRect expected;
     };
     const Case cases[] = {
-        { "children are included", [] { }, panel, { 10, 10, 35, 35 } },
+        { "children are included", [] {}, panel, { 10, 10, 35, 35 } },
         { "focused: 5 more on every side",
             [&] {
                 child->SetCanFocused(true);
@@ -623,7 +638,8 @@ TEST_F(VisualPaint, EffectsCountOnlyWhileEnabledAndNotSwitchedOff)
     };
     const Case cases[] = {
         { "enabled", true, "", false, true, { 20, 20, 44, 44 }, kGreen },
-        { "off, but a trigger may switch it on", false, "IsMouseOver=true", false, true, { 24, 24, 40, 40 }, kWhite },
+        { "off, but a trigger may switch it on", false, "IsMouseOver=true", false, true, { 24, 24, 40, 40 },
+            kWhite },
         { "off", false, "", false, false, { 24, 24, 40, 40 }, kWhite },
         { "the object's effects switched off", true, "", true, false, { 24, 24, 40, 40 }, kWhite },
     };
@@ -771,7 +787,10 @@ TEST_F(VisualPaint, AVisualBrushPaintsATree)
     EXPECT_EQ(Hex(pixel(20, 20)), Hex(kBlue));
 
     brushCanvas.ClearRect({ 0, 0, 32, 32 }, 0);
+    (void)root->GetUpdateRect();
+    scene->ClearUpdateRects();
     brushCanvas.FillRect({ 0, 0, 16, 16 }, 0, 0, {}, 0.5f);
+    EXPECT_TRUE(scene->UpdateRects().empty()) << "lending the object an opacity repaints nothing";
     EXPECT_NEAR(double(Alpha(pixel(2, 2))), 128, 2) << "at the brush's opacity";
     EXPECT_EQ(pixel(20, 20), 0u) << "inside the filled rectangle only";
     EXPECT_EQ(picture->GetOpacity(), 1) << "the object's own opacity comes back";
