@@ -156,8 +156,8 @@ bool ThvDirectXCanvas::ReadSurface(
     D3DSURFACE_DESC desc {};
     if (hvFailed(surface->GetDesc(desc)))
         return false;
-    columns = std::min<int64_t>(columns, desc.Width);
-    rows = std::min<int64_t>(rows, desc.Height);
+    columns = static_cast<int32_t>(std::min<int64_t>(columns, desc.Width));
+    rows = static_cast<int32_t>(std::min<int64_t>(rows, desc.Height));
     if (columns <= 0 || rows <= 0)
         return false;
     D3DLOCKED_RECT locked {};
