@@ -455,8 +455,8 @@ void TwzVisualObject::PaintChild(TwzVisualObject& child, TwzCanvas& canvas, bool
     }
     child.AfterPaint();
 
-    // FIXME: design mode's dashed frame around objects the designer marks comes with the
-    // designer hook; nothing installs one yet.
+    // NOTE: design mode's dashed frame around the objects a designer marks is left out: only
+    // a designer hook could mark them, and nothing installs one.
 
     if (child.m_isDragOver && !child.m_dragDisableHighlight) {
         SavedCanvasState pen(canvas);
