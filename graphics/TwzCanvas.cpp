@@ -19,6 +19,7 @@
 RTL_IMPLEMENT_CLASS(TwzCanvas)
 
 const TwzCanvasClass* DefaultCanvasClass = nullptr;
+const TwzCanvasClass* DefaultDeviceCanvasClass = nullptr;
 
 namespace {
 

@@ -266,6 +266,9 @@ struct TwzCanvasClass {
 /// TwzCanvasGdiPlusClass when it is still empty). Read only after start-up; null before.
 extern const TwzCanvasClass* DefaultCanvasClass;
 
+/// The canvas class for drawing onto devices; set at the 2D library's start-up, read by nobody.
+extern const TwzCanvasClass* DefaultDeviceCanvasClass;
+
 // The visual brush paints a visual object of the 2D object tree, which is built on top of
 // this library. That library installs how; until then a visual brush paints nothing.
 namespace canvasvisuals {

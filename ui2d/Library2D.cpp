@@ -5,6 +5,8 @@
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzBrush.h"
+#include "graphics/TwzCanvasGdiPlus.h"
+#include "graphics/TwzFilterGdiPlus.h"
 #include "graphics/TwzGradient.h"
 #include "graphics/TwzGradientPoints.h"
 #include "graphics/TwzPathData.h"
@@ -381,17 +383,23 @@ void Initialize2DLibrary()
     // the animations, effects, shapes, design tools and controls join as their classes land.
     // The drop-target set-up of the original platform's OLE belongs to the window layer.
 
-    // 8.-9. FIXME: DefaultFilterClass, DefaultCanvasClass (only when still empty) and
-    // DefaultDeviceCanvasClass, then the start of the drawing back end, come with the canvas
-    // and the image codec.
+    // 8. The codec and canvas classes; a host that installed its own canvas class keeps it.
+    DefaultFilterClass = &kTwzFilterGdiPlusClass;
+    if (!DefaultCanvasClass)
+        DefaultCanvasClass = &TwzCanvasGdiPlusClass;
+    DefaultDeviceCanvasClass = &TwzCanvasGdiPlusClass;
+
+    // 9. Last: the drawing back end.
+    StartGdiPlus();
 }
 
 void Finalize2DLibrary()
 {
     LibraryState& s = State();
 
-    // 1.-3. FIXME: stopping the drawing back end and freeing the window-less timer registry
-    // come with the canvas and the timer.
+    // 1. The drawing back end goes first; nothing may draw after it.
+    StopGdiPlus();
+    // 2.-3. FIXME: freeing the window-less timer registry comes with the timer.
 
     // 4. FIXME: the 2D animation clock and the translation table come with their classes.
     if (TwzObject* style = DefaultStyle.Get()) {

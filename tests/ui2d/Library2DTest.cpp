@@ -2,6 +2,9 @@
 #include "Ui2dTestClasses.h"
 
 #include "graphics/ObjectLinks.h"
+#include "graphics/TwzBitmap.h"
+#include "graphics/TwzCanvasGdiPlus.h"
+#include "graphics/TwzFilterGdiPlus.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Events.h"
 #include "ui2d/Library2D.h"
@@ -218,6 +221,11 @@ TEST_F(Library2D, StartUpRegistersTheTreeClassAndShutDownFreesTheRegistries)
                               "TwzBounds", "TwzPosition", "TwzGradient", "TwzGradientPoints", "TwzGradientPoint",
                               "TwzVisual", "TwzObject" })
         EXPECT_NE(rtl::FindClass(name), nullptr) << name;
+    EXPECT_EQ(DefaultFilterClass, &kTwzFilterGdiPlusClass);
+    EXPECT_EQ(DefaultDeviceCanvasClass, &TwzCanvasGdiPlusClass);
+    ASSERT_NE(DefaultCanvasClass, nullptr);
+    TwzBitmap bitmap(4, 4);
+    EXPECT_NE(bitmap.GetCanvas(), nullptr); // bitmaps draw once the library has started
 
     // Shut down with objects still alive: they survive, the registries go.
     rtl::TOwned<TTestObject> survivor(Make("kept"));
