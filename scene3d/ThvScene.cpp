@@ -1,20 +1,141 @@
+// The scene control: construction with its design rig, the root list, the published
+// properties, the links of the input path, the native window's life and destruction.
+// Painting is in ThvScenePaint.cpp, input in ThvSceneInput.cpp, drag and drop in
+// ThvSceneDrop.cpp.
+
 #include "scene3d/ThvScene.h"
 
 #include "scene3d/ThvCamera.h"
+#include "scene3d/ThvDummy.h"
+#include "scene3d/ThvGrid.h"
 #include "scene3d/ThvObject.h"
 #include "scene3d/ThvPhysics.h"
+#include "scene3d/ThvPosition.h"
 #include "scene3d/ThvVisualObject.h"
 
 #include "platform/rtl/ClassInfo.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/DragSession.h"
+#include "platform/ui/Window.h"
 
 #include <algorithm>
+#include <any>
 #include <cassert>
+#include <cmath>
 
-RTL_IMPLEMENT_CLASS(ThvScene)
+namespace {
+
+constexpr rtl::TPropInfo kSceneProps[] = {
+    RTL_PROP(ThvScene, Left, Integer, rtl::kNoDefault),
+    RTL_PROP(ThvScene, Top, Integer, rtl::kNoDefault),
+    RTL_PROP(ThvScene, Width, Integer, rtl::kNoDefault),
+    RTL_PROP(ThvScene, Height, Integer, rtl::kNoDefault),
+    RTL_PROP(ThvScene, AlignRoot, Boolean, true),
+    RTL_PROP(ThvScene, AllowDrag, Boolean, false),
+    RTL_PROP(ThvScene, ActiveControl, Component, nullptr),
+    RTL_PROP(ThvScene, Lighting, Boolean, true),
+    RTL_PROP(ThvScene, Quality, Enum, rtl::kNoDefault),
+    RTL_PROP(ThvScene, FillColor, String, rtl::kNoDefault),
+    RTL_PROP(ThvScene, AmbientColor, String, rtl::kNoDefault),
+    RTL_PROP(ThvScene, Camera, Component, nullptr),
+    RTL_PROP(ThvScene, Transparency, Boolean, false),
+    RTL_PROP(ThvScene, RealTime, Boolean, false),
+    RTL_PROP(ThvScene, RealTimeSleep, Integer, rtl::kNoDefault),
+    RTL_PROP(ThvScene, InvisibleAtRuntime, Boolean, false),
+    RTL_PROP(ThvScene, UsingDesignCamera, Boolean, true),
+    RTL_PROP(ThvScene, TabStop, Boolean, false),
+    RTL_PROP(ThvScene, Cursor, Integer, 0).WithTypeName("TCursor"),
+};
+
+constexpr rtl::TEventInfo kSceneEvents[] = {
+    RTL_EVENT(ThvScene, OnMouseMove),
+    RTL_EVENT(ThvScene, OnMouseDown),
+    RTL_EVENT(ThvScene, OnMouseUp),
+    RTL_EVENT(ThvScene, OnMouseWheel),
+};
+
+} // namespace
+
+RTL_IMPLEMENT_CLASS(ThvScene, .props = kSceneProps, .events = kSceneEvents)
+
+// The native window's hooks, passed on to the scene's toolkit operations.
+class ThvScene::HostEvents final : public platform::ui::SceneHostEvents {
+public:
+    explicit HostEvents(ThvScene& scene)
+        : m_scene(scene)
+    { }
+
+    void HostCreated() override { m_scene.WindowCreated(); }
+    void HostDestroying() override { m_scene.DestroyWnd(); }
+    void HostResized(int32_t width, int32_t height) override { m_scene.HostResized(width, height); }
+    void HostPaint(platform::ui::PaintContext& context) override { m_scene.Paint(context); }
+
+    void HostMouseDown(platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y) override
+    {
+        m_scene.MouseDown(button, shift, x, y);
+    }
+    void HostMouseMove(platform::ui::ShiftState shift, int32_t x, int32_t y) override
+    {
+        m_scene.MouseMove(shift, x, y);
+    }
+    void HostMouseUp(platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y) override
+    {
+        m_scene.MouseUp(button, shift, x, y);
+    }
+    bool HostMouseWheel(platform::ui::ShiftState shift, int32_t delta, int32_t x, int32_t y) override
+    {
+        return m_scene.DoMouseWheel(shift, delta, { x, y });
+    }
+    void HostMouseLeave() override { m_scene.CMMouseLeave(); }
+    void HostKeyDown(uint16_t& key, platform::ui::ShiftState shift) override { m_scene.KeyDown(key, shift); }
+    void HostKeyUp(uint16_t& key, platform::ui::ShiftState shift) override { m_scene.KeyUp(key, shift); }
+    void HostChar(char16_t unit) override { m_scene.KeyPress(unit); }
+    void HostCaptureLost() override { m_scene.CaptureLost(); }
+    std::optional<platform::ui::HintInfo> HostHint(platform::ui::Point p) override { return m_scene.CMHintShow(p); }
+
+    bool HostDragEnter(const platform::ui::DropData& data) override { return m_scene.DragEnter(data); }
+    platform::ui::DropEffect HostDragOver(const platform::ui::DropData&, platform::ui::Point p) override
+    {
+        return m_scene.DragOver(p);
+    }
+    void HostDragLeave() override { m_scene.DragLeave(); }
+    bool HostDrop(const platform::ui::DropData& data, platform::ui::Point p) override { return m_scene.Drop(data, p); }
+
+    bool HostSessionDragOver(platform::ui::DragSession& session, platform::ui::Point p) override
+    {
+        return m_scene.SceneDragOver(SourceOf(session), p.x, p.y);
+    }
+    void HostSessionDragLeave(platform::ui::DragSession& session) override
+    {
+        // The toolkit tells a control that a drag left it through its drag-over handler; the
+        // target under a point outside the control is nothing.
+        m_scene.SceneDragOver(SourceOf(session), -1, -1);
+    }
+    void HostSessionDrop(platform::ui::DragSession& session, platform::ui::Point p) override
+    {
+        m_scene.SceneDragDrop(SourceOf(session), p.x, p.y);
+    }
+
+private:
+    /// The dragged object of a drag this library started (watched, so a freed one is null),
+    /// or an object another drag carries.
+    static rtl::TObject* SourceOf(const platform::ui::DragSession& session)
+    {
+        if (const auto* watched = std::any_cast<rtl::Watch<rtl::TComponent>>(&session.Payload()))
+            return watched->Get();
+        const auto* source = std::any_cast<rtl::TObject*>(&session.Payload());
+        return source ? *source : nullptr;
+    }
+
+    ThvScene& m_scene;
+};
 
 ThvScene::ThvScene(rtl::TComponent* owner)
     : rtl::TComponent(owner)
 {
+    m_designTime = IsDesigning();
+    CreateDesignRig();
+    ++hvSceneCount;
 }
 
 ThvScene::~ThvScene()
@@ -22,8 +143,45 @@ ThvScene::~ThvScene()
     assert(m_objects.empty());
 }
 
+void ThvScene::CreateDesignRig()
+{
+    const auto designObject = [](ThvVisualObject* object) {
+        object->SetTag(scene3d::kDesignObjectTag);
+        object->SetLocked(true);
+        object->SetStored(false);
+    };
+    m_designCameraZ = new ThvDummy(this);
+    designObject(m_designCameraZ);
+    AddObject(m_designCameraZ);
+
+    m_designCameraX = new ThvDummy(this);
+    designObject(m_designCameraX);
+    m_designCameraX->SetParent(m_designCameraZ);
+    m_designCameraX->GetRotateAngle()->SetX(20);
+
+    auto* camera = new ThvCamera(this);
+    designObject(camera);
+    camera->SetParent(m_designCameraX);
+    camera->GetPosition()->SetPoint({ 0, -20, 0 });
+    SetDesignCamera(camera);
+
+    m_designGrid = new ThvGrid(this);
+    designObject(m_designGrid);
+    m_designGrid->SetWidth(50);
+    m_designGrid->SetHeight(50);
+    m_designGrid->SetFrequency(1);
+    m_designGrid->SetMarks(4);
+    m_designGrid->SetVisible(m_designTime);
+    AddObject(m_designGrid);
+}
+
 void ThvScene::BeforeDestruction()
 {
+    --hvSceneCount;
+    if (m_realTime) {
+        if (platform::ui::Application* app = platform::ui::Application::TryCurrent())
+            app->SetOnIdle({});
+    }
     // Each root leaves the list and loses its links before it is freed, so it does not try to
     // leave this scene again.
     while (!m_objects.empty()) {
@@ -33,7 +191,14 @@ void ThvScene::BeforeDestruction()
         object->SetSceneRecursive(nullptr);
         object->Free();
     }
+    m_renderCall.reset();
+    if (m_canvas == m_windowCanvas.get())
+        m_canvas = nullptr;
+    m_windowCanvas.reset();
     m_physics.reset();
+    DestroyWnd();
+    m_host.reset();
+    m_form = nullptr;
     Inherited::BeforeDestruction();
 }
 
@@ -50,6 +215,12 @@ void ThvScene::AddObject(ThvObject* object)
     object->LeavePlace();
     m_objects.push_back(object);
     object->SetSceneRecursive(this);
+    if (auto* visual = dynamic_cast<ThvVisualObject*>(object)) {
+        visual->Repaint();
+        auto* camera = dynamic_cast<ThvCamera*>(object);
+        if (camera && IsDesigning() && camera->GetTag() != scene3d::kDesignObjectTag)
+            SetCamera(camera);
+    }
 }
 
 void ThvScene::RemoveObject(ThvObject* object)
@@ -59,6 +230,8 @@ void ThvScene::RemoveObject(ThvObject* object)
         return;
     m_objects.erase(it);
     object->SetSceneRecursive(nullptr);
+    if (HandleAllocated() && !IsLoading() && !IsDestroying())
+        RequestPaint();
 }
 
 ThvObject* ThvScene::GetObject(int index) const
@@ -66,6 +239,16 @@ ThvObject* ThvScene::GetObject(int index) const
     if (index < 0 || index >= GetCount())
         return nullptr;
     return m_objects[static_cast<size_t>(index)];
+}
+
+ThvVisualObject* ThvScene::GetRoot() const
+{
+    for (auto it = m_objects.rbegin(); it != m_objects.rend(); ++it) {
+        auto* visual = dynamic_cast<ThvVisualObject*>(*it);
+        if (visual && !visual->GetLocked())
+            return visual;
+    }
+    return nullptr;
 }
 
 void ThvScene::GetChildren(const rtl::TGetChildProc& proc, rtl::TComponent* root)
@@ -78,22 +261,182 @@ void ThvScene::GetChildren(const rtl::TGetChildProc& proc, rtl::TComponent* root
     }
 }
 
-// ---- canvas, size, requests ---------------------------------------------------------------
+void ThvScene::Loaded()
+{
+    Inherited::Loaded();
+    m_savedCursor = m_cursor;
+    if (m_designSnapToLines)
+        m_designSnapToGrid = false;
+}
 
-void ThvScene::SetSize(int width, int height)
+// ---- published ----------------------------------------------------------------------------
+
+void ThvScene::SetQuality(ThvQuality value)
+{
+    if (value == m_quality)
+        return;
+    m_quality = value;
+    if (m_canvas)
+        m_canvas->SetQuality(value);
+}
+
+std::string ThvScene::GetFillColor() const
+{
+    return hvColorToStr(m_fillColor);
+}
+
+void ThvScene::SetFillColor(const std::string& value)
+{
+    const uint32_t color = hvStrToColor(value);
+    if (color == m_fillColor)
+        return;
+    m_fillColor = color;
+    if (HandleAllocated())
+        RequestPaint();
+}
+
+std::string ThvScene::GetAmbientColor() const
+{
+    return hvColorToStr(m_ambientColor);
+}
+
+void ThvScene::SetAmbientColor(const std::string& value)
+{
+    const uint32_t color = hvStrToColor(value);
+    if (color == m_ambientColor)
+        return;
+    m_ambientColor = color;
+    if (HandleAllocated())
+        RequestPaint();
+}
+
+void ThvScene::SetCursor(int32_t value)
+{
+    if (value == m_cursor)
+        return;
+    m_cursor = value;
+    if (m_host)
+        m_host->SetCursor(value);
+}
+
+float ThvScene::SnapToGrid(float value) const
+{
+    if (!m_designSnapToGrid || m_snapGridSize == 0)
+        return value;
+    return std::trunc(value / m_snapGridSize) * m_snapGridSize;
+}
+
+// ---- window -------------------------------------------------------------------------------
+
+bool ThvScene::HandleAllocated() const
+{
+    return m_host && m_host->HasWindow();
+}
+
+void ThvScene::SetParentForm(platform::ui::Form* form)
+{
+    if (form == m_form)
+        return;
+    if (m_host) {
+        DestroyWnd();
+        m_host.reset();
+    }
+    m_form = form;
+    if (m_form && !IsDestroying())
+        CreateHost();
+}
+
+void ThvScene::CreateHost()
+{
+    if (!m_hostEvents)
+        m_hostEvents = std::make_unique<HostEvents>(*this);
+    m_host = m_form->CreateHost(*m_hostEvents, { m_left, m_top, m_left + m_width, m_top + m_height });
+    m_host->SetCursor(m_cursor);
+    m_host->SetVisible(true);
+}
+
+bool ThvScene::PresentsLayered() const
+{
+    return m_transparency && m_form && m_form->IsLayered();
+}
+
+void ThvScene::WindowCreated()
+{
+    m_windowAlive = true;
+    RoutePresents(true);
+    if (!m_windowCanvas && hvDefaultCanvasClass && (IsDesigning() || !m_invisibleAtRuntime)) {
+        // The scene's own address names its window to the canvas: presented frames find the
+        // scene by it.
+        m_windowCanvas = hvDefaultCanvasClass->CreateFromWindow(this, m_width, m_height, m_transparency, m_quality);
+        m_windowCanvas->SetScene(this);
+        if (!m_canvas)
+            m_canvas = m_windowCanvas.get();
+    }
+    if (PresentsLayered() && !IsDesigning()) {
+        m_renderCall = std::make_unique<platform::ui::CoalescedCall>([this] { RenderSceneMessage(); });
+        UpdateLayered();
+    }
+    m_renderRequested = true;
+}
+
+void ThvScene::DestroyWnd()
+{
+    if (!m_windowAlive)
+        return;
+    m_windowAlive = false;
+    RoutePresents(false);
+    if (hvSceneCount == 0 && scene3d::FreeAnimationClock)
+        scene3d::FreeAnimationClock();
+    if (m_canvas == m_windowCanvas.get())
+        m_canvas = nullptr;
+    m_windowCanvas.reset();
+    m_renderCall.reset();
+    m_frameHeld = false;
+    m_heldFrame.clear();
+    ForgetDrags();
+}
+
+void ThvScene::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height)
+{
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (left == m_left && top == m_top && width == m_width && height == m_height)
+        return;
+    m_left = left;
+    m_top = top;
+    m_width = width;
+    m_height = height;
+    // The window reports the size it takes (HostResized), which then rebuilds the canvas.
+    if (m_host)
+        m_host->SetBounds({ left, top, left + width, top + height });
+}
+
+void ThvScene::HostResized(int32_t width, int32_t height)
 {
     m_width = width;
     m_height = height;
+    if (m_canvas && HandleAllocated()) {
+        m_canvas->SetBuffered(m_transparency);
+        m_canvas->ResizeBuffer(width, height);
+        if (ThvVisualObject* root = GetRoot())
+            root->Realign();
+    }
+    m_frameHeld = false;
+    RequestPaint();
 }
-
-void ThvScene::AddUpdateRect(const TwzRect&) { }
 
 TwzPoint ThvScene::ClientToScreen(const TwzPoint& p) const
 {
-    return p;
+    if (!m_host || !m_host->HasWindow())
+        return p;
+    const platform::ui::Point screen = m_host->ClientToScreen({ 0, 0 });
+    return { p.X + static_cast<float>(screen.x), p.Y + static_cast<float>(screen.y) };
 }
 
-void ThvScene::BeginAutoDrag(ThvVisualObject*) { }
+void ThvScene::SetCanvas(ThvCanvas* value)
+{
+    m_canvas = value ? value : m_windowCanvas.get();
+}
 
 void ThvScene::CreatePhysics()
 {
@@ -149,6 +492,8 @@ void ThvScene::SetFocused(ThvVisualObject* value)
 void ThvScene::SetCaptured(ThvVisualObject* value)
 {
     Relink(m_captured, value);
+    if (m_host)
+        m_host->SetCapture(value != nullptr);
 }
 
 void ThvScene::SetHovered(ThvVisualObject* value)
@@ -181,6 +526,8 @@ void ThvScene::Notification(rtl::TComponent* component, rtl::TOperation operatio
     Inherited::Notification(component, operation);
     if (operation != rtl::opRemove || !component)
         return;
+    if (m_captured && static_cast<rtl::TComponent*>(m_captured) == component && m_host)
+        m_host->SetCapture(false);
     for (ThvVisualObject** link : { &m_activeControl, &m_focused, &m_captured, &m_hovered, &m_selected,
                                     &m_designDblClickObject }) {
         if (*link && static_cast<rtl::TComponent*>(*link) == component)
@@ -190,4 +537,10 @@ void ThvScene::Notification(rtl::TComponent* component, rtl::TOperation operatio
         if (*link && static_cast<rtl::TComponent*>(*link) == component)
             *link = nullptr;
     }
+    for (ThvDummy** link : { &m_designCameraZ, &m_designCameraX }) {
+        if (*link && static_cast<rtl::TComponent*>(*link) == component)
+            *link = nullptr;
+    }
+    if (m_designGrid && static_cast<rtl::TComponent*>(m_designGrid) == component)
+        m_designGrid = nullptr;
 }
