@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/rtl/Set.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -35,6 +37,13 @@ enum TwzAnimationType : int32_t {
 };
 
 inline constexpr std::string_view kTwzAnimationTypeNames[] = {"wzAnimationIn", "wzAnimationOut", "wzAnimationInOut"};
+
+// Published by the animations of both libraries, so their names are known to streams.
+RTL_ENUM(TwzInterpolationType, "wzInterpolationLinear", "wzInterpolationQuadratic", "wzInterpolationCubic",
+         "wzInterpolationQuartic", "wzInterpolationQuintic", "wzInterpolationSinusoidal",
+         "wzInterpolationExponential", "wzInterpolationCircular", "wzInterpolationElastic",
+         "wzInterpolationBack", "wzInterpolationBounce");
+RTL_ENUM(TwzAnimationType, "wzAnimationIn", "wzAnimationOut", "wzAnimationInOut");
 
 /// The same straight line in every direction; the direction is taken only so that every
 /// curve can be called alike.

@@ -8,7 +8,10 @@
 #include "scene3d/ThvBitmapRect.h"
 #include "scene3d/ThvBitmapStream.h"
 #include "scene3d/ThvBounds.h"
+#include "scene3d/ThvAnimation.h"
 #include "scene3d/ThvCamera.h"
+#include "scene3d/ThvCustomBufferLayer.h"
+#include "scene3d/ThvCustomLayer.h"
 #include "scene3d/ThvDummy.h"
 #include "scene3d/ThvLight.h"
 #include "scene3d/ThvMaterial.h"
@@ -97,6 +100,9 @@ void Initialize3DLibrary()
         return;
     state.initialized = true;
 
+    // The animation module starts before the scene module's own classes.
+    RegisterAnimationObjects();
+
     // Classes that stored objects contain, registered for streaming only.
     rtl::RegisterClass<ThvBitmap>();
     rtl::RegisterClass<ThvPosition>();
@@ -106,19 +112,21 @@ void Initialize3DLibrary()
     rtl::RegisterClass<ThvBounds>();
     rtl::RegisterClass<ThvScene>();
     rtl::RegisterClass<ThvObject>();
-    // FIXME: ThvCustomLayer and ThvCustomBufferLayer join this group with the layer bases.
+    rtl::RegisterClass<ThvCustomLayer>();
+    rtl::RegisterClass<ThvCustomBufferLayer>();
     rtl::RegisterClass<ThvBitmapStream>();
     rtl::RegisterClass<ThvBitmapCollection>();
     rtl::RegisterClass<ThvBitmapList>();
 
     Register3DObjects<ThvCamera, ThvLight, ThvDummy, ThvProxyObject>("Scene");
     Register3DObjects<ThvBitmapObject>("Resources");
-    // FIXME: "Shapes" (ThvBufferLayer) follows here with the layer bases.
+    Register3DObjects<ThvBufferLayer>("Shapes");
 }
 
 void Finalize3DLibrary()
 {
     LibraryState& state = State();
+    hvFreeAniThread();
     state.registry.clear();
     state.registry.shrink_to_fit();
     scene3d::FreeResourceList();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/Easing.h"
 #include "scene3d/Forward.h"
 
 #include "platform/rtl/Component.h"
@@ -81,7 +82,21 @@ public:
     /// Stops the child float and colour animations of that property (ASCII case ignored).
     void StopAnimations(const std::string& propertyName);
 
-    // FIXME: AnimateFloat and AnimateFloatWait come with the float animation class.
+    // ---- one-call property animations (bodies in ThvObjectAnimate.cpp) -------------------
+    /// Stops the float and colour animations of `propertyName`, then starts a child float
+    /// animation that moves that property (a name or a dotted path such as "Position.X") from
+    /// its current value to `newValue` in `duration` seconds along the given curve, and frees
+    /// itself when it has finished. Returns at once. On a hidden visual object the end value
+    /// is applied at once and nothing is left behind.
+    void AnimateFloat(const std::string& propertyName, float newValue, float duration,
+        TwzAnimationType animationType, TwzInterpolationType interpolation);
+    /// As AnimateFloat, then runs the application's event loop until the animation has
+    /// stopped and frees it: the caller continues with the property at its end value. The
+    /// object may be changed or freed by other handlers meanwhile; the wait also ends when the
+    /// animation is freed by someone else. Without a running application the end value is
+    /// applied at once.
+    void AnimateFloatWait(const std::string& propertyName, float newValue, float duration,
+        TwzAnimationType animationType, TwzInterpolationType interpolation);
 
     /// Moves the object to the end of its parent's children (painted last).
     void BringToFront();

@@ -59,19 +59,22 @@ protected:
 TEST_F(Library3DTest, StartUpRegistersByCategoryMostRecentFirst)
 {
     EXPECT_EQ(Entries(), (std::vector<std::string> {
+                             "Shapes:ThvBufferLayer",
                              "Resources:ThvBitmapObject",
                              "Scene:ThvProxyObject",
                              "Scene:ThvDummy",
                              "Scene:ThvLight",
                              "Scene:ThvCamera",
+                             "Animations:ThvFloatAnimation",
+                             "Animations:ThvColorAnimation",
                          }));
     // A second start-up does not register again.
     Initialize3DLibrary();
-    EXPECT_EQ(Entries().size(), 5u);
+    EXPECT_EQ(Entries().size(), 8u);
 
     // Classes registered for streaming only are found by name, ignoring case.
     for (const char* name : { "ThvPosition", "thvbounds", "ThvMeshData", "ThvMaterial", "ThvBitmapRect", "ThvBitmap",
-                              "ThvScene", "ThvObject", "ThvBitmapStream", "ThvBitmapCollection", "ThvBitmapList",
+                              "ThvScene", "ThvObject", "ThvCustomLayer", "ThvCustomBufferLayer", "ThvBitmapStream", "ThvBitmapCollection", "ThvBitmapList",
                               "ThvCamera", "ThvBitmapObject" }) {
         SCOPED_TRACE(name);
         EXPECT_NE(rtl::FindClass(name), nullptr);
