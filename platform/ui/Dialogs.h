@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Modal dialogs of the window layer: choosing a file to open, and plain messages. Each runs
+// its own loop and returns when the user closed it. GUI thread only; the headless window
+// system answers them from scripts set by tests.
+namespace platform::ui {
+
+class Form;
+
+/// One entry of a file filter: a name shown to the user and its patterns ("*.png").
+struct FileFilter {
+    std::string name;
+    std::vector<std::string> patterns;
+    friend bool operator==(const FileFilter&, const FileFilter&) = default;
+};
+
+/// Reads the toolkit's filter text, "Name|*.a;*.b|Other|*.c": names and pattern lists in
+/// turn. Blank patterns are dropped; a name without patterns gets "*"; an empty text gives
+/// no filter.
+[[nodiscard]] std::vector<FileFilter> ParseFileFilter(std::string_view text);
+/// Whether the file name (without folder) matches one of the patterns, "*" and "?" as
+/// wildcards, ASCII letters without regard to case (so "PHOTO.PNG" matches "*.png").
+[[nodiscard]] bool MatchesFileFilter(const FileFilter& filter, std::string_view fileName);
+
+struct OpenFileOptions {
+    std::string title; // empty: the window system's own
+    std::string filter; // the toolkit's filter text
+    int filterIndex = 1; // the filter chosen first, from 1
+    std::string initialFolder; // empty: the current folder
+    Form* owner = nullptr; // the dialog stays above it
+};
+
+class Dialogs {
+public:
+    /// The full name (UTF-8) of the existing file the user chose, or nothing when cancelled.
+    [[nodiscard]] static std::optional<std::string> OpenFile(const OpenFileOptions& options);
+    /// A message with an OK button.
+    static void ShowMessage(const std::string& text, Form* owner = nullptr);
+};
+
+/// The headless answers.
+class FakeDialogs {
+public:
+    using OpenFileAnswer = std::function<std::optional<std::string>(const OpenFileOptions&)>;
+    /// Answers every open dialog from now on; none (the default) cancels them.
+    static void SetOpenFileAnswer(OpenFileAnswer answer);
+    /// The messages shown since the last Reset, in order.
+    [[nodiscard]] static const std::vector<std::string>& Messages();
+    /// The options of the last open dialog.
+    [[nodiscard]] static const std::optional<OpenFileOptions>& LastOpenFile();
+    static void Reset();
+};
+
+} // namespace platform::ui
