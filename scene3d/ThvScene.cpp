@@ -465,6 +465,9 @@ void ThvScene::Relink(T*& link, T* value)
         value->FreeNotification(this);
 }
 
+// The input code relinks the capture too.
+template void ThvScene::Relink<ThvVisualObject>(ThvVisualObject*&, ThvVisualObject*);
+
 void ThvScene::SetActiveControl(ThvVisualObject* value)
 {
     if (value == m_activeControl)
