@@ -105,12 +105,7 @@ public:
     {
         return m_scene.SceneDragOver(SourceOf(session), p.x, p.y);
     }
-    void HostSessionDragLeave(platform::ui::DragSession& session) override
-    {
-        // The toolkit tells a control that a drag left it through its drag-over handler; the
-        // target under a point outside the control is nothing.
-        m_scene.SceneDragOver(SourceOf(session), -1, -1);
-    }
+    void HostSessionDragLeave(platform::ui::DragSession&) override { m_scene.ForgetDrags(); }
     void HostSessionDrop(platform::ui::DragSession& session, platform::ui::Point p) override
     {
         m_scene.SceneDragDrop(SourceOf(session), p.x, p.y);

@@ -338,7 +338,8 @@ private:
 
     // Drag and drop helpers (ThvSceneDrop.cpp).
     void EndAutoDrag();
-    /// The window goes: a drag over it ends for its objects (DragLeave) and forgets them.
+    /// A drag left the window, or the window goes: the object of this scene under the drag
+    /// hears DragLeave and is forgotten.
     void ForgetDrags();
     [[nodiscard]] ThvVisualObject* FindDropTargetAt(const ThvPoint& p, const ThvDragObject& record);
     void SwitchDragTarget(ThvVisualObject* target, const ThvDragObject& record, const ThvPoint& p);

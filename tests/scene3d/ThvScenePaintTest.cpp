@@ -100,6 +100,23 @@ TEST(ThvSceneSetUp, GetRootIsTheLastUnlockedVisualRoot)
     EXPECT_EQ(scene->GetRoot(), first);
 }
 
+TEST(ThvSceneSetUp, InDesignModeACameraAddedAsARootBecomesTheCamera)
+{
+    rtl::TOwned<rtl::TComponent> owner(new rtl::TComponent(nullptr));
+    auto* scene = new ThvScene(owner.get());
+    auto* runTime = new ThvCamera(owner.get());
+    scene->AddObject(runTime);
+    EXPECT_EQ(scene->GetCamera(), nullptr);
+    scene->SetDesigning(true);
+    auto* designed = new ThvCamera(owner.get());
+    scene->AddObject(designed);
+    EXPECT_EQ(scene->GetCamera(), designed);
+    auto* rig = new ThvCamera(owner.get());
+    rig->SetTag(scene3d::kDesignObjectTag);
+    scene->AddObject(rig);
+    EXPECT_EQ(scene->GetCamera(), designed);
+}
+
 TEST(ThvSceneSetUp, OnlyStoredRootsAndTheAlwaysStoredPropertiesAreWritten)
 {
     rtl::TOwned<rtl::TComponent> owner(new rtl::TComponent(nullptr));

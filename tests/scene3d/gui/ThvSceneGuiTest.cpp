@@ -92,9 +92,10 @@ protected:
 
     /// A shown form of the given client size holding a scene of the scene size at its top left,
     /// cleared to #FF204060, unlit, with a root object; returns once the scene painted.
-    void Open(int32_t formWidth, int32_t formHeight, int32_t width, int32_t height)
+    void Open(int32_t formWidth, int32_t formHeight, int32_t width, int32_t height, bool layered = false)
     {
         platform::ui::FormOptions options;
+        options.layered = layered;
         options.clientWidth = formWidth;
         options.clientHeight = formHeight;
         options.position = uitest::PlaceForThisTest();
@@ -104,6 +105,7 @@ protected:
         scene->SetFillColor("#FF204060");
         scene->SetLighting(false);
         scene->SetBounds(0, 0, width, height);
+        scene->SetTransparency(layered);
         root = new TProbe(owner.get());
         root->SetName("Root");
         root->box = false;
@@ -286,6 +288,25 @@ TEST_F(SceneWindow, AFileListDroppedFromAnotherWindowReachesDragDropWithFullName
     EXPECT_EQ(events[1].rfind("dragdrop [/tmp/one.png] files 2", 0), 0u) << events[1];
     ASSERT_EQ(a->lastFiles.size(), 2u);
     EXPECT_EQ(a->lastFiles[1], std::u16string(longName.begin(), longName.end()));
+}
+
+TEST_F(SceneWindow, ATransparentSceneShowsItsFramesAsTheLayeredFormsPictureWithoutLooping)
+{
+    Open(96, 64, 96, 64, true);
+    TSolid* solid = Solid(48, 32, 24, "#FF00FF00");
+    scene->SetFillColor("#FF112233");
+    ASSERT_TRUE(uitest::RunUntil([&] { return solid->frames > 0; }));
+    Settle();
+    EXPECT_FALSE(test::LayeredShape(*form).empty());
+    EXPECT_TRUE(Near(PixelAt(4, 4), 0xFF112233)) << std::hex << PixelAt(4, 4);
+    EXPECT_TRUE(Near(PixelAt(48, 32), 0xFF00FF00)) << std::hex << PixelAt(48, 32);
+    // Showing the picture repaints the form, and that paint draws no frame of its own.
+    const int frames = solid->frames;
+    bool waited = false;
+    const uint32_t wait = uitest::Gui()->StartTimer(100, [&](uint32_t) { waited = true; });
+    ASSERT_TRUE(uitest::RunUntil([&] { return waited; }));
+    uitest::Gui()->StopTimer(wait);
+    EXPECT_EQ(solid->frames, frames);
 }
 
 // ---- the window-less timer ----------------------------------------------------------------
