@@ -295,7 +295,8 @@ TEST_F(SceneWindow, ATransparentSceneShowsItsFramesAsTheLayeredFormsPictureWitho
     Open(96, 64, 96, 64, true);
     TSolid* solid = Solid(48, 32, 24, "#FF00FF00");
     scene->SetFillColor("#FF112233");
-    ASSERT_TRUE(uitest::RunUntil([&] { return solid->frames > 0; }));
+    // The frame is drawn in a posted call and reaches the screen with the form's next paint.
+    ASSERT_TRUE(uitest::RunUntil([&] { return solid->frames > 0 && Near(PixelAt(4, 4), 0xFF112233); }));
     Settle();
     EXPECT_FALSE(test::LayeredShape(*form).empty());
     EXPECT_TRUE(Near(PixelAt(4, 4), 0xFF112233)) << std::hex << PixelAt(4, 4);
