@@ -27,7 +27,8 @@ uint32_t RegisterTimer(int32_t interval, const TwzTimerMethod& method)
     platform::ui::Application* app = platform::ui::Application::TryCurrent();
     if (!app)
         return 0;
-    const uint32_t id = app->StartTimer(static_cast<uint32_t>(interval), [](uint32_t tickId) { TimerCallback(tickId); });
+    const uint32_t id
+        = app->StartTimer(static_cast<uint32_t>(interval), [](uint32_t tickId) { TimerCallback(tickId); });
     if (id == 0)
         return 0;
     if (!TimerRegistry)
@@ -81,8 +82,7 @@ int TimerRegistryCount()
 
 TwzTimer::TwzTimer(rtl::TComponent* owner)
     : rtl::TComponent(owner)
-{
-}
+{ }
 
 void TwzTimer::BeforeDestruction()
 {
@@ -130,7 +130,8 @@ void TwzTimer::Timer()
 void TwzTimer::UpdateTimer()
 {
     KillTimer();
-    if (!m_enabled || m_interval == 0 || IsLoading() || IsDestroying() || IsDesigning() || !m_onTimer.Assigned())
+    if (!m_enabled || m_interval == 0 || IsLoading() || IsDestroying() || IsDesigning()
+        || !m_onTimer.Assigned())
         return;
     TwzTimerMethod method;
     method.Bind<&TwzTimer::DoTimer>(this);

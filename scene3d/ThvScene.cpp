@@ -70,7 +70,8 @@ public:
     void HostResized(int32_t width, int32_t height) override { m_scene.HostResized(width, height); }
     void HostPaint(platform::ui::PaintContext& context) override { m_scene.Paint(context); }
 
-    void HostMouseDown(platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y) override
+    void HostMouseDown(
+        platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y) override
     {
         m_scene.MouseDown(button, shift, x, y);
     }
@@ -78,7 +79,8 @@ public:
     {
         m_scene.MouseMove(shift, x, y);
     }
-    void HostMouseUp(platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y) override
+    void HostMouseUp(
+        platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y) override
     {
         m_scene.MouseUp(button, shift, x, y);
     }
@@ -91,7 +93,10 @@ public:
     void HostKeyUp(uint16_t& key, platform::ui::ShiftState shift) override { m_scene.KeyUp(key, shift); }
     void HostChar(char16_t unit) override { m_scene.KeyPress(unit); }
     void HostCaptureLost() override { m_scene.CaptureLost(); }
-    std::optional<platform::ui::HintInfo> HostHint(platform::ui::Point p) override { return m_scene.CMHintShow(p); }
+    std::optional<platform::ui::HintInfo> HostHint(platform::ui::Point p) override
+    {
+        return m_scene.CMHintShow(p);
+    }
 
     bool HostDragEnter(const platform::ui::DropData& data) override { return m_scene.DragEnter(data); }
     platform::ui::DropEffect HostDragOver(const platform::ui::DropData&, platform::ui::Point p) override
@@ -99,7 +104,10 @@ public:
         return m_scene.DragOver(p);
     }
     void HostDragLeave() override { m_scene.DragLeave(); }
-    bool HostDrop(const platform::ui::DropData& data, platform::ui::Point p) override { return m_scene.Drop(data, p); }
+    bool HostDrop(const platform::ui::DropData& data, platform::ui::Point p) override
+    {
+        return m_scene.Drop(data, p);
+    }
 
     bool HostSessionDragOver(platform::ui::DragSession& session, platform::ui::Point p) override
     {
@@ -362,7 +370,8 @@ void ThvScene::WindowCreated()
     if (!m_windowCanvas && hvDefaultCanvasClass && (IsDesigning() || !m_invisibleAtRuntime)) {
         // The scene's own address names its window to the canvas: presented frames find the
         // scene by it.
-        m_windowCanvas = hvDefaultCanvasClass->CreateFromWindow(this, m_width, m_height, m_transparency, m_quality);
+        m_windowCanvas
+            = hvDefaultCanvasClass->CreateFromWindow(this, m_width, m_height, m_transparency, m_quality);
         m_windowCanvas->SetScene(this);
         if (!m_canvas)
             m_canvas = m_windowCanvas.get();
@@ -441,8 +450,7 @@ void ThvScene::CreatePhysics()
 
 // ---- links --------------------------------------------------------------------------------
 
-template <class T>
-void ThvScene::Relink(T*& link, T* value)
+template <class T> void ThvScene::Relink(T*& link, T* value)
 {
     if (link == value)
         return;
@@ -452,8 +460,9 @@ void ThvScene::Relink(T*& link, T* value)
     const auto* oldComponent = static_cast<rtl::TComponent*>(old);
     const bool stillLinked = old
         && (oldComponent == m_activeControl || oldComponent == m_focused || oldComponent == m_captured
-            || oldComponent == m_hovered || oldComponent == m_selected || oldComponent == m_designDblClickObject
-            || oldComponent == m_camera || oldComponent == m_designCamera);
+            || oldComponent == m_hovered || oldComponent == m_selected
+            || oldComponent == m_designDblClickObject || oldComponent == m_camera
+            || oldComponent == m_designCamera);
     if (old && !stillLinked)
         old->RemoveFreeNotification(this);
     if (value)
@@ -526,8 +535,8 @@ void ThvScene::Notification(rtl::TComponent* component, rtl::TOperation operatio
         return;
     if (m_captured && static_cast<rtl::TComponent*>(m_captured) == component && m_host)
         m_host->SetCapture(false);
-    for (ThvVisualObject** link : { &m_activeControl, &m_focused, &m_captured, &m_hovered, &m_selected,
-                                    &m_designDblClickObject }) {
+    for (ThvVisualObject** link :
+        { &m_activeControl, &m_focused, &m_captured, &m_hovered, &m_selected, &m_designDblClickObject }) {
         if (*link && static_cast<rtl::TComponent*>(*link) == component)
             *link = nullptr;
     }

@@ -219,11 +219,14 @@ public:
 
     // ---- input: mouse, keys, focus, capture, hints --------------------------------------
     /// The toolkit's entry points of the control's input; the window calls them.
-    virtual void MouseDown(platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y);
+    virtual void MouseDown(
+        platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y);
     virtual void MouseMove(platform::ui::ShiftState shift, int32_t x, int32_t y);
-    virtual void MouseUp(platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y);
+    virtual void MouseUp(
+        platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y);
     /// True when the wheel was handled.
-    virtual bool DoMouseWheel(platform::ui::ShiftState shift, int32_t wheelDelta, platform::ui::Point mousePos);
+    virtual bool DoMouseWheel(
+        platform::ui::ShiftState shift, int32_t wheelDelta, platform::ui::Point mousePos);
     /// Setting `key` to 0 consumes the key (it then types no character).
     virtual void KeyDown(uint16_t& key, platform::ui::ShiftState shift);
     virtual void KeyUp(uint16_t& key, platform::ui::ShiftState shift);
@@ -308,8 +311,7 @@ private:
     friend class HostEvents;
 
     /// Points `link` at `value`, moving the free notification from the old target to the new.
-    template <class T>
-    void Relink(T*& link, T* value);
+    template <class T> void Relink(T*& link, T* value);
     void CreateDesignRig();
 
     // Window life (ThvScene.cpp).

@@ -66,7 +66,8 @@ ThvVisualObject* ThvScene::ObjectAtPoint(float x, float y)
     return nullptr;
 }
 
-void ThvScene::ConvertPointer(ThvVisualObject* object, float& x, float& y, ThvVector& rayPos, ThvVector& rayDir)
+void ThvScene::ConvertPointer(
+    ThvVisualObject* object, float& x, float& y, ThvVector& rayPos, ThvVector& rayDir)
 {
     const ThvPoint local = object->AbsoluteToLocal({ m_mousePos.X, m_mousePos.Y, 0 });
     x = local.X;
@@ -123,7 +124,8 @@ void ThvScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
             if (m_windowDragging)
                 m_form->SetPosition({ m_dragStartForm.x + dx, m_dragStartForm.y + dy });
             else
-                m_form->SetClientSize(std::max(m_dragStartForm.x + dx, 1), std::max(m_dragStartForm.y + dy, 1));
+                m_form->SetClientSize(
+                    std::max(m_dragStartForm.x + dx, 1), std::max(m_dragStartForm.y + dy, 1));
         }
         if (m_windowResizing && !m_windowDragging)
             m_mousePos = { static_cast<float>(x), static_cast<float>(y), 0 };

@@ -29,8 +29,7 @@ std::vector<ThvScene*>& PresentingScenes()
 
 // Sets a member for the length of a scope and puts it back on every way out, exceptions
 // included, unless the scene was freed meanwhile.
-template <class T>
-class MemberScope {
+template <class T> class MemberScope {
 public:
     MemberScope(const rtl::Watch<ThvScene>& scene, T& member, T value)
         : m_scene(scene)
@@ -79,12 +78,13 @@ void ThvScene::RoutePresents(bool on)
     scenes.push_back(this);
     // Installed again each time: a frame must find its scene even when something else took the
     // handler over meanwhile.
-    platform::gpu::SetPresentHandler([](platform::gpu::WindowHandle window, const platform::gpu::FrontBuffer& frame) {
-        const std::vector<ThvScene*>& live = PresentingScenes();
-        const auto it = std::find(live.begin(), live.end(), static_cast<ThvScene*>(window));
-        if (it != live.end())
-            (*it)->FramePresented(frame.Width, frame.Height, frame.Pixels.data());
-    });
+    platform::gpu::SetPresentHandler(
+        [](platform::gpu::WindowHandle window, const platform::gpu::FrontBuffer& frame) {
+            const std::vector<ThvScene*>& live = PresentingScenes();
+            const auto it = std::find(live.begin(), live.end(), static_cast<ThvScene*>(window));
+            if (it != live.end())
+                (*it)->FramePresented(frame.Width, frame.Height, frame.Pixels.data());
+        });
 }
 
 // ---- requests -----------------------------------------------------------------------------
@@ -159,8 +159,8 @@ void ThvScene::Render()
         }
 
         if (canvas->BeginScene()) {
-            for (ThvRenderState state : { hvStateGouraud, hvStateCameraProjection, hvStateZWriteOn, hvStateLightingOn,
-                                          hvStateFilterLinear, hvStateCullCCW })
+            for (ThvRenderState state : { hvStateGouraud, hvStateCameraProjection, hvStateZWriteOn,
+                     hvStateLightingOn, hvStateFilterLinear, hvStateCullCCW })
                 canvas->SetState(state);
             canvas->Clear(m_fillColor);
             for (const rtl::Watch<ThvObject>& root : roots) {

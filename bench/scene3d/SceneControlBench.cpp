@@ -41,7 +41,8 @@ public:
     {
         ++frames;
         if (ThvCanvas* canvas = GetCanvas())
-            canvas->FillCube({ 0, 0, 0, 1 }, { GetWidth(), GetHeight(), GetDepth(), 1 }, GetAbsoluteOpacity());
+            canvas->FillCube(
+                { 0, 0, 0, 1 }, { GetWidth(), GetHeight(), GetDepth(), 1 }, GetAbsoluteOpacity());
     }
     int frames = 0;
 };
@@ -79,7 +80,8 @@ BenchGui& Gui()
     return gui;
 }
 
-const char* const kColors[] = { "#FFCB8506", "#FF06449B", "#FF726F69", "#FF2E8B57", "#FFB22222", "#FF4682B4" };
+const char* const kColors[]
+    = { "#FFCB8506", "#FF06449B", "#FF726F69", "#FF2E8B57", "#FFB22222", "#FF4682B4" };
 
 // The benchmark scene in a shown 715 x 660 window; everything goes with the holder.
 class BenchScene {

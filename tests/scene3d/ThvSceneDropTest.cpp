@@ -25,10 +25,7 @@ protected:
         app.ProcessMessages();
         TakeLog();
     }
-    Lines Events()
-    {
-        return Only(TakeLog(), { "drag" });
-    }
+    Lines Events() { return Only(TakeLog(), { "drag" }); }
 
     TProbe* a = nullptr;
     TProbe* b = nullptr;
@@ -50,7 +47,8 @@ TEST_F(DropFixture, DroppedFilesReachTheObjectUnderThePointWithFullNames)
     EXPECT_EQ(Host().SimulateDragOver(data, { 45, 55 }), DropEffect::Link);
     EXPECT_EQ(Host().SimulateDragOver(data, { 46, 55 }), DropEffect::Link);
     EXPECT_TRUE(Host().SimulateDrop(data, { 47, 55 }));
-    EXPECT_EQ(Events(), (Lines { "dragenter [/tmp/one.png] files 3 5 5 @A", "dragdrop [/tmp/one.png] files 3 7 5 @A" }));
+    EXPECT_EQ(Events(),
+        (Lines { "dragenter [/tmp/one.png] files 3 5 5 @A", "dragdrop [/tmp/one.png] files 3 7 5 @A" }));
     ASSERT_EQ(a->lastFiles.size(), 3u);
     EXPECT_EQ(a->lastFiles[1], longName); // never cut
     EXPECT_EQ(a->lastFiles[2], u"/tmp/three.jpg");
@@ -62,7 +60,8 @@ TEST_F(DropFixture, DroppedTextArrivesAsDataWithoutFiles)
     data.text = u"Glyphforge";
     Host().SimulateDragOver(data, { 140, 50 });
     Host().SimulateDrop(data, { 140, 50 });
-    EXPECT_EQ(Events(), (Lines { "dragenter [Glyphforge] files 0 0 0 @B", "dragdrop [Glyphforge] files 0 0 0 @B" }));
+    EXPECT_EQ(Events(),
+        (Lines { "dragenter [Glyphforge] files 0 0 0 @B", "dragdrop [Glyphforge] files 0 0 0 @B" }));
 }
 
 TEST_F(DropFixture, MovingBetweenObjectsLeavesTheFirstBeforeEnteringTheSecond)
@@ -73,8 +72,9 @@ TEST_F(DropFixture, MovingBetweenObjectsLeavesTheFirstBeforeEnteringTheSecond)
     // Over nothing that accepts: no effect, and the old target is left.
     EXPECT_EQ(Host().SimulateDragOver(data, { 100, 95 }), DropEffect::None);
     Host().SimulateDragLeave();
-    EXPECT_EQ(Events(), (Lines { "dragenter [/tmp/a.png] files 1 0 0 @A", "dragleave @A",
-                            "dragenter [/tmp/a.png] files 1 0 0 @B", "dragleave @B" }));
+    EXPECT_EQ(Events(),
+        (Lines { "dragenter [/tmp/a.png] files 1 0 0 @A", "dragleave @A",
+            "dragenter [/tmp/a.png] files 1 0 0 @B", "dragleave @B" }));
 }
 
 TEST_F(DropFixture, AnObjectThatRefusesIsNoTarget)
@@ -170,7 +170,8 @@ TEST_F(AutoDragFixture, AnAutomaticObjectDragsAtOnceAndDropsOnTheObjectThatAccep
     EXPECT_TRUE(platform::ui::DragSession::Current()->TargetAccepts());
     Release(141, 50);
     EXPECT_EQ(platform::ui::DragSession::Current(), nullptr);
-    EXPECT_EQ(Events(), (Lines { "dragenter [] files 0 from A 0 0 @B", "dragdrop [] files 0 from A 1 0 @B" }));
+    EXPECT_EQ(
+        Events(), (Lines { "dragenter [] files 0 from A 0 0 @B", "dragdrop [] files 0 from A 1 0 @B" }));
 }
 
 TEST_F(AutoDragFixture, ADragThatEndsElsewhereLeavesItsTarget)

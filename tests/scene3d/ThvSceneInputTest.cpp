@@ -181,7 +181,8 @@ TEST_F(InputFixture, ASecondPressSoonAfterTheFirstIsADoubleClick)
     e.modifiers.button1 = true;
     Host().Inject(e);
     EXPECT_EQ(Events(),
-        (Lines { "down left 0 0 @A", "up left 0 0 @A", "down left 0 0 double @A", "dblclick @A", "up left 0 0 @A" }));
+        (Lines { "down left 0 0 @A", "up left 0 0 @A", "down left 0 0 double @A", "dblclick @A",
+            "up left 0 0 @A" }));
 }
 
 TEST_F(InputFixture, TheReleaseIsDeliveredAtTheLastPressOrMovePoint)
@@ -361,8 +362,10 @@ TEST_F(InputFixture, KeysAndTypedCharactersReachTheFocusedObject)
             { "keydown 67 0 ctrl @A", "keydown 0 c ctrl @A", "keyup 0 c ctrl @A", "keyup 67 0 ctrl @A" } },
         { "Ctrl+A keeps its control character", "a", Ctrl(),
             { "keydown 65 0 ctrl @A", "keydown 0 #1 ctrl @A", "keyup 0 #1 ctrl @A", "keyup 65 0 ctrl @A" } },
-        { "Meta+C only as the character", "c", meta, { "keydown 0 c ctrl @A", "keyup 0 c ctrl @A", "keyup 67 0 meta @A" } },
-        { "Return", "Return", {}, { "keydown 13 0 @A", "keydown 0 #13 @A", "keyup 0 #13 @A", "keyup 13 0 @A" } },
+        { "Meta+C only as the character", "c", meta,
+            { "keydown 0 c ctrl @A", "keyup 0 c ctrl @A", "keyup 67 0 meta @A" } },
+        { "Return", "Return", {},
+            { "keydown 13 0 @A", "keydown 0 #13 @A", "keyup 0 #13 @A", "keyup 13 0 @A" } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -447,8 +450,14 @@ TEST_F(InputFixture, TabWalksTheFocusForwardAndBackWithWrapAround)
         const char* focused;
     };
     const Step steps[] = {
-        { false, "A" }, { false, "C" }, { false, "E" }, { false, "A" }, // wraps around
-        { true, "E" }, { true, "C" }, { true, "A" }, { true, "E" },
+        { false, "A" },
+        { false, "C" },
+        { false, "E" },
+        { false, "A" }, // wraps around
+        { true, "E" },
+        { true, "C" },
+        { true, "A" },
+        { true, "E" },
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(std::string(s.backwards ? "Shift+Tab to " : "Tab to ") + s.focused);

@@ -56,7 +56,8 @@ TEST(ThvSceneSetUp, ANewSceneHasItsDesignRigAndDefaults)
     EXPECT_EQ(camera->GetParent(), cameraX);
     EXPECT_EQ(cameraX->GetRotateAngle()->GetX(), 20);
     EXPECT_EQ(camera->GetPosition()->GetPoint(), (ThvPoint { 0, -20, 0 }));
-    for (ThvVisualObject* design : std::initializer_list<ThvVisualObject*> { cameraZ, cameraX, camera, grid }) {
+    for (ThvVisualObject* design :
+        std::initializer_list<ThvVisualObject*> { cameraZ, cameraX, camera, grid }) {
         EXPECT_EQ(design->GetTag(), scene3d::kDesignObjectTag);
         EXPECT_TRUE(design->GetLocked());
         EXPECT_FALSE(design->GetStored());
@@ -136,8 +137,8 @@ TEST(ThvSceneSetUp, OnlyStoredRootsAndTheAlwaysStoredPropertiesAreWritten)
     EXPECT_NE(written.find("object Root1: ThvVisualObject"), std::string::npos) << written;
     EXPECT_EQ(written.find("ThvDummy"), std::string::npos) << written;
     EXPECT_EQ(written.find("ThvGrid"), std::string::npos) << written;
-    for (const char* always : { "Quality = hvLowQuality", "FillColor = '#FF000000'", "AmbientColor = '#FF202020'",
-             "RealTimeSleep = 0" })
+    for (const char* always : { "Quality = hvLowQuality", "FillColor = '#FF000000'",
+             "AmbientColor = '#FF202020'", "RealTimeSleep = 0" })
         EXPECT_NE(written.find(always), std::string::npos) << always << "\n" << written;
     EXPECT_EQ(written.find("Lighting"), std::string::npos) << written;
 }
@@ -179,8 +180,7 @@ TEST(ThvSceneSetUp, ColourTextsAreStoredAsTheColourReaderReadsThem)
         const char* stored;
     };
     const Case cases[] = {
-        { "#80FF0000", "#80FF0000" },
-        { "$FF00FF00", "#FF00FF00" },
+        { "#80FF0000", "#80FF0000" }, { "$FF00FF00", "#FF00FF00" },
         { "nonsense", nullptr }, // whatever the reader makes of it, the scene adds no check
     };
     for (const Case& c : cases) {
@@ -258,7 +258,8 @@ TEST_F(SceneFixture, AFrameFollowsTheProtocolOfTheCanvas)
     ShowScene();
 
     scene->Render();
-    const Lines lines = Only(TakeLog(), { "SetCamera", "AddLight", "BeginScene", "State", "Clear", "render", "EndScene" });
+    const Lines lines
+        = Only(TakeLog(), { "SetCamera", "AddLight", "BeginScene", "State", "Clear", "render", "EndScene" });
     const Lines expected {
         "SetCamera Camera1",
         "AddLight Sun",
@@ -307,7 +308,8 @@ TEST_F(SceneFixture, AFrameWhoseBeginFailsIsNeitherClearedNorDrawnButEnded)
     ShowScene();
     TFrameCanvas::beginSceneResult = false;
     scene->Render();
-    EXPECT_EQ(Only(TakeLog(), { "BeginScene", "Clear", "render", "EndScene" }), (Lines { "BeginScene", "EndScene" }));
+    EXPECT_EQ(Only(TakeLog(), { "BeginScene", "Clear", "render", "EndScene" }),
+        (Lines { "BeginScene", "EndScene" }));
     TFrameCanvas::beginSceneResult = true;
     scene->Render();
     EXPECT_EQ(Only(TakeLog(), { "Clear" }), (Lines { "Clear #FF303030" }));

@@ -50,7 +50,8 @@ inline std::vector<std::string> TakeLog()
 }
 
 /// The lines that start with one of `prefixes`.
-inline std::vector<std::string> Only(const std::vector<std::string>& lines, const std::vector<std::string>& prefixes)
+inline std::vector<std::string> Only(
+    const std::vector<std::string>& lines, const std::vector<std::string>& prefixes)
 {
     std::vector<std::string> kept;
     for (const std::string& line : lines) {
@@ -71,12 +72,14 @@ inline std::vector<std::string> Only(const std::vector<std::string>& lines, cons
 class TFrameCanvas final : public ThvCanvas {
     RTL_CLASS(TFrameCanvas, ThvCanvas)
 public:
-    TFrameCanvas(scene3d::WindowHandle handle, int32_t width, int32_t height, bool buffered, ThvQuality quality)
+    TFrameCanvas(
+        scene3d::WindowHandle handle, int32_t width, int32_t height, bool buffered, ThvQuality quality)
         : ThvCanvas(handle, width, height, buffered, quality)
     {
         ++made;
         ResizeFrame();
-        Log().push_back("Canvas " + rtl::IntToStr(width) + "x" + rtl::IntToStr(height) + (buffered ? " buffered" : ""));
+        Log().push_back(
+            "Canvas " + rtl::IntToStr(width) + "x" + rtl::IntToStr(height) + (buffered ? " buffered" : ""));
     }
     explicit TFrameCanvas(ThvBitmap* bitmap)
         : ThvCanvas(bitmap)
@@ -91,7 +94,10 @@ public:
     std::optional<uint32_t> clearWith;
 
     void RecordState(ThvRenderState) override { }
-    void ApplyState(ThvRenderState state) override { Log().push_back("State " + std::string(rtl::EnumName(state))); }
+    void ApplyState(ThvRenderState state) override
+    {
+        Log().push_back("State " + std::string(rtl::EnumName(state)));
+    }
     void DestroyBitmapHandle(ThvBitmap*) override { }
     bool BeginScene() override
     {
@@ -144,22 +150,22 @@ public:
     void FillTriangles(std::span<const ThvColorVertex>, std::span<const uint16_t>, float) override { }
     void FillPolygon(const ThvVector&, const ThvVector&, const TwzRect&, const TwzPolygon&, float, bool, bool,
         bool) override
-    {
-    }
+    { }
     void FillText(const std::u16string&, float, float, float) override { }
     void MeasureText(const std::u16string&, ThvPoint& size) override { size = {}; }
 
 private:
     void ResizeFrame()
     {
-        frame.assign(static_cast<size_t>(std::max(GetWidth(), 1)) * static_cast<size_t>(std::max(GetHeight(), 1)), 0);
+        frame.assign(
+            static_cast<size_t>(std::max(GetWidth(), 1)) * static_cast<size_t>(std::max(GetHeight(), 1)), 0);
     }
 };
 
 inline RTL_IMPLEMENT_CLASS(TFrameCanvas)
 
-/// Installs TFrameCanvas as the default canvas class for the life of the guard.
-class UseFrameCanvas {
+    /// Installs TFrameCanvas as the default canvas class for the life of the guard.
+    class UseFrameCanvas {
 public:
     UseFrameCanvas()
         : m_previous(hvDefaultCanvasClass)
@@ -223,8 +229,8 @@ public:
         if (Survives())
             ThvVisualObject::MouseDown(button, shift, x, y, rayPos, rayDir);
     }
-    void MouseMove(platform::ui::ShiftState shift, float x, float y, float dx, float dy, const ThvVector& rayPos,
-        const ThvVector& rayDir) override
+    void MouseMove(platform::ui::ShiftState shift, float x, float y, float dx, float dy,
+        const ThvVector& rayPos, const ThvVector& rayDir) override
     {
         Add("move " + Num(x) + " " + Num(y));
         if (Survives())
@@ -374,10 +380,10 @@ private:
 
 inline RTL_IMPLEMENT_CLASS(TProbe)
 
-/// A 200 x 100 scene in a form at (100, 50) of the headless window system, with the frame
-/// canvas as its window canvas and a root object "Root" at the origin (not hit-testable unless
-/// a test says so) that the probes go under. Viewed through its design camera.
-class SceneFixture : public ::testing::Test {
+    /// A 200 x 100 scene in a form at (100, 50) of the headless window system, with the frame
+    /// canvas as its window canvas and a root object "Root" at the origin (not hit-testable unless
+    /// a test says so) that the probes go under. Viewed through its design camera.
+    class SceneFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -413,7 +419,8 @@ protected:
 
     /// A probe under `parent` (the root object when null): a screen-projected box of w x h
     /// pixels centred at (x, y).
-    TProbe* Box(const std::string& name, float x, float y, float w, float h, ThvVisualObject* parent = nullptr)
+    TProbe* Box(
+        const std::string& name, float x, float y, float w, float h, ThvVisualObject* parent = nullptr)
     {
         auto* probe = new TProbe(owner.get());
         probe->SetName(name);
@@ -425,7 +432,10 @@ protected:
         return probe;
     }
 
-    platform::ui::FakeSceneHost& Host() { return static_cast<platform::ui::FakeSceneHost&>(*scene->GetHost()); }
+    platform::ui::FakeSceneHost& Host()
+    {
+        return static_cast<platform::ui::FakeSceneHost&>(*scene->GetHost());
+    }
     platform::ui::FakeForm& Form() { return static_cast<platform::ui::FakeForm&>(*form); }
     TFrameCanvas* Canvas() { return dynamic_cast<TFrameCanvas*>(scene->GetCanvas()); }
 

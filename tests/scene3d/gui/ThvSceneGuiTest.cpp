@@ -39,7 +39,8 @@ public:
     void TearDown() override { hvDirectXDone(); }
 };
 
-[[maybe_unused]] ::testing::Environment* const kDirectX = ::testing::AddGlobalTestEnvironment(new DirectXEnvironment);
+[[maybe_unused]] ::testing::Environment* const kDirectX
+    = ::testing::AddGlobalTestEnvironment(new DirectXEnvironment);
 
 // A solid box of one unlit colour, counting the frames it is drawn in.
 class TSolid : public ThvShape {
@@ -53,7 +54,8 @@ public:
     {
         ++frames;
         if (ThvCanvas* canvas = GetCanvas())
-            canvas->FillCube({ 0, 0, 0, 1 }, { GetWidth(), GetHeight(), GetDepth(), 1 }, GetAbsoluteOpacity());
+            canvas->FillCube(
+                { 0, 0, 0, 1 }, { GetWidth(), GetHeight(), GetDepth(), 1 }, GetAbsoluteOpacity());
     }
     int frames = 0;
 };
@@ -114,7 +116,8 @@ protected:
         scene->SetParentForm(form.get());
         form->Show();
         test::Raise(*form);
-        ASSERT_TRUE(uitest::RunUntil([&] { return scene->HandleAllocated() && test::PaintCount(Host()) > 0; }));
+        ASSERT_TRUE(
+            uitest::RunUntil([&] { return scene->HandleAllocated() && test::PaintCount(Host()) > 0; }));
         Settle();
         TakeLog();
     }
@@ -208,7 +211,8 @@ TEST_F(SceneWindow, ResizingRebuildsTheCanvasForTheNewSize)
     const int paints = test::PaintCount(Host());
     scene->SetBounds(0, 0, 150, 110);
     ASSERT_TRUE(uitest::RunUntil([&] {
-        return scene->GetCanvas() && scene->GetCanvas()->GetWidth() == 150 && test::PaintCount(Host()) > paints;
+        return scene->GetCanvas() && scene->GetCanvas()->GetWidth() == 150
+            && test::PaintCount(Host()) > paints;
     }));
     Settle();
     EXPECT_EQ(scene->GetCanvas()->GetHeight(), 110);
@@ -267,8 +271,8 @@ TEST_F(SceneWindow, SynthesisedKeysReachTheFocusedObjectAndTabMovesTheFocus)
     Settle();
     EXPECT_EQ(Events(),
         (Lines { "keydown 67 0 ctrl @A", "keydown 0 c ctrl @A", "keyup 0 c ctrl @A", "keyup 67 0 ctrl @A",
-            "killfocus @A", "enterfocus @B", "keyup 9 0 @B", "keydown 65 0 @B", "keydown 0 a @B", "keyup 0 a @B",
-            "keyup 65 0 @B" }));
+            "killfocus @A", "enterfocus @B", "keyup 9 0 @B", "keydown 65 0 @B", "keydown 0 a @B",
+            "keyup 0 a @B", "keyup 65 0 @B" }));
 }
 
 TEST_F(SceneWindow, AFileListDroppedFromAnotherWindowReachesDragDropWithFullNames)
@@ -279,7 +283,8 @@ TEST_F(SceneWindow, AFileListDroppedFromAnotherWindowReachesDragDropWithFullName
     Settle();
     TakeLog();
     const std::string longName = "/tmp/" + std::string(200, 'a') + "/" + std::string(200, 'b') + ".png";
-    const test::DropResult result = test::DropUris(Host(), { "file:///tmp/one.png", "file://" + longName }, Point { 40, 50 });
+    const test::DropResult result
+        = test::DropUris(Host(), { "file:///tmp/one.png", "file://" + longName }, Point { 40, 50 });
     EXPECT_TRUE(result.completed);
     Settle();
     const Lines events = Only(TakeLog(), { "dragenter", "dragdrop" });
