@@ -60,6 +60,16 @@ protected:
         return object;
     }
 
+    /// The roots of a scene without its own design objects (camera rig and grid).
+    static std::vector<ThvObject*> UserRoots(const ThvScene& scene)
+    {
+        std::vector<ThvObject*> roots;
+        for (ThvObject* o : scene.Objects())
+            if (o->GetTag() != scene3d::kDesignObjectTag)
+                roots.push_back(o);
+        return roots;
+    }
+
     static std::vector<std::string> Names(std::span<ThvObject* const> objects)
     {
         std::vector<std::string> names;
@@ -99,7 +109,7 @@ TEST_F(ThvObjectTest, SetParentMovesTheObjectBetweenParentsAndScenes)
 
     // A root that becomes a child leaves the scene's roots.
     rootA->SetParent(child);
-    EXPECT_EQ(Names(sceneA->Objects()), std::vector<std::string> {});
+    EXPECT_EQ(Names(UserRoots(*sceneA)), std::vector<std::string> {});
     EXPECT_EQ(rootA->GetScene(), sceneB.get());
 
     // Detached: no parent, no scene, not listed anywhere.
@@ -112,7 +122,7 @@ TEST_F(ThvObjectTest, SetParentMovesTheObjectBetweenParentsAndScenes)
 
     // A root detached with SetParent(nullptr) leaves its scene.
     rootB->SetParent(nullptr);
-    EXPECT_EQ(sceneB->GetCount(), 0);
+    EXPECT_TRUE(UserRoots(*sceneB).empty());
     EXPECT_EQ(rootB->GetScene(), nullptr);
 }
 
@@ -228,7 +238,7 @@ TEST_F(ThvObjectTest, FreeingAParentFreesItsSubtreeDeepestFirst)
 
     root->Free();
     EXPECT_EQ(freed, (std::vector<std::string> { "A1", "A2", "A", "B", "C1", "C", "Root" }));
-    EXPECT_EQ(scene->GetCount(), 0);
+    EXPECT_TRUE(UserRoots(*scene).empty());
     EXPECT_EQ(form->GetComponentCount(), owned - 7);
 }
 
@@ -241,7 +251,7 @@ TEST_F(ThvObjectTest, AnObjectFreedByItsOwnerLeavesItsParentAndTheScene)
     child->Free();
     EXPECT_EQ(root->GetChildCount(), 0);
     root->Free();
-    EXPECT_EQ(scene->GetCount(), 0);
+    EXPECT_TRUE(UserRoots(*scene).empty());
 }
 
 TEST_F(ThvObjectTest, FreeingTheSceneFreesItsRootsAndTheirSubtrees)
@@ -445,8 +455,8 @@ TEST_F(ThvObjectTest, ObjectsReadIntoASceneBecomeItsRoots)
     reader.OnSetName = [](rtl::TReader&, rtl::TComponent*, std::string& name) { name += "Copy"; };
     reader.ReadRootComponent(copy);
 
-    ASSERT_EQ(copy->GetCount(), 1);
-    ThvObject* copiedRoot = copy->GetObject(0);
+    ASSERT_EQ(UserRoots(*copy).size(), 1u);
+    ThvObject* copiedRoot = UserRoots(*copy).front();
     EXPECT_EQ(copiedRoot->GetName(), "RootCopy");
     EXPECT_EQ(copiedRoot->GetScene(), copy);
     EXPECT_EQ(copiedRoot->GetParentComponent(), copy);

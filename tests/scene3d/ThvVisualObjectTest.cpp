@@ -535,7 +535,7 @@ TEST_F(ThvVisualObjectPhysicsTest, AnObjectFreedInItsTickHandlerStopsThere)
     recorder.freeOnEvent = object;
     object->OnTick.Bind<&TEventRecorder::Tick>(&recorder);
     object->ProcessTick(1, 0.1);
-    EXPECT_EQ(scene->GetCount(), 0);
+    EXPECT_EQ(scene->GetRoot(), nullptr);
 }
 
 } // namespace

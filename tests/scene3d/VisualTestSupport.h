@@ -204,13 +204,14 @@ private:
 
 /// Draws one frame of the scene's roots as the scene's paint cycle does: lights first, then
 /// each visible visual root at its absolute matrix without presets of its own, then its
-/// children through RenderChildren.
+/// children through RenderChildren. The scene's own design objects are left out: at run time
+/// they draw nothing, and their walk would only add presets to the log.
 inline void DrawFrame(ThvScene& scene, RecordingCanvas& canvas)
 {
     canvas.ResetScene();
     for (ThvObject* root : scene.Objects()) {
         auto* visual = dynamic_cast<ThvVisualObject*>(root);
-        if (visual && visual->GetVisible()) {
+        if (visual && visual->GetVisible() && visual->GetTag() != scene3d::kDesignObjectTag) {
             canvas.SetMatrix(visual->GetAbsoluteMatrix());
             visual->ApplyLights();
         }
@@ -218,7 +219,7 @@ inline void DrawFrame(ThvScene& scene, RecordingCanvas& canvas)
     canvas.ClearLog();
     for (ThvObject* root : scene.Objects()) {
         auto* visual = dynamic_cast<ThvVisualObject*>(root);
-        if (!visual || !visual->GetVisible())
+        if (!visual || !visual->GetVisible() || visual->GetTag() == scene3d::kDesignObjectTag)
             continue;
         canvas.SetMatrix(visual->GetAbsoluteMatrix());
         visual->BeforePaint();
