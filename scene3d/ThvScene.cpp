@@ -181,10 +181,8 @@ void ThvScene::CreateDesignRig()
 void ThvScene::BeforeDestruction()
 {
     --hvSceneCount;
-    if (m_realTime) {
-        if (platform::ui::Application* app = platform::ui::Application::TryCurrent())
-            app->SetOnIdle({});
-    }
+    UnhookIdle();
+    m_designMenu.reset();
     // Each root leaves the list and loses its links before it is freed, so it does not try to
     // leave this scene again.
     while (!m_objects.empty()) {

@@ -8,6 +8,7 @@
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Events.h"
 #include "platform/ui/Forward.h"
+#include "platform/ui/PopupMenu.h"
 #include "platform/ui/Types.h"
 
 #include <cstdint>
@@ -118,7 +119,9 @@ public:
     void SetTransparency(bool value) { m_transparency = value; }
     /// Rendering driven by the idle loop; objects then send no repaint requests at run time.
     [[nodiscard]] bool GetRealTime() const { return m_realTime; }
-    void SetRealTime(bool value) { m_realTime = value; }
+    /// At run time the scene takes the application's idle handler while on, and gives it
+    /// back when switched off (ThvSceneRealTime.cpp).
+    void SetRealTime(bool value);
     [[nodiscard]] int32_t GetRealTimeSleep() const { return m_realTimeSleep; }
     void SetRealTimeSleep(int32_t value) { m_realTimeSleep = value; }
     /// At run time no canvas is made, so nothing is drawn, and no physics runs.
@@ -216,6 +219,37 @@ public:
     /// Makes the engine from hvDefaultPhysicsClass when there is none; nothing without a
     /// physics class.
     void CreatePhysics();
+
+    // ---- real time (ThvSceneRealTime.cpp) ------------------------------------------------
+    /// One real-time frame: the roots' ticks, both physics worlds, a render, the sleep.
+    void RealTimeStep();
+    /// The application's idle handler while RealTime is on.
+    void DoIdle(bool& done);
+    /// Seconds of the tick count at the last frame (0 before the first), the time between
+    /// the last two frames (at least 0.001), frames per second over at least one second.
+    [[nodiscard]] double GetTime() const { return m_time; }
+    [[nodiscard]] double GetDeltaTime() const { return m_deltaTime; }
+    [[nodiscard]] double GetFPS() const { return m_fps; }
+
+    // ---- design mode and clipboard (ThvSceneDesign.cpp) ----------------------------------
+    /// The stored design settings, read and written in every mode.
+    void DefineProperties(rtl::TFiler& filer) override;
+    void SetDesignSnapGridShow(bool value);
+    /// The window system's design hit test: a designed scene takes the mouse itself.
+    [[nodiscard]] int CMDesignHitTest() const { return 1; }
+    /// The design menu (built at its first showing) at the last mouse point.
+    void PopupDesignMenu();
+    void InsertObjectByClassName(const std::string& className);
+    void DesignHideClick();
+    void DesignOrderClick(bool toFront);
+    void DesignDeleteClick();
+    void CopyToClipboard();
+    void PasteFromClipboard();
+    void DesignLoadClick();
+    void DesignShowGridClick();
+    [[nodiscard]] platform::ui::PopupMenu* GetDesignMenu() const { return m_designMenu.get(); }
+    /// Where the design menu opened, in screen pixels; (-1, -1) once an object was placed there.
+    [[nodiscard]] TwzPoint GetDesignMenuPoint() const { return m_designMenuPoint; }
 
     // ---- input: mouse, keys, focus, capture, hints --------------------------------------
     /// The toolkit's entry points of the control's input; the window calls them.
@@ -336,6 +370,19 @@ private:
     /// through it converted into them.
     void ConvertPointer(ThvVisualObject* object, float& x, float& y, ThvVector& rayPos, ThvVector& rayDir);
     void CaptureLost();
+
+    // Real time (ThvSceneRealTime.cpp).
+    /// Clears the application's idle handler when it is this scene's.
+    void UnhookIdle();
+
+    // Design mode (ThvSceneDesign.cpp).
+    void DesignMouseDown(platform::ui::MouseButton button, platform::ui::ShiftState shift);
+    void DesignMouseMove(platform::ui::ShiftState shift);
+    void DesignMouseUp(platform::ui::MouseButton button, platform::ui::ShiftState shift);
+    void DesignMouseWheel(int32_t wheelDelta);
+    void DesignKeyUp(uint16_t key);
+    /// The selection's box and handles and the help text, drawn last in a designed frame.
+    void RenderDesignOverlays(ThvCanvas& canvas);
     [[nodiscard]] platform::ui::Point ScreenPointOf(int32_t x, int32_t y) const;
 
     // Drag and drop helpers (ThvSceneDrop.cpp).
@@ -416,4 +463,16 @@ private:
     ThvVisualObject* m_designDblClickObject = nullptr;
     ThvCamera* m_camera = nullptr;
     ThvCamera* m_designCamera = nullptr;
+
+    // Real time (ThvSceneRealTime.cpp).
+    double m_time = 0;
+    double m_deltaTime = 0;
+    double m_fps = 0;
+    double m_frameTime = 0;
+    double m_frameCount = 0;
+
+    // Design mode (ThvSceneDesign.cpp).
+    std::unique_ptr<platform::ui::PopupMenu> m_designMenu;
+    TwzPoint m_designMenuPoint { -1, -1 };
+    uint8_t m_designDrag = 0; // the handle drag that runs
 };

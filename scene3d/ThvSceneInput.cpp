@@ -93,8 +93,10 @@ void ThvScene::MouseDown(MouseButton button, ShiftState shift, int32_t x, int32_
     m_mousePos = { static_cast<float>(x), static_cast<float>(y), 0 };
     m_snappedPos = { SnapToGrid(static_cast<float>(x)), SnapToGrid(static_cast<float>(y)), 0 };
     m_lastPos = m_snappedPos;
-    if (IsDesigning())
-        return; // FIXME: the design tools take the press once design mode exists.
+    if (IsDesigning()) {
+        DesignMouseDown(button, shift);
+        return;
+    }
 
     if (ThvVisualObject* object = ObjectAtPoint(m_mousePos.X, m_mousePos.Y)) {
         float lx = 0, ly = 0;
@@ -135,7 +137,9 @@ void ThvScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
     m_snappedPos = { SnapToGrid(static_cast<float>(x)), SnapToGrid(static_cast<float>(y)), 0 };
     m_mousePos = { static_cast<float>(x), static_cast<float>(y), 0 };
     if (IsDesigning()) {
-        // FIXME: the design tools take the move once design mode exists.
+        DesignMouseMove(shift);
+        if (!self)
+            return;
     } else if (m_captured) {
         ThvVisualObject* captured = m_captured;
         float lx = 0, ly = 0;
@@ -182,8 +186,10 @@ void ThvScene::MouseUp(MouseButton button, ShiftState shift, int32_t x, int32_t 
         if (m_host)
             m_host->SetCapture(m_captured != nullptr);
     }
-    if (IsDesigning())
-        return; // FIXME: the design tools take the release once design mode exists.
+    if (IsDesigning()) {
+        DesignMouseUp(button, shift);
+        return;
+    }
 
     // The release goes where the last press or move was, not where the release message says.
     ThvVisualObject* target = m_captured ? m_captured : ObjectAtPoint(m_mousePos.X, m_mousePos.Y);
@@ -202,8 +208,10 @@ bool ThvScene::DoMouseWheel(ShiftState shift, int32_t wheelDelta, platform::ui::
     OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
     if (!self)
         return handled;
-    if (IsDesigning())
-        return handled; // FIXME: the wheel moves the design camera once design mode exists.
+    if (IsDesigning()) {
+        DesignMouseWheel(wheelDelta);
+        return true;
+    }
 
     if (m_captured) {
         m_captured->MouseWheel(shift, wheelDelta, handled);
@@ -272,7 +280,10 @@ void ThvScene::KeyDown(uint16_t& key, ShiftState shift)
 void ThvScene::KeyUp(uint16_t& key, ShiftState shift)
 {
     m_keyShiftState = {};
-    // FIXME: Delete removes the selection once design mode exists.
+    if (IsDesigning() && key == platform::ui::vk::kDelete) {
+        DesignKeyUp(key);
+        return;
+    }
     if (ThvVisualObject* focused = m_focused) {
         char16_t keyChar = 0;
         focused->KeyUp(key, keyChar, shift);
@@ -323,7 +334,10 @@ void ThvScene::DispatchKeyDown(uint16_t& key, char16_t& keyChar, ShiftState shif
 
 void ThvScene::DispatchKeyUp(uint16_t& key, char16_t& keyChar, ShiftState shift)
 {
-    // FIXME: Delete removes the selection once design mode exists.
+    if (IsDesigning() && key == platform::ui::vk::kDelete) {
+        DesignKeyUp(key);
+        return;
+    }
     if (ThvVisualObject* focused = m_focused)
         focused->KeyUp(key, keyChar, shift);
 }

@@ -177,8 +177,11 @@ void ThvScene::Render()
                 if (!self)
                     return;
             }
-            // FIXME: the selection's box and handles and the help text of design mode come
-            // with design mode.
+            if (IsDesigning()) {
+                RenderDesignOverlays(*canvas);
+                if (!self)
+                    return;
+            }
         }
         if (m_canvas != canvas)
             return; // the window went while the frame was drawn
