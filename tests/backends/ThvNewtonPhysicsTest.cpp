@@ -7,6 +7,7 @@
 
 #include "platform/physics/PhysicsLoader.h"
 #include "platform/rtl/Component.h"
+#include "platform/ui/FakeApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ using platform::physics::PhysicsLoader;
 
 namespace {
 
-constexpr double kStep = 1.0 / 60;
+constexpr double kStep = 0.017;
 
 /// The rigid-body module of this build, opened by its path.
 ModulePhysicsLoader& ModuleLoader()
@@ -95,11 +96,16 @@ struct ObjectSpec {
     ThvProjection projection = hvProjectionCamera;
 };
 
+/// A scene at run time whose frames are real-time steps, 17 ms apart on the clock of the
+/// headless window system (made here unless one runs already).
 class NewtonScene {
 public:
     NewtonScene()
-        : m_scene(new ThvScene(nullptr))
-    { }
+    {
+        if (!platform::ui::Application::TryCurrent())
+            m_app = std::make_unique<platform::ui::FakeApplication>();
+        m_scene.reset(new ThvScene(nullptr));
+    }
 
     ThvScene& Scene() { return *m_scene; }
     ThvNewtonPhysics* Engine() const { return dynamic_cast<ThvNewtonPhysics*>(m_scene->GetPhysics()); }
@@ -120,19 +126,13 @@ public:
         return object;
     }
 
-    /// One real-time frame's worth of physics: ticks of the roots, then both worlds.
-    void Step(double deltaTime = kStep)
+    /// One real-time frame: the roots' ticks, then both worlds, then the (canvas-less) render.
+    void Step()
     {
-        m_time += deltaTime;
-        const std::vector<ThvObject*> roots(m_scene->Objects().begin(), m_scene->Objects().end());
-        for (ThvObject* root : roots)
-            root->ProcessTick(m_time, deltaTime);
-        if (ThvPhysics* physics = m_scene->GetPhysics()) {
-            if (physics->GetCameraWorld())
-                physics->Update(physics->GetCameraWorld(), deltaTime);
-            if (physics->GetScreenWorld())
-                physics->Update(physics->GetScreenWorld(), deltaTime);
-        }
+        auto& app = static_cast<platform::ui::FakeApplication&>(platform::ui::Application::Current());
+        s_clockMs += kFrameMs;
+        app.SetTime(s_clockMs);
+        m_scene->RealTimeStep();
     }
 
     void Steps(int count)
@@ -141,9 +141,12 @@ public:
             Step();
     }
 
+    static constexpr int64_t kFrameMs = 17;
+
 private:
+    static inline int64_t s_clockMs = 1000;
+    std::unique_ptr<platform::ui::FakeApplication> m_app; // goes after the scene
     rtl::TOwned<ThvScene> m_scene;
-    double m_time = 0;
 };
 
 ThvPoint Translation(const ThvMatrix& m)
@@ -700,4 +703,21 @@ TEST_F(NewtonPhysicsTest, DestroyingAWorldForgetsItsBodies)
     EXPECT_EQ(engine->GetBodyCount(), 0);
     engine->DestroyWorld(reinterpret_cast<ThvPhysicsWorld>(uintptr_t { 64 })); // not ours: ignored
     engine->Update(reinterpret_cast<ThvPhysicsWorld>(uintptr_t { 64 }), kStep);
+}
+
+TEST_F(NewtonPhysicsTest, RealTimeSceneStepsItsPhysicsFromTheIdleLoop)
+{
+    auto& app = static_cast<platform::ui::FakeApplication&>(platform::ui::Application::Current());
+    m_world.Add({ .position = { 0, 0, 0 }, .size = { 20, 20, 1 } });
+    TContactObject* cube = m_world.Add({ .position = { 0, 0, 4 }, .body = BodyKind::Dynamic });
+    m_world.Scene().SetRealTime(true);
+    // Each idle turn is one frame; the handler asks to run again at once.
+    for (int frame = 0; frame < 300; ++frame) {
+        app.ProcessMessages();
+        app.SetTime(app.TickMs() + 17);
+        ASSERT_TRUE(app.ProcessOne());
+    }
+    EXPECT_NEAR(PositionOf(cube).Z, 1.0f, 0.05f);
+    EXPECT_GT(m_world.Scene().GetFPS(), 0);
+    m_world.Scene().SetRealTime(false);
 }
