@@ -82,7 +82,8 @@ void ThvPath3D::Render()
         case wzPathFit: {
             TwzRect fitted = MakeRect(0, 0, extent.X, extent.Y);
             RectFit(fitted, MakeRect(0, 0, width, height));
-            ExtrudeFaces(OutlineCenter(), { RectWidth(fitted), RectHeight(fitted), depth, 1 }, TwzRect {}, polygon);
+            ExtrudeFaces(
+                OutlineCenter(), { RectWidth(fitted), RectHeight(fitted), depth, 1 }, TwzRect {}, polygon);
             break;
         }
         case wzPathStretch:

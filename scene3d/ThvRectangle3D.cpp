@@ -57,7 +57,8 @@ void ThvRectangle3D::SetCornerType(TwzCornerType value)
 void ThvRectangle3D::Render()
 {
     TwzPathData outline;
-    outline.AddRectangle(MakeRect(0, 0, GetWidth(), GetHeight()), m_xRadius, m_yRadius, m_corners, m_cornerType);
+    outline.AddRectangle(
+        MakeRect(0, 0, GetWidth(), GetHeight()), m_xRadius, m_yRadius, m_corners, m_cornerType);
     TwzPolygon polygon;
     TwzPoint extent;
     if (FlattenOutline(outline, polygon, extent))

@@ -183,8 +183,8 @@ bool ThvShape3D::OutlinePoint(const ThvVector& rayPos, const ThvVector& rayDir, 
     return true;
 }
 
-void ThvShape3D::MouseDown(
-    TMouseButton button, TShiftState shift, float x, float y, const ThvVector& rayPos, const ThvVector& rayDir)
+void ThvShape3D::MouseDown(TMouseButton button, TShiftState shift, float x, float y, const ThvVector& rayPos,
+    const ThvVector& rayDir)
 {
     rtl::Watch<ThvShape3D> self(this);
     Inherited::MouseDown(button, shift, x, y, rayPos, rayDir);
@@ -203,8 +203,8 @@ void ThvShape3D::MouseMove(TShiftState shift, float x, float y, float deltaX, fl
         MouseMove2D(shift, outlineX, outlineY);
 }
 
-void ThvShape3D::MouseUp(
-    TMouseButton button, TShiftState shift, float x, float y, const ThvVector& rayPos, const ThvVector& rayDir)
+void ThvShape3D::MouseUp(TMouseButton button, TShiftState shift, float x, float y, const ThvVector& rayPos,
+    const ThvVector& rayDir)
 {
     rtl::Watch<ThvShape3D> self(this);
     Inherited::MouseUp(button, shift, x, y, rayPos, rayDir);

@@ -97,7 +97,8 @@ std::vector<float> Coverage(double from, double to, int32_t count)
 /// output rows the current row of tiles reaches are kept in floating point.
 class Reduction {
 public:
-    Reduction(TwzBitmap& output, const TwzRect& target, int64_t bigWidth, int64_t bigHeight, uint32_t background)
+    Reduction(
+        TwzBitmap& output, const TwzRect& target, int64_t bigWidth, int64_t bigHeight, uint32_t background)
         : m_output(output)
         , m_columns(target.Left, RectWidth(target) / static_cast<double>(bigWidth), bigWidth)
         , m_rows(target.Top, RectHeight(target) / static_cast<double>(bigHeight), bigHeight)
@@ -124,7 +125,8 @@ public:
     /// the large picture count.
     void AddTile(const uint32_t* pixels, int32_t tileWidth, int32_t tileHeight, int64_t left, int64_t top)
     {
-        const int64_t columns = std::min<int64_t>(tileWidth, static_cast<int64_t>(m_columns.First.size()) - left);
+        const int64_t columns
+            = std::min<int64_t>(tileWidth, static_cast<int64_t>(m_columns.First.size()) - left);
         const int64_t rows = std::min<int64_t>(tileHeight, static_cast<int64_t>(m_rows.First.size()) - top);
         for (int64_t y = 0; y < rows; ++y) {
             const size_t bigY = static_cast<size_t>(top + y);
@@ -150,7 +152,8 @@ public:
                         const int32_t column = firstColumn + c;
                         if (w == 0 || column < 0 || column >= m_width)
                             continue;
-                        float* cell = &m_band[static_cast<size_t>(row) * Stride() + static_cast<size_t>(column) * 4];
+                        float* cell
+                            = &m_band[static_cast<size_t>(row) * Stride() + static_cast<size_t>(column) * 4];
                         for (int k = 0; k < 4; ++k)
                             cell[k] += w * channels[k];
                     }
@@ -193,13 +196,15 @@ private:
                 const float rest = 1 - share;
                 uint32_t v[4];
                 for (int k = 0; k < 4; ++k)
-                    v[k] = static_cast<uint32_t>(std::clamp(std::lround(cell[k] + rest * background[k]), 0L, 255L));
+                    v[k] = static_cast<uint32_t>(
+                        std::clamp(std::lround(cell[k] + rest * background[k]), 0L, 255L));
                 for (int k = 1; k < 4; ++k)
                     v[k] = std::min(v[k], v[0]);
                 out[x] = v[0] << 24 | v[1] << 16 | v[2] << 8 | v[3];
             }
         }
-        m_band.erase(m_band.begin(), m_band.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(done) * Stride()));
+        m_band.erase(
+            m_band.begin(), m_band.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(done) * Stride()));
         m_bandTop += done;
         if (m_bandTop < row) {
             // Rows no tile reached: they keep the background.
@@ -245,7 +250,8 @@ void ThvVisualObject::MakeScreenshot(
     if (!(ratio > 0) || !std::isfinite(ratio))
         return;
     if (ratio < 1) {
-        target = MakeRect(screen.Left / ratio, screen.Top / ratio, screen.Right / ratio, screen.Bottom / ratio);
+        target
+            = MakeRect(screen.Left / ratio, screen.Top / ratio, screen.Right / ratio, screen.Bottom / ratio);
         RectCenter(target, bounds);
     }
     const int64_t bigWidth = rtl::Round(double { RectWidth(target) } * scale);
@@ -310,12 +316,18 @@ void ThvVisualObject::PaintToBitmap(ThvBitmap* bitmap, int32_t width, int32_t he
         zoom[1][1] = scale * k;
         ThvMatrix shift = hvIdentityMatrix;
         shift[3][0] = 2 * scale
-            * ((-scaled.Left - static_cast<float>(offsetX)) / scale + sceneWidth / 2 - (screen.Left + screen.Right) / 2)
+            * ((-scaled.Left - static_cast<float>(offsetX)) / scale + sceneWidth / 2
+                - (screen.Left + screen.Right) / 2)
             / w;
         shift[3][1] = -2 * scale
-            * ((-scaled.Top - static_cast<float>(offsetY)) / scale + sceneHeight / 2 - (screen.Top + screen.Bottom) / 2)
+            * ((-scaled.Top - static_cast<float>(offsetY)) / scale + sceneHeight / 2
+                - (screen.Top + screen.Bottom) / 2)
             / h;
         canvas->SetZoomMatrix(hvMatrixMultiply(zoom, shift));
+        canvas->RecordState(hvStateCameraProjection);
+    } else if (canvas->GetZoomMatrix() != hvIdentityMatrix) {
+        // Outside a scene the canvas's own projection applies, not one left from a tile.
+        canvas->SetZoomMatrix(hvIdentityMatrix);
         canvas->RecordState(hvStateCameraProjection);
     }
 
@@ -345,14 +357,15 @@ void ThvVisualObject::PaintToBitmap(ThvBitmap* bitmap, int32_t width, int32_t he
     }
 
     if (self && canvas->BeginScene()) {
-        for (ThvRenderState state : { hvStateGouraud, hvStateCameraProjection, hvStateZWriteOn, hvStateLightingOn,
-                 hvStateFilterLinear, hvStateCullCCW })
+        for (ThvRenderState state : { hvStateGouraud, hvStateCameraProjection, hvStateZWriteOn,
+                 hvStateLightingOn, hvStateFilterLinear, hvStateCullCCW })
             canvas->SetState(state);
         canvas->Clear(clearColor);
         // The object's own states as the render walk sets them for a child; the projection
         // preset resets the world matrix, so the matrix follows it.
         canvas->SetState(GetZWrite() ? hvStateZWriteOn : hvStateZWriteOff);
-        canvas->SetState(GetProjection() == hvProjectionCamera ? hvStateCameraProjection : hvStateScreenProjection);
+        canvas->SetState(
+            GetProjection() == hvProjectionCamera ? hvStateCameraProjection : hvStateScreenProjection);
         canvas->SetState(GetTwoSide() ? hvStateCullNone : hvStateCullCCW);
         canvas->SetMatrix(GetAbsoluteMatrix());
         BeforePaint();

@@ -62,9 +62,10 @@ private:
 /// 200 characters of running text.
 std::u16string TwoHundredCharacters()
 {
-    const std::u16string words = u"Glyphforge extrudes lettering in any font, with front, back and side faces "
-                                 u"of their own colour or picture, on a slab with rounded or cut corners, and "
-                                 u"renders it at any size to a picture file. ";
+    const std::u16string words
+        = u"Glyphforge extrudes lettering in any font, with front, back and side faces "
+          u"of their own colour or picture, on a slab with rounded or cut corners, and "
+          u"renders it at any size to a picture file. ";
     std::u16string text;
     while (text.size() < 200)
         text += words;

@@ -67,8 +67,8 @@ protected:
     /// Fills the front cap of `points`, laid out in the whole 32 x 32 bitmap.
     void FillCap(const TwzPolygon& points)
     {
-        m_canvas->FillPolygon({ 16, 16, 0, 1 }, { 32, 32, 0, 1 }, MakeRect(0, 0, 32, 32), points, 1, true, false,
-            false);
+        m_canvas->FillPolygon(
+            { 16, 16, 0, 1 }, { 32, 32, 0, 1 }, MakeRect(0, 0, 32, 32), points, 1, true, false, false);
     }
 
     uint32_t Pixel(int32_t x, int32_t y) const { return PixelAt(*m_bitmap, x, y); }
@@ -93,12 +93,14 @@ TEST_F(ExtrudeGlTest, CapsFollowTheEvenOddRuleWhateverWayTheContoursRun)
             { { 7, 7 }, { 24, 16 } }, { { 16, 16 }, { 1, 1 }, { 30, 16 } } },
         { "a ring, the hole the other way", Join(Square(4, 4, 28, 28, true), Square(12, 12, 20, 20, false)),
             { { 7, 7 }, { 24, 16 } }, { { 16, 16 }, { 1, 1 } } },
-        { "a ring, the outline the other way", Join(Square(4, 4, 28, 28, false), Square(12, 12, 20, 20, true)),
-            { { 7, 7 }, { 24, 16 } }, { { 16, 16 }, { 1, 1 } } },
+        { "a ring, the outline the other way",
+            Join(Square(4, 4, 28, 28, false), Square(12, 12, 20, 20, true)), { { 7, 7 }, { 24, 16 } },
+            { { 16, 16 }, { 1, 1 } } },
         { "two overlapping squares", Join(Square(2, 2, 20, 20, true), Square(12, 12, 30, 30, true)),
             { { 5, 5 }, { 26, 26 } }, { { 16, 16 }, { 26, 5 } } },
         // A concave outline: its fan has triangles of both windings.
-        { "an L shape", { { 4, 4 }, { 12, 4 }, { 12, 20 }, { 28, 20 }, { 28, 28 }, { 4, 28 }, { 4, 4 }, kEnd },
+        { "an L shape",
+            { { 4, 4 }, { 12, 4 }, { 12, 20 }, { 28, 20 }, { 28, 28 }, { 4, 28 }, { 4, 4 }, kEnd },
             { { 8, 8 }, { 8, 24 }, { 24, 24 } }, { { 20, 10 }, { 30, 30 } } },
     };
     for (const Case& c : cases) {

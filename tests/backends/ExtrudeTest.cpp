@@ -77,8 +77,8 @@ std::vector<std::map<std::string, std::string>> StatesAtDraws(const Recorder& re
 {
     if (std::fabs(v.X - x) < 1e-4f && std::fabs(v.Y - y) < 1e-4f && std::fabs(v.Z - z) < 1e-4f)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << v.X << ", " << v.Y << ", " << v.Z << ") is not (" << x
-                                         << ", " << y << ", " << z << ")";
+    return ::testing::AssertionFailure()
+        << "(" << v.X << ", " << v.Y << ", " << v.Z << ") is not (" << x << ", " << y << ", " << z << ")";
 }
 
 // The extrusion over the recording device: the draws it makes, their data and the states
@@ -354,7 +354,8 @@ TEST_F(ExtrudeTest, PolygonsArePlacedThroughTheirBoundsWidenedByTheRect)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Log().ClearDraws();
-        Canvas().FillPolygon({ 1, 2, 3, 1 }, { 4, 2, 6, 1 }, c.rect, Rectangle(2, 3, 6, 5), 1, true, false, false);
+        Canvas().FillPolygon(
+            { 1, 2, 3, 1 }, { 4, 2, 6, 1 }, c.rect, Rectangle(2, 3, 6, 5), 1, true, false, false);
         ASSERT_EQ(Draws().size(), 2u);
         EXPECT_TRUE(At(Draws()[0].Vertex(0), c.x0, c.y0, 6));
         // The cover quad always spans the box face.
@@ -370,8 +371,8 @@ TEST_F(ExtrudeTest, InPixelUnitsPointsSnapToPixelCentresWithoutFlipping)
     // u = 1/3 of 5 pixels rounds to 2.
     const TwzPolygon points = { { 1, 0 } };
     Log().ClearDraws();
-    Canvas().FillPolygon({ 10, 20, 0, 1 }, { 5, 5, 2, 1 }, {}, Join(points, Rectangle(0, 0, 3, 3)), 1, true,
-        false, true);
+    Canvas().FillPolygon(
+        { 10, 20, 0, 1 }, { 5, 5, 2, 1 }, {}, Join(points, Rectangle(0, 0, 3, 3)), 1, true, false, true);
     ASSERT_EQ(Draws().size(), 3u);
     EXPECT_TRUE(At(Draws()[0].Vertex(0), 10, 18, 1));
     EXPECT_TRUE(At(Draws()[0].Vertex(2), 13, 18, 1));

@@ -173,7 +173,8 @@ TwzRect InkBox(const TwzBitmap& bitmap)
 
 uint32_t PixelOf(const TwzBitmap& bitmap, int32_t x, int32_t y)
 {
-    return bitmap.Pixels()[static_cast<size_t>(y) * static_cast<size_t>(bitmap.GetWidth()) + static_cast<size_t>(x)];
+    return bitmap
+        .Pixels()[static_cast<size_t>(y) * static_cast<size_t>(bitmap.GetWidth()) + static_cast<size_t>(x)];
 }
 
 struct Difference {
@@ -320,7 +321,8 @@ struct OutlineToPicture {
 };
 
 /// The 2D canvas's own fill of the outline in a picture of that size, placed by `map`.
-std::unique_ptr<TwzBitmap> FillOutline(const TwzPolygon& outline, const OutlineToPicture& map, int32_t width, int32_t height)
+std::unique_ptr<TwzBitmap> FillOutline(
+    const TwzPolygon& outline, const OutlineToPicture& map, int32_t width, int32_t height)
 {
     TwzPolygon placed;
     placed.reserve(outline.size());
@@ -426,7 +428,8 @@ TEST_F(LetteringTest, GlyphforgeRendersHeadlessToAPictureThatShowsItsText)
     EXPECT_EQ(PixelOf(picture, 400, 2), 0u);
     EXPECT_EQ(PixelOf(picture, 400, 397), 0u);
     const int32_t left = static_cast<int32_t>(slabBox.Left), top = static_cast<int32_t>(slabBox.Top);
-    const int32_t right = static_cast<int32_t>(slabBox.Right) - 1, bottom = static_cast<int32_t>(slabBox.Bottom) - 1;
+    const int32_t right = static_cast<int32_t>(slabBox.Right) - 1,
+                  bottom = static_cast<int32_t>(slabBox.Bottom) - 1;
     for (const auto& [x, y] : { std::pair { left + 3, top + 3 }, std::pair { right - 3, top + 3 },
              std::pair { left + 3, bottom - 3 }, std::pair { right - 3, bottom - 3 } })
         EXPECT_EQ(Alpha(PixelOf(picture, x, y)), 0) << "rounded corner at " << x << ", " << y;
@@ -467,8 +470,9 @@ TEST_F(LetteringTest, GlyphforgeRendersHeadlessToAPictureThatShowsItsText)
     front.lighting /= front.count;
     wallsLeftHalf.lighting /= wallsLeftHalf.count;
     wallsRightHalf.lighting /= wallsRightHalf.count;
-    std::printf("lit: front %.3f (%d px), right walls %.3f (%d px), left walls %.3f (%d px)\n", front.lighting,
-        front.count, wallsLeftHalf.lighting, wallsLeftHalf.count, wallsRightHalf.lighting, wallsRightHalf.count);
+    std::printf("lit: front %.3f (%d px), right walls %.3f (%d px), left walls %.3f (%d px)\n",
+        front.lighting, front.count, wallsLeftHalf.lighting, wallsLeftHalf.count, wallsRightHalf.lighting,
+        wallsRightHalf.count);
     EXPECT_GT(front.lighting, 0.95);
     EXPECT_GT(wallsRightHalf.lighting, wallsLeftHalf.lighting + 0.1);
     EXPECT_LT(wallsRightHalf.lighting, front.lighting - 0.1);
@@ -526,20 +530,24 @@ std::unique_ptr<TwzBitmap> AssembledScreenshot(
     TwzRect target = screen;
     const float ratio = RectFit(target, bounds);
     if (ratio < 1) {
-        target = MakeRect(screen.Left / ratio, screen.Top / ratio, screen.Right / ratio, screen.Bottom / ratio);
+        target
+            = MakeRect(screen.Left / ratio, screen.Top / ratio, screen.Right / ratio, screen.Bottom / ratio);
         RectCenter(target, bounds);
     }
     const auto bigWidth = static_cast<int32_t>(std::nearbyint(RectWidth(target) * static_cast<float>(scale)));
-    const auto bigHeight = static_cast<int32_t>(std::nearbyint(RectHeight(target) * static_cast<float>(scale)));
+    const auto bigHeight
+        = static_cast<int32_t>(std::nearbyint(RectHeight(target) * static_cast<float>(scale)));
     TwzBitmap big(bigWidth, bigHeight);
     ThvBitmap tile3D(512, 512);
     TwzBitmap tile2D(512, 512);
     for (int32_t tx = 0; tx <= bigWidth / 512; ++tx) {
         for (int32_t ty = 0; ty <= bigHeight / 512; ++ty) {
-            object.PaintToBitmap(&tile3D, 512, 512, tx * 512, ty * 512, static_cast<float>(scale) / ratio, clearColor);
+            object.PaintToBitmap(
+                &tile3D, 512, 512, tx * 512, ty * 512, static_cast<float>(scale) / ratio, clearColor);
             tile2D.Assign(tile3D);
             const float x = static_cast<float>(tx * 512), y = static_cast<float>(ty * 512);
-            big.GetCanvas()->DrawBitmap(&tile2D, MakeRect(0, 0, 512, 512), MakeRect(x, y, x + 512, y + 512), 1, true);
+            big.GetCanvas()->DrawBitmap(
+                &tile2D, MakeRect(0, 0, 512, 512), MakeRect(x, y, x + 512, y + 512), 1, true);
         }
     }
     output->GetCanvas()->DrawBitmap(
@@ -578,7 +586,8 @@ TEST_F(LetteringTest, TheObjectsScreenRectangleIsFittedAndCentred)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ThvDummy* container = MakeContainer(c.screenWidth * kUnitsPerPixel, c.screenHeight * kUnitsPerPixel, 0.001f);
+        ThvDummy* container
+            = MakeContainer(c.screenWidth * kUnitsPerPixel, c.screenHeight * kUnitsPerPixel, 0.001f);
         MakePlate(container, c.screenWidth * kUnitsPerPixel, c.screenHeight * kUnitsPerPixel, 0xFF20A040);
         RenderScene();
         TwzBitmap picture(1, 1);
@@ -602,7 +611,8 @@ TEST_F(LetteringTest, APictureTallerThanTheSceneIsZoomedByTheVerticalFieldOfView
     ThvDummy* container = MakeContainer(4, 2, 0.001f);
     MakePlate(container, 4, 2, 0xFF20A040);
     RenderScene();
-    for (const auto& [width, height] : { std::pair { 200, 100 }, std::pair { 100, 200 }, std::pair { 600, 300 } }) {
+    for (const auto& [width, height] :
+        { std::pair { 200, 100 }, std::pair { 100, 200 }, std::pair { 600, 300 } }) {
         SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
         TwzBitmap picture(1, 1);
         container->MakeScreenshot(&picture, width, height, 0, 1);
@@ -697,17 +707,18 @@ TEST_F(LetteringTest, TilesReducedAsTheyArriveGiveThePictureAssembledWhole)
         int32_t width, height, scale;
     };
     const Case cases[] = {
-        { "one tile", 300, 75, 1 },
-        { "tiles across and down", 300, 150, 5 }, // 1500 x 375: three tiles wide
+        { "one tile", 300, 75, 1 }, { "tiles across and down", 300, 150, 5 }, // 1500 x 375: three tiles wide
         { "tile edges inside output pixels", 301, 77, 3 }, // 903 x 226: 512 is no multiple of 3
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TwzBitmap picture(1, 1);
         container->MakeScreenshot(&picture, c.width, c.height, 0, c.scale);
-        const std::unique_ptr<TwzBitmap> assembled = AssembledScreenshot(*container, c.width, c.height, 0, c.scale);
+        const std::unique_ptr<TwzBitmap> assembled
+            = AssembledScreenshot(*container, c.width, c.height, 0, c.scale);
         const Difference d = Compare(picture, *assembled, 4);
-        std::printf("%s: mean difference %.3f, largest %d, share beyond 4: %.5f\n", c.name, d.mean, d.max, d.share);
+        std::printf(
+            "%s: mean difference %.3f, largest %d, share beyond 4: %.5f\n", c.name, d.mean, d.max, d.share);
         EXPECT_LT(d.mean, 0.1);
         EXPECT_LE(d.max, 8);
         EXPECT_LT(d.share, 0.001);

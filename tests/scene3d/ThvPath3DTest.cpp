@@ -182,8 +182,10 @@ TEST_F(ThvPath3DTest, TheDesignBoxIsDrawnWhileDesigningUnlessLocked)
         scene->SetDesigning(c.designing);
         const std::vector<std::string> lines = Paint(path);
         scene->SetDesigning(false);
-        const std::vector<std::string> expected { "MaterialChanged #8060A799 ", "DrawCube (1.5,1,0) (3,2,0.5) 1" };
-        const bool drawn = lines.size() >= 2 && std::vector<std::string>(lines.end() - 2, lines.end()) == expected;
+        const std::vector<std::string> expected { "MaterialChanged #8060A799 ",
+            "DrawCube (1.5,1,0) (3,2,0.5) 1" };
+        const bool drawn
+            = lines.size() >= 2 && std::vector<std::string>(lines.end() - 2, lines.end()) == expected;
         EXPECT_EQ(drawn, c.box);
     }
 }

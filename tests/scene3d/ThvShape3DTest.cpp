@@ -147,11 +147,14 @@ TEST_F(ThvShape3DTest, OnlyTheFacesAskedForAreDrawnAndOnlyTheirMaterialsTaken)
         std::vector<std::string> lines;
     };
     const Case cases[] = {
-        { "front", { hvShape3DFront }, { "MaterialChanged #FF111111 ", "FillPolygon (2,2,0) (4,4,1) 14 1 F--" } },
+        { "front", { hvShape3DFront },
+            { "MaterialChanged #FF111111 ", "FillPolygon (2,2,0) (4,4,1) 14 1 F--" } },
         { "back", { hvShape3DBack },
-            { "MaterialChanged #FF111111 ", "MaterialChanged #FF222222 ", "FillPolygon (2,2,0) (4,4,1) 14 1 -B-" } },
+            { "MaterialChanged #FF111111 ", "MaterialChanged #FF222222 ",
+                "FillPolygon (2,2,0) (4,4,1) 14 1 -B-" } },
         { "walls", { hvShape3DLeft },
-            { "MaterialChanged #FF111111 ", "MaterialChanged #FF333333 ", "FillPolygon (2,2,0) (4,4,1) 14 1 --S" } },
+            { "MaterialChanged #FF111111 ", "MaterialChanged #FF333333 ",
+                "FillPolygon (2,2,0) (4,4,1) 14 1 --S" } },
         { "none", {}, { "MaterialChanged #FF111111 " } },
     };
     for (const Case& c : cases) {
@@ -248,7 +251,8 @@ TEST_F(ThvShape3DTest, AnEllipseFillsItsBoxAsOneOpenFigure)
     ellipse->SetHeight(2);
     ellipse->SetSides({ hvShape3DFront });
     const std::vector<std::string> lines = Paint(ellipse);
-    EXPECT_EQ(lines.back(), "FillPolygon (3,1,0) (6,2,1) " + std::to_string(canvas->lastPolygon.size()) + " 1 F--");
+    EXPECT_EQ(
+        lines.back(), "FillPolygon (3,1,0) (6,2,1) " + std::to_string(canvas->lastPolygon.size()) + " 1 F--");
     // No figure end: the ellipse's path is not closed, it only ends where it began.
     for (const TwzPoint& p : canvas->lastPolygon)
         EXPECT_FALSE(scene3d::IsFigureEnd(p));
@@ -334,7 +338,8 @@ TEST_F(ThvShape3DTest, ShapesAreStoredWithTheirFacesCornersAndSize)
     rtl::WriteComponentToStream(binary, *plain);
     binary.SetPosition(0);
     ObjectStreamToText(binary, textStream);
-    const std::string text(reinterpret_cast<const char*>(textStream.Memory()), static_cast<size_t>(textStream.GetSize()));
+    const std::string text(
+        reinterpret_cast<const char*>(textStream.Memory()), static_cast<size_t>(textStream.GetSize()));
     EXPECT_EQ(text.find("Corners"), std::string::npos) << text;
     EXPECT_NE(text.find("xRadius"), std::string::npos) << text;
 }
@@ -355,8 +360,7 @@ TEST_F(ThvShape3DTest, MouseInputArrivesInOutlineCoordinates)
     shape->MouseDown(TMouseButton::Left, {}, 7, 8, away, down); // misses: no call
     shape->MouseUp(TMouseButton::Left, {}, 7, 8, away, down); // misses: the unconverted point
     // x from the left edge, y down from the top edge of the face.
-    EXPECT_EQ(shape->input,
-        (std::vector<std::string> { "down 3 0.5", "move 3 0.5", "up 3 0.5", "up 7 8" }));
+    EXPECT_EQ(shape->input, (std::vector<std::string> { "down 3 0.5", "move 3 0.5", "up 3 0.5", "up 7 8" }));
 }
 
 TEST_F(ThvShape3DTest, PickingHitsTheBox)

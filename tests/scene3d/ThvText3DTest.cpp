@@ -246,8 +246,7 @@ TEST_F(ThvText3DTest, ALineWiderThanTheBoxGrowsTheBoxWhenFarAlignedAndIsSqueezed
             EXPECT_LT(rect.Left, 0);
             EXPECT_EQ(rect.Right, 30);
             EXPECT_LE(rect.Left, ink.Left + 0.5f);
-            EXPECT_EQ(Box(lines[0]),
-                "(1.5,0.5,0) (" + hvFloatToStr(RectWidth(rect) / 10) + ",1,0.3)");
+            EXPECT_EQ(Box(lines[0]), "(1.5,0.5,0) (" + hvFloatToStr(RectWidth(rect) / 10) + ",1,0.3)");
         } else {
             // The box stays the face: the wider ink is mapped into it.
             EXPECT_EQ(RectToText(rect), RectToText(MakeRect(0, 0, 30, 10)));
