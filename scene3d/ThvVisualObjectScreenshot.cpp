@@ -165,16 +165,11 @@ public:
     /// Writes every row still held.
     void Finish() { FlushAbove(m_bandTop + static_cast<int32_t>(m_band.size() / Stride())); }
 
-    /// Bytes held besides the output and the tiles.
-    [[nodiscard]] size_t PeakBytes() const { return m_peakBytes; }
-
 private:
     [[nodiscard]] size_t Stride() const { return static_cast<size_t>(m_width) * 4; }
 
     void FlushAbove(int32_t row)
     {
-        m_peakBytes = std::max(m_peakBytes,
-            m_band.capacity() * sizeof(float) + (m_columns.First.size() + m_rows.First.size()) * 16);
         const int32_t held = static_cast<int32_t>(m_band.size() / Stride());
         const int32_t done = std::clamp(row - m_bandTop, 0, held);
         const float ba = static_cast<float>(m_background >> 24);
@@ -222,7 +217,6 @@ private:
     int32_t m_width;
     std::vector<float> m_band; // rows from m_bandTop on, four channels per pixel
     int32_t m_bandTop = 0;
-    size_t m_peakBytes = 0;
 };
 
 } // namespace
@@ -261,8 +255,11 @@ void ThvVisualObject::MakeScreenshot(
 
     const int32_t tileSize = std::min(kTileSize, hvMaxTextureWidth);
     ThvBitmap tile(tileSize, tileSize);
+    // Without a 3D canvas class nothing can be rendered: the background is the picture.
+    if (!tile.GetCanvas())
+        return;
     // NOTE: each row of tiles is reduced into the output as it arrives, so the supersampled
-    // picture never exists whole; it would take scale² times the output's memory.
+    // picture never exists whole; it would take scale x scale times the output's memory.
     Reduction reduction(*bitmap, target, bigWidth, bigHeight, ClearPixel(clearColor));
     const float magnification = static_cast<float>(scale) / ratio;
     rtl::Watch<ThvVisualObject> self(this);
