@@ -58,10 +58,9 @@ void CollectBody(GfPhysicsBody* body, void* context)
 
 } // namespace
 
-// User data of every body: the engine and the object, watched so that a body outliving its
-// object never hands out a dangling pointer.
+// User data of every body: its object, watched so that a body outliving its object never
+// hands out a dangling pointer.
 struct ThvNewtonPhysics::BodyInfo {
-    ThvNewtonPhysics* engine;
     rtl::Watch<ThvVisualObject> object;
 };
 
@@ -218,7 +217,7 @@ ThvPhysicsBody ThvNewtonPhysics::CreateBodyOf(ShapeKind kind, ThvVisualObject* o
     if (!body)
         return 0;
 
-    auto info = std::make_unique<BodyInfo>(BodyInfo { this, rtl::Watch<ThvVisualObject>(object) });
+    auto info = std::make_unique<BodyInfo>(BodyInfo { rtl::Watch<ThvVisualObject>(object) });
     m_api->BodySetUserData(body, info.get());
     m_bodies.emplace(body, std::move(info));
     m_api->BodySetMatrix(body, MatrixData(object->GetAbsoluteMatrix()));
