@@ -1,10 +1,16 @@
 #include "scene3d/ShapeObjects.h"
 
 #include "scene3d/Library3D.h"
+#include "scene3d/ThvCone.h"
+#include "scene3d/ThvCube.h"
 #include "scene3d/ThvCustomMesh.h"
+#include "scene3d/ThvCylinder.h"
 #include "scene3d/ThvGrid.h"
 #include "scene3d/ThvImage.h"
+#include "scene3d/ThvPlane.h"
+#include "scene3d/ThvRoundCube.h"
 #include "scene3d/ThvShape.h"
+#include "scene3d/ThvSphere.h"
 #include "scene3d/ThvStrokeCube.h"
 #include "scene3d/ThvText.h"
 
@@ -13,8 +19,8 @@
 void RegisterShapeObjects()
 {
     rtl::RegisterClass<ThvShape>();
-    // FIXME: ThvShape3D joins the streaming-only registration, the primitives (ThvPlane,
-    // ThvCube before ThvMesh; ThvSphere, ThvCylinder, ThvRoundCube, ThvCone after it) join
-    // "Shapes" in their palette places, and the extruded shapes fill "3D", as they arrive.
-    Register3DObjects<ThvMesh, ThvText, ThvImage, ThvGrid, ThvStrokeCube>("Shapes");
+    // FIXME: ThvShape3D joins the streaming-only registration and the extruded shapes fill
+    // "3D" as they arrive.
+    Register3DObjects<ThvPlane, ThvCube, ThvMesh, ThvSphere, ThvCylinder, ThvRoundCube, ThvCone, ThvText, ThvImage,
+        ThvGrid, ThvStrokeCube>("Shapes");
 }

@@ -412,4 +412,6 @@ const rtl::TPropInfo* AnimationTarget::Find(std::initializer_list<rtl::TPropKind
 void RegisterAnimationObjects()
 {
     Register3DObjects<ThvColorAnimation, ThvFloatAnimation>("Animations");
+    // The scenes free the clock when their last window goes; the next start makes a new one.
+    scene3d::FreeAnimationClock = &hvFreeAniThread;
 }

@@ -66,21 +66,6 @@ void ThvCustomLayer::SetLayerAlign(ThvLayerAlign value)
         parent->Realign();
 }
 
-void ThvCustomLayer::SetHeight(float value)
-{
-    Inherited::SetHeight(value);
-}
-
-void ThvCustomLayer::SetWidth(float value)
-{
-    Inherited::SetWidth(value);
-}
-
-void ThvCustomLayer::SetDepth(float value)
-{
-    Inherited::SetDepth(value);
-}
-
 bool ThvCustomLayer::IsCaptured() const
 {
     const ThvScene* scene = GetScene();
@@ -180,11 +165,6 @@ void ThvCustomLayer::LayerMouseUp(TMouseButton button, TShiftState shift, float 
 }
 
 // ---- painting -----------------------------------------------------------------------------
-
-void ThvCustomLayer::BeforePaint()
-{
-    Inherited::BeforePaint();
-}
 
 void ThvCustomLayer::Render() { }
 

@@ -36,10 +36,6 @@ public:
     [[nodiscard]] bool GetSkipLayerEvents() const { return m_skipLayerEvents; }
     void SetSkipLayerEvents(bool value) { m_skipLayerEvents = value; }
 
-    void SetHeight(float value) override;
-    void SetWidth(float value) override;
-    void SetDepth(float value) override;
-
     /// The inherited operation, then (unless SkipLayerEvents) the ray in layer pixels to
     /// LayerMouseDown; nothing more when the ray misses the plate.
     void MouseDown(TMouseButton button, TShiftState shift, float x, float y, const ThvVector& rayPos,
@@ -49,7 +45,6 @@ public:
     /// As MouseDown; a ray that misses still reaches LayerMouseUp, with the `x` and `y` given.
     void MouseUp(TMouseButton button, TShiftState shift, float x, float y, const ThvVector& rayPos,
         const ThvVector& rayDir) override;
-    void BeforePaint() override;
     /// Draws nothing.
     void Render() override;
     /// The plate as a box of Width x Height x Depth, entered through the face opposite the

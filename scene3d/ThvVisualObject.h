@@ -395,6 +395,8 @@ protected:
     void SetDesignRotatable(bool value) { m_designRotatable = value; }
     /// Stores a size without any side effect (alignment writes sizes this way).
     void SetSizeFields(float width, float height, float depth);
+    /// Keeps the body a descendant's own CreateBody made (a sphere, a cone, a cylinder).
+    void SetBody(ThvPhysicsBody value) { m_body = value; }
 
 private:
     friend class ThvProxyObject; // draws its source with the proxy's matrix and size

@@ -5,6 +5,7 @@
 #include "Scene3DTestClasses.h"
 
 #include "scene3d/Library3D.h"
+#include "scene3d/ThvScene.h"
 
 #include "platform/rtl/Streams.h"
 
@@ -493,6 +494,28 @@ TEST_F(ThvAnimationTest, TheClockWalkSurvivesFinishesThatFreeOthersOrTheClock)
     EXPECT_EQ(recorder.finished, std::vector<std::string> { "B" });
     EXPECT_EQ(hvAniThread(), nullptr);
     EXPECT_NEAR(object->GetValue(), 0, 1e-6); // `a` was not ticked after the clock went
+}
+
+TEST_F(ThvAnimationTest, TheLibraryFreesTheClockAndLetsScenesFreeIt)
+{
+    Finalize3DLibrary();
+    scene3d::FreeAnimationClock = nullptr;
+    RegisterAnimationTestClasses();
+    ASSERT_EQ(scene3d::FreeAnimationClock, &hvFreeAniThread);
+
+    ThvFloatAnimation* animation = FloatAnimation();
+    animation->Start();
+    ASSERT_NE(hvAniThread(), nullptr);
+    // The last scene window goes.
+    scene3d::FreeAnimationClock();
+    EXPECT_EQ(hvAniThread(), nullptr);
+    EXPECT_TRUE(animation->GetRunning());
+    animation->Start();
+    ASSERT_NE(hvAniThread(), nullptr);
+    // The library's shut-down.
+    Finalize3DLibrary();
+    EXPECT_EQ(hvAniThread(), nullptr);
+    RegisterAnimationTestClasses();
 }
 
 TEST_F(ThvAnimationTest, RealTimeScenesTickTheirAnimationsThroughTheTree)

@@ -157,7 +157,7 @@ TEST_F(ShapeObjectsTest, StartUpRegistersTheShapesInPaletteOrder)
     }
     EXPECT_EQ(front,
         (std::vector<std::string> { "Shapes:ThvStrokeCube", "Shapes:ThvGrid", "Shapes:ThvImage",
-            "Shapes:ThvText", "Shapes:ThvMesh" }));
+            "Shapes:ThvText", "Shapes:ThvCone" }));
     EXPECT_NE(rtl::FindClass("ThvShape"), nullptr);
     for (const scene3d::ObjectRegistryEntry& e : hvObjectRegistry())
         EXPECT_NE(e.classInfo, &ThvShape::StaticClass());
