@@ -39,8 +39,7 @@ RTL_IMPLEMENT_CLASS(ThvAniThread)
 
 ThvAnimation::ThvAnimation(rtl::TComponent* owner)
     : ThvObject(owner)
-{
-}
+{ }
 
 ThvAnimation::~ThvAnimation() = default;
 
@@ -270,8 +269,7 @@ void ThvAnimation::StartTrigger(ThvObject* instance, const std::string& trigger)
             continue;
         const rtl::TValue current = rtl::GetPropValue(*instance, *prop);
         const bool* on = std::get_if<bool>(&current);
-        verdict = on
-            && ((rtl::SameText(value, "true") && *on) || (rtl::SameText(value, "false") && !*on));
+        verdict = on && ((rtl::SameText(value, "true") && *on) || (rtl::SameText(value, "false") && !*on));
         if (!verdict)
             return;
     }

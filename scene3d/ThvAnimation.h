@@ -124,12 +124,12 @@ private:
 };
 
 /// The published rows of the time line, for the concrete animations.
-#define HV_ANIMATION_PROPS                                                                               \
-    RTL_PROP(ThvAnimation, AnimationType, Enum, wzAnimationIn),                                          \
-        RTL_PROP(ThvAnimation, AutoReverse, Boolean, false), RTL_PROP(ThvAnimation, Delay, Float, 0.0),  \
-        RTL_PROP(ThvAnimation, Duration, Float, 0.2), RTL_PROP(ThvAnimation, Enabled, Boolean, false),   \
-        RTL_PROP(ThvAnimation, Interpolation, Enum, wzInterpolationLinear),                              \
-        RTL_PROP(ThvAnimation, Inverse, Boolean, false), RTL_PROP(ThvAnimation, Loop, Boolean, false),   \
+#define HV_ANIMATION_PROPS                                                                                   \
+    RTL_PROP(ThvAnimation, AnimationType, Enum, wzAnimationIn),                                              \
+        RTL_PROP(ThvAnimation, AutoReverse, Boolean, false), RTL_PROP(ThvAnimation, Delay, Float, 0.0),      \
+        RTL_PROP(ThvAnimation, Duration, Float, 0.2), RTL_PROP(ThvAnimation, Enabled, Boolean, false),       \
+        RTL_PROP(ThvAnimation, Interpolation, Enum, wzInterpolationLinear),                                  \
+        RTL_PROP(ThvAnimation, Inverse, Boolean, false), RTL_PROP(ThvAnimation, Loop, Boolean, false),       \
         RTL_PROP(ThvAnimation, Trigger, String, "")
 
 // The process-wide clock of the 3D animations: a window-less timer ticking every 25 ms that

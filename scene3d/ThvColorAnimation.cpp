@@ -25,8 +25,7 @@ RTL_IMPLEMENT_CLASS(ThvColorAnimation, .props = kColorAnimationProps)
 
 ThvColorAnimation::ThvColorAnimation(rtl::TComponent* owner)
     : ThvAnimation(owner)
-{
-}
+{ }
 
 ThvColorAnimation::~ThvColorAnimation() = default;
 

@@ -73,8 +73,10 @@ void ThvCustomBufferLayer::BuildQuads()
         for (int x = 0; x < 2; ++x) {
             const auto fx = static_cast<float>(x);
             const auto fy = static_cast<float>(y);
-            camera[static_cast<size_t>(2 * y + x)] = hvTexVertexNormal(fx - 0.5f, 0, fy - 0.5f, 0, 0, 0, fx, 1 - fy);
-            screen[static_cast<size_t>(2 * y + x)] = hvTexVertexNormal(fx - 0.5f, fy - 0.5f, 0, 0, 0, 1, fx, fy);
+            camera[static_cast<size_t>(2 * y + x)]
+                = hvTexVertexNormal(fx - 0.5f, 0, fy - 0.5f, 0, 0, 0, fx, 1 - fy);
+            screen[static_cast<size_t>(2 * y + x)]
+                = hvTexVertexNormal(fx - 0.5f, fy - 0.5f, 0, 0, 0, 1, fx, fy);
         }
     }
     m_cameraQuad->Indices() = { 0, 2, 1, 2, 3, 1 };
@@ -133,8 +135,9 @@ void ThvCustomBufferLayer::SetName(const std::string& value)
 void ThvCustomBufferLayer::SetWidth(float value)
 {
     Inherited::SetWidth(value);
-    const double pixels = GetProjection() == hvProjectionCamera ? static_cast<double>(m_resolution) * GetWidth()
-                                                                 : static_cast<double>(GetWidth());
+    const double pixels = GetProjection() == hvProjectionCamera
+        ? static_cast<double>(m_resolution) * GetWidth()
+        : static_cast<double>(GetWidth());
     m_bufferWidth = PixelExtent(pixels);
 }
 
@@ -166,8 +169,8 @@ void ThvCustomBufferLayer::MouseDown(TMouseButton button, TShiftState shift, flo
     if (!self || GetSkipLayerEvents())
         return;
     float layerX = 0, layerY = 0;
-    if (RayToLayerPixels(rayPos, rayDir, static_cast<float>(m_bufferWidth), static_cast<float>(m_bufferHeight),
-            layerX, layerY))
+    if (RayToLayerPixels(rayPos, rayDir, static_cast<float>(m_bufferWidth),
+            static_cast<float>(m_bufferHeight), layerX, layerY))
         LayerMouseDown(button, shift, layerX, layerY);
 }
 
@@ -182,8 +185,8 @@ void ThvCustomBufferLayer::MouseMove(TShiftState shift, float x, float y, float 
     if (!self || GetSkipLayerEvents())
         return;
     float layerX = 0, layerY = 0;
-    if (RayToLayerPixels(rayPos, rayDir, static_cast<float>(m_bufferWidth), static_cast<float>(m_bufferHeight),
-            layerX, layerY))
+    if (RayToLayerPixels(rayPos, rayDir, static_cast<float>(m_bufferWidth),
+            static_cast<float>(m_bufferHeight), layerX, layerY))
         LayerMouseMove(shift, layerX, layerY);
 }
 
@@ -198,8 +201,8 @@ void ThvCustomBufferLayer::MouseUp(TMouseButton button, TShiftState shift, float
     if (!self || GetSkipLayerEvents())
         return;
     float layerX = x, layerY = y;
-    if (!RayToLayerPixels(rayPos, rayDir, static_cast<float>(m_bufferWidth), static_cast<float>(m_bufferHeight),
-            layerX, layerY)) {
+    if (!RayToLayerPixels(rayPos, rayDir, static_cast<float>(m_bufferWidth),
+            static_cast<float>(m_bufferHeight), layerX, layerY)) {
         layerX = x;
         layerY = y;
     }
@@ -296,8 +299,8 @@ void ThvCustomBufferLayer::Render()
         const auto bufferHeight = static_cast<float>(m_bufferHeight);
         const float centreX = bufferWidth / 2 - std::trunc(bufferWidth / 2);
         const float centreY = bufferHeight / 2 - std::trunc(bufferHeight / 2);
-        canvas->FillMesh({ centreX, centreY, 0, 1 }, { bufferWidth, bufferHeight, GetDepth(), 1 }, *m_screenQuad,
-            opacity);
+        canvas->FillMesh(
+            { centreX, centreY, 0, 1 }, { bufferWidth, bufferHeight, GetDepth(), 1 }, *m_screenQuad, opacity);
     }
 
     current.SetTexture(nullptr);
@@ -308,5 +311,4 @@ void ThvCustomBufferLayer::Render()
 
 ThvBufferLayer::ThvBufferLayer(rtl::TComponent* owner)
     : ThvCustomBufferLayer(owner)
-{
-}
+{ }

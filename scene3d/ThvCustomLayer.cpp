@@ -74,7 +74,8 @@ bool ThvCustomLayer::IsCaptured() const
 
 // ---- picking ------------------------------------------------------------------------------
 
-bool ThvCustomLayer::RayCastPlate(const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& point, float scale) const
+bool ThvCustomLayer::RayCastPlate(
+    const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& point, float scale) const
 {
     return RayCastBox(rayPos, rayDir, point, kPlateTolerance, scale);
 }
@@ -82,7 +83,8 @@ bool ThvCustomLayer::RayCastPlate(const ThvVector& rayPos, const ThvVector& rayD
 bool ThvCustomLayer::RayCastIntersect(const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& hit)
 {
     ThvVector point;
-    if (!RayCastPlate(rayPos, rayDir, point, 1) && !(IsCaptured() && RayCastPlate(rayPos, rayDir, point, kCapturedScale)))
+    if (!RayCastPlate(rayPos, rayDir, point, 1)
+        && !(IsCaptured() && RayCastPlate(rayPos, rayDir, point, kCapturedScale)))
         return false;
     hit = hvPointToVector(LocalToAbsolute(hvVectorToPoint(point)), 1);
     return true;
@@ -105,8 +107,8 @@ bool ThvCustomLayer::RayToLayerPixels(
 
 // ---- mouse --------------------------------------------------------------------------------
 
-void ThvCustomLayer::MouseDown(TMouseButton button, TShiftState shift, float x, float y, const ThvVector& rayPos,
-    const ThvVector& rayDir)
+void ThvCustomLayer::MouseDown(TMouseButton button, TShiftState shift, float x, float y,
+    const ThvVector& rayPos, const ThvVector& rayDir)
 {
     rtl::Watch<ThvCustomLayer> self(this);
     Inherited::MouseDown(button, shift, x, y, rayPos, rayDir);
@@ -132,8 +134,8 @@ void ThvCustomLayer::MouseMove(TShiftState shift, float x, float y, float deltaX
         LayerMouseMove(shift, layerX, layerY);
 }
 
-void ThvCustomLayer::MouseUp(TMouseButton button, TShiftState shift, float x, float y, const ThvVector& rayPos,
-    const ThvVector& rayDir)
+void ThvCustomLayer::MouseUp(TMouseButton button, TShiftState shift, float x, float y,
+    const ThvVector& rayPos, const ThvVector& rayDir)
 {
     rtl::Watch<ThvCustomLayer> self(this);
     Inherited::MouseUp(button, shift, x, y, rayPos, rayDir);

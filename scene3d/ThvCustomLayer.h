@@ -66,8 +66,8 @@ protected:
 
     /// The point where the ray (local coordinates) meets the layer, in layer pixels of a plate
     /// `pixelWidth` by `pixelHeight` pixels; false when RayCastIntersect misses.
-    bool RayToLayerPixels(const ThvVector& rayPos, const ThvVector& rayDir, float pixelWidth, float pixelHeight,
-        float& x, float& y);
+    bool RayToLayerPixels(const ThvVector& rayPos, const ThvVector& rayDir, float pixelWidth,
+        float pixelHeight, float& x, float& y);
     /// The plate's box test (step one of RayCastIntersect), the hit in local coordinates;
     /// `scale` 10 is the enlarged box of a held mouse.
     bool RayCastPlate(const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& point, float scale) const;
@@ -93,7 +93,7 @@ private:
 };
 
 /// The published rows every layer shares: size defaults, docking, motion, physics.
-#define HV_CUSTOM_LAYER_PROPS                                                                            \
-    RTL_PROP(ThvVisualObject, Width, Float, 4.0), RTL_PROP(ThvVisualObject, Height, Float, 1.0),         \
-        RTL_PROP(ThvVisualObject, Depth, Float, 3.0), RTL_PROP(ThvVisualObject, TwoSide, Boolean, true), \
+#define HV_CUSTOM_LAYER_PROPS                                                                                \
+    RTL_PROP(ThvVisualObject, Width, Float, 4.0), RTL_PROP(ThvVisualObject, Height, Float, 1.0),             \
+        RTL_PROP(ThvVisualObject, Depth, Float, 3.0), RTL_PROP(ThvVisualObject, TwoSide, Boolean, true),     \
         HV_VISUAL_OBJECT_DOCKING_PROPS

@@ -22,8 +22,7 @@ RTL_IMPLEMENT_CLASS(ThvFloatAnimation, .props = kFloatAnimationProps)
 
 ThvFloatAnimation::ThvFloatAnimation(rtl::TComponent* owner)
     : ThvAnimation(owner)
-{
-}
+{ }
 
 ThvFloatAnimation::~ThvFloatAnimation() = default;
 

@@ -22,7 +22,8 @@ constexpr rtl::TPropInfo kPlaneProps[] = {
 /// The ray (local coordinates) enters the box of `size` through the face opposite the first
 /// of the normals +X, +Y, +Z, -X, -Y, -Z that runs along it, within `kTolerance` of its half
 /// sizes; `point` is that local entry point.
-bool RayCastSizedBox(const ThvVector& rayPos, const ThvVector& rayDir, const float (&size)[3], ThvVector& point)
+bool RayCastSizedBox(
+    const ThvVector& rayPos, const ThvVector& rayDir, const float (&size)[3], ThvVector& point)
 {
     const float pos[3] = { rayPos.X, rayPos.Y, rayPos.Z };
     const float dir[3] = { rayDir.X, rayDir.Y, rayDir.Z };
@@ -35,7 +36,8 @@ bool RayCastSizedBox(const ThvVector& rayPos, const ThvVector& rayDir, const flo
         const float t = -(sign * pos[axis] + 0.5f * size[axis]) / along;
         const ThvVector p { rayPos.X + t * rayDir.X, rayPos.Y + t * rayDir.Y, rayPos.Z + t * rayDir.Z, 1 };
         if (std::fabs(p.X) <= kTolerance * size[0] && std::fabs(p.Y) <= kTolerance * size[1]
-            && std::fabs(p.Z) <= kTolerance * size[2] && hvVectorDotProduct(hvVectorSubtract(p, rayPos), rayDir) > 0) {
+            && std::fabs(p.Z) <= kTolerance * size[2]
+            && hvVectorDotProduct(hvVectorSubtract(p, rayPos), rayDir) > 0) {
             point = p;
             return true;
         }

@@ -62,8 +62,8 @@ public:
 
     uint16_t Add(const Vertex& v)
     {
-        const ThvTexVertexNormal stored = hvTexVertexNormal(Snap(v.x), Snap(v.y), Snap(v.z), Snap(v.nx), Snap(v.ny),
-            Snap(v.nz), Snap(v.tu), Snap(v.tv));
+        const ThvTexVertexNormal stored = hvTexVertexNormal(
+            Snap(v.x), Snap(v.y), Snap(v.z), Snap(v.nx), Snap(v.ny), Snap(v.nz), Snap(v.tu), Snap(v.tv));
         std::array<uint32_t, 8> key {};
         static_assert(sizeof(key) == sizeof(stored));
         std::memcpy(key.data(), &stored, sizeof(stored));
@@ -79,7 +79,8 @@ public:
     {
         const std::vector<ThvTexVertexNormal>& v = m_mesh.Vertices();
         const ThvVector pa = Position(v[a]);
-        const ThvVector cross = hvVectorCrossProduct(hvVectorSubtract(Position(v[b]), pa), hvVectorSubtract(Position(v[c]), pa));
+        const ThvVector cross = hvVectorCrossProduct(
+            hvVectorSubtract(Position(v[b]), pa), hvVectorSubtract(Position(v[c]), pa));
         const ThvVector normal { v[a].NX + v[b].NX + v[c].NX, v[a].NY + v[b].NY + v[c].NY,
             v[a].NZ + v[b].NZ + v[c].NZ, 0 };
         if (hvVectorDotProduct(cross, normal) > 0)
@@ -122,8 +123,7 @@ private:
 };
 
 /// A grid of `across` x `along` cells over the parameters u, v in 0..1, vertex by `at`.
-template <class At>
-void Grid(MeshBuilder& builder, int across, int along, At at)
+template <class At> void Grid(MeshBuilder& builder, int across, int along, At at)
 {
     for (int j = 0; j < along; ++j) {
         for (int i = 0; i < across; ++i) {
@@ -215,8 +215,10 @@ void BuildSphereMesh(ThvMeshData& mesh)
     for (int k = 0; k < 5; ++k) {
         const double upper = Radians(72.0 * k);
         const double lower = Radians(36.0 + 72.0 * k);
-        corners[static_cast<size_t>(1 + k)] = { ringRadius * std::cos(upper), ringRadius * std::sin(upper), ringZ };
-        corners[static_cast<size_t>(6 + k)] = { ringRadius * std::cos(lower), ringRadius * std::sin(lower), -ringZ };
+        corners[static_cast<size_t>(1 + k)]
+            = { ringRadius * std::cos(upper), ringRadius * std::sin(upper), ringZ };
+        corners[static_cast<size_t>(6 + k)]
+            = { ringRadius * std::cos(lower), ringRadius * std::sin(lower), -ringZ };
     }
     std::vector<std::array<int, 3>> faces;
     for (int k = 0; k < 5; ++k) {
@@ -242,7 +244,8 @@ void BuildSphereMesh(ThvMeshData& mesh)
         // the corners in index order, so that a point on an edge comes out bit for bit the
         // same from both faces that share it.
         auto point = [&](int i, int j) {
-            std::array<std::pair<int, int>, 3> weights { { { face[0], kFrequency - i - j }, { face[1], i }, { face[2], j } } };
+            std::array<std::pair<int, int>, 3> weights { { { face[0], kFrequency - i - j }, { face[1], i },
+                { face[2], j } } };
             std::sort(weights.begin(), weights.end());
             double x = 0, y = 0, z = 0;
             int pole = -1;
@@ -373,8 +376,8 @@ void BuildRoundCubeMesh(ThvMeshData& mesh)
     struct Corner {
         double x, y, startDegrees;
     };
-    constexpr Corner kCorners[] = {
-        { -kFlat, kFlat, 90 }, { -kFlat, -kFlat, 180 }, { kFlat, -kFlat, 270 }, { kFlat, kFlat, 360 } };
+    constexpr Corner kCorners[]
+        = { { -kFlat, kFlat, 90 }, { -kFlat, -kFlat, 180 }, { kFlat, -kFlat, 270 }, { kFlat, kFlat, 360 } };
 
     // Point p (0..15) of the outline at height angle `a` (0 at the band, 90 on the flat top),
     // on the side `sign` (+1 top, -1 bottom), projected from above or below.
@@ -386,8 +389,8 @@ void BuildRoundCubeMesh(ThvMeshData& mesh)
         const double x = corner.x + spread * std::cos(phi);
         const double y = corner.y + spread * std::sin(phi);
         const double z = sign * (kFlat + kRadius * std::sin(a));
-        return MakeVertex(x, y, z, std::cos(a) * std::cos(phi), std::cos(a) * std::sin(phi), sign * std::sin(a),
-            x + 0.5, 0.5 - sign * y);
+        return MakeVertex(x, y, z, std::cos(a) * std::cos(phi), std::cos(a) * std::sin(phi),
+            sign * std::sin(a), x + 0.5, 0.5 - sign * y);
     };
     auto top = [&](int corner, double sign) {
         const Corner& c = kCorners[corner];
@@ -413,7 +416,8 @@ void BuildRoundCubeMesh(ThvMeshData& mesh)
             if (p % kArcPoints < kArcSegments)
                 builder.Triangle(rim(p, 60, sign), rim(q, 60, sign), top(corner, sign), false);
             else
-                builder.Quad(rim(p, 60, sign), rim(q, 60, sign), top(q / kArcPoints, sign), top(corner, sign), false);
+                builder.Quad(
+                    rim(p, 60, sign), rim(q, 60, sign), top(q / kArcPoints, sign), top(corner, sign), false);
         }
     }
 
@@ -422,7 +426,8 @@ void BuildRoundCubeMesh(ThvMeshData& mesh)
     const double arcStep = 2 * kRadius * std::sin(Radians(15)) / kBandLength;
     const double faceStep = 2 * kFlat / kBandLength;
     for (int p = 1; p < kRingPoints; ++p)
-        tu[static_cast<size_t>(p)] = tu[static_cast<size_t>(p - 1)] + (p % kArcPoints == 0 ? faceStep : arcStep);
+        tu[static_cast<size_t>(p)]
+            = tu[static_cast<size_t>(p - 1)] + (p % kArcPoints == 0 ? faceStep : arcStep);
     tu[kRingPoints] = 1;
     auto band = [&](int p, double sign) {
         Vertex v = rim(p % kRingPoints, 0, sign);

@@ -68,8 +68,8 @@ TEST_F(ThvAnimationTest, TimeLinesWaitLoopAndReverse)
         int finishes;
     };
     const Case cases[] = {
-        { "plain", 0, false, false, false, 0, { 2.5f, 5, 7.5f, 10, 10 }, { false, false, false, false, false },
-            { true, true, true, false, false }, 1 },
+        { "plain", 0, false, false, false, 0, { 2.5f, 5, 7.5f, 10, 10 },
+            { false, false, false, false, false }, { true, true, true, false, false }, 1 },
         // The start value shows at once; nothing moves for 0.5 s; the end comes 1.5 s in.
         { "delayed", 0.5f, false, false, false, 0, { 0, 0, 2.5f, 5, 7.5f, 10 },
             { false, false, false, false, false, false }, { true, true, true, true, true, false }, 1 },
@@ -78,15 +78,15 @@ TEST_F(ThvAnimationTest, TimeLinesWaitLoopAndReverse)
         // The end of a run jumps back to the start.
         { "loop", 0, true, false, false, 0, { 2.5f, 5, 7.5f, 0, 2.5f }, { false, false, false, false, false },
             { true, true, true, true, true }, 0 },
-        { "loop backwards", 0, true, false, true, 10, { 7.5f, 5, 2.5f, 10, 7.5f }, { true, true, true, true, true },
-            { true, true, true, true, true }, 0 },
+        { "loop backwards", 0, true, false, true, 10, { 7.5f, 5, 2.5f, 10, 7.5f },
+            { true, true, true, true, true }, { true, true, true, true, true }, 0 },
         // Each end turns the run round; Inverse reads true through every backward run.
         { "back and forth", 0, true, true, false, 0, { 2.5f, 5, 7.5f, 10, 7.5f, 5, 2.5f, 0, 2.5f },
             { false, false, false, true, true, true, true, false, false },
             { true, true, true, true, true, true, true, true, true }, 0 },
         // Without Loop, AutoReverse changes nothing.
-        { "reverse without loop", 0, false, true, false, 0, { 2.5f, 5, 7.5f, 10 }, { false, false, false, false },
-            { true, true, true, false }, 1 },
+        { "reverse without loop", 0, false, true, false, 0, { 2.5f, 5, 7.5f, 10 },
+            { false, false, false, false }, { true, true, true, false }, 1 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -407,8 +407,8 @@ TEST_F(ThvAnimationTest, StoredEnabledAnimationsStartOnceLoaded)
 
     // The time line is stored with the animation.
     const std::string stored = ObjectText(*animated);
-    for (const char* line : { "Enabled = True", "Duration =  2.0000000000000000E+0000", "PropertyName = 'Value'",
-             "StopValue =  3.0000000000000000E+0000" }) {
+    for (const char* line : { "Enabled = True", "Duration =  2.0000000000000000E+0000",
+             "PropertyName = 'Value'", "StopValue =  3.0000000000000000E+0000" }) {
         SCOPED_TRACE(line);
         EXPECT_NE(stored.find(line), std::string::npos) << stored;
     }

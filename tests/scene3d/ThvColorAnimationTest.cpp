@@ -15,7 +15,8 @@ namespace {
 
 class ThvColorAnimationTest : public AnimationFixture {
 protected:
-    ThvColorAnimation* ColorAnimation(const std::string& property, const std::string& from, const std::string& to)
+    ThvColorAnimation* ColorAnimation(
+        const std::string& property, const std::string& from, const std::string& to)
     {
         auto* animation = new ThvColorAnimation(form.get());
         animation->SetParent(object);

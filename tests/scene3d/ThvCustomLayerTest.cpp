@@ -30,8 +30,7 @@ using namespace scene3dtest;
 namespace {
 
 /// Records the layer operations with their unrounded coordinates, and the events.
-template <class Base>
-class TRecordingLayer : public Base {
+template <class Base> class TRecordingLayer : public Base {
 public:
     using Base::Base;
     std::vector<std::string> calls;
@@ -89,8 +88,7 @@ protected:
     }
 
     /// A press along the local ray through (x, y, z) going `direction`.
-    template <class Layer>
-    static void Press(Layer& layer, const ThvVector& from, const ThvVector& direction)
+    template <class Layer> static void Press(Layer& layer, const ThvVector& from, const ThvVector& direction)
     {
         layer.MouseDown(TMouseButton::Left, {}, 0, 0, from, direction);
     }
@@ -143,9 +141,12 @@ TEST_F(ThvCustomLayerTest, CameraRaysBecomePlatePointsFromTheTopLeftCorner)
         auto* buffer = Make<TTestBufferLayer>();
         Press(*plain, { c.x, -10, c.z, 1 }, kAhead);
         Press(*buffer, { c.x, -10, c.z, 1 }, kAhead);
-        EXPECT_EQ(plain->calls, c.plain[0] ? std::vector<std::string> { c.plain } : std::vector<std::string> {});
-        EXPECT_EQ(buffer->calls, c.buffer[0] ? std::vector<std::string> { c.buffer } : std::vector<std::string> {});
-        EXPECT_EQ(events.lines, c.event[0] ? std::vector<std::string> { c.event } : std::vector<std::string> {});
+        EXPECT_EQ(
+            plain->calls, c.plain[0] ? std::vector<std::string> { c.plain } : std::vector<std::string> {});
+        EXPECT_EQ(
+            buffer->calls, c.buffer[0] ? std::vector<std::string> { c.buffer } : std::vector<std::string> {});
+        EXPECT_EQ(
+            events.lines, c.event[0] ? std::vector<std::string> { c.event } : std::vector<std::string> {});
         plain->Free();
         buffer->Free();
     }
@@ -440,7 +441,8 @@ TEST_F(ThvCustomLayerTest, TheBufferLayerDrawsItsBufferUnlitInTheModulationColou
     EXPECT_EQ(fills, std::vector<std::string> { "FillMesh (0,0,0) (4,1,3) 4/6 0.5" });
     // The diffuse alpha halved, no texture name, and lighting off, before the drawing.
     const auto fill = std::find(canvas->log.begin(), canvas->log.end(), fills.front());
-    const auto change = std::find(std::make_reverse_iterator(fill), canvas->log.rend(), "MaterialChanged #7F8080FF ");
+    const auto change
+        = std::find(std::make_reverse_iterator(fill), canvas->log.rend(), "MaterialChanged #7F8080FF ");
     EXPECT_NE(change, canvas->log.rend());
     EXPECT_FALSE(canvas->GetMaterial()->GetLighting());
     EXPECT_EQ(canvas->GetMaterial()->GetBitmapMode(), hvTexModulate);

@@ -217,7 +217,8 @@ TEST_F(AnimateFloatTest, AnimationsThatCannotRunApplyTheirEndAndLeaveNothingBehi
         SCOPED_TRACE(c.name);
         object->SetVisible(!c.hidden);
         for (int call = 1; call <= 3; ++call) {
-            object->AnimateFloat("Value", static_cast<float>(call), c.duration, wzAnimationIn, wzInterpolationLinear);
+            object->AnimateFloat(
+                "Value", static_cast<float>(call), c.duration, wzAnimationIn, wzInterpolationLinear);
             EXPECT_EQ(object->GetValue(), call);
             EXPECT_EQ(object->GetChildCount(), 0);
         }

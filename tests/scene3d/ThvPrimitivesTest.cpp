@@ -125,7 +125,8 @@ TEST(PrimitiveMeshTest, TrianglesWindIntoTheSolidAndNormalsPointOut)
         int flat = 0;
         for (size_t t = 0; t < ix.size(); t += 3) {
             const ThvTexVertexNormal &a = v[ix[t]], &b = v[ix[t + 1]], &c = v[ix[t + 2]];
-            const ThvVector cross = hvVectorCrossProduct(hvVectorSubtract(At(b), At(a)), hvVectorSubtract(At(c), At(a)));
+            const ThvVector cross
+                = hvVectorCrossProduct(hvVectorSubtract(At(b), At(a)), hvVectorSubtract(At(c), At(a)));
             if (hvVectorLength(cross) < 1e-7f) {
                 ++flat;
                 continue;
@@ -172,7 +173,8 @@ TEST(PrimitiveMeshTest, NoTriangleOfAWrappedSurfaceSpansTheSeam)
                 continue;
             ++seen;
             const float tu[3] = { corners[0]->TU, corners[1]->TU, corners[2]->TU };
-            EXPECT_LE(*std::max_element(tu, tu + 3) - *std::min_element(tu, tu + 3), c.widest) << "triangle " << t / 3;
+            EXPECT_LE(*std::max_element(tu, tu + 3) - *std::min_element(tu, tu + 3), c.widest)
+                << "triangle " << t / 3;
         }
         EXPECT_GT(seen, 0);
     }
@@ -188,22 +190,22 @@ struct Row {
 
 /// A vertex at `row.position` (within `positionTolerance`) with that texture point (within
 /// `textureTolerance`) and, when given, a normal in that direction.
-::testing::AssertionResult HasRow(const ThvMeshData& mesh, const Row& row, float positionTolerance = 1e-4f,
-    float textureTolerance = 1e-4f)
+::testing::AssertionResult HasRow(
+    const ThvMeshData& mesh, const Row& row, float positionTolerance = 1e-4f, float textureTolerance = 1e-4f)
 {
     for (const ThvTexVertexNormal& v : mesh.Vertices()) {
-        if (std::fabs(v.X - row.position.X) > positionTolerance || std::fabs(v.Y - row.position.Y) > positionTolerance
+        if (std::fabs(v.X - row.position.X) > positionTolerance
+            || std::fabs(v.Y - row.position.Y) > positionTolerance
             || std::fabs(v.Z - row.position.Z) > positionTolerance)
             continue;
         if (std::fabs(v.TU - row.tu) > textureTolerance || std::fabs(v.TV - row.tv) > textureTolerance)
             continue;
-        if (hvVectorLength(row.normal) > 0
-            && hvVectorAngleCosine(NormalOf(v), row.normal) < 0.9999f)
+        if (hvVectorLength(row.normal) > 0 && hvVectorAngleCosine(NormalOf(v), row.normal) < 0.9999f)
             continue;
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << "no vertex " << LogVector(hvPointToVector(row.position, 1)) << " tex "
-                                         << row.tu << " " << row.tv;
+    return ::testing::AssertionFailure()
+        << "no vertex " << LogVector(hvPointToVector(row.position, 1)) << " tex " << row.tu << " " << row.tv;
 }
 
 TEST(PrimitiveMeshTest, WorkedRowsOfEachMesh)
@@ -217,15 +219,18 @@ TEST(PrimitiveMeshTest, WorkedRowsOfEachMesh)
     };
     const Case cases[] = {
         { "plane", scene3d::BuildPlaneMesh,
-            { { { -0.5f, -0.5f, -0.5f }, 0, 1, { 0, 0, 1, 0 } }, { { -0.4f, 0.5f, -0.5f }, 0.1f, 0, { 0, 0, 1, 0 } },
+            { { { -0.5f, -0.5f, -0.5f }, 0, 1, { 0, 0, 1, 0 } },
+                { { -0.4f, 0.5f, -0.5f }, 0.1f, 0, { 0, 0, 1, 0 } },
                 { { 0.5f, 0.3f, -0.5f }, 1, 0.2f, { 0, 0, 1, 0 } } },
             1e-6f, 1e-6f },
         { "cube", scene3d::BuildCubeMesh,
-            { { { -0.5f, -0.5f, -0.5f }, 1, 1, { 0, 0, -1, 0 } }, { { 0.5f, -0.5f, -0.5f }, 0, 1, { 0, 0, -1, 0 } },
+            { { { -0.5f, -0.5f, -0.5f }, 1, 1, { 0, 0, -1, 0 } },
+                { { 0.5f, -0.5f, -0.5f }, 0, 1, { 0, 0, -1, 0 } },
                 { { -0.5f, -0.5f, 0.5f }, 0, 1, { 0, 0, 1, 0 } },
                 { { -0.5f, -0.5f, -0.3571f }, 0, 0.8571f, { 0, -1, 0, 0 } },
                 // Around the sides TU grows: -Y, +X, +Y, -X, each with TV 0 at its +Z edge.
-                { { 0.5f, 0.5f, 0.5f }, 1, 0, { 1, 0, 0, 0 } }, { { 0.5f, 0.5f, 0.5f }, 0, 0, { 0, 1, 0, 0 } },
+                { { 0.5f, 0.5f, 0.5f }, 1, 0, { 1, 0, 0, 0 } },
+                { { 0.5f, 0.5f, 0.5f }, 0, 0, { 0, 1, 0, 0 } },
                 { { -0.5f, -0.5f, 0.5f }, 1, 0, { -1, 0, 0, 0 } } },
             1e-4f, 1e-4f },
         // The stored sphere's points lie up to a degree off the ideal icosahedron; its texture
@@ -238,8 +243,9 @@ TEST(PrimitiveMeshTest, WorkedRowsOfEachMesh)
             { { { 0.5f, 0, 0.5f }, 0.75f, 1, {} }, { { 0.5f, 0.1736f, 0.4698f }, 0.8056f, 1, {} },
                 { { 0.3f, 0.5f, 0.0868f }, 0.9722f, 0.8f, {} },
                 // Across the seam on +Y the same point comes back one turn lower.
-                { { 0.3f, 0.5f, 0.0868f }, -0.0278f, 0.8f, {} }, { { 0.3f, 0.5f, -0.0868f }, 0.0278f, 0.8f, {} },
-                { { 0.5f, 0, 0 }, 0.5f, 1, { 1, 0, 0, 0 } }, { { -0.5f, 0, 0 }, 0.5f, 0, { -1, 0, 0, 0 } } },
+                { { 0.3f, 0.5f, 0.0868f }, -0.0278f, 0.8f, {} },
+                { { 0.3f, 0.5f, -0.0868f }, 0.0278f, 0.8f, {} }, { { 0.5f, 0, 0 }, 0.5f, 1, { 1, 0, 0, 0 } },
+                { { -0.5f, 0, 0 }, 0.5f, 0, { -1, 0, 0, 0 } } },
             1e-4f, 1e-4f },
         { "cone", scene3d::BuildConeMesh,
             { { { -0.5f, 0, -0.5f }, 0.75f, 1, {} }, { { -0.5f, 0.5f, 0 }, 0, 1, {} },
@@ -253,7 +259,8 @@ TEST(PrimitiveMeshTest, WorkedRowsOfEachMesh)
                 // Projected from below on the bottom.
                 { { 0.42f, 0.42f, -0.5f }, 0.92f, 0.92f, { 0, 0, -1, 0 } },
                 // The band starts at (-0.42, 0.5) towards -X and closes there at 1.
-                { { -0.42f, 0.5f, 0.42f }, 0, 0, { 0, 1, 0, 0 } }, { { -0.42f, 0.5f, 0.42f }, 1, 0, { 0, 1, 0, 0 } } },
+                { { -0.42f, 0.5f, 0.42f }, 0, 0, { 0, 1, 0, 0 } },
+                { { -0.42f, 0.5f, 0.42f }, 1, 0, { 0, 1, 0, 0 } } },
             1e-4f, 1e-4f },
     };
     for (const Case& c : cases) {
@@ -271,7 +278,8 @@ TEST(PrimitiveMeshTest, ThePlaneKeepsItsRowsInOrder)
     scene3d::BuildPlaneMesh(mesh);
     const std::vector<uint16_t>& ix = mesh.Indices();
     ASSERT_GE(ix.size(), 6u);
-    EXPECT_EQ(std::vector<uint16_t>(ix.begin(), ix.begin() + 6), (std::vector<uint16_t> { 11, 12, 0, 1, 0, 12 }));
+    EXPECT_EQ(
+        std::vector<uint16_t>(ix.begin(), ix.begin() + 6), (std::vector<uint16_t> { 11, 12, 0, 1, 0, 12 }));
     // Vertex 11r + c at (-0.5 + 0.1c, -0.5 + 0.1r).
     EXPECT_EQ(mesh.Vertices()[25], hvTexVertexNormal(-0.2f, -0.3f, -0.5f, 0, 0, 1, 0.3f, 0.8f));
 }
@@ -367,7 +375,8 @@ TEST_F(ThvPrimitivesTest, EachPrimitiveDrawsItsOwnMeshAtItsSize)
     plane->SetWidth(4);
     plane->SetHeight(4);
     DrawFrame(*scene, *canvas);
-    EXPECT_EQ(canvas->Lines("FillMesh"), std::vector<std::string> { "FillMesh (0,0,0) (4,4,0.01) 121/600 1" });
+    EXPECT_EQ(
+        canvas->Lines("FillMesh"), std::vector<std::string> { "FillMesh (0,0,0) (4,4,0.01) 121/600 1" });
 }
 
 TEST_F(ThvPrimitivesTest, ThePlaneIsAlwaysOneHundredthDeep)
@@ -503,8 +512,8 @@ TEST(PrimitiveRegistrationTest, ThePrimitivesTakeTheirPlacesInTheShapesPalette)
             shapes.emplace_back(it->classInfo->name);
     }
     EXPECT_EQ(shapes,
-        (std::vector<std::string> { "ThvBufferLayer", "ThvPlane", "ThvCube", "ThvMesh", "ThvSphere", "ThvCylinder",
-            "ThvRoundCube", "ThvCone", "ThvText", "ThvImage", "ThvGrid", "ThvStrokeCube" }));
+        (std::vector<std::string> { "ThvBufferLayer", "ThvPlane", "ThvCube", "ThvMesh", "ThvSphere",
+            "ThvCylinder", "ThvRoundCube", "ThvCone", "ThvText", "ThvImage", "ThvGrid", "ThvStrokeCube" }));
     for (const char* name : { "thvplane", "ThvSphere", "ThvCone" })
         EXPECT_NE(rtl::FindClass(name), nullptr) << name;
     Finalize3DLibrary();
