@@ -8,6 +8,7 @@
 #include "scene3d/ShapeObjects.h"
 #include "scene3d/ThvDummy.h"
 #include "scene3d/ThvMaterial.h"
+#include "scene3d/ThvShape3D.h"
 #include "scene3d/ThvStrokeCube.h"
 
 #include "platform/rtl/Reader.h"
@@ -150,17 +151,22 @@ TEST_F(ShapeObjectsTest, StartUpRegistersTheShapesInPaletteOrder)
 {
     Initialize3DLibrary();
     RegisterShapeObjects();
+    // The registry holds the most recent first: the extruded shapes, then the plain ones.
     std::vector<std::string> front;
     for (const scene3d::ObjectRegistryEntry& e : hvObjectRegistry()) {
-        if (front.size() < 5)
+        if (front.size() < 6)
             front.push_back(e.category + ":" + std::string(e.classInfo->name));
     }
     EXPECT_EQ(front,
-        (std::vector<std::string> { "Shapes:ThvStrokeCube", "Shapes:ThvGrid", "Shapes:ThvImage",
-            "Shapes:ThvText", "Shapes:ThvCone" }));
+        (std::vector<std::string> { "3D:ThvEllipse3D", "3D:ThvRectangle3D", "3D:ThvPath3D", "3D:ThvText3D",
+            "Shapes:ThvStrokeCube", "Shapes:ThvGrid" }));
+    // The abstract bases stream by name but are offered in no palette.
     EXPECT_NE(rtl::FindClass("ThvShape"), nullptr);
-    for (const scene3d::ObjectRegistryEntry& e : hvObjectRegistry())
+    EXPECT_NE(rtl::FindClass("ThvShape3D"), nullptr);
+    for (const scene3d::ObjectRegistryEntry& e : hvObjectRegistry()) {
         EXPECT_NE(e.classInfo, &ThvShape::StaticClass());
+        EXPECT_NE(e.classInfo, &ThvShape3D::StaticClass());
+    }
 }
 
 } // namespace
