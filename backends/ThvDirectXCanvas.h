@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backends/ThvGlyphAtlas.h"
 #include "scene3d/ThvCanvas.h"
 
 #include "platform/gpu/D3DTypes.h"
@@ -7,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // The 3D canvas over the Direct3D-shaped device of platform/gpu. A window canvas renders into
 // the swap chain of its native window (with a back buffer of its own for transparent scenes,
@@ -87,6 +90,12 @@ public:
         const TwzPolygon& points, float opacity, bool front, bool back, bool left) override;
     void FillText(const std::u16string& text, float x, float y, float opacity) override;
     void MeasureText(const std::u16string& text, ThvPoint& size) override;
+
+    // ---- glyph-atlas text (ThvDirectXCanvasText.cpp) -------------------------------------
+    /// Finds, makes or extends the glyph atlas of `font` so that it holds every character of
+    /// `text`; its index in GetFonts(), or -1 (no device, no font, atlas beyond 2048 x 1024).
+    int BuildGlyphAtlas(const std::u16string& text, const ThvFont& font);
+    [[nodiscard]] const std::vector<ThvInternalFont>& GetFonts() const { return m_fonts; }
 
 protected:
     ~ThvDirectXCanvas() override;
@@ -180,4 +189,6 @@ private:
     platform::gpu::SurfacePtr m_resolveTarget;
     platform::gpu::SurfacePtr m_depthSurface;
     std::array<platform::gpu::StateBlockPtr, kRenderStateCount> m_stateHandles;
+    /// The glyph atlases; their bitmaps go after the base teardown dropped their textures.
+    std::vector<ThvInternalFont> m_fonts;
 };
