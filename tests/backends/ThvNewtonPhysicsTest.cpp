@@ -110,18 +110,18 @@ public:
     ThvScene& Scene() { return *m_scene; }
     ThvNewtonPhysics* Engine() const { return dynamic_cast<ThvNewtonPhysics*>(m_scene->GetPhysics()); }
 
-    TContactObject* Add(const ObjectSpec& spec)
+    TContactObject* Add(const ObjectSpec& wanted)
     {
         auto* object = new TContactObject(nullptr);
         m_scene->AddObject(object);
-        object->SetProjection(spec.projection);
-        object->SetWidth(spec.size.X);
-        object->SetHeight(spec.size.Y);
-        object->SetDepth(spec.size.Z);
-        object->GetPosition()->SetPoint(spec.position);
-        if (spec.body == BodyKind::Collider)
+        object->SetProjection(wanted.projection);
+        object->SetWidth(wanted.size.X);
+        object->SetHeight(wanted.size.Y);
+        object->SetDepth(wanted.size.Z);
+        object->GetPosition()->SetPoint(wanted.position);
+        if (wanted.body == BodyKind::Collider)
             object->SetCollider(true);
-        else if (spec.body == BodyKind::Dynamic)
+        else if (wanted.body == BodyKind::Dynamic)
             object->SetDynamic(true);
         return object;
     }

@@ -196,10 +196,10 @@ TEST_F(VisualAlign, EveryKindWithMarginsAndPadding)
         // Added all at once: each realignment on the way would already move the children
         // the sorted kinds are ordered by.
         parent->DisableRealign();
-        for (const Child& spec : c.children) {
-            TwzVisualObject* child = Make(parent, spec.align, spec.box);
-            child->GetPadding()->SetRect(spec.padding);
-            child->SetVisible(spec.visible);
+        for (const Child& wanted : c.children) {
+            TwzVisualObject* child = Make(parent, wanted.align, wanted.box);
+            child->GetPadding()->SetRect(wanted.padding);
+            child->SetVisible(wanted.visible);
             children.push_back(child);
         }
         parent->EnableRealign();
