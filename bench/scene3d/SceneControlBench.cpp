@@ -3,8 +3,10 @@
 // waits until the window has painted the new frame. Needs an X display (run under xvfb-run);
 // renders through the GPU layer (software GL there).
 //
-// The scene is made of simple shapes: lit solid boxes, wire boxes, a line grid and a flat text
-// line, under one directional light, viewed through the design camera.
+// Two scenes: one of simple shapes (lit solid boxes, wire boxes, a line grid and a flat text
+// line, under one directional light), and the extruded lettering scene of the rendering tests
+// (a slab with rounded corners and "Glyphforge" extruded on it, whose outline is laid out,
+// flattened and extruded anew in every frame). Both are viewed through the design camera.
 
 #include "backends/DirectXModule.h"
 #include "scene3d/ThvCanvas.h"
@@ -18,10 +20,14 @@
 #include "scene3d/ThvStrokeCube.h"
 #include "scene3d/ThvText.h"
 
+#include "graphics/TwzCanvas.h"
+#include "graphics/TwzCanvasGdiPlus.h"
 #include "platform/rtl/Component.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NativeApplication.h"
 #include "platform/ui/Window.h"
+
+#include "tests/backends/LetteringScene.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,6 +53,16 @@ public:
     int frames = 0;
 };
 
+// Draws nothing; counts the frames of a scene whose own objects cannot count them.
+class TFrameCounter : public ThvDummy {
+public:
+    explicit TFrameCounter(rtl::TComponent* owner)
+        : ThvDummy(owner)
+    { }
+    void Render() override { ++frames; }
+    int frames = 0;
+};
+
 // The window system and the GPU layer, started once for the process (a second start is refused).
 struct BenchGui {
     BenchGui()
@@ -59,8 +75,13 @@ struct BenchGui {
         platform::ui::NativeStart start = platform::ui::StartNativeApplication("scene-control-bench");
         app = std::move(start.application);
         error = start.error;
-        if (app)
-            hvDirectXInit();
+        if (!app)
+            return;
+        hvDirectXInit();
+        // The extruded lettering lays its text out through a 2D canvas.
+        if (!DefaultCanvasClass)
+            DefaultCanvasClass = &TwzCanvasGdiPlusClass;
+        StartGdiPlus();
     }
     ~BenchGui()
     {
@@ -83,13 +104,15 @@ BenchGui& Gui()
 const char* const kColors[]
     = { "#FFCB8506", "#FF06449B", "#FF726F69", "#FF2E8B57", "#FFB22222", "#FF4682B4" };
 
+enum class SceneKind { Shapes, Lettering };
+
 // The benchmark scene in a shown 715 x 660 window; everything goes with the holder.
 class BenchScene {
 public:
     static constexpr int32_t kWidth = 715;
     static constexpr int32_t kHeight = 660;
 
-    explicit BenchScene(platform::ui::Application& app)
+    BenchScene(platform::ui::Application& app, SceneKind kind)
         : m_app(app)
     {
         platform::ui::FormOptions options;
@@ -100,7 +123,48 @@ public:
         m_form = app.CreateForm(options);
         scene = new ThvScene(m_owner.get());
         scene->SetBounds(0, 0, kWidth, kHeight);
+        if (kind == SceneKind::Shapes)
+            BuildShapes();
+        else
+            BuildLettering();
 
+        scene->SetParentForm(m_form.get());
+        m_form->Show();
+        m_guard = app.StartTimer(30000, [this](uint32_t) { m_gaveUp = true; });
+        WaitForFrameAfter(0);
+    }
+    ~BenchScene()
+    {
+        m_app.StopTimer(m_guard);
+        rtl::FreeAndNil(scene);
+        m_owner.reset();
+        m_form.reset();
+        m_app.ProcessMessages();
+    }
+    BenchScene(const BenchScene&) = delete;
+    BenchScene& operator=(const BenchScene&) = delete;
+
+    /// The frames drawn so far.
+    [[nodiscard]] int Frames() const { return m_frames ? *m_frames : 0; }
+    /// Runs the loop until a frame after the `before`th was drawn; false when none came.
+    bool WaitForFrameAfter(int before)
+    {
+        m_app.RunUntil([&] { return Frames() > before || m_gaveUp; });
+        return Frames() > before;
+    }
+    /// Turns the scene by a degree: a repaint request, as any property change makes.
+    void Turn()
+    {
+        m_angle += 1;
+        turntable->GetRotateAngle()->SetZ(m_angle);
+    }
+
+    ThvScene* scene = nullptr;
+    ThvVisualObject* turntable = nullptr;
+
+private:
+    void BuildShapes()
+    {
         auto* root = new ThvDummy(m_owner.get());
         scene->AddObject(root);
         auto* light = new ThvLight(m_owner.get());
@@ -117,7 +181,8 @@ public:
                 box->GetPosition()->SetPoint({ x, 0, z });
                 box->GetRotateAngle()->SetZ(static_cast<float>(15 * (row + column)));
                 box->GetMaterial()->SetDiffuse(kColors[(row + column) % 6]);
-                counter = counter ? counter : box;
+                if (!m_frames)
+                    m_frames = &box->frames;
                 auto* wire = new ThvStrokeCube(m_owner.get());
                 turntable->AddObject(wire);
                 wire->GetPosition()->SetPoint({ x, 0, z });
@@ -138,47 +203,28 @@ public:
         text->SetHeight(2);
         text->GetPosition()->SetPoint({ 0, -2, 4 });
         text->GetRotateAngle()->SetX(-90);
-
-        scene->SetParentForm(m_form.get());
-        m_form->Show();
-        m_guard = app.StartTimer(30000, [this](uint32_t) { m_gaveUp = true; });
-        WaitForFrameAfter(0);
     }
-    ~BenchScene()
+
+    void BuildLettering()
     {
-        m_app.StopTimer(m_guard);
-        rtl::FreeAndNil(scene);
-        m_owner.reset();
-        m_form.reset();
-        m_app.ProcessMessages();
-    }
-    BenchScene(const BenchScene&) = delete;
-    BenchScene& operator=(const BenchScene&) = delete;
-
-    /// Runs the loop until a frame after the `before`th was drawn; false when none came.
-    bool WaitForFrameAfter(int before)
-    {
-        m_app.RunUntil([&] { return counter->frames > before || m_gaveUp; });
-        return counter->frames > before;
-    }
-    /// Turns the scene by a degree: a repaint request, as any property change makes.
-    void Turn()
-    {
-        m_angle += 1;
-        turntable->GetRotateAngle()->SetZ(m_angle);
+        const lettering::LetteringScene built = lettering::BuildLetteringScene(*scene, m_owner.get());
+        // The lettering turns on its slab, about the axis facing the camera.
+        turntable = built.container;
+        auto* counter = new TFrameCounter(m_owner.get());
+        scene->AddObject(counter);
+        counter->SetWidth(0);
+        counter->SetHeight(0);
+        counter->SetDepth(0);
+        m_frames = &counter->frames;
     }
 
-    ThvScene* scene = nullptr;
-    ThvDummy* turntable = nullptr;
-    TBenchBox* counter = nullptr;
-
-private:
     platform::ui::Application& m_app;
     std::unique_ptr<platform::ui::Form> m_form;
     rtl::TOwned<rtl::TComponent> m_owner { new rtl::TComponent(nullptr) };
     uint32_t m_guard = 0;
     bool m_gaveUp = false;
     float m_angle = 0;
+    const int* m_frames = nullptr; // in the object that counts the frames
 };
 
 void SetCounters(benchmark::State& state, int64_t frames)
@@ -190,21 +236,21 @@ void SetCounters(benchmark::State& state, int64_t frames)
 
 // What the user sees: request, paint through the window system (its frame clock paces the
 // paints at the display's refresh), frame on the window.
-void BM_SceneControlRepaint(benchmark::State& state)
+void SceneControlRepaint(benchmark::State& state, SceneKind kind)
 {
     BenchGui& gui = Gui();
     if (!gui.app) {
         state.SkipWithError(gui.error.c_str());
         return;
     }
-    BenchScene bench(*gui.app);
-    if (bench.counter->frames == 0) {
+    BenchScene bench(*gui.app, kind);
+    if (bench.Frames() == 0) {
         state.SkipWithError("the scene never painted");
         return;
     }
     int64_t frames = 0;
     for (auto _ : state) {
-        const int before = bench.counter->frames;
+        const int before = bench.Frames();
         bench.Turn();
         if (!bench.WaitForFrameAfter(before)) {
             state.SkipWithError("no frame came");
@@ -214,19 +260,30 @@ void BM_SceneControlRepaint(benchmark::State& state)
     }
     SetCounters(state, frames);
 }
+
+void BM_SceneControlRepaint(benchmark::State& state)
+{
+    SceneControlRepaint(state, SceneKind::Shapes);
+}
 BENCHMARK(BM_SceneControlRepaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SceneControlRepaintLettering(benchmark::State& state)
+{
+    SceneControlRepaint(state, SceneKind::Lettering);
+}
+BENCHMARK(BM_SceneControlRepaintLettering)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The frame alone, unpaced: draw, read back and hand the frame to the window, which shows it
 // at its next paint.
-void BM_SceneControlFrame(benchmark::State& state)
+void SceneControlFrame(benchmark::State& state, SceneKind kind)
 {
     BenchGui& gui = Gui();
     if (!gui.app) {
         state.SkipWithError(gui.error.c_str());
         return;
     }
-    BenchScene bench(*gui.app);
-    if (bench.counter->frames == 0) {
+    BenchScene bench(*gui.app, kind);
+    if (bench.Frames() == 0) {
         state.SkipWithError("the scene never painted");
         return;
     }
@@ -238,6 +295,17 @@ void BM_SceneControlFrame(benchmark::State& state)
     }
     SetCounters(state, frames);
 }
+
+void BM_SceneControlFrame(benchmark::State& state)
+{
+    SceneControlFrame(state, SceneKind::Shapes);
+}
 BENCHMARK(BM_SceneControlFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SceneControlFrameLettering(benchmark::State& state)
+{
+    SceneControlFrame(state, SceneKind::Lettering);
+}
+BENCHMARK(BM_SceneControlFrameLettering)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -27,6 +27,7 @@
 #include "platform/rtl/Component.h"
 
 #include "tests/backends/BackendTestSupport.h"
+#include "tests/backends/LetteringScene.h"
 
 #include <gtest/gtest.h>
 
@@ -44,13 +45,9 @@ namespace {
 constexpr int32_t kSceneWidth = 800;
 constexpr int32_t kSceneHeight = 400;
 
-// Colours of the lettering's faces and of the slab behind it.
-constexpr uint32_t kTextFront = 0xFFE02020;
-constexpr uint32_t kTextSide = 0xFF20C020;
-constexpr uint32_t kTextBack = 0xFF2020E0;
-constexpr uint32_t kSlabFront = 0xFFB0B0B0;
-constexpr uint32_t kSlabSide = 0xFF606060;
-constexpr uint32_t kSlabBack = 0xFF303030;
+using lettering::kTextBack;
+using lettering::kTextFront;
+using lettering::kTextSide;
 
 uint8_t Channel(uint32_t pixel, int shift)
 {
@@ -103,7 +100,7 @@ protected:
     }
 
     /// Views the scene from straight ahead: the design camera looks along +Y at the origin.
-    void FrontView() { scene->GetDesignCameraX()->GetRotateAngle()->SetX(0); }
+    void FrontView() { lettering::FrontView(*scene); }
 
     template <class T> T* Make(ThvObject* parent = nullptr)
     {
@@ -374,31 +371,9 @@ TEST_F(LetteringTest, GlyphforgeRendersHeadlessToAPictureThatShowsItsText)
 {
     // The scene: the design camera looking straight at a slab with rounded corners, the
     // lettering standing on it, and a light shining past the camera from the left.
-    FrontView();
-    Make<ThvLight>()->GetRotateAngle()->SetZ(30);
-    ThvDummy* container = MakeContainer(9, 3, 1);
-    auto* slab = Make<ThvRectangle3D>(container);
-    slab->SetWidth(9);
-    slab->SetHeight(3);
-    slab->SetDepth(0.4f);
-    slab->GetPosition()->SetZ(-0.2f);
-    slab->SetxRadius(0.6f);
-    slab->SetyRadius(0.6f);
-    slab->GetMaterial()->SetDiffuseColor(kSlabFront);
-    slab->GetMaterialLeft()->SetDiffuseColor(kSlabSide);
-    slab->GetMaterialBack()->SetDiffuseColor(kSlabBack);
-    auto* text = Make<ThvText3D>(container);
-    text->SetWidth(8);
-    text->SetHeight(2);
-    text->SetDepth(0.6f);
-    text->GetPosition()->SetZ(0.3f);
-    text->SetWordWrap(false);
-    text->GetFont()->SetFamily("DejaVu Sans");
-    text->GetFont()->SetSize(13);
-    text->SetText(u"Glyphforge");
-    text->GetMaterial()->SetDiffuseColor(kTextFront);
-    text->GetMaterialLeft()->SetDiffuseColor(kTextSide);
-    text->GetMaterialBack()->SetDiffuseColor(kTextBack);
+    const lettering::LetteringScene built = lettering::BuildLetteringScene(*scene, form.get());
+    ThvDummy* container = built.container;
+    ThvText3D* text = built.text;
     RenderScene();
 
     TwzBitmap picture(1, 1);
