@@ -490,6 +490,50 @@ TEST_F(LetteringTest, GlyphforgeRendersHeadlessToAPictureThatShowsItsText)
     }
 }
 
+TEST_F(LetteringTest, SeenFromAfarTheWholeSilhouetteIsTheTextsOwnFill)
+{
+    // From the design camera's 20 units the walls show beside the strokes; from 400 units
+    // (inside the far plane) they stand out by under a pixel of the picture, so the whole
+    // silhouette, walls and back included, must be the 2D fill of the glyph outline. The
+    // screenshot fits the few pixels the text takes on the screen to the picture, which is
+    // the narrow field of view of a camera that far.
+    const lettering::LetteringScene built = lettering::BuildLetteringScene(*scene, form.get());
+    auto* camera = Make<ThvCamera>();
+    camera->GetPosition()->SetPoint({ 0, -400, 0 });
+    scene->SetUsingDesignCamera(false);
+    scene->SetCamera(camera);
+    RenderScene();
+    ASSERT_EQ(sceneBitmap->GetCanvas()->GetCamera(), camera);
+    const TwzRect onScreen = built.text->GetScreenBounds();
+    ASSERT_LT(RectWidth(onScreen), 20) << "the text is a few pixels wide on the screen";
+
+    TwzBitmap silhouette(1, 1);
+    built.text->MakeScreenshot(&silhouette, 800, 400, 0, 6);
+    silhouette.SaveToFile(GF_TEST_OUTPUT "/GlyphforgeFromAfar.png");
+    const TwzRect ink = InkBox(silhouette);
+    ASSERT_FALSE(RectIsEmpty(ink));
+    const TwzPolygon outline = LetteringOutline(*built.text);
+    const std::unique_ptr<TwzBitmap> reference
+        = FillOutline(outline, OutlineToPicture { Bounds(outline), ink }, 800, 400);
+
+    // The walls are all but hidden behind the front face.
+    size_t walls = 0, inked = 0;
+    for (const uint32_t p : silhouette.Pixels()) {
+        if (Alpha(p) < 128)
+            continue;
+        ++inked;
+        const int r = Channel(p, 16), g = Channel(p, 8), b = Channel(p, 0);
+        walls += g > 2 * r + 20 && g > 2 * b + 20 ? 1 : 0;
+    }
+    const double wallShare = static_cast<double>(walls) / static_cast<double>(inked);
+    const double match = IntersectionOverUnion(silhouette, *reference);
+    std::printf("from afar: whole silhouette against the 2D fill: intersection over union %.4f; walls "
+                "%.4f of the silhouette; text %.1f x %.1f pixels on the screen\n",
+        match, wallShare, RectWidth(onScreen), RectHeight(onScreen));
+    EXPECT_LT(wallShare, 0.02);
+    EXPECT_GT(match, 0.9);
+}
+
 // ---- screenshots --------------------------------------------------------------------------
 
 namespace {
