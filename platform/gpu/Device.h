@@ -79,87 +79,10 @@ class Device : public std::enable_shared_from_this<Device> {
 public:
     virtual ~Device() = default;
 
-    // Cooperative level and resets. CheckDeviceState, ResetEx and PresentEx exist only on
-    // devices of an extended system and fail with D3DERR_INVALIDCALL elsewhere.
-    virtual HRESULT TestCooperativeLevel() = 0;
-    virtual HRESULT CheckDeviceState(WindowHandle window) = 0;
-    /// Rebuilds the swap chain and returns every state to its default; the render target and
-    /// depth-stencil surface become the swap chain's again.
-    virtual HRESULT Reset(D3DPRESENT_PARAMETERS& parameters) = 0;
-    virtual HRESULT ResetEx(D3DPRESENT_PARAMETERS& parameters, D3DDISPLAYMODEEX* fullscreenMode) = 0;
-
-    // Frame.
-    virtual HRESULT BeginScene() = 0;
-    virtual HRESULT EndScene() = 0;
-    /// Reads the back buffer back into the front buffer and passes it to the present handler.
-    virtual HRESULT Present(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-        const void* dirtyRegion)
-        = 0;
-    virtual HRESULT PresentEx(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-        const void* dirtyRegion, uint32_t flags)
-        = 0;
-    /// Clears whatever the colour, depth and stencil write masks say.
-    virtual HRESULT Clear(
-        uint32_t count, const D3DRECT* rects, uint32_t flags, uint32_t color, float z, uint32_t stencil)
-        = 0;
-
-    // States.
-    virtual HRESULT SetRenderState(D3DRENDERSTATETYPE state, uint32_t value) = 0;
-    virtual HRESULT SetTextureStageState(uint32_t stage, D3DTEXTURESTAGESTATETYPE type, uint32_t value) = 0;
-    virtual HRESULT SetSamplerState(uint32_t sampler, D3DSAMPLERSTATETYPE type, uint32_t value) = 0;
-    virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX& matrix) = 0;
-    virtual HRESULT SetMaterial(const D3DMATERIAL9& material) = 0;
-    virtual HRESULT SetLight(uint32_t index, const D3DLIGHT9& light) = 0;
-    virtual HRESULT LightEnable(uint32_t index, int32_t enable) = 0;
-    virtual HRESULT SetTexture(uint32_t stage, const TexturePtr& texture) = 0;
-
-    // Resources. On failure `result` is left empty.
-    virtual HRESULT CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
-        D3DFORMAT format, D3DPOOL pool, TexturePtr& result)
-        = 0;
-    virtual HRESULT CreateVertexBuffer(
-        uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool, VertexBufferPtr& result)
-        = 0;
-    virtual HRESULT CreateIndexBuffer(
-        uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool, IndexBufferPtr& result)
-        = 0;
-    virtual HRESULT CreateRenderTarget(uint32_t width, uint32_t height, D3DFORMAT format,
-        D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t lockable, SurfacePtr& result)
-        = 0;
-    virtual HRESULT CreateDepthStencilSurface(uint32_t width, uint32_t height, D3DFORMAT format,
-        D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t discard, SurfacePtr& result)
-        = 0;
-    virtual HRESULT CreateOffscreenPlainSurface(
-        uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool, SurfacePtr& result)
-        = 0;
-
-    // Targets and read-back.
-    virtual HRESULT SetRenderTarget(uint32_t index, const SurfacePtr& target) = 0;
-    virtual HRESULT SetDepthStencilSurface(const SurfacePtr& surface) = 0;
-    virtual HRESULT GetBackBuffer(
-        uint32_t swapChain, uint32_t index, D3DBACKBUFFER_TYPE type, SurfacePtr& result)
-        = 0;
-    /// Copies a single-sampled render target into a system-memory surface of its size.
-    virtual HRESULT GetRenderTargetData(const SurfacePtr& renderTarget, const SurfacePtr& destination) = 0;
-    virtual HRESULT StretchRect(const SurfacePtr& source, const RECT* sourceRect,
-        const SurfacePtr& destination, const RECT* destRect, D3DTEXTUREFILTERTYPE filter)
-        = 0;
-
-    // Geometry.
-    virtual HRESULT SetFVF(uint32_t fvf) = 0;
-    virtual HRESULT SetStreamSource(
-        uint32_t stream, const VertexBufferPtr& buffer, uint32_t offset, uint32_t stride)
-        = 0;
-    virtual HRESULT SetIndices(const IndexBufferPtr& buffer) = 0;
-    /// Fails with D3DERR_INVALIDCALL outside a scene, with a buffer missing or locked, or when
-    /// an index reaches outside the index or vertex buffer.
-    virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertexIndex,
-        uint32_t minVertexIndex, uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount)
-        = 0;
-
-    // State blocks.
-    virtual HRESULT BeginStateBlock() = 0;
-    virtual HRESULT EndStateBlock(StateBlockPtr& result) = 0;
+    // One list, with each operation's contract, for the interface and both devices, so that
+    // neither device can miss or misspell an operation.
+#define GPU_DEVICE_OPERATION(Name, Parameters) virtual HRESULT Name Parameters = 0;
+#include "platform/gpu/DeviceOperations.inc"
 
     /// The last presented frame (empty before the first Present).
     virtual const FrontBuffer& GetFrontBuffer() const = 0;

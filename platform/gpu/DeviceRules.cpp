@@ -5,6 +5,36 @@
 
 namespace platform::gpu {
 
+bool ValidColorFormat(D3DFORMAT format)
+{
+    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
+}
+
+bool ValidSurfaceSize(uint32_t width, uint32_t height, uint32_t maxSide)
+{
+    return width > 0 && height > 0 && width <= maxSide && height <= maxSide;
+}
+
+bool OffersSamples(const std::vector<uint32_t>& counts, D3DMULTISAMPLE_TYPE type)
+{
+    return type == D3DMULTISAMPLE_NONE
+        || std::find(counts.begin(), counts.end(), uint32_t(type)) != counts.end();
+}
+
+D3DSURFACE_DESC SurfaceDesc(D3DFORMAT format, uint32_t usage, D3DPOOL pool, D3DMULTISAMPLE_TYPE multiSample,
+    uint32_t width, uint32_t height)
+{
+    D3DSURFACE_DESC desc {};
+    desc.Format = format;
+    desc.Type = D3DRTYPE_SURFACE;
+    desc.Usage = usage;
+    desc.Pool = pool;
+    desc.MultiSampleType = multiSample;
+    desc.Width = width;
+    desc.Height = height;
+    return desc;
+}
+
 std::optional<uint32_t> LockedSize(uint32_t bufferSize, uint32_t offset, uint32_t size)
 {
     if (offset > bufferSize)

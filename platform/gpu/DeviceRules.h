@@ -1,14 +1,29 @@
 #pragma once
 
 #include "platform/gpu/D3DTypes.h"
+#include "platform/gpu/DeviceState.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // Argument rules both device implementations apply in the same way, so the recording device
-// refuses exactly what the OpenGL device refuses.
+// refuses exactly what the OpenGL device refuses, and the records both fill in alike.
 namespace platform::gpu {
+
+/// The colour formats of render targets, back buffers and plain surfaces.
+[[nodiscard]] bool ValidColorFormat(D3DFORMAT format);
+
+/// Both sides at least 1 and at most `maxSide`.
+[[nodiscard]] bool ValidSurfaceSize(uint32_t width, uint32_t height, uint32_t maxSide);
+
+/// Whether `counts` (the sample counts a device offers besides none) allow `type`.
+[[nodiscard]] bool OffersSamples(const std::vector<uint32_t>& counts, D3DMULTISAMPLE_TYPE type);
+
+/// The description of a surface or texture level.
+[[nodiscard]] D3DSURFACE_DESC SurfaceDesc(D3DFORMAT format, uint32_t usage, D3DPOOL pool,
+    D3DMULTISAMPLE_TYPE multiSample, uint32_t width, uint32_t height);
 
 /// The byte range a buffer Lock covers: size 0 means "to the end". Fails when the range does
 /// not lie inside the buffer.
@@ -48,6 +63,50 @@ struct IndexedDraw {
     uint32_t IndexCount = 0;
 };
 [[nodiscard]] bool IndicesInRange(const IndexedDraw& draw);
+
+/// A DrawIndexedPrimitive call checked against the device's bindings: the buffers it reads,
+/// the layout of their vertices and the draw.
+template <class VertexBufferType, class IndexBufferType> struct BoundDraw {
+    VertexBufferType* Vertices = nullptr;
+    IndexBufferType* Indices = nullptr;
+    VertexLayout Layout;
+    IndexedDraw Draw;
+};
+
+/// The draw of the bound stream source and indices, nullopt when it cannot be made: a buffer
+/// missing or locked, a vertex format that is not drawable, no primitives, or an index
+/// outside either buffer. A device binds only buffers of its own kinds (`VertexBufferType`,
+/// `IndexBufferType`, each with a Store() holding the data and an index buffer with
+/// IndexSize()), so the bindings are taken as those.
+template <class VertexBufferType, class IndexBufferType>
+[[nodiscard]] std::optional<BoundDraw<VertexBufferType, IndexBufferType>> BindIndexedDraw(
+    const DeviceState& state, D3DPRIMITIVETYPE type, int32_t baseVertexIndex, uint32_t startIndex,
+    uint32_t primitiveCount)
+{
+    BoundDraw<VertexBufferType, IndexBufferType> bound;
+    bound.Vertices = static_cast<VertexBufferType*>(state.StreamSource.get());
+    bound.Indices = static_cast<IndexBufferType*>(state.Indices.get());
+    std::optional<VertexLayout> layout = LayoutOfFvf(state.Fvf);
+    std::optional<uint32_t> indexCount = IndexCountOf(type, primitiveCount);
+    if (!bound.Vertices || !bound.Indices || !layout || !indexCount || bound.Vertices->Store().Locked()
+        || bound.Indices->Store().Locked())
+        return std::nullopt;
+    bound.Layout = *layout;
+    IndexedDraw& draw = bound.Draw;
+    draw.IndexData = bound.Indices->Store().Data();
+    draw.IndexBufferSize = bound.Indices->Store().Size();
+    draw.IndexSize = bound.Indices->IndexSize();
+    draw.VertexBufferSize = bound.Vertices->Store().Size();
+    draw.StreamOffset = state.StreamOffset;
+    draw.Stride = state.StreamStride;
+    draw.VertexSize = layout->Size;
+    draw.BaseVertex = baseVertexIndex;
+    draw.StartIndex = startIndex;
+    draw.IndexCount = *indexCount;
+    if (!IndicesInRange(draw))
+        return std::nullopt;
+    return bound;
+}
 
 /// Copies rows of ARGB pixels between two pitched blocks.
 void CopyRows(const uint8_t* source, int32_t sourcePitch, uint8_t* destination, int32_t destinationPitch,

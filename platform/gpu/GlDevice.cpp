@@ -126,12 +126,28 @@ void LoadMatrix(const D3DMATRIX& m)
     glLoadMatrixf(&m.m[0][0]);
 }
 
-void ColorOf(const D3DCOLORVALUE& c, GLfloat out[4])
+// With specular off D3D adds nothing, but GL's pow(x, 0) = 1 would add the full specular
+// colour of a material or light with power 0: specular is sent as black instead.
+constexpr D3DCOLORVALUE kNoSpecular { 0, 0, 0, 1 };
+
+void SetMaterialColor(GLenum property, const D3DCOLORVALUE& c)
 {
-    out[0] = c.r;
-    out[1] = c.g;
-    out[2] = c.b;
-    out[3] = c.a;
+    const GLfloat color[4] = { c.r, c.g, c.b, c.a };
+    glMaterialfv(GL_FRONT_AND_BACK, property, color);
+}
+
+void SetLightColor(GLenum light, GLenum property, const D3DCOLORVALUE& c)
+{
+    const GLfloat color[4] = { c.r, c.g, c.b, c.a };
+    glLightfv(light, property, color);
+}
+
+// A binding or read-back takes only objects this device made: of its own kind, on its context.
+template <class Own, class Object>
+Own* OwnObject(const std::shared_ptr<Object>& object, const GlContext* context)
+{
+    auto* own = dynamic_cast<Own*>(object.get());
+    return own && own->Context() == context ? own : nullptr;
 }
 
 // Texture stage argument → GL_COMBINE source. At stage 0 "current" is the diffuse colour.
@@ -194,18 +210,11 @@ void FlipRowsAndClamp(uint8_t* bits, uint32_t width, uint32_t height, int32_t pi
     }
 }
 
-bool ValidColorFormat(D3DFORMAT format)
-{
-    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
-}
-
 } // namespace
 
 bool GlCaps::OffersSamples(D3DMULTISAMPLE_TYPE type) const
 {
-    if (type == D3DMULTISAMPLE_NONE)
-        return true;
-    return std::find(SampleCounts.begin(), SampleCounts.end(), uint32_t(type)) != SampleCounts.end();
+    return platform::gpu::OffersSamples(SampleCounts, type);
 }
 
 // --- creation and resets -----------------------------------------------------------------
@@ -274,11 +283,8 @@ HRESULT GlDevice::BuildSwapChain(const D3DPRESENT_PARAMETERS& p)
     if (!m_caps.OffersSamples(p.MultiSampleType) || p.MultiSampleType == D3DMULTISAMPLE_NONMASKABLE)
         return D3DERR_INVALIDCALL;
 
-    D3DSURFACE_DESC desc {};
-    desc.Format = D3DFMT_A8R8G8B8;
-    desc.Type = D3DRTYPE_SURFACE;
-    desc.Usage = D3DUSAGE_RENDERTARGET;
-    desc.Pool = D3DPOOL_DEFAULT;
+    D3DSURFACE_DESC desc
+        = SurfaceDesc(D3DFMT_A8R8G8B8, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, D3DMULTISAMPLE_NONE, 0, 0);
     if (!m_backBuffer)
         m_backBuffer = std::make_shared<GlSurface>(m_context, GlSurface::Kind::Color, desc);
     HRESULT hr = m_backBuffer->Allocate(width, height, p.MultiSampleType);
@@ -559,22 +565,10 @@ void GlDevice::ApplyCull()
 void GlDevice::ApplyMaterial()
 {
     const D3DMATERIAL9& m = m_state.Material;
-    GLfloat c[4];
-    ColorOf(m.Ambient, c);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, c);
-    ColorOf(m.Diffuse, c);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, c);
-    // With specular off D3D adds nothing, but GL's pow(x, 0) = 1 would add the full specular
-    // colour of a material with power 0.
-    GLfloat none[4] = { 0, 0, 0, 1 };
-    if (m_state.RenderState(D3DRS_SPECULARENABLE)) {
-        ColorOf(m.Specular, c);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, c);
-    } else {
-        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, none);
-    }
-    ColorOf(m.Emissive, c);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, c);
+    SetMaterialColor(GL_AMBIENT, m.Ambient);
+    SetMaterialColor(GL_DIFFUSE, m.Diffuse);
+    SetMaterialColor(GL_SPECULAR, m_state.RenderState(D3DRS_SPECULARENABLE) ? m.Specular : kNoSpecular);
+    SetMaterialColor(GL_EMISSION, m.Emissive);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.Power, 0.0f, 128.0f));
 }
 
@@ -699,18 +693,9 @@ void GlDevice::PrepareLights()
             continue;
         }
         const D3DLIGHT9& l = it->second.Light;
-        GLfloat c[4];
-        ColorOf(l.Diffuse, c);
-        glLightfv(id, GL_DIFFUSE, c);
-        ColorOf(l.Ambient, c);
-        glLightfv(id, GL_AMBIENT, c);
-        GLfloat none[4] = { 0, 0, 0, 1 };
-        if (specular) {
-            ColorOf(l.Specular, c);
-            glLightfv(id, GL_SPECULAR, c);
-        } else {
-            glLightfv(id, GL_SPECULAR, none);
-        }
+        SetLightColor(id, GL_DIFFUSE, l.Diffuse);
+        SetLightColor(id, GL_AMBIENT, l.Ambient);
+        SetLightColor(id, GL_SPECULAR, specular ? l.Specular : kNoSpecular);
         if (l.Type == D3DLIGHT_DIRECTIONAL) {
             GLfloat position[4] = { -l.Direction.x, -l.Direction.y, -l.Direction.z, 0 };
             glLightfv(id, GL_POSITION, position);
@@ -980,13 +965,8 @@ HRESULT GlDevice::LightEnable(uint32_t index, int32_t enable)
 
 HRESULT GlDevice::SetTexture(uint32_t stage, const TexturePtr& texture)
 {
-    if (stage >= kTextureStageCount)
+    if (stage >= kTextureStageCount || (texture && !OwnObject<GlTexture>(texture, m_context.get())))
         return D3DERR_INVALIDCALL;
-    if (texture) {
-        auto* own = dynamic_cast<GlTexture*>(texture.get());
-        if (!own || own->Context() != m_context.get())
-            return D3DERR_INVALIDCALL;
-    }
     if (m_recorder.Record(TextureCall { stage, texture }))
         return D3D_OK;
     if (!Enter())
@@ -1003,8 +983,8 @@ HRESULT GlDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels
     D3DFORMAT format, D3DPOOL pool, TexturePtr& result)
 {
     result.reset();
-    if (width == 0 || height == 0 || width > m_caps.MaxTextureSize || height > m_caps.MaxTextureSize
-        || levels > 1 || format != D3DFMT_A8R8G8B8 || (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED))
+    if (!ValidSurfaceSize(width, height, m_caps.MaxTextureSize) || levels > 1 || format != D3DFMT_A8R8G8B8
+        || (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED))
         return D3DERR_INVALIDCALL;
     if (!Enter())
         return E_FAIL;
@@ -1054,46 +1034,26 @@ HRESULT GlDevice::CreateRenderTarget(uint32_t width, uint32_t height, D3DFORMAT 
 {
     result.reset();
     // Render targets live in GL render buffers only; lockable ones are not offered.
-    if (width == 0 || height == 0 || width > m_caps.MaxRenderbufferSize || height > m_caps.MaxRenderbufferSize
-        || !ValidColorFormat(format) || lockable || !m_caps.OffersSamples(multiSample)
-        || multiSample == D3DMULTISAMPLE_NONMASKABLE)
+    if (!ValidSurfaceSize(width, height, m_caps.MaxRenderbufferSize) || !ValidColorFormat(format) || lockable
+        || !m_caps.OffersSamples(multiSample) || multiSample == D3DMULTISAMPLE_NONMASKABLE)
         return D3DERR_INVALIDCALL;
     if (!Enter())
         return E_FAIL;
-    D3DSURFACE_DESC desc {};
-    desc.Format = format;
-    desc.Type = D3DRTYPE_SURFACE;
-    desc.Usage = D3DUSAGE_RENDERTARGET;
-    desc.Pool = D3DPOOL_DEFAULT;
-    auto surface = std::make_shared<GlSurface>(m_context, GlSurface::Kind::Color, desc);
-    HRESULT hr = surface->Allocate(width, height, multiSample);
-    if (Failed(hr))
-        return hr;
-    result = surface;
-    return D3D_OK;
+    return NewSurface(GlSurface::Kind::Color,
+        SurfaceDesc(format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, multiSample, width, height), result);
 }
 
 HRESULT GlDevice::CreateDepthStencilSurface(uint32_t width, uint32_t height, D3DFORMAT format,
     D3DMULTISAMPLE_TYPE multiSample, uint32_t, int32_t, SurfacePtr& result)
 {
     result.reset();
-    if (width == 0 || height == 0 || width > m_caps.MaxRenderbufferSize || height > m_caps.MaxRenderbufferSize
-        || format != D3DFMT_D24S8 || !m_caps.OffersSamples(multiSample)
-        || multiSample == D3DMULTISAMPLE_NONMASKABLE)
+    if (!ValidSurfaceSize(width, height, m_caps.MaxRenderbufferSize) || format != D3DFMT_D24S8
+        || !m_caps.OffersSamples(multiSample) || multiSample == D3DMULTISAMPLE_NONMASKABLE)
         return D3DERR_INVALIDCALL;
     if (!Enter())
         return E_FAIL;
-    D3DSURFACE_DESC desc {};
-    desc.Format = format;
-    desc.Type = D3DRTYPE_SURFACE;
-    desc.Usage = D3DUSAGE_DEPTHSTENCIL;
-    desc.Pool = D3DPOOL_DEFAULT;
-    auto surface = std::make_shared<GlSurface>(m_context, GlSurface::Kind::DepthStencil, desc);
-    HRESULT hr = surface->Allocate(width, height, multiSample);
-    if (Failed(hr))
-        return hr;
-    result = surface;
-    return D3D_OK;
+    return NewSurface(GlSurface::Kind::DepthStencil,
+        SurfaceDesc(format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, multiSample, width, height), result);
 }
 
 HRESULT GlDevice::CreateOffscreenPlainSurface(
@@ -1101,15 +1061,17 @@ HRESULT GlDevice::CreateOffscreenPlainSurface(
 {
     result.reset();
     // Plain surfaces are read-back destinations in system memory.
-    if (width == 0 || height == 0 || width > m_caps.MaxRenderbufferSize || height > m_caps.MaxRenderbufferSize
-        || !ValidColorFormat(format) || (pool != D3DPOOL_SYSTEMMEM && pool != D3DPOOL_SCRATCH))
+    if (!ValidSurfaceSize(width, height, m_caps.MaxRenderbufferSize) || !ValidColorFormat(format)
+        || (pool != D3DPOOL_SYSTEMMEM && pool != D3DPOOL_SCRATCH))
         return D3DERR_INVALIDCALL;
-    D3DSURFACE_DESC desc {};
-    desc.Format = format;
-    desc.Type = D3DRTYPE_SURFACE;
-    desc.Pool = pool;
-    auto surface = std::make_shared<GlSurface>(m_context, GlSurface::Kind::SystemMemory, desc);
-    HRESULT hr = surface->Allocate(width, height, D3DMULTISAMPLE_NONE);
+    return NewSurface(GlSurface::Kind::SystemMemory,
+        SurfaceDesc(format, 0, pool, D3DMULTISAMPLE_NONE, width, height), result);
+}
+
+HRESULT GlDevice::NewSurface(GlSurface::Kind kind, const D3DSURFACE_DESC& desc, SurfacePtr& result)
+{
+    auto surface = std::make_shared<GlSurface>(m_context, kind, desc);
+    HRESULT hr = surface->Allocate(desc.Width, desc.Height, desc.MultiSampleType);
     if (Failed(hr))
         return hr;
     result = surface;
@@ -1120,8 +1082,7 @@ HRESULT GlDevice::CreateOffscreenPlainSurface(
 
 GlSurface* GlDevice::OwnSurface(const SurfacePtr& surface) const
 {
-    auto* own = dynamic_cast<GlSurface*>(surface.get());
-    return own && own->Context() == m_context.get() ? own : nullptr;
+    return OwnObject<GlSurface>(surface, m_context.get());
 }
 
 HRESULT GlDevice::SetRenderTarget(uint32_t index, const SurfacePtr& target)
@@ -1242,13 +1203,8 @@ HRESULT GlDevice::SetFVF(uint32_t fvf)
 HRESULT GlDevice::SetStreamSource(
     uint32_t stream, const VertexBufferPtr& buffer, uint32_t offset, uint32_t stride)
 {
-    if (stream != 0)
+    if (stream != 0 || (buffer && !OwnObject<GlVertexBuffer>(buffer, m_context.get())))
         return D3DERR_INVALIDCALL;
-    if (buffer) {
-        auto* own = dynamic_cast<GlVertexBuffer*>(buffer.get());
-        if (!own || own->Store().Context() != m_context.get())
-            return D3DERR_INVALIDCALL;
-    }
     if (m_recorder.Record(StreamSourceCall { stream, buffer, offset, stride }))
         return D3D_OK;
     m_state.StreamSource = buffer;
@@ -1259,11 +1215,8 @@ HRESULT GlDevice::SetStreamSource(
 
 HRESULT GlDevice::SetIndices(const IndexBufferPtr& buffer)
 {
-    if (buffer) {
-        auto* own = dynamic_cast<GlIndexBuffer*>(buffer.get());
-        if (!own || own->Store().Context() != m_context.get())
-            return D3DERR_INVALIDCALL;
-    }
+    if (buffer && !OwnObject<GlIndexBuffer>(buffer, m_context.get()))
+        return D3DERR_INVALIDCALL;
     if (m_recorder.Record(IndicesCall { buffer }))
         return D3D_OK;
     m_state.Indices = buffer;
@@ -1273,64 +1226,50 @@ HRESULT GlDevice::SetIndices(const IndexBufferPtr& buffer)
 HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertexIndex, uint32_t, uint32_t,
     uint32_t startIndex, uint32_t primitiveCount)
 {
-    auto* vertices = static_cast<GlVertexBuffer*>(m_state.StreamSource.get());
-    auto* indices = static_cast<GlIndexBuffer*>(m_state.Indices.get());
-    std::optional<VertexLayout> layout = LayoutOfFvf(m_state.Fvf);
-    std::optional<uint32_t> indexCount = IndexCountOf(type, primitiveCount);
-    if (!m_inScene || !vertices || !indices || !layout || !indexCount || vertices->Store().Locked()
-        || indices->Store().Locked())
-        return D3DERR_INVALIDCALL;
-    IndexedDraw draw;
-    draw.IndexData = indices->Store().Data();
-    draw.IndexBufferSize = indices->Store().Size();
-    draw.IndexSize = indices->IndexSize();
-    draw.VertexBufferSize = vertices->Store().Size();
-    draw.StreamOffset = m_state.StreamOffset;
-    draw.Stride = m_state.StreamStride;
-    draw.VertexSize = layout->Size;
-    draw.BaseVertex = baseVertexIndex;
-    draw.StartIndex = startIndex;
-    draw.IndexCount = *indexCount;
-    if (!IndicesInRange(draw))
+    auto bound = BindIndexedDraw<GlVertexBuffer, GlIndexBuffer>(
+        m_state, type, baseVertexIndex, startIndex, primitiveCount);
+    if (!m_inScene || !bound)
         return D3DERR_INVALIDCALL;
     if (!Enter())
         return E_FAIL;
     if (!PrepareTarget())
         return D3DERR_INVALIDCALL;
+    const VertexLayout& layout = bound->Layout;
+    const IndexedDraw& draw = bound->Draw;
     PrepareLights();
     PrepareTransforms();
-    PrepareColorMaterial(*layout);
+    PrepareColorMaterial(layout);
 
-    m_gl.glBindBuffer(GL_ARRAY_BUFFER, vertices->Store().Name());
-    m_gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->Store().Name());
+    m_gl.glBindBuffer(GL_ARRAY_BUFFER, bound->Vertices->Store().Name());
+    m_gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, bound->Indices->Store().Name());
     auto at = [this](int32_t field) {
         return reinterpret_cast<const void*>(uintptr_t(m_state.StreamOffset) + uintptr_t(field));
     };
     GLsizei stride = GLsizei(m_state.StreamStride);
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, stride, at(0));
-    if (layout->Normal >= 0) {
+    if (layout.Normal >= 0) {
         glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, stride, at(layout->Normal));
+        glNormalPointer(GL_FLOAT, stride, at(layout.Normal));
     } else {
         glDisableClientState(GL_NORMAL_ARRAY);
         glNormal3f(0, 0, 0);
     }
-    if (layout->Diffuse >= 0) {
+    if (layout.Diffuse >= 0) {
         // D3DCOLOR's bytes in memory are B, G, R, A.
         glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, at(layout->Diffuse));
+        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, at(layout.Diffuse));
     } else {
         glDisableClientState(GL_COLOR_ARRAY);
         glColor4f(1, 1, 1, 1);
     }
-    if (layout->TexCoord >= 0) {
+    if (layout.TexCoord >= 0) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, stride, at(layout->TexCoord));
+        glTexCoordPointer(2, GL_FLOAT, stride, at(layout.TexCoord));
     } else {
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     }
-    m_gl.glDrawElementsBaseVertex(GlPrimitive(type), GLsizei(*indexCount),
+    m_gl.glDrawElementsBaseVertex(GlPrimitive(type), GLsizei(draw.IndexCount),
         draw.IndexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
         reinterpret_cast<const void*>(uintptr_t(startIndex) * draw.IndexSize), baseVertexIndex);
     return D3D_OK;

@@ -32,55 +32,8 @@ public:
         const GlCaps& caps, bool extended, D3DPRESENT_PARAMETERS& parameters, DevicePtr& result);
     ~GlDevice() override;
 
-    HRESULT TestCooperativeLevel() override;
-    HRESULT CheckDeviceState(WindowHandle window) override;
-    HRESULT Reset(D3DPRESENT_PARAMETERS& parameters) override;
-    HRESULT ResetEx(D3DPRESENT_PARAMETERS& parameters, D3DDISPLAYMODEEX* fullscreenMode) override;
-    HRESULT BeginScene() override;
-    HRESULT EndScene() override;
-    HRESULT Present(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-        const void* dirtyRegion) override;
-    HRESULT PresentEx(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-        const void* dirtyRegion, uint32_t flags) override;
-    HRESULT Clear(uint32_t count, const D3DRECT* rects, uint32_t flags, uint32_t color, float z,
-        uint32_t stencil) override;
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, uint32_t value) override;
-    HRESULT SetTextureStageState(uint32_t stage, D3DTEXTURESTAGESTATETYPE type, uint32_t value) override;
-    HRESULT SetSamplerState(uint32_t sampler, D3DSAMPLERSTATETYPE type, uint32_t value) override;
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX& matrix) override;
-    HRESULT SetMaterial(const D3DMATERIAL9& material) override;
-    HRESULT SetLight(uint32_t index, const D3DLIGHT9& light) override;
-    HRESULT LightEnable(uint32_t index, int32_t enable) override;
-    HRESULT SetTexture(uint32_t stage, const TexturePtr& texture) override;
-    HRESULT CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, D3DFORMAT format,
-        D3DPOOL pool, TexturePtr& result) override;
-    HRESULT CreateVertexBuffer(
-        uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool, VertexBufferPtr& result) override;
-    HRESULT CreateIndexBuffer(
-        uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool, IndexBufferPtr& result) override;
-    HRESULT CreateRenderTarget(uint32_t width, uint32_t height, D3DFORMAT format,
-        D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t lockable,
-        SurfacePtr& result) override;
-    HRESULT CreateDepthStencilSurface(uint32_t width, uint32_t height, D3DFORMAT format,
-        D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t discard,
-        SurfacePtr& result) override;
-    HRESULT CreateOffscreenPlainSurface(
-        uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool, SurfacePtr& result) override;
-    HRESULT SetRenderTarget(uint32_t index, const SurfacePtr& target) override;
-    HRESULT SetDepthStencilSurface(const SurfacePtr& surface) override;
-    HRESULT GetBackBuffer(
-        uint32_t swapChain, uint32_t index, D3DBACKBUFFER_TYPE type, SurfacePtr& result) override;
-    HRESULT GetRenderTargetData(const SurfacePtr& renderTarget, const SurfacePtr& destination) override;
-    HRESULT StretchRect(const SurfacePtr& source, const RECT* sourceRect, const SurfacePtr& destination,
-        const RECT* destRect, D3DTEXTUREFILTERTYPE filter) override;
-    HRESULT SetFVF(uint32_t fvf) override;
-    HRESULT SetStreamSource(
-        uint32_t stream, const VertexBufferPtr& buffer, uint32_t offset, uint32_t stride) override;
-    HRESULT SetIndices(const IndexBufferPtr& buffer) override;
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertexIndex, uint32_t minVertexIndex,
-        uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount) override;
-    HRESULT BeginStateBlock() override;
-    HRESULT EndStateBlock(StateBlockPtr& result) override;
+#define GPU_DEVICE_OPERATION(Name, Parameters) HRESULT Name Parameters override;
+#include "platform/gpu/DeviceOperations.inc"
     const FrontBuffer& GetFrontBuffer() const override { return m_front; }
 
 private:
@@ -105,6 +58,8 @@ private:
     void PrepareLights();
     void PrepareColorMaterial(const VertexLayout& layout);
     GlSurface* OwnSurface(const SurfacePtr& surface) const;
+    /// A new surface of the description's size; `result` receives it once allocated.
+    HRESULT NewSurface(GlSurface::Kind kind, const D3DSURFACE_DESC& desc, SurfacePtr& result);
     /// Reads a single-sampled colour buffer into top-down rows at `pitch`.
     void ReadColor(const GlSurface& source, uint8_t* destination, int32_t pitch);
     void Blit(const GlSurface& source, const RECT& sourceRect, const GlSurface& destination,

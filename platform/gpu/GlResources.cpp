@@ -107,15 +107,8 @@ HRESULT GlSurface::UnlockRect()
 
 GlTexture::GlTexture(GlContextPtr context, uint32_t width, uint32_t height, uint32_t usage, D3DPOOL pool)
     : m_context(std::move(context))
-{
-    m_desc = {};
-    m_desc.Format = D3DFMT_A8R8G8B8;
-    m_desc.Type = D3DRTYPE_SURFACE;
-    m_desc.Usage = usage;
-    m_desc.Pool = pool;
-    m_desc.Width = width;
-    m_desc.Height = height;
-}
+    , m_desc(SurfaceDesc(D3DFMT_A8R8G8B8, usage, pool, D3DMULTISAMPLE_NONE, width, height))
+{ }
 
 GlTexture::~GlTexture()
 {
@@ -265,54 +258,6 @@ HRESULT GlBufferStore::Unlock()
             m_target, GLintptr(m_lockedOffset), GLsizeiptr(size), m_copy.data() + m_lockedOffset);
     }
     return D3D_OK;
-}
-
-// --- GlVertexBuffer / GlIndexBuffer ------------------------------------------------------
-
-GlVertexBuffer::GlVertexBuffer(
-    GlContextPtr context, uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool)
-    : m_store(std::move(context), GL_ARRAY_BUFFER, length, usage)
-{
-    m_desc = { D3DFMT_UNKNOWN, D3DRTYPE_VERTEXBUFFER, usage, pool, length, fvf };
-}
-
-HRESULT GlVertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC& desc)
-{
-    desc = m_desc;
-    return D3D_OK;
-}
-
-HRESULT GlVertexBuffer::Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags)
-{
-    return m_store.Lock(offset, size, data, flags);
-}
-
-HRESULT GlVertexBuffer::Unlock()
-{
-    return m_store.Unlock();
-}
-
-GlIndexBuffer::GlIndexBuffer(
-    GlContextPtr context, uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool)
-    : m_store(std::move(context), GL_ELEMENT_ARRAY_BUFFER, length, usage)
-{
-    m_desc = { format, D3DRTYPE_INDEXBUFFER, usage, pool, length };
-}
-
-HRESULT GlIndexBuffer::GetDesc(D3DINDEXBUFFER_DESC& desc)
-{
-    desc = m_desc;
-    return D3D_OK;
-}
-
-HRESULT GlIndexBuffer::Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags)
-{
-    return m_store.Lock(offset, size, data, flags);
-}
-
-HRESULT GlIndexBuffer::Unlock()
-{
-    return m_store.Unlock();
 }
 
 } // namespace platform::gpu

@@ -8,6 +8,7 @@
 #include "platform/gpu/GlContext.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace platform::gpu {
@@ -99,35 +100,49 @@ private:
     bool m_discard = false;
 };
 
-class GlVertexBuffer final : public VertexBuffer {
+/// What vertex and index buffers share: the store behind the device interface's calls.
+template <class Interface, class Desc> class GlBuffer : public Interface {
 public:
-    GlVertexBuffer(GlContextPtr context, uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool);
+    GlBuffer(GlContextPtr context, GLenum target, const Desc& desc)
+        : m_store(std::move(context), target, desc.Size, desc.Usage)
+        , m_desc(desc)
+    { }
 
-    HRESULT GetDesc(D3DVERTEXBUFFER_DESC& desc) override;
-    HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override;
-    HRESULT Unlock() override;
+    HRESULT GetDesc(Desc& desc) override
+    {
+        desc = m_desc;
+        return D3D_OK;
+    }
+    HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override
+    {
+        return m_store.Lock(offset, size, data, flags);
+    }
+    HRESULT Unlock() override { return m_store.Unlock(); }
 
+    const GlContext* Context() const { return m_store.Context(); }
     GlBufferStore& Store() { return m_store; }
 
-private:
+protected:
     GlBufferStore m_store;
-    D3DVERTEXBUFFER_DESC m_desc;
+    Desc m_desc;
 };
 
-class GlIndexBuffer final : public IndexBuffer {
+class GlVertexBuffer final : public GlBuffer<VertexBuffer, D3DVERTEXBUFFER_DESC> {
 public:
-    GlIndexBuffer(GlContextPtr context, uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool);
+    GlVertexBuffer(GlContextPtr context, uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool)
+        : GlBuffer(std::move(context), GL_ARRAY_BUFFER,
+            { D3DFMT_UNKNOWN, D3DRTYPE_VERTEXBUFFER, usage, pool, length, fvf })
+    { }
+};
 
-    HRESULT GetDesc(D3DINDEXBUFFER_DESC& desc) override;
-    HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override;
-    HRESULT Unlock() override;
+class GlIndexBuffer final : public GlBuffer<IndexBuffer, D3DINDEXBUFFER_DESC> {
+public:
+    GlIndexBuffer(GlContextPtr context, uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool)
+        : GlBuffer(std::move(context), GL_ELEMENT_ARRAY_BUFFER,
+            { format, D3DRTYPE_INDEXBUFFER, usage, pool, length })
+    { }
 
-    GlBufferStore& Store() { return m_store; }
     uint32_t IndexSize() const { return m_desc.Format == D3DFMT_INDEX32 ? 4 : 2; }
-
-private:
-    GlBufferStore m_store;
-    D3DINDEXBUFFER_DESC m_desc;
 };
 
 } // namespace platform::gpu

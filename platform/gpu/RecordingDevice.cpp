@@ -88,28 +88,9 @@ template <typename T> std::string NameOf(const std::shared_ptr<T>& object)
     return recording ? recording->Name() : "foreign";
 }
 
-bool ValidColorFormat(D3DFORMAT format)
-{
-    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
-}
-
 bool ValidSize(uint32_t width, uint32_t height)
 {
-    return width > 0 && height > 0 && width <= kMaxSurfaceSize && height <= kMaxSurfaceSize;
-}
-
-D3DSURFACE_DESC SurfaceDesc(D3DFORMAT format, uint32_t usage, D3DPOOL pool, D3DMULTISAMPLE_TYPE multiSample,
-    uint32_t width, uint32_t height)
-{
-    D3DSURFACE_DESC desc {};
-    desc.Format = format;
-    desc.Type = D3DRTYPE_SURFACE;
-    desc.Usage = usage;
-    desc.Pool = pool;
-    desc.MultiSampleType = multiSample;
-    desc.Width = width;
-    desc.Height = height;
-    return desc;
+    return ValidSurfaceSize(width, height, kMaxSurfaceSize);
 }
 
 } // namespace
@@ -361,20 +342,21 @@ HRESULT RecordingBufferStore::Unlock()
     return D3D_OK;
 }
 
-RecordingVertexBuffer::RecordingVertexBuffer(
-    RecorderPtr recorder, std::string name, const D3DVERTEXBUFFER_DESC& desc)
+template <class Interface, class Desc>
+RecordingBuffer<Interface, Desc>::RecordingBuffer(RecorderPtr recorder, std::string name, const Desc& desc)
     : RecordingObject(std::move(recorder), std::move(name), true)
     , m_desc(desc)
     , m_store(desc.Size)
 { }
 
-HRESULT RecordingVertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC& desc)
+template <class Interface, class Desc> HRESULT RecordingBuffer<Interface, Desc>::GetDesc(Desc& desc)
 {
     desc = m_desc;
     return D3D_OK;
 }
 
-HRESULT RecordingVertexBuffer::Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags)
+template <class Interface, class Desc>
+HRESULT RecordingBuffer<Interface, Desc>::Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags)
 {
     std::string arguments = Join({ std::to_string(offset), std::to_string(size), Hex(flags) });
     HRESULT result = Scripted("Lock");
@@ -386,42 +368,14 @@ HRESULT RecordingVertexBuffer::Lock(uint32_t offset, uint32_t size, void** data,
     return Log("Lock", arguments, m_store.Lock(offset, size, data));
 }
 
-HRESULT RecordingVertexBuffer::Unlock()
+template <class Interface, class Desc> HRESULT RecordingBuffer<Interface, Desc>::Unlock()
 {
     HRESULT result = Scripted("Unlock");
     return Log("Unlock", "", Failed(result) ? result : m_store.Unlock());
 }
 
-RecordingIndexBuffer::RecordingIndexBuffer(
-    RecorderPtr recorder, std::string name, const D3DINDEXBUFFER_DESC& desc)
-    : RecordingObject(std::move(recorder), std::move(name), true)
-    , m_desc(desc)
-    , m_store(desc.Size)
-{ }
-
-HRESULT RecordingIndexBuffer::GetDesc(D3DINDEXBUFFER_DESC& desc)
-{
-    desc = m_desc;
-    return D3D_OK;
-}
-
-HRESULT RecordingIndexBuffer::Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags)
-{
-    std::string arguments = Join({ std::to_string(offset), std::to_string(size), Hex(flags) });
-    HRESULT result = Scripted("Lock");
-    if (Failed(result)) {
-        if (data)
-            *data = nullptr;
-        return Log("Lock", arguments, result);
-    }
-    return Log("Lock", arguments, m_store.Lock(offset, size, data));
-}
-
-HRESULT RecordingIndexBuffer::Unlock()
-{
-    HRESULT result = Scripted("Unlock");
-    return Log("Unlock", "", Failed(result) ? result : m_store.Unlock());
-}
+template class RecordingBuffer<VertexBuffer, D3DVERTEXBUFFER_DESC>;
+template class RecordingBuffer<IndexBuffer, D3DINDEXBUFFER_DESC>;
 
 // --- RecordingStateBlock -----------------------------------------------------------------
 
@@ -450,10 +404,7 @@ RecordingDevice::RecordingDevice(RecorderPtr recorder, std::string name, bool ex
 
 bool RecordingDevice::OffersSamples(D3DMULTISAMPLE_TYPE type) const
 {
-    if (type == D3DMULTISAMPLE_NONE)
-        return true;
-    const auto& counts = m_recorder->Options().SampleCounts;
-    return std::find(counts.begin(), counts.end(), uint32_t(type)) != counts.end();
+    return platform::gpu::OffersSamples(m_recorder->Options().SampleCounts, type);
 }
 
 HRESULT RecordingDevice::CheckPresentParameters(const D3DPRESENT_PARAMETERS& p) const
@@ -585,19 +536,7 @@ HRESULT RecordingDevice::Present(
 {
     std::string arguments = Join({ RectText(sourceRect), RectText(destRect), PointerText(destWindowOverride),
         PointerText(dirtyRegion) });
-    HRESULT result = Scripted("Present");
-    if (Failed(result))
-        return Log("Present", arguments, result);
-    const D3DSURFACE_DESC& desc = m_backBuffer->Desc();
-    m_front.Width = int32_t(desc.Width);
-    m_front.Height = int32_t(desc.Height);
-    m_front.Pixels.resize(size_t(desc.Width) * desc.Height);
-    CopyRows(m_backBuffer->Bits(), m_backBuffer->Pitch(), reinterpret_cast<uint8_t*>(m_front.Pixels.data()),
-        int32_t(desc.Width * 4), desc.Width * 4, desc.Height);
-    ClampToAlpha(m_front.Pixels.data(), m_front.Pixels.size());
-    Log("Present", arguments, D3D_OK);
-    CallPresentHandler(destWindowOverride ? destWindowOverride : m_parameters.hDeviceWindow, m_front);
-    return D3D_OK;
+    return PresentFrame("Present", arguments, Scripted("Present"), destWindowOverride);
 }
 
 HRESULT RecordingDevice::PresentEx(const RECT* sourceRect, const RECT* destRect,
@@ -605,9 +544,15 @@ HRESULT RecordingDevice::PresentEx(const RECT* sourceRect, const RECT* destRect,
 {
     std::string arguments = Join({ RectText(sourceRect), RectText(destRect), PointerText(destWindowOverride),
         PointerText(dirtyRegion), Hex(flags) });
-    HRESULT result = m_extended ? Scripted("PresentEx") : D3DERR_INVALIDCALL;
+    return PresentFrame(
+        "PresentEx", arguments, m_extended ? Scripted("PresentEx") : D3DERR_INVALIDCALL, destWindowOverride);
+}
+
+HRESULT RecordingDevice::PresentFrame(
+    std::string_view method, const std::string& arguments, HRESULT result, WindowHandle destWindowOverride)
+{
     if (Failed(result))
-        return Log("PresentEx", arguments, result);
+        return Log(method, arguments, result);
     const D3DSURFACE_DESC& desc = m_backBuffer->Desc();
     m_front.Width = int32_t(desc.Width);
     m_front.Height = int32_t(desc.Height);
@@ -615,7 +560,7 @@ HRESULT RecordingDevice::PresentEx(const RECT* sourceRect, const RECT* destRect,
     CopyRows(m_backBuffer->Bits(), m_backBuffer->Pitch(), reinterpret_cast<uint8_t*>(m_front.Pixels.data()),
         int32_t(desc.Width * 4), desc.Width * 4, desc.Height);
     ClampToAlpha(m_front.Pixels.data(), m_front.Pixels.size());
-    Log("PresentEx", arguments, D3D_OK);
+    Log(method, arguments, D3D_OK);
     CallPresentHandler(destWindowOverride ? destWindowOverride : m_parameters.hDeviceWindow, m_front);
     return D3D_OK;
 }
@@ -985,26 +930,11 @@ HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t bas
     HRESULT hr = Scripted("DrawIndexedPrimitive");
     if (Failed(hr))
         return Log("DrawIndexedPrimitive", arguments, hr);
-    auto* vertices = static_cast<RecordingVertexBuffer*>(m_state.StreamSource.get());
-    auto* indices = static_cast<RecordingIndexBuffer*>(m_state.Indices.get());
-    std::optional<VertexLayout> layout = LayoutOfFvf(m_state.Fvf);
-    std::optional<uint32_t> indexCount = IndexCountOf(type, primitiveCount);
-    if (!m_inScene || !vertices || !indices || !layout || !indexCount || vertices->Store().Locked()
-        || indices->Store().Locked())
+    auto bound = BindIndexedDraw<RecordingVertexBuffer, RecordingIndexBuffer>(
+        m_state, type, baseVertexIndex, startIndex, primitiveCount);
+    if (!m_inScene || !bound)
         return Log("DrawIndexedPrimitive", arguments, D3DERR_INVALIDCALL);
-    IndexedDraw draw;
-    draw.IndexData = indices->Store().Data();
-    draw.IndexBufferSize = indices->Store().Size();
-    draw.IndexSize = indices->IndexSize();
-    draw.VertexBufferSize = vertices->Store().Size();
-    draw.StreamOffset = m_state.StreamOffset;
-    draw.Stride = m_state.StreamStride;
-    draw.VertexSize = layout->Size;
-    draw.BaseVertex = baseVertexIndex;
-    draw.StartIndex = startIndex;
-    draw.IndexCount = *indexCount;
-    if (!IndicesInRange(draw))
-        return Log("DrawIndexedPrimitive", arguments, D3DERR_INVALIDCALL);
+    const IndexedDraw& draw = bound->Draw;
 
     RecordedDraw recorded;
     recorded.Device = Name();
@@ -1018,15 +948,15 @@ HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t bas
     recorded.Stride = m_state.StreamStride;
     uint32_t highest = 0;
     const uint8_t* p = draw.IndexData + size_t(startIndex) * draw.IndexSize;
-    for (uint32_t i = 0; i < *indexCount; ++i, p += draw.IndexSize) {
+    for (uint32_t i = 0; i < draw.IndexCount; ++i, p += draw.IndexSize) {
         uint32_t index = 0;
         std::memcpy(&index, p, draw.IndexSize);
         recorded.Indices.push_back(index);
         highest = std::max(highest, index);
     }
     size_t first = size_t(m_state.StreamOffset) + size_t(int64_t(baseVertexIndex) * m_state.StreamStride);
-    size_t bytes = size_t(highest) * m_state.StreamStride + layout->Size;
-    const uint8_t* data = vertices->Store().Data() + first;
+    size_t bytes = size_t(highest) * m_state.StreamStride + bound->Layout.Size;
+    const uint8_t* data = bound->Vertices->Store().Data() + first;
     recorded.Vertices.assign(data, data + bytes);
     m_recorder->AddDraw(std::move(recorded));
     return Log("DrawIndexedPrimitive", arguments, D3D_OK);
@@ -1094,9 +1024,7 @@ HRESULT RecordingSystem::CheckDeviceMultiSampleType(uint32_t adapter, D3DDEVTYPE
         *qualityLevels = 0;
     HRESULT result = Scripted("CheckDeviceMultiSampleType");
     if (Succeeded(result)) {
-        const auto& counts = m_recorder->Options().SampleCounts;
-        bool offered = type == D3DMULTISAMPLE_NONE
-            || std::find(counts.begin(), counts.end(), uint32_t(type)) != counts.end();
+        bool offered = OffersSamples(m_recorder->Options().SampleCounts, type);
         if (adapter != D3DADAPTER_DEFAULT)
             result = D3DERR_INVALIDCALL;
         else if (!offered || !ValidColorFormat(format))

@@ -186,31 +186,35 @@ private:
     bool m_locked = false;
 };
 
-class RecordingVertexBuffer final : public VertexBuffer, public RecordingObject {
+/// What vertex and index buffers share: the logged calls of the device interface over a
+/// store.
+template <class Interface, class Desc> class RecordingBuffer : public Interface, public RecordingObject {
 public:
-    RecordingVertexBuffer(RecorderPtr recorder, std::string name, const D3DVERTEXBUFFER_DESC& desc);
-    HRESULT GetDesc(D3DVERTEXBUFFER_DESC& desc) override;
+    RecordingBuffer(RecorderPtr recorder, std::string name, const Desc& desc);
+    HRESULT GetDesc(Desc& desc) override;
     HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override;
     HRESULT Unlock() override;
     const RecordingBufferStore& Store() const { return m_store; }
 
+protected:
+    Desc m_desc;
+
 private:
-    D3DVERTEXBUFFER_DESC m_desc;
     RecordingBufferStore m_store;
 };
 
-class RecordingIndexBuffer final : public IndexBuffer, public RecordingObject {
-public:
-    RecordingIndexBuffer(RecorderPtr recorder, std::string name, const D3DINDEXBUFFER_DESC& desc);
-    HRESULT GetDesc(D3DINDEXBUFFER_DESC& desc) override;
-    HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override;
-    HRESULT Unlock() override;
-    const RecordingBufferStore& Store() const { return m_store; }
-    uint32_t IndexSize() const { return m_desc.Format == D3DFMT_INDEX32 ? 4 : 2; }
+extern template class RecordingBuffer<VertexBuffer, D3DVERTEXBUFFER_DESC>;
+extern template class RecordingBuffer<IndexBuffer, D3DINDEXBUFFER_DESC>;
 
-private:
-    D3DINDEXBUFFER_DESC m_desc;
-    RecordingBufferStore m_store;
+class RecordingVertexBuffer final : public RecordingBuffer<VertexBuffer, D3DVERTEXBUFFER_DESC> {
+public:
+    using RecordingBuffer::RecordingBuffer;
+};
+
+class RecordingIndexBuffer final : public RecordingBuffer<IndexBuffer, D3DINDEXBUFFER_DESC> {
+public:
+    using RecordingBuffer::RecordingBuffer;
+    uint32_t IndexSize() const { return m_desc.Format == D3DFMT_INDEX32 ? 4 : 2; }
 };
 
 class RecordingDevice final : public Device, public RecordingObject {
@@ -219,55 +223,8 @@ public:
     /// Builds the swap chain; a failure means the device is not handed out.
     HRESULT Initialise(D3DPRESENT_PARAMETERS& parameters);
 
-    HRESULT TestCooperativeLevel() override;
-    HRESULT CheckDeviceState(WindowHandle window) override;
-    HRESULT Reset(D3DPRESENT_PARAMETERS& parameters) override;
-    HRESULT ResetEx(D3DPRESENT_PARAMETERS& parameters, D3DDISPLAYMODEEX* fullscreenMode) override;
-    HRESULT BeginScene() override;
-    HRESULT EndScene() override;
-    HRESULT Present(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-        const void* dirtyRegion) override;
-    HRESULT PresentEx(const RECT* sourceRect, const RECT* destRect, WindowHandle destWindowOverride,
-        const void* dirtyRegion, uint32_t flags) override;
-    HRESULT Clear(uint32_t count, const D3DRECT* rects, uint32_t flags, uint32_t color, float z,
-        uint32_t stencil) override;
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, uint32_t value) override;
-    HRESULT SetTextureStageState(uint32_t stage, D3DTEXTURESTAGESTATETYPE type, uint32_t value) override;
-    HRESULT SetSamplerState(uint32_t sampler, D3DSAMPLERSTATETYPE type, uint32_t value) override;
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX& matrix) override;
-    HRESULT SetMaterial(const D3DMATERIAL9& material) override;
-    HRESULT SetLight(uint32_t index, const D3DLIGHT9& light) override;
-    HRESULT LightEnable(uint32_t index, int32_t enable) override;
-    HRESULT SetTexture(uint32_t stage, const TexturePtr& texture) override;
-    HRESULT CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, D3DFORMAT format,
-        D3DPOOL pool, TexturePtr& result) override;
-    HRESULT CreateVertexBuffer(
-        uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool, VertexBufferPtr& result) override;
-    HRESULT CreateIndexBuffer(
-        uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool, IndexBufferPtr& result) override;
-    HRESULT CreateRenderTarget(uint32_t width, uint32_t height, D3DFORMAT format,
-        D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t lockable,
-        SurfacePtr& result) override;
-    HRESULT CreateDepthStencilSurface(uint32_t width, uint32_t height, D3DFORMAT format,
-        D3DMULTISAMPLE_TYPE multiSample, uint32_t multiSampleQuality, int32_t discard,
-        SurfacePtr& result) override;
-    HRESULT CreateOffscreenPlainSurface(
-        uint32_t width, uint32_t height, D3DFORMAT format, D3DPOOL pool, SurfacePtr& result) override;
-    HRESULT SetRenderTarget(uint32_t index, const SurfacePtr& target) override;
-    HRESULT SetDepthStencilSurface(const SurfacePtr& surface) override;
-    HRESULT GetBackBuffer(
-        uint32_t swapChain, uint32_t index, D3DBACKBUFFER_TYPE type, SurfacePtr& result) override;
-    HRESULT GetRenderTargetData(const SurfacePtr& renderTarget, const SurfacePtr& destination) override;
-    HRESULT StretchRect(const SurfacePtr& source, const RECT* sourceRect, const SurfacePtr& destination,
-        const RECT* destRect, D3DTEXTUREFILTERTYPE filter) override;
-    HRESULT SetFVF(uint32_t fvf) override;
-    HRESULT SetStreamSource(
-        uint32_t stream, const VertexBufferPtr& buffer, uint32_t offset, uint32_t stride) override;
-    HRESULT SetIndices(const IndexBufferPtr& buffer) override;
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertexIndex, uint32_t minVertexIndex,
-        uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount) override;
-    HRESULT BeginStateBlock() override;
-    HRESULT EndStateBlock(StateBlockPtr& result) override;
+#define GPU_DEVICE_OPERATION(Name, Parameters) HRESULT Name Parameters override;
+#include "platform/gpu/DeviceOperations.inc"
     const FrontBuffer& GetFrontBuffer() const override { return m_front; }
 
     // Inspection for tests.
@@ -285,6 +242,10 @@ private:
     HRESULT CheckPresentParameters(const D3DPRESENT_PARAMETERS& parameters) const;
     RecordingSurface* OwnSurface(const SurfacePtr& surface) const;
     bool OffersSamples(D3DMULTISAMPLE_TYPE type) const;
+    /// Logs a present that `result` lets through, fills the front buffer from the back buffer
+    /// and passes it to the present handler.
+    HRESULT PresentFrame(
+        std::string_view method, const std::string& arguments, HRESULT result, WindowHandle destWindowOverride);
     void Track(const std::shared_ptr<void>& resource) { m_defaultResources.push_back(resource); }
 
     bool m_extended;
