@@ -1,5 +1,8 @@
 #include "graphics/ObjectLinks.h"
 
+#include "platform/rtl/Component.h"
+#include "platform/rtl/Properties.h"
+
 namespace objectlinks {
 
 namespace {
@@ -35,6 +38,12 @@ void RemoveFreeNotify(rtl::TComponent* object, rtl::TPersistent* item)
     const Services& s = Installed();
     if (s.removeFreeNotify && object && item)
         s.removeFreeNotify(object, item);
+}
+
+std::string ResourceNameOf(rtl::TComponent& object)
+{
+    std::optional<std::string> name = rtl::FromValue<std::string>(rtl::GetPropValue(object, "ResourceName"));
+    return name ? *name : std::string();
 }
 
 TwzBitmap* ResourceBitmap(rtl::TComponent* object)

@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Forward.h"
 
+#include <string>
 #include <string_view>
 
 class TwzBitmap;
@@ -55,6 +56,9 @@ void AddFreeNotify(rtl::TComponent* object, rtl::TPersistent* item);
 
 /// Removes `item` from that list; nothing when it is not there.
 void RemoveFreeNotify(rtl::TComponent* object, rtl::TPersistent* item);
+
+/// The ResourceName property of a 2D object; empty when it has none.
+[[nodiscard]] std::string ResourceNameOf(rtl::TComponent& object);
 
 /// The bitmap a named bitmap resource object (TwzBitmapObject) owns; null for any other
 /// object, and for null.

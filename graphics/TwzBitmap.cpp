@@ -26,12 +26,6 @@ TwzBitmapCanvasServices& CanvasServices()
     return services;
 }
 
-std::string ResourceNameOf(rtl::TComponent& object)
-{
-    std::optional<std::string> name = rtl::FromValue<std::string>(rtl::GetPropValue(object, "ResourceName"));
-    return name ? *name : std::string();
-}
-
 bool FileExists(const std::string& fileName)
 {
     std::error_code error;
@@ -72,9 +66,6 @@ std::unique_ptr<TwzBitmap> TwzBitmap::CreateFromStream(rtl::TStream& stream)
 
 TwzBitmap::~TwzBitmap()
 {
-    if (m_resource)
-        objectlinks::RemoveFreeNotify(m_resource, this);
-    m_resource = nullptr;
     FreeCanvas();
     OnDestroyHandle(this);
     m_handle = 0;
@@ -104,44 +95,31 @@ void TwzBitmap::ReleasePixels()
 
 void TwzBitmap::SetResource(rtl::TComponent* value)
 {
-    if (value == m_resource)
+    if (!m_resource.Link(value))
         return;
-    if (value && !objectlinks::ResourceBitmap(value))
-        return;
-    objectlinks::RemoveFreeNotify(m_resource, this);
-    m_resource = value;
-    if (value) {
-        m_resourceName = ResourceNameOf(*value);
-        objectlinks::AddFreeNotify(value, this);
-    } else {
-        m_resourceName.clear();
-    }
+    if (!value)
+        m_resource.SetName({});
     OnChange(this);
 }
 
 void TwzBitmap::SetResourceName(const std::string& value)
 {
-    if (value == m_resourceName)
+    if (value == m_resource.Name())
         return;
-    m_resourceName = value;
+    m_resource.SetName(value);
     OnChange(this);
 }
 
 void TwzBitmap::FreeNotify(rtl::TComponent* object)
 {
-    // Quietly, keeping the name for the next lookup.
-    if (object == m_resource)
-        m_resource = nullptr;
+    m_resource.Forget(object);
 }
 
 TwzBitmap* TwzBitmap::GetResourceBitmap()
 {
-    if (!m_resource && !m_resourceName.empty()) {
-        rtl::TComponent* found = objectlinks::FindResourceObject(m_resourceName);
-        if (found && objectlinks::ResourceBitmap(found))
-            SetResource(found);
-    }
-    return m_resource ? objectlinks::ResourceBitmap(m_resource) : nullptr;
+    if (rtl::TComponent* found = m_resource.Lookup())
+        SetResource(found);
+    return m_resource.Value();
 }
 
 // ---- pixels -------------------------------------------------------------------------------
@@ -282,8 +260,8 @@ void TwzBitmap::Assign(const rtl::TPersistent& source)
         return Inherited::Assign(source);
     // Resolving the source's name links the source, as any user of it would.
     if (other->GetResourceBitmap()) {
-        SetResource(other->m_resource);
-        m_resourceName = other->m_resourceName;
+        SetResource(other->m_resource.Object());
+        m_resource.SetName(other->m_resource.Name());
         OnChange(this);
         return;
     }

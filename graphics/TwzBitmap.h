@@ -2,6 +2,7 @@
 
 #include "graphics/Colors.h"
 #include "graphics/ObjectLinks.h"
+#include "graphics/ResourceLink.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Object.h"
 
@@ -49,11 +50,11 @@ public:
     ~TwzBitmap() override;
 
     // Published: Resource (never stored) and ResourceName.
-    [[nodiscard]] rtl::TComponent* GetResource() const { return m_resource; }
+    [[nodiscard]] rtl::TComponent* GetResource() const { return m_resource.Object(); }
     /// Links a bitmap resource object (or unlinks with null), takes over its resource name
     /// (empty for null) and fires OnChange. An object that is not a bitmap resource is refused.
     void SetResource(rtl::TComponent* value);
-    [[nodiscard]] const std::string& GetResourceName() const { return m_resourceName; }
+    [[nodiscard]] const std::string& GetResourceName() const { return m_resource.Name(); }
     /// Fires OnChange when the name differs; the link stays as it is.
     void SetResourceName(const std::string& value);
 
@@ -150,7 +151,6 @@ private:
     int32_t m_width = 0;
     int32_t m_height = 0;
     bool m_needUpdate = false;
-    rtl::TComponent* m_resource = nullptr; // not owned; cleared by FreeNotify
-    std::string m_resourceName;
+    objectlinks::BitmapLink m_resource { *this };
     TwzCanvas* m_canvas = nullptr; // owned, freed through the canvas services
 };

@@ -11,56 +11,30 @@ constexpr rtl::TPropInfo kBrushResourceProps[] = {
     RTL_PROP(TwzBrushResource, ResourceName, String, ""),
 };
 
-std::string ResourceNameOf(rtl::TComponent& object)
-{
-    std::optional<std::string> name = rtl::FromValue<std::string>(rtl::GetPropValue(object, "ResourceName"));
-    return name ? *name : std::string();
-}
-
 } // namespace
 
 RTL_IMPLEMENT_CLASS(TwzBrushResource, .props = kBrushResourceProps)
 
-TwzBrushResource::~TwzBrushResource()
-{
-    if (m_resource)
-        objectlinks::RemoveFreeNotify(m_resource, this);
-    m_resource = nullptr;
-}
-
 void TwzBrushResource::SetResource(rtl::TComponent* value)
 {
-    if (value == m_resource)
-        return;
-    if (value && !objectlinks::ResourceBrush(value))
-        return;
-    objectlinks::RemoveFreeNotify(m_resource, this);
-    m_resource = value;
-    if (value) {
-        m_resourceName = ResourceNameOf(*value);
-        objectlinks::AddFreeNotify(value, this);
-    }
+    m_resource.Link(value);
 }
 
 void TwzBrushResource::SetResourceName(const std::string& value)
 {
-    m_resourceName = value;
+    m_resource.SetName(value);
 }
 
 void TwzBrushResource::FreeNotify(rtl::TComponent* object)
 {
-    if (object == m_resource)
-        m_resource = nullptr;
+    m_resource.Forget(object);
 }
 
 TwzBrush* TwzBrushResource::GetBrush()
 {
-    if (!m_resource && !m_resourceName.empty()) {
-        rtl::TComponent* found = objectlinks::FindResourceObject(m_resourceName);
-        if (found && objectlinks::ResourceBrush(found))
-            SetResource(found);
-    }
-    return m_resource ? objectlinks::ResourceBrush(m_resource) : nullptr;
+    if (rtl::TComponent* found = m_resource.Lookup())
+        SetResource(found);
+    return m_resource.Value();
 }
 
 void TwzBrushResource::Assign(const rtl::TPersistent& source)
@@ -68,6 +42,6 @@ void TwzBrushResource::Assign(const rtl::TPersistent& source)
     const auto* other = dynamic_cast<const TwzBrushResource*>(&source);
     if (!other)
         return Inherited::Assign(source);
-    SetResource(other->m_resource);
-    m_resourceName = other->m_resourceName;
+    SetResource(other->m_resource.Object());
+    m_resource.SetName(other->m_resource.Name());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/ObjectLinks.h"
+#include "graphics/ResourceLink.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Object.h"
 
@@ -15,14 +16,13 @@ class TwzBrushResource : public rtl::TPersistent, public objectlinks::IFreeNotif
     RTL_CLASS(TwzBrushResource, rtl::TPersistent)
 public:
     TwzBrushResource() = default;
-    ~TwzBrushResource() override;
 
     // Published: Resource (never stored) and ResourceName.
-    [[nodiscard]] rtl::TComponent* GetResource() const { return m_resource; }
+    [[nodiscard]] rtl::TComponent* GetResource() const { return m_resource.Object(); }
     /// Links a brush resource object and takes over its resource name; null unlinks and keeps
     /// the name. An object that is not a brush resource is refused. No notification.
     void SetResource(rtl::TComponent* value);
-    [[nodiscard]] const std::string& GetResourceName() const { return m_resourceName; }
+    [[nodiscard]] const std::string& GetResourceName() const { return m_resource.Name(); }
     /// Stores the name; an existing link stays. No notification.
     void SetResourceName(const std::string& value);
 
@@ -40,6 +40,5 @@ protected:
     void FreeNotify(rtl::TComponent* object) override;
 
 private:
-    rtl::TComponent* m_resource = nullptr; // not owned; cleared by FreeNotify
-    std::string m_resourceName;
+    objectlinks::BrushLink m_resource { *this };
 };

@@ -96,6 +96,9 @@ public:
     void FillGpRect(const TwzRect& r, float opacity);
     /// Fills `path` with Fill laid out over `r`.
     void FillGpPath(const platform::raster::Path& path, const TwzRect& r, float opacity);
+    /// Builds the pen for shapes laid out over `r` and gives the graphics to stroke on; null
+    /// when there is nothing to stroke with (no stroke, no graphics, no pen).
+    [[nodiscard]] platform::raster::Graphics* PrepareStroke(const TwzRect& r, float opacity);
 
 private:
     void InitDrawingObjects();
@@ -107,6 +110,10 @@ private:
     /// The visual brush: the linked visual object painted into `r` through the current clip
     /// narrowed by `clip`.
     template <class Clip> void PaintVisual(const TwzRect& r, float opacity, Clip&& clip);
+    /// Fills a shape laid out over `r` with Fill: `fill` paints with the built brush, and
+    /// `clip` narrows the clip to the shape for the visual brush.
+    template <class Clip, class Fill>
+    void FillShape(const TwzRect& r, float opacity, Clip&& clip, Fill&& fill);
 
     std::optional<platform::raster::Graphics> m_graphics;
     std::optional<platform::raster::Pen> m_pen;

@@ -110,53 +110,61 @@ void ResolveResource(TwzBrush& brush)
     }
 }
 
+/// The drawing layer's brush for `brush` (resource brushes followed first), as fills and
+/// strokes share it; `gradient` makes the one for a gradient of two stops or more, which is
+/// where they differ. Nothing only when that gradient has no extent.
+template <class MakeGradient>
+std::optional<Brush> PaintBrush(
+    TwzBrush& brush, const TwzRect& r, float opacity, float stretchGrow, MakeGradient&& gradient)
+{
+    ResolveResource(brush);
+    switch (brush.GetStyle()) {
+    case wzBrushSolid:
+        return Brush::Solid(ScaleColorAlpha(brush.GetSolidColor(), opacity));
+    case wzBrushGradient:
+        if (brush.GetGradient()->GetPoints()->Count() < 2)
+            return Brush::Solid(ScaleColorAlpha(brush.GetSolidColor(), opacity));
+        return gradient(*brush.GetGradient());
+    case wzBrushBitmap:
+        // Pictures keep their own alpha: the opacity does not reach them.
+        if (std::optional<Brush> texture = TextureBrush(*brush.GetBitmap(), r, stretchGrow))
+            return texture;
+        return Brush::Solid(0);
+    default:
+        // None, visual, and a resource that finds no brush: transparent.
+        return Brush::Solid(0);
+    }
+}
+
 } // namespace
 
 void TwzCanvasGdiPlus::ApplyFill(const TwzRect& r, float opacity)
 {
     m_fillBrush.reset();
     TwzBrush& fill = GetFill();
-    ResolveResource(fill);
-    switch (fill.GetStyle()) {
-    case wzBrushSolid:
-        m_fillBrush = Brush::Solid(ScaleColorAlpha(fill.GetSolidColor(), opacity));
-        break;
-    case wzBrushGradient: {
-        const TwzGradient& gradient = *fill.GetGradient();
-        if (gradient.GetPoints()->Count() < 2) {
-            m_fillBrush = Brush::Solid(ScaleColorAlpha(fill.GetSolidColor(), opacity));
-            break;
-        }
-        const Stops stops = GradientStops(gradient, opacity, true);
-        if (gradient.GetStyle() == wzRadialGradient) {
-            // Position 0 lies on the ellipse and 1 in its centre: the first stop is the
-            // outer colour.
-            m_fillBrush = Brush::EllipseGradient(ToRaster(r), fill.GetSolidColor(), fill.GetSolidColor());
-            if (m_fillBrush) {
-                const TwzMatrix& m = gradient.GetRadialTransform()->Matrix();
-                m_fillBrush->SetTransform({ m.m11, m.m12, m.m21, m.m22, m.m31, m.m32 });
-                (void)m_fillBrush->SetWrapMode(WrapMode::TileFlipXY);
-                (void)m_fillBrush->SetPresetBlend(stops.colors, stops.positions);
+    m_fillBrush = PaintBrush(
+        fill, r, opacity, m_strokeThickness / 2, [&](const TwzGradient& gradient) -> std::optional<Brush> {
+            const Stops stops = GradientStops(gradient, opacity, true);
+            if (gradient.GetStyle() == wzRadialGradient) {
+                // Position 0 lies on the ellipse and 1 in its centre: the first stop is the
+                // outer colour.
+                std::optional<Brush> brush
+                    = Brush::EllipseGradient(ToRaster(r), fill.GetSolidColor(), fill.GetSolidColor());
+                if (brush) {
+                    const TwzMatrix& m = gradient.GetRadialTransform()->Matrix();
+                    brush->SetTransform({ m.m11, m.m12, m.m21, m.m22, m.m31, m.m32 });
+                    (void)brush->SetWrapMode(WrapMode::TileFlipXY);
+                    (void)brush->SetPresetBlend(stops.colors, stops.positions);
+                }
+                return brush;
             }
-        } else {
             // Beyond its end the gradient runs back mirrored.
-            m_fillBrush = LinearGradient(gradient, r, fill.GetSolidColor(), WrapMode::TileFlipX);
-            if (m_fillBrush)
-                (void)m_fillBrush->SetPresetBlend(stops.colors, stops.positions);
-        }
-        break;
-    }
-    case wzBrushBitmap:
-        // Pictures keep their own alpha: the opacity does not reach them.
-        m_fillBrush = TextureBrush(*fill.GetBitmap(), r, m_strokeThickness / 2);
-        if (!m_fillBrush)
-            m_fillBrush = Brush::Solid(0);
-        break;
-    default:
-        // None, visual, and a resource that finds no brush: transparent.
-        m_fillBrush = Brush::Solid(0);
-        break;
-    }
+            std::optional<Brush> brush
+                = LinearGradient(gradient, r, fill.GetSolidColor(), WrapMode::TileFlipX);
+            if (brush)
+                (void)brush->SetPresetBlend(stops.colors, stops.positions);
+            return brush;
+        });
 }
 
 void TwzCanvasGdiPlus::ApplyStroke(const TwzRect& r, float opacity)
@@ -164,35 +172,17 @@ void TwzCanvasGdiPlus::ApplyStroke(const TwzRect& r, float opacity)
     m_pen.reset();
     m_strokeBrush.reset();
     TwzBrush& stroke = GetStroke();
-    ResolveResource(stroke);
-    switch (stroke.GetStyle()) {
-    case wzBrushSolid:
-        m_strokeBrush = Brush::Solid(ScaleColorAlpha(stroke.GetSolidColor(), opacity));
-        break;
-    case wzBrushGradient: {
-        const TwzGradient& gradient = *stroke.GetGradient();
-        if (gradient.GetPoints()->Count() < 2) {
-            m_strokeBrush = Brush::Solid(ScaleColorAlpha(stroke.GetSolidColor(), opacity));
-            break;
-        }
-        // Always linear, the stops as they are: a list that does not run from 0 to 1 is not
-        // taken, and the stroke keeps the brush's solid colour.
-        m_strokeBrush = LinearGradient(gradient, r, stroke.GetSolidColor(), WrapMode::Tile);
-        if (m_strokeBrush) {
-            const Stops stops = GradientStops(gradient, opacity, false);
-            (void)m_strokeBrush->SetPresetBlend(stops.colors, stops.positions);
-        }
-        break;
-    }
-    case wzBrushBitmap:
-        m_strokeBrush = TextureBrush(*stroke.GetBitmap(), r, 0);
-        if (!m_strokeBrush)
-            m_strokeBrush = Brush::Solid(0);
-        break;
-    default:
-        m_strokeBrush = Brush::Solid(0);
-        break;
-    }
+    m_strokeBrush = PaintBrush(
+        stroke, r, opacity, 0, [&](const TwzGradient& gradient) -> std::optional<Brush> {
+            // Always linear, the stops as they are: a list that does not run from 0 to 1 is not
+            // taken, and the stroke keeps the brush's solid colour.
+            std::optional<Brush> brush = LinearGradient(gradient, r, stroke.GetSolidColor(), WrapMode::Tile);
+            if (brush) {
+                const Stops stops = GradientStops(gradient, opacity, false);
+                (void)brush->SetPresetBlend(stops.colors, stops.positions);
+            }
+            return brush;
+        });
     if (!m_strokeBrush)
         return; // a gradient without extent: nothing to stroke with
     m_pen.emplace(*m_strokeBrush, 1.0f);
@@ -216,6 +206,17 @@ void TwzCanvasGdiPlus::ApplyStroke(const TwzRect& r, float opacity)
         break;
     }
     m_pen->SetWidth(m_strokeThickness);
+}
+
+Graphics* TwzCanvasGdiPlus::PrepareStroke(const TwzRect& r, float opacity)
+{
+    if (GetStroke().GetStyle() == wzBrushNone)
+        return nullptr;
+    Graphics* g = GetGraphics();
+    if (!g)
+        return nullptr;
+    ApplyStroke(r, opacity);
+    return m_pen ? g : nullptr;
 }
 
 template <class Clip> void TwzCanvasGdiPlus::PaintVisual(const TwzRect& r, float opacity, Clip&& clip)
@@ -248,7 +249,8 @@ template <class Clip> void TwzCanvasGdiPlus::PaintVisual(const TwzRect& r, float
     RestoreState(state);
 }
 
-void TwzCanvasGdiPlus::FillGpRect(const TwzRect& r, float opacity)
+template <class Clip, class Fill>
+void TwzCanvasGdiPlus::FillShape(const TwzRect& r, float opacity, Clip&& clip, Fill&& fill)
 {
     const TwzBrushStyle style = GetFill().GetStyle();
     if (style == wzBrushNone)
@@ -257,27 +259,24 @@ void TwzCanvasGdiPlus::FillGpRect(const TwzRect& r, float opacity)
     if (!g)
         return;
     if (style == wzBrushVisual) {
-        PaintVisual(r, opacity, [&] { g->SetClip(ToRaster(r), CombineMode::Intersect); });
+        PaintVisual(r, opacity, [&] { clip(*g); });
         return;
     }
     ApplyFill(r, opacity);
     if (m_fillBrush)
-        g->FillRectangle(*m_fillBrush, ToRaster(r));
+        fill(*g, *m_fillBrush);
+}
+
+void TwzCanvasGdiPlus::FillGpRect(const TwzRect& r, float opacity)
+{
+    FillShape(
+        r, opacity, [&](Graphics& g) { g.SetClip(ToRaster(r), CombineMode::Intersect); },
+        [&](Graphics& g, const Brush& brush) { g.FillRectangle(brush, ToRaster(r)); });
 }
 
 void TwzCanvasGdiPlus::FillGpPath(const Path& path, const TwzRect& r, float opacity)
 {
-    const TwzBrushStyle style = GetFill().GetStyle();
-    if (style == wzBrushNone)
-        return;
-    Graphics* g = GetGraphics();
-    if (!g)
-        return;
-    if (style == wzBrushVisual) {
-        PaintVisual(r, opacity, [&] { g->IntersectClip(path); });
-        return;
-    }
-    ApplyFill(r, opacity);
-    if (m_fillBrush)
-        g->FillPath(*m_fillBrush, path);
+    FillShape(
+        r, opacity, [&](Graphics& g) { g.IntersectClip(path); },
+        [&](Graphics& g, const Brush& brush) { g.FillPath(brush, path); });
 }

@@ -1,6 +1,6 @@
 // Lines, shaped rectangles, ellipses, path data, hit tests on path data, pictures and
 // thumbnails. Every fill goes through FillGpRect/FillGpPath and every stroke through the
-// pen ApplyStroke builds, so the operations here only build geometry.
+// pen PrepareStroke builds, so the operations here only build geometry.
 
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzBrush.h"
@@ -146,13 +146,7 @@ Path ToRasterPath(const TwzPathData& data, const PathMapping& map)
 
 void TwzCanvasGdiPlus::DrawLine(const TwzPoint& p1, const TwzPoint& p2, float opacity)
 {
-    if (GetStroke().GetStyle() == wzBrushNone)
-        return;
-    Graphics* g = GetGraphics();
-    if (!g)
-        return;
-    ApplyStroke({ p1.X, p1.Y, p2.X, p2.Y }, opacity);
-    if (m_pen)
+    if (Graphics* g = PrepareStroke({ p1.X, p1.Y, p2.X, p2.Y }, opacity))
         g->DrawLine(*m_pen, ToRaster(p1), ToRaster(p2));
 }
 
@@ -169,13 +163,8 @@ void TwzCanvasGdiPlus::FillRect(const TwzRect& r, float xRadius, float yRadius, 
 void TwzCanvasGdiPlus::DrawRect(const TwzRect& r, float xRadius, float yRadius, TwzCorners corners,
     float opacity, TwzCornerType cornerType)
 {
-    if (GetStroke().GetStyle() == wzBrushNone)
-        return;
-    Graphics* g = GetGraphics();
+    Graphics* g = PrepareStroke(r, opacity);
     if (!g)
-        return;
-    ApplyStroke(r, opacity);
-    if (!m_pen)
         return;
     if (xRadius < 1E-40f && yRadius < 1E-40f) {
         g->DrawRectangle(*m_pen, ToRaster(r));
@@ -193,13 +182,7 @@ void TwzCanvasGdiPlus::FillEllipse(const TwzRect& r, float opacity)
 
 void TwzCanvasGdiPlus::DrawEllipse(const TwzRect& r, float opacity)
 {
-    if (GetStroke().GetStyle() == wzBrushNone)
-        return;
-    Graphics* g = GetGraphics();
-    if (!g)
-        return;
-    ApplyStroke(r, opacity);
-    if (m_pen)
+    if (Graphics* g = PrepareStroke(r, opacity))
         g->DrawEllipse(*m_pen, ToRaster(r));
 }
 
@@ -213,17 +196,12 @@ void TwzCanvasGdiPlus::FillPath(const TwzPathData& path, const TwzRect& r, float
 
 void TwzCanvasGdiPlus::DrawPath(const TwzPathData& path, const TwzRect& r, float opacity)
 {
-    if (GetStroke().GetStyle() == wzBrushNone)
-        return;
     TwzRect bounds;
-    if (!MappablePath(path, bounds))
-        return;
-    Graphics* g = GetGraphics();
-    if (!g)
+    if (GetStroke().GetStyle() == wzBrushNone || !MappablePath(path, bounds))
         return;
     // The stroke brush is laid out over the path's own bounds, in path coordinates.
-    ApplyStroke(bounds, opacity);
-    if (!m_pen)
+    Graphics* g = PrepareStroke(bounds, opacity);
+    if (!g)
         return;
     const PathMapping map { bounds, r };
     // Every segment is a stroke of its own: no joins between segments, and a dash pattern

@@ -23,64 +23,37 @@ constexpr rtl::TPropInfo kPathDataProps[] = {
     RTL_PROP(TwzPathData, ResourceName, String, ""),
 };
 
-std::string ResourceNameOf(rtl::TComponent& object)
-{
-    std::optional<std::string> name = rtl::FromValue<std::string>(rtl::GetPropValue(object, "ResourceName"));
-    return name ? *name : std::string();
-}
-
 } // namespace
 
 RTL_IMPLEMENT_CLASS(TwzPathData, .props = kPathDataProps)
 
-TwzPathData::~TwzPathData()
-{
-    if (m_resource)
-        objectlinks::RemoveFreeNotify(m_resource, this);
-    m_resource = nullptr;
-}
-
 void TwzPathData::SetResource(rtl::TComponent* value)
 {
-    if (value == m_resource)
+    if (!m_resource.Link(value))
         return;
-    if (value && !objectlinks::ResourcePath(value))
-        return;
-    objectlinks::RemoveFreeNotify(m_resource, this);
-    m_resource = value;
-    if (value) {
-        m_resourceName = ResourceNameOf(*value);
-        objectlinks::AddFreeNotify(value, this);
-    } else {
-        m_resourceName.clear();
-    }
+    if (!value)
+        m_resource.SetName({});
     OnChanged(this);
 }
 
 void TwzPathData::SetResourceName(const std::string& value)
 {
-    if (value == m_resourceName)
+    if (value == m_resource.Name())
         return;
-    m_resourceName = value;
+    m_resource.SetName(value);
     OnChanged(this);
 }
 
 void TwzPathData::FreeNotify(rtl::TComponent* object)
 {
-    // The object is going: forget it quietly and keep the name, so that the next lookup can
-    // find a new object of that name.
-    if (object == m_resource)
-        m_resource = nullptr;
+    m_resource.Forget(object);
 }
 
 TwzPathData* TwzPathData::GetResourcePath()
 {
-    if (!m_resource && !m_resourceName.empty()) {
-        rtl::TComponent* found = objectlinks::FindResourceObject(m_resourceName);
-        if (found && objectlinks::ResourcePath(found))
-            SetResource(found);
-    }
-    return m_resource ? objectlinks::ResourcePath(m_resource) : nullptr;
+    if (rtl::TComponent* found = m_resource.Lookup())
+        SetResource(found);
+    return m_resource.Value();
 }
 
 void TwzPathData::Assign(const rtl::TPersistent& source)
@@ -90,8 +63,8 @@ void TwzPathData::Assign(const rtl::TPersistent& source)
         return Inherited::Assign(source);
     // Resolving the source's name links the source, as any user of it would.
     if (const_cast<TwzPathData*>(other)->GetResourcePath()) {
-        SetResource(other->m_resource);
-        m_resourceName = other->m_resourceName;
+        SetResource(other->m_resource.Object());
+        m_resource.SetName(other->m_resource.Name());
         OnChanged(this);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "graphics/Geometry.h"
 #include "graphics/ObjectLinks.h"
+#include "graphics/ResourceLink.h"
 #include "graphics/TwzCorners.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Object.h"
@@ -47,7 +48,6 @@ class TwzPathData : public rtl::TPersistent, public objectlinks::IFreeNotify {
     RTL_CLASS(TwzPathData, rtl::TPersistent)
 public:
     TwzPathData() = default;
-    ~TwzPathData() override;
 
     // Published: Data (never stored), Resource (never stored), ResourceName.
     /// The text form: "M x,y ", "L x,y ", "C x,y x,y x,y ", "Z " per element.
@@ -56,11 +56,11 @@ public:
     /// does not read is dropped command by command; nothing is raised.
     void SetData(const std::string& value);
     /// The linked TwzPathObject, or null.
-    [[nodiscard]] rtl::TComponent* GetResource() const { return m_resource; }
+    [[nodiscard]] rtl::TComponent* GetResource() const { return m_resource.Object(); }
     /// Links a path resource object (or unlinks with null), takes over its resource name and
     /// fires OnChanged. An object that is not a path resource is refused.
     void SetResource(rtl::TComponent* value);
-    [[nodiscard]] const std::string& GetResourceName() const { return m_resourceName; }
+    [[nodiscard]] const std::string& GetResourceName() const { return m_resource.Name(); }
     /// Fires OnChanged when the name differs; the link stays as it is.
     void SetResourceName(const std::string& value);
 
@@ -158,7 +158,6 @@ private:
     [[nodiscard]] bool TryAddSvgArc(const TwzPoint& from, const TwzPoint& radius, float xAxisRotation,
         bool largeArc, bool sweep, const TwzPoint& to);
 
-    rtl::TComponent* m_resource = nullptr; // not owned; cleared by FreeNotify
-    std::string m_resourceName;
+    objectlinks::PathLink m_resource { *this };
     std::vector<TwzPathPoint> m_points;
 };

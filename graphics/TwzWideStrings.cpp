@@ -36,6 +36,47 @@ std::u16string_view ValuePart(std::u16string_view line, size_t equals)
     return line.substr(equals + 1);
 }
 
+// The first line holding "=" whose part (NamePart or ValuePart) compares equal to `sought`.
+int IndexOfPart(const TwzWideStrings& strings, std::u16string_view sought,
+    std::u16string_view (*part)(std::u16string_view line, size_t equals))
+{
+    const int count = strings.GetCount();
+    for (int i = 0; i < count; ++i) {
+        const std::u16string line = strings.Get(i);
+        const size_t equals = line.find(u'=');
+        if (equals != std::u16string::npos && strings.CompareStrings(part(line, equals), sought) == 0)
+            return i;
+    }
+    return -1;
+}
+
+// The binary search of a sorted list's `count` entries: `compareAt(i)` compares entry i with
+// the value sought. Unless duplicates are accepted, an equal entry narrows the search to it
+// and those before it.
+template <class CompareAt>
+bool SearchSorted(int count, TwzDuplicates duplicates, int& index, CompareAt compareAt)
+{
+    bool found = false;
+    int low = 0;
+    int high = count - 1;
+    while (low <= high) {
+        const int i = low + (high - low) / 2;
+        const int c = compareAt(i);
+        if (c < 0) {
+            low = i + 1;
+        } else {
+            high = i - 1;
+            if (c == 0) {
+                found = true;
+                if (duplicates != wzDupAccept)
+                    low = i;
+            }
+        }
+    }
+    index = low;
+    return found;
+}
+
 std::vector<uint8_t> Utf16LeWithMark(std::u16string_view text)
 {
     std::vector<uint8_t> bytes;
@@ -69,30 +110,26 @@ std::u16string DecodeUtf16(const std::vector<uint8_t>& bytes, size_t start, bool
 
 void TwzWideStrings::Assign(const rtl::TPersistent& source)
 {
-    if (const auto* strings = dynamic_cast<const TwzWideStrings*>(&source)) {
-        if (strings == this)
-            return;
-        Batch([&] {
-            Clear();
-            AddStrings(*strings);
-        });
-        return;
-    }
+    if (const auto* strings = dynamic_cast<const TwzWideStrings*>(&source))
+        return CopyLines(*strings);
     Inherited::Assign(source);
 }
 
 void TwzWideStrings::AssignTo(rtl::TPersistent& dest) const
 {
-    if (auto* strings = dynamic_cast<TwzWideStrings*>(&dest)) {
-        if (strings == this)
-            return;
-        strings->Batch([&] {
-            strings->Clear();
-            strings->AddStrings(*this);
-        });
-        return;
-    }
+    if (auto* strings = dynamic_cast<TwzWideStrings*>(&dest))
+        return strings->CopyLines(*this);
     Inherited::AssignTo(dest);
+}
+
+void TwzWideStrings::CopyLines(const TwzWideStrings& source)
+{
+    if (&source == this)
+        return;
+    Batch([&] {
+        Clear();
+        AddStrings(source);
+    });
 }
 
 void TwzWideStrings::DefineProperties(rtl::TFiler& filer)
@@ -232,26 +269,12 @@ int TwzWideStrings::IndexOf(std::u16string_view s) const
 
 int TwzWideStrings::IndexOfName(std::u16string_view name) const
 {
-    const int count = GetCount();
-    for (int i = 0; i < count; ++i) {
-        const std::u16string line = Get(i);
-        const size_t equals = line.find(u'=');
-        if (equals != std::u16string::npos && CompareStrings(NamePart(line, equals), name) == 0)
-            return i;
-    }
-    return -1;
+    return IndexOfPart(*this, name, NamePart);
 }
 
 int TwzWideStrings::IndexOfValue(std::u16string_view value) const
 {
-    const int count = GetCount();
-    for (int i = 0; i < count; ++i) {
-        const std::u16string line = Get(i);
-        const size_t equals = line.find(u'=');
-        if (equals != std::u16string::npos && CompareStrings(ValuePart(line, equals), value) == 0)
-            return i;
-    }
-    return -1;
+    return IndexOfPart(*this, value, ValuePart);
 }
 
 void TwzWideStrings::LoadFromFile(const std::string& fileName)
@@ -623,25 +646,8 @@ void TwzWideStringList::Clear()
 
 bool TwzWideStringList::Find(std::u16string_view s, int& index) const
 {
-    bool found = false;
-    int low = 0;
-    int high = GetCount() - 1;
-    while (low <= high) {
-        const int i = low + (high - low) / 2;
-        const int c = CompareStrings(m_entries[static_cast<size_t>(i)].text, s);
-        if (c < 0) {
-            low = i + 1;
-        } else {
-            high = i - 1;
-            if (c == 0) {
-                found = true;
-                if (m_duplicates != wzDupAccept)
-                    low = i;
-            }
-        }
-    }
-    index = low;
-    return found;
+    return SearchSorted(GetCount(), m_duplicates, index,
+        [&](int i) { return CompareStrings(m_entries[static_cast<size_t>(i)].text, s); });
 }
 
 bool TwzWideStringList::FindObject(const rtl::TObject* object, int& index) const
@@ -653,23 +659,6 @@ bool TwzWideStringList::FindObject(const rtl::TObject* object, int& index) const
         const auto y = reinterpret_cast<uintptr_t>(b);
         return x == y ? 0 : (x < y ? 1 : -1);
     };
-    bool found = false;
-    int low = 0;
-    int high = GetCount() - 1;
-    while (low <= high) {
-        const int i = low + (high - low) / 2;
-        const int c = compare(m_entries[static_cast<size_t>(i)].object, object);
-        if (c < 0) {
-            low = i + 1;
-        } else {
-            high = i - 1;
-            if (c == 0) {
-                found = true;
-                if (m_duplicates != wzDupAccept)
-                    low = i;
-            }
-        }
-    }
-    index = low;
-    return found;
+    return SearchSorted(GetCount(), m_duplicates, index,
+        [&](int i) { return compare(m_entries[static_cast<size_t>(i)].object, object); });
 }

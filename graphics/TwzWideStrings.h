@@ -144,6 +144,8 @@ protected:
 
 private:
     [[nodiscard]] bool DoWrite(const rtl::TFiler& filer) const;
+    /// Assign and AssignTo between wide lists: this list's batch of Clear, then AddStrings.
+    void CopyLines(const TwzWideStrings& source);
 
     int m_updateCount = 0;
     bool m_caseSensitive = false;
