@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <utility>
 
 namespace {
 
@@ -69,15 +70,20 @@ void ThvObject::SetParent(ThvObject* value)
 
 void ThvObject::SetSceneRecursive(ThvScene* scene)
 {
-    m_scene = scene;
+    ThvScene* previous = std::exchange(m_scene, scene);
+    if (previous != scene)
+        SceneChanged(previous);
     for (ThvObject* child : m_children)
         child->SetSceneRecursive(scene);
 }
 
 void ThvObject::PropagateScene()
 {
-    if (m_parent)
-        m_scene = m_parent->m_scene;
+    if (m_parent) {
+        ThvScene* previous = std::exchange(m_scene, m_parent->m_scene);
+        if (previous != m_scene)
+            SceneChanged(previous);
+    }
     for (ThvObject* child : m_children)
         child->PropagateScene();
 }
@@ -350,6 +356,8 @@ void ThvObject::ObjectAdded(ThvObject*) { }
 void ThvObject::ObjectRemoved(ThvObject*) { }
 
 void ThvObject::OrderChanged() { }
+
+void ThvObject::SceneChanged(ThvScene*) { }
 
 bool ThvObject::ReceivesParentTriggers() const
 {

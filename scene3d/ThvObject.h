@@ -133,6 +133,10 @@ protected:
     /// True for a locked decoration child that takes no hits: it passes its parent's trigger
     /// requests on to its own animations.
     [[nodiscard]] virtual bool ReceivesParentTriggers() const;
+    /// After the object's scene link changed (it joined a scene, left one, or both); the
+    /// links of its subtree may not have followed yet. The visual layer keeps its physics
+    /// body in step with the scene.
+    virtual void SceneChanged(ThvScene* previous);
 
 private:
     friend class ThvScene;

@@ -533,6 +533,20 @@ void ThvVisualObject::OrderChanged()
     Repaint();
 }
 
+void ThvVisualObject::SceneChanged(ThvScene* previous)
+{
+    Inherited::SceneChanged(previous);
+    // A body is a thing of its scene's world: it must not stay there, colliding, while the
+    // object is elsewhere or nowhere.
+    if (m_body != 0 && (!GetBodyEngine() || m_bodyScene.Get() != GetScene()))
+        DestroyBody();
+    if (m_body == 0 && (m_dynamic || m_collider) && GetScene() && !IsDestroying()) {
+        // The cached matrix may still be the one under the former parent.
+        RecalcAbsolute();
+        RecreateBody();
+    }
+}
+
 bool ThvVisualObject::ReceivesParentTriggers() const
 {
     return m_locked && !m_hitTest;
@@ -603,6 +617,22 @@ ThvPhysics* ThvVisualObject::GetPhysics() const
     return scene ? scene->GetPhysics() : nullptr;
 }
 
+ThvPhysics* ThvVisualObject::GetBodyEngine() const
+{
+    // The scene frees its engine only when it goes itself, so a live scene still holding the
+    // same engine means the body's world is still there.
+    if (m_bodyEngine && m_bodyScene && m_bodyScene->GetPhysics() == m_bodyEngine)
+        return m_bodyEngine;
+    return nullptr;
+}
+
+void ThvVisualObject::SetBody(ThvPhysicsBody value)
+{
+    m_body = value;
+    m_bodyScene = value != 0 ? GetScene() : nullptr;
+    m_bodyEngine = value != 0 ? GetPhysics() : nullptr;
+}
+
 void ThvVisualObject::CreateBody()
 {
     ThvScene* scene = GetScene();
@@ -611,16 +641,21 @@ void ThvVisualObject::CreateBody()
     if (!scene->GetPhysics())
         scene->CreatePhysics();
     ThvPhysics* physics = scene->GetPhysics();
-    if (physics && (m_collider || m_dynamic))
-        m_body = physics->CreateBox(this, { m_width, m_height, m_depth, 1 });
+    if (physics && (m_collider || m_dynamic)) {
+        // The engine makes no second body for an object; the first one would be left in its
+        // world with nothing to reach it.
+        DestroyBody();
+        SetBody(physics->CreateBox(this, { m_width, m_height, m_depth, 1 }));
+    }
 }
 
 void ThvVisualObject::DestroyBody()
 {
-    ThvScene* scene = GetScene();
-    if (m_body != 0 && scene && scene->GetPhysics() && !scene->GetInvisibleAtRuntime())
-        scene->GetPhysics()->DestroyBody(m_body);
-    m_body = 0;
+    if (m_body != 0) {
+        if (ThvPhysics* engine = GetBodyEngine())
+            engine->DestroyBody(m_body);
+    }
+    SetBody(0);
 }
 
 void ThvVisualObject::CreateBodies()

@@ -335,9 +335,16 @@ public:
     [[nodiscard]] bool GetDesignResizable() const { return m_designResizable; }
     [[nodiscard]] bool GetDesignRotatable() const { return m_designRotatable; }
 
-    // Physics.
+    // Physics. A body lives in the world of the scene whose engine made it, and only while
+    // the object is in that scene: leaving the scene (or being freed) destroys it through that
+    // engine, and joining a scene with Dynamic or Collider set makes one there (as setting
+    // them does: not while the scene is designed or invisible at run time).
     virtual void DoCollision(ThvVisualObject* other, const ThvVector& point, const ThvVector& normal);
+    /// Makes the body when Dynamic or Collider is set; a body the object has already is
+    /// destroyed first, so none is left unreachable in its world.
     virtual void CreateBody();
+    /// Destroys the body through the engine that made it, whatever scene the object is in
+    /// now; the handle is cleared even when that engine is gone (its worlds went with it).
     virtual void DestroyBody();
     virtual void CreateBodies();
     void RecreateBody();
@@ -364,6 +371,7 @@ protected:
     void ObjectAdded(ThvObject* child) override;
     void ObjectRemoved(ThvObject* child) override;
     void OrderChanged() override;
+    void SceneChanged(ThvScene* previous) override;
     [[nodiscard]] bool ReceivesParentTriggers() const override;
 
     /// True for the layers, whose children are docked in pixels around their own origin.
@@ -395,8 +403,9 @@ protected:
     void SetDesignRotatable(bool value) { m_designRotatable = value; }
     /// Stores a size without any side effect (alignment writes sizes this way).
     void SetSizeFields(float width, float height, float depth);
-    /// Keeps the body a descendant's own CreateBody made (a sphere, a cone, a cylinder).
-    void SetBody(ThvPhysicsBody value) { m_body = value; }
+    /// Keeps the body a descendant's own CreateBody made (a sphere, a cone, a cylinder) with
+    /// the scene's engine; any body the object had must have been destroyed first.
+    void SetBody(ThvPhysicsBody value);
 
 private:
     friend class ThvProxyObject; // draws its source with the proxy's matrix and size
@@ -425,6 +434,8 @@ private:
     void AlignChildren3D();
     void AlignLayers();
     [[nodiscard]] ThvMatrix GetParentAbsoluteMatrix();
+    /// The engine that made the body, while its scene and that engine live; null otherwise.
+    [[nodiscard]] ThvPhysics* GetBodyEngine() const;
 
     std::unique_ptr<ThvPosition> m_position;
     std::unique_ptr<ThvPosition> m_scale;
@@ -448,6 +459,9 @@ private:
     scene3d::PopupMenu* m_popupMenu = nullptr; // not owned
     std::u16string m_hint;
     ThvPhysicsBody m_body = 0;
+    // Where the body was made: the scene (cleared when it is freed) and its engine then.
+    rtl::Watch<ThvScene> m_bodyScene;
+    ThvPhysics* m_bodyEngine = nullptr; // not owned; valid only while m_bodyScene holds it
     int32_t m_cursor = 0;
     ThvProjection m_projection = hvProjectionCamera;
     ThvAlign m_align = hvNone;

@@ -1,8 +1,12 @@
 #include "backends/ThvNewtonPhysics.h"
 
 #include "scene3d/ThvCanvas.h"
+#include "scene3d/ThvCone.h"
+#include "scene3d/ThvCylinder.h"
+#include "scene3d/ThvDummy.h"
 #include "scene3d/ThvPosition.h"
 #include "scene3d/ThvScene.h"
+#include "scene3d/ThvSphere.h"
 #include "scene3d/ThvVisualObject.h"
 
 #include "platform/physics/PhysicsLoader.h"
@@ -13,6 +17,7 @@
 
 #include <cmath>
 #include <dlfcn.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -510,8 +515,8 @@ TEST_F(NewtonPhysicsTest, FreedObjectTakesItsBodyAlong)
 
 TEST_F(NewtonPhysicsTest, BodyOutlivingItsObjectIsNeverReported)
 {
-    // An object taken out of its scene keeps its body there; once the object is freed the
-    // body must not hand out the dead object.
+    // An object taken out of its scene has its body queued, which lives on until the next
+    // update; once the object is freed the body must not hand out the dead object.
     TContactObject* lower = m_world.Add({ .position = { 0, 0, 0 }, .body = BodyKind::Dynamic });
     TContactObject* upper = m_world.Add({ .position = { 0, 0, 0.9f } });
     ThvNewtonPhysics* engine = m_world.Engine();
@@ -524,6 +529,116 @@ TEST_F(NewtonPhysicsTest, BodyOutlivingItsObjectIsNeverReported)
     engine->TrackCollisions(upper, handled);
     EXPECT_TRUE(upper->hits.empty());
     m_world.Steps(5); // the orphan is stepped with its world's gravity
+}
+
+// ---- bodies of objects that move between scenes ------------------------------------------
+
+TEST_F(NewtonPhysicsTest, ObjectLeavingItsSceneTakesItsBodyOutOfTheWorld)
+{
+    NewtonScene second;
+    struct Case {
+        const char* name;
+        std::function<void(ThvDummy& parent, ThvVisualObject& object)> leave;
+        bool toSecond = false; // the object ends in the second scene
+    };
+    const Case cases[] = {
+        { "taken from the roots",
+            [&](ThvDummy&, ThvVisualObject& object) { m_world.Scene().RemoveObject(&object); } },
+        { "taken from its parent",
+            [&](ThvDummy& parent, ThvVisualObject& object) {
+                parent.AddObject(&object);
+                parent.RemoveObject(&object);
+            } },
+        { "its parent taken from the roots",
+            [&](ThvDummy& parent, ThvVisualObject& object) {
+                parent.AddObject(&object);
+                m_world.Scene().RemoveObject(&parent);
+            } },
+        { "moved to another scene",
+            [&](ThvDummy&, ThvVisualObject& object) { second.Scene().AddObject(&object); }, true },
+    };
+    TContactObject* upper = m_world.Add({ .position = { 0, 0, 0.9f } });
+    ThvNewtonPhysics* engine = m_world.Engine();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* parent = new ThvDummy(nullptr);
+        m_world.Scene().AddObject(parent);
+        TContactObject* lower = m_world.Add({ .position = { 0, 0, 0 } });
+        std::vector<ThvVisualObject*> handled;
+        engine->TrackCollisions(upper, handled);
+        ASSERT_EQ(upper->hits.size(), 1u);
+        upper->hits.clear();
+
+        c.leave(*parent, *lower);
+        engine->TrackCollisions(upper, handled);
+        EXPECT_TRUE(upper->hits.empty()) << "the body left the world with its object";
+        m_world.Step();
+        EXPECT_EQ(engine->GetBodyCount(), 1) << "only the upper body is left";
+        if (c.toSecond) {
+            ASSERT_NE(second.Engine(), nullptr);
+            EXPECT_NE(lower->GetBody(), 0);
+            EXPECT_EQ(second.Engine()->GetBodyObject(lower->GetBody()), lower)
+                << "a body in the new scene's world";
+        } else {
+            EXPECT_EQ(lower->GetBody(), 0);
+        }
+        lower->Free();
+        parent->Free();
+    }
+}
+
+TEST_F(NewtonPhysicsTest, ASecondCreateBodyReplacesTheFirst)
+{
+    struct Case {
+        const char* name;
+        std::function<ThvVisualObject*()> make;
+    };
+    const Case cases[] = {
+        { "box", [] { return new TContactObject(nullptr); } },
+        { "sphere", [] { return new ThvSphere(nullptr); } },
+        { "cone", [] { return new ThvCone(nullptr); } },
+        { "cylinder", [] { return new ThvCylinder(nullptr); } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ThvVisualObject* object = c.make();
+        m_world.Scene().AddObject(object);
+        object->SetCollider(true);
+        ThvNewtonPhysics* engine = m_world.Engine();
+        const ThvPhysicsBody first = object->GetBody();
+        ASSERT_NE(first, 0);
+        object->CreateBody();
+        EXPECT_NE(object->GetBody(), 0);
+        EXPECT_NE(object->GetBody(), first);
+        EXPECT_EQ(engine->GetBodyObject(object->GetBody()), object);
+        m_world.Step();
+        EXPECT_EQ(engine->GetBodyObject(first), nullptr) << "the first body is gone";
+        EXPECT_EQ(engine->GetBodyCount(), 1);
+        object->Free();
+        m_world.Step();
+        EXPECT_EQ(engine->GetBodyCount(), 0);
+    }
+}
+
+TEST_F(NewtonPhysicsTest, ObjectJoiningASceneGetsItsBodyWhereItIsNow)
+{
+    auto* parent = new ThvDummy(nullptr);
+    parent->GetPosition()->SetPoint({ 5, 0, 0 });
+    auto* object = new TContactObject(nullptr);
+    parent->AddObject(object);
+    object->GetPosition()->SetPoint({ 0, 0, 1 });
+    object->SetCollider(true);
+    EXPECT_EQ(object->GetBody(), 0) << "no scene, no body";
+    m_world.Scene().AddObject(parent);
+    ASSERT_NE(object->GetBody(), 0);
+    ThvNewtonPhysics* engine = m_world.Engine();
+    EXPECT_EQ(engine->GetBodyObject(object->GetBody()), object);
+    EXPECT_EQ(Translation(engine->GetBodyMatrix(object->GetBody())), (ThvPoint { 5, 0, 1 }));
+    TContactObject* neighbour = m_world.Add({ .position = { 5, 0, 0.1f } });
+    std::vector<ThvVisualObject*> handled;
+    engine->TrackCollisions(neighbour, handled);
+    ASSERT_EQ(neighbour->hits.size(), 1u);
+    EXPECT_EQ(neighbour->hits[0].other, object);
 }
 
 // ---- collisions ---------------------------------------------------------------------------

@@ -497,7 +497,8 @@ TEST_F(ThvPrimitivesTest, ShapedBodiesIgnoreTheInvisibleAtRunTimeSetting)
     TFakePhysics::log.clear();
     sphere->CreateBody();
     cube->CreateBody();
-    EXPECT_EQ(TFakePhysics::log, std::vector<std::string> { "CreateSphere 1 1 1" });
+    // The sphere's body of before is replaced, not left behind; the cube keeps its own.
+    EXPECT_EQ(TFakePhysics::log, (std::vector<std::string> { "DestroyBody 1", "CreateSphere 1 1 1" }));
 }
 
 TEST(PrimitiveRegistrationTest, ThePrimitivesTakeTheirPlacesInTheShapesPalette)
