@@ -1,0 +1,164 @@
+// The modules started and stopped as one: what a start leaves registered and installed, that a
+// second start registers nothing twice, that a stop takes it all back, and that the next start
+// gives the same again.
+
+#include "backends/Modules.h"
+
+#include "backends/DirectXModule.h"
+#include "backends/ThvDirectXCanvas.h"
+#include "backends/ThvFilterGdiPlus.h"
+#include "backends/ThvNewtonPhysics.h"
+#include "graphics/TwzCanvas.h"
+#include "graphics/TwzCanvasGdiPlus.h"
+#include "graphics/TwzFilter.h"
+#include "graphics/TwzFilterGdiPlus.h"
+#include "scene3d/Library3D.h"
+#include "scene3d/ThvPhysics.h"
+#include "ui2d/Library2D.h"
+
+#include "platform/rtl/ClassInfo.h"
+
+#include "tests/backends/BackendTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace backendtest;
+
+namespace {
+
+/// The 3D registry as "category/class", the most recent first.
+std::vector<std::string> Registry3D()
+{
+    std::vector<std::string> entries;
+    for (const scene3d::ObjectRegistryEntry& entry : hvObjectRegistry())
+        entries.push_back(entry.category + "/" + std::string(entry.classInfo->name));
+    return entries;
+}
+
+std::vector<std::string> Categories2D()
+{
+    std::vector<std::string> entries;
+    for (const ui2d::CategoryEntry& entry : Object2DCategoryList())
+        entries.push_back(entry.category + "/" + std::string(entry.classInfo->name));
+    return entries;
+}
+
+/// Starts from no module started, over the recording device runtime, and puts back every
+/// class variable the modules set.
+class ModulesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StopModules();
+        Finalize3DLibrary();
+        Finalize2DLibrary();
+        DefaultCanvasClass = nullptr;
+        hvDefaultPhysicsClass = nullptr;
+        auto runtime = std::make_shared<RecordingRuntime>(RecordingOptions {});
+        SetRuntimeLoader([runtime] { return runtime; });
+    }
+    void TearDown() override
+    {
+        StopModules();
+        DefaultCanvasClass = m_canvasClass;
+        DefaultFilterClass = m_filterClass;
+        DefaultDeviceCanvasClass = m_deviceCanvasClass;
+        hvDefaultPhysicsClass = m_physicsClass;
+    }
+
+    /// What a start installs and registers.
+    void ExpectStarted()
+    {
+        EXPECT_EQ(DefaultCanvasClass, &TwzCanvasGdiPlusClass);
+        EXPECT_EQ(DefaultFilterClass, &kTwzFilterGdiPlusClass);
+        EXPECT_EQ(hvDefaultCanvasClass, &kCanvasClassOf<ThvDirectXCanvas>);
+        EXPECT_EQ(hvDefaultFilterClass, &kFilterClassOf<ThvFilterGdiPlus>);
+        EXPECT_NE(hvDirect3D, nullptr);
+        EXPECT_EQ(hvDefaultPhysicsClass, &kPhysicsClassOf<ThvNewtonPhysics>);
+        for (const char* name :
+            { "TwzBitmap", "ThvColorAnimation", "ThvScene", "ThvCamera", "ThvSphere", "ThvText3D" })
+            EXPECT_NE(rtl::FindClass(name), nullptr) << name;
+
+        const std::vector<std::string> registry = Registry3D();
+        ASSERT_FALSE(registry.empty());
+        // The last module started comes first, the first one last.
+        EXPECT_EQ(registry.front(), "3D/ThvEllipse3D");
+        EXPECT_EQ(registry.back(), "Animations/ThvColorAnimation");
+        const std::set<std::string> distinct(registry.begin(), registry.end());
+        EXPECT_EQ(distinct.size(), registry.size()) << "a class registered twice";
+        // The modules' categories, oldest first, each in one run.
+        std::vector<std::string> runs;
+        for (auto it = hvObjectRegistry().rbegin(); it != hvObjectRegistry().rend(); ++it) {
+            if (runs.empty() || runs.back() != it->category)
+                runs.push_back(it->category);
+        }
+        EXPECT_EQ(runs, (std::vector<std::string> { "Animations", "Scene", "Resources", "Shapes", "3D" }));
+    }
+
+    /// What a stop leaves.
+    void ExpectStopped()
+    {
+        EXPECT_TRUE(hvObjectRegistry().empty());
+        EXPECT_TRUE(Object2DCategoryList().empty());
+        EXPECT_EQ(hvDirect3D, nullptr);
+        EXPECT_EQ(hvD3D9Library, nullptr);
+        EXPECT_EQ(hvDefaultPhysicsClass, nullptr);
+    }
+
+    ModuleGuard m_module; // the 3D classes, the runtime loader and the Direct3D state
+    const TwzCanvasClass* m_canvasClass = DefaultCanvasClass;
+    const TwzFilterClass* m_filterClass = DefaultFilterClass;
+    const TwzCanvasClass* m_deviceCanvasClass = DefaultDeviceCanvasClass;
+    const ThvPhysicsClass* m_physicsClass = hvDefaultPhysicsClass;
+};
+
+} // namespace
+
+TEST_F(ModulesTest, AStartStopStartCycleLeavesTheSameRegistriesAndClasses)
+{
+    StartModules();
+    {
+        SCOPED_TRACE("first start");
+        ExpectStarted();
+    }
+    const std::vector<std::string> registry = Registry3D();
+    const std::vector<std::string> categories = Categories2D();
+
+    StartModules();
+    EXPECT_EQ(Registry3D(), registry) << "a second start registers nothing again";
+    EXPECT_EQ(Categories2D(), categories);
+
+    StopModules();
+    {
+        SCOPED_TRACE("stopped");
+        ExpectStopped();
+    }
+
+    StartModules();
+    {
+        SCOPED_TRACE("second start");
+        ExpectStarted();
+    }
+    EXPECT_EQ(Registry3D(), registry);
+    EXPECT_EQ(Categories2D(), categories);
+}
+
+TEST_F(ModulesTest, AStopWithoutAStartChangesNothing)
+{
+    StopModules();
+    ExpectStopped();
+    EXPECT_EQ(DefaultCanvasClass, nullptr);
+
+    StartModules();
+    StopModules();
+    StopModules(); // a second stop
+    ExpectStopped();
+    StartModules();
+    ExpectStarted();
+}
