@@ -227,3 +227,32 @@ double EaseBounce(double t, double b, double c, double d, TwzAnimationType type)
         return EaseBounceOut(2 * t - d, 0, c, d) * 0.5 + c * 0.5 + b;
     }
 }
+
+double Ease(TwzInterpolationType kind, double t, double b, double c, double d, TwzAnimationType type)
+{
+    switch (kind) {
+    case wzInterpolationLinear:
+        return EaseLinear(t, b, c, d, type);
+    case wzInterpolationQuadratic:
+        return EaseQuadratic(t, b, c, d, type);
+    case wzInterpolationCubic:
+        return EaseCubic(t, b, c, d, type);
+    case wzInterpolationQuartic:
+        return EaseQuartic(t, b, c, d, type);
+    case wzInterpolationQuintic:
+        return EaseQuintic(t, b, c, d, type);
+    case wzInterpolationSinusoidal:
+        return EaseSinusoidal(t, b, c, d, type);
+    case wzInterpolationExponential:
+        return EaseExponential(t, b, c, d, type);
+    case wzInterpolationCircular:
+        return EaseCircular(t, b, c, d, type);
+    case wzInterpolationElastic:
+        return EaseElastic(t, b, c, d, 0, 0, type);
+    case wzInterpolationBack:
+        return EaseBack(t, b, c, d, 0, type);
+    case wzInterpolationBounce:
+        return EaseBounce(t, b, c, d, type);
+    }
+    return EaseLinear(t, b, c, d, type);
+}

@@ -23,20 +23,11 @@ enum TwzInterpolationType : int32_t {
     wzInterpolationBounce,
 };
 
-inline constexpr std::string_view kTwzInterpolationTypeNames[] = {
-    "wzInterpolationLinear",    "wzInterpolationQuadratic", "wzInterpolationCubic",
-    "wzInterpolationQuartic",   "wzInterpolationQuintic",   "wzInterpolationSinusoidal",
-    "wzInterpolationExponential", "wzInterpolationCircular", "wzInterpolationElastic",
-    "wzInterpolationBack",      "wzInterpolationBounce",
-};
-
 enum TwzAnimationType : int32_t {
     wzAnimationIn,
     wzAnimationOut,
     wzAnimationInOut,
 };
-
-inline constexpr std::string_view kTwzAnimationTypeNames[] = {"wzAnimationIn", "wzAnimationOut", "wzAnimationInOut"};
 
 // Published by the animations of both libraries, so their names are known to streams.
 RTL_ENUM(TwzInterpolationType, "wzInterpolationLinear", "wzInterpolationQuadratic", "wzInterpolationCubic",
@@ -71,3 +62,7 @@ constexpr double EaseLinear(double t, double b, double c, double d, TwzAnimation
 [[nodiscard]] double EaseBounce(double t, double b, double c, double d, TwzAnimationType type);
 [[nodiscard]] double EaseBounceIn(double t, double b, double c, double d);
 [[nodiscard]] double EaseBounceOut(double t, double b, double c, double d);
+
+/// The curve of the given kind, with the default extras of the elastic and back curves: what
+/// the animations of both libraries run their time lines through.
+[[nodiscard]] double Ease(TwzInterpolationType kind, double t, double b, double c, double d, TwzAnimationType type);

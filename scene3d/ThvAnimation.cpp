@@ -93,44 +93,7 @@ float ThvAnimation::NormalizedTime() const
     if (duration <= 0)
         return 0;
     const double t = m_currentTime;
-    const TwzAnimationType type = m_animationType;
-    double value = 0;
-    switch (m_interpolation) {
-    case wzInterpolationLinear:
-        value = EaseLinear(t, 0, 1, duration, type);
-        break;
-    case wzInterpolationQuadratic:
-        value = EaseQuadratic(t, 0, 1, duration, type);
-        break;
-    case wzInterpolationCubic:
-        value = EaseCubic(t, 0, 1, duration, type);
-        break;
-    case wzInterpolationQuartic:
-        value = EaseQuartic(t, 0, 1, duration, type);
-        break;
-    case wzInterpolationQuintic:
-        value = EaseQuintic(t, 0, 1, duration, type);
-        break;
-    case wzInterpolationSinusoidal:
-        value = EaseSinusoidal(t, 0, 1, duration, type);
-        break;
-    case wzInterpolationExponential:
-        value = EaseExponential(t, 0, 1, duration, type);
-        break;
-    case wzInterpolationCircular:
-        value = EaseCircular(t, 0, 1, duration, type);
-        break;
-    case wzInterpolationElastic:
-        value = EaseElastic(t, 0, 1, duration, 0, 0, type);
-        break;
-    case wzInterpolationBack:
-        value = EaseBack(t, 0, 1, duration, 0, type);
-        break;
-    case wzInterpolationBounce:
-        value = EaseBounce(t, 0, 1, duration, type);
-        break;
-    }
-    return static_cast<float>(value);
+    return static_cast<float>(Ease(m_interpolation, t, 0, 1, duration, m_animationType));
 }
 
 void ThvAnimation::ProcessAnimation() { }

@@ -33,20 +33,23 @@ constexpr TwzAnimationType kDirections[] = {wzAnimationIn, wzAnimationOut, wzAni
 
 std::string Name(const Curve& curve, TwzAnimationType type)
 {
-    return std::string(kTwzInterpolationTypeNames[curve.kind]) + " " + std::string(kTwzAnimationTypeNames[type]);
+    return std::string(rtl::EnumName(curve.kind)) + " " + std::string(rtl::EnumName(type));
 }
 
 TEST(Easing, EveryCurveRunsFromStartToStop)
 {
-    ASSERT_EQ(std::size(kCurves), std::size(kTwzInterpolationTypeNames));
+    ASSERT_EQ(std::size(kCurves), std::size(rtl::TEnumTraits<TwzInterpolationType>::kNames));
     const double b = 2, c = -3, d = 0.7;
     for (const Curve& curve : kCurves) {
         for (TwzAnimationType type : kDirections) {
             SCOPED_TRACE(Name(curve, type));
             EXPECT_NEAR(curve.ease(0, b, c, d, type), b, 1e-9);
             EXPECT_NEAR(curve.ease(d, b, c, d, type), b + c, 1e-9);
-            for (int i = 0; i <= 100; ++i)
-                ASSERT_TRUE(std::isfinite(curve.ease(d * i / 100, b, c, d, type))) << "at step " << i;
+            for (int i = 0; i <= 100; ++i) {
+                const double value = curve.ease(d * i / 100, b, c, d, type);
+                ASSERT_TRUE(std::isfinite(value)) << "at step " << i;
+                ASSERT_EQ(Ease(curve.kind, d * i / 100, b, c, d, type), value) << "Ease picks this curve";
+            }
         }
     }
 }
@@ -61,7 +64,7 @@ TEST(Easing, OutMirrorsInAndInOutJoinsTheHalves)
             continue;
         for (int i = 0; i <= 40; ++i) {
             const double t = d * i / 40;
-            SCOPED_TRACE(std::string(kTwzInterpolationTypeNames[curve.kind]) + " at " + std::to_string(t));
+            SCOPED_TRACE(std::string(rtl::EnumName(curve.kind)) + " at " + std::to_string(t));
             const double in = curve.ease(d - t, b, c, d, wzAnimationIn) - b;
             const double out = curve.ease(t, b, c, d, wzAnimationOut) - b;
             EXPECT_NEAR(out, c - in, 1e-9);
@@ -132,7 +135,7 @@ TEST(Easing, ElasticDefaultsAndAmplitude)
 {
     const double b = 0.5, c = 2, d = 1.5;
     for (TwzAnimationType type : kDirections) {
-        SCOPED_TRACE(kTwzAnimationTypeNames[type]);
+        SCOPED_TRACE(rtl::EnumName(type));
         const double period = d * (type == wzAnimationInOut ? 0.45 : 0.3);
         for (int i = 1; i < 10; ++i) {
             const double t = d * i / 10;
@@ -154,11 +157,11 @@ TEST(Easing, ElasticDefaultsAndAmplitude)
 
 TEST(Easing, EnumerationNames)
 {
-    EXPECT_EQ(std::size(kTwzAnimationTypeNames), 3u);
-    EXPECT_EQ(kTwzAnimationTypeNames[wzAnimationInOut], "wzAnimationInOut");
-    EXPECT_EQ(kTwzInterpolationTypeNames[wzInterpolationLinear], "wzInterpolationLinear");
-    EXPECT_EQ(kTwzInterpolationTypeNames[wzInterpolationElastic], "wzInterpolationElastic");
-    EXPECT_EQ(kTwzInterpolationTypeNames[wzInterpolationBounce], "wzInterpolationBounce");
+    EXPECT_EQ(std::size(rtl::TEnumTraits<TwzAnimationType>::kNames), 3u);
+    EXPECT_EQ(rtl::EnumName(wzAnimationInOut), "wzAnimationInOut");
+    EXPECT_EQ(rtl::EnumName(wzInterpolationLinear), "wzInterpolationLinear");
+    EXPECT_EQ(rtl::EnumName(wzInterpolationElastic), "wzInterpolationElastic");
+    EXPECT_EQ(rtl::EnumName(wzInterpolationBounce), "wzInterpolationBounce");
     static_assert(wzInterpolationBounce == 10 && wzAnimationInOut == 2 && sizeof(TwzAnimationType) == 4);
 }
 
