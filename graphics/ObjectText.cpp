@@ -219,8 +219,9 @@ private:
                     Indent(indent + 2);
                     ConvertValue(indent + 2, depth + 1);
                 }
-                Indent(indent);
             }
+            // An empty list keeps its indentation between the brackets: "(", blanks, ")".
+            Indent(indent);
             m_reader.ReadListEnd();
             m_text += ')';
             break;
@@ -308,8 +309,11 @@ private:
 
     void ConvertCollection(int indent, int depth)
     {
+        // The "<" line and every "end" line but the last carry the indentation before their
+        // line break; the last "end" is followed by ">" instead.
         m_text += '<';
         while (!m_reader.EndOfList()) {
+            Indent(indent);
             NewLine();
             Indent(indent + 2);
             m_text += "item";

@@ -442,15 +442,15 @@ TEST(ObjectText, BlocksListsAndCollectionsLayout)
                              "    (\r\n"
                              "      2\r\n"
                              "    )\r\n"
-                             "    ()\r\n"
+                             "    (    )\r\n"
                              "    {\r\n"
                              "      FFD8\r\n"
                              "    }\r\n"
                              "  )\r\n"
-                             "  Coll = <\r\n"
+                             "  Coll = <  \r\n"
                              "    item\r\n"
                              "      A = 1\r\n"
-                             "    end\r\n"
+                             "    end  \r\n"
                              "    item[2]\r\n"
                              "      B = <>\r\n"
                              "    end>\r\n"
@@ -458,6 +458,106 @@ TEST(ObjectText, BlocksListsAndCollectionsLayout)
                              "end\r\n";
     EXPECT_EQ(ToText(binary), text);
     EXPECT_EQ(ToBinary(text), binary);
+}
+
+TEST(ObjectText, CollectionsAndEmptyListsKeepTheirIndentationAtEveryDepth)
+{
+    const auto emptyList = [](TValueWriter& w) {
+        w.WriteListBegin();
+        w.WriteListEnd();
+    };
+    TMemoryStream s;
+    TValueWriter w(s);
+    w.WriteSignature();
+    w.WriteObjectHeader({ 0, 0, "TRoot", "" });
+    w.WriteStr("Empty");
+    emptyList(w);
+    w.WriteStr("Coll");
+    w.WriteCollectionBegin();
+    w.WriteCollectionItemBegin();
+    w.WriteStr("Inner");
+    w.WriteCollectionBegin();
+    w.WriteCollectionItemBegin(3);
+    w.WriteStr("L");
+    emptyList(w);
+    w.WriteListEnd();
+    w.WriteListEnd();
+    w.WriteStr("Flag");
+    w.WriteBoolean(true);
+    w.WriteListEnd();
+    w.WriteCollectionItemBegin();
+    w.WriteListEnd();
+    w.WriteListEnd();
+    w.WriteStr("Tail");
+    w.WriteListBegin();
+    emptyList(w);
+    w.WriteListEnd();
+    w.WriteListEnd();
+    w.WriteObjectHeader({ 0, 0, "TKid", "Child" });
+    w.WriteStr("Deep");
+    w.WriteCollectionBegin();
+    w.WriteCollectionItemBegin();
+    w.WriteStr("None");
+    emptyList(w);
+    w.WriteListEnd();
+    w.WriteListEnd();
+    w.WriteListEnd();
+    w.WriteListEnd();
+    w.WriteListEnd();
+    const Bytes binary = BytesOf(s);
+
+    // "<" and every "end" but the last carry the indentation of their property before the
+    // line break; an empty list holds it between its brackets.
+    const std::string text = "object TRoot\r\n"
+                             "  Empty = (  )\r\n"
+                             "  Coll = <  \r\n"
+                             "    item\r\n"
+                             "      Inner = <      \r\n"
+                             "        item[3]\r\n"
+                             "          L = (          )\r\n"
+                             "        end>\r\n"
+                             "      Flag = True\r\n"
+                             "    end  \r\n"
+                             "    item\r\n"
+                             "    end>\r\n"
+                             "  Tail = (\r\n"
+                             "    (    )\r\n"
+                             "  )\r\n"
+                             "  object Child: TKid\r\n"
+                             "    Deep = <    \r\n"
+                             "      item\r\n"
+                             "        None = (        )\r\n"
+                             "      end>\r\n"
+                             "  end\r\n"
+                             "end\r\n";
+    EXPECT_EQ(ToText(binary), text);
+    EXPECT_EQ(ToBinary(text), binary);
+    EXPECT_EQ(ToText(ToBinary(text)), text);
+
+    // The compact form older files hold reads to the same bytes.
+    const std::string compact = "object TRoot\r\n"
+                                "  Empty = ()\r\n"
+                                "  Coll = <\r\n"
+                                "    item\r\n"
+                                "      Inner = <\r\n"
+                                "        item[3]\r\n"
+                                "          L = ()\r\n"
+                                "        end>\r\n"
+                                "      Flag = True\r\n"
+                                "    end\r\n"
+                                "    item\r\n"
+                                "    end>\r\n"
+                                "  Tail = (\r\n"
+                                "    ()\r\n"
+                                "  )\r\n"
+                                "  object Child: TKid\r\n"
+                                "    Deep = <\r\n"
+                                "      item\r\n"
+                                "        None = ()\r\n"
+                                "      end>\r\n"
+                                "  end\r\n"
+                                "end\r\n";
+    EXPECT_EQ(ToBinary(compact), binary);
 }
 
 TEST(ObjectText, BinaryRoundTripsThroughText)
@@ -601,7 +701,7 @@ TEST(ObjectText, BinaryErrors)
         { "block longer than the stream", Raw(std::string("TPF0\x01T\x00\x01V\x0A\xFF\xFF\xFF\x7F", 14)),
             "Stream read error", "object T\r\n  V = " },
         { "collection item without its list code", Raw(std::string("TPF0\x01T\x00\x01V\x0E\x02\x01\x06", 13)),
-            "Invalid property type from streamed property: 6", "object T\r\n  V = <\r\n    item[1]\r\n" },
+            "Invalid property type from streamed property: 6", "object T\r\n  V = <  \r\n    item[1]\r\n" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
