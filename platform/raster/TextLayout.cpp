@@ -81,8 +81,11 @@ PangoContextPtr CreatePangoContext()
     return context;
 }
 
+// NOTE: the surface must be unbounded. cairo drops every glyph placed more than ten ems
+// outside a bounded target before it reaches a path, so on a small image surface only the
+// glyphs near the origin would be outlined.
 OutlineContext::OutlineContext()
-    : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1))
+    : surface(cairo_recording_surface_create(CAIRO_CONTENT_ALPHA, nullptr))
     , cr(cairo_create(surface.get()))
     , pango(CreatePangoContext())
 {

@@ -26,7 +26,8 @@ using PangoContextPtr = std::unique_ptr<PangoContext, PangoContextDeleter>;
 /// A fresh pango context on the default font map, glyph positions not rounded to pixels.
 PangoContextPtr CreatePangoContext();
 
-/// A scratch cairo context at the identity transform with a pango context on it that
+/// A scratch cairo context at the identity transform, on an unbounded surface so that no
+/// glyph is culled however far from the origin it lies, with a pango context on it that
 /// neither hints glyphs nor metrics: text laid out here scales exactly, for outlines and for
 /// measuring at sizes the glyph rasteriser cannot take.
 struct OutlineContext {

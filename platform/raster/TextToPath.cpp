@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace platform::raster {
 
@@ -201,21 +202,40 @@ bool Path::AddString(std::u16string_view text, const FontFamily& family, FontSty
         return false;
 
     // cairo hands paths back in 1/256 device units, and small text would come out jagged:
-    // lay out at an em of about 256 units around the origin, then scale back and move.
+    // lay out at an em of about 256 units around the origin, then scale back and move. The
+    // whole text must stay well inside the ranges of pango's and cairo's fixed-point
+    // coordinates (about two and eight million units), so a long text is laid out smaller:
+    // no glyph advances more than a few ems, nor does a line break.
+    constexpr double kMaxReach = 1e6;
     const double em = font->EmSize();
     const double extent
         = std::max({ std::fabs(double(layout.width)), std::fabs(double(layout.height)), 1.0 });
-    const double k = std::clamp(
-        std::min(256.0 / em, 1e6 / extent), double(Font::kMinEmSize) / em, double(Font::kMaxEmSize) / em);
-    const auto scaled = Font::Create(family, float(em * k), style, Font::Unit::World);
-    if (!scaled)
-        return false;
-    const RectF scaledLayout { 0, 0, float(layout.width * k), float(layout.height * k) };
+    const double textReach = 4.0 * double(text.size() + 1);
+    const auto clampScale = [&](double k) {
+        return std::clamp(k, double(Font::kMinEmSize) / em, double(Font::kMaxEmSize) / em);
+    };
+    double k = clampScale(std::min({ 256.0 / em, kMaxReach / extent, kMaxReach / (em * textReach) }));
 
     // Outlines come from unhinted glyphs at the identity transform, so they scale exactly.
     detail::OutlineContext scratch;
-    detail::TextLayout laidOut(scratch.pango.get(), text, *scaled, scaledLayout, format);
-    laidOut.AppendPath(scratch.cr.get());
+    std::optional<detail::TextLayout> laidOut;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const auto scaled = Font::Create(family, float(em * k), style, Font::Unit::World);
+        if (!scaled)
+            return false;
+        const RectF scaledLayout { 0, 0, float(layout.width * k), float(layout.height * k) };
+        laidOut.emplace(scratch.pango.get(), text, *scaled, scaledLayout, format);
+        double extents[4];
+        laidOut->Extents(extents);
+        const double reach = std::max({ std::fabs(extents[0]), std::fabs(extents[1]), std::fabs(extents[2]),
+                                 std::fabs(extents[3]) })
+            + 4 * em * k;
+        if (reach <= kMaxReach)
+            break;
+        // Wider than its characters promised: once more, small enough this time.
+        k = clampScale(k * 0.9 * kMaxReach / reach);
+    }
+    laidOut->AppendPath(scratch.cr.get());
     detail::CairoPathPtr outline(cairo_copy_path(scratch.cr.get()));
     if (outline->status != CAIRO_STATUS_SUCCESS)
         return true;

@@ -11,6 +11,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 using namespace platform::raster;
@@ -214,4 +217,112 @@ TEST(TextToPath, AppendsToThePathOrRefusesWithoutChangingIt)
     Path blank;
     EXPECT_TRUE(blank.AddString(u"   ", family, FontStyle::Regular, 12, {}, {}));
     EXPECT_TRUE(blank.IsEmpty());
+}
+
+namespace {
+
+// Texts without letter pairs that fonts join into ligatures, so that the whole text has
+// exactly the contours of its letters outlined one by one.
+std::u16string Repeated(std::u16string_view piece, size_t length)
+{
+    std::u16string text;
+    while (text.size() < length)
+        text += piece;
+    text.resize(length);
+    return text;
+}
+
+// Figures of a path, counted from their starts; every one of them closed.
+size_t FigureCount(const Path& p)
+{
+    size_t figures = 0, closed = 0;
+    const auto& types = p.Types();
+    for (size_t i = 0; i < types.size(); ++i) {
+        figures += (types[i] & kPathPointTypeMask) == kPathPointStart;
+        closed += (types[i] & kPathPointCloseFlag) != 0;
+    }
+    EXPECT_EQ(closed, figures);
+    return figures;
+}
+
+// The contours of every inked character outlined on its own.
+size_t GlyphByGlyphFigures(const char* family, std::u16string_view text)
+{
+    static std::map<std::pair<std::string, char16_t>, size_t> ofLetter;
+    size_t figures = 0;
+    for (char16_t c : text) {
+        if (c == u' ' || c == u'\n')
+            continue;
+        auto [it, fresh] = ofLetter.try_emplace({ family, c }, 0);
+        if (fresh)
+            it->second = FigureCount(Outline(family, std::u16string_view(&c, 1), 50));
+        figures += it->second;
+    }
+    return figures;
+}
+
+RectF PathBounds(const Path& p)
+{
+    float x1 = INFINITY, y1 = INFINITY, x2 = -INFINITY, y2 = -INFINITY;
+    for (const PointF& q : p.Points())
+        x1 = std::min(x1, q.x), y1 = std::min(y1, q.y), x2 = std::max(x2, q.x), y2 = std::max(y2, q.y);
+    return { x1, y1, x2 - x1, y2 - y1 };
+}
+
+} // namespace
+
+TEST(TextToPath, LongManyLineAndWrappedTextsKeepEveryGlyphAndFillTheirMeasuredBox)
+{
+    const std::u16string line = Repeated(u"Quick brown dogs jump over lazy oxen 0123456789 WAVE ", 200);
+    std::u16string lines;
+    for (int i = 0; i < 30; ++i)
+        lines += Repeated(u"Jolly Quartz 8 Bmw ", 19 + i % 3) + (i < 29 ? u"\n" : u"");
+    struct Text {
+        const char* name;
+        std::u16string text;
+        float layoutEms; // width of the layout in ems; 0: no width, nothing wraps
+    };
+    const Text texts[] = { { "a line of 200 characters", line, 0 }, { "30 lines", lines, 0 },
+        { "200 characters wrapped", line, 24 } };
+    // Each text in a small, a middle and a large size, one alignment each, taken in turn by
+    // two TrueType faces and a CFF face.
+    const std::pair<float, StringAlignment> sizes[] = { { 1.5f, StringAlignment::Near },
+        { 13.0f, StringAlignment::Center }, { 900.0f, StringAlignment::Far } };
+    size_t turn = 0;
+    for (const char* family : { "DejaVu Sans", "Liberation Serif", "Nimbus Sans" }) {
+        ++turn;
+        auto installed = FontFamily::FromName(family);
+        if (!installed || installed->Name() != family) {
+            std::printf("%s is not installed; not checked\n", family);
+            continue;
+        }
+        for (const Text& t : texts) {
+            const size_t expected = GlyphByGlyphFigures(family, t.text);
+            for (size_t k = 0; k < 2; ++k) {
+                const auto [em, align] = sizes[(turn + k + size_t(&t - texts)) % 3];
+                SCOPED_TRACE(testing::Message()
+                    << family << ", " << t.name << ", em " << em << ", align " << int(align));
+                const RectF layout { 3 * em, -2 * em, t.layoutEms * em, 0 };
+                const StringFormat format { 0, align, align };
+                Path p;
+                ASSERT_TRUE(p.AddString(t.text, *installed, FontStyle::Regular, em, layout, format));
+                EXPECT_EQ(FigureCount(p), expected);
+
+                // The outline fills the box the canvas measures for the text, give or
+                // take the bearings of the outer letters and a wrapped line's blank.
+                auto surface = Canvas::Make(4, 4);
+                const auto font = Font::Create(*installed, em, FontStyle::Regular);
+                ASSERT_TRUE(font);
+                const CharacterRange all { 0, int(t.text.size()) };
+                const auto measured
+                    = surface.g.MeasureCharacterRanges(t.text, *font, layout, format, { &all, 1 });
+                ASSERT_TRUE(measured[0]);
+                const RectF box = *measured[0], ink = PathBounds(p);
+                EXPECT_NEAR(ink.x, box.x, 0.6 * em);
+                EXPECT_NEAR(ink.x + ink.width, box.x + box.width, 0.6 * em);
+                EXPECT_NEAR(ink.y, box.y, 0.6 * em);
+                EXPECT_NEAR(ink.y + ink.height, box.y + box.height, 0.6 * em);
+            }
+        }
+    }
 }
