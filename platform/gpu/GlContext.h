@@ -40,7 +40,23 @@ namespace platform::gpu {
     X(PFNGLDELETESAMPLERSPROC, glDeleteSamplers)                                                             \
     X(PFNGLBINDSAMPLERPROC, glBindSampler)                                                                   \
     X(PFNGLSAMPLERPARAMETERIPROC, glSamplerParameteri)                                                       \
-    X(PFNGLGETINTERNALFORMATIVPROC, glGetInternalformativ)
+    X(PFNGLGETINTERNALFORMATIVPROC, glGetInternalformativ)                                                   \
+    X(PFNGLCREATESHADERPROC, glCreateShader)                                                                 \
+    X(PFNGLSHADERSOURCEPROC, glShaderSource)                                                                 \
+    X(PFNGLCOMPILESHADERPROC, glCompileShader)                                                               \
+    X(PFNGLGETSHADERIVPROC, glGetShaderiv)                                                                   \
+    X(PFNGLDELETESHADERPROC, glDeleteShader)                                                                 \
+    X(PFNGLCREATEPROGRAMPROC, glCreateProgram)                                                               \
+    X(PFNGLATTACHSHADERPROC, glAttachShader)                                                                 \
+    X(PFNGLLINKPROGRAMPROC, glLinkProgram)                                                                   \
+    X(PFNGLGETPROGRAMIVPROC, glGetProgramiv)                                                                 \
+    X(PFNGLUSEPROGRAMPROC, glUseProgram)                                                                     \
+    X(PFNGLDELETEPROGRAMPROC, glDeleteProgram)                                                               \
+    X(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation)                                                     \
+    X(PFNGLUNIFORM1IPROC, glUniform1i)                                                                       \
+    X(PFNGLUNIFORM1IVPROC, glUniform1iv)                                                                     \
+    X(PFNGLUNIFORM1FVPROC, glUniform1fv)                                                                     \
+    X(PFNGLUNIFORM3FVPROC, glUniform3fv)
 
 struct GlFunctions {
 #define GF_GL_MEMBER(type, name) type name = nullptr;

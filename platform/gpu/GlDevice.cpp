@@ -210,6 +210,77 @@ void FlipRowsAndClamp(uint8_t* bits, uint32_t width, uint32_t height, int32_t pi
     }
 }
 
+// D3D's vertex lighting, read from GL's own light, material and light-model state; only what
+// fixed-function lighting cannot express comes in as uniforms: a light's range, beyond which
+// it adds nothing, and a spot's inner cone, inside which it shines whole, with the falloff
+// between the cones. Texturing and everything after it stay fixed-function.
+constexpr const char* kLitVertexShader = R"(#version 120
+const int kLights = 8;
+uniform bool LightOn[kLights];
+uniform float LightRange[kLights];
+uniform vec3 SpotCone[kLights];
+uniform bool DiffuseFromColor;
+uniform bool AmbientFromColor;
+uniform bool LocalViewer;
+uniform bool NormalizeNormals;
+
+void main()
+{
+    gl_Position = ftransform();
+    gl_TexCoord[0] = gl_TextureMatrix[0] * gl_MultiTexCoord0;
+    vec4 eye = gl_ModelViewMatrix * gl_Vertex;
+    vec3 position = eye.xyz / eye.w;
+    vec3 normal = gl_NormalMatrix * gl_Normal;
+    if (NormalizeNormals && dot(normal, normal) > 0.0)
+        normal = normalize(normal);
+    vec4 diffuseMaterial = DiffuseFromColor ? gl_Color : gl_FrontMaterial.diffuse;
+    vec4 ambientMaterial = AmbientFromColor ? gl_Color : gl_FrontMaterial.ambient;
+    vec3 viewer = LocalViewer && dot(position, position) > 0.0 ? normalize(-position) : vec3(0.0, 0.0, 1.0);
+    vec3 color = gl_FrontMaterial.emission.rgb + gl_LightModel.ambient.rgb * ambientMaterial.rgb;
+    for (int i = 0; i < kLights; ++i) {
+        if (!LightOn[i])
+            continue;
+        vec4 source = gl_LightSource[i].position;
+        vec3 toLight = source.xyz;
+        float factor = 1.0;
+        if (source.w != 0.0) {
+            toLight = source.xyz / source.w - position;
+            float d = length(toLight);
+            if (LightRange[i] >= 0.0 && d > LightRange[i])
+                continue;
+            float attenuation = gl_LightSource[i].constantAttenuation
+                + d * (gl_LightSource[i].linearAttenuation + d * gl_LightSource[i].quadraticAttenuation);
+            factor = 1.0 / max(attenuation, 1e-6);
+            vec3 cone = SpotCone[i];
+            if (cone.y >= -1.0 && d > 0.0) {
+                vec3 axis = gl_LightSource[i].spotDirection;
+                float rho = dot(-toLight / d, dot(axis, axis) > 0.0 ? normalize(axis) : axis);
+                if (rho <= cone.y)
+                    continue;
+                if (rho < cone.x)
+                    factor *= pow((rho - cone.y) / (cone.x - cone.y), cone.z);
+            }
+        }
+        vec3 l = dot(toLight, toLight) > 0.0 ? normalize(toLight) : toLight;
+        float diffuse = max(dot(normal, l), 0.0);
+        vec3 lit = gl_LightSource[i].ambient.rgb * ambientMaterial.rgb
+            + diffuse * gl_LightSource[i].diffuse.rgb * diffuseMaterial.rgb;
+        if (diffuse > 0.0) {
+            vec3 h = l + viewer;
+            float facing = dot(h, h) > 0.0 ? max(dot(normal, normalize(h)), 0.0) : 0.0;
+            float shininess = gl_FrontMaterial.shininess;
+            float highlight = facing > 0.0 ? pow(facing, shininess) : (shininess == 0.0 ? 1.0 : 0.0);
+            lit += highlight * gl_LightSource[i].specular.rgb * gl_FrontMaterial.specular.rgb;
+        }
+        color += factor * lit;
+    }
+    gl_FrontColor = vec4(clamp(color, 0.0, 1.0), diffuseMaterial.a);
+    gl_BackColor = gl_FrontColor;
+    gl_FrontSecondaryColor = vec4(0.0);
+    gl_BackSecondaryColor = vec4(0.0);
+}
+)";
+
 } // namespace
 
 bool GlCaps::OffersSamples(D3DMULTISAMPLE_TYPE type) const
@@ -267,6 +338,10 @@ GlDevice::~GlDevice()
     if (Enter()) {
         GLuint framebuffers[] = { m_drawFramebuffer, m_readFramebuffer, m_blitFramebuffer };
         m_gl.glDeleteFramebuffers(3, framebuffers);
+        if (m_litProgram) {
+            m_gl.glUseProgram(0);
+            m_gl.glDeleteProgram(m_litProgram);
+        }
     }
 }
 
@@ -688,11 +763,14 @@ void GlDevice::PrepareLights()
     for (uint32_t i = 0; i < m_caps.MaxLights; ++i) {
         GLenum id = GL_LIGHT0 + i;
         auto it = m_state.Lights.find(i);
+        LightShape& shape = m_lightShapes[i];
+        shape = LightShape {};
         if (it == m_state.Lights.end() || !it->second.Enabled) {
             glDisable(id);
             continue;
         }
         const D3DLIGHT9& l = it->second.Light;
+        shape.On = 1;
         SetLightColor(id, GL_DIFFUSE, l.Diffuse);
         SetLightColor(id, GL_AMBIENT, l.Ambient);
         SetLightColor(id, GL_SPECULAR, specular ? l.Specular : kNoSpecular);
@@ -706,9 +784,15 @@ void GlDevice::PrepareLights()
         } else {
             GLfloat position[4] = { l.Position.x, l.Position.y, l.Position.z, 1 };
             glLightfv(id, GL_POSITION, position);
-            // FIXME: D3D's range, and a spot's inner cone with its falloff, have no fixed-function
-            // counterpart; the outer cone is kept.
+            // Range, the inner cone and the falloff reach the lit program only; the outer cone
+            // is set here too for drivers without it.
+            shape.Range = std::isnan(l.Range) ? -1.0f : std::max(l.Range, 0.0f);
             if (l.Type == D3DLIGHT_SPOT) {
+                const float outer = std::clamp(l.Phi, 0.0f, 3.14159265f);
+                const float inner = std::clamp(l.Theta, 0.0f, outer);
+                shape.Cone[0] = std::cos(inner / 2);
+                shape.Cone[1] = std::cos(outer / 2);
+                shape.Cone[2] = std::isfinite(l.Falloff) ? std::max(l.Falloff, 0.0f) : 1.0f;
                 GLfloat direction[3] = { l.Direction.x, l.Direction.y, l.Direction.z };
                 glLightfv(id, GL_SPOT_DIRECTION, direction);
                 glLightf(id, GL_SPOT_CUTOFF, std::clamp(l.Phi / 2 * kRadiansToDegrees, 0.0f, 90.0f));
@@ -742,6 +826,81 @@ void GlDevice::PrepareColorMaterial(const VertexLayout& layout)
         glEnable(GL_COLOR_MATERIAL);
     }
     m_colorMaterial = mode;
+}
+
+GLuint GlDevice::LitProgram()
+{
+    if (m_litProgramTried)
+        return m_litProgram;
+    m_litProgramTried = true;
+    const GlFunctions& gl = m_gl;
+    GLuint shader = gl.glCreateShader(GL_VERTEX_SHADER);
+    if (!shader)
+        return 0;
+    gl.glShaderSource(shader, 1, &kLitVertexShader, nullptr);
+    gl.glCompileShader(shader);
+    GLint compiled = 0;
+    gl.glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    GLuint program = compiled ? gl.glCreateProgram() : 0;
+    if (program) {
+        gl.glAttachShader(program, shader);
+        gl.glLinkProgram(program);
+        GLint linked = 0;
+        gl.glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        if (!linked) {
+            gl.glDeleteProgram(program);
+            program = 0;
+        }
+    }
+    // The program keeps the shader alive while it needs it.
+    gl.glDeleteShader(shader);
+    DrainGlErrors();
+    if (!program)
+        return 0;
+    m_litProgram = program;
+    m_litUniforms.LightOn = gl.glGetUniformLocation(program, "LightOn");
+    m_litUniforms.LightRange = gl.glGetUniformLocation(program, "LightRange");
+    m_litUniforms.SpotCone = gl.glGetUniformLocation(program, "SpotCone");
+    m_litUniforms.DiffuseFromColor = gl.glGetUniformLocation(program, "DiffuseFromColor");
+    m_litUniforms.AmbientFromColor = gl.glGetUniformLocation(program, "AmbientFromColor");
+    m_litUniforms.LocalViewer = gl.glGetUniformLocation(program, "LocalViewer");
+    m_litUniforms.NormalizeNormals = gl.glGetUniformLocation(program, "NormalizeNormals");
+    return m_litProgram;
+}
+
+void GlDevice::PrepareLitProgram()
+{
+    // Without the program (no GLSL in the driver) lighting stays fixed-function: no range,
+    // and a spot's outer cone as a hard edge.
+    const GLuint program = m_state.RenderState(D3DRS_LIGHTING) != 0 ? LitProgram() : 0;
+    if (!program) {
+        if (m_litProgramInUse)
+            m_gl.glUseProgram(0);
+        m_litProgramInUse = false;
+        return;
+    }
+    const GlFunctions& gl = m_gl;
+    if (!m_litProgramInUse)
+        gl.glUseProgram(program);
+    m_litProgramInUse = true;
+    std::array<GLint, 8> on {};
+    std::array<GLfloat, 8> range {};
+    std::array<GLfloat, 24> cone {};
+    for (size_t i = 0; i < m_lightShapes.size(); ++i) {
+        const LightShape& shape = m_lightShapes[i];
+        on[i] = i < m_caps.MaxLights ? shape.On : 0;
+        range[i] = shape.Range;
+        std::copy(std::begin(shape.Cone), std::end(shape.Cone), cone.begin() + 3 * ptrdiff_t(i));
+    }
+    gl.glUniform1iv(m_litUniforms.LightOn, 8, on.data());
+    gl.glUniform1fv(m_litUniforms.LightRange, 8, range.data());
+    gl.glUniform3fv(m_litUniforms.SpotCone, 8, cone.data());
+    gl.glUniform1i(m_litUniforms.DiffuseFromColor,
+        m_colorMaterial == GL_DIFFUSE || m_colorMaterial == GL_AMBIENT_AND_DIFFUSE);
+    gl.glUniform1i(m_litUniforms.AmbientFromColor,
+        m_colorMaterial == GL_AMBIENT || m_colorMaterial == GL_AMBIENT_AND_DIFFUSE);
+    gl.glUniform1i(m_litUniforms.LocalViewer, m_state.RenderState(D3DRS_LOCALVIEWER) != 0);
+    gl.glUniform1i(m_litUniforms.NormalizeNormals, m_state.RenderState(D3DRS_NORMALIZENORMALS) != 0);
 }
 
 // --- frame -------------------------------------------------------------------------------
@@ -1239,6 +1398,7 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex
     PrepareLights();
     PrepareTransforms();
     PrepareColorMaterial(layout);
+    PrepareLitProgram();
 
     m_gl.glBindBuffer(GL_ARRAY_BUFFER, bound->Vertices->Store().Name());
     m_gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, bound->Indices->Store().Name());

@@ -9,6 +9,7 @@
 #include "platform/gpu/GlResources.h"
 #include "platform/gpu/StateBlock.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -34,12 +35,18 @@ public:
 
 #define GPU_DEVICE_OPERATION(Name, Parameters) HRESULT Name Parameters override;
 #include "platform/gpu/DeviceOperations.inc"
-    const FrontBuffer& GetFrontBuffer() const override { return m_front; }
+    const FrontBuffer& GetFrontBuffer() const override
+    {
+        return m_front;
+    }
 
 private:
     GlDevice(GlContextPtr context, const GlCaps& caps, bool extended);
 
-    [[nodiscard]] bool Enter() { return m_context->MakeCurrent(); }
+    [[nodiscard]] bool Enter()
+    {
+        return m_context->MakeCurrent();
+    }
     HRESULT BuildSwapChain(const D3DPRESENT_PARAMETERS& parameters);
     HRESULT ResetDevice(D3DPRESENT_PARAMETERS& parameters);
     void ApplyAllStates();
@@ -57,6 +64,10 @@ private:
     void PrepareTransforms();
     void PrepareLights();
     void PrepareColorMaterial(const VertexLayout& layout);
+    /// The lit path runs through a vertex program (range, spot cones and falloff, which
+    /// fixed-function lighting lacks); everything else stays fixed-function.
+    void PrepareLitProgram();
+    [[nodiscard]] GLuint LitProgram();
     GlSurface* OwnSurface(const SurfacePtr& surface) const;
     /// A new surface of the description's size; `result` receives it once allocated.
     HRESULT NewSurface(GlSurface::Kind kind, const D3DSURFACE_DESC& desc, SurfacePtr& result);
@@ -89,6 +100,20 @@ private:
     bool m_lightsDirty = true;
     bool m_textureMatrixDirty = true;
     int m_colorMaterial = -1; ///< GL target tracking the vertex colour, 0 = none, -1 = unknown
+    /// What the lit program needs beyond GL's light state, one entry per light.
+    struct LightShape {
+        GLint On = 0;
+        GLfloat Range = -1; ///< negative: unlimited
+        GLfloat Cone[3] = { 0, -2, 0 }; ///< cos of half the inner and outer cone, falloff; no spot below -1
+    };
+    std::array<LightShape, 8> m_lightShapes {};
+    GLuint m_litProgram = 0;
+    bool m_litProgramTried = false;
+    bool m_litProgramInUse = false;
+    struct LitUniforms {
+        GLint LightOn = -1, LightRange = -1, SpotCone = -1;
+        GLint DiffuseFromColor = -1, AmbientFromColor = -1, LocalViewer = -1, NormalizeNormals = -1;
+    } m_litUniforms;
     bool m_inScene = false;
     FrontBuffer m_front;
 };

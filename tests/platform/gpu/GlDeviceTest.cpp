@@ -464,6 +464,84 @@ TEST_F(GlDeviceTest, LightRemovedBetweenFramesStopsShining)
     }
 }
 
+TEST_F(GlDeviceTest, SpotLightsFadeBetweenTheirConesAndLightsEndAtTheirRange)
+{
+    // A strip of one pixel row, lit per vertex at every pixel edge, under one light at
+    // (20, 20) some pixels in front of it, shining straight at it: each pixel's level is
+    // the light that reaches its column. Material white, no ambient, no specular.
+    D3DMATERIAL9 material {};
+    material.Diffuse = material.Ambient = { 1, 1, 1, 1 };
+    std::vector<Vertex> strip;
+    std::vector<uint16_t> indices;
+    for (int x = 0; x <= 40; ++x) {
+        for (float y : { 19.5f, 20.5f })
+            strip.push_back({ float(x) - 0.5f, y, 0.5f, 0, 0, -1, 0xFFFFFFFF, 0, 0 });
+        if (x > 0) {
+            const auto a = uint16_t(2 * x - 2), b = uint16_t(a + 1), c = uint16_t(a + 2), d = uint16_t(a + 3);
+            indices.insert(indices.end(), { a, c, d, a, d, b });
+        }
+    }
+    struct Sample {
+        int dx;
+        int level;
+    };
+    struct Case {
+        const char* name;
+        D3DLIGHT9 light;
+        std::vector<Sample> samples;
+    };
+    D3DLIGHT9 spot {};
+    spot.Type = D3DLIGHT_SPOT;
+    spot.Diffuse = { 1, 1, 1, 1 };
+    spot.Position = { 20, 20, -19.5f };
+    spot.Direction = { 0, 0, 1 };
+    spot.Range = 100;
+    spot.Attenuation0 = 1;
+    spot.Theta = 0.5f;
+    spot.Phi = 1.0f;
+    spot.Falloff = 1;
+    // 20 pixels away the inner cone ends 5.1 pixels from the axis, the outer one 10.9: a
+    // pixel's level is cos a (Lambert) times (cos a - cos 0.5) / (cos 0.25 - cos 0.5) between.
+    const auto spotLevel = [](int dx) {
+        const double c = 20 / std::sqrt(dx * dx + 400.0);
+        const double inner = std::cos(0.25), outer = std::cos(0.5);
+        const double cone = c >= inner ? 1 : c <= outer ? 0 : (c - outer) / (inner - outer);
+        return int(std::lround(255 * c * cone));
+    };
+    D3DLIGHT9 point = spot;
+    point.Type = D3DLIGHT_POINT;
+    point.Position = { 20, 20, -4.5f };
+    point.Range = 8; // reaches 6.2 pixels from the axis on the strip, 5 pixels away
+    const Case cases[] = {
+        { "spot light", spot,
+            { { 0, 255 }, { 3, spotLevel(3) }, { 7, spotLevel(7) }, { -8, spotLevel(8) }, { 9, spotLevel(9) },
+                { 13, 0 }, { -15, 0 } } },
+        { "point light", point, { { 0, 255 }, { 4, 199 }, { -4, 199 }, { 8, 0 }, { -9, 0 }, { 15, 0 } } },
+    };
+    // The soft edge itself: fully lit inside, dark outside, neither between.
+    EXPECT_GT(spotLevel(7), 120);
+    EXPECT_LT(spotLevel(9), 120);
+
+    Painter p = Begin(41, 41);
+    p->SetMaterial(material);
+    p->SetRenderState(D3DRS_LIGHTING, 1);
+    p->SetRenderState(D3DRS_SPECULARENABLE, 0);
+    p->SetRenderState(D3DRS_NORMALIZENORMALS, 1);
+    p->SetRenderState(D3DRS_AMBIENT, 0);
+    p->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
+    p->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        p->SetLight(0, c.light);
+        p->LightEnable(0, 1);
+        p->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);
+        ASSERT_EQ(p.Draw(strip, indices), D3D_OK);
+        const Image frame = p.ReadBack();
+        for (const Sample& s : c.samples)
+            EXPECT_TRUE(Near(frame(uint32_t(20 + s.dx), 20), Gray(uint32_t(s.level)), 5)) << "at " << s.dx;
+    }
+}
+
 TEST_F(GlDeviceTest, PointAndLinearFilteringOfAStretchedTexture)
 {
     struct Case {
