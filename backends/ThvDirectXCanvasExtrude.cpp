@@ -7,7 +7,9 @@
 #include "platform/rtl/Numbers.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 using namespace platform::gpu;
@@ -20,9 +22,11 @@ using namespace platform::gpu;
 
 namespace {
 
-/// What the rings hold: every draw must fit one ring whole.
+/// What the rings hold: every draw must fit one ring whole, so larger outlines go through
+/// them in several batches.
 constexpr size_t kMaxVertices = ThvDirectXCanvas::kVertexRingSize / sizeof(ThvColorVertex);
 constexpr size_t kMaxIndices = ThvDirectXCanvas::kIndexRingSize / sizeof(uint16_t);
+constexpr size_t kNoPoint = SIZE_MAX;
 
 /// Maps the outline's plane into the box: the outline's bounds onto the box face, its top
 /// edge to the top of the box, w from the back (0) to the front (1).
@@ -52,41 +56,100 @@ struct BoxMapping {
     [[nodiscard]] ThvPoint Place(const TwzPoint& p, float w) const { return Place(U(p), V(p), w); }
 };
 
-/// The fan of every contour from its own first point, skipping the figure ends.
-std::vector<uint16_t> FanIndices(const TwzPolygon& points)
+/// Every point of the outline where it is drawn: a figure end takes the place of the point
+/// before it, so the triangles that reach it stay without area.
+std::vector<TwzPoint> DrawnPoints(const TwzPolygon& points)
 {
-    std::vector<uint16_t> indices;
-    if (points.size() > kMaxVertices)
-        return indices;
-    indices.reserve(3 * points.size());
+    std::vector<TwzPoint> drawn(points.size());
+    TwzPoint last = points[0];
+    for (size_t n = 0; n < points.size(); ++n) {
+        if (!scene3d::IsFigureEnd(points[n]))
+            last = points[n];
+        drawn[n] = last;
+    }
+    return drawn;
+}
+
+/// One draw of a cap's fan: the points First..Last of the outline in order and, when the
+/// contour being fanned began before First, its first point ahead of them.
+struct FanBatch {
+    size_t First = 0;
+    size_t Last = 0;
+    size_t Carried = kNoPoint;
+    std::vector<uint16_t> Indices;
+
+    [[nodiscard]] size_t VertexCount() const { return Last - First + 1 + (Carried != kNoPoint ? 1 : 0); }
+    [[nodiscard]] uint16_t Local(size_t point) const
+    {
+        const size_t offset = Carried != kNoPoint ? 1 : 0;
+        return static_cast<uint16_t>(point == Carried ? 0 : point - First + offset);
+    }
+};
+
+/// The fan of every contour from its own first point, skipping the figure ends, cut into
+/// draws that each fit the rings. Whatever fits whole stays one draw of all the points.
+std::vector<FanBatch> FanBatches(const TwzPolygon& points)
+{
+    std::vector<FanBatch> batches;
+    FanBatch batch;
     size_t start = 0;
     for (size_t i = 0; i + 1 < points.size(); ++i) {
         if (scene3d::IsFigureEnd(points[i])) {
             start = i + 1;
             continue;
         }
-        indices.push_back(static_cast<uint16_t>(start));
-        indices.push_back(static_cast<uint16_t>(i + 1));
-        indices.push_back(static_cast<uint16_t>(i));
+        const bool carried = start < batch.First && start != batch.Carried;
+        const size_t vertices = i + 2 - batch.First + (batch.Carried != kNoPoint || carried ? 1 : 0);
+        if (carried || vertices > kMaxVertices || batch.Indices.size() + 3 > kMaxIndices) {
+            if (!batch.Indices.empty())
+                batches.push_back(std::move(batch));
+            batch = FanBatch {};
+            batch.First = batch.Last = i;
+            if (start < i)
+                batch.Carried = start;
+        }
+        batch.Indices.insert(batch.Indices.end(), { batch.Local(start), batch.Local(i + 1), batch.Local(i) });
+        batch.Last = i + 1;
     }
-    return indices;
+    if (!batch.Indices.empty()) {
+        if (batches.empty())
+            batch.Last = points.size() - 1; // one draw: every point, as the walls have them
+        batches.push_back(std::move(batch));
+    }
+    return batches;
 }
 
-/// Two triangles for every step between neighbouring points of one figure: front ring at
-/// 0..N-1, back ring at N..2N-1.
-std::vector<uint32_t> WallIndices(const TwzPolygon& points)
+/// One draw of the walls: the points First..Last, front ring then back ring.
+struct WallBatch {
+    size_t First = 0;
+    size_t Last = 0;
+};
+
+/// Two triangles for every step between neighbouring points of one figure, cut into draws
+/// of consecutive points that each fit the rings.
+std::vector<WallBatch> WallBatches(const TwzPolygon& points)
 {
-    const size_t n = points.size();
-    std::vector<uint32_t> indices;
-    indices.reserve(6 * n);
-    for (size_t i = 0; i + 1 < n; ++i) {
+    std::vector<WallBatch> batches;
+    WallBatch batch;
+    size_t indices = 0;
+    for (size_t i = 0; i + 1 < points.size(); ++i) {
         if (scene3d::IsFigureEnd(points[i]) || scene3d::IsFigureEnd(points[i + 1]))
             continue;
-        const auto f0 = static_cast<uint32_t>(i), f1 = static_cast<uint32_t>(i + 1);
-        const auto b0 = static_cast<uint32_t>(n + i), b1 = static_cast<uint32_t>(n + i + 1);
-        indices.insert(indices.end(), { f0, b0, b1, b1, f1, f0 });
+        if (2 * (i + 2 - batch.First) > kMaxVertices || indices + 6 > kMaxIndices) {
+            if (indices > 0)
+                batches.push_back(batch);
+            batch = WallBatch { i, i };
+            indices = 0;
+        }
+        indices += 6;
+        batch.Last = i + 1;
     }
-    return indices;
+    if (indices > 0) {
+        if (batches.empty())
+            batch.Last = points.size() - 1;
+        batches.push_back(batch);
+    }
+    return batches;
 }
 
 } // namespace
@@ -128,18 +191,17 @@ void ThvDirectXCanvas::FillPolygon(const ThvVector& center, const ThvVector& siz
 
     const uint32_t color = CallColor(opacity);
     const size_t count = points.size();
+    const std::vector<TwzPoint> drawn = DrawnPoints(points);
     Device& d = *m_device;
 
     // ---- caps -----------------------------------------------------------------------------
-    // False when the fan does not fit the rings: the call ends there.
-    const auto drawCap = [&](bool isFront, const std::vector<uint16_t>& fan) -> bool {
-        if (count > kMaxVertices || fan.size() > kMaxIndices)
-            return false;
+    const auto drawCap = [&](bool isFront, const std::vector<FanBatch>& fan) {
         const float w = isFront ? 1.0f : 0.0f;
 
-        // Stencil pass: every fan triangle flips the coverage of its pixels. Colour, depth and
-        // the alpha test stay out of it, so a transparent texel of the face's texture cannot
-        // keep a pixel from being counted.
+        // Stencil pass: every fan triangle flips the coverage of its pixels, so the fan may
+        // reach the stencil in any number of draws. Colour, depth and the alpha test stay out
+        // of it, so a transparent texel of the face's texture cannot keep a pixel from being
+        // counted.
         d.SetRenderState(D3DRS_STENCILENABLE, 1);
         d.Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0);
         d.SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
@@ -150,21 +212,22 @@ void ThvDirectXCanvas::FillPolygon(const ThvVector& center, const ThvVector& siz
         d.SetRenderState(D3DRS_COLORWRITEENABLE, 0);
         d.SetRenderState(D3DRS_ZWRITEENABLE, 0);
         d.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
-        if (!fan.empty()) {
-            DrawThroughRings(D3DPT_TRIANGLELIST, static_cast<uint32_t>(count),
-                static_cast<uint32_t>(fan.size()), static_cast<uint32_t>(fan.size() / 3),
+        for (const FanBatch& batch : fan) {
+            const size_t vertexCount = batch.VertexCount();
+            DrawThroughRings(D3DPT_TRIANGLELIST, static_cast<uint32_t>(vertexCount),
+                static_cast<uint32_t>(batch.Indices.size()), static_cast<uint32_t>(batch.Indices.size() / 3),
                 [&](ThvColorVertex* v, uint16_t* i) {
-                    // A figure end takes the place of the point before it, so the triangle that
-                    // reaches it stays without area.
-                    TwzPoint last = points[0];
-                    for (size_t n = 0; n < count; ++n) {
-                        if (!scene3d::IsFigureEnd(points[n]))
-                            last = points[n];
-                        const float u = box.U(last), vv = box.V(last);
+                    const auto place = [&](ThvColorVertex& vertex, const TwzPoint& at) {
+                        const float u = box.U(at), vv = box.V(at);
                         const ThvPoint p = box.Place(u, vv, w);
-                        v[n] = hvColorVertex(p.X, p.Y, p.Z, 0, 0, 1, color, u, vv);
-                    }
-                    std::memcpy(i, fan.data(), fan.size() * sizeof(uint16_t));
+                        vertex = hvColorVertex(p.X, p.Y, p.Z, 0, 0, 1, color, u, vv);
+                    };
+                    size_t n = 0;
+                    if (batch.Carried != kNoPoint)
+                        place(v[n++], drawn[batch.Carried]);
+                    for (size_t k = batch.First; k <= batch.Last; ++k)
+                        place(v[n++], drawn[k]);
+                    std::memcpy(i, batch.Indices.data(), batch.Indices.size() * sizeof(uint16_t));
                 });
         }
         d.SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
@@ -191,15 +254,14 @@ void ThvDirectXCanvas::FillPolygon(const ThvVector& center, const ThvVector& siz
         // The cover pass wrote depth whatever the object asked for; from here on it is the
         // object's choice again.
         d.SetRenderState(D3DRS_ZWRITEENABLE, GetStateOn(hvStateZWriteOff) ? 0 : 1);
-        return true;
     };
 
     if (front || back) {
-        const std::vector<uint16_t> fan = FanIndices(points);
-        if (front && !drawCap(true, fan))
-            return;
-        if (back && !drawCap(false, fan))
-            return;
+        const std::vector<FanBatch> fan = FanBatches(points);
+        if (front)
+            drawCap(true, fan);
+        if (back)
+            drawCap(false, fan);
     }
 
     // ---- walls ----------------------------------------------------------------------------
@@ -208,44 +270,68 @@ void ThvDirectXCanvas::FillPolygon(const ThvVector& center, const ThvVector& siz
     const float length = scene3d::OutlineLength(points);
     if (!(length > 0))
         return;
-    const std::vector<uint32_t> indices = WallIndices(points);
-    if (2 * count > kMaxVertices || indices.size() > kMaxIndices || indices.empty())
+    const std::vector<WallBatch> batches = WallBatches(points);
+    if (batches.empty())
         return;
 
     // The walls' texture runs once around the whole outline, every figure and the steps
     // between them included; its second coordinate runs from the front edge to the back.
-    ThvMeshData mesh;
-    std::vector<ThvTexVertexNormal>& vertices = mesh.Vertices();
-    vertices.resize(2 * count);
+    // Front ring at 0..N-1, back ring at N..2N-1.
+    std::vector<ThvTexVertexNormal> vertices(2 * count);
     float along = 0;
-    TwzPoint last = points[0];
     for (size_t n = 0; n < count; ++n) {
-        const TwzPoint& p = points[n];
-        if (!scene3d::IsFigureEnd(p)) {
-            if (n > 0)
-                along += std::hypot(p.X - last.X, p.Y - last.Y);
-            last = p;
-        }
-        const float u = box.U(last), v = box.V(last);
+        if (n > 0 && !scene3d::IsFigureEnd(points[n]))
+            along += std::hypot(drawn[n].X - drawn[n - 1].X, drawn[n].Y - drawn[n - 1].Y);
+        const float u = box.U(drawn[n]), v = box.V(drawn[n]);
         const float t = along / length;
         const ThvPoint f = box.Place(u, v, 1);
         const ThvPoint b = box.Place(u, v, 0);
         vertices[n] = hvTexVertexNormal(f.X, f.Y, f.Z, 0, 0, 0, t, 0);
         vertices[count + n] = hvTexVertexNormal(b.X, b.Y, b.Z, 0, 0, 0, t, 1);
     }
-    mesh.Indices().assign(indices.begin(), indices.end());
     // Normals from the placed walls, so that they stay perpendicular to the walls in a box
     // of any proportions; each vertex sums the walls that share it, which shades curves
-    // smoothly.
-    mesh.CalcNormals();
+    // smoothly, across the batches as within one.
+    const auto position = [&](size_t n) {
+        const ThvTexVertexNormal& m = vertices[n];
+        return ThvVector { m.X, m.Y, m.Z, 1 };
+    };
+    const auto addNormal = [&](const ThvVector& normal, std::initializer_list<size_t> corners) {
+        for (size_t n : corners) {
+            vertices[n].NX += normal.X;
+            vertices[n].NY += normal.Y;
+            vertices[n].NZ += normal.Z;
+        }
+    };
+    for (size_t i = 0; i + 1 < count; ++i) {
+        if (scene3d::IsFigureEnd(points[i]) || scene3d::IsFigureEnd(points[i + 1]))
+            continue;
+        const size_t f0 = i, f1 = i + 1, b0 = count + i, b1 = count + i + 1;
+        addNormal(hvCalcPlaneNormal(position(b1), position(b0), position(f0)), { f0, b0, b1 });
+        addNormal(hvCalcPlaneNormal(position(f0), position(f1), position(b1)), { b1, f1, f0 });
+    }
 
-    DrawThroughRings(D3DPT_TRIANGLELIST, static_cast<uint32_t>(2 * count),
-        static_cast<uint32_t>(indices.size()), static_cast<uint32_t>(indices.size() / 3),
-        [&](ThvColorVertex* v, uint16_t* i) {
-            for (size_t n = 0; n < 2 * count; ++n) {
-                const ThvTexVertexNormal& m = vertices[n];
-                v[n] = hvColorVertex(m.X, m.Y, m.Z, m.NX, m.NY, m.NZ, color, m.TU, m.TV);
-            }
-            std::memcpy(i, mesh.Indices().data(), indices.size() * sizeof(uint16_t));
-        });
+    for (const WallBatch& batch : batches) {
+        const size_t ring = batch.Last - batch.First + 1;
+        std::vector<uint16_t> indices;
+        indices.reserve(6 * ring);
+        for (size_t i = batch.First; i < batch.Last; ++i) {
+            if (scene3d::IsFigureEnd(points[i]) || scene3d::IsFigureEnd(points[i + 1]))
+                continue;
+            const auto f0 = static_cast<uint16_t>(i - batch.First), f1 = static_cast<uint16_t>(f0 + 1);
+            const auto b0 = static_cast<uint16_t>(ring + f0), b1 = static_cast<uint16_t>(b0 + 1);
+            indices.insert(indices.end(), { f0, b0, b1, b1, f1, f0 });
+        }
+        DrawThroughRings(D3DPT_TRIANGLELIST, static_cast<uint32_t>(2 * ring),
+            static_cast<uint32_t>(indices.size()), static_cast<uint32_t>(indices.size() / 3),
+            [&](ThvColorVertex* v, uint16_t* i) {
+                for (size_t n = 0; n < ring; ++n) {
+                    for (size_t side : { size_t { 0 }, ring }) {
+                        const ThvTexVertexNormal& m = vertices[(side == 0 ? 0 : count) + batch.First + n];
+                        v[side + n] = hvColorVertex(m.X, m.Y, m.Z, m.NX, m.NY, m.NZ, color, m.TU, m.TV);
+                    }
+                }
+                std::memcpy(i, indices.data(), indices.size() * sizeof(uint16_t));
+            });
+    }
 }

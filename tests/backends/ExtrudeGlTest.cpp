@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -171,4 +173,86 @@ TEST_F(ExtrudeGlTest, WallsFacingALightAreLitOnlyWhenTheOutlineRunsClockwise)
         else
             EXPECT_NEAR(green, 0x69 + 0x20, 8);
     }
+}
+
+namespace {
+
+/// A circle of `count` points about (cx, cy), closed on its first point.
+TwzPolygon Circle(float cx, float cy, float radius, size_t count, bool clockwise)
+{
+    TwzPolygon points;
+    points.reserve(count + 2);
+    for (size_t i = 0; i <= count; ++i) {
+        const double a = 2 * 3.14159265358979 * double(i % count) / double(count) * (clockwise ? 1 : -1);
+        points.push_back({ cx + radius * float(std::cos(a)), cy + radius * float(std::sin(a)) });
+    }
+    points.push_back(kEnd);
+    return points;
+}
+
+} // namespace
+
+TEST_F(ExtrudeGlTest, CapsOfOutlinesLargerThanTheRingsAreDrawnWhole)
+{
+    // 110,002 points: more than the vertex ring holds, and fans needing several index rings.
+    const TwzPolygon ring = Join(Circle(16, 16, 12, 60000, true), Circle(16, 16, 5, 50000, false));
+    ASSERT_GT(ring.size(), 100000u);
+    BeginPixels();
+    FillCap(ring);
+    m_canvas->EndScene();
+    for (const auto& [x, y] :
+        { std::pair { 16, 6 }, { 16, 26 }, { 6, 16 }, { 26, 16 }, { 9, 9 }, { 23, 23 } })
+        EXPECT_TRUE(Near(Pixel(x, y), kInk)) << "in the ring at " << x << ", " << y;
+    for (const auto& [x, y] : { std::pair { 16, 16 }, { 14, 17 }, { 1, 1 }, { 30, 30 }, { 16, 30 } })
+        EXPECT_TRUE(Near(Pixel(x, y), kBackground)) << "at " << x << ", " << y;
+}
+
+TEST_F(ExtrudeGlTest, WallsOfOutlinesLargerThanTheRingsAreDrawnWhole)
+{
+    // The lit-wall scene of the test above, once with a plain square and once with its
+    // bottom edge cut into 100,000 steps: the wall the camera sees must cover the same
+    // pixels, lit, with no batch missing.
+    rtl::TOwned<rtl::TComponent> owner(new rtl::TComponent(nullptr));
+    auto* light = new ThvLight(owner.get());
+    TwzPolygon fine { { 0, 0 }, { 1, 0 }, { 1, 1 } };
+    constexpr int kSteps = 100000;
+    for (int i = 1; i <= kSteps; ++i)
+        fine.push_back({ 1 - float(i) / kSteps, 1 });
+    fine.push_back({ 0, 0 });
+    fine.push_back(kEnd);
+    const auto render = [&](const TwzPolygon& outline) {
+        m_canvas->ResetScene();
+        m_canvas->SetLighting(true);
+        m_canvas->SetAmbientColor(0xFF202020);
+        const ThvMatrix view = FrontView();
+        ThvMatrix inverse = view;
+        hvInvertMatrix(inverse);
+        m_canvas->SetViewMatrices(view, inverse);
+        m_canvas->AddLight(light);
+        EXPECT_TRUE(m_canvas->BeginScene());
+        for (ThvRenderState state : { hvStateGouraud, hvStateCameraProjection, hvStateZTestOn,
+                 hvStateZWriteOn, hvStateLightingOn, hvStateCullNone })
+            m_canvas->SetState(state);
+        m_canvas->Clear(kBackground);
+        UseColor(*m_canvas, kInk, true);
+        m_canvas->SetMatrix(hvIdentityMatrix);
+        m_canvas->FillPolygon({ 0, 0, 0, 1 }, { 4, 4, 4, 1 }, {}, outline, 1, false, false, true);
+        m_canvas->EndScene();
+    };
+    const auto green = [&](int x, int y) { return static_cast<int>((Pixel(x, y) >> 8) & 0xFF); };
+    render(Square(0, 0, 1, 1, true));
+    struct WallPixel {
+        int x, y, green;
+    };
+    std::vector<WallPixel> wall;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            if (!Near(Pixel(x, y), kBackground, 8))
+                wall.push_back({ x, y, green(x, y) });
+    ASSERT_GT(wall.size(), 100u);
+    render(fine);
+    // The fine wall's normals all face the light, the square's blend into its side walls at
+    // the corners: the fine wall is at least as bright everywhere.
+    for (const WallPixel& w : wall)
+        EXPECT_GE(green(w.x, w.y), std::max(w.green - 8, 100)) << "at " << w.x << ", " << w.y;
 }

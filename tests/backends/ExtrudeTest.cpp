@@ -400,34 +400,47 @@ TEST_F(ExtrudeTest, VerticesTakeTheMaterialColourWithItsAlphaTimesTheOpacity)
     }
 }
 
-TEST_F(ExtrudeTest, WhatFitsTheRingsIsDrawnAndTheFirstPartThatDoesNotEndsTheCall)
+TEST_F(ExtrudeTest, WhatDoesNotFitTheRingsIsDrawnInBatchesThatEachFitThem)
 {
     // A fan of N points takes N vertices and 3 (N - 1) indices, walls 2 N vertices and 6
-    // indices per step within a figure: the index ring binds first for both.
+    // indices per step within a figure: the index ring binds first for both. What fits is
+    // one draw; the rest follows in draws of consecutive points, a fan's batch carrying its
+    // contour's first point ahead of them, a wall's batch sharing its first point with the
+    // batch before.
     struct Case {
         const char* name;
         TwzPolygon points;
         bool front, left;
         std::vector<uint32_t> vertexCounts;
+        uint32_t triangles; // fans, cover quads and walls together
     };
     const Case cases[] = {
-        { "a fan that fills the index ring", Zigzag(43691), true, false, { 43691, 4 } },
-        { "a fan of one point more", Zigzag(43692), true, false, {} },
-        { "walls that fill the index ring", Zigzag(21846), false, true, { 43692 } },
-        { "walls of one point more", Zigzag(21847), false, true, {} },
-        { "short figures whose walls fill the vertex ring", ShortFigures(32767), false, true, { 65534 } },
-        { "short figures of one point more", ShortFigures(32768), false, true, {} },
-        { "a cap drawn, then walls too large", Zigzag(30000), true, true, { 30000, 4 } },
-        { "a fan too large ends the call before the walls", Zigzag(43692), true, true, {} },
+        { "a fan that fills the index ring", Zigzag(43691), true, false, { 43691, 4 }, 43690 + 2 },
+        { "a fan of one point more", Zigzag(43692), true, false, { 43691, 3, 4 }, 43691 + 2 },
+        { "walls that fill the index ring", Zigzag(21846), false, true, { 43692 }, 2 * 21845 },
+        { "walls of one point more", Zigzag(21847), false, true, { 43692, 4 }, 2 * 21846 },
+        { "short figures whose walls fill the vertex ring", ShortFigures(32767), false, true, { 65534 },
+            2 * 10922 },
+        { "short figures of one point more", ShortFigures(32768), false, true, { 65530, 4 }, 2 * 10923 },
+        { "a cap and walls too large for one draw", Zigzag(30000), true, true, { 30000, 4, 43692, 16310 },
+            29999 + 2 + 2 * 29999 },
+        { "a fan and walls too large for one draw", Zigzag(43692), true, true,
+            { 43691, 3, 4, 43692, 43692, 4 }, 43691 + 2 + 2 * 43691 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Log().ClearDraws();
         Canvas().FillPolygon({ 0, 0, 0, 1 }, { 1, 1, 1, 1 }, {}, c.points, 1, c.front, false, c.left);
         std::vector<uint32_t> counts;
-        for (const RecordedDraw& draw : Draws())
+        uint32_t triangles = 0;
+        for (const RecordedDraw& draw : Draws()) {
             counts.push_back(draw.NumVertices);
+            triangles += draw.PrimitiveCount;
+            EXPECT_LE(draw.NumVertices, 65535u);
+            EXPECT_LE(3 * draw.PrimitiveCount, 131070u);
+        }
         EXPECT_EQ(counts, c.vertexCounts);
+        EXPECT_EQ(triangles, c.triangles);
     }
 }
 
