@@ -787,3 +787,51 @@ TEST_F(LetteringTest, AnObjectOfNoSizeOnTheScreenGivesTheBackgroundAlone)
     for (uint32_t p : picture.Pixels())
         ASSERT_EQ(p, 0xFFFFFFFFu);
 }
+
+TEST_F(LetteringTest, ALongLineRendersToItsLastLetter)
+{
+    // 200 characters on one line, over a hundred ems: every letter reaches the canvas, the
+    // last one at the right end of the text's box.
+    FrontView();
+    std::u16string line;
+    while (line.size() < 199)
+        line += u"Lettering that keeps every letter ";
+    line.resize(199);
+    line += u"W";
+    ThvDummy* container = MakeContainer(1, 1, 1);
+    auto* text = Make<ThvText3D>(container);
+    text->SetWordWrap(false);
+    text->GetFont()->SetFamily("DejaVu Sans");
+    text->GetFont()->SetSize(13);
+    text->SetText(line);
+    text->GetMaterial()->SetDiffuseColor(kTextFront);
+    text->GetMaterial()->SetLighting(false);
+    const TwzRect bounds = text->GetTextBounds();
+    ASSERT_GT(RectWidth(bounds), 50 * RectHeight(bounds));
+    container->SetWidth(RectWidth(bounds));
+    container->SetHeight(RectHeight(bounds));
+    container->SetDepth(0.1f);
+    text->SetWidth(RectWidth(bounds));
+    text->SetHeight(RectHeight(bounds));
+    text->SetDepth(0.1f);
+    RenderScene();
+    TwzBitmap picture(1, 1);
+    text->MakeScreenshot(&picture, 1200, 40, 0, 1);
+    ASSERT_EQ(picture.GetWidth(), 1200);
+    const TwzRect box = InkBox(picture);
+    ASSERT_FALSE(RectIsEmpty(box));
+    // Letters all along: every twentieth of the picture, which the text's box spans,
+    // holds front-coloured ink.
+    std::vector<int> inkOfPart(20, 0);
+    for (int32_t y = 0; y < picture.GetHeight(); ++y) {
+        for (int32_t x = 0; x < picture.GetWidth(); ++x) {
+            const uint32_t p = PixelOf(picture, x, y);
+            if (Alpha(p) > 128 && Channel(p, 16) > 2 * Channel(p, 8) + 20) {
+                ++inkOfPart[static_cast<size_t>(x * 20 / picture.GetWidth())];
+            }
+        }
+    }
+    for (size_t part = 0; part < inkOfPart.size(); ++part)
+        EXPECT_GT(inkOfPart[part], 0) << "no letters in part " << part;
+    EXPECT_GT(box.Right, 1200 * 0.97);
+}
