@@ -127,19 +127,54 @@ void NormaliseOrientation(std::vector<Figure>& figures)
     polygons.reserve(figures.size());
     for (const Figure& f : figures)
         polygons.push_back(Flatten(f));
+
+    // A long text has thousands of figures, each near only a few others: a figure can hold a
+    // point only when it starts at most its width to the left of it. Figures far wider than
+    // the usual (an underline along a whole line) are tried for every point instead.
+    std::vector<size_t> closed;
+    for (size_t j = 0; j < figures.size(); ++j) {
+        if (figures[j].closed)
+            closed.push_back(j);
+    }
+    std::vector<float> widths;
+    for (size_t j : closed)
+        widths.push_back(polygons[j].maxX - polygons[j].minX);
+    float wide = 0;
+    if (!widths.empty()) {
+        std::nth_element(widths.begin(), widths.begin() + ptrdiff_t(widths.size() / 2), widths.end());
+        wide = 8 * widths[widths.size() / 2];
+    }
+    std::vector<size_t> byLeft, wideOnes;
+    float widest = 0;
+    for (size_t j : closed) {
+        const float w = polygons[j].maxX - polygons[j].minX;
+        if (w > wide) {
+            wideOnes.push_back(j);
+        } else {
+            byLeft.push_back(j);
+            widest = std::max(widest, w);
+        }
+    }
+    std::sort(byLeft.begin(), byLeft.end(),
+        [&](size_t a, size_t b) { return polygons[a].minX < polygons[b].minX; });
+    const auto depthOf = [&](size_t i) {
+        const PointF p = figures[i].points[0];
+        int depth = 0;
+        for (size_t j : wideOnes)
+            depth += j != i && Contains(polygons[j], p);
+        auto it = std::lower_bound(byLeft.begin(), byLeft.end(), p.x - widest,
+            [&](size_t j, float x) { return polygons[j].minX < x; });
+        for (; it != byLeft.end() && polygons[*it].minX <= p.x; ++it)
+            depth += *it != i && Contains(polygons[*it], p);
+        return depth;
+    };
+
     std::vector<bool> reverse(figures.size(), false);
-    for (size_t i = 0; i < figures.size(); ++i) {
-        if (!figures[i].closed)
-            continue;
+    for (size_t i : closed) {
         const double area = SignedArea(polygons[i]);
         if (area == 0)
             continue;
-        int depth = 0;
-        for (size_t j = 0; j < figures.size(); ++j) {
-            if (j != i && figures[j].closed && Contains(polygons[j], figures[i].points[0]))
-                ++depth;
-        }
-        reverse[i] = (area > 0) != (depth % 2 == 0);
+        reverse[i] = (area > 0) != (depthOf(i) % 2 == 0);
     }
     for (size_t i = 0; i < figures.size(); ++i) {
         if (reverse[i])
