@@ -332,3 +332,32 @@ TEST(GraphicsText, TextTooLargeForGlyphsIsDrawnAsOutlines)
         EXPECT_EQ(c.At(0, 0), 0xFF000000u);
     }
 }
+
+TEST(GraphicsText, OutlinedTextKeepsLettersFarFromTheOrigin)
+{
+    // Squeezed to a hundredth of its width, a line of 200 characters is drawn as outlines
+    // (too narrow for the glyph rasteriser) and spans about 60 pixels: every tenth of it, up
+    // to the last letter, is inked.
+    std::u16string line;
+    while (line.size() < 199)
+        line += u"Outlines far from the origin ";
+    line.resize(199);
+    line += u"W";
+    const Font font = MakeFont("DejaVu Sans", 50);
+    auto c = Canvas::Make(80, 64);
+    ASSERT_TRUE(c.g.SetTransform(Matrix::Scaling(0.01f, 1)));
+    const CharacterRange all { 0, int(line.size()) };
+    const auto box = c.g.MeasureCharacterRanges(line, font, { 0, 0, 0, 0 }, {}, { &all, 1 })[0];
+    ASSERT_TRUE(box);
+    c.g.DrawString(line, font, { 0, 0, 0, 0 }, {}, kBlack);
+    const int right = int(std::floor((box->x + box->width) / 100));
+    ASSERT_GT(right, 40);
+    ASSERT_LT(right, 80);
+    for (int part = 0; part < 10; ++part) {
+        bool inked = false;
+        for (int x = part * right / 10; x < (part + 1) * right / 10; ++x)
+            for (int y = 0; y < 64; ++y)
+                inked = inked || Alpha(c.At(x, y)) > 64;
+        EXPECT_TRUE(inked) << "nothing drawn in part " << part;
+    }
+}
