@@ -20,6 +20,7 @@
 #include "platform/rtl/Text.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/ResourceObjects.h"
+#include "ui2d/TwzLang.h"
 #include "ui2d/TwzVisualObject.h"
 
 #include <algorithm>
@@ -372,6 +373,8 @@ void Initialize2DLibrary()
     // their classes land.
     rtl::RegisterClass<TwzObject>();
     rtl::RegisterClass<TwzVisualObject>();
+    // The translation component lives on forms, not in the palette.
+    rtl::RegisterClass<TwzLang>();
 
     // 2. Named resources.
     ui2d::RegisterResourceObjects();
@@ -401,7 +404,8 @@ void Finalize2DLibrary()
     StopGdiPlus();
     // 2.-3. FIXME: freeing the window-less timer registry comes with the timer.
 
-    // 4. FIXME: the 2D animation clock and the translation table come with their classes.
+    // 4. FIXME: the 2D animation clock comes with its class.
+    ui2d::FreeLanguageTable();
     if (TwzObject* style = DefaultStyle.Get()) {
         DefaultStyle = nullptr;
         style->Free();
