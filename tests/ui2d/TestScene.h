@@ -14,6 +14,7 @@
 #include "ui2d/TwzVisualObject.h"
 
 #include <algorithm>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -216,13 +217,20 @@ public:
     {
         if (object == m_focused)
             return;
-        // FIXME: KillFocus and EnterFocus on the objects themselves once visual objects exist;
-        // the old one always loses the focus before the new one gains it.
-        if (m_focused)
-            m_log.push_back("kill:" + NameOf(m_focused));
-        m_focused = object;
-        if (m_focused)
-            m_log.push_back("enter:" + NameOf(m_focused));
+        // The old object loses the focus before the new one gains it; either may be freed by
+        // the other's handlers meanwhile.
+        rtl::Watch<TwzObject> next(object);
+        if (TwzObject* old = std::exchange(m_focused, nullptr)) {
+            m_log.push_back("kill:" + NameOf(old));
+            if (TwzVisualObject* visual = old->AsVisual())
+                visual->KillFocus();
+        }
+        m_focused = next.Get();
+        if (!m_focused)
+            return;
+        m_log.push_back("enter:" + NameOf(m_focused));
+        if (TwzVisualObject* visual = m_focused->AsVisual())
+            visual->EnterFocus();
     }
     [[nodiscard]] TwzObject* GetFocused() const override { return m_focused; }
 
