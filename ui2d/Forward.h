@@ -14,6 +14,7 @@ class TwzResources;
 class TwzBrushObject;
 class TwzPathObject;
 class TwzBitmapObject;
+struct TwzDragObject;
 
 class TwzCanvas;
 class TwzBitmap;
@@ -24,6 +25,7 @@ class TwzPathData;
 enum TwzTextRendering : int32_t;
 
 namespace ui2d {
+class PopupMenu;
 class IAnimationChild;
 class IEffectChild;
 class SceneDesignerHook;
