@@ -14,7 +14,6 @@ class TwzResources;
 class TwzBrushObject;
 class TwzPathObject;
 class TwzBitmapObject;
-struct TwzDragObject;
 
 class TwzCanvas;
 class TwzBitmap;
@@ -25,7 +24,6 @@ class TwzPathData;
 enum TwzTextRendering : int32_t;
 
 namespace ui2d {
-class PopupMenu;
 class IAnimationChild;
 class IEffectChild;
 class SceneDesignerHook;
