@@ -35,6 +35,7 @@ protected:
         Ui2dTest::TearDown();
     }
 
+public:
     /// Moves the virtual time on by `ms` and ticks the clock once (when there is one).
     static void Advance(int64_t ms)
     {
@@ -49,6 +50,7 @@ protected:
         return now;
     }
 
+protected:
     rtl::TOwned<TTestObject> form; // owns the host and every object, as a window does
     TestScene* scene = nullptr;
     TwzVisualObject* root = nullptr; // a visible root of the host

@@ -417,3 +417,166 @@ TEST_F(TwzPropertyAnimations, PathWithoutCanvasAndSwitcherWriteNothing)
 }
 
 } // namespace
+
+// ---- stored form and registration -----------------------------------------------------------
+
+namespace {
+
+std::string AsText(TwzObject& object)
+{
+    rtl::TMemoryStream text;
+    object.SaveObjectAsText(text);
+    return std::string(reinterpret_cast<const char*>(text.Memory()), static_cast<size_t>(text.GetSize()));
+}
+
+rtl::TOwned<TwzObject> FromText(const std::string& text)
+{
+    rtl::TMemoryStream input;
+    input.WriteBuffer(text.data(), text.size());
+    input.SetPosition(0);
+    return rtl::TOwned<TwzObject>(Create2DObjectFromTextStream(nullptr, input));
+}
+
+TEST_F(TwzPropertyAnimations, KeysAndTimingRoundTripThroughObjectText)
+{
+    rtl::TOwned<TwzVisualObject> panel(new TwzVisualObject(nullptr));
+    auto* bounce = new TwzFloatKeyAnimation(panel.get());
+    bounce->SetParent(panel.get());
+    bounce->SetPropertyName("Margins.Top");
+    bounce->SetDuration(0.6f);
+    bounce->SetLoop(true);
+    bounce->SetTrigger("IsDragOver=true");
+    bounce->GetKeys()->Add();
+    auto* middle = static_cast<TwzFloatKey*>(bounce->GetKeys()->Add());
+    middle->SetKey(0.5f);
+    middle->SetValue(-20);
+    static_cast<TwzKey*>(bounce->GetKeys()->Add())->SetKey(1);
+    const std::string text = AsText(*panel);
+    EXPECT_NE(text.find("Keys = <"), std::string::npos) << text;
+    // Duration, Delay and HideOnFinish are always stored, also at their initial values.
+    for (const char* name : { "Duration = ", "Delay = ", "HideOnFinish = False" })
+        EXPECT_NE(text.find(name), std::string::npos) << name;
+
+    rtl::TOwned<TwzObject> copy = FromText(text);
+    ASSERT_NE(copy, nullptr);
+    ASSERT_EQ(copy->GetChildCount(), 1);
+    auto* read = dynamic_cast<TwzFloatKeyAnimation*>(copy->GetChild(0));
+    ASSERT_NE(read, nullptr);
+    ASSERT_EQ(read->GetKeys()->Count(), 3);
+    EXPECT_FLOAT_EQ(read->GetKeys()->GetKey(1)->GetKey(), 0.5f);
+    EXPECT_FLOAT_EQ(static_cast<TwzFloatKey*>(read->GetKeys()->GetKey(1))->GetValue(), -20);
+    EXPECT_EQ(read->GetTrigger(), "IsDragOver=true");
+    EXPECT_EQ(AsText(*copy), text);
+}
+
+TEST_F(TwzPropertyAnimations, AStoredEnabledAnimationStartsOnceLoaded)
+{
+    // Read outside any host: the start finishes at once with the end value.
+    rtl::TOwned<TwzObject> panel = FromText("object P: TwzVisualObject\n"
+                                            "  object A: TwzFloatAnimation\n"
+                                            "    Duration = 0.5\n    Delay = 0\n    Enabled = True\n"
+                                            "    HideOnFinish = False\n    PropertyName = 'Opacity'\n"
+                                            "    StartValue = 0\n    StopValue = 0.25\n  end\nend\n");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FLOAT_EQ(panel->AsVisual()->GetOpacity(), 0.25f);
+    auto* a = dynamic_cast<TwzFloatAnimation*>(panel->GetChild(0));
+    ASSERT_NE(a, nullptr);
+    EXPECT_FALSE(a->GetEnabled());
+    EXPECT_FLOAT_EQ(a->GetDuration(), 0.5f);
+}
+
+TEST(TwzAnimationRegistration, AnimationsRegisterInPaletteOrder)
+{
+    RegisterTestClasses();
+    // The category list shows the most recently registered class of a category first.
+    std::vector<std::string> names;
+    for (const ui2d::CategoryEntry& entry : Object2DCategoryList()) {
+        if (entry.category == "Animations")
+            names.insert(names.begin(), std::string(entry.classInfo->name));
+    }
+    EXPECT_EQ(names, (std::vector<std::string> { "TwzColorAnimation", "TwzGradientAnimation", "TwzFloatAnimation",
+                         "TwzRectAnimation", "TwzBitmapAnimation", "TwzColorKeyAnimation", "TwzFloatKeyAnimation",
+                         "TwzPathAnimation", "TwzPathSwitcher" }));
+    for (const std::string& name : names)
+        EXPECT_NE(rtl::FindClass(name), nullptr) << name;
+}
+
+// ---- AnimateFloat ---------------------------------------------------------------------------
+
+// A message pump for waits: each turn moves the virtual time on and ticks the clock; after
+// `freeAfter` turns it frees `victim`.
+struct PumpState {
+    int turns = 0;
+    int freeAfter = -1;
+    TwzObject* victim = nullptr;
+};
+PumpState& Pump()
+{
+    static PumpState state;
+    return state;
+}
+bool VirtualPump()
+{
+    PumpState& s = Pump();
+    if (++s.turns == s.freeAfter && s.victim)
+        std::exchange(s.victim, nullptr)->Free();
+    AnimationTest::Advance(50);
+    return true;
+}
+
+class TwzAnimateFloat : public TwzPropertyAnimations {
+protected:
+    void TearDown() override
+    {
+        ui2d::SetMessagePump(nullptr);
+        Pump() = {};
+        TwzPropertyAnimations::TearDown();
+    }
+};
+
+TEST_F(TwzAnimateFloat, AnimateFloatRunsFromTheCurrentValueAndFreesItself)
+{
+    painted->SetOpacity(0.5f);
+    painted->AnimateFloat("Opacity", 0, 0.2f, wzAnimationIn, wzInterpolationLinear);
+    ASSERT_EQ(painted->GetChildCount(), 1);
+    Advance(100);
+    EXPECT_FLOAT_EQ(painted->GetOpacity(), 0.25f);
+    Advance(100);
+    EXPECT_FLOAT_EQ(painted->GetOpacity(), 0);
+    EXPECT_EQ(painted->GetChildCount(), 0);
+
+    // Hidden: the end value at once, and no child stays behind.
+    painted->SetVisible(false);
+    painted->AnimateFloat("Opacity", 0.75f, 0.2f, wzAnimationIn, wzInterpolationLinear);
+    EXPECT_FLOAT_EQ(painted->GetOpacity(), 0.75f);
+    EXPECT_EQ(painted->GetChildCount(), 0);
+}
+
+TEST_F(TwzAnimateFloat, AnimateFloatWaitRunsThroughThePump)
+{
+    ui2d::SetMessagePump(&VirtualPump);
+    painted->AnimateFloatWait("Position.X", 40, 0.2f, wzAnimationOut, wzInterpolationBack);
+    EXPECT_FLOAT_EQ(painted->GetPosition()->GetX(), 40);
+    EXPECT_EQ(Pump().turns, 4);
+    EXPECT_EQ(painted->GetChildCount(), 0);
+}
+
+TEST_F(TwzAnimateFloat, AnimateFloatWaitWithoutAPumpWritesTheEndValue)
+{
+    painted->AnimateFloatWait("Opacity", 0.125f, 5, wzAnimationIn, wzInterpolationLinear);
+    EXPECT_FLOAT_EQ(painted->GetOpacity(), 0.125f);
+    EXPECT_EQ(painted->GetChildCount(), 0);
+}
+
+TEST_F(TwzAnimateFloat, AnimateFloatWaitEndsWhenItsObjectIsFreed)
+{
+    ui2d::SetMessagePump(&VirtualPump);
+    Pump().freeAfter = 3;
+    Pump().victim = painted;
+    painted->AnimateFloatWait("Opacity", 0, 10, wzAnimationIn, wzInterpolationLinear);
+    painted = nullptr;
+    EXPECT_EQ(Pump().turns, 3); // not the 200 turns a ten-second run would take
+    EXPECT_TRUE(AniThread()->Animations().empty());
+}
+
+} // namespace
