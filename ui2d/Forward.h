@@ -14,6 +14,8 @@ class TwzResources;
 class TwzBrushObject;
 class TwzPathObject;
 class TwzBitmapObject;
+class TwzAnimation;
+class TwzAniThread;
 
 class TwzCanvas;
 class TwzBitmap;

@@ -20,7 +20,9 @@
 #include "platform/rtl/Text.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/ResourceObjects.h"
+#include "ui2d/TwzAnimation.h"
 #include "ui2d/TwzLang.h"
+#include "ui2d/TwzPropertyAnimations.h"
 #include "ui2d/TwzVisualObject.h"
 
 #include <algorithm>
@@ -383,8 +385,11 @@ void Initialize2DLibrary()
     // window layer itself answers whether layered windows blend.
 
     // 4.-7. FIXME: TwzCustomScene, the "Layout" and "Popup" categories and the categories of
-    // the animations, effects, shapes, design tools and controls join as their classes land.
+    // the effects, shapes, design tools and controls join as their classes land.
     // The drop-target set-up of the original platform's OLE belongs to the window layer.
+
+    // 7. The categories, in palette order.
+    ui2d::RegisterAnimationObjects();
 
     // 8. The codec and canvas classes; a host that installed its own canvas class keeps it.
     DefaultFilterClass = &kTwzFilterGdiPlusClass;
@@ -404,7 +409,8 @@ void Finalize2DLibrary()
     StopGdiPlus();
     // 2.-3. FIXME: freeing the window-less timer registry comes with the timer.
 
-    // 4. FIXME: the 2D animation clock comes with its class.
+    // 4. The 2D animation clock, the built-in style, the registries and the translation.
+    FreeAniThread();
     ui2d::FreeLanguageTable();
     if (TwzObject* style = DefaultStyle.Get()) {
         DefaultStyle = nullptr;
