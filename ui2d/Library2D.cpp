@@ -20,10 +20,12 @@
 #include "platform/rtl/Text.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/ResourceObjects.h"
+#include "ui2d/TwzAnimation.h"
 #include "ui2d/TwzEffect.h"
 #include "ui2d/TwzImage.h"
 #include "ui2d/TwzPaintBox.h"
 #include "ui2d/TwzPathShape.h"
+#include "ui2d/TwzPropertyAnimations.h"
 #include "ui2d/TwzShape.h"
 #include "ui2d/TwzText.h"
 #include "ui2d/TwzVisualObject.h"
@@ -386,8 +388,11 @@ void Initialize2DLibrary()
     // window layer itself answers whether layered windows blend.
 
     // 4.-7. FIXME: TwzCustomScene, the "Layout" and "Popup" categories and the categories of
-    // the animations, effects, shapes, design tools and controls join as their classes land.
+    // the design tools and controls join as their classes land.
     // The drop-target set-up of the original platform's OLE belongs to the window layer.
+
+    // 7. The categories, in palette order.
+    ui2d::RegisterAnimationObjects();
     Register2DObjects<TwzShadowEffect, TwzBlurEffect, TwzGlowEffect, TwzInnerGlowEffect, TwzBevelEffect,
         TwzReflectionEffect>("Effects");
     Register2DObjects<TwzLine, TwzRectangle, TwzSidesRectangle, TwzBlurRectangle, TwzRoundRect, TwzBlurRoundRect,
@@ -411,7 +416,8 @@ void Finalize2DLibrary()
     StopGdiPlus();
     // 2.-3. FIXME: freeing the window-less timer registry comes with the timer.
 
-    // 4. FIXME: the 2D animation clock and the translation table come with their classes.
+    // 4. FIXME: the translation table comes with its class.
+    FreeAniThread();
     if (TwzObject* style = DefaultStyle.Get()) {
         DefaultStyle = nullptr;
         style->Free();
