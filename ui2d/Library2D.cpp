@@ -21,8 +21,14 @@
 #include "ui2d/IwzScene.h"
 #include "ui2d/ResourceObjects.h"
 #include "ui2d/TwzAnimation.h"
+#include "ui2d/TwzEffect.h"
+#include "ui2d/TwzImage.h"
 #include "ui2d/TwzLang.h"
+#include "ui2d/TwzPaintBox.h"
+#include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzPropertyAnimations.h"
+#include "ui2d/TwzShape.h"
+#include "ui2d/TwzText.h"
 #include "ui2d/TwzVisualObject.h"
 
 #include <algorithm>
@@ -385,11 +391,15 @@ void Initialize2DLibrary()
     // window layer itself answers whether layered windows blend.
 
     // 4.-7. FIXME: TwzCustomScene, the "Layout" and "Popup" categories and the categories of
-    // the effects, shapes, design tools and controls join as their classes land.
+    // the design tools and controls join as their classes land.
     // The drop-target set-up of the original platform's OLE belongs to the window layer.
 
     // 7. The categories, in palette order.
     ui2d::RegisterAnimationObjects();
+    Register2DObjects<TwzShadowEffect, TwzBlurEffect, TwzGlowEffect, TwzInnerGlowEffect, TwzBevelEffect,
+        TwzReflectionEffect>("Effects");
+    Register2DObjects<TwzLine, TwzRectangle, TwzSidesRectangle, TwzBlurRectangle, TwzRoundRect, TwzBlurRoundRect,
+        TwzEllipse, TwzCircle, TwzArc, TwzPie, TwzText, TwzPath, TwzImage, TwzPaintBox>("Shapes");
 
     // 8. The codec and canvas classes; a host that installed its own canvas class keeps it.
     DefaultFilterClass = &kTwzFilterGdiPlusClass;
