@@ -196,7 +196,7 @@ TEST(TwzCanvasBackBuffer, BlitsCopyTheBufferOrOneWidenedRectangle)
 {
     TwzCanvasGdiPlus canvas(40, 40);
     canvas.ClearRect({ 0, 0, 40, 40 }, kRed);
-    std::optional<Surface> target = Surface::Create(50, 50);
+    std::unique_ptr<TwzSurface> target = TwzSurface::Create(50, 50);
     ASSERT_TRUE(target);
     // One more column and row than the truncated edges: columns 10..20, rows 10..30.
     canvas.BlitRectToDC(5, 2, *target, { 10.2f, 10.7f, 20.5f, 30.0f });
@@ -214,7 +214,8 @@ TEST(TwzCanvasBackBuffer, BlitsCopyTheBufferOrOneWidenedRectangle)
     EXPECT_EQ(right, 25);
     EXPECT_EQ(bottom, 32);
 
-    std::optional<Surface> whole = Surface::Create(50, 50);
+    std::unique_ptr<TwzSurface> whole = TwzSurface::Create(50, 50);
+    ASSERT_TRUE(whole);
     canvas.BlitToDC(10, 10, *whole);
     EXPECT_EQ(whole->Pixel(9, 9), 0u);
     EXPECT_EQ(whole->Pixel(10, 10), kRed);
