@@ -29,14 +29,6 @@
 #include <string>
 #include <vector>
 
-// The font libraries keep process-wide caches until the process ends, which the leak
-// checker cannot follow; only allocations inside them are exempt.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n"
-           "leak:cairo_scaled_font_create\n";
-}
-
 namespace {
 
 using platform::raster::Surface;
