@@ -8,7 +8,9 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The 3D canvas over the Direct3D-shaped device of platform/gpu. A window canvas renders into
@@ -20,6 +22,15 @@
 // state block per render-state preset and the surfaces it reads frames through. Without a
 // device (no runtime, no Direct3D object, creation refused) it does nothing: BeginScene
 // answers false, every other operation returns at once.
+/// The canvas's handle of a bitmap: the device texture made of it.
+class ThvDirectXTexture final : public ThvBitmapHandle {
+public:
+    explicit ThvDirectXTexture(platform::gpu::TexturePtr texture)
+        : Texture(std::move(texture))
+    { }
+    platform::gpu::TexturePtr Texture;
+};
+
 class ThvDirectXCanvas : public ThvCanvas {
     RTL_CLASS(ThvDirectXCanvas, ThvCanvas)
 public:
@@ -60,6 +71,8 @@ public:
     [[nodiscard]] const platform::gpu::SurfacePtr& GetRenderTarget() const { return m_renderTarget; }
     [[nodiscard]] const platform::gpu::SurfacePtr& GetResolveTarget() const { return m_resolveTarget; }
     [[nodiscard]] const platform::gpu::SurfacePtr& GetDepthSurface() const { return m_depthSurface; }
+    /// The device texture made of `bitmap`; null when there is none.
+    [[nodiscard]] platform::gpu::TexturePtr GetTexture(ThvBitmap* bitmap) const;
     /// True when the device answers the extended calls and the process is on that path.
     [[nodiscard]] bool UsesExtendedPath() const;
 

@@ -141,10 +141,13 @@ void ThvDirectXCanvas::EndScene()
     }
 
     if (!GetBitmap() && ready) {
-        if (UsesExtendedPath())
-            m_device->PresentEx(nullptr, nullptr, nullptr, nullptr, 0);
-        else
-            m_device->Present(nullptr, nullptr, nullptr, nullptr);
+        const HRESULT presented = UsesExtendedPath()
+            ? m_device->PresentEx(nullptr, nullptr, nullptr, nullptr, 0)
+            : m_device->Present(nullptr, nullptr, nullptr, nullptr);
+        if (Succeeded(presented)) {
+            const FrontBuffer& front = m_device->GetFrontBuffer();
+            DeliverFrame(front.Width, front.Height, front.Pixels.data());
+        }
     }
 }
 

@@ -61,7 +61,7 @@ void ThvDirectXCanvas::MaterialChanged(rtl::TObject*)
 
     ThvBitmap* texture = material->GetTexture();
     UpdateBitmapHandle(texture);
-    const TexturePtr handle = texture ? GetBitmapHandle(texture) : nullptr;
+    const TexturePtr handle = texture ? GetTexture(texture) : nullptr;
     if (handle) {
         const ThvBitmapRect* rect = material->GetBitmapRect();
         const bool hasRect = rect && !rect->IsEmpty();
@@ -121,7 +121,7 @@ void ThvDirectXCanvas::UpdateBitmapHandle(ThvBitmap* bitmap)
         return;
     const int32_t width = bitmap->GetWidth();
     const int32_t height = bitmap->GetHeight();
-    TexturePtr texture = GetBitmapHandle(bitmap);
+    TexturePtr texture = GetTexture(bitmap);
     // A bitmap keeps a canvas in its list only while the canvas holds a texture of it: the
     // canvas drops what it holds when it goes, and a bitmap still listing it would call a
     // freed canvas later.
@@ -139,7 +139,7 @@ void ThvDirectXCanvas::UpdateBitmapHandle(ThvBitmap* bitmap)
             return;
         }
         bitmap->SetNeedUpdate(true);
-        AddBitmapHandle(bitmap, texture);
+        AddBitmapHandle(bitmap, std::make_shared<ThvDirectXTexture>(texture));
     } else {
         D3DSURFACE_DESC desc {};
         texture->GetLevelDesc(0, desc);
@@ -152,7 +152,7 @@ void ThvDirectXCanvas::UpdateBitmapHandle(ThvBitmap* bitmap)
                 bitmap->RemoveTextureCanvas(this);
                 return;
             }
-            SetBitmapHandle(bitmap, texture);
+            SetBitmapHandle(bitmap, std::make_shared<ThvDirectXTexture>(texture));
             bitmap->SetNeedUpdate(true);
         }
     }
@@ -172,6 +172,13 @@ void ThvDirectXCanvas::UpdateBitmapHandle(ThvBitmap* bitmap)
         // changes again.
         bitmap->SetNeedUpdate(false);
     }
+}
+
+TexturePtr ThvDirectXCanvas::GetTexture(ThvBitmap* bitmap) const
+{
+    // Every handle this canvas holds is one it made.
+    const auto* handle = static_cast<const ThvDirectXTexture*>(GetBitmapHandle(bitmap));
+    return handle ? handle->Texture : nullptr;
 }
 
 void ThvDirectXCanvas::DestroyBitmapHandle(ThvBitmap* bitmap)

@@ -53,7 +53,7 @@ void ThvDirectXCanvas::FillText(const std::u16string& text, float x, float y, fl
 
     ThvBitmap* atlas = font.Atlas.get();
     UpdateBitmapHandle(atlas);
-    const TexturePtr texture = GetBitmapHandle(atlas);
+    const TexturePtr texture = GetTexture(atlas);
     if (!texture)
         return;
     SetState(hvStateTextureModulate);

@@ -3,7 +3,7 @@
 // Read errors are expected and fine; crashes, sanitizer reports, leaks and broken round
 // trips are not: whatever the reader accepts must write, read back and write the same bytes.
 
-#include "tests/platform/rtl/RtlTestClasses.h"
+#include "tests/support/RtlTestClasses.h"
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Reader.h"

@@ -5,7 +5,7 @@
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzFont.h"
 #include "graphics/TwzPathData.h"
-#include "platform/raster/Surface.h"
+#include "graphics/TwzSurfaceBacking.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Numbers.h"
@@ -24,7 +24,6 @@ const TwzCanvasClass* DefaultDeviceCanvasClass = nullptr;
 namespace {
 
 using platform::raster::RectI;
-using platform::raster::Surface;
 
 canvasvisuals::Painter g_painter;
 
@@ -101,19 +100,20 @@ void TwzCanvas::CreateBackBuffer()
     m_height = std::max(m_height, 1);
     // Raises "Can't allocate the DIB handle" when the size is more than the drawing layer
     // takes or memory runs out; the canvas then has no buffer.
-    m_buffer = std::make_unique<Surface>(Surface::CreateBackBuffer(m_width, m_height));
+    m_buffer = TwzSurface::CreateBackBuffer(m_width, m_height);
     m_bufferBits = m_buffer->Bits();
 }
 
-void TwzCanvas::BlitToDC(int32_t x, int32_t y, Surface& target)
+void TwzCanvas::BlitToDC(int32_t x, int32_t y, TwzSurface& target)
 {
     if (!m_buffer)
         return;
     const RectI whole { 0, 0, m_buffer->Width(), m_buffer->Height() };
-    platform::raster::Present(*m_buffer, target, x, y, std::span(&whole, 1));
+    platform::raster::Present(
+        RasterSurfaceOf(*m_buffer), RasterSurfaceOf(target), x, y, std::span(&whole, 1));
 }
 
-void TwzCanvas::BlitRectToDC(int32_t x, int32_t y, Surface& target, const TwzRect& rect)
+void TwzCanvas::BlitRectToDC(int32_t x, int32_t y, TwzSurface& target, const TwzRect& rect)
 {
     if (!m_buffer)
         return;
@@ -126,7 +126,8 @@ void TwzCanvas::BlitRectToDC(int32_t x, int32_t y, Surface& target, const TwzRec
     if (r <= l || b <= t)
         return;
     const RectI block { l, t, r - l, b - t };
-    platform::raster::Present(*m_buffer, target, x, y, std::span(&block, 1));
+    platform::raster::Present(
+        RasterSurfaceOf(*m_buffer), RasterSurfaceOf(target), x, y, std::span(&block, 1));
 }
 
 void TwzCanvas::ClearRect(const TwzRect& rect, TwzColor color)

@@ -3,8 +3,7 @@
 #include "graphics/Colors.h"
 #include "graphics/Geometry.h"
 #include "graphics/TwzCorners.h"
-#include "platform/raster/Forward.h"
-#include "platform/raster/Geometry.h"
+#include "graphics/TwzSurface.h"
 #include "platform/rtl/Object.h"
 #include "platform/rtl/Set.h"
 
@@ -121,9 +120,8 @@ public:
     /// The back buffer: Width x Height premultiplied ARGB pixels in top-down rows (row Y at
     /// BufferBits + Y x Width). Null when there is none. Flush the surface before reading.
     [[nodiscard]] uint32_t* GetBufferBits() const { return m_bufferBits; }
-    /// The back buffer as a surface of the drawing layer (for the window layer to present);
-    /// null when there is none.
-    [[nodiscard]] platform::raster::Surface* GetBufferSurface() const { return m_buffer.get(); }
+    /// The back buffer as a surface (for the window layer to present); null when there is none.
+    [[nodiscard]] TwzSurface* GetBufferSurface() const { return m_buffer.get(); }
 
     // ---- operations (the virtual ones in the order every implementation follows) ----------
     virtual void FontChanged(rtl::TObject* sender);
@@ -131,10 +129,10 @@ public:
     virtual bool BeginScene();
     virtual void EndScene();
     /// Copies the whole back buffer into `target` at (x, y); nothing without a buffer.
-    virtual void BlitToDC(int32_t x, int32_t y, platform::raster::Surface& target);
+    virtual void BlitToDC(int32_t x, int32_t y, TwzSurface& target);
     /// Copies the whole pixels covering `rect` (one more column and row than its truncated
     /// edges) into `target`, moved by (x, y); nothing without a buffer.
-    virtual void BlitRectToDC(int32_t x, int32_t y, platform::raster::Surface& target, const TwzRect& rect);
+    virtual void BlitRectToDC(int32_t x, int32_t y, TwzSurface& target, const TwzRect& rect);
     virtual void FreeBackBuffer();
     /// Rebuilds the back buffer at the new size (each side at least 1) unless the size is
     /// the current one; the new pixels are not cleared. Raises rtl::GraphicsError ("Can't
@@ -240,7 +238,7 @@ protected:
     TwzSaveDataArray m_saveStates;
     TwzTextRendering m_textRendering = wzAntiAlias;
     bool m_buffered = false;
-    std::unique_ptr<platform::raster::Surface> m_buffer;
+    std::unique_ptr<TwzSurface> m_buffer;
     uint32_t* m_bufferBits = nullptr;
 };
 

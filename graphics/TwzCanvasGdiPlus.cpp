@@ -7,6 +7,7 @@
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzCanvasGdiPlusPrivate.h"
 #include "graphics/TwzFont.h"
+#include "graphics/TwzSurfaceBacking.h"
 #include "platform/raster/Raster.h"
 #include "platform/raster/Surface.h"
 #include "platform/rtl/ClassInfo.h"
@@ -151,7 +152,7 @@ void TwzCanvasGdiPlus::CreateBufferGraphics()
 {
     if (!m_buffer)
         return;
-    m_graphics = Graphics::Create(*m_buffer);
+    m_graphics = Graphics::Create(RasterSurfaceOf(*m_buffer));
     if (!m_graphics) {
         TwzCanvas::FreeBackBuffer();
         throw rtl::GraphicsError("Can't create compatible DC");

@@ -85,6 +85,10 @@ ThvObject* CreateObjectFromStream(rtl::TComponent* owner, rtl::TStream& stream)
             binary.SetPosition(0);
             object->LoadFromStream(binary);
         } catch (...) {
+            // A half-read object is of no use to anyone: it goes, rather than staying with
+            // its owner until the owner goes.
+            if (ThvObject* halfRead = watched.Get())
+                halfRead->Free();
             return nullptr;
         }
         return watched.Get();

@@ -337,6 +337,32 @@ bool hvRayPlaneIntersect(const ThvVector& start, const ThvVector& direction, con
     return true;
 }
 
+bool hvRayBoxEntry(const ThvVector& start, const ThvVector& direction, const ThvVector& size, float tolerance,
+    ThvVector& point)
+{
+    const float sizes[3] = { size.X, size.Y, size.Z };
+    const float pos[3] = { start.X, start.Y, start.Z };
+    const float dir[3] = { direction.X, direction.Y, direction.Z };
+    for (int face = 0; face < 6; ++face) {
+        const int axis = face % 3;
+        const float sign = face < 3 ? 1.0f : -1.0f;
+        const float along = sign * dir[axis];
+        // Only the face the ray enters through: the one opposite a normal running with it.
+        if (along <= 0)
+            continue;
+        const float t = -(sign * pos[axis] + 0.5f * sizes[axis]) / along;
+        const ThvVector p { start.X + t * direction.X, start.Y + t * direction.Y, start.Z + t * direction.Z,
+            1 };
+        if (std::fabs(p.X) <= tolerance * sizes[0] && std::fabs(p.Y) <= tolerance * sizes[1]
+            && std::fabs(p.Z) <= tolerance * sizes[2]
+            && hvVectorDotProduct(hvVectorSubtract(p, start), direction) > 0) {
+            point = p;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool hvRayTriangleIntersect(const ThvVector& start, const ThvVector& direction, const ThvVector& p1,
                             const ThvVector& p2, const ThvVector& p3, ThvVector* point, ThvVector* normal)
 {

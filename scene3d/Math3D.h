@@ -206,6 +206,13 @@ int hvRaySphereIntersect(const ThvVector& start, const ThvVector& direction, con
 bool hvRayPlaneIntersect(const ThvVector& start, const ThvVector& direction, const ThvVector& planePoint,
                          const ThvVector& planeNormal, ThvVector& point);
 
+/// The box test of picking: the ray, in the box's own coordinates, enters the box of `size`
+/// centred on the origin through the face opposite the first of the normals +X, +Y, +Z, -X,
+/// -Y, -Z that runs along it, within `tolerance` times each size of the centre; `point` is
+/// that entry point. Only the first such face is tried through, not the nearest.
+bool hvRayBoxEntry(const ThvVector& start, const ThvVector& direction, const ThvVector& size, float tolerance,
+    ThvVector& point);
+
 /// Hit point and the triangle's unnormalised normal (P2 - P1) x (P3 - P1), each when asked for.
 bool hvRayTriangleIntersect(const ThvVector& start, const ThvVector& direction, const ThvVector& p1,
                             const ThvVector& p2, const ThvVector& p3, ThvVector* point = nullptr,

@@ -57,7 +57,8 @@ bool ThvAnimation::InDesignMode() const
 
 bool ThvAnimation::ParentHidden() const
 {
-    const auto* visual = dynamic_cast<const ThvVisualObject*>(GetParent());
+    const ThvObject* parent = GetParent();
+    const ThvVisualObject* visual = parent ? parent->AsVisual() : nullptr;
     return visual && !visual->GetVisible();
 }
 

@@ -13,9 +13,6 @@ constexpr rtl::TPropInfo kCameraProps[] = {
     RTL_PROP(ThvCamera, Target, Component, nullptr),
 };
 
-// The tag of a scene's own design objects (camera rig, grid), which show no gizmo.
-constexpr int64_t kDesignObjectTag = 65534;
-
 } // namespace
 
 RTL_IMPLEMENT_CLASS(ThvCamera, .props = kCameraProps)
@@ -76,7 +73,7 @@ void ThvCamera::DesignClick()
 void ThvCamera::Render()
 {
     ThvCanvas* canvas = GetCanvas();
-    if (!canvas || !InDesignMode() || GetTag() == kDesignObjectTag)
+    if (!canvas || !InDesignMode() || GetTag() == scene3d::kDesignObjectTag)
         return;
     canvas->SetState(hvStateLightingOff);
     ThvMaterial material;

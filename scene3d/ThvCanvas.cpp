@@ -335,6 +335,15 @@ void ThvCanvas::FillRect(const TwzRect& r, float depth, float opacity)
     FillPolygon(center, size, r, outline, opacity, true, true, true);
 }
 
+void ThvCanvas::DeliverFrame(int32_t width, int32_t height, const uint32_t* pixels)
+{
+    if (!m_onFramePresented || width <= 0 || height <= 0 || !pixels)
+        return;
+    // A copy: the owner may replace its handler, or free the canvas, while it looks at the frame.
+    const ThvFrameHandler handler = m_onFramePresented;
+    handler(width, height, pixels);
+}
+
 // ---- textures -----------------------------------------------------------------------------
 
 void ThvCanvas::UpdateBitmapHandle(ThvBitmap* bitmap)
@@ -348,19 +357,19 @@ void ThvCanvas::UpdateBitmapHandle(ThvBitmap* bitmap)
     bitmap->AddTextureCanvas(this);
 }
 
-void ThvCanvas::AddBitmapHandle(ThvBitmap* bitmap, const platform::gpu::TexturePtr& texture)
+void ThvCanvas::AddBitmapHandle(ThvBitmap* bitmap, ThvBitmapHandlePtr handle)
 {
     if (std::find(m_bitmaps.begin(), m_bitmaps.end(), bitmap) != m_bitmaps.end())
         return;
     m_bitmaps.push_back(bitmap);
-    m_textures.push_back(texture);
+    m_textures.push_back(std::move(handle));
 }
 
-void ThvCanvas::SetBitmapHandle(ThvBitmap* bitmap, const platform::gpu::TexturePtr& texture)
+void ThvCanvas::SetBitmapHandle(ThvBitmap* bitmap, ThvBitmapHandlePtr handle)
 {
     const auto it = std::find(m_bitmaps.begin(), m_bitmaps.end(), bitmap);
     if (it != m_bitmaps.end())
-        m_textures[static_cast<size_t>(it - m_bitmaps.begin())] = texture;
+        m_textures[static_cast<size_t>(it - m_bitmaps.begin())] = std::move(handle);
 }
 
 void ThvCanvas::RemoveBitmapHandle(ThvBitmap* bitmap)
@@ -372,10 +381,10 @@ void ThvCanvas::RemoveBitmapHandle(ThvBitmap* bitmap)
     m_bitmaps.erase(it);
 }
 
-platform::gpu::TexturePtr ThvCanvas::GetBitmapHandle(ThvBitmap* bitmap) const
+ThvBitmapHandle* ThvCanvas::GetBitmapHandle(ThvBitmap* bitmap) const
 {
     const auto it = std::find(m_bitmaps.begin(), m_bitmaps.end(), bitmap);
     if (it == m_bitmaps.end())
         return nullptr;
-    return m_textures[static_cast<size_t>(it - m_bitmaps.begin())];
+    return m_textures[static_cast<size_t>(it - m_bitmaps.begin())].get();
 }

@@ -4,13 +4,13 @@
 #include "scene3d/Forward.h"
 #include "scene3d/Math3D.h"
 
-#include "platform/gpu/Forward.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Object.h"
 #include "platform/rtl/Set.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -68,6 +68,18 @@ namespace scene3d {
 using WindowHandle = void*;
 } // namespace scene3d
 
+/// What a back end makes of a bitmap to draw with it (a device texture, say). The canvas
+/// keeps one per bitmap without looking inside; each back end derives its own.
+class ThvBitmapHandle {
+public:
+    virtual ~ThvBitmapHandle() = default;
+};
+using ThvBitmapHandlePtr = std::shared_ptr<ThvBitmapHandle>;
+
+/// Receives a frame a window canvas has presented: width x height premultiplied ARGB pixels
+/// in top-down rows, valid for the length of the call only.
+using ThvFrameHandler = std::function<void(int32_t width, int32_t height, const uint32_t* pixels)>;
+
 /// The device-independent drawing surface of the 3D library. Every 3D object draws itself
 /// through it, the scene drives one frame at a time through it, and picking turns a pixel
 /// into a ray through it. A back end implements the abstract operations over a device;
@@ -79,7 +91,7 @@ using WindowHandle = void*;
 /// the objects (presets, SetMatrix, SetMaterial, drawing), EndScene. Presets 0 and 1 set
 /// their own world matrix, so an object sets its projection preset before SetMatrix.
 ///
-/// The canvas owns its material, font and back buffer, and one device texture per bitmap it
+/// The canvas owns its material, font and back buffer, and one back-end handle per bitmap it
 /// has drawn (dropped when the bitmap asks, and when the canvas goes). It never owns the
 /// bitmap it renders into, the scene, the camera or the lights. Freed with Free(). GUI thread
 /// only.
@@ -105,6 +117,9 @@ public:
     /// The scene that owns a window canvas; null otherwise.
     [[nodiscard]] ThvScene* GetScene() const { return m_scene; }
     void SetScene(ThvScene* value) { m_scene = value; }
+    /// The owner of a window canvas hears of every frame the canvas presents; an empty handler
+    /// (the default) lets them go unseen.
+    void SetOnFramePresented(ThvFrameHandler handler) { m_onFramePresented = std::move(handler); }
     /// A window canvas of a transparent scene keeps a back buffer; a bitmap canvas renders
     /// into its bitmap. The scene rewrites it before each ResizeBuffer.
     [[nodiscard]] bool GetBuffered() const { return m_buffered; }
@@ -155,11 +170,12 @@ public:
     /// position), towards `targetPosition` when given, else along the viewing direction.
     void SetCameraView(const ThvMatrix& cameraAbsolute, const ThvVector* targetPosition);
 
-    // The device texture made of each bitmap, created on first use.
-    void AddBitmapHandle(ThvBitmap* bitmap, const platform::gpu::TexturePtr& texture);
-    void SetBitmapHandle(ThvBitmap* bitmap, const platform::gpu::TexturePtr& texture);
+    // The back end's handle of each bitmap, created on first use.
+    void AddBitmapHandle(ThvBitmap* bitmap, ThvBitmapHandlePtr handle);
+    void SetBitmapHandle(ThvBitmap* bitmap, ThvBitmapHandlePtr handle);
     void RemoveBitmapHandle(ThvBitmap* bitmap);
-    [[nodiscard]] platform::gpu::TexturePtr GetBitmapHandle(ThvBitmap* bitmap) const;
+    /// Null when the canvas holds none for `bitmap`.
+    [[nodiscard]] ThvBitmapHandle* GetBitmapHandle(ThvBitmap* bitmap) const;
     [[nodiscard]] std::span<ThvBitmap* const> Bitmaps() const { return m_bitmaps; }
 
     // ---- the operations a back end implements or extends ---------------------------------
@@ -243,6 +259,8 @@ protected:
     /// Frees the back buffer only; unlike FreeBuffer, no back end hears of it, so a resize
     /// keeps the device.
     void ReleaseBackBuffer();
+    /// Hands a frame the back end has presented to the owner's handler.
+    void DeliverFrame(int32_t width, int32_t height, const uint32_t* pixels);
 
     int32_t m_width = 0;
     int32_t m_height = 0;
@@ -261,8 +279,9 @@ private:
     ThvBitmap* m_bitmap = nullptr; // not owned
     scene3d::WindowHandle m_handle = nullptr;
     ThvScene* m_scene = nullptr; // not owned
+    ThvFrameHandler m_onFramePresented;
     std::vector<ThvBitmap*> m_bitmaps; // not owned; m_textures[i] is made of m_bitmaps[i]
-    std::vector<platform::gpu::TexturePtr> m_textures;
+    std::vector<ThvBitmapHandlePtr> m_textures;
     // Bitmaps whose texture canvases list this canvas, with or without a texture made; they
     // are told when the canvas goes, so none keeps a pointer to it.
     std::vector<ThvBitmap*> m_listedIn;

@@ -217,24 +217,10 @@ bool ThvCustomBufferLayer::RayCastIntersect(const ThvVector& rayPos, const ThvVe
     if (RayCastPlate(rayPos, rayDir, point, 1)) {
         // Through the face the box test found, only the quad itself counts.
         const ThvMeshData& quad = GetProjection() == hvProjectionScreen ? *m_screenQuad : *m_cameraQuad;
-        const std::vector<ThvTexVertexNormal>& vertices = quad.Vertices();
-        const std::vector<uint16_t>& indices = quad.Indices();
-        const float w = GetWidth();
-        const float h = GetHeight();
-        const float d = GetDepth();
-        auto corner = [&](uint16_t index) {
-            const ThvTexVertexNormal& v = vertices[index];
-            return ThvVector { v.X * w, v.Y * h, v.Z * d, 1 };
-        };
-        for (size_t t = 0; t + 2 < indices.size(); t += 3) {
-            const uint16_t a = indices[t], b = indices[t + 1], c = indices[t + 2];
-            if (a >= vertices.size() || b >= vertices.size() || c >= vertices.size())
-                continue;
-            ThvVector p;
-            if (hvRayTriangleIntersect(rayPos, rayDir, corner(a), corner(b), corner(c), &p)) {
-                hit = hvPointToVector(LocalToAbsolute(hvVectorToPoint(p)), 1);
-                return true;
-            }
+        ThvVector p;
+        if (RayCastMesh(rayPos, rayDir, quad, p)) {
+            hit = hvPointToVector(LocalToAbsolute(hvVectorToPoint(p)), 1);
+            return true;
         }
     }
     if (IsCaptured() && RayCastPlate(rayPos, rayDir, point, kCapturedScale)) {

@@ -173,14 +173,5 @@ void ThvCustomLayer::Render() { }
 // ---- SkipLayerEventsScope -----------------------------------------------------------------
 
 ThvCustomLayer::SkipLayerEventsScope::SkipLayerEventsScope(ThvCustomLayer& layer)
-    : m_layer(&layer)
-    , m_previous(layer.m_skipLayerEvents)
-{
-    layer.m_skipLayerEvents = true;
-}
-
-ThvCustomLayer::SkipLayerEventsScope::~SkipLayerEventsScope()
-{
-    if (ThvCustomLayer* layer = m_layer.Get())
-        layer->m_skipLayerEvents = m_previous;
-}
+    : m_skip(&layer, layer.m_skipLayerEvents, true)
+{ }

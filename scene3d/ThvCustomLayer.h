@@ -3,6 +3,7 @@
 #include "scene3d/ThvVisualObject.h"
 
 #include "platform/rtl/Events.h"
+#include "platform/rtl/ScopedAssign.h"
 
 #include <cstdint>
 
@@ -78,13 +79,9 @@ protected:
     class SkipLayerEventsScope {
     public:
         explicit SkipLayerEventsScope(ThvCustomLayer& layer);
-        ~SkipLayerEventsScope();
-        SkipLayerEventsScope(const SkipLayerEventsScope&) = delete;
-        SkipLayerEventsScope& operator=(const SkipLayerEventsScope&) = delete;
 
     private:
-        rtl::Watch<ThvCustomLayer> m_layer;
-        bool m_previous;
+        rtl::ScopedAssign<bool> m_skip;
     };
 
 private:

@@ -48,32 +48,17 @@ bool ThvCustomMesh::RayCastIntersect(const ThvVector& rayPos, const ThvVector& r
     ThvVector boxPoint;
     if (!RayCastBox(rayPos, rayDir, boxPoint))
         return false;
-    const std::vector<ThvTexVertexNormal>& vertices = m_data->Vertices();
-    const std::vector<uint16_t>& indices = m_data->Indices();
-    if (vertices.empty() || indices.empty()) {
+    if (m_data->Vertices().empty() || m_data->Indices().empty()) {
         if (!InDesignMode())
             return false;
         hit = hvPointToVector(LocalToAbsolute(hvVectorToPoint(boxPoint)), 1);
         return true;
     }
-    const float w = GetWidth();
-    const float h = GetHeight();
-    const float d = GetDepth();
-    auto corner = [&](uint16_t index) {
-        const ThvTexVertexNormal& v = vertices[index];
-        return ThvVector { v.X * w, v.Y * h, v.Z * d, 1 };
-    };
-    for (size_t t = 0; t + 2 < indices.size(); t += 3) {
-        const uint16_t a = indices[t], b = indices[t + 1], c = indices[t + 2];
-        if (a >= vertices.size() || b >= vertices.size() || c >= vertices.size())
-            continue;
-        ThvVector point;
-        if (hvRayTriangleIntersect(rayPos, rayDir, corner(a), corner(b), corner(c), &point)) {
-            hit = hvPointToVector(LocalToAbsolute(hvVectorToPoint(point)), 1);
-            return true;
-        }
-    }
-    return false;
+    ThvVector point;
+    if (!RayCastMesh(rayPos, rayDir, *m_data, point))
+        return false;
+    hit = hvPointToVector(LocalToAbsolute(hvVectorToPoint(point)), 1);
+    return true;
 }
 
 ThvMesh::ThvMesh(rtl::TComponent* owner)

@@ -16,14 +16,5 @@ ThvCylinder::ThvCylinder(rtl::TComponent* owner)
 
 void ThvCylinder::CreateBody()
 {
-    ThvScene* scene = GetScene();
-    if (scene && !scene->GetPhysics())
-        scene->CreatePhysics();
-    ThvPhysics* physics = scene ? scene->GetPhysics() : nullptr;
-    if (physics && (GetCollider() || GetDynamic())) {
-        // The engine makes no second body for an object: the first one goes through the
-        // engine that made it.
-        DestroyBody();
-        SetBody(physics->CreateCylinder(this, { GetWidth(), GetHeight(), GetDepth(), 1 }));
-    }
+    CreateShapeBody(&ThvPhysics::CreateCylinder);
 }

@@ -12,8 +12,6 @@ constexpr rtl::TPropInfo kDummyProps[] = {
     HV_VISUAL_OBJECT_DOCKING_PROPS,
 };
 
-constexpr int64_t kDesignObjectTag = 65534;
-
 } // namespace
 
 RTL_IMPLEMENT_CLASS(ThvDummy, .props = kDummyProps)
@@ -27,7 +25,7 @@ ThvDummy::ThvDummy(rtl::TComponent* owner)
 void ThvDummy::Render()
 {
     ThvCanvas* canvas = GetCanvas();
-    if (!canvas || !InDesignMode() || GetTag() == kDesignObjectTag || GetLocked())
+    if (!canvas || !InDesignMode() || GetTag() == scene3d::kDesignObjectTag || GetLocked())
         return;
     ThvMaterial material;
     material.SetDiffuseColor(0x8060A799);

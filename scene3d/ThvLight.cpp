@@ -13,8 +13,6 @@ constexpr rtl::TPropInfo kLightProps[] = {
     RTL_PROP(ThvLight, LightType, Enum, hvLightDirectional),
 };
 
-constexpr int64_t kDesignObjectTag = 65534;
-
 } // namespace
 
 RTL_IMPLEMENT_CLASS(ThvLight, .props = kLightProps)
@@ -39,7 +37,7 @@ void ThvLight::ApplyLights()
 void ThvLight::Render()
 {
     ThvCanvas* canvas = GetCanvas();
-    if (!canvas || !InDesignMode() || GetTag() == kDesignObjectTag)
+    if (!canvas || !InDesignMode() || GetTag() == scene3d::kDesignObjectTag)
         return;
     canvas->SetState(hvStateLightingOff);
     ThvMaterial material;

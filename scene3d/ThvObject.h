@@ -6,6 +6,7 @@
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Events.h"
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -47,6 +48,10 @@ public:
     [[nodiscard]] ThvScene* GetScene() const { return m_scene; }
     /// Sets the link on the object and its whole subtree (scenes set it on their roots).
     void SetSceneRecursive(ThvScene* scene);
+
+    /// The object as a visual object; null for one that is not (a cheaper dynamic_cast).
+    [[nodiscard]] virtual ThvVisualObject* AsVisual() { return nullptr; }
+    [[nodiscard]] virtual const ThvVisualObject* AsVisual() const { return nullptr; }
 
     // Children, in painting order and the order of every walk.
     [[nodiscard]] int GetChildCount() const { return static_cast<int>(m_children.size()); }
@@ -158,6 +163,10 @@ private:
 };
 
 namespace scene3d {
+
+/// The tag of a scene's own design objects (camera rig, grid): locked, never stored, skipped
+/// by picking, the focus walk and the design tools, and shown without a gizmo.
+inline constexpr int64_t kDesignObjectTag = 65534;
 
 /// What the tree asks of a child animation (ThvAnimation implements it), so that names and
 /// triggers reach animations through the tree.

@@ -19,32 +19,6 @@ constexpr rtl::TPropInfo kPlaneProps[] = {
     RTL_PROP(ThvVisualObject, Depth, Float, 0.01),
 };
 
-/// The ray (local coordinates) enters the box of `size` through the face opposite the first
-/// of the normals +X, +Y, +Z, -X, -Y, -Z that runs along it, within `kTolerance` of its half
-/// sizes; `point` is that local entry point.
-bool RayCastSizedBox(
-    const ThvVector& rayPos, const ThvVector& rayDir, const float (&size)[3], ThvVector& point)
-{
-    const float pos[3] = { rayPos.X, rayPos.Y, rayPos.Z };
-    const float dir[3] = { rayDir.X, rayDir.Y, rayDir.Z };
-    for (int face = 0; face < 6; ++face) {
-        const int axis = face % 3;
-        const float sign = face < 3 ? 1.0f : -1.0f;
-        const float along = sign * dir[axis];
-        if (along <= 0)
-            continue;
-        const float t = -(sign * pos[axis] + 0.5f * size[axis]) / along;
-        const ThvVector p { rayPos.X + t * rayDir.X, rayPos.Y + t * rayDir.Y, rayPos.Z + t * rayDir.Z, 1 };
-        if (std::fabs(p.X) <= kTolerance * size[0] && std::fabs(p.Y) <= kTolerance * size[1]
-            && std::fabs(p.Z) <= kTolerance * size[2]
-            && hvVectorDotProduct(hvVectorSubtract(p, rayPos), rayDir) > 0) {
-            point = p;
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 RTL_IMPLEMENT_CLASS(ThvPlane, .props = kPlaneProps)
@@ -65,11 +39,12 @@ bool ThvPlane::RayCastIntersect(const ThvVector& rayPos, const ThvVector& rayDir
 {
     const float w = GetWidth(), h = GetHeight(), d = GetDepth();
     ThvVector point;
-    bool found = RayCastSizedBox(rayPos, rayDir, { w, h, d }, point);
+    bool found = hvRayBoxEntry(rayPos, rayDir, { w, h, d, 1 }, kTolerance, point);
     if (!found) {
         const ThvScene* scene = GetScene();
         if (scene && scene->GetCaptured() == this)
-            found = RayCastSizedBox(rayPos, rayDir, { kCapturedScale * w, kCapturedScale * h, d }, point);
+            found = hvRayBoxEntry(
+                rayPos, rayDir, { kCapturedScale * w, kCapturedScale * h, d, 1 }, kTolerance, point);
     }
     if (!found)
         return false;

@@ -216,7 +216,7 @@ void ThvScene::AddObject(ThvObject* object)
     object->LeavePlace();
     m_objects.push_back(object);
     object->SetSceneRecursive(this);
-    if (auto* visual = dynamic_cast<ThvVisualObject*>(object)) {
+    if (auto* visual = object->AsVisual()) {
         visual->Repaint();
         auto* camera = dynamic_cast<ThvCamera*>(object);
         if (camera && IsDesigning() && camera->GetTag() != scene3d::kDesignObjectTag)
@@ -245,7 +245,7 @@ ThvObject* ThvScene::GetObject(int index) const
 ThvVisualObject* ThvScene::GetRoot() const
 {
     for (auto it = m_objects.rbegin(); it != m_objects.rend(); ++it) {
-        auto* visual = dynamic_cast<ThvVisualObject*>(*it);
+        auto* visual = (*it)->AsVisual();
         if (visual && !visual->GetLocked())
             return visual;
     }
@@ -364,13 +364,15 @@ bool ThvScene::PresentsLayered() const
 void ThvScene::WindowCreated()
 {
     m_windowAlive = true;
-    RoutePresents(true);
     if (!m_windowCanvas && hvDefaultCanvasClass && (IsDesigning() || !m_invisibleAtRuntime)) {
-        // The scene's own address names its window to the canvas: presented frames find the
-        // scene by it.
+        // The scene's own address names its window to the canvas; the frames it presents come
+        // back to the scene through its handler.
         m_windowCanvas
             = hvDefaultCanvasClass->CreateFromWindow(this, m_width, m_height, m_transparency, m_quality);
         m_windowCanvas->SetScene(this);
+        m_windowCanvas->SetOnFramePresented([this](int32_t width, int32_t height, const uint32_t* pixels) {
+            FramePresented(width, height, pixels);
+        });
         if (!m_canvas)
             m_canvas = m_windowCanvas.get();
     }
@@ -386,7 +388,6 @@ void ThvScene::DestroyWnd()
     if (!m_windowAlive)
         return;
     m_windowAlive = false;
-    RoutePresents(false);
     if (hvSceneCount == 0 && scene3d::FreeAnimationClock)
         scene3d::FreeAnimationClock();
     if (m_canvas == m_windowCanvas.get())

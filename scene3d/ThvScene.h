@@ -53,10 +53,6 @@ protected:
 /// of the last scene goes (the next animation start makes a new clock).
 inline void (*FreeAnimationClock)() = nullptr;
 
-/// The tag of a scene's own design objects (camera rig, grid): locked, never stored, skipped
-/// by picking, the focus walk and the design tools.
-inline constexpr int64_t kDesignObjectTag = 65534;
-
 } // namespace scene3d
 
 /// The number of live scene controls.
@@ -362,8 +358,6 @@ private:
     void RequestPaint();
     void FramePresented(int32_t width, int32_t height, const uint32_t* pixels);
     void PresentFill(platform::ui::PaintContext& context);
-    /// Joins (or leaves) the scenes whose window canvases present their frames to them.
-    void RoutePresents(bool on);
 
     // Input helpers (ThvSceneInput.cpp).
     /// The point of the last press or move in `object`'s local coordinates, and the pick ray
@@ -411,7 +405,6 @@ private:
     bool m_renderRequested = false;
     bool m_presented = false; // the frame of the running paint reached the window
     bool m_rendering = false;
-    bool m_settlingMatrices = false; // requests are the frame about to be drawn
     bool m_windowAlive = false; // between WindowCreated and DestroyWnd
 
     // Published.

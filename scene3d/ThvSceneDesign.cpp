@@ -88,7 +88,8 @@ bool TakesDesignMouse(const ThvVisualObject* object)
 
 ThvVisualObject* VisualParentOf(const ThvVisualObject* object)
 {
-    return dynamic_cast<ThvVisualObject*>(object->GetParent());
+    ThvObject* parent = object->GetParent();
+    return parent ? parent->AsVisual() : nullptr;
 }
 
 // The size and places of the handles; none without a camera on the canvas, whose distance
@@ -204,7 +205,7 @@ void SetOverlayMaterial(ThvCanvas& canvas, uint32_t color)
 // from the fourth character on ("Text3D" for ThvText3D).
 void ApplyTextRule(ThvObject& object)
 {
-    auto* visual = dynamic_cast<ThvVisualObject*>(&object);
+    auto* visual = object.AsVisual();
     if (!visual)
         return;
     const std::string className(object.ClassName());
@@ -651,7 +652,7 @@ void ThvScene::InsertObjectByClassName(const std::string& className)
         return;
     ApplyTextRule(*object);
 
-    auto* visual = dynamic_cast<ThvVisualObject*>(object);
+    auto* visual = object->AsVisual();
     if (visual && m_form && m_designMenuPoint.X > 0) {
         const platform::ui::Point client
             = m_form->ScreenToClient({ static_cast<int32_t>(std::lround(m_designMenuPoint.X)),
@@ -776,7 +777,7 @@ void ThvScene::PasteFromClipboard()
         if (!pasted)
             return;
         ApplyTextRule(*object);
-        if (auto* visual = dynamic_cast<ThvVisualObject*>(object)) {
+        if (auto* visual = object->AsVisual()) {
             SetSelected(visual);
             visual->DesignSelect();
         }

@@ -31,7 +31,8 @@ bool IsDesignObject(const ThvObject* object)
 
 ThvVisualObject* VisualParentOf(ThvVisualObject* object)
 {
-    return dynamic_cast<ThvVisualObject*>(object->GetParent());
+    ThvObject* parent = object->GetParent();
+    return parent ? parent->AsVisual() : nullptr;
 }
 
 } // namespace
@@ -44,7 +45,7 @@ ThvVisualObject* ThvScene::ObjectAtPoint(float x, float y)
         return nullptr;
     const bool design = IsDesigning();
     for (size_t i = m_objects.size(); i-- > 0;) {
-        auto* root = dynamic_cast<ThvVisualObject*>(m_objects[i]);
+        auto* root = m_objects[i]->AsVisual();
         if (!root)
             break;
         if (IsDesignObject(root) || (!root->GetVisible() && !design) || (root->GetLocked() && design))

@@ -1,9 +1,9 @@
 // The scene control's paint cycle: repaint requests and how they coalesce, the frame, and
 // how the frame reaches the screen (the window's paint, or the layered form's picture).
 //
-// A window canvas presents each finished frame through the device's present handler, with
-// the scene's address as its window. During a paint the frame goes straight to the window;
-// a frame finished outside a paint is held and shown by the paint it asks for.
+// The scene's window canvas hands each frame it presents to the scene. During a paint the
+// frame goes straight to the window; a frame finished outside a paint is held and shown by
+// the paint it asks for.
 
 #include "scene3d/ThvScene.h"
 
@@ -11,7 +11,7 @@
 #include "scene3d/ThvGrid.h"
 #include "scene3d/ThvVisualObject.h"
 
-#include "platform/gpu/Device.h"
+#include "platform/rtl/ScopedAssign.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
 
@@ -20,48 +20,6 @@
 
 namespace {
 
-// The scenes whose window canvases exist: a presented frame is routed only to one of them.
-std::vector<ThvScene*>& PresentingScenes()
-{
-    static std::vector<ThvScene*> scenes;
-    return scenes;
-}
-
-// Sets a member for the length of a scope and puts it back on every way out, exceptions
-// included, unless the scene was freed meanwhile.
-template <class T> class MemberScope {
-public:
-    MemberScope(const rtl::Watch<ThvScene>& scene, T& member, T value)
-        : m_scene(scene)
-        , m_member(member)
-        , m_previous(member)
-    {
-        m_member = value;
-    }
-    ~MemberScope()
-    {
-        if (m_scene)
-            m_member = m_previous;
-    }
-    MemberScope(const MemberScope&) = delete;
-    MemberScope& operator=(const MemberScope&) = delete;
-
-private:
-    const rtl::Watch<ThvScene>& m_scene;
-    T& m_member;
-    T m_previous;
-};
-
-// Computes the absolute matrix of every visual object of a subtree.
-void SettleMatrices(ThvVisualObject& object)
-{
-    object.GetAbsoluteMatrix();
-    for (ThvObject* child : object.Children()) {
-        if (auto* visual = dynamic_cast<ThvVisualObject*>(child))
-            SettleMatrices(*visual);
-    }
-}
-
 platform::ui::FrameView ViewOf(const uint32_t* pixels, int32_t width, int32_t height)
 {
     return { reinterpret_cast<const uint8_t*>(pixels), width, height, width * 4 };
@@ -69,29 +27,11 @@ platform::ui::FrameView ViewOf(const uint32_t* pixels, int32_t width, int32_t he
 
 } // namespace
 
-void ThvScene::RoutePresents(bool on)
-{
-    std::vector<ThvScene*>& scenes = PresentingScenes();
-    std::erase(scenes, this);
-    if (!on)
-        return;
-    scenes.push_back(this);
-    // Installed again each time: a frame must find its scene even when something else took the
-    // handler over meanwhile.
-    platform::gpu::SetPresentHandler(
-        [](platform::gpu::WindowHandle window, const platform::gpu::FrontBuffer& frame) {
-            const std::vector<ThvScene*>& live = PresentingScenes();
-            const auto it = std::find(live.begin(), live.end(), static_cast<ThvScene*>(window));
-            if (it != live.end())
-                (*it)->FramePresented(frame.Width, frame.Height, frame.Pixels.data());
-        });
-}
-
 // ---- requests -----------------------------------------------------------------------------
 
 void ThvScene::AddUpdateRect(const TwzRect&)
 {
-    if (IsLoading() || !HandleAllocated() || m_settlingMatrices)
+    if (IsLoading() || !HandleAllocated())
         return;
     RequestPaint();
 }
@@ -124,16 +64,7 @@ void ThvScene::Render()
     rtl::Watch<ThvScene> self(this);
     ThvCanvas* canvas = m_canvas;
     {
-        // An absolute matrix computed afresh asks for a repaint; the frame about to be drawn
-        // is that repaint, so the matrices are settled first without asking for another.
-        MemberScope<bool> settling(self, m_settlingMatrices, true);
-        for (ThvObject* root : m_objects) {
-            if (auto* visual = dynamic_cast<ThvVisualObject*>(root))
-                SettleMatrices(*visual);
-        }
-    }
-    {
-        MemberScope<bool> rendering(self, m_rendering, true);
+        rtl::ScopedAssign rendering(this, m_rendering, true);
         canvas->ResetScene();
         canvas->SetLighting(m_lighting);
         canvas->SetAmbientColor(m_ambientColor);
@@ -149,7 +80,7 @@ void ThvScene::Render()
         // skip what has gone since.
         std::vector<rtl::Watch<ThvObject>> roots(m_objects.begin(), m_objects.end());
         for (const rtl::Watch<ThvObject>& root : roots) {
-            auto* visual = dynamic_cast<ThvVisualObject*>(root.Get());
+            auto* visual = root ? root->AsVisual() : nullptr;
             if (!visual || !visual->GetVisible())
                 continue;
             canvas->SetMatrix(visual->GetAbsoluteMatrix());
@@ -164,7 +95,7 @@ void ThvScene::Render()
                 canvas->SetState(state);
             canvas->Clear(m_fillColor);
             for (const rtl::Watch<ThvObject>& root : roots) {
-                auto* visual = dynamic_cast<ThvVisualObject*>(root.Get());
+                auto* visual = root ? root->AsVisual() : nullptr;
                 if (!visual || !visual->GetVisible())
                     continue;
                 rtl::Watch<ThvVisualObject> alive(visual);
@@ -225,7 +156,7 @@ void ThvScene::Paint(platform::ui::PaintContext& context)
 
     m_presented = false;
     {
-        MemberScope<platform::ui::PaintContext*> painting(self, m_paintContext, &context);
+        rtl::ScopedAssign painting(this, m_paintContext, &context);
         if (m_frameHeld && !m_renderRequested && m_heldWidth == m_width && m_heldHeight == m_height) {
             m_presented = context.Present(ViewOf(m_heldFrame.data(), m_heldWidth, m_heldHeight));
         } else {

@@ -32,14 +32,5 @@ bool ThvSphere::RayCastIntersect(const ThvVector& rayPos, const ThvVector& rayDi
 
 void ThvSphere::CreateBody()
 {
-    ThvScene* scene = GetScene();
-    if (scene && !scene->GetPhysics())
-        scene->CreatePhysics();
-    ThvPhysics* physics = scene ? scene->GetPhysics() : nullptr;
-    if (physics && (GetCollider() || GetDynamic())) {
-        // The engine makes no second body for an object: the first one goes through the
-        // engine that made it.
-        DestroyBody();
-        SetBody(physics->CreateSphere(this, { GetWidth(), GetHeight(), GetDepth(), 1 }));
-    }
+    CreateShapeBody(&ThvPhysics::CreateSphere);
 }

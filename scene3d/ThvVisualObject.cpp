@@ -376,21 +376,28 @@ ThvMatrix ThvVisualObject::GetAbsoluteMatrix()
         m_absoluteMatrix = hvMatrixMultiply(m_localMatrix, parent->GetAbsoluteMatrix());
     else
         m_absoluteMatrix = m_localMatrix;
-    if (m_collider && m_body != 0) {
-        if (ThvPhysics* physics = GetPhysics())
-            physics->SetBodyMatrix(m_body, m_absoluteMatrix);
-    }
     m_absoluteDirty = false;
-    Repaint();
     return m_absoluteMatrix;
 }
 
 void ThvVisualObject::RecalcAbsolute()
 {
+    MarkAbsoluteStale();
+    Repaint();
+}
+
+void ThvVisualObject::MarkAbsoluteStale()
+{
     m_absoluteDirty = true;
+    // A collision body follows its object as soon as the object moves, not when something next
+    // asks for the matrix. The parent is marked first, so the matrix computed here is the new one.
+    if (m_collider && m_body != 0) {
+        if (ThvPhysics* physics = GetPhysics())
+            physics->SetBodyMatrix(m_body, GetAbsoluteMatrix());
+    }
     for (ThvObject* child : Children()) {
-        if (auto* visual = dynamic_cast<ThvVisualObject*>(child))
-            visual->RecalcAbsolute();
+        if (auto* visual = child->AsVisual())
+            visual->MarkAbsoluteStale();
     }
 }
 
@@ -472,7 +479,7 @@ void ThvVisualObject::SetProjection(ThvProjection value)
         return;
     m_projection = value;
     for (ThvObject* child : Children()) {
-        if (auto* visual = dynamic_cast<ThvVisualObject*>(child))
+        if (auto* visual = child->AsVisual())
             visual->SetProjection(value);
     }
     Repaint();
@@ -496,7 +503,7 @@ void ThvVisualObject::RecalcOpacity()
 {
     m_opacityDirty = true;
     for (ThvObject* child : Children()) {
-        if (auto* visual = dynamic_cast<ThvVisualObject*>(child))
+        if (auto* visual = child->AsVisual())
             visual->RecalcOpacity();
     }
 }
@@ -505,7 +512,7 @@ void ThvVisualObject::RecalcOpacity()
 
 void ThvVisualObject::ObjectAdded(ThvObject* child)
 {
-    auto* visual = dynamic_cast<ThvVisualObject*>(child);
+    auto* visual = child->AsVisual();
     if (visual && m_projection == hvProjectionScreen)
         visual->SetProjection(hvProjectionScreen);
     // A child arriving from elsewhere keeps no opacity of its former parent.
@@ -520,7 +527,7 @@ void ThvVisualObject::ObjectAdded(ThvObject* child)
 void ThvVisualObject::ObjectRemoved(ThvObject* child)
 {
     // The child no longer hangs below this object: its cached matrix and opacity are stale.
-    if (auto* visual = dynamic_cast<ThvVisualObject*>(child)) {
+    if (auto* visual = child->AsVisual()) {
         visual->RecalcAbsolute();
         visual->RecalcOpacity();
     }
@@ -554,7 +561,8 @@ bool ThvVisualObject::ReceivesParentTriggers() const
 
 ThvVisualObject* ThvVisualObject::GetVisualParent() const
 {
-    return dynamic_cast<ThvVisualObject*>(GetParent());
+    ThvObject* parent = GetParent();
+    return parent ? parent->AsVisual() : nullptr;
 }
 
 bool ThvVisualObject::InDesignMode() const
@@ -649,6 +657,21 @@ void ThvVisualObject::CreateBody()
     }
 }
 
+void ThvVisualObject::CreateShapeBody(
+    ThvPhysicsBody (ThvPhysics::*create)(ThvVisualObject*, const ThvVector&))
+{
+    ThvScene* scene = GetScene();
+    if (scene && !scene->GetPhysics())
+        scene->CreatePhysics();
+    ThvPhysics* physics = scene ? scene->GetPhysics() : nullptr;
+    if (physics && (m_collider || m_dynamic)) {
+        // The engine makes no second body for an object: the first one goes through the
+        // engine that made it.
+        DestroyBody();
+        SetBody((physics->*create)(this, { m_width, m_height, m_depth, 1 }));
+    }
+}
+
 void ThvVisualObject::DestroyBody()
 {
     if (m_body != 0) {
@@ -662,7 +685,7 @@ void ThvVisualObject::CreateBodies()
 {
     CreateBody();
     for (ThvObject* child : Children()) {
-        if (auto* visual = dynamic_cast<ThvVisualObject*>(child))
+        if (auto* visual = child->AsVisual())
             visual->CreateBodies();
     }
 }
@@ -714,7 +737,6 @@ void ThvVisualObject::ProcessTick(double time, double deltaTime)
             return;
         physics = scene->GetPhysics();
         if (m_colliseTrack && m_body != 0 && physics) {
-            (void)GetAbsoluteMatrix();
             std::vector<ThvVisualObject*> list;
             physics->TrackCollisions(this, list);
         }

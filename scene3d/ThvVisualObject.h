@@ -126,6 +126,9 @@ class ThvVisualObject : public ThvObject {
 public:
     explicit ThvVisualObject(rtl::TComponent* owner);
 
+    [[nodiscard]] ThvVisualObject* AsVisual() override { return this; }
+    [[nodiscard]] const ThvVisualObject* AsVisual() const override { return this; }
+
     // Published.
     [[nodiscard]] ThvPosition* GetPosition() const { return m_position.get(); }
     void SetPosition(ThvPosition* value);
@@ -234,7 +237,8 @@ public:
     /// Opacity times the visual parent's absolute opacity; cached like the matrix.
     virtual float GetAbsoluteOpacity();
     virtual void RecalcOpacity();
-    /// Marks the absolute matrices of the object and its visual subtree for recomputing.
+    /// Marks the absolute matrices of the object and its visual subtree for recomputing, moves
+    /// the collision bodies of the subtree with them and asks for a repaint.
     virtual void RecalcAbsolute();
     /// Rebuilds the local matrix from Position, the rotation and Scale.
     virtual void MatrixChanged();
@@ -390,6 +394,10 @@ protected:
     /// entry point. Only the first such face is tried through, not the nearest.
     bool RayCastBox(const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& point,
         float tolerance = 0.501f, float scale = 1.0f) const;
+    /// The mesh test of picking: the first triangle of `mesh`, its vertices scaled by the
+    /// object's size, that the ray (local coordinates) hits; `point` is the local hit.
+    bool RayCastMesh(
+        const ThvVector& rayPos, const ThvVector& rayDir, const ThvMeshData& mesh, ThvVector& point) const;
 
     /// Gives Position another default (and that value): the stored form leaves out only the
     /// default, so a class that starts elsewhere must say where.
@@ -406,6 +414,10 @@ protected:
     /// Keeps the body a descendant's own CreateBody made (a sphere, a cone, a cylinder) with
     /// the scene's engine; any body the object had must have been destroyed first.
     void SetBody(ThvPhysicsBody value);
+    /// The CreateBody of the round shapes: gives the scene an engine when it has none and, for
+    /// a collider or a dynamic object, a body of the object's size made by `create` (one of
+    /// the engine's CreateSphere, CreateCone, CreateCylinder) in place of any it had.
+    void CreateShapeBody(ThvPhysicsBody (ThvPhysics::*create)(ThvVisualObject*, const ThvVector&));
 
 private:
     friend class ThvProxyObject; // draws its source with the proxy's matrix and size
@@ -434,6 +446,8 @@ private:
     void AlignChildren3D();
     void AlignLayers();
     [[nodiscard]] ThvMatrix GetParentAbsoluteMatrix();
+    /// The marking of RecalcAbsolute, over the subtree, without the repaint.
+    void MarkAbsoluteStale();
     /// The engine that made the body, while its scene and that engine live; null otherwise.
     [[nodiscard]] ThvPhysics* GetBodyEngine() const;
 

@@ -7,6 +7,8 @@
 #include "scene3d/ThvPosition.h"
 #include "scene3d/ThvScene.h"
 
+#include "platform/rtl/ScopedAssign.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -111,20 +113,12 @@ void ThvVisualObject::Realign()
     if (GetChildCount() == 0)
         return;
 
-    struct Guard {
-        bool& flag;
-        explicit Guard(bool& f)
-            : flag(f)
-        {
-            flag = true;
-        }
-        ~Guard() { flag = false; }
-    } guard(m_aligning);
+    rtl::ScopedAssign aligning(this, m_aligning, true);
 
     bool any3D = false;
     bool anyLayer = false;
     for (ThvObject* child : Children()) {
-        if (auto* visual = dynamic_cast<ThvVisualObject*>(child)) {
+        if (auto* visual = child->AsVisual()) {
             any3D = any3D || visual->m_align != hvNone;
             anyLayer = anyLayer || visual->GetLayerAlign() != hvLayerNone;
         }
@@ -149,7 +143,7 @@ void ThvVisualObject::AlignChildren3D()
     for (const ThvAlign kind : kAlignOrder) {
         std::vector<ThvVisualObject*> list;
         for (ThvObject* child : Children()) {
-            auto* visual = dynamic_cast<ThvVisualObject*>(child);
+            auto* visual = child->AsVisual();
             if (visual && visual->m_align == kind && (visual->m_visible || design))
                 list.push_back(visual);
         }
@@ -330,7 +324,7 @@ void ThvVisualObject::AlignLayers()
     for (const ThvLayerAlign kind : kLayerOrder) {
         std::vector<ThvVisualObject*> list;
         for (ThvObject* child : Children()) {
-            auto* visual = dynamic_cast<ThvVisualObject*>(child);
+            auto* visual = child->AsVisual();
             if (visual && visual->GetLayerAlign() == kind && (visual->m_visible || design)
                 && visual->m_projection == hvProjectionScreen)
                 list.push_back(visual);

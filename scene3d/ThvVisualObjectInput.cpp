@@ -212,7 +212,7 @@ void ThvVisualObject::AddVisibleToList(std::vector<rtl::TObject*>& list)
     if (m_visible)
         list.push_back(this);
     for (ThvObject* child : Children()) {
-        auto* visual = dynamic_cast<ThvVisualObject*>(child);
+        auto* visual = child->AsVisual();
         if (visual && visual->m_visible)
             visual->AddVisibleToList(list);
     }

@@ -5,6 +5,7 @@
 #include "scene3d/ThvCamera.h"
 #include "scene3d/ThvCanvas.h"
 #include "scene3d/ThvMaterial.h"
+#include "scene3d/ThvMeshData.h"
 #include "scene3d/ThvPosition.h"
 #include "scene3d/ThvScene.h"
 
@@ -21,10 +22,28 @@ std::vector<rtl::Watch<ThvVisualObject>> VisualChildren(const ThvObject& object)
 {
     std::vector<rtl::Watch<ThvVisualObject>> list;
     for (ThvObject* child : object.Children()) {
-        if (auto* visual = dynamic_cast<ThvVisualObject*>(child))
+        if (auto* visual = child->AsVisual())
             list.emplace_back(visual);
     }
     return list;
+}
+
+// The walk of both searches through the tree: the children first, the last child first, each
+// asked with `ask`; every answer is nearer than the one before, so the last one wins.
+template <class Ask> ThvVisualObject* NearestChildHit(const ThvVisualObject& parent, bool design, Ask ask)
+{
+    ThvVisualObject* result = nullptr;
+    const std::vector<rtl::Watch<ThvVisualObject>> children = VisualChildren(parent);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        ThvVisualObject* child = it->Get();
+        if (!child || !(child->GetVisible() || design))
+            continue;
+        if (design && (child->GetLocked() || parent.GetDesignHide()))
+            continue;
+        if (ThvVisualObject* hit = ask(*child))
+            result = hit;
+    }
+    return result;
 }
 
 } // namespace
@@ -41,7 +60,7 @@ void ThvVisualObject::SetTempCanvas(ThvCanvas* value)
 {
     m_tempCanvas = value;
     for (ThvObject* child : Children()) {
-        if (auto* visual = dynamic_cast<ThvVisualObject*>(child))
+        if (auto* visual = child->AsVisual())
             visual->SetTempCanvas(value);
     }
 }
@@ -186,24 +205,25 @@ bool ThvVisualObject::RayCastIntersect(const ThvVector&, const ThvVector&, ThvVe
 bool ThvVisualObject::RayCastBox(
     const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& point, float tolerance, float scale) const
 {
-    const float size[3] = { m_width * scale, m_height * scale, m_depth * scale };
-    const float pos[3] = { rayPos.X, rayPos.Y, rayPos.Z };
-    const float dir[3] = { rayDir.X, rayDir.Y, rayDir.Z };
-    for (int face = 0; face < 6; ++face) {
-        const int axis = face % 3;
-        const float sign = face < 3 ? 1.0f : -1.0f;
-        const float along = sign * dir[axis];
-        // Only the face the ray enters through: the one opposite a normal running with it.
-        if (along <= 0)
+    return hvRayBoxEntry(
+        rayPos, rayDir, { m_width * scale, m_height * scale, m_depth * scale, 1 }, tolerance, point);
+}
+
+bool ThvVisualObject::RayCastMesh(
+    const ThvVector& rayPos, const ThvVector& rayDir, const ThvMeshData& mesh, ThvVector& point) const
+{
+    const std::vector<ThvTexVertexNormal>& vertices = mesh.Vertices();
+    const std::vector<uint16_t>& indices = mesh.Indices();
+    auto corner = [&](uint16_t index) {
+        const ThvTexVertexNormal& v = vertices[index];
+        return ThvVector { v.X * m_width, v.Y * m_height, v.Z * m_depth, 1 };
+    };
+    for (size_t t = 0; t + 2 < indices.size(); t += 3) {
+        const uint16_t a = indices[t], b = indices[t + 1], c = indices[t + 2];
+        if (a >= vertices.size() || b >= vertices.size() || c >= vertices.size())
             continue;
-        const float t = -(sign * pos[axis] + 0.5f * size[axis]) / along;
-        const ThvVector p { rayPos.X + t * rayDir.X, rayPos.Y + t * rayDir.Y, rayPos.Z + t * rayDir.Z, 1 };
-        if (std::fabs(p.X) <= tolerance * size[0] && std::fabs(p.Y) <= tolerance * size[1]
-            && std::fabs(p.Z) <= tolerance * size[2]
-            && hvVectorDotProduct(hvVectorSubtract(p, rayPos), rayDir) > 0) {
-            point = p;
+        if (hvRayTriangleIntersect(rayPos, rayDir, corner(a), corner(b), corner(c), &point))
             return true;
-        }
     }
     return false;
 }
@@ -238,18 +258,8 @@ ThvVisualObject* ThvVisualObject::ObjectAtPoint(ThvProjection projection, float&
     if (!m_visible && !design)
         return nullptr;
 
-    // Children first, the last child first; every answer is nearer than the one before.
-    ThvVisualObject* result = nullptr;
-    const std::vector<rtl::Watch<ThvVisualObject>> children = VisualChildren(*this);
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        ThvVisualObject* child = it->Get();
-        if (!child || !(child->m_visible || design))
-            continue;
-        if (design && (child->m_locked || m_designHide))
-            continue;
-        if (ThvVisualObject* hit = child->ObjectAtPoint(projection, distance, x, y))
-            result = hit;
-    }
+    ThvVisualObject* result = NearestChildHit(*this, design,
+        [&](ThvVisualObject& child) { return child.ObjectAtPoint(projection, distance, x, y); });
     if (result)
         return result;
 
@@ -268,17 +278,8 @@ ThvVisualObject* ThvVisualObject::FindDropTarget(
     if (!m_visible && !design)
         return nullptr;
 
-    ThvVisualObject* result = nullptr;
-    const std::vector<rtl::Watch<ThvVisualObject>> children = VisualChildren(*this);
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        ThvVisualObject* child = it->Get();
-        if (!child || !(child->m_visible || design))
-            continue;
-        if (design && (child->m_locked || m_designHide))
-            continue;
-        if (ThvVisualObject* hit = child->FindDropTarget(point, projection, data, distance))
-            result = hit;
-    }
+    ThvVisualObject* result = NearestChildHit(*this, design,
+        [&](ThvVisualObject& child) { return child.FindDropTarget(point, projection, data, distance); });
     if (result)
         return result;
 

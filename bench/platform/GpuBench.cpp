@@ -5,6 +5,8 @@
 #include "platform/gpu/Device.h"
 #include "platform/gpu/GlRuntime.h"
 
+#include "tests/support/GpuVertex.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -16,15 +18,8 @@ namespace {
 
 using namespace platform::gpu;
 
-struct Vertex {
-    float X, Y, Z;
-    float NX, NY, NZ;
-    uint32_t Color;
-    float U, V;
-};
-static_assert(sizeof(Vertex) == 36);
-
-constexpr uint32_t kFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+using testsupport::kFvf;
+using testsupport::Vertex;
 constexpr uint32_t kVertexRing = 2359260;
 constexpr uint32_t kIndexRing = 262140;
 

@@ -27,7 +27,7 @@
 #include "platform/ui/NativeApplication.h"
 #include "platform/ui/Window.h"
 
-#include "tests/backends/LetteringScene.h"
+#include "tests/support/LetteringScene.h"
 
 #include <benchmark/benchmark.h>
 

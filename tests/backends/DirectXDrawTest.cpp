@@ -398,7 +398,7 @@ TEST_F(DirectXDrawTest, OneTextureABitmapAndCanvasUploadedWhenThePixelsChange)
     bitmap.Unmap();
 
     const auto texture = [&](ThvDirectXCanvas& canvas) {
-        return std::dynamic_pointer_cast<RecordingTexture>(canvas.GetBitmapHandle(&bitmap));
+        return std::dynamic_pointer_cast<RecordingTexture>(canvas.GetTexture(&bitmap));
     };
     // Two materials of one bitmap share the canvas's texture, uploaded once.
     UseTexture(Canvas(), &bitmap);

@@ -409,6 +409,38 @@ TEST_F(DirectXFrameTest, UnbufferedWindowCanvasCopiesThePresentedFrame)
     EXPECT_EQ(presented[0].second, 0xFF804020u);
 }
 
+TEST_F(DirectXFrameTest, AWindowCanvasHandsEveryFrameItPresentsToItsOwner)
+{
+    for (bool extended : { true, false }) {
+        SCOPED_TRACE(extended ? "extended" : "plain");
+        ModuleGuard guard;
+        Recorder& log = Start(extended);
+        CanvasPtr canvas = MakeWindowCanvas(4, 3);
+        std::vector<std::string> heard;
+        canvas->SetOnFramePresented([&](int32_t width, int32_t height, const uint32_t* pixels) {
+            heard.push_back(std::to_string(width) + "x" + std::to_string(height) + " "
+                + std::to_string(pixels[0]) + " " + std::to_string(pixels[width * height - 1]));
+        });
+        ASSERT_TRUE(BeginFrame(*canvas, 0xFF804020));
+        canvas->EndScene();
+        EXPECT_EQ(heard, (std::vector<std::string> { "4x3 4286595104 4286595104" }));
+
+        // A present the device refuses shows nothing, so the owner hears nothing.
+        log.Script(extended ? "PresentEx" : "Present", { D3DERR_INVALIDCALL });
+        ASSERT_TRUE(BeginFrame(*canvas, 0xFF000000));
+        canvas->EndScene();
+        EXPECT_EQ(heard.size(), 1u);
+
+        // Without a handler a frame still presents.
+        canvas->SetOnFramePresented({});
+        const size_t presents = CallsWith(log, "Present").size();
+        ASSERT_TRUE(BeginFrame(*canvas, 0xFF000000));
+        canvas->EndScene();
+        EXPECT_EQ(CallsWith(log, "Present").size(), presents + 1);
+        EXPECT_EQ(heard.size(), 1u);
+    }
+}
+
 TEST_F(DirectXFrameTest, BitmapCanvasNeverPresentsAndCopiesTheFrameItRendered)
 {
     Recorder& log = Start(false);

@@ -27,7 +27,8 @@
 #include "platform/rtl/Component.h"
 
 #include "tests/backends/BackendTestSupport.h"
-#include "tests/backends/LetteringScene.h"
+#include "tests/support/LetteringScene.h"
+#include "tests/support/Outlines.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,7 @@ constexpr int32_t kSceneHeight = 400;
 using lettering::kTextBack;
 using lettering::kTextFront;
 using lettering::kTextSide;
+using testsupport::Figures;
 
 uint8_t Channel(uint32_t pixel, int shift)
 {
@@ -215,20 +217,6 @@ TwzPolygon LetteringOutline(const ThvText3D& text)
     TwzPolygon polygon;
     path.FlattenPath(polygon, text.GetFlatness());
     return polygon;
-}
-
-std::vector<TwzPolygon> Figures(const TwzPolygon& points)
-{
-    std::vector<TwzPolygon> figures(1);
-    for (const TwzPoint& p : points) {
-        if (scene3d::IsFigureEnd(p))
-            figures.emplace_back();
-        else
-            figures.back().push_back(p);
-    }
-    if (figures.back().empty())
-        figures.pop_back();
-    return figures;
 }
 
 TwzRect Bounds(const TwzPolygon& points)

@@ -293,10 +293,3 @@ TEST(ThvGlyphAtlas, QuadsInScreenAndCameraProjection)
     EXPECT_EQ(v[0], hvColorVertex(ax * 0.02f, 0, (5 + h) * 0.02f, 0, 0, 0, 0xFF112233, a.U0, a.V0));
     EXPECT_EQ(v[2], hvColorVertex((ax + aw) * 0.02f, 0, 5 * 0.02f, 0, 0, 0, 0xFF112233, a.U1, a.V1));
 }
-
-// fontconfig keeps its configuration and match caches until the process ends, behind
-// pointers the leak checker cannot follow; only allocations made inside it are exempt.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}

@@ -6,6 +6,8 @@
 #include "tests/graphics/FakeResources.h"
 #include "tests/graphics/StreamHelpers.h"
 
+#include "tests/support/ChangeCounter.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -14,16 +16,7 @@
 
 namespace {
 
-class TCounter : public rtl::TObject {
-public:
-    void Changed(rtl::TObject* sender)
-    {
-        ++count;
-        lastSender = sender;
-    }
-    int count = 0;
-    rtl::TObject* lastSender = nullptr;
-};
+using TCounter = testsupport::TChangeCounter;
 
 // A component owning a fill and a stroke brush (with the canvas's defaults) and a font.
 class TPaintHolder : public rtl::TComponent {

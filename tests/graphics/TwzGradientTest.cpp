@@ -4,6 +4,8 @@
 #include "platform/rtl/Exceptions.h"
 #include "tests/graphics/StreamHelpers.h"
 
+#include "tests/support/ChangeCounter.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,16 +15,7 @@
 
 namespace {
 
-class TCounter : public rtl::TObject {
-public:
-    void Changed(rtl::TObject* sender)
-    {
-        ++count;
-        lastSender = sender;
-    }
-    int count = 0;
-    rtl::TObject* lastSender = nullptr;
-};
+using TCounter = testsupport::TChangeCounter;
 
 struct Stop {
     TwzColor color;

@@ -5,6 +5,7 @@
 #include "tests/graphics/FakeResources.h"
 #include "tests/graphics/Printers.h"
 #include "tests/graphics/StreamHelpers.h"
+#include "tests/support/ChangeCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +19,7 @@ namespace {
 
 // ---- helpers ----------------------------------------------------------------------------
 
-// Counts the change events of one path.
-class TChangeCounter : public rtl::TObject {
-public:
-    void Changed(rtl::TObject* sender)
-    {
-        ++count;
-        lastSender = sender;
-    }
-    int count = 0;
-    rtl::TObject* lastSender = nullptr;
-};
+using testsupport::TChangeCounter;
 
 void Watch(TwzPathData& path, TChangeCounter& counter)
 {

@@ -7,6 +7,8 @@
 #include "tests/graphics/Printers.h"
 #include "tests/graphics/StreamHelpers.h"
 
+#include "tests/support/ChangeCounter.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -15,16 +17,7 @@
 
 namespace {
 
-class TCounter : public rtl::TObject {
-public:
-    void Changed(rtl::TObject* sender)
-    {
-        ++count;
-        lastSender = sender;
-    }
-    int count = 0;
-    rtl::TObject* lastSender = nullptr;
-};
+using TCounter = testsupport::TChangeCounter;
 
 // An owner of each value type, to see their stored forms inside an object.
 class TValueHolder : public rtl::TComponent {

@@ -11,6 +11,7 @@
 #include "scene3d/ThvScene.h"
 
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,28 @@
 #include <vector>
 
 using namespace scene3dtest;
+
+/// A 3D object whose loading fails after it and its children were read.
+class TFailingLoad : public ThvObject {
+    RTL_CLASS(TFailingLoad, ThvObject)
+public:
+    explicit TFailingLoad(rtl::TComponent* owner)
+        : ThvObject(owner)
+    {
+        ++alive;
+    }
+    static inline int alive = 0;
+
+protected:
+    ~TFailingLoad() override { --alive; }
+    void Loaded() override
+    {
+        ThvObject::Loaded();
+        throw rtl::ReadError("The stored object is inconsistent");
+    }
+};
+
+RTL_IMPLEMENT_CLASS(TFailingLoad)
 
 namespace {
 
@@ -142,6 +165,22 @@ TEST_F(Library3DTest, CreateObjectFromStreamReturnsNullAndLeavesNothingForBadTex
         EXPECT_EQ(FromText(c.text), nullptr);
         EXPECT_EQ(form->GetComponentCount(), before);
     }
+}
+
+TEST_F(Library3DTest, CreateObjectFromStreamFreesAnObjectWhoseLoadingFailsAfterItWasMade)
+{
+    rtl::RegisterClass<TFailingLoad>();
+    const int before = form->GetComponentCount();
+    const std::string text = "object TFailingLoad\n"
+                             "  object Kid: THolder3D\n"
+                             "    Value = 1\n"
+                             "  end\n"
+                             "  object Other: TFailingLoad\n"
+                             "  end\n"
+                             "end\n";
+    EXPECT_EQ(FromText(text), nullptr);
+    EXPECT_EQ(form->GetComponentCount(), before) << "nothing half-read stays with the owner";
+    EXPECT_EQ(TFailingLoad::alive, 0);
 }
 
 TEST_F(Library3DTest, ASmall3DTreeSurvivesObjectTextBothWays)

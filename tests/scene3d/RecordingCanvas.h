@@ -14,7 +14,6 @@
 #include "scene3d/ThvMaterial.h"
 #include "scene3d/ThvMeshData.h"
 
-#include "platform/gpu/Device.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Text.h"
@@ -32,8 +31,8 @@ struct TextureCounter {
     int alive = 0;
 };
 
-/// A device texture that only knows it exists.
-class FakeTexture final : public platform::gpu::Texture {
+/// A back-end handle that only knows it exists.
+class FakeTexture final : public ThvBitmapHandle {
 public:
     explicit FakeTexture(std::shared_ptr<TextureCounter> counter)
         : m_counter(std::move(counter))
@@ -42,17 +41,6 @@ public:
         ++m_counter->alive;
     }
     ~FakeTexture() override { --m_counter->alive; }
-
-    platform::gpu::HRESULT GetLevelDesc(uint32_t, platform::gpu::D3DSURFACE_DESC&) override
-    {
-        return platform::gpu::E_FAIL;
-    }
-    platform::gpu::HRESULT LockRect(uint32_t, platform::gpu::D3DLOCKED_RECT&, const platform::gpu::RECT*,
-                                    uint32_t) override
-    {
-        return platform::gpu::E_FAIL;
-    }
-    platform::gpu::HRESULT UnlockRect(uint32_t) override { return platform::gpu::E_FAIL; }
 
 private:
     std::shared_ptr<TextureCounter> m_counter;

@@ -13,7 +13,6 @@
 #include "scene3d/ThvScene.h"
 #include "scene3d/ThvVisualObject.h"
 
-#include "platform/gpu/Device.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Text.h"
@@ -67,8 +66,8 @@ inline std::vector<std::string> Only(
 
 /// A window canvas without a device: it writes the frame protocol into the log ("BeginScene",
 /// "Clear #FF303030", "SetCamera DesignCamera", "AddLight", "EndScene"...), fills its frame
-/// with the clear colour, and presents the frame through the device's present handler at
-/// EndScene, with its window, as the Direct3D canvas does.
+/// with the clear colour, and hands the frame to its owner at EndScene, as the Direct3D
+/// canvas does after presenting it.
 class TFrameCanvas final : public ThvCanvas {
     RTL_CLASS(TFrameCanvas, ThvCanvas)
 public:
@@ -109,13 +108,8 @@ public:
         Log().push_back("EndScene");
         if (GetBuffered() && HasBackBuffer())
             std::copy(frame.begin(), frame.end(), GetBackBufferBits());
-        if (GetHandle()) {
-            platform::gpu::FrontBuffer front;
-            front.Width = GetWidth();
-            front.Height = GetHeight();
-            front.Pixels = frame;
-            platform::gpu::CallPresentHandler(GetHandle(), front);
-        }
+        if (GetHandle())
+            DeliverFrame(GetWidth(), GetHeight(), frame.data());
     }
     void ResizeBuffer(int32_t width, int32_t height) override
     {

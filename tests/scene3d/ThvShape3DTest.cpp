@@ -15,6 +15,8 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Writer.h"
 
+#include "tests/support/Outlines.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,34 +26,10 @@
 #include <vector>
 
 using namespace scene3dtest;
+using testsupport::Area;
+using testsupport::Figures;
 
 namespace {
-
-/// The figures of a flattened outline, without their figure ends.
-std::vector<TwzPolygon> Figures(const TwzPolygon& points)
-{
-    std::vector<TwzPolygon> figures(1);
-    for (const TwzPoint& p : points) {
-        if (scene3d::IsFigureEnd(p))
-            figures.emplace_back();
-        else
-            figures.back().push_back(p);
-    }
-    if (figures.back().empty())
-        figures.pop_back();
-    return figures;
-}
-
-double Area(const TwzPolygon& figure)
-{
-    double sum = 0;
-    for (size_t i = 0; i < figure.size(); ++i) {
-        const TwzPoint& a = figure[i];
-        const TwzPoint& b = figure[(i + 1) % figure.size()];
-        sum += double { a.X } * b.Y - double { b.X } * a.Y;
-    }
-    return std::fabs(sum) / 2;
-}
 
 bool Contains(const TwzPolygon& points, TwzPoint p)
 {

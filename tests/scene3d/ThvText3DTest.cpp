@@ -16,6 +16,8 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Writer.h"
 
+#include "tests/support/Outlines.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,31 +27,9 @@
 #include <vector>
 
 using namespace scene3dtest;
-
-// fontconfig keeps its configuration and match caches until the process ends, behind
-// pointers the leak checker cannot follow; only allocations made inside it are exempt. (One
-// definition per test program: the other 3D tests that lay out text rely on this one.)
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
+using testsupport::Figures;
 
 namespace {
-
-/// The figures of a flattened outline, without their figure ends.
-std::vector<TwzPolygon> Figures(const TwzPolygon& points)
-{
-    std::vector<TwzPolygon> figures(1);
-    for (const TwzPoint& p : points) {
-        if (scene3d::IsFigureEnd(p))
-            figures.emplace_back();
-        else
-            figures.back().push_back(p);
-    }
-    if (figures.back().empty())
-        figures.pop_back();
-    return figures;
-}
 
 TwzRect Bounds(const TwzPolygon& points)
 {

@@ -2,6 +2,8 @@
 
 #include "platform/gpu/Device.h"
 
+#include "tests/support/GpuVertex.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,16 +16,8 @@ namespace gputest {
 
 using namespace platform::gpu;
 
-/// The 36-byte vertex of the canvas (position, normal, colour, texture coordinates).
-struct Vertex {
-    float X, Y, Z;
-    float NX, NY, NZ;
-    uint32_t Color;
-    float U, V;
-};
-static_assert(sizeof(Vertex) == 36);
-
-constexpr uint32_t kFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+using testsupport::kFvf;
+using testsupport::Vertex;
 
 inline Vertex At(float x, float y, float z, uint32_t color, float u = 0, float v = 0)
 {

@@ -1,4 +1,4 @@
-#include "RtlTestClasses.h"
+#include "tests/support/RtlTestClasses.h"
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Properties.h"

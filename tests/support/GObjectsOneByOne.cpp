@@ -1,4 +1,4 @@
-// Leak checking for the GTK tests.
+// GLib's objects made visible to the leak checker, for the programs that use GTK or pango.
 
 #include <cstdlib>
 #include <fstream>
@@ -7,20 +7,13 @@
 #include <unistd.h>
 #include <vector>
 
-// fontconfig (under GTK's theme and pango) keeps its configuration and match caches for the
-// life of the process, behind pointers the leak checker cannot follow. Nothing else is
-// exempt: a widget, window, drag context or target list this layer forgets is reported.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
-
 #ifdef __SANITIZE_ADDRESS__
 namespace {
 
-// GLib 2.74 takes GObjects from slabs of its own, where a forgotten one stays invisible to
-// the leak checker; with G_SLICE=always-malloc each is an allocation of its own. GLib reads
-// the setting when it loads, before any code here runs, so the program starts itself again.
+// GLib 2.74 hands out GObjects (widgets, pango layouts and contexts among them) from its own
+// slabs, where a lost one stays invisible to the leak checker; with G_SLICE=always-malloc each
+// is an allocation of its own. GLib reads the setting while its libraries are loaded, before
+// any code here runs, so the program starts itself again with it.
 const bool kObjectsAllocatedOneByOne = [] {
     if (std::getenv("G_SLICE"))
         return true;

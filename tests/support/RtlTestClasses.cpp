@@ -1,4 +1,4 @@
-#include "RtlTestClasses.h"
+#include "tests/support/RtlTestClasses.h"
 
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Reader.h"

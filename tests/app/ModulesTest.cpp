@@ -2,7 +2,7 @@
 // second start registers nothing twice, that a stop takes it all back, and that the next start
 // gives the same again.
 
-#include "backends/Modules.h"
+#include "app/Modules.h"
 
 #include "backends/DirectXModule.h"
 #include "backends/ThvDirectXCanvas.h"

@@ -1,4 +1,4 @@
-#include "backends/Modules.h"
+#include "app/Modules.h"
 
 #include "backends/DirectXModule.h"
 #include "backends/ThvNewtonPhysics.h"
