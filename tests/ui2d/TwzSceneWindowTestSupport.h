@@ -49,6 +49,8 @@ public:
     int paints = 0;
     bool acceptsDrags = false;
     bool handlesWheel = false;
+    /// Takes the Esc key when it is offered as a dialog key.
+    bool takesEscape = false;
     /// Runs at the start of each paint of the box.
     std::function<void(TBox&)> duringPaint;
 
@@ -106,6 +108,15 @@ public:
         Add("keyup " + rtl::IntToStr(key) + " " + CharName(keyChar)
             + (shift.Has(platform::ui::ShiftFlag::Ctrl) ? " ctrl" : ""));
         TwzVisualObject::KeyUp(key, keyChar, shift);
+    }
+    void DialogKey(uint16_t& key, TShiftState shift) override
+    {
+        if (takesEscape && key == 27) {
+            Add("dialogkey 27");
+            key = 0;
+            return;
+        }
+        TwzVisualObject::DialogKey(key, shift);
     }
     void EnterFocus() override
     {
