@@ -1,0 +1,183 @@
+// The 2D scene control's input routing on the headless window system, through the control's
+// own entry points: the Tab walk over the tab-order list, dialog keys and Esc, the size grip,
+// and hints.
+
+#include "TwzSceneWindowTestSupport.h"
+#include "Ui2dTestClasses.h"
+
+#include "platform/ui/FakeApplication.h"
+#include "ui2d/TwzScene.h"
+
+#include <gtest/gtest.h>
+
+using namespace scenewindowtest;
+using platform::ui::MouseButton;
+using platform::ui::ShiftFlag;
+using platform::ui::ShiftState;
+
+namespace {
+
+// A box whose press resizes the form.
+class TGrip final : public TBox, public IwzSizeGrip {
+public:
+    using TBox::TBox;
+};
+
+class SceneInput : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ui2dtest::RegisterTestClasses();
+        platform::ui::FormOptions options;
+        options.clientWidth = 200;
+        options.clientHeight = 100;
+        options.position = platform::ui::Point { 50, 40 };
+        form = app.CreateForm(options);
+        scene = new TwzScene(owner.get());
+        scene->SetBounds(0, 0, 200, 100);
+        root = new TBox(owner.get());
+        root->SetName("Root");
+        root->SetHitTest(false);
+        scene->AddObject(root);
+        scene->SetParentForm(form.get());
+        form->Show();
+        app.ProcessMessages();
+        TakeEvents();
+    }
+    void TearDown() override
+    {
+        rtl::FreeAndNil(scene);
+        form.reset();
+        owner.reset();
+    }
+    template <class T = TBox> T* Box(const std::string& name, float x, float y)
+    {
+        auto* box = new T(owner.get());
+        box->SetName(name);
+        root->AddObject(box);
+        box->SetBounds(x, y, 20, 20);
+        box->SetCanFocused(true);
+        return box;
+    }
+    void Key(uint16_t key, ShiftState shift = {})
+    {
+        uint16_t down = key;
+        scene->KeyDown(down, shift);
+        uint16_t up = key;
+        scene->KeyUp(up, shift);
+    }
+
+    platform::ui::FakeApplication app;
+    std::unique_ptr<platform::ui::Form> form;
+    rtl::TOwned<rtl::TComponent> owner { new rtl::TComponent(nullptr) };
+    TwzScene* scene = nullptr;
+    TBox* root = nullptr;
+};
+
+} // namespace
+
+TEST_F(SceneInput, TabAndShiftTabWalkTheTabOrderListWithWrapAround)
+{
+    struct Case {
+        const char* name;
+        int count;
+        int focused; // -1: nothing focused
+        bool backwards;
+        int expected;
+    };
+    const Case cases[] = {
+        { "Tab from the first of three", 3, 0, false, 1 },
+        { "Tab from the last of three wraps to the first", 3, 2, false, 0 },
+        { "Tab with nothing focused takes the first", 3, -1, false, 0 },
+        { "Shift+Tab from the second takes the first", 3, 1, true, 0 },
+        { "Shift+Tab from the first wraps to the last", 3, 0, true, 2 },
+        { "Shift+Tab with nothing focused takes the last", 3, -1, true, 2 },
+        { "two entries: Tab from the first moves to the second", 2, 0, false, 1 },
+        { "two entries: Tab from the second wraps to the first", 2, 1, false, 0 },
+        { "two entries: Shift+Tab from the first wraps to the second", 2, 0, true, 1 },
+        { "one entry: Tab focuses it", 1, -1, false, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        root->DeleteChildren();
+        scene->SetFocused(nullptr);
+        std::vector<TBox*> boxes;
+        for (int i = 0; i < c.count; ++i)
+            boxes.push_back(Box("B" + std::to_string(i), static_cast<float>(i * 30), 0));
+        if (c.focused >= 0)
+            boxes[static_cast<size_t>(c.focused)]->FocusObject();
+        Key(platform::ui::vk::kTab, c.backwards ? ShiftState { ShiftFlag::Shift } : ShiftState {});
+        EXPECT_EQ(scene->GetFocused(), boxes[static_cast<size_t>(c.expected)]);
+    }
+}
+
+TEST_F(SceneInput, TabSkipsHiddenDisabledAndUnfocusableEntriesAndThoseUnderAHiddenParent)
+{
+    TBox* first = Box("First", 0, 0);
+    TBox* hidden = Box("Hidden", 30, 0);
+    TBox* disabled = Box("Disabled", 60, 0);
+    TBox* plain = Box("Plain", 90, 0);
+    TBox* panel = Box("Panel", 120, 0);
+    TBox* inside = Box("Inside", 0, 0);
+    panel->AddObject(inside);
+    TBox* last = Box("Last", 150, 0);
+    hidden->SetVisible(false);
+    disabled->SetEnabled(false);
+    plain->SetCanFocused(false);
+    panel->SetCanFocused(false);
+    panel->SetVisible(false);
+    first->FocusObject();
+    Key(platform::ui::vk::kTab);
+    EXPECT_EQ(scene->GetFocused(), last);
+    Key(platform::ui::vk::kTab, ShiftState { ShiftFlag::Shift });
+    EXPECT_EQ(scene->GetFocused(), first);
+    panel->SetVisible(true);
+    Key(platform::ui::vk::kTab);
+    EXPECT_EQ(scene->GetFocused(), inside); // the list is collected through the children
+}
+
+TEST_F(SceneInput, EscTakenAsADialogKeyLeavesTheModalResultOtherwiseItCancels)
+{
+    Key(platform::ui::vk::kEscape); // nothing focused: the form is cancelled all the same
+    EXPECT_EQ(form->GetModalResult(), platform::ui::kModalCancel);
+    form->SetModalResult(platform::ui::kModalNone);
+
+    TBox* box = Box("Box", 10, 10);
+    box->takesEscape = true;
+    box->FocusObject();
+    TakeEvents();
+    Key(platform::ui::vk::kEscape);
+    EXPECT_EQ(form->GetModalResult(), platform::ui::kModalNone);
+    // The root saw the key first; the focused object gets only what the root left of it.
+    EXPECT_EQ(Only(TakeEvents(), { "dialogkey", "keydown" }), (Lines { "dialogkey 27 @Box", "keydown 0 0 @Box" }));
+}
+
+TEST_F(SceneInput, APressOnASizeGripResizesTheFormWithThePointer)
+{
+    Box<TGrip>("Grip", 180, 80);
+    scene->MouseMove({}, 190, 90);
+    EXPECT_EQ(scene->GetHost()->GetCursor(), -8); // the diagonal size cursor over a grip
+    scene->MouseDown(MouseButton::Left, ShiftState { ShiftFlag::Left }, 190, 90);
+    EXPECT_TRUE(scene->GetWindowResizing());
+    EXPECT_TRUE(Only(TakeEvents(), { "down" }).empty()); // the grip itself hears nothing
+    scene->MouseMove(ShiftState { ShiftFlag::Left }, 215, 100);
+    EXPECT_EQ(form->ClientWidth(), 225);
+    EXPECT_EQ(form->ClientHeight(), 110);
+    scene->MouseUp(MouseButton::Left, {}, 215, 100);
+    EXPECT_FALSE(scene->GetWindowResizing());
+    scene->MouseMove({}, 230, 100);
+    EXPECT_EQ(form->ClientWidth(), 225);
+}
+
+TEST_F(SceneInput, AHintShowsOverAnObjectThatShowsOneForItsWholeRectangle)
+{
+    TBox* box = Box("Box", 10.4f, 20.6f);
+    box->SetHint(u"Bold");
+    EXPECT_FALSE(scene->CMHintShow({ 15, 25 }).has_value()); // ShowHint off
+    box->SetShowHint(true);
+    const std::optional<platform::ui::HintInfo> hint = scene->CMHintShow({ 15, 25 });
+    ASSERT_TRUE(hint.has_value());
+    EXPECT_EQ(hint->text, u"Bold");
+    EXPECT_EQ(hint->area, (platform::ui::Rect { 10, 21, 30, 41 }));
+    EXPECT_FALSE(scene->CMHintShow({ 100, 80 }).has_value());
+}
