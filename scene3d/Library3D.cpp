@@ -21,6 +21,7 @@
 #include "scene3d/ThvProxyObject.h"
 #include "scene3d/ThvScene.h"
 
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
 
@@ -84,10 +85,16 @@ ThvObject* CreateObjectFromStream(rtl::TComponent* owner, rtl::TStream& stream)
         try {
             binary.SetPosition(0);
             object->LoadFromStream(binary);
+        } catch (const rtl::LimitError&) {
+            if (ThvObject* alive = watched.Get())
+                alive->Free();
+            throw;
         } catch (...) {
             return nullptr;
         }
         return watched.Get();
+    } catch (const rtl::LimitError&) {
+        throw;
     } catch (...) {
         return nullptr;
     }

@@ -29,6 +29,8 @@
 #include "tests/backends/BackendTestSupport.h"
 #include "tests/backends/LetteringScene.h"
 
+#include "tests/MissingDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -66,7 +68,7 @@ protected:
     void SetUp() override
     {
         if (!StartOpenGl())
-            GTEST_SKIP() << "No EGL display or OpenGL context here: the canvas cannot render";
+            GF_MISSING_DISPLAY("No EGL display or OpenGL context here: the canvas cannot render");
         m_started = true;
         m_canvasClass = DefaultCanvasClass;
         m_filterClass = DefaultFilterClass;
