@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -92,6 +93,7 @@ public:
     void CopyBits(uint32_t* bits) override;
     void SetMatrix(const ThvMatrix& matrix) override;
     void DrawLine(const ThvVector& p1, const ThvVector& p2, float opacity) override;
+    void DrawLines(std::span<const ThvVector> ends, float opacity) override;
     void DrawNothing(const ThvVector& p1, const ThvVector& p2, float opacity) override;
     void DrawCube(const ThvVector& center, const ThvVector& size, float opacity) override;
     void FillCube(const ThvVector& center, const ThvVector& size, float opacity) override;

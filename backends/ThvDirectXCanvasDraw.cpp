@@ -4,6 +4,7 @@
 #include "scene3d/ThvMaterial.h"
 #include "scene3d/ThvMeshData.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -98,6 +99,28 @@ void ThvDirectXCanvas::DrawLine(const ThvVector& p1, const ThvVector& p2, float 
         i[0] = 0;
         i[1] = 1;
     });
+}
+
+void ThvDirectXCanvas::DrawLines(std::span<const ThvVector> ends, float opacity)
+{
+    // 16-bit indices and the rings bound one draw call; a batch stays well inside both.
+    constexpr size_t kLinesPerCall = 8192;
+    const size_t lines = ends.size() / 2;
+    if (lines == 0)
+        return;
+    const uint32_t color = CallColor(opacity);
+    for (size_t first = 0; first < lines; first += kLinesPerCall) {
+        const auto count = static_cast<uint32_t>(std::min(kLinesPerCall, lines - first));
+        const ThvVector* from = ends.data() + 2 * first;
+        DrawThroughRings(D3DPT_LINELIST, 2 * count, 2 * count, count, [&](ThvColorVertex* v, uint16_t* i) {
+            for (uint32_t k = 0; k < 2 * count; ++k) {
+                const ThvVector& p = from[k];
+                const float t = static_cast<float>(k & 1);
+                v[k] = hvColorVertex(p.X, p.Y, p.Z, 0, 0, 0, color, t, t);
+                i[k] = static_cast<uint16_t>(k);
+            }
+        });
+    }
 }
 
 void ThvDirectXCanvas::DrawNothing(const ThvVector&, const ThvVector&, float) { }

@@ -4,6 +4,7 @@
 #include "platform/rtl/Streams.h"
 
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -64,8 +65,13 @@ void WriteFile(const std::string& fileName, std::span<const uint8_t> bytes)
 
     try {
         rtl::TFileStream out(temporaryName, rtl::fmCreate);
-        if (!bytes.empty())
-            out.WriteBuffer(bytes.data(), bytes.size());
+        // The stream stops at the system's first refusal; its reason (a full disk, a file
+        // too large for the file system, ...) is what the user needs to hear.
+        errno = 0;
+        if (!bytes.empty() && out.Write(bytes.data(), bytes.size()) != bytes.size()) {
+            const int error = errno != 0 ? errno : ENOSPC;
+            throw rtl::WriteError(std::error_code(error, std::generic_category()).message());
+        }
     } catch (const rtl::FileOpenError& e) {
         discard();
         throw rtl::FileOpenError(

@@ -3,7 +3,9 @@
 #include "graphics/TwzFilter.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Component.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Filer.h"
+#include "platform/rtl/Numbers.h"
 #include "platform/rtl/Properties.h"
 #include "platform/rtl/Streams.h"
 
@@ -11,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <string>
 #include <system_error>
 
 namespace {
@@ -139,14 +142,22 @@ void TwzBitmap::Recreate()
     ReleasePixels();
     m_width = std::max(m_width, 1);
     m_height = std::max(m_height, 1);
-    try {
-        m_bits.reset(new uint32_t[size_t(m_width) * size_t(m_height)]);
-    } catch (...) {
-        // A size the memory cannot hold leaves a bitmap without pixels, not one whose size
-        // promises pixels it does not have.
+    // A refused size leaves a bitmap without pixels, not one whose size promises pixels it
+    // does not have.
+    const uint64_t count = uint64_t(m_width) * uint64_t(m_height);
+    const std::string size = rtl::IntToStr(m_width) + " x " + rtl::IntToStr(m_height);
+    if (count > kMaxBitmapPixels) {
         m_width = 0;
         m_height = 0;
-        throw;
+        throw rtl::GraphicsError("A bitmap of " + size + " pixels is larger than the limit of "
+            + std::to_string(kMaxBitmapPixels) + " pixels");
+    }
+    try {
+        m_bits.reset(new uint32_t[size_t(count)]);
+    } catch (const std::bad_alloc&) {
+        m_width = 0;
+        m_height = 0;
+        throw rtl::GraphicsError("Out of memory for a bitmap of " + size + " pixels");
     }
     Clear(0);
     m_needUpdate = true;

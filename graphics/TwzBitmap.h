@@ -31,6 +31,11 @@ struct TwzBitmapCanvasServices {
 };
 void InstallBitmapCanvasServices(const TwzBitmapCanvasServices& services);
 
+/// Largest bitmap (Width x Height) the library makes: 256 Mi pixels, 1 GB of memory (a square
+/// of 16384 x 16384). Larger sizes are refused with rtl::GraphicsError before anything is
+/// allocated, and so are sizes the memory cannot hold.
+inline constexpr uint64_t kMaxBitmapPixels = uint64_t(1) << 28;
+
 /// The picture of the 2D library: Width x Height premultiplied ARGB pixels in top-down rows
 /// without gaps (pixel (X, Y) at index Y x Width + X), one block that canvases may wrap in
 /// place. Never smaller than 1 x 1, except a bitmap read from a stream that did not decode,
@@ -83,9 +88,11 @@ public:
     void SetNeedUpdate(bool value) { m_needUpdate = value; }
 
     /// Nothing when both equal the current size; otherwise new pixels, all 0, and the canvas
-    /// is dropped. No OnChange.
+    /// is dropped. No OnChange. A size beyond kMaxBitmapPixels, or one the memory cannot hold,
+    /// raises rtl::GraphicsError and leaves the bitmap without pixels (0 x 0).
     void SetSize(int32_t width, int32_t height);
-    /// Drops the canvas and the cached handle and allocates new pixels (at least 1 x 1), all 0.
+    /// Drops the canvas and the cached handle and allocates new pixels (at least 1 x 1), all 0;
+    /// refuses sizes as SetSize does.
     void Recreate();
     /// Every pixel the premultiplied `color` (given straight). No OnChange.
     void Clear(TwzColor color);
@@ -125,7 +132,7 @@ public:
     /// The picture reduced to fit fitWidth x fitHeight; OnChange on success.
     bool LoadThumbnailFromFile(
         const std::string& fileName, float fitWidth, float fitHeight, bool useEmbedded);
-    /// The format follows the file's extension.
+    /// The format follows the file's extension; one that names no format raises rtl::WriteError.
     void SaveToFile(const std::string& fileName, const std::string& params = {});
     /// Decodes the image from the stream's position to its end; OnChange on success.
     bool LoadFromStream(rtl::TStream& stream);

@@ -32,7 +32,8 @@ public:
     virtual bool LoadThumbnailFromFile(
         const std::string& fileName, float fitWidth, float fitHeight, bool useEmbedded, TwzBitmap& bitmap)
         = 0;
-    /// Encodes by the file's extension; reports nothing.
+    /// Encodes by the file's extension. A name whose extension names no format the filter
+    /// writes raises rtl::WriteError, as do write failures (naming the system's reason).
     virtual void SaveToFile(const std::string& fileName, TwzBitmap& bitmap, const std::string& params) = 0;
     /// Decodes the image that starts at the stream's position.
     virtual bool LoadFromStream(rtl::TStream& stream, TwzBitmap& bitmap) = 0;

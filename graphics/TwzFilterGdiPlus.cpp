@@ -11,6 +11,7 @@
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 
@@ -43,10 +44,13 @@ struct Picture {
 };
 
 /// Decoders write every pixel, so their memory is not cleared first: for a camera photo
-/// that would be another pass over 48 MB.
+/// that would be another pass over 48 MB. Inside the read of a stored object the picture
+/// counts towards the read's total before its memory is taken (rtl::LimitError beyond it).
 raster::PixelTarget Into(Picture& picture)
 {
     return [&picture](raster::ImageSize size) {
+        rtl::ChargeLoad(uint64_t(size.width) * uint64_t(size.height) * sizeof(uint32_t),
+            "A picture of " + rtl::IntToStr(size.width) + " x " + rtl::IntToStr(size.height) + " pixels");
         picture.width = size.width;
         picture.height = size.height;
         picture.pixels.reset(new uint32_t[picture.Count()]);
@@ -362,9 +366,14 @@ bool TwzFilterGdiPlus::LoadThumbnailFromFile(
 
 void TwzFilterGdiPlus::SaveToFile(const std::string& fileName, TwzBitmap& bitmap, const std::string& params)
 {
-    const std::optional<ImageFormat> format = EncoderByName(ExtensionOf(fileName));
+    const std::string_view extension = ExtensionOf(fileName);
+    const std::optional<ImageFormat> format = EncoderByName(extension);
+    // Writing nothing would look like a save that worked.
     if (!format)
-        return;
+        throw rtl::WriteError("Cannot save \"" + fileName + "\": "
+            + (extension.empty() ? std::string("the file name has no extension")
+                                 : "the extension \"." + std::string(extension) + "\" names no picture format")
+            + " (use .bmp, .jpg, .jpeg, .png, .tif, .tiff or .gif)");
     if (const std::optional<std::vector<uint8_t>> bytes = Encode(bitmap, *format, params))
         filereplace::WriteFile(fileName, *bytes);
 }

@@ -15,11 +15,19 @@ constexpr float kMinStep = 0.05f;
 // thin bounds would ask for hundreds of millions of points; no outline worth drawing needs
 // more than this per curve.
 constexpr int64_t kMaxCurvePoints = 65536;
+/// Points the curves of one path may flatten to in all (each curve keeps at least two).
+constexpr double kMaxFlattenedPoints = 1 << 20;
+
+/// The length a curve is cut by: from its first control point to its end.
+double CurveChord(const TwzPoint& p1, const TwzPoint& p3)
+{
+    return std::hypot(double(p3.X) - p1.X, double(p3.Y) - p1.Y);
+}
 
 void AppendCurve(TwzPolygon& points, const TwzPoint& p0, const TwzPoint& p1, const TwzPoint& p2,
     const TwzPoint& p3, float step)
 {
-    const double chord = std::hypot(double(p3.X) - p1.X, double(p3.Y) - p1.Y) / step;
+    const double chord = CurveChord(p1, p3) / step;
     int64_t n = 2;
     if (chord >= kMaxCurvePoints)
         n = kMaxCurvePoints;
@@ -33,7 +41,8 @@ void AppendCurve(TwzPolygon& points, const TwzPoint& p0, const TwzPoint& p1, con
     const float ay = p3.Y - p0.Y - cy - by;
     const float d = 1.0f / static_cast<float>(n - 1);
     float t = 0;
-    points.reserve(points.size() + static_cast<size_t>(n));
+    // NOTE: no reserve for the curve alone: growing the polygon to the exact size curve after
+    // curve copies it whole each time, quadratic in the number of curves.
     for (int64_t i = 0; i < n; ++i) {
         const float t2 = t * t;
         const float t3 = t2 * t;
@@ -83,6 +92,17 @@ TwzPoint TwzPathData::FlattenPath(TwzPolygon& points, float flatness) const
     float step = std::min(RectWidth(bounds) / 100, RectHeight(bounds) / 100) * flatness;
     if (!(step >= kMinStep)) // also not-a-number
         step = kMinStep;
+    // A stored path may hold thousands of long curves, each asking for thousands of points:
+    // beyond kMaxFlattenedPoints in all, the step grows until the curves fit.
+    double wanted = 0;
+    for (size_t i = 0; i + 2 < m_points.size(); ++i) {
+        if (m_points[i].Kind == wzPathPointCurveTo) {
+            wanted += CurveChord(m_points[i].Point, m_points[i + 2].Point) / step;
+            i += 2;
+        }
+    }
+    if (wanted > kMaxFlattenedPoints && std::isfinite(wanted))
+        step = static_cast<float>(step * (wanted / kMaxFlattenedPoints));
 
     TwzPoint current {};
     TwzPoint start {};

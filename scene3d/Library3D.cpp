@@ -21,6 +21,7 @@
 #include "scene3d/ThvProxyObject.h"
 #include "scene3d/ThvScene.h"
 
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
 
@@ -84,6 +85,10 @@ ThvObject* CreateObjectFromStream(rtl::TComponent* owner, rtl::TStream& stream)
         try {
             binary.SetPosition(0);
             object->LoadFromStream(binary);
+        } catch (const rtl::LimitError&) {
+            if (ThvObject* alive = watched.Get())
+                alive->Free();
+            throw;
         } catch (...) {
             // A half-read object is of no use to anyone: it goes, rather than staying with
             // its owner until the owner goes.
@@ -92,6 +97,8 @@ ThvObject* CreateObjectFromStream(rtl::TComponent* owner, rtl::TStream& stream)
             return nullptr;
         }
         return watched.Get();
+    } catch (const rtl::LimitError&) {
+        throw;
     } catch (...) {
         return nullptr;
     }

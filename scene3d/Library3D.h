@@ -43,7 +43,8 @@ void Register3DObjects(std::string_view category)
 /// position; owned by `owner`, with no parent and no scene. Never raises: null for text that
 /// does not parse or names a class that is not a registered 3D object class (nothing is left
 /// in the owner then), and null when the stream turns out damaged after the object was made
-/// (the object then stays with its owner).
+/// (the object then stays with its owner). The one error it raises is rtl::LimitError, when
+/// the object's pictures need more than one load may take: the object is freed first.
 [[nodiscard]] ThvObject* CreateObjectFromStream(rtl::TComponent* owner, rtl::TStream& stream);
 
 /// Registers the library's classes for streaming and its object classes by category; runs

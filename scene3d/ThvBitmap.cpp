@@ -7,10 +7,13 @@
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Filer.h"
+#include "platform/rtl/Numbers.h"
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <string>
 
 RTL_IMPLEMENT_CLASS(ThvBitmap)
 
@@ -52,7 +55,24 @@ void ThvBitmap::Reallocate(int32_t width, int32_t height)
     m_height = std::max(height, 0);
     m_bits.clear();
     m_bits.shrink_to_fit();
-    m_bits.assign(static_cast<size_t>(m_width) * static_cast<size_t>(m_height), 0);
+    // A refused size leaves a bitmap without pixels, not one whose size promises pixels it
+    // does not have.
+    const uint64_t count = static_cast<uint64_t>(m_width) * static_cast<uint64_t>(m_height);
+    const std::string size = rtl::IntToStr(m_width) + " x " + rtl::IntToStr(m_height);
+    try {
+        if (count > kMaxBitmapPixels)
+            throw rtl::GraphicsError("A bitmap of " + size + " pixels is larger than the limit of "
+                + std::to_string(kMaxBitmapPixels) + " pixels");
+        m_bits.assign(static_cast<size_t>(count), 0);
+    } catch (const std::bad_alloc&) {
+        m_width = 0;
+        m_height = 0;
+        throw rtl::GraphicsError("Out of memory for a bitmap of " + size + " pixels");
+    } catch (...) {
+        m_width = 0;
+        m_height = 0;
+        throw;
+    }
     m_needUpdate = true;
 }
 

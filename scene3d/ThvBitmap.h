@@ -34,7 +34,8 @@ public:
     [[nodiscard]] int32_t GetHeight() const { return m_height; }
     /// Nothing when the size is the current one. Otherwise every texture of the bitmap is
     /// dropped, its own canvas freed, and the pixels reallocated and cleared; NeedUpdate is
-    /// set, OnChange stays silent.
+    /// set, OnChange stays silent. A size beyond kMaxBitmapPixels, or one the memory cannot
+    /// hold, raises rtl::GraphicsError and leaves the bitmap at 0 x 0.
     void SetSize(int32_t width, int32_t height);
 
     /// The pixels, read-only; empty for a bitmap of no area.

@@ -30,8 +30,8 @@ constexpr int kStateGroups[kRenderStateCount] = {
     9, 9, // shading
 };
 
-// A back buffer this large cannot be a real window; refusing it keeps a bad size from
-// turning into an allocation the process cannot survive.
+// A back buffer this large (256 Mi pixels, 1 GB) cannot be a real window; refusing it keeps a
+// bad size from turning into an allocation the process cannot survive.
 constexpr int64_t kMaxBackBufferPixels = int64_t { 1 } << 28;
 
 ThvMatrix TranslationMatrix(float x, float y, float z)
@@ -154,8 +154,16 @@ void ThvCanvas::ResizeBuffer(int32_t width, int32_t height)
     ReleaseBackBuffer();
     m_width = std::max(width, 1);
     m_height = std::max(height, 1);
-    if (m_buffered)
+    if (!m_buffered)
+        return;
+    try {
         CreateBackBuffer();
+    } catch (...) {
+        // The canvas reports the size it has, not the one it could not get.
+        m_width = 0;
+        m_height = 0;
+        throw;
+    }
 }
 
 void ThvCanvas::SetQuality(ThvQuality value)
@@ -323,6 +331,12 @@ void ThvCanvas::WorldToScreen(ThvProjection projection, const ThvPoint& p, ThvPo
     r.X = (1 - v.X / v.Z * q[0][0]) * static_cast<float>(m_width) / 2;
     r.Y = (v.Y / v.Z * q[1][1] + 1) * static_cast<float>(m_height) / 2;
     r.Z = v.Z;
+}
+
+void ThvCanvas::DrawLines(std::span<const ThvVector> ends, float opacity)
+{
+    for (size_t i = 0; i + 1 < ends.size(); i += 2)
+        DrawLine(ends[i], ends[i + 1], opacity);
 }
 
 void ThvCanvas::FillRect(const TwzRect& r, float depth, float opacity)

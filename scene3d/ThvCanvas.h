@@ -201,8 +201,10 @@ public:
     virtual bool BeginScene();
     virtual void EndScene();
     virtual void FreeBuffer();
-    /// A new size (at least 1 x 1); a buffered canvas rebuilds its back buffer. Back ends
-    /// rebuild their device objects even for the same size.
+    /// A new size (at least 1 x 1); a buffered canvas rebuilds its back buffer. A back buffer
+    /// beyond 256 Mi pixels (or beyond the memory) raises rtl::GraphicsError and leaves the
+    /// canvas at 0 x 0 without one. Back ends rebuild their device objects even for the same
+    /// size.
     virtual void ResizeBuffer(int32_t width, int32_t height);
     virtual void Clear(uint32_t color) = 0;
     /// Fills the frame from Width x Height ARGB pixels.
@@ -223,6 +225,9 @@ public:
     // unit object (a vertex v is drawn at Center + Size x v); the canvas colours its own
     // vertices with the material's diffuse colour, its alpha times `opacity`.
     virtual void DrawLine(const ThvVector& p1, const ThvVector& p2, float opacity) = 0;
+    /// Lines between ends[0] and ends[1], ends[2] and ends[3], ... in as few draw calls as the
+    /// back end can (an odd last end is left out); by default one DrawLine each.
+    virtual void DrawLines(std::span<const ThvVector> ends, float opacity);
     virtual void DrawNothing(const ThvVector& p1, const ThvVector& p2, float opacity) = 0;
     /// The edges of a box.
     virtual void DrawCube(const ThvVector& center, const ThvVector& size, float opacity) = 0;

@@ -7,7 +7,9 @@
 
 // The design grid: lines across the object's X-Y plane every Frequency units from the centre
 // outwards, every line at a whole multiple of Marks drawn stronger. Its depth is fixed. Drawn
-// unlit in the canvas's own material; picked on its plane, strictly inside its box.
+// unlit in the canvas's own material, the plain lines and the marks in one batch each, never
+// more lines than the canvas has room for (a denser grid thins to every Nth line); picked on
+// its plane, strictly inside its box.
 class ThvGrid : public ThvVisualObject {
     RTL_CLASS(ThvGrid, ThvVisualObject)
 public:
@@ -35,9 +37,6 @@ protected:
     ~ThvGrid() override = default;
 
 private:
-    /// The colour of the line at `position`, opacity applied.
-    [[nodiscard]] uint32_t LineColorAt(float position, float opacity) const;
-
     uint32_t m_lineColor = 0x50505050;
     float m_frequency = 1;
     float m_marks = 4;

@@ -18,6 +18,7 @@
 
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Properties.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
@@ -783,6 +784,8 @@ void ThvScene::PasteFromClipboard()
         }
         if (self)
             AddUpdateRect({});
+    } catch (const rtl::LimitError& e) {
+        platform::ui::Dialogs::ShowMessage(e.what(), self ? m_form : nullptr);
     } catch (...) {
         platform::ui::Dialogs::ShowMessage("Error paste object from clipboard", self ? m_form : nullptr);
     }
@@ -799,6 +802,9 @@ void ThvScene::DesignLoadClick()
     try {
         rtl::TFileStream stream(*file, rtl::fmOpenRead);
         object = CreateObjectFromStream(GetOwner(), stream);
+    } catch (const rtl::LimitError& e) {
+        platform::ui::Dialogs::ShowMessage(e.what(), self ? m_form : nullptr);
+        return;
     } catch (...) {
         return; // a file that cannot be read adds nothing
     }

@@ -14,6 +14,7 @@
 #include "graphics/TwzVisual.h"
 #include "graphics/TwzWideStrings.h"
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
@@ -341,6 +342,10 @@ TwzObject* Create2DObjectFromStream(rtl::TComponent* owner, rtl::TStream& stream
         result = object;
         stream.SetPosition(start);
         object->LoadObjectFromStream(stream);
+    } catch (const rtl::LimitError&) {
+        if (TwzObject* alive = result.Get())
+            alive->Free();
+        throw;
     } catch (...) {
         // The creators answer what they could make; the caller checks for null.
     }

@@ -129,7 +129,8 @@ void UnregisterScene(IwzScene* scene);
 /// Creates an object of the stream's root class with `owner` and reads the stream into it
 /// (names cleared, bad properties skipped). Never raises: null when the class is unknown or
 /// not a 2D object, or the stream is damaged before the object exists; the partly read
-/// object when the damage comes later.
+/// object when the damage comes later. The one error it raises is rtl::LimitError, when the
+/// object's pictures need more than one load may take: the object is freed first.
 [[nodiscard]] TwzObject* Create2DObjectFromStream(rtl::TComponent* owner, rtl::TStream& stream);
 /// The same from object text.
 [[nodiscard]] TwzObject* Create2DObjectFromTextStream(rtl::TComponent* owner, rtl::TStream& stream);

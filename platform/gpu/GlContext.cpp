@@ -1,5 +1,8 @@
 #include "platform/gpu/GlContext.h"
 
+#include <atomic>
+#include <cstdio>
+
 namespace platform::gpu {
 
 namespace {
@@ -50,20 +53,38 @@ const GlFunctions* SharedFunctions()
     return complete ? &functions : nullptr;
 }
 
+namespace {
+
+/// Without OpenGL the 3D views stay empty; the user hears why, once per run.
+std::nullptr_t Unavailable(const char* reason)
+{
+    static std::atomic<bool> told { false };
+    if (!told.exchange(true))
+        std::fprintf(stderr, "OpenGL is not available (%s, EGL error 0x%04X): 3D views are not drawn\n", reason,
+            unsigned(eglGetError()));
+    return nullptr;
+}
+
+} // namespace
+
 std::shared_ptr<GlContext> GlContext::Create()
 {
     EGLDisplay display = SharedDisplay();
-    if (display == EGL_NO_DISPLAY || !eglBindAPI(EGL_OPENGL_API))
-        return nullptr;
+    if (display == EGL_NO_DISPLAY)
+        return Unavailable("no EGL display");
+    if (!eglBindAPI(EGL_OPENGL_API))
+        return Unavailable("the EGL display offers no OpenGL");
     const EGLint attributes[] = { EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1,
         EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE };
     EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
     if (context == EGL_NO_CONTEXT)
-        return nullptr;
+        return Unavailable("no OpenGL 2.1 compatibility context");
     const GlFunctions* gl = SharedFunctions();
     std::shared_ptr<GlContext> result(new GlContext(display, context, gl));
-    if (!gl || !result->MakeCurrent())
-        return nullptr;
+    if (!gl)
+        return Unavailable("the driver lacks OpenGL functions this program needs");
+    if (!result->MakeCurrent())
+        return Unavailable("the OpenGL context cannot be made current");
     return result;
 }
 

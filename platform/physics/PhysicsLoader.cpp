@@ -1,6 +1,8 @@
 #include "platform/physics/PhysicsLoader.h"
 
+#include <atomic>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
@@ -72,6 +74,16 @@ ModulePhysicsLoader::~ModulePhysicsLoader()
 const GfPhysicsApiV1* ModulePhysicsLoader::Open()
 {
     m_error.clear();
+    const GfPhysicsApiV1* api = Load();
+    // Without the module objects stay where they are; the user hears why, once per run.
+    static std::atomic<bool> told { false };
+    if (!api && !told.exchange(true))
+        std::fprintf(stderr, "Physics is off: the physics module cannot be loaded (%s)\n", m_error.c_str());
+    return api;
+}
+
+const GfPhysicsApiV1* ModulePhysicsLoader::Load()
+{
     if (m_path.empty()) {
         m_error = "the folder of the running program is unknown";
         return nullptr;

@@ -46,7 +46,8 @@ private:
 };
 
 /// The real module, opened with dlopen. The module file is libgfphysics.so beside the
-/// running executable unless a path is given.
+/// running executable unless a path is given. The first load of the process that fails says
+/// why on standard error.
 class ModulePhysicsLoader final : public PhysicsLoader {
 public:
     explicit ModulePhysicsLoader(std::string modulePath = {});
@@ -61,6 +62,8 @@ protected:
     void Close() override;
 
 private:
+    const GfPhysicsApiV1* Load();
+
     std::string m_path;
     std::string m_error;
     void* m_handle = nullptr;

@@ -35,7 +35,8 @@ constexpr int kMaxSide = 32767;
 
 bool IsSupportedSize(int width, int height)
 {
-    return width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide;
+    return width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide
+        && int64_t(width) * int64_t(height) <= kMaxSurfacePixels;
 }
 
 std::shared_ptr<detail::SurfaceData> Adopt(cairo_surface_t* surface)

@@ -14,13 +14,17 @@ struct SurfaceData;
 struct SurfaceAccess;
 } // namespace detail
 
+/// Largest surface (width x height) made or wrapped: 256 Mi pixels, 1 GB, as the largest
+/// bitmap of the library.
+inline constexpr int64_t kMaxSurfacePixels = int64_t(1) << 28;
+
 /// Premultiplied ARGB32 pixels in top-down rows, stride Width x 4: a back buffer, or a view
 /// over pixels the caller owns (a bitmap's memory, shared without copying). Move-only. When a
 /// surface is destroyed, brushes and graphics still referring to it paint nothing from then on.
 class Surface {
 public:
     /// Owned pixels cleared to 0; nothing for a size below 1 or beyond what cairo supports
-    /// (32767 per side) or when memory runs out.
+    /// (32767 per side), beyond kMaxSurfacePixels, or when memory runs out.
     [[nodiscard]] static std::optional<Surface> Create(int width, int height);
     /// As Create, raising rtl::GraphicsError("Can't allocate the DIB handle") on failure.
     static Surface CreateBackBuffer(int width, int height);

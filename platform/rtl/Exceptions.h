@@ -31,6 +31,14 @@ public:
     using Exception::Exception;
 };
 
+/// A read that would go beyond a limit on the work or memory one load may take (a picture
+/// larger than the load may still hold, say). Unlike the other errors of a read it is never
+/// absorbed: the whole read fails and leaves nothing it created behind.
+class LimitError : public ReadError {
+public:
+    using ReadError::ReadError;
+};
+
 class WriteError : public Exception {
 public:
     using Exception::Exception;

@@ -52,6 +52,26 @@ private:
     int& m_depth;
 };
 
+// The decoded data of the read of a root running on this thread; reads nested inside it
+// count towards the same total.
+struct LoadTotal {
+    int reads = 0;
+    uint64_t bytes = 0;
+};
+thread_local LoadTotal t_load;
+
+class LoadScope {
+public:
+    LoadScope()
+    {
+        if (t_load.reads++ == 0)
+            t_load.bytes = 0;
+    }
+    ~LoadScope() { --t_load.reads; }
+    LoadScope(const LoadScope&) = delete;
+    LoadScope& operator=(const LoadScope&) = delete;
+};
+
 std::string Where(const TComponent& component, const std::string& path)
 {
     return "Error reading " + (component.GetName().empty() ? path : component.GetName() + "." + path);
@@ -70,8 +90,19 @@ TObjectHeader TReader::ReadRootHeader()
     return ReadObjectHeader();
 }
 
+void ChargeLoad(uint64_t bytes, const std::string& what)
+{
+    if (t_load.reads == 0)
+        return;
+    if (bytes > kMaxLoadBytes - t_load.bytes)
+        throw LimitError(what + " would take the pictures of this load beyond "
+            + std::to_string(kMaxLoadBytes >> 20) + " MB");
+    t_load.bytes += bytes;
+}
+
 TComponent* TReader::ReadRootComponent(TComponent* root, TComponent* owner)
 {
+    const LoadScope load;
     ReadSignature();
     TObjectHeader header = ReadObjectHeader();
     bool created = false;
@@ -349,6 +380,8 @@ void TReader::DefineProperty(std::string_view name, const TReaderProc& readData,
     stream.SetPosition(start);
     try {
         readData(*this);
+    } catch (const LimitError& e) {
+        throw LimitError(where + ": " + e.what());
     } catch (const Exception& e) {
         stream.SetPosition(end);
         Error(where + ": " + e.what());
@@ -369,6 +402,8 @@ void TReader::DefineBinaryProperty(std::string_view name, const TStreamProc& rea
     TConstMemoryStream data(bytes.data(), bytes.size());
     try {
         readData(data);
+    } catch (const LimitError& e) {
+        throw LimitError(where + ": " + e.what());
     } catch (const Exception& e) {
         Error(where + ": " + e.what());
     }
@@ -413,6 +448,8 @@ void TReader::SetValue(TObject& holder, const TPropInfo& prop, const TValue& val
     bool accepted;
     try {
         accepted = prop.set(holder, value);
+    } catch (const LimitError& e) {
+        throw LimitError(where + ": " + e.what());
     } catch (const Exception& e) {
         return Error(where + ": " + e.what());
     }

@@ -5,6 +5,7 @@
 #include "platform/rtl/Value.h"
 #include "platform/rtl/ValueStream.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -87,6 +88,15 @@ private:
     bool m_pendingDone = false;
     std::string m_pendingPath;
 };
+
+/// Bytes of decoded data (the pixels of pictures) that one read of a root may produce in
+/// all: 512 MB. Reads nested inside a read on the same thread share the outer read's total.
+inline constexpr uint64_t kMaxLoadBytes = uint64_t(1) << 29;
+
+/// Counts `bytes` of decoded data against the read of a root running on this thread, and
+/// raises LimitError naming `what` when the read's total would go beyond kMaxLoadBytes;
+/// nothing is counted then. Outside a read it does nothing.
+void ChargeLoad(uint64_t bytes, const std::string& what);
 
 /// Reads a component stream into `root`, or, with `root` null, creates the root with `owner`.
 TComponent* ReadComponentFromStream(TStream& stream, TComponent* root, TComponent* owner = nullptr);

@@ -9,6 +9,8 @@
 
 #include "tests/backends/BackendTestSupport.h"
 
+#include "tests/MissingDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -44,7 +46,7 @@ protected:
     void SetUp() override
     {
         if (!StartOpenGl())
-            GTEST_SKIP() << "No EGL display or OpenGL context here: the canvas cannot render";
+            GF_MISSING_DISPLAY("No EGL display or OpenGL context here: the canvas cannot render");
         m_bitmap = std::make_unique<ThvBitmap>(32, 32);
         m_canvas = MakeBitmapCanvas(*m_bitmap);
         ASSERT_TRUE(m_canvas->GetDevice());

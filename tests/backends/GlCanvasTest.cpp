@@ -8,6 +8,8 @@
 
 #include "tests/backends/BackendTestSupport.h"
 
+#include "tests/MissingDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -25,7 +27,7 @@ public:
     void SetUp() override
     {
         if (!StartOpenGl())
-            GTEST_SKIP() << "No EGL display or OpenGL context here: the canvas cannot render";
+            GF_MISSING_DISPLAY("No EGL display or OpenGL context here: the canvas cannot render");
     }
 
     /// A bitmap canvas of W x H in its frame: cleared, the scene's default presets, depth test

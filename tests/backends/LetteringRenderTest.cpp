@@ -30,6 +30,8 @@
 #include "tests/support/LetteringScene.h"
 #include "tests/support/Outlines.h"
 
+#include "tests/MissingDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -68,7 +70,7 @@ protected:
     void SetUp() override
     {
         if (!StartOpenGl())
-            GTEST_SKIP() << "No EGL display or OpenGL context here: the canvas cannot render";
+            GF_MISSING_DISPLAY("No EGL display or OpenGL context here: the canvas cannot render");
         m_started = true;
         m_canvasClass = DefaultCanvasClass;
         m_filterClass = DefaultFilterClass;

@@ -15,6 +15,8 @@
 
 #include "tests/backends/BackendTestSupport.h"
 
+#include "tests/MissingDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -45,7 +47,7 @@ protected:
     void SetUp() override
     {
         if (!StartOpenGl())
-            GTEST_SKIP() << "No EGL display or OpenGL context here: the canvas cannot render";
+            GF_MISSING_DISPLAY("No EGL display or OpenGL context here: the canvas cannot render");
         m_canvas = MakeBitmapCanvas(m_bitmap);
         ASSERT_TRUE(m_canvas->GetDevice());
         m_scene->SetCanvas(m_canvas.get());

@@ -7,6 +7,8 @@
 #include "platform/raster/GlyphFace.h"
 #include "tests/backends/BackendTestSupport.h"
 
+#include "tests/MissingDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -153,7 +155,7 @@ TEST(CanvasTextPixels, WhiteTextShowsItsGlyphsWhereItWasDrawn)
 {
     ModuleGuard guard;
     if (!StartOpenGl())
-        GTEST_SKIP() << "No EGL display or OpenGL context here: the canvas cannot render";
+        GF_MISSING_DISPLAY("No EGL display or OpenGL context here: the canvas cannot render");
     ThvBitmap bitmap(64, 32);
     auto canvas = MakeBitmapCanvas(bitmap);
     ASSERT_TRUE(canvas->GetDevice());

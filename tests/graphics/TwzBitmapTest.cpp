@@ -186,6 +186,36 @@ TEST(TwzBitmap, NeverSmallerThanOnePixel)
     }
 }
 
+// Sizes beyond the documented limit are refused with the library's error before anything is
+// allocated (46341 x 46341 once asked for 8.6 GB, and 100000 x 100000 let std::bad_alloc out);
+// the bitmap is left without pixels rather than claiming a size it does not have.
+TEST(TwzBitmap, SizesBeyondTheLimitAreRefused)
+{
+    EXPECT_EQ(kMaxBitmapPixels, uint64_t(16384) * 16384);
+    struct Case {
+        int32_t w, h;
+    } const cases[] = { { 46341, 46341 }, { 100000, 100000 }, { 16384, 16385 }, { INT32_MAX, INT32_MAX } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
+        TwzBitmap b(3, 2);
+        try {
+            b.SetSize(c.w, c.h);
+            ADD_FAILURE() << "no error";
+        } catch (const rtl::GraphicsError& e) {
+            EXPECT_NE(std::string(e.what()).find(std::to_string(c.w) + " x " + std::to_string(c.h)), std::string::npos)
+                << e.what();
+        }
+        EXPECT_EQ(b.GetWidth(), 0);
+        EXPECT_EQ(b.GetHeight(), 0);
+        EXPECT_EQ(b.Bits(), nullptr);
+        EXPECT_TRUE(b.Pixels().empty());
+        EXPECT_THROW(TwzBitmap(c.w, c.h), rtl::GraphicsError);
+        // A size within the limit works again.
+        b.SetSize(4, 4);
+        EXPECT_EQ(b.Pixels().size(), 16u);
+    }
+}
+
 TEST_F(TwzBitmapTest, SetSizeKeepsOrRecreates)
 {
     TEvents events;

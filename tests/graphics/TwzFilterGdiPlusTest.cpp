@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -23,6 +24,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -505,7 +508,7 @@ TEST(TwzFilterGdiPlus, SavedFileFormatFollowsTheExtensionInAnyCase)
     PictureBitmap bitmap(Quadrants(8, 6));
     struct Case {
         const char* name;
-        ImageFormat format; // Unknown: nothing is written
+        ImageFormat format; // Unknown: refused, nothing is written
     } cases[] = {
         { "a.jpg", ImageFormat::Jpeg },
         { "b.JPEG", ImageFormat::Jpeg },
@@ -528,11 +531,12 @@ TEST(TwzFilterGdiPlus, SavedFileFormatFollowsTheExtensionInAnyCase)
         const std::string path = kOutput + "save/" + c.name;
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
         std::filesystem::remove(path);
-        filter.SaveToFile(path, bitmap, "");
         if (c.format == ImageFormat::Unknown) {
+            EXPECT_THROW(filter.SaveToFile(path, bitmap, ""), rtl::WriteError);
             EXPECT_FALSE(std::filesystem::exists(path));
             continue;
         }
+        filter.SaveToFile(path, bitmap, "");
         const std::vector<uint8_t> bytes = ReadFile(path);
         EXPECT_EQ(raster::DetectImageFormat(bytes), c.format);
         MarkedBitmap back;
@@ -626,7 +630,7 @@ TEST(TwzFilterGdiPlus, QualityThatIsNotANumberRaisesAndWritesNothing)
         EXPECT_THROW(filter.SaveToStream(stream, bitmap, "png", params), rtl::ConvertError);
         EXPECT_EQ(stream.GetSize(), 0);
         // An extension without encoder is refused before the parameters are read.
-        EXPECT_NO_THROW(filter.SaveToFile(kOutput + "never.ico", bitmap, params));
+        EXPECT_THROW(filter.SaveToFile(kOutput + "never.ico", bitmap, params), rtl::WriteError);
     }
     EXPECT_FALSE(std::filesystem::exists(kOutput + "never.ico"));
 }
@@ -660,6 +664,70 @@ TEST(TwzFilterGdiPlus, FailedSavesSayWhyAndLeaveNothingBehind)
     rtl::TMemoryStream png;
     filter.SaveToStream(png, wide, "png", "");
     EXPECT_EQ(raster::DetectImageFormat(png.Bytes()), ImageFormat::Png);
+}
+
+// A name whose extension names no format used to write nothing without a word, which looks
+// like a save that worked: the error says why and what would do.
+TEST(TwzFilterGdiPlus, SavingUnderANameWithoutAFormatRaises)
+{
+    TwzFilterGdiPlus filter;
+    PictureBitmap bitmap(Quadrants(8, 6));
+    const std::string folder = kOutput + "no-format";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder + "/pictures.png");
+    struct Case {
+        std::string name;
+        const char* says;
+    } const cases[] = {
+        { "picture.ico", "the extension \".ico\" names no picture format" },
+        { "picture.txt", "the extension \".txt\" names no picture format" },
+        { "picture", "the file name has no extension" },
+        { "pictures.png/picture", "the file name has no extension" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder + "/" + c.name;
+        try {
+            filter.SaveToFile(path, bitmap, "");
+            ADD_FAILURE() << "saved";
+        } catch (const rtl::WriteError& e) {
+            EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+        }
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
+}
+
+// A write that fails part-way names the system's reason: here a file-size limit the process
+// runs under, the way a full disk or a file system's largest file would stop it.
+TEST(TwzFilterGdiPlus, WriteErrorsNameTheSystemsReason)
+{
+    TwzFilterGdiPlus filter;
+    TwzBitmap noisy(256, 256);
+    uint32_t seed = 12345;
+    for (uint32_t& p : noisy.Pixels()) {
+        seed = seed * 1103515245u + 12345u;
+        p = 0xFF000000u | (seed >> 8);
+    }
+    const std::string path = kOutput + "limited.bmp";
+    std::filesystem::remove(path);
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = old;
+    limited.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    std::string message;
+    try {
+        filter.SaveToFile(path, noisy, "");
+    } catch (const rtl::WriteError& e) {
+        message = e.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_NE(message.find("Cannot write file \"" + path + "\""), std::string::npos) << message;
+    EXPECT_NE(message.find("File too large"), std::string::npos) << message;
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 // ---- round trips ----------------------------------------------------------------------------------

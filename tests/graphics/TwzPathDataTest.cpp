@@ -565,6 +565,26 @@ TEST(TwzPathData, GetBounds)
     }
 }
 
+// A stored path of thousands of long curves in thin bounds once flattened to hundreds of
+// millions of points; the curves of one path now share a budget of about a million.
+TEST(TwzPathData, FlatteningIsBoundedForThePathAsAWhole)
+{
+    TwzPathData path;
+    path.MoveTo({ 0, 0 });
+    for (int i = 0; i < 4000; ++i)
+        path.CurveTo({ 0, 0 }, { 0.001f, 5000 }, { 0, 10000 });
+    TwzPolygon polygon;
+    path.FlattenPath(polygon, 1);
+    EXPECT_LE(polygon.size(), size_t(1 << 20) + 2 * 4000 + 1);
+    EXPECT_GE(polygon.size(), 2u * 4000);
+    // A path within the budget keeps its step.
+    TwzPathData small;
+    small.MoveTo({ 0, 0 });
+    small.CurveTo({ 0, 0 }, { 50, 100 }, { 100, 100 });
+    small.FlattenPath(polygon, 1);
+    EXPECT_GT(polygon.size(), 100u);
+}
+
 TEST(TwzPathData, FlattenPathFigures)
 {
     struct Case {

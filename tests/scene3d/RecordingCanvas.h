@@ -169,6 +169,12 @@ public:
     {
         log.push_back("DrawLine " + LogVector(p1) + " " + LogVector(p2) + " " + LogNumber(opacity));
     }
+    /// Logs "LineBatch n" for n lines, then each line as DrawLine.
+    void DrawLines(std::span<const ThvVector> ends, float opacity) override
+    {
+        log.push_back("LineBatch " + rtl::IntToStr(static_cast<int32_t>(ends.size() / 2)));
+        ThvCanvas::DrawLines(ends, opacity);
+    }
     void DrawNothing(const ThvVector&, const ThvVector&, float) override { log.push_back("DrawNothing"); }
     void DrawCube(const ThvVector& center, const ThvVector& size, float opacity) override
     {

@@ -430,6 +430,18 @@ TEST(ThvCanvas, ABackBufferThatCannotBeMadeIsReported)
     }
     rtl::TOwned<RecordingCanvas> canvas = MakeRecordingCanvas(10, 10, true);
     EXPECT_THROW(canvas->ResizeBuffer(1 << 20, 1 << 20), rtl::GraphicsError);
+    // The canvas reports the size it has, not the one it could not get.
+    EXPECT_EQ(canvas->GetWidth(), 0);
+    EXPECT_EQ(canvas->GetHeight(), 0);
+    EXPECT_FALSE(canvas->HasBackBuffer());
+    // Just beyond the limit of 2^28 pixels is refused as well, without trying.
+    EXPECT_THROW(canvas->ResizeBuffer(16384, 16385), rtl::GraphicsError);
+    EXPECT_EQ(canvas->GetWidth(), 0);
+    // A size that fits brings the back buffer back.
+    canvas->ResizeBuffer(8, 4);
+    EXPECT_EQ(canvas->GetWidth(), 8);
+    ASSERT_TRUE(canvas->HasBackBuffer());
+    canvas->GetBackBufferBits()[31] = 1;
 }
 
 TEST(ThvCanvas, ACanvasCannotBeAssignedToOtherObjects)

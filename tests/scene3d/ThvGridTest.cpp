@@ -39,12 +39,14 @@ TEST_F(ThvGridTest, LinesFromTheCentreWithMarksEveryFourUnits)
     grid->SetWidth(10);
     grid->SetHeight(10);
     grid->Render();
+    // The plain lines go first, then the marks, one batch each.
     EXPECT_EQ(VerticalLines(),
-        (std::vector<std::string> { "0 #A0505050", "0 #A0505050", "1 #50505050", "-1 #50505050",
-            "2 #50505050", "-2 #50505050", "3 #50505050", "-3 #50505050", "4 #A0505050", "-4 #A0505050" }));
+        (std::vector<std::string> { "1 #50505050", "-1 #50505050", "2 #50505050", "-2 #50505050",
+            "3 #50505050", "-3 #50505050", "0 #A0505050", "0 #A0505050", "4 #A0505050", "-4 #A0505050" }));
+    EXPECT_EQ(canvas->Lines("LineBatch"), (std::vector<std::string> { "LineBatch 12", "LineBatch 8" }));
     // Half the lines are vertical; the horizontal ones mirror them.
     EXPECT_EQ(canvas->Lines("DrawLine").size(), 20u);
-    EXPECT_EQ(canvas->Lines("DrawLine").at(10), "DrawLine (-5,0,0) (5,0,0) 1");
+    EXPECT_EQ(canvas->Lines("DrawLine").at(16), "DrawLine (-5,0,0) (5,0,0) 1");
     // The canvas material is drawn unlit and untextured.
     EXPECT_FALSE(canvas->GetMaterial()->GetLighting());
     EXPECT_EQ(canvas->GetMaterial()->GetBitmap(), "");
@@ -77,6 +79,37 @@ TEST_F(ThvGridTest, MarksFallOnWholeMultiplesOfMarks)
         }
         EXPECT_EQ(marks, c.markPositions);
     }
+}
+
+// A pasted grid may ask for millions of lines; the canvas (200 x 100 pixels here) has room for
+// a few per pixel, so a denser grid thins to every Nth line, still on multiples of Frequency.
+TEST_F(ThvGridTest, LinesBoundedByWhatTheCanvasCanShow)
+{
+    struct Case {
+        float width, frequency;
+    } const cases[] = { { 200, 0.001f }, { 1e30f, 1 }, { 1e6f, 1e-30f }, { 10, 1e-38f } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        auto* grid = Make<ThvGrid>();
+        grid->SetWidth(c.width);
+        grid->SetHeight(1);
+        grid->SetFrequency(c.frequency);
+        canvas->ClearLog();
+        grid->Render();
+        const std::vector<std::string> batches = canvas->Lines("LineBatch");
+        EXPECT_LE(batches.size(), 2u);
+        // Two lines per position, and each direction at most 2 x 200 positions (and the centre).
+        EXPECT_LE(canvas->Lines("DrawLine").size(), 2u * 2 * (2 * 200 + 1));
+        EXPECT_GT(canvas->Lines("DrawLine").size(), 2u);
+    }
+    // A grid the canvas can show keeps every line.
+    auto* grid = Make<ThvGrid>();
+    grid->SetWidth(100);
+    grid->SetHeight(1);
+    grid->SetFrequency(0.5f);
+    canvas->ClearLog();
+    grid->Render();
+    EXPECT_EQ(VerticalLines().size(), 200u);
 }
 
 TEST_F(ThvGridTest, OpacityFadesTheLines)

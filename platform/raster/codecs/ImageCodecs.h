@@ -15,8 +15,10 @@ namespace platform::raster {
 
 enum class ImageFormat : uint8_t { Unknown, Png, Jpeg, Gif, Tiff, Bmp, Ico };
 
-/// Largest picture (width x height) any decoder accepts; larger declared sizes fail.
-inline constexpr uint64_t kMaxImagePixels = uint64_t(1) << 28;
+/// Largest picture (width x height) any decoder accepts: 64 Mi pixels (256 MB of pixels, a
+/// square of 8192 x 8192). Every decoder compares the size its headers declare with it before
+/// asking for memory; larger declared sizes fail without allocating.
+inline constexpr uint64_t kMaxImagePixels = uint64_t(1) << 26;
 
 inline constexpr int32_t kDefaultJpegQuality = 75;
 

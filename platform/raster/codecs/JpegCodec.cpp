@@ -69,10 +69,27 @@ void SkipInputData(j_decompress_ptr info, long count)
     source->pub.bytes_in_buffer -= size_t(count);
 }
 
+// A progressive picture passes its whole coefficient store once per scan, and a small file
+// can hold thousands of scans: past this many the file is refused. Real encoders write about
+// ten.
+constexpr int kMaxScans = 256;
+// What libjpeg may allocate besides our pixels: the coefficients of a progressive picture of
+// the largest accepted size in 4:4:4 (three 16-bit planes), with room to spare.
+constexpr long kMaxDecoderMemory = long(kMaxImagePixels * 8);
+
+void MonitorProgress(j_common_ptr info)
+{
+    if (info->is_decompressor && reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxScans) {
+        info->err->msg_code = JERR_NOTIMPL;
+        info->err->error_exit(info);
+    }
+}
+
 struct Decompressor {
     jpeg_decompress_struct info;
     ErrorManager error;
     SourceManager source;
+    jpeg_progress_mgr progress;
 };
 
 struct DecompressorDelete {
@@ -93,6 +110,9 @@ bool ReadHeader(Decompressor* d, Bytes data)
     d->info.err = &d->error.pub;
     InstallErrorManager(d->error);
     jpeg_create_decompress(&d->info);
+    d->info.mem->max_memory_to_use = kMaxDecoderMemory;
+    d->progress.progress_monitor = MonitorProgress;
+    d->info.progress = &d->progress;
     d->source.pub.init_source = InitSource;
     d->source.pub.fill_input_buffer = FillInputBuffer;
     d->source.pub.skip_input_data = SkipInputData;

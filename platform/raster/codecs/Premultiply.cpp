@@ -1,5 +1,6 @@
 #include "platform/raster/codecs/Premultiply.h"
 
+#include <algorithm>
 #include <array>
 
 namespace platform::raster::detail {
@@ -8,7 +9,8 @@ namespace {
 // One row per alpha value, indexed by channel. Both tables are exact integer evaluations of
 // the truncating formulas. NOTE: the unpremultiply quotient is computed exactly on purpose:
 // evaluated as channel / (alpha / 255) in floating point it truncates a full channel to 254
-// for many alpha values, turning translucent white grey.
+// for many alpha values, turning translucent white grey. A channel above alpha is not valid
+// premultiplied data; it saturates at 255 rather than wrapping around into a dark colour.
 struct Tables {
     std::array<std::array<uint8_t, 256>, 256> premultiply;
     std::array<std::array<uint8_t, 256>, 256> unpremultiply;
@@ -18,7 +20,7 @@ struct Tables {
         for (uint32_t a = 0; a < 256; ++a) {
             for (uint32_t c = 0; c < 256; ++c) {
                 premultiply[a][c] = uint8_t(c * a / 255);
-                unpremultiply[a][c] = a == 0 ? 0 : uint8_t((c * 255 / a) & 0xFF);
+                unpremultiply[a][c] = a == 0 ? 0 : uint8_t(std::min<uint32_t>(c * 255 / a, 255));
             }
         }
     }

@@ -14,7 +14,7 @@ namespace platform::raster::detail {
 [[nodiscard]] uint32_t PremultiplyPixel(uint32_t straight);
 
 /// Alpha 0 gives 0; alpha 255 returns the colour unchanged; otherwise each colour channel
-/// becomes Trunc(channel x 255 / alpha), of which the low 8 bits remain.
+/// becomes Trunc(channel x 255 / alpha), at most 255.
 [[nodiscard]] uint32_t UnpremultiplyPixel(uint32_t premultiplied);
 
 void PremultiplyPixels(uint32_t* pixels, size_t count);

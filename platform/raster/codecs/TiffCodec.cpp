@@ -179,11 +179,17 @@ bool TiffDecode(Bytes data, const PixelTarget& target)
         return false;
     if (!TIFFRGBAImageGet(&image, pixels, uint32_t(size->width), uint32_t(size->height)))
         return false;
-    // libtiff packs A, B, G, R from the high byte down; ours is A, R, G, B.
+    // libtiff packs A, B, G, R from the high byte down; ours is A, R, G, B. A file that says
+    // its alpha is associated may still carry colour above alpha, which is no premultiplied
+    // pixel: such channels are held at alpha.
     const size_t count = PixelCount(*size);
     for (size_t i = 0; i < count; ++i) {
         const uint32_t p = pixels[i];
-        pixels[i] = (p & 0xFF00FF00u) | ((p & 0xFFu) << 16) | ((p >> 16) & 0xFFu);
+        const uint32_t a = p >> 24;
+        const uint32_t r = std::min(p & 0xFFu, a);
+        const uint32_t g = std::min((p >> 8) & 0xFFu, a);
+        const uint32_t b = std::min((p >> 16) & 0xFFu, a);
+        pixels[i] = (a << 24) | (r << 16) | (g << 8) | b;
     }
     return true;
 }

@@ -4,6 +4,8 @@
 
 #include "tests/platform/gpu/GpuTestSupport.h"
 
+#include "tests/MissingDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -34,7 +36,7 @@ protected:
             m_runtime = std::make_shared<RecordingRuntime>();
         }
         if (Failed(m_runtime->Direct3DCreate9Ex(D3D_SDK_VERSION, m_system)) || !m_system)
-            GTEST_SKIP() << "No EGL display or OpenGL context here: the OpenGL device cannot be tested";
+            GF_MISSING_DISPLAY("No EGL display or OpenGL context here: the OpenGL device cannot be tested");
         D3DPRESENT_PARAMETERS p = Parameters(4, 4);
         ASSERT_EQ(
             m_system->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, p, nullptr, m_device),

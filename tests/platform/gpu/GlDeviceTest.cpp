@@ -2,6 +2,8 @@
 
 #include "tests/platform/gpu/GpuTestSupport.h"
 
+#include "tests/MissingDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -29,7 +31,7 @@ protected:
     {
         m_runtime = CreateGlRuntime();
         if (Failed(m_runtime->Direct3DCreate9Ex(kCreateEx, m_system)) || !m_system)
-            GTEST_SKIP() << "No EGL display or OpenGL context here: the OpenGL device cannot be tested";
+            GF_MISSING_DISPLAY("No EGL display or OpenGL context here: the OpenGL device cannot be tested");
     }
 
     DevicePtr MakeDevice(uint32_t width, uint32_t height, D3DMULTISAMPLE_TYPE samples = D3DMULTISAMPLE_NONE)

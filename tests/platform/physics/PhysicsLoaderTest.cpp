@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
@@ -29,6 +31,22 @@ GfPhysicsApiV1 CompleteTable()
 }
 
 } // namespace
+
+// Objects stay still without the module; the user hears why once, not at every load. (First in
+// the file: the first failed load of the process is the one that speaks.)
+TEST(ModulePhysicsLoader, AFailedLoadSaysWhyOnceOnStandardError)
+{
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; ++i) {
+        ModulePhysicsLoader loader("/nonexistent/folder/libgfphysics.so");
+        EXPECT_EQ(loader.Acquire(), nullptr);
+        loader.Release();
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("physics module cannot be loaded"), std::string::npos) << said;
+    EXPECT_NE(said.find("/nonexistent/folder/libgfphysics.so"), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
 
 TEST(PhysicsLoader, LoadsOnceWhileUsedAndAgainAfterTheLastUserWent)
 {

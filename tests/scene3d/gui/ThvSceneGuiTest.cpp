@@ -10,6 +10,7 @@
 #include "scene3d/ThvMaterial.h"
 #include "scene3d/ThvPosition.h"
 #include "scene3d/ThvShape.h"
+#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
 
 #include "platform/ui/Application.h"
@@ -75,11 +76,8 @@ class SceneWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!uitest::Gui()) {
-            if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
-                GTEST_SKIP() << uitest::GuiError();
-            FAIL() << uitest::GuiError();
-        }
+        if (!uitest::Gui())
+            GF_MISSING_DISPLAY(uitest::GuiError());
         TakeLog();
     }
     void TearDown() override

@@ -1,6 +1,7 @@
 #include "tests/platform/ui/gui/GtkFixture.h"
 
 #include "platform/ui/NativeApplication.h"
+#include "tests/MissingDisplay.h"
 
 #include <cstdlib>
 #include <functional>
@@ -78,11 +79,8 @@ Point PlaceForThisTest()
 
 void GtkTest::SetUp()
 {
-    if (!Gui()) {
-        if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
-            GTEST_SKIP() << GuiError();
-        FAIL() << GuiError();
-    }
+    if (!Gui())
+        GF_MISSING_DISPLAY(GuiError());
     GuiErrors().clear();
     // A bare X server gives the keyboard to whatever window lies under the pointer, so windows
     // that tests running beside this one open may move the focus at any time: the logs leave
