@@ -20,6 +20,10 @@
 #include "platform/rtl/Text.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/ResourceObjects.h"
+#include "ui2d/TwzBackground.h"
+#include "ui2d/TwzContent.h"
+#include "ui2d/TwzControl.h"
+#include "ui2d/TwzResources.h"
 #include "ui2d/TwzVisualObject.h"
 
 #include <algorithm>
@@ -368,9 +372,10 @@ void Initialize2DLibrary()
     rtl::RegisterClass<TwzGradientPoints>();
     rtl::RegisterClass<TwzGradientPoint>();
     rtl::RegisterClass<TwzVisual>();
-    // FIXME: TwzResources, TwzContent and TwzControl join (around TwzObject, in that order) as
-    // their classes land.
+    rtl::RegisterClass<TwzResources>();
     rtl::RegisterClass<TwzObject>();
+    rtl::RegisterClass<TwzContent>();
+    rtl::RegisterClass<TwzControl>();
     rtl::RegisterClass<TwzVisualObject>();
 
     // 2. Named resources.
@@ -382,6 +387,7 @@ void Initialize2DLibrary()
     // 4.-7. FIXME: TwzCustomScene, the "Layout" and "Popup" categories and the categories of
     // the animations, effects, shapes, design tools and controls join as their classes land.
     // The drop-target set-up of the original platform's OLE belongs to the window layer.
+    Register2DObjects<TwzBackground>("Windows");
 
     // 8. The codec and canvas classes; a host that installed its own canvas class keeps it.
     DefaultFilterClass = &kTwzFilterGdiPlusClass;

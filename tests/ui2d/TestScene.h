@@ -11,6 +11,7 @@
 #include "ui2d/IwzScene.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/TwzObject.h"
+#include "ui2d/TwzResources.h"
 #include "ui2d/TwzVisualObject.h"
 
 #include <algorithm>
@@ -164,8 +165,11 @@ public:
     {
         if (value == m_style)
             return;
-        // FIXME: join and leave the sheets' user lists once style sheets exist.
+        if (m_style)
+            m_style->RemoveScene(this);
         m_style = value;
+        if (m_style)
+            m_style->AddScene(this);
         UpdateStyle();
     }
 
@@ -194,6 +198,8 @@ public:
             m_dblClickObject = nullptr;
         if (Is(m_activeObject, component))
             SetActiveObject(nullptr);
+        if (m_style && static_cast<rtl::TComponent*>(m_style) == component)
+            m_style = nullptr;
     }
 
     [[nodiscard]] TwzTextRendering GetTextRendering() const override { return m_textRendering; }
