@@ -14,6 +14,7 @@ namespace {
 
 constexpr rtl::TPropInfo kControlProps[] = {
     RTL_PROP(TwzControl, Resource, String, ""),
+    RTL_PROP(TwzControl, TabOrder, Integer, -1),
 };
 
 /// A control inside this many applied style copies looks nothing up: a style whose parts
@@ -304,10 +305,20 @@ void TwzControl::Paint() { }
 
 void TwzControl::SetData(const rtl::TValue&) { }
 
+void TwzControl::EnterFocus()
+{
+    rtl::Watch<TwzControl> self(this);
+    LoadStyle();
+    if (self)
+        Inherited::EnterFocus();
+}
+
 void TwzControl::Loaded()
 {
     Inherited::Loaded();
-    // FIXME: the host's active control takes the focus here once focusing exists.
+    IwzScene* scene = GetScene();
+    if (scene && scene->GetActiveControl() == this)
+        FocusObject();
 }
 
 // ---- data binding --------------------------------------------------------------------------

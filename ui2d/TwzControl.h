@@ -70,6 +70,9 @@ public:
     void LoadStyle() override;
     /// The visual object's BeforePaint, then LoadStyle.
     void BeforePaint() override;
+    /// LoadStyle, then the visual object's EnterFocus: the style is there before the focus
+    /// state is sent to it.
+    void EnterFocus() override;
     /// A control paints nothing of its own: its copy does.
     void Paint() override;
     /// Takes no bound value; subclasses that hold one override it.
@@ -84,6 +87,7 @@ public:
 protected:
     ~TwzControl() override;
 
+    /// The visual object's after-load step; the host's active control then takes the focus.
     void Loaded() override;
     void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
     void ObjectRemoving(TwzObject* child) override;

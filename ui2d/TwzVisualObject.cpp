@@ -1,7 +1,7 @@
 // The visual object's class, its published state, the states it inherits from its
-// ancestors (opacity, enabled, visible) and its part in the object tree. Geometry, alignment
-// and painting live in TwzVisualObjectGeometry.cpp, TwzVisualObjectAlign.cpp and
-// TwzVisualObjectPaint.cpp.
+// ancestors (opacity, enabled, visible) and its part in the object tree. Geometry, alignment,
+// painting and input live in TwzVisualObjectGeometry.cpp, TwzVisualObjectAlign.cpp,
+// TwzVisualObjectPaint.cpp and TwzVisualObjectInput.cpp.
 
 #include "ui2d/TwzVisualObject.h"
 
@@ -10,6 +10,7 @@
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/IwzScene.h"
+#include "ui2d/PopupMenu.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +38,7 @@ constexpr rtl::TPropInfo kVisualObjectProps[] = {
     RTL_PROP(TwzVisualObject, Hint, WideString, u""),
     RTL_PROP(TwzVisualObject, ShowHint, Boolean, false),
     RTL_PROP(TwzVisualObject, CanClipped, Boolean, true),
+    RTL_PROP(TwzVisualObject, PopupMenu, Component, rtl::kNoDefault),
     RTL_PROP(TwzVisualObject, Scale, Class, rtl::kNoDefault),
     RTL_PROP(TwzVisualObject, Visible, Boolean, true),
     RTL_PROP(TwzVisualObject, DesignHide, Boolean, false),
@@ -47,6 +49,20 @@ constexpr rtl::TPropInfo kVisualObjectProps[] = {
 };
 
 constexpr rtl::TEventInfo kVisualObjectEvents[] = {
+    RTL_EVENT(TwzVisualObject, OnClick),
+    RTL_EVENT(TwzVisualObject, OnDblClick),
+    RTL_EVENT(TwzVisualObject, OnMouseDown),
+    RTL_EVENT(TwzVisualObject, OnMouseMove),
+    RTL_EVENT(TwzVisualObject, OnMouseUp),
+    RTL_EVENT(TwzVisualObject, OnMouseWheel),
+    RTL_EVENT(TwzVisualObject, OnMouseEnter),
+    RTL_EVENT(TwzVisualObject, OnMouseLeave),
+    RTL_EVENT(TwzVisualObject, OnKeyDown),
+    RTL_EVENT(TwzVisualObject, OnKeyUp),
+    RTL_EVENT(TwzVisualObject, OnDragEnter),
+    RTL_EVENT(TwzVisualObject, OnDragOver),
+    RTL_EVENT(TwzVisualObject, OnDragDrop),
+    RTL_EVENT(TwzVisualObject, OnDragLeave),
     RTL_EVENT(TwzVisualObject, OnPaint),
 };
 
@@ -418,5 +434,7 @@ void TwzVisualObject::Loaded()
     UpdateLocalMatrix();
     if (GetChildCount() > 0)
         RealignChildren();
-    // FIXME: the tab list takes the loaded tab positions once controls publish TabOrder.
+    // The tab list takes the TabOrder numbers read with the children.
+    if (!m_tabList.empty())
+        ApplyLoadedTabOrder();
 }

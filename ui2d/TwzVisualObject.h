@@ -3,6 +3,8 @@
 #include "graphics/Geometry.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Set.h"
+#include "platform/rtl/Value.h"
+#include "platform/ui/Types.h"
 #include "ui2d/Forward.h"
 #include "ui2d/TwzObject.h"
 
@@ -13,6 +15,12 @@
 
 class TwzBounds;
 class TwzPosition;
+class TwzTimer;
+
+namespace ui2d {
+class PopupMenu;
+class TextCaret;
+} // namespace ui2d
 
 /// How a parent lays out a visual child; the parent processes the kinds in a fixed order of
 /// its own, not in this one.
@@ -51,8 +59,33 @@ RTL_ENUM(TwzAlign, "vaNone", "vaTopLeft", "vaTopRight", "vaBottomLeft", "vaBotto
 enum TwzDragMode : uint8_t { wzDragManual, wzDragAutomatic };
 RTL_ENUM(TwzDragMode, "wzDragManual", "wzDragAutomatic");
 
+/// What a drag carries to the objects under it: the dragged object (null for drops from
+/// other programs), the dropped file names, and the first file name or the dropped text
+/// (unassigned for drags inside the program).
+struct TwzDragObject {
+    rtl::TObject* Source = nullptr;
+    std::vector<std::u16string> Files;
+    rtl::TValue Data;
+};
+
+using TShiftState = platform::ui::ShiftState;
+using TMouseButton = platform::ui::MouseButton;
+
 /// Sender, the canvas (set to the object's absolute matrix) and the object's local rectangle.
 using TwzPaintEvent = rtl::TEvent<rtl::TObject*, TwzCanvas*, const TwzRect&>;
+/// Sender, button, shift state and the point in the object's local coordinates.
+using TwzMouseEvent = rtl::TEvent<rtl::TObject*, TMouseButton, TShiftState, float, float>;
+/// Sender, shift state, the local point, then the movement since the previous move.
+using TwzMouseMoveEvent = rtl::TEvent<rtl::TObject*, TShiftState, float, float, float, float>;
+/// Sender, shift state, wheel delta (120 a notch), the host's last mouse point, handled.
+using TwzMouseWheelEvent = rtl::TEvent<rtl::TObject*, TShiftState, int32_t, const TwzPoint&, bool&>;
+/// Key code (0 for a typed character), character (0 for a key press), shift state; no sender.
+using TwzKeyEvent = rtl::TEvent<uint16_t&, char16_t&, TShiftState>;
+/// Sender, the drag's payload and the point in scene coordinates.
+using TwzDragEnterEvent = rtl::TEvent<rtl::TObject*, const TwzDragObject&, const TwzPoint&>;
+using TwzDragDropEvent = TwzDragEnterEvent;
+/// As TwzDragEnterEvent, and whether the object accepts the drop (false on entry).
+using TwzDragOverEvent = rtl::TEvent<rtl::TObject*, const TwzDragObject&, const TwzPoint&, bool&>;
 
 namespace ui2d {
 
@@ -143,6 +176,10 @@ public:
     void SetShowHint(bool value) { m_showHint = value; }
     [[nodiscard]] bool GetCanClipped() const { return m_canClipped; }
     void SetCanClipped(bool value) { m_canClipped = value; }
+    /// Shown by a right-button press or the context-menu key; a plain link, forgotten when
+    /// the menu is freed.
+    [[nodiscard]] ui2d::PopupMenu* GetPopupMenu() const { return m_popupMenu; }
+    void SetPopupMenu(ui2d::PopupMenu* value);
     [[nodiscard]] TwzPosition* GetScale() const { return m_scale.get(); }
     void SetScale(TwzPosition* value);
     [[nodiscard]] bool GetVisible() const { return m_visible; }
@@ -158,8 +195,20 @@ public:
     [[nodiscard]] bool GetIsFocused() const { return m_isFocused; }
     [[nodiscard]] bool GetIsVisible() const { return m_visible; }
 
-    // FIXME: PopupMenu, the mouse, key and drag events and the input operations come with
-    // the input layer.
+    rtl::TNotifyEvent OnClick;
+    rtl::TNotifyEvent OnDblClick;
+    TwzMouseEvent OnMouseDown;
+    TwzMouseMoveEvent OnMouseMove;
+    TwzMouseEvent OnMouseUp;
+    TwzMouseWheelEvent OnMouseWheel;
+    rtl::TNotifyEvent OnMouseEnter;
+    rtl::TNotifyEvent OnMouseLeave;
+    TwzKeyEvent OnKeyDown;
+    TwzKeyEvent OnKeyUp;
+    TwzDragEnterEvent OnDragEnter;
+    TwzDragOverEvent OnDragOver;
+    TwzDragDropEvent OnDragDrop;
+    rtl::TNotifyEvent OnDragLeave;
     TwzPaintEvent OnPaint;
 
     // ---- unpublished state ----------------------------------------------------------------
@@ -173,6 +222,10 @@ public:
     void SetNoDesignHandles(bool value) { m_noDesignHandles = value; }
     /// The visual children in tab order.
     [[nodiscard]] const std::vector<TwzVisualObject*>& TabList() const { return m_tabList; }
+    /// Between a press and its release: a left press that may become a click.
+    [[nodiscard]] bool GetPressed() const { return m_pressed; }
+    /// Between a double-click press and its release.
+    [[nodiscard]] bool GetDoubleClicked() const { return m_doubleClicked; }
     [[nodiscard]] const TwzMatrix& GetLocalMatrix() const { return m_localMatrix; }
 
     // ---- geometry -------------------------------------------------------------------------
@@ -260,9 +313,87 @@ public:
     /// raises.
     void PaintTo(TwzCanvas& canvas, const TwzRect& rect, TwzVisualObject* parent);
 
+    // ---- hit testing (scene coordinates) --------------------------------------------------
+    /// The point, mapped into local coordinates, lies strictly inside (0, 0, Width, Height):
+    /// edges do not count. Shapes override it for their outline.
+    [[nodiscard]] virtual bool PointInObject(float x, float y);
+    /// HitTest outside design mode; at design time, neither Locked nor DesignHide.
+    [[nodiscard]] bool IsHitTestable() const;
+    /// The topmost object of the subtree under the point (children last painted first), or
+    /// null. Hidden objects and disabled controls hide their subtrees outside design mode.
+    [[nodiscard]] virtual TwzVisualObject* FindObjectAt(float x, float y);
+    /// The topmost object of the subtree under the point whose DragOver accepts `data`.
+    [[nodiscard]] virtual TwzVisualObject* FindDropTarget(const TwzPoint& point, const TwzDragObject& data);
+
+    // ---- mouse and keys (local coordinates; the host converts them) ------------------------
+    virtual void MouseDown(TMouseButton button, TShiftState shift, float x, float y);
+    virtual void MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, float x, float y);
+    virtual void MouseWheel(TShiftState shift, int32_t wheelDelta, bool& handled);
+    virtual void Click();
+    virtual void DblClick();
+    virtual void MouseEnter();
+    virtual void MouseLeave();
+    /// `point` in screen pixels: pops up PopupMenu there.
+    virtual void ContextMenu(const TwzPoint& point);
+    /// Asks the host to start dragging this object.
+    virtual void BeginAutoDrag();
+    /// A key press (`keyChar` 0) or a typed character (`key` 0). Setting `key` to 0 in a key
+    /// press consumes it: the host types no character for it.
+    virtual void KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift);
+    virtual void KeyUp(uint16_t& key, char16_t& keyChar, TShiftState shift);
+    /// Offers an accelerator or default key to the visible, enabled visual children in order,
+    /// until one sets `key` to 0.
+    virtual void DialogKey(uint16_t& key, TShiftState shift);
+    /// Captures the mouse through the host.
+    void Capture();
+    /// Releases the capture, only when this object holds it.
+    void ReleaseCapture();
+
+    // ---- focus ------------------------------------------------------------------------------
+    /// When CanFocused: asks the host to move the focus here.
+    void FocusObject();
+    virtual void EnterFocus();
+    virtual void KillFocus();
+    /// Told by a visual descendant that took the focus; empty here.
+    virtual void ChildFocused(TwzVisualObject* child);
+
+    // ---- drag and drop (points in scene coordinates) ---------------------------------------
+    virtual void DragEnter(const TwzDragObject& data, const TwzPoint& point);
+    /// `accept` stays false without an OnDragOver handler.
+    virtual void DragOver(const TwzDragObject& data, const TwzPoint& point, bool& accept);
+    virtual void DragDrop(const TwzDragObject& data, const TwzPoint& point);
+    virtual void DragLeave();
+
+    // ---- tab order ----------------------------------------------------------------------------
+    /// Appends the tab list's objects in order; with `recursive`, each followed by its own,
+    /// depth first.
+    void GetTabOrderList(std::vector<TwzVisualObject*>& list, bool recursive);
+    /// The index in the visual parent's tab list; -1 without one. Controls publish it.
+    [[nodiscard]] int32_t GetTabOrder() const;
+    /// While loading only stores the number for the after-load step; otherwise moves the
+    /// object in its parent's tab list to `value` clamped to the list.
+    void SetTabOrder(int32_t value);
+
+    // ---- caret (the text controls' cursor; created on first use) ---------------------------
+    void ShowCaret();
+    void HideCaret();
+    /// Rounded to whole units, halves to even.
+    void SetCaretPos(const TwzPoint& point);
+    void SetCaretSize(const TwzPoint& point);
+    void SetCaretColor(uint32_t color);
+    /// Null before first use.
+    [[nodiscard]] TwzVisualObject* GetCaret() const;
+
+    // ---- design hooks, called by the host's design mode; empty here ------------------------
+    virtual void DesignSelect();
+    virtual void DesignDblClick();
+    virtual void DesignInsert();
+
     [[nodiscard]] TwzVisualObject* AsVisual() override;
     void RemoveObject(TwzObject* child) override;
     void DeleteChildren() override;
+    void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
 
 protected:
     ~TwzVisualObject() override;
@@ -283,6 +414,8 @@ protected:
     void SetIsMouseOver(bool value) { m_isMouseOver = value; }
     void SetIsDragOver(bool value) { m_isDragOver = value; }
     void SetIsFocused(bool value) { m_isFocused = value; }
+    void SetPressed(bool value) { m_pressed = value; }
+    void SetDoubleClicked(bool value) { m_doubleClicked = value; }
 
 private:
     /// One effect's rendered image, kept until the effects are marked again.
@@ -322,6 +455,16 @@ private:
     void CollectPaintSubtree(std::vector<TwzVisualObject*>& list);
     void RecomputeAbsoluteSubtree();
 
+    // Input.
+    /// The local point in screen pixels, through the scene; the scene point without a host.
+    [[nodiscard]] TwzPoint LocalToScreenPoint(const TwzPoint& point);
+    /// Sends `trigger` to the object's animations and effects.
+    void SendStateTrigger(const std::string& trigger);
+    /// The after-load step of the tab list: objects move to their loaded tab positions.
+    void ApplyLoadedTabOrder();
+    [[nodiscard]] ui2d::TextCaret& Caret();
+    void CaretBlinkTick(rtl::TObject* sender);
+
     std::unique_ptr<TwzPosition> m_position;
     std::unique_ptr<TwzPosition> m_scale;
     std::unique_ptr<TwzPosition> m_rotateCenter;
@@ -330,6 +473,9 @@ private:
     std::u16string m_hint;
     std::vector<TwzVisualObject*> m_tabList; // not owned: the children list owns them
     std::vector<EffectImage> m_effectImages;
+    ui2d::PopupMenu* m_popupMenu = nullptr; // not owned
+    ui2d::TextCaret* m_caret = nullptr; // owned as a component and as a child
+    TwzTimer* m_caretTimer = nullptr; // owned as a component
 
     TwzMatrix m_localMatrix = IdentityMatrix;
     TwzMatrix m_absoluteMatrix = IdentityMatrix;
@@ -342,6 +488,8 @@ private:
     float m_opacity = 1;
     float m_absoluteOpacity = 1;
     int32_t m_cursor = 0;
+    int32_t m_caretPhase = 0; // ms into the blink cycle
+    int16_t m_tabPosition = -1; // TabOrder read from a stream, applied after loading
     TwzAlign m_align = vaNone;
     TwzDragMode m_dragMode = wzDragManual;
 
@@ -376,4 +524,6 @@ private:
     bool m_disableFocusEffect = false;
     bool m_autoCapture = false;
     bool m_noDesignHandles = false;
+    bool m_pressed = false;
+    bool m_doubleClicked = false;
 };

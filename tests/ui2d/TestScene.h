@@ -3,7 +3,9 @@
 // A host for 2D object trees in tests: it keeps roots, focus and capture as a host must and
 // records what the objects asked of it (dirty rectangles, whole repaints, focus and capture
 // changes), so tests of any 2D layer can check what reached the host. Given a canvas it paints
-// its roots as a host's paint cycle does.
+// its roots as a host's paint cycle does. Its Inject* calls route mouse, wheel, key, text and
+// drag input to the objects as a scene routes its window's, so controls can be driven
+// without a window.
 
 #include "graphics/TwzCanvas.h"
 #include "graphics/TwzPosition.h"
@@ -15,7 +17,9 @@
 #include "ui2d/TwzVisualObject.h"
 
 #include <algorithm>
+#include <utility>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TestScene final : public rtl::TComponent, public IwzScene {
@@ -98,6 +102,197 @@ public:
     {
         m_activeObject = object;
         m_activeControl = object ? object->AsControl() : nullptr;
+    }
+
+    // ---- input injection (scene coordinates), as a scene routes its window's input ---------
+
+    /// The object under the point: the roots from last to first, each visible visual root
+    /// (any in design mode) asked FindObjectAt; a root that is not visual ends the search.
+    [[nodiscard]] TwzVisualObject* ObjectAt(const TwzPoint& point) const
+    {
+        for (auto it = m_roots.rbegin(); it != m_roots.rend(); ++it) {
+            TwzVisualObject* root = (*it)->AsVisual();
+            if (!root)
+                return nullptr;
+            if (!root->GetVisible() && !m_designTime)
+                continue;
+            if (TwzVisualObject* found = root->FindObjectAt(point.X, point.Y))
+                return found;
+        }
+        return nullptr;
+    }
+    /// The object the mouse is over (entered and not yet left).
+    [[nodiscard]] TwzVisualObject* Hovered() const { return m_hovered; }
+    /// The object a drag is over.
+    [[nodiscard]] TwzVisualObject* DragOverObject() const { return m_dragOver; }
+
+    /// A press: the object under the point gets MouseDown, then BeginAutoDrag when its
+    /// DragMode is automatic. A press on nothing is logged as "window-drag".
+    void InjectMouseDown(const TwzPoint& point, TMouseButton button = TMouseButton::Left, TShiftState shift = {})
+    {
+        m_mousePos = point;
+        TwzVisualObject* target = ObjectAt(point);
+        if (!target) {
+            BeginWindowDrag();
+            return;
+        }
+        rtl::Watch<TwzVisualObject> watch(target);
+        target->MouseDown(button, shift, Local(target, point).X, Local(target, point).Y);
+        if (watch && watch->GetDragMode() == wzDragAutomatic)
+            watch->BeginAutoDrag();
+    }
+    /// A move: the captured object gets MouseMove and nothing else happens; otherwise the
+    /// hovered object changes (MouseLeave on the old, MouseEnter on the new) and the object
+    /// under the point gets MouseMove with the movement since the last mouse position.
+    void InjectMouseMove(const TwzPoint& point, TShiftState shift = {})
+    {
+        const TwzPoint delta { point.X - m_mousePos.X, point.Y - m_mousePos.Y };
+        m_mousePos = point;
+        if (TwzVisualObject* captured = m_captured ? m_captured->AsVisual() : nullptr) {
+            const TwzPoint local = Local(captured, point);
+            captured->MouseMove(shift, local.X, local.Y, delta.X, delta.Y);
+            return;
+        }
+        rtl::Watch<TwzVisualObject> target(ObjectAt(point));
+        if (target.Get() != m_hovered) {
+            if (TwzVisualObject* old = std::exchange(m_hovered, nullptr))
+                old->MouseLeave();
+            m_hovered = target.Get();
+            if (m_hovered)
+                m_hovered->MouseEnter();
+        }
+        if (target) {
+            const TwzPoint local = Local(target, point);
+            target->MouseMove(shift, local.X, local.Y, delta.X, delta.Y);
+        }
+    }
+    /// A release at the point: the captured object, or else the object under the point,
+    /// gets MouseUp.
+    void InjectMouseUp(const TwzPoint& point, TMouseButton button = TMouseButton::Left, TShiftState shift = {})
+    {
+        m_mousePos = point;
+        TwzVisualObject* target = m_captured ? m_captured->AsVisual() : ObjectAt(point);
+        if (target)
+            target->MouseUp(button, shift, Local(target, point).X, Local(target, point).Y);
+    }
+    void InjectClick(const TwzPoint& point, TMouseButton button = TMouseButton::Left)
+    {
+        InjectMouseDown(point, button);
+        InjectMouseUp(point, button);
+    }
+    /// Two presses and releases, the second press carrying the double-click flag.
+    void InjectDoubleClick(const TwzPoint& point)
+    {
+        InjectClick(point);
+        InjectMouseDown(point, TMouseButton::Left, { platform::ui::ShiftFlag::Left, platform::ui::ShiftFlag::Double });
+        InjectMouseUp(point);
+    }
+    /// The wheel at the last mouse position: the captured object, or else the object under
+    /// it, then its visual parents while it stays unhandled. Returns Handled.
+    bool InjectWheel(int32_t wheelDelta, TShiftState shift = {})
+    {
+        bool handled = false;
+        if (TwzVisualObject* captured = m_captured ? m_captured->AsVisual() : nullptr) {
+            captured->MouseWheel(shift, wheelDelta, handled);
+            return handled;
+        }
+        rtl::Watch<TwzVisualObject> target(ObjectAt(m_mousePos));
+        while (target && !handled) {
+            target->MouseWheel(shift, wheelDelta, handled);
+            TwzObject* parent = target ? target->GetParent() : nullptr;
+            target = parent ? parent->AsVisual() : nullptr;
+        }
+        return handled;
+    }
+    /// A key press: Tab moves the focus along the first root's tab order (backwards with
+    /// Shift); any other key goes to the focused object's KeyDown. Unless that consumed the
+    /// key (set it to 0), every UTF-16 unit of `text` is typed (KeyDown and KeyUp with key
+    /// 0). Then the focused object gets KeyUp. Returns the key left after KeyDown.
+    uint16_t InjectKey(uint16_t key, TShiftState shift = {}, std::u16string_view text = {})
+    {
+        if (key == platform::ui::vk::kTab && !m_roots.empty()) {
+            FocusNext(shift.Has(platform::ui::ShiftFlag::Shift));
+            return 0;
+        }
+        char16_t none = 0;
+        uint16_t left = key;
+        if (TwzVisualObject* focused = FocusedVisual())
+            focused->KeyDown(left, none, shift);
+        if (left != 0)
+            InjectText(text, shift);
+        if (TwzVisualObject* focused = FocusedVisual()) {
+            uint16_t up = key;
+            char16_t upChar = 0;
+            focused->KeyUp(up, upChar, shift);
+        }
+        return left;
+    }
+    /// Types every UTF-16 unit of `text` into the focused object (KeyDown, then KeyUp, key 0).
+    void InjectText(std::u16string_view text, TShiftState shift = {})
+    {
+        for (char16_t unit : text) {
+            TwzVisualObject* focused = FocusedVisual();
+            if (!focused)
+                return;
+            uint16_t key = 0;
+            char16_t keyChar = unit;
+            focused->KeyDown(key, keyChar, shift);
+            if ((focused = FocusedVisual())) {
+                key = 0;
+                keyChar = unit;
+                focused->KeyUp(key, keyChar, shift);
+            }
+        }
+    }
+    /// Moves the focus to the next (or previous) focusable object of the first root's tab
+    /// order, recursively collected, wrapping around; focusable means visible and enabled
+    /// with all ancestors and CanFocused.
+    void FocusNext(bool backward = false)
+    {
+        TwzVisualObject* root = m_roots.empty() ? nullptr : m_roots.front()->AsVisual();
+        if (!root)
+            return;
+        std::vector<TwzVisualObject*> list;
+        root->GetTabOrderList(list, true);
+        const int count = static_cast<int>(list.size());
+        const auto at = std::find(list.begin(), list.end(), m_focused);
+        const int current = at == list.end() ? -1 : static_cast<int>(at - list.begin());
+        for (int step = 1; step <= count; ++step) {
+            const int start = current < 0 ? (backward ? 0 : -1) : current;
+            const int index = ((backward ? start - step : start + step) % count + count) % count;
+            TwzVisualObject* candidate = list[static_cast<size_t>(index)];
+            if (candidate->GetCanFocused() && candidate->GetAbsoluteVisible() && candidate->GetAbsoluteEnabled()) {
+                candidate->FocusObject();
+                return;
+            }
+        }
+    }
+    /// A drag moving over the point: the first root's FindDropTarget; a change of target
+    /// gives the old one DragLeave and the new one DragEnter. Returns whether there is one.
+    bool InjectDragOver(const TwzPoint& point, const TwzDragObject& data)
+    {
+        TwzVisualObject* root = m_roots.empty() ? nullptr : m_roots.front()->AsVisual();
+        rtl::Watch<TwzVisualObject> target(root ? root->FindDropTarget(point, data) : nullptr);
+        if (target.Get() != m_dragOver) {
+            if (TwzVisualObject* old = std::exchange(m_dragOver, nullptr))
+                old->DragLeave();
+            m_dragOver = target.Get();
+            if (m_dragOver)
+                m_dragOver->DragEnter(data, point);
+        }
+        return m_dragOver != nullptr;
+    }
+    /// The drop: the object the drag is over gets DragDrop.
+    void InjectDrop(const TwzPoint& point, const TwzDragObject& data)
+    {
+        if (TwzVisualObject* target = std::exchange(m_dragOver, nullptr))
+            target->DragDrop(data, point);
+    }
+    /// The drag leaves the host.
+    void InjectDragLeave()
+    {
+        if (TwzVisualObject* target = std::exchange(m_dragOver, nullptr))
+            target->DragLeave();
     }
 
     // ---- IwzScene ------------------------------------------------------------------------
@@ -198,6 +393,10 @@ public:
             m_dblClickObject = nullptr;
         if (Is(m_activeObject, component))
             SetActiveObject(nullptr);
+        if (Is(m_hovered, component))
+            m_hovered = nullptr;
+        if (Is(m_dragOver, component))
+            m_dragOver = nullptr;
         if (m_style && static_cast<rtl::TComponent*>(m_style) == component)
             m_style = nullptr;
     }
@@ -222,13 +421,20 @@ public:
     {
         if (object == m_focused)
             return;
-        // FIXME: KillFocus and EnterFocus on the objects themselves once visual objects exist;
-        // the old one always loses the focus before the new one gains it.
-        if (m_focused)
-            m_log.push_back("kill:" + NameOf(m_focused));
-        m_focused = object;
-        if (m_focused)
-            m_log.push_back("enter:" + NameOf(m_focused));
+        // The old object loses the focus before the new one gains it; either may be freed by
+        // the other's handlers meanwhile.
+        rtl::Watch<TwzObject> next(object);
+        if (TwzObject* old = std::exchange(m_focused, nullptr)) {
+            m_log.push_back("kill:" + NameOf(old));
+            if (TwzVisualObject* visual = old->AsVisual())
+                visual->KillFocus();
+        }
+        m_focused = next.Get();
+        if (!m_focused)
+            return;
+        m_log.push_back("enter:" + NameOf(m_focused));
+        if (TwzVisualObject* visual = m_focused->AsVisual())
+            visual->EnterFocus();
     }
     [[nodiscard]] TwzObject* GetFocused() const override { return m_focused; }
 
@@ -277,6 +483,9 @@ private:
         root->SetBounds(0, 0, m_width / scale.X, m_height / scale.Y);
     }
 
+    [[nodiscard]] TwzVisualObject* FocusedVisual() const { return m_focused ? m_focused->AsVisual() : nullptr; }
+    static TwzPoint Local(TwzVisualObject* object, const TwzPoint& point) { return object->AbsoluteToLocal(point); }
+
     static bool Is(const TwzObject* held, const rtl::TComponent* component)
     {
         return held && static_cast<const rtl::TComponent*>(held) == component;
@@ -295,6 +504,8 @@ private:
     TwzObject* m_dropTarget = nullptr;
     TwzObject* m_dblClickObject = nullptr;
     TwzObject* m_activeObject = nullptr;
+    TwzVisualObject* m_hovered = nullptr;
+    TwzVisualObject* m_dragOver = nullptr;
     TwzControl* m_activeControl = nullptr;
     TwzResources* m_style = nullptr;
     TwzCanvas* m_canvas = nullptr;

@@ -451,3 +451,18 @@ TEST_F(ControlStyle, ContentStreamsItsChildrenAsItsParentsAndRelayoutsIt)
     content->RealignChildren();
     EXPECT_FLOAT_EQ(content->GetHeight(), 15);
 }
+
+TEST_F(ControlStyle, TheFirstFocusAppliesTheStyleBeforeSendingTheFocusState)
+{
+    UseBuiltIn(StyleObject("probebuttonstyle", "builtin",
+        "  object TwzVisualObject\n    ResourceName = 'background'\n    HitTest = False\n"
+        "    object TStyleProbeAnimation\n      Trigger = 'IsFocused=true'\n    end\n  end\n"));
+    TwzProbeButton* control = Control();
+    ASSERT_EQ(control->GetAppliedStyle(), nullptr);
+    scene->SetFocused(control);
+    ASSERT_NE(control->GetAppliedStyle(), nullptr) << "styled before its first paint";
+    auto* focus = dynamic_cast<TStyleProbeAnimation*>(control->FindResource("background")->GetChild(0));
+    ASSERT_NE(focus, nullptr);
+    EXPECT_EQ(focus->started, std::vector<std::string> { "IsFocused" }) << "the new copy hears the focus once";
+    EXPECT_TRUE(control->GetIsFocused());
+}
