@@ -20,9 +20,11 @@
 #include "platform/rtl/Text.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/ResourceObjects.h"
+#include "ui2d/TwzAnimation.h"
 #include "ui2d/TwzBackground.h"
 #include "ui2d/TwzContent.h"
 #include "ui2d/TwzControl.h"
+#include "ui2d/TwzPropertyAnimations.h"
 #include "ui2d/TwzResources.h"
 #include "ui2d/TwzVisualObject.h"
 
@@ -385,9 +387,12 @@ void Initialize2DLibrary()
     // window layer itself answers whether layered windows blend.
 
     // 4.-7. FIXME: TwzCustomScene, the "Layout" and "Popup" categories and the categories of
-    // the animations, effects, shapes, design tools and controls join as their classes land.
+    // the effects, shapes, design tools and controls join as their classes land.
     // The drop-target set-up of the original platform's OLE belongs to the window layer.
     Register2DObjects<TwzBackground>("Windows");
+
+    // 7. The categories, in palette order.
+    ui2d::RegisterAnimationObjects();
 
     // 8. The codec and canvas classes; a host that installed its own canvas class keeps it.
     DefaultFilterClass = &kTwzFilterGdiPlusClass;
@@ -407,7 +412,8 @@ void Finalize2DLibrary()
     StopGdiPlus();
     // 2.-3. FIXME: freeing the window-less timer registry comes with the timer.
 
-    // 4. FIXME: the 2D animation clock and the translation table come with their classes.
+    // 4. FIXME: the translation table comes with its class.
+    FreeAniThread();
     if (TwzObject* style = DefaultStyle.Get()) {
         DefaultStyle = nullptr;
         style->Free();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/Easing.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Value.h"
 #include "ui2d/Forward.h"
@@ -145,7 +146,17 @@ public:
     /// ApplyTrigger on every child effect; the same recursion.
     virtual void ApplyTriggerEffect(TwzObject* instance, const std::string& trigger);
 
-    // FIXME: AnimateFloat and AnimateFloatWait come with the property animations.
+    /// Moves the Float property at `propertyName` (a dotted path such as "Position.X") from
+    /// its current value to `newValue` in `duration` seconds with a new float animation
+    /// child, which frees itself when it has finished.
+    void AnimateFloat(const std::string& propertyName, float newValue, float duration,
+                      TwzAnimationType animationType, TwzInterpolationType interpolation);
+    /// The same, then waits with the application's messages processed until the animation
+    /// has finished, and frees it. The wait ends early when the animation or this object is
+    /// freed or the loop ends; a wait that cannot go on (no message loop) writes the end
+    /// value at once.
+    void AnimateFloatWait(const std::string& propertyName, float newValue, float duration,
+                          TwzAnimationType animationType, TwzInterpolationType interpolation);
 
     // Saving, loading and cloning through the binary component stream.
     /// Writes the object and its stored subtree with an empty root name.
