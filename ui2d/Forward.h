@@ -14,6 +14,8 @@ class TwzResources;
 class TwzBrushObject;
 class TwzPathObject;
 class TwzBitmapObject;
+class TwzEffect;
+class TwzShape;
 
 class TwzCanvas;
 class TwzBitmap;

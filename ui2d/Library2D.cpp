@@ -24,8 +24,14 @@
 #include "ui2d/TwzBackground.h"
 #include "ui2d/TwzContent.h"
 #include "ui2d/TwzControl.h"
+#include "ui2d/TwzEffect.h"
+#include "ui2d/TwzImage.h"
+#include "ui2d/TwzPaintBox.h"
+#include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzPropertyAnimations.h"
 #include "ui2d/TwzResources.h"
+#include "ui2d/TwzShape.h"
+#include "ui2d/TwzText.h"
 #include "ui2d/TwzVisualObject.h"
 
 #include <algorithm>
@@ -389,10 +395,13 @@ void Initialize2DLibrary()
     // 4.-7. FIXME: TwzCustomScene, the "Layout" and "Popup" categories and the categories of
     // the effects, shapes, design tools and controls join as their classes land.
     // The drop-target set-up of the original platform's OLE belongs to the window layer.
-    Register2DObjects<TwzBackground>("Windows");
-
     // 7. The categories, in palette order.
     ui2d::RegisterAnimationObjects();
+    Register2DObjects<TwzShadowEffect, TwzBlurEffect, TwzGlowEffect, TwzInnerGlowEffect, TwzBevelEffect,
+        TwzReflectionEffect>("Effects");
+    Register2DObjects<TwzLine, TwzRectangle, TwzSidesRectangle, TwzBlurRectangle, TwzRoundRect, TwzBlurRoundRect,
+        TwzEllipse, TwzCircle, TwzArc, TwzPie, TwzText, TwzPath, TwzImage, TwzPaintBox>("Shapes");
+    Register2DObjects<TwzBackground>("Windows");
 
     // 8. The codec and canvas classes; a host that installed its own canvas class keeps it.
     DefaultFilterClass = &kTwzFilterGdiPlusClass;

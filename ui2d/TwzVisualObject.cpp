@@ -8,6 +8,7 @@
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzPosition.h"
+#include "graphics/TwzTimer.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/PopupMenu.h"

@@ -475,7 +475,8 @@ private:
     std::vector<EffectImage> m_effectImages;
     ui2d::PopupMenu* m_popupMenu = nullptr; // not owned
     ui2d::TextCaret* m_caret = nullptr; // owned as a component and as a child
-    TwzTimer* m_caretTimer = nullptr; // owned as a component
+    // Owned without being an owned component, so saving the object never writes it.
+    rtl::TOwned<TwzTimer> m_caretTimer;
 
     TwzMatrix m_localMatrix = IdentityMatrix;
     TwzMatrix m_absoluteMatrix = IdentityMatrix;

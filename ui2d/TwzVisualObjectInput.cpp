@@ -303,8 +303,6 @@ void TwzVisualObject::Notification(rtl::TComponent* component, rtl::TOperation o
         m_popupMenu = nullptr;
     if (component == m_caret)
         m_caret = nullptr;
-    if (component == m_caretTimer)
-        m_caretTimer = nullptr;
 }
 
 // ---- keys ----------------------------------------------------------------------------------------
@@ -510,7 +508,7 @@ void TwzVisualObject::ShowCaret()
     if (!scene || !scene->GetAnimatedCaret())
         return;
     if (!m_caretTimer) {
-        m_caretTimer = new TwzTimer(this);
+        m_caretTimer.reset(new TwzTimer(nullptr));
         m_caretTimer->SetInterval(kCaretTickMs);
         m_caretTimer->SetEnabled(false);
         rtl::TNotifyEvent tick;

@@ -45,6 +45,8 @@ public:
     [[nodiscard]] const std::vector<std::string>& Log() const { return m_log; }
     void ClearLog() { m_log.clear(); }
     [[nodiscard]] const std::vector<TwzObject*>& Roots() const { return m_roots; }
+    /// The object last double-clicked in design mode.
+    [[nodiscard]] TwzObject* DesignDblClickObject() const { return m_dblClickObject; }
     [[nodiscard]] bool IsRoot(const TwzObject* object) const
     {
         return std::find(m_roots.begin(), m_roots.end(), object) != m_roots.end();

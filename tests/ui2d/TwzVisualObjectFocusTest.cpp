@@ -152,6 +152,10 @@ TEST_F(VisualFocus, TheOldObjectLosesTheFocusBeforeTheNewOneGainsItAndAncestorsH
     scene->SetDesignTime(true);
     scene->InjectMouseDown({ 310, 15 });
     EXPECT_EQ(scene->GetFocused(), a);
+    // A double click at design time is reported to the host.
+    EXPECT_EQ(scene->DesignDblClickObject(), nullptr);
+    scene->InjectDoubleClick({ 310, 15 });
+    EXPECT_EQ(scene->DesignDblClickObject(), b);
 }
 
 TEST_F(VisualFocus, TheFocusMarginIsRepaintedWhenTheFocusComesAndGoes)
@@ -305,6 +309,11 @@ TEST_F(VisualFocus, TheCaretBlinksWhileFocusedAndStopsWhenTheFocusLeaves)
     ASSERT_NE(caret, nullptr);
     EXPECT_TRUE(caret->GetVisible());
     EXPECT_FLOAT_EQ(caret->GetOpacity(), 1);
+    // Neither the caret nor its timer is ever saved with the object.
+    rtl::TMemoryStream saved;
+    edit->SaveObjectAsText(saved);
+    const std::string text(reinterpret_cast<const char*>(saved.Memory()), saved.GetSize());
+    EXPECT_EQ(text.find("object", 1), std::string::npos) << text; // the edit itself only
     // One blink: fading out for about 0.3 s, then back in for about 0.3 s.
     std::vector<float> opacities;
     for (int i = 0; i < 6; ++i) {
