@@ -11,6 +11,7 @@
 #include "platform/rtl/Text.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/TwzCustomScene.h"
 #include "ui2d/TwzObject.h"
 #include "ui2d/TwzVisualObject.h"
 
@@ -108,6 +109,9 @@ TwzResources::TwzResources(rtl::TComponent* owner)
     , m_resource(std::make_unique<TwzWideStringList>())
 {
     m_resource->OnChange.Bind<&TwzResources::ResourceChanged>(this);
+    // Scene controls join and leave sheets through these hooks.
+    ui2d::StyleSheetUsers.addUser = [](TwzResources* sheet, IwzScene* host) { sheet->AddScene(host); };
+    ui2d::StyleSheetUsers.removeUser = [](TwzResources* sheet, IwzScene* host) { sheet->RemoveScene(host); };
 }
 
 TwzResources::~TwzResources() = default;
@@ -116,8 +120,15 @@ void TwzResources::BeforeDestruction()
 {
     if (TwzObject* root = std::exchange(m_root, nullptr))
         root->Free();
-    // The hosts hear of the sheet's end through the free notification below and drop it.
-    m_users.clear();
+    // Each host still using the sheet lets it go (and restyles) while the sheet exists.
+    while (!m_users.empty()) {
+        const User user = m_users.back();
+        m_users.pop_back();
+        if (user.component)
+            user.component->RemoveFreeNotification(this);
+        if (user.scene->GetStyle() == this)
+            user.scene->SetStyle(nullptr);
+    }
     m_resource->OnChange.Clear();
     Inherited::BeforeDestruction();
 }
