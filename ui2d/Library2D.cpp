@@ -22,12 +22,16 @@
 #include "ui2d/IwzScene.h"
 #include "ui2d/ResourceObjects.h"
 #include "ui2d/TwzAnimation.h"
+#include "ui2d/TwzBackground.h"
+#include "ui2d/TwzContent.h"
+#include "ui2d/TwzControl.h"
 #include "ui2d/TwzEffect.h"
 #include "ui2d/TwzImage.h"
 #include "ui2d/TwzLang.h"
 #include "ui2d/TwzPaintBox.h"
 #include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzPropertyAnimations.h"
+#include "ui2d/TwzResources.h"
 #include "ui2d/TwzScene.h"
 #include "ui2d/TwzShape.h"
 #include "ui2d/TwzText.h"
@@ -386,9 +390,10 @@ void Initialize2DLibrary()
     rtl::RegisterClass<TwzGradientPoints>();
     rtl::RegisterClass<TwzGradientPoint>();
     rtl::RegisterClass<TwzVisual>();
-    // FIXME: TwzResources, TwzContent and TwzControl join (around TwzObject, in that order) as
-    // their classes land.
+    rtl::RegisterClass<TwzResources>();
     rtl::RegisterClass<TwzObject>();
+    rtl::RegisterClass<TwzContent>();
+    rtl::RegisterClass<TwzControl>();
     rtl::RegisterClass<TwzVisualObject>();
     // The translation component lives on forms, not in the palette.
     rtl::RegisterClass<TwzLang>();
@@ -408,13 +413,13 @@ void Initialize2DLibrary()
     // 5.-7. FIXME: the "Layout" and "Popup" categories and the categories of the design tools
     // and controls join as their classes land.
     // The drop-target set-up of the original platform's OLE belongs to the window layer.
-
     // 7. The categories, in palette order.
     ui2d::RegisterAnimationObjects();
     Register2DObjects<TwzShadowEffect, TwzBlurEffect, TwzGlowEffect, TwzInnerGlowEffect, TwzBevelEffect,
         TwzReflectionEffect>("Effects");
     Register2DObjects<TwzLine, TwzRectangle, TwzSidesRectangle, TwzBlurRectangle, TwzRoundRect, TwzBlurRoundRect,
         TwzEllipse, TwzCircle, TwzArc, TwzPie, TwzText, TwzPath, TwzImage, TwzPaintBox>("Shapes");
+    Register2DObjects<TwzBackground>("Windows");
 
     // 8. The codec and canvas classes; a host that installed its own canvas class keeps it.
     DefaultFilterClass = &kTwzFilterGdiPlusClass;

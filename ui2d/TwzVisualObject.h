@@ -184,6 +184,8 @@ public:
     void SetScale(TwzPosition* value);
     [[nodiscard]] bool GetVisible() const { return m_visible; }
     void SetVisible(bool value);
+    /// Stores Visible only: no repaint, layout or trigger (hiding a style while painting).
+    void StoreVisible(bool value) { m_visible = value; }
     [[nodiscard]] bool GetDesignHide() const { return m_designHide; }
     void SetDesignHide(bool value);
     /// Sets DesignHide on the object and its visual subtree without repainting.

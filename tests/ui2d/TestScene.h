@@ -13,6 +13,7 @@
 #include "ui2d/IwzScene.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/TwzObject.h"
+#include "ui2d/TwzResources.h"
 #include "ui2d/TwzVisualObject.h"
 
 #include <algorithm>
@@ -361,8 +362,11 @@ public:
     {
         if (value == m_style)
             return;
-        // FIXME: join and leave the sheets' user lists once style sheets exist.
+        if (m_style)
+            m_style->RemoveScene(this);
         m_style = value;
+        if (m_style)
+            m_style->AddScene(this);
         UpdateStyle();
     }
 
@@ -395,6 +399,8 @@ public:
             m_hovered = nullptr;
         if (Is(m_dragOver, component))
             m_dragOver = nullptr;
+        if (m_style && static_cast<rtl::TComponent*>(m_style) == component)
+            m_style = nullptr;
     }
 
     [[nodiscard]] TwzTextRendering GetTextRendering() const override { return m_textRendering; }

@@ -1,0 +1,176 @@
+// A control with the built-in button look in a real window under X: the style is applied
+// before the first paint, and the mouse drives the copy's state animations from the normal
+// look to the hover and pressed looks.
+
+#include "backends/Modules.h"
+#include "platform/rtl/ClassInfo.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/TestDriver.h"
+#include "platform/ui/Window.h"
+#include "tests/platform/ui/gui/GtkFixture.h"
+#include "tests/ui2d/TwzSceneWindowTestSupport.h"
+#include "ui2d/Library2D.h"
+#include "ui2d/TwzControl.h"
+#include "ui2d/TwzScene.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using platform::ui::RawButtonEvent;
+using platform::ui::Rect;
+namespace test = platform::ui::test;
+using namespace scenewindowtest;
+
+namespace {
+
+/// A minimal press-tracking control with the built-in button look.
+class TwzStylePressButton : public TwzControl {
+    RTL_CLASS(TwzStylePressButton, TwzControl)
+public:
+    explicit TwzStylePressButton(rtl::TComponent* owner)
+        : TwzControl(owner)
+    {
+        SetResource("buttonstyle");
+    }
+    [[nodiscard]] bool GetIsPressed() const { return m_pressed; }
+    void MouseDown(TMouseButton button, TShiftState shift, float x, float y) override
+    {
+        TwzControl::MouseDown(button, shift, x, y);
+        m_pressed = true;
+        StartTriggerAnimation(this, "IsPressed");
+    }
+    void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override
+    {
+        TwzControl::MouseUp(button, shift, x, y);
+        m_pressed = false;
+        StartTriggerAnimation(this, "IsPressed");
+    }
+
+private:
+    bool m_pressed = false;
+};
+
+constexpr rtl::TPropInfo kPressButtonProps[] = {
+    RTL_PROP_RO(TwzStylePressButton, IsPressed, Boolean),
+};
+
+RTL_IMPLEMENT_CLASS(TwzStylePressButton, .props = kPressButtonProps)
+
+class ModulesEnvironment final : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+        StartModules();
+        rtl::RegisterClass<TwzStylePressButton>();
+    }
+    void TearDown() override { StopModules(); }
+};
+
+[[maybe_unused]] ::testing::Environment* const kModules
+    = ::testing::AddGlobalTestEnvironment(new ModulesEnvironment);
+
+int Brightness(uint32_t c)
+{
+    return static_cast<int>(((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF)) / 3;
+}
+
+class StyledButtonWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!uitest::Gui()) {
+            if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
+                GTEST_SKIP() << uitest::GuiError();
+            FAIL() << uitest::GuiError();
+        }
+    }
+    void TearDown() override
+    {
+        rtl::FreeAndNil(scene);
+        form.reset();
+        owner.reset();
+        if (uitest::Gui())
+            uitest::Gui()->ProcessMessages();
+        TakeEvents();
+    }
+    void Settle()
+    {
+        for (int i = 0; i < 3; ++i) {
+            test::Sync();
+            uitest::Gui()->ProcessMessages();
+        }
+    }
+    /// Lets the loop run for `ms` milliseconds (animations advance meanwhile).
+    void Linger(uint32_t ms)
+    {
+        bool waited = false;
+        const uint32_t wait = uitest::Gui()->StartTimer(ms, [&](uint32_t) { waited = true; });
+        ASSERT_TRUE(uitest::RunUntil([&] { return waited; }));
+        uitest::Gui()->StopTimer(wait);
+        Settle();
+    }
+    uint32_t PixelAt(int32_t x, int32_t y)
+    {
+        const std::vector<uint32_t> pixels = test::ReadPixels(*scene->GetHost(), Rect { x, y, x + 1, y + 1 });
+        return pixels.empty() ? 0 : pixels.front();
+    }
+
+    std::unique_ptr<platform::ui::Form> form;
+    rtl::TOwned<rtl::TComponent> owner { new rtl::TComponent(nullptr) };
+    TwzScene* scene = nullptr;
+};
+
+} // namespace
+
+TEST_F(StyledButtonWindow, NormalHoverAndPressedLooks)
+{
+    platform::ui::FormOptions options;
+    options.clientWidth = 160;
+    options.clientHeight = 80;
+    options.position = uitest::PlaceForThisTest();
+    options.decorated = false;
+    form = uitest::Gui()->CreateForm(options);
+    scene = new TwzScene(owner.get());
+    scene->SetBounds(0, 0, 160, 80);
+    auto* root = new TBox(owner.get());
+    root->color = 0xFF2B2B2B;
+    root->SetHitTest(false);
+    scene->AddObject(root);
+    auto* button = new TwzStylePressButton(owner.get());
+    root->AddObject(button);
+    button->SetBounds(40, 27, 73, 26);
+    scene->SetParentForm(form.get());
+    form->Show();
+    test::Raise(*form);
+    ASSERT_TRUE(uitest::RunUntil([&] { return scene->HandleAllocated() && root->paints > 0; }));
+    Linger(50);
+
+    ASSERT_NE(button->GetAppliedStyle(), nullptr) << "styled for its first paint";
+    // Near the top left inside the frame, away from the centred text: the gradient's top.
+    const int32_t x = 44;
+    const int32_t y = 30;
+    const uint32_t normal = PixelAt(x, y);
+    EXPECT_NEAR(Brightness(normal), 0x4C, 8) << std::hex << normal;
+    EXPECT_NEAR(Brightness(PixelAt(44, 50)), 0x32, 8) << "the gradient darkens downwards";
+    EXPECT_NEAR(Brightness(PixelAt(20, 10)), 0x2B, 2) << "outside the button";
+
+    test::SendMotion(*scene->GetHost(), 60, 40);
+    Linger(400);
+    ASSERT_TRUE(button->GetIsMouseOver());
+    const uint32_t hover = PixelAt(x, y);
+    EXPECT_GT(Brightness(hover), Brightness(normal) + 20) << std::hex << hover << " after " << normal;
+
+    test::SendButton(*scene->GetHost(), RawButtonEvent::Type::Press, 1, 60, 40);
+    Linger(400);
+    ASSERT_TRUE(button->GetIsPressed());
+    const uint32_t pressed = PixelAt(x, y);
+    EXPECT_LT(Brightness(pressed), Brightness(normal)) << std::hex << pressed << " after " << normal;
+
+    test::SendButton(*scene->GetHost(), RawButtonEvent::Type::Release, 1, 60, 40);
+    Linger(400);
+    EXPECT_NEAR(Brightness(PixelAt(x, y)), Brightness(hover), 6) << "back to the hover look";
+}

@@ -1,0 +1,41 @@
+#include "ui2d/TwzContent.h"
+
+#include "platform/rtl/ClassInfo.h"
+
+RTL_IMPLEMENT_CLASS(TwzContent)
+
+TwzContent::TwzContent(rtl::TComponent* owner)
+    : TwzVisualObject(owner)
+{
+}
+
+TwzContent::~TwzContent() = default;
+
+bool TwzContent::IsContent() const
+{
+    return true;
+}
+
+void TwzContent::RealignChildren()
+{
+    TwzObject* parent = GetParent();
+    if (!parent || parent->IsLoading())
+        return;
+    Inherited::RealignChildren();
+    if (m_realigningParent)
+        return;
+    TwzVisualObject* visualParent = parent->AsVisual();
+    if (!visualParent)
+        return;
+    m_realigningParent = true;
+    rtl::Watch<TwzContent> self(this);
+    try {
+        visualParent->RealignChildren();
+    } catch (...) {
+        if (self)
+            m_realigningParent = false;
+        throw;
+    }
+    if (self)
+        m_realigningParent = false;
+}
