@@ -26,6 +26,7 @@
 #include "ui2d/TwzControl.h"
 #include "ui2d/TwzEffect.h"
 #include "ui2d/TwzImage.h"
+#include "ui2d/TwzLang.h"
 #include "ui2d/TwzPaintBox.h"
 #include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzPropertyAnimations.h"
@@ -385,6 +386,8 @@ void Initialize2DLibrary()
     rtl::RegisterClass<TwzContent>();
     rtl::RegisterClass<TwzControl>();
     rtl::RegisterClass<TwzVisualObject>();
+    // The translation component lives on forms, not in the palette.
+    rtl::RegisterClass<TwzLang>();
 
     // 2. Named resources.
     ui2d::RegisterResourceObjects();
@@ -421,8 +424,9 @@ void Finalize2DLibrary()
     StopGdiPlus();
     // 2.-3. FIXME: freeing the window-less timer registry comes with the timer.
 
-    // 4. FIXME: the translation table comes with its class.
+    // 4. The 2D animation clock, the built-in style, the registries and the translation.
     FreeAniThread();
+    ui2d::FreeLanguageTable();
     if (TwzObject* style = DefaultStyle.Get()) {
         DefaultStyle = nullptr;
         style->Free();
