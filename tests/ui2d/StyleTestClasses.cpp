@@ -8,6 +8,10 @@ namespace ui2dtest {
 
 namespace {
 
+constexpr rtl::TPropInfo kProbeButtonProps[] = {
+    RTL_PROP_RO(TwzProbeButton, IsPressed, Boolean),
+};
+
 constexpr rtl::TPropInfo kProbeAnimationProps[] = {
     RTL_PROP(TStyleProbeAnimation, Trigger, String, ""),
 };
@@ -27,7 +31,7 @@ void RegisterStyleTestClasses()
 
 } // namespace
 
-RTL_IMPLEMENT_CLASS(TwzProbeButton)
+RTL_IMPLEMENT_CLASS(TwzProbeButton, .props = kProbeButtonProps)
 RTL_IMPLEMENT_CLASS(TwzProbeSubButton)
 RTL_IMPLEMENT_CLASS(TwzProbeSubSubButton)
 RTL_IMPLEMENT_CLASS(TStyleProbeAnimation, .props = kProbeAnimationProps)

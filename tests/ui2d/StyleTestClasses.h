@@ -31,8 +31,13 @@ public:
     [[nodiscard]] rtl::TValue GetData() override { return value; }
     void SetData(const rtl::TValue& v) override { value = v; }
 
-    /// Focus as the input layer sets it.
+    /// Focus and hover as the input layer sets them.
     void MarkFocused(bool focused) { SetIsFocused(focused); }
+    void MarkMouseOver(bool over) { SetIsMouseOver(over); }
+    /// Published read-only, as the buttons' pressed state is.
+    [[nodiscard]] bool GetIsPressed() const { return pressed; }
+
+    bool pressed = false;
 
     int applied = 0;
     int freed = 0;

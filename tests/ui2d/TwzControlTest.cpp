@@ -10,7 +10,9 @@
 #include "platform/rtl/Text.h"
 #include "ui2d/TwzBackground.h"
 #include "ui2d/TwzBrushObject.h"
+#include "ui2d/TwzAnimation.h"
 #include "ui2d/TwzContent.h"
+#include "ui2d/TwzEffect.h"
 
 #include <gtest/gtest.h>
 
@@ -465,4 +467,62 @@ TEST_F(ControlStyle, TheFirstFocusAppliesTheStyleBeforeSendingTheFocusState)
     ASSERT_NE(focus, nullptr);
     EXPECT_EQ(focus->started, std::vector<std::string> { "IsFocused" }) << "the new copy hears the focus once";
     EXPECT_TRUE(control->GetIsFocused());
+}
+
+TEST_F(ControlStyle, TheBuiltInButtonStyleFollowsHoverPressAndFocus)
+{
+    ForgetDefaultStyle();
+    TwzProbeButton* control = Control("buttonstyle");
+    ASSERT_NE(control->GetAppliedStyle(), nullptr);
+    TwzObject* background = control->FindResource("background");
+    TwzObject* text = control->FindResource("text");
+    ASSERT_NE(background, nullptr);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->ClassName(), "TwzText");
+    std::vector<TwzAnimation*> animations;
+    for (TwzObject* child : background->Children()) {
+        if (auto* animation = dynamic_cast<TwzAnimation*>(child))
+            animations.push_back(animation);
+    }
+    ASSERT_EQ(animations.size(), 4u);
+    TwzGlowEffect* glow = nullptr;
+    for (TwzObject* child : control->GetAppliedStyle()->Children()) {
+        if (auto* effect = dynamic_cast<TwzGlowEffect*>(child))
+            glow = effect;
+    }
+    ASSERT_NE(glow, nullptr);
+    EXPECT_FALSE(glow->GetEnabled());
+
+    auto running = [&] {
+        std::string list;
+        for (TwzAnimation* animation : animations) {
+            if (animation->GetRunning())
+                list += (list.empty() ? "" : " | ") + animation->GetTrigger();
+        }
+        return list;
+    };
+    struct Step {
+        const char* name;
+        bool over;
+        bool pressed;
+        const char* trigger;
+        std::string expected;
+    };
+    const Step steps[] = {
+        { "hover", true, false, "IsMouseOver", "IsMouseOver=true;IsPressed=false" },
+        { "press", true, true, "IsPressed", "IsMouseOver=true;IsPressed=true" },
+        { "drag out while pressed", false, true, "IsMouseOver", "IsMouseOver=false;IsPressed=true" },
+        { "release outside", false, false, "IsPressed", "IsMouseOver=false;IsPressed=false" },
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        control->MarkMouseOver(step.over);
+        control->pressed = step.pressed;
+        control->StartTriggerAnimation(control, step.trigger);
+        EXPECT_EQ(running(), step.expected);
+    }
+
+    // The glow waits for the focus; effects switch by their trigger conditions.
+    EXPECT_EQ(glow->GetTrigger(), "IsFocused=true");
+    EXPECT_EQ(glow->GetGlowColor(), "#FFF69E2D");
 }
