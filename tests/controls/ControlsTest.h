@@ -49,13 +49,18 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    /// Left, top, width and height.
+    struct Box {
+        float x, y, width, height;
+    };
+
     /// A control of class T owned by the form, named, placed in `parent` (the root by
     /// default) at `box`, with its style applied.
-    template <class T> T* Add(const std::string& name, const TwzRect& box, TwzObject* parent = nullptr)
+    template <class T> T* Add(const std::string& name, const Box& box, TwzObject* parent = nullptr)
     {
         auto* object = new T(form.get());
         object->SetName(name);
-        object->SetBounds(box.Left, box.Top, RectWidth(box), RectHeight(box));
+        object->SetBounds(box.x, box.y, box.width, box.height);
         object->SetParent(parent ? parent : root);
         object->LoadStyle();
         return object;
