@@ -3,6 +3,7 @@
 #include "controls/Controls.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/TwzAnimation.h"
 #include "ui2d/TwzLang.h"
 
 // The font libraries keep process-wide caches until the process ends, which the leak
@@ -81,6 +82,8 @@ void ControlsTest::TearDown()
     ui2d::FreeLanguageTable();
     form.reset();
     canvas.reset();
+    // The animation clock runs on this test's application: the next test makes its own.
+    FreeAniThread();
     app.reset();
 }
 
