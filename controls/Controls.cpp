@@ -2,6 +2,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
 #include "controls/TwzPanels.h"
 #include "platform/rtl/ClassInfo.h"
@@ -16,6 +17,8 @@ void RegisterControls()
     // FIXME: the classes of the later control families join their categories here, in the
     // same palette order, as they land.
     rtl::RegisterClass<TwzSelectionItem>();
+    // A form component, not a palette object: streams create it by name.
+    rtl::RegisterClass<TwzImageList>();
     Register2DObjects<TwzSizeGrip, TwzCloseButton>("Windows");
     Register2DObjects<TwzCheckBox, TwzPathCheckBox, TwzRadioButton, TwzGroupBox>("Boxes");
     Register2DObjects<TwzPanel, TwzLabel, TwzValueLabel>("Controls");
