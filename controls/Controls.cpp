@@ -23,7 +23,8 @@ void RegisterControls()
     Register2DObjects<TwzCheckBox, TwzPathCheckBox, TwzRadioButton, TwzGroupBox>("Boxes");
     Register2DObjects<TwzPanel, TwzLabel, TwzValueLabel>("Controls");
     Register2DObjects<TwzStatusBar, TwzToolBar, TwzToolPathButton>("Tool and Status");
-    Register2DObjects<TwzButton, TwzRoundButton, TwzCircleButton, TwzPathButton, TwzSpeedButton>("Buttons");
+    Register2DObjects<TwzButton, TwzRoundButton, TwzCircleButton, TwzPathButton, TwzSpeedButton, TwzColorButton>(
+        "Buttons");
     Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox, TwzHudRadioButton,
         TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip, TwzHudRoundButton, TwzHudCircleButton>("HUD");
 }

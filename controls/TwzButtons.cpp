@@ -1,6 +1,7 @@
 #include "controls/TwzButtons.h"
 
 #include "controls/TwzFormLink.h"
+#include "graphics/Colors.h"
 #include "graphics/Geometry.h"
 #include "graphics/TwzFont.h"
 #include "graphics/TwzBounds.h"
@@ -8,8 +9,12 @@
 #include "graphics/TwzPathData.h"
 #include "graphics/TwzTimer.h"
 #include "platform/rtl/ClassInfo.h"
+#include "platform/ui/Dialogs.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/TwzPathShape.h"
+#include "ui2d/TwzShape.h"
+
+#include <optional>
 
 namespace {
 
@@ -62,6 +67,18 @@ constexpr rtl::TPropInfo kPathButtonProps[] = {
     RTL_PROP(TwzPathButton, PathStrokeJoin, Enum, wzJoinMiter),
 };
 
+constexpr rtl::TPropInfo kColorButtonProps[] = {
+    RTL_PROP(TwzColorButton, Color, String, "#FF000000").WithTypeName("TwzColor"),
+    RTL_PROP(TwzColorButton, UseStandardDialog, Boolean, true),
+    RTL_PROP(TwzControl, AutoTranslate, Boolean, false),
+};
+
+constexpr rtl::TEventInfo kColorButtonEvents[] = {
+    RTL_EVENT(TwzColorButton, OnChange),
+};
+
+TwzBrushDialogRunner g_brushDialog = nullptr;
+
 constexpr rtl::TPropInfo kToolPathButtonProps[] = {
     RTL_PROP(TwzVisualObject, CanFocused, Boolean, false),
     RTL_PROP(TwzPathButton, PathLayout, Enum, wzGlyphTop),
@@ -85,6 +102,7 @@ RTL_IMPLEMENT_CLASS(TwzCircleButton)
 RTL_IMPLEMENT_CLASS(TwzSpeedButton, .props = kSpeedButtonProps)
 RTL_IMPLEMENT_CLASS(TwzPathButton, .props = kPathButtonProps)
 RTL_IMPLEMENT_CLASS(TwzToolPathButton, .props = kToolPathButtonProps)
+RTL_IMPLEMENT_CLASS(TwzColorButton, .props = kColorButtonProps, .events = kColorButtonEvents)
 RTL_IMPLEMENT_CLASS(TwzHudButton)
 RTL_IMPLEMENT_CLASS(TwzHudRoundButton)
 RTL_IMPLEMENT_CLASS(TwzHudCircleButton)
@@ -391,4 +409,67 @@ TwzToolPathButton::TwzToolPathButton(rtl::TComponent* owner)
 {
     SetCanFocused(false);
     SetPathLayout(wzGlyphTop);
+}
+
+// ---- TwzColorButton ----------------------------------------------------------------------
+
+void SetBrushDialogRunner(TwzBrushDialogRunner runner)
+{
+    g_brushDialog = runner;
+}
+
+TwzColorButton::TwzColorButton(rtl::TComponent* owner)
+    : TwzCustomButton(owner)
+{
+    SetAutoTranslate(false);
+}
+
+void TwzColorButton::SetColor(const std::string& value)
+{
+    m_color = value;
+    if (TwzShape* fill = m_fillPart.Get())
+        fill->GetFill()->SetColor(m_color);
+    if (!IsLoading())
+        OnChange(this);
+}
+
+void TwzColorButton::ApplyStyle()
+{
+    Inherited::ApplyStyle();
+    if (auto* fill = dynamic_cast<TwzShape*>(FindResource("fill"))) {
+        m_fillPart = fill;
+        fill->GetFill()->SetColor(m_color);
+    }
+}
+
+void TwzColorButton::FreeStyle()
+{
+    m_fillPart = nullptr;
+    Inherited::FreeStyle();
+}
+
+void TwzColorButton::Click()
+{
+    rtl::Watch<TwzColorButton> self(this);
+    Inherited::Click();
+    if (!self)
+        return;
+    if (m_useStandardDialog) {
+        // The window system's dialog speaks 0x00BBGGRR: red and blue change places and the
+        // alpha is dropped on the way in and forced opaque on the way back.
+        const TwzColor argb = TextToColor(m_color);
+        const uint32_t bgr = ((argb & 0xFF) << 16) | (argb & 0xFF00) | ((argb >> 16) & 0xFF);
+        const std::optional<uint32_t> chosen = platform::ui::Dialogs::ChooseColor(bgr);
+        if (!chosen || !self)
+            return;
+        const uint32_t c = *chosen;
+        SetColor(ColorToText(0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF)));
+        return;
+    }
+    if (!g_brushDialog)
+        return;
+    TwzBrush brush(wzBrushSolid, 0xFF000000);
+    brush.SetColor(m_color);
+    if (g_brushDialog(brush) && self)
+        SetColor(brush.GetColor());
 }

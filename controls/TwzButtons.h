@@ -6,6 +6,7 @@
 #include <memory>
 
 class TwzPathData;
+class TwzShape;
 class TwzTimer;
 
 enum TwzButtonLayout : int32_t { wzGlyphLeft, wzGlyphRight, wzGlyphTop, wzGlyphBottom, wzGlyphCenter };
@@ -172,6 +173,42 @@ public:
 
 protected:
     ~TwzToolPathButton() override = default;
+};
+
+/// Runs the brush dialog on `brush` (solid page only); true when confirmed. Installed by
+/// the design layer; without one a colour button that does not use the standard dialog
+/// edits nothing.
+using TwzBrushDialogRunner = bool (*)(TwzBrush& brush);
+void SetBrushDialogRunner(TwzBrushDialogRunner runner);
+
+/// Shows an ARGB colour in its style's part "fill" (any shape) and edits it on a click,
+/// through the window system's colour dialog (the alpha is lost) or the brush dialog.
+class TwzColorButton : public TwzCustomButton {
+    RTL_CLASS(TwzColorButton, TwzCustomButton)
+public:
+    explicit TwzColorButton(rtl::TComponent* owner);
+
+    /// Colour text ("#AARRGGBB").
+    [[nodiscard]] const std::string& GetColor() const { return m_color; }
+    /// Stores the text (no comparison), shows it, and unless loading raises OnChange.
+    void SetColor(const std::string& value);
+    [[nodiscard]] bool GetUseStandardDialog() const { return m_useStandardDialog; }
+    void SetUseStandardDialog(bool value) { m_useStandardDialog = value; }
+
+    rtl::TNotifyEvent OnChange;
+
+    /// ModalResult and OnClick first, then the colour dialog.
+    void Click() override;
+    void ApplyStyle() override;
+    void FreeStyle() override;
+
+protected:
+    ~TwzColorButton() override = default;
+
+private:
+    rtl::Watch<TwzShape> m_fillPart;
+    std::string m_color = "#FF000000";
+    bool m_useStandardDialog = true;
 };
 
 class TwzHudButton : public TwzButton {

@@ -10,8 +10,10 @@
 #include "graphics/TwzPathData.h"
 #include "graphics/TwzTimer.h"
 #include "platform/rtl/Streams.h"
+#include "platform/ui/Dialogs.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/TwzPathShape.h"
+#include "ui2d/TwzShape.h"
 
 using namespace controlstest;
 
@@ -325,4 +327,71 @@ TEST_F(Buttons, PressedAndNormalLooksThroughTheBuiltInStyle)
         PaintAll();
         EXPECT_EQ(Pixel(p.x, p.y), normal) << p.name << " looks normal again after the release";
     }
+}
+
+namespace {
+
+bool g_brushConfirm = false;
+std::string g_brushSeen;
+
+bool ScriptedBrushDialog(TwzBrush& brush)
+{
+    g_brushSeen = brush.GetColor();
+    if (g_brushConfirm)
+        brush.SetColor("#80102030");
+    return g_brushConfirm;
+}
+
+} // namespace
+
+TEST_F(Buttons, TheColorButtonEditsItsColourThroughTheStandardDialog)
+{
+    using platform::ui::FakeDialogs;
+    FakeDialogs::Reset();
+    auto* button = Add<TwzColorButton>("color", { 10, 10, 40, 22 });
+    auto* fill = dynamic_cast<TwzShape*>(Part(*button, "fill"));
+    ASSERT_NE(fill, nullptr);
+    EXPECT_EQ(fill->GetFill()->GetColor(), "#FF000000");
+    button->OnClick = form->ClickHandler();
+    button->OnChange = form->ChangeHandler();
+    button->SetColor("#80112233");
+    EXPECT_EQ(fill->GetFill()->GetColor(), "#80112233");
+    form->log.clear();
+
+    // Cancelled: nothing changes and nothing is raised but the click.
+    ClickAt({ 20, 20 });
+    ASSERT_TRUE(FakeDialogs::LastColor().has_value());
+    EXPECT_EQ(*FakeDialogs::LastColor(), 0x00332211u) << "red and blue exchanged, alpha dropped";
+    EXPECT_EQ(button->GetColor(), "#80112233");
+    EXPECT_EQ(form->log, (std::vector<std::string> { "click:color" }));
+
+    // Confirmed unchanged: the same colour comes back opaque, and OnChange fires.
+    FakeDialogs::SetColorAnswer([](uint32_t c) { return std::optional<uint32_t>(c); });
+    form->log.clear();
+    ClickAt({ 20, 20 });
+    EXPECT_EQ(button->GetColor(), "#FF112233");
+    EXPECT_EQ(fill->GetFill()->GetColor(), "#FF112233");
+    EXPECT_EQ(form->log, (std::vector<std::string> { "click:color", "change:color" }));
+    FakeDialogs::Reset();
+}
+
+TEST_F(Buttons, TheColorButtonKeepsAlphaThroughTheBrushDialog)
+{
+    auto* button = Add<TwzColorButton>("color", { 10, 10, 40, 22 });
+    button->SetUseStandardDialog(false);
+    button->SetColor("#40FFFFFF");
+    button->OnChange = form->ChangeHandler();
+    button->Click();
+    EXPECT_EQ(button->GetColor(), "#40FFFFFF") << "without a brush dialog nothing is edited";
+
+    SetBrushDialogRunner(&ScriptedBrushDialog);
+    g_brushConfirm = false;
+    button->Click();
+    EXPECT_EQ(g_brushSeen, "#40FFFFFF");
+    EXPECT_TRUE(form->log.empty()) << "a cancelled dialog raises no OnChange";
+    g_brushConfirm = true;
+    button->Click();
+    EXPECT_EQ(button->GetColor(), "#80102030");
+    EXPECT_EQ(form->log, (std::vector<std::string> { "change:color" }));
+    SetBrushDialogRunner(nullptr);
 }
