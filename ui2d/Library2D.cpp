@@ -396,7 +396,7 @@ void Initialize2DLibrary()
     // window layer itself answers whether layered windows blend.
 
     // 4.-7. FIXME: TwzCustomScene, the "Layout" and "Popup" categories and the categories of
-    // the effects, shapes, design tools and controls join as their classes land.
+    // the design tools and controls join as their classes land.
     // The drop-target set-up of the original platform's OLE belongs to the window layer.
     // 7. The categories, in palette order.
     ui2d::RegisterAnimationObjects();
