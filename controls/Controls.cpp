@@ -10,10 +10,8 @@
 
 void RegisterControls()
 {
-    static bool registered = false;
-    if (registered)
-        return;
-    registered = true;
+    // No guard of its own: after a shut-down the 2D library's categories are empty and a new
+    // start must fill them again; registering a pair twice adds nothing.
     // FIXME: the classes of the later control families join their categories here, in the
     // same palette order, as they land.
     rtl::RegisterClass<TwzSelectionItem>();
