@@ -2,6 +2,7 @@
 
 #include "backends/DirectXModule.h"
 #include "backends/ThvNewtonPhysics.h"
+#include "controls/Controls.h"
 #include "scene3d/Library3D.h"
 #include "scene3d/ShapeObjects.h"
 #include "ui2d/Library2D.h"
@@ -18,6 +19,7 @@ void StartModules()
         return;
     s_started = true;
     Initialize2DLibrary();
+    RegisterControls();
     hvDirectXInit();
     // NOTE: the 3D animation classes come before the physics module, but Initialize3DLibrary
     // registers them as its own first step, so they are not registered here as well. The

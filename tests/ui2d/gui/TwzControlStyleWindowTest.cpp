@@ -2,7 +2,7 @@
 // before the first paint, and the mouse drives the copy's state animations from the normal
 // look to the hover and pressed looks.
 
-#include "backends/Modules.h"
+#include "app/Modules.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/TestDriver.h"

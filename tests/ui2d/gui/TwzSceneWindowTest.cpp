@@ -4,7 +4,7 @@
 // Tab, wheel bubbling, Esc and window dragging, files and text dropped from another window
 // arrive, and an object dragged from a 2D scene drops into a 3D scene of the same program.
 
-#include "backends/Modules.h"
+#include "app/Modules.h"
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzCanvas.h"
 #include "graphics/TwzPosition.h"

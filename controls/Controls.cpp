@@ -1,0 +1,28 @@
+#include "controls/Controls.h"
+
+#include "controls/TwzButtons.h"
+#include "controls/TwzCheckBoxes.h"
+#include "controls/TwzImageList.h"
+#include "controls/TwzLabel.h"
+#include "controls/TwzPanels.h"
+#include "platform/rtl/ClassInfo.h"
+#include "ui2d/Library2D.h"
+
+void RegisterControls()
+{
+    // No guard of its own: after a shut-down the 2D library's categories are empty and a new
+    // start must fill them again; registering a pair twice adds nothing.
+    // FIXME: the classes of the later control families join their categories here, in the
+    // same palette order, as they land.
+    rtl::RegisterClass<TwzSelectionItem>();
+    // A form component, not a palette object: streams create it by name.
+    rtl::RegisterClass<TwzImageList>();
+    Register2DObjects<TwzSizeGrip, TwzCloseButton>("Windows");
+    Register2DObjects<TwzCheckBox, TwzPathCheckBox, TwzRadioButton, TwzGroupBox>("Boxes");
+    Register2DObjects<TwzPanel, TwzLabel, TwzValueLabel>("Controls");
+    Register2DObjects<TwzStatusBar, TwzToolBar, TwzToolButton, TwzToolPathButton>("Tool and Status");
+    Register2DObjects<TwzButton, TwzRoundButton, TwzCircleButton, TwzBitmapButton, TwzPathButton, TwzSpeedButton,
+        TwzCornerButton, TwzColorButton, TwzBitmapStateButton, TwzPopupButton>("Buttons");
+    Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox, TwzHudRadioButton,
+        TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip, TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
+}
