@@ -161,6 +161,10 @@ void TwzScrollBar::BindTrack(const char* part, TwzOrientation orientation)
     if (!track)
         return;
     rtl::Watch<TwzScrollBar> self(this);
+    // The track inside a new copy has not looked its own style (and thumb) up yet.
+    track->LoadStyle();
+    if (!self)
+        return;
     track->SetOrientation(orientation);
     track->StoreMax(m_max);
     track->StoreMin(m_min);
