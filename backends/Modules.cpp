@@ -1,6 +1,7 @@
 #include "backends/Modules.h"
 
 #include "backends/DirectXModule.h"
+#include "controls/Controls.h"
 #include "backends/ThvNewtonPhysics.h"
 #include "scene3d/Library3D.h"
 #include "scene3d/ShapeObjects.h"
@@ -18,6 +19,7 @@ void StartModules()
         return;
     s_started = true;
     Initialize2DLibrary();
+    RegisterControls();
     hvDirectXInit();
     // NOTE: the 3D animation classes come before the physics module, but Initialize3DLibrary
     // registers them as its own first step, so they are not registered here as well. The

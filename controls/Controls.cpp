@@ -1,0 +1,29 @@
+#include "controls/Controls.h"
+
+#include "controls/TwzButtons.h"
+#include "controls/TwzCheckBoxes.h"
+#include "controls/TwzImageList.h"
+#include "controls/TwzLabel.h"
+#include "controls/TwzPanels.h"
+#include "platform/rtl/ClassInfo.h"
+#include "ui2d/Library2D.h"
+
+void RegisterControls()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    // FIXME: the classes of the later control families join their categories here, in the
+    // same palette order, as they land.
+    rtl::RegisterClass<TwzSelectionItem>();
+    // A form component, not a palette object: streams create it by name.
+    rtl::RegisterClass<TwzImageList>();
+    Register2DObjects<TwzSizeGrip, TwzCloseButton>("Windows");
+    Register2DObjects<TwzCheckBox, TwzPathCheckBox, TwzRadioButton, TwzGroupBox>("Boxes");
+    Register2DObjects<TwzPanel, TwzLabel, TwzValueLabel>("Controls");
+    Register2DObjects<TwzStatusBar, TwzToolBar, TwzToolPathButton>("Tool and Status");
+    Register2DObjects<TwzButton, TwzRoundButton, TwzCircleButton, TwzPathButton, TwzSpeedButton>("Buttons");
+    Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox, TwzHudRadioButton,
+        TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip, TwzHudRoundButton, TwzHudCircleButton>("HUD");
+}

@@ -1,0 +1,328 @@
+// Push buttons: press tracking, clicks, buttons that stay pressed, repeated clicks on the
+// timer (virtual time), modal results, dialog and keyboard keys, path glyph layouts, stored
+// form, and the pressed look through the built-in style.
+
+#include "ControlsTest.h"
+
+#include "controls/TwzButtons.h"
+#include "graphics/TwzBounds.h"
+#include "graphics/TwzBrush.h"
+#include "graphics/TwzPathData.h"
+#include "graphics/TwzTimer.h"
+#include "platform/rtl/Streams.h"
+#include "ui2d/Library2D.h"
+#include "ui2d/TwzPathShape.h"
+
+using namespace controlstest;
+
+namespace {
+
+constexpr TShiftState kLeft { platform::ui::ShiftFlag::Left };
+
+} // namespace
+
+using Buttons = ControlsTest;
+
+TEST_F(Buttons, APressTracksThePointerAndClicksOnlyWhenReleasedInside)
+{
+    auto* button = Add<TwzButton>("ok", { 10, 10, 80, 22 });
+    button->OnClick = form->ClickHandler();
+
+    scene->InjectMouseDown({ 20, 20 });
+    EXPECT_TRUE(button->GetIsPressed());
+    scene->InjectMouseMove({ 150, 20 }, kLeft);
+    EXPECT_FALSE(button->GetIsPressed()) << "moving out releases the look";
+    scene->InjectMouseMove({ 30, 20 }, kLeft);
+    EXPECT_TRUE(button->GetIsPressed()) << "moving back presses it again";
+    scene->InjectMouseUp({ 30, 20 });
+    EXPECT_FALSE(button->GetIsPressed());
+    EXPECT_EQ(form->log, (std::vector<std::string> { "click:ok" }));
+
+    form->log.clear();
+    scene->InjectMouseDown({ 20, 20 });
+    scene->InjectMouseMove({ 150, 20 }, kLeft);
+    scene->InjectMouseUp({ 150, 20 });
+    EXPECT_TRUE(form->log.empty()) << "a release outside does not click";
+    EXPECT_FALSE(button->GetIsPressed());
+
+    // A right press neither presses nor clicks.
+    scene->InjectMouseDown({ 20, 20 }, TMouseButton::Right);
+    EXPECT_FALSE(button->GetIsPressed());
+    scene->InjectMouseUp({ 20, 20 }, TMouseButton::Right);
+    EXPECT_TRUE(form->log.empty());
+}
+
+TEST_F(Buttons, AStaysPressedButtonTogglesAndOthersIgnoreIsPressedFromCode)
+{
+    auto* plain = Add<TwzButton>("plain", { 10, 10, 80, 22 });
+    plain->SetIsPressed(true);
+    EXPECT_FALSE(plain->GetIsPressed()) << "only a StaysPressed button takes it from code";
+
+    auto* toggle = Add<TwzButton>("toggle", { 100, 10, 80, 22 });
+    toggle->SetStaysPressed(true);
+    toggle->SetRepeatClick(true);
+    toggle->OnClick = form->ClickHandler();
+    ClickAt({ 110, 20 });
+    EXPECT_TRUE(toggle->GetIsPressed());
+    EXPECT_EQ(toggle->RepeatTimer(), nullptr) << "a StaysPressed button never repeats";
+    scene->InjectMouseDown({ 110, 20 });
+    EXPECT_FALSE(toggle->GetIsPressed());
+    scene->InjectMouseMove({ 190, 90 }, kLeft);
+    EXPECT_FALSE(toggle->GetIsPressed()) << "moving out does not change its look";
+    scene->InjectMouseUp({ 110, 20 });
+    EXPECT_FALSE(toggle->GetIsPressed());
+    EXPECT_EQ(form->log, (std::vector<std::string> { "click:toggle", "click:toggle" }));
+
+    toggle->SetIsPressed(true);
+    EXPECT_TRUE(toggle->GetIsPressed());
+}
+
+TEST_F(Buttons, HoldingARepeatButtonClicksAfterHalfASecondThenEveryTenthOfASecond)
+{
+    auto* button = Add<TwzSpeedButton>("speed", { 10, 10, 23, 23 });
+    button->OnClick = form->ClickHandler();
+    auto clicks = [&] { return static_cast<int>(form->log.size()); };
+
+    scene->InjectMouseDown({ 20, 20 });
+    app->AdvanceTime(500);
+    EXPECT_EQ(clicks(), 0) << "no click at 500 ms";
+    app->AdvanceTime(100);
+    EXPECT_EQ(clicks(), 1) << "the first at 600 ms";
+    app->AdvanceTime(100);
+    EXPECT_EQ(clicks(), 2);
+    app->AdvanceTime(100);
+    EXPECT_EQ(clicks(), 3);
+    scene->InjectMouseUp({ 20, 20 });
+    EXPECT_EQ(clicks(), 4) << "the release inside adds the ordinary click";
+    app->AdvanceTime(1000);
+    EXPECT_EQ(clicks(), 4) << "the timer stops with the release";
+
+    // A second press waits the full half second again; a release outside adds nothing.
+    scene->InjectMouseDown({ 20, 20 });
+    app->AdvanceTime(550);
+    EXPECT_EQ(clicks(), 4);
+    app->AdvanceTime(50);
+    EXPECT_EQ(clicks(), 5);
+    scene->InjectMouseMove({ 150, 80 }, kLeft);
+    scene->InjectMouseUp({ 150, 80 });
+    EXPECT_EQ(clicks(), 5);
+    EXPECT_FALSE(button->RepeatTimer()->GetEnabled());
+}
+
+TEST_F(Buttons, ARepeatButtonFreedByItsOwnClickStopsCleanly)
+{
+    auto* button = Add<TwzSpeedButton>("speed", { 10, 10, 23, 23 });
+    struct TFreeOnClick : rtl::TObject {
+        void Click(rtl::TObject* sender) { static_cast<rtl::TComponent*>(sender)->Free(); }
+    } killer;
+    button->OnClick.Bind<&TFreeOnClick::Click>(&killer);
+    scene->InjectMouseDown({ 20, 20 });
+    app->AdvanceTime(700);
+    EXPECT_EQ(root->Children().size(), 0u);
+    scene->InjectMouseUp({ 20, 20 });
+}
+
+TEST_F(Buttons, AModalResultReachesTheHostingFormBeforeOnClick)
+{
+    auto* button = Add<TwzButton>("cancel", { 10, 10, 80, 22 });
+    button->SetModalResult(2);
+    button->OnClick = form->ClickHandler();
+    ClickAt({ 20, 20 });
+    EXPECT_EQ(form->modalResult, 2);
+    EXPECT_EQ(form->log, (std::vector<std::string> { "modal:2", "click:cancel" }));
+
+    // Without a modal result the form hears nothing; without a host nothing breaks.
+    form->log.clear();
+    auto* plain = Add<TwzButton>("plain", { 100, 10, 80, 22 });
+    plain->OnClick = form->ClickHandler();
+    ClickAt({ 110, 20 });
+    EXPECT_EQ(form->log, (std::vector<std::string> { "click:plain" }));
+    rtl::TOwned<TwzButton> loose(new TwzButton(nullptr));
+    loose->SetModalResult(1);
+    loose->Click();
+}
+
+TEST_F(Buttons, DialogAndKeyboardKeysClick)
+{
+    auto* ok = Add<TwzButton>("ok", { 10, 10, 80, 22 });
+    auto* cancel = Add<TwzButton>("cancel", { 100, 10, 80, 22 });
+    ok->SetDefault(true);
+    cancel->SetCancel(true);
+    ok->OnClick = form->ClickHandler();
+    cancel->OnClick = form->ClickHandler();
+
+    struct Case {
+        TwzButton* button;
+        uint16_t key;
+        uint16_t left;
+        std::vector<std::string> log;
+    };
+    const Case cases[] = {
+        { ok, 13, 0, { "click:ok" } },
+        { ok, 27, 27, {} },
+        { cancel, 27, 0, { "click:cancel" } },
+        { cancel, 13, 13, {} },
+        { ok, 65, 65, {} },
+    };
+    for (const Case& c : cases) {
+        form->log.clear();
+        uint16_t key = c.key;
+        c.button->DialogKey(key, {});
+        EXPECT_EQ(key, c.left) << c.button->GetName() << " " << c.key;
+        EXPECT_EQ(form->log, c.log) << c.button->GetName() << " " << c.key;
+    }
+
+    // Enter and Space on a focused button click it and leave the key alone.
+    cancel->FocusObject();
+    form->log.clear();
+    EXPECT_EQ(scene->InjectKey(13), 13);
+    EXPECT_EQ(scene->InjectKey(32), 32);
+    EXPECT_EQ(scene->InjectKey(65), 65);
+    EXPECT_EQ(form->log, (std::vector<std::string> { "click:cancel", "click:cancel" }));
+}
+
+TEST_F(Buttons, TheSecondPressOfADoubleClickClicksToo)
+{
+    auto* button = Add<TwzButton>("ok", { 10, 10, 80, 22 });
+    button->OnClick = form->ClickHandler();
+    scene->InjectDoubleClick({ 20, 20 });
+    EXPECT_EQ(form->log, (std::vector<std::string> { "click:ok", "click:ok" }));
+}
+
+TEST_F(Buttons, ABoundHandlerBecomesOnClickAndOtherValuesAreIgnored)
+{
+    auto* button = Add<TwzButton>("ok", { 10, 10, 80, 22 });
+    button->SetData(rtl::TValue(std::string("anything")));
+    EXPECT_FALSE(static_cast<bool>(button->OnClick));
+    button->SetData(MethodToVariant(form->ClickHandler()));
+    button->Click();
+    EXPECT_EQ(form->log, (std::vector<std::string> { "click:ok" }));
+}
+
+TEST_F(Buttons, ThePathGlyphIsLaidOutByItsLayout)
+{
+    auto* button = Add<TwzPathButton>("glyph", { 10, 10, 50, 60 });
+    TwzVisualObject* owner = Part(*button, "pathowner")->AsVisual();
+    ASSERT_NE(owner, nullptr);
+    EXPECT_EQ(owner->GetAlign(), vaNone) << "an empty path leaves its owner unaligned";
+
+    button->SetPathSize(20);
+    button->SetPathSpacing(4);
+    button->SetPathPadding(1);
+    TwzPathData path;
+    path.SetData("M 0,0 L 10,0 L 10,10 Z");
+    button->SetPath(&path);
+    auto* part = dynamic_cast<TwzPath*>(Part(*button, "path"));
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(part->GetPathData()->Count(), path.Count());
+
+    struct Case {
+        TwzButtonLayout layout;
+        TwzAlign align;
+        TwzRect padding; // left, top, right, bottom
+    };
+    const Case cases[] = {
+        { wzGlyphLeft, vaLeft, { 1, 1, 4, 1 } },
+        { wzGlyphRight, vaRight, { 4, 1, 1, 1 } },
+        { wzGlyphTop, vaTop, { 1, 1, 1, 4 } },
+        { wzGlyphBottom, vaBottom, { 1, 4, 1, 1 } },
+        { wzGlyphCenter, vaCenter, { 4, 4, 4, 4 } },
+    };
+    for (const Case& c : cases) {
+        button->SetPathLayout(c.layout);
+        owner = Part(*button, "pathowner")->AsVisual();
+        EXPECT_EQ(owner->GetAlign(), c.align) << c.layout;
+        TwzBounds* p = owner->GetPadding();
+        EXPECT_EQ((TwzRect { p->GetLeft(), p->GetTop(), p->GetRight(), p->GetBottom() }), c.padding) << c.layout;
+        if (c.layout == wzGlyphLeft || c.layout == wzGlyphRight || c.layout == wzGlyphCenter) {
+            EXPECT_FLOAT_EQ(owner->GetWidth(), 20) << c.layout;
+        }
+        if (c.layout == wzGlyphTop || c.layout == wzGlyphBottom || c.layout == wzGlyphCenter) {
+            EXPECT_FLOAT_EQ(owner->GetHeight(), 20) << c.layout;
+        }
+    }
+    TwzBounds* textPadding = Part(*button, "text")->AsVisual()->GetPadding();
+    EXPECT_FLOAT_EQ(textPadding->GetLeft(), 1);
+
+    // The brushes and pen reach the path part.
+    TwzBrush red(wzBrushSolid, 0xFFFF0000);
+    button->SetPathFill(&red);
+    button->SetPathStrokeThickness(3);
+    part = dynamic_cast<TwzPath*>(Part(*button, "path"));
+    EXPECT_EQ(part->GetFill()->GetColor(), "#FFFF0000");
+    EXPECT_FLOAT_EQ(part->GetStrokeThickness(), 3);
+}
+
+TEST_F(Buttons, DefaultsAndTheStoredForm)
+{
+    auto* tool = Add<TwzToolPathButton>("tool", { 0, 0, 50, 60 });
+    EXPECT_FALSE(tool->GetCanFocused());
+    EXPECT_EQ(tool->GetPathLayout(), wzGlyphTop);
+    auto* speed = new TwzSpeedButton(form.get());
+    EXPECT_FALSE(speed->GetCanFocused());
+    EXPECT_TRUE(speed->GetRepeatClick());
+    EXPECT_FLOAT_EQ(speed->GetWidth(), 23);
+    auto* circle = new TwzCircleButton(form.get());
+    EXPECT_FLOAT_EQ(circle->GetWidth(), 21);
+    EXPECT_FLOAT_EQ(circle->GetHeight(), 21);
+    auto* button = new TwzButton(form.get());
+    EXPECT_FLOAT_EQ(button->GetWidth(), 80);
+    EXPECT_FLOAT_EQ(button->GetHeight(), 22);
+    EXPECT_TRUE(button->GetCanFocused());
+    EXPECT_TRUE(button->GetAutoCapture());
+
+    tool->SetText(u"Export");
+    tool->SetModalResult(1);
+    tool->SetPathStrokeThickness(2);
+    tool->GetPath()->SetData("M 0,0 L 4,4 Z");
+    rtl::TMemoryStream stream;
+    tool->SaveObjectAsText(stream);
+    const std::string text(stream.Bytes().begin(), stream.Bytes().end());
+    EXPECT_EQ(text.find("CanFocused"), std::string::npos) << text;
+    EXPECT_EQ(text.find("PathLayout"), std::string::npos) << text;
+    stream.SetPosition(0);
+    rtl::TOwned<TwzObject> copy(Create2DObjectFromTextStream(form.get(), stream));
+    auto* read = dynamic_cast<TwzToolPathButton*>(copy.get());
+    ASSERT_NE(read, nullptr) << text;
+    EXPECT_EQ(read->GetText(), u"Export");
+    EXPECT_EQ(read->GetModalResult(), 1);
+    EXPECT_FLOAT_EQ(read->GetPathStrokeThickness(), 2);
+    EXPECT_EQ(read->GetPath()->Count(), tool->GetPath()->Count());
+    EXPECT_FALSE(read->GetCanFocused());
+}
+
+TEST_F(Buttons, PressedAndNormalLooksThroughTheBuiltInStyle)
+{
+    auto* button = Add<TwzButton>("ok", { 10, 10, 80, 22 });
+    auto* circle = Add<TwzCircleButton>("circle", { 120, 10, 21, 21 });
+    auto* speed = Add<TwzSpeedButton>("speed", { 160, 10, 23, 23 });
+    (void)button;
+    (void)circle;
+    (void)speed;
+    struct Probe {
+        const char* name;
+        TwzPoint press;
+        int x, y; // a pixel of the background, away from the caption
+    };
+    const Probe probes[] = {
+        { "button", { 15, 15 }, 14, 13 },
+        { "circle", { 130, 20 }, 130, 28 },
+        { "speed", { 165, 15 }, 163, 30 },
+    };
+    for (const Probe& p : probes) {
+        Settle(); // the state animations sent when the style was applied
+        PaintAll();
+        const uint32_t normal = Pixel(p.x, p.y);
+        EXPECT_EQ(normal >> 24, 0xFFu) << p.name;
+        scene->InjectMouseDown(p.press);
+        Settle();
+        PaintAll();
+        const uint32_t pressed = Pixel(p.x, p.y);
+        EXPECT_NE(pressed, normal) << p.name;
+        EXPECT_EQ(pressed >> 24, 0xFFu) << p.name;
+        scene->InjectMouseUp(p.press);
+        Settle();
+        PaintAll();
+        EXPECT_EQ(Pixel(p.x, p.y), normal) << p.name << " looks normal again after the release";
+    }
+}
