@@ -5,6 +5,7 @@
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
 #include "controls/TwzPanels.h"
+#include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
 
@@ -26,4 +27,5 @@ void RegisterControls()
     Register2DObjects<TwzButton, TwzRoundButton, TwzCircleButton, TwzPathButton, TwzSpeedButton>("Buttons");
     Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox, TwzHudRadioButton,
         TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip, TwzHudRoundButton, TwzHudCircleButton>("HUD");
+    RegisterValueControls();
 }

@@ -2,6 +2,7 @@
 
 #include "controls/TwzScrollBars.h"
 
+#include "controls/TwzButtons.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/IwzScene.h"
@@ -182,10 +183,7 @@ void TwzScrollBar::BindTrack(const char* part, TwzOrientation orientation)
 
 void TwzScrollBar::BindButton(const char* part, bool visible, bool increment)
 {
-    // Any visual part clicks through OnClick; the style's step buttons repeat their clicks
-    // while held down.
-    TwzObject* found = FindResource(part);
-    TwzVisualObject* button = found ? found->AsVisual() : nullptr;
+    auto* button = dynamic_cast<TwzCustomButton*>(FindResource(part));
     if (!button)
         return;
     button->SetVisible(visible);

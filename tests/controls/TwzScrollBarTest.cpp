@@ -20,22 +20,22 @@ const char* const kScrollBarStyles = R"(  object TwzVisualObject
   object TwzVisualObject
     ResourceName = 'scrollbarstyle'
     HitTest = False
-    object TwzVisualObject
+    object TwzSpeedButton
       ResourceName = 'leftbutton'
       Align = vaLeft
       Width = 20
     end
-    object TwzVisualObject
+    object TwzSpeedButton
       ResourceName = 'rightbutton'
       Align = vaRight
       Width = 20
     end
-    object TwzVisualObject
+    object TwzSpeedButton
       ResourceName = 'topbutton'
       Align = vaTop
       Height = 20
     end
-    object TwzVisualObject
+    object TwzSpeedButton
       ResourceName = 'bottombutton'
       Align = vaBottom
       Height = 20
@@ -165,6 +165,23 @@ TEST_F(ScrollBarTest, StepButtonsMoveBySmallChange)
     scene->InjectClick({ 150, 19 });
     EXPECT_EQ(bar->GetValue(), 90);
     EXPECT_EQ(log->changes, 1);
+}
+
+TEST_F(ScrollBarTest, HeldStepButtonRepeatsInVirtualTime)
+{
+    auto* bar = Bar();
+    scene->InjectMouseDown({ 150, 19 });
+    EXPECT_EQ(bar->GetValue(), 0) << "a press alone does not step";
+    app->AdvanceTime(500);
+    app->AdvanceTime(100);
+    EXPECT_EQ(bar->GetValue(), 1);
+    app->AdvanceTime(300);
+    EXPECT_EQ(bar->GetValue(), 4);
+    scene->InjectMouseUp({ 150, 19 });
+    EXPECT_EQ(bar->GetValue(), 5) << "the release inside clicks once more";
+    app->AdvanceTime(1000);
+    EXPECT_EQ(bar->GetValue(), 5) << "nothing repeats after the release";
+    EXPECT_EQ(log->changes, 5);
 }
 
 TEST_F(ScrollBarTest, ThumbDragOnItsTrackReachesTheBar)

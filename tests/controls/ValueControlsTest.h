@@ -1,20 +1,24 @@
 #pragma once
 
 // A host for the value controls' tests: a test scene with a 200 x 100 background root, a style
-// sheet of the test's choosing, and a log of the change reports the controls make.
+// sheet of the test's choosing, a log of the change reports the controls make, and a fake
+// application whose clock drives the timers and animations.
 
-#include "controls/ValueControls.h"
+#include "controls/Controls.h"
 #include "graphics/TwzBounds.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Text.h"
+#include "platform/ui/FakeApplication.h"
 #include "tests/ui2d/TestScene.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/TwzAnimation.h"
 #include "ui2d/TwzBackground.h"
 #include "ui2d/TwzControl.h"
 #include "ui2d/TwzResources.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,7 +45,8 @@ protected:
     void SetUp() override
     {
         Initialize2DLibrary();
-        RegisterValueControls();
+        RegisterControls();
+        app = std::make_unique<platform::ui::FakeApplication>();
         form.reset(new rtl::TComponent(nullptr));
         scene = new TestScene(form.get());
         sheet = new TwzResources(form.get());
@@ -59,6 +64,9 @@ protected:
     void TearDown() override
     {
         form.reset();
+        // The animation clock runs on this test's application: the next test makes its own.
+        FreeAniThread();
+        app.reset();
         if (TwzObject* style = DefaultStyle.Get()) {
             DefaultStyle = nullptr;
             style->Free();
@@ -87,6 +95,7 @@ protected:
         control.OnChange.template Bind<&TReportLog::Change>(log);
     }
 
+    std::unique_ptr<platform::ui::FakeApplication> app; // the virtual clock of the timers
     rtl::TOwned<rtl::TComponent> form;
     TestScene* scene = nullptr;
     TwzResources* sheet = nullptr;
