@@ -5,7 +5,6 @@
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
 #include "controls/TwzPanels.h"
-#include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
 
@@ -27,5 +26,4 @@ void RegisterControls()
     Register2DObjects<TwzButton, TwzRoundButton, TwzCircleButton, TwzPathButton, TwzSpeedButton>("Buttons");
     Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox, TwzHudRadioButton,
         TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip, TwzHudRoundButton, TwzHudCircleButton>("HUD");
-    RegisterValueControls();
 }

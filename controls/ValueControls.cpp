@@ -1,6 +1,9 @@
 #include "controls/ValueControls.h"
 
+#include "controls/TwzAngleButton.h"
+#include "controls/TwzProgressBar.h"
 #include "controls/TwzScrollBars.h"
+#include "controls/TwzSplitter.h"
 #include "controls/TwzTracks.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
@@ -12,6 +15,7 @@ void RegisterValueControls()
         return;
     registered = true;
     rtl::RegisterClass<TwzThumb>();
-    Register2DObjects<TwzTrack, TwzScrollBar, TwzSmallScrollBar, TwzTrackBar>("Controls");
-    Register2DObjects<TwzHudTrack, TwzHudTrackBar, TwzHudScrollBar>("HUD");
+    Register2DObjects<TwzProgressBar, TwzTrack, TwzScrollBar, TwzSmallScrollBar, TwzTrackBar, TwzSplitter>("Controls");
+    Register2DObjects<TwzAngleButton>("Buttons");
+    Register2DObjects<TwzHudAngleButton, TwzHudTrack, TwzHudTrackBar, TwzHudScrollBar>("HUD");
 }

@@ -5,6 +5,7 @@
 // application whose clock drives the timers and animations.
 
 #include "controls/Controls.h"
+#include "controls/ValueControls.h"
 #include "graphics/TwzBounds.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Text.h"
@@ -46,6 +47,7 @@ protected:
     {
         Initialize2DLibrary();
         RegisterControls();
+        RegisterValueControls();
         app = std::make_unique<platform::ui::FakeApplication>();
         form.reset(new rtl::TComponent(nullptr));
         scene = new TestScene(form.get());
