@@ -1,6 +1,7 @@
 #include "controls/ValueControls.h"
 
 #include "controls/TwzAngleButton.h"
+#include "controls/TwzAniIndicator.h"
 #include "controls/TwzProgressBar.h"
 #include "controls/TwzScrollBars.h"
 #include "controls/TwzSplitter.h"
@@ -15,7 +16,8 @@ void RegisterValueControls()
         return;
     registered = true;
     rtl::RegisterClass<TwzThumb>();
-    Register2DObjects<TwzProgressBar, TwzTrack, TwzScrollBar, TwzSmallScrollBar, TwzTrackBar, TwzSplitter>("Controls");
+    Register2DObjects<TwzProgressBar, TwzTrack, TwzScrollBar, TwzSmallScrollBar, TwzAniIndicator, TwzTrackBar,
+        TwzSplitter>("Controls");
     Register2DObjects<TwzAngleButton>("Buttons");
     Register2DObjects<TwzHudAngleButton, TwzHudTrack, TwzHudTrackBar, TwzHudScrollBar>("HUD");
 }
