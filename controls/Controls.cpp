@@ -22,8 +22,9 @@ void RegisterControls()
     Register2DObjects<TwzSizeGrip, TwzCloseButton>("Windows");
     Register2DObjects<TwzCheckBox, TwzPathCheckBox, TwzRadioButton, TwzGroupBox>("Boxes");
     Register2DObjects<TwzPanel, TwzLabel, TwzValueLabel>("Controls");
-    Register2DObjects<TwzStatusBar, TwzToolBar, TwzToolPathButton>("Tool and Status");
-    Register2DObjects<TwzButton, TwzRoundButton, TwzCircleButton, TwzPathButton, TwzSpeedButton>("Buttons");
+    Register2DObjects<TwzStatusBar, TwzToolBar, TwzToolButton, TwzToolPathButton>("Tool and Status");
+    Register2DObjects<TwzButton, TwzRoundButton, TwzCircleButton, TwzBitmapButton, TwzPathButton, TwzSpeedButton,
+        TwzCornerButton, TwzColorButton, TwzBitmapStateButton, TwzPopupButton>("Buttons");
     Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox, TwzHudRadioButton,
-        TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip, TwzHudRoundButton, TwzHudCircleButton>("HUD");
+        TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip, TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
 }

@@ -1,15 +1,25 @@
 #include "controls/TwzButtons.h"
 
 #include "controls/TwzFormLink.h"
+#include "graphics/Colors.h"
 #include "graphics/Geometry.h"
 #include "graphics/TwzFont.h"
+#include "graphics/TwzBitmap.h"
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzPathData.h"
 #include "graphics/TwzTimer.h"
 #include "platform/rtl/ClassInfo.h"
+#include "platform/ui/Dialogs.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/IwzScene.h"
+#include "ui2d/PopupMenu.h"
+#include "ui2d/TwzImage.h"
 #include "ui2d/TwzPathShape.h"
+#include "ui2d/TwzShape.h"
+
+#include <cmath>
+#include <optional>
 
 namespace {
 
@@ -62,6 +72,48 @@ constexpr rtl::TPropInfo kPathButtonProps[] = {
     RTL_PROP(TwzPathButton, PathStrokeJoin, Enum, wzJoinMiter),
 };
 
+constexpr rtl::TPropInfo kColorButtonProps[] = {
+    RTL_PROP(TwzColorButton, Color, String, "#FF000000").WithTypeName("TwzColor"),
+    RTL_PROP(TwzColorButton, UseStandardDialog, Boolean, true),
+    RTL_PROP(TwzControl, AutoTranslate, Boolean, false),
+};
+
+constexpr rtl::TEventInfo kColorButtonEvents[] = {
+    RTL_EVENT(TwzColorButton, OnChange),
+};
+
+TwzBrushDialogRunner g_brushDialog = nullptr;
+
+constexpr rtl::TPropInfo kPopupButtonProps[] = {
+    RTL_PROP(TwzPopupButton, PopupMenu, Component, nullptr),
+};
+
+constexpr rtl::TPropInfo kBitmapButtonProps[] = {
+    RTL_PROP(TwzBitmapButton, Bitmap, Class, rtl::kNoDefault),
+    RTL_PROP(TwzBitmapButton, BitmapLayout, Enum, wzGlyphLeft),
+    RTL_PROP(TwzBitmapButton, BitmapSpacing, Float, 0.0),
+    RTL_PROP(TwzBitmapButton, BitmapSize, Float, 32.0),
+    RTL_PROP(TwzBitmapButton, BitmapPadding, Float, 2.0),
+};
+
+constexpr rtl::TPropInfo kToolButtonProps[] = {
+    RTL_PROP(TwzVisualObject, CanFocused, Boolean, false),
+    RTL_PROP(TwzBitmapButton, BitmapLayout, Enum, wzGlyphTop),
+};
+
+constexpr rtl::TPropInfo kCornerButtonProps[] = {
+    RTL_PROP_AS(TwzCornerButton, "yRadius", GetYRadius, SetYRadius, Float, 3.0),
+    RTL_PROP_AS(TwzCornerButton, "xRadius", GetXRadius, SetXRadius, Float, 3.0),
+    RTL_PROP(TwzCornerButton, Corners, Set, AllCorners, &TwzCornerButton::IsCornersStored),
+    RTL_PROP(TwzCornerButton, CornerType, Enum, wzCornerRound),
+};
+
+constexpr rtl::TPropInfo kBitmapStateButtonProps[] = {
+    RTL_PROP(TwzBitmapStateButton, Bitmap, Class, rtl::kNoDefault),
+    RTL_PROP(TwzBitmapStateButton, BitmapHot, Class, rtl::kNoDefault),
+    RTL_PROP(TwzBitmapStateButton, BitmapDown, Class, rtl::kNoDefault),
+};
+
 constexpr rtl::TPropInfo kToolPathButtonProps[] = {
     RTL_PROP(TwzVisualObject, CanFocused, Boolean, false),
     RTL_PROP(TwzPathButton, PathLayout, Enum, wzGlyphTop),
@@ -85,6 +137,13 @@ RTL_IMPLEMENT_CLASS(TwzCircleButton)
 RTL_IMPLEMENT_CLASS(TwzSpeedButton, .props = kSpeedButtonProps)
 RTL_IMPLEMENT_CLASS(TwzPathButton, .props = kPathButtonProps)
 RTL_IMPLEMENT_CLASS(TwzToolPathButton, .props = kToolPathButtonProps)
+RTL_IMPLEMENT_CLASS(TwzColorButton, .props = kColorButtonProps, .events = kColorButtonEvents)
+RTL_IMPLEMENT_CLASS(TwzPopupButton, .props = kPopupButtonProps)
+RTL_IMPLEMENT_CLASS(TwzBitmapButton, .props = kBitmapButtonProps)
+RTL_IMPLEMENT_CLASS(TwzToolButton, .props = kToolButtonProps)
+RTL_IMPLEMENT_CLASS(TwzCornerButton, .props = kCornerButtonProps)
+RTL_IMPLEMENT_CLASS(TwzBitmapStateButton, .props = kBitmapStateButtonProps)
+RTL_IMPLEMENT_CLASS(TwzHudCornerButton)
 RTL_IMPLEMENT_CLASS(TwzHudButton)
 RTL_IMPLEMENT_CLASS(TwzHudRoundButton)
 RTL_IMPLEMENT_CLASS(TwzHudCircleButton)
@@ -391,4 +450,274 @@ TwzToolPathButton::TwzToolPathButton(rtl::TComponent* owner)
 {
     SetCanFocused(false);
     SetPathLayout(wzGlyphTop);
+}
+
+// ---- TwzColorButton ----------------------------------------------------------------------
+
+void SetBrushDialogRunner(TwzBrushDialogRunner runner)
+{
+    g_brushDialog = runner;
+}
+
+TwzColorButton::TwzColorButton(rtl::TComponent* owner)
+    : TwzCustomButton(owner)
+{
+    SetAutoTranslate(false);
+}
+
+void TwzColorButton::SetColor(const std::string& value)
+{
+    m_color = value;
+    if (TwzShape* fill = m_fillPart.Get())
+        fill->GetFill()->SetColor(m_color);
+    if (!IsLoading())
+        OnChange(this);
+}
+
+void TwzColorButton::ApplyStyle()
+{
+    Inherited::ApplyStyle();
+    if (auto* fill = dynamic_cast<TwzShape*>(FindResource("fill"))) {
+        m_fillPart = fill;
+        fill->GetFill()->SetColor(m_color);
+    }
+}
+
+void TwzColorButton::FreeStyle()
+{
+    m_fillPart = nullptr;
+    Inherited::FreeStyle();
+}
+
+void TwzColorButton::Click()
+{
+    rtl::Watch<TwzColorButton> self(this);
+    Inherited::Click();
+    if (!self)
+        return;
+    if (m_useStandardDialog) {
+        // The window system's dialog speaks 0x00BBGGRR: red and blue change places and the
+        // alpha is dropped on the way in and forced opaque on the way back.
+        const TwzColor argb = TextToColor(m_color);
+        const uint32_t bgr = ((argb & 0xFF) << 16) | (argb & 0xFF00) | ((argb >> 16) & 0xFF);
+        const std::optional<uint32_t> chosen = platform::ui::Dialogs::ChooseColor(bgr);
+        if (!chosen || !self)
+            return;
+        const uint32_t c = *chosen;
+        SetColor(ColorToText(0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF)));
+        return;
+    }
+    if (!g_brushDialog)
+        return;
+    TwzBrush brush(wzBrushSolid, 0xFF000000);
+    brush.SetColor(m_color);
+    if (g_brushDialog(brush) && self)
+        SetColor(brush.GetColor());
+}
+
+// ---- TwzPopupButton ----------------------------------------------------------------------
+
+void TwzPopupButton::SetPopupMenu(ui2d::PopupMenu* value)
+{
+    if (value == m_popupMenu)
+        return;
+    if (m_popupMenu)
+        m_popupMenu->RemoveFreeNotification(this);
+    m_popupMenu = value;
+    if (m_popupMenu)
+        m_popupMenu->FreeNotification(this);
+}
+
+void TwzPopupButton::Notification(rtl::TComponent* component, rtl::TOperation operation)
+{
+    Inherited::Notification(component, operation);
+    if (operation == rtl::opRemove && component == m_popupMenu)
+        m_popupMenu = nullptr;
+}
+
+void TwzPopupButton::Click()
+{
+    rtl::Watch<TwzPopupButton> self(this);
+    Inherited::Click();
+    if (!self || !m_popupMenu || !GetScene())
+        return;
+    const TwzPoint scenePoint = LocalToAbsolute({ 0, GetHeight() });
+    const TwzPoint screen = GetScene()->LocalToScreen(scenePoint);
+    m_popupMenu->Popup(static_cast<int32_t>(std::lround(screen.X)), static_cast<int32_t>(std::lround(screen.Y)));
+}
+
+// ---- TwzBitmapButton, TwzToolButton ------------------------------------------------------
+
+TwzBitmapButton::TwzBitmapButton(rtl::TComponent* owner)
+    : TwzCustomButton(owner)
+    , m_bitmap(std::make_unique<TwzBitmap>(1, 1))
+{
+    m_bitmap->OnChange.Bind<&TwzBitmapButton::BitmapChanged>(this);
+    SetWidth(50);
+    SetHeight(60);
+}
+
+TwzBitmapButton::~TwzBitmapButton() = default;
+
+void TwzBitmapButton::BitmapChanged(rtl::TObject*)
+{
+    InvalidateObject();
+    ApplyStyle();
+}
+
+template <class T> void TwzBitmapButton::Change(T& field, T value)
+{
+    if (field == value)
+        return;
+    field = value;
+    if (!IsLoading())
+        ApplyStyle();
+}
+
+void TwzBitmapButton::SetBitmap(TwzBitmap* value)
+{
+    if (value)
+        m_bitmap->Assign(*value);
+}
+
+void TwzBitmapButton::SetBitmapLayout(TwzButtonLayout value)
+{
+    if (value == m_bitmapLayout)
+        return;
+    m_bitmapLayout = value;
+    ApplyStyle();
+}
+
+void TwzBitmapButton::SetBitmapSpacing(float value) { Change(m_bitmapSpacing, value); }
+void TwzBitmapButton::SetBitmapSize(float value) { Change(m_bitmapSize, value); }
+void TwzBitmapButton::SetBitmapPadding(float value) { Change(m_bitmapPadding, value); }
+
+void TwzBitmapButton::ApplyStyle()
+{
+    Inherited::ApplyStyle();
+    if (auto* image = dynamic_cast<TwzImage*>(FindResource("image"))) {
+        image->SetBitmap(m_bitmap.get());
+        SetAllPadding(*image, m_bitmapPadding);
+        if (m_bitmap->GetWidth() <= 1 || m_bitmap->GetHeight() <= 1)
+            image->SetAlign(vaNone);
+        else
+            controls::LayoutGlyph(*image, m_bitmapLayout, m_bitmapSize, m_bitmapSpacing, m_bitmapPadding);
+    }
+    TwzObject* found = FindResource("text");
+    if (TwzVisualObject* text = found ? found->AsVisual() : nullptr)
+        SetAllPadding(*text, m_bitmapPadding);
+}
+
+TwzToolButton::TwzToolButton(rtl::TComponent* owner)
+    : TwzBitmapButton(owner)
+{
+    SetCanFocused(false);
+    SetBitmapLayout(wzGlyphTop);
+}
+
+// ---- TwzCornerButton ---------------------------------------------------------------------
+
+TwzCornerButton::TwzCornerButton(rtl::TComponent* owner)
+    : TwzCustomButton(owner)
+{
+}
+
+void TwzCornerButton::SetYRadius(float value)
+{
+    if (value == m_yRadius)
+        return;
+    m_yRadius = value;
+    ApplyStyle();
+}
+
+void TwzCornerButton::SetXRadius(float value)
+{
+    if (value == m_xRadius)
+        return;
+    m_xRadius = value;
+    ApplyStyle();
+}
+
+void TwzCornerButton::SetCorners(TwzCorners value)
+{
+    if (value == m_corners)
+        return;
+    m_corners = value;
+    ApplyStyle();
+}
+
+void TwzCornerButton::SetCornerType(TwzCornerType value)
+{
+    if (value == m_cornerType)
+        return;
+    m_cornerType = value;
+    ApplyStyle();
+}
+
+void TwzCornerButton::ApplyStyle()
+{
+    Inherited::ApplyStyle();
+    if (auto* background = dynamic_cast<TwzRectangle*>(FindResource("Background"))) {
+        background->SetCornerType(m_cornerType);
+        background->SetCorners(m_corners);
+        background->SetXRadius(m_xRadius);
+        background->SetYRadius(m_yRadius);
+    }
+}
+
+// ---- TwzBitmapStateButton ----------------------------------------------------------------
+
+TwzBitmapStateButton::TwzBitmapStateButton(rtl::TComponent* owner)
+    : TwzCustomButton(owner)
+    , m_bitmap(std::make_unique<TwzBitmap>(1, 1))
+    , m_bitmapDown(std::make_unique<TwzBitmap>(1, 1))
+    , m_bitmapHot(std::make_unique<TwzBitmap>(1, 1))
+{
+    m_bitmap->OnChange.Bind<&TwzBitmapStateButton::BitmapChanged>(this);
+    SetWidth(64);
+    SetHeight(64);
+}
+
+TwzBitmapStateButton::~TwzBitmapStateButton() = default;
+
+void TwzBitmapStateButton::MouseEnter()
+{
+    rtl::Watch<TwzBitmapStateButton> self(this);
+    Inherited::MouseEnter();
+    if (self)
+        InvalidateObject();
+}
+
+void TwzBitmapStateButton::MouseLeave()
+{
+    rtl::Watch<TwzBitmapStateButton> self(this);
+    Inherited::MouseLeave();
+    if (self)
+        InvalidateObject();
+}
+
+void TwzBitmapStateButton::StartTriggerAnimation(TwzObject* instance, const std::string& trigger)
+{
+    rtl::Watch<TwzBitmapStateButton> self(this);
+    Inherited::StartTriggerAnimation(instance, trigger);
+    if (self && trigger.find("IsPressed") != std::string::npos)
+        InvalidateObject();
+}
+
+void TwzBitmapStateButton::Paint()
+{
+    TwzCanvas* canvas = GetCanvas();
+    if (!canvas)
+        return;
+    TwzBitmap* bitmap = GetIsPressed() ? m_bitmapDown.get() : GetIsMouseOver() ? m_bitmapHot.get() : m_bitmap.get();
+    if (bitmap->GetWidth() <= 0 || bitmap->GetHeight() <= 0)
+        return;
+    const TwzRect source { 0, 0, static_cast<float>(bitmap->GetWidth()), static_cast<float>(bitmap->GetHeight()) };
+    const TwzRect local = GetLocalRect();
+    TwzRect r = source;
+    if (RectFit(r, local) <= 1) {
+        r = source;
+        RectCenter(r, local);
+    }
+    canvas->DrawBitmap(bitmap, source, r, GetAbsoluteOpacity());
 }

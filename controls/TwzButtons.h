@@ -2,11 +2,18 @@
 
 #include "controls/TwzTextControl.h"
 #include "graphics/TwzCanvas.h"
+#include "graphics/TwzCorners.h"
 
 #include <memory>
 
+class TwzBitmap;
 class TwzPathData;
+class TwzShape;
 class TwzTimer;
+
+namespace ui2d {
+class PopupMenu;
+}
 
 enum TwzButtonLayout : int32_t { wzGlyphLeft, wzGlyphRight, wzGlyphTop, wzGlyphBottom, wzGlyphCenter };
 RTL_ENUM(TwzButtonLayout, "wzGlyphLeft", "wzGlyphRight", "wzGlyphTop", "wzGlyphBottom", "wzGlyphCenter");
@@ -110,6 +117,129 @@ protected:
     ~TwzSpeedButton() override = default;
 };
 
+/// A button that opens a popup menu under itself after its click.
+class TwzPopupButton : public TwzButton {
+    RTL_CLASS(TwzPopupButton, TwzButton)
+public:
+    using TwzButton::TwzButton;
+
+    [[nodiscard]] ui2d::PopupMenu* GetPopupMenu() const { return m_popupMenu; }
+    void SetPopupMenu(ui2d::PopupMenu* value);
+
+    void Click() override;
+
+protected:
+    ~TwzPopupButton() override = default;
+
+    void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
+
+private:
+    ui2d::PopupMenu* m_popupMenu = nullptr; // not owned
+};
+
+/// A button that places a bitmap (the part "image") beside its caption.
+class TwzBitmapButton : public TwzCustomButton {
+    RTL_CLASS(TwzBitmapButton, TwzCustomButton)
+public:
+    explicit TwzBitmapButton(rtl::TComponent* owner);
+
+    [[nodiscard]] TwzBitmap* GetBitmap() const { return m_bitmap.get(); }
+    /// Copies the bitmap; its change handler repaints and re-applies the style.
+    void SetBitmap(TwzBitmap* value);
+    [[nodiscard]] TwzButtonLayout GetBitmapLayout() const { return m_bitmapLayout; }
+    void SetBitmapLayout(TwzButtonLayout value);
+    [[nodiscard]] float GetBitmapSpacing() const { return m_bitmapSpacing; }
+    void SetBitmapSpacing(float value);
+    [[nodiscard]] float GetBitmapSize() const { return m_bitmapSize; }
+    void SetBitmapSize(float value);
+    [[nodiscard]] float GetBitmapPadding() const { return m_bitmapPadding; }
+    void SetBitmapPadding(float value);
+
+    void ApplyStyle() override;
+
+protected:
+    ~TwzBitmapButton() override;
+
+private:
+    void BitmapChanged(rtl::TObject*);
+    template <class T> void Change(T& field, T value);
+
+    std::unique_ptr<TwzBitmap> m_bitmap;
+    TwzButtonLayout m_bitmapLayout = wzGlyphLeft;
+    float m_bitmapSpacing = 0;
+    float m_bitmapSize = 32;
+    float m_bitmapPadding = 2;
+};
+
+/// A bitmap button for tool bars: no focus, the bitmap above the caption.
+class TwzToolButton : public TwzBitmapButton {
+    RTL_CLASS(TwzToolButton, TwzBitmapButton)
+public:
+    explicit TwzToolButton(rtl::TComponent* owner);
+
+protected:
+    ~TwzToolButton() override = default;
+};
+
+/// A button that hands its corner settings to its style's rectangle "Background".
+class TwzCornerButton : public TwzCustomButton {
+    RTL_CLASS(TwzCornerButton, TwzCustomButton)
+public:
+    explicit TwzCornerButton(rtl::TComponent* owner);
+
+    [[nodiscard]] float GetYRadius() const { return m_yRadius; }
+    void SetYRadius(float value);
+    [[nodiscard]] float GetXRadius() const { return m_xRadius; }
+    void SetXRadius(float value);
+    [[nodiscard]] TwzCorners GetCorners() const { return m_corners; }
+    void SetCorners(TwzCorners value);
+    [[nodiscard]] TwzCornerType GetCornerType() const { return m_cornerType; }
+    void SetCornerType(TwzCornerType value);
+    [[nodiscard]] bool IsCornersStored() const { return m_corners != AllCorners; }
+
+    void ApplyStyle() override;
+
+protected:
+    ~TwzCornerButton() override = default;
+
+private:
+    float m_yRadius = 3;
+    float m_xRadius = 3;
+    TwzCorners m_corners = AllCorners;
+    TwzCornerType m_cornerType = wzCornerRound;
+};
+
+/// A button painted from three bitmaps: normal, under the mouse, and pressed.
+class TwzBitmapStateButton : public TwzCustomButton {
+    RTL_CLASS(TwzBitmapStateButton, TwzCustomButton)
+public:
+    explicit TwzBitmapStateButton(rtl::TComponent* owner);
+
+    // The writers take nothing: the bitmaps are filled in place (by the reader, or through
+    // the bitmap objects themselves).
+    [[nodiscard]] TwzBitmap* GetBitmap() const { return m_bitmap.get(); }
+    void SetBitmap(TwzBitmap*) { }
+    [[nodiscard]] TwzBitmap* GetBitmapHot() const { return m_bitmapHot.get(); }
+    void SetBitmapHot(TwzBitmap*) { }
+    [[nodiscard]] TwzBitmap* GetBitmapDown() const { return m_bitmapDown.get(); }
+    void SetBitmapDown(TwzBitmap*) { }
+
+    void Paint() override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+    void StartTriggerAnimation(TwzObject* instance, const std::string& trigger) override;
+
+protected:
+    ~TwzBitmapStateButton() override;
+
+private:
+    void BitmapChanged(rtl::TObject*) { InvalidateObject(); }
+
+    std::unique_ptr<TwzBitmap> m_bitmap;
+    std::unique_ptr<TwzBitmap> m_bitmapDown;
+    std::unique_ptr<TwzBitmap> m_bitmapHot;
+};
+
 /// A button that places a vector path (the part "path" inside the part "pathowner") beside
 /// its caption.
 class TwzPathButton : public TwzCustomButton {
@@ -174,6 +304,42 @@ protected:
     ~TwzToolPathButton() override = default;
 };
 
+/// Runs the brush dialog on `brush` (solid page only); true when confirmed. Installed by
+/// the design layer; without one a colour button that does not use the standard dialog
+/// edits nothing.
+using TwzBrushDialogRunner = bool (*)(TwzBrush& brush);
+void SetBrushDialogRunner(TwzBrushDialogRunner runner);
+
+/// Shows an ARGB colour in its style's part "fill" (any shape) and edits it on a click,
+/// through the window system's colour dialog (the alpha is lost) or the brush dialog.
+class TwzColorButton : public TwzCustomButton {
+    RTL_CLASS(TwzColorButton, TwzCustomButton)
+public:
+    explicit TwzColorButton(rtl::TComponent* owner);
+
+    /// Colour text ("#AARRGGBB").
+    [[nodiscard]] const std::string& GetColor() const { return m_color; }
+    /// Stores the text (no comparison), shows it, and unless loading raises OnChange.
+    void SetColor(const std::string& value);
+    [[nodiscard]] bool GetUseStandardDialog() const { return m_useStandardDialog; }
+    void SetUseStandardDialog(bool value) { m_useStandardDialog = value; }
+
+    rtl::TNotifyEvent OnChange;
+
+    /// ModalResult and OnClick first, then the colour dialog.
+    void Click() override;
+    void ApplyStyle() override;
+    void FreeStyle() override;
+
+protected:
+    ~TwzColorButton() override = default;
+
+private:
+    rtl::Watch<TwzShape> m_fillPart;
+    std::string m_color = "#FF000000";
+    bool m_useStandardDialog = true;
+};
+
 class TwzHudButton : public TwzButton {
     RTL_CLASS(TwzHudButton, TwzButton)
 public:
@@ -199,6 +365,15 @@ public:
 
 protected:
     ~TwzHudCircleButton() override = default;
+};
+
+class TwzHudCornerButton : public TwzCornerButton {
+    RTL_CLASS(TwzHudCornerButton, TwzCornerButton)
+public:
+    using TwzCornerButton::TwzCornerButton;
+
+protected:
+    ~TwzHudCornerButton() override = default;
 };
 
 class TwzHudSpeedButton : public TwzSpeedButton {

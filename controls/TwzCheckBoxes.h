@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/TwzTextControl.h"
+#include "ui2d/TwzCustomScene.h"
 
 #include <memory>
 #include <string>
@@ -132,12 +133,7 @@ private:
     bool m_closeForm = true;
 };
 
-/// Marks an object under which a left press resizes the host's window.
-class IwzSizeGrip {
-public:
-    virtual ~IwzSizeGrip() = default;
-};
-
+/// A left press on it resizes the host's window (the scene tests for IwzSizeGrip).
 class TwzSizeGrip : public TwzControl, public IwzSizeGrip {
     RTL_CLASS(TwzSizeGrip, TwzControl)
 public:

@@ -16,6 +16,8 @@ class TwzPathObject;
 class TwzBitmapObject;
 class TwzEffect;
 class TwzShape;
+class TwzAnimation;
+class TwzAniThread;
 
 class TwzCanvas;
 class TwzBitmap;

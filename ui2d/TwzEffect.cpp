@@ -6,6 +6,7 @@
 #include "graphics/TwzBitmap.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/StackBlur.h"
+#include "ui2d/TwzTriggers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -116,10 +117,11 @@ TwzPoint TwzEffect::GetOffset()
 
 void TwzEffect::ProcessEffect(TwzCanvas&, TwzBitmap&, float) { }
 
-void TwzEffect::ApplyTrigger(TwzObject*, const std::string&)
+void TwzEffect::ApplyTrigger(TwzObject* instance, const std::string& trigger)
 {
-    // FIXME: the trigger conditions are evaluated by the animation layer; effects switch
-    // once it lands.
+    const ui2d::TriggerVerdict verdict = ui2d::EvaluateTrigger(m_trigger, instance, trigger);
+    if (verdict != ui2d::TriggerVerdict::NotConcerned)
+        SetEnabled(verdict == ui2d::TriggerVerdict::Holds);
 }
 
 void TwzEffect::EffectChanged()

@@ -112,6 +112,11 @@ bool TwzPath::ContainsLocal(const TwzPoint& local)
     TwzCanvas* canvas = GetCanvas();
     const TwzPathData& path = DrawnPath();
     if (ui2d::ShowsDesignFrame(*this) || !canvas || path.Count() <= 1)
-        return PointInRect(local, GetLocalRect());
+        return local.X > 0 && local.X < GetWidth() && local.Y > 0 && local.Y < GetHeight();
     return canvas->PtInPath(local, GetShapeRect(), path);
+}
+
+bool TwzPath::PointInObject(float x, float y)
+{
+    return ContainsLocal(AbsoluteToLocal({ x, y }));
 }

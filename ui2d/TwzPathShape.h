@@ -31,8 +31,11 @@ public:
 
     void Paint() override;
     /// Inside the path mapped onto the shape rectangle (whatever the wrap mode), when a
-    /// canvas is at hand and the path has more than one point.
+    /// canvas is at hand and the path has more than one point; otherwise, and in design mode,
+    /// strictly inside the local rectangle, as any visual object.
     [[nodiscard]] bool ContainsLocal(const TwzPoint& local);
+    /// ContainsLocal of the point in local coordinates.
+    [[nodiscard]] bool PointInObject(float x, float y) override;
 
 protected:
     ~TwzPath() override;

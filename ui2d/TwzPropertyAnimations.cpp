@@ -111,8 +111,7 @@ void AssignIfAccepted(rtl::TPersistent& dest, const rtl::TPersistent& source)
 {
     try {
         dest.Assign(source);
-    } catch (const rtl::ConvertError&) {
-    }
+    } catch (const rtl::ConvertError&) { }
 }
 
 } // namespace
@@ -449,7 +448,8 @@ void TwzColorKeyAnimation::ProcessAnimation()
     float u = 0;
     if (!FindKeyPair(*m_keys, NormalizedTime(), first, second, u))
         return;
-    WriteColor(m_target, InterpolateColor(TextToColor(first->GetValue()), TextToColor(second->GetValue()), u));
+    WriteColor(
+        m_target, InterpolateColor(TextToColor(first->GetValue()), TextToColor(second->GetValue()), u));
 }
 
 TwzFloatKeyAnimation::TwzFloatKeyAnimation(rtl::TComponent* owner)

@@ -79,7 +79,8 @@ void TwzBitmapAnimation::ProcessAnimation()
         if (TwzCanvas* canvas = m_work->GetCanvas(); canvas && canvas->BeginScene()) {
             const TwzRect src { 0, 0, static_cast<float>(m_stopValue->GetWidth()),
                 static_cast<float>(m_stopValue->GetHeight()) };
-            const TwzRect dst { 0, 0, static_cast<float>(m_work->GetWidth()), static_cast<float>(m_work->GetHeight()) };
+            const TwzRect dst { 0, 0, static_cast<float>(m_work->GetWidth()),
+                static_cast<float>(m_work->GetHeight()) };
             canvas->DrawBitmap(m_stopValue.get(), src, dst, std::min(t, 1.0f));
             canvas->EndScene();
         }

@@ -232,6 +232,11 @@ bool TwzEllipse::ContainsLocal(const TwzPoint& local)
     return EllipseContains(local);
 }
 
+bool TwzEllipse::PointInObject(float x, float y)
+{
+    return ContainsLocal(AbsoluteToLocal({ x, y }));
+}
+
 TwzCircle::TwzCircle(rtl::TComponent* owner)
     : TwzEllipse(owner)
 {

@@ -58,8 +58,6 @@ protected:
     void LookChanged();
     /// Whether the painting goes to the host's own canvas (not into another canvas).
     [[nodiscard]] bool PaintingToHost() const;
-    /// `point` of the scene in local coordinates.
-    [[nodiscard]] TwzPoint LocalPoint(float x, float y) { return AbsoluteToLocal({ x, y }); }
     /// The local point inside the ellipse inscribed in the local rectangle (its boundary
     /// included); never for an object of no area.
     [[nodiscard]] bool EllipseContains(const TwzPoint& local) const;
@@ -102,7 +100,9 @@ public:
 
     void Paint() override;
     /// Inside the ellipse inscribed in the local rectangle, boundary included.
-    [[nodiscard]] bool ContainsLocal(const TwzPoint& local);
+    [[nodiscard]] virtual bool ContainsLocal(const TwzPoint& local);
+    /// ContainsLocal of the point in local coordinates.
+    [[nodiscard]] bool PointInObject(float x, float y) override;
 
 protected:
     TwzEllipse(rtl::TComponent* owner, TwzBrushStyle fillStyle);
@@ -134,7 +134,7 @@ public:
 
     void Paint() override;
     /// With a canvas, inside the slice's path; without one, inside the ellipse.
-    [[nodiscard]] bool ContainsLocal(const TwzPoint& local);
+    [[nodiscard]] bool ContainsLocal(const TwzPoint& local) override;
 
 protected:
     ~TwzPie() override;

@@ -21,7 +21,8 @@ std::string_view Trimmed(std::string_view s)
 
 namespace ui2d {
 
-TriggerVerdict EvaluateTrigger(std::string_view conditions, const rtl::TObject* instance, std::string_view trigger)
+TriggerVerdict EvaluateTrigger(
+    std::string_view conditions, const rtl::TObject* instance, std::string_view trigger)
 {
     if (conditions.empty() || !instance)
         return TriggerVerdict::NotConcerned;

@@ -34,7 +34,7 @@ enum class TriggerVerdict : unsigned char {
 /// Evaluates `conditions` for `trigger` on `instance`. Conditions whose name is not a
 /// published Boolean property of the instance are skipped. An animation starts on Holds;
 /// an effect sets Enabled to (verdict == Holds) unless the verdict is NotConcerned.
-[[nodiscard]] TriggerVerdict EvaluateTrigger(std::string_view conditions, const rtl::TObject* instance,
-                                             std::string_view trigger);
+[[nodiscard]] TriggerVerdict EvaluateTrigger(
+    std::string_view conditions, const rtl::TObject* instance, std::string_view trigger);
 
 } // namespace ui2d

@@ -7,6 +7,8 @@ namespace {
 FakeDialogs::OpenFileAnswer g_openFileAnswer;
 std::vector<std::string> g_messages;
 std::optional<OpenFileOptions> g_lastOpenFile;
+FakeDialogs::ColorAnswer g_colorAnswer;
+std::optional<uint32_t> g_lastColor;
 
 std::string_view Trimmed(std::string_view text)
 {
@@ -116,8 +118,20 @@ const std::optional<OpenFileOptions>& FakeDialogs::LastOpenFile()
     return g_lastOpenFile;
 }
 
+void FakeDialogs::SetColorAnswer(ColorAnswer answer)
+{
+    g_colorAnswer = std::move(answer);
+}
+
+const std::optional<uint32_t>& FakeDialogs::LastColor()
+{
+    return g_lastColor;
+}
+
 void FakeDialogs::Reset()
 {
+    g_colorAnswer = {};
+    g_lastColor.reset();
     g_openFileAnswer = {};
     g_messages.clear();
     g_lastOpenFile.reset();
@@ -139,6 +153,19 @@ std::optional<std::string> FakeOpenFile(const OpenFileOptions& options)
 void FakeShowMessage(const std::string& text)
 {
     g_messages.push_back(text);
+}
+
+std::optional<uint32_t> FakeChooseColor(uint32_t color)
+{
+    color &= 0x00FFFFFFu;
+    g_lastColor = color;
+    if (!g_colorAnswer)
+        return std::nullopt;
+    const FakeDialogs::ColorAnswer answer = g_colorAnswer;
+    const std::optional<uint32_t> chosen = answer(color);
+    if (!chosen)
+        return std::nullopt;
+    return *chosen & 0x00FFFFFFu;
 }
 
 } // namespace detail

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -42,18 +43,27 @@ public:
     [[nodiscard]] static std::optional<std::string> OpenFile(const OpenFileOptions& options);
     /// A message with an OK button.
     static void ShowMessage(const std::string& text, Form* owner = nullptr);
+    /// The colour the user chose, starting from `color`; both in the toolkit's 0x00BBGGRR
+    /// form (the top byte is ignored and returned 0). Nothing when cancelled.
+    [[nodiscard]] static std::optional<uint32_t> ChooseColor(uint32_t color, Form* owner = nullptr);
 };
 
 /// The headless answers.
 class FakeDialogs {
 public:
     using OpenFileAnswer = std::function<std::optional<std::string>(const OpenFileOptions&)>;
+    /// Given the starting colour (0x00BBGGRR), the chosen one or nothing (cancelled).
+    using ColorAnswer = std::function<std::optional<uint32_t>(uint32_t)>;
     /// Answers every open dialog from now on; none (the default) cancels them.
     static void SetOpenFileAnswer(OpenFileAnswer answer);
     /// The messages shown since the last Reset, in order.
     [[nodiscard]] static const std::vector<std::string>& Messages();
     /// The options of the last open dialog.
     [[nodiscard]] static const std::optional<OpenFileOptions>& LastOpenFile();
+    /// Answers every colour dialog from now on; none (the default) cancels them.
+    static void SetColorAnswer(ColorAnswer answer);
+    /// The starting colour of the last colour dialog.
+    [[nodiscard]] static const std::optional<uint32_t>& LastColor();
     static void Reset();
 };
 

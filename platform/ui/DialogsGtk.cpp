@@ -1,10 +1,11 @@
-// The dialogs of the GTK application: GtkFileChooserDialog and GtkMessageDialog, each run
-// modally with gtk_dialog_run above its owner.
+// The dialogs of the GTK application: GtkFileChooserDialog, GtkMessageDialog and
+// GtkColorChooserDialog, each run modally with gtk_dialog_run above its owner.
 
 #include "platform/ui/Dialogs.h"
 
 #include "platform/ui/GtkPrivate.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace platform::ui {
@@ -12,6 +13,7 @@ namespace platform::ui {
 namespace detail {
 std::optional<std::string> FakeOpenFile(const OpenFileOptions& options);
 void FakeShowMessage(const std::string& text);
+std::optional<uint32_t> FakeChooseColor(uint32_t color);
 } // namespace detail
 
 namespace {
@@ -95,6 +97,24 @@ void Dialogs::ShowMessage(const std::string& text, Form* owner)
         ParentOf(owner), GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", text.c_str());
     OwnedWidget owned(GTK_WIDGET(g_object_ref_sink(dialog)));
     gtk_dialog_run(GTK_DIALOG(dialog));
+}
+
+std::optional<uint32_t> Dialogs::ChooseColor(uint32_t color, Form* owner)
+{
+    if (!NativeRunning())
+        return detail::FakeChooseColor(color);
+    GtkWidget* dialog = gtk_color_chooser_dialog_new("Color", ParentOf(owner));
+    OwnedWidget owned(GTK_WIDGET(g_object_ref_sink(dialog)));
+    GtkColorChooser* chooser = GTK_COLOR_CHOOSER(dialog);
+    gtk_color_chooser_set_use_alpha(chooser, FALSE);
+    const GdkRGBA start { (color & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, ((color >> 16) & 0xFF) / 255.0, 1.0 };
+    gtk_color_chooser_set_rgba(chooser, &start);
+    if (gtk_dialog_run(GTK_DIALOG(dialog)) != GTK_RESPONSE_OK)
+        return std::nullopt;
+    GdkRGBA chosen;
+    gtk_color_chooser_get_rgba(chooser, &chosen);
+    auto byte = [](double v) { return static_cast<uint32_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5); };
+    return byte(chosen.red) | (byte(chosen.green) << 8) | (byte(chosen.blue) << 16);
 }
 
 } // namespace platform::ui

@@ -5,13 +5,20 @@
 #include "ControlsTest.h"
 
 #include "controls/TwzButtons.h"
+#include "graphics/TwzBitmap.h"
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzPathData.h"
 #include "graphics/TwzTimer.h"
 #include "platform/rtl/Streams.h"
+#include "platform/ui/Dialogs.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/PopupMenu.h"
+#include "ui2d/TwzImage.h"
 #include "ui2d/TwzPathShape.h"
+#include "ui2d/TwzShape.h"
+
+#include <cmath>
 
 using namespace controlstest;
 
@@ -325,4 +332,173 @@ TEST_F(Buttons, PressedAndNormalLooksThroughTheBuiltInStyle)
         PaintAll();
         EXPECT_EQ(Pixel(p.x, p.y), normal) << p.name << " looks normal again after the release";
     }
+}
+
+namespace {
+
+bool g_brushConfirm = false;
+std::string g_brushSeen;
+
+bool ScriptedBrushDialog(TwzBrush& brush)
+{
+    g_brushSeen = brush.GetColor();
+    if (g_brushConfirm)
+        brush.SetColor("#80102030");
+    return g_brushConfirm;
+}
+
+} // namespace
+
+TEST_F(Buttons, TheColorButtonEditsItsColourThroughTheStandardDialog)
+{
+    using platform::ui::FakeDialogs;
+    FakeDialogs::Reset();
+    auto* button = Add<TwzColorButton>("color", { 10, 10, 40, 22 });
+    auto* fill = dynamic_cast<TwzShape*>(Part(*button, "fill"));
+    ASSERT_NE(fill, nullptr);
+    EXPECT_EQ(fill->GetFill()->GetColor(), "#FF000000");
+    button->OnClick = form->ClickHandler();
+    button->OnChange = form->ChangeHandler();
+    button->SetColor("#80112233");
+    EXPECT_EQ(fill->GetFill()->GetColor(), "#80112233");
+    form->log.clear();
+
+    // Cancelled: nothing changes and nothing is raised but the click.
+    ClickAt({ 20, 20 });
+    ASSERT_TRUE(FakeDialogs::LastColor().has_value());
+    EXPECT_EQ(*FakeDialogs::LastColor(), 0x00332211u) << "red and blue exchanged, alpha dropped";
+    EXPECT_EQ(button->GetColor(), "#80112233");
+    EXPECT_EQ(form->log, (std::vector<std::string> { "click:color" }));
+
+    // Confirmed unchanged: the same colour comes back opaque, and OnChange fires.
+    FakeDialogs::SetColorAnswer([](uint32_t c) { return std::optional<uint32_t>(c); });
+    form->log.clear();
+    ClickAt({ 20, 20 });
+    EXPECT_EQ(button->GetColor(), "#FF112233");
+    EXPECT_EQ(fill->GetFill()->GetColor(), "#FF112233");
+    EXPECT_EQ(form->log, (std::vector<std::string> { "click:color", "change:color" }));
+    FakeDialogs::Reset();
+}
+
+TEST_F(Buttons, TheColorButtonKeepsAlphaThroughTheBrushDialog)
+{
+    auto* button = Add<TwzColorButton>("color", { 10, 10, 40, 22 });
+    button->SetUseStandardDialog(false);
+    button->SetColor("#40FFFFFF");
+    button->OnChange = form->ChangeHandler();
+    button->Click();
+    EXPECT_EQ(button->GetColor(), "#40FFFFFF") << "without a brush dialog nothing is edited";
+
+    SetBrushDialogRunner(&ScriptedBrushDialog);
+    g_brushConfirm = false;
+    button->Click();
+    EXPECT_EQ(g_brushSeen, "#40FFFFFF");
+    EXPECT_TRUE(form->log.empty()) << "a cancelled dialog raises no OnChange";
+    g_brushConfirm = true;
+    button->Click();
+    EXPECT_EQ(button->GetColor(), "#80102030");
+    EXPECT_EQ(form->log, (std::vector<std::string> { "change:color" }));
+    SetBrushDialogRunner(nullptr);
+}
+
+namespace {
+
+class TRecordingMenu : public ui2d::PopupMenu {
+    RTL_CLASS(TRecordingMenu, ui2d::PopupMenu)
+public:
+    using ui2d::PopupMenu::PopupMenu;
+    void Popup(int32_t x, int32_t y) override { points.push_back({ static_cast<float>(x), static_cast<float>(y) }); }
+    std::vector<TwzPoint> points;
+};
+
+} // namespace
+
+RTL_IMPLEMENT_CLASS(TRecordingMenu)
+
+TEST_F(Buttons, APopupButtonOpensItsMenuUnderItselfAfterTheClick)
+{
+    auto* button = Add<TwzPopupButton>("more", { 10.4f, 20.6f, 80, 22 });
+    auto* menu = new TRecordingMenu(form.get());
+    button->SetPopupMenu(menu);
+    button->OnClick = form->ClickHandler();
+    ClickAt({ 20, 30 });
+    ASSERT_EQ(menu->points.size(), 1u);
+    const TwzPoint expected = scene->LocalToScreen({ 10.4f, 42.6f });
+    EXPECT_EQ(menu->points[0].X, std::round(expected.X));
+    EXPECT_EQ(menu->points[0].Y, std::round(expected.Y));
+    EXPECT_EQ(form->log, (std::vector<std::string> { "click:more" }));
+
+    menu->Free();
+    EXPECT_EQ(button->GetPopupMenu(), nullptr) << "a freed menu is forgotten";
+    ClickAt({ 20, 30 });
+}
+
+TEST_F(Buttons, ABitmapButtonLaysItsImageOutOnlyOnceItHasARealBitmap)
+{
+    auto* button = Add<TwzToolButton>("tool", { 10, 10, 50, 60 });
+    auto* image = dynamic_cast<TwzImage*>(Part(*button, "image"));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->GetAlign(), vaNone) << "the 1 x 1 default leaves the part unaligned";
+    EXPECT_FALSE(button->GetCanFocused());
+
+    TwzBitmap picture(24, 24);
+    button->SetBitmapSize(24);
+    button->SetBitmap(&picture);
+    image = dynamic_cast<TwzImage*>(Part(*button, "image"));
+    EXPECT_EQ(image->GetAlign(), vaTop) << "a tool button puts its bitmap on top";
+    EXPECT_FLOAT_EQ(image->GetHeight(), 24);
+    EXPECT_EQ(image->GetBitmap()->GetWidth(), 24);
+    button->SetBitmapLayout(wzGlyphRight);
+    button->SetBitmapSpacing(3);
+    image = dynamic_cast<TwzImage*>(Part(*button, "image"));
+    EXPECT_EQ(image->GetAlign(), vaRight);
+    EXPECT_FLOAT_EQ(image->GetPadding()->GetLeft(), 3);
+    EXPECT_FLOAT_EQ(image->GetPadding()->GetRight(), 2);
+}
+
+TEST_F(Buttons, ACornerButtonShapesItsBackground)
+{
+    auto* button = Add<TwzCornerButton>("corner", { 10, 10, 73, 26 });
+    auto* background = dynamic_cast<TwzRectangle*>(Part(*button, "background"));
+    ASSERT_NE(background, nullptr);
+    EXPECT_FLOAT_EQ(background->GetXRadius(), 3);
+    button->SetXRadius(8);
+    button->SetCorners(TwzCorners { wzCornerTopLeft });
+    button->SetCornerType(wzCornerBevel);
+    background = dynamic_cast<TwzRectangle*>(Part(*button, "background"));
+    EXPECT_FLOAT_EQ(background->GetXRadius(), 8);
+    EXPECT_FLOAT_EQ(background->GetYRadius(), 3);
+    EXPECT_EQ(background->GetCorners(), TwzCorners { wzCornerTopLeft });
+    EXPECT_EQ(background->GetCornerType(), wzCornerBevel);
+    rtl::TMemoryStream stream;
+    button->SaveObjectAsText(stream);
+    const std::string text(stream.Bytes().begin(), stream.Bytes().end());
+    EXPECT_NE(text.find("Corners = [wzCornerTopLeft]"), std::string::npos) << text;
+    EXPECT_NE(text.find("xRadius = "), std::string::npos) << text;
+    EXPECT_EQ(text.find("yRadius"), std::string::npos) << "3 is the default";
+}
+
+TEST_F(Buttons, ABitmapStateButtonPaintsTheBitmapOfItsState)
+{
+    auto* button = Add<TwzBitmapStateButton>("state", { 10, 10, 40, 40 });
+    auto fill = [](TwzBitmap& b, int size, uint32_t color) {
+        b.SetSize(size, size);
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x)
+                b.GetScanline(y)[x] = color;
+        }
+    };
+    fill(*button->GetBitmap(), 10, 0xFFFF0000);
+    fill(*button->GetBitmapHot(), 10, 0xFF00FF00);
+    fill(*button->GetBitmapDown(), 80, 0xFF0000FF);
+    PaintAll();
+    EXPECT_EQ(Pixel(30, 30), 0xFFFF0000u) << "normal, centred at its own size";
+    EXPECT_EQ(Pixel(12, 12), 0u);
+    scene->InjectMouseMove({ 30, 30 });
+    PaintAll();
+    EXPECT_EQ(Pixel(30, 30), 0xFF00FF00u) << "under the mouse";
+    scene->InjectMouseDown({ 30, 30 });
+    PaintAll();
+    EXPECT_EQ(Pixel(12, 12), 0xFF0000FFu) << "pressed, a larger bitmap fitted into the button";
+    scene->InjectMouseUp({ 30, 30 });
 }

@@ -250,10 +250,12 @@ TEST_F(TextControls, TheControlsJoinTheirPaletteCategoriesInOrder)
     EXPECT_TRUE(has(classesOf("Windows"), { "TwzBackground", "TwzSizeGrip", "TwzCloseButton" }));
     EXPECT_TRUE(has(classesOf("Boxes"), { "TwzCheckBox", "TwzPathCheckBox", "TwzRadioButton", "TwzGroupBox" }));
     EXPECT_TRUE(has(classesOf("Controls"), { "TwzPanel", "TwzLabel", "TwzValueLabel" }));
-    EXPECT_TRUE(has(classesOf("Tool and Status"), { "TwzStatusBar", "TwzToolBar", "TwzToolPathButton" }));
+    EXPECT_TRUE(has(classesOf("Tool and Status"), { "TwzStatusBar", "TwzToolBar", "TwzToolButton", "TwzToolPathButton" }));
     EXPECT_TRUE(has(classesOf("Buttons"),
-        { "TwzButton", "TwzRoundButton", "TwzCircleButton", "TwzPathButton", "TwzSpeedButton" }));
-    EXPECT_EQ(classesOf("HUD").size(), 12u);
+        { "TwzButton", "TwzRoundButton", "TwzCircleButton", "TwzBitmapButton", "TwzPathButton", "TwzSpeedButton",
+            "TwzCornerButton", "TwzColorButton", "TwzBitmapStateButton", "TwzPopupButton" }));
+    EXPECT_NE(rtl::FindClass("TwzImageList"), nullptr);
+    EXPECT_EQ(classesOf("HUD").size(), 13u);
     EXPECT_NE(rtl::FindClass("TwzSelectionItem"), nullptr);
     EXPECT_NE(rtl::FindClass("twzhudsizegrip"), nullptr);
 }

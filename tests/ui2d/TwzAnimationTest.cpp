@@ -95,13 +95,16 @@ TEST_F(TwzAnimationClock, TimeModelOverTicks)
             { 0, 0.25f, 0.5f, 0.75f, 1 }, false },
         { "a delay writes the start value, then waits whole ticks", false, false, false, 0.1f, 6,
             { 0, 0.25f, 0.5f, 0.75f, 1 }, false },
-        { "inverse runs from the end to the start", false, false, true, 0, 5, { 1, 0.75f, 0.5f, 0.25f, 0 }, false },
+        { "inverse runs from the end to the start", false, false, true, 0, 5, { 1, 0.75f, 0.5f, 0.25f, 0 },
+            false },
         { "a loop writes the wrapped start value, not the end", true, false, false, 0, 6,
             { 0, 0.25f, 0.5f, 0.75f, 0, 0.25f, 0.5f }, true },
-        { "a loop with inverse wraps to the end", true, false, true, 0, 5, { 1, 0.75f, 0.5f, 0.25f, 1, 0.75f }, true },
+        { "a loop with inverse wraps to the end", true, false, true, 0, 5,
+            { 1, 0.75f, 0.5f, 0.25f, 1, 0.75f }, true },
         { "auto-reverse turns round at each end", true, true, false, 0, 9,
             { 0, 0.25f, 0.5f, 0.75f, 1, 0.75f, 0.5f, 0.25f, 0, 0.25f }, true },
-        { "auto-reverse without loop is one pass", false, true, false, 0, 5, { 0, 0.25f, 0.5f, 0.75f, 1 }, false },
+        { "auto-reverse without loop is one pass", false, true, false, 0, 5, { 0, 0.25f, 0.5f, 0.75f, 1 },
+            false },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.edge);
@@ -366,7 +369,8 @@ TEST(TwzTriggers, ConditionStrings)
         SCOPED_TRACE(std::string(c.conditions) + " / " + c.trigger);
         EXPECT_EQ(ui2d::EvaluateTrigger(c.conditions, instance.get(), c.trigger), c.verdict);
     }
-    EXPECT_EQ(ui2d::EvaluateTrigger("IsMouseOver=true", nullptr, "IsMouseOver"), TriggerVerdict::NotConcerned);
+    EXPECT_EQ(
+        ui2d::EvaluateTrigger("IsMouseOver=true", nullptr, "IsMouseOver"), TriggerVerdict::NotConcerned);
 }
 
 TEST_F(TwzAnimationClock, TriggersStartTheAnimationsWhoseConditionsHold)
@@ -401,6 +405,22 @@ TEST_F(TwzAnimationClock, TriggersStartTheAnimationsWhoseConditionsHold)
     control->StartTriggerAnimation(control, "IsMouseOver");
     EXPECT_TRUE(leave->GetRunning());
     EXPECT_FALSE(hover->GetRunning());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TwzAnimationClock, TimeKeepsMillisecondsAfterDaysOfRunning)
+{
+    TRecordingAnimation* a = Make(nullptr, 1.0f);
+    a->SetLoop(true);
+    a->Start();
+    Advance(int64_t { 40 } * 24 * 3600 * 1000); // forty days on the same clock
+    const double before = a->GetCurrentTime();
+    Advance(33);
+    EXPECT_NEAR(AniThread()->GetDeltaTime(), 0.033, 1e-9);
+    EXPECT_NEAR(a->GetCurrentTime() - before, 0.033, 1e-9);
 }
 
 } // namespace

@@ -35,6 +35,8 @@ public:
     { }
     TwzColor color = 0xFFFF0000;
     int paints = 0;
+    using TwzVisualObject::SetIsFocused;
+    using TwzVisualObject::SetIsMouseOver;
     void Paint() override
     {
         ++paints;
@@ -324,4 +326,49 @@ TEST_F(Effects, StoredEffectsReloadWithTheirValues)
     EXPECT_EQ(copy->GetTrigger(), "IsMouseOver=true");
     EXPECT_FALSE(copy->GetEnabled());
     EXPECT_EQ(copy->GetDistance(), 3);
+}
+
+TEST_F(Effects, TriggersSwitchEffectsOnTheirInstancesState)
+{
+    auto* box = Add<TSolidBox>({ 20, 20, 30, 30 });
+    auto* glow = Effect<TwzGlowEffect>(box);
+    glow->SetEnabled(false);
+    glow->SetTrigger("IsFocused=true");
+    EXPECT_TRUE(box->HasEffects()) << "a trigger may switch it on";
+    struct Case {
+        const char* name;
+        bool focused;
+        const char* trigger;
+        bool enabled; // afterwards
+    };
+    const Case cases[] = {
+        { "focus gained", true, "IsFocused", true },
+        { "another trigger leaves it", false, "IsMouseOver", true },
+        { "focus lost", false, "IsFocused", false },
+        { "a part of the name concerns it", true, "IsFoc", true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        box->SetIsFocused(c.focused);
+        scene->ClearUpdateRects();
+        box->ApplyTriggerEffect(box, c.trigger);
+        EXPECT_EQ(glow->GetEnabled(), c.enabled);
+    }
+    // Switching repaints the glow's area: 12 around the box.
+    box->SetIsFocused(false);
+    scene->ClearUpdateRects();
+    box->ApplyTriggerEffect(box, "IsFocused");
+    bool reported = false;
+    for (const TwzRect& r : scene->UpdateRects())
+        reported = reported || (r.Left <= 8 && r.Top <= 8 && r.Right >= 42 && r.Bottom >= 42);
+    EXPECT_TRUE(reported);
+
+    glow->SetTrigger("IsMouseOver=true;IsFocused=true");
+    box->SetIsMouseOver(true);
+    box->ApplyTriggerEffect(box, "IsMouseOver");
+    EXPECT_FALSE(glow->GetEnabled()) << "every condition must hold";
+    glow->SetTrigger("NoSuchThing=true");
+    glow->SetEnabled(true);
+    box->ApplyTriggerEffect(box, "NoSuch");
+    EXPECT_FALSE(glow->GetEnabled()) << "nothing tested: off";
 }

@@ -118,6 +118,10 @@ TEST_F(PathShapes, HitTestFollowsThePathMappedOntoTheShapeRectangle)
     scene->SetCanvas(nullptr);
     EXPECT_TRUE(path->ContainsLocal({ 35, 35 })) << "no canvas: the rectangle";
     scene->SetCanvas(canvas.get());
+    EXPECT_FALSE(path->ContainsLocal({ 40, 20 })) << "the rectangle's edge does not count";
+    path->GetPosition()->SetPoint({ 10, 10 });
+    EXPECT_EQ(scene->ObjectAt({ 14, 14 }), path);
+    EXPECT_EQ(scene->ObjectAt({ 44, 44 }), root) << "outside the triangle";
     scene->SetDesignTime(true);
     EXPECT_TRUE(path->ContainsLocal({ 35, 35 })) << "design mode: the rectangle";
     path->SetLocked(true);

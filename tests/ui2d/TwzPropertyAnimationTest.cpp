@@ -83,8 +83,7 @@ protected:
         painted->SetParent(root);
     }
 
-    template <class T>
-    T* Make(const std::string& propertyName, float duration = 0.2f)
+    template <class T> T* Make(const std::string& propertyName, float duration = 0.2f)
     {
         auto* a = new T(form.get());
         a->SetParent(painted);
@@ -96,8 +95,7 @@ protected:
 
     /// Runs `a` from Start to the end in 50 ms ticks, calling `check` with the progress
     /// after Start and after each tick.
-    template <class F>
-    static void Run(TwzAnimation& a, F check)
+    template <class F> static void Run(TwzAnimation& a, F check)
     {
         a.Start();
         check(a.NormalizedTime());
@@ -134,8 +132,8 @@ TEST_F(TwzPropertyAnimations, FloatFollowsEveryEasingInEveryDirection)
             a->Start();
             for (int i = 0; i < 4; ++i)
                 Advance(50);
-            const double eased = Ease(static_cast<TwzInterpolationType>(kind), 0.2, 0, 1, 0.4,
-                static_cast<TwzAnimationType>(type));
+            const double eased = Ease(
+                static_cast<TwzInterpolationType>(kind), 0.2, 0, 1, 0.4, static_cast<TwzAnimationType>(type));
             EXPECT_NEAR(painted->GetOpacity(), 0.2 + 0.6 * eased, 1e-4);
             a->Free();
         }
@@ -333,7 +331,8 @@ TEST_F(TwzPropertyAnimations, KeyFramesPickTheBracketingPair)
     painted->GetFill()->SetColor("#FF00FF00");
     auto* colors = Make<TwzColorKeyAnimation>("Fill.Color");
     colors->SetStartFromCurrent(true);
-    for (const auto& [key, value] : { std::pair { 0.0f, "#FFFFFFFF" }, { 0.5f, "#FFFF0000" }, { 1.0f, "#FF0000FF" } }) {
+    for (const auto& [key, value] :
+        { std::pair { 0.0f, "#FFFFFFFF" }, { 0.5f, "#FFFF0000" }, { 1.0f, "#FF0000FF" } }) {
         auto* k = static_cast<TwzColorKey*>(colors->GetKeys()->Add());
         k->SetKey(key);
         k->SetValue(value);
@@ -494,9 +493,10 @@ TEST(TwzAnimationRegistration, AnimationsRegisterInPaletteOrder)
         if (entry.category == "Animations")
             names.insert(names.begin(), std::string(entry.classInfo->name));
     }
-    EXPECT_EQ(names, (std::vector<std::string> { "TwzColorAnimation", "TwzGradientAnimation", "TwzFloatAnimation",
-                         "TwzRectAnimation", "TwzBitmapAnimation", "TwzColorKeyAnimation", "TwzFloatKeyAnimation",
-                         "TwzPathAnimation", "TwzPathSwitcher" }));
+    EXPECT_EQ(names,
+        (std::vector<std::string> { "TwzColorAnimation", "TwzGradientAnimation", "TwzFloatAnimation",
+            "TwzRectAnimation", "TwzBitmapAnimation", "TwzColorKeyAnimation", "TwzFloatKeyAnimation",
+            "TwzPathAnimation", "TwzPathSwitcher" }));
     for (const std::string& name : names)
         EXPECT_NE(rtl::FindClass(name), nullptr) << name;
 }
@@ -577,6 +577,56 @@ TEST_F(TwzAnimateFloat, AnimateFloatWaitEndsWhenItsObjectIsFreed)
     painted = nullptr;
     EXPECT_EQ(Pump().turns, 3); // not the 200 turns a ten-second run would take
     EXPECT_TRUE(AniThread()->Animations().empty());
+}
+
+} // namespace
+
+namespace {
+
+// An object that links to another visual object, as a control links to a part.
+class TLinkObject : public TwzVisualObject {
+    RTL_CLASS(TLinkObject, TwzVisualObject)
+public:
+    explicit TLinkObject(rtl::TComponent* owner)
+        : TwzVisualObject(owner)
+    { }
+    [[nodiscard]] TwzVisualObject* GetPartner() const { return m_partner.Get(); }
+    void SetPartner(TwzVisualObject* value) { m_partner = value; }
+
+private:
+    rtl::Watch<TwzVisualObject> m_partner;
+};
+
+constexpr rtl::TPropInfo kLinkProps[] = {
+    RTL_PROP(TLinkObject, Partner, Component, nullptr),
+};
+
+} // namespace
+
+RTL_IMPLEMENT_CLASS(TLinkObject, .props = kLinkProps)
+
+namespace {
+
+TEST_F(TwzPropertyAnimations, AFreedLinkedTargetIsNoLongerWritten)
+{
+    auto* holder = new TLinkObject(form.get());
+    holder->SetParent(root);
+    auto* partner = new TwzVisualObject(form.get());
+    partner->SetParent(root);
+    holder->SetPartner(partner);
+    auto* a = new TwzFloatAnimation(form.get());
+    a->SetParent(holder);
+    a->SetPropertyName("Partner.Opacity");
+    a->SetStopValue(0);
+    a->SetStartValue(1);
+    a->Start();
+    Advance(100);
+    EXPECT_FLOAT_EQ(partner->GetOpacity(), 0.5f);
+    partner->Free();
+    Advance(50); // the target is gone: nothing is written, the time line runs on
+    EXPECT_TRUE(a->GetRunning());
+    a->Stop();
+    EXPECT_EQ(a->Target().Object(), nullptr);
 }
 
 } // namespace

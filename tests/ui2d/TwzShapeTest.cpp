@@ -269,3 +269,29 @@ TEST_F(Shapes, StoredShapesReloadTheirPropertiesAndDefaults)
     EXPECT_FLOAT_EQ(blurredCopy->GetSoftness(), 0.8f);
     EXPECT_EQ(blurredCopy->GetStroke()->GetStyle(), wzBrushNone);
 }
+
+TEST_F(Shapes, SceneFindsShapesOnlyInsideTheirOutline)
+{
+    auto* ellipse = Add<TwzEllipse>({ 0, 0, 40, 20 });
+    ellipse->GetPosition()->SetPoint({ 10, 30 });
+    auto* pie = Add<TwzPie>({ 0, 0, 20, 20 });
+    pie->GetPosition()->SetPoint({ 40, 0 });
+    // Turned a quarter about its centre, the ellipse stands 20 wide and 40 high.
+    ellipse->SetRotateAngle(90);
+    struct Case {
+        TwzPoint point;
+        TwzVisualObject* expected;
+    };
+    const Case cases[] = {
+        { { 30, 40 }, ellipse }, // the centre
+        { { 30, 22 }, ellipse }, // near the top of the turned ellipse
+        { { 12, 40 }, root }, // inside the unturned box, outside the turned ellipse
+        { { 23, 25 }, root }, // a corner of the turned box
+        { { 55, 5 }, pie }, // the top right quarter
+        { { 45, 15 }, root }, // the bottom left quarter of the pie's box
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.point.X) + ", " + std::to_string(c.point.Y));
+        EXPECT_EQ(scene->ObjectAt(c.point), c.expected);
+    }
+}
