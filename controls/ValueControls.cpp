@@ -1,0 +1,23 @@
+#include "controls/ValueControls.h"
+
+#include "controls/TwzAngleButton.h"
+#include "controls/TwzAniIndicator.h"
+#include "controls/TwzProgressBar.h"
+#include "controls/TwzScrollBars.h"
+#include "controls/TwzSplitter.h"
+#include "controls/TwzTracks.h"
+#include "platform/rtl/ClassInfo.h"
+#include "ui2d/Library2D.h"
+
+void RegisterValueControls()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    rtl::RegisterClass<TwzThumb>();
+    Register2DObjects<TwzProgressBar, TwzTrack, TwzScrollBar, TwzSmallScrollBar, TwzAniIndicator, TwzTrackBar,
+        TwzSplitter>("Controls");
+    Register2DObjects<TwzAngleButton>("Buttons");
+    Register2DObjects<TwzHudAngleButton, TwzHudTrack, TwzHudTrackBar, TwzHudScrollBar>("HUD");
+}
