@@ -111,25 +111,15 @@ public:
 
     bool HostSessionDragOver(platform::ui::DragSession& session, platform::ui::Point p) override
     {
-        return m_scene.SceneDragOver(SourceOf(session), p.x, p.y);
+        return m_scene.SceneDragOver(session.PayloadObject(), p.x, p.y);
     }
     void HostSessionDragLeave(platform::ui::DragSession&) override { m_scene.ForgetDrags(); }
     void HostSessionDrop(platform::ui::DragSession& session, platform::ui::Point p) override
     {
-        m_scene.SceneDragDrop(SourceOf(session), p.x, p.y);
+        m_scene.SceneDragDrop(session.PayloadObject(), p.x, p.y);
     }
 
 private:
-    /// The dragged object of a drag this library started (watched, so a freed one is null),
-    /// or an object another drag carries.
-    static rtl::TObject* SourceOf(const platform::ui::DragSession& session)
-    {
-        if (const auto* watched = std::any_cast<rtl::Watch<rtl::TComponent>>(&session.Payload()))
-            return watched->Get();
-        const auto* source = std::any_cast<rtl::TObject*>(&session.Payload());
-        return source ? *source : nullptr;
-    }
-
     ThvScene& m_scene;
 };
 

@@ -10,6 +10,7 @@
 #include "platform/ui/Forward.h"
 #include "platform/ui/PopupMenu.h"
 #include "platform/ui/Types.h"
+#include "platform/ui/WindowDrag.h"
 
 #include <cstdint>
 #include <memory>
@@ -285,8 +286,14 @@ public:
     /// Starts moving or resizing the owner form with the mouse, until the button goes up.
     void BeginWindowDrag();
     void BeginWindowResize();
-    [[nodiscard]] bool GetWindowDragging() const { return m_windowDragging; }
-    [[nodiscard]] bool GetWindowResizing() const { return m_windowResizing; }
+    [[nodiscard]] bool GetWindowDragging() const
+    {
+        return m_windowDrag.GetMode() == platform::ui::WindowDrag::Mode::Move;
+    }
+    [[nodiscard]] bool GetWindowResizing() const
+    {
+        return m_windowDrag.GetMode() == platform::ui::WindowDrag::Mode::Resize;
+    }
 
     // ---- input path state: plain links, cleared when the object is freed ----------------
     [[nodiscard]] ThvVisualObject* GetFocused() const { return m_focused; }
@@ -449,10 +456,7 @@ private:
     ThvPoint m_lastPos;
     platform::ui::ShiftState m_keyShiftState;
     int32_t m_savedCursor = 0;
-    bool m_windowDragging = false;
-    bool m_windowResizing = false;
-    platform::ui::Point m_dragStartScreen; // the press, in screen pixels
-    platform::ui::Point m_dragStartForm; // the form's position, or its client size, then
+    platform::ui::WindowDrag m_windowDrag;
 
     // Links to visual objects and cameras; not owned, cleared in Notification.
     ThvVisualObject* m_activeControl = nullptr;

@@ -49,7 +49,7 @@ void ThvScene::BeginAutoDragOf(rtl::TComponent* object)
         return;
     hvDragObject = object;
     rtl::Watch<ThvScene> self(this);
-    platform::ui::DragSession::Begin(*m_host, std::any(rtl::Watch<rtl::TComponent>(object)), [self](bool) {
+    platform::ui::DragSession::BeginObjectDrag(*m_host, object, [self](bool) {
         if (self)
             self->EndAutoDrag();
         else

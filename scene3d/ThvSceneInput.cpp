@@ -116,20 +116,11 @@ void ThvScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
         return;
     int32_t cursor = m_savedCursor;
 
-    if (m_windowDragging || m_windowResizing) {
+    if (m_windowDrag.Active()) {
         // Screen pixels throughout: the form moves under the pointer while it is dragged, so
         // coordinates inside it would run away.
-        if (m_form) {
-            const platform::ui::Point now = ScreenPointOf(x, y);
-            const int32_t dx = now.x - m_dragStartScreen.x;
-            const int32_t dy = now.y - m_dragStartScreen.y;
-            if (m_windowDragging)
-                m_form->SetPosition({ m_dragStartForm.x + dx, m_dragStartForm.y + dy });
-            else
-                m_form->SetClientSize(
-                    std::max(m_dragStartForm.x + dx, 1), std::max(m_dragStartForm.y + dy, 1));
-        }
-        if (m_windowResizing && !m_windowDragging)
+        m_windowDrag.Track(ScreenPointOf(x, y));
+        if (GetWindowResizing())
             m_mousePos = { static_cast<float>(x), static_cast<float>(y), 0 };
         return;
     }
@@ -180,9 +171,8 @@ void ThvScene::MouseUp(MouseButton button, ShiftState shift, int32_t x, int32_t 
     OnMouseUp(this, button, shift, x, y);
     if (!self || !m_canvas)
         return;
-    if (m_windowDragging || m_windowResizing) {
-        m_windowDragging = false;
-        m_windowResizing = false;
+    if (m_windowDrag.Active()) {
+        m_windowDrag.End();
         if (m_host)
             m_host->SetCapture(m_captured != nullptr);
     }
@@ -242,8 +232,7 @@ void ThvScene::CaptureLost()
 {
     // Another grab took the pointer (a popup menu opened on the press keeps the release): the
     // drags of the scene and of the capturing object end here.
-    m_windowDragging = false;
-    m_windowResizing = false;
+    m_windowDrag.End();
     if (m_captured)
         Relink(m_captured, static_cast<ThvVisualObject*>(nullptr));
 }
@@ -436,19 +425,20 @@ platform::ui::Point ThvScene::ScreenPointOf(int32_t x, int32_t y) const
 
 void ThvScene::BeginWindowDrag()
 {
-    m_windowDragging = true;
-    m_dragStartScreen = ScreenPointOf(static_cast<int32_t>(m_lastPos.X), static_cast<int32_t>(m_lastPos.Y));
-    m_dragStartForm = m_form ? m_form->GetPosition() : platform::ui::Point {};
+    if (!m_form)
+        return;
+    m_windowDrag.Begin(platform::ui::WindowDrag::Mode::Move, *m_form,
+        ScreenPointOf(static_cast<int32_t>(m_lastPos.X), static_cast<int32_t>(m_lastPos.Y)));
     if (m_host)
         m_host->SetCapture(true);
 }
 
 void ThvScene::BeginWindowResize()
 {
-    m_windowResizing = true;
-    m_dragStartScreen = ScreenPointOf(static_cast<int32_t>(m_mousePos.X), static_cast<int32_t>(m_mousePos.Y));
-    m_dragStartForm = m_form ? platform::ui::Point { m_form->ClientWidth(), m_form->ClientHeight() }
-                             : platform::ui::Point {};
+    if (!m_form)
+        return;
+    m_windowDrag.Begin(platform::ui::WindowDrag::Mode::Resize, *m_form,
+        ScreenPointOf(static_cast<int32_t>(m_mousePos.X), static_cast<int32_t>(m_mousePos.Y)));
     if (m_host)
         m_host->SetCapture(true);
 }

@@ -31,12 +31,16 @@
 #include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzPropertyAnimations.h"
 #include "ui2d/TwzResources.h"
+#include "ui2d/TwzScene.h"
 #include "ui2d/TwzShape.h"
 #include "ui2d/TwzText.h"
 #include "ui2d/TwzVisualObject.h"
 
+#include "platform/ui/Application.h"
+
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace {
 
@@ -395,8 +399,14 @@ void Initialize2DLibrary()
     // 3. The window-layering entry points of the original platform have no counterpart: the
     // window layer itself answers whether layered windows blend.
 
-    // 4.-7. FIXME: TwzCustomScene, the "Layout" and "Popup" categories and the categories of
-    // the effects, shapes, design tools and controls join as their classes land.
+    // 4. The scene control.
+    rtl::RegisterClass<TwzCustomScene>();
+    rtl::RegisterClass<TwzScene>();
+    // Waits (a trigger animation run to its end) turn the application's loop.
+    ui2d::SetMessagePump(&ui2d::PumpApplication);
+
+    // 5.-7. FIXME: the "Layout" and "Popup" categories and the categories of the design tools
+    // and controls join as their classes land.
     // The drop-target set-up of the original platform's OLE belongs to the window layer.
     // 7. The categories, in palette order.
     ui2d::RegisterAnimationObjects();
@@ -451,6 +461,18 @@ namespace ui2d {
 void SetMessagePump(MessagePump pump)
 {
     State().pump = pump;
+}
+
+bool PumpApplication()
+{
+    platform::ui::Application* app = platform::ui::Application::TryCurrent();
+    if (!app || app->Terminated())
+        return false;
+    // One turn that waits for the next event, timer or posted call, so a wait sleeps
+    // between the ticks of what it waits for instead of spinning.
+    bool turned = false;
+    app->RunUntil([&turned] { return std::exchange(turned, true); });
+    return !app->Terminated();
 }
 
 bool PumpMessages()

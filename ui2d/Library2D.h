@@ -159,6 +159,10 @@ namespace ui2d {
 using MessagePump = bool (*)();
 void SetMessagePump(MessagePump pump);
 
+/// The pump the library's start-up installs: one turn of the application's loop, waiting
+/// for the next event, timer or posted call; false without an application or once it ends.
+bool PumpApplication();
+
 /// One turn of the installed pump. False when no pump is installed (nothing could change
 /// while waiting) or the pump reports that the loop is ending, so waits end.
 bool PumpMessages();

@@ -1,5 +1,6 @@
 #include "platform/ui/DragSession.h"
 
+#include "platform/rtl/Component.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/Window.h"
@@ -40,6 +41,19 @@ DragSession& DragSession::Begin(SceneHost& source, std::any payload, EndProc onE
 DragSession* DragSession::Current()
 {
     return g_session.get();
+}
+
+DragSession& DragSession::BeginObjectDrag(SceneHost& source, rtl::TComponent* object, EndProc onEnd)
+{
+    return Begin(source, std::any(rtl::Watch<rtl::TComponent>(object)), std::move(onEnd));
+}
+
+rtl::TObject* DragSession::PayloadObject() const
+{
+    if (const auto* watched = std::any_cast<rtl::Watch<rtl::TComponent>>(&m_payload))
+        return watched->Get();
+    const auto* object = std::any_cast<rtl::TObject*>(&m_payload);
+    return object ? *object : nullptr;
 }
 
 void DragSession::LeaveTarget()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/rtl/Forward.h"
 #include "platform/ui/Types.h"
 
 #include <any>
@@ -22,6 +23,12 @@ public:
     static DragSession& Begin(SceneHost& source, std::any payload, EndProc onEnd);
     /// The running session, or nullptr.
     static DragSession* Current();
+    /// Starts a drag that carries a component of the object trees (2D or 3D), watched: the
+    /// scenes of both libraries read it back with PayloadObject.
+    static DragSession& BeginObjectDrag(SceneHost& source, rtl::TComponent* object, EndProc onEnd);
+    /// The object a drag carries: the component of BeginObjectDrag (null once it was freed),
+    /// or an rtl::TObject* payload; null for any other payload.
+    [[nodiscard]] rtl::TObject* PayloadObject() const;
 
     SceneHost* Source() const { return m_source; }
     /// The host the pointer is over, or nullptr.

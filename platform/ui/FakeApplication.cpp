@@ -319,6 +319,7 @@ public:
     {
         if (!frame.IsValid())
             return false;
+        m_host.m_presentedArea += static_cast<int64_t>(frame.width) * frame.height;
         const Rect frameRect { at.x, at.y, at.x + frame.width, at.y + frame.height };
         for (const Rect& update : m_rects) {
             const Rect r = Intersect(update, frameRect);
@@ -588,6 +589,7 @@ bool FakeSceneHost::Paint()
     m_pending.clear();
     ++m_paints;
     m_lastPaintRects = rects;
+    m_presentedArea = 0;
     FakePaintContext context(*this, std::move(rects));
     Guarded([&] { m_events.HostPaint(context); });
     return true;

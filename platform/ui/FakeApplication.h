@@ -198,6 +198,8 @@ public:
     uint32_t ShownPixel(int32_t x, int32_t y) const;
     /// The update rectangles of the last paint.
     const std::vector<Rect>& LastPaintRects() const { return m_lastPaintRects; }
+    /// Pixels the last paint presented (the sum of the presented frames' areas).
+    int64_t PresentedArea() const { return m_presentedArea; }
 
 private:
     friend class FakeApplication;
@@ -233,6 +235,7 @@ private:
     std::vector<Rect> m_pending;
     std::vector<Rect> m_lastPaintRects;
     int m_paints = 0;
+    int64_t m_presentedArea = 0;
     std::vector<uint32_t> m_surface;
     int32_t m_surfaceWidth = 0;
     int32_t m_surfaceHeight = 0;

@@ -73,9 +73,10 @@ private:
 
 class NativeSceneHost::NativePaintContext final : public PaintContext {
 public:
-    NativePaintContext(cairo_t* cr, std::vector<Rect> rects)
+    NativePaintContext(cairo_t* cr, std::vector<Rect> rects, int64_t& presentedArea)
         : m_cr(cr)
         , m_rects(std::move(rects))
+        , m_presentedArea(presentedArea)
     { }
     const std::vector<Rect>& UpdateRects() const override { return m_rects; }
     bool Present(const FrameView& frame, Point at, Blend blend) override
@@ -97,12 +98,14 @@ public:
         // The caller may reuse the pixels at once: nothing of them may stay behind in cairo.
         cairo_surface_finish(surface);
         cairo_surface_destroy(surface);
+        m_presentedArea += static_cast<int64_t>(frame.width) * frame.height;
         return true;
     }
 
 private:
     cairo_t* m_cr;
     std::vector<Rect> m_rects;
+    int64_t& m_presentedArea;
 };
 
 NativeSceneHost::NativeSceneHost(NativeForm& form, SceneHostEvents& events, const Rect& bounds)
@@ -347,7 +350,8 @@ gboolean NativeSceneHost::OnDraw(GtkWidget*, cairo_t* cr, gpointer self)
     }
     cairo_rectangle_list_destroy(list);
     ++host->m_paints;
-    NativePaintContext context(cr, std::move(rects));
+    host->m_presentedArea = 0;
+    NativePaintContext context(cr, std::move(rects), host->m_presentedArea);
     Guarded([&] { host->m_events.HostPaint(context); });
     return TRUE;
 }

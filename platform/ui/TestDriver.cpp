@@ -271,6 +271,11 @@ int PaintCount(SceneHost& host)
     return Native(host).PaintCount();
 }
 
+int64_t PresentedArea(SceneHost& host)
+{
+    return Native(host).PresentedArea();
+}
+
 std::vector<Rect> LayeredShape(Form& form)
 {
     return Native(form).LayeredShape();

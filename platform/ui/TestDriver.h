@@ -34,6 +34,8 @@ void Sync();
 [[nodiscard]] std::vector<uint32_t> ReadPixels(SceneHost& host, const Rect& rect);
 /// Number of "draw" signals the host has handled.
 [[nodiscard]] int PaintCount(SceneHost& host);
+/// Pixels the host's last paint presented (the sum of the presented frames' areas).
+[[nodiscard]] int64_t PresentedArea(SceneHost& host);
 /// The shape the last layered update set on the form.
 [[nodiscard]] std::vector<Rect> LayeredShape(Form& form);
 /// Asks the host for a tooltip at a client point as GTK does before showing one; true when a

@@ -150,6 +150,11 @@ public:
     virtual void FormDeactivated() { }
 };
 
+/// Modal results of a form: none yet, confirmed, cancelled (Esc in a scene, the close button).
+inline constexpr int32_t kModalNone = 0;
+inline constexpr int32_t kModalOk = 1;
+inline constexpr int32_t kModalCancel = 2;
+
 /// A top-level window. Sizes are client sizes (the content without decorations), so a form
 /// has the same usable area with or without a window manager.
 class Form {
@@ -191,6 +196,18 @@ public:
     virtual bool UpdateLayered(const FrameView& frame, Point screenPosition) = 0;
 
     virtual LifetimeWatch GetWatch() const = 0;
+
+    /// Shows the form modal and runs a nested loop until its modal result is set, it is
+    /// hidden or freed, or the application ends; then hides it. Returns the modal result
+    /// (kModalNone when it ended otherwise, kModalCancel when the form was freed).
+    int32_t ShowModal();
+    /// Ends the loop of ShowModal when not kModalNone; on a form that is not shown modally it
+    /// is only stored, so Esc never closes a main window.
+    void SetModalResult(int32_t value) { m_modalResult = value; }
+    [[nodiscard]] int32_t GetModalResult() const { return m_modalResult; }
+
+private:
+    int32_t m_modalResult = kModalNone;
 };
 
 /// The text clipboard (the clipboard selection, never the primary selection).

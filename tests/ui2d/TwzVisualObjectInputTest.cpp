@@ -268,6 +268,17 @@ TEST_F(VisualInput, DropTargetsAreTheTopmostObjectsThatAcceptTheData)
     TwzDragObject no;
     no.Data = std::u16string(u"no");
     EXPECT_EQ(root->FindDropTarget({ 20, 20 }, no), nullptr);
+
+    // A child sticking out of a clipping parent, or a hidden one, is no target there.
+    auto* clip = Make(root, 300, 300, 50, 50, "clip");
+    auto* overhang = Make(clip, 40, 40, 40, 40, "overhang");
+    overhang->OnDragOver.Bind<&TAcceptor::Over>(&acceptor);
+    EXPECT_EQ(root->FindDropTarget({ 370, 370 }, yes), overhang);
+    clip->SetClipChildren(true);
+    EXPECT_EQ(root->FindDropTarget({ 370, 370 }, yes), nullptr);
+    EXPECT_EQ(root->FindDropTarget({ 345, 345 }, yes), overhang);
+    overhang->SetVisible(false);
+    EXPECT_EQ(root->FindDropTarget({ 345, 345 }, yes), nullptr);
 }
 
 // ---- mouse ---------------------------------------------------------------------------------------

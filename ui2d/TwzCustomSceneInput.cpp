@@ -1,0 +1,420 @@
+// The 2D scene control's input: the object under the mouse, mouse routing with hover and
+// capture, the wheel, keys and typed characters, dialog keys, Esc closing the modal form, the
+// Tab walk of the focus, hints, and moving or resizing the form with the mouse.
+//
+// Every handler of an object may change the tree, the capture or the focus, or free the
+// object or the scene: the routing re-reads the scene's state after each call and stops when
+// the scene is gone.
+
+#include "ui2d/TwzCustomScene.h"
+
+#include "platform/ui/Input.h"
+#include "platform/ui/Window.h"
+#include "ui2d/TwzObject.h"
+#include "ui2d/TwzVisualObject.h"
+
+#include <cmath>
+#include <vector>
+
+using platform::ui::MouseButton;
+using platform::ui::ShiftFlag;
+using platform::ui::ShiftState;
+namespace vk = platform::ui::vk;
+
+namespace {
+
+// The diagonal size cursor (north-west to south-east).
+constexpr int32_t kSizeCursor = -8;
+
+bool IsSizeGrip(const TwzVisualObject* object)
+{
+    return dynamic_cast<const IwzSizeGrip*>(object) != nullptr;
+}
+
+TwzVisualObject* VisualParentOf(TwzVisualObject* object)
+{
+    TwzObject* parent = object->GetParent();
+    return parent ? parent->AsVisual() : nullptr;
+}
+
+TwzVisualObject* Visual(TwzObject* object)
+{
+    return object ? object->AsVisual() : nullptr;
+}
+
+} // namespace
+
+// ---- the object under a point -------------------------------------------------------------
+
+TwzVisualObject* TwzCustomScene::ObjectAtScenePoint(const TwzPoint& p)
+{
+    for (size_t i = m_roots.size(); i-- > 0;) {
+        TwzVisualObject* root = m_roots[i]->AsVisual();
+        if (!root)
+            break;
+        if (!root->GetVisible() && !m_designTime)
+            continue;
+        if (TwzVisualObject* hit = root->FindObjectAt(p.X, p.Y))
+            return hit;
+    }
+    return nullptr;
+}
+
+TwzPoint TwzCustomScene::LocalPoint(TwzVisualObject* object) const
+{
+    return object->AbsoluteToLocal(m_snappedPos);
+}
+
+// ---- mouse --------------------------------------------------------------------------------
+
+void TwzCustomScene::MouseDown(MouseButton button, ShiftState shift, int32_t x, int32_t y)
+{
+    rtl::Watch<TwzCustomScene> self(this);
+    if (!m_designTime && m_host)
+        m_host->SetFocus();
+    m_mousePos = { static_cast<float>(x), static_cast<float>(y) };
+    m_snappedPos = { SnapToGrid(m_mousePos.X), SnapToGrid(m_mousePos.Y) };
+    m_downPos = m_snappedPos;
+    if (m_designTime)
+        return; // FIXME: the scene's design mode comes with the design tools.
+
+    TwzVisualObject* object = ObjectAtScenePoint(m_snappedPos);
+    if (!object) {
+        BeginWindowDrag();
+        return;
+    }
+    if (IsSizeGrip(object)) {
+        BeginWindowResize();
+        return;
+    }
+    rtl::Watch<TwzVisualObject> target(object);
+    const TwzPoint local = LocalPoint(object);
+    object->MouseDown(button, shift, local.X, local.Y);
+    if (self && target && object->GetDragMode() == wzDragAutomatic)
+        object->BeginAutoDrag();
+}
+
+void TwzCustomScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
+{
+    if (m_windowDrag.Active()) {
+        m_windowDrag.Track(ScreenPointOf(x, y));
+        if (GetWindowResizing()) {
+            if (m_host)
+                m_host->SetCursor(kSizeCursor);
+            m_mousePos = { static_cast<float>(x), static_cast<float>(y) };
+        }
+        return;
+    }
+
+    rtl::Watch<TwzCustomScene> self(this);
+    m_snappedPos = { SnapToGrid(static_cast<float>(x)), SnapToGrid(static_cast<float>(y)) };
+    m_mousePos = { static_cast<float>(x), static_cast<float>(y) };
+    if (m_designTime)
+        return;
+
+    if (TwzVisualObject* captured = Visual(m_captured)) {
+        const TwzPoint local = LocalPoint(captured);
+        captured->MouseMove(shift, local.X, local.Y, 0, 0);
+        return;
+    }
+
+    int32_t cursor = m_defaultCursor;
+    if (TwzVisualObject* object = ObjectAtScenePoint(m_snappedPos)) {
+        rtl::Watch<TwzVisualObject> target(object);
+        cursor = IsSizeGrip(object) ? kSizeCursor : object->GetCursor();
+        if (object != m_hovered) {
+            if (TwzVisualObject* old = Visual(m_hovered))
+                old->MouseLeave();
+            if (!self || !target)
+                return;
+            Relink(m_hovered, object);
+            object->MouseEnter();
+            if (!self || !target)
+                return;
+        }
+        const TwzPoint local = LocalPoint(object);
+        object->MouseMove(shift, local.X, local.Y, 0, 0);
+    } else if (TwzVisualObject* old = Visual(m_hovered)) {
+        Relink(m_hovered, nullptr);
+        old->MouseLeave();
+    }
+    if (!self)
+        return;
+    if (m_host)
+        m_host->SetCursor(cursor);
+    m_downPos = m_snappedPos;
+}
+
+void TwzCustomScene::MouseUp(MouseButton button, ShiftState shift, int32_t, int32_t)
+{
+    if (m_windowDrag.Active()) {
+        m_windowDrag.End();
+        if (m_host)
+            m_host->SetCapture(m_captured != nullptr);
+    }
+    if (m_designTime)
+        return;
+    // The release goes where the last press or move was, not where the release says.
+    TwzVisualObject* target = m_captured ? Visual(m_captured) : ObjectAtScenePoint(m_snappedPos);
+    if (!target)
+        return;
+    const TwzPoint local = LocalPoint(target);
+    target->MouseUp(button, shift, local.X, local.Y);
+}
+
+bool TwzCustomScene::DoMouseWheel(ShiftState shift, int32_t wheelDelta, platform::ui::Point)
+{
+    bool handled = false;
+    if (m_designTime)
+        return handled;
+    if (TwzVisualObject* captured = Visual(m_captured)) {
+        captured->MouseWheel(shift, wheelDelta, handled);
+        return handled;
+    }
+    // The wheel goes to the object under the last mouse point and bubbles up its visual
+    // parents until one handles it.
+    rtl::Watch<TwzCustomScene> self(this);
+    rtl::Watch<TwzVisualObject> object(ObjectAtScenePoint(m_snappedPos));
+    while (object && self) {
+        TwzVisualObject* current = object;
+        current->MouseWheel(shift, wheelDelta, handled);
+        if (handled || !object)
+            break;
+        object = VisualParentOf(current);
+    }
+    return handled;
+}
+
+void TwzCustomScene::CMMouseLeave()
+{
+    if (TwzVisualObject* old = Visual(m_hovered)) {
+        Relink(m_hovered, nullptr);
+        old->MouseLeave();
+    }
+}
+
+void TwzCustomScene::CaptureLost()
+{
+    // Another grab took the pointer (a popup menu opened on the press keeps the release).
+    m_windowDrag.End();
+    Relink(m_captured, nullptr);
+}
+
+// ---- focus --------------------------------------------------------------------------------
+
+void TwzCustomScene::SetFocused(TwzObject* object)
+{
+    if (object == m_focused)
+        return;
+    // Either handler may free an object or the scene: each step checks what is still there.
+    rtl::Watch<TwzCustomScene> self(this);
+    rtl::Watch<TwzObject> next(object);
+    TwzVisualObject* previous = Visual(m_focused);
+    Relink(m_focused, object);
+    if (previous)
+        previous->KillFocus();
+    if (self && next && m_focused == next.Get())
+        if (TwzVisualObject* visual = next->AsVisual())
+            visual->EnterFocus();
+}
+
+// ---- keys ---------------------------------------------------------------------------------
+
+void TwzCustomScene::KeyDown(uint16_t& key, ShiftState shift)
+{
+    m_lastShift = shift;
+    if (shift.Has(ShiftFlag::Meta) && (key == 'C' || key == 'V' || key == 'X' || key == 'Z')) {
+        // The clipboard keys of the Meta modifier reach the objects as Ctrl and the letter.
+        char16_t keyChar = static_cast<char16_t>(key - 'A' + 'a');
+        key = 0;
+        uint16_t none = 0;
+        rtl::Watch<TwzCustomScene> self(this);
+        DispatchKeyDown(none, keyChar, ShiftState { ShiftFlag::Ctrl });
+        if (!self)
+            return;
+        none = 0;
+        DispatchKeyUp(none, keyChar, ShiftState { ShiftFlag::Ctrl });
+        return;
+    }
+    char16_t keyChar = 0;
+    DispatchKeyDown(key, keyChar, shift);
+}
+
+void TwzCustomScene::KeyUp(uint16_t& key, ShiftState shift)
+{
+    m_lastShift = {};
+    char16_t keyChar = 0;
+    DispatchKeyUp(key, keyChar, shift);
+}
+
+void TwzCustomScene::KeyPress(char16_t unit)
+{
+    // The control characters that Ctrl+C, Ctrl+V, Ctrl+X and Ctrl+Z type reach the objects as
+    // the letters themselves.
+    char16_t keyChar = unit;
+    switch (unit) {
+    case 3:
+        keyChar = u'c';
+        break;
+    case 22:
+        keyChar = u'v';
+        break;
+    case 24:
+        keyChar = u'x';
+        break;
+    case 26:
+        keyChar = u'z';
+        break;
+    default:
+        break;
+    }
+    rtl::Watch<TwzCustomScene> self(this);
+    const ShiftState shift = m_lastShift;
+    uint16_t key = 0;
+    DispatchKeyDown(key, keyChar, shift);
+    if (!self)
+        return;
+    key = 0;
+    DispatchKeyUp(key, keyChar, shift);
+}
+
+void TwzCustomScene::DispatchKeyDown(uint16_t& key, char16_t& keyChar, ShiftState shift)
+{
+    rtl::Watch<TwzCustomScene> self(this);
+    switch (key) {
+    case vk::kEscape:
+    case vk::kReturn:
+    case vk::kLeft:
+    case vk::kRight:
+    case vk::kUp:
+    case vk::kDown:
+    case vk::kHome:
+    case vk::kEnd:
+    case vk::kAdd:
+    case vk::kSubtract:
+        // The root sees the dialog keys first, and may take them.
+        if (TwzVisualObject* root = Visual(GetRoot())) {
+            root->DialogKey(key, shift);
+            if (!self)
+                return;
+        }
+        break;
+    default:
+        break;
+    }
+    if (key == vk::kEscape) {
+        key = 0;
+        CloseModalForm();
+        return;
+    }
+    if (key == vk::kTab && GetRoot()) {
+        key = 0;
+        MoveFocus(shift.Has(ShiftFlag::Shift));
+        return;
+    }
+    if (TwzVisualObject* focused = Visual(m_focused))
+        focused->KeyDown(key, keyChar, shift);
+}
+
+void TwzCustomScene::DispatchKeyUp(uint16_t& key, char16_t& keyChar, ShiftState shift)
+{
+    // FIXME: in design mode Delete frees the selection; the design mode comes with the tools.
+    if (TwzVisualObject* focused = Visual(m_focused))
+        focused->KeyUp(key, keyChar, shift);
+}
+
+void TwzCustomScene::CloseModalForm()
+{
+    if (m_form)
+        m_form->SetModalResult(platform::ui::kModalCancel);
+}
+
+// ---- the Tab walk -------------------------------------------------------------------------
+
+void TwzCustomScene::MoveFocus(bool backwards)
+{
+    TwzVisualObject* root = Visual(GetRoot());
+    if (!root)
+        return;
+    std::vector<TwzVisualObject*> list;
+    root->GetTabOrderList(list, true);
+    const int count = static_cast<int>(list.size());
+    if (count == 0)
+        return;
+    // Entries are watched: focusing one runs handlers that may free others.
+    std::vector<rtl::Watch<TwzVisualObject>> entries(list.begin(), list.end());
+    int focusedIndex = -1;
+    for (int i = 0; m_focused && i < count; ++i) {
+        if (static_cast<TwzObject*>(list[static_cast<size_t>(i)]) == m_focused) {
+            focusedIndex = i;
+            break;
+        }
+    }
+    rtl::Watch<TwzCustomScene> self(this);
+    const auto tryEntry = [&](int i) {
+        TwzVisualObject* entry = entries[static_cast<size_t>(i)];
+        if (!entry || !entry->GetCanFocused() || !entry->GetAbsoluteVisible() || !entry->GetAbsoluteEnabled())
+            return false;
+        entry->FocusObject();
+        return true;
+    };
+    // A list of one or two entries moves the focus too: from the first, Tab goes to the
+    // second and Shift+Tab wraps to the last.
+    if (!backwards) {
+        const int k = focusedIndex + 1;
+        for (int i = k; i < count; ++i)
+            if (tryEntry(i) || !self)
+                return;
+        for (int i = 0; i < k && i < count; ++i)
+            if (tryEntry(i) || !self)
+                return;
+    } else {
+        const int k = focusedIndex < 0 ? count - 1 : focusedIndex - 1;
+        for (int i = k; i >= 0; --i)
+            if (tryEntry(i) || !self)
+                return;
+        for (int i = count - 1; i > k && i >= 0; --i)
+            if (tryEntry(i) || !self)
+                return;
+    }
+}
+
+// ---- hints --------------------------------------------------------------------------------
+
+std::optional<platform::ui::HintInfo> TwzCustomScene::CMHintShow(platform::ui::Point p)
+{
+    TwzVisualObject* object = ObjectAtScenePoint({ static_cast<float>(p.x), static_cast<float>(p.y) });
+    if (!object || !object->GetShowHint() || object->GetHint().empty())
+        return std::nullopt;
+    const TwzRect r = object->GetAbsoluteRect();
+    const auto whole = [](float v) { return static_cast<int32_t>(std::nearbyint(std::clamp(v, -1e7f, 1e7f))); };
+    return platform::ui::HintInfo { object->GetHint(), { whole(r.Left), whole(r.Top), whole(r.Right), whole(r.Bottom) } };
+}
+
+// ---- moving and resizing the form ---------------------------------------------------------
+
+platform::ui::Point TwzCustomScene::ScreenPointOf(int32_t x, int32_t y) const
+{
+    return m_host ? m_host->ClientToScreen({ x, y }) : platform::ui::Point { x, y };
+}
+
+void TwzCustomScene::BeginWindowDrag()
+{
+    if (!m_form)
+        return;
+    // Screen pixels throughout: the form moves under the pointer while it is dragged.
+    m_windowDrag.Begin(platform::ui::WindowDrag::Mode::Move, *m_form,
+        ScreenPointOf(static_cast<int32_t>(m_mousePos.X), static_cast<int32_t>(m_mousePos.Y)));
+    if (m_host)
+        m_host->SetCapture(true);
+}
+
+void TwzCustomScene::BeginWindowResize()
+{
+    if (!m_form)
+        return;
+    m_windowDrag.Begin(platform::ui::WindowDrag::Mode::Resize, *m_form,
+        ScreenPointOf(static_cast<int32_t>(m_mousePos.X), static_cast<int32_t>(m_mousePos.Y)));
+    if (m_host)
+        m_host->SetCapture(true);
+}
