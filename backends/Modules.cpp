@@ -2,7 +2,6 @@
 
 #include "backends/DirectXModule.h"
 #include "controls/Controls.h"
-#include "layers/ThvObjectLayer.h"
 #include "backends/ThvNewtonPhysics.h"
 #include "scene3d/Library3D.h"
 #include "scene3d/ShapeObjects.h"
@@ -31,7 +30,6 @@ void StartModules()
     // objects register here, after the animation classes and before the 3D scene module's own;
     // that takes the animations' registration out of Initialize3DLibrary, to run before the
     // physics module.
-    RegisterObjectLayers();
     Initialize3DLibrary();
     RegisterShapeObjects();
 }

@@ -449,30 +449,33 @@ void ThvCustomObjectLayer::CopyPaintedRects()
         return;
     const int32_t width = std::min(m_canvas->GetWidth(), buffer->GetWidth());
     const int32_t height = std::min(m_canvas->GetHeight(), buffer->GetHeight());
-    if (width <= 0 || height <= 0)
+    std::vector<ThvBitmap::Area> areas;
+    for (const TwzRect& r : m_paintedRects) {
+        const int32_t left = std::max(static_cast<int32_t>(WholePixels(r.Left)), 0);
+        const int32_t top = std::max(static_cast<int32_t>(WholePixels(r.Top)), 0);
+        const int32_t right = std::min(static_cast<int32_t>(WholePixels(std::ceil(r.Right))), width);
+        const int32_t bottom = std::min(static_cast<int32_t>(WholePixels(std::ceil(r.Bottom))), height);
+        if (right > left && bottom > top)
+            areas.push_back({ left, top, right, bottom });
+    }
+    if (areas.empty())
         return;
     if (platform::raster::Surface* surface = m_canvas->GetBufferSurface())
         surface->Flush();
     uint32_t* bits = nullptr;
     if (!buffer->Map(bits, true))
         return;
-    // Only the painted rectangles move; the rest of the buffer keeps its pixels.
+    // Only the painted rectangles move, and only they reach the texture.
     const uint32_t* source = m_canvas->GetBufferBits();
     const auto sourceStride = static_cast<size_t>(m_canvas->GetWidth());
     const auto targetStride = static_cast<size_t>(buffer->GetWidth());
-    for (const TwzRect& r : m_paintedRects) {
-        const int32_t left = std::max(static_cast<int32_t>(WholePixels(r.Left)), 0);
-        const int32_t top = std::max(static_cast<int32_t>(WholePixels(r.Top)), 0);
-        const int32_t right = std::min(static_cast<int32_t>(WholePixels(std::ceil(r.Right))), width);
-        const int32_t bottom = std::min(static_cast<int32_t>(WholePixels(std::ceil(r.Bottom))), height);
-        if (right <= left || bottom <= top)
-            continue;
-        for (int32_t y = top; y < bottom; ++y)
-            std::memcpy(bits + static_cast<size_t>(y) * targetStride + static_cast<size_t>(left),
-                source + static_cast<size_t>(y) * sourceStride + static_cast<size_t>(left),
-                static_cast<size_t>(right - left) * sizeof(uint32_t));
+    for (const ThvBitmap::Area& a : areas) {
+        for (int32_t y = a.top; y < a.bottom; ++y)
+            std::memcpy(bits + static_cast<size_t>(y) * targetStride + static_cast<size_t>(a.left),
+                source + static_cast<size_t>(y) * sourceStride + static_cast<size_t>(a.left),
+                static_cast<size_t>(a.right - a.left) * sizeof(uint32_t));
     }
-    buffer->Unmap();
+    buffer->Unmap(areas);
 }
 
 void ThvCustomObjectLayer::BeforePaint()

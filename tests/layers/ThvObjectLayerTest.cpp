@@ -175,9 +175,15 @@ TEST_F(ObjectLayerTest, OnlyThePaintedRectanglesReachTheBuffer)
     for (int i = 0; i < 100 * 50; ++i)
         bits[i] = 0xFF00FF00u;
     layer->GetBuffer()->Unmap();
+    layer->GetBuffer()->SetNeedUpdate(false);
     layer->AddUpdateRect({ 12, 12, 15, 15 });
     layer->BeforePaint();
     layer->Render();
+    // The texture refreshes that rectangle alone.
+    EXPECT_FALSE(layer->GetBuffer()->GetNeedUpdate());
+    ASSERT_EQ(layer->GetBuffer()->ChangedAreas().size(), 1u);
+    EXPECT_EQ(layer->GetBuffer()->ChangedAreas()[0].left, 12);
+    EXPECT_EQ(layer->GetBuffer()->ChangedAreas()[0].right, 16);
     EXPECT_EQ(BufferPixel(13, 13), 0xFFFF0000u);
     EXPECT_EQ(BufferPixel(15, 15), 0xFFFF0000u);
     EXPECT_EQ(BufferPixel(16, 16), 0xFF00FF00u);
