@@ -157,6 +157,25 @@ void ThvDirectXCanvas::UpdateBitmapHandle(ThvBitmap* bitmap)
         }
     }
 
+    if (!bitmap->GetNeedUpdate() && !bitmap->ChangedAreas().empty()) {
+        // Only parts were written: each goes up on its own, the rest of the texture stays.
+        const std::span<const uint32_t> pixels = bitmap->Bits();
+        for (const ThvBitmap::Area& area : bitmap->ChangedAreas()) {
+            const RECT rect { area.left, area.top, area.right, area.bottom };
+            D3DLOCKED_RECT locked {};
+            if (!Succeeded(texture->LockRect(0, locked, &rect, D3DLOCK_DISCARD)))
+                continue;
+            const size_t rowBytes = static_cast<size_t>(area.right - area.left) * 4;
+            auto* target = static_cast<uint8_t*>(locked.pBits);
+            for (int32_t row = area.top; row < area.bottom; ++row)
+                std::memcpy(target + static_cast<ptrdiff_t>(row - area.top) * locked.Pitch,
+                    pixels.data() + static_cast<size_t>(row) * static_cast<size_t>(width)
+                        + static_cast<size_t>(area.left),
+                    rowBytes);
+            texture->UnlockRect(0);
+        }
+        bitmap->SetNeedUpdate(false);
+    }
     if (bitmap->GetNeedUpdate()) {
         D3DLOCKED_RECT locked {};
         if (Succeeded(texture->LockRect(0, locked, nullptr, D3DLOCK_DISCARD))) {

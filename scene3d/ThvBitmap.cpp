@@ -73,7 +73,7 @@ void ThvBitmap::Reallocate(int32_t width, int32_t height)
         m_height = 0;
         throw;
     }
-    m_needUpdate = true;
+    SetNeedUpdate(true);
 }
 
 void ThvBitmap::SetSize(int32_t width, int32_t height)
@@ -97,12 +97,28 @@ bool ThvBitmap::Map(uint32_t*& bits, bool writing)
 
 void ThvBitmap::Unmap()
 {
+    Unmap({});
+}
+
+void ThvBitmap::Unmap(std::span<const Area> areas)
+{
+    // Past this many areas one refresh of the whole bitmap costs less than the separate ones.
+    constexpr size_t kMaxChangedAreas = 32;
     const bool wrote = m_writing;
     m_writing = false;
-    if (wrote) {
-        m_needUpdate = true;
-        OnChange(this);
+    if (!wrote)
+        return;
+    if (!m_needUpdate) {
+        for (const Area& a : areas) {
+            const Area clipped { std::max(a.left, 0), std::max(a.top, 0), std::min(a.right, m_width),
+                std::min(a.bottom, m_height) };
+            if (clipped.right > clipped.left && clipped.bottom > clipped.top)
+                m_changedAreas.push_back(clipped);
+        }
+        if (areas.empty() || m_changedAreas.empty() || m_changedAreas.size() > kMaxChangedAreas)
+            SetNeedUpdate(true);
     }
+    OnChange(this);
 }
 
 ThvCanvas* ThvBitmap::GetCanvas()
@@ -158,7 +174,7 @@ void ThvBitmap::Assign(const rtl::TPersistent& source)
         Inherited::Assign(source);
         return;
     }
-    m_needUpdate = true;
+    SetNeedUpdate(true);
     OnChange(this);
 }
 

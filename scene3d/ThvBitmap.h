@@ -44,11 +44,26 @@ public:
     /// sets NeedUpdate and fires OnChange.
     bool Map(uint32_t*& bits, bool writing);
     void Unmap();
+    /// A pixel rectangle, right and bottom exclusive.
+    struct Area {
+        int32_t left = 0, top = 0, right = 0, bottom = 0;
+    };
+    /// As Unmap, but only `areas` were written: unless the whole bitmap is already due, a
+    /// texture refreshes only them (ChangedAreas). No areas counts as the whole bitmap.
+    void Unmap(std::span<const Area> areas);
+    /// The areas written since the texture was last refreshed, when only parts changed;
+    /// empty when the whole bitmap is due (NeedUpdate) or nothing changed.
+    [[nodiscard]] std::span<const Area> ChangedAreas() const { return m_changedAreas; }
     [[nodiscard]] bool GetWriting() const { return m_writing; }
 
     /// Set whenever the pixels change; a canvas that refreshes its texture clears it.
     [[nodiscard]] bool GetNeedUpdate() const { return m_needUpdate; }
-    void SetNeedUpdate(bool value) { m_needUpdate = value; }
+    /// Either way the changed areas are forgotten: the whole bitmap is due, or is current.
+    void SetNeedUpdate(bool value)
+    {
+        m_needUpdate = value;
+        m_changedAreas.clear();
+    }
 
     /// The bitmap's own canvas, which renders into it; made on first use from
     /// hvDefaultCanvasClass. Null when no canvas class is set.
@@ -92,6 +107,7 @@ private:
     std::vector<uint32_t> m_bits;
     rtl::TOwned<ThvCanvas> m_canvas;
     std::vector<ThvCanvas*> m_textureCanvases; // not owned
+    std::vector<Area> m_changedAreas;
     bool m_needUpdate = false;
     bool m_writing = false;
 };

@@ -152,8 +152,12 @@ HRESULT GlTexture::LockRect(uint32_t level, D3DLOCKED_RECT& locked, const RECT* 
         return D3DERR_INVALIDCALL;
     if (!m_context->MakeCurrent())
         return E_FAIL;
+    // Part of the level with its old pixels discarded: only its rows are staged (at the
+    // level's pitch) and only the part is sent.
+    const bool partial = rect && (flags & D3DLOCK_DISCARD);
+    const uint32_t rows = partial ? static_cast<uint32_t>(r->bottom - r->top) : m_desc.Height;
     try {
-        m_staging.assign(size_t(m_desc.Width) * m_desc.Height * 4, 0);
+        m_staging.assign(size_t(m_desc.Width) * rows * 4, 0);
     } catch (const std::bad_alloc&) {
         m_staging = {};
         return E_OUTOFMEMORY;
@@ -164,9 +168,11 @@ HRESULT GlTexture::LockRect(uint32_t level, D3DLOCKED_RECT& locked, const RECT* 
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, m_staging.data());
     }
-    int32_t pitch = int32_t(m_desc.Width * 4);
+    const auto pitch = static_cast<int32_t>(m_desc.Width * 4);
     locked.Pitch = pitch;
-    locked.pBits = m_staging.data() + size_t(r->top) * size_t(pitch) + size_t(r->left) * 4;
+    locked.pBits = m_staging.data() + size_t(partial ? 0 : r->top) * size_t(pitch) + size_t(r->left) * 4;
+    m_partial = partial;
+    m_lockedRect = *r;
     m_locked = true;
     return D3D_OK;
 }
@@ -181,8 +187,15 @@ HRESULT GlTexture::UnlockRect(uint32_t level)
         TextureBindingGuard guard;
         glBindTexture(GL_TEXTURE_2D, m_name);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, GLsizei(m_desc.Width), GLsizei(m_desc.Height), GL_BGRA,
-            GL_UNSIGNED_INT_8_8_8_8_REV, m_staging.data());
+        if (m_partial) {
+            glPixelStorei(GL_UNPACK_ROW_LENGTH, GLint(m_desc.Width));
+            glTexSubImage2D(GL_TEXTURE_2D, 0, GLint(m_lockedRect.left), GLint(m_lockedRect.top),
+                GLsizei(m_lockedRect.right - m_lockedRect.left), GLsizei(m_lockedRect.bottom - m_lockedRect.top),
+                GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, m_staging.data() + size_t(m_lockedRect.left) * 4);
+            glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        } else
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, GLsizei(m_desc.Width), GLsizei(m_desc.Height), GL_BGRA,
+                GL_UNSIGNED_INT_8_8_8_8_REV, m_staging.data());
         result = D3D_OK;
     }
     m_staging = {};

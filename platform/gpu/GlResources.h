@@ -65,6 +65,9 @@ private:
     GLuint m_name = 0;
     // Pixels between LockRect and UnlockRect only: a texture keeps no second copy in memory.
     std::vector<uint8_t> m_staging;
+    // The locked rectangle: a discarding lock of part of the level stages and uploads only it.
+    RECT m_lockedRect {};
+    bool m_partial = false;
     bool m_locked = false;
 };
 

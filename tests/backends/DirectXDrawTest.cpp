@@ -419,6 +419,18 @@ TEST_F(DirectXDrawTest, OneTextureABitmapAndCanvasUploadedWhenThePixelsChange)
     EXPECT_EQ(texture(Canvas())->UploadCount(), 2);
     EXPECT_EQ(texture(Canvas())->Pixel(0, 0), 0xFF123456u);
 
+    // Pixels changed in parts go up part by part.
+    ASSERT_TRUE(bitmap.Map(bits, true));
+    bits[3 * 64 + 5] = 0xFF654321;
+    bits[0] = 0xFF000001;
+    const ThvBitmap::Area part[] = { { 5, 3, 6, 4 } };
+    bitmap.Unmap(part);
+    UseTexture(Canvas(), &bitmap);
+    EXPECT_EQ(texture(Canvas())->UploadCount(), 3);
+    EXPECT_EQ(texture(Canvas())->Pixel(5, 3), 0xFF654321u);
+    EXPECT_EQ(texture(Canvas())->Pixel(0, 0), 0xFF123456u) << "outside the part the texture keeps its pixels";
+    EXPECT_TRUE(bitmap.ChangedAreas().empty());
+
     // A second canvas holds a texture of its own.
     CanvasPtr other = MakeWindowCanvas(8, 8);
     UseTexture(*other, &bitmap);

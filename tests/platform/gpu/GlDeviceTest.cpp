@@ -930,6 +930,31 @@ TEST_F(GlDeviceTest, TextureLockWithoutDiscardKeepsItsPixels)
     ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
 }
 
+TEST_F(GlDeviceTest, DiscardingLockOfAPartUploadsOnlyThatPart)
+{
+    DevicePtr device = MakeDevice(2, 2);
+    auto texel = [](uint32_t x, uint32_t y) { return 0x80000000u | x << 16 | y << 8 | 0x7F; };
+    TexturePtr texture = MakeTexture(*device, 3, 2, texel);
+    D3DLOCKED_RECT locked {};
+    RECT part { 1, 1, 3, 2 };
+    ASSERT_EQ(texture->LockRect(0, locked, &part, D3DLOCK_DISCARD), D3D_OK);
+    const uint32_t values[2] = { 0xFF112233u, 0xFF445566u };
+    std::memcpy(locked.pBits, values, sizeof values);
+    ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+
+    ASSERT_EQ(texture->LockRect(0, locked, nullptr, 0), D3D_OK);
+    const auto at = [&](int x, int y) {
+        uint32_t value;
+        std::memcpy(&value, static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4, 4);
+        return value;
+    };
+    EXPECT_EQ(at(1, 1), values[0]);
+    EXPECT_EQ(at(2, 1), values[1]);
+    EXPECT_EQ(at(0, 1), texel(0, 1));
+    EXPECT_EQ(at(2, 0), texel(2, 0));
+    ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+}
+
 // The device layer must leave callers without a system, not crash, when there is no EGL
 // display at all. A child process that points the EGL loader at no driver shows it.
 TEST(GlRuntime, NoEglDisplayMeansNoSystem)

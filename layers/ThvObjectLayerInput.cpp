@@ -1,0 +1,435 @@
+// The object layer's input: ray hits turned into layer points, the object under a layer point,
+// press, move and release with capture and hover, the wheel with bubbling, keys, focus and
+// the Tab walk, drops, and moving or resizing the layer with the mouse.
+//
+// Every handler of a 2D object may change the tree, the capture or the focus, or free the
+// object or the layer: the routing re-reads the layer's state after each call and stops when
+// the layer is gone.
+
+#include "layers/ThvObjectLayer.h"
+
+#include "scene3d/ThvCanvas.h"
+#include "scene3d/ThvPosition.h"
+#include "platform/rtl/Numbers.h"
+#include "ui2d/TwzCustomScene.h"
+#include "ui2d/TwzObject.h"
+#include "ui2d/TwzVisualObject.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+TwzVisualObject* Visual(TwzObject* object)
+{
+    return object ? object->AsVisual() : nullptr;
+}
+
+// One current drop target for all object layers together.
+rtl::Watch<TwzVisualObject> s_dropTarget;
+
+TwzDragObject ToDragObject(const ThvDragObject& data)
+{
+    TwzDragObject record;
+    record.Source = data.Source;
+    record.Files = data.Files;
+    if (!data.Data.empty())
+        record.Data = data.Data;
+    return record;
+}
+
+} // namespace
+
+// ---- the object under a layer point -------------------------------------------------------
+
+TwzVisualObject* ThvCustomObjectLayer::ObjectAtLayerPoint(float x, float y)
+{
+    for (size_t i = m_roots.size(); i-- > 0;) {
+        TwzVisualObject* root = m_roots[i]->AsVisual();
+        if (!root)
+            break;
+        if (!root->GetVisible() && !m_designing)
+            continue;
+        if (TwzVisualObject* hit = root->FindObjectAt(x, y))
+            return hit;
+    }
+    return nullptr;
+}
+
+TwzPoint ThvCustomObjectLayer::HitToLayerPoint(const ThvVector& hit)
+{
+    const ThvPoint h = AbsoluteToLocal(hvVectorToPoint(hit));
+    const float width = GetWidth();
+    const auto pixelWidth = static_cast<float>(PixelWidth());
+    const auto pixelHeight = static_cast<float>(PixelHeight());
+    const float x = width != 0 ? (width / 2 + h.X) / width * pixelWidth : 0;
+    if (GetProjection() == hvProjectionCamera) {
+        const float depth = GetDepth();
+        return { x, depth != 0 ? (depth / 2 - h.Z) / depth * pixelHeight : 0 };
+    }
+    const float height = GetHeight();
+    return { x, height != 0 ? (height / 2 + h.Y) / height * pixelHeight : 0 };
+}
+
+bool ThvCustomObjectLayer::RayCastIntersect(const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& hit)
+{
+    if (!Inherited::RayCastIntersect(rayPos, rayDir, hit))
+        return false;
+    if (m_designing || !GetScene() || IsCaptured() || m_allowDrag)
+        return true;
+    // Only where a 2D object lies: elsewhere the click goes to what lies behind the layer.
+    const TwzPoint p = HitToLayerPoint(hit);
+    return ObjectAtLayerPoint(p.X, p.Y) != nullptr;
+}
+
+bool ThvCustomObjectLayer::ClientToLayerPoint(const ThvPoint& client, TwzPoint& layerPoint)
+{
+    ThvScene* scene = GetScene();
+    ThvCanvas* canvas = scene ? scene->GetCanvas() : nullptr;
+    if (!canvas)
+        return false;
+    ThvVector rayPos, rayDir;
+    canvas->Pick(GetProjection(), client.X, client.Y, rayPos, rayDir);
+    const ThvVector localPos = AbsoluteToLocalVector(rayPos);
+    const ThvVector localDir = hvVectorNormalize(AbsoluteToLocalVector(rayDir));
+    ThvVector hit;
+    if (!RayCastIntersect(localPos, localDir, hit))
+        return false;
+    layerPoint = HitToLayerPoint(hit);
+    return true;
+}
+
+// ---- mouse --------------------------------------------------------------------------------
+
+void ThvCustomObjectLayer::LayerMouseDown(TMouseButton button, TShiftState shift, float x, float y)
+{
+    rtl::Watch<ThvCustomObjectLayer> self(this);
+    Inherited::LayerMouseDown(button, shift, x, y);
+    if (!self)
+        return;
+    if (ThvScene* scene = GetScene(); scene && !scene->GetDesignTime() && !m_designing) {
+        SetFocus();
+        if (!self)
+            return;
+    }
+    m_rawMousePos = { x, y };
+    m_mousePos = { SnapToGrid(x), SnapToGrid(y) };
+    m_downPos = m_mousePos;
+    if (m_designing)
+        return; // FIXME: the layer's design mode comes with the design tools.
+
+    TwzVisualObject* object = ObjectAtLayerPoint(m_mousePos.X, m_mousePos.Y);
+    if (object && dynamic_cast<IwzSizeGrip*>(object)) {
+        BeginWindowResize();
+        return;
+    }
+    if (object) {
+        rtl::Watch<TwzVisualObject> target(object);
+        const TwzPoint local = object->AbsoluteToLocal(m_mousePos);
+        object->MouseDown(button, shift, local.X, local.Y);
+        if (self && target && object->GetDragMode() == wzDragAutomatic)
+            object->BeginAutoDrag();
+        return;
+    }
+    if (m_allowDrag)
+        BeginWindowDrag();
+}
+
+void ThvCustomObjectLayer::LayerMouseMove(TShiftState shift, float x, float y)
+{
+    rtl::Watch<ThvCustomObjectLayer> self(this);
+    Inherited::LayerMouseMove(shift, x, y);
+    if (!self)
+        return;
+    int32_t cursor = m_savedCursor;
+    if (m_windowDragging) {
+        // The pointer keeps its place on the moving layer.
+        const ThvVector local { x - m_downPos.X, y - m_downPos.Y, 0, 0 };
+        ThvVector moved = LocalToAbsoluteVector(local);
+        if (auto* parent = dynamic_cast<ThvVisualObject*>(GetParent()))
+            moved = parent->AbsoluteToLocalVector(moved);
+        ThvPosition* position = GetPosition();
+        position->SetX(position->GetX() + moved.X);
+        position->SetY(position->GetY() + moved.Y);
+        return;
+    }
+    if (m_windowResizing) {
+        m_resizeSize.X += x - m_mousePos.X;
+        m_resizeSize.Y += y - m_mousePos.Y;
+        SetWidth(static_cast<float>(rtl::Round(m_resizeSize.X)));
+        SetHeight(static_cast<float>(rtl::Round(m_resizeSize.Y)));
+        ThvPosition* position = GetPosition();
+        if (position->GetX() - GetWidth() / 2 != m_resizeEdge.X)
+            position->SetX(m_resizeEdge.X + GetWidth() / 2);
+        if (position->GetY() - GetHeight() / 2 != m_resizeEdge.Y)
+            position->SetY(m_resizeEdge.Y + GetHeight() / 2);
+        m_mousePos = { x, y };
+        return;
+    }
+    m_mousePos = { SnapToGrid(x), SnapToGrid(y) };
+    m_rawMousePos = { x, y };
+    if (!m_designing) {
+        if (TwzVisualObject* captured = Visual(m_captured)) {
+            const TwzPoint local = captured->AbsoluteToLocal(m_mousePos);
+            captured->MouseMove(shift, local.X, local.Y, 0, 0);
+            return;
+        }
+        if (TwzVisualObject* object = ObjectAtLayerPoint(m_mousePos.X, m_mousePos.Y)) {
+            rtl::Watch<TwzVisualObject> target(object);
+            cursor = object->GetCursor();
+            if (object != m_hovered) {
+                if (TwzVisualObject* old = Visual(m_hovered))
+                    old->MouseLeave();
+                if (!self || !target)
+                    return;
+                Relink(m_hovered, object);
+                object->MouseEnter();
+                if (!self || !target)
+                    return;
+            }
+            const TwzPoint local = object->AbsoluteToLocal(m_mousePos);
+            object->MouseMove(shift, local.X, local.Y, 0, 0);
+            if (!self)
+                return;
+        } else if (TwzVisualObject* old = Visual(m_hovered)) {
+            Relink(m_hovered, nullptr);
+            old->MouseLeave();
+            if (!self)
+                return;
+        }
+    }
+    m_downPos = m_mousePos;
+    SetCursor(cursor);
+}
+
+void ThvCustomObjectLayer::LayerMouseUp(TMouseButton button, TShiftState shift, float x, float y)
+{
+    rtl::Watch<ThvCustomObjectLayer> self(this);
+    Inherited::LayerMouseUp(button, shift, x, y);
+    if (!self)
+        return;
+    const bool windowMode = m_windowDragging || m_windowResizing;
+    m_windowDragging = false;
+    m_windowResizing = false;
+    if (windowMode && !m_captured && IsCaptured())
+        ReleaseCapture();
+    if (m_designing)
+        return;
+    // The release goes where the last press or move was, not where the release says.
+    TwzVisualObject* target = m_captured ? Visual(m_captured) : ObjectAtLayerPoint(m_mousePos.X, m_mousePos.Y);
+    if (!target)
+        return;
+    const TwzPoint local = target->AbsoluteToLocal(m_mousePos);
+    target->MouseUp(button, shift, local.X, local.Y);
+}
+
+void ThvCustomObjectLayer::MouseWheel(TShiftState shift, int32_t wheelDelta, bool& handled)
+{
+    rtl::Watch<ThvCustomObjectLayer> self(this);
+    Inherited::MouseWheel(shift, wheelDelta, handled);
+    if (!self || m_designing)
+        return;
+    if (TwzVisualObject* captured = Visual(m_captured)) {
+        captured->MouseWheel(shift, wheelDelta, handled);
+        return;
+    }
+    rtl::Watch<TwzVisualObject> object(ObjectAtLayerPoint(m_mousePos.X, m_mousePos.Y));
+    while (object && self) {
+        TwzVisualObject* current = object;
+        current->MouseWheel(shift, wheelDelta, handled);
+        if (handled || !object)
+            break;
+        TwzObject* parent = current->GetParent();
+        object = parent ? parent->AsVisual() : nullptr;
+    }
+}
+
+void ThvCustomObjectLayer::MouseLeave()
+{
+    rtl::Watch<ThvCustomObjectLayer> self(this);
+    Inherited::MouseLeave();
+    if (!self)
+        return;
+    if (TwzVisualObject* old = Visual(m_hovered)) {
+        Relink(m_hovered, nullptr);
+        old->MouseLeave();
+    }
+}
+
+// ---- keys and focus -----------------------------------------------------------------------
+
+void ThvCustomObjectLayer::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
+{
+    if (TwzVisualObject* focused = Visual(m_focused))
+        focused->KeyDown(key, keyChar, shift);
+}
+
+void ThvCustomObjectLayer::KeyUp(uint16_t& key, char16_t& keyChar, TShiftState shift)
+{
+    if (TwzVisualObject* focused = Visual(m_focused))
+        focused->KeyUp(key, keyChar, shift);
+}
+
+void ThvCustomObjectLayer::SetFocused(TwzObject* object)
+{
+    if (object == m_focused)
+        return;
+    rtl::Watch<ThvCustomObjectLayer> self(this);
+    rtl::Watch<TwzObject> next(object);
+    TwzVisualObject* previous = Visual(m_focused);
+    Relink(m_focused, object);
+    if (previous)
+        previous->KillFocus();
+    if (!self || !next || m_focused != next.Get())
+        return;
+    if (TwzVisualObject* visual = next->AsVisual())
+        visual->EnterFocus();
+    // The layer takes the 3D scene's keys while one of its objects has the focus.
+    if (self && next && m_focused == next.Get())
+        SetFocus();
+}
+
+namespace {
+
+bool FocusableWithAncestors(TwzVisualObject* object)
+{
+    return object && object->GetCanFocused() && object->GetAbsoluteVisible();
+}
+
+} // namespace
+
+void ThvCustomObjectLayer::EnterFocus()
+{
+    rtl::Watch<ThvCustomObjectLayer> self(this);
+    Inherited::EnterFocus();
+    if (!self || m_focused)
+        return;
+    TwzVisualObject* root = Visual(GetRoot());
+    if (!root)
+        return;
+    std::vector<TwzVisualObject*> list;
+    root->GetTabOrderList(list, true);
+    for (TwzVisualObject* entry : list) {
+        if (FocusableWithAncestors(entry)) {
+            entry->FocusObject();
+            return;
+        }
+    }
+}
+
+void ThvCustomObjectLayer::KillFocus()
+{
+    rtl::Watch<ThvCustomObjectLayer> self(this);
+    Inherited::KillFocus();
+    if (self)
+        SetFocused(nullptr);
+}
+
+void ThvCustomObjectLayer::AddVisibleToList(std::vector<rtl::TObject*>& list)
+{
+    // The layer stands first, so the 3D scene finds it; its 2D objects follow in tab order.
+    if (!GetVisible())
+        return;
+    list.push_back(this);
+    TwzVisualObject* root = Visual(GetRoot());
+    if (!root)
+        return;
+    std::vector<TwzVisualObject*> objects;
+    root->GetTabOrderList(objects, true);
+    list.insert(list.end(), objects.begin(), objects.end());
+}
+
+bool ThvCustomObjectLayer::FocusEntry(rtl::TObject* entry)
+{
+    auto* object = dynamic_cast<TwzVisualObject*>(entry);
+    if (!object || object->GetScene() != this || !FocusableWithAncestors(object))
+        return false;
+    rtl::Watch<ThvCustomObjectLayer> self(this);
+    object->FocusObject();
+    return self && m_focused == object;
+}
+
+// ---- drag and drop ------------------------------------------------------------------------
+
+void ThvCustomObjectLayer::DragOver(const ThvDragObject& data, const ThvPoint& point, bool& accept)
+{
+    rtl::Watch<ThvCustomObjectLayer> self(this);
+    Inherited::DragOver(data, point, accept);
+    if (!self || accept)
+        return;
+    TwzPoint p;
+    if (!ClientToLayerPoint(LocalToAbsolute(point), p))
+        p = { -1e6f, -1e6f };
+    DropTargetDragOver(data, p, accept);
+}
+
+void ThvCustomObjectLayer::DropTargetDragOver(const ThvDragObject& data, const TwzPoint& p, bool& accept)
+{
+    const TwzDragObject record = ToDragObject(data);
+    TwzVisualObject* root = Visual(GetRoot());
+    rtl::Watch<TwzVisualObject> target(root ? root->FindDropTarget(p, record) : nullptr);
+    if (target.Get() != s_dropTarget.Get()) {
+        if (TwzVisualObject* old = s_dropTarget) {
+            s_dropTarget = nullptr;
+            old->DragLeave();
+        }
+        s_dropTarget = target.Get();
+        if (TwzVisualObject* next = target)
+            next->DragEnter(record, next->AbsoluteToLocal(p));
+    }
+    accept = target.Get() != nullptr;
+}
+
+void ThvCustomObjectLayer::DragDrop(const ThvDragObject& data, const ThvPoint& point)
+{
+    rtl::Watch<ThvCustomObjectLayer> self(this);
+    Inherited::DragDrop(data, point);
+    if (!self)
+        return;
+    TwzPoint p { -1e6f, -1e6f };
+    ClientToLayerPoint(LocalToAbsolute(point), p);
+    TwzVisualObject* target = s_dropTarget;
+    s_dropTarget = nullptr;
+    if (!target)
+        return;
+    const TwzDragObject record = ToDragObject(data);
+    rtl::Watch<TwzVisualObject> alive(target);
+    target->DragLeave();
+    if (alive)
+        target->DragDrop(record, target->AbsoluteToLocal(p));
+}
+
+// ---- moving and resizing the layer --------------------------------------------------------
+
+void ThvCustomObjectLayer::BeginWindowDrag()
+{
+    if (ThvScene* scene = GetScene(); scene && GetLayerAlign() == hvLayerContents && scene->GetAllowDrag())
+        scene->BeginWindowDrag();
+    m_windowDragging = true;
+    m_downPos = m_mousePos;
+    Capture();
+}
+
+void ThvCustomObjectLayer::BeginWindowResize()
+{
+    if (ThvScene* scene = GetScene()) {
+        switch (GetLayerAlign()) {
+        case hvLayerRight:
+        case hvLayerBottom:
+        case hvLayerMostBottom:
+        case hvLayerMostRight:
+        case hvLayerContents:
+            scene->BeginWindowResize();
+            break;
+        default:
+            break;
+        }
+    }
+    m_windowResizing = true;
+    m_downPos = m_mousePos;
+    const ThvPosition* position = GetPosition();
+    m_resizeEdge = { static_cast<float>(rtl::Round(position->GetX() - GetWidth() / 2)),
+        static_cast<float>(rtl::Round(position->GetY() - GetHeight() / 2)) };
+    m_resizeSize = { GetWidth(), GetProjection() == hvProjectionScreen ? GetHeight() : GetDepth() };
+    Capture();
+}
