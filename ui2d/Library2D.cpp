@@ -26,6 +26,7 @@
 #include "ui2d/TwzContent.h"
 #include "ui2d/TwzControl.h"
 #include "ui2d/TwzEffect.h"
+#include "ui2d/TwzFrame.h"
 #include "ui2d/TwzImage.h"
 #include "ui2d/TwzLang.h"
 #include "ui2d/TwzPaintBox.h"
@@ -412,6 +413,7 @@ void Initialize2DLibrary()
 
     // 5.-7. FIXME: the "Layout" and "Popup" categories and the categories of the design tools
     // and controls join as their classes land.
+    Register2DObjects<TwzFrame>("Layout");
     // The drop-target set-up of the original platform's OLE belongs to the window layer.
     // 7. The categories, in palette order.
     ui2d::RegisterAnimationObjects();
