@@ -11,10 +11,8 @@
 
 void RegisterValueControls()
 {
-    static bool registered = false;
-    if (registered)
-        return;
-    registered = true;
+    // No guard: after a shut-down the 2D library's categories are empty and a new start must
+    // fill them again; registering a pair twice adds nothing.
     rtl::RegisterClass<TwzThumb>();
     Register2DObjects<TwzProgressBar, TwzTrack, TwzScrollBar, TwzSmallScrollBar, TwzAniIndicator, TwzTrackBar,
         TwzSplitter>("Controls");

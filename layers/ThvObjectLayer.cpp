@@ -460,7 +460,7 @@ void ThvCustomObjectLayer::CopyPaintedRects()
     }
     if (areas.empty())
         return;
-    if (platform::raster::Surface* surface = m_canvas->GetBufferSurface())
+    if (TwzSurface* surface = m_canvas->GetBufferSurface())
         surface->Flush();
     uint32_t* bits = nullptr;
     if (!buffer->Map(bits, true))
