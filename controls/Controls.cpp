@@ -21,8 +21,9 @@ void RegisterControls()
     Register2DObjects<TwzCheckBox, TwzPathCheckBox, TwzRadioButton, TwzGroupBox>("Boxes");
     Register2DObjects<TwzPanel, TwzLabel, TwzValueLabel>("Controls");
     Register2DObjects<TwzStatusBar, TwzToolBar, TwzToolButton, TwzToolPathButton>("Tool and Status");
-    Register2DObjects<TwzButton, TwzRoundButton, TwzCircleButton, TwzBitmapButton, TwzPathButton, TwzSpeedButton,
-        TwzCornerButton, TwzColorButton, TwzBitmapStateButton, TwzPopupButton>("Buttons");
-    Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox, TwzHudRadioButton,
-        TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip, TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
+    Register2DObjects<TwzButton, TwzRoundButton, TwzCircleButton, TwzBitmapButton, TwzPathButton,
+        TwzSpeedButton, TwzCornerButton, TwzColorButton, TwzBitmapStateButton, TwzPopupButton>("Buttons");
+    Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox,
+        TwzHudRadioButton, TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip,
+        TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
 }

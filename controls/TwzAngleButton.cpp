@@ -68,8 +68,8 @@ std::u16string TwzAngleButton::ValueText() const
 {
     const double rounded = std::nearbyint(double(m_value));
     // A value beyond any whole number an int holds is shown as it comes.
-    const std::string digits = std::abs(rounded) < 2e9 ? std::to_string(static_cast<int64_t>(rounded))
-                                                        : std::to_string(rounded);
+    const std::string digits
+        = std::abs(rounded) < 2e9 ? std::to_string(static_cast<int64_t>(rounded)) : std::to_string(rounded);
     return rtl::Utf8ToUtf16(digits) + u"\u00B0";
 }
 

@@ -83,7 +83,8 @@ void TwzAniIndicator::Paint()
     const float opacity = GetAbsoluteOpacity();
     auto at = [&](float radius, int degrees) {
         const double a = degrees * std::numbers::pi / 180;
-        return TwzPoint { cx + radius * static_cast<float>(std::cos(a)), cy + radius * static_cast<float>(std::sin(a)) };
+        return TwzPoint { cx + radius * static_cast<float>(std::cos(a)),
+            cy + radius * static_cast<float>(std::sin(a)) };
     };
     if (m_style == wzAniIndicatorLine) {
         canvas->GetStroke().SetStyle(wzBrushSolid);

@@ -3,16 +3,16 @@
 #include "controls/TwzFormLink.h"
 #include "graphics/Colors.h"
 #include "graphics/Geometry.h"
-#include "graphics/TwzFont.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzBrush.h"
+#include "graphics/TwzFont.h"
 #include "graphics/TwzPathData.h"
 #include "graphics/TwzTimer.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/ui/Dialogs.h"
-#include "ui2d/Library2D.h"
 #include "ui2d/IwzScene.h"
+#include "ui2d/Library2D.h"
 #include "ui2d/PopupMenu.h"
 #include "ui2d/TwzImage.h"
 #include "ui2d/TwzPathShape.h"
@@ -30,18 +30,17 @@ constexpr uint16_t kKeySpace = 32;
 constexpr uint32_t kRepeatDelayMs = 500;
 constexpr uint32_t kRepeatIntervalMs = 100;
 
-#define TWZ_CUSTOM_BUTTON_ROWS(CanFocusedDefault, RepeatClickDefault)                                  \
-    RTL_PROP(TwzControl, AutoTranslate, Boolean, true),                                                  \
-        RTL_PROP(TwzCustomButton, StaysPressed, Boolean, false),                                         \
-        RTL_PROP(TwzCustomButton, IsPressed, Boolean, false),                                            \
-        RTL_PROP(TwzVisualObject, CanFocused, Boolean, CanFocusedDefault),                               \
-        RTL_PROP(TwzVisualObject, DisableFocusEffect, Boolean, false),                                   \
-        RTL_PROP(TwzControl, TabOrder, Integer, -1),                                                     \
-        RTL_PROP(TwzTextControl, Font, Class, rtl::kNoDefault),                                          \
-        RTL_PROP(TwzCustomButton, ModalResult, Integer, 0),                                              \
-        RTL_PROP(TwzTextControl, TextAlign, Enum, wzTextAlignCenter),                                    \
-        RTL_PROP(TwzTextControl, Text, WideString, rtl::kNoDefault),                                     \
-        RTL_PROP(TwzCustomButton, RepeatClick, Boolean, RepeatClickDefault),                             \
+#define TWZ_CUSTOM_BUTTON_ROWS(CanFocusedDefault, RepeatClickDefault)                                        \
+    RTL_PROP(TwzControl, AutoTranslate, Boolean, true),                                                      \
+        RTL_PROP(TwzCustomButton, StaysPressed, Boolean, false),                                             \
+        RTL_PROP(TwzCustomButton, IsPressed, Boolean, false),                                                \
+        RTL_PROP(TwzVisualObject, CanFocused, Boolean, CanFocusedDefault),                                   \
+        RTL_PROP(TwzVisualObject, DisableFocusEffect, Boolean, false),                                       \
+        RTL_PROP(TwzControl, TabOrder, Integer, -1), RTL_PROP(TwzTextControl, Font, Class, rtl::kNoDefault), \
+        RTL_PROP(TwzCustomButton, ModalResult, Integer, 0),                                                  \
+        RTL_PROP(TwzTextControl, TextAlign, Enum, wzTextAlignCenter),                                        \
+        RTL_PROP(TwzTextControl, Text, WideString, rtl::kNoDefault),                                         \
+        RTL_PROP(TwzCustomButton, RepeatClick, Boolean, RepeatClickDefault),                                 \
         RTL_PROP(TwzControl, Resource, String, "")
 
 constexpr rtl::TPropInfo kCustomButtonProps[] = {
@@ -399,13 +398,34 @@ void TwzPathButton::SetPathLayout(TwzButtonLayout value)
     ApplyStyle();
 }
 
-void TwzPathButton::SetPathSize(float value) { Change(m_pathSize, value); }
-void TwzPathButton::SetPathSpacing(float value) { Change(m_pathSpacing, value); }
-void TwzPathButton::SetPathPadding(float value) { Change(m_pathPadding, value); }
-void TwzPathButton::SetPathStrokeThickness(float value) { Change(m_pathStrokeThickness, value); }
-void TwzPathButton::SetPathStrokeCap(TwzStrokeCap value) { Change(m_pathStrokeCap, value); }
-void TwzPathButton::SetPathStrokeDash(TwzStrokeDash value) { Change(m_pathStrokeDash, value); }
-void TwzPathButton::SetPathStrokeJoin(TwzStrokeJoin value) { Change(m_pathStrokeJoin, value); }
+void TwzPathButton::SetPathSize(float value)
+{
+    Change(m_pathSize, value);
+}
+void TwzPathButton::SetPathSpacing(float value)
+{
+    Change(m_pathSpacing, value);
+}
+void TwzPathButton::SetPathPadding(float value)
+{
+    Change(m_pathPadding, value);
+}
+void TwzPathButton::SetPathStrokeThickness(float value)
+{
+    Change(m_pathStrokeThickness, value);
+}
+void TwzPathButton::SetPathStrokeCap(TwzStrokeCap value)
+{
+    Change(m_pathStrokeCap, value);
+}
+void TwzPathButton::SetPathStrokeDash(TwzStrokeDash value)
+{
+    Change(m_pathStrokeDash, value);
+}
+void TwzPathButton::SetPathStrokeJoin(TwzStrokeJoin value)
+{
+    Change(m_pathStrokeJoin, value);
+}
 
 void TwzPathButton::SetPathFill(TwzBrush* value)
 {
@@ -543,7 +563,8 @@ void TwzPopupButton::Click()
         return;
     const TwzPoint scenePoint = LocalToAbsolute({ 0, GetHeight() });
     const TwzPoint screen = GetScene()->LocalToScreen(scenePoint);
-    m_popupMenu->Popup(static_cast<int32_t>(std::lround(screen.X)), static_cast<int32_t>(std::lround(screen.Y)));
+    m_popupMenu->Popup(
+        static_cast<int32_t>(std::lround(screen.X)), static_cast<int32_t>(std::lround(screen.Y)));
 }
 
 // ---- TwzBitmapButton, TwzToolButton ------------------------------------------------------
@@ -588,9 +609,18 @@ void TwzBitmapButton::SetBitmapLayout(TwzButtonLayout value)
     ApplyStyle();
 }
 
-void TwzBitmapButton::SetBitmapSpacing(float value) { Change(m_bitmapSpacing, value); }
-void TwzBitmapButton::SetBitmapSize(float value) { Change(m_bitmapSize, value); }
-void TwzBitmapButton::SetBitmapPadding(float value) { Change(m_bitmapPadding, value); }
+void TwzBitmapButton::SetBitmapSpacing(float value)
+{
+    Change(m_bitmapSpacing, value);
+}
+void TwzBitmapButton::SetBitmapSize(float value)
+{
+    Change(m_bitmapSize, value);
+}
+void TwzBitmapButton::SetBitmapPadding(float value)
+{
+    Change(m_bitmapPadding, value);
+}
 
 void TwzBitmapButton::ApplyStyle()
 {
@@ -619,8 +649,7 @@ TwzToolButton::TwzToolButton(rtl::TComponent* owner)
 
 TwzCornerButton::TwzCornerButton(rtl::TComponent* owner)
     : TwzCustomButton(owner)
-{
-}
+{ }
 
 void TwzCornerButton::SetYRadius(float value)
 {
@@ -709,10 +738,13 @@ void TwzBitmapStateButton::Paint()
     TwzCanvas* canvas = GetCanvas();
     if (!canvas)
         return;
-    TwzBitmap* bitmap = GetIsPressed() ? m_bitmapDown.get() : GetIsMouseOver() ? m_bitmapHot.get() : m_bitmap.get();
+    TwzBitmap* bitmap = GetIsPressed() ? m_bitmapDown.get()
+        : GetIsMouseOver()             ? m_bitmapHot.get()
+                                       : m_bitmap.get();
     if (bitmap->GetWidth() <= 0 || bitmap->GetHeight() <= 0)
         return;
-    const TwzRect source { 0, 0, static_cast<float>(bitmap->GetWidth()), static_cast<float>(bitmap->GetHeight()) };
+    const TwzRect source { 0, 0, static_cast<float>(bitmap->GetWidth()),
+        static_cast<float>(bitmap->GetHeight()) };
     const TwzRect local = GetLocalRect();
     TwzRect r = source;
     if (RectFit(r, local) <= 1) {

@@ -16,17 +16,16 @@ constexpr uint16_t kKeySpace = 32;
 constexpr const char* kCheckMark = "M 341.236,311.738 L 309.372,342.676 L 291.667,325.488 L 291.667,304.863 "
                                    "L 309.372,321.997 L 341.236,291.113 Z";
 
-#define TWZ_TOGGLE_ROWS(Cls)                                                                             \
-    RTL_PROP(TwzToggleControl, IsPressed, Boolean, false, false),                                        \
-        RTL_PROP(TwzToggleControl, IsChecked, Boolean, false),                                           \
-        RTL_PROP(TwzControl, AutoTranslate, Boolean, true),                                              \
-        RTL_PROP(TwzControl, BindingSource, Component, nullptr),                                         \
-        RTL_PROP(TwzVisualObject, CanFocused, Boolean, true),                                            \
-        RTL_PROP(TwzVisualObject, DisableFocusEffect, Boolean, false),                                   \
-        RTL_PROP(TwzControl, TabOrder, Integer, -1),                                                     \
-        RTL_PROP(TwzTextControl, Font, Class, rtl::kNoDefault),                                          \
-        RTL_PROP(TwzTextControl, TextAlign, Enum, wzTextAlignNear),                                      \
-        RTL_PROP(TwzTextControl, Text, WideString, rtl::kNoDefault),                                     \
+#define TWZ_TOGGLE_ROWS(Cls)                                                                                 \
+    RTL_PROP(TwzToggleControl, IsPressed, Boolean, false, false),                                            \
+        RTL_PROP(TwzToggleControl, IsChecked, Boolean, false),                                               \
+        RTL_PROP(TwzControl, AutoTranslate, Boolean, true),                                                  \
+        RTL_PROP(TwzControl, BindingSource, Component, nullptr),                                             \
+        RTL_PROP(TwzVisualObject, CanFocused, Boolean, true),                                                \
+        RTL_PROP(TwzVisualObject, DisableFocusEffect, Boolean, false),                                       \
+        RTL_PROP(TwzControl, TabOrder, Integer, -1), RTL_PROP(TwzTextControl, Font, Class, rtl::kNoDefault), \
+        RTL_PROP(TwzTextControl, TextAlign, Enum, wzTextAlignNear),                                          \
+        RTL_PROP(TwzTextControl, Text, WideString, rtl::kNoDefault),                                         \
         RTL_PROP(TwzControl, Resource, String, "")
 
 constexpr rtl::TPropInfo kCheckBoxProps[] = {

@@ -26,8 +26,7 @@ RTL_IMPLEMENT_CLASS(TwzImageList, .props = kImageListProps)
 
 TwzImageList::TwzImageList(rtl::TComponent* owner)
     : rtl::TComponent(owner)
-{
-}
+{ }
 
 TwzImageList::~TwzImageList() = default;
 

@@ -97,12 +97,14 @@ void TwzProgressBar::RealignChildren()
             const TwzRect padding = shown->GetPadding()->GetRect();
             if (horizontal) {
                 const float width
-                    = (channel->GetWidth() - margins.Left - margins.Right - padding.Left - padding.Right) * share;
+                    = (channel->GetWidth() - margins.Left - margins.Right - padding.Left - padding.Right)
+                    * share;
                 shown->SetWidth(width);
                 shown->SetVisible(width > 2);
             } else {
                 const float height
-                    = (channel->GetHeight() - margins.Top - margins.Bottom - padding.Top - padding.Bottom) * share;
+                    = (channel->GetHeight() - margins.Top - margins.Bottom - padding.Top - padding.Bottom)
+                    * share;
                 shown->SetHeight(height);
                 shown->SetVisible(height > 2);
             }

@@ -19,13 +19,13 @@ constexpr uint16_t kKeyUp = 38;
 constexpr uint16_t kKeyRight = 39;
 constexpr uint16_t kKeyDown = 40;
 
-#define TWZ_TRACK_ROWS                                                                                   \
-    RTL_PROP(TwzControl, BindingSource, Component, nullptr),                                         \
-        RTL_PROP(TwzControl, Resource, String, rtl::kNoDefault),                                         \
-        RTL_PROP(TwzCustomTrack, Min, Float, rtl::kNoDefault),                                           \
-        RTL_PROP(TwzCustomTrack, Max, Float, rtl::kNoDefault),                                           \
-        RTL_PROP(TwzCustomTrack, Frequency, Float, rtl::kNoDefault),                                     \
-        RTL_PROP(TwzCustomTrack, Orientation, Enum, rtl::kNoDefault),                                    \
+#define TWZ_TRACK_ROWS                                                                                       \
+    RTL_PROP(TwzControl, BindingSource, Component, nullptr),                                                 \
+        RTL_PROP(TwzControl, Resource, String, rtl::kNoDefault),                                             \
+        RTL_PROP(TwzCustomTrack, Min, Float, rtl::kNoDefault),                                               \
+        RTL_PROP(TwzCustomTrack, Max, Float, rtl::kNoDefault),                                               \
+        RTL_PROP(TwzCustomTrack, Frequency, Float, rtl::kNoDefault),                                         \
+        RTL_PROP(TwzCustomTrack, Orientation, Enum, rtl::kNoDefault),                                        \
         RTL_PROP(TwzCustomTrack, Value, Float, rtl::kNoDefault)
 
 constexpr rtl::TPropInfo kTrackProps[] = {

@@ -39,7 +39,8 @@ int main(int argc, char** argv)
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {
         std::ifstream in(file, std::ios::binary);
-        const std::vector<uint8_t> bytes { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+        const std::vector<uint8_t> bytes { std::istreambuf_iterator<char>(in),
+            std::istreambuf_iterator<char>() };
         std::fprintf(stderr, "%s\n", file.c_str());
         // A copy of exactly the file's size, so that reads past the end show as they would
         // under the fuzzer.

@@ -53,8 +53,7 @@ void ReadStrictIntoRoot(const uint8_t* data, size_t size)
     reader.OnError = [](rtl::TReader&, const std::string&, bool& handled) { handled = false; };
     try {
         reader.ReadRootComponent(form.get());
-    } catch (const rtl::Exception&) {
-    }
+    } catch (const rtl::Exception&) { }
     if (form->IsLoading())
         std::abort();
     rtl::TMemoryStream out;

@@ -37,7 +37,8 @@ void ReadBinary(const uint8_t* data, size_t size)
     const size_t consumed = static_cast<size_t>(stream.GetPosition());
     rtl::TMemoryStream written;
     mesh.WriteMesh(written);
-    if (written.GetSize() != static_cast<int64_t>(consumed) || std::memcmp(written.Memory(), data, consumed) != 0)
+    if (written.GetSize() != static_cast<int64_t>(consumed)
+        || std::memcmp(written.Memory(), data, consumed) != 0)
         std::abort();
     written.SetPosition(0);
     ThvMeshData reread;

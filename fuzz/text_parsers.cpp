@@ -52,13 +52,11 @@ void Numbers(std::string_view text)
         if (!std::isfinite(v))
             Fail();
         (void)FloatToText(v);
-    } catch (const rtl::ConvertError&) {
-    }
+    } catch (const rtl::ConvertError&) { }
     try {
         const float v = hvStrToFloat(text);
         (void)hvFloatToStr(v);
-    } catch (const rtl::ConvertError&) {
-    }
+    } catch (const rtl::ConvertError&) { }
     (void)rtl::TryStrToInt(text);
     (void)rtl::TryStrToInt64(text);
     if (const std::optional<double> d = rtl::TryStrToFloat(text))

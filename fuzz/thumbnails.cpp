@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // stored thumbnail may be: only its shape is checked against the picture's).
         if (!full || !asked)
             Fail();
-        if (embedded == EmbeddedThumbnail::Ignore && (asked->width > full->width || asked->height > full->height))
+        if (embedded == EmbeddedThumbnail::Ignore
+            && (asked->width > full->width || asked->height > full->height))
             Fail();
         for (uint32_t p : pixels) {
             const uint32_t a = p >> 24;

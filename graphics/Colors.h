@@ -20,7 +20,10 @@ struct TwzColorIdent {
 extern const std::array<TwzColorIdent, 147> NamedColors;
 
 /// Hook through which the object model passes the colours it draws; returns C unchanged.
-constexpr TwzColor CorrectColor(TwzColor c) { return c; }
+constexpr TwzColor CorrectColor(TwzColor c)
+{
+    return c;
+}
 
 constexpr TwzColor MakeColor(uint8_t r, uint8_t g, uint8_t b, uint8_t a)
 {

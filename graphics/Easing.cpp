@@ -8,7 +8,10 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 
 // The InOut curves run the first half on x = t / (d / 2) < 1.
-double HalfX(double t, double d) { return t / (d / 2); }
+double HalfX(double t, double d)
+{
+    return t / (d / 2);
+}
 
 } // namespace
 
@@ -212,7 +215,10 @@ double EaseBounceOut(double t, double b, double c, double d)
     return c * (7.5625 * x * x + 0.984375) + b;
 }
 
-double EaseBounceIn(double t, double b, double c, double d) { return c - EaseBounceOut(d - t, 0, c, d) + b; }
+double EaseBounceIn(double t, double b, double c, double d)
+{
+    return c - EaseBounceOut(d - t, 0, c, d) + b;
+}
 
 double EaseBounce(double t, double b, double c, double d, TwzAnimationType type)
 {

@@ -31,9 +31,9 @@ enum TwzAnimationType : int32_t {
 
 // Published by the animations of both libraries, so their names are known to streams.
 RTL_ENUM(TwzInterpolationType, "wzInterpolationLinear", "wzInterpolationQuadratic", "wzInterpolationCubic",
-         "wzInterpolationQuartic", "wzInterpolationQuintic", "wzInterpolationSinusoidal",
-         "wzInterpolationExponential", "wzInterpolationCircular", "wzInterpolationElastic",
-         "wzInterpolationBack", "wzInterpolationBounce");
+    "wzInterpolationQuartic", "wzInterpolationQuintic", "wzInterpolationSinusoidal",
+    "wzInterpolationExponential", "wzInterpolationCircular", "wzInterpolationElastic", "wzInterpolationBack",
+    "wzInterpolationBounce");
 RTL_ENUM(TwzAnimationType, "wzAnimationIn", "wzAnimationOut", "wzAnimationInOut");
 
 /// The same straight line in every direction; the direction is taken only so that every
@@ -56,8 +56,8 @@ constexpr double EaseLinear(double t, double b, double c, double d, TwzAnimation
 
 /// A is the amplitude and P the period; 0 for either means its default (|c|, and 0.3 d or
 /// 0.45 d for InOut).
-[[nodiscard]] double EaseElastic(double t, double b, double c, double d, double a, double p,
-                                 TwzAnimationType type);
+[[nodiscard]] double EaseElastic(
+    double t, double b, double c, double d, double a, double p, TwzAnimationType type);
 
 [[nodiscard]] double EaseBounce(double t, double b, double c, double d, TwzAnimationType type);
 [[nodiscard]] double EaseBounceIn(double t, double b, double c, double d);
@@ -65,4 +65,5 @@ constexpr double EaseLinear(double t, double b, double c, double d, TwzAnimation
 
 /// The curve of the given kind, with the default extras of the elastic and back curves: what
 /// the animations of both libraries run their time lines through.
-[[nodiscard]] double Ease(TwzInterpolationType kind, double t, double b, double c, double d, TwzAnimationType type);
+[[nodiscard]] double Ease(
+    TwzInterpolationType kind, double t, double b, double c, double d, TwzAnimationType type);

@@ -22,21 +22,19 @@ struct GridRect {
 
 GridRect ToGrid(const TwzRect& r)
 {
-    return {rtl::Round(r.Left * kGrid), rtl::Round(r.Top * kGrid), rtl::Round(r.Right * kGrid),
-            rtl::Round(r.Bottom * kGrid)};
+    return { rtl::Round(r.Left * kGrid), rtl::Round(r.Top * kGrid), rtl::Round(r.Right * kGrid),
+        rtl::Round(r.Bottom * kGrid) };
 }
 
-template <class R>
-bool Overlap(const R& a, const R& b)
+template <class R> bool Overlap(const R& a, const R& b)
 {
     return b.Left < a.Right && b.Right > a.Left && b.Top < a.Bottom && b.Bottom > a.Top;
 }
 
-template <class R>
-R Common(const R& a, const R& b)
+template <class R> R Common(const R& a, const R& b)
 {
-    return {std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
-            std::min(a.Bottom, b.Bottom)};
+    return { std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+        std::min(a.Bottom, b.Bottom) };
 }
 
 // Reads `count` numbers after the text before "(" into `out`; false on any bad number.
@@ -70,7 +68,7 @@ std::string NumbersText(std::initializer_list<float> values)
 
 TwzRect RectFromPoints(std::span<const TwzPoint> points)
 {
-    TwzRect r{61440, 61440, -61440, -61440};
+    TwzRect r { 61440, 61440, -61440, -61440 };
     for (const TwzPoint& p : points) {
         if (p.X < r.Left)
             r.Left = p.X;
@@ -86,7 +84,8 @@ TwzRect RectFromPoints(std::span<const TwzPoint> points)
 
 TwzRect RectNormalize(const TwzRect& r)
 {
-    const TwzPoint corners[] = {{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}};
+    const TwzPoint corners[]
+        = { { r.Left, r.Top }, { r.Right, r.Top }, { r.Right, r.Bottom }, { r.Left, r.Bottom } };
     return RectFromPoints(corners);
 }
 
@@ -106,11 +105,11 @@ bool RectIntersection(TwzRect& r, const TwzRect& a, const TwzRect& b)
     const GridRect gb = ToGrid(b);
     if (Overlap(ga, gb)) {
         const GridRect c = Common(ga, gb);
-        r = {static_cast<float>(double(c.Left) / kGrid), static_cast<float>(double(c.Top) / kGrid),
-             static_cast<float>(double(c.Right) / kGrid), static_cast<float>(double(c.Bottom) / kGrid)};
+        r = { static_cast<float>(double(c.Left) / kGrid), static_cast<float>(double(c.Top) / kGrid),
+            static_cast<float>(double(c.Right) / kGrid), static_cast<float>(double(c.Bottom) / kGrid) };
         return true;
     }
-    r = {a.Left, a.Top, a.Left, a.Top};
+    r = { a.Left, a.Top, a.Left, a.Top };
     return false;
 }
 
@@ -118,7 +117,7 @@ TwzRect RectCenter(TwzRect& r, const TwzRect& bounds)
 {
     RectOffset(r, -r.Left, -r.Top);
     RectOffset(r, static_cast<float>(rtl::Round((RectWidth(bounds) - RectWidth(r)) / 2.0)),
-               static_cast<float>(rtl::Round((RectHeight(bounds) - RectHeight(r)) / 2.0)));
+        static_cast<float>(rtl::Round((RectHeight(bounds) - RectHeight(r)) / 2.0)));
     RectOffset(r, bounds.Left, bounds.Top);
     return r;
 }
@@ -131,24 +130,30 @@ float RectFit(TwzRect& r, const TwzRect& bounds)
     const float hr = RectHeight(r) / RectHeight(bounds);
     const float ratio = wr > hr ? wr : hr;
     if (ratio < 1)
-        r = {0, 0, RectWidth(r), RectHeight(r)};
+        r = { 0, 0, RectWidth(r), RectHeight(r) };
     else
-        r = {0, 0, static_cast<float>(rtl::Round(RectWidth(r) / ratio)),
-             static_cast<float>(rtl::Round(RectHeight(r) / ratio))};
+        r = { 0, 0, static_cast<float>(rtl::Round(RectWidth(r) / ratio)),
+            static_cast<float>(rtl::Round(RectHeight(r) / ratio)) };
     RectCenter(r, bounds);
     return ratio;
 }
 
-std::string PointToText(const TwzPoint& p) { return NumbersText({p.X, p.Y}); }
+std::string PointToText(const TwzPoint& p)
+{
+    return NumbersText({ p.X, p.Y });
+}
 
-std::string RectToText(const TwzRect& r) { return NumbersText({r.Left, r.Top, r.Right, r.Bottom}); }
+std::string RectToText(const TwzRect& r)
+{
+    return NumbersText({ r.Left, r.Top, r.Right, r.Bottom });
+}
 
 TwzPoint TextToPoint(std::string_view s)
 {
     float v[2];
     if (!ReadNumbers(s, v, 2))
         return {};
-    return {v[0], v[1]};
+    return { v[0], v[1] };
 }
 
 TwzRect TextToRect(std::string_view s)
@@ -156,7 +161,7 @@ TwzRect TextToRect(std::string_view s)
     float v[4];
     if (!ReadNumbers(s, v, 4))
         return {};
-    return {v[0], v[1], v[2], v[3]};
+    return { v[0], v[1], v[2], v[3] };
 }
 
 TwzMatrix MatrixMultiply(const TwzMatrix& a, const TwzMatrix& b)
@@ -176,9 +181,9 @@ TwzMatrix MatrixMultiply(const TwzMatrix& a, const TwzMatrix& b)
 
 float MatrixDeterminant(const TwzMatrix& m)
 {
-    const double d = double(m.m11) * (double(m.m22) * m.m33 - double(m.m23) * m.m32) -
-                     double(m.m12) * (double(m.m21) * m.m33 - double(m.m23) * m.m31) +
-                     double(m.m13) * (double(m.m21) * m.m32 - double(m.m22) * m.m31);
+    const double d = double(m.m11) * (double(m.m22) * m.m33 - double(m.m23) * m.m32)
+        - double(m.m12) * (double(m.m21) * m.m33 - double(m.m23) * m.m31)
+        + double(m.m13) * (double(m.m21) * m.m32 - double(m.m22) * m.m31);
     return static_cast<float>(d);
 }
 
@@ -198,7 +203,7 @@ void MatrixAdjoint(TwzMatrix& m)
 
 void MatrixScale(TwzMatrix& m, float f)
 {
-    for (float* e : {&m.m11, &m.m12, &m.m13, &m.m21, &m.m22, &m.m23, &m.m31, &m.m32, &m.m33})
+    for (float* e : { &m.m11, &m.m12, &m.m13, &m.m21, &m.m22, &m.m23, &m.m31, &m.m32, &m.m33 })
         *e *= f;
 }
 
@@ -213,7 +218,10 @@ void MatrixInvert(TwzMatrix& m)
     MatrixScale(m, 1 / d);
 }
 
-float VectorLength(const TwzVector& v) { return static_cast<float>(std::sqrt(double(VectorNorm(v)))); }
+float VectorLength(const TwzVector& v)
+{
+    return static_cast<float>(std::sqrt(double(VectorNorm(v))));
+}
 
 float VectorAngleCosine(const TwzVector& a, const TwzVector& b)
 {
@@ -236,5 +244,5 @@ TwzMatrix CreateRotationMatrix(float angle)
 {
     float s, c;
     SinCosSingle(s, c, angle);
-    return {c, s, 0, -s, c, 0, 0, 0, 1};
+    return { c, s, 0, -s, c, 0, 0, 0, 1 };
 }

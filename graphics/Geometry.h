@@ -50,24 +50,57 @@ struct TwzMatrix {
     friend constexpr bool operator==(const TwzMatrix&, const TwzMatrix&) = default;
 };
 
-inline constexpr TwzMatrix IdentityMatrix{1, 0, 0, 0, 1, 0, 0, 0, 1};
+inline constexpr TwzMatrix IdentityMatrix { 1, 0, 0, 0, 1, 0, 0, 0, 1 };
 
 /// Flattened outlines: the point (65535, 65535) ends a closed figure.
 using TwzPolygon = std::vector<TwzPoint>;
 
-constexpr TwzPoint MakePoint(float x, float y) { return {x, y}; }
-constexpr TwzRect MakeRect(float left, float top, float right, float bottom) { return {left, top, right, bottom}; }
-constexpr TRect MakeIntRect(int32_t left, int32_t top, int32_t right, int32_t bottom) { return {left, top, right, bottom}; }
-constexpr TwzVector MakeVector(float x, float y, float w) { return {x, y, w}; }
-constexpr TwzVector VectorFromPoint(const TwzPoint& p, float w) { return {p.X, p.Y, w}; }
-constexpr TwzPoint PointFromVector(const TwzVector& v) { return {v.X, v.Y}; }
+constexpr TwzPoint MakePoint(float x, float y)
+{
+    return { x, y };
+}
+constexpr TwzRect MakeRect(float left, float top, float right, float bottom)
+{
+    return { left, top, right, bottom };
+}
+constexpr TRect MakeIntRect(int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    return { left, top, right, bottom };
+}
+constexpr TwzVector MakeVector(float x, float y, float w)
+{
+    return { x, y, w };
+}
+constexpr TwzVector VectorFromPoint(const TwzPoint& p, float w)
+{
+    return { p.X, p.Y, w };
+}
+constexpr TwzPoint PointFromVector(const TwzVector& v)
+{
+    return { v.X, v.Y };
+}
 
-constexpr float RectWidth(const TwzRect& r) { return r.Right - r.Left; }
-constexpr float RectHeight(const TwzRect& r) { return r.Bottom - r.Top; }
-constexpr bool RectIsEmpty(const TwzRect& r) { return RectWidth(r) <= 0 || RectHeight(r) <= 0; }
+constexpr float RectWidth(const TwzRect& r)
+{
+    return r.Right - r.Left;
+}
+constexpr float RectHeight(const TwzRect& r)
+{
+    return r.Bottom - r.Top;
+}
+constexpr bool RectIsEmpty(const TwzRect& r)
+{
+    return RectWidth(r) <= 0 || RectHeight(r) <= 0;
+}
 
-constexpr float MaxSingle(float a, float b) { return b > a ? b : a; }
-constexpr float MinSingle(float a, float b) { return b >= a ? a : b; }
+constexpr float MaxSingle(float a, float b)
+{
+    return b > a ? b : a;
+}
+constexpr float MinSingle(float a, float b)
+{
+    return b >= a ? a : b;
+}
 
 constexpr void RectOffset(TwzRect& r, float offsetX, float offsetY)
 {
@@ -97,8 +130,8 @@ constexpr void RectScale(TwzRect& r, float scaleX, float scaleY)
 /// Minima of Left/Top, maxima of Right/Bottom; empty rectangles take part like any other.
 constexpr TwzRect RectUnion(const TwzRect& a, const TwzRect& b)
 {
-    return {MinSingle(a.Left, b.Left), MinSingle(a.Top, b.Top), MaxSingle(a.Right, b.Right),
-            MaxSingle(a.Bottom, b.Bottom)};
+    return { MinSingle(a.Left, b.Left), MinSingle(a.Top, b.Top), MaxSingle(a.Right, b.Right),
+        MaxSingle(a.Bottom, b.Bottom) };
 }
 
 /// Bounding rectangle; no points give the inverted (61440, 61440, -61440, -61440).
@@ -153,14 +186,26 @@ void MatrixInvert(TwzMatrix& m);
 /// (x, y, w) x M without the third column: W of the result is always 1.
 constexpr TwzVector VectorTransform(const TwzVector& v, const TwzMatrix& m)
 {
-    return {v.X * m.m11 + v.Y * m.m21 + v.W * m.m31, v.X * m.m12 + v.Y * m.m22 + v.W * m.m32, 1};
+    return { v.X * m.m11 + v.Y * m.m21 + v.W * m.m31, v.X * m.m12 + v.Y * m.m22 + v.W * m.m32, 1 };
 }
 
-constexpr TwzVector VectorSubtract(const TwzVector& a, const TwzVector& b) { return {a.X - b.X, a.Y - b.Y, 1}; }
-constexpr float VectorNorm(const TwzVector& v) { return v.X * v.X + v.Y * v.Y; }
+constexpr TwzVector VectorSubtract(const TwzVector& a, const TwzVector& b)
+{
+    return { a.X - b.X, a.Y - b.Y, 1 };
+}
+constexpr float VectorNorm(const TwzVector& v)
+{
+    return v.X * v.X + v.Y * v.Y;
+}
 [[nodiscard]] float VectorLength(const TwzVector& v);
-constexpr float VectorDotProduct(const TwzVector& a, const TwzVector& b) { return a.X * b.X + a.Y * b.Y; }
-constexpr float VectorCrossProductZ(const TwzVector& a, const TwzVector& b) { return a.X * b.Y - a.Y * b.X; }
+constexpr float VectorDotProduct(const TwzVector& a, const TwzVector& b)
+{
+    return a.X * b.X + a.Y * b.Y;
+}
+constexpr float VectorCrossProductZ(const TwzVector& a, const TwzVector& b)
+{
+    return a.X * b.Y - a.Y * b.X;
+}
 
 /// 0 when either vector has length 0.
 [[nodiscard]] float VectorAngleCosine(const TwzVector& a, const TwzVector& b);
@@ -171,4 +216,7 @@ constexpr float VectorCrossProductZ(const TwzVector& a, const TwzVector& b) { re
 /// Rows (cos, sin, 0), (-sin, cos, 0), (0, 0, 1); Angle in radians.
 [[nodiscard]] TwzMatrix CreateRotationMatrix(float angle);
 
-constexpr float InterpolateSingle(float start, float stop, float t) { return start + (stop - start) * t; }
+constexpr float InterpolateSingle(float start, float stop, float t)
+{
+    return start + (stop - start) * t;
+}

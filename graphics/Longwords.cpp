@@ -15,8 +15,8 @@ void FillLongwords(uint32_t* dest, int32_t count, uint32_t value)
         std::fill_n(dest, count, value);
 }
 
-void FillRectLongwords(uint32_t* bits, int32_t width, int32_t height, int32_t left, int32_t top, int32_t right,
-                       int32_t bottom, uint32_t value)
+void FillRectLongwords(uint32_t* bits, int32_t width, int32_t height, int32_t left, int32_t top,
+    int32_t right, int32_t bottom, uint32_t value)
 {
     right = std::min(right, width);
     bottom = std::min(bottom, height);

@@ -1,4 +1,7 @@
 #pragma once
 
 // Every system this runs on is newer than the oldest one the library once had to tell apart.
-constexpr bool IsWindows2000OrLater() { return true; }
+constexpr bool IsWindows2000OrLater()
+{
+    return true;
+}

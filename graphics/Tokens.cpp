@@ -4,7 +4,10 @@
 
 namespace {
 
-constexpr bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+constexpr bool IsBlankOrControl(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
 
 std::string_view Trimmed(std::string_view s)
 {
@@ -15,8 +18,7 @@ std::string_view Trimmed(std::string_view s)
     return s;
 }
 
-template <class C>
-bool IsOneOf(C c, std::basic_string_view<C> set)
+template <class C> bool IsOneOf(C c, std::basic_string_view<C> set)
 {
     return set.find(c) != std::basic_string_view<C>::npos;
 }
@@ -41,8 +43,8 @@ std::string GetToken(std::string& s, std::string_view separators, std::string_vi
     return token;
 }
 
-std::u16string GetWideToken(int32_t& pos, std::u16string_view s, std::u16string_view separators,
-                            std::u16string_view stops)
+std::u16string GetWideToken(
+    int32_t& pos, std::u16string_view s, std::u16string_view separators, std::u16string_view stops)
 {
     const int64_t length = static_cast<int64_t>(s.size());
     // Positions count from 1; anything below reads from the start instead of before it.

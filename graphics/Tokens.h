@@ -14,5 +14,5 @@
 /// The untrimmed token of S starting at the 1-based Pos, up to the first separator or stop
 /// character; Pos then moves past the run of separators that follows (one past the end when
 /// the text is used up). Once the text is used up every call returns an empty token.
-[[nodiscard]] std::u16string GetWideToken(int32_t& pos, std::u16string_view s, std::u16string_view separators,
-                                          std::u16string_view stops);
+[[nodiscard]] std::u16string GetWideToken(
+    int32_t& pos, std::u16string_view s, std::u16string_view separators, std::u16string_view stops);

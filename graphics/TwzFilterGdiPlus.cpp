@@ -371,8 +371,9 @@ void TwzFilterGdiPlus::SaveToFile(const std::string& fileName, TwzBitmap& bitmap
     // Writing nothing would look like a save that worked.
     if (!format)
         throw rtl::WriteError("Cannot save \"" + fileName + "\": "
-            + (extension.empty() ? std::string("the file name has no extension")
-                                 : "the extension \"." + std::string(extension) + "\" names no picture format")
+            + (extension.empty()
+                    ? std::string("the file name has no extension")
+                    : "the extension \"." + std::string(extension) + "\" names no picture format")
             + " (use .bmp, .jpg, .jpeg, .png, .tif, .tiff or .gif)");
     if (const std::optional<std::vector<uint8_t>> bytes = Encode(bitmap, *format, params))
         filereplace::WriteFile(fileName, *bytes);

@@ -13,7 +13,8 @@ namespace {
 // The classic list quick sort, kept so that equal items end up in the same order as the
 // lists this one replaces put them. The scans are bounded by L and R, so a comparison that
 // is not a consistent order cannot walk off the array.
-void QuickSortPointers(std::vector<rtl::TObject*>& items, int l, int r, const TwzObjectList::TCompare& compare)
+void QuickSortPointers(
+    std::vector<rtl::TObject*>& items, int l, int r, const TwzObjectList::TCompare& compare)
 {
     int i;
     do {

@@ -42,7 +42,10 @@ public:
     void SetCapacity(int capacity);
 
     /// The entries in use.
-    [[nodiscard]] std::span<rtl::TObject* const> Items() const { return { m_items.data(), static_cast<size_t>(m_count) }; }
+    [[nodiscard]] std::span<rtl::TObject* const> Items() const
+    {
+        return { m_items.data(), static_cast<size_t>(m_count) };
+    }
 
     /// Count and capacity to 0; the items are not freed.
     virtual void Clear();

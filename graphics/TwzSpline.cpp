@@ -33,7 +33,7 @@ void BuildSplineCoefficients(std::span<const float> values, TwzSplineMatrix& coe
         return;
     if (n == 1) {
         // A lone point stays where it is for every t.
-        coeffs.push_back({0, 0, 0, values[0]});
+        coeffs.push_back({ 0, 0, 0, values[0] });
         return;
     }
     std::vector<float> r(n);
@@ -55,7 +55,7 @@ void BuildSplineCoefficients(std::span<const float> values, TwzSplineMatrix& coe
         const float k2 = c2 - 3 * i * c3;
         const float k1 = (3 * i * c3 - 2 * c2) * i + b;
         const float k0 = ((c2 - i * c3) * i - b) * i + a;
-        coeffs.push_back({k3, k2, k1, k0});
+        coeffs.push_back({ k3, k2, k1, k0 });
     }
 }
 

@@ -240,7 +240,8 @@ TwzRect ThvCustomObjectLayer::GetUpdateRect(int32_t index) const
 
 TwzPoint ThvCustomObjectLayer::LocalToScreen(const TwzPoint& point) const
 {
-    const TwzPoint client { static_cast<float>(rtl::Round(point.X)), static_cast<float>(rtl::Round(point.Y)) };
+    const TwzPoint client { static_cast<float>(rtl::Round(point.X)),
+        static_cast<float>(rtl::Round(point.Y)) };
     ThvScene* scene = GetScene();
     const TwzPoint screen = scene ? scene->ClientToScreen(client) : client;
     const ThvPosition* position = GetPosition();
@@ -362,8 +363,8 @@ void ThvCustomObjectLayer::AddUpdateRect(const TwzRect& rect)
         return;
     const TwzRect r { WholePixels(rect.Left), WholePixels(rect.Top), WholePixels(rect.Right) + 1,
         WholePixels(rect.Bottom) + 1 };
-    if (r.Left >= static_cast<float>(PixelWidth()) || r.Right <= 0 || r.Top >= static_cast<float>(PixelHeight())
-        || r.Bottom <= 0)
+    if (r.Left >= static_cast<float>(PixelWidth()) || r.Right <= 0
+        || r.Top >= static_cast<float>(PixelHeight()) || r.Bottom <= 0)
         return;
     m_updateRects.push_back(r);
     Repaint();
@@ -438,8 +439,8 @@ void ThvCustomObjectLayer::PaintBackground()
         return;
     }
     canvas.GetFill().Assign(*m_fill);
-    canvas.FillRect({ -1, -1, static_cast<float>(PixelWidth()) + 1, static_cast<float>(PixelHeight()) + 1 }, 0, 0,
-        TwzCorners {}, 1);
+    canvas.FillRect({ -1, -1, static_cast<float>(PixelWidth()) + 1, static_cast<float>(PixelHeight()) + 1 },
+        0, 0, TwzCorners {}, 1);
 }
 
 void ThvCustomObjectLayer::CopyPaintedRects()

@@ -8,9 +8,9 @@
 
 #include "layers/ThvObjectLayer.h"
 
+#include "platform/rtl/Numbers.h"
 #include "scene3d/ThvCanvas.h"
 #include "scene3d/ThvPosition.h"
-#include "platform/rtl/Numbers.h"
 #include "ui2d/TwzCustomScene.h"
 #include "ui2d/TwzObject.h"
 #include "ui2d/TwzVisualObject.h"
@@ -216,7 +216,8 @@ void ThvCustomObjectLayer::LayerMouseUp(TMouseButton button, TShiftState shift, 
     if (m_designing)
         return;
     // The release goes where the last press or move was, not where the release says.
-    TwzVisualObject* target = m_captured ? Visual(m_captured) : ObjectAtLayerPoint(m_mousePos.X, m_mousePos.Y);
+    TwzVisualObject* target
+        = m_captured ? Visual(m_captured) : ObjectAtLayerPoint(m_mousePos.X, m_mousePos.Y);
     if (!target)
         return;
     const TwzPoint local = target->AbsoluteToLocal(m_mousePos);

@@ -32,8 +32,7 @@ void AddToObjectRegistry(std::string_view category, const rtl::TClassInfo& class
 /// last class of the list comes first in the registry.
 void Register3DObjects(std::string_view category, std::span<const rtl::TClassInfo* const> classes);
 
-template <class... T>
-void Register3DObjects(std::string_view category)
+template <class... T> void Register3DObjects(std::string_view category)
 {
     const rtl::TClassInfo* const classes[] = { &T::StaticClass()... };
     Register3DObjects(category, classes);

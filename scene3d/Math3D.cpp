@@ -32,12 +32,15 @@ double Minor(const ThvMatrix& m, int skipRow, int skipCol)
 
 } // namespace
 
-float hvVectorLength(const ThvVector& v) { return static_cast<float>(std::sqrt(double(hvVectorNorm(v)))); }
+float hvVectorLength(const ThvVector& v)
+{
+    return static_cast<float>(std::sqrt(double(hvVectorNorm(v))));
+}
 
 ThvVector hvVectorNormalize(const ThvVector& v)
 {
     const float f = hvRSqrt(hvVectorNorm(v));
-    return {v.X * f, v.Y * f, v.Z * f, 0};
+    return { v.X * f, v.Y * f, v.Z * f, 0 };
 }
 
 ThvVector hvCalcPlaneNormal(const ThvVector& p1, const ThvVector& p2, const ThvVector& p3)
@@ -56,10 +59,10 @@ float hvVectorAngleCosine(const ThvVector& a, const ThvVector& b)
 ThvVector hvVectorTransform(const ThvVector& v, const ThvMatrix& m)
 {
     const auto column = [&](size_t c) {
-        return static_cast<float>(double(v.X) * m[0][c] + double(v.Y) * m[1][c] + double(v.Z) * m[2][c] +
-                                  double(v.W) * m[3][c]);
+        return static_cast<float>(
+            double(v.X) * m[0][c] + double(v.Y) * m[1][c] + double(v.Z) * m[2][c] + double(v.W) * m[3][c]);
     };
-    return {column(0), column(1), column(2), 1};
+    return { column(0), column(1), column(2), 1 };
 }
 
 ThvMatrix hvMatrixMultiply(const ThvMatrix& m1, const ThvMatrix& m2)
@@ -145,11 +148,11 @@ ThvMatrix hvMatrixPerspectiveFovRH(float fov, float aspect, float zNear, float z
 
 ThvMatrix hvMatrixLookAtDirRH(const ThvVector& eye, const ThvVector& direction, const ThvVector& up)
 {
-    const ThvVector z = hvVectorNormalize({-direction.X, -direction.Y, -direction.Z, 0});
+    const ThvVector z = hvVectorNormalize({ -direction.X, -direction.Y, -direction.Z, 0 });
     const ThvVector x = hvVectorNormalize(hvVectorCrossProduct(up, z));
     const ThvVector y = hvVectorCrossProduct(z, x);
     ThvMatrix m;
-    const ThvVector* axes[] = {&x, &y, &z};
+    const ThvVector* axes[] = { &x, &y, &z };
     for (size_t c = 0; c < 3; ++c) {
         m[0][c] = axes[c]->X;
         m[1][c] = axes[c]->Y;
@@ -182,7 +185,10 @@ float hvArcCos(float x)
     return static_cast<float>(std::acos(double(x)));
 }
 
-float hvNormalizeAngle(float degrees) { return NormalizeAngle(degrees); }
+float hvNormalizeAngle(float degrees)
+{
+    return NormalizeAngle(degrees);
+}
 
 ThvQuaternion hvQuaternionFromAngleAxis(const ThvVector& axis, float angle)
 {
@@ -193,7 +199,7 @@ ThvQuaternion hvQuaternionFromAngleAxis(const ThvVector& axis, float angle)
     float s, c;
     hvSinCos(hvDegToRad(angle * 0.5f), s, c);
     const float f = s / length;
-    return {{axis.X * f, axis.Y * f, axis.Z * f, 0}, c};
+    return { { axis.X * f, axis.Y * f, axis.Z * f, 0 }, c };
 }
 
 ThvQuaternion hvQuaternionMultiply(const ThvQuaternion& a, const ThvQuaternion& b)
@@ -282,13 +288,14 @@ ThvQuaternion hvQuaternionFromMatrix(const ThvMatrix& m)
         z = s / 4;
         r = (m01 - m10) / s;
     }
-    ThvQuaternion q{{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z), 0},
-                    static_cast<float>(r)};
+    ThvQuaternion q { { static_cast<float>(x), static_cast<float>(y), static_cast<float>(z), 0 },
+        static_cast<float>(r) };
     hvNormalizeQuaternion(q);
     return q;
 }
 
-bool hvRaySphereTest(const ThvVector& start, const ThvVector& direction, const ThvVector& centre, float radius)
+bool hvRaySphereTest(
+    const ThvVector& start, const ThvVector& direction, const ThvVector& centre, float radius)
 {
     float p = hvPointProject(centre, start, direction);
     if (p < 0)
@@ -297,8 +304,8 @@ bool hvRaySphereTest(const ThvVector& start, const ThvVector& direction, const T
     return radius * radius >= hvVectorDistance2(centre, closest);
 }
 
-int hvRaySphereIntersect(const ThvVector& start, const ThvVector& direction, const ThvVector& centre, float radius,
-                         ThvVector& i1, ThvVector& i2)
+int hvRaySphereIntersect(const ThvVector& start, const ThvVector& direction, const ThvVector& centre,
+    float radius, ThvVector& i1, ThvVector& i2)
 {
     const float p = hvPointProject(centre, start, direction);
     const ThvVector c = hvVectorCombine(start, direction, p);
@@ -325,7 +332,7 @@ int hvRaySphereIntersect(const ThvVector& start, const ThvVector& direction, con
 }
 
 bool hvRayPlaneIntersect(const ThvVector& start, const ThvVector& direction, const ThvVector& planePoint,
-                         const ThvVector& planeNormal, ThvVector& point)
+    const ThvVector& planeNormal, ThvVector& point)
 {
     const float denominator = hvVectorDotProduct(direction, planeNormal);
     if (std::fabs(denominator) <= kRayTolerance)
@@ -364,7 +371,7 @@ bool hvRayBoxEntry(const ThvVector& start, const ThvVector& direction, const Thv
 }
 
 bool hvRayTriangleIntersect(const ThvVector& start, const ThvVector& direction, const ThvVector& p1,
-                            const ThvVector& p2, const ThvVector& p3, ThvVector* point, ThvVector* normal)
+    const ThvVector& p2, const ThvVector& p3, ThvVector* point, ThvVector* normal)
 {
     const ThvVector e1 = hvVectorSubtract(p2, p1);
     const ThvVector e2 = hvVectorSubtract(p3, p1);

@@ -60,60 +60,91 @@ struct ThvColorVertex {
 static_assert(sizeof(ThvColorVertex) == 36);
 static_assert(offsetof(ThvColorVertex, Color) == 24 && offsetof(ThvColorVertex, TU) == 28);
 
-inline constexpr ThvMatrix hvIdentityMatrix{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
-inline constexpr ThvQuaternion hvIdentityQuaternion{{0, 0, 0, 0}, 1};
-inline constexpr ThvVector hvXAxis{1, 0, 0, 0};
-inline constexpr ThvVector hvYAxis{0, 1, 0, 0};
-inline constexpr ThvVector hvZAxis{0, 0, 1, 0};
+inline constexpr ThvMatrix hvIdentityMatrix { { { 1, 0, 0, 0 }, { 0, 1, 0, 0 }, { 0, 0, 1, 0 },
+    { 0, 0, 0, 1 } } };
+inline constexpr ThvQuaternion hvIdentityQuaternion { { 0, 0, 0, 0 }, 1 };
+inline constexpr ThvVector hvXAxis { 1, 0, 0, 0 };
+inline constexpr ThvVector hvYAxis { 0, 1, 0, 0 };
+inline constexpr ThvVector hvZAxis { 0, 0, 1, 0 };
 
 // Records and vector arithmetic. "W = 1" results are points whatever the inputs carry.
 
-constexpr ThvPoint hvPoint(float x, float y, float z) { return {x, y, z}; }
-constexpr ThvPoint hvVectorToPoint(const ThvVector& v) { return {v.X, v.Y, v.Z}; }
-constexpr ThvVector hvVector(float x, float y, float z, float w) { return {x, y, z, w}; }
-constexpr ThvVector hvPointToVector(const ThvPoint& p, float w) { return {p.X, p.Y, p.Z, w}; }
-
-constexpr ThvTexVertexNormal hvTexVertexNormal(float x, float y, float z, float nx, float ny, float nz, float tu,
-                                               float tv)
+constexpr ThvPoint hvPoint(float x, float y, float z)
 {
-    return {x, y, z, nx, ny, nz, tu, tv};
+    return { x, y, z };
+}
+constexpr ThvPoint hvVectorToPoint(const ThvVector& v)
+{
+    return { v.X, v.Y, v.Z };
+}
+constexpr ThvVector hvVector(float x, float y, float z, float w)
+{
+    return { x, y, z, w };
+}
+constexpr ThvVector hvPointToVector(const ThvPoint& p, float w)
+{
+    return { p.X, p.Y, p.Z, w };
 }
 
-constexpr ThvColorVertex hvColorVertex(float x, float y, float z, float nx, float ny, float nz, uint32_t color,
-                                       float tu, float tv)
+constexpr ThvTexVertexNormal hvTexVertexNormal(
+    float x, float y, float z, float nx, float ny, float nz, float tu, float tv)
 {
-    return {x, y, z, nx, ny, nz, color, tu, tv};
+    return { x, y, z, nx, ny, nz, tu, tv };
 }
 
-constexpr float hvVectorNorm(const ThvVector& v) { return v.X * v.X + v.Y * v.Y + v.Z * v.Z; }
+constexpr ThvColorVertex hvColorVertex(
+    float x, float y, float z, float nx, float ny, float nz, uint32_t color, float tu, float tv)
+{
+    return { x, y, z, nx, ny, nz, color, tu, tv };
+}
+
+constexpr float hvVectorNorm(const ThvVector& v)
+{
+    return v.X * v.X + v.Y * v.Y + v.Z * v.Z;
+}
 [[nodiscard]] float hvVectorLength(const ThvVector& v);
 
 /// Unit length, W = 0; the zero vector stays zero.
 [[nodiscard]] ThvVector hvVectorNormalize(const ThvVector& v);
 
-constexpr ThvVector hvVectorAdd(const ThvVector& a, const ThvVector& b) { return {a.X + b.X, a.Y + b.Y, a.Z + b.Z, 1}; }
-constexpr ThvVector hvVectorSubtract(const ThvVector& a, const ThvVector& b) { return {a.X - b.X, a.Y - b.Y, a.Z - b.Z, 1}; }
-constexpr ThvVector hvVectorScale(const ThvVector& v, float f) { return {v.X * f, v.Y * f, v.Z * f, 1}; }
+constexpr ThvVector hvVectorAdd(const ThvVector& a, const ThvVector& b)
+{
+    return { a.X + b.X, a.Y + b.Y, a.Z + b.Z, 1 };
+}
+constexpr ThvVector hvVectorSubtract(const ThvVector& a, const ThvVector& b)
+{
+    return { a.X - b.X, a.Y - b.Y, a.Z - b.Z, 1 };
+}
+constexpr ThvVector hvVectorScale(const ThvVector& v, float f)
+{
+    return { v.X * f, v.Y * f, v.Z * f, 1 };
+}
 
 /// A + B x F, W = 1.
 constexpr ThvVector hvVectorCombine(const ThvVector& a, const ThvVector& b, float f)
 {
-    return {a.X + b.X * f, a.Y + b.Y * f, a.Z + b.Z * f, 1};
+    return { a.X + b.X * f, a.Y + b.Y * f, a.Z + b.Z * f, 1 };
 }
 
 /// V1 x F1 + V2 x F2 on all four components, W included.
 constexpr ThvVector hvVectorLinearCombination(const ThvVector& v1, const ThvVector& v2, float f1, float f2)
 {
-    return {v1.X * f1 + v2.X * f2, v1.Y * f1 + v2.Y * f2, v1.Z * f1 + v2.Z * f2, v1.W * f1 + v2.W * f2};
+    return { v1.X * f1 + v2.X * f2, v1.Y * f1 + v2.Y * f2, v1.Z * f1 + v2.Z * f2, v1.W * f1 + v2.W * f2 };
 }
 
 constexpr ThvVector hvVectorCrossProduct(const ThvVector& a, const ThvVector& b)
 {
-    return {a.Y * b.Z - a.Z * b.Y, a.Z * b.X - a.X * b.Z, a.X * b.Y - a.Y * b.X, 1};
+    return { a.Y * b.Z - a.Z * b.Y, a.Z * b.X - a.X * b.Z, a.X * b.Y - a.Y * b.X, 1 };
 }
 
-constexpr float hvVectorDotProduct(const ThvVector& a, const ThvVector& b) { return a.X * b.X + a.Y * b.Y + a.Z * b.Z; }
-constexpr float hvVectorDistance2(const ThvVector& a, const ThvVector& b) { return hvVectorNorm(hvVectorSubtract(a, b)); }
+constexpr float hvVectorDotProduct(const ThvVector& a, const ThvVector& b)
+{
+    return a.X * b.X + a.Y * b.Y + a.Z * b.Z;
+}
+constexpr float hvVectorDistance2(const ThvVector& a, const ThvVector& b)
+{
+    return hvVectorNorm(hvVectorSubtract(a, b));
+}
 
 /// Distance of P along a ray with a unit direction.
 constexpr float hvPointProject(const ThvVector& p, const ThvVector& origin, const ThvVector& direction)
@@ -137,8 +168,8 @@ constexpr float hvPointProject(const ThvVector& p, const ThvVector& origin, cons
 [[nodiscard]] ThvMatrix hvMatrixMultiply(const ThvMatrix& m1, const ThvMatrix& m2);
 
 /// Determinant of the rows a1 b1 c1 / a2 b2 c2 / a3 b3 c3.
-[[nodiscard]] float hvMatrixDet3(float a1, float a2, float a3, float b1, float b2, float b3, float c1, float c2,
-                                 float c3);
+[[nodiscard]] float hvMatrixDet3(
+    float a1, float a2, float a3, float b1, float b2, float b3, float c1, float c2, float c3);
 [[nodiscard]] float hvMatrixDeterminant(const ThvMatrix& m);
 
 /// In place: the transposed cofactor matrix.
@@ -148,21 +179,28 @@ void hvScaleMatrix(ThvMatrix& m, float f);
 /// In place; a matrix whose determinant is within 1e-40 of zero becomes the identity.
 void hvInvertMatrix(ThvMatrix& m);
 
-[[nodiscard]] ThvMatrix hvMatrixOrthoOffCenterRH(float left, float right, float bottom, float top, float zNear,
-                                                 float zFar);
+[[nodiscard]] ThvMatrix hvMatrixOrthoOffCenterRH(
+    float left, float right, float bottom, float top, float zNear, float zFar);
 
 /// Field of view vertical, in radians.
 [[nodiscard]] ThvMatrix hvMatrixPerspectiveFovRH(float fov, float aspect, float zNear, float zFar);
 
 /// View matrix looking from Eye along Direction.
-[[nodiscard]] ThvMatrix hvMatrixLookAtDirRH(const ThvVector& eye, const ThvVector& direction, const ThvVector& up);
+[[nodiscard]] ThvMatrix hvMatrixLookAtDirRH(
+    const ThvVector& eye, const ThvVector& direction, const ThvVector& up);
 
 // Angles and scalars.
 
 /// 1 / sqrt(|x|); 1 for 0.
 [[nodiscard]] float hvRSqrt(float x);
-constexpr float hvDegToRad(float degrees) { return degrees * 0.017453292f; }
-constexpr float hvRadToDeg(float radians) { return radians * 57.29578f; }
+constexpr float hvDegToRad(float degrees)
+{
+    return degrees * 0.017453292f;
+}
+constexpr float hvRadToDeg(float radians)
+{
+    return radians * 57.29578f;
+}
 void hvSinCos(float angle, float& sine, float& cosine);
 
 /// Argument clamped to [-1, 1] first.
@@ -171,8 +209,14 @@ void hvSinCos(float angle, float& sine, float& cosine);
 /// Degrees brought into [-180, 360).
 [[nodiscard]] float hvNormalizeAngle(float degrees);
 
-constexpr float hvMax(float a, float b) { return a > b ? a : b; }
-constexpr float hvInterpolateSingle(float start, float stop, float t) { return start + (stop - start) * t; }
+constexpr float hvMax(float a, float b)
+{
+    return a > b ? a : b;
+}
+constexpr float hvInterpolateSingle(float start, float stop, float t)
+{
+    return start + (stop - start) * t;
+}
 
 // Quaternions.
 
@@ -195,16 +239,16 @@ void hvNormalizeQuaternion(ThvQuaternion& q);
 // Rays: Direction is expected to have unit length; a ray runs forward from its start only.
 
 /// Whether the half-line passes within Radius of Centre.
-[[nodiscard]] bool hvRaySphereTest(const ThvVector& start, const ThvVector& direction, const ThvVector& centre,
-                                   float radius);
+[[nodiscard]] bool hvRaySphereTest(
+    const ThvVector& start, const ThvVector& direction, const ThvVector& centre, float radius);
 
 /// Number of intersection points (0, 1 or 2), nearest first in I1.
-int hvRaySphereIntersect(const ThvVector& start, const ThvVector& direction, const ThvVector& centre, float radius,
-                         ThvVector& i1, ThvVector& i2);
+int hvRaySphereIntersect(const ThvVector& start, const ThvVector& direction, const ThvVector& centre,
+    float radius, ThvVector& i1, ThvVector& i2);
 
 /// False for a ray parallel to the plane or a plane behind the start.
 bool hvRayPlaneIntersect(const ThvVector& start, const ThvVector& direction, const ThvVector& planePoint,
-                         const ThvVector& planeNormal, ThvVector& point);
+    const ThvVector& planeNormal, ThvVector& point);
 
 /// The box test of picking: the ray, in the box's own coordinates, enters the box of `size`
 /// centred on the origin through the face opposite the first of the normals +X, +Y, +Z, -X,
@@ -215,8 +259,7 @@ bool hvRayBoxEntry(const ThvVector& start, const ThvVector& direction, const Thv
 
 /// Hit point and the triangle's unnormalised normal (P2 - P1) x (P3 - P1), each when asked for.
 bool hvRayTriangleIntersect(const ThvVector& start, const ThvVector& direction, const ThvVector& p1,
-                            const ThvVector& p2, const ThvVector& p3, ThvVector* point = nullptr,
-                            ThvVector* normal = nullptr);
+    const ThvVector& p2, const ThvVector& p3, ThvVector* point = nullptr, ThvVector* normal = nullptr);
 
 // Colours: 32-bit ARGB, alpha in the top byte.
 
@@ -254,5 +297,5 @@ bool hvRayTriangleIntersect(const ThvVector& start, const ThvVector& direction, 
 /// The untrimmed token from the 1-based Position up to a separator or stop character, where
 /// Position stops; at the end of the text Position rests on the last character. Position then
 /// moves over separators, not past the last character. The text is not changed.
-[[nodiscard]] std::string hvGetTokenAt(int32_t& position, std::string_view text, std::string_view separators,
-                                       std::string_view stops);
+[[nodiscard]] std::string hvGetTokenAt(
+    int32_t& position, std::string_view text, std::string_view separators, std::string_view stops);

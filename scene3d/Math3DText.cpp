@@ -42,7 +42,8 @@ constexpr int kExactDigits = 120;
 std::string FixedText(double value, int decimals)
 {
     char buffer[256];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, kExactDecimals);
+    const auto [end, ec]
+        = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, kExactDecimals);
     if (ec != std::errc())
         return rtl::FormatFixed(value, decimals);
     std::string text(buffer, end);
@@ -55,7 +56,8 @@ std::string FixedText(double value, int decimals)
 std::string ExponentText(double value)
 {
     char buffer[256];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, kExactDigits);
+    const auto [end, ec]
+        = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, kExactDigits);
     (void)ec;
     const std::string_view text(buffer, size_t(end - buffer));
     const size_t e = text.find('e');
@@ -77,11 +79,20 @@ std::string ExponentText(double value)
 
 } // namespace
 
-uint32_t hvColorOpacity(uint32_t color, float opacity) { return ScaleColorAlpha(color, opacity); }
+uint32_t hvColorOpacity(uint32_t color, float opacity)
+{
+    return ScaleColorAlpha(color, opacity);
+}
 
-uint32_t hvInterpolateColor(uint32_t start, uint32_t stop, float t) { return InterpolateColor(start, stop, t); }
+uint32_t hvInterpolateColor(uint32_t start, uint32_t stop, float t)
+{
+    return InterpolateColor(start, stop, t);
+}
 
-std::string hvColorToStr(uint32_t color) { return ColorToText(color); }
+std::string hvColorToStr(uint32_t color)
+{
+    return ColorToText(color);
+}
 
 uint32_t hvStrToColor(std::string_view text)
 {
@@ -123,7 +134,10 @@ std::string hvFloatToStr(float v)
     return text;
 }
 
-float hvStrToFloat(std::string_view text) { return TextToFloat(text); }
+float hvStrToFloat(std::string_view text)
+{
+    return TextToFloat(text);
+}
 
 std::string hvPointToStr(const ThvPoint& p)
 {
@@ -158,8 +172,8 @@ std::string hvGetToken(std::string& text, std::string_view separators, std::stri
     return GetToken(text, separators, stops);
 }
 
-std::string hvGetTokenAt(int32_t& position, std::string_view text, std::string_view separators,
-                         std::string_view stops)
+std::string hvGetTokenAt(
+    int32_t& position, std::string_view text, std::string_view separators, std::string_view stops)
 {
     const auto isOneOf = [](char c, std::string_view set) { return set.find(c) != std::string_view::npos; };
     const int64_t length = static_cast<int64_t>(text.size());

@@ -22,7 +22,8 @@ void ResourceList::Add(rtl::TObject* owner, std::string_view name)
 {
     if (!owner)
         return;
-    const bool listed = std::any_of(m_entries.begin(), m_entries.end(), [owner](const Entry& e) { return e.owner == owner; });
+    const bool listed = std::any_of(
+        m_entries.begin(), m_entries.end(), [owner](const Entry& e) { return e.owner == owner; });
     if (!listed)
         m_entries.push_back({ std::string(name), owner });
 }

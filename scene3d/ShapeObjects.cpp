@@ -25,7 +25,7 @@ void RegisterShapeObjects()
 {
     rtl::RegisterClass<ThvShape>();
     rtl::RegisterClass<ThvShape3D>();
-    Register3DObjects<ThvPlane, ThvCube, ThvMesh, ThvSphere, ThvCylinder, ThvRoundCube, ThvCone, ThvText, ThvImage,
-        ThvGrid, ThvStrokeCube>("Shapes");
+    Register3DObjects<ThvPlane, ThvCube, ThvMesh, ThvSphere, ThvCylinder, ThvRoundCube, ThvCone, ThvText,
+        ThvImage, ThvGrid, ThvStrokeCube>("Shapes");
     Register3DObjects<ThvText3D, ThvPath3D, ThvRectangle3D, ThvEllipse3D>("3D");
 }

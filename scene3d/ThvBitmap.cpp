@@ -130,7 +130,8 @@ ThvCanvas* ThvBitmap::GetCanvas()
 
 void ThvBitmap::AddTextureCanvas(ThvCanvas* canvas)
 {
-    if (!canvas || std::find(m_textureCanvases.begin(), m_textureCanvases.end(), canvas) != m_textureCanvases.end())
+    if (!canvas
+        || std::find(m_textureCanvases.begin(), m_textureCanvases.end(), canvas) != m_textureCanvases.end())
         return;
     m_textureCanvases.push_back(canvas);
     canvas->m_listedIn.push_back(this);

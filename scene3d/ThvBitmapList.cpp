@@ -15,14 +15,12 @@ RTL_IMPLEMENT_CLASS(ThvBitmapList, .props = kBitmapListProps)
 
 ThvBitmapCollection::ThvBitmapCollection(rtl::TPersistent* owner)
     : rtl::TCollection(ThvBitmapStream::StaticClass(), owner)
-{
-}
+{ }
 
 ThvBitmapList::ThvBitmapList(rtl::TComponent* owner)
     : rtl::TComponent(owner)
     , m_bitmaps(std::make_unique<ThvBitmapCollection>(this))
-{
-}
+{ }
 
 ThvBitmapList::~ThvBitmapList() = default;
 

@@ -13,7 +13,10 @@ class ThvBitmapCollection : public rtl::TCollection {
 public:
     explicit ThvBitmapCollection(rtl::TPersistent* owner = nullptr);
 
-    [[nodiscard]] ThvBitmapStream* GetBitmapItem(int index) const { return static_cast<ThvBitmapStream*>(GetItem(index)); }
+    [[nodiscard]] ThvBitmapStream* GetBitmapItem(int index) const
+    {
+        return static_cast<ThvBitmapStream*>(GetItem(index));
+    }
     ThvBitmapStream* AddBitmap() { return static_cast<ThvBitmapStream*>(Add()); }
 };
 

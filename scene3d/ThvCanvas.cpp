@@ -64,7 +64,8 @@ int RenderStateGroup(ThvRenderState state)
 
 // ---- construction and destruction ---------------------------------------------------------
 
-ThvCanvas::ThvCanvas(scene3d::WindowHandle handle, int32_t width, int32_t height, bool buffered, ThvQuality quality)
+ThvCanvas::ThvCanvas(
+    scene3d::WindowHandle handle, int32_t width, int32_t height, bool buffered, ThvQuality quality)
     : m_width(width)
     , m_height(height)
     , m_buffered(buffered)
@@ -274,7 +275,8 @@ void ThvCanvas::SetMaterialWithOpacity(ThvMaterial& material, float opacity)
 
 ThvMatrix ThvCanvas::GetProjectionMatrix()
 {
-    const ThvMatrix projection = hvMatrixPerspectiveFovRH(kPi / 4, static_cast<float>(m_width) / static_cast<float>(m_height), 1, 1000);
+    const ThvMatrix projection = hvMatrixPerspectiveFovRH(
+        kPi / 4, static_cast<float>(m_width) / static_cast<float>(m_height), 1, 1000);
     // Any zoom counts, a vertical shift alone included: a screenshot tile in the first column
     // of a centred object may be moved only up or down.
     if (m_zoomMatrix == hvIdentityMatrix)
@@ -342,7 +344,11 @@ void ThvCanvas::DrawLines(std::span<const ThvVector> ends, float opacity)
 void ThvCanvas::FillRect(const TwzRect& r, float depth, float opacity)
 {
     const TwzPolygon outline = {
-        { r.Left, r.Top }, { r.Right, r.Top }, { r.Right, r.Bottom }, { r.Left, r.Bottom }, { r.Left, r.Top },
+        { r.Left, r.Top },
+        { r.Right, r.Top },
+        { r.Right, r.Bottom },
+        { r.Left, r.Bottom },
+        { r.Left, r.Top },
     };
     const ThvVector center { (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2, 0, 1 };
     const ThvVector size { r.Right - r.Left, r.Bottom - r.Top, depth, 1 };

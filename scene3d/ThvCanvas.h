@@ -53,10 +53,10 @@ enum ThvRenderState : uint8_t {
     hvStateGouraud,
 };
 RTL_ENUM(ThvRenderState, "hvStateScreenProjection", "hvStateCameraProjection", "hvStateLightingOn",
-         "hvStateLightingOff", "hvStateZTestOn", "hvStateZTestOff", "hvStateZWriteOn", "hvStateZWriteOff",
-         "hvStateCullCCW", "hvStateCullCW", "hvStateCullNone", "hvStateBlendAdditive", "hvStateBlendAlpha",
-         "hvStateFilterPoint", "hvStateFilterLinear", "hvStateTextureNone", "hvStateTextureReplace",
-         "hvStateTextureModulate", "hvStateWireframe", "hvStateSolid", "hvStateFlat", "hvStateGouraud");
+    "hvStateLightingOff", "hvStateZTestOn", "hvStateZTestOff", "hvStateZWriteOn", "hvStateZWriteOff",
+    "hvStateCullCCW", "hvStateCullCW", "hvStateCullNone", "hvStateBlendAdditive", "hvStateBlendAlpha",
+    "hvStateFilterPoint", "hvStateFilterLinear", "hvStateTextureNone", "hvStateTextureReplace",
+    "hvStateTextureModulate", "hvStateWireframe", "hvStateSolid", "hvStateFlat", "hvStateGouraud");
 
 inline constexpr size_t kRenderStateCount = 22;
 
@@ -128,7 +128,10 @@ public:
 
     /// The back buffer: max(Width, 1) x max(Height, 1) ARGB pixels in top-down rows; null
     /// when the canvas has none.
-    [[nodiscard]] uint32_t* GetBackBufferBits() { return m_backBuffer.empty() ? nullptr : m_backBuffer.data(); }
+    [[nodiscard]] uint32_t* GetBackBufferBits()
+    {
+        return m_backBuffer.empty() ? nullptr : m_backBuffer.data();
+    }
     [[nodiscard]] bool HasBackBuffer() const { return !m_backBuffer.empty(); }
 
     /// True while the preset is applied in the current frame.
@@ -232,15 +235,17 @@ public:
     /// The edges of a box.
     virtual void DrawCube(const ThvVector& center, const ThvVector& size, float opacity) = 0;
     virtual void FillCube(const ThvVector& center, const ThvVector& size, float opacity) = 0;
-    virtual void FillMesh(const ThvVector& center, const ThvVector& size, const ThvMeshData& mesh, float opacity) = 0;
+    virtual void FillMesh(
+        const ThvVector& center, const ThvVector& size, const ThvMeshData& mesh, float opacity)
+        = 0;
     /// Vertex colours are taken as they are.
-    virtual void FillTriangles(std::span<const ThvColorVertex> vertices, std::span<const uint16_t> indices,
-                               float opacity)
+    virtual void FillTriangles(
+        std::span<const ThvColorVertex> vertices, std::span<const uint16_t> indices, float opacity)
         = 0;
     /// Extrudes a flattened outline lying in `rect` along Z; front, back and side faces as
     /// asked.
     virtual void FillPolygon(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
-                             const TwzPolygon& points, float opacity, bool front, bool back, bool left)
+        const TwzPolygon& points, float opacity, bool front, bool back, bool left)
         = 0;
     virtual void FillText(const std::u16string& text, float x, float y, float opacity) = 0;
     virtual void MeasureText(const std::u16string& text, ThvPoint& size) = 0;
@@ -303,13 +308,13 @@ private:
 /// A canvas class: how to make a window or a bitmap canvas without naming the back end.
 struct ThvCanvasClass {
     const rtl::TClassInfo& (*classInfo)();
-    ThvCanvas* (*createFromWindow)(scene3d::WindowHandle handle, int32_t width, int32_t height, bool buffered,
-                                   ThvQuality quality);
+    ThvCanvas* (*createFromWindow)(
+        scene3d::WindowHandle handle, int32_t width, int32_t height, bool buffered, ThvQuality quality);
     ThvCanvas* (*createFromBitmap)(ThvBitmap* bitmap);
 
     /// New canvases, owned by the caller.
-    [[nodiscard]] rtl::TOwned<ThvCanvas> CreateFromWindow(scene3d::WindowHandle handle, int32_t width, int32_t height,
-                                                          bool buffered, ThvQuality quality) const
+    [[nodiscard]] rtl::TOwned<ThvCanvas> CreateFromWindow(
+        scene3d::WindowHandle handle, int32_t width, int32_t height, bool buffered, ThvQuality quality) const
     {
         return rtl::TOwned<ThvCanvas>(createFromWindow(handle, width, height, buffered, quality));
     }
@@ -323,9 +328,8 @@ struct ThvCanvasClass {
 template <class T>
 inline constexpr ThvCanvasClass kCanvasClassOf {
     &T::StaticClass,
-    [](scene3d::WindowHandle handle, int32_t width, int32_t height, bool buffered, ThvQuality quality) -> ThvCanvas* {
-        return new T(handle, width, height, buffered, quality);
-    },
+    [](scene3d::WindowHandle handle, int32_t width, int32_t height, bool buffered,
+        ThvQuality quality) -> ThvCanvas* { return new T(handle, width, height, buffered, quality); },
     [](ThvBitmap* bitmap) -> ThvCanvas* { return new T(bitmap); },
 };
 

@@ -23,8 +23,8 @@ public:
     virtual bool LoadFromFile(const std::string& fileName, float rotation, ThvBitmap& bitmap) = 0;
     /// Reads a picture fitted into fitWidth x fitHeight, from the file's own thumbnail when
     /// `useEmbedded` and the file has one.
-    virtual bool LoadThumbnailFromFile(const std::string& fileName, float fitWidth, float fitHeight,
-                                       bool useEmbedded, ThvBitmap& bitmap)
+    virtual bool LoadThumbnailFromFile(
+        const std::string& fileName, float fitWidth, float fitHeight, bool useEmbedded, ThvBitmap& bitmap)
         = 0;
     /// Writes `bitmap` in the format the file name's extension names; `params` as in
     /// SaveToStream.
@@ -33,8 +33,8 @@ public:
     virtual bool LoadFromStream(rtl::TStream& stream, ThvBitmap& bitmap) = 0;
     /// Writes `bitmap` as `format` ("png", "jpg", ...); `params` holds "name=value" texts
     /// such as "quality=100".
-    virtual void SaveToStream(rtl::TStream& stream, ThvBitmap& bitmap, const std::string& format,
-                              const std::string& params)
+    virtual void SaveToStream(
+        rtl::TStream& stream, ThvBitmap& bitmap, const std::string& format, const std::string& params)
         = 0;
 };
 
@@ -54,9 +54,19 @@ struct ThvFilterClass {
 namespace scene3d {
 
 template <class T>
-concept HasFileTypes = requires { { T::GetFileTypes() } -> std::convertible_to<std::string>; };
+concept HasFileTypes = requires
+{
+    {
+        T::GetFileTypes()
+        } -> std::convertible_to<std::string>;
+};
 template <class T>
-concept HasImageSize = requires(const std::string& name) { { T::GetImageSize(name) } -> std::convertible_to<ThvPoint>; };
+concept HasImageSize = requires(const std::string& name)
+{
+    {
+        T::GetImageSize(name)
+        } -> std::convertible_to<ThvPoint>;
+};
 
 } // namespace scene3d
 

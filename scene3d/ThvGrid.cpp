@@ -94,7 +94,8 @@ void ThvGrid::Render()
     // for millions of them: each half holds at most a few lines per pixel of the canvas, and a
     // denser grid draws every Nth line (N whole, so the lines stay on multiples of Frequency).
     const float limit = std::min(
-        kLinesPerPixel * static_cast<float>(std::max({ canvas->GetWidth(), canvas->GetHeight(), 1 })), kMaxLinesPerHalf);
+        kLinesPerPixel * static_cast<float>(std::max({ canvas->GetWidth(), canvas->GetHeight(), 1 })),
+        kMaxLinesPerHalf);
     const auto stepFor = [&](float half) {
         const float count = half / m_frequency;
         if (!(count > limit))
@@ -116,13 +117,15 @@ void ThvGrid::Render()
     };
     const float stepX = stepFor(halfWidth);
     for (float x = 0; x < halfWidth; x += stepX) {
-        add(x, { x, -halfHeight, 0, 1 }, { x, halfHeight, 0, 1 }, { -x, -halfHeight, 0, 1 }, { -x, halfHeight, 0, 1 });
+        add(x, { x, -halfHeight, 0, 1 }, { x, halfHeight, 0, 1 }, { -x, -halfHeight, 0, 1 },
+            { -x, halfHeight, 0, 1 });
         if (x + stepX == x)
             break;
     }
     const float stepY = stepFor(halfHeight);
     for (float y = 0; y < halfHeight; y += stepY) {
-        add(y, { -halfWidth, y, 0, 1 }, { halfWidth, y, 0, 1 }, { -halfWidth, -y, 0, 1 }, { halfWidth, -y, 0, 1 });
+        add(y, { -halfWidth, y, 0, 1 }, { halfWidth, y, 0, 1 }, { -halfWidth, -y, 0, 1 },
+            { halfWidth, -y, 0, 1 });
         if (y + stepY == y)
             break;
     }

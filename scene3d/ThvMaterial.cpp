@@ -29,8 +29,7 @@ RTL_IMPLEMENT_CLASS(ThvMaterial, .props = kMaterialProps)
 
 ThvMaterial::ThvMaterial()
     : m_bitmapRect(std::make_unique<ThvBitmapRect>())
-{
-}
+{ }
 
 ThvMaterial::~ThvMaterial() = default;
 

@@ -17,11 +17,11 @@ constexpr rtl::TPropInfo kMeshProps[] = {
     RTL_PROP(ThvMeshData, TriangleIndices, String, "", false),
 };
 
-constexpr float ThvTexVertexNormal::* kPointFields[] = { &ThvTexVertexNormal::X, &ThvTexVertexNormal::Y,
-                                                        &ThvTexVertexNormal::Z };
-constexpr float ThvTexVertexNormal::* kNormalFields[] = { &ThvTexVertexNormal::NX, &ThvTexVertexNormal::NY,
-                                                         &ThvTexVertexNormal::NZ };
-constexpr float ThvTexVertexNormal::* kTexFields[] = { &ThvTexVertexNormal::TU, &ThvTexVertexNormal::TV };
+constexpr float ThvTexVertexNormal::*kPointFields[]
+    = { &ThvTexVertexNormal::X, &ThvTexVertexNormal::Y, &ThvTexVertexNormal::Z };
+constexpr float ThvTexVertexNormal::*kNormalFields[]
+    = { &ThvTexVertexNormal::NX, &ThvTexVertexNormal::NY, &ThvTexVertexNormal::NZ };
+constexpr float ThvTexVertexNormal::*kTexFields[] = { &ThvTexVertexNormal::TU, &ThvTexVertexNormal::TV };
 
 constexpr std::string_view kNumberSeparators = " ,";
 
@@ -43,7 +43,7 @@ ThvMeshData::~ThvMeshData()
 // ---- text properties ----------------------------------------------------------------------
 
 template <size_t N>
-std::string ThvMeshData::GetVertexFields(float ThvTexVertexNormal::* const (&fields)[N], size_t reserve) const
+std::string ThvMeshData::GetVertexFields(float ThvTexVertexNormal::*const (&fields)[N], size_t reserve) const
 {
     std::string text;
     text.reserve(reserve * m_vertices.size());
@@ -59,7 +59,7 @@ std::string ThvMeshData::GetVertexFields(float ThvTexVertexNormal::* const (&fie
 }
 
 template <size_t N>
-void ThvMeshData::SetVertexFields(const std::string& value, float ThvTexVertexNormal::* const (&fields)[N])
+void ThvMeshData::SetVertexFields(const std::string& value, float ThvTexVertexNormal::*const (&fields)[N])
 {
     // One step per element: a number that does not read ends its step, and what follows is
     // read as the next element's numbers.
@@ -72,10 +72,9 @@ void ThvMeshData::SetVertexFields(const std::string& value, float ThvTexVertexNo
             m_vertices.resize(steps);
         ThvTexVertexNormal& vertex = m_vertices[steps - 1];
         try {
-            for (float ThvTexVertexNormal::* field : fields)
+            for (float ThvTexVertexNormal::*field : fields)
                 vertex.*field = hvStrToFloat(hvGetTokenAt(position, value, kNumberSeparators, ""));
-        } catch (const rtl::ConvertError&) {
-        }
+        } catch (const rtl::ConvertError&) { }
     }
     if (m_vertices.size() > steps)
         m_vertices.resize(steps);
@@ -170,8 +169,8 @@ void ThvMeshData::CalcNormals()
         const uint16_t i2 = m_indices[3 * t + 2];
         if (i0 >= vertexCount || i1 >= vertexCount || i2 >= vertexCount)
             continue;
-        const ThvVector n = hvCalcPlaneNormal(PositionOf(m_vertices[i2]), PositionOf(m_vertices[i1]),
-                                              PositionOf(m_vertices[i0]));
+        const ThvVector n = hvCalcPlaneNormal(
+            PositionOf(m_vertices[i2]), PositionOf(m_vertices[i1]), PositionOf(m_vertices[i0]));
         for (uint16_t i : { i0, i1, i2 }) {
             ThvTexVertexNormal& v = m_vertices[i];
             v.NX += n.X;
@@ -207,7 +206,8 @@ void ThvMeshData::DefineProperties(rtl::TFiler& filer)
 
 void ThvMeshData::WriteMesh(rtl::TStream& stream) const
 {
-    static_assert(std::endian::native == std::endian::little, "mesh records are written as they lie in memory");
+    static_assert(
+        std::endian::native == std::endian::little, "mesh records are written as they lie in memory");
     stream.WriteLE<int32_t>(static_cast<int32_t>(m_vertices.size()));
     if (!m_vertices.empty())
         stream.WriteBuffer(m_vertices.data(), m_vertices.size() * sizeof(ThvTexVertexNormal));

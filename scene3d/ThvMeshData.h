@@ -69,9 +69,10 @@ public:
 
 private:
     template <size_t N>
-    void SetVertexFields(const std::string& value, float ThvTexVertexNormal::* const (&fields)[N]);
+    void SetVertexFields(const std::string& value, float ThvTexVertexNormal::*const (&fields)[N]);
     template <size_t N>
-    [[nodiscard]] std::string GetVertexFields(float ThvTexVertexNormal::* const (&fields)[N], size_t reserve) const;
+    [[nodiscard]] std::string GetVertexFields(
+        float ThvTexVertexNormal::*const (&fields)[N], size_t reserve) const;
 
     std::vector<ThvTexVertexNormal> m_vertices;
     std::vector<uint16_t> m_indices;

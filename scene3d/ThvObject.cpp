@@ -30,8 +30,7 @@ RTL_IMPLEMENT_CLASS(ThvObject, .props = kObjectProps, .events = kObjectEvents)
 
 ThvObject::ThvObject(rtl::TComponent* owner)
     : rtl::TComponent(owner)
-{
-}
+{ }
 
 ThvObject::~ThvObject()
 {
@@ -221,7 +220,8 @@ void ThvObject::StartAnimation(const std::string& name)
             return;
         ThvObject* child = watched.Get();
         auto* animation = dynamic_cast<scene3d::IAnimationChild*>(child);
-        if (animation && (rtl::SameText(child->GetName(), name) || rtl::SameText(child->m_resourceName, name)))
+        if (animation
+            && (rtl::SameText(child->GetName(), name) || rtl::SameText(child->m_resourceName, name)))
             animation->Start();
     }
 }
@@ -234,7 +234,8 @@ void ThvObject::StopAnimation(const std::string& name)
             return;
         ThvObject* child = watched.Get();
         auto* animation = dynamic_cast<scene3d::IAnimationChild*>(child);
-        if (animation && (rtl::SameText(child->GetName(), name) || rtl::SameText(child->m_resourceName, name)))
+        if (animation
+            && (rtl::SameText(child->GetName(), name) || rtl::SameText(child->m_resourceName, name)))
             animation->Stop();
     }
 }

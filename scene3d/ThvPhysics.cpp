@@ -6,5 +6,4 @@ RTL_IMPLEMENT_CLASS(ThvPhysics)
 
 ThvPhysics::ThvPhysics(ThvScene* scene)
     : m_scene(scene)
-{
-}
+{ }

@@ -75,7 +75,10 @@ struct ThvPhysicsClass {
     ThvPhysics* (*create)(ThvScene* scene);
 
     /// A new engine for `scene`, owned by the caller.
-    [[nodiscard]] rtl::TOwned<ThvPhysics> Create(ThvScene* scene) const { return rtl::TOwned<ThvPhysics>(create(scene)); }
+    [[nodiscard]] rtl::TOwned<ThvPhysics> Create(ThvScene* scene) const
+    {
+        return rtl::TOwned<ThvPhysics>(create(scene));
+    }
 };
 
 /// The class of an engine type T with a constructor taking the scene.

@@ -22,8 +22,7 @@ ThvPosition::ThvPosition(const ThvPoint& defaultValue)
     , m_z(defaultValue.Z)
     , m_prevValue { defaultValue.X, defaultValue.Y, defaultValue.Z, 1 }
     , m_defaultValue(defaultValue)
-{
-}
+{ }
 
 void ThvPosition::SetAxis(float& axis, float& prevAxis, float value, const rtl::TNotifyEvent& axisEvent)
 {

@@ -16,9 +16,9 @@
 #include "scene3d/ThvSceneDesign.h"
 #include "scene3d/ThvVisualObject.h"
 
+#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Properties.h"
-#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"

@@ -22,7 +22,7 @@ inline bool MayRunWithoutDisplay()
 
 /// Ends the running test for want of OpenGL or a window server: a failure, or a skip when
 /// GF_ALLOW_NO_DISPLAY=1.
-#define GF_MISSING_DISPLAY(reason)                                                                          \
+#define GF_MISSING_DISPLAY(reason)                                                                           \
     do {                                                                                                     \
         if (::gftest::MayRunWithoutDisplay())                                                                \
             GTEST_SKIP() << (reason);                                                                        \

@@ -172,7 +172,8 @@ rtl::TObject* VariantToObject(const rtl::TValue& value)
     if (!StartsWith(text, kObjectPrefix))
         return nullptr;
     const std::string_view digits = std::string_view(text).substr(kObjectPrefix.size());
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (digits.empty()
+        || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return nullptr;
     rtl::TObjectId id = 0;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), id, 10);
@@ -260,7 +261,8 @@ TwzObject* FindResourceObject(std::string_view name)
 {
     if (name.empty())
         return nullptr;
-    for (TwzObject* o = ui2d::ObjectInstanceAccess::Prev(nullptr); o; o = ui2d::ObjectInstanceAccess::Prev(o)) {
+    for (TwzObject* o = ui2d::ObjectInstanceAccess::Prev(nullptr); o;
+         o = ui2d::ObjectInstanceAccess::Prev(o)) {
         if (o->GetStored() && rtl::SameText(o->GetResourceName(), name))
             return o;
     }
@@ -272,15 +274,15 @@ TwzObject* FindResourceObject(std::string_view name)
 void Register2DObjectClass(std::string_view category, const rtl::TClassInfo& classInfo)
 {
     std::vector<ui2d::CategoryEntry>& list = State().categories;
-    const bool listed = std::any_of(list.begin(), list.end(), [&](const ui2d::CategoryEntry& e) {
-        return e.classInfo == &classInfo && e.category == category;
-    });
+    const bool listed = std::any_of(list.begin(), list.end(),
+        [&](const ui2d::CategoryEntry& e) { return e.classInfo == &classInfo && e.category == category; });
     if (listed)
         return;
     list.insert(list.begin(), ui2d::CategoryEntry { std::string(category), &classInfo });
-    std::stable_sort(list.begin(), list.end(), [](const ui2d::CategoryEntry& a, const ui2d::CategoryEntry& b) {
-        return rtl::CompareText(a.category, b.category) < 0;
-    });
+    std::stable_sort(
+        list.begin(), list.end(), [](const ui2d::CategoryEntry& a, const ui2d::CategoryEntry& b) {
+            return rtl::CompareText(a.category, b.category) < 0;
+        });
 }
 
 void Register2DObjects(std::string_view category, std::span<const rtl::TClassInfo* const> classes)
@@ -312,7 +314,8 @@ void UnregisterScene(IwzScene* scene)
     if (!scene)
         return;
     std::erase(State().scenes, scene);
-    for (TwzObject* o = ui2d::ObjectInstanceAccess::Next(nullptr); o; o = ui2d::ObjectInstanceAccess::Next(o)) {
+    for (TwzObject* o = ui2d::ObjectInstanceAccess::Next(nullptr); o;
+         o = ui2d::ObjectInstanceAccess::Next(o)) {
         if (o->GetScene() == scene)
             o->SetScene(nullptr);
     }
@@ -419,8 +422,9 @@ void Initialize2DLibrary()
     ui2d::RegisterAnimationObjects();
     Register2DObjects<TwzShadowEffect, TwzBlurEffect, TwzGlowEffect, TwzInnerGlowEffect, TwzBevelEffect,
         TwzReflectionEffect>("Effects");
-    Register2DObjects<TwzLine, TwzRectangle, TwzSidesRectangle, TwzBlurRectangle, TwzRoundRect, TwzBlurRoundRect,
-        TwzEllipse, TwzCircle, TwzArc, TwzPie, TwzText, TwzPath, TwzImage, TwzPaintBox>("Shapes");
+    Register2DObjects<TwzLine, TwzRectangle, TwzSidesRectangle, TwzBlurRectangle, TwzRoundRect,
+        TwzBlurRoundRect, TwzEllipse, TwzCircle, TwzArc, TwzPie, TwzText, TwzPath, TwzImage, TwzPaintBox>(
+        "Shapes");
     Register2DObjects<TwzBackground>("Windows");
 
     // 8. The codec and canvas classes; a host that installed its own canvas class keeps it.

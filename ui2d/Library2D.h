@@ -45,16 +45,14 @@ namespace ui2d {
 } // namespace ui2d
 
 /// The text form of an event handler (object and method); an unassigned handler gives id 0.
-template <class... A>
-[[nodiscard]] rtl::TValue MethodToVariant(const rtl::TEvent<A...>& handler)
+template <class... A> [[nodiscard]] rtl::TValue MethodToVariant(const rtl::TEvent<A...>& handler)
 {
     return ui2d::MethodIdToVariant(rtl::MethodToId(handler));
 }
 
 /// The handler a "wzmet" text names; unassigned for any other text, an unknown id, a freed
 /// target or a handler of another signature.
-template <class EventType>
-[[nodiscard]] EventType VariantToMethod(const rtl::TValue& value)
+template <class EventType> [[nodiscard]] EventType VariantToMethod(const rtl::TValue& value)
 {
     if (std::optional<rtl::TObjectId> id = ui2d::VariantToMethodId(value))
         return rtl::IdToMethod<EventType>(*id);
@@ -104,8 +102,7 @@ void Register2DObjectClass(std::string_view category, const rtl::TClassInfo& cla
 /// For each class in order: Register2DObjectClass and registration for streaming.
 void Register2DObjects(std::string_view category, std::span<const rtl::TClassInfo* const> classes);
 
-template <class... T>
-void Register2DObjects(std::string_view category)
+template <class... T> void Register2DObjects(std::string_view category)
 {
     const rtl::TClassInfo* const classes[] = { &T::StaticClass()... };
     Register2DObjects(category, classes);

@@ -77,8 +77,9 @@ void StartSums(Channels<Sum>& sum, Channels<Sum>& in, Channels<Sum>& out, int64_
     Add(in, last, Sum(r - std::max<int64_t>(direct, 0)));
 }
 
-template <class Sum> inline void Step(Channels<Sum>& sum, Channels<Sum>& in, Channels<Sum>& out, uint32_t pin,
-    uint32_t pout, uint32_t pnext)
+template <class Sum>
+inline void Step(
+    Channels<Sum>& sum, Channels<Sum>& in, Channels<Sum>& out, uint32_t pin, uint32_t pout, uint32_t pnext)
 {
     const uint32_t shifts[4] = { 0, 8, 16, 24 };
     for (int c = 0; c < 4; ++c) {
@@ -128,8 +129,7 @@ void BlurColumns(const uint32_t* src, uint32_t* dst, int64_t w, int64_t h, int64
     }
 }
 
-template <class Sum, class Div>
-void Blur(uint32_t* pixels, int64_t w, int64_t h, int64_t r, const Div& div)
+template <class Sum, class Div> void Blur(uint32_t* pixels, int64_t w, int64_t h, int64_t r, const Div& div)
 {
     std::vector<uint32_t> rows(size_t(w) * size_t(h));
     BlurRows<Sum>(pixels, rows.data(), w, h, r, div);

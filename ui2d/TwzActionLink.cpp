@@ -47,13 +47,13 @@ TwzAction::~TwzAction() = default;
 
 // The links may free their controls' neighbours through the values they set; each setter
 // walks a copy and skips links that left meanwhile.
-#define FOR_EACH_LINK(call)                                                                        \
-    do {                                                                                           \
-        const std::vector<TwzControlActionLink*> links = m_links;                                  \
-        for (TwzControlActionLink* link : links) {                                                 \
-            if (std::find(m_links.begin(), m_links.end(), link) != m_links.end())                  \
-                link->call;                                                                        \
-        }                                                                                          \
+#define FOR_EACH_LINK(call)                                                                                  \
+    do {                                                                                                     \
+        const std::vector<TwzControlActionLink*> links = m_links;                                            \
+        for (TwzControlActionLink * link : links) {                                                          \
+            if (std::find(m_links.begin(), m_links.end(), link) != m_links.end())                            \
+                link->call;                                                                                  \
+        }                                                                                                    \
     } while (false)
 
 void TwzAction::SetCaption(const std::u16string& value)

@@ -54,7 +54,8 @@ void TwzBackground::Paint()
 void TwzBackground::PaintChildren()
 {
     IwzScene* scene = GetScene();
-    const bool transparentRoot = !GetParent() && scene && scene->GetRoot() == this && scene->GetTransparency();
+    const bool transparentRoot
+        = !GetParent() && scene && scene->GetRoot() == this && scene->GetTransparency();
     TwzVisualObject* style = GetAppliedStyle();
     if (!style || (m_fill->GetStyle() == wzBrushNone && !transparentRoot)) {
         Inherited::PaintChildren();

@@ -15,8 +15,7 @@ RTL_IMPLEMENT_CLASS(TwzBitmapObject, .props = kBitmapObjectProps)
 TwzBitmapObject::TwzBitmapObject(rtl::TComponent* owner)
     : TwzObject(owner)
     , m_bitmap(std::make_unique<TwzBitmap>(1, 1))
-{
-}
+{ }
 
 void TwzBitmapObject::SetBitmap(const TwzBitmap* value)
 {

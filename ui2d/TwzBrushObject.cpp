@@ -15,8 +15,7 @@ RTL_IMPLEMENT_CLASS(TwzBrushObject, .props = kBrushObjectProps)
 TwzBrushObject::TwzBrushObject(rtl::TComponent* owner)
     : TwzObject(owner)
     , m_brush(std::make_unique<TwzBrush>(wzBrushSolid, 0xFFFFFFFF))
-{
-}
+{ }
 
 void TwzBrushObject::SetBrush(const TwzBrush* value)
 {

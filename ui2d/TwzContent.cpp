@@ -6,8 +6,7 @@ RTL_IMPLEMENT_CLASS(TwzContent)
 
 TwzContent::TwzContent(rtl::TComponent* owner)
     : TwzVisualObject(owner)
-{
-}
+{ }
 
 TwzContent::~TwzContent() = default;
 

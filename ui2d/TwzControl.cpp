@@ -65,8 +65,7 @@ RTL_IMPLEMENT_CLASS(TwzControl, .props = kControlProps)
 
 TwzControl::TwzControl(rtl::TComponent* owner)
     : TwzVisualObject(owner)
-{
-}
+{ }
 
 TwzControl::~TwzControl() = default;
 
@@ -164,8 +163,8 @@ TwzVisualObject* TwzControl::FindStyleObject()
     TwzVisualObject* source = FindFirstVisual(SheetRoot(scene), { m_resource, className });
     if (!source) {
         const rtl::TClassInfo* parent = ClassInfo().parent;
-        source = FindFirstVisual(DefaultStyle.Get(),
-            { m_resource, className, parent ? ClassStyleName(*parent) : std::string() });
+        source = FindFirstVisual(
+            DefaultStyle.Get(), { m_resource, className, parent ? ClassStyleName(*parent) : std::string() });
     }
     if (!source)
         return nullptr;
@@ -377,5 +376,6 @@ void TwzControl::Notification(rtl::TComponent* component, rtl::TOperation operat
         return;
     if (component == m_bindingSource)
         m_bindingSource = nullptr;
-    std::erase_if(m_boundControls, [&](TwzControl* c) { return static_cast<rtl::TComponent*>(c) == component; });
+    std::erase_if(
+        m_boundControls, [&](TwzControl* c) { return static_cast<rtl::TComponent*>(c) == component; });
 }

@@ -128,11 +128,14 @@ public:
 
     // ---- input (TwzCustomSceneInput.cpp) -------------------------------------------------
     /// The toolkit's entry points of the control's input; the window calls them.
-    virtual void MouseDown(platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y);
+    virtual void MouseDown(
+        platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y);
     virtual void MouseMove(platform::ui::ShiftState shift, int32_t x, int32_t y);
-    virtual void MouseUp(platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y);
+    virtual void MouseUp(
+        platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y);
     /// True when the wheel was handled.
-    virtual bool DoMouseWheel(platform::ui::ShiftState shift, int32_t wheelDelta, platform::ui::Point mousePos);
+    virtual bool DoMouseWheel(
+        platform::ui::ShiftState shift, int32_t wheelDelta, platform::ui::Point mousePos);
     /// Setting `key` to 0 consumes the key (it then types no character).
     virtual void KeyDown(uint16_t& key, platform::ui::ShiftState shift);
     virtual void KeyUp(uint16_t& key, platform::ui::ShiftState shift);

@@ -108,7 +108,8 @@ bool TwzCustomScene::SceneDragOver(rtl::TObject* source, int32_t x, int32_t y)
     if (!self)
         return false;
     // An object is never dropped on itself.
-    if (target && record.Source && static_cast<rtl::TObject*>(static_cast<rtl::TComponent*>(target)) == record.Source)
+    if (target && record.Source
+        && static_cast<rtl::TObject*>(static_cast<rtl::TComponent*>(target)) == record.Source)
         return false;
     rtl::Watch<TwzVisualObject> watchedTarget(target);
     bool accept = false;

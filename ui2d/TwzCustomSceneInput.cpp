@@ -387,8 +387,10 @@ std::optional<platform::ui::HintInfo> TwzCustomScene::CMHintShow(platform::ui::P
     if (!object || !object->GetShowHint() || object->GetHint().empty())
         return std::nullopt;
     const TwzRect r = object->GetAbsoluteRect();
-    const auto whole = [](float v) { return static_cast<int32_t>(std::nearbyint(std::clamp(v, -1e7f, 1e7f))); };
-    return platform::ui::HintInfo { object->GetHint(), { whole(r.Left), whole(r.Top), whole(r.Right), whole(r.Bottom) } };
+    const auto whole
+        = [](float v) { return static_cast<int32_t>(std::nearbyint(std::clamp(v, -1e7f, 1e7f))); };
+    return platform::ui::HintInfo { object->GetHint(),
+        { whole(r.Left), whole(r.Top), whole(r.Right), whole(r.Bottom) } };
 }
 
 // ---- moving and resizing the form ---------------------------------------------------------

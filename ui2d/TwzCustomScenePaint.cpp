@@ -83,8 +83,8 @@ void TwzCustomScene::AddUpdateRect(const TwzRect& rect)
         m_drawCall->Request();
         return;
     }
-    m_host->Invalidate({ static_cast<int32_t>(r.Left), static_cast<int32_t>(r.Top), static_cast<int32_t>(r.Right),
-        static_cast<int32_t>(r.Bottom) });
+    m_host->Invalidate({ static_cast<int32_t>(r.Left), static_cast<int32_t>(r.Top),
+        static_cast<int32_t>(r.Right), static_cast<int32_t>(r.Bottom) });
 }
 
 // ---- the window's paint and the posted paint ----------------------------------------------
@@ -106,8 +106,8 @@ void TwzCustomScene::Paint(platform::ui::PaintContext& context)
     }
     m_updateRects.clear();
     for (const platform::ui::Rect& r : context.UpdateRects())
-        m_updateRects.push_back({ static_cast<float>(r.left), static_cast<float>(r.top), static_cast<float>(r.right),
-            static_cast<float>(r.bottom) });
+        m_updateRects.push_back({ static_cast<float>(r.left), static_cast<float>(r.top),
+            static_cast<float>(r.right), static_cast<float>(r.bottom) });
     rtl::Watch<TwzCustomScene> self(this);
     m_paintContext = &context;
     try {
@@ -232,8 +232,8 @@ void TwzCustomScene::PresentRects(std::span<const TwzRect> rects)
     const int32_t height = m_canvas->GetHeight();
     const auto* bits = reinterpret_cast<const uint8_t*>(m_canvas->GetBufferBits());
     // A transparent scene lets what the form drew beneath show through.
-    const auto blend
-        = m_transparency ? platform::ui::PaintContext::Blend::Over : platform::ui::PaintContext::Blend::Source;
+    const auto blend = m_transparency ? platform::ui::PaintContext::Blend::Over
+                                      : platform::ui::PaintContext::Blend::Source;
     for (const TwzRect& r : rects) {
         const int32_t left = std::max(static_cast<int32_t>(WholePixels(r.Left)), 0);
         const int32_t top = std::max(static_cast<int32_t>(WholePixels(r.Top)), 0);
@@ -241,9 +241,8 @@ void TwzCustomScene::PresentRects(std::span<const TwzRect> rects)
         const int32_t bottom = std::min(static_cast<int32_t>(WholePixels(std::ceil(r.Bottom))), height);
         if (right <= left || bottom <= top)
             continue;
-        const platform::ui::FrameView view { bits + (static_cast<size_t>(top) * static_cast<size_t>(width)
-                                                        + static_cast<size_t>(left))
-                * 4,
+        const platform::ui::FrameView view { bits
+                + (static_cast<size_t>(top) * static_cast<size_t>(width) + static_cast<size_t>(left)) * 4,
             right - left, bottom - top, width * 4 };
         m_paintContext->Present(view, { left, top }, blend);
     }
@@ -258,6 +257,7 @@ void TwzCustomScene::UpdateLayered()
     const int32_t height = m_canvas->GetHeight();
     const platform::ui::Point origin = m_form->GetPosition();
     m_form->SetLayeredFill(m_fill->StoredSolidColor());
-    m_form->UpdateLayered({ reinterpret_cast<const uint8_t*>(m_canvas->GetBufferBits()), width, height, width * 4 },
+    m_form->UpdateLayered(
+        { reinterpret_cast<const uint8_t*>(m_canvas->GetBufferBits()), width, height, width * 4 },
         { origin.x + m_left, origin.y + m_top });
 }

@@ -88,8 +88,7 @@ RTL_IMPLEMENT_CLASS(TwzReflectionEffect, .props = kReflectionProps)
 
 TwzEffect::TwzEffect(rtl::TComponent* owner)
     : TwzObject(owner)
-{
-}
+{ }
 
 TwzEffect::~TwzEffect() = default;
 
@@ -150,7 +149,8 @@ void TwzEffect::StoreSingle(float& field, float value, float low, float high)
     EffectChanged();
 }
 
-void TwzEffect::PaintHalo(TwzBitmap& bitmap, TwzColor color, float opacity, int32_t radius, int32_t dx, int32_t dy)
+void TwzEffect::PaintHalo(
+    TwzBitmap& bitmap, TwzColor color, float opacity, int32_t radius, int32_t dx, int32_t dy)
 {
     const std::vector<uint8_t> silhouette = bitmap.CreateAlphaMask();
     bitmap.FillColorKeepAlpha(ScaleColorAlpha(color, opacity));
@@ -162,8 +162,7 @@ void TwzEffect::PaintHalo(TwzBitmap& bitmap, TwzColor color, float opacity, int3
 
 TwzShadowEffect::TwzShadowEffect(rtl::TComponent* owner)
     : TwzEffect(owner)
-{
-}
+{ }
 
 TwzShadowEffect::~TwzShadowEffect() = default;
 
@@ -199,7 +198,8 @@ void TwzShadowEffect::SetShadowColor(const std::string& value)
 TwzPoint TwzShadowEffect::Displacement() const
 {
     const double angle = Radians(m_direction);
-    return { static_cast<float>(m_distance * std::cos(angle)), static_cast<float>(m_distance * std::sin(angle)) };
+    return { static_cast<float>(m_distance * std::cos(angle)),
+        static_cast<float>(m_distance * std::sin(angle)) };
 }
 
 TwzRect TwzShadowEffect::GetRect(const TwzRect& contentRect)
@@ -261,8 +261,7 @@ void TwzBlurEffect::ProcessEffect(TwzCanvas&, TwzBitmap& bitmap, float)
 
 TwzGlowEffect::TwzGlowEffect(rtl::TComponent* owner)
     : TwzEffect(owner)
-{
-}
+{ }
 
 TwzGlowEffect::~TwzGlowEffect() = default;
 
@@ -382,7 +381,9 @@ void TwzBevelEffect::ProcessEffect(TwzCanvas&, TwzBitmap& bitmap, float)
     // The height field: the blurred silhouette.
     std::vector<uint32_t> blurred(pixels, pixels + size_t(w) * size_t(h));
     StackBlurPixels(blurred.data(), w, h, m_size, true);
-    auto height = [&](int32_t x, int32_t y) { return double(blurred[size_t(y) * size_t(w) + size_t(x)] >> 24) / 255.0; };
+    auto height = [&](int32_t x, int32_t y) {
+        return double(blurred[size_t(y) * size_t(w) + size_t(x)] >> 24) / 255.0;
+    };
 
     const double theta = Radians(m_direction);
     const double lx = std::cos(theta);
@@ -402,8 +403,8 @@ void TwzBevelEffect::ProcessEffect(TwzCanvas&, TwzBitmap& bitmap, float)
             const double lengths = lightLength * std::sqrt(nx * nx + 1 + nz * nz);
             const double c = lengths <= 1e-40 ? 1.0 : (lx * nx + lz * nz) / lengths;
             const double shade = c * m_size;
-            row[x] = PremultiplyColor(ScaleColorAlpha(ChangeHSL(row[x], 0, 0, static_cast<float>(0.4 * shade)),
-                static_cast<float>(a) / 255.0f));
+            row[x] = PremultiplyColor(ScaleColorAlpha(
+                ChangeHSL(row[x], 0, 0, static_cast<float>(0.4 * shade)), static_cast<float>(a) / 255.0f));
         }
     }
     bitmap.SetNeedUpdate(true);
@@ -413,8 +414,7 @@ void TwzBevelEffect::ProcessEffect(TwzCanvas&, TwzBitmap& bitmap, float)
 
 TwzReflectionEffect::TwzReflectionEffect(rtl::TComponent* owner)
     : TwzEffect(owner)
-{
-}
+{ }
 
 TwzReflectionEffect::~TwzReflectionEffect() = default;
 

@@ -56,7 +56,8 @@ protected:
     /// The silhouette of the object painted in `color` at `opacity`, blurred with
     /// `radius`, with the object's own area cut away (its alpha at the pixel displaced by
     /// (dx, dy)): what the shadow and the glows share.
-    static void PaintHalo(TwzBitmap& bitmap, TwzColor color, float opacity, int32_t radius, int32_t dx, int32_t dy);
+    static void PaintHalo(
+        TwzBitmap& bitmap, TwzColor color, float opacity, int32_t radius, int32_t dx, int32_t dy);
 
 private:
     std::string m_trigger;

@@ -54,8 +54,7 @@ RTL_IMPLEMENT_CLASS(TwzLang, .props = kLangProps)
 
 TwzLang::TwzLang(rtl::TComponent* owner)
     : rtl::TComponent(owner)
-{
-}
+{ }
 
 TwzLang::~TwzLang() = default;
 

@@ -246,7 +246,7 @@ void TwzObject::SortChildren(TwzObjectCompare compare)
         return;
     // A stable merge sort stays in bounds even for a comparison that is not consistent.
     std::stable_sort(m_children.begin(), m_children.end(),
-                     [compare](TwzObject* a, TwzObject* b) { return compare(a, b) < 0; });
+        [compare](TwzObject* a, TwzObject* b) { return compare(a, b) < 0; });
 }
 
 void TwzObject::AddObjectsToList(std::vector<TwzObject*>& list)
@@ -364,7 +364,8 @@ void TwzObject::StartAnimation(const std::string& name)
     rtl::Watch<TwzObject> self(this);
     for (size_t i = 0; self && i < m_children.size(); ++i) {
         TwzObject* child = m_children[i];
-        if (auto* animation = dynamic_cast<ui2d::IAnimationChild*>(child); animation && rtl::SameText(child->GetName(), name))
+        if (auto* animation = dynamic_cast<ui2d::IAnimationChild*>(child);
+            animation && rtl::SameText(child->GetName(), name))
             animation->Start();
     }
 }
@@ -374,7 +375,8 @@ void TwzObject::StopAnimation(const std::string& name)
     rtl::Watch<TwzObject> self(this);
     for (size_t i = 0; self && i < m_children.size(); ++i) {
         TwzObject* child = m_children[i];
-        if (auto* animation = dynamic_cast<ui2d::IAnimationChild*>(child); animation && rtl::SameText(child->GetName(), name))
+        if (auto* animation = dynamic_cast<ui2d::IAnimationChild*>(child);
+            animation && rtl::SameText(child->GetName(), name))
             animation->Stop();
     }
 }

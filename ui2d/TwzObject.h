@@ -150,13 +150,13 @@ public:
     /// its current value to `newValue` in `duration` seconds with a new float animation
     /// child, which frees itself when it has finished.
     void AnimateFloat(const std::string& propertyName, float newValue, float duration,
-                      TwzAnimationType animationType, TwzInterpolationType interpolation);
+        TwzAnimationType animationType, TwzInterpolationType interpolation);
     /// The same, then waits with the application's messages processed until the animation
     /// has finished, and frees it. The wait ends early when the animation or this object is
     /// freed or the loop ends; a wait that cannot go on (no message loop) writes the end
     /// value at once.
     void AnimateFloatWait(const std::string& propertyName, float newValue, float duration,
-                          TwzAnimationType animationType, TwzInterpolationType interpolation);
+        TwzAnimationType animationType, TwzInterpolationType interpolation);
 
     // Saving, loading and cloning through the binary component stream.
     /// Writes the object and its stored subtree with an empty root name.

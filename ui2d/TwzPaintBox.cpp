@@ -14,8 +14,7 @@ RTL_IMPLEMENT_CLASS(TwzPaintBox, .events = kPaintBoxEvents)
 
 TwzPaintBox::TwzPaintBox(rtl::TComponent* owner)
     : TwzVisualObject(owner)
-{
-}
+{ }
 
 TwzPaintBox::~TwzPaintBox() = default;
 

@@ -15,8 +15,7 @@ RTL_IMPLEMENT_CLASS(TwzPathObject, .props = kPathObjectProps)
 TwzPathObject::TwzPathObject(rtl::TComponent* owner)
     : TwzObject(owner)
     , m_path(std::make_unique<TwzPathData>())
-{
-}
+{ }
 
 void TwzPathObject::SetPath(const TwzPathData* value)
 {

@@ -94,7 +94,8 @@ void TwzPath::Paint()
             for (int32_t i = 0; i < columns; ++i) {
                 for (int32_t j = 0; j < rows; ++j) {
                     TwzRect r = p;
-                    RectOffset(r, s.Left + i * (RectWidth(p) + 2 * s.Left), s.Top + j * (RectHeight(p) + 2 * s.Top));
+                    RectOffset(
+                        r, s.Left + i * (RectWidth(p) + 2 * s.Left), s.Top + j * (RectHeight(p) + 2 * s.Top));
                     draw(r);
                 }
             }

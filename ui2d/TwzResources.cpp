@@ -78,7 +78,9 @@ bool IsBlank(char c)
 
 int LineAt(std::string_view text, size_t offset)
 {
-    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+    return 1
+        + static_cast<int>(
+            std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
 }
 
 /// How a style object is named in messages: its resource name when the text shows one
@@ -190,8 +192,8 @@ void TwzResources::SetRootTree(TwzObject* tree)
     for (const User& user : users) {
         if (!self)
             return;
-        const bool stillListed = std::any_of(m_users.begin(), m_users.end(),
-            [&](const User& u) { return u.scene == user.scene; });
+        const bool stillListed = std::any_of(
+            m_users.begin(), m_users.end(), [&](const User& u) { return u.scene == user.scene; });
         if (stillListed)
             user.scene->UpdateStyle();
     }
@@ -223,7 +225,8 @@ void TwzResources::AddScene(IwzScene* scene)
 
 void TwzResources::RemoveScene(IwzScene* scene)
 {
-    const auto it = std::find_if(m_users.begin(), m_users.end(), [&](const User& u) { return u.scene == scene; });
+    const auto it
+        = std::find_if(m_users.begin(), m_users.end(), [&](const User& u) { return u.scene == scene; });
     if (it == m_users.end())
         return;
     rtl::TComponent* component = it->component;
@@ -285,8 +288,8 @@ TwzObject* BuildStyleTree(std::span<const StyleFile> files)
                 }
             } catch (const std::exception& e) {
                 throw StyleError("Built-in style, " + std::string(file.name) + ", style object "
-                                 + NameInText(text, start) + " at line " + std::to_string(LineAt(text, start))
-                                 + ": " + e.what());
+                    + NameInText(text, start) + " at line " + std::to_string(LineAt(text, start)) + ": "
+                    + e.what());
             }
             ++objects;
         }

@@ -49,10 +49,10 @@ RTL_IMPLEMENT_CLASS(TwzArc, .props = kArcProps)
 
 TwzShape::TwzShape(rtl::TComponent* owner)
     : TwzShape(owner, wzBrushSolid, kShapeFillColor, wzBrushSolid)
-{
-}
+{ }
 
-TwzShape::TwzShape(rtl::TComponent* owner, TwzBrushStyle fillStyle, TwzColor fillColor, TwzBrushStyle strokeStyle)
+TwzShape::TwzShape(
+    rtl::TComponent* owner, TwzBrushStyle fillStyle, TwzColor fillColor, TwzBrushStyle strokeStyle)
     : TwzVisualObject(owner)
     , m_fill(std::make_unique<TwzBrush>(fillStyle, fillColor))
     , m_stroke(std::make_unique<TwzBrush>(strokeStyle, kShapeStrokeColor))
@@ -176,8 +176,7 @@ bool TwzShape::EllipseContains(const TwzPoint& local) const
 
 TwzLine::TwzLine(rtl::TComponent* owner)
     : TwzShape(owner)
-{
-}
+{ }
 
 TwzLine::~TwzLine() = default;
 
@@ -207,13 +206,11 @@ void TwzLine::Paint()
 
 TwzEllipse::TwzEllipse(rtl::TComponent* owner)
     : TwzShape(owner)
-{
-}
+{ }
 
 TwzEllipse::TwzEllipse(rtl::TComponent* owner, TwzBrushStyle fillStyle)
     : TwzShape(owner, fillStyle, kShapeFillColor, wzBrushSolid)
-{
-}
+{ }
 
 TwzEllipse::~TwzEllipse() = default;
 
@@ -239,8 +236,7 @@ bool TwzEllipse::PointInObject(float x, float y)
 
 TwzCircle::TwzCircle(rtl::TComponent* owner)
     : TwzEllipse(owner)
-{
-}
+{ }
 
 TwzCircle::~TwzCircle() = default;
 
@@ -260,8 +256,7 @@ void TwzCircle::Paint()
 
 TwzPie::TwzPie(rtl::TComponent* owner)
     : TwzEllipse(owner)
-{
-}
+{ }
 
 TwzPie::~TwzPie() = default;
 
@@ -284,7 +279,8 @@ void TwzPie::SetEndAngle(float value)
 void TwzPie::BuildPath(TwzPathData& path) const
 {
     const TwzPoint centre { GetWidth() / 2, GetHeight() / 2 };
-    const TwzPoint radius { (GetWidth() - GetStrokeThickness()) / 2, (GetHeight() - GetStrokeThickness()) / 2 };
+    const TwzPoint radius { (GetWidth() - GetStrokeThickness()) / 2,
+        (GetHeight() - GetStrokeThickness()) / 2 };
     path.MoveTo(centre);
     path.AddArc(centre, radius, m_startAngle, m_endAngle - m_startAngle);
     path.LineTo(centre);
@@ -315,8 +311,7 @@ bool TwzPie::ContainsLocal(const TwzPoint& local)
 
 TwzArc::TwzArc(rtl::TComponent* owner)
     : TwzEllipse(owner, wzBrushNone)
-{
-}
+{ }
 
 TwzArc::~TwzArc() = default;
 
@@ -342,7 +337,8 @@ void TwzArc::Paint()
     if (!canvas)
         return;
     const TwzPoint centre { GetWidth() / 2, GetHeight() / 2 };
-    const TwzPoint radius { (GetWidth() - GetStrokeThickness()) / 2, (GetHeight() - GetStrokeThickness()) / 2 };
+    const TwzPoint radius { (GetWidth() - GetStrokeThickness()) / 2,
+        (GetHeight() - GetStrokeThickness()) / 2 };
     canvas->FillArc(centre, radius, m_startAngle, m_endAngle, GetAbsoluteOpacity());
     canvas->DrawArc(centre, radius, m_startAngle, m_endAngle, GetAbsoluteOpacity());
 }

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <memory>
 
-
 // The vector shapes: visual objects that fill and stroke one figure with the canvas. Each
 // fills with its Fill brush and outlines with its Stroke brush inside the shape rectangle,
 // the local rectangle shrunk by half the stroke so the outline stays inside the object.

@@ -105,13 +105,11 @@ RTL_IMPLEMENT_CLASS(TwzBlurRoundRect, .props = kBlurRoundRectProps)
 
 TwzRectangle::TwzRectangle(rtl::TComponent* owner)
     : TwzShape(owner)
-{
-}
+{ }
 
 TwzRectangle::TwzRectangle(rtl::TComponent* owner, TwzBrushStyle strokeStyle)
     : TwzShape(owner, wzBrushSolid, 0xFFE0E0E0, strokeStyle)
-{
-}
+{ }
 
 TwzRectangle::~TwzRectangle() = default;
 
@@ -161,8 +159,7 @@ void TwzRectangle::Paint()
 
 TwzSidesRectangle::TwzSidesRectangle(rtl::TComponent* owner)
     : TwzRectangle(owner)
-{
-}
+{ }
 
 TwzSidesRectangle::~TwzSidesRectangle() = default;
 
@@ -199,8 +196,7 @@ void TwzSidesRectangle::Paint()
 
 TwzBlurRectangle::TwzBlurRectangle(rtl::TComponent* owner)
     : TwzRectangle(owner, wzBrushNone)
-{
-}
+{ }
 
 TwzBlurRectangle::~TwzBlurRectangle() = default;
 
@@ -255,13 +251,11 @@ void TwzBlurRectangle::Paint()
 
 TwzRoundRect::TwzRoundRect(rtl::TComponent* owner)
     : TwzShape(owner)
-{
-}
+{ }
 
 TwzRoundRect::TwzRoundRect(rtl::TComponent* owner, TwzBrushStyle strokeStyle)
     : TwzShape(owner, wzBrushSolid, 0xFFE0E0E0, strokeStyle)
-{
-}
+{ }
 
 TwzRoundRect::~TwzRoundRect() = default;
 
@@ -288,8 +282,7 @@ void TwzRoundRect::Paint()
 
 TwzBlurRoundRect::TwzBlurRoundRect(rtl::TComponent* owner)
     : TwzRoundRect(owner, wzBrushNone)
-{
-}
+{ }
 
 TwzBlurRoundRect::~TwzBlurRoundRect() = default;
 

@@ -49,7 +49,7 @@ BENCHMARK(BM_PremultiplyRow);
 
 void BM_RectTextRoundTrip(benchmark::State& state)
 {
-    const TwzRect r{0, 0, 100.5f, 20};
+    const TwzRect r { 0, 0, 100.5f, 20 };
     for (auto _ : state)
         benchmark::DoNotOptimize(TextToRect(RectToText(r)));
 }

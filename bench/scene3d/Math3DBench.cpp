@@ -6,7 +6,7 @@ namespace {
 
 ThvMatrix SampleMatrix()
 {
-    ThvMatrix m = hvQuaternionToMatrix(hvQuaternionFromAngleAxis({1, 2, 3, 0}, 40));
+    ThvMatrix m = hvQuaternionToMatrix(hvQuaternionFromAngleAxis({ 1, 2, 3, 0 }, 40));
     m[3][0] = 4;
     m[3][1] = -5;
     m[3][2] = 6;
@@ -37,7 +37,7 @@ BENCHMARK(BM_InvertMatrix);
 
 void BM_QuaternionMatrixRoundTrip(benchmark::State& state)
 {
-    ThvQuaternion q = hvQuaternionFromAngleAxis({0, 1, 1, 0}, 75);
+    ThvQuaternion q = hvQuaternionFromAngleAxis({ 0, 1, 1, 0 }, 75);
     for (auto _ : state) {
         q = hvQuaternionFromMatrix(hvQuaternionToMatrix(q));
         benchmark::DoNotOptimize(q);
@@ -48,8 +48,8 @@ BENCHMARK(BM_QuaternionMatrixRoundTrip);
 // Picking tests every triangle of a mesh against the mouse ray.
 void BM_RayTriangle(benchmark::State& state)
 {
-    const ThvVector start{0, -10, 0, 1}, direction{0, 1, 0, 0};
-    const ThvVector p1{-1, 5, -1, 1}, p2{1, 5, -1, 1}, p3{0, 5, 1, 1};
+    const ThvVector start { 0, -10, 0, 1 }, direction { 0, 1, 0, 0 };
+    const ThvVector p1 { -1, 5, -1, 1 }, p2 { 1, 5, -1, 1 }, p3 { 0, 5, 1, 1 };
     ThvVector point, normal;
     for (auto _ : state)
         benchmark::DoNotOptimize(hvRayTriangleIntersect(start, direction, p1, p2, p3, &point, &normal));
@@ -68,7 +68,7 @@ BENCHMARK(BM_FloatToStr);
 
 void BM_PointTextRoundTrip(benchmark::State& state)
 {
-    const ThvPoint p{1.5f, -10, 0.125f};
+    const ThvPoint p { 1.5f, -10, 0.125f };
     for (auto _ : state)
         benchmark::DoNotOptimize(hvStrToPoint(hvPointToStr(p)));
 }

@@ -20,7 +20,8 @@ void MakeGrid(ThvMeshData& mesh, int n)
         for (int x = 0; x < n; ++x) {
             const float fx = static_cast<float>(x) / static_cast<float>(n - 1);
             const float fy = static_cast<float>(y) / static_cast<float>(n - 1);
-            vertices.push_back(hvTexVertexNormal(fx, fy, 0.1f * std::sin(6 * fx) * std::cos(6 * fy), 0, 0, 0, fx, fy));
+            vertices.push_back(
+                hvTexVertexNormal(fx, fy, 0.1f * std::sin(6 * fx) * std::cos(6 * fy), 0, 0, 0, fx, fy));
         }
     }
     for (int y = 0; y + 1 < n; ++y) {

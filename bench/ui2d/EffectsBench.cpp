@@ -46,7 +46,8 @@ void BoxBlur(uint32_t* pixels, int w, int h, int r)
                     sum[c] += (p >> (8 * c)) & 0xFF;
             }
             for (int i = 0; i < length; ++i) {
-                o[size_t(i) * size_t(step)] = (sum[0] / d) | ((sum[1] / d) << 8) | ((sum[2] / d) << 16) | ((sum[3] / d) << 24);
+                o[size_t(i) * size_t(step)]
+                    = (sum[0] / d) | ((sum[1] / d) << 8) | ((sum[2] / d) << 16) | ((sum[3] / d) << 24);
                 const uint32_t in = at(i + r + 1);
                 const uint32_t out = at(i - r);
                 for (int c = 0; c < 4; ++c)

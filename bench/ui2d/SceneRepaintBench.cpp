@@ -67,9 +67,11 @@ public:
         // 20 columns of 10 rows of 35 x 40 cells, each with a 33 x 36 box.
         for (int i = 0; i < 200; ++i) {
             const std::u16string text = u"Item " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26));
-            auto* box = new TLabelBox(owner.get(), text, 0xFF000000u | static_cast<uint32_t>(0x405060 + i * 0x010203));
+            auto* box = new TLabelBox(
+                owner.get(), text, 0xFF000000u | static_cast<uint32_t>(0x405060 + i * 0x010203));
             root->AddObject(box);
-            box->SetBounds(static_cast<float>((i % 20) * 35 + 1), static_cast<float>((i / 20) * 40 + 2), 33, 36);
+            box->SetBounds(
+                static_cast<float>((i % 20) * 35 + 1), static_cast<float>((i / 20) * 40 + 2), 33, 36);
         }
         scene->SetParentForm(form.get());
         form->Show();

@@ -71,10 +71,7 @@ struct Scene {
         scene->SetSize(kWidth, kHeight);
         scene->SetCanvas(&canvas);
     }
-    ~Scene()
-    {
-        scene->Free();
-    }
+    ~Scene() { scene->Free(); }
     void Paint()
     {
         scene->ClearUpdateRects();

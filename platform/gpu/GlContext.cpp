@@ -60,8 +60,8 @@ std::nullptr_t Unavailable(const char* reason)
 {
     static std::atomic<bool> told { false };
     if (!told.exchange(true))
-        std::fprintf(stderr, "OpenGL is not available (%s, EGL error 0x%04X): 3D views are not drawn\n", reason,
-            unsigned(eglGetError()));
+        std::fprintf(stderr, "OpenGL is not available (%s, EGL error 0x%04X): 3D views are not drawn\n",
+            reason, unsigned(eglGetError()));
     return nullptr;
 }
 

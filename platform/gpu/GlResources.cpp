@@ -190,8 +190,9 @@ HRESULT GlTexture::UnlockRect(uint32_t level)
         if (m_partial) {
             glPixelStorei(GL_UNPACK_ROW_LENGTH, GLint(m_desc.Width));
             glTexSubImage2D(GL_TEXTURE_2D, 0, GLint(m_lockedRect.left), GLint(m_lockedRect.top),
-                GLsizei(m_lockedRect.right - m_lockedRect.left), GLsizei(m_lockedRect.bottom - m_lockedRect.top),
-                GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, m_staging.data() + size_t(m_lockedRect.left) * 4);
+                GLsizei(m_lockedRect.right - m_lockedRect.left),
+                GLsizei(m_lockedRect.bottom - m_lockedRect.top), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                m_staging.data() + size_t(m_lockedRect.left) * 4);
             glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
         } else
             glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, GLsizei(m_desc.Width), GLsizei(m_desc.Height), GL_BGRA,

@@ -225,16 +225,40 @@ public:
 
 #define GPU_DEVICE_OPERATION(Name, Parameters) HRESULT Name Parameters override;
 #include "platform/gpu/DeviceOperations.inc"
-    const FrontBuffer& GetFrontBuffer() const override { return m_front; }
+    const FrontBuffer& GetFrontBuffer() const override
+    {
+        return m_front;
+    }
 
     // Inspection for tests.
-    const DeviceState& State() const { return m_state; }
-    const D3DPRESENT_PARAMETERS& Parameters() const { return m_parameters; }
-    bool Extended() const { return m_extended; }
-    bool InScene() const { return m_inScene; }
-    bool IsRecordingStateBlock() const { return m_stateRecorder.Recording(); }
-    std::shared_ptr<RecordingSurface> RenderTarget() const { return m_renderTarget; }
-    std::shared_ptr<RecordingSurface> DepthStencil() const { return m_depthStencil; }
+    const DeviceState& State() const
+    {
+        return m_state;
+    }
+    const D3DPRESENT_PARAMETERS& Parameters() const
+    {
+        return m_parameters;
+    }
+    bool Extended() const
+    {
+        return m_extended;
+    }
+    bool InScene() const
+    {
+        return m_inScene;
+    }
+    bool IsRecordingStateBlock() const
+    {
+        return m_stateRecorder.Recording();
+    }
+    std::shared_ptr<RecordingSurface> RenderTarget() const
+    {
+        return m_renderTarget;
+    }
+    std::shared_ptr<RecordingSurface> DepthStencil() const
+    {
+        return m_depthStencil;
+    }
 
 private:
     HRESULT ResetDevice(std::string_view method, D3DPRESENT_PARAMETERS& parameters, bool releaseRequired);
@@ -244,9 +268,12 @@ private:
     bool OffersSamples(D3DMULTISAMPLE_TYPE type) const;
     /// Logs a present that `result` lets through, fills the front buffer from the back buffer
     /// and passes it to the present handler.
-    HRESULT PresentFrame(
-        std::string_view method, const std::string& arguments, HRESULT result, WindowHandle destWindowOverride);
-    void Track(const std::shared_ptr<void>& resource) { m_defaultResources.push_back(resource); }
+    HRESULT PresentFrame(std::string_view method, const std::string& arguments, HRESULT result,
+        WindowHandle destWindowOverride);
+    void Track(const std::shared_ptr<void>& resource)
+    {
+        m_defaultResources.push_back(resource);
+    }
 
     bool m_extended;
     D3DPRESENT_PARAMETERS m_parameters {};

@@ -113,8 +113,7 @@ struct TClassDef {
 };
 
 /// The factory of a component class: `new T(owner)`.
-template <class T>
-TComponent* Create(TComponent* owner)
+template <class T> TComponent* Create(TComponent* owner)
 {
     return new T(owner);
 }
@@ -127,8 +126,7 @@ TComponent* Create(TComponent* owner)
 /// different class under a name already taken raises rtl::Exception.
 void RegisterClass(const TClassInfo& info, std::string_view category = {});
 
-template <class T>
-void RegisterClass(std::string_view category = {})
+template <class T> void RegisterClass(std::string_view category = {})
 {
     RegisterClass(T::StaticClass(), category);
 }
@@ -151,14 +149,12 @@ struct TClassCategoryEntry {
 
 namespace detail {
 
-template <class Cls, auto Get>
-using GetterResult = Bare<decltype((std::declval<const Cls&>().*Get)())>;
+template <class Cls, auto Get> using GetterResult = Bare<decltype((std::declval<const Cls&>().*Get)())>;
 
 template <class R>
 using ObjectOf = std::remove_cv_t<std::conditional_t<std::is_pointer_v<R>, std::remove_pointer_t<R>, R>>;
 
-template <class R, TPropKind Kind>
-constexpr bool KindFits()
+template <class R, TPropKind Kind> constexpr bool KindFits()
 {
     constexpr bool isObject = kIsObjectPointer<R> || kIsObjectRef<R>;
     if constexpr (Kind == TPropKind::Integer)
@@ -198,8 +194,7 @@ constexpr bool KindFits()
         return false;
 }
 
-template <class R>
-constexpr std::string_view DefaultTypeName()
+template <class R> constexpr std::string_view DefaultTypeName()
 {
     if constexpr (std::is_same_v<R, bool>)
         return "Boolean";
@@ -216,7 +211,10 @@ constexpr std::string_view DefaultTypeName()
         return "WideChar";
     else if constexpr (kIsIntegerType<R>) {
         if constexpr (std::is_signed_v<R>)
-            return sizeof(R) == 1 ? "ShortInt" : sizeof(R) == 2 ? "SmallInt" : sizeof(R) == 4 ? "Integer" : "Int64";
+            return sizeof(R) == 1 ? "ShortInt"
+                : sizeof(R) == 2  ? "SmallInt"
+                : sizeof(R) == 4  ? "Integer"
+                                  : "Int64";
         else
             return sizeof(R) == 1 ? "Byte" : sizeof(R) == 2 ? "Word" : sizeof(R) == 4 ? "Cardinal" : "UInt64";
     } else if constexpr (std::is_same_v<R, float>)
@@ -231,8 +229,7 @@ constexpr std::string_view DefaultTypeName()
         return {}; // classes: named at run time from classInfo
 }
 
-template <TPropKind Kind, class D>
-constexpr TDefault MakeDefault(const D& def)
+template <TPropKind Kind, class D> constexpr TDefault MakeDefault(const D& def)
 {
     if constexpr (std::is_same_v<D, std::monostate> || std::is_same_v<D, std::nullptr_t>)
         return std::monostate {};
@@ -259,14 +256,12 @@ constexpr TDefault MakeDefault(const D& def)
         static_assert(sizeof(D) == 0, "unsupported default value");
 }
 
-template <class Cls, auto Get>
-TValue GetThunk(const TObject& object)
+template <class Cls, auto Get> TValue GetThunk(const TObject& object)
 {
     return ToValue((static_cast<const Cls&>(object).*Get)());
 }
 
-template <class Cls, auto Get, auto Set>
-bool SetThunk(TObject& object, const TValue& value)
+template <class Cls, auto Get, auto Set> bool SetThunk(TObject& object, const TValue& value)
 {
     using R = GetterResult<Cls, Get>;
     Cls& self = static_cast<Cls&>(object);
@@ -292,8 +287,7 @@ bool SetThunk(TObject& object, const TValue& value)
     }
 }
 
-template <class Cls, auto Get>
-bool EqualsDefaultThunk(const TObject& object, const TPropInfo& prop)
+template <class Cls, auto Get> bool EqualsDefaultThunk(const TObject& object, const TPropInfo& prop)
 {
     using R = GetterResult<Cls, Get>;
     const R& current = (static_cast<const Cls&>(object).*Get)();
@@ -307,8 +301,7 @@ bool EqualsDefaultThunk(const TObject& object, const TPropInfo& prop)
     return def && *def == current;
 }
 
-template <class Cls, auto Pred>
-bool StoredThunk(const TObject& object)
+template <class Cls, auto Pred> bool StoredThunk(const TObject& object)
 {
     return (static_cast<const Cls&>(object).*Pred)();
 }
@@ -346,8 +339,7 @@ constexpr TPropInfo MakeProp(std::string_view name, const D& def)
     return p;
 }
 
-template <class Cls>
-TClassInfo MakeClassInfo(std::string_view name, const TClassDef& def)
+template <class Cls> TClassInfo MakeClassInfo(std::string_view name, const TClassDef& def)
 {
     static_assert(std::is_base_of_v<typename Cls::Inherited, Cls>, "RTL_CLASS names a wrong parent");
     TClassInfo info;
@@ -357,13 +349,15 @@ TClassInfo MakeClassInfo(std::string_view name, const TClassDef& def)
     info.events = def.events;
     info.methods = def.methods;
     info.create = def.create;
-    if constexpr (std::is_base_of_v<TComponent, Cls> && !std::is_abstract_v<Cls>
-                  && requires(TComponent* owner) { new Cls(owner); }) {
+    if constexpr (std::is_base_of_v<TComponent,
+                      Cls> && !std::is_abstract_v<Cls> && requires(TComponent * owner) { new Cls(owner); }) {
         if (!info.create)
             info.create = [](TComponent* owner) -> TComponent* { return new Cls(owner); };
     }
-    if constexpr (std::is_base_of_v<TCollectionItem, Cls> && !std::is_abstract_v<Cls>
-                  && requires(TCollection* collection) { new Cls(collection); }) {
+    if constexpr (std::is_base_of_v<TCollectionItem,
+                      Cls> && !std::is_abstract_v<Cls> && requires(TCollection * collection) {
+                      new Cls(collection);
+                  }) {
         info.createItem = [](TCollection* collection) -> TCollectionItem* { return new Cls(collection); };
     }
     return info;
@@ -374,11 +368,12 @@ TClassInfo MakeClassInfo(std::string_view name, const TClassDef& def)
 
 /// Defines StaticClass() of a class declared with RTL_CLASS. The arguments after the class
 /// are the TClassDef fields: `.props = kProps, .events = kEvents, .methods = kHandlers`.
-#define RTL_IMPLEMENT_CLASS(Cls, ...)                                                                    \
-    const ::rtl::TClassInfo& Cls::StaticClass()                                                          \
-    {                                                                                                    \
-        static const ::rtl::TClassInfo info = ::rtl::detail::MakeClassInfo<Cls>(#Cls, ::rtl::TClassDef { __VA_ARGS__ }); \
-        return info;                                                                                     \
+#define RTL_IMPLEMENT_CLASS(Cls, ...)                                                                        \
+    const ::rtl::TClassInfo& Cls::StaticClass()                                                              \
+    {                                                                                                        \
+        static const ::rtl::TClassInfo info                                                                  \
+            = ::rtl::detail::MakeClassInfo<Cls>(#Cls, ::rtl::TClassDef { __VA_ARGS__ });                     \
+        return info;                                                                                         \
     }
 
 /// A property row: RTL_PROP(Class, Name, Kind, Default[, StoredPredicate]) with accessors
@@ -386,23 +381,23 @@ TClassInfo MakeClassInfo(std::string_view name, const TClassDef& def)
 /// always stored); put a default that contains commas in parentheses:
 /// `(TwzCorners { wzCornerTopLeft, wzCornerTopRight })`. StoredPredicate is
 /// `&Class::IsNameStored` or `false` (published but never stored).
-#define RTL_PROP(Cls, Name, Kind, ...)                                                                   \
-    RTL_DETAIL_PICK(__VA_ARGS__, RTL_DETAIL_PROP_STORED, RTL_DETAIL_PROP_PLAIN, )                        \
+#define RTL_PROP(Cls, Name, Kind, ...)                                                                       \
+    RTL_DETAIL_PICK(__VA_ARGS__, RTL_DETAIL_PROP_STORED, RTL_DETAIL_PROP_PLAIN, )                            \
     (Cls, #Name, &Cls::Get##Name, &Cls::Set##Name, Kind, __VA_ARGS__)
 
 /// A read-only property: readable by name (triggers read IsMouseOver), never stored, except
 /// a Class property, whose sub-object's own properties are.
-#define RTL_PROP_RO(Cls, Name, Kind)                                                                     \
+#define RTL_PROP_RO(Cls, Name, Kind)                                                                         \
     ::rtl::detail::MakeProp<Cls, &Cls::Get##Name, nullptr, ::rtl::TPropKind::Kind>(#Name, ::rtl::kNoDefault)
 
 /// A property whose published name differs from its accessors:
 ///     RTL_PROP_AS(ThvVisualObject, "Quanternion", GetQuaternionText, SetQuaternionText, String, "")
-#define RTL_PROP_AS(Cls, NameText, Getter, Setter, Kind, ...)                                            \
-    RTL_DETAIL_PICK(__VA_ARGS__, RTL_DETAIL_PROP_STORED, RTL_DETAIL_PROP_PLAIN, )                        \
+#define RTL_PROP_AS(Cls, NameText, Getter, Setter, Kind, ...)                                                \
+    RTL_DETAIL_PICK(__VA_ARGS__, RTL_DETAIL_PROP_STORED, RTL_DETAIL_PROP_PLAIN, )                            \
     (Cls, NameText, &Cls::Getter, &Cls::Setter, Kind, __VA_ARGS__)
 
 #define RTL_DETAIL_PICK(a, b, macro, ...) macro
-#define RTL_DETAIL_PROP_PLAIN(Cls, NameText, Get, Set, Kind, Def)                                        \
+#define RTL_DETAIL_PROP_PLAIN(Cls, NameText, Get, Set, Kind, Def)                                            \
     ::rtl::detail::MakeProp<Cls, Get, Set, ::rtl::TPropKind::Kind>(NameText, Def)
-#define RTL_DETAIL_PROP_STORED(Cls, NameText, Get, Set, Kind, Def, Stored)                               \
+#define RTL_DETAIL_PROP_STORED(Cls, NameText, Get, Set, Kind, Def, Stored)                                   \
     ::rtl::detail::MakeProp<Cls, Get, Set, ::rtl::TPropKind::Kind, Stored>(NameText, Def)

@@ -36,7 +36,8 @@ bool IsValidName(std::string_view name)
 {
     if (name.empty() || !IsIdentStart(static_cast<unsigned char>(name[0])))
         return false;
-    return std::all_of(name.begin(), name.end(), [](char c) { return IsIdentChar(static_cast<unsigned char>(c)); });
+    return std::all_of(
+        name.begin(), name.end(), [](char c) { return IsIdentChar(static_cast<unsigned char>(c)); });
 }
 
 } // namespace

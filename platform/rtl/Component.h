@@ -133,15 +133,13 @@ private:
 /// Frees a component (or any TObject) when the holder goes; for plain C++ holders of a
 /// root (main, tests, dialogs).
 struct TFree {
-    template <class T>
-    void operator()(T* object) const
+    template <class T> void operator()(T* object) const
     {
         if (object)
             object->Free();
     }
 };
-template <class T>
-using TOwned = std::unique_ptr<T, TFree>;
+template <class T> using TOwned = std::unique_ptr<T, TFree>;
 
 /// Untyped part of Watch.
 class WatchBase {
@@ -164,12 +162,15 @@ private:
 /// A pointer that turns null when its target is freed: for code that must survive the
 /// target's death across a nested loop, a blocking menu, a deferred command or a handler.
 /// Clears itself as soon as the target's Free() begins.
-template <class T>
-class Watch final : public WatchBase {
+template <class T> class Watch final : public WatchBase {
 public:
     Watch() = default;
     Watch(T* target) { Attach(target); }
-    Watch(const Watch& other) : WatchBase() { Attach(other.m_target); }
+    Watch(const Watch& other)
+        : WatchBase()
+    {
+        Attach(other.m_target);
+    }
     Watch& operator=(const Watch& other)
     {
         Attach(other.m_target);

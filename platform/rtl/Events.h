@@ -17,23 +17,19 @@ namespace rtl {
 namespace detail {
 // Mutable, so that identical-code or identical-constant folding can never merge two of them:
 // each address is unique to its template argument.
-template <class T>
-inline char kSignatureTag = 0;
-template <auto Method>
-inline char kMethodTag = 0;
+template <class T> inline char kSignatureTag = 0;
+template <auto Method> inline char kMethodTag = 0;
 } // namespace detail
 
 /// One address per event type; a handler fits an event when their signatures are equal.
-template <class EventType>
-constexpr const void* SignatureOf()
+template <class EventType> constexpr const void* SignatureOf()
 {
     return &detail::kSignatureTag<EventType>;
 }
 
 /// One address per method. Two handlers are the same method when these are equal; the
 /// addresses of the generated call thunks are never compared.
-template <auto Method>
-constexpr const void* MethodIdOf()
+template <auto Method> constexpr const void* MethodIdOf()
 {
     return &detail::kMethodTag<Method>;
 }
@@ -77,15 +73,13 @@ protected:
 
 /// An event with arguments A... (the sender first, by convention). Copyable: a copy is the
 /// same handler.
-template <class... A>
-class TEvent : public TEventBase {
+template <class... A> class TEvent : public TEventBase {
 public:
     using Thunk = void (*)(TObject*, A...);
 
     /// Binds Method of `target`; `handlerName` must outlive the event (a literal or a table
     /// entry). The target is not owned.
-    template <auto Method, class C>
-    void Bind(C* target, std::string_view handlerName = {})
+    template <auto Method, class C> void Bind(C* target, std::string_view handlerName = {})
     {
         static_assert(std::is_base_of_v<TObject, C>, "event handlers are methods of TObject classes");
         assert(target);
@@ -128,20 +122,20 @@ struct TMethodInfo {
 
 /// A row of a class's event table: RTL_EVENT(TwzButton, OnClick). The event must be a
 /// public member.
-#define RTL_EVENT(Cls, Name)                                                                             \
-    ::rtl::TEventInfo                                                                                    \
-    {                                                                                                    \
-        #Name, ::rtl::SignatureOf<decltype(Cls::Name)>(),                                                \
-            [](::rtl::TObject& o) -> ::rtl::TEventBase& { return static_cast<Cls&>(o).Name; }            \
+#define RTL_EVENT(Cls, Name)                                                                                 \
+    ::rtl::TEventInfo                                                                                        \
+    {                                                                                                        \
+#Name, ::rtl::SignatureOf < decltype(Cls::Name)>(),                                                  \
+            [](::rtl::TObject & o) -> ::rtl::TEventBase& { return static_cast<Cls&>(o).Name; }               \
     }
 
 /// A row of a form's handler table: RTL_HANDLER(TMainForm, ExportButtonClick, rtl::TNotifyEvent).
 /// The cast in the binder is safe: the reader binds only after the signatures matched.
-#define RTL_HANDLER(Cls, Method, EventType)                                                              \
-    ::rtl::TMethodInfo                                                                                   \
-    {                                                                                                    \
-        #Method, ::rtl::SignatureOf<EventType>(), ::rtl::MethodIdOf<&Cls::Method>(),                     \
+#define RTL_HANDLER(Cls, Method, EventType)                                                                  \
+    ::rtl::TMethodInfo                                                                                       \
+    {                                                                                                        \
+#Method, ::rtl::SignatureOf<EventType>(), ::rtl::MethodIdOf<&Cls::Method>(),                     \
             [](::rtl::TEventBase& e, ::rtl::TObject& t) {                                                \
                 static_cast<EventType&>(e).template Bind<&Cls::Method>(&static_cast<Cls&>(t), #Method);  \
-            }                                                                                            \
+            }           \
     }

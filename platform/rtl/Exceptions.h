@@ -8,7 +8,9 @@ namespace rtl {
 /// Root of every exception the system raises; the message is UTF-8 text shown to the user.
 class Exception : public std::runtime_error {
 public:
-    explicit Exception(const std::string& message) : std::runtime_error(message) { }
+    explicit Exception(const std::string& message)
+        : std::runtime_error(message)
+    { }
     const std::string Message() const { return what(); }
 };
 

@@ -38,14 +38,14 @@ public:
 
     /// A stored value of any value code: `writeData` writes exactly one value (a list
     /// counts as one) and is called only when `hasData`; `readData` reads it back.
-    virtual void DefineProperty(std::string_view name, const TReaderProc& readData, const TWriterProc& writeData,
-                                bool hasData)
+    virtual void DefineProperty(
+        std::string_view name, const TReaderProc& readData, const TWriterProc& writeData, bool hasData)
         = 0;
 
     /// Binary data, stored as one code-10 value: `writeData` writes the bytes to a stream,
     /// `readData` gets a stream holding exactly those bytes.
-    virtual void DefineBinaryProperty(std::string_view name, const TStreamProc& readData,
-                                      const TStreamProc& writeData, bool hasData)
+    virtual void DefineBinaryProperty(
+        std::string_view name, const TStreamProc& readData, const TStreamProc& writeData, bool hasData)
         = 0;
 
 protected:

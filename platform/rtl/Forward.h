@@ -14,12 +14,9 @@ class TReader;
 class TWriter;
 class TStream;
 class TEventBase;
-template <class... A>
-class TEvent;
-template <class E>
-class TSet;
-template <class T>
-class Watch;
+template <class... A> class TEvent;
+template <class E> class TSet;
+template <class T> class Watch;
 
 struct TClassInfo;
 struct TPropInfo;

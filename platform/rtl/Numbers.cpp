@@ -21,7 +21,10 @@ int64_t SaturateToInt64(double v)
     return static_cast<int64_t>(v);
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // Reads the integer syntax into a magnitude; `wide` is the unsigned width in bits (32 or 64).
 std::optional<int64_t> ParseInteger(std::string_view s, int wide)
@@ -78,9 +81,15 @@ std::optional<int64_t> ParseInteger(std::string_view s, int wide)
 
 } // namespace
 
-int64_t Round(double value) { return SaturateToInt64(std::nearbyint(value)); }
+int64_t Round(double value)
+{
+    return SaturateToInt64(std::nearbyint(value));
+}
 
-int64_t Trunc(double value) { return SaturateToInt64(std::trunc(value)); }
+int64_t Trunc(double value)
+{
+    return SaturateToInt64(std::trunc(value));
+}
 
 std::optional<int32_t> TryStrToInt(std::string_view text)
 {
@@ -89,7 +98,10 @@ std::optional<int32_t> TryStrToInt(std::string_view text)
     return std::nullopt;
 }
 
-std::optional<int64_t> TryStrToInt64(std::string_view text) { return ParseInteger(text, 64); }
+std::optional<int64_t> TryStrToInt64(std::string_view text)
+{
+    return ParseInteger(text, 64);
+}
 
 int32_t StrToInt(std::string_view text)
 {
@@ -146,8 +158,8 @@ std::optional<double> TryStrToFloat(std::string_view text)
         return std::nullopt;
     if (ec == std::errc::result_out_of_range) {
         // Overflow reads as no number; underflow reads as zero.
-        bool tiny = buffer.find_first_of("eE") != std::string::npos &&
-                    buffer.find("-", buffer.find_first_of("eE")) != std::string::npos;
+        bool tiny = buffer.find_first_of("eE") != std::string::npos
+            && buffer.find("-", buffer.find_first_of("eE")) != std::string::npos;
         if (!tiny)
             return std::nullopt;
         value = 0;
@@ -167,7 +179,8 @@ double StrToFloat(std::string_view text)
 std::string FormatFixed(double value, int decimals)
 {
     char buffer[400];
-    const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    const auto [ptr, ec]
+        = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     if (ec != std::errc())
         return FormatShortest(value);
     return std::string(buffer, ptr);

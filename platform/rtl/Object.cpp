@@ -52,7 +52,8 @@ void TPersistent::DefineProperties(TFiler&) { }
 
 void TPersistent::AssignTo(TPersistent& dest) const
 {
-    throw ConvertError("Cannot assign a " + std::string(ClassName()) + " to a " + std::string(dest.ClassName()));
+    throw ConvertError(
+        "Cannot assign a " + std::string(ClassName()) + " to a " + std::string(dest.ClassName()));
 }
 
 } // namespace rtl

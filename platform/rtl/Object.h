@@ -14,12 +14,15 @@
 /// declares `Inherited`, `StaticClass()` and the `ClassInfo()` override, then continues
 /// with private access. The class's .cpp defines them with RTL_IMPLEMENT_CLASS
 /// (platform/rtl/ClassInfo.h).
-#define RTL_CLASS(Cls, Base)                                                                             \
-public:                                                                                                  \
-    using Inherited = Base;                                                                              \
-    static const ::rtl::TClassInfo& StaticClass();                                                       \
-    const ::rtl::TClassInfo& ClassInfo() const override { return StaticClass(); }                        \
-                                                                                                         \
+#define RTL_CLASS(Cls, Base)                                                                                 \
+public:                                                                                                      \
+    using Inherited = Base;                                                                                  \
+    static const ::rtl::TClassInfo& StaticClass();                                                           \
+    const ::rtl::TClassInfo& ClassInfo() const override                                                      \
+    {                                                                                                        \
+        return StaticClass();                                                                                \
+    }                                                                                                        \
+                                                                                                             \
 private:
 
 namespace rtl {
@@ -57,8 +60,7 @@ private:
 };
 
 /// Frees `object` (when not null) and sets the pointer to null first.
-template <class T>
-void FreeAndNil(T*& object)
+template <class T> void FreeAndNil(T*& object)
 {
     T* p = object;
     object = nullptr;

@@ -21,8 +21,7 @@ using TObjectId = uint64_t;
 /// The live object with that id; null for 0, an unknown id or a destroyed object.
 [[nodiscard]] TObject* IdToObject(TObjectId id);
 
-template <class T>
-[[nodiscard]] T* IdToObject(TObjectId id)
+template <class T> [[nodiscard]] T* IdToObject(TObjectId id)
 {
     return dynamic_cast<T*>(IdToObject(id));
 }
@@ -34,16 +33,14 @@ bool IdToMethod(TObjectId id, const void* signature, TEventBase& result);
 
 /// The id of a handler (target and method, with its signature); the same handler always
 /// gets the same id while its target lives. 0 when unassigned.
-template <class... A>
-[[nodiscard]] TObjectId MethodToId(const TEvent<A...>& handler)
+template <class... A> [[nodiscard]] TObjectId MethodToId(const TEvent<A...>& handler)
 {
     return detail::MethodToId(handler, SignatureOf<TEvent<A...>>());
 }
 
 /// The handler with that id: unassigned for an unknown id, a destroyed target, or a handler
 /// of another signature.
-template <class EventType>
-[[nodiscard]] EventType IdToMethod(TObjectId id)
+template <class EventType> [[nodiscard]] EventType IdToMethod(TObjectId id)
 {
     EventType result;
     detail::IdToMethod(id, SignatureOf<EventType>(), result);

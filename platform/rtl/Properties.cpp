@@ -60,8 +60,8 @@ std::optional<int64_t> CharTextToByte(std::string_view text)
 
 [[noreturn]] void BadText(const TPropInfo& prop, std::string_view text)
 {
-    throw ConvertError("'" + std::string(text) + "' is not a valid value for the property "
-                       + std::string(prop.name));
+    throw ConvertError(
+        "'" + std::string(text) + "' is not a valid value for the property " + std::string(prop.name));
 }
 
 // The component a link's text names: one owned by the object's owner (its form), or the
@@ -258,7 +258,8 @@ void SetPropText(TObject& object, const TPropInfo& prop, std::string_view text)
         value = Utf8ToUtf16(text);
         break;
     case TPropKind::Class:
-        throw ConvertError("The property " + std::string(prop.name) + " holds an object and has no text form");
+        throw ConvertError(
+            "The property " + std::string(prop.name) + " holds an object and has no text form");
     case TPropKind::Component: {
         text = Trim(text);
         TComponent* target = nullptr;

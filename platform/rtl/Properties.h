@@ -66,7 +66,8 @@ void SetPropText(TObject& object, std::string_view path, std::string_view text);
 /// Binds event `eventName` of `source` to the handler `handlerName` published by `root`'s
 /// class (RTL_HANDLER); false, and the event unchanged, when either is unknown or their
 /// signatures differ. The event keeps the handler's name.
-bool BindEventByName(TObject& source, std::string_view eventName, TObject& root, std::string_view handlerName);
+bool BindEventByName(
+    TObject& source, std::string_view eventName, TObject& root, std::string_view handlerName);
 
 /// The name under which `root` publishes the handler of `event` (its handler row with the
 /// same method); empty when the handler is not a published method of `root` itself.

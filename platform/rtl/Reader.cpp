@@ -81,8 +81,7 @@ std::string Where(const TComponent& component, const std::string& path)
 
 TReader::TReader(TStream& stream)
     : TValueReader(stream)
-{
-}
+{ }
 
 TObjectHeader TReader::ReadRootHeader()
 {
@@ -109,7 +108,8 @@ TComponent* TReader::ReadRootComponent(TComponent* root, TComponent* owner)
     if (!root) {
         const TClassInfo* info = FindClass(header.className);
         if (!info || !info->create)
-            throw ReadError("Class " + ToValidUtf8(header.className) + (info ? " is abstract" : " not found"));
+            throw ReadError(
+                "Class " + ToValidUtf8(header.className) + (info ? " is abstract" : " not found"));
         root = info->create(owner);
         created = true;
     }
@@ -208,8 +208,11 @@ void TReader::ReadProperty(TPersistent& instance, TComponent& component)
 {
     const std::string path = ToValidUtf8(ReadStr());
     const size_t dot = path.rfind('.');
-    TObject* holder = dot == std::string::npos ? &instance : ResolveObject(instance, std::string_view(path).substr(0, dot));
-    const std::string_view name = dot == std::string::npos ? std::string_view(path) : std::string_view(path).substr(dot + 1);
+    TObject* holder = dot == std::string::npos
+        ? &instance
+        : ResolveObject(instance, std::string_view(path).substr(0, dot));
+    const std::string_view name
+        = dot == std::string::npos ? std::string_view(path) : std::string_view(path).substr(dot + 1);
     if (holder) {
         if (const TPropInfo* prop = holder->ClassInfo().FindProp(name)) {
             ReadPropValue(*holder, *prop, component, path);
@@ -227,7 +230,8 @@ void TReader::ReadProperty(TPersistent& instance, TComponent& component)
     SkipValueAfterError(Where(component, path) + ": Property " + path + " does not exist");
 }
 
-void TReader::ReadPropValue(TObject& holder, const TPropInfo& prop, TComponent& component, const std::string& path)
+void TReader::ReadPropValue(
+    TObject& holder, const TPropInfo& prop, TComponent& component, const std::string& path)
 {
     const std::string where = Where(component, path);
     const TValueType t = NextValue();
@@ -390,7 +394,8 @@ void TReader::DefineProperty(std::string_view name, const TReaderProc& readData,
     stream.SetPosition(end);
 }
 
-void TReader::DefineBinaryProperty(std::string_view name, const TStreamProc& readData, const TStreamProc&, bool)
+void TReader::DefineBinaryProperty(
+    std::string_view name, const TStreamProc& readData, const TStreamProc&, bool)
 {
     if (m_pendingDone || m_pendingName.empty() || !readData || !SameText(name, m_pendingName))
         return;
@@ -478,7 +483,8 @@ TComponent* TReader::FindReference(std::string_view name) const
     std::vector<std::string_view> parts;
     for (size_t start = 0;;) {
         const size_t dot = name.find('.', start);
-        parts.push_back(name.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start));
+        parts.push_back(
+            name.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start));
         if (parts.back().empty())
             return nullptr;
         if (dot == std::string_view::npos)
@@ -516,9 +522,8 @@ void TReader::DropFixupsInside(TPersistent& object)
                 pending.push_back(persistent);
         }
     }
-    std::erase_if(m_fixups, [&](const Fixup& f) {
-        return std::find(inside.begin(), inside.end(), f.holder) != inside.end();
-    });
+    std::erase_if(m_fixups,
+        [&](const Fixup& f) { return std::find(inside.begin(), inside.end(), f.holder) != inside.end(); });
 }
 
 void TReader::FinishLoading(bool failing)

@@ -52,9 +52,9 @@ public:
     TComponent* ReadRootComponent(TComponent* root, TComponent* owner = nullptr);
 
     void DefineProperty(std::string_view name, const TReaderProc& readData, const TWriterProc& writeData,
-                        bool hasData) override;
-    void DefineBinaryProperty(std::string_view name, const TStreamProc& readData, const TStreamProc& writeData,
-                              bool hasData) override;
+        bool hasData) override;
+    void DefineBinaryProperty(std::string_view name, const TStreamProc& readData,
+        const TStreamProc& writeData, bool hasData) override;
 
 private:
     struct Fixup {
@@ -68,7 +68,8 @@ private:
     void ReadComponent(TComponent* parent);
     void SkipObject(int depth);
     void ReadProperty(TPersistent& instance, TComponent& component);
-    void ReadPropValue(TObject& holder, const TPropInfo& prop, TComponent& component, const std::string& path);
+    void ReadPropValue(
+        TObject& holder, const TPropInfo& prop, TComponent& component, const std::string& path);
     void ReadEventValue(TObject& holder, const TEventInfo& event, const std::string& path);
     bool ReadDefinedValue(TPersistent& holder, std::string_view name, const std::string& path);
     void ReadCollection(TCollection& collection, TComponent& component);

@@ -25,15 +25,16 @@ struct TEnumInfo {
 };
 
 /// Specialised by RTL_ENUM for every enumeration that is published or streamed.
-template <class E>
-struct TEnumTraits;
+template <class E> struct TEnumTraits;
 
 template <class E>
-concept NamedEnum = std::is_enum_v<E> && requires { TEnumTraits<E>::kInfo; };
+concept NamedEnum = std::is_enum_v<E> && requires
+{
+    TEnumTraits<E>::kInfo;
+};
 
 /// The name table of E, or null when E has none.
-template <class E>
-constexpr const TEnumInfo* EnumInfoOf()
+template <class E> constexpr const TEnumInfo* EnumInfoOf()
 {
     if constexpr (NamedEnum<E>)
         return &TEnumTraits<E>::kInfo;
@@ -41,14 +42,12 @@ constexpr const TEnumInfo* EnumInfoOf()
         return nullptr;
 }
 
-template <NamedEnum E>
-[[nodiscard]] std::string_view EnumName(E value)
+template <NamedEnum E> [[nodiscard]] std::string_view EnumName(E value)
 {
     return TEnumTraits<E>::kInfo.NameOf(static_cast<int64_t>(value));
 }
 
-template <NamedEnum E>
-[[nodiscard]] std::optional<E> EnumValue(std::string_view name)
+template <NamedEnum E> [[nodiscard]] std::optional<E> EnumValue(std::string_view name)
 {
     if (std::optional<int64_t> v = TEnumTraits<E>::kInfo.ValueOf(name))
         return static_cast<E>(*v);
@@ -60,8 +59,7 @@ inline constexpr std::string_view kBooleanNames[] = { "False", "True" };
 inline constexpr TEnumInfo kBooleanInfo { "Boolean", kBooleanNames };
 
 /// A set of values of the enumeration E (ordinals 0 to 63).
-template <class E>
-class TSet {
+template <class E> class TSet {
     static_assert(std::is_enum_v<E>, "TSet is a set of enumeration values");
 
 public:
@@ -109,35 +107,27 @@ private:
     uint64_t m_bits = 0;
 };
 
-template <class T>
-inline constexpr bool kIsSet = false;
-template <class E>
-inline constexpr bool kIsSet<TSet<E>> = true;
+template <class T> inline constexpr bool kIsSet = false;
+template <class E> inline constexpr bool kIsSet<TSet<E>> = true;
 
-template <class S>
-struct SetElement;
-template <class E>
-struct SetElement<TSet<E>> {
+template <class S> struct SetElement;
+template <class E> struct SetElement<TSet<E>> {
     using type = E;
 };
 
 /// The declared name of a set type (the inspector shows it); specialised by RTL_SET.
-template <class S>
-inline constexpr std::string_view kSetTypeName {};
+template <class S> inline constexpr std::string_view kSetTypeName {};
 
 } // namespace rtl
 
 /// Names the values of enumeration E in ordinal order, starting at 0:
 ///     RTL_ENUM(TwzTextAlign, "wzTextAlignCenter", "wzTextAlignNear", "wzTextAlignFar");
 /// Place it at global scope in the header that declares E.
-#define RTL_ENUM(E, ...)                                                                                 \
-    template <>                                                                                          \
-    struct rtl::TEnumTraits<E> {                                                                         \
-        static constexpr std::string_view kNames[] = { __VA_ARGS__ };                                    \
-        static constexpr ::rtl::TEnumInfo kInfo { #E, kNames };                                          \
+#define RTL_ENUM(E, ...)                                                                                     \
+    template <> struct rtl::TEnumTraits<E> {                                                                 \
+        static constexpr std::string_view kNames[] = { __VA_ARGS__ };                                        \
+        static constexpr ::rtl::TEnumInfo kInfo { #E, kNames };                                              \
     }
 
 /// Gives a set type its declared name: using TwzCorners = rtl::TSet<TwzCorner>; RTL_SET(TwzCorners);
-#define RTL_SET(S)                                                                                       \
-    template <>                                                                                          \
-    inline constexpr std::string_view rtl::kSetTypeName<S> = #S
+#define RTL_SET(S) template <> inline constexpr std::string_view rtl::kSetTypeName<S> = #S

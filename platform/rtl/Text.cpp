@@ -7,9 +7,38 @@ namespace rtl {
 namespace {
 
 constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC,
+    0x0081,
+    0x201A,
+    0x0192,
+    0x201E,
+    0x2026,
+    0x2020,
+    0x2021,
+    0x02C6,
+    0x2030,
+    0x0160,
+    0x2039,
+    0x0152,
+    0x008D,
+    0x017D,
+    0x008F,
+    0x0090,
+    0x2018,
+    0x2019,
+    0x201C,
+    0x201D,
+    0x2022,
+    0x2013,
+    0x2014,
+    0x02DC,
+    0x2122,
+    0x0161,
+    0x203A,
+    0x0153,
+    0x009D,
+    0x017E,
+    0x0178,
 };
 
 // Decodes one UTF-8 sequence at s[i]; returns the code point or -1 when malformed.
@@ -77,8 +106,7 @@ void AppendUtf8(std::string& out, uint32_t cp)
     }
 }
 
-template <class C>
-int CompareFolded(std::basic_string_view<C> a, std::basic_string_view<C> b)
+template <class C> int CompareFolded(std::basic_string_view<C> a, std::basic_string_view<C> b)
 {
     const size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
@@ -90,8 +118,7 @@ int CompareFolded(std::basic_string_view<C> a, std::basic_string_view<C> b)
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-template <class S, class V, class F>
-S MapChars(V s, F f)
+template <class S, class V, class F> S MapChars(V s, F f)
 {
     S out(s);
     for (auto& c : out)
@@ -142,8 +169,8 @@ std::string Utf16ToUtf8(std::u16string_view text)
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         uint32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00
+            && text[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
@@ -161,8 +188,14 @@ std::string ToValidUtf8(std::string_view bytes)
     return Utf16ToUtf8(Windows1252ToUtf16(bytes));
 }
 
-std::string AsciiLowerCase(std::string_view s) { return MapChars<std::string>(s, [](char c) { return AsciiLower(c); }); }
-std::string AsciiUpperCase(std::string_view s) { return MapChars<std::string>(s, [](char c) { return AsciiUpper(c); }); }
+std::string AsciiLowerCase(std::string_view s)
+{
+    return MapChars<std::string>(s, [](char c) { return AsciiLower(c); });
+}
+std::string AsciiUpperCase(std::string_view s)
+{
+    return MapChars<std::string>(s, [](char c) { return AsciiUpper(c); });
+}
 std::u16string AsciiLowerCase(std::u16string_view s)
 {
     return MapChars<std::u16string>(s, [](char16_t c) { return AsciiLower(c); });
@@ -172,9 +205,21 @@ std::u16string AsciiUpperCase(std::u16string_view s)
     return MapChars<std::u16string>(s, [](char16_t c) { return AsciiUpper(c); });
 }
 
-bool SameText(std::string_view a, std::string_view b) { return a.size() == b.size() && CompareFolded(a, b) == 0; }
-bool SameText(std::u16string_view a, std::u16string_view b) { return a.size() == b.size() && CompareFolded(a, b) == 0; }
-int CompareText(std::string_view a, std::string_view b) { return CompareFolded(a, b); }
-int CompareText(std::u16string_view a, std::u16string_view b) { return CompareFolded(a, b); }
+bool SameText(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && CompareFolded(a, b) == 0;
+}
+bool SameText(std::u16string_view a, std::u16string_view b)
+{
+    return a.size() == b.size() && CompareFolded(a, b) == 0;
+}
+int CompareText(std::string_view a, std::string_view b)
+{
+    return CompareFolded(a, b);
+}
+int CompareText(std::u16string_view a, std::u16string_view b)
+{
+    return CompareFolded(a, b);
+}
 
 } // namespace rtl

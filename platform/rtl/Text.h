@@ -24,10 +24,22 @@ namespace rtl {
 [[nodiscard]] std::u16string Windows1252ToUtf16(std::string_view bytes);
 
 // Case folding of names, keys and identifiers: ASCII letters only, never the locale's rules.
-constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c; }
-constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - ('a' - 'A')) : c; }
-constexpr char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
-constexpr char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; }
+constexpr char AsciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+constexpr char AsciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - ('a' - 'A')) : c;
+}
+constexpr char16_t AsciiLower(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+}
+constexpr char16_t AsciiUpper(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+}
 
 [[nodiscard]] std::string AsciiLowerCase(std::string_view s);
 [[nodiscard]] std::string AsciiUpperCase(std::string_view s);

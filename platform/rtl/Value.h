@@ -28,28 +28,24 @@ inline constexpr std::monostate kNoDefault {};
 
 namespace detail {
 
-template <class T>
-using Bare = std::remove_cvref_t<T>;
+template <class T> using Bare = std::remove_cvref_t<T>;
 
-template <class T>
-inline constexpr bool kIsCharType = std::is_same_v<T, char> || std::is_same_v<T, char16_t>;
+template <class T> inline constexpr bool kIsCharType = std::is_same_v<T, char> || std::is_same_v<T, char16_t>;
 
 template <class T>
 inline constexpr bool kIsIntegerType = std::is_integral_v<T> && !std::is_same_v<T, bool> && !kIsCharType<T>;
 
 template <class T>
-inline constexpr bool kIsObjectPointer
-    = std::is_pointer_v<T> && std::is_class_v<std::remove_pointer_t<T>>
-    && std::is_base_of_v<TObject, std::remove_cv_t<std::remove_pointer_t<T>>>;
+inline constexpr bool kIsObjectPointer = std::is_pointer_v<T>&& std::is_class_v<std::remove_pointer_t<T>>&&
+    std::is_base_of_v<TObject, std::remove_cv_t<std::remove_pointer_t<T>>>;
 
 template <class T>
-inline constexpr bool kIsObjectRef = std::is_class_v<Bare<T>> && std::is_base_of_v<TObject, Bare<T>>;
+inline constexpr bool kIsObjectRef = std::is_class_v<Bare<T>>&& std::is_base_of_v<TObject, Bare<T>>;
 
 } // namespace detail
 
 /// The TValue of an accessor's result.
-template <class T>
-TValue ToValue(const T& v)
+template <class T> TValue ToValue(const T& v)
 {
     using B = detail::Bare<T>;
     if constexpr (std::is_same_v<B, bool>)
@@ -80,8 +76,7 @@ TValue ToValue(const T& v)
 /// ordinal outside the enumeration, a set with bits beyond it, an object of another class.
 /// Integers widen to floats and Booleans read as 0/1; UTF-8 and UTF-16 texts convert.
 /// 32-bit unsigned types also take the negative int32 bit pattern their stored form uses.
-template <class T>
-std::optional<T> FromValue(const TValue& value)
+template <class T> std::optional<T> FromValue(const TValue& value)
 {
     const int64_t* i = std::get_if<int64_t>(&value);
     const bool* b = std::get_if<bool>(&value);
@@ -123,13 +118,15 @@ std::optional<T> FromValue(const TValue& value)
                 return std::nullopt;
             return static_cast<char>(static_cast<unsigned char>(v));
         } else if constexpr (std::is_unsigned_v<T> && sizeof(T) == 4) {
-            if (v < std::numeric_limits<int32_t>::min() || v > int64_t { std::numeric_limits<uint32_t>::max() })
+            if (v < std::numeric_limits<int32_t>::min()
+                || v > int64_t { std::numeric_limits<uint32_t>::max() })
                 return std::nullopt;
             return static_cast<T>(static_cast<uint32_t>(v));
         } else if constexpr (std::is_unsigned_v<T> && sizeof(T) == 8) {
             return static_cast<T>(v);
         } else {
-            if (v < int64_t { std::numeric_limits<T>::min() } || v > int64_t { std::numeric_limits<T>::max() })
+            if (v < int64_t { std::numeric_limits<T>::min() }
+                || v > int64_t { std::numeric_limits<T>::max() })
                 return std::nullopt;
             return static_cast<T>(v);
         }

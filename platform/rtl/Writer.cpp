@@ -42,8 +42,7 @@ private:
 
 TWriter::TWriter(TStream& stream)
     : TValueWriter(stream)
-{
-}
+{ }
 
 void TWriter::WriteDescendent(TComponent& root, const TComponent* ancestor)
 {
@@ -56,8 +55,8 @@ void TWriter::WriteDescendent(TComponent& root, const TComponent* ancestor)
 
 void TWriter::WriteComponent(TComponent& component)
 {
-    StateScope writing(component, csWriting,
-                       [](TComponent& c, TComponentStateItem item, bool on) { c.SetState(item, on); });
+    StateScope writing(
+        component, csWriting, [](TComponent& c, TComponentStateItem item, bool on) { c.SetState(item, on); });
     WritePrefix(0, 0);
     WriteStr(component.ClassName());
     WriteStr(component.GetName());
@@ -204,7 +203,8 @@ std::string TWriter::ReferenceName(const TComponent& target) const
     return {};
 }
 
-void TWriter::DefineProperty(std::string_view name, const TReaderProc&, const TWriterProc& writeData, bool hasData)
+void TWriter::DefineProperty(
+    std::string_view name, const TReaderProc&, const TWriterProc& writeData, bool hasData)
 {
     if (!hasData || !writeData)
         return;
@@ -212,8 +212,8 @@ void TWriter::DefineProperty(std::string_view name, const TReaderProc&, const TW
     writeData(*this);
 }
 
-void TWriter::DefineBinaryProperty(std::string_view name, const TStreamProc&, const TStreamProc& writeData,
-                                   bool hasData)
+void TWriter::DefineBinaryProperty(
+    std::string_view name, const TStreamProc&, const TStreamProc& writeData, bool hasData)
 {
     if (!hasData || !writeData)
         return;

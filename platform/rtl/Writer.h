@@ -29,9 +29,9 @@ public:
     void WriteProperties(const TPersistent& instance);
 
     void DefineProperty(std::string_view name, const TReaderProc& readData, const TWriterProc& writeData,
-                        bool hasData) override;
-    void DefineBinaryProperty(std::string_view name, const TStreamProc& readData, const TStreamProc& writeData,
-                              bool hasData) override;
+        bool hasData) override;
+    void DefineBinaryProperty(std::string_view name, const TStreamProc& readData,
+        const TStreamProc& writeData, bool hasData) override;
 
 private:
     void WriteProperty(const TPersistent& instance, const TPropInfo& prop);

@@ -107,7 +107,8 @@ std::optional<uint32_t> Dialogs::ChooseColor(uint32_t color, Form* owner)
     OwnedWidget owned(GTK_WIDGET(g_object_ref_sink(dialog)));
     GtkColorChooser* chooser = GTK_COLOR_CHOOSER(dialog);
     gtk_color_chooser_set_use_alpha(chooser, FALSE);
-    const GdkRGBA start { (color & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0, ((color >> 16) & 0xFF) / 255.0, 1.0 };
+    const GdkRGBA start { (color & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0,
+        ((color >> 16) & 0xFF) / 255.0, 1.0 };
     gtk_color_chooser_set_rgba(chooser, &start);
     if (gtk_dialog_run(GTK_DIALOG(dialog)) != GTK_RESPONSE_OK)
         return std::nullopt;

@@ -12,7 +12,8 @@ void WindowDrag::Begin(Mode mode, Form& form, Point screen)
     m_target = &form;
     m_form = form.GetWatch();
     m_startScreen = screen;
-    m_startValue = mode == Mode::Resize ? Point { form.ClientWidth(), form.ClientHeight() } : form.GetPosition();
+    m_startValue
+        = mode == Mode::Resize ? Point { form.ClientWidth(), form.ClientHeight() } : form.GetPosition();
 }
 
 bool WindowDrag::Track(Point screen)

@@ -240,7 +240,8 @@ TEST_F(Buttons, ThePathGlyphIsLaidOutByItsLayout)
         owner = Part(*button, "pathowner")->AsVisual();
         EXPECT_EQ(owner->GetAlign(), c.align) << c.layout;
         TwzBounds* p = owner->GetPadding();
-        EXPECT_EQ((TwzRect { p->GetLeft(), p->GetTop(), p->GetRight(), p->GetBottom() }), c.padding) << c.layout;
+        EXPECT_EQ((TwzRect { p->GetLeft(), p->GetTop(), p->GetRight(), p->GetBottom() }), c.padding)
+            << c.layout;
         if (c.layout == wzGlyphLeft || c.layout == wzGlyphRight || c.layout == wzGlyphCenter) {
             EXPECT_FLOAT_EQ(owner->GetWidth(), 20) << c.layout;
         }
@@ -407,7 +408,10 @@ class TRecordingMenu : public ui2d::PopupMenu {
     RTL_CLASS(TRecordingMenu, ui2d::PopupMenu)
 public:
     using ui2d::PopupMenu::PopupMenu;
-    void Popup(int32_t x, int32_t y) override { points.push_back({ static_cast<float>(x), static_cast<float>(y) }); }
+    void Popup(int32_t x, int32_t y) override
+    {
+        points.push_back({ static_cast<float>(x), static_cast<float>(y) });
+    }
     std::vector<TwzPoint> points;
 };
 

@@ -209,7 +209,8 @@ TEST_F(Boxes, CheckedAndUncheckedLooksThroughTheBuiltInStyle)
         Settle();
         PaintAll();
         const uint32_t checked = Pixel(p.x, p.y);
-        EXPECT_GT((checked >> 16) & 0xFF, (unchecked >> 16) & 0xFF) << p.control->GetName() << " shows its mark";
+        EXPECT_GT((checked >> 16) & 0xFF, (unchecked >> 16) & 0xFF)
+            << p.control->GetName() << " shows its mark";
         ClickAt({ static_cast<float>(p.x), static_cast<float>(p.y) });
         if (p.control == box) {
             Settle();

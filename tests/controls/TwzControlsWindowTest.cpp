@@ -54,7 +54,10 @@ protected:
         control->SetBounds(x, y, w, h);
         return control;
     }
-    platform::ui::FakeSceneHost& Host() { return static_cast<platform::ui::FakeSceneHost&>(*scene->GetHost()); }
+    platform::ui::FakeSceneHost& Host()
+    {
+        return static_cast<platform::ui::FakeSceneHost&>(*scene->GetHost());
+    }
     void Button(platform::ui::RawButtonEvent::Type type, double x, double y)
     {
         platform::ui::RawButtonEvent e;
@@ -105,7 +108,8 @@ TEST_F(ControlsWindow, ButtonAndBoxesShowTheirStatesInTheWindow)
     EXPECT_EQ(Host().ShownPixel(14, 13), normal);
 
     // The boxes: the mark shows once checked.
-    for (TwzToggleControl* control : { static_cast<TwzToggleControl*>(box), static_cast<TwzToggleControl*>(radio) }) {
+    for (TwzToggleControl* control :
+        { static_cast<TwzToggleControl*>(box), static_cast<TwzToggleControl*>(radio) }) {
         const int cx = 19;
         const int cy = static_cast<int>(control->GetPosition()->GetY()) + 9;
         const uint32_t unchecked = Host().ShownPixel(cx, cy);

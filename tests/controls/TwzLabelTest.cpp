@@ -240,7 +240,8 @@ TEST_F(TextControls, TheControlsJoinTheirPaletteCategoriesInOrder)
     auto has = [](const std::vector<std::string>& list, std::initializer_list<const char*> wanted) {
         std::vector<std::string> picked;
         for (const std::string& n : list) {
-            if (std::find_if(wanted.begin(), wanted.end(), [&](const char* w) { return n == w; }) != wanted.end())
+            if (std::find_if(wanted.begin(), wanted.end(), [&](const char* w) { return n == w; })
+                != wanted.end())
                 picked.push_back(n);
         }
         // Within a category the most recent registration comes first.
@@ -248,12 +249,15 @@ TEST_F(TextControls, TheControlsJoinTheirPaletteCategoriesInOrder)
         return picked == std::vector<std::string>(wanted.begin(), wanted.end());
     };
     EXPECT_TRUE(has(classesOf("Windows"), { "TwzBackground", "TwzSizeGrip", "TwzCloseButton" }));
-    EXPECT_TRUE(has(classesOf("Boxes"), { "TwzCheckBox", "TwzPathCheckBox", "TwzRadioButton", "TwzGroupBox" }));
+    EXPECT_TRUE(
+        has(classesOf("Boxes"), { "TwzCheckBox", "TwzPathCheckBox", "TwzRadioButton", "TwzGroupBox" }));
     EXPECT_TRUE(has(classesOf("Controls"), { "TwzPanel", "TwzLabel", "TwzValueLabel" }));
-    EXPECT_TRUE(has(classesOf("Tool and Status"), { "TwzStatusBar", "TwzToolBar", "TwzToolButton", "TwzToolPathButton" }));
+    EXPECT_TRUE(has(classesOf("Tool and Status"),
+        { "TwzStatusBar", "TwzToolBar", "TwzToolButton", "TwzToolPathButton" }));
     EXPECT_TRUE(has(classesOf("Buttons"),
-        { "TwzButton", "TwzRoundButton", "TwzCircleButton", "TwzBitmapButton", "TwzPathButton", "TwzSpeedButton",
-            "TwzCornerButton", "TwzColorButton", "TwzBitmapStateButton", "TwzPopupButton" }));
+        { "TwzButton", "TwzRoundButton", "TwzCircleButton", "TwzBitmapButton", "TwzPathButton",
+            "TwzSpeedButton", "TwzCornerButton", "TwzColorButton", "TwzBitmapStateButton",
+            "TwzPopupButton" }));
     EXPECT_NE(rtl::FindClass("TwzImageList"), nullptr);
     EXPECT_EQ(classesOf("HUD").size(), 13u);
     EXPECT_NE(rtl::FindClass("TwzSelectionItem"), nullptr);

@@ -171,7 +171,11 @@ TEST_F(ValueControlsTest, AngleDialFollowsThePointerAroundItsCentre)
         TwzPoint point;
         float value;
     } cases[] = {
-        { { 40, 25 }, 0 }, { { 25, 10 }, 90 }, { { 25, 40 }, -90 }, { { 10, 10 }, 135 }, { { 10, 25 }, -180 },
+        { { 40, 25 }, 0 },
+        { { 25, 10 }, 90 },
+        { { 25, 40 }, -90 },
+        { { 10, 10 }, 135 },
+        { { 10, 25 }, -180 },
     };
     scene->InjectMouseDown({ 26, 25 });
     for (const auto& c : cases) {

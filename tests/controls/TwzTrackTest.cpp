@@ -138,9 +138,8 @@ TEST_F(TrackTest, SliderThumbIsSquareAndStaysInside)
     const struct {
         float value;
         TwzRect rect;
-    } cases[] = {
-        { 0, { 0, 0, 14, 15 } }, { 50, { 43, 0, 57, 15 } }, { 100, { 86, 0, 100, 15 } }, { 3, { 0, 0, 14, 15 } }
-    };
+    } cases[] = { { 0, { 0, 0, 14, 15 } }, { 50, { 43, 0, 57, 15 } }, { 100, { 86, 0, 100, 15 } },
+        { 3, { 0, 0, 14, 15 } } };
     for (const auto& c : cases) {
         track->SetValue(c.value);
         const TwzRect r = track->GetThumbRect();

@@ -92,10 +92,7 @@ protected:
         return control;
     }
 
-    template <class T> void Watch(T& control)
-    {
-        control.OnChange.template Bind<&TReportLog::Change>(log);
-    }
+    template <class T> void Watch(T& control) { control.OnChange.template Bind<&TReportLog::Change>(log); }
 
     std::unique_ptr<platform::ui::FakeApplication> app; // the virtual clock of the timers
     rtl::TOwned<rtl::TComponent> form;

@@ -16,20 +16,28 @@ const struct Curve {
     EaseFn ease;
     bool mirrored; // Out is In reflected: Out(t) - b = c - (In(d - t) - b)
 } kCurves[] = {
-    {wzInterpolationLinear, [](double t, double b, double c, double d, TwzAnimationType y) { return EaseLinear(t, b, c, d, y); }, true},
-    {wzInterpolationQuadratic, EaseQuadratic, true},
-    {wzInterpolationCubic, EaseCubic, true},
-    {wzInterpolationQuartic, EaseQuartic, true},
-    {wzInterpolationQuintic, EaseQuintic, true},
-    {wzInterpolationSinusoidal, EaseSinusoidal, true},
-    {wzInterpolationExponential, EaseExponential, true},
-    {wzInterpolationCircular, EaseCircular, true},
-    {wzInterpolationElastic, [](double t, double b, double c, double d, TwzAnimationType y) { return EaseElastic(t, b, c, d, 0, 0, y); }, false},
-    {wzInterpolationBack, [](double t, double b, double c, double d, TwzAnimationType y) { return EaseBack(t, b, c, d, 0, y); }, true},
-    {wzInterpolationBounce, EaseBounce, true},
+    { wzInterpolationLinear,
+        [](double t, double b, double c, double d, TwzAnimationType y) { return EaseLinear(t, b, c, d, y); },
+        true },
+    { wzInterpolationQuadratic, EaseQuadratic, true },
+    { wzInterpolationCubic, EaseCubic, true },
+    { wzInterpolationQuartic, EaseQuartic, true },
+    { wzInterpolationQuintic, EaseQuintic, true },
+    { wzInterpolationSinusoidal, EaseSinusoidal, true },
+    { wzInterpolationExponential, EaseExponential, true },
+    { wzInterpolationCircular, EaseCircular, true },
+    { wzInterpolationElastic,
+        [](double t, double b, double c, double d, TwzAnimationType y) {
+            return EaseElastic(t, b, c, d, 0, 0, y);
+        },
+        false },
+    { wzInterpolationBack,
+        [](double t, double b, double c, double d, TwzAnimationType y) { return EaseBack(t, b, c, d, 0, y); },
+        true },
+    { wzInterpolationBounce, EaseBounce, true },
 };
 
-constexpr TwzAnimationType kDirections[] = {wzAnimationIn, wzAnimationOut, wzAnimationInOut};
+constexpr TwzAnimationType kDirections[] = { wzAnimationIn, wzAnimationOut, wzAnimationInOut };
 
 std::string Name(const Curve& curve, TwzAnimationType type)
 {
@@ -84,19 +92,20 @@ TEST(Easing, WorkedValues)
         const char* what;
         double value, expected;
     } cases[] = {
-        {"quadratic in at half", EaseQuadratic(0.5, 0, 1, 1, wzAnimationIn), 0.25},
-        {"quadratic out at half", EaseQuadratic(0.5, 0, 1, 1, wzAnimationOut), 0.75},
-        {"quadratic in-out at half", EaseQuadratic(0.5, 0, 1, 1, wzAnimationInOut), 0.5},
-        {"cubic in at half", EaseCubic(1, 10, 8, 2, wzAnimationIn), 11},
-        {"linear ignores direction", EaseLinear(1, 10, 8, 4, wzAnimationOut), 12},
-        {"sinusoidal out at half", EaseSinusoidal(0.5, 0, 1, 1, wzAnimationOut), std::sqrt(0.5)},
-        {"circular in at half", EaseCircular(0.5, 0, 1, 1, wzAnimationIn), 1 - std::sqrt(0.75)},
-        {"exponential in just after 0", EaseExponential(0.1, 0, 1, 1, wzAnimationIn), std::exp2(-9.0)},
-        {"bounce out at the first break", EaseBounce(1, 0, 1, 2.75, wzAnimationOut), 1},
-        {"bounce out at the second break", EaseBounce(2, 0, 1, 2.75, wzAnimationOut), 1},
-        {"bounce out at the first bounce's top", EaseBounce(1.5, 0, 1, 2.75, wzAnimationOut), 0.75},
-        {"bounce out at half", EaseBounce(0.5, 0, 1, 1, wzAnimationOut), 0.765625},
-        {"bounce in is bounce out reflected", EaseBounceIn(0.25, 0, 1, 1), 1 - EaseBounceOut(0.75, 0, 1, 1)},
+        { "quadratic in at half", EaseQuadratic(0.5, 0, 1, 1, wzAnimationIn), 0.25 },
+        { "quadratic out at half", EaseQuadratic(0.5, 0, 1, 1, wzAnimationOut), 0.75 },
+        { "quadratic in-out at half", EaseQuadratic(0.5, 0, 1, 1, wzAnimationInOut), 0.5 },
+        { "cubic in at half", EaseCubic(1, 10, 8, 2, wzAnimationIn), 11 },
+        { "linear ignores direction", EaseLinear(1, 10, 8, 4, wzAnimationOut), 12 },
+        { "sinusoidal out at half", EaseSinusoidal(0.5, 0, 1, 1, wzAnimationOut), std::sqrt(0.5) },
+        { "circular in at half", EaseCircular(0.5, 0, 1, 1, wzAnimationIn), 1 - std::sqrt(0.75) },
+        { "exponential in just after 0", EaseExponential(0.1, 0, 1, 1, wzAnimationIn), std::exp2(-9.0) },
+        { "bounce out at the first break", EaseBounce(1, 0, 1, 2.75, wzAnimationOut), 1 },
+        { "bounce out at the second break", EaseBounce(2, 0, 1, 2.75, wzAnimationOut), 1 },
+        { "bounce out at the first bounce's top", EaseBounce(1.5, 0, 1, 2.75, wzAnimationOut), 0.75 },
+        { "bounce out at half", EaseBounce(0.5, 0, 1, 1, wzAnimationOut), 0.765625 },
+        { "bounce in is bounce out reflected", EaseBounceIn(0.25, 0, 1, 1),
+            1 - EaseBounceOut(0.75, 0, 1, 1) },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -109,7 +118,7 @@ TEST(Easing, WorkedValues)
 
 TEST(Easing, BounceOutIsContinuousAtItsBreaks)
 {
-    const double breaks[] = {1 / 2.75, 2 / 2.75, 2.5 / 2.75};
+    const double breaks[] = { 1 / 2.75, 2 / 2.75, 2.5 / 2.75 };
     for (double x : breaks) {
         SCOPED_TRACE(x);
         EXPECT_NEAR(EaseBounceOut(x - 1e-9, 0, 1, 1), EaseBounceOut(x + 1e-9, 0, 1, 1), 1e-7);
@@ -127,7 +136,8 @@ TEST(Easing, BackOvershoots)
     }
     EXPECT_LT(minIn, -0.09) << "dips below the start";
     EXPECT_GT(maxOut, 1.09) << "shoots past the stop";
-    EXPECT_NEAR(EaseBack(0.5, 0, 1, 1, 0, wzAnimationIn), EaseBack(0.5, 0, 1, 1, 1.70158, wzAnimationIn), 1e-15)
+    EXPECT_NEAR(
+        EaseBack(0.5, 0, 1, 1, 0, wzAnimationIn), EaseBack(0.5, 0, 1, 1, 1.70158, wzAnimationIn), 1e-15)
         << "overshoot 0 means 1.70158";
 }
 
@@ -146,8 +156,8 @@ TEST(Easing, ElasticDefaultsAndAmplitude)
         const double s = period / (2 * std::numbers::pi) * std::asin(0.5);
         const double x = 0.4 - 1; // t = 0.4 d, In
         if (type == wzAnimationIn) {
-            const double expected =
-                -(2 * c * std::exp2(10 * x) * std::sin((x * d - s) * 2 * std::numbers::pi / period)) + b;
+            const double expected
+                = -(2 * c * std::exp2(10 * x) * std::sin((x * d - s) * 2 * std::numbers::pi / period)) + b;
             EXPECT_NEAR(EaseElastic(0.4 * d, b, c, d, 2 * c, 0, type), expected, 1e-12);
         }
         EXPECT_NEAR(EaseElastic(d, b, c, d, 2 * c, 0, type), b + c, 1e-12);

@@ -21,8 +21,8 @@ void ExpectNearRect(const TwzRect& a, const TwzRect& b, float tolerance)
 
 void ExpectNearMatrix(const TwzMatrix& a, const TwzMatrix& b, float tolerance)
 {
-    const float ea[] = {a.m11, a.m12, a.m13, a.m21, a.m22, a.m23, a.m31, a.m32, a.m33};
-    const float eb[] = {b.m11, b.m12, b.m13, b.m21, b.m22, b.m23, b.m31, b.m32, b.m33};
+    const float ea[] = { a.m11, a.m12, a.m13, a.m21, a.m22, a.m23, a.m31, a.m32, a.m33 };
+    const float eb[] = { b.m11, b.m12, b.m13, b.m21, b.m22, b.m23, b.m31, b.m32, b.m33 };
     for (int i = 0; i < 9; ++i)
         EXPECT_NEAR(ea[i], eb[i], tolerance) << "element " << i;
 }
@@ -30,9 +30,9 @@ void ExpectNearMatrix(const TwzMatrix& a, const TwzMatrix& b, float tolerance)
 TEST(TwzRect, RectFromPointsAndNormalize)
 {
     EXPECT_EQ(RectFromPoints({}), MakeRect(61440, 61440, -61440, -61440));
-    const TwzPoint one[] = {{3, 4}};
+    const TwzPoint one[] = { { 3, 4 } };
     EXPECT_EQ(RectFromPoints(one), MakeRect(3, 4, 3, 4)) << "one point sets both edges";
-    const TwzPoint many[] = {{3, 4}, {-1, 10}, {7, -2}, {0, 0}};
+    const TwzPoint many[] = { { 3, 4 }, { -1, 10 }, { 7, -2 }, { 0, 0 } };
     EXPECT_EQ(RectFromPoints(many), MakeRect(-1, -2, 7, 10));
     EXPECT_EQ(RectNormalize(MakeRect(10, 20, 0, 5)), MakeRect(0, 5, 10, 20));
     EXPECT_EQ(RectNormalize(MakeRect(0, 5, 10, 20)), MakeRect(0, 5, 10, 20));
@@ -59,9 +59,10 @@ TEST(TwzRect, UnionTakesEdgesOnly)
         const char* what;
         TwzRect a, b, expected;
     } cases[] = {
-        {"an empty rectangle inside", {0, 0, 10, 10}, {5, 5, 5, 5}, {0, 0, 10, 10}},
-        {"an inverted rectangle outside adds nothing", {0, 0, 10, 10}, {20, 20, 10, 10}, {0, 0, 10, 10}},
-        {"disjoint", {0, 0, 1, 1}, {5, -3, 6, 0}, {0, -3, 6, 1}},
+        { "an empty rectangle inside", { 0, 0, 10, 10 }, { 5, 5, 5, 5 }, { 0, 0, 10, 10 } },
+        { "an inverted rectangle outside adds nothing", { 0, 0, 10, 10 }, { 20, 20, 10, 10 },
+            { 0, 0, 10, 10 } },
+        { "disjoint", { 0, 0, 1, 1 }, { 5, -3, 6, 0 }, { 0, -3, 6, 1 } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -76,25 +77,26 @@ TEST(TwzRect, IntersectionTests)
         const char* what;
         TwzRect a, b;
         bool touchOrOverlap; // RectsIntersect
-        bool overlap;        // RectIntersection
+        bool overlap; // RectIntersection
         TwzRect common;
     } cases[] = {
-        {"sharing an edge", {2, 3, 10, 10}, {10, 0, 20, 10}, true, false, {2, 3, 2, 3}},
-        {"overlapping", {0, 0, 10, 10}, {5, 5, 20, 20}, true, true, {5, 5, 10, 10}},
-        {"contained", {0, 0, 10, 10}, {2, 3, 4, 5}, true, true, {2, 3, 4, 5}},
-        {"apart", {0, 0, 1, 1}, {3, 3, 4, 4}, false, false, {0, 0, 0, 0}},
-        {"fractions", {0, 0, 0.5f, 0.5f}, {0.25f, 0.25f, 1, 1}, true, true, {0.25f, 0.25f, 0.5f, 0.5f}},
-        {"beyond 16-bit coordinates", {-40000, -40000, 40000, 40000}, {0, 0, 50000, 50000}, true, true,
-         {0, 0, 40000, 40000}},
-        {"far out", {100000, 100000, 200000, 200000}, {150000, 50000, 250000, 150000}, true, true,
-         {150000, 100000, 200000, 150000}},
-        {"the empty bounds marker", {61440, 61440, -61440, -61440}, {0, 0, 10, 10}, false, false,
-         {61440, 61440, 61440, 61440}},
+        { "sharing an edge", { 2, 3, 10, 10 }, { 10, 0, 20, 10 }, true, false, { 2, 3, 2, 3 } },
+        { "overlapping", { 0, 0, 10, 10 }, { 5, 5, 20, 20 }, true, true, { 5, 5, 10, 10 } },
+        { "contained", { 0, 0, 10, 10 }, { 2, 3, 4, 5 }, true, true, { 2, 3, 4, 5 } },
+        { "apart", { 0, 0, 1, 1 }, { 3, 3, 4, 4 }, false, false, { 0, 0, 0, 0 } },
+        { "fractions", { 0, 0, 0.5f, 0.5f }, { 0.25f, 0.25f, 1, 1 }, true, true,
+            { 0.25f, 0.25f, 0.5f, 0.5f } },
+        { "beyond 16-bit coordinates", { -40000, -40000, 40000, 40000 }, { 0, 0, 50000, 50000 }, true, true,
+            { 0, 0, 40000, 40000 } },
+        { "far out", { 100000, 100000, 200000, 200000 }, { 150000, 50000, 250000, 150000 }, true, true,
+            { 150000, 100000, 200000, 150000 } },
+        { "the empty bounds marker", { 61440, 61440, -61440, -61440 }, { 0, 0, 10, 10 }, false, false,
+            { 61440, 61440, 61440, 61440 } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(RectsIntersect(c.a, c.b), c.touchOrOverlap);
-        TwzRect r{-1, -1, -1, -1};
+        TwzRect r { -1, -1, -1, -1 };
         EXPECT_EQ(RectIntersection(r, c.a, c.b), c.overlap);
         ExpectNearRect(r, c.common, 1.0f / 65535); // the grid the overlap is measured on
         if (c.overlap) {
@@ -107,7 +109,7 @@ TEST(TwzRect, IntersectionTests)
 
 TEST(TwzRect, IntRectIntersectionIsStrict)
 {
-    TRect r{9, 9, 9, 9};
+    TRect r { 9, 9, 9, 9 };
     EXPECT_FALSE(IntRectIntersection(r, MakeIntRect(0, 0, 10, 10), MakeIntRect(10, 0, 20, 10)));
     EXPECT_EQ(r, MakeIntRect(0, 0, 0, 0));
     EXPECT_TRUE(IntRectIntersection(r, MakeIntRect(0, 0, 10, 10), MakeIntRect(-5, 4, 3, 30)));
@@ -121,8 +123,13 @@ TEST(TwzRect, PointInRectIncludesAllEdges)
         TwzPoint p;
         bool inside;
     } cases[] = {
-        {{0, 0}, true}, {{10, 5}, true}, {{10, 0}, true}, {{5, 2}, true},
-        {{10.001f, 2}, false}, {{5, -0.001f}, false}, {{-1, -1}, false},
+        { { 0, 0 }, true },
+        { { 10, 5 }, true },
+        { { 10, 0 }, true },
+        { { 5, 2 }, true },
+        { { 10.001f, 2 }, false },
+        { { 5, -0.001f }, false },
+        { { -1, -1 }, false },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(PointToText(c.p));
@@ -136,10 +143,10 @@ TEST(TwzRect, CenterRoundsHalvesToEven)
         const char* what;
         TwzRect r, bounds, expected;
     } cases[] = {
-        {"3 in 10: 3.5 rounds to 4", {7, 7, 10, 8}, {100, 0, 110, 1}, {104, 0, 107, 1}},
-        {"5 in 10: 2.5 rounds to 2", {0, 0, 5, 1}, {100, 0, 110, 1}, {102, 0, 107, 1}},
-        {"both axes", {-5, -5, 15, 5}, {10, 20, 50, 60}, {20, 35, 40, 45}},
-        {"larger than the bounds", {0, 0, 20, 20}, {0, 0, 10, 10}, {-5, -5, 15, 15}},
+        { "3 in 10: 3.5 rounds to 4", { 7, 7, 10, 8 }, { 100, 0, 110, 1 }, { 104, 0, 107, 1 } },
+        { "5 in 10: 2.5 rounds to 2", { 0, 0, 5, 1 }, { 100, 0, 110, 1 }, { 102, 0, 107, 1 } },
+        { "both axes", { -5, -5, 15, 5 }, { 10, 20, 50, 60 }, { 20, 35, 40, 45 } },
+        { "larger than the bounds", { 0, 0, 20, 20 }, { 0, 0, 10, 10 }, { -5, -5, 15, 15 } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -157,11 +164,11 @@ TEST(TwzRect, FitShrinksButNeverEnlarges)
         TwzRect r, bounds, expected;
         float ratio;
     } cases[] = {
-        {"smaller: size kept, centred", {0, 0, 50, 20}, {0, 0, 100, 100}, {25, 40, 75, 60}, 0.5f},
-        {"wider: scaled down", {0, 0, 200, 100}, {0, 0, 100, 100}, {0, 25, 100, 75}, 2},
-        {"offset bounds", {0, 0, 200, 100}, {10, 10, 110, 110}, {10, 35, 110, 85}, 2},
-        {"taller: 12.5 rounds to 12", {3, 3, 53, 403}, {0, 0, 100, 100}, {44, 0, 56, 100}, 4},
-        {"zero-width bounds: untouched", {5, 5, 50, 20}, {0, 0, 0, 100}, {5, 5, 50, 20}, 1},
+        { "smaller: size kept, centred", { 0, 0, 50, 20 }, { 0, 0, 100, 100 }, { 25, 40, 75, 60 }, 0.5f },
+        { "wider: scaled down", { 0, 0, 200, 100 }, { 0, 0, 100, 100 }, { 0, 25, 100, 75 }, 2 },
+        { "offset bounds", { 0, 0, 200, 100 }, { 10, 10, 110, 110 }, { 10, 35, 110, 85 }, 2 },
+        { "taller: 12.5 rounds to 12", { 3, 3, 53, 403 }, { 0, 0, 100, 100 }, { 44, 0, 56, 100 }, 4 },
+        { "zero-width bounds: untouched", { 5, 5, 50, 20 }, { 0, 0, 0, 100 }, { 5, 5, 50, 20 }, 1 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -173,27 +180,27 @@ TEST(TwzRect, FitShrinksButNeverEnlarges)
 
 TEST(TwzRect, TextForms)
 {
-    EXPECT_EQ(PointToText({1, 2}), "(1,2)");
-    EXPECT_EQ(PointToText({1.23456f, -0.5f}), "(1.235,-0.500)");
-    EXPECT_EQ(PointToText({-3, 0.25f}), "(-3,0.250)");
-    EXPECT_EQ(RectToText({0, 0, 100.5f, 20}), "(0,0,100.500,20)");
+    EXPECT_EQ(PointToText({ 1, 2 }), "(1,2)");
+    EXPECT_EQ(PointToText({ 1.23456f, -0.5f }), "(1.235,-0.500)");
+    EXPECT_EQ(PointToText({ -3, 0.25f }), "(-3,0.250)");
+    EXPECT_EQ(RectToText({ 0, 0, 100.5f, 20 }), "(0,0,100.500,20)");
 
     const struct {
         const char* text;
         TwzRect expected;
     } rects[] = {
-        {"(1.5,2,3,4)", {1.5f, 2, 3, 4}},
-        {"(1,2,3,4)", {1, 2, 3, 4}},
-        {" ( 1 , 2 , 3 , 4 ) ", {1, 2, 3, 4}},
-        {"(1,2,3,4", {1, 2, 3, 4}},          // closing parenthesis missing
-        {"Bounds(1,2,3,4)", {1, 2, 3, 4}},    // what precedes "(" is skipped
-        {"(-1e2,0.001,-0,5)", {-100, 0.001f, 0, 5}},
-        {"1,2,3,4", {0, 0, 0, 0}},            // loses its first number, so one is missing
-        {"(a,2,3,4)", {0, 0, 0, 0}},
-        {"(1,2,3)", {0, 0, 0, 0}},
-        {"(1,,3,4)", {0, 0, 0, 0}},
-        {"", {0, 0, 0, 0}},
-        {"(1,2,3,4 5)", {0, 0, 0, 0}},
+        { "(1.5,2,3,4)", { 1.5f, 2, 3, 4 } },
+        { "(1,2,3,4)", { 1, 2, 3, 4 } },
+        { " ( 1 , 2 , 3 , 4 ) ", { 1, 2, 3, 4 } },
+        { "(1,2,3,4", { 1, 2, 3, 4 } }, // closing parenthesis missing
+        { "Bounds(1,2,3,4)", { 1, 2, 3, 4 } }, // what precedes "(" is skipped
+        { "(-1e2,0.001,-0,5)", { -100, 0.001f, 0, 5 } },
+        { "1,2,3,4", { 0, 0, 0, 0 } }, // loses its first number, so one is missing
+        { "(a,2,3,4)", { 0, 0, 0, 0 } },
+        { "(1,2,3)", { 0, 0, 0, 0 } },
+        { "(1,,3,4)", { 0, 0, 0, 0 } },
+        { "", { 0, 0, 0, 0 } },
+        { "(1,2,3,4 5)", { 0, 0, 0, 0 } },
     };
     for (const auto& c : rects) {
         SCOPED_TRACE(c.text);
@@ -204,18 +211,19 @@ TEST(TwzRect, TextForms)
         const char* text;
         TwzPoint expected;
     } points[] = {
-        {"(7,8)", {7, 8}},
-        {"(-0.25, 1e1)", {-0.25f, 10}},
-        {"(7)", {0, 0}},
-        {"(7,x)", {0, 0}},
-        {"", {0, 0}},
+        { "(7,8)", { 7, 8 } },
+        { "(-0.25, 1e1)", { -0.25f, 10 } },
+        { "(7)", { 0, 0 } },
+        { "(7,x)", { 0, 0 } },
+        { "", { 0, 0 } },
     };
     for (const auto& c : points) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(TextToPoint(c.text), c.expected);
     }
 
-    const TwzRect samples[] = {{0, 0, 0, 0}, {-1.25f, 2, 1000000, 0.125f}, {61440, 61440, -61440, -61440}};
+    const TwzRect samples[]
+        = { { 0, 0, 0, 0 }, { -1.25f, 2, 1000000, 0.125f }, { 61440, 61440, -61440, -61440 } };
     for (const TwzRect& r : samples) {
         SCOPED_TRACE(RectToText(r));
         EXPECT_EQ(TextToRect(RectToText(r)), r);
@@ -255,10 +263,10 @@ TEST(TwzMatrix, VectorTransformIgnoresTheThirdColumn)
 
 TEST(TwzMatrix, InvertAndDeterminant)
 {
-    const TwzMatrix zero{};
-    TwzMatrix rankOne{1, 2, 0, 2, 4, 0, 3, 6, 0};
-    TwzMatrix scale2{2, 0, 0, 0, 2, 0, 0, 0, 1};
-    TwzMatrix half{0.5f, 0, 0, 0, 0.5f, 0, 0, 0, 1};
+    const TwzMatrix zero {};
+    TwzMatrix rankOne { 1, 2, 0, 2, 4, 0, 3, 6, 0 };
+    TwzMatrix scale2 { 2, 0, 0, 0, 2, 0, 0, 0, 1 };
+    TwzMatrix half { 0.5f, 0, 0, 0, 0.5f, 0, 0, 0, 1 };
 
     EXPECT_EQ(MatrixDeterminant(scale2), 4);
     EXPECT_EQ(MatrixDeterminant(rankOne), 0);
@@ -268,10 +276,10 @@ TEST(TwzMatrix, InvertAndDeterminant)
         const char* what;
         TwzMatrix m, inverse;
     } cases[] = {
-        {"all zero gives the identity", zero, IdentityMatrix},
-        {"singular gives the identity", rankOne, IdentityMatrix},
-        {"scale by 2", scale2, half},
-        {"identity", IdentityMatrix, IdentityMatrix},
+        { "all zero gives the identity", zero, IdentityMatrix },
+        { "singular gives the identity", rankOne, IdentityMatrix },
+        { "scale by 2", scale2, half },
+        { "identity", IdentityMatrix, IdentityMatrix },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -280,7 +288,8 @@ TEST(TwzMatrix, InvertAndDeterminant)
         ExpectNearMatrix(m, c.inverse, 1e-7f);
     }
 
-    TwzMatrix general = MatrixMultiply(CreateRotationMatrix(0.7f), TwzMatrix{3, 0, 0, 0, -0.5f, 0, 4, 9, 1});
+    TwzMatrix general
+        = MatrixMultiply(CreateRotationMatrix(0.7f), TwzMatrix { 3, 0, 0, 0, -0.5f, 0, 4, 9, 1 });
     general.m13 = 0.25f; // invertible beyond the affine ones as well
     TwzMatrix inverse = general;
     MatrixInvert(inverse);
@@ -300,20 +309,19 @@ TEST(TwzVector, MeasuresAndAngles)
         TwzVector a, b;
         float degrees;
     } cases[] = {
-        {"counter-clockwise cross product is negative", {1, 0, 0}, {0, 1, 0}, -90},
-        {"clockwise is positive", {0, 1, 0}, {1, 0, 0}, 90},
-        {"parallel", {1, 0, 0}, {2, 0, 0}, 0},
-        {"antiparallel: zero cross product negates", {1, 0, 0}, {-3, 0, 0}, -180},
-        {"45 degrees", {1, 1, 0}, {1, 0, 0}, 45},
+        { "counter-clockwise cross product is negative", { 1, 0, 0 }, { 0, 1, 0 }, -90 },
+        { "clockwise is positive", { 0, 1, 0 }, { 1, 0, 0 }, 90 },
+        { "parallel", { 1, 0, 0 }, { 2, 0, 0 }, 0 },
+        { "antiparallel: zero cross product negates", { 1, 0, 0 }, { -3, 0, 0 }, -180 },
+        { "45 degrees", { 1, 1, 0 }, { 1, 0, 0 }, 45 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_NEAR(VectorAngle(c.a, c.b), c.degrees, 1e-4);
     }
     // Rounding pushes these cosines past +-1; the angle must still be a number.
-    const TwzVector nearly[][2] = {{{0.1f, 0.3f, 0}, {0.2f, 0.6f, 0}},
-                                   {{0.1f, 0.3f, 0}, {-0.3f, -0.9f, 0}},
-                                   {{1e-3f, 7e-3f, 0}, {3e3f, 2.1e4f, 0}}};
+    const TwzVector nearly[][2] = { { { 0.1f, 0.3f, 0 }, { 0.2f, 0.6f, 0 } },
+        { { 0.1f, 0.3f, 0 }, { -0.3f, -0.9f, 0 } }, { { 1e-3f, 7e-3f, 0 }, { 3e3f, 2.1e4f, 0 } } };
     for (const auto& pair : nearly) {
         const float angle = VectorAngle(pair[0], pair[1]);
         EXPECT_FALSE(std::isnan(angle));

@@ -1,6 +1,6 @@
+#include "graphics/NumberText.h"
 #include "graphics/Angles.h"
 #include "graphics/Geometry.h"
-#include "graphics/NumberText.h"
 #include "tests/graphics/CommaLocale.h"
 #include "tests/graphics/Printers.h"
 
@@ -21,22 +21,22 @@ TEST(FloatToText, ThreeDecimalsOnlyWithAFraction)
         float value;
         const char* text;
     } cases[] = {
-        {1.5f, "1.500"},
-        {-0.25f, "-0.250"},
-        {1.23456f, "1.235"},
-        {2.5f, "2.500"},
-        {0.0001f, "0.000"},          // a fraction too small for three decimals
-        {100, "100"},
-        {-3, "-3"},
-        {0, "0"},
-        {-0.0f, "0"},                // no negative zero in stored texts
-        {1000000, "1000000"},
-        {1e10f, "10000000000"},
-        {16777217.0f, "16777216"},   // what the Single holds, not what was typed
-        {1e20f, "100000002004087734272"}, // beyond 64-bit integers, still exact
-        {std::numeric_limits<float>::quiet_NaN(), "0"},
-        {std::numeric_limits<float>::infinity(), "340282346638528859811704183484516925440"},
-        {-std::numeric_limits<float>::infinity(), "-340282346638528859811704183484516925440"},
+        { 1.5f, "1.500" },
+        { -0.25f, "-0.250" },
+        { 1.23456f, "1.235" },
+        { 2.5f, "2.500" },
+        { 0.0001f, "0.000" }, // a fraction too small for three decimals
+        { 100, "100" },
+        { -3, "-3" },
+        { 0, "0" },
+        { -0.0f, "0" }, // no negative zero in stored texts
+        { 1000000, "1000000" },
+        { 1e10f, "10000000000" },
+        { 16777217.0f, "16777216" }, // what the Single holds, not what was typed
+        { 1e20f, "100000002004087734272" }, // beyond 64-bit integers, still exact
+        { std::numeric_limits<float>::quiet_NaN(), "0" },
+        { std::numeric_limits<float>::infinity(), "340282346638528859811704183484516925440" },
+        { -std::numeric_limits<float>::infinity(), "-340282346638528859811704183484516925440" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -50,17 +50,10 @@ TEST(TextToFloat, ReadsNumbersWithAPoint)
         const char* text;
         float value;
     } cases[] = {
-        {"1.5", 1.5f},
-        {" 2.25 ", 2.25f},
-        {"-3", -3},
-        {"+4", 4},
-        {"1e3", 1000},
-        {"1E-2", 0.01f},
-        {".5", 0.5f},
-        {"1.", 1},
-        {"0.1", 0.1f},                // rounded to the nearest Single
-        {"3.4028235e38", FLT_MAX},     // the shortest text of the largest Single
-        {"1e-50", 0},                 // underflow reads as zero
+        { "1.5", 1.5f }, { " 2.25 ", 2.25f }, { "-3", -3 }, { "+4", 4 }, { "1e3", 1000 }, { "1E-2", 0.01f },
+        { ".5", 0.5f }, { "1.", 1 }, { "0.1", 0.1f }, // rounded to the nearest Single
+        { "3.4028235e38", FLT_MAX }, // the shortest text of the largest Single
+        { "1e-50", 0 }, // underflow reads as zero
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -70,7 +63,8 @@ TEST(TextToFloat, ReadsNumbersWithAPoint)
 
 TEST(TextToFloat, RaisesOnTextThatIsNotANumber)
 {
-    const char* cases[] = {"", " ", "abc", "1,5", "1.5x", "--1", "1e", "e5", "inf", "nan", "0x10", "1e39", "-1e39"};
+    const char* cases[]
+        = { "", " ", "abc", "1,5", "1.5x", "--1", "1e", "e5", "inf", "nan", "0x10", "1e39", "-1e39" };
     for (const char* text : cases) {
         SCOPED_TRACE(text);
         EXPECT_THROW((void)TextToFloat(text), rtl::ConvertError);
@@ -79,7 +73,7 @@ TEST(TextToFloat, RaisesOnTextThatIsNotANumber)
 
 TEST(FloatToText, RoundTripsThroughTextToFloat)
 {
-    const float values[] = {0, 1, -1, 0.5f, -12.125f, 1234.5f, 65535, 61440, -61440, 1e7f, 0.001f};
+    const float values[] = { 0, 1, -1, 0.5f, -12.125f, 1234.5f, 65535, 61440, -61440, 1e7f, 0.001f };
     for (float v : values) {
         SCOPED_TRACE(v);
         EXPECT_NEAR(TextToFloat(FloatToText(v)), v, 0.0005);
@@ -97,7 +91,7 @@ TEST(FloatToText, IgnoresADecimalCommaLocale)
     EXPECT_EQ(FloatToText(-1234.25f), "-1234.250");
     EXPECT_EQ(TextToFloat("2.75"), 2.75f);
     EXPECT_THROW((void)TextToFloat("2,75"), rtl::ConvertError);
-    EXPECT_EQ(PointToText({1.5f, -0.25f}), "(1.500,-0.250)");
+    EXPECT_EQ(PointToText({ 1.5f, -0.25f }), "(1.500,-0.250)");
     EXPECT_EQ(TextToRect("(0.5,1,2.25,3)"), MakeRect(0.5f, 1, 2.25f, 3));
     EXPECT_EQ(std::string(std::localeconv()->decimal_point), ",") << "the locale was changed behind our back";
 }
@@ -107,8 +101,17 @@ TEST(Angles, NormalizeAngleIntoMinus180To360)
     const struct {
         float in, out;
     } cases[] = {
-        {370, 10}, {200, 200}, {-200, 160}, {-100, -100}, {-720, 0},
-        {359.9f, 359.9f}, {-180, -180}, {-180.5f, 179.5f}, {360, 0}, {720.5f, 0.5f}, {-359, 1},
+        { 370, 10 },
+        { 200, 200 },
+        { -200, 160 },
+        { -100, -100 },
+        { -720, 0 },
+        { 359.9f, 359.9f },
+        { -180, -180 },
+        { -180.5f, 179.5f },
+        { 360, 0 },
+        { 720.5f, 0.5f },
+        { -359, 1 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.in);
@@ -131,10 +134,10 @@ TEST(Angles, ConversionsAndSinCos)
     const struct {
         float angle, sin, cos;
     } cases[] = {
-        {0, 0, 1},
-        {std::numbers::pi_v<float> / 2, 1, 0},
-        {std::numbers::pi_v<float>, 0, -1},
-        {-std::numbers::pi_v<float> / 6, -0.5f, std::sqrt(3.0f) / 2},
+        { 0, 0, 1 },
+        { std::numbers::pi_v<float> / 2, 1, 0 },
+        { std::numbers::pi_v<float>, 0, -1 },
+        { -std::numbers::pi_v<float> / 6, -0.5f, std::sqrt(3.0f) / 2 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.angle);

@@ -202,7 +202,8 @@ TEST(TwzBitmap, SizesBeyondTheLimitAreRefused)
             b.SetSize(c.w, c.h);
             ADD_FAILURE() << "no error";
         } catch (const rtl::GraphicsError& e) {
-            EXPECT_NE(std::string(e.what()).find(std::to_string(c.w) + " x " + std::to_string(c.h)), std::string::npos)
+            EXPECT_NE(std::string(e.what()).find(std::to_string(c.w) + " x " + std::to_string(c.h)),
+                std::string::npos)
                 << e.what();
         }
         EXPECT_EQ(b.GetWidth(), 0);

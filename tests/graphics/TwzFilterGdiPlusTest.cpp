@@ -711,7 +711,7 @@ TEST(TwzFilterGdiPlus, WriteErrorsNameTheSystemsReason)
     }
     const std::string path = kOutput + "limited.bmp";
     std::filesystem::remove(path);
-    struct rlimit old {};
+    struct rlimit old { };
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit limited = old;

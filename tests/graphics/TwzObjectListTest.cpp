@@ -15,8 +15,7 @@ namespace {
 struct TItem : rtl::TObject {
     explicit TItem(int v)
         : value(v)
-    {
-    }
+    { }
     int value;
     TwzObjectList* list = nullptr;
     TItem* alsoRemove = nullptr;

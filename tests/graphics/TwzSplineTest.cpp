@@ -10,15 +10,15 @@ namespace {
 
 TEST(TwzSpline, PassesThroughThreePoints)
 {
-    const TwzSpline spline({{0, 0}, {1, 1}, {2, 0}});
+    const TwzSpline spline({ { 0, 0 }, { 1, 1 }, { 2, 0 } });
     const struct {
         float t, x, y;
     } cases[] = {
-        {0, 0, 0}, {1, 1, 1}, {2, 2, 0},
-        {0.5f, 0.5f, 0.6875f},   // the natural spline bulges above the straight segment
-        {1.5f, 1.5f, 0.6875f},   // and symmetrically on the other side
-        {-0.5f, -0.5f, -0.6875f}, // before the first point the first cubic extrapolates
-        {3, 3, -1},              // after the last, the last one does
+        { 0, 0, 0 }, { 1, 1, 1 }, { 2, 2, 0 },
+        { 0.5f, 0.5f, 0.6875f }, // the natural spline bulges above the straight segment
+        { 1.5f, 1.5f, 0.6875f }, // and symmetrically on the other side
+        { -0.5f, -0.5f, -0.6875f }, // before the first point the first cubic extrapolates
+        { 3, 3, -1 }, // after the last, the last one does
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.t);
@@ -31,10 +31,10 @@ TEST(TwzSpline, PassesThroughThreePoints)
 
 TEST(TwzSpline, DegenerateCounts)
 {
-    const TwzSpline line({{1, 2}, {5, -6}});
+    const TwzSpline line({ { 1, 2 }, { 5, -6 } });
     const TwzSpline none({});
-    const TwzSpline single({{3, 4}});
-    for (float t : {-1.0f, 0.0f, 0.25f, 0.5f, 1.0f, 2.0f}) {
+    const TwzSpline single({ { 3, 4 } });
+    for (float t : { -1.0f, 0.0f, 0.25f, 0.5f, 1.0f, 2.0f }) {
         SCOPED_TRACE(t);
         float x, y;
         line.SplineXY(t, x, y);
@@ -56,12 +56,13 @@ TEST(TwzSpline, DegenerateCounts)
 // coefficients are Single and expanded in the global t, so later segments carry more rounding.
 TEST(TwzSpline, InterpolatesAndIsSmoothAtEveryPoint)
 {
-    const std::vector<float> values = {0, 3, -1, 4, 4, 10, 2, -5, 0, 1};
+    const std::vector<float> values = { 0, 3, -1, 4, 4, 10, 2, -5, 0, 1 };
     TwzSplineMatrix coeffs;
     BuildSplineCoefficients(values, coeffs);
     ASSERT_EQ(coeffs.size(), values.size() - 1);
     const int32_t n = int32_t(values.size());
-    const auto slope = [](const std::array<float, 4>& k, double t) { return (3 * k[0] * t + 2 * k[1]) * t + k[2]; };
+    const auto slope
+        = [](const std::array<float, 4>& k, double t) { return (3 * k[0] * t + 2 * k[1]) * t + k[2]; };
     for (int32_t i = 0; i < n; ++i) {
         SCOPED_TRACE(i);
         EXPECT_NEAR(SplineValue(n, float(i), coeffs), values[size_t(i)], 1e-3);
@@ -76,7 +77,8 @@ TEST(TwzSpline, InterpolatesAndIsSmoothAtEveryPoint)
 
 TEST(TwzSpline, SolveSplineDerivativesSolvesTheSystem)
 {
-    const std::vector<std::vector<float>> rights = {{3, -3}, {3, 0, -3}, {1, 2, 3, 4, 5, 6, 7}, {0, 0, 0, 0}};
+    const std::vector<std::vector<float>> rights
+        = { { 3, -3 }, { 3, 0, -3 }, { 1, 2, 3, 4, 5, 6, 7 }, { 0, 0, 0, 0 } };
     for (const auto& r : rights) {
         SCOPED_TRACE(r.size());
         std::vector<float> d;

@@ -31,7 +31,8 @@ struct Recorder : rtl::TObject {
     void Click(rtl::TObject*) { log.push_back("click"); }
     void MouseMove(rtl::TObject*, TShiftState, float x, float y, float, float)
     {
-        log.push_back("move " + std::to_string(static_cast<int>(x)) + "," + std::to_string(static_cast<int>(y)));
+        log.push_back(
+            "move " + std::to_string(static_cast<int>(x)) + "," + std::to_string(static_cast<int>(y)));
     }
     void KeyDown(uint16_t& key, char16_t&, TShiftState) { log.push_back("key " + std::to_string(key)); }
 };

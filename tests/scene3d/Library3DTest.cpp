@@ -81,24 +81,25 @@ protected:
 
 TEST_F(Library3DTest, StartUpRegistersByCategoryMostRecentFirst)
 {
-    EXPECT_EQ(Entries(), (std::vector<std::string> {
-                             "Shapes:ThvBufferLayer",
-                             "Resources:ThvBitmapObject",
-                             "Scene:ThvProxyObject",
-                             "Scene:ThvDummy",
-                             "Scene:ThvLight",
-                             "Scene:ThvCamera",
-                             "Animations:ThvFloatAnimation",
-                             "Animations:ThvColorAnimation",
-                         }));
+    EXPECT_EQ(Entries(),
+        (std::vector<std::string> {
+            "Shapes:ThvBufferLayer",
+            "Resources:ThvBitmapObject",
+            "Scene:ThvProxyObject",
+            "Scene:ThvDummy",
+            "Scene:ThvLight",
+            "Scene:ThvCamera",
+            "Animations:ThvFloatAnimation",
+            "Animations:ThvColorAnimation",
+        }));
     // A second start-up does not register again.
     Initialize3DLibrary();
     EXPECT_EQ(Entries().size(), 8u);
 
     // Classes registered for streaming only are found by name, ignoring case.
-    for (const char* name : { "ThvPosition", "thvbounds", "ThvMeshData", "ThvMaterial", "ThvBitmapRect", "ThvBitmap",
-                              "ThvScene", "ThvObject", "ThvCustomLayer", "ThvCustomBufferLayer", "ThvBitmapStream", "ThvBitmapCollection", "ThvBitmapList",
-                              "ThvCamera", "ThvBitmapObject" }) {
+    for (const char* name : { "ThvPosition", "thvbounds", "ThvMeshData", "ThvMaterial", "ThvBitmapRect",
+             "ThvBitmap", "ThvScene", "ThvObject", "ThvCustomLayer", "ThvCustomBufferLayer",
+             "ThvBitmapStream", "ThvBitmapCollection", "ThvBitmapList", "ThvCamera", "ThvBitmapObject" }) {
         SCOPED_TRACE(name);
         EXPECT_NE(rtl::FindClass(name), nullptr);
     }
@@ -112,7 +113,8 @@ TEST_F(Library3DTest, LaterRegistrationsGoInFrontAndRepeatsAreKept)
     const std::vector<std::string> entries = Entries();
     ASSERT_GE(entries.size(), 4u);
     EXPECT_EQ(std::vector<std::string>(entries.begin(), entries.begin() + 4),
-              (std::vector<std::string> { "Other:THolder3D", "Tests:THolder3D", "Tests:TTestAnimation", "Tests:THolder3D" }));
+        (std::vector<std::string> {
+            "Other:THolder3D", "Tests:THolder3D", "Tests:TTestAnimation", "Tests:THolder3D" }));
     EXPECT_EQ(rtl::FindClass("THolder3D"), &THolder3D::StaticClass());
 
     Finalize3DLibrary();
@@ -195,8 +197,8 @@ TEST_F(Library3DTest, ASmall3DTreeSurvivesObjectTextBothWays)
     root->GetMargins()->Setzfar(4);
     root->GetMaterial()->SetDiffuse("#C0102030");
     root->GetMaterial()->SetBitmap("Bark");
-    root->GetMesh()->Vertices() = { hvTexVertexNormal(0, 0, 0, 0, 0, 1, 0, 0), hvTexVertexNormal(1, 0, 0, 0, 0, 1, 1, 0),
-                                    hvTexVertexNormal(0, 1, 0, 0, 0, 1, 0, 1) };
+    root->GetMesh()->Vertices() = { hvTexVertexNormal(0, 0, 0, 0, 0, 1, 0, 0),
+        hvTexVertexNormal(1, 0, 0, 0, 0, 1, 1, 0), hvTexVertexNormal(0, 1, 0, 0, 0, 1, 0, 1) };
     root->GetMesh()->Indices() = { 0, 1, 2 };
     root->GetFont()->SetFamily("DejaVu Serif");
     // Children are left unnamed: names read from object text are dropped, so the copy's text

@@ -59,7 +59,8 @@ inline std::string LogVector(const ThvVector& v)
 class RecordingCanvas final : public ThvCanvas {
     RTL_CLASS(RecordingCanvas, ThvCanvas)
 public:
-    RecordingCanvas(scene3d::WindowHandle handle, int32_t width, int32_t height, bool buffered, ThvQuality quality)
+    RecordingCanvas(
+        scene3d::WindowHandle handle, int32_t width, int32_t height, bool buffered, ThvQuality quality)
         : ThvCanvas(handle, width, height, buffered, quality)
     {
         ResizeFrame();
@@ -109,8 +110,14 @@ public:
         const ThvMaterial& m = *GetMaterial();
         log.push_back("MaterialChanged " + m.GetDiffuse() + " " + m.GetBitmap());
     }
-    void RecordState(ThvRenderState state) override { log.push_back("RecordState " + std::string(rtl::EnumName(state))); }
-    void ApplyState(ThvRenderState state) override { log.push_back("ApplyState " + std::string(rtl::EnumName(state))); }
+    void RecordState(ThvRenderState state) override
+    {
+        log.push_back("RecordState " + std::string(rtl::EnumName(state)));
+    }
+    void ApplyState(ThvRenderState state) override
+    {
+        log.push_back("ApplyState " + std::string(rtl::EnumName(state)));
+    }
     void DestroyBitmapHandle(ThvBitmap* bitmap) override
     {
         log.push_back("DestroyBitmapHandle");
@@ -184,31 +191,32 @@ public:
     {
         log.push_back("FillCube " + LogVector(center) + " " + LogVector(size) + " " + LogNumber(opacity));
     }
-    void FillMesh(const ThvVector& center, const ThvVector& size, const ThvMeshData& mesh, float opacity) override
+    void FillMesh(
+        const ThvVector& center, const ThvVector& size, const ThvMeshData& mesh, float opacity) override
     {
         log.push_back("FillMesh " + LogVector(center) + " " + LogVector(size) + " "
-                      + rtl::IntToStr(static_cast<int64_t>(mesh.Vertices().size())) + "/"
-                      + rtl::IntToStr(static_cast<int64_t>(mesh.Indices().size())) + " " + LogNumber(opacity));
+            + rtl::IntToStr(static_cast<int64_t>(mesh.Vertices().size())) + "/"
+            + rtl::IntToStr(static_cast<int64_t>(mesh.Indices().size())) + " " + LogNumber(opacity));
     }
-    void FillTriangles(std::span<const ThvColorVertex> vertices, std::span<const uint16_t> indices,
-                       float opacity) override
+    void FillTriangles(
+        std::span<const ThvColorVertex> vertices, std::span<const uint16_t> indices, float opacity) override
     {
         log.push_back("FillTriangles " + rtl::IntToStr(static_cast<int64_t>(vertices.size())) + "/"
-                      + rtl::IntToStr(static_cast<int64_t>(indices.size())) + " " + LogNumber(opacity));
+            + rtl::IntToStr(static_cast<int64_t>(indices.size())) + " " + LogNumber(opacity));
     }
-    void FillPolygon(const ThvVector& center, const ThvVector& size, const TwzRect& rect, const TwzPolygon& points,
-                     float opacity, bool front, bool back, bool left) override
+    void FillPolygon(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
+        const TwzPolygon& points, float opacity, bool front, bool back, bool left) override
     {
         lastPolygon = points;
         lastPolygonRect = rect;
         log.push_back("FillPolygon " + LogVector(center) + " " + LogVector(size) + " "
-                      + rtl::IntToStr(static_cast<int64_t>(points.size())) + " " + LogNumber(opacity) + " "
-                      + (front ? "F" : "-") + (back ? "B" : "-") + (left ? "S" : "-"));
+            + rtl::IntToStr(static_cast<int64_t>(points.size())) + " " + LogNumber(opacity) + " "
+            + (front ? "F" : "-") + (back ? "B" : "-") + (left ? "S" : "-"));
     }
     void FillText(const std::u16string& text, float x, float y, float opacity) override
     {
         log.push_back("FillText " + rtl::Utf16ToUtf8(text) + " " + LogNumber(x) + " " + LogNumber(y) + " "
-                      + LogNumber(opacity));
+            + LogNumber(opacity));
     }
     void MeasureText(const std::u16string& text, ThvPoint& size) override
     {
@@ -229,8 +237,8 @@ private:
 
 inline RTL_IMPLEMENT_CLASS(RecordingCanvas)
 
-/// The canvas class of RecordingCanvas, for hvDefaultCanvasClass.
-inline constexpr const ThvCanvasClass& kRecordingCanvasClass = kCanvasClassOf<RecordingCanvas>;
+    /// The canvas class of RecordingCanvas, for hvDefaultCanvasClass.
+    inline constexpr const ThvCanvasClass& kRecordingCanvasClass = kCanvasClassOf<RecordingCanvas>;
 
 /// Installs RecordingCanvas as the default canvas class for the life of the guard.
 class UseRecordingCanvas {

@@ -53,8 +53,7 @@ THolder3D::THolder3D(rtl::TComponent* owner)
     , m_mesh(std::make_unique<ThvMeshData>())
     , m_material(std::make_unique<ThvMaterial>())
     , m_font(std::make_unique<ThvFont>())
-{
-}
+{ }
 
 void THolder3D::Ticked(rtl::TObject* sender, double time, double)
 {
@@ -64,8 +63,7 @@ void THolder3D::Ticked(rtl::TObject* sender, double time, double)
 
 TTestAnimation::TTestAnimation(rtl::TComponent* owner)
     : ThvObject(owner)
-{
-}
+{ }
 
 void TTestAnimation::Start()
 {
@@ -112,8 +110,8 @@ bool TFakeFilter::LoadFromStream(rtl::TStream& stream, ThvBitmap& bitmap)
     return true;
 }
 
-void TFakeFilter::SaveToStream(rtl::TStream& stream, ThvBitmap& bitmap, const std::string& format,
-                               const std::string& params)
+void TFakeFilter::SaveToStream(
+    rtl::TStream& stream, ThvBitmap& bitmap, const std::string& format, const std::string& params)
 {
     lastFormat = format;
     lastParams = params;

@@ -115,7 +115,7 @@ public:
     void SaveToFile(const std::string&, ThvBitmap&, const std::string&) override { }
     bool LoadFromStream(rtl::TStream& stream, ThvBitmap& bitmap) override;
     void SaveToStream(rtl::TStream& stream, ThvBitmap& bitmap, const std::string& format,
-                      const std::string& params) override;
+        const std::string& params) override;
 
     static std::string GetFileTypes() { return "*.fake"; }
 

@@ -86,7 +86,8 @@ TEST_F(ThvBitmapTest, SetSizeReallocatesOnlyForANewSize)
         EXPECT_EQ(bitmap.Bits().size(), static_cast<size_t>(c.expectedWidth) * c.expectedHeight);
         EXPECT_EQ(events.changes, 0) << "resizing is silent";
         if (c.reallocated) {
-            EXPECT_TRUE(std::all_of(bitmap.Bits().begin(), bitmap.Bits().end(), [](uint32_t p) { return p == 0; }));
+            EXPECT_TRUE(
+                std::all_of(bitmap.Bits().begin(), bitmap.Bits().end(), [](uint32_t p) { return p == 0; }));
             EXPECT_TRUE(bitmap.GetNeedUpdate());
             EXPECT_EQ(canvas->log, std::vector<std::string> { "DestroyBitmapHandle" });
             EXPECT_TRUE(bitmap.TextureCanvases().empty());
@@ -165,7 +166,7 @@ TEST_F(ThvBitmapTest, AssignCopiesFromBitmapsCanvasesAnd2DBitmaps)
     picture.Pixels()[1] = 0xFF0000FF;
     target.Assign(picture);
     EXPECT_EQ(std::vector<uint32_t>(target.Bits().begin(), target.Bits().end()),
-              (std::vector<uint32_t> { 0x7F7F0000, 0xFF0000FF }));
+        (std::vector<uint32_t> { 0x7F7F0000, 0xFF0000FF }));
     TwzBitmap back(5, 5);
     BitmapEvents pictureEvents;
     back.OnChange.Bind<&BitmapEvents::Change>(&pictureEvents);
@@ -307,7 +308,7 @@ TEST_F(ThvBitmapTest, StoredAsJpegWhenOpaqueAndPngWithAnyTranslucentPixel)
         auto* copy = dynamic_cast<ThvBitmapObject*>(CreateObjectFromStream(form.get(), input));
         ASSERT_NE(copy, nullptr);
         EXPECT_EQ(std::vector<uint32_t>(copy->GetBitmap()->Bits().begin(), copy->GetBitmap()->Bits().end()),
-                  std::vector<uint32_t>(object->GetBitmap()->Bits().begin(), object->GetBitmap()->Bits().end()));
+            std::vector<uint32_t>(object->GetBitmap()->Bits().begin(), object->GetBitmap()->Bits().end()));
         object->Free();
         copy->Free();
     }

@@ -53,7 +53,8 @@ ThvMatrix Translation(float x, float y, float z)
 }
 
 // A camera's absolute matrix: rows right, viewing direction, up, position.
-ThvMatrix CameraAt(const ThvVector& right, const ThvVector& forward, const ThvVector& up, const ThvVector& position)
+ThvMatrix CameraAt(
+    const ThvVector& right, const ThvVector& forward, const ThvVector& up, const ThvVector& position)
 {
     ThvMatrix m = hvIdentityMatrix;
     const ThvVector rows[] = { right, forward, up, position };
@@ -78,19 +79,17 @@ TEST(ThvCanvas, SetStateReachesTheDeviceOncePerFrameAndGroup)
     };
     const Case cases[] = {
         { "the same preset twice", { hvStateCullNone, hvStateCullNone }, { "ApplyState hvStateCullNone" } },
-        { "another of the group switches it off",
-          { hvStateCullNone, hvStateCullCW, hvStateCullNone },
-          { "ApplyState hvStateCullNone", "ApplyState hvStateCullCW", "ApplyState hvStateCullNone" } },
+        { "another of the group switches it off", { hvStateCullNone, hvStateCullCW, hvStateCullNone },
+            { "ApplyState hvStateCullNone", "ApplyState hvStateCullCW", "ApplyState hvStateCullNone" } },
         { "presets of other groups are independent",
-          { hvStateCullNone, hvStateZWriteOff, hvStateCullNone, hvStateZWriteOff },
-          { "ApplyState hvStateCullNone", "ApplyState hvStateZWriteOff" } },
+            { hvStateCullNone, hvStateZWriteOff, hvStateCullNone, hvStateZWriteOff },
+            { "ApplyState hvStateCullNone", "ApplyState hvStateZWriteOff" } },
         { "three texture modes",
-          { hvStateTextureNone, hvStateTextureModulate, hvStateTextureReplace, hvStateTextureModulate },
-          { "ApplyState hvStateTextureNone", "ApplyState hvStateTextureModulate",
-            "ApplyState hvStateTextureReplace", "ApplyState hvStateTextureModulate" } },
-        { "projection group",
-          { hvStateCameraProjection, hvStateScreenProjection, hvStateScreenProjection },
-          { "ApplyState hvStateCameraProjection", "ApplyState hvStateScreenProjection" } },
+            { hvStateTextureNone, hvStateTextureModulate, hvStateTextureReplace, hvStateTextureModulate },
+            { "ApplyState hvStateTextureNone", "ApplyState hvStateTextureModulate",
+                "ApplyState hvStateTextureReplace", "ApplyState hvStateTextureModulate" } },
+        { "projection group", { hvStateCameraProjection, hvStateScreenProjection, hvStateScreenProjection },
+            { "ApplyState hvStateCameraProjection", "ApplyState hvStateScreenProjection" } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -104,11 +103,15 @@ TEST(ThvCanvas, SetStateReachesTheDeviceOncePerFrameAndGroup)
 TEST(ThvCanvas, GroupsOfThePresets)
 {
     const std::vector<std::vector<ThvRenderState>> groups = {
-        { hvStateScreenProjection, hvStateCameraProjection }, { hvStateLightingOn, hvStateLightingOff },
-        { hvStateZTestOn, hvStateZTestOff }, { hvStateZWriteOn, hvStateZWriteOff },
-        { hvStateCullCCW, hvStateCullCW, hvStateCullNone }, { hvStateBlendAdditive, hvStateBlendAlpha },
+        { hvStateScreenProjection, hvStateCameraProjection },
+        { hvStateLightingOn, hvStateLightingOff },
+        { hvStateZTestOn, hvStateZTestOff },
+        { hvStateZWriteOn, hvStateZWriteOff },
+        { hvStateCullCCW, hvStateCullCW, hvStateCullNone },
+        { hvStateBlendAdditive, hvStateBlendAlpha },
         { hvStateFilterPoint, hvStateFilterLinear },
-        { hvStateTextureNone, hvStateTextureReplace, hvStateTextureModulate }, { hvStateWireframe, hvStateSolid },
+        { hvStateTextureNone, hvStateTextureReplace, hvStateTextureModulate },
+        { hvStateWireframe, hvStateSolid },
         { hvStateFlat, hvStateGouraud },
     };
     size_t count = 0;
@@ -161,8 +164,8 @@ TEST(ThvCanvas, AFrameFollowsTheProtocolThroughTheCanvas)
         canvas->SetAmbientColor(0xFF202020);
         canvas->SetCamera(nullptr);
         if (canvas->BeginScene()) {
-            for (ThvRenderState s : { hvStateGouraud, hvStateCameraProjection, hvStateZWriteOn, hvStateLightingOn,
-                                      hvStateFilterLinear, hvStateCullCCW })
+            for (ThvRenderState s : { hvStateGouraud, hvStateCameraProjection, hvStateZWriteOn,
+                     hvStateLightingOn, hvStateFilterLinear, hvStateCullCCW })
                 canvas->SetState(s);
             canvas->Clear(0xFF303030);
             canvas->FillCube({ 0, 0, 0, 1 }, { 1, 1, 1, 1 }, 1);
@@ -171,9 +174,9 @@ TEST(ThvCanvas, AFrameFollowsTheProtocolThroughTheCanvas)
         std::vector<std::string> expected = { "SetMatrix", "SetCamera nil", "BeginScene" };
         if (deviceReady) {
             for (const char* s : { "ApplyState hvStateGouraud", "ApplyState hvStateCameraProjection",
-                                   "ApplyState hvStateZWriteOn", "ApplyState hvStateLightingOn",
-                                   "ApplyState hvStateFilterLinear", "ApplyState hvStateCullCCW", "Clear #FF303030",
-                                   "FillCube (0,0,0) (1,1,1) 1" })
+                     "ApplyState hvStateZWriteOn", "ApplyState hvStateLightingOn",
+                     "ApplyState hvStateFilterLinear", "ApplyState hvStateCullCCW", "Clear #FF303030",
+                     "FillCube (0,0,0) (1,1,1) 1" })
                 expected.push_back(s);
         }
         expected.push_back("EndScene");
@@ -253,7 +256,8 @@ TEST(ThvCanvas, ScreenMatrixPutsPixelsOfThePlaneZ0OnTheirPixels)
         const ThvMatrix m = canvas->GetScreenMatrix();
         const float w = static_cast<float>(size.w);
         const float h = static_cast<float>(size.h);
-        for (const TwzPoint& p : { TwzPoint { 0, 0 }, TwzPoint { w, h }, TwzPoint { w / 2, h / 2 }, TwzPoint { w / 4, h } }) {
+        for (const TwzPoint& p :
+            { TwzPoint { 0, 0 }, TwzPoint { w, h }, TwzPoint { w / 2, h / 2 }, TwzPoint { w / 4, h } }) {
             SCOPED_TRACE(std::to_string(p.X) + "," + std::to_string(p.Y));
             const ThvVector ndc = Project({ p.X, p.Y, 0, 1 }, m);
             EXPECT_NEAR(ndc.X, (p.X - w / 2) * 2 / w, 1e-5f);
@@ -293,7 +297,8 @@ TEST(ThvCanvas, CameraPickRunsFromTheEyeThroughThePixel)
     ExpectNear(dir, { 0, 0, -1, 0 });
 
     // The design camera's view: at (0, -20, 0) looking along +Y with Z up.
-    canvas->SetCameraView(CameraAt({ 1, 0, 0, 0 }, { 0, 1, 0, 0 }, { 0, 0, 1, 0 }, { 0, -20, 0, 1 }), nullptr);
+    canvas->SetCameraView(
+        CameraAt({ 1, 0, 0, 0 }, { 0, 1, 0, 0 }, { 0, 0, 1, 0 }, { 0, -20, 0, 1 }), nullptr);
     canvas->Pick(hvProjectionCamera, 150, 100, pos, dir);
     ExpectNear(pos, { 0, -20, 0, 1 });
     ExpectNear(dir, { 0, 1, 0, 0 });
@@ -323,7 +328,8 @@ TEST(ThvCanvas, WorldToScreenOfSpecialPoints)
     canvas->WorldToScreen(hvProjectionScreen, { 12, -3, 7 }, r);
     EXPECT_EQ(r, (ThvPoint { 12, -3, 7 }));
 
-    canvas->SetCameraView(CameraAt({ 1, 0, 0, 0 }, { 0, 1, 0, 0 }, { 0, 0, 1, 0 }, { 5, -20, 1, 1 }), nullptr);
+    canvas->SetCameraView(
+        CameraAt({ 1, 0, 0, 0 }, { 0, 1, 0, 0 }, { 0, 0, 1, 0 }, { 5, -20, 1, 1 }), nullptr);
     // The camera's own position has view depth 0: its view coordinates come back.
     canvas->WorldToScreen(hvProjectionCamera, { 5, -20, 1 }, r);
     EXPECT_NEAR(r.X, 0, 1e-4f);
@@ -349,7 +355,8 @@ TEST(ThvCanvas, SetCameraViewsFromTheCameraOrTowardsItsTarget)
     canvas->Pick(hvProjectionCamera, 150, 100, pos, dir);
     ExpectNear(pos, { 0, -10, 0, 1 });
     ExpectNear(dir, { 0, 1, 0, 0 });
-    ExpectNearMatrix(hvMatrixMultiply(canvas->GetViewMatrix(), canvas->GetCameraMatrix()), hvIdentityMatrix, 1e-4f);
+    ExpectNearMatrix(
+        hvMatrixMultiply(canvas->GetViewMatrix(), canvas->GetCameraMatrix()), hvIdentityMatrix, 1e-4f);
 
     auto* target = new ThvCamera(form.get());
     target->GetPosition()->SetPoint({ 10, 0, 0 });
@@ -375,15 +382,16 @@ TEST(ThvCanvas, FillRectExtrudesTheClosedOutline)
     };
     const Case cases[] = {
         { "an ordinary rectangle", { 10, 20, 50, 40 }, "FillPolygon (30,30,0) (40,20,3) 5 0.5 FBS" },
-        { "left beyond right keeps the outline", { 50, 20, 10, 40 }, "FillPolygon (30,30,0) (-40,20,3) 5 0.5 FBS" },
+        { "left beyond right keeps the outline", { 50, 20, 10, 40 },
+            "FillPolygon (30,30,0) (-40,20,3) 5 0.5 FBS" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         rtl::TOwned<RecordingCanvas> canvas = MakeRecordingCanvas(100, 100);
         canvas->FillRect(c.r, 3, 0.5f);
         EXPECT_EQ(canvas->log, std::vector<std::string> { c.logged });
-        const TwzPolygon expected = { { c.r.Left, c.r.Top }, { c.r.Right, c.r.Top }, { c.r.Right, c.r.Bottom },
-                                      { c.r.Left, c.r.Bottom }, { c.r.Left, c.r.Top } };
+        const TwzPolygon expected = { { c.r.Left, c.r.Top }, { c.r.Right, c.r.Top },
+            { c.r.Right, c.r.Bottom }, { c.r.Left, c.r.Bottom }, { c.r.Left, c.r.Top } };
         EXPECT_EQ(canvas->lastPolygon, expected);
         EXPECT_EQ(canvas->lastPolygonRect, c.r);
     }
@@ -456,7 +464,8 @@ TEST(ThvCanvas, CanvasClassesMakeWindowAndBitmapCanvases)
     UseRecordingCanvas use;
     ASSERT_NE(hvDefaultCanvasClass, nullptr);
     int window = 0;
-    rtl::TOwned<ThvCanvas> canvas = hvDefaultCanvasClass->CreateFromWindow(&window, 320, 200, true, hvHighQuality);
+    rtl::TOwned<ThvCanvas> canvas
+        = hvDefaultCanvasClass->CreateFromWindow(&window, 320, 200, true, hvHighQuality);
     EXPECT_EQ(canvas->GetHandle(), &window);
     EXPECT_EQ(canvas->GetQuality(), hvHighQuality);
     EXPECT_TRUE(canvas->GetBuffered());

@@ -32,9 +32,8 @@ TEST(ThvMaterial, ANewMaterialStoresItsAlwaysStoredProperties)
     rtl::TOwned<THolder3D> holder(new THolder3D(nullptr));
     const std::string text = ObjectText(*holder);
     for (const char* line : { "Material.Diffuse = '#FF707070'", "Material.Ambient = '#FF303030'",
-                              "Material.BitmapMode = hvTexModulate", "Material.BitmapTileX =",
-                              "Material.BitmapTileY =", "Material.BitmapRect.left =",
-                              "Material.BitmapRect.bottom =", "Material.FillMode = hvSolid" }) {
+             "Material.BitmapMode = hvTexModulate", "Material.BitmapTileX =", "Material.BitmapTileY =",
+             "Material.BitmapRect.left =", "Material.BitmapRect.bottom =", "Material.FillMode = hvSolid" }) {
         SCOPED_TRACE(line);
         EXPECT_NE(text.find(line), std::string::npos) << text;
     }
@@ -53,9 +52,11 @@ TEST(ThvMaterial, SettersNotifyOnlyWhenTheValueChanges)
     };
     ThvBitmap texture(1, 1);
     const Case cases[] = {
-        { "Diffuse in lower-case hex is the same colour", [](ThvMaterial& m) { m.SetDiffuse("#ff707070"); }, 0 },
+        { "Diffuse in lower-case hex is the same colour", [](ThvMaterial& m) { m.SetDiffuse("#ff707070"); },
+            0 },
         { "Diffuse with $ is the same colour", [](ThvMaterial& m) { m.SetDiffuse("$FF707070"); }, 0 },
-        { "Diffuse as a signed decimal is the same colour", [](ThvMaterial& m) { m.SetDiffuse("-9408400"); }, 0 },
+        { "Diffuse as a signed decimal is the same colour", [](ThvMaterial& m) { m.SetDiffuse("-9408400"); },
+            0 },
         { "a new Diffuse", [](ThvMaterial& m) { m.SetDiffuse("#FFFF0000"); }, 1 },
         { "the raw diffuse colour", [](ThvMaterial& m) { m.SetDiffuseColor(0xFF707070); }, 0 },
         { "a new raw diffuse colour", [](ThvMaterial& m) { m.SetDiffuseColor(0x80707070); }, 1 },
@@ -64,19 +65,32 @@ TEST(ThvMaterial, SettersNotifyOnlyWhenTheValueChanges)
         { "Lighting unchanged", [](ThvMaterial& m) { m.SetLighting(true); }, 0 },
         { "Lighting off", [](ThvMaterial& m) { m.SetLighting(false); }, 1 },
         { "Bitmap empty again", [](ThvMaterial& m) { m.SetBitmap(""); }, 0 },
-        { "Bitmap differing in case only", [](ThvMaterial& m) { m.SetBitmap("Wood"); m.SetBitmap("wood"); }, 2 },
+        { "Bitmap differing in case only",
+            [](ThvMaterial& m) {
+                m.SetBitmap("Wood");
+                m.SetBitmap("wood");
+            },
+            2 },
         { "BitmapMode unchanged", [](ThvMaterial& m) { m.SetBitmapMode(hvTexModulate); }, 0 },
         { "BitmapMode replace", [](ThvMaterial& m) { m.SetBitmapMode(hvTexReplace); }, 1 },
         { "FillMode wireframe", [](ThvMaterial& m) { m.SetFillMode(hvWireframe); }, 1 },
         { "ShadeMode unchanged", [](ThvMaterial& m) { m.SetShadeMode(hvGouraud); }, 0 },
         { "ShadeMode flat", [](ThvMaterial& m) { m.SetShadeMode(hvFlat); }, 1 },
-        { "Texture set twice", [&texture](ThvMaterial& m) { m.SetTexture(&texture); m.SetTexture(&texture); }, 1 },
-        { "a field of BitmapRect notifies nobody", [](ThvMaterial& m) { m.GetBitmapRect()->Setright(0.5f); }, 0 },
-        { "replacing BitmapRect notifies nobody", [](ThvMaterial& m) {
-             ThvBitmapRect r;
-             r.Setleft(0.25f);
-             m.SetBitmapRect(&r);
-         }, 0 },
+        { "Texture set twice",
+            [&texture](ThvMaterial& m) {
+                m.SetTexture(&texture);
+                m.SetTexture(&texture);
+            },
+            1 },
+        { "a field of BitmapRect notifies nobody", [](ThvMaterial& m) { m.GetBitmapRect()->Setright(0.5f); },
+            0 },
+        { "replacing BitmapRect notifies nobody",
+            [](ThvMaterial& m) {
+                ThvBitmapRect r;
+                r.Setleft(0.25f);
+                m.SetBitmapRect(&r);
+            },
+            0 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -109,10 +123,12 @@ TEST(ThvMaterial, TilesAreClampedAndComparedBeforeClamping)
         SCOPED_TRACE(c.value);
         for (bool x : { true, false }) {
             ThvMaterial material;
-            (x ? std::mem_fn(&ThvMaterial::SetBitmapTileX) : std::mem_fn(&ThvMaterial::SetBitmapTileY))(material, c.start);
+            (x ? std::mem_fn(&ThvMaterial::SetBitmapTileX) : std::mem_fn(&ThvMaterial::SetBitmapTileY))(
+                material, c.start);
             Counter counter;
             material.OnChanged.Bind<&Counter::Change>(&counter);
-            (x ? std::mem_fn(&ThvMaterial::SetBitmapTileX) : std::mem_fn(&ThvMaterial::SetBitmapTileY))(material, c.value);
+            (x ? std::mem_fn(&ThvMaterial::SetBitmapTileX) : std::mem_fn(&ThvMaterial::SetBitmapTileY))(
+                material, c.value);
             EXPECT_EQ(x ? material.GetBitmapTileX() : material.GetBitmapTileY(), c.stored);
             EXPECT_EQ(counter.changes, c.changes);
         }

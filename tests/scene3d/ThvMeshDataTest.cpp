@@ -84,7 +84,8 @@ TEST(ThvMeshData, CalcNormalsSumsUnitTriangleNormalsOfWholeTrianglesOnly)
         { "a fourth index is zeroed but forms no triangle", { 0, 1, 3, 2 }, { down, down, zero, down } },
         { "a fifth index neither", { 0, 1, 3, 2, 2 }, { down, down, zero, down } },
         { "two triangles sharing an edge, same winding", { 0, 1, 3, 1, 2, 3 }, { down, down2, down, down2 } },
-        { "opposite windings cancel on the shared edge", { 0, 1, 3, 3, 2, 1 }, { down, zero, { 0, 0, 1, 0 }, zero } },
+        { "opposite windings cancel on the shared edge", { 0, 1, 3, 3, 2, 1 },
+            { down, zero, { 0, 0, 1, 0 }, zero } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,8 +127,8 @@ TEST(ThvMeshData, StoresTheWorkedExampleAsA110BytePayload)
     RegisterTestClasses3D();
     rtl::TOwned<THolder3D> holder(new THolder3D(nullptr));
     ThvMeshData& mesh = *holder->GetMesh();
-    mesh.Vertices() = { hvTexVertexNormal(0, 0, 0, 0, 0, -1, 0, 0), hvTexVertexNormal(1, 0, 0, 0, 0, -1, 1, 0),
-                        hvTexVertexNormal(0, 1, 0, 0, 0, -1, 0, 1) };
+    mesh.Vertices() = { hvTexVertexNormal(0, 0, 0, 0, 0, -1, 0, 0),
+        hvTexVertexNormal(1, 0, 0, 0, 0, -1, 1, 0), hvTexVertexNormal(0, 1, 0, 0, 0, -1, 0, 1) };
     mesh.Indices() = { 0, 1, 2 };
 
     Payload expected;
@@ -205,7 +206,8 @@ TEST(ThvMeshData, ReaderTakesAnEmptyMeshAndTrailingIndices)
     const Case cases[] = {
         { "both counts 0", Payload().Int32(0).Int32(0), 0, 0 },
         { "vertices without indices", Payload().Int32(2).Vertex(v).Vertex(v).Int32(0), 2, 0 },
-        { "two indices after the last triangle", Payload().Int32(1).Vertex(v).Int32(5).Word(0).Word(0).Word(0).Word(0).Word(0), 1, 5 },
+        { "two indices after the last triangle",
+            Payload().Int32(1).Vertex(v).Int32(5).Word(0).Word(0).Word(0).Word(0).Word(0), 1, 5 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -244,7 +246,8 @@ TEST(ThvMeshData, ADamagedMeshInAStoredObjectIsSkippedAndReadingGoesOn)
 TEST(ThvMeshData, TextPropertiesReadInTheirFixedLayout)
 {
     ThvMeshData mesh;
-    mesh.Vertices() = { hvTexVertexNormal(0, 0, 0, 0, 0, -1, 0, 1), hvTexVertexNormal(1, 0.5f, 0, 0.25f, 0, 0, 1, 0) };
+    mesh.Vertices()
+        = { hvTexVertexNormal(0, 0, 0, 0, 0, -1, 0, 1), hvTexVertexNormal(1, 0.5f, 0, 0.25f, 0, 0, 1, 0) };
     mesh.Indices() = { 0, 1, 2, 2, 1, 3 };
     EXPECT_EQ(mesh.GetPoints(), "0 0 0  1 0.5 0  ");
     EXPECT_EQ(mesh.GetPoints().size(), 16u);
@@ -280,8 +283,8 @@ TEST(ThvMeshData, WritingPointsReadsElementByElementAndResizes)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ThvMeshData mesh;
-        mesh.Vertices() = { hvTexVertexNormal(10, 10, 10, 1, 2, 3, 4, 5), hvTexVertexNormal(20, 20, 20, 1, 2, 3, 4, 5),
-                            hvTexVertexNormal(30, 30, 30, 1, 2, 3, 4, 5) };
+        mesh.Vertices() = { hvTexVertexNormal(10, 10, 10, 1, 2, 3, 4, 5),
+            hvTexVertexNormal(20, 20, 20, 1, 2, 3, 4, 5), hvTexVertexNormal(30, 30, 30, 1, 2, 3, 4, 5) };
         ChangeCounter counter;
         mesh.OnChange.Bind<&ChangeCounter::Change>(&counter);
         mesh.SetPoints(c.text);

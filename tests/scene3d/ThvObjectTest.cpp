@@ -25,8 +25,7 @@ public:
     explicit TTracedObject(rtl::TComponent* owner, std::vector<std::string>* freed)
         : ThvObject(owner)
         , m_freed(freed)
-    {
-    }
+    { }
 
 protected:
     void BeforeDestruction() override
@@ -50,8 +49,7 @@ protected:
     }
 
     // An object owned by the form, named `name`, child of `parent` when given.
-    template <class T = ThvObject>
-    T* Make(const std::string& name, ThvObject* parent = nullptr)
+    template <class T = ThvObject> T* Make(const std::string& name, ThvObject* parent = nullptr)
     {
         T* object = new T(form.get());
         object->SetName(name);
@@ -317,7 +315,7 @@ TEST_F(ThvObjectTest, StartAndStopAnimationFindDirectChildrenByNameOrResourceNam
     root->StartAnimation("fAdE");
     root->StopAnimation("fade");
     EXPECT_EQ(TTestAnimation::log,
-              (std::vector<std::string> { "start Fade", "start Other", "stop Fade", "stop Other" }));
+        (std::vector<std::string> { "start Fade", "start Other", "stop Fade", "stop Other" }));
     EXPECT_TRUE(byName != nullptr);
 }
 
@@ -351,14 +349,15 @@ TEST_F(ThvObjectTest, TriggersStopTriggeredAnimationsThenReachDecorationChildren
     // The decoration child runs the whole request again for its own animations, so Inner
     // is asked to stop a second time (a stopped animation ignores that).
     root->StartTriggerAnimation(root, "IsMouseOver");
-    EXPECT_EQ(TTestAnimation::log, (std::vector<std::string> {
-                                       "stop Hover",
-                                       "stop Inner",
-                                       "trigger Hover IsMouseOver",
-                                       "trigger Plain IsMouseOver",
-                                       "stop Inner",
-                                       "trigger Inner IsMouseOver",
-                                   }));
+    EXPECT_EQ(TTestAnimation::log,
+        (std::vector<std::string> {
+            "stop Hover",
+            "stop Inner",
+            "trigger Hover IsMouseOver",
+            "trigger Plain IsMouseOver",
+            "stop Inner",
+            "trigger Inner IsMouseOver",
+        }));
 }
 
 TEST_F(ThvObjectTest, StopAnimationsStopsOnlyAnimationsOfThatProperty)

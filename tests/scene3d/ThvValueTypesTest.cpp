@@ -168,7 +168,8 @@ TEST_F(Holder3DTest, PositionReadFromTextNotifiesAndBadTextGivesTheOrigin)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pointText);
-        const std::string text = std::string("object THolder3D\n  Position.Point = '") + c.pointText + "'\nend\n";
+        const std::string text
+            = std::string("object THolder3D\n  Position.Point = '") + c.pointText + "'\nend\n";
         rtl::TOwned<THolder3D> holder(new THolder3D(nullptr));
         EventLog log;
         holder->GetPosition()->OnChange.Bind<&EventLog::Change>(&log);
@@ -216,7 +217,8 @@ TEST_F(Holder3DTest, BoundsStoreNewRectOnlyWhenAnyMarginIsSet)
     };
     const Case cases[] = {
         { "all zero", { 0, 0, 0, 0, 0, 0 }, nullptr },
-        { "a fraction takes three decimals", { 0.5f, 0, 0, 0, 0, 0 }, "Margins.NewRect = '(0.500,0,0,0,0,0)'" },
+        { "a fraction takes three decimals", { 0.5f, 0, 0, 0, 0, 0 },
+            "Margins.NewRect = '(0.500,0,0,0,0,0)'" },
         { "only a depth margin", { 0, 0, 0, 0, 0, -2 }, "Margins.NewRect = '(0,0,0,0,0,-2)'" },
         { "all six", { 1, 2, 3, 4, 5, 6 }, "Margins.NewRect = '(1,2,3,4,5,6)'" },
     };

@@ -81,8 +81,7 @@ TTestPoint::TTestPoint(float x, float y)
     , m_y(y)
     , m_defaultX(x)
     , m_defaultY(y)
-{
-}
+{ }
 
 void TTestPoint::SetX(float v)
 {
@@ -145,16 +144,14 @@ void TTestStop::Assign(const TPersistent& source)
 
 TTestStops::TTestStops()
     : TCollection(TTestStop::StaticClass())
-{
-}
+{ }
 
 // ---- TTestFill ----------------------------------------------------------------------------
 
 TTestFill::TTestFill()
     : m_center(std::make_unique<TTestPoint>(0.5f, 0.5f))
     , m_stops(std::make_unique<TTestStops>())
-{
-}
+{ }
 
 void TTestFill::Assign(const TPersistent& source)
 {
@@ -173,8 +170,7 @@ void TTestFill::Assign(const TPersistent& source)
 TTestNode::TTestNode(TComponent* owner)
     : TComponent(owner)
     , m_fill(std::make_unique<TTestFill>())
-{
-}
+{ }
 
 void TTestNode::SetTarget(TTestNode* v)
 {
@@ -252,8 +248,7 @@ void TTestNode::BeforeDestruction()
 
 TTestForm::TTestForm(TComponent* owner)
     : TTestNode(owner)
-{
-}
+{ }
 
 void TTestForm::ButtonClick(TObject* sender)
 {

@@ -217,9 +217,9 @@ TEST_F(Library2D, HostsRegisterOnceAndUnregisterWhenFreed)
 
 TEST_F(Library2D, StartUpRegistersTheTreeClassAndShutDownFreesTheRegistries)
 {
-    for (const char* name : { "TwzWideStrings", "TwzWideStringList", "TwzBitmap", "TwzPathData", "TwzBrush",
-                              "TwzBounds", "TwzPosition", "TwzGradient", "TwzGradientPoints", "TwzGradientPoint",
-                              "TwzVisual", "TwzObject" })
+    for (const char* name :
+        { "TwzWideStrings", "TwzWideStringList", "TwzBitmap", "TwzPathData", "TwzBrush", "TwzBounds",
+            "TwzPosition", "TwzGradient", "TwzGradientPoints", "TwzGradientPoint", "TwzVisual", "TwzObject" })
         EXPECT_NE(rtl::FindClass(name), nullptr) << name;
     EXPECT_EQ(DefaultFilterClass, &kTwzFilterGdiPlusClass);
     EXPECT_EQ(DefaultDeviceCanvasClass, &TwzCanvasGdiPlusClass);

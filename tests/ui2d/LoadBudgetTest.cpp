@@ -54,7 +54,8 @@ std::string PictureObjects(int count, const std::string& hex)
 {
     std::string text = "object TTestObject\n";
     for (int i = 0; i < count; ++i)
-        text += "  object Picture" + std::to_string(i) + ": TwzBitmapObject\n    Bitmap.PNG = {" + hex + "}\n  end\n";
+        text += "  object Picture" + std::to_string(i) + ": TwzBitmapObject\n    Bitmap.PNG = {" + hex
+            + "}\n  end\n";
     return text + "end\n";
 }
 

@@ -18,10 +18,22 @@
 
 namespace ui2dtest {
 
-inline uint32_t AlphaOf(uint32_t c) { return c >> 24; }
-inline uint32_t RedOf(uint32_t c) { return (c >> 16) & 0xFF; }
-inline uint32_t GreenOf(uint32_t c) { return (c >> 8) & 0xFF; }
-inline uint32_t BlueOf(uint32_t c) { return c & 0xFF; }
+inline uint32_t AlphaOf(uint32_t c)
+{
+    return c >> 24;
+}
+inline uint32_t RedOf(uint32_t c)
+{
+    return (c >> 16) & 0xFF;
+}
+inline uint32_t GreenOf(uint32_t c)
+{
+    return (c >> 8) & 0xFF;
+}
+inline uint32_t BlueOf(uint32_t c)
+{
+    return c & 0xFF;
+}
 
 inline std::string HexOf(uint32_t c)
 {
@@ -32,7 +44,8 @@ inline std::string HexOf(uint32_t c)
 
 /// A bitmap of the given size, transparent, with an opaque `color` square at
 /// (left, top) of side `side`.
-inline std::unique_ptr<TwzBitmap> SquareBitmap(int size, int left, int top, int side, uint32_t color = 0xFFFFFFFF)
+inline std::unique_ptr<TwzBitmap> SquareBitmap(
+    int size, int left, int top, int side, uint32_t color = 0xFFFFFFFF)
 {
     auto bitmap = std::make_unique<TwzBitmap>(size, size);
     for (int y = top; y < top + side; ++y) {

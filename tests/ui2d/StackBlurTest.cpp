@@ -1,8 +1,8 @@
 // The stack blur against a plain triangular convolution, its worked radius-1 example, and
 // sizes and radii at the edges of its buffers.
 
-#include "graphics/TwzBitmap.h"
 #include "ui2d/StackBlur.h"
+#include "graphics/TwzBitmap.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,7 @@ namespace {
 
 /// One pass of the kernel (weights r + 1 - |i|, edges clamped, the sum truncated) along
 /// lines of n samples.
-std::vector<uint32_t> ConvolveOnce(
-    const std::vector<uint32_t>& in, int w, int h, int64_t r, bool horizontal)
+std::vector<uint32_t> ConvolveOnce(const std::vector<uint32_t>& in, int w, int h, int64_t r, bool horizontal)
 {
     std::vector<uint32_t> out(in.size());
     const uint64_t d = uint64_t(r + 1) * uint64_t(r + 1);
@@ -71,15 +70,27 @@ TEST(StackBlur, MatchesAPlainTriangularConvolution)
     // Radii within the image, at and beyond its sides, and on each side of the switch from
     // the division table to plain division and from 32-bit to 64-bit sums.
     const Case cases[] = {
-        { 13, 7, 1 }, { 13, 7, 2 }, { 13, 7, 5 }, { 13, 7, 6 }, { 13, 7, 7 }, { 13, 7, 12 }, { 13, 7, 20 },
-        { 7, 13, 31 }, { 7, 13, 32 }, { 5, 3, 4000 }, { 5, 3, 4001 }, { 1, 9, 3 }, { 9, 1, 3 }, { 2, 2, 1 },
+        { 13, 7, 1 },
+        { 13, 7, 2 },
+        { 13, 7, 5 },
+        { 13, 7, 6 },
+        { 13, 7, 7 },
+        { 13, 7, 12 },
+        { 13, 7, 20 },
+        { 7, 13, 31 },
+        { 7, 13, 32 },
+        { 5, 3, 4000 },
+        { 5, 3, 4001 },
+        { 1, 9, 3 },
+        { 9, 1, 3 },
+        { 2, 2, 1 },
         { 64, 64, 8 },
     };
     unsigned seed = 1;
     for (const Case& c : cases) {
         for (bool useAlpha : { true, false }) {
-            SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " radius " + std::to_string(c.radius)
-                + (useAlpha ? " with alpha" : " without alpha"));
+            SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " radius "
+                + std::to_string(c.radius) + (useAlpha ? " with alpha" : " without alpha"));
             const std::vector<uint32_t> source = RandomPixels(c.w, c.h, seed++);
             std::vector<uint32_t> blurred = source;
             StackBlurPixels(blurred.data(), c.w, c.h, c.radius, useAlpha);

@@ -1,7 +1,7 @@
 #include "StyleTestClasses.h"
 
-#include "platform/rtl/Text.h"
 #include "graphics/TwzCanvasGdiPlus.h"
+#include "platform/rtl/Text.h"
 #include "ui2d/TwzBackground.h"
 
 namespace ui2dtest {
@@ -58,18 +58,15 @@ void TwzProbeButton::FreeStyle()
 
 TwzProbeSubButton::TwzProbeSubButton(rtl::TComponent* owner)
     : TwzProbeButton(owner)
-{
-}
+{ }
 
 TwzProbeSubSubButton::TwzProbeSubSubButton(rtl::TComponent* owner)
     : TwzProbeSubButton(owner)
-{
-}
+{ }
 
 TStyleProbeAnimation::TStyleProbeAnimation(rtl::TComponent* owner)
     : TwzObject(owner)
-{
-}
+{ }
 
 void TStyleProbeAnimation::StartTrigger(TwzObject* instance, const std::string& trigger)
 {

@@ -93,7 +93,8 @@ public:
     /// Sets the sheet's text (a TwzBackground holding `objects`).
     void SetSheet(const std::string& objects);
     /// A probe control of class T, a child of the root (or of `parent`), 60 x 20.
-    template <class T = TwzProbeButton> T* Control(const std::string& resource = {}, TwzObject* parent = nullptr)
+    template <class T = TwzProbeButton>
+    T* Control(const std::string& resource = {}, TwzObject* parent = nullptr)
     {
         auto* control = new T(form.get());
         control->SetBounds(10, 10, 60, 20);
@@ -121,6 +122,7 @@ public:
 /// A visual style object as object text: a TwzVisualObject with a resource name, a hint that
 /// tells tests where the copy came from, HitTest off (so triggers pass into its parts) and
 /// `body` inside.
-std::string StyleObject(const std::string& resourceName, const std::string& hint, const std::string& body = {});
+std::string StyleObject(
+    const std::string& resourceName, const std::string& hint, const std::string& body = {});
 
 } // namespace ui2dtest

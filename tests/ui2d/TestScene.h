@@ -17,9 +17,9 @@
 #include "ui2d/TwzVisualObject.h"
 
 #include <algorithm>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class TestScene final : public rtl::TComponent, public IwzScene {
@@ -130,7 +130,8 @@ public:
 
     /// A press: the object under the point gets MouseDown, then BeginAutoDrag when its
     /// DragMode is automatic. A press on nothing is logged as "window-drag".
-    void InjectMouseDown(const TwzPoint& point, TMouseButton button = TMouseButton::Left, TShiftState shift = {})
+    void InjectMouseDown(
+        const TwzPoint& point, TMouseButton button = TMouseButton::Left, TShiftState shift = {})
     {
         m_mousePos = point;
         TwzVisualObject* target = ObjectAt(point);
@@ -170,7 +171,8 @@ public:
     }
     /// A release at the point: the captured object, or else the object under the point,
     /// gets MouseUp.
-    void InjectMouseUp(const TwzPoint& point, TMouseButton button = TMouseButton::Left, TShiftState shift = {})
+    void InjectMouseUp(
+        const TwzPoint& point, TMouseButton button = TMouseButton::Left, TShiftState shift = {})
     {
         m_mousePos = point;
         TwzVisualObject* target = m_captured ? m_captured->AsVisual() : ObjectAt(point);
@@ -186,7 +188,8 @@ public:
     void InjectDoubleClick(const TwzPoint& point)
     {
         InjectClick(point);
-        InjectMouseDown(point, TMouseButton::Left, { platform::ui::ShiftFlag::Left, platform::ui::ShiftFlag::Double });
+        InjectMouseDown(
+            point, TMouseButton::Left, { platform::ui::ShiftFlag::Left, platform::ui::ShiftFlag::Double });
         InjectMouseUp(point);
     }
     /// The wheel at the last mouse position: the captured object, or else the object under
@@ -263,7 +266,8 @@ public:
             const int start = current < 0 ? (backward ? 0 : -1) : current;
             const int index = ((backward ? start - step : start + step) % count + count) % count;
             TwzVisualObject* candidate = list[static_cast<size_t>(index)];
-            if (candidate->GetCanFocused() && candidate->GetAbsoluteVisible() && candidate->GetAbsoluteEnabled()) {
+            if (candidate->GetCanFocused() && candidate->GetAbsoluteVisible()
+                && candidate->GetAbsoluteEnabled()) {
                 candidate->FocusObject();
                 return;
             }
@@ -406,7 +410,10 @@ public:
     [[nodiscard]] TwzTextRendering GetTextRendering() const override { return m_textRendering; }
     [[nodiscard]] TwzObject* GetSelected() const override { return m_selected; }
     [[nodiscard]] TwzObject* GetDesignDropTarget() const override { return m_dropTarget; }
-    [[nodiscard]] int32_t GetUpdateRectsCount() const override { return static_cast<int32_t>(m_updateRects.size()); }
+    [[nodiscard]] int32_t GetUpdateRectsCount() const override
+    {
+        return static_cast<int32_t>(m_updateRects.size());
+    }
     [[nodiscard]] TwzRect GetUpdateRect(int32_t index) const override
     {
         return m_updateRects[static_cast<size_t>(index)];
@@ -485,8 +492,14 @@ private:
         root->SetBounds(0, 0, m_width / scale.X, m_height / scale.Y);
     }
 
-    [[nodiscard]] TwzVisualObject* FocusedVisual() const { return m_focused ? m_focused->AsVisual() : nullptr; }
-    static TwzPoint Local(TwzVisualObject* object, const TwzPoint& point) { return object->AbsoluteToLocal(point); }
+    [[nodiscard]] TwzVisualObject* FocusedVisual() const
+    {
+        return m_focused ? m_focused->AsVisual() : nullptr;
+    }
+    static TwzPoint Local(TwzVisualObject* object, const TwzPoint& point)
+    {
+        return object->AbsoluteToLocal(point);
+    }
 
     static bool Is(const TwzObject* held, const rtl::TComponent* component)
     {

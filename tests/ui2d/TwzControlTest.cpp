@@ -8,9 +8,9 @@
 #include "graphics/TwzBrush.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
+#include "ui2d/TwzAnimation.h"
 #include "ui2d/TwzBackground.h"
 #include "ui2d/TwzBrushObject.h"
-#include "ui2d/TwzAnimation.h"
 #include "ui2d/TwzContent.h"
 #include "ui2d/TwzEffect.h"
 
@@ -96,30 +96,34 @@ TEST_F(ControlStyle, LookupOrder)
         { "an unstored live object (another control's copy) does not serve", {},
             StyleObject("probebuttonstyle", "builtin-class"), liveObject("named", false), probe("named"),
             "builtin-class" },
-        { "a name found nowhere falls back to the class-derived name", StyleObject("probebuttonstyle", "sheet-class"),
-            StyleObject("probebuttonstyle", "builtin-class"), nullptr, probe("nothing"), "sheet-class" },
+        { "a name found nowhere falls back to the class-derived name",
+            StyleObject("probebuttonstyle", "sheet-class"), StyleObject("probebuttonstyle", "builtin-class"),
+            nullptr, probe("nothing"), "sheet-class" },
         { "names ignore case", StyleObject("PROBEBUTTONSTYLE", "sheet-class"), {}, nullptr, probe({}),
             "sheet-class" },
         { "the built-in style's named style beats the sheet's class-derived one",
-            StyleObject("probebuttonstyle", "sheet-class"), StyleObject("named", "builtin"), nullptr, probe("named"),
-            "builtin" },
+            StyleObject("probebuttonstyle", "sheet-class"), StyleObject("named", "builtin"), nullptr,
+            probe("named"), "builtin" },
         { "the built-in class-derived style when the sheet has none", {},
             StyleObject("probebuttonstyle", "builtin-class"), nullptr, probe({}), "builtin-class" },
-        { "a subclass borrows its parent's built-in style", {}, StyleObject("probebuttonstyle", "builtin-parent"),
-            nullptr, [](StyleTest& t) -> TwzControl* { return t.Control<TwzProbeSubButton>(); }, "builtin-parent" },
+        { "a subclass borrows its parent's built-in style", {},
+            StyleObject("probebuttonstyle", "builtin-parent"), nullptr,
+            [](StyleTest& t) -> TwzControl* { return t.Control<TwzProbeSubButton>(); }, "builtin-parent" },
         { "a subclass's own style beats its parent's", {},
-            StyleObject("probebuttonstyle", "builtin-parent") + StyleObject("probesubbuttonstyle", "builtin-own"),
-            nullptr, [](StyleTest& t) -> TwzControl* { return t.Control<TwzProbeSubButton>(); }, "builtin-own" },
-        { "a grandparent's style is not tried", {}, StyleObject("probebuttonstyle", "builtin-grandparent"), nullptr,
-            [](StyleTest& t) -> TwzControl* { return t.Control<TwzProbeSubSubButton>(); }, "none" },
-        { "the sheet is not searched by the parent class's name", StyleObject("probebuttonstyle", "sheet-parent"), {},
-            nullptr, [](StyleTest& t) -> TwzControl* { return t.Control<TwzProbeSubButton>(); }, "none" },
-        { "a non-visual find is ignored",
-            "object TwzBrushObject\n  ResourceName = 'probebuttonstyle'\nend\n",
+            StyleObject("probebuttonstyle", "builtin-parent")
+                + StyleObject("probesubbuttonstyle", "builtin-own"),
+            nullptr, [](StyleTest& t) -> TwzControl* { return t.Control<TwzProbeSubButton>(); },
+            "builtin-own" },
+        { "a grandparent's style is not tried", {}, StyleObject("probebuttonstyle", "builtin-grandparent"),
+            nullptr, [](StyleTest& t) -> TwzControl* { return t.Control<TwzProbeSubSubButton>(); }, "none" },
+        { "the sheet is not searched by the parent class's name",
+            StyleObject("probebuttonstyle", "sheet-parent"), {}, nullptr,
+            [](StyleTest& t) -> TwzControl* { return t.Control<TwzProbeSubButton>(); }, "none" },
+        { "a non-visual find is ignored", "object TwzBrushObject\n  ResourceName = 'probebuttonstyle'\nend\n",
             StyleObject("probebuttonstyle", "builtin-class"), nullptr, probe({}), "builtin-class" },
         { "a live non-visual object is ignored", {}, StyleObject("probebuttonstyle", "builtin-class"),
-            [](StyleTest& t) { (new TwzBrushObject(t.form.get()))->SetResourceName("named"); }, probe("named"),
-            "builtin-class" },
+            [](StyleTest& t) { (new TwzBrushObject(t.form.get()))->SetResourceName("named"); },
+            probe("named"), "builtin-class" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -220,7 +224,8 @@ TEST_F(ControlStyle, StylesAreLookedUpOnlyBeforeTheFirstPaint)
 TEST_F(ControlStyle, ControlsReadFromAStreamWaitForTheirFirstPaint)
 {
     UseBuiltIn(StyleObject("named", "builtin"));
-    const std::string text = "object TwzBackground\n  object TwzProbeButton\n    Resource = 'named'\n  end\nend\n";
+    const std::string text
+        = "object TwzBackground\n  object TwzProbeButton\n    Resource = 'named'\n  end\nend\n";
     rtl::TMemoryStream input;
     input.WriteBuffer(text.data(), text.size());
     input.SetPosition(0);
@@ -288,7 +293,8 @@ TEST_F(ControlStyle, AMalformedSheetKeepsThePreviousStyleInForce)
     TwzObject* previousRoot = sheet->GetRoot();
     sheet->SetName("Sheet1");
     try {
-        sheet->GetResource()->SetTextStr(u"object TwzBackground\n  object TwzVisualObject\n    Width = \nend\n");
+        sheet->GetResource()->SetTextStr(
+            u"object TwzBackground\n  object TwzVisualObject\n    Width = \nend\n");
         FAIL() << "no error";
     } catch (const ui2d::StyleError& e) {
         EXPECT_NE(std::string(e.what()).find("Sheet1"), std::string::npos) << e.what();
@@ -336,7 +342,8 @@ TEST_F(ControlStyle, TriggersReachTheAnimationsOfTheCopy)
 TEST_F(ControlStyle, AStyleThatHoldsItsOwnControlStopsNesting)
 {
     // A sheet whose button style contains a button: each copy would style the next.
-    SetSheet(StyleObject("probebuttonstyle", "recursive", "  object TwzProbeButton\n    Width = 20\n  end\n"));
+    SetSheet(
+        StyleObject("probebuttonstyle", "recursive", "  object TwzProbeButton\n    Width = 20\n  end\n"));
     TwzProbeButton* control = Control();
     PaintScene();
     int depth = 0;
@@ -465,7 +472,8 @@ TEST_F(ControlStyle, TheFirstFocusAppliesTheStyleBeforeSendingTheFocusState)
     ASSERT_NE(control->GetAppliedStyle(), nullptr) << "styled before its first paint";
     auto* focus = dynamic_cast<TStyleProbeAnimation*>(control->FindResource("background")->GetChild(0));
     ASSERT_NE(focus, nullptr);
-    EXPECT_EQ(focus->started, std::vector<std::string> { "IsFocused" }) << "the new copy hears the focus once";
+    EXPECT_EQ(focus->started, std::vector<std::string> { "IsFocused" })
+        << "the new copy hears the focus once";
     EXPECT_TRUE(control->GetIsFocused());
 }
 

@@ -72,8 +72,8 @@ TEST_F(Effects, AreasAndOffsetsFollowTheStoredValues)
     };
     const float shift = 3 * std::cos(45 * 3.14159265f / 180); // about 2.12
     const Case cases[] = {
-        { "shadow", [this] { return Effect<TwzShadowEffect>(); }, { -6 + shift, -6 + shift, 26 + shift, 16 + shift },
-            { 6, 6 } },
+        { "shadow", [this] { return Effect<TwzShadowEffect>(); },
+            { -6 + shift, -6 + shift, 26 + shift, 16 + shift }, { 6, 6 } },
         { "shadow of softness 0.7 keeps 13, not 14",
             [this] {
                 auto* e = Effect<TwzShadowEffect>();
@@ -204,7 +204,8 @@ TEST_F(Effects, BevelLightsOneSideAndShadesTheOther)
     std::unique_ptr<TwzBitmap> unchanged = SquareBitmap(64, 16, 16, 32, 0xFF808080);
     bevel->ProcessEffect(*canvas, *unchanged, 1);
     std::unique_ptr<TwzBitmap> original = SquareBitmap(64, 16, 16, 32, 0xFF808080);
-    EXPECT_TRUE(std::equal(original->Pixels().begin(), original->Pixels().end(), unchanged->Pixels().begin()));
+    EXPECT_TRUE(
+        std::equal(original->Pixels().begin(), original->Pixels().end(), unchanged->Pixels().begin()));
 
     bevel->SetSize(3);
     std::unique_ptr<TwzBitmap> picture = SquareBitmap(64, 16, 16, 32, 0xFF808080);
@@ -291,11 +292,12 @@ TEST_F(Effects, ChangesRepaintTheAreaTheEffectCoveredEvenWhenSwitchedOff)
         { "switched off", [&] { glow->SetEnabled(false); } },
         { "changed while off", [&] { glow->SetOpacity(0.5f); } },
         { "switched on", [&] { glow->SetEnabled(true); } },
-        { "clamped to the stored value", [&] {
-             glow->SetOpacity(1);
-             scene->ClearUpdateRects();
-             glow->SetOpacity(5);
-         } },
+        { "clamped to the stored value",
+            [&] {
+                glow->SetOpacity(1);
+                scene->ClearUpdateRects();
+                glow->SetOpacity(5);
+            } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -73,9 +73,21 @@ TEST_F(Images, NineGridKeepsCornersAndStretchesEdgesAndCentre)
         int x, y;
         uint32_t expected;
     } probes[] = {
-        { 3, 3, kRed }, { 5, 5, kRed }, { 60, 3, kRed }, { 3, 30, kRed }, { 60, 30, kRed }, // corners, 4 x 4
-        { 7, 3, kGreen }, { 32, 3, kGreen }, { 32, 30, kGreen }, { 3, 17, kGreen }, { 60, 17, kGreen },
-        { 7, 7, kBlue }, { 32, 17, kBlue }, { 57, 27, kBlue }, { 1, 17, 0 }, { 32, 33, 0 },
+        { 3, 3, kRed },
+        { 5, 5, kRed },
+        { 60, 3, kRed },
+        { 3, 30, kRed },
+        { 60, 30, kRed }, // corners, 4 x 4
+        { 7, 3, kGreen },
+        { 32, 3, kGreen },
+        { 32, 30, kGreen },
+        { 3, 17, kGreen },
+        { 60, 17, kGreen },
+        { 7, 7, kBlue },
+        { 32, 17, kBlue },
+        { 57, 27, kBlue },
+        { 1, 17, 0 },
+        { 32, 33, 0 },
     };
     for (const auto& p : probes)
         EXPECT_EQ(HexOf(Pixel(p.x, p.y)), HexOf(p.expected)) << "at " << p.x << ", " << p.y;

@@ -29,8 +29,7 @@ class TCaptionObject : public TwzObject {
 public:
     explicit TCaptionObject(rtl::TComponent* owner)
         : TwzObject(owner)
-    {
-    }
+    { }
     void UpdateStyle() override
     {
         Inherited::UpdateStyle();
@@ -181,7 +180,8 @@ TEST_F(TwzLangTest, StoredInTheFormAndSelectedFromTheLocaleWhenLoaded)
         const char* locale;
         const char16_t* shown;
     };
-    for (const Case& c : { Case { "ru_RU.UTF-8", u"Открыть" }, Case { "de_DE.UTF-8", u"Open" }, Case { "C", u"Open" } }) {
+    for (const Case& c :
+        { Case { "ru_RU.UTF-8", u"Открыть" }, Case { "de_DE.UTF-8", u"Open" }, Case { "C", u"Open" } }) {
         ::setenv("LANGUAGE", c.locale, 1);
         caption->caption = u"Open";
         stored.SetPosition(0);

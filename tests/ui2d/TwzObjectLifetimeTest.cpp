@@ -36,7 +36,8 @@ TEST_F(TwzObjectLifetime, FreeingAParentFreesTheSubtreeChildrenFirstInListOrder)
 
     root->Free();
     // Every child had left its parent's list (no "(in parent)") before it was freed.
-    EXPECT_EQ(EventLog(), (std::vector<std::string> { "free:root", "free:a", "free:a1", "free:a2", "free:b" }));
+    EXPECT_EQ(
+        EventLog(), (std::vector<std::string> { "free:root", "free:a", "free:a1", "free:a2", "free:b" }));
 }
 
 TEST_F(TwzObjectLifetime, AnObjectFreedByItsOwnerLeavesItsParent)

@@ -24,8 +24,7 @@ class TPlainComponent : public rtl::TComponent {
 public:
     explicit TPlainComponent(rtl::TComponent* owner)
         : rtl::TComponent(owner)
-    {
-    }
+    { }
 };
 
 } // namespace
@@ -112,26 +111,26 @@ TEST_F(TwzObjectStream, SavingWritesAnUnnamedRootAndOnlyStoredChildren)
     const std::string text = AsText(*button);
     EXPECT_EQ(button->GetName(), "Button1");
     // The content container's stored children come at its parent's level, before it.
-    EXPECT_EQ(Headers(text), (std::vector<std::string> { "object TTestObject", "object x: TTestObject",
-                                                         "object c1: TTestObject", "object c3: TTestObject",
-                                                         "object content: TFakeContent", "object y: TTestObject" }));
+    EXPECT_EQ(Headers(text),
+        (std::vector<std::string> { "object TTestObject", "object x: TTestObject", "object c1: TTestObject",
+            "object c3: TTestObject", "object content: TFakeContent", "object y: TTestObject" }));
     EXPECT_NE(text.find("Caption = 'OK'"), std::string::npos);
 }
 
 TEST_F(TwzObjectStream, LoadingClearsNamesAndSkipsWhatItCannotApply)
 {
     std::unique_ptr<rtl::TMemoryStream> stream = Binary("object Panel: TTestObject\n"
-                                       "  Caption = 'hello'\n"
-                                       "  Bogus = 5\n"
-                                       "  Value = 'not a number'\n"
-                                       "  ResourceName = 'panel'\n"
-                                       "  object Child: TTestObject\n"
-                                       "    Value = 7\n"
-                                       "  end\n"
-                                       "  object Unknown: TNoSuchClass\n"
-                                       "    Value = 1\n"
-                                       "  end\n"
-                                       "end\n");
+                                                        "  Caption = 'hello'\n"
+                                                        "  Bogus = 5\n"
+                                                        "  Value = 'not a number'\n"
+                                                        "  ResourceName = 'panel'\n"
+                                                        "  object Child: TTestObject\n"
+                                                        "    Value = 7\n"
+                                                        "  end\n"
+                                                        "  object Unknown: TNoSuchClass\n"
+                                                        "    Value = 1\n"
+                                                        "  end\n"
+                                                        "end\n");
     rtl::TOwned<TTestObject> target(Make(nullptr, "Target", nullptr));
     target->LoadObjectFromStream(*stream);
 
@@ -149,7 +148,8 @@ TEST_F(TwzObjectStream, LoadingClearsNamesAndSkipsWhatItCannotApply)
 
 TEST_F(TwzObjectStream, LoadingADamagedStreamRaisesAndKeepsTheTargetWhole)
 {
-    std::unique_ptr<rtl::TMemoryStream> full = Binary("object P: TTestObject\n  Caption = 'abc'\n  object C: TTestObject\n  end\nend\n");
+    std::unique_ptr<rtl::TMemoryStream> full
+        = Binary("object P: TTestObject\n  Caption = 'abc'\n  object C: TTestObject\n  end\nend\n");
     for (int64_t size = 0; size < full->GetSize(); ++size) {
         SCOPED_TRACE(size);
         rtl::TConstMemoryStream cut(full->Memory(), static_cast<size_t>(size));
@@ -208,7 +208,8 @@ TEST_F(TwzObjectStream, CloneLetsReadErrorsThroughAndLeavesNothingBehind)
 
 TEST_F(TwzObjectStream, CreatorsAnswerNullOrWhatTheyCouldRead)
 {
-    const std::string good = "object Root: TTestObject\n  Caption = 'r'\n  object Kid: TTestObject\n  end\nend\n";
+    const std::string good
+        = "object Root: TTestObject\n  Caption = 'r'\n  object Kid: TTestObject\n  end\nend\n";
     struct Case {
         const char* name;
         std::string text;
@@ -268,11 +269,11 @@ TEST_F(TwzObjectStream, TextCreatorRoundTripsASubtree)
 TEST_F(TwzObjectStream, ReadChildrenJoinTheirParentAndRootsJoinAHost)
 {
     std::unique_ptr<rtl::TMemoryStream> stream = Binary("object R: TTestObject\n"
-                                       "  object A: TTestObject\n"
-                                       "    object A1: TTestObject\n"
-                                       "    end\n"
-                                       "  end\n"
-                                       "end\n");
+                                                        "  object A: TTestObject\n"
+                                                        "    object A1: TTestObject\n"
+                                                        "    end\n"
+                                                        "  end\n"
+                                                        "end\n");
     rtl::TOwned<TwzObject> root(Create2DObjectFromStream(nullptr, *stream));
     ASSERT_NE(root, nullptr);
     ASSERT_EQ(root->GetChildCount(), 1);

@@ -147,7 +147,8 @@ TEST_F(TwzObjectTree, SceneLinkIsSharedByTheSubtree)
 {
     rtl::TOwned<TestScene> scene(new TestScene());
     scene->AddObject(root.get());
-    for (TwzObject* o : { static_cast<TwzObject*>(root.get()), static_cast<TwzObject*>(a), static_cast<TwzObject*>(a1) })
+    for (TwzObject* o :
+        { static_cast<TwzObject*>(root.get()), static_cast<TwzObject*>(a), static_cast<TwzObject*>(a1) })
         EXPECT_EQ(o->GetScene(), scene.get()) << o->GetName();
 
     // A child added later takes the parent's link.
@@ -188,7 +189,8 @@ TEST_F(TwzObjectTree, BringToFrontAndSendToBack)
 
 TEST_F(TwzObjectTree, SortChildrenKeepsEqualsInOrderAndSurvivesABadComparison)
 {
-    const std::vector<std::pair<std::string, int>> values = { { "c", 2 }, { "d", 1 }, { "e", 2 }, { "f", 0 } };
+    const std::vector<std::pair<std::string, int>> values
+        = { { "c", 2 }, { "d", 1 }, { "e", 2 }, { "f", 0 } };
     for (const auto& [name, value] : values)
         Child(root.get(), name)->SetValue(value);
     a->SetValue(5);

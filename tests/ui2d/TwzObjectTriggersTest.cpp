@@ -37,8 +37,7 @@ protected:
         plainFade = Animation(plain, "PlainFade", "IsMouseOver=true");
     }
 
-    template <class T>
-    T* Add(T* object, TwzObject* parent)
+    template <class T> T* Add(T* object, TwzObject* parent)
     {
         object->SetParent(parent);
         return object;

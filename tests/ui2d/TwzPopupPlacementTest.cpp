@@ -9,7 +9,8 @@ namespace {
 
 using ui2d::PopupPlacement;
 
-PopupPlacement ByTarget(TwzPlacement placement, float tw, float th, float w, float h, float hx = 0, float vy = 0)
+PopupPlacement ByTarget(
+    TwzPlacement placement, float tw, float th, float w, float h, float hx = 0, float vy = 0)
 {
     PopupPlacement p;
     p.placement = placement;
@@ -70,13 +71,14 @@ TEST(PopupPlacement, FlippedAtTheScreenEdgeOrMovedInside)
         TwzPoint expected;
     };
     const Case cases[] = {
-        { "fits below: unchanged", wzPlacementBottom, { 100, 122 }, { 80, 60 }, { 100, 100, 200, 120 }, { 100, 122 } },
+        { "fits below: unchanged", wzPlacementBottom, { 100, 122 }, { 80, 60 }, { 100, 100, 200, 120 },
+            { 100, 122 } },
         { "past the bottom: above the target", wzPlacementBottom, { 100, 1002 }, { 80, 60 },
             { 100, 980, 200, 1000 }, { 100, 918 } },
         { "past the top: below the target", wzPlacementTop, { 100, -52 }, { 80, 60 }, { 100, 10, 200, 30 },
             { 100, 32 } },
-        { "past the right: to the left", wzPlacementRight, { 1250, 300 }, { 80, 60 }, { 1150, 300, 1248, 320 },
-            { 1070, 300 } },
+        { "past the right: to the left", wzPlacementRight, { 1250, 300 }, { 80, 60 },
+            { 1150, 300, 1248, 320 }, { 1070, 300 } },
         { "past the left: to the right", wzPlacementLeft, { -70, 300 }, { 80, 60 }, { 10, 300, 40, 320 },
             { 40, 300 } },
         { "below and past the right edge: moved in", wzPlacementBottom, { 1250, 500 }, { 80, 60 },

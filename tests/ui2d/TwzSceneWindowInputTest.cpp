@@ -149,7 +149,8 @@ TEST_F(SceneInput, EscTakenAsADialogKeyLeavesTheModalResultOtherwiseItCancels)
     Key(platform::ui::vk::kEscape);
     EXPECT_EQ(form->GetModalResult(), platform::ui::kModalNone);
     // The root saw the key first; the focused object gets only what the root left of it.
-    EXPECT_EQ(Only(TakeEvents(), { "dialogkey", "keydown" }), (Lines { "dialogkey 27 @Box", "keydown 0 0 @Box" }));
+    EXPECT_EQ(
+        Only(TakeEvents(), { "dialogkey", "keydown" }), (Lines { "dialogkey 27 @Box", "keydown 0 0 @Box" }));
 }
 
 TEST_F(SceneInput, APressOnASizeGripResizesTheFormWithThePointer)

@@ -64,7 +64,10 @@ protected:
         return box;
     }
     platform::ui::FakeForm& Form() { return static_cast<platform::ui::FakeForm&>(*form); }
-    platform::ui::FakeSceneHost& Host() { return static_cast<platform::ui::FakeSceneHost&>(*scene->GetHost()); }
+    platform::ui::FakeSceneHost& Host()
+    {
+        return static_cast<platform::ui::FakeSceneHost&>(*scene->GetHost());
+    }
 
     platform::ui::FakeApplication app;
     std::unique_ptr<platform::ui::Form> form;
@@ -86,8 +89,8 @@ TEST_F(ScenePaint, ReportedRectanglesGrowToWholePixelsAndThoseOffTheSceneAreDrop
         TwzRect collected;
     };
     const Case cases[] = {
-        { "fractions: left and top truncated, right and bottom past the last pixel", { 10.7f, 10.2f, 20.1f, 20.9f },
-            true, { 10, 10, 21, 21 } },
+        { "fractions: left and top truncated, right and bottom past the last pixel",
+            { 10.7f, 10.2f, 20.1f, 20.9f }, true, { 10, 10, 21, 21 } },
         { "whole numbers still take the edge pixel", { 0, 0, 10, 10 }, true, { 0, 0, 11, 11 } },
         { "over the edge: collected whole, not clipped", { 90, 70, 150, 150 }, true, { 90, 70, 151, 151 } },
         { "entirely right of the scene", { 100, 10, 120, 20 }, false, {} },

@@ -68,7 +68,8 @@ public:
     }
     void MouseDown(TMouseButton button, TShiftState shift, float x, float y) override
     {
-        Add(std::string("down ") + (button == TMouseButton::Left ? "left " : "other ") + Num(x) + " " + Num(y));
+        Add(std::string("down ") + (button == TMouseButton::Left ? "left " : "other ") + Num(x) + " "
+            + Num(y));
         TwzVisualObject::MouseDown(button, shift, x, y);
     }
     void MouseMove(TShiftState shift, float x, float y, float dx, float dy) override

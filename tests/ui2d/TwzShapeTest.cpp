@@ -80,12 +80,14 @@ TEST_F(Shapes, EachShapeFillsAndStrokesItsFigure)
     const TwzRect box { 8, 8, 56, 40 }; // 48 x 32; shape rectangle (10, 10, 54, 38) at thickness 4
     const Case cases[] = {
         { "rectangle", [&] { Shape<TwzRectangle>(box); },
-            { { 30, 24, kRed }, { 9, 24, kBlue }, { 30, 9, kBlue }, { 55, 39, kBlue }, { 6, 24, 0 }, { 30, 42, 0 } } },
+            { { 30, 24, kRed }, { 9, 24, kBlue }, { 30, 9, kBlue }, { 55, 39, kBlue }, { 6, 24, 0 },
+                { 30, 42, 0 } } },
         { "rectangle without a stroke fills to its edge",
             [&] { Shape<TwzRectangle>(box)->GetStroke()->SetStyle(wzBrushNone); },
             { { 8, 8, kRed }, { 55, 39, kRed }, { 7, 24, 0 } } },
         { "ellipse", [&] { Shape<TwzEllipse>(box); },
-            { { 32, 24, kRed }, { 9, 24, kBlue }, { 54, 24, kBlue }, { 32, 9, kBlue }, { 10, 10, 0 }, { 53, 37, 0 } } },
+            { { 32, 24, kRed }, { 9, 24, kBlue }, { 54, 24, kBlue }, { 32, 9, kBlue }, { 10, 10, 0 },
+                { 53, 37, 0 } } },
         { "circle in the largest square", [&] { Shape<TwzCircle>(box); },
             // The square of side 28 centred in the shape rectangle: x 18 to 46, y 10 to 38.
             { { 32, 24, kRed }, { 19, 24, kBlue }, { 45, 24, kBlue }, { 14, 24, 0 }, { 50, 24, 0 } } },
@@ -101,11 +103,20 @@ TEST_F(Shapes, EachShapeFillsAndStrokesItsFigure)
                 line->SetLineType(wzLineVertical);
             },
             { { 20, 30, kBlue }, { 21, 30, kBlue }, { 25, 30, 0 } } },
-        { "diagonal line", [&] { Shape<TwzLine>({ 8, 8, 56, 56 }, 2); },
+        { "diagonal line",
+            [&] {
+                Shape<TwzLine>({ 8, 8, 56, 56 }, 2);
+            },
             { { 32, 32, kBlue }, { 12, 12, kBlue }, { 50, 14, 0 }, { 14, 50, 0 } } },
-        { "pie from 0 sweeping to -90: the top right quarter", [&] { Shape<TwzPie>({ 8, 8, 56, 56 }, 2); },
+        { "pie from 0 sweeping to -90: the top right quarter",
+            [&] {
+                Shape<TwzPie>({ 8, 8, 56, 56 }, 2);
+            },
             { { 40, 24, kRed }, { 20, 40, 0 }, { 20, 24, 0 }, { 40, 40, 0 } } },
-        { "arc: only the curve of the top right quarter", [&] { Shape<TwzArc>({ 8, 8, 56, 56 }, 2); },
+        { "arc: only the curve of the top right quarter",
+            [&] {
+                Shape<TwzArc>({ 8, 8, 56, 56 }, 2);
+            },
             // Radius 23 around (32, 32): the curve passes (48.3, 15.7) at -45 degrees.
             { { 48, 16, kBlue }, { 40, 24, 0 }, { 16, 48, 0 } } },
         { "round rectangle: half circles on its short sides",
@@ -175,17 +186,19 @@ TEST_F(Shapes, BlurredRectanglesKeepTheirPictureUntilTheirLookChanges)
     };
     const Case cases[] = {
         { "the fill", [&] { blurred->GetFill()->SetSolidColor(0xFF00FF00); }, 32, 32, true },
-        { "the radii", [&] {
-             blurred->SetXRadius(15);
-             blurred->SetYRadius(15);
-         },
+        { "the radii",
+            [&] {
+                blurred->SetXRadius(15);
+                blurred->SetYRadius(15);
+            },
             12, 12, true },
         { "the softness", [&] { blurred->SetSoftness(0.5f); }, 9, 32, true },
-        { "a stroke alone", [&] {
-             blurred->GetStroke()->SetStyle(wzBrushSolid);
-             blurred->GetStroke()->SetSolidColor(kBlue);
-             blurred->SetStrokeThickness(30);
-         },
+        { "a stroke alone",
+            [&] {
+                blurred->GetStroke()->SetStyle(wzBrushSolid);
+                blurred->GetStroke()->SetSolidColor(kBlue);
+                blurred->SetStrokeThickness(30);
+            },
             32, 32, false },
     };
     for (const Case& c : cases) {
@@ -194,7 +207,8 @@ TEST_F(Shapes, BlurredRectanglesKeepTheirPictureUntilTheirLookChanges)
         const uint32_t before = Pixel(c.x, c.y);
         c.change();
         PaintAll();
-        EXPECT_EQ(Pixel(c.x, c.y) != before, c.refreshes) << HexOf(before) << " then " << HexOf(Pixel(c.x, c.y));
+        EXPECT_EQ(Pixel(c.x, c.y) != before, c.refreshes)
+            << HexOf(before) << " then " << HexOf(Pixel(c.x, c.y));
     }
 
     auto* round = Add<TwzBlurRoundRect>({ 0, 0, 64, 20 });

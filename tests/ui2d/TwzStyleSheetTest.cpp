@@ -58,11 +58,11 @@ const char* const kSheetText = "object TwzBackground\n"
 
 /// The 110 names of the complete built-in style, in tree order.
 const char* const kBuiltInNames[] = { "thumbbarstyle", "scrollbarvtrackstyle", "scrollbarhtrackstyle",
-    "scrollbarleftbutton", "scrollbarrightbutton", "scrollbartopbutton", "scrollbarbottombutton", "hthumbstyle",
-    "vthumbstyle", "trackstyle", "trackbarstyle", "scrollbarstyle", "smallscrollbarhtrackstyle",
-    "smallscrollbarvtrackstyle", "smallscrollbarstyle", "scrollboxstyle", "framedscrollboxstyle",
-    "messagepopupstyle", "toolbuttonstyle", "toolpathbuttonstyle", "backgroundstyle", "panelstyle",
-    "statusbarstyle", "toolbarstyle", "expandercheckboxstyle", "expanderstyle", "groupboxstyle",
+    "scrollbarleftbutton", "scrollbarrightbutton", "scrollbartopbutton", "scrollbarbottombutton",
+    "hthumbstyle", "vthumbstyle", "trackstyle", "trackbarstyle", "scrollbarstyle",
+    "smallscrollbarhtrackstyle", "smallscrollbarvtrackstyle", "smallscrollbarstyle", "scrollboxstyle",
+    "framedscrollboxstyle", "messagepopupstyle", "toolbuttonstyle", "toolpathbuttonstyle", "backgroundstyle",
+    "panelstyle", "statusbarstyle", "toolbarstyle", "expandercheckboxstyle", "expanderstyle", "groupboxstyle",
     "imagecontrolstyle", "buttonstyle", "popupbuttonstyle", "roundbuttonstyle", "circlebuttonstyle",
     "colorbuttonstyle", "cornerbuttonstyle", "bitmapbuttonstyle", "pathbuttonstyle", "speedbuttonstyle",
     "anglebuttonstyle", "splitterstyle", "textboxstyle", "roundtextboxstyle", "spinboxstyle", "popupboxstyle",
@@ -287,13 +287,16 @@ TEST_F(StyleSheet, ADamagedBuiltInStyleIsNamedAndThePreviousStaysInForce)
         std::vector<std::string> mentions;
     };
     const Case cases[] = {
-        { "text that does not parse", StyleObject("okstyle", "ok") + "object TwzVisualObject\n  ResourceName = 'badstyle'\n  Width = \nend\n",
+        { "text that does not parse",
+            StyleObject("okstyle", "ok")
+                + "object TwzVisualObject\n  ResourceName = 'badstyle'\n  Width = \nend\n",
             { "objects.txt", "'badstyle'", "line 9" } },
         { "an unknown class", "object TwzNoSuchThing\n  ResourceName = 'ghoststyle'\nend\n",
             { "objects.txt", "'ghoststyle'", "TwzNoSuchThing" } },
         { "an unknown property", "object TwzVisualObject\n  ResourceName = 'typostyle'\n  Widht = 3\nend\n",
             { "'typostyle'", "Widht" } },
-        { "a value of the wrong kind", "object TwzVisualObject\n  ResourceName = 'kindstyle'\n  Width = 'wide'\nend\n",
+        { "a value of the wrong kind",
+            "object TwzVisualObject\n  ResourceName = 'kindstyle'\n  Width = 'wide'\nend\n",
             { "'kindstyle'" } },
         { "an object without a name shows its header", "object TwzVisualObject\n  Width = \nend\n",
             { "object TwzVisualObject" } },
@@ -324,7 +327,8 @@ TEST_F(StyleSheet, ADamagedBuiltInStyleIsNamedAndThePreviousStaysInForce)
                 text.resize(at);
             else
                 text[at] = static_cast<char>(random());
-            std::vector<ui2d::StyleFile> files(ui2d::BuiltInStyleFiles().begin(), ui2d::BuiltInStyleFiles().end());
+            std::vector<ui2d::StyleFile> files(
+                ui2d::BuiltInStyleFiles().begin(), ui2d::BuiltInStyleFiles().end());
             for (ui2d::StyleFile& f : files) {
                 if (f.name == file.name)
                     f.text = text;

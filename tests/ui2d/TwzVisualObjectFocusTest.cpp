@@ -135,7 +135,8 @@ TEST_F(VisualFocus, TheOldObjectLosesTheFocusBeforeTheNewOneGainsItAndAncestorsH
     EXPECT_TRUE(a->GetIsFocused());
     b->FocusObject();
     EXPECT_EQ(TTabObject::Log(),
-        (std::vector<std::string> { "enter:a", "child:panel<a", "child:root<a", "kill:a", "enter:b", "child:root<b" }));
+        (std::vector<std::string> {
+            "enter:a", "child:panel<a", "child:root<a", "kill:a", "enter:b", "child:root<b" }));
     EXPECT_FALSE(a->GetIsFocused());
     EXPECT_TRUE(b->GetIsFocused());
     EXPECT_EQ(scene->GetFocused(), b);

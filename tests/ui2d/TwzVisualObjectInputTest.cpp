@@ -403,7 +403,10 @@ TEST_F(VisualInput, AClickHandlerMayFreeItsObject)
 {
     struct TFreer : rtl::TObject {
         void FreeSender(rtl::TObject* sender) { static_cast<TwzObject*>(sender)->Free(); }
-        void FreeOnPress(rtl::TObject* sender, TMouseButton, TShiftState, float, float) { FreeSender(sender); }
+        void FreeOnPress(rtl::TObject* sender, TMouseButton, TShiftState, float, float)
+        {
+            FreeSender(sender);
+        }
     } freer;
     auto* object = Make(root, 10, 10, 50, 50, "o");
     object->SetAutoCapture(true);
@@ -470,8 +473,8 @@ TEST_F(VisualInput, EveryTypedUnitArrivesAndAConsumedKeyTypesNothing)
 
     // A character outside the basic plane arrives as both of its units.
     scene->InjectKey('A', {}, u"a\U0001F600");
-    const std::vector<std::pair<uint16_t, char16_t>> typed { { uint16_t('A'), 0 }, { 0, u'a' }, { 0, u'\xD83D' },
-        { 0, u'\xDE00' } };
+    const std::vector<std::pair<uint16_t, char16_t>> typed { { uint16_t('A'), 0 }, { 0, u'a' },
+        { 0, u'\xD83D' }, { 0, u'\xDE00' } };
     EXPECT_EQ(log.keys, typed);
     EXPECT_EQ(log.keyUps.back(), std::make_pair(uint16_t('A'), char16_t(0)));
 
@@ -535,8 +538,8 @@ TEST_F(VisualInput, StateChangesSendTheirTriggersToAnimationsAndEffects)
     object->SetVisible(false);
     object->SetVisible(true);
 
-    const std::vector<std::string> sent { "IsMouseOver", "IsFocused", "IsDragOver", "IsDragOver", "IsDragOver",
-        "IsDragOver", "IsMouseOver", "IsFocused" };
+    const std::vector<std::string> sent { "IsMouseOver", "IsFocused", "IsDragOver", "IsDragOver",
+        "IsDragOver", "IsDragOver", "IsMouseOver", "IsFocused" };
     std::vector<std::string> withVisible = sent;
     withVisible.push_back("IsVisible");
     EXPECT_EQ(animation->triggers, withVisible);
@@ -553,9 +556,9 @@ TEST_F(VisualInput, TheStateFlagsAreReadByNameAsTriggerConditionsReadThem)
     const rtl::TClassInfo& info = object->ClassInfo();
     for (const char* name : { "IsMouseOver", "IsFocused", "IsDragOver", "IsVisible" })
         EXPECT_NE(info.FindProp(name), nullptr) << name;
-    for (const char* name : { "OnClick", "OnDblClick", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnMouseWheel",
-             "OnMouseEnter", "OnMouseLeave", "OnKeyDown", "OnKeyUp", "OnDragEnter", "OnDragOver", "OnDragDrop",
-             "OnDragLeave" })
+    for (const char* name : { "OnClick", "OnDblClick", "OnMouseDown", "OnMouseMove", "OnMouseUp",
+             "OnMouseWheel", "OnMouseEnter", "OnMouseLeave", "OnKeyDown", "OnKeyUp", "OnDragEnter",
+             "OnDragOver", "OnDragDrop", "OnDragLeave" })
         EXPECT_NE(info.FindEvent(name), nullptr) << name;
     EXPECT_NE(info.FindProp("PopupMenu"), nullptr);
 }

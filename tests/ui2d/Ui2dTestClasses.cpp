@@ -60,8 +60,7 @@ RTL_IMPLEMENT_CLASS(TTestObject, .props = kTestObjectProps, .events = kTestObjec
 
 TTestObject::TTestObject(rtl::TComponent* owner)
     : TwzObject(owner)
-{
-}
+{ }
 
 void TTestObject::SetFragile(const std::string& value)
 {
@@ -133,8 +132,7 @@ RTL_IMPLEMENT_CLASS(TFakeAnimation)
 
 TFakeAnimation::TFakeAnimation(rtl::TComponent* owner)
     : TwzObject(owner)
-{
-}
+{ }
 
 void TFakeAnimation::Start()
 {
@@ -166,8 +164,7 @@ RTL_IMPLEMENT_CLASS(TFakeEffect)
 
 TFakeEffect::TFakeEffect(rtl::TComponent* owner)
     : TwzObject(owner)
-{
-}
+{ }
 
 void TFakeEffect::ApplyTrigger(TwzObject*, const std::string& trigger)
 {
@@ -178,15 +175,13 @@ RTL_IMPLEMENT_CLASS(TFakeStylePart)
 
 TFakeStylePart::TFakeStylePart(rtl::TComponent* owner)
     : TwzObject(owner)
-{
-}
+{ }
 
 RTL_IMPLEMENT_CLASS(TFakeContent)
 
 TFakeContent::TFakeContent(rtl::TComponent* owner)
     : TwzObject(owner)
-{
-}
+{ }
 
 // ---- TFakeLink ---------------------------------------------------------------------------
 

@@ -133,7 +133,8 @@ protected:
         }
         Settle();
         changesBeforeRelease = counter->changes;
-        test::SendButton(Host(), RawButtonEvent::Type::Release, 1, last, 27, RawModifiers { .button1 = true });
+        test::SendButton(
+            Host(), RawButtonEvent::Type::Release, 1, last, 27, RawModifiers { .button1 = true });
         Settle();
     }
 

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -140,7 +140,8 @@ TEST(CodecHostile, TiffWithColourAboveAssociatedAlphaDecodesPremultiplied)
 TEST(CodecHostile, DecodersDeliverPremultipliedPixelsOnDamagedInput)
 {
     std::vector<std::vector<uint8_t>> inputs;
-    for (const std::string& folder : { std::string(GF_TEST_DATA), std::string(GF_TEST_DATA) + "/malformed" }) {
+    for (const std::string& folder :
+        { std::string(GF_TEST_DATA), std::string(GF_TEST_DATA) + "/malformed" }) {
         for (const auto& entry : std::filesystem::directory_iterator(folder)) {
             const std::string ext = entry.path().extension().string();
             if (!entry.is_regular_file() || ext == ".py")
@@ -177,7 +178,8 @@ TEST(CodecHostile, EncodersSaturateChannelsAboveAlpha)
     const std::array<uint32_t, 2> pixels { 0x40FF8020u, 0x40402010u };
     for (ImageFormat format : { ImageFormat::Bmp, ImageFormat::Png }) {
         SCOPED_TRACE(int(format));
-        const std::optional<std::vector<uint8_t>> encoded = EncodeImage(ImageView(pixels.data(), 2, 1), format);
+        const std::optional<std::vector<uint8_t>> encoded
+            = EncodeImage(ImageView(pixels.data(), 2, 1), format);
         ASSERT_TRUE(encoded.has_value());
         const std::optional<Image> back = DecodeImage(*encoded);
         ASSERT_TRUE(back.has_value());

@@ -46,7 +46,8 @@ void DescribeObject(TObject& object, const std::string& prefix, std::string& out
 
 std::string Describe(TTestNode& node, int depth = 0)
 {
-    std::string out = std::string(depth * 2, ' ') + std::string(node.ClassName()) + " " + node.GetName() + "\n";
+    std::string out
+        = std::string(depth * 2, ' ') + std::string(node.ClassName()) + " " + node.GetName() + "\n";
     DescribeObject(node, std::string(depth * 2 + 2, ' '), out);
     out += std::string(depth * 2 + 2, ' ') + "Data = " + std::to_string(node.data.size()) + " bytes\n";
     for (TTestNode* child : node.Children())
@@ -168,8 +169,9 @@ TEST_F(ComponentStream, ATreeReadBackEqualsTheOriginal)
     ASSERT_TRUE(button && label);
     EXPECT_EQ(button->GetTarget(), label);
     EXPECT_EQ(label->GetTarget(), copy);
-    EXPECT_EQ(static_cast<TTestNode*>(copy->FindComponent("Panel"))->GetFill()->GetStops()->Stop(0)->GetTarget(),
-              label);
+    EXPECT_EQ(
+        static_cast<TTestNode*>(copy->FindComponent("Panel"))->GetFill()->GetStops()->Stop(0)->GetTarget(),
+        label);
     button->OnClick(button);
     button->OnMove(button, 1, 2);
     EXPECT_EQ(copy->clicks, (std::vector<std::string> { "Button:Button", "Move:1,2" }));
@@ -188,7 +190,8 @@ TEST_F(ComponentStream, OnlyValuesThatDifferFromTheirDefaultsAreStored)
     form->GetFill()->SetStyle(tsSquare);
     form->data = { 1 };
     EXPECT_EQ(RootPropertyNames(Write(*form)),
-              (std::vector<std::string> { "Width", "Visible", "Fill.Style", "Fill.Center.Point", "Fill.Stops", "Data" }));
+        (std::vector<std::string> {
+            "Width", "Visible", "Fill.Style", "Fill.Center.Point", "Fill.Stops", "Data" }));
 }
 
 TEST_F(ComponentStream, AnEmptyCollectionIsStoredSoReadingClearsDefaultItems)
@@ -226,15 +229,17 @@ TEST_F(ComponentStream, LoadedRunsOnceOnEveryComponentInReadOrderAfterTheLinks)
     TOwned<TTestForm> form = MakeForm();
     TTestNode::loadedLog.clear();
     ReadResult back = Read(Write(*form));
-    EXPECT_EQ(TTestNode::loadedLog, (std::vector<std::string> { "MainForm", "Panel", "Button", "Label", "Empty" }));
+    EXPECT_EQ(
+        TTestNode::loadedLog, (std::vector<std::string> { "MainForm", "Panel", "Button", "Label", "Empty" }));
     for (TComponent* c : back.root->Components())
-        EXPECT_FALSE(c->GetComponentState().Contains(csLoading) || c->GetComponentState().Contains(csReading));
+        EXPECT_FALSE(
+            c->GetComponentState().Contains(csLoading) || c->GetComponentState().Contains(csReading));
     EXPECT_FALSE(back.root->IsLoading());
 }
 
 // Writes a stream by hand: root TTestForm "F" with the given property writer and children.
-std::vector<uint8_t> HandMade(const std::function<void(TValueWriter&)>& props,
-                              const std::function<void(TValueWriter&)>& children = {})
+std::vector<uint8_t> HandMade(
+    const std::function<void(TValueWriter&)>& props, const std::function<void(TValueWriter&)>& children = {})
 {
     TMemoryStream s;
     TValueWriter w(s);
@@ -455,13 +460,13 @@ TEST_F(ComponentStream, TheNameHookCanDropEveryName)
 TEST_F(ComponentStream, DuplicateNamesAreReportedAndLeftEmpty)
 {
     const std::vector<uint8_t> bytes = HandMade([](TValueWriter&) {},
-                                                [](TValueWriter& w) {
-                                                    for (int i = 0; i < 2; ++i) {
-                                                        w.WriteObjectHeader({ 0, 0, "TTestNode", "Twin" });
-                                                        w.WriteListEnd();
-                                                        w.WriteListEnd();
-                                                    }
-                                                });
+        [](TValueWriter& w) {
+            for (int i = 0; i < 2; ++i) {
+                w.WriteObjectHeader({ 0, 0, "TTestNode", "Twin" });
+                w.WriteListEnd();
+                w.WriteListEnd();
+            }
+        });
     ReadResult back = Read(bytes);
     ASSERT_EQ(back.root->GetComponentCount(), 2);
     EXPECT_EQ(back.root->GetComponent(0)->GetName(), "Twin");
@@ -543,48 +548,61 @@ TEST_F(ComponentStream, CorruptLengthsAndCodesRaiseReadError)
         s.WriteBuffer(v.data(), v.size());
     };
     const Case cases[] = {
-        { "huge long string", [&](TValueWriter& w, TStream& s) {
-             w.WriteStr("Caption");
-             raw(s, { vaLString, 0xFF, 0xFF, 0xFF, 0x7F });
-         } },
-        { "huge UTF-16 string", [&](TValueWriter& w, TStream& s) {
-             w.WriteStr("Title");
-             raw(s, { vaWString, 0xFF, 0xFF, 0xFF, 0xFF });
-         } },
-        { "huge binary", [&](TValueWriter& w, TStream& s) {
-             w.WriteStr("Data");
-             raw(s, { vaBinary, 0x00, 0x00, 0x00, 0x80, 1, 2 });
-         } },
-        { "huge unknown value", [&](TValueWriter& w, TStream& s) {
-             w.WriteStr("Unknown");
-             raw(s, { vaBinary, 0xFF, 0xFF, 0xFF, 0xFF });
-         } },
-        { "unknown value code", [&](TValueWriter& w, TStream& s) {
-             w.WriteStr("Unknown");
-             raw(s, { 200, 1, 2, 3 });
-         } },
-        { "unknown code for a known property", [&](TValueWriter& w, TStream& s) {
-             w.WriteStr("Width");
-             raw(s, { 22 });
-         } },
-        { "end of list where a value must be", [&](TValueWriter& w, TStream& s) {
-             w.WriteStr("Unknown");
-             raw(s, { vaNull });
-         } },
-        { "collection item without its list", [&](TValueWriter& w, TStream& s) {
-             w.WriteStr("Fill.Stops");
-             raw(s, { vaCollection, vaInt8, 0, vaInt8, 5 });
-         } },
-        { "short string past the end", [&](TValueWriter& w, TStream& s) {
-             w.WriteStr("Caption");
-             raw(s, { vaString, 200, 'a' });
-         } },
-        { "property name past the end", [&](TValueWriter&, TStream& s) { raw(s, { 250, 'W', 'i' }); } },
-        { "lists nested without end", [&](TValueWriter& w, TStream& s) {
-             w.WriteStr("Unknown");
-             for (int i = 0; i < 100000; ++i)
-                 raw(s, { vaList });
-         } },
+        { "huge long string",
+            [&](TValueWriter& w, TStream& s) {
+                w.WriteStr("Caption");
+                raw(s, { vaLString, 0xFF, 0xFF, 0xFF, 0x7F });
+            } },
+        { "huge UTF-16 string",
+            [&](TValueWriter& w, TStream& s) {
+                w.WriteStr("Title");
+                raw(s, { vaWString, 0xFF, 0xFF, 0xFF, 0xFF });
+            } },
+        { "huge binary",
+            [&](TValueWriter& w, TStream& s) {
+                w.WriteStr("Data");
+                raw(s, { vaBinary, 0x00, 0x00, 0x00, 0x80, 1, 2 });
+            } },
+        { "huge unknown value",
+            [&](TValueWriter& w, TStream& s) {
+                w.WriteStr("Unknown");
+                raw(s, { vaBinary, 0xFF, 0xFF, 0xFF, 0xFF });
+            } },
+        { "unknown value code",
+            [&](TValueWriter& w, TStream& s) {
+                w.WriteStr("Unknown");
+                raw(s, { 200, 1, 2, 3 });
+            } },
+        { "unknown code for a known property",
+            [&](TValueWriter& w, TStream& s) {
+                w.WriteStr("Width");
+                raw(s, { 22 });
+            } },
+        { "end of list where a value must be",
+            [&](TValueWriter& w, TStream& s) {
+                w.WriteStr("Unknown");
+                raw(s, { vaNull });
+            } },
+        { "collection item without its list",
+            [&](TValueWriter& w, TStream& s) {
+                w.WriteStr("Fill.Stops");
+                raw(s, { vaCollection, vaInt8, 0, vaInt8, 5 });
+            } },
+        { "short string past the end",
+            [&](TValueWriter& w, TStream& s) {
+                w.WriteStr("Caption");
+                raw(s, { vaString, 200, 'a' });
+            } },
+        { "property name past the end",
+            [&](TValueWriter&, TStream& s) {
+                raw(s, { 250, 'W', 'i' });
+            } },
+        { "lists nested without end",
+            [&](TValueWriter& w, TStream& s) {
+                w.WriteStr("Unknown");
+                for (int i = 0; i < 100000; ++i)
+                    raw(s, { vaList });
+            } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,6 +1,6 @@
+#include "platform/rtl/Component.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Collection.h"
-#include "platform/rtl/Component.h"
 #include "platform/rtl/Exceptions.h"
 
 #include <gtest/gtest.h>
@@ -441,8 +441,7 @@ class TStops : public TCollection {
 public:
     TStops()
         : TCollection(TStop::StaticClass())
-    {
-    }
+    { }
     TStop* Stop(int i) const { return static_cast<TStop*>(GetItem(i)); }
     std::vector<int> Values() const
     {

@@ -221,9 +221,9 @@ TEST(ClassInfo, PropertiesListAncestorsFirstInDeclarationOrder)
     std::vector<std::string_view> names;
     for (const TPropInfo* p : TTestForm::StaticClass().PropList())
         names.push_back(p->name);
-    const std::vector<std::string_view> expected { "Name", "Tag", "Width", "Count", "Big", "Precise", "Visible",
-        "Shape", "Corners", "Letter", "WideLetter", "Caption", "Title", "Color", "Fill", "Target", "Parent", "IsHot",
-        "Secret" };
+    const std::vector<std::string_view> expected { "Name", "Tag", "Width", "Count", "Big", "Precise",
+        "Visible", "Shape", "Corners", "Letter", "WideLetter", "Caption", "Title", "Color", "Fill", "Target",
+        "Parent", "IsHot", "Secret" };
     EXPECT_EQ(names, expected);
 }
 
@@ -234,10 +234,21 @@ TEST(ClassInfo, DeclaredTypeNamesForTheInspector)
         const char* type;
     };
     const Case cases[] = {
-        { "Width", "Single" }, { "Precise", "Double" }, { "Count", "Integer" }, { "Big", "Int64" },
-        { "Visible", "Boolean" }, { "Shape", "rtltest::TTestShape" }, { "Corners", "rtltest::TTestCorners" },
-        { "Letter", "Char" }, { "WideLetter", "WideChar" }, { "Caption", "string" }, { "Title", "WideString" },
-        { "Color", "TwzColor" }, { "Fill", "TTestFill" }, { "Target", "TTestNode" }, { "Tag", "Int64" },
+        { "Width", "Single" },
+        { "Precise", "Double" },
+        { "Count", "Integer" },
+        { "Big", "Int64" },
+        { "Visible", "Boolean" },
+        { "Shape", "rtltest::TTestShape" },
+        { "Corners", "rtltest::TTestCorners" },
+        { "Letter", "Char" },
+        { "WideLetter", "WideChar" },
+        { "Caption", "string" },
+        { "Title", "WideString" },
+        { "Color", "TwzColor" },
+        { "Fill", "TTestFill" },
+        { "Target", "TTestNode" },
+        { "Tag", "Int64" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.prop);

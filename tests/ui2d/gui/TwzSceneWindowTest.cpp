@@ -113,7 +113,8 @@ protected:
         ASSERT_TRUE(uitest::RunUntil([&] { return scene->HandleAllocated() && root->paints > 0; }));
         Settle();
     }
-    TBox* Box(const std::string& name, float x, float y, float w, float h, uint32_t color, TBox* parent = nullptr)
+    TBox* Box(
+        const std::string& name, float x, float y, float w, float h, uint32_t color, TBox* parent = nullptr)
     {
         auto* box = new TBox(owner.get());
         box->SetName(name);
@@ -284,8 +285,9 @@ TEST_F(SceneWindow, KeysReachTheFocusedObjectTabMovesBetweenTwoAndCtrlLettersArr
     test::SendKey(Host(), false, "c", RawModifiers { .ctrl = true });
     Settle();
     EXPECT_EQ(Only(TakeEvents(), { "keydown", "keyup", "enterfocus", "killfocus" }),
-        (Lines { "killfocus @A", "enterfocus @B", "keyup 9 0 @B", "killfocus @B", "enterfocus @A", "keyup 9 0 @A",
-            "keydown 67 0 ctrl @A", "keydown 0 c ctrl @A", "keyup 0 c ctrl @A", "keyup 67 0 ctrl @A" }));
+        (Lines { "killfocus @A", "enterfocus @B", "keyup 9 0 @B", "killfocus @B", "enterfocus @A",
+            "keyup 9 0 @A", "keydown 67 0 ctrl @A", "keydown 0 c ctrl @A", "keyup 0 c ctrl @A",
+            "keyup 67 0 ctrl @A" }));
 }
 
 TEST_F(SceneWindow, EscClosesTheModalFormWithCancelAndOnlyStoresTheResultOtherwise)
@@ -321,10 +323,14 @@ TEST_F(SceneWindow, APressOnNoObjectDragsTheFormInScreenCoordinates)
     // The form moves under the pointer, so each move is given where the pointer is on the
     // form as it stands then.
     test::SendMotion(Host(), 50, 40, RawModifiers { .button1 = true });
-    ASSERT_TRUE(uitest::RunUntil([&] { return form->GetPosition() == Point { start.x + 30, start.y + 20 }; }));
+    ASSERT_TRUE(uitest::RunUntil([&] {
+        return form->GetPosition() == Point { start.x + 30, start.y + 20 };
+    }));
     Settle();
     test::SendMotion(Host(), 30, 30, RawModifiers { .button1 = true });
-    ASSERT_TRUE(uitest::RunUntil([&] { return form->GetPosition() == Point { start.x + 40, start.y + 30 }; }));
+    ASSERT_TRUE(uitest::RunUntil([&] {
+        return form->GetPosition() == Point { start.x + 40, start.y + 30 };
+    }));
     test::SendButton(Host(), RawButtonEvent::Type::Release, 1, 30, 30, RawModifiers { .button1 = true });
     Settle();
     EXPECT_FALSE(scene->GetWindowDragging());
@@ -340,8 +346,8 @@ TEST_F(SceneWindow, DroppedFilesAndTextReachDragDrop)
     Settle();
     TakeEvents();
     const std::string longName = "/tmp/" + std::string(300, 'n') + ".png";
-    test::DropResult result = test::DropUris(
-        Host(), { "file:///tmp/one.png", "file:///tmp/two%20words.png", "file://" + longName }, Point { 40, 50 });
+    test::DropResult result = test::DropUris(Host(),
+        { "file:///tmp/one.png", "file:///tmp/two%20words.png", "file://" + longName }, Point { 40, 50 });
     EXPECT_TRUE(result.completed);
     Settle();
     EXPECT_EQ(Only(TakeEvents(), { "dragenter", "dragdrop" }),
@@ -389,7 +395,8 @@ TEST_F(SceneWindow, AnObjectDraggedFromA2DSceneDropsIntoA3DScene)
     target->SetHeight(40);
     scene3d->SetParentForm(form3d.get());
     form3d->Show();
-    ASSERT_TRUE(uitest::RunUntil([&] { return scene3d->HandleAllocated() && test::PaintCount(*scene3d->GetHost()) > 0; }));
+    ASSERT_TRUE(uitest::RunUntil(
+        [&] { return scene3d->HandleAllocated() && test::PaintCount(*scene3d->GetHost()) > 0; }));
     Settle();
     scenetest::TakeLog();
 
