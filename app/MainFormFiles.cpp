@@ -24,7 +24,9 @@
 #include "platform/rtl/Text.h"
 #include "platform/ui/Dialogs.h"
 
+#include <cctype>
 #include <cmath>
+#include <fstream>
 #include <filesystem>
 #include <system_error>
 
@@ -232,12 +234,40 @@ struct Design {
     int32_t fontStyle = 0;
 };
 
+// A design file is the object text of one object of class "Root" without a name: any other
+// object text (a stored window, a style) is no design, even though the store could read it.
+void RequireDesignHeader(const std::string& fileName)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        throw rtl::FileOpenError("Cannot open file \"" + fileName + "\".");
+    std::string head(256, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    size_t at = 0;
+    if (head.rfind("\xEF\xBB\xBF", 0) == 0)
+        at = 3;
+    while (at < head.size() && std::isspace(static_cast<unsigned char>(head[at])))
+        ++at;
+    size_t end = head.find_first_of("\r\n", at);
+    if (end == std::string::npos)
+        end = head.size();
+    std::string line = head.substr(at, end - at);
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
+        line.pop_back();
+    for (char& c : line)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (line != "object root")
+        throw rtl::ReadError("The file is not a Glyphforge design.");
+}
+
 Design ReadDesign(const std::string& fileName)
 {
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(fileName, error);
     if (!error && size > kMaxDesignFileBytes)
         throw rtl::ReadError("The file is too large to be a design file.");
+    RequireDesignHeader(fileName);
     TwzStorage store;
     store.LoadFromFile(fileName);
 

@@ -61,7 +61,9 @@ void BuildFaceTexture(TwzBitmap& scratch, float width, float height, TwzBitmap& 
 {
     if (TooSmall(scratch, picture))
         return;
-    const TextureSize target = Usable(FitTexture(std::trunc(100.0 * width), std::trunc(100.0 * height), maxEdge));
+    // The sizes are single-precision: 3.6 is stored a hair below it, and must still give 360.
+    const TextureSize target
+        = Usable(FitTexture(std::trunc(100.0 * width + 1e-3), std::trunc(100.0 * height + 1e-3), maxEdge));
     double tileWidth = picture.GetWidth();
     double tileHeight = picture.GetHeight();
     if (tileWidth > target.width || tileHeight > target.height) {
