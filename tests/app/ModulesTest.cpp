@@ -12,11 +12,13 @@
 #include "graphics/TwzCanvasGdiPlus.h"
 #include "graphics/TwzFilter.h"
 #include "graphics/TwzFilterGdiPlus.h"
+#include "layers/ThvObjectLayer.h"
 #include "scene3d/Library3D.h"
 #include "scene3d/ThvPhysics.h"
 #include "ui2d/Library2D.h"
 
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Streams.h"
 
 #include "tests/backends/BackendTestSupport.h"
 
@@ -82,7 +84,8 @@ protected:
         EXPECT_NE(hvDirect3D, nullptr);
         EXPECT_EQ(hvDefaultPhysicsClass, &kPhysicsClassOf<ThvNewtonPhysics>);
         for (const char* name :
-            { "TwzBitmap", "ThvColorAnimation", "ThvScene", "ThvCamera", "ThvSphere", "ThvText3D" })
+            { "TwzBitmap", "ThvColorAnimation", "ThvScene", "ThvCamera", "ThvSphere", "ThvText3D",
+                "ThvVisualObject", "ThvObjectLayer", "ThvGUIObjectLayer", "ThvWZLayer", "ThvScreenWZLayer" })
             EXPECT_NE(rtl::FindClass(name), nullptr) << name;
 
         const std::vector<std::string> registry = Registry3D();
@@ -98,7 +101,13 @@ protected:
             if (runs.empty() || runs.back() != it->category)
                 runs.push_back(it->category);
         }
-        EXPECT_EQ(runs, (std::vector<std::string> { "Animations", "Scene", "Resources", "Shapes", "3D" }));
+        // The layers come between the animations and the 3D scene module's own classes.
+        EXPECT_EQ(runs,
+            (std::vector<std::string> {
+                "Animations", "Shapes", "GUI", "Scene", "Resources", "Shapes", "3D" }));
+        const auto at
+            = [&](const std::string& entry) { return std::find(registry.begin(), registry.end(), entry); };
+        EXPECT_LT(at("GUI/ThvGUIObjectLayer"), at("Shapes/ThvObjectLayer"));
     }
 
     /// What a stop leaves.
@@ -161,4 +170,36 @@ TEST_F(ModulesTest, AStopWithoutAStartChangesNothing)
     ExpectStopped();
     StartModules();
     ExpectStarted();
+}
+
+TEST_F(ModulesTest, AStoredDescriptionWithPlainVisualObjectsAndLayersLoadsAfterAStart)
+{
+    StartModules();
+    rtl::TOwned<rtl::TComponent> form { new rtl::TComponent(nullptr) };
+    // The shape of the main window's description: a plain visual object as the root, holding
+    // a docked screen layer with a 2D button, and a layer stored under an older name.
+    const std::string text = "object Root1: ThvVisualObject\n"
+                             "  Width = 2\n"
+                             "  object Bar: ThvGUIObjectLayer\n"
+                             "    LayerAlign = hvLayerBottom\n"
+                             "    Height = 40\n"
+                             "    object Button1: TwzButton\n"
+                             "      Text = 'Render'\n"
+                             "    end\n"
+                             "  end\n"
+                             "  object Old: ThvScreenWZLayer\n"
+                             "  end\n"
+                             "end\n";
+    rtl::TConstMemoryStream input(text.data(), text.size());
+    ThvObject* root = CreateObjectFromStream(form.get(), input);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(&root->ClassInfo(), rtl::FindClass("ThvVisualObject"));
+    ASSERT_EQ(root->Children().size(), 2u);
+    EXPECT_EQ(root->Children()[0]->ClassInfo().name, "ThvGUIObjectLayer");
+    EXPECT_EQ(root->Children()[1]->ClassInfo().name, "ThvScreenWZLayer");
+    auto* bar = static_cast<ThvCustomObjectLayer*>(root->Children()[0]);
+    ASSERT_EQ(bar->Roots().size(), 1u);
+    EXPECT_EQ(bar->Roots()[0]->ClassInfo().name, "TwzButton");
+    EXPECT_EQ(bar->GetLayerAlign(), hvLayerBottom);
+    form.reset();
 }

@@ -1,0 +1,8 @@
+#include "layers/Layers.h"
+
+#include "layers/ThvObjectLayer.h"
+
+void RegisterLayers()
+{
+    RegisterObjectLayers();
+}
