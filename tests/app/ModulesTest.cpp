@@ -83,9 +83,9 @@ protected:
         EXPECT_EQ(hvDefaultFilterClass, &kFilterClassOf<ThvFilterGdiPlus>);
         EXPECT_NE(hvDirect3D, nullptr);
         EXPECT_EQ(hvDefaultPhysicsClass, &kPhysicsClassOf<ThvNewtonPhysics>);
-        for (const char* name :
-            { "TwzBitmap", "ThvColorAnimation", "ThvScene", "ThvCamera", "ThvSphere", "ThvText3D",
-                "ThvVisualObject", "ThvObjectLayer", "ThvGUIObjectLayer", "ThvWZLayer", "ThvScreenWZLayer" })
+        for (const char* name : { "TwzBitmap", "ThvColorAnimation", "ThvScene", "ThvCamera", "ThvSphere",
+                 "ThvText3D", "ThvVisualObject", "ThvObjectLayer", "ThvGUIObjectLayer", "ThvWZLayer",
+                 "ThvScreenWZLayer", "ThvScreenImage", "ThvScreenDummy" })
             EXPECT_NE(rtl::FindClass(name), nullptr) << name;
 
         const std::vector<std::string> registry = Registry3D();
@@ -105,9 +105,15 @@ protected:
         EXPECT_EQ(runs,
             (std::vector<std::string> {
                 "Animations", "Shapes", "GUI", "Scene", "Resources", "Shapes", "3D" }));
-        const auto at
-            = [&](const std::string& entry) { return std::find(registry.begin(), registry.end(), entry); };
-        EXPECT_LT(at("GUI/ThvGUIObjectLayer"), at("Shapes/ThvObjectLayer"));
+        // The layers in their order, oldest first: the object layers, then the screen objects.
+        std::vector<std::string> layers;
+        for (auto it = registry.rbegin(); it != registry.rend(); ++it) {
+            if (it->starts_with("GUI/") || it->find("ObjectLayer") != std::string::npos)
+                layers.push_back(*it);
+        }
+        EXPECT_EQ(layers,
+            (std::vector<std::string> { "Shapes/ThvObjectLayer", "GUI/ThvGUIObjectLayer", "GUI/ThvGUILayout",
+                "GUI/ThvGUIImage", "GUI/ThvGUIPlane", "GUI/ThvGUIText", "GUI/ThvGUISelection" }));
     }
 
     /// What a stop leaves.
