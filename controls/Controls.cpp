@@ -4,6 +4,7 @@
 #include "controls/TwzCheckBoxes.h"
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
+#include "controls/TwzMemo.h"
 #include "controls/TwzPanels.h"
 #include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
@@ -28,6 +29,8 @@ void RegisterControls()
         TwzHudRadioButton, TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip,
         TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
     RegisterValueControls();
+    Register2DObjects<TwzMemo>("Text Edits");
+    Register2DObjects<TwzHudMemo>("HUD");
     // Last: the style objects hold the classes registered above.
     ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
 }
