@@ -4,7 +4,9 @@
 #include "controls/TwzCheckBoxes.h"
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
+#include "controls/TwzLayouts.h"
 #include "controls/TwzPanels.h"
+#include "controls/TwzScrollBox.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
 
@@ -26,4 +28,6 @@ void RegisterControls()
     Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox,
         TwzHudRadioButton, TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip,
         TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
+    Register2DObjects<TwzLayout, TwzScaledLayout, TwzGridLayout, TwzSplitLayout>("Layout");
+    Register2DObjects<TwzScrollBox, TwzVertScrollBox, TwzFramedScrollBox, TwzFramedVertScrollBox>("Controls");
 }
