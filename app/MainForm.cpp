@@ -5,6 +5,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzMemo.h"
 #include "controls/TwzTracks.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzPosition.h"
@@ -92,10 +93,6 @@ void RegisterAppClasses()
 {
     rtl::RegisterClass<TAppForm>();
     rtl::RegisterClass<TfrmMain>();
-    // The object layers join the module start-up later; until then the window's description
-    // finds them here.
-    rtl::RegisterClass<ThvGUIObjectLayer>();
-    rtl::RegisterClass<ThvVisualObject>();
 }
 
 TfrmMain::TfrmMain(rtl::TComponent* owner)
@@ -181,6 +178,8 @@ void TfrmMain::FormCreate(rtl::TObject*)
         InspectorPanel->GetPosition()->SetPoint({ 0, 0 });
     if (TransparentBack)
         app::SetCheckerboard(*TransparentBack);
+    if (auto* picture = FindComponent("Image1"))
+        app::SetProductPicture(*picture);
     colorFrontChange(nullptr);
     colorBackChange(nullptr);
     colorLeftChange(nullptr);

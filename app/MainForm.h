@@ -26,6 +26,7 @@ class TwzControl;
 class TwzCustomButton;
 class TwzCustomTrack;
 class TwzLang;
+class TwzMemo;
 class TwzRadioButton;
 class TwzVisualObject;
 
@@ -129,7 +130,7 @@ public:
     ThvVisualObject* ImageLayout = nullptr;
     ThvVisualObject* ToolBar = nullptr;
     TwzVisualObject* InspectorPanel = nullptr;
-    TwzControl* textEditor = nullptr;
+    TwzMemo* textEditor = nullptr;
     TwzControl* imageFront = nullptr;
     TwzControl* imageLeft = nullptr;
     TwzControl* imageBack = nullptr;

@@ -5,6 +5,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzMemo.h"
 #include "controls/TwzTracks.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzStorage.h"
@@ -139,11 +140,8 @@ void TfrmMain::SaveDesign(const std::string& fileName)
     PutText(store, "backgroundcolor", ColorOf(colorBackground));
     store.GetItem("background").SetAsBoolean(CheckedOf(radioTransparent));
     std::u16string text = Text ? Text->GetText() : std::u16string();
-    if (textEditor) {
-        const rtl::TValue value = rtl::GetPropValue(*textEditor, "Text");
-        if (const auto* memo = std::get_if<std::u16string>(&value))
-            text = *memo;
-    }
+    if (textEditor)
+        text = textEditor->GetText();
     store.GetItem("text").SetAsString(text);
     PutText(store, "font", Text ? Text->GetFont()->GetFamily() : "");
     store.GetItem("fontsize").SetAsFloat(ValueOf(trackSize));
@@ -366,7 +364,7 @@ void TfrmMain::LoadDesign(const std::string& fileName)
         SetChecked(radioTransparent, true);
 
     if (textEditor)
-        rtl::SetPropValue(*textEditor, "Text", rtl::TValue(d.text));
+        textEditor->SetText(d.text);
     else if (Text)
         Text->SetText(d.text);
     if (Text) {

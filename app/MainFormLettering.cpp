@@ -7,6 +7,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzMemo.h"
 #include "controls/TwzTracks.h"
 #include "graphics/TwzBitmap.h"
 #include "scene3d/ThvBitmap.h"
@@ -224,11 +225,8 @@ void TfrmMain::frameBackColorChange(rtl::TObject*) { SetFaceColor(Face::FrameBac
 
 void TfrmMain::textEditorChangeTracking(rtl::TObject*)
 {
-    if (Text && textEditor) {
-        const rtl::TValue value = rtl::GetPropValue(*textEditor, "Text");
-        if (const auto* text = std::get_if<std::u16string>(&value))
-            Text->SetText(*text);
-    }
+    if (Text && textEditor)
+        Text->SetText(textEditor->GetText());
     UpdateFrame();
 }
 

@@ -3,6 +3,9 @@
 #include <cstdint>
 
 class ThvVisualObject;
+namespace rtl {
+class TObject;
+} // namespace rtl
 class TwzBitmap;
 
 // The application's own pictures, drawn in code.
@@ -12,5 +15,10 @@ namespace app {
 void DrawCheckerboard(TwzBitmap& bitmap);
 /// Gives `image` (an object with a "Bitmap" picture) the checkerboard tile.
 void SetCheckerboard(ThvVisualObject& image);
+
+/// The product picture of the about panel, 128 x 128.
+void DrawProductPicture(TwzBitmap& bitmap);
+/// Gives `image` (an object with a "Bitmap" picture) the product picture.
+void SetProductPicture(rtl::TObject& image);
 
 } // namespace app

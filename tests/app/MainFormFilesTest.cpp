@@ -6,6 +6,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzMemo.h"
 #include "controls/TwzTracks.h"
 #include "scene3d/ThvCamera.h"
 #include "scene3d/ThvDummy.h"
@@ -82,7 +83,7 @@ void ChangeEverything(TfrmMain& f)
     f.Camera1->GetPosition()->SetY(-7.5f);
     f.Light1->GetPosition()->SetPoint({ 1, 2, 3 });
     f.colorBackground->SetColor("#FF203040");
-    f.Text->SetText(u"Line one\r\nLine \u00e9 two");
+    f.textEditor->SetText(u"Line one\r\nLine \u00e9 two");
     f.Text->GetFont()->SetFamily("DejaVu Serif");
     f.trackSize->SetValue(20.5f);
     f.trackDepth->SetValue(1.25f);
