@@ -131,7 +131,7 @@ void TwzMemoLines::SetUpdateState(bool updating)
 // ---- construction ------------------------------------------------------------------------------
 
 TwzMemo::TwzMemo(rtl::TComponent* owner)
-    : TwzControl(owner)
+    : TwzScrollBox(owner)
     , m_fontFill(std::make_unique<TwzBrush>(wzBrushSolid, 0xFF000000))
     , m_font(std::make_unique<TwzFont>())
     , m_undo(std::make_unique<TEdtActionStack>(*this))
@@ -617,24 +617,9 @@ int32_t TwzMemo::LineHeight() const
     return static_cast<int32_t>(rtl::Round(1.25 * m_font->GetSize()));
 }
 
-TwzVisualObject* TwzMemo::ContentPart()
-{
-    return dynamic_cast<TwzVisualObject*>(FindResource("content"));
-}
-
-TwzScrollBar* TwzMemo::VertBar()
-{
-    return dynamic_cast<TwzScrollBar*>(FindResource("vscrollbar"));
-}
-
-TwzScrollBar* TwzMemo::HorzBar()
-{
-    return dynamic_cast<TwzScrollBar*>(FindResource("hscrollbar"));
-}
-
 TwzRect TwzMemo::ContentRect()
 {
-    TwzVisualObject* part = ContentPart();
+    TwzVisualObject* part = GetContentPart();
     if (!part)
         return GetLocalRect();
     const float x = part->GetPosition()->GetX();
@@ -671,13 +656,13 @@ float TwzMemo::VisibleLineCount()
 
 float TwzMemo::VScrollValue()
 {
-    TwzScrollBar* bar = VertBar();
+    TwzScrollBar* bar = GetVScrollBar();
     return bar && bar->GetVisible() ? bar->GetValue() : 0;
 }
 
 float TwzMemo::HScrollValue()
 {
-    TwzScrollBar* bar = HorzBar();
+    TwzScrollBar* bar = GetHScrollBar();
     return bar && bar->GetVisible() ? bar->GetValue() : 0;
 }
 
@@ -770,14 +755,14 @@ void TwzMemo::UpdateCaret(bool scroll)
 
 void TwzMemo::ScrollToCaretVert()
 {
-    TwzScrollBar* bar = VertBar();
+    TwzScrollBar* bar = GetVScrollBar();
     if (!bar)
         return;
     const float lineHeight = static_cast<float>(LineHeight());
     const float top = static_cast<float>(m_caret.Line) * lineHeight;
     if (top < VScrollValue())
         bar->SetValue(top);
-    else if (TwzVisualObject* part = ContentPart();
+    else if (TwzVisualObject* part = GetContentPart();
              part && VScrollValue() + part->GetHeight() < static_cast<float>(m_caret.Line + 1) * lineHeight)
         bar->SetValue((1 + static_cast<float>(m_caret.Line) - VisibleLineCount()) * lineHeight);
 }
@@ -802,7 +787,7 @@ void TwzMemo::ScrollToCaretHorz()
     } else {
         m_firstVisibleChar = std::max(1, column);
     }
-    TwzScrollBar* bar = HorzBar();
+    TwzScrollBar* bar = GetHScrollBar();
     if (bar && bar->GetVisible())
         bar->SetValue(
             TextWidth(s.substr(0, static_cast<size_t>(std::clamp(m_firstVisibleChar - 1, 0, length)))));
@@ -810,8 +795,7 @@ void TwzMemo::ScrollToCaretHorz()
 
 TwzRect TwzMemo::GetContentBounds()
 {
-    TwzRect bounds = ContentRect();
-    RectOffset(bounds, -bounds.Left, -bounds.Top);
+    TwzRect bounds = Inherited::GetContentBounds();
     if (m_wordWrap || (!m_linesMeasured && GetCanvas())) {
         // Wrapping depends on the width: the places survive the rebuild as text indexes.
         m_savedCaret = PosToIndex(m_caret);
@@ -828,8 +812,7 @@ TwzRect TwzMemo::GetContentBounds()
         }
     }
     if (LineCount() > 0)
-        bounds.Bottom = std::max(
-            bounds.Bottom, bounds.Top + static_cast<float>(LineHeight()) * static_cast<float>(LineCount()));
+        bounds.Bottom = bounds.Top + static_cast<float>(LineHeight()) * static_cast<float>(LineCount());
     if (!m_wordWrap) {
         const float widest = LineWidth(m_widestLine);
         if (widest > RectWidth(bounds))
@@ -839,31 +822,22 @@ TwzRect TwzMemo::GetContentBounds()
     return bounds;
 }
 
-void TwzMemo::RealignChildren()
-{
-    Inherited::RealignChildren();
-    if (ContentPart() && !IsLoading() && !IsDestroying())
-        (void)GetContentBounds();
-}
-
 // ---- style and painting ---------------------------------------------------------------------
 
 void TwzMemo::ApplyStyle()
 {
     Inherited::ApplyStyle();
-    if (TwzVisualObject* part = ContentPart())
+    if (TwzVisualObject* part = GetContentPart())
         part->OnPaint.Bind<&TwzMemo::PaintText>(this);
     if (auto* selection = dynamic_cast<TwzBrushObject*>(FindResource("selection")))
         m_selectionFill->Assign(*selection->GetBrush());
     if (auto* foreground = dynamic_cast<TwzBrushObject*>(FindResource("foreground")))
         m_fontFill->Assign(*foreground->GetBrush());
-    if (!m_linesMeasured && GetCanvas())
-        RealignChildren();
 }
 
 void TwzMemo::FreeStyle()
 {
-    if (TwzVisualObject* part = ContentPart())
+    if (TwzVisualObject* part = GetContentPart())
         part->OnPaint.Clear();
     Inherited::FreeStyle();
 }
@@ -1014,7 +988,7 @@ void TwzMemo::MouseWheel(TShiftState shift, int32_t wheelDelta, bool& handled)
     Inherited::MouseWheel(shift, wheelDelta, handled);
     if (!self)
         return;
-    TwzScrollBar* bar = VertBar();
+    TwzScrollBar* bar = GetVScrollBar();
     if (bar && bar->GetVisible())
         bar->SetValue(bar->GetValue() - static_cast<float>(wheelDelta) / 30);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "controls/TwzScrollBox.h"
 #include "graphics/TwzCanvas.h"
 #include "graphics/TwzWideStrings.h"
 #include "platform/rtl/Events.h"
-#include "ui2d/TwzControl.h"
 
 #include <cstdint>
 #include <memory>
@@ -104,8 +104,8 @@ private:
 //
 // Positions count UTF-16 units, but no caret move, deletion or cut ever separates a CR LF
 // pair or a surrogate pair.
-class TwzMemo : public TwzControl {
-    RTL_CLASS(TwzMemo, TwzControl)
+class TwzMemo : public TwzScrollBox {
+    RTL_CLASS(TwzMemo, TwzScrollBox)
 public:
     explicit TwzMemo(rtl::TComponent* owner);
 
@@ -229,7 +229,10 @@ public:
     void MouseWheel(TShiftState shift, int32_t wheelDelta, bool& handled) override;
     void KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift) override;
     void ContextMenu(const TwzPoint& point) override;
-    void RealignChildren() override;
+    /// The scroll box's extent of the content (the caret included), then the lines' height
+    /// and, unwrapped, the widest line's width. With WordWrap the lines are wrapped anew
+    /// first, for the present width.
+    [[nodiscard]] TwzRect GetContentBounds() override;
 
 protected:
     ~TwzMemo() override;
@@ -237,9 +240,6 @@ protected:
     void FontChanged();
     /// The OnPaint of the content part: the lines in view, then the selection.
     void PaintText(rtl::TObject* sender, TwzCanvas* canvas, const TwzRect& rect);
-    /// The extent of the text for the scroll bars: the lines' height and, unwrapped, the
-    /// widest line's width. With WordWrap the lines are wrapped anew first.
-    [[nodiscard]] TwzRect GetContentBounds();
 
 private:
     friend class TEdtActionStack;
@@ -277,9 +277,6 @@ private:
     /// Realigns the memo unless Lines is between BeginUpdate and EndUpdate.
     void Realign();
     [[nodiscard]] bool IsDesigned() const;
-    [[nodiscard]] TwzVisualObject* ContentPart();
-    [[nodiscard]] TwzScrollBar* VertBar();
-    [[nodiscard]] TwzScrollBar* HorzBar();
     [[nodiscard]] std::u16string ClipboardText();
     void SetLinesUpdating(bool value);
     /// Left edge offset of a line `lineWidth` wide for TextAlign.

@@ -1,8 +1,9 @@
 #pragma once
 
 // A memo in the controls' test host: the real canvas measures its text, and a style sheet
-// gives it a "content" part inset by (4, 3, 4, 3), a black text colour and an opaque blue
-// selection, so pixels and places can be checked.
+// gives it a "content" part inset by (4, 3, 4, 3), scroll bars 10 wide at the right and the
+// bottom, a black text colour and an opaque blue selection, so pixels and places can be
+// checked.
 
 #include "ControlsTest.h"
 
@@ -63,6 +64,19 @@ protected:
                "      Padding.Rect = '(4,3,4,3)'\n"
                "      Locked = True\n"
                "      HitTest = False\n"
+               "    end\n"
+               "    object TwzScrollBar\n"
+               "      ResourceName = 'vscrollbar'\n"
+               "      Align = vaRight\n"
+               "      Width = 10\n"
+               "      Locked = True\n"
+               "      Orientation = wzVertical\n"
+               "    end\n"
+               "    object TwzScrollBar\n"
+               "      ResourceName = 'hscrollbar'\n"
+               "      Align = vaBottom\n"
+               "      Height = 10\n"
+               "      Locked = True\n"
                "    end\n"
                "  end\n"
                "end\n";

@@ -3,13 +3,16 @@
 
 #include "MemoTestSupport.h"
 
+#include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
 
+#include <cmath>
 #include <random>
 
 RTL_IMPLEMENT_CLASS(memotest::TMemoLog)
 
 using namespace memotest;
+namespace vk = platform::ui::vk;
 
 namespace {
 
@@ -285,4 +288,100 @@ TEST_F(MemoTest, PaintsTextAndClipsTheSelectionToTheContent)
         for (int row = 14; row < 26; ++row)
             inked = inked || (Pixel(x, row) >> 24) != 0;
     EXPECT_TRUE(inked);
+}
+
+TEST_F(MemoTest, CaretMovesScrollTheTextIntoView)
+{
+    std::u16string text;
+    for (int i = 0; i < 20; ++i)
+        text += u"line " + rtl::Utf8ToUtf16(std::to_string(i)) + u"\r\n";
+    text += u"the last line, which is much wider than the memo is, so that it scrolls sideways";
+    TwzMemo* memo = Memo(text, 180, 80);
+    TwzScrollBar* vbar = memo->GetVScrollBar();
+    TwzScrollBar* hbar = memo->GetHScrollBar();
+    ASSERT_NE(vbar, nullptr);
+    ASSERT_NE(hbar, nullptr);
+    EXPECT_TRUE(vbar->GetVisible());
+    EXPECT_TRUE(hbar->GetVisible());
+    const float lineHeight = static_cast<float>(memo->LineHeight());
+    EXPECT_FLOAT_EQ(vbar->GetMax(), 21 * lineHeight);
+    Focus(*memo);
+
+    Key(vk::kEnd, Ctrl());
+    const TwzRect content = memo->ContentRect();
+    // The caret's line is in view, at the bottom, and so is the caret itself.
+    EXPECT_GE(memo->VScrollValue() + RectHeight(content), 21 * lineHeight - 0.01f);
+    EXPECT_LT(memo->VScrollValue(), 20 * lineHeight);
+    const TwzPoint caret = memo->PositionToPoint(memo->GetCaretPosition());
+    EXPECT_GE(caret.X, content.Left);
+    EXPECT_LE(caret.X, content.Right);
+    EXPECT_GT(memo->HScrollValue(), 0);
+    // The content object follows the bar; the caret mark sits beside the text.
+    EXPECT_FLOAT_EQ(memo->GetContent()->GetPosition()->GetY(), content.Top - memo->VScrollValue());
+    TwzVisualObject* mark = memo->GetCaret();
+    ASSERT_NE(mark, nullptr);
+    EXPECT_EQ(mark->GetParent(), memo->GetContent());
+    EXPECT_NEAR(mark->GetPosition()->GetY() + memo->GetContent()->GetPosition()->GetY(), caret.Y, 1);
+
+    Key(vk::kHome, Ctrl());
+    EXPECT_FLOAT_EQ(memo->VScrollValue(), 0);
+    EXPECT_FLOAT_EQ(memo->HScrollValue(), 0);
+
+    // Page Down moves by the lines in view; the text follows.
+    const int32_t page = static_cast<int32_t>(std::lround(memo->VisibleLineCount()));
+    Key(vk::kNext);
+    EXPECT_EQ(memo->GetCaretPosition().Line, page);
+    Key(vk::kNext);
+    EXPECT_EQ(memo->GetCaretPosition().Line, 2 * page);
+    EXPECT_GT(memo->VScrollValue(), 0);
+}
+
+TEST_F(MemoTest, WheelScrollsTheLines)
+{
+    std::u16string text;
+    for (int i = 0; i < 30; ++i)
+        text += u"row\r\n";
+    TwzMemo* memo = Memo(text, 180, 80);
+    scene->SetMousePos({ 50, 40 });
+    EXPECT_TRUE(scene->InjectWheel(-120));
+    app->AdvanceTime(1000); // the wheel step is animated
+    const float scrolled = memo->VScrollValue();
+    EXPECT_GT(scrolled, 0);
+    PaintAll(); // paints the lines in view only, from the scrolled one on
+    EXPECT_TRUE(scene->InjectWheel(120));
+    app->AdvanceTime(1000);
+    EXPECT_LT(memo->VScrollValue(), scrolled);
+}
+
+TEST_F(MemoTest, TheBuiltInStyleServesTheDesignersTextEditor)
+{
+    scene->SetStyle(nullptr);
+    // As the designer's inspector places it: 194 x 54, no word wrap, an initial text.
+    auto* memo = Add<TwzMemo>("textEditor", { 3, 3, 194, 54 });
+    memo->SetWordWrap(false);
+    memo->SetText(u"Glyphforge");
+    memo->OnChangeTracking.Bind<&TMemoLog::Tracking>(log);
+    ASSERT_NE(memo->GetContentPart(), nullptr);
+    EXPECT_NE(memo->GetVScrollBar(), nullptr);
+    EXPECT_NE(memo->GetHScrollBar(), nullptr);
+    EXPECT_FALSE(memo->GetVScrollBar()->GetVisible());
+    memo->FocusObject();
+    Key(vk::kEnd);
+    Type(u" and a much longer tail that runs past the right edge");
+    EXPECT_EQ(log->trackings, 53);
+    EXPECT_TRUE(memo->GetHScrollBar()->GetVisible());
+    EXPECT_GT(memo->HScrollValue(), 0);
+    const TwzPoint caret = memo->PositionToPoint(memo->GetCaretPosition());
+    EXPECT_LE(caret.X, memo->ContentRect().Right);
+    Key(vk::kReturn);
+    Type(u"2");
+    EXPECT_EQ(memo->GetLines()->GetCount(), 2);
+    EXPECT_FLOAT_EQ(memo->HScrollValue(), 0);
+    PaintAll();
+    // The style's light text is on its dark background somewhere in the first line.
+    bool light = false;
+    for (int x = 5; x < 60; ++x)
+        for (int y = 5; y < 18; ++y)
+            light = light || (Pixel(x, y) & 0xFF) > 0xA0;
+    EXPECT_TRUE(light);
 }
