@@ -2,9 +2,14 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzExpander.h"
+#include "controls/TwzExtControls.h"
+#include "controls/TwzImageControl.h"
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
 #include "controls/TwzPanels.h"
+#include "controls/TwzPopupBox.h"
+#include "controls/TwzWindows.h"
 #include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
@@ -27,6 +32,14 @@ void RegisterControls()
     Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox,
         TwzHudRadioButton, TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip,
         TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
+    // Style parts and frames that no palette offers: streams create them by name.
+    rtl::RegisterClass<TwzExpanderButton>();
+    rtl::RegisterClass<TwzWindow>();
+    Register2DObjects<TwzPopupBox>("Boxes");
+    Register2DObjects<TwzImageControl, TwzExpander>("Controls");
+    Register2DObjects<TwzHudWindow, TwzHudPopupBox>("HUD");
+    Register2DObjects<TwzIPhoneButton, TwzDropTarget>("Ext. Controls");
+    Register2DObjects<TwzPlotGrid>("Math");
     RegisterValueControls();
     // Last: the style objects hold the classes registered above.
     ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
