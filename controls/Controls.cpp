@@ -5,6 +5,7 @@
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
 #include "controls/TwzLayouts.h"
+#include "controls/TwzListBox.h"
 #include "controls/TwzPanels.h"
 #include "controls/TwzScrollBox.h"
 #include "platform/rtl/ClassInfo.h"
@@ -30,4 +31,6 @@ void RegisterControls()
         TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
     Register2DObjects<TwzLayout, TwzScaledLayout, TwzGridLayout, TwzSplitLayout>("Layout");
     Register2DObjects<TwzScrollBox, TwzVertScrollBox, TwzFramedScrollBox, TwzFramedVertScrollBox>("Controls");
+    Register2DObjects<TwzListBox, TwzHorzListBox>("Lists");
+    Register2DObjects<TwzListBoxItem>("Items");
 }
