@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -75,6 +76,16 @@ int CompareItems(TwzObject* a, TwzObject* b)
         return result;
     }
     return platform::ui::CompareTextLocale(item1->GetText(), item2->GetText());
+}
+
+/// The whole number of cells of `cell` that fit into `extent`, at least 1; a stored size
+/// that is not finite or yields more cells than an index can count still gives a number.
+int32_t CellsThatFit(float extent, float cell)
+{
+    const double cells = std::trunc(double(extent) / double(cell));
+    if (!(cells >= 1))
+        return 1;
+    return static_cast<int32_t>(std::min(cells, double(std::numeric_limits<int32_t>::max())));
 }
 
 void SetCheckVisibleRecursive(TwzObject& parent, bool visible)
@@ -331,7 +342,8 @@ void TwzListBox::SetColumns(int32_t value)
 
 void TwzListBox::SetItemWidth(float value)
 {
-    if (value == m_itemWidth)
+    // A size that is not a number would spread through every item's place.
+    if (value == m_itemWidth || !std::isfinite(value))
         return;
     m_itemWidth = value;
     RealignChildren();
@@ -339,7 +351,8 @@ void TwzListBox::SetItemWidth(float value)
 
 void TwzListBox::SetItemHeight(float value)
 {
-    if (value == m_itemHeight)
+    // A size that is not a number would spread through every item's place.
+    if (value == m_itemHeight || !std::isfinite(value))
         return;
     m_itemHeight = value;
     RealignChildren();
@@ -499,7 +512,7 @@ void TwzListBox::LayoutVertical(const TwzRect& viewport, TwzRect& result)
             cells.push_back(visual);
     }
     if (m_itemWidth != 0) {
-        m_columns = std::max(1, static_cast<int32_t>(std::trunc(wv / m_itemWidth)));
+        m_columns = CellsThatFit(wv, m_itemWidth);
         for (TwzVisualObject* cell : cells) {
             cell->SetWidth(m_itemWidth);
             if (m_itemHeight != 0)
@@ -560,8 +573,7 @@ void TwzListBox::LayoutHorizontal(const TwzRect& viewport, TwzRect& result)
     }
     if (m_itemHeight != 0) {
         const TwzRect ownPad = GetPadding()->GetRect();
-        m_columns
-            = std::max(1, static_cast<int32_t>(std::trunc((hv - ownPad.Top - ownPad.Bottom) / m_itemHeight)));
+        m_columns = CellsThatFit(hv - ownPad.Top - ownPad.Bottom, m_itemHeight);
         for (TwzVisualObject* cell : cells) {
             cell->SetHeight(m_itemHeight);
             if (m_itemWidth != 0)

@@ -10,6 +10,8 @@
 #include "platform/rtl/Streams.h"
 #include "platform/ui/Types.h"
 
+#include <limits>
+
 using namespace scrollboxtest;
 using platform::ui::ShiftFlag;
 namespace vk = platform::ui::vk;
@@ -485,4 +487,22 @@ TEST_F(ListBoxTest, ItemsStreamAsTheListsChildren)
     EXPECT_EQ(copy->Count(), 2);
     EXPECT_EQ(copy->GetItemIndex(), 1);
     EXPECT_EQ(copy->GetChildCount(), 1) << "the items live in the content object";
+}
+
+TEST_F(ListBoxTest, SizesFromAHostileStreamStayUsable)
+{
+    auto* list = List(3);
+    list->SetItemWidth(std::numeric_limits<float>::quiet_NaN());
+    list->SetItemHeight(std::numeric_limits<float>::infinity());
+    EXPECT_EQ(list->GetItemWidth(), 0);
+    EXPECT_EQ(list->GetItemHeight(), 0);
+    // More cells than an index can count: the columns stop at the largest index.
+    list->SetItemWidth(1e-30f);
+    EXPECT_EQ(list->GetColumns(), std::numeric_limits<int32_t>::max());
+    list->SetItemWidth(-5);
+    EXPECT_EQ(list->GetColumns(), 1);
+    list->SetColumns(-3);
+    EXPECT_EQ(list->GetColumns(), 1);
+    scene->InjectKey(vk::kDown);
+    EXPECT_EQ(list->Count(), 3);
 }
