@@ -8,6 +8,7 @@
 #include "controls/TwzListBox.h"
 #include "controls/TwzPanels.h"
 #include "controls/TwzScrollBox.h"
+#include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
 
@@ -29,8 +30,11 @@ void RegisterControls()
     Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox,
         TwzHudRadioButton, TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip,
         TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
+    RegisterValueControls();
     Register2DObjects<TwzLayout, TwzScaledLayout, TwzGridLayout, TwzSplitLayout>("Layout");
     Register2DObjects<TwzScrollBox, TwzVertScrollBox, TwzFramedScrollBox, TwzFramedVertScrollBox>("Controls");
     Register2DObjects<TwzListBox, TwzHorzListBox>("Lists");
     Register2DObjects<TwzListBoxItem>("Items");
+    // Last: the style objects hold the classes registered above.
+    ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
 }
