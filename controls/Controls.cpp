@@ -7,9 +7,12 @@
 #include "controls/TwzImageControl.h"
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
+#include "controls/TwzLayouts.h"
+#include "controls/TwzListBox.h"
 #include "controls/TwzPanels.h"
 #include "controls/TwzPopupBox.h"
 #include "controls/TwzWindows.h"
+#include "controls/TwzScrollBox.h"
 #include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
@@ -41,6 +44,10 @@ void RegisterControls()
     Register2DObjects<TwzIPhoneButton, TwzDropTarget>("Ext. Controls");
     Register2DObjects<TwzPlotGrid>("Math");
     RegisterValueControls();
+    Register2DObjects<TwzLayout, TwzScaledLayout, TwzGridLayout, TwzSplitLayout>("Layout");
+    Register2DObjects<TwzScrollBox, TwzVertScrollBox, TwzFramedScrollBox, TwzFramedVertScrollBox>("Controls");
+    Register2DObjects<TwzListBox, TwzHorzListBox>("Lists");
+    Register2DObjects<TwzListBoxItem>("Items");
     // Last: the style objects hold the classes registered above.
     ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
 }
