@@ -107,8 +107,10 @@ void TwzImageControl::ApplyStyle()
         return;
     if (auto* image = dynamic_cast<TwzImage*>(FindResource("image"))) {
         m_imagePart = image;
-        // The fitted copy is made at once: the part's size is known only now.
-        BitmapChanged();
+        // The fitted copy is made at once: the part's size is known only now. The picture
+        // itself did not change, so no OnChange: a window applying its styles must not look
+        // to its handlers as if every picture had just been chosen.
+        ShowPicture();
     }
 }
 
@@ -119,6 +121,14 @@ void TwzImageControl::FreeStyle()
 }
 
 void TwzImageControl::BitmapChanged()
+{
+    if (!m_imagePart.Get())
+        return;
+    ShowPicture();
+    OnChange(this);
+}
+
+void TwzImageControl::ShowPicture()
 {
     TwzImage* part = m_imagePart.Get();
     if (!part)
@@ -143,7 +153,6 @@ void TwzImageControl::BitmapChanged()
     }
     copy->SetNeedUpdate(true);
     part->InvalidateObject();
-    OnChange(this);
 }
 
 void TwzImageControl::LoadFile(const std::string& fileName)

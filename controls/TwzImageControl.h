@@ -58,6 +58,8 @@ protected:
 
 private:
     void BitmapChangedEvent(rtl::TObject*) { BitmapChanged(); }
+    /// Refits the copy in the image part; nothing without the part.
+    void ShowPicture();
     void LoadFile(const std::string& fileName);
 
     rtl::Watch<TwzImage> m_imagePart;

@@ -113,6 +113,8 @@ TEST_F(ImageControl, WithoutItsStyleTheControlRaisesNothingUntilTheStyleShowsThe
     ASSERT_NE(part, nullptr);
     EXPECT_EQ(part->GetBitmap()->GetWidth(), 50);
     EXPECT_EQ(part->GetBitmap()->GetHeight(), 25);
+    // Applying the style shows the picture but is no change of it.
+    EXPECT_TRUE(form->log.empty());
 }
 
 TEST_F(ImageControl, ADroppedPictureFileReplacesThePicture)

@@ -9,6 +9,7 @@
 #include "graphics/TwzBitmap.h"
 #include "layers/ThvObjectLayer.h"
 #include "scene3d/ThvDummy.h"
+#include "scene3d/ThvMaterial.h"
 #include "scene3d/ThvPosition.h"
 #include "scene3d/ThvScene.h"
 #include "scene3d/ThvText3D.h"
@@ -119,6 +120,9 @@ TEST_F(MainWindow, StartsOrbitsByDraggingAndShowsTypedTextInTheLettering)
     EXPECT_EQ(form->hvScene1->GetWidth(), form->GetClientWidth());
     EXPECT_EQ(form->hvScene1->GetHeight(), form->GetClientHeight());
     SaveScreenshot("main-window.png");
+    // Showing the inspector's image controls changes no face to picture mode.
+    EXPECT_EQ(form->Text->GetMaterial()->GetBitmap(), "");
+    EXPECT_EQ(form->Text->GetMaterialLeft()->GetBitmap(), "");
     const Rect view { 100, 120, 600, 480 };
     const std::vector<uint32_t> start = Pixels(view);
     ASSERT_FALSE(start.empty());
