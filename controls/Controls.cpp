@@ -6,14 +6,16 @@
 #include "controls/TwzExtControls.h"
 #include "controls/TwzImageControl.h"
 #include "controls/TwzImageList.h"
+#include "controls/TwzImageListBox.h"
+#include "controls/TwzImageViewer.h"
 #include "controls/TwzLabel.h"
 #include "controls/TwzLayouts.h"
 #include "controls/TwzListBox.h"
 #include "controls/TwzMemo.h"
 #include "controls/TwzPanels.h"
 #include "controls/TwzPopupBox.h"
-#include "controls/TwzWindows.h"
 #include "controls/TwzScrollBox.h"
+#include "controls/TwzWindows.h"
 #include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
@@ -42,8 +44,11 @@ void RegisterControls()
     Register2DObjects<TwzPopupBox>("Boxes");
     Register2DObjects<TwzImageControl, TwzExpander>("Controls");
     Register2DObjects<TwzHudWindow, TwzHudPopupBox>("HUD");
-    Register2DObjects<TwzIPhoneButton, TwzDropTarget>("Ext. Controls");
+    Register2DObjects<TwzIPhoneButton, TwzImageListBox, TwzHorzImageListBox, TwzDropTarget, TwzImageViewer>(
+        "Ext. Controls");
     Register2DObjects<TwzPlotGrid>("Math");
+    Register2DObjects<TwzHudImageListBox, TwzHudHorzImageListBox>("HUD");
+    Register2DObjects<TwzImageListBoxItem>("Items");
     RegisterValueControls();
     Register2DObjects<TwzLayout, TwzScaledLayout, TwzGridLayout, TwzSplitLayout>("Layout");
     Register2DObjects<TwzScrollBox, TwzVertScrollBox, TwzFramedScrollBox, TwzFramedVertScrollBox>("Controls");
