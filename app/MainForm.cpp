@@ -5,6 +5,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzImageListBox.h"
 #include "controls/TwzMemo.h"
 #include "controls/TwzTracks.h"
 #include "graphics/TwzBitmap.h"
@@ -187,6 +188,8 @@ void TfrmMain::FormCreate(rtl::TObject*)
     frameLeftColorChange(nullptr);
     frameBackColorChange(nullptr);
     textEditorChangeTracking(nullptr);
+    if (auto* list = dynamic_cast<TwzImageListBox*>(FindComponent("ImagesList")))
+        list->AddFolder(platform::ui::ExecutableFolder() + "images");
 }
 
 void TfrmMain::FormDestroy(rtl::TObject*)

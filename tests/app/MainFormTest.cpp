@@ -6,6 +6,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzImageControl.h"
 #include "controls/TwzTracks.h"
 #include "graphics/TwzBitmap.h"
 #include "scene3d/ThvBitmap.h"
@@ -20,6 +21,8 @@
 #include "scene3d/ThvText3D.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace apptest;
 
@@ -193,4 +196,85 @@ TEST_F(MainFormTest, AColourChangeOfAFaceLeavesPictureMode)
     EXPECT_EQ(form->Text->GetMaterial()->GetBitmap(), "");
     form->frameBackColor->SetColor("#FF445566");
     EXPECT_EQ(form->Frame->GetMaterialBack()->GetDiffuse(), "#FF445566");
+}
+
+namespace {
+
+ThvBitmap* Resource(ThvShape3D& shape, const char* name)
+{
+    auto* object = dynamic_cast<ThvBitmapObject*>(shape.FindComponent(name));
+    if (!object)
+        object = dynamic_cast<ThvBitmapObject*>(shape.GetOwner()->FindComponent(name));
+    return object ? object->GetBitmap() : nullptr;
+}
+
+void GivePicture(TwzControl* imageControl, int32_t width, int32_t height)
+{
+    auto* control = dynamic_cast<TwzImageControl*>(imageControl);
+    ASSERT_NE(control, nullptr);
+    TwzBitmap picture(width, height);
+    picture.Clear(0xFF3366CC);
+    control->SetBitmap(&picture);
+}
+
+} // namespace
+
+TEST_F(MainFormTest, APictureGivesItsFaceATextureThatFollowsTheSizesExceptAtTheBack)
+{
+    GivePicture(form->imageFront, 64, 64);
+    form->imageFrontChange(form->imageFront);
+    EXPECT_EQ(form->Text->GetMaterial()->GetBitmap(), "Front");
+    EXPECT_EQ(form->Text->GetMaterial()->GetDiffuse(), "#FFFFFFFF");
+    ThvBitmap* front = Resource(*form->Text, "Front");
+    ASSERT_NE(front, nullptr);
+    EXPECT_EQ(front->GetWidth(), static_cast<int32_t>(100 * form->Text->GetWidth() + 1e-3f));
+
+    GivePicture(form->imageBack, 32, 32);
+    form->imageBackChange(form->imageBack);
+    ThvBitmap* back = Resource(*form->Text, "Back");
+    ASSERT_NE(back, nullptr);
+    const int32_t backWidth = back->GetWidth();
+
+    // The text grows: the front texture is rebuilt for the new size, the back one is not.
+    form->trackSize->SetValue(24);
+    EXPECT_EQ(front->GetWidth(), std::min(2048, static_cast<int32_t>(100 * form->Text->GetWidth() + 1e-3f)));
+    EXPECT_EQ(back->GetWidth(), backWidth);
+
+    // The side strip follows the outline.
+    GivePicture(form->imageLeft, 40, 40);
+    form->imageLeftChange(form->imageLeft);
+    EXPECT_EQ(form->Text->GetMaterialLeft()->GetBitmap(), "Left");
+    ThvBitmap* left = Resource(*form->Text, "Left");
+    ASSERT_NE(left, nullptr);
+    EXPECT_GT(left->GetWidth(), left->GetHeight());
+
+    // A colour takes the face back to colour mode.
+    form->colorFront->SetColor("#FF00FF00");
+    EXPECT_EQ(form->Text->GetMaterial()->GetBitmap(), "");
+    EXPECT_EQ(form->Text->GetMaterial()->GetDiffuse(), "#FF00FF00");
+}
+
+TEST_F(MainFormTest, AHiddenSlabKeepsItsTexturesUntilItIsShownAgain)
+{
+    GivePicture(form->frameFrontImage, 50, 50);
+    form->frameFrontImageChange(form->frameFrontImage);
+    ThvBitmap* front = Resource(*form->Frame, "frameFront");
+    ASSERT_NE(front, nullptr);
+    const int32_t before = front->GetWidth();
+    form->checkFrame->SetIsChecked(false);
+    form->trackFramePaddingHorz->SetValue(2);
+    EXPECT_EQ(front->GetWidth(), before) << "not rebuilt while hidden";
+    EXPECT_EQ(form->Frame->GetMaterial()->GetBitmap(), "frameFront");
+    form->checkFrame->SetIsChecked(true);
+    EXPECT_EQ(front->GetWidth(), static_cast<int32_t>(100 * form->Frame->GetWidth() + 1e-3f));
+}
+
+TEST_F(MainFormTest, ATinyPictureMakesTheFaceTransparentInsteadOfFailing)
+{
+    GivePicture(form->imageFront, 5, 5);
+    form->imageFrontChange(form->imageFront);
+    ThvBitmap* front = Resource(*form->Text, "Front");
+    ASSERT_NE(front, nullptr);
+    EXPECT_EQ(front->GetWidth(), 1);
+    EXPECT_EQ(front->Bits()[0], 0u);
 }
