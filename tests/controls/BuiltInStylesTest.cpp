@@ -17,8 +17,10 @@
 #include "controls/TwzTracks.h"
 #include "platform/rtl/Text.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/TwzBackground.h"
 #include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzResources.h"
+#include "ui2d/TwzShape.h"
 #include "ui2d/TwzText.h"
 
 #include <algorithm>
@@ -58,14 +60,14 @@ const char* const kBuiltInNames[] = { "thumbbarstyle", "scrollbarvtrackstyle", "
 
 /// The names whose controls are not built yet. Shrink it as their styles land: a name listed
 /// here that exists is reported, a name missing that is not listed fails the test.
-const char* const kExpectedMissing[] = { "scrollboxstyle", "framedscrollboxstyle", "backgroundstyle",
-    "expandercheckboxstyle", "expanderstyle", "imagecontrolstyle", "roundtextboxstyle", "spinboxstyle",
-    "popupboxstyle", "memostyle", "numberboxstyle", "listboxstyle", "listboxitemstyle",
-    "imagelistboxitemstyle", "tabitemstyle", "combolistboxstyle", "comboboxstyle", "expanderbuttonstyle",
-    "treeviewstyle", "treeviewitemstyle", "treeviewexpanderbuttonstyle", "gridstyle", "tabcontrolstyle",
-    "hudnumberboxstyle", "hudtextboxstyle", "hudroundtextboxstyle", "hudspinboxstyle", "hudmemostyle",
-    "hudwindowstyle", "hudpopupboxstyle", "hudcomboboxstyle", "hudcombolistboxstyle", "hudtabcontrolstyle",
-    "hudtabitemstyle", "hudlistboxstyle", "hudlistboxitemstyle" };
+const char* const kExpectedMissing[] = { "scrollboxstyle", "framedscrollboxstyle", "expandercheckboxstyle",
+    "expanderstyle", "imagecontrolstyle", "roundtextboxstyle", "spinboxstyle", "popupboxstyle", "memostyle",
+    "numberboxstyle", "listboxstyle", "listboxitemstyle", "imagelistboxitemstyle", "tabitemstyle",
+    "combolistboxstyle", "comboboxstyle", "expanderbuttonstyle", "treeviewstyle", "treeviewitemstyle",
+    "treeviewexpanderbuttonstyle", "gridstyle", "tabcontrolstyle", "hudnumberboxstyle", "hudtextboxstyle",
+    "hudroundtextboxstyle", "hudspinboxstyle", "hudmemostyle", "hudwindowstyle", "hudpopupboxstyle",
+    "hudcomboboxstyle", "hudcombolistboxstyle", "hudtabcontrolstyle", "hudtabitemstyle", "hudlistboxstyle",
+    "hudlistboxitemstyle" };
 
 template <class List> bool Listed(const List& list, const std::string& name)
 {
@@ -172,6 +174,8 @@ const std::vector<Row>& Rows()
         { "HUD angle dial", Make<TwzHudAngleButton>(), "hudanglebuttonstyle",
             { { "tick", Is<TwzVisualObject>() }, text, { "tracktext", Is<TwzText>() } } },
         { "busy indicator", Make<TwzAniIndicator>(), "", {} },
+        { "scene background", Make<TwzBackground>(), "backgroundstyle",
+            { { "background", Is<TwzRectangle>() } } },
     };
     return rows;
 }
