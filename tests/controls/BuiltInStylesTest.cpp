@@ -276,3 +276,47 @@ TEST_F(BuiltInStyles, EveryControlTakesItsStyleFindsItsPartsAndPaintsInItsRectan
         control->Free();
     }
 }
+
+TEST_F(BuiltInStyles, StylesLightUpUnderTheMouseAndSettleBackWhenItLeaves)
+{
+    struct HoverRow {
+        const char* label;
+        std::function<TwzControl*(rtl::TComponent*)> make;
+        TwzPoint over; // in the control, over the part that reacts
+    };
+    const HoverRow rows[] = {
+        { "round button", MakeWithText<TwzRoundButton>(), { 10, 13 } },
+        { "HUD corner button", MakeWithText<TwzHudCornerButton>(), { 10, 13 } },
+        { "check box", MakeWithText<TwzCheckBox>(), { 9, 9 } },
+        { "radio button", MakeWithText<TwzRadioButton>(), { 9, 9 } },
+        { "track bar thumb", Make<TwzTrackBar>(), { 5, 7 } },
+        { "HUD track thumb", Make<TwzHudTrack>(), { 5, 7 } },
+        { "scroll bar step button", Make<TwzScrollBar>(), { 140, 9 } },
+        { "HUD scroll bar step button", Make<TwzHudScrollBar>(), { 9, 9 } },
+        { "angle dial", Make<TwzAngleButton>(), { 15, 15 } },
+        { "splitter", Make<TwzSplitter>(), { 2, 20 } },
+    };
+    for (const HoverRow& row : rows) {
+        SCOPED_TRACE(row.label);
+        TwzControl* control = row.make(form.get());
+        control->SetAlign(vaNone);
+        control->GetPosition()->SetPoint({ 12, 12 });
+        control->SetParent(root);
+        control->LoadStyle();
+        PaintAll();
+        Settle();
+        PaintAll();
+        const std::vector<uint32_t> normal(bitmap.GetScanline(0), bitmap.GetScanline(0) + 200 * 100);
+        scene->InjectMouseMove({ 12 + row.over.X, 12 + row.over.Y });
+        Settle();
+        PaintAll();
+        const std::vector<uint32_t> hover(bitmap.GetScanline(0), bitmap.GetScanline(0) + 200 * 100);
+        EXPECT_NE(hover, normal) << "no change under the mouse";
+        scene->InjectMouseMove({ 195, 95 });
+        Settle();
+        PaintAll();
+        const std::vector<uint32_t> left(bitmap.GetScanline(0), bitmap.GetScanline(0) + 200 * 100);
+        EXPECT_EQ(left, normal) << "not back to normal once the mouse left";
+        control->Free();
+    }
+}
