@@ -57,11 +57,12 @@ protected:
         scene->AddObject(root);
         scene->SetSize(200, 100);
         root->SetBounds(0, 0, 200, 100);
-        scene->SetStyle(sheet);
-        // A bare built-in style: every test names its own styles in the sheet.
+        // A bare built-in style, in force before the scene restyles its root: every test
+        // names its own styles in the sheet.
         static const std::string rootText = "object TwzBackground\nend\n";
         const ui2d::StyleFile files[] = { { "root.txt", rootText } };
         ui2d::ReloadDefaultStyle(files);
+        scene->SetStyle(sheet);
     }
     void TearDown() override
     {
