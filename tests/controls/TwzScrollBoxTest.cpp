@@ -461,3 +461,32 @@ TEST_F(BuiltInScrollStyles, BoxesAndListsScrollWithTheBuiltInStyles)
     EXPECT_NE(list->ItemByIndex(0)->CheckPart(), nullptr);
     PaintAll();
 }
+
+namespace {
+
+class TWheelEater : public rtl::TComponent {
+    RTL_CLASS(TWheelEater, rtl::TComponent)
+public:
+    using rtl::TComponent::TComponent;
+    void Wheel(rtl::TObject*, TShiftState, int32_t, const TwzPoint&, bool& handled) { handled = true; }
+
+protected:
+    ~TWheelEater() override = default;
+};
+
+RTL_IMPLEMENT_CLASS(TWheelEater)
+
+} // namespace
+
+TEST_F(ScrollBoxTest, AnOnMouseWheelHandlerThatHandlesTheWheelStopsTheScrolling)
+{
+    auto* box = Box();
+    box->SetAnimated(false);
+    AddChild(*box, { 0, 0, 80, 500 });
+    box->RealignChildren();
+    auto* eater = new TWheelEater(form.get());
+    box->OnMouseWheel.Bind<&TWheelEater::Wheel>(eater);
+    scene->SetMousePos({ 40, 40 });
+    EXPECT_TRUE(scene->InjectWheel(-120));
+    EXPECT_EQ(box->GetVScrollBar()->GetValue(), 0);
+}
