@@ -490,3 +490,34 @@ TEST_F(ScrollBoxTest, AnOnMouseWheelHandlerThatHandlesTheWheelStopsTheScrolling)
     EXPECT_TRUE(scene->InjectWheel(-120));
     EXPECT_EQ(box->GetVScrollBar()->GetValue(), 0);
 }
+
+TEST_F(ScrollBoxTest, PartsOfTheWrongKindAreIgnored)
+{
+    SetSheet(R"(  object TwzLayout
+    ResourceName = 'oddstyle'
+    object TwzBrushObject
+      ResourceName = 'content'
+    end
+    object TwzLayout
+      ResourceName = 'vscrollbar'
+      Align = vaRight
+      Width = 10
+    end
+  end
+)");
+    auto* box = new TwzScrollBox(form.get());
+    box->SetBounds(0, 0, 100, 100);
+    box->SetParent(root);
+    box->SetResource("oddstyle");
+    ASSERT_NE(box->GetAppliedStyle(), nullptr);
+    EXPECT_EQ(box->GetContentPart(), nullptr);
+    EXPECT_EQ(box->GetVScrollBar(), nullptr);
+    AddChild(*box, { 0, 0, 50, 500 });
+    box->RealignChildren();
+    EXPECT_EQ(box->GetContentBounds(), (TwzRect { 0, 0, 100, 100 })) << "without a viewport nothing scrolls";
+    scene->SetMousePos({ 40, 40 });
+    EXPECT_FALSE(scene->InjectWheel(-120));
+    box->ScrollToCenter();
+    box->SetUseSmallScrollBars(true);
+    EXPECT_EQ(box->GetContent()->GetPosition()->GetY(), 0);
+}
