@@ -35,7 +35,7 @@ TEST_F(LayoutsTest, GridPlacesEqualCellsAndWrapsStrictlyPastTheLimit)
         // A cell ending exactly on the limit stays in the row: 128 + 64 = 192 is not > 192.
         { "exact fit", 192, 200, {}, wzHorizontal, 4, {}, { { 0, 0 }, { 64, 0 }, { 128, 0 }, { 0, 64 } } },
         { "one short", 191, 200, {}, wzHorizontal, 3, {}, { { 0, 0 }, { 64, 0 }, { 0, 64 } } },
-        // The margins move the start and count against the limit twice over their left part.
+        // The cursor starts inside the margins and wraps before the width less both margins.
         { "margins", 200, 200, { 10, 5, 10, 0 }, wzHorizontal, 3, {}, { { 10, 5 }, { 74, 5 }, { 10, 69 } } },
         { "vertical", 200, 150, {}, wzVertical, 3, {}, { { 0, 0 }, { 0, 64 }, { 64, 0 } } },
         // Padding sits inside the cell.
