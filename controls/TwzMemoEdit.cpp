@@ -443,6 +443,7 @@ void TwzMemo::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
     if (modifiers == static_cast<uint16_t>(ShiftFlag::Ctrl) && keyChar != 0) {
         bool shortcut = true;
         switch (keyChar) {
+        case u'\x01': // what the window system types for Ctrl+A
         case u'A':
         case u'a':
             SelectAll();

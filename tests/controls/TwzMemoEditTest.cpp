@@ -112,6 +112,9 @@ TEST_F(MemoEditTest, CtrlShortcutsApplyToCtrlAlone)
     Focus(*memo, { 0, 3 });
     scene->InjectText(u"z", Ctrl());
     EXPECT_EQ(memo->GetText(), u"abc");
+    scene->InjectText(u"\x01", Ctrl()); // Ctrl+A as the window system types it
+    EXPECT_EQ(memo->SelText(), u"abc");
+    Key(vk::kEnd);
     scene->InjectText(u"a", Ctrl());
     EXPECT_EQ(memo->SelText(), u"abc");
     scene->InjectText(u"c", Ctrl());
