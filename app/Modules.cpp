@@ -3,7 +3,6 @@
 #include "backends/DirectXModule.h"
 #include "backends/ThvNewtonPhysics.h"
 #include "controls/Controls.h"
-#include "controls/ValueControls.h"
 #include "layers/Layers.h"
 #include "scene3d/Library3D.h"
 #include "scene3d/ShapeObjects.h"
@@ -25,7 +24,6 @@ void StartModules()
     s_started = true;
     Initialize2DLibrary();
     RegisterControls();
-    RegisterValueControls();
     hvDirectXInit();
     // The animation classes go first, so they stay the oldest entries of the 3D palette;
     // Initialize3DLibrary then leaves them as they are.
