@@ -159,6 +159,9 @@ private:
     [[nodiscard]] float SnapToGrid(float value) const;
     /// The layer point under a client point of the 3D scene; false when the plate is missed.
     bool ClientToLayerPoint(const ThvPoint& client, TwzPoint& layerPoint);
+    /// Puts `hit` where the ray (local coordinates) meets the plate's plane; unchanged for a
+    /// ray along the plane.
+    void PlaneHit(const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& hit);
     void DropTargetDragOver(const ThvDragObject& data, const TwzPoint& p, bool& accept);
 
     std::unique_ptr<TwzCanvas> m_canvas;

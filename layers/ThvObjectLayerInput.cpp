@@ -76,11 +76,30 @@ bool ThvCustomObjectLayer::RayCastIntersect(const ThvVector& rayPos, const ThvVe
 {
     if (!Inherited::RayCastIntersect(rayPos, rayDir, hit))
         return false;
-    if (m_designing || !GetScene() || IsCaptured() || m_allowDrag)
+    if (IsCaptured()) {
+        // A held mouse that has left the plate is taken where the ray meets the plate's
+        // plane, so the layer points go on beyond its edges at the same scale.
+        PlaneHit(rayPos, rayDir, hit);
+        return true;
+    }
+    if (m_designing || !GetScene() || m_allowDrag)
         return true;
     // Only where a 2D object lies: elsewhere the click goes to what lies behind the layer.
     const TwzPoint p = HitToLayerPoint(hit);
     return ObjectAtLayerPoint(p.X, p.Y) != nullptr;
+}
+
+void ThvCustomObjectLayer::PlaneHit(const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& hit)
+{
+    // The plate lies in the local X-Y plane in screen projection, in the X-Z plane otherwise.
+    const bool screen = GetProjection() == hvProjectionScreen;
+    const float position = screen ? rayPos.Z : rayPos.Y;
+    const float direction = screen ? rayDir.Z : rayDir.Y;
+    if (direction == 0 || !std::isfinite(position / direction))
+        return;
+    const float t = -position / direction;
+    const ThvPoint local { rayPos.X + t * rayDir.X, rayPos.Y + t * rayDir.Y, rayPos.Z + t * rayDir.Z };
+    hit = hvPointToVector(LocalToAbsolute(local), 1);
 }
 
 ThvPoint ThvCustomObjectLayer::LayerPointToLocal(const TwzPoint& p) const
