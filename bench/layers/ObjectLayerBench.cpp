@@ -55,9 +55,12 @@ public:
         if (lettering)
             lettering::BuildLetteringScene(*m_scene, m_owner.get());
 
-        // The tool bar: a screen layer along the bottom edge, 8 pixels in from the sides.
+        // The tool bar: a screen layer along the bottom edge, 8 pixels in from the sides,
+        // under a plain root as the application's layers are.
+        auto* root = new ThvVisualObject(m_owner.get());
+        m_scene->AddObject(root);
         m_layer = new ThvGUIObjectLayer(m_owner.get());
-        m_scene->AddObject(m_layer);
+        root->AddObject(m_layer);
         m_layer->SetWidth(kLayerWidth);
         m_layer->SetHeight(kLayerHeight);
         m_layer->GetPosition()->SetX(kSceneWidth / 2.0f);
