@@ -104,16 +104,19 @@ protected:
         // The layers come between the animations and the 3D scene module's own classes.
         EXPECT_EQ(runs,
             (std::vector<std::string> {
-                "Animations", "Shapes", "GUI", "Scene", "Resources", "Shapes", "3D" }));
-        // The layers in their order, oldest first: the object layers, then the screen objects.
+                "Animations", "Shapes", "GUI", "Shapes", "GUI", "Scene", "Resources", "Shapes", "3D" }));
+        // The layers in their order, oldest first: the canvas layers, the object layers, then
+        // the screen objects.
         std::vector<std::string> layers;
         for (auto it = registry.rbegin(); it != registry.rend(); ++it) {
-            if (it->starts_with("GUI/") || it->find("ObjectLayer") != std::string::npos)
+            if (it->starts_with("GUI/") || it->find("CanvasLayer") != std::string::npos
+                || it->find("ObjectLayer") != std::string::npos)
                 layers.push_back(*it);
         }
         EXPECT_EQ(layers,
-            (std::vector<std::string> { "Shapes/ThvObjectLayer", "GUI/ThvGUIObjectLayer", "GUI/ThvGUILayout",
-                "GUI/ThvGUIImage", "GUI/ThvGUIPlane", "GUI/ThvGUIText", "GUI/ThvGUISelection" }));
+            (std::vector<std::string> { "Shapes/ThvCanvasLayer", "GUI/ThvGUICanvasLayer",
+                "Shapes/ThvObjectLayer", "GUI/ThvGUIObjectLayer", "GUI/ThvGUILayout", "GUI/ThvGUIImage",
+                "GUI/ThvGUIPlane", "GUI/ThvGUIText", "GUI/ThvGUISelection" }));
     }
 
     /// What a stop leaves.
