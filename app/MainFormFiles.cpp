@@ -29,6 +29,7 @@
 #include <cmath>
 #include <fstream>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 namespace {
@@ -37,6 +38,10 @@ const char* const kFilter = "Glyphforge|*.qgf";
 const char* const kExtension = "qgf";
 // Six pictures of at most 2048 x 2048 pixels as hexadecimal text stay well below this.
 constexpr std::uintmax_t kMaxDesignFileBytes = 256u << 20;
+// Lettering longer than this is no design anyone makes, and extruding it would stall the
+// window for minutes: such a file is refused.
+constexpr size_t kMaxTextLength = 10000;
+constexpr size_t kMaxFontNameLength = 256;
 
 std::u16string Wide(const std::string& text)
 {
@@ -280,7 +285,12 @@ Design ReadDesign(const std::string& fileName)
     d.backgroundColor = ColorText(store, "backgroundcolor");
     d.transparent = store.GetItem("background").GetAsBoolean();
     d.text = store.GetItem("text").GetAsString();
+    if (d.text.size() > kMaxTextLength)
+        throw rtl::ReadError("The design's text is too long (" + std::to_string(d.text.size())
+            + " characters; at most " + std::to_string(kMaxTextLength) + ").");
     d.font = Narrow(store.GetItem("font"));
+    if (d.font.size() > kMaxFontNameLength)
+        Damaged("font");
     d.fontSize = FloatOf(store, "fontsize");
     d.textDepth = FloatOf(store, "textdepth");
     const char* const faceKeys[6][3] = {

@@ -41,11 +41,6 @@ struct BenchGui {
         StartModules();
         RegisterAppClasses();
     }
-    ~BenchGui()
-    {
-        if (app)
-            StopModules();
-    }
     BenchGui(const BenchGui&) = delete;
     BenchGui& operator=(const BenchGui&) = delete;
 
@@ -53,10 +48,12 @@ struct BenchGui {
     std::string error;
 };
 
+// Kept to the end of the process: the modules' registries are statics of their own, gone
+// before a static holder here could stop them.
 BenchGui& Gui()
 {
-    static BenchGui gui;
-    return gui;
+    static BenchGui* const gui = new BenchGui;
+    return *gui;
 }
 
 // Runs the loop until the scene presented a paint after `before`; false when none came.

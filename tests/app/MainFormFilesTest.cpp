@@ -204,6 +204,7 @@ TEST_F(MainFormTest, DamagedFilesAreRefusedWithOneMessageAndChangeNothing)
             "object Root\n  camera = '(1,2,3)'\n  frontbitmap = {\n    0102030405060708\n  }\nend\n" },
         { "colour that is not one", "object Root\n  camera = '(1,2,3)'\n  frontdiffuse = 'red please'\nend\n" },
         { "empty file", "" },
+        { "text too long to extrude", "object Root\n  text = '" + std::string(10001, 'x') + "'\nend\n" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

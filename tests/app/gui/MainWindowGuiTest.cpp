@@ -157,4 +157,11 @@ TEST_F(MainWindow, StartsOrbitsByDraggingAndShowsTypedTextInTheLettering)
     const std::vector<uint32_t> typed = PixelsChangedFrom(turned, view, turned.size() / 50);
     EXPECT_GE(Differing(turned, typed), turned.size() / 50) << "the lettering did not change on screen";
     SaveScreenshot("main-window-typed.png");
+
+    // The scene follows the window's size.
+    form->GetWindow()->SetClientSize(760, 650);
+    EXPECT_TRUE(uitest::RunUntil([&] {
+        Settle();
+        return form->hvScene1->GetWidth() == 760 && form->hvScene1->GetHeight() == 650;
+    }));
 }
