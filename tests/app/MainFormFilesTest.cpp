@@ -6,8 +6,12 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzImageControl.h"
 #include "controls/TwzMemo.h"
 #include "controls/TwzTracks.h"
+#include "graphics/TwzBitmap.h"
+#include "scene3d/ThvBitmap.h"
+#include "scene3d/ThvBitmapObject.h"
 #include "scene3d/ThvCamera.h"
 #include "scene3d/ThvDummy.h"
 #include "scene3d/ThvFont.h"
@@ -264,4 +268,45 @@ TEST_F(MainFormTest, SaveAsksForANameOnceAndThenOverwritesThatFile)
     EXPECT_TRUE(other->GetFileName().empty());
     EXPECT_NE(ReadText(stem + ".qgf").find("textdepth =  2.5"), std::string::npos);
     FakeDialogs::Reset();
+}
+
+TEST_F(MainFormTest, APictureFaceReloadsInPictureModeAndAColourFaceKeepsItsUnusedPicture)
+{
+    auto* front = dynamic_cast<TwzImageControl*>(form->imageFront);
+    auto* back = dynamic_cast<TwzImageControl*>(form->imageBack);
+    ASSERT_NE(front, nullptr);
+    ASSERT_NE(back, nullptr);
+    TwzBitmap picture(40, 30);
+    picture.Clear(0xFF336699); // opaque: stored as JPEG
+    front->SetBitmap(&picture);
+    form->imageFrontChange(front);
+    TwzBitmap other(20, 20);
+    other.Clear(0x80FF0000); // translucent: stored as PNG
+    back->SetBitmap(&other);
+    form->imageBackChange(back);
+    form->colorBack->SetColor("#FF224466"); // back face in colour mode, its picture unused
+    form->trackSize->SetValue(20);
+    const std::string file = TempName("faces.qgf");
+    form->SaveDesign(file);
+
+    rtl::TOwned<TfrmMain> loaded(TfrmMain::Create(nullptr));
+    ASSERT_TRUE(loaded->OpenDesign(file)) << ::testing::PrintToString(FakeDialogs::Messages());
+    EXPECT_EQ(loaded->Text->GetMaterial()->GetBitmap(), "Front");
+    EXPECT_EQ(loaded->Text->GetMaterial()->GetDiffuse(), "#FFFFFFFF");
+    auto* resource = dynamic_cast<ThvBitmapObject*>(loaded->FindComponent("Front"));
+    ASSERT_NE(resource, nullptr);
+    EXPECT_EQ(resource->GetBitmap()->GetWidth(), static_cast<int32_t>(100 * loaded->Text->GetWidth() + 1e-3f))
+        << "rebuilt for the loaded sizes";
+    EXPECT_EQ(loaded->Text->GetMaterialBack()->GetBitmap(), "");
+    EXPECT_EQ(loaded->Text->GetMaterialBack()->GetDiffuse(), "#FF224466");
+    auto* loadedBack = dynamic_cast<TwzImageControl*>(loaded->imageBack);
+    ASSERT_NE(loadedBack, nullptr);
+    EXPECT_EQ(loadedBack->GetBitmap()->GetWidth(), 20);
+    EXPECT_EQ(loadedBack->GetBitmap()->GetScanline(5)[5] >> 24, 0x80u) << "the PNG keeps the alpha";
+
+    // Save after Load writes the loaded file without asking.
+    FakeDialogs::Reset();
+    loaded->btnSaveClick(nullptr);
+    EXPECT_FALSE(FakeDialogs::LastSaveFile().has_value());
+    EXPECT_TRUE(FakeDialogs::Messages().empty());
 }
