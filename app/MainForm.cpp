@@ -18,8 +18,8 @@
 #include "scene3d/ThvRectangle3D.h"
 #include "scene3d/ThvScene.h"
 #include "scene3d/ThvText3D.h"
-#include "ui2d/TwzLang.h"
 #include "ui2d/TwzControl.h"
+#include "ui2d/TwzLang.h"
 #include "ui2d/TwzVisualObject.h"
 
 #include "platform/rtl/ClassInfo.h"

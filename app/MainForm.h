@@ -7,8 +7,8 @@
 
 #include <functional>
 #include <memory>
-#include <vector>
 #include <string>
+#include <vector>
 
 class ThvBitmapObject;
 class ThvCamera;
@@ -81,8 +81,8 @@ public:
         const ThvVector& rayDir);
     void Root1MouseUp(rtl::TObject* sender, TMouseButton button, TShiftState shift, float x, float y,
         const ThvVector& rayPos, const ThvVector& rayDir);
-    void Root1MouseWheel(rtl::TObject* sender, TShiftState shift, int32_t wheelDelta, const ThvPoint& mousePos,
-        bool& handled);
+    void Root1MouseWheel(
+        rtl::TObject* sender, TShiftState shift, int32_t wheelDelta, const ThvPoint& mousePos, bool& handled);
     void btnAboutClick(rtl::TObject* sender);
     void Button1Click(rtl::TObject* sender);
     void btnImageListClick(rtl::TObject* sender);
@@ -191,7 +191,8 @@ private:
     std::unique_ptr<TwzBitmap> m_textureScratch;
     std::vector<std::function<void(rtl::TComponent*)>> m_forget; // clear a field naming a freed component
     int m_faceChanges = 0;
-    bool m_updateSuspended = false; // while loading a design // counts the face handlers' runs (loading tells whether one ran)
+    bool m_updateSuspended
+        = false; // while loading a design // counts the face handlers' runs (loading tells whether one ran)
 };
 
 /// Registers the application's window classes (and the classes its description needs) for

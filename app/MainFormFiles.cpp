@@ -27,8 +27,8 @@
 
 #include <cctype>
 #include <cmath>
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -158,7 +158,8 @@ void TfrmMain::SaveDesign(const std::string& fileName)
         PutText(store, diffuse, ColorOf(color));
         PutPicture(store, bitmap, app::PictureOf(picture));
     };
-    face("front", "frontdiffuse", "frontbitmap", Text ? Text->GetMaterial() : nullptr, colorFront, imageFront);
+    face(
+        "front", "frontdiffuse", "frontbitmap", Text ? Text->GetMaterial() : nullptr, colorFront, imageFront);
     face("left", "leftdiffuse", "leftbitmap", Text ? Text->GetMaterialLeft() : nullptr, colorLeft, imageLeft);
     face("back", "backdiffuse", "backbitmap", Text ? Text->GetMaterialBack() : nullptr, colorBack, imageBack);
 
@@ -208,8 +209,8 @@ void TfrmMain::btnSaveClick(rtl::TObject*)
     try {
         SaveDesign(m_fileName);
     } catch (const std::exception& e) {
-        platform::ui::Dialogs::ShowError("The design could not be saved to " + m_fileName + ".\n" + e.what(),
-            GetWindow());
+        platform::ui::Dialogs::ShowError(
+            "The design could not be saved to " + m_fileName + ".\n" + e.what(), GetWindow());
     }
 }
 
@@ -278,8 +279,8 @@ Design ReadDesign(const std::string& fileName)
     d.camera = hvStrToPoint(Narrow(store.GetItem("camera")));
     d.lightRot = hvStrToPoint(Narrow(store.GetItem("lightrot")));
     d.lightPos = hvStrToPoint(Narrow(store.GetItem("lightpos")));
-    for (float v : { d.camera.X, d.camera.Y, d.camera.Z, d.lightRot.X, d.lightRot.Y, d.lightRot.Z, d.lightPos.X,
-             d.lightPos.Y, d.lightPos.Z })
+    for (float v : { d.camera.X, d.camera.Y, d.camera.Z, d.lightRot.X, d.lightRot.Y, d.lightRot.Z,
+             d.lightPos.X, d.lightPos.Y, d.lightPos.Z })
         if (!std::isfinite(v))
             Damaged("camera");
     d.backgroundColor = ColorText(store, "backgroundcolor");
@@ -395,7 +396,8 @@ void TfrmMain::LoadDesign(const std::string& fileName)
             if (!parts.picture)
                 return;
             const int before = m_faceChanges;
-            rtl::SetPropValue(*parts.picture, "Bitmap", rtl::TValue(static_cast<rtl::TObject*>(values.picture.get())));
+            rtl::SetPropValue(
+                *parts.picture, "Bitmap", rtl::TValue(static_cast<rtl::TObject*>(values.picture.get())));
             // An image control whose look is not applied yet raises no change: run the
             // handler as the change would have.
             if (m_faceChanges == before)

@@ -154,11 +154,14 @@ TfrmMain::FaceParts TfrmMain::PartsOf(Face face) const
     case Face::TextBack:
         return { Text, Text ? Text->GetMaterialBack() : nullptr, imageBack, colorBack, "Back" };
     case Face::FrameFront:
-        return { Frame, Frame ? Frame->GetMaterial() : nullptr, frameFrontImage, frameFrontColor, "frameFront" };
+        return { Frame, Frame ? Frame->GetMaterial() : nullptr, frameFrontImage, frameFrontColor,
+            "frameFront" };
     case Face::FrameLeft:
-        return { Frame, Frame ? Frame->GetMaterialLeft() : nullptr, frameLeftImage, frameLeftColor, "frameLeft" };
+        return { Frame, Frame ? Frame->GetMaterialLeft() : nullptr, frameLeftImage, frameLeftColor,
+            "frameLeft" };
     case Face::FrameBack:
-        return { Frame, Frame ? Frame->GetMaterialBack() : nullptr, frameBackImage, frameBackColor, "frameBack" };
+        return { Frame, Frame ? Frame->GetMaterialBack() : nullptr, frameBackImage, frameBackColor,
+            "frameBack" };
     }
     return {};
 }
@@ -176,12 +179,12 @@ void TfrmMain::BuildFace(Face face)
         return;
     TwzBitmap& scratch = TextureScratch();
     if (face == Face::TextLeft || face == Face::FrameLeft) {
-        const float length = face == Face::TextLeft
-            ? Text->GetOutlineLength()
-            : 2 * (Frame->GetHeight() + Frame->GetWidth());
+        const float length = face == Face::TextLeft ? Text->GetOutlineLength()
+                                                    : 2 * (Frame->GetHeight() + Frame->GetWidth());
         app::BuildSideTexture(scratch, parts.shape->GetDepth(), *picture, length, hvMaxTextureWidth);
     } else {
-        app::BuildFaceTexture(scratch, parts.shape->GetWidth(), parts.shape->GetHeight(), *picture, hvMaxTextureWidth);
+        app::BuildFaceTexture(
+            scratch, parts.shape->GetWidth(), parts.shape->GetHeight(), *picture, hvMaxTextureWidth);
     }
     resource->GetBitmap()->Assign(scratch);
 }
@@ -208,18 +211,54 @@ void TfrmMain::SetFacePicture(Face face)
     parts.material->SetBitmap(parts.resource);
 }
 
-void TfrmMain::imageFrontChange(rtl::TObject*) { SetFacePicture(Face::TextFront); }
-void TfrmMain::imageLeftChange(rtl::TObject*) { SetFacePicture(Face::TextLeft); }
-void TfrmMain::imageBackChange(rtl::TObject*) { SetFacePicture(Face::TextBack); }
-void TfrmMain::frameFrontImageChange(rtl::TObject*) { SetFacePicture(Face::FrameFront); }
-void TfrmMain::frameLeftImageChange(rtl::TObject*) { SetFacePicture(Face::FrameLeft); }
-void TfrmMain::frameBackImageChange(rtl::TObject*) { SetFacePicture(Face::FrameBack); }
-void TfrmMain::colorFrontChange(rtl::TObject*) { SetFaceColor(Face::TextFront); }
-void TfrmMain::colorLeftChange(rtl::TObject*) { SetFaceColor(Face::TextLeft); }
-void TfrmMain::colorBackChange(rtl::TObject*) { SetFaceColor(Face::TextBack); }
-void TfrmMain::frameFrontColorChange(rtl::TObject*) { SetFaceColor(Face::FrameFront); }
-void TfrmMain::frameLeftColorChange(rtl::TObject*) { SetFaceColor(Face::FrameLeft); }
-void TfrmMain::frameBackColorChange(rtl::TObject*) { SetFaceColor(Face::FrameBack); }
+void TfrmMain::imageFrontChange(rtl::TObject*)
+{
+    SetFacePicture(Face::TextFront);
+}
+void TfrmMain::imageLeftChange(rtl::TObject*)
+{
+    SetFacePicture(Face::TextLeft);
+}
+void TfrmMain::imageBackChange(rtl::TObject*)
+{
+    SetFacePicture(Face::TextBack);
+}
+void TfrmMain::frameFrontImageChange(rtl::TObject*)
+{
+    SetFacePicture(Face::FrameFront);
+}
+void TfrmMain::frameLeftImageChange(rtl::TObject*)
+{
+    SetFacePicture(Face::FrameLeft);
+}
+void TfrmMain::frameBackImageChange(rtl::TObject*)
+{
+    SetFacePicture(Face::FrameBack);
+}
+void TfrmMain::colorFrontChange(rtl::TObject*)
+{
+    SetFaceColor(Face::TextFront);
+}
+void TfrmMain::colorLeftChange(rtl::TObject*)
+{
+    SetFaceColor(Face::TextLeft);
+}
+void TfrmMain::colorBackChange(rtl::TObject*)
+{
+    SetFaceColor(Face::TextBack);
+}
+void TfrmMain::frameFrontColorChange(rtl::TObject*)
+{
+    SetFaceColor(Face::FrameFront);
+}
+void TfrmMain::frameLeftColorChange(rtl::TObject*)
+{
+    SetFaceColor(Face::FrameLeft);
+}
+void TfrmMain::frameBackColorChange(rtl::TObject*)
+{
+    SetFaceColor(Face::FrameBack);
+}
 
 // ---- text and font ------------------------------------------------------------------------------
 
@@ -255,7 +294,8 @@ void TfrmMain::btnFontClick(rtl::TObject*)
     start.family = Text->GetFont()->GetFamily();
     start.size = Text->GetFont()->GetSize();
     start.style = static_cast<int32_t>(Text->GetFont()->GetStyle());
-    const std::optional<platform::ui::FontChoice> chosen = platform::ui::Dialogs::ChooseFont(start, GetWindow());
+    const std::optional<platform::ui::FontChoice> chosen
+        = platform::ui::Dialogs::ChooseFont(start, GetWindow());
     if (!chosen)
         return;
     Text->GetFont()->SetFamily(chosen->family);

@@ -49,7 +49,8 @@ void TfrmMain::Root1MouseDown(
         m_orbiting = true;
 }
 
-void TfrmMain::Root1MouseMove(rtl::TObject*, TShiftState, float x, float y, const ThvVector&, const ThvVector&)
+void TfrmMain::Root1MouseMove(
+    rtl::TObject*, TShiftState, float x, float y, const ThvVector&, const ThvVector&)
 {
     if (!m_orbiting)
         return;
@@ -144,16 +145,16 @@ void TfrmMain::btnImageListClick(rtl::TObject*)
         ImageLayout->GetPosition()->SetX(ViewWidth() / 2);
         ImageLayout->SetVisible(true);
         rtl::Watch<ThvVisualObject> strip(ImageLayout);
-        ImageLayout->AnimateFloatWait("Position.Y", height / 2 + toolBarHeight, 0.5f, wzAnimationIn,
-            wzInterpolationLinear);
+        ImageLayout->AnimateFloatWait(
+            "Position.Y", height / 2 + toolBarHeight, 0.5f, wzAnimationIn, wzInterpolationLinear);
         if (strip && layer)
             layer->SetLayerAlign(hvLayerTop);
     } else {
         if (layer)
             layer->SetLayerAlign(hvLayerNone);
         rtl::Watch<ThvVisualObject> strip(ImageLayout);
-        ImageLayout->AnimateFloatWait("Position.Y", toolBarHeight - height / 2, 0.5f, wzAnimationIn,
-            wzInterpolationLinear);
+        ImageLayout->AnimateFloatWait(
+            "Position.Y", toolBarHeight - height / 2, 0.5f, wzAnimationIn, wzInterpolationLinear);
         if (strip)
             strip->SetVisible(false);
     }

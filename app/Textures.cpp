@@ -37,8 +37,8 @@ TextureSize Usable(TextureSize size)
 
 void DrawTile(TwzCanvas& canvas, TwzBitmap& picture, const TwzRect& target)
 {
-    const TwzRect source = MakeRect(0, 0, static_cast<float>(picture.GetWidth()),
-        static_cast<float>(picture.GetHeight()));
+    const TwzRect source
+        = MakeRect(0, 0, static_cast<float>(picture.GetWidth()), static_cast<float>(picture.GetHeight()));
     canvas.DrawBitmap(&picture, source, target, 1, true);
 }
 
@@ -85,12 +85,14 @@ void BuildFaceTexture(TwzBitmap& scratch, float width, float height, TwzBitmap& 
             const float left = static_cast<float>(i * tileWidth);
             const float top = static_cast<float>(j * tileHeight);
             DrawTile(*canvas, picture,
-                MakeRect(left, top, left + static_cast<float>(tileWidth), top + static_cast<float>(tileHeight)));
+                MakeRect(
+                    left, top, left + static_cast<float>(tileWidth), top + static_cast<float>(tileHeight)));
         }
     canvas->EndScene();
 }
 
-void BuildSideTexture(TwzBitmap& scratch, float depth, TwzBitmap& picture, float outlineLength, int32_t maxEdge)
+void BuildSideTexture(
+    TwzBitmap& scratch, float depth, TwzBitmap& picture, float outlineLength, int32_t maxEdge)
 {
     if (TooSmall(scratch, picture))
         return;

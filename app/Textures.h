@@ -25,6 +25,7 @@ void BuildFaceTexture(TwzBitmap& scratch, float width, float height, TwzBitmap& 
 /// deep: as high as the picture and long enough that each repetition, squeezed into a
 /// square as high as the strip, covers depth x height / width of the outline (fitted into
 /// `maxEdge`). Pictures under 10 pixels as for the face texture.
-void BuildSideTexture(TwzBitmap& scratch, float depth, TwzBitmap& picture, float outlineLength, int32_t maxEdge);
+void BuildSideTexture(
+    TwzBitmap& scratch, float depth, TwzBitmap& picture, float outlineLength, int32_t maxEdge);
 
 } // namespace app

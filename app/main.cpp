@@ -22,9 +22,7 @@ int main(int argc, char** argv)
         return 1;
     }
     platform::ui::Application& application = *start.application;
-    application.SetOnException([](const std::string& message) {
-        platform::ui::Dialogs::ShowError(message);
-    });
+    application.SetOnException([](const std::string& message) { platform::ui::Dialogs::ShowError(message); });
 
     StartModules();
     RegisterAppClasses();

@@ -139,8 +139,8 @@ std::string WithDefaultExtension(const std::string& name, const std::string& ext
     if (extension.empty() || name.empty())
         return name;
     const size_t slash = name.rfind('/');
-    const std::string_view file = slash == std::string::npos ? std::string_view(name)
-                                                             : std::string_view(name).substr(slash + 1);
+    const std::string_view file
+        = slash == std::string::npos ? std::string_view(name) : std::string_view(name).substr(slash + 1);
     if (file.find('.') != std::string_view::npos && file.back() != '.')
         return name;
     return file.empty() || file.back() != '.' ? name + "." + extension : name + extension;

@@ -61,13 +61,13 @@ std::string Snapshot(TfrmMain& f)
 {
     std::ostringstream s;
     s << f.CameraX->GetRotateAngle()->GetX() << " " << f.CameraZ->GetRotateAngle()->GetZ() << " "
-      << f.Camera1->GetPosition()->GetY() << "|" << hvPointToStr(f.Light1->GetRotateAngle()->GetPoint()) << "|"
-      << hvPointToStr(f.Light1->GetPosition()->GetPoint()) << "|" << f.colorBackground->GetColor() << " "
-      << f.radioTransparent->GetIsChecked() << " " << f.hvScene1->GetFillColor() << "|"
+      << f.Camera1->GetPosition()->GetY() << "|" << hvPointToStr(f.Light1->GetRotateAngle()->GetPoint())
+      << "|" << hvPointToStr(f.Light1->GetPosition()->GetPoint()) << "|" << f.colorBackground->GetColor()
+      << " " << f.radioTransparent->GetIsChecked() << " " << f.hvScene1->GetFillColor() << "|"
       << rtl::Utf16ToUtf8(f.Text->GetText()) << "|" << f.Text->GetFont()->GetFamily() << " "
       << f.trackSize->GetValue() << " " << f.trackDepth->GetValue() << "|";
-    for (TwzColorButton* color : { f.colorFront, f.colorLeft, f.colorBack, f.frameFrontColor, f.frameLeftColor,
-             f.frameBackColor })
+    for (TwzColorButton* color :
+        { f.colorFront, f.colorLeft, f.colorBack, f.frameFrontColor, f.frameLeftColor, f.frameBackColor })
         s << color->GetColor() << " ";
     for (ThvMaterial* m : { f.Text->GetMaterial(), f.Text->GetMaterialLeft(), f.Text->GetMaterialBack(),
              f.Frame->GetMaterial(), f.Frame->GetMaterialLeft(), f.Frame->GetMaterialBack() })
@@ -138,12 +138,13 @@ TEST_F(MainFormTest, TheFileKeepsTheKeysInTheirOrderWithTheFontStyleLast)
     const std::string file = TempName("order.qgf");
     form->SaveDesign(file);
     const std::string text = ReadText(file);
-    const char* const keys[] = { "camera", "lightrot", "lightpos", "backgroundcolor", "background", "text", "font",
-        "fontsize", "textdepth", "front", "frontdiffuse", "frontbitmap", "left", "leftdiffuse", "leftbitmap", "back",
-        "backdiffuse", "backbitmap", "framevis", "framedepth", "framepaddinghorz", "framepaddingvert",
-        "framecorner", "frametopleft", "frametopright", "framebottomleft", "framebottomright", "frameradius",
-        "framefront", "framefrontdiffuse", "framefrontbitmap", "frameleft", "frameleftdiffuse", "frameleftbitmap",
-        "frameback", "framebackdiffuse", "framebackbitmap", "fontstyle" };
+    const char* const keys[] = { "camera", "lightrot", "lightpos", "backgroundcolor", "background", "text",
+        "font", "fontsize", "textdepth", "front", "frontdiffuse", "frontbitmap", "left", "leftdiffuse",
+        "leftbitmap", "back", "backdiffuse", "backbitmap", "framevis", "framedepth", "framepaddinghorz",
+        "framepaddingvert", "framecorner", "frametopleft", "frametopright", "framebottomleft",
+        "framebottomright", "frameradius", "framefront", "framefrontdiffuse", "framefrontbitmap", "frameleft",
+        "frameleftdiffuse", "frameleftbitmap", "frameback", "framebackdiffuse", "framebackbitmap",
+        "fontstyle" };
     size_t at = 0;
     for (const char* key : keys) {
         const size_t found = text.find("\n  " + std::string(key) + " = ", at);
@@ -206,7 +207,8 @@ TEST_F(MainFormTest, DamagedFilesAreRefusedWithOneMessageAndChangeNothing)
         { "another object", "object Form1: TForm\n  Left = 3\nend\n" },
         { "picture that does not decode",
             "object Root\n  camera = '(1,2,3)'\n  frontbitmap = {\n    0102030405060708\n  }\nend\n" },
-        { "colour that is not one", "object Root\n  camera = '(1,2,3)'\n  frontdiffuse = 'red please'\nend\n" },
+        { "colour that is not one",
+            "object Root\n  camera = '(1,2,3)'\n  frontdiffuse = 'red please'\nend\n" },
         { "empty file", "" },
         { "text too long to extrude", "object Root\n  text = '" + std::string(10001, 'x') + "'\nend\n" },
     };

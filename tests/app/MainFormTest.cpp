@@ -36,13 +36,14 @@ TEST_F(MainFormTest, TheStoredDescriptionReadsWithoutErrorsAndBindsEveryHandler)
     EXPECT_EQ(form->hvScene1->GetCamera(), form->Camera1);
     EXPECT_FALSE(form->hvScene1->GetUsingDesignCamera());
     EXPECT_EQ(form->hvScene1->GetRoot(), form->Root1);
-    for (auto* pointer : { static_cast<void*>(form->Root1), static_cast<void*>(form->Preview),
-             static_cast<void*>(form->Frame), static_cast<void*>(form->Text), static_cast<void*>(form->Light1),
-             static_cast<void*>(form->CameraZ), static_cast<void*>(form->CameraX),
-             static_cast<void*>(form->Camera1), static_cast<void*>(form->Inspector),
-             static_cast<void*>(form->ToolBar), static_cast<void*>(form->colorFront),
-             static_cast<void*>(form->trackSize), static_cast<void*>(form->checkFrame),
-             static_cast<void*>(form->radioSolid), static_cast<void*>(form->colorBackground) })
+    for (auto* pointer :
+        { static_cast<void*>(form->Root1), static_cast<void*>(form->Preview), static_cast<void*>(form->Frame),
+            static_cast<void*>(form->Text), static_cast<void*>(form->Light1),
+            static_cast<void*>(form->CameraZ), static_cast<void*>(form->CameraX),
+            static_cast<void*>(form->Camera1), static_cast<void*>(form->Inspector),
+            static_cast<void*>(form->ToolBar), static_cast<void*>(form->colorFront),
+            static_cast<void*>(form->trackSize), static_cast<void*>(form->checkFrame),
+            static_cast<void*>(form->radioSolid), static_cast<void*>(form->colorBackground) })
         EXPECT_NE(pointer, nullptr);
     EXPECT_TRUE(form->Root1->OnMouseDown);
     EXPECT_TRUE(form->Root1->OnMouseWheel);
@@ -97,8 +98,7 @@ TEST_F(MainFormTest, TheFrameUpdateSizesTheBoxTheTextAndTheSlab)
         float padH, padV, textDepth, frameDepth;
     };
     const Case cases[] = {
-        { 0, 0, 0.6f, 0.4f },
-        { 1.5f, -0.5f, 2, 0.001f },
+        { 0, 0, 0.6f, 0.4f }, { 1.5f, -0.5f, 2, 0.001f },
         { -1, -1, 0.001f, 2 }, // negative margins larger than the text: clamped sizes
     };
     form->Text->SetText(u"Ab");

@@ -43,9 +43,8 @@ protected:
         form->GetWindow()->SetPosition(uitest::PlaceForThisTest());
         form->Show();
         test::Raise(*form->GetWindow());
-        ASSERT_TRUE(uitest::RunUntil([&] {
-            return form->hvScene1->HandleAllocated() && test::PaintCount(Host()) > 0;
-        }));
+        ASSERT_TRUE(uitest::RunUntil(
+            [&] { return form->hvScene1->HandleAllocated() && test::PaintCount(Host()) > 0; }));
         Settle();
     }
     void TearDown() override
@@ -65,7 +64,8 @@ protected:
     }
     /// The pixels of `r` once at least `minimum` of them differ from `before` (or the last
     /// read when that never happens): frames are presented when the loop gets to them.
-    std::vector<uint32_t> PixelsChangedFrom(const std::vector<uint32_t>& before, const Rect& r, size_t minimum)
+    std::vector<uint32_t> PixelsChangedFrom(
+        const std::vector<uint32_t>& before, const Rect& r, size_t minimum)
     {
         std::vector<uint32_t> now;
         uitest::RunUntil([&] {
@@ -89,7 +89,8 @@ protected:
         test::SendButton(Host(), RawButtonEvent::Type::Press, 1, x0, y0);
         Settle();
         for (int step = 1; step <= 4; ++step) {
-            test::SendMotion(Host(), x0 + (x1 - x0) * step / 4, y0 + (y1 - y0) * step / 4, { .button1 = true });
+            test::SendMotion(
+                Host(), x0 + (x1 - x0) * step / 4, y0 + (y1 - y0) * step / 4, { .button1 = true });
             Settle();
         }
         test::SendButton(Host(), RawButtonEvent::Type::Release, 1, x1, y1, { .button1 = true });

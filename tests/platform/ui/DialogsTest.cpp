@@ -125,7 +125,9 @@ TEST(FakeDialogs, AnswerSaveQuestionAndFontDialogs)
 
     EXPECT_EQ(Dialogs::ChooseFont({ "Serif", 12, 1 }), std::nullopt);
     EXPECT_EQ(FakeDialogs::LastFont(), (FontChoice { "Serif", 12, 1 }));
-    FakeDialogs::SetFontAnswer([](const FontChoice& f) -> std::optional<FontChoice> { return FontChoice { f.family, 20, 3 }; });
+    FakeDialogs::SetFontAnswer([](const FontChoice& f) -> std::optional<FontChoice> {
+        return FontChoice { f.family, 20, 3 };
+    });
     EXPECT_EQ(Dialogs::ChooseFont({ "Serif", 12, 0 }), (FontChoice { "Serif", 20, 3 }));
     FakeDialogs::Reset();
     std::remove(existing.c_str());
