@@ -75,7 +75,14 @@ protected:
         });
         return now;
     }
-    std::vector<uint32_t> Pixels(const Rect& r) { return test::ReadPixels(Host(), r); }
+    /// The window's pixels, read with the window on top: the windows of tests running beside
+    /// this one on the same display must not cover it.
+    std::vector<uint32_t> Pixels(const Rect& r)
+    {
+        test::Raise(*form->GetWindow());
+        test::Sync();
+        return test::ReadPixels(Host(), r);
+    }
     static size_t Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
     {
         size_t count = 0;
