@@ -20,6 +20,8 @@
 #include "scene3d/ThvScene.h"
 #include "scene3d/ThvText3D.h"
 
+#include "platform/ui/Dialogs.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -277,4 +279,37 @@ TEST_F(MainFormTest, ATinyPictureMakesTheFaceTransparentInsteadOfFailing)
     ASSERT_NE(front, nullptr);
     EXPECT_EQ(front->GetWidth(), 1);
     EXPECT_EQ(front->Bits()[0], 0u);
+}
+
+TEST_F(MainFormTest, AConfirmedFontDialogSetsTheFontAndMovesTheSizeSliderClamped)
+{
+    using platform::ui::FakeDialogs;
+    using platform::ui::FontChoice;
+    FakeDialogs::Reset();
+    // Cancelled: nothing changes; the dialog started from the lettering's font.
+    form->btnFontClick(nullptr);
+    ASSERT_TRUE(FakeDialogs::LastFont().has_value());
+    EXPECT_EQ(FakeDialogs::LastFont()->family, "AGCrownStyle");
+    EXPECT_FLOAT_EQ(FakeDialogs::LastFont()->size, 16);
+    EXPECT_EQ(form->Text->GetFont()->GetFamily(), "AGCrownStyle");
+
+    const float width = form->Preview->GetWidth();
+    FakeDialogs::SetFontAnswer([](const FontChoice&) -> std::optional<FontChoice> {
+        return FontChoice { "DejaVu Serif", 72, 3 };
+    });
+    form->btnFontClick(nullptr);
+    EXPECT_EQ(form->Text->GetFont()->GetFamily(), "DejaVu Serif");
+    EXPECT_EQ(form->Text->GetFont()->GetStyle(), hvFontBoldItalic);
+    EXPECT_FLOAT_EQ(form->trackSize->GetValue(), 36) << "clamped to the slider's range";
+    EXPECT_FLOAT_EQ(form->Text->GetFont()->GetSize(), 36);
+    EXPECT_GT(form->Preview->GetWidth(), width) << "the frame was updated";
+
+    // A size the slider already shows still updates the frame with the new family.
+    FakeDialogs::SetFontAnswer([](const FontChoice&) -> std::optional<FontChoice> {
+        return FontChoice { "DejaVu Sans Mono", 36, 0 };
+    });
+    form->btnFontClick(nullptr);
+    EXPECT_EQ(form->Text->GetFont()->GetFamily(), "DejaVu Sans Mono");
+    EXPECT_EQ(form->Text->GetFont()->GetStyle(), hvFontRegular);
+    FakeDialogs::Reset();
 }
