@@ -13,7 +13,8 @@ namespace app {
 
 void DrawCheckerboard(TwzBitmap& bitmap)
 {
-    constexpr int32_t kSize = 16;
+    // Eight squares a side: the same look as the smallest tile, with far fewer tiles a frame.
+    constexpr int32_t kSize = 256;
     constexpr int32_t kSquare = 8;
     bitmap.SetSize(kSize, kSize);
     for (int32_t y = 0; y < kSize; ++y) {
@@ -30,7 +31,7 @@ void SetCheckerboard(ThvVisualObject& image)
     const auto* object = std::get_if<rtl::TObject*>(&value);
     if (!object || !*object)
         return;
-    TwzBitmap tile(16, 16);
+    TwzBitmap tile(1, 1);
     DrawCheckerboard(tile);
     if (auto* bitmap = dynamic_cast<ThvBitmap*>(*object))
         bitmap->Assign(tile);
