@@ -58,6 +58,8 @@ TwzImage* TwzImageListBoxItem::GetImage() const
 void TwzImageListBoxItem::SetPicture(TwzImage* image, const std::string& fileName)
 {
     ForgetImage();
+    // A new target: loads started for the previous picture stay abandoned.
+    m_target = std::make_shared<TwzImageLoadTarget>();
     m_target->image = image;
     SetTagObject(image);
     SetTagString(fileName);
@@ -69,8 +71,9 @@ void TwzImageListBoxItem::ForgetImage()
 {
     if (TwzImage* image = m_target->image)
         image->RemoveFreeNotification(this);
-    // A load still running finds no image to deliver to.
+    // A load still running finds no image to deliver to; one still waiting does not decode.
     m_target->image = nullptr;
+    m_target->abandoned = true;
     SetTagObject(nullptr);
 }
 
@@ -79,6 +82,7 @@ void TwzImageListBoxItem::Notification(rtl::TComponent* component, rtl::TOperati
     Inherited::Notification(component, operation);
     if (operation == rtl::opRemove && component && component == m_target->image) {
         m_target->image = nullptr;
+        m_target->abandoned = true;
         SetTagObject(nullptr);
     }
 }

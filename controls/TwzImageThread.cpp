@@ -6,7 +6,37 @@
 #include "platform/ui/Worker.h"
 #include "ui2d/TwzImage.h"
 
+#include <algorithm>
 #include <exception>
+#include <semaphore>
+#include <thread>
+
+namespace {
+
+/// Decoding slots: a photograph's pixels are decoded whole before they are reduced, so a folder
+/// of photographs decoding all at once could ask for gigabytes.
+std::counting_semaphore<>& DecodeSlots()
+{
+    static std::counting_semaphore<> slots(std::ptrdiff_t(std::max(1u, std::thread::hardware_concurrency())));
+    return slots;
+}
+
+/// Holds a decoding slot while it lives.
+class DecodeSlot {
+public:
+    DecodeSlot() { DecodeSlots().acquire(); }
+    ~DecodeSlot() { DecodeSlots().release(); }
+    DecodeSlot(const DecodeSlot&) = delete;
+    DecodeSlot& operator=(const DecodeSlot&) = delete;
+};
+
+bool ShuttingDown()
+{
+    const platform::ui::Application* app = platform::ui::Application::TryCurrent();
+    return !app || app->ShuttingDown();
+}
+
+} // namespace
 
 TwzImageThread::~TwzImageThread() = default;
 
@@ -31,6 +61,9 @@ void TwzImageThread::Execute()
 {
     auto bitmap = std::make_unique<TwzBitmap>(0, 0);
     bool loaded = false;
+    const DecodeSlot slot;
+    if (m_target->abandoned.load() || ShuttingDown())
+        return;
     try {
         if (std::unique_ptr<TwzFilter> filter = m_filterClass->Create()) {
             loaded = m_useThumbnail

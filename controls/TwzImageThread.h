@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -9,17 +10,22 @@ struct TwzFilterClass;
 
 /// Where a picture load delivers its result: a plain link to the target image. Only the GUI
 /// thread reads or writes `image`; whoever holds the image clears the link when the image
-/// goes, so a load that ends later finds nothing to deliver to. Workers only keep the
-/// target alive through their shared reference.
+/// goes, so a load that ends later finds nothing to deliver to, and sets `abandoned`, so a
+/// load that has not started decoding skips it. Workers only keep the target alive through
+/// their shared reference and read `abandoned`.
 struct TwzImageLoadTarget {
     TwzImage* image = nullptr;
+    std::atomic<bool> abandoned { false };
 };
 
 /// Decodes one picture file on a worker thread (idle priority, 4 MiB stack) and hands the
 /// picture to the target image on the GUI thread. The worker reads no GUI object: the fit
 /// size of a thumbnail is the target image's size when the load starts. A file that does not
-/// decode leaves the image as it is; nothing is reported. A load is never cancelled; at
-/// shut-down the application drops the hand-overs still pending and waits for the workers.
+/// decode leaves the image as it is; nothing is reported. Only as many pictures decode at once
+/// as the machine has processors (each may need the memory of a whole photograph); the other
+/// workers wait their turn, and skip decoding once their target is abandoned or shut-down has
+/// begun. At shut-down the application drops the hand-overs still pending and waits for the
+/// workers.
 class TwzImageThread {
 public:
     /// GUI thread. Starts the load of `fileName` into `target`'s image, reduced to the

@@ -35,6 +35,13 @@ std::string SavePicture(const fs::path& file, int32_t width, int32_t height)
     return file.string();
 }
 
+std::shared_ptr<TwzImageLoadTarget> TargetOf(TwzImage* image)
+{
+    auto target = std::make_shared<TwzImageLoadTarget>();
+    target->image = image;
+    return target;
+}
+
 // Records the thread every change of an image's bitmap runs on.
 class TThreadProbe : public rtl::TObject {
 public:
@@ -86,7 +93,7 @@ TEST_F(ImageThread, PicturesArriveOnTheGuiThreadFittedWhenThumbnailsAreAsked)
     for (const Load& load : loads) {
         TwzImage* image = AddImage(50, 30);
         image->GetBitmap()->OnChange.Bind<&TThreadProbe::Changed>(&probe);
-        targets.push_back(std::make_shared<TwzImageLoadTarget>(TwzImageLoadTarget { image }));
+        targets.push_back(TargetOf(image));
         ASSERT_TRUE(TwzImageThread::Start(targets.back(), load.file, load.thumbnail));
         image->SetBounds(0, 0, 500, 500); // too late: the fit was taken at the start
     }
@@ -110,16 +117,17 @@ TEST_F(ImageThread, ATargetThatWentOrAFileThatDoesNotDecodeGetsNothing)
     std::ofstream(broken) << "\x89PNG but nothing more";
 
     TwzImage* doomed = AddImage(40, 40);
-    auto gone = std::make_shared<TwzImageLoadTarget>(TwzImageLoadTarget { doomed });
+    auto gone = TargetOf(doomed);
     ASSERT_TRUE(TwzImageThread::Start(gone, png, true));
     // The holder forgets the image as it frees it, while the load may still run.
     gone->image = nullptr;
+    gone->abandoned = true;
     doomed->Free();
 
     TwzImage* kept = AddImage(40, 40);
-    auto undecodable = std::make_shared<TwzImageLoadTarget>(TwzImageLoadTarget { kept });
+    auto undecodable = TargetOf(kept);
     ASSERT_TRUE(TwzImageThread::Start(undecodable, broken, true));
-    auto missing = std::make_shared<TwzImageLoadTarget>(TwzImageLoadTarget { kept });
+    auto missing = TargetOf(kept);
     ASSERT_TRUE(TwzImageThread::Start(missing, (dir / "missing.png").string(), false));
     FinishLoads();
     EXPECT_EQ(kept->GetBitmap()->GetWidth(), 1);
@@ -135,7 +143,7 @@ TEST_F(ImageThread, ShutDownDropsTheHandOversOfWorkersStillRunning)
     const std::string png = SavePicture(dir / "big.png", 400, 300);
     std::vector<std::shared_ptr<TwzImageLoadTarget>> targets;
     for (int i = 0; i < 12; ++i) {
-        targets.push_back(std::make_shared<TwzImageLoadTarget>(TwzImageLoadTarget { AddImage(60, 60) }));
+        targets.push_back(TargetOf(AddImage(60, 60)));
         ASSERT_TRUE(TwzImageThread::Start(targets.back(), png, i % 2 == 0));
     }
     // What the application's shut-down does, with the images still alive.

@@ -1,0 +1,115 @@
+// An image control in a real window under X, with the built-in style: a picture file dropped
+// from another program replaces its picture; a file that is no picture is refused and
+// changes nothing. (The modules start in the suite's environment.)
+//
+// FIXME: after a refused drop the next drag driven by the test driver does not complete, so
+// the refusal comes last here.
+
+#include "controls/TwzImageControl.h"
+#include "graphics/TwzBitmap.h"
+#include "platform/rtl/Component.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/TestDriver.h"
+#include "platform/ui/Window.h"
+#include "tests/platform/ui/gui/GtkFixture.h"
+#include "ui2d/TwzBackground.h"
+#include "ui2d/TwzImage.h"
+#include "ui2d/TwzScene.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace test = platform::ui::test;
+
+namespace {
+
+class ImageControlWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!uitest::Gui()) {
+            if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
+                GTEST_SKIP() << uitest::GuiError();
+            FAIL() << uitest::GuiError();
+        }
+        platform::ui::FormOptions options;
+        options.clientWidth = 160;
+        options.clientHeight = 120;
+        options.position = uitest::PlaceForThisTest();
+        options.decorated = false;
+        form = uitest::Gui()->CreateForm(options);
+        owner.reset(new rtl::TComponent(nullptr));
+        scene = new TwzScene(owner.get());
+        scene->SetBounds(0, 0, 160, 120);
+        auto* root = new TwzBackground(owner.get());
+        scene->AddObject(root);
+        root->SetBounds(0, 0, 160, 120);
+        well = new TwzImageControl(owner.get());
+        well->SetBounds(20, 10, 108, 100);
+        well->SetParent(root);
+        scene->SetParentForm(form.get());
+        form->Show();
+        test::Raise(*form);
+        ASSERT_TRUE(uitest::RunUntil([&] { return scene->HandleAllocated(); }));
+        Settle();
+    }
+    void TearDown() override
+    {
+        rtl::FreeAndNil(scene);
+        form.reset();
+        owner.reset();
+        if (uitest::Gui())
+            uitest::Gui()->ProcessMessages();
+    }
+    void Settle()
+    {
+        for (int i = 0; i < 3; ++i) {
+            test::Sync();
+            uitest::Gui()->ProcessMessages();
+        }
+    }
+    platform::ui::SceneHost& Host() { return *scene->GetHost(); }
+
+    std::unique_ptr<platform::ui::Form> form;
+    rtl::TOwned<rtl::TComponent> owner;
+    TwzScene* scene = nullptr;
+    TwzImageControl* well = nullptr;
+};
+
+} // namespace
+
+TEST_F(ImageControlWindow, ADroppedPictureFileReplacesThePictureAndOtherFilesAreRefused)
+{
+    const std::filesystem::path dir = std::filesystem::path(GF_TEST_OUTPUT) / "image-control-window";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string text = (dir / "notes.txt").string();
+    std::ofstream(text) << "no picture";
+    const std::string png = (dir / "Dropped Face.PNG").string();
+    {
+        TwzBitmap picture(200, 100);
+        picture.Clear(0xFF00C000);
+        picture.SaveToFile(png);
+    }
+
+    // The space in the name travels percent-encoded.
+    test::DropResult result = test::DropUris(
+        Host(), { "file://" + (dir / "Dropped%20Face.PNG").string() }, platform::ui::Point { 70, 60 });
+    EXPECT_TRUE(result.completed);
+    Settle();
+    EXPECT_EQ(well->GetBitmap()->GetWidth(), 200);
+    EXPECT_EQ(well->GetBitmap()->GetHeight(), 100);
+    result = test::DropUris(Host(), { "file://" + text }, platform::ui::Point { 70, 60 });
+    EXPECT_TRUE(result.completed);
+    Settle();
+    EXPECT_EQ(well->GetBitmap()->GetWidth(), 200) << "refused";
+
+    auto* part = dynamic_cast<TwzImage*>(well->FindResource("image"));
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(part->GetBitmap()->GetWidth(), 100) << "fitted into the 100 x 92 part";
+    EXPECT_EQ(part->GetBitmap()->GetHeight(), 50);
+}
