@@ -5,6 +5,7 @@
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
 #include "controls/TwzPanels.h"
+#include "controls/TwzTextBox.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
 
@@ -26,4 +27,6 @@ void RegisterControls()
     Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox,
         TwzHudRadioButton, TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip,
         TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
+    Register2DObjects<TwzTextBox, TwzRoundTextBox>("Text Edits");
+    Register2DObjects<TwzHudTextBox, TwzHudRoundTextBox>("HUD");
 }
