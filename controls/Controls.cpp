@@ -4,6 +4,7 @@
 #include "controls/TwzCheckBoxes.h"
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
+#include "controls/TwzNumberBox.h"
 #include "controls/TwzPanels.h"
 #include "controls/TwzTextBox.h"
 #include "platform/rtl/ClassInfo.h"
@@ -27,6 +28,6 @@ void RegisterControls()
     Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox,
         TwzHudRadioButton, TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip,
         TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
-    Register2DObjects<TwzTextBox, TwzRoundTextBox>("Text Edits");
-    Register2DObjects<TwzHudTextBox, TwzHudRoundTextBox>("HUD");
+    Register2DObjects<TwzTextBox, TwzRoundTextBox, TwzNumberBox, TwzSpinBox>("Text Edits");
+    Register2DObjects<TwzHudTextBox, TwzHudNumberBox, TwzHudRoundTextBox, TwzHudSpinBox>("HUD");
 }
