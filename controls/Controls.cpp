@@ -2,6 +2,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzCompoundRows.h"
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
 #include "controls/TwzNumberBox.h"
@@ -30,4 +31,8 @@ void RegisterControls()
         TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
     Register2DObjects<TwzTextBox, TwzRoundTextBox, TwzNumberBox, TwzSpinBox>("Text Edits");
     Register2DObjects<TwzHudTextBox, TwzHudNumberBox, TwzHudRoundTextBox, TwzHudSpinBox>("HUD");
+    // FIXME: the memo, popup box and image rows join between these, in this order, when
+    // their editors land.
+    Register2DObjects<TwzCompoundTrackBar, TwzCompoundAngleBar, TwzCompoundTextBox, TwzCompoundNumberBox,
+        TwzCompoundColorButton>("Compound");
 }
