@@ -8,6 +8,7 @@
 #include "controls/TwzNumberBox.h"
 #include "controls/TwzPanels.h"
 #include "controls/TwzTextBox.h"
+#include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
 
@@ -29,10 +30,13 @@ void RegisterControls()
     Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox,
         TwzHudRadioButton, TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip,
         TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
+    RegisterValueControls();
     Register2DObjects<TwzTextBox, TwzRoundTextBox, TwzNumberBox, TwzSpinBox>("Text Edits");
     Register2DObjects<TwzHudTextBox, TwzHudNumberBox, TwzHudRoundTextBox, TwzHudSpinBox>("HUD");
     // FIXME: the memo, popup box and image rows join between these, in this order, when
     // their editors land.
     Register2DObjects<TwzCompoundTrackBar, TwzCompoundAngleBar, TwzCompoundTextBox, TwzCompoundNumberBox,
         TwzCompoundColorButton>("Compound");
+    // Last: the style objects hold the classes registered above.
+    ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
 }
