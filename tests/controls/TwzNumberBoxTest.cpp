@@ -9,6 +9,7 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 #include "platform/ui/Locale.h"
+#include "ui2d/TwzContent.h"
 #include "ui2d/TwzResources.h"
 
 #include <string>
@@ -319,4 +320,39 @@ TEST_F(NumberBoxTest, StreamsTheValueAfterItsLimitsAndNotTheText)
     EXPECT_EQ(read->GetValue(), 512);
     EXPECT_EQ(read->GetText(), u"512");
     EXPECT_EQ(read->GetMin(), 10);
+}
+
+TEST_F(NumberBoxTest, TheBuiltInStylesOfTheFamilyHaveTheirParts)
+{
+    struct Case {
+        const char* style;
+        TwzTextBox* box;
+        bool buttons;
+    };
+    const Case cases[] = {
+        { "roundtextboxstyle", Add<TwzRoundTextBox>("round", { 0, 0, 100, 21 }), false },
+        { "hudtextboxstyle", Add<TwzHudTextBox>("hud", { 0, 0, 100, 21 }), false },
+        { "hudroundtextboxstyle", Add<TwzHudRoundTextBox>("hudRound", { 0, 0, 100, 21 }), false },
+        { "numberboxstyle", Add<TwzNumberBox>("number", { 0, 0, 100, 21 }), false },
+        { "hudnumberboxstyle", Add<TwzHudNumberBox>("hudNumber", { 0, 0, 100, 21 }), false },
+        { "spinboxstyle", Add<TwzSpinBox>("spin", { 0, 0, 100, 21 }), true },
+        { "hudspinboxstyle", Add<TwzHudSpinBox>("hudSpin", { 0, 0, 100, 21 }), true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        ASSERT_NE(c.box->GetAppliedStyle(), nullptr);
+        EXPECT_NE(dynamic_cast<TwzContent*>(Part(*c.box, "content")), nullptr);
+        const TwzRect content = c.box->ContentRect();
+        EXPECT_GT(RectWidth(content), 0);
+        EXPECT_EQ(dynamic_cast<TwzCustomButton*>(Part(*c.box, "minusbutton")) != nullptr, c.buttons);
+        EXPECT_EQ(dynamic_cast<TwzCustomButton*>(Part(*c.box, "plusbutton")) != nullptr, c.buttons);
+    }
+
+    // The built-in spin buttons step the value.
+    auto* spin = static_cast<TwzSpinBox*>(cases[5].box);
+    spin->BringToFront();
+    scene->InjectClick(spin->LocalToAbsolute({ 95, 10 }));
+    EXPECT_EQ(spin->GetValue(), 1);
+    scene->InjectClick(spin->LocalToAbsolute({ 5, 10 }));
+    EXPECT_EQ(spin->GetValue(), 0);
 }
