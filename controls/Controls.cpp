@@ -5,8 +5,11 @@
 #include "controls/TwzCompoundRows.h"
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
+#include "controls/TwzLayouts.h"
+#include "controls/TwzMemo.h"
 #include "controls/TwzNumberBox.h"
 #include "controls/TwzPanels.h"
+#include "controls/TwzScrollBox.h"
 #include "controls/TwzTextBox.h"
 #include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
@@ -31,12 +34,16 @@ void RegisterControls()
         TwzHudRadioButton, TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip,
         TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
     RegisterValueControls();
+    Register2DObjects<TwzLayout, TwzScaledLayout, TwzGridLayout, TwzSplitLayout>("Layout");
+    Register2DObjects<TwzScrollBox, TwzVertScrollBox, TwzFramedScrollBox, TwzFramedVertScrollBox>("Controls");
     Register2DObjects<TwzTextBox, TwzRoundTextBox, TwzNumberBox, TwzSpinBox>("Text Edits");
     Register2DObjects<TwzHudTextBox, TwzHudNumberBox, TwzHudRoundTextBox, TwzHudSpinBox>("HUD");
-    // FIXME: the memo, popup box and image rows join between these, in this order, when
-    // their editors land.
-    Register2DObjects<TwzCompoundTrackBar, TwzCompoundAngleBar, TwzCompoundTextBox, TwzCompoundNumberBox,
-        TwzCompoundColorButton>("Compound");
+    Register2DObjects<TwzMemo>("Text Edits");
+    Register2DObjects<TwzHudMemo>("HUD");
+    // FIXME: the popup box and image rows join between these, in this order, when their
+    // editors land.
+    Register2DObjects<TwzCompoundTrackBar, TwzCompoundAngleBar, TwzCompoundTextBox, TwzCompoundMemo,
+        TwzCompoundNumberBox, TwzCompoundColorButton>("Compound");
     // Last: the style objects hold the classes registered above.
     ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
 }

@@ -51,6 +51,12 @@ constexpr rtl::TPropInfo kTextRowProps[] = {
     RTL_PROP(TwzCompoundTextBox, Value, WideString, rtl::kNoDefault, false),
 };
 
+constexpr rtl::TPropInfo kMemoRowProps[] = {
+    TWZ_COMPOUND_ROW_ROWS(TwzCompoundMemo, 60.0),
+    RTL_PROP_RO(TwzCompoundMemo, Memo, Class),
+    RTL_PROP(TwzCompoundMemo, Value, WideString, rtl::kNoDefault, false),
+};
+
 constexpr rtl::TPropInfo kNumberRowProps[] = {
     TWZ_COMPOUND_ROW_ROWS(TwzCompoundNumberBox, 21.0),
     RTL_PROP_RO(TwzCompoundNumberBox, NumberBox, Class),
@@ -68,6 +74,7 @@ constexpr rtl::TPropInfo kColorRowProps[] = {
 constexpr rtl::TEventInfo kTrackRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompoundTrackBar) };
 constexpr rtl::TEventInfo kAngleRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompoundAngleBar) };
 constexpr rtl::TEventInfo kTextRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompoundTextBox) };
+constexpr rtl::TEventInfo kMemoRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompoundMemo) };
 constexpr rtl::TEventInfo kNumberRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompoundNumberBox) };
 constexpr rtl::TEventInfo kColorRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompoundColorButton) };
 
@@ -87,6 +94,7 @@ TwzValueLabel* MakeValueLabel(controls::CompoundRow& row)
 RTL_IMPLEMENT_CLASS(TwzCompoundTrackBar, .props = kTrackRowProps, .events = kTrackRowEvents)
 RTL_IMPLEMENT_CLASS(TwzCompoundAngleBar, .props = kAngleRowProps, .events = kAngleRowEvents)
 RTL_IMPLEMENT_CLASS(TwzCompoundTextBox, .props = kTextRowProps, .events = kTextRowEvents)
+RTL_IMPLEMENT_CLASS(TwzCompoundMemo, .props = kMemoRowProps, .events = kMemoRowEvents)
 RTL_IMPLEMENT_CLASS(TwzCompoundNumberBox, .props = kNumberRowProps, .events = kNumberRowEvents)
 RTL_IMPLEMENT_CLASS(TwzCompoundColorButton, .props = kColorRowProps, .events = kColorRowEvents)
 
@@ -287,6 +295,28 @@ void TwzCompoundTextBox::SetValue(const std::u16string& value)
 {
     if (m_textBox)
         m_textBox->SetText(value);
+}
+
+// ---- TwzCompoundMemo ----------------------------------------------------------------------------
+
+TwzCompoundMemo::TwzCompoundMemo(rtl::TComponent* owner)
+    : controls::CompoundRow(owner, 60)
+{
+    auto* memo = new TwzMemo(this);
+    Adopt(*memo, "Memo", *this, vaClient);
+    memo->OnChange.Bind<&TwzCompoundMemo::EditorChange>(this);
+    m_memo = memo;
+}
+
+std::u16string TwzCompoundMemo::GetValue() const
+{
+    return m_memo ? m_memo->GetText() : std::u16string();
+}
+
+void TwzCompoundMemo::SetValue(const std::u16string& value)
+{
+    if (m_memo)
+        m_memo->SetText(value);
 }
 
 // ---- TwzCompoundNumberBox ----------------------------------------------------------------------

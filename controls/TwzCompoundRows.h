@@ -3,6 +3,7 @@
 #include "controls/TwzAngleButton.h"
 #include "controls/TwzButtons.h"
 #include "controls/TwzLabel.h"
+#include "controls/TwzMemo.h"
 #include "controls/TwzNumberBox.h"
 #include "controls/TwzTextBox.h"
 #include "controls/TwzTracks.h"
@@ -111,6 +112,22 @@ protected:
 
 private:
     rtl::Watch<TwzTextBox> m_textBox;
+};
+
+class TwzCompoundMemo : public controls::CompoundRow {
+    RTL_CLASS(TwzCompoundMemo, TwzControl)
+public:
+    explicit TwzCompoundMemo(rtl::TComponent* owner);
+
+    [[nodiscard]] TwzMemo* GetMemo() const { return m_memo.Get(); }
+    [[nodiscard]] std::u16string GetValue() const;
+    void SetValue(const std::u16string& value);
+
+protected:
+    ~TwzCompoundMemo() override = default;
+
+private:
+    rtl::Watch<TwzMemo> m_memo;
 };
 
 class TwzCompoundNumberBox : public controls::CompoundRow {

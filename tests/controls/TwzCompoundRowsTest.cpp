@@ -7,6 +7,7 @@
 #include "controls/TwzAngleButton.h"
 #include "controls/TwzButtons.h"
 #include "controls/TwzCompoundRows.h"
+#include "controls/TwzMemo.h"
 #include "controls/TwzNumberBox.h"
 #include "controls/TwzTextBox.h"
 #include "controls/TwzTracks.h"
@@ -196,4 +197,29 @@ TEST_F(CompoundRowTest, APartFreedOnItsOwnLeavesTheRowWorking)
     row->SetValue(6);
     EXPECT_EQ(row->GetValue(), 0);
     EXPECT_NE(Stored(*row).find("TextLabel."), std::string::npos);
+}
+
+TEST_F(CompoundRowTest, TheMemoRowFillsTheRowAndStoresTheMemoInside)
+{
+    auto* row = Add<TwzCompoundMemo>("memoRow", { 0, 0, 200, 60 });
+    row->OnChange = form->ChangeHandler();
+    TwzMemo* memo = row->GetMemo();
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->GetName(), "Memo");
+    EXPECT_EQ(row->GetHeight(), 60);
+    EXPECT_FLOAT_EQ(memo->LocalToAbsolute({ 0, 0 }).X, 75);
+    EXPECT_FLOAT_EQ(memo->GetHeight(), 60);
+
+    row->SetValue(u"two\r\nlines");
+    EXPECT_EQ(row->GetValue(), u"two\r\nlines");
+    memo->FocusObject();
+    scene->InjectText(u"x");
+    scene->SetFocused(nullptr);
+    EXPECT_EQ((std::vector<std::string> { "change:Memo" }), form->log);
+
+    const std::string text = Stored(*row);
+    EXPECT_EQ(text.find("object TwzMemo"), std::string::npos) << text;
+    rtl::TOwned<TwzCompoundMemo> read(ReadBack<TwzCompoundMemo>(text));
+    ASSERT_NE(read, nullptr) << text;
+    EXPECT_EQ(read->GetValue(), row->GetValue()) << text;
 }
