@@ -148,7 +148,8 @@ std::u16string NumberTextBox::CommittedText(float value) const
 
 void NumberTextBox::SetValue(float value)
 {
-    if (value == m_value)
+    // Not a number has no place between the limits and would show as "nan".
+    if (value == m_value || std::isnan(value))
         return;
     m_value = value;
     if (m_value > m_max)
@@ -188,7 +189,10 @@ void NumberTextBox::SetData(const rtl::TValue& value)
         OnChange = VariantToMethod<rtl::TNotifyEvent>(value);
         return;
     }
-    if (std::optional<double> number = rtl::FromValue<double>(value))
+    std::optional<double> number = rtl::FromValue<double>(value);
+    if (!number)
+        number = rtl::TryStrToFloat(ui2d::VariantToText(value));
+    if (number)
         SetValue(static_cast<float>(*number));
 }
 

@@ -12,6 +12,7 @@
 #include "ui2d/TwzContent.h"
 #include "ui2d/TwzResources.h"
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,15 @@ TEST_F(NumberBoxTest, ANewBoxShowsZeroAndTheSetterLimitsSilently)
     box->SetValue(-3);
     EXPECT_EQ(box->GetValue(), 0);
     EXPECT_EQ(events->changes + events->trackings, 0) << "the value setter raises nothing";
+
+    // Bound values: numbers and number texts set the value, not a number changes nothing.
+    box->SetData(rtl::TValue(7.0));
+    EXPECT_EQ(box->GetValue(), 7);
+    box->SetData(rtl::TValue(std::u16string(u"4")));
+    EXPECT_EQ(box->GetValue(), 4);
+    box->SetValue(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(box->GetValue(), 4);
+    EXPECT_EQ(box->GetText(), u"4");
 
     // Min above Max: the lower limit is applied last.
     box->SetMin(6);
