@@ -223,3 +223,15 @@ TEST_F(CompoundRowTest, TheMemoRowFillsTheRowAndStoresTheMemoInside)
     ASSERT_NE(read, nullptr) << text;
     EXPECT_EQ(read->GetValue(), row->GetValue()) << text;
 }
+
+TEST_F(CompoundRowTest, TabWalksIntoTheRowsEditorsAsIntoPlainControls)
+{
+    TwzCompoundNumberBox* width = WidthRow();
+    auto* height = Add<TwzCompoundNumberBox>("numberHeight", { 0, 40, 200, 21 });
+    width->GetNumberBox()->FocusObject();
+    scene->InjectKey(vk::kTab);
+    EXPECT_EQ(scene->GetFocused(), height->GetNumberBox());
+    scene->InjectKey(vk::kTab, { platform::ui::ShiftFlag::Shift });
+    EXPECT_EQ(scene->GetFocused(), width->GetNumberBox());
+    EXPECT_EQ(width->GetNumberBox()->GetSelText(), u"512") << "entering by Tab selects the value";
+}
