@@ -63,6 +63,18 @@ constexpr rtl::TPropInfo kNumberRowProps[] = {
     RTL_PROP(TwzCompoundNumberBox, Value, Float, rtl::kNoDefault, false),
 };
 
+constexpr rtl::TPropInfo kPopupRowProps[] = {
+    TWZ_COMPOUND_ROW_ROWS(TwzCompoundPopupBox, 21.0),
+    RTL_PROP_RO(TwzCompoundPopupBox, PopupBox, Class),
+    // After the box: its items are read before the index that picks one.
+    RTL_PROP(TwzCompoundPopupBox, Value, Integer, rtl::kNoDefault),
+};
+
+constexpr rtl::TPropInfo kImageRowProps[] = {
+    TWZ_COMPOUND_ROW_ROWS(TwzCompoundImage, 60.0),
+    RTL_PROP_RO(TwzCompoundImage, Image, Class),
+};
+
 constexpr rtl::TPropInfo kColorRowProps[] = {
     TWZ_COMPOUND_ROW_ROWS(TwzCompoundColorButton, 21.0),
     RTL_PROP_RO(TwzCompoundColorButton, ColorButton, Class),
@@ -76,6 +88,8 @@ constexpr rtl::TEventInfo kAngleRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompo
 constexpr rtl::TEventInfo kTextRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompoundTextBox) };
 constexpr rtl::TEventInfo kMemoRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompoundMemo) };
 constexpr rtl::TEventInfo kNumberRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompoundNumberBox) };
+constexpr rtl::TEventInfo kPopupRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompoundPopupBox) };
+constexpr rtl::TEventInfo kImageRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompoundImage) };
 constexpr rtl::TEventInfo kColorRowEvents[] = { TWZ_COMPOUND_ROW_EVENTS(TwzCompoundColorButton) };
 
 /// The label beside an editor that shows its value.
@@ -96,6 +110,8 @@ RTL_IMPLEMENT_CLASS(TwzCompoundAngleBar, .props = kAngleRowProps, .events = kAng
 RTL_IMPLEMENT_CLASS(TwzCompoundTextBox, .props = kTextRowProps, .events = kTextRowEvents)
 RTL_IMPLEMENT_CLASS(TwzCompoundMemo, .props = kMemoRowProps, .events = kMemoRowEvents)
 RTL_IMPLEMENT_CLASS(TwzCompoundNumberBox, .props = kNumberRowProps, .events = kNumberRowEvents)
+RTL_IMPLEMENT_CLASS(TwzCompoundPopupBox, .props = kPopupRowProps, .events = kPopupRowEvents)
+RTL_IMPLEMENT_CLASS(TwzCompoundImage, .props = kImageRowProps, .events = kImageRowEvents)
 RTL_IMPLEMENT_CLASS(TwzCompoundColorButton, .props = kColorRowProps, .events = kColorRowEvents)
 
 // ---- the shared row ----------------------------------------------------------------------------
@@ -339,6 +355,39 @@ void TwzCompoundNumberBox::SetValue(float value)
 {
     if (m_numberBox)
         m_numberBox->SetValue(value);
+}
+
+// ---- TwzCompoundPopupBox -----------------------------------------------------------------------
+
+TwzCompoundPopupBox::TwzCompoundPopupBox(rtl::TComponent* owner)
+    : controls::CompoundRow(owner, 21)
+{
+    auto* box = new TwzPopupBox(this);
+    Adopt(*box, "PopupBox", *AddContainer(vaClient), vaVertCenter);
+    box->OnChange.Bind<&TwzCompoundPopupBox::EditorChange>(this);
+    m_popupBox = box;
+}
+
+int32_t TwzCompoundPopupBox::GetValue() const
+{
+    return m_popupBox ? m_popupBox->GetItemIndex() : -1;
+}
+
+void TwzCompoundPopupBox::SetValue(int32_t value)
+{
+    if (m_popupBox)
+        m_popupBox->SetItemIndex(value);
+}
+
+// ---- TwzCompoundImage --------------------------------------------------------------------------
+
+TwzCompoundImage::TwzCompoundImage(rtl::TComponent* owner)
+    : controls::CompoundRow(owner, 60)
+{
+    auto* image = new TwzImageControl(this);
+    Adopt(*image, "Image", *this, vaClient);
+    image->OnChange.Bind<&TwzCompoundImage::EditorChange>(this);
+    m_image = image;
 }
 
 // ---- TwzCompoundColorButton --------------------------------------------------------------------

@@ -2,9 +2,11 @@
 
 #include "controls/TwzAngleButton.h"
 #include "controls/TwzButtons.h"
+#include "controls/TwzImageControl.h"
 #include "controls/TwzLabel.h"
 #include "controls/TwzMemo.h"
 #include "controls/TwzNumberBox.h"
+#include "controls/TwzPopupBox.h"
 #include "controls/TwzTextBox.h"
 #include "controls/TwzTracks.h"
 #include "platform/rtl/Component.h"
@@ -146,6 +148,23 @@ private:
     rtl::Watch<TwzNumberBox> m_numberBox;
 };
 
+class TwzCompoundPopupBox : public controls::CompoundRow {
+    RTL_CLASS(TwzCompoundPopupBox, TwzControl)
+public:
+    explicit TwzCompoundPopupBox(rtl::TComponent* owner);
+
+    [[nodiscard]] TwzPopupBox* GetPopupBox() const { return m_popupBox.Get(); }
+    /// The popup box's ItemIndex; -1 without the box.
+    [[nodiscard]] int32_t GetValue() const;
+    void SetValue(int32_t value);
+
+protected:
+    ~TwzCompoundPopupBox() override = default;
+
+private:
+    rtl::Watch<TwzPopupBox> m_popupBox;
+};
+
 class TwzCompoundColorButton : public controls::CompoundRow {
     RTL_CLASS(TwzCompoundColorButton, TwzControl)
 public:
@@ -161,4 +180,19 @@ protected:
 
 private:
     rtl::Watch<TwzColorButton> m_colorButton;
+};
+
+/// A picture well under its caption; the row has no value of its own.
+class TwzCompoundImage : public controls::CompoundRow {
+    RTL_CLASS(TwzCompoundImage, TwzControl)
+public:
+    explicit TwzCompoundImage(rtl::TComponent* owner);
+
+    [[nodiscard]] TwzImageControl* GetImage() const { return m_image.Get(); }
+
+protected:
+    ~TwzCompoundImage() override = default;
+
+private:
+    rtl::Watch<TwzImageControl> m_image;
 };

@@ -7,11 +7,14 @@
 #include "controls/TwzAngleButton.h"
 #include "controls/TwzButtons.h"
 #include "controls/TwzCompoundRows.h"
+#include "controls/TwzImageControl.h"
 #include "controls/TwzMemo.h"
 #include "controls/TwzNumberBox.h"
+#include "controls/TwzPopupBox.h"
 #include "controls/TwzTextBox.h"
 #include "controls/TwzTracks.h"
 #include "controls/ValueControls.h"
+#include "graphics/TwzWideStrings.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
@@ -234,4 +237,43 @@ TEST_F(CompoundRowTest, TabWalksIntoTheRowsEditorsAsIntoPlainControls)
     scene->InjectKey(vk::kTab, { platform::ui::ShiftFlag::Shift });
     EXPECT_EQ(scene->GetFocused(), width->GetNumberBox());
     EXPECT_EQ(width->GetNumberBox()->GetSelText(), u"512") << "entering by Tab selects the value";
+}
+
+TEST_F(CompoundRowTest, ThePopupRowStoresItsChoiceAfterItsItems)
+{
+    auto* row = Add<TwzCompoundPopupBox>("popupRow", { 0, 0, 200, 21 });
+    row->OnChange = form->ChangeHandler();
+    TwzPopupBox* box = row->GetPopupBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->GetName(), "PopupBox");
+    EXPECT_EQ(row->GetValue(), -1);
+    box->GetItems()->Add(u"PNG");
+    box->GetItems()->Add(u"JPEG");
+    row->SetValue(1);
+    EXPECT_EQ(row->GetValue(), 1);
+    EXPECT_EQ((std::vector<std::string> { "change:PopupBox" }), form->log);
+
+    const std::string text = Stored(*row);
+    EXPECT_NE(text.find("Value = 1"), std::string::npos) << "the row's choice is stored: " << text;
+    rtl::TOwned<TwzCompoundPopupBox> read(ReadBack<TwzCompoundPopupBox>(text));
+    ASSERT_NE(read, nullptr) << text;
+    EXPECT_EQ(read->GetPopupBox()->GetItems()->GetCount(), 2);
+    EXPECT_EQ(read->GetValue(), 1);
+}
+
+TEST_F(CompoundRowTest, TheImageRowHoldsAPictureWellUnderItsCaption)
+{
+    auto* row = Add<TwzCompoundImage>("imageRow", { 0, 0, 200, 60 });
+    TwzImageControl* image = row->GetImage();
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->GetName(), "Image");
+    EXPECT_EQ(row->GetHeight(), 60);
+    EXPECT_FLOAT_EQ(image->LocalToAbsolute({ 0, 0 }).X, 75);
+    EXPECT_FLOAT_EQ(image->GetHeight(), 60);
+    EXPECT_EQ(row->ClassInfo().FindProp("Value"), nullptr);
+    const std::string text = Stored(*row);
+    EXPECT_EQ(text.find("object TwzImageControl"), std::string::npos) << text;
+    rtl::TOwned<TwzCompoundImage> read(ReadBack<TwzCompoundImage>(text));
+    ASSERT_NE(read, nullptr) << text;
+    EXPECT_NE(read->GetImage(), nullptr);
 }
