@@ -8,11 +8,13 @@
 #include "controls/TwzTextBox.h"
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzFont.h"
+#include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Streams.h"
 #include "platform/ui/PopupMenu.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -390,6 +392,13 @@ TEST_F(TextBoxTest, PasswordDotsLineUpWithTheCaret)
         SCOPED_TRACE(i);
         EXPECT_EQ(redAt(content.Left + i * pitch + (pitch - 1) / 2), i < 3);
     }
+    // The caret mark stands one unit left of the caret's x, in the text's colour.
+    TwzVisualObject* mark = box->GetCaret();
+    ASSERT_NE(mark, nullptr);
+    EXPECT_TRUE(mark->GetVisible());
+    EXPECT_FLOAT_EQ(mark->GetPosition()->GetX(), std::nearbyint(box->GetCharX(3) - 1));
+    EXPECT_FLOAT_EQ(mark->GetWidth(), 2);
+    EXPECT_FLOAT_EQ(mark->GetHeight(), 1.25f * box->GetFont()->GetSize());
 
     // A long password scrolls like text: the caret stays inside and the dots start with the
     // first visible character.
