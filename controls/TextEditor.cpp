@@ -91,9 +91,17 @@ void TextEditor::SetSelLength(int32_t value)
     EditInvalidate();
 }
 
+bool TextEditor::SplitsLineBreak(int32_t position) const
+{
+    return position > 0 && position < Length() && m_text[static_cast<size_t>(position - 1)] == u'\r'
+        && m_text[static_cast<size_t>(position)] == u'\n';
+}
+
 void TextEditor::SetCaretPosition(int32_t position)
 {
     m_caret = std::clamp(position, 0, Length());
+    if (SplitsLineBreak(m_caret))
+        --m_caret;
     ScrollToCaret();
     if (GetSelLength() == 0)
         m_selStart = m_caret;
@@ -354,13 +362,15 @@ void TextEditor::EditKeyDown(uint16_t& key, char16_t& keyChar, ShiftState shift)
             else
                 DeleteSelection();
         } else {
+            // A CR LF pair goes as one character.
             std::u16string changed = m_text;
             if (key == vk::kBack) {
-                if (m_caret > 0)
-                    changed.erase(static_cast<size_t>(m_caret - 1), 1);
-                SetCaretPosition(m_caret - 1);
+                const int32_t count = SplitsLineBreak(m_caret - 1) ? 2 : 1;
+                if (m_caret >= count)
+                    changed.erase(static_cast<size_t>(m_caret - count), static_cast<size_t>(count));
+                SetCaretPosition(m_caret - count);
             } else if (m_caret < Length()) {
-                changed.erase(static_cast<size_t>(m_caret), 1);
+                changed.erase(static_cast<size_t>(m_caret), SplitsLineBreak(m_caret + 1) ? 2 : 1);
             }
             SetText(changed);
             if (!alive)
@@ -381,7 +391,10 @@ void TextEditor::EditKeyDown(uint16_t& key, char16_t& keyChar, ShiftState shift)
         SetCaretPosition(shift.Has(ShiftFlag::Ctrl) ? WordStart(m_caret) : m_caret - 1);
         break;
     case vk::kRight:
-        SetCaretPosition(shift.Has(ShiftFlag::Ctrl) ? WordEnd(m_caret) : m_caret + 1);
+        if (shift.Has(ShiftFlag::Ctrl))
+            SetCaretPosition(WordEnd(m_caret));
+        else
+            SetCaretPosition(SplitsLineBreak(m_caret + 1) ? m_caret + 2 : m_caret + 1);
         break;
     case vk::kInsert:
         if (ModifiersAre(shift, { ShiftFlag::Ctrl })) {

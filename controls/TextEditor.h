@@ -66,8 +66,8 @@ public:
     void SetModified(bool value) { m_modified = value; }
     [[nodiscard]] bool GetPressed() const { return m_pressed; }
 
-    /// Limits `position` to the text, scrolls it into view and, without a selection, moves
-    /// the selection's start along.
+    /// Limits `position` to the text (before a CR LF pair rather than inside it), scrolls it
+    /// into view and, without a selection, moves the selection's start along.
     void SetCaretPosition(int32_t position);
     /// Replaces the selection by `text` (refused when read-only).
     void InsertText(std::u16string_view text);
@@ -146,6 +146,8 @@ protected:
 
 private:
     [[nodiscard]] int32_t Length() const { return static_cast<int32_t>(m_text.size()); }
+    /// `position` lies between the CR and the LF of a line break, which is never split.
+    [[nodiscard]] bool SplitsLineBreak(int32_t position) const;
     /// The characters `from` (1-based) through `to`, empty when `to` < `from`.
     [[nodiscard]] std::u16string_view Span(int32_t from, int32_t to) const;
     void RemoveAt(int32_t index, int32_t count);

@@ -176,6 +176,14 @@ TEST_F(TextBoxTest, EditingAndNavigationKeys)
         { "Caret positions stay in the text", u"ab",
             { { vk::kHome, none }, { vk::kLeft, none }, { vk::kBack, none } }, u"", u"ab", 0 },
         { "Control characters are not typed", u"", {}, u"\x01\t\x1f", u"", 0 },
+        { "Right steps over a CR LF pair", u"a\r\nb",
+            { { vk::kHome, none }, { vk::kRight, none }, { vk::kRight, none } }, u"", u"a\r\nb", 3 },
+        { "Left steps over a CR LF pair", u"a\r\nb",
+            { { vk::kEnd, none }, { vk::kLeft, none }, { vk::kLeft, none } }, u"", u"a\r\nb", 1 },
+        { "Backspace removes a CR LF pair whole", u"a\r\nb",
+            { { vk::kEnd, none }, { vk::kLeft, none }, { vk::kBack, none } }, u"", u"ab", 1 },
+        { "Delete removes a CR LF pair whole", u"a\r\nb",
+            { { vk::kHome, none }, { vk::kRight, none }, { vk::kDelete, none } }, u"", u"ab", 1 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
