@@ -6,6 +6,7 @@
 #include "platform/ui/PopupMenu.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace controls {
@@ -26,6 +27,12 @@ bool ModifiersAre(ShiftState shift, std::initializer_list<ShiftFlag> flags)
         | static_cast<uint16_t>(ShiftFlag::Ctrl) | static_cast<uint16_t>(ShiftFlag::Alt)
         | static_cast<uint16_t>(ShiftFlag::Meta);
     return (shift.Bits() & kModifiers) == ShiftState(flags).Bits();
+}
+
+/// The selection length after its moving end went `moved` further: the fixed end stays.
+int32_t MovedLength(int32_t length, int32_t moved)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t(length) - moved, INT32_MIN, INT32_MAX));
 }
 
 platform::ui::Clipboard* TextClipboard()
@@ -52,18 +59,20 @@ TextEditor::~TextEditor() = default;
 
 // ---- selection and caret -----------------------------------------------------------------
 
+// Start and length come from code as any Int32: the sums are taken wide so that no value
+// overflows, and every user of them limits them to the text.
 int32_t TextEditor::GetSelStart() const
 {
     if (m_selLength > 0)
         return m_selStart;
     if (m_selLength < 0)
-        return m_selStart + m_selLength;
+        return static_cast<int32_t>(std::max<int64_t>(int64_t(m_selStart) + m_selLength, INT32_MIN));
     return m_caret;
 }
 
 int32_t TextEditor::GetSelLength() const
 {
-    return std::abs(m_selLength);
+    return static_cast<int32_t>(std::min<int64_t>(std::abs(int64_t(m_selLength)), INT32_MAX));
 }
 
 std::u16string TextEditor::GetSelText() const
@@ -139,7 +148,7 @@ void TextEditor::InsertText(std::u16string_view text)
     SetText(changed);
     if (!alive)
         return;
-    SetCaretPosition(GetSelStart() + static_cast<int32_t>(text.size()));
+    SetCaretPosition(start + static_cast<int32_t>(std::min<size_t>(text.size(), INT32_MAX - start)));
     m_selLength = 0;
 }
 
@@ -458,7 +467,7 @@ void TextEditor::EditKeyDown(uint16_t& key, char16_t& keyChar, ShiftState shift)
             m_selLength = 0;
         } else {
             m_selStart = m_caret;
-            m_selLength -= m_caret - caretBefore;
+            m_selLength = MovedLength(m_selLength, m_caret - caretBefore);
         }
         EditInvalidate();
     }
@@ -496,7 +505,7 @@ void TextEditor::EditMouseMove(float x)
         ++position;
     SetCaretPosition(position);
     m_selStart = m_caret;
-    m_selLength -= m_caret - caretBefore;
+    m_selLength = MovedLength(m_selLength, m_caret - caretBefore);
     EditInvalidate();
 }
 

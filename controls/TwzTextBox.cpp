@@ -11,6 +11,7 @@
 #include "ui2d/TwzContent.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -243,7 +244,8 @@ void TwzTextBox::PaintText(rtl::TObject* sender, TwzCanvas* canvas, const TwzRec
         canvas->GetFill().Assign(*m_selectionFill);
         const TwzRect content = ContentRect();
         const TwzPoint from = toPart({ GetCharX(GetSelStart()), content.Top });
-        const TwzPoint to = toPart({ GetCharX(GetSelStart() + GetSelLength()) + 1, content.Bottom });
+        const int64_t end = std::min<int64_t>(int64_t(GetSelStart()) + GetSelLength(), INT32_MAX);
+        const TwzPoint to = toPart({ GetCharX(static_cast<int32_t>(end)) + 1, content.Bottom });
         canvas->FillRect({ from.X, from.Y, to.X, to.Y }, 0, 0, {}, opacity);
     }
 }

@@ -488,3 +488,20 @@ TEST_F(TextBoxTest, StreamsItsTextAndSettings)
     EXPECT_TRUE(read->GetPassword());
     EXPECT_EQ(read->GetTextAlign(), wzTextAlignFar);
 }
+
+TEST_F(TextBoxTest, ExtremeSelectionsFromCodeStayInsideTheText)
+{
+    TwzTextBox* box = Box(u"abc");
+    box->FocusObject();
+    for (const int32_t length : { INT32_MIN, INT32_MAX, -1000, 1000 }) {
+        SCOPED_TRACE(length);
+        box->SetSelStart(1);
+        box->SetSelLength(length);
+        EXPECT_LE(box->GetSelText().size(), 3u);
+        PaintAll();
+        Key(vk::kRight, { ShiftFlag::Shift });
+        Type(u"z");
+        EXPECT_LE(box->GetText().size(), 4u);
+        box->SetText(u"abc");
+    }
+}
