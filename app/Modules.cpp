@@ -3,7 +3,6 @@
 #include "backends/DirectXModule.h"
 #include "backends/ThvNewtonPhysics.h"
 #include "controls/Controls.h"
-#include "controls/ValueControls.h"
 #include "scene3d/Library3D.h"
 #include "scene3d/ShapeObjects.h"
 #include "ui2d/Library2D.h"
@@ -21,7 +20,6 @@ void StartModules()
     s_started = true;
     Initialize2DLibrary();
     RegisterControls();
-    RegisterValueControls();
     hvDirectXInit();
     // NOTE: the 3D animation classes come before the physics module, but Initialize3DLibrary
     // registers them as its own first step, so they are not registered here as well. The

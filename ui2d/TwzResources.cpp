@@ -299,11 +299,43 @@ TwzObject* BuildStyleTree(std::span<const StyleFile> files)
     return root.release();
 }
 
+namespace {
+
+std::vector<std::span<const StyleFile>>& AddedStyleFiles()
+{
+    static std::vector<std::span<const StyleFile>> sets;
+    return sets;
+}
+
+} // namespace
+
+void AddBuiltInStyleFiles(std::span<const StyleFile> files)
+{
+    auto& sets = AddedStyleFiles();
+    for (const auto& set : sets)
+        if (set.data() == files.data() && set.size() == files.size())
+            return;
+    sets.push_back(files);
+    if (TwzObject* old = DefaultStyle.Get()) {
+        DefaultStyle = nullptr;
+        old->Free();
+    }
+}
+
+std::vector<StyleFile> AllBuiltInStyleFiles()
+{
+    const auto own = BuiltInStyleFiles();
+    std::vector<StyleFile> files(own.begin(), own.end());
+    for (const auto& set : AddedStyleFiles())
+        files.insert(files.end(), set.begin(), set.end());
+    return files;
+}
+
 TwzObject* LoadDefaultStyle()
 {
     if (TwzObject* style = DefaultStyle.Get())
         return style;
-    DefaultStyle = BuildStyleTree(BuiltInStyleFiles());
+    DefaultStyle = BuildStyleTree(AllBuiltInStyleFiles());
     return DefaultStyle.Get();
 }
 

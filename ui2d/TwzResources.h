@@ -94,13 +94,22 @@ struct StyleFile {
 /// each further one any number of style objects that become the root's children.
 [[nodiscard]] std::span<const StyleFile> BuiltInStyleFiles();
 
+/// Adds the style files of a library above this one (the controls) to the built-in style,
+/// after this library's own, so their style objects may hold that library's classes. Call it
+/// once those classes are registered; adding the same files again adds nothing. A built-in
+/// style already built is dropped and built anew, with the added files, on its next use.
+void AddBuiltInStyleFiles(std::span<const StyleFile> files);
+
+/// This library's files followed by every set added with AddBuiltInStyleFiles, in order.
+[[nodiscard]] std::vector<StyleFile> AllBuiltInStyleFiles();
+
 /// Builds a style tree from `files` as the built-in style is built. Strict: text that does
 /// not parse, an unknown class or property, a value of the wrong kind or a root that is not
 /// a 2D object raises StyleError naming the file, the line and the style object. The new
 /// tree has no owner; the caller frees it.
 [[nodiscard]] TwzObject* BuildStyleTree(std::span<const StyleFile> files);
 
-/// The built-in style's root (DefaultStyle), built from the embedded files on the first
+/// The built-in style's root (DefaultStyle), built from AllBuiltInStyleFiles on the first
 /// call. Raises StyleError when they cannot be read; nothing is kept then, so the next call
 /// tries again.
 TwzObject* LoadDefaultStyle();
