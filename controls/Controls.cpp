@@ -4,7 +4,10 @@
 #include "controls/TwzCheckBoxes.h"
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
+#include "controls/TwzLayouts.h"
+#include "controls/TwzListBox.h"
 #include "controls/TwzPanels.h"
+#include "controls/TwzScrollBox.h"
 #include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
@@ -28,6 +31,10 @@ void RegisterControls()
         TwzHudRadioButton, TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip,
         TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
     RegisterValueControls();
+    Register2DObjects<TwzLayout, TwzScaledLayout, TwzGridLayout, TwzSplitLayout>("Layout");
+    Register2DObjects<TwzScrollBox, TwzVertScrollBox, TwzFramedScrollBox, TwzFramedVertScrollBox>("Controls");
+    Register2DObjects<TwzListBox, TwzHorzListBox>("Lists");
+    Register2DObjects<TwzListBoxItem>("Items");
     // Last: the style objects hold the classes registered above.
     ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
 }
