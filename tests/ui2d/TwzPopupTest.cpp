@@ -392,6 +392,20 @@ TEST_F(Popups, AMessagePopupIsCentredAtTheTopAndDisablesTheSceneWhileModal)
     EXPECT_FALSE(root->GetEnabled());
 }
 
+TEST_F(Popups, TheWindowSystemClosingTheWindowClosesThePopupAndTheWindowFreesItself)
+{
+    popup->SetIsOpen(true);
+    rtl::Watch<TwzPopupForm> window(popup->GetPopupForm());
+    PopupForm().SimulateCloseRequest();
+    EXPECT_FALSE(popup->GetIsOpen());
+    EXPECT_EQ(popup->GetPopupForm(), nullptr);
+    EXPECT_EQ(popup->GetParent(), target);
+    app.ProcessMessages();
+    EXPECT_FALSE(window) << "freed on the next turn, after its own handler";
+    popup->SetIsOpen(true); // opens again in a new window
+    EXPECT_NE(popup->GetPopupForm(), nullptr);
+}
+
 TEST_F(Popups, PopupsAreInThePopupCategoryAndInvisibleWhileClosed)
 {
     int found = 0;
