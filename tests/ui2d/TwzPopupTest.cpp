@@ -406,6 +406,22 @@ TEST_F(Popups, TheWindowSystemClosingTheWindowClosesThePopupAndTheWindowFreesIts
     EXPECT_NE(popup->GetPopupForm(), nullptr);
 }
 
+TEST_F(Popups, OnAScreenThatBlendsThePopupShowsAsAPerPixelAlphaWindowWhereItWasPlaced)
+{
+    app.SetComposited(true);
+    auto* content = new TBox(owner.get());
+    popup->AddObject(content);
+    content->SetBounds(0, 0, 60, 60); // the right half of the popup stays transparent
+    content->color = 0xFFFF0000;
+    popup->SetIsOpen(true);
+    const Point placed = PopupAt();
+    app.ProcessMessages();
+    EXPECT_GT(PopupForm().LayeredUpdates(), 0);
+    EXPECT_EQ(PopupForm().ShownPixel(30, 30), 0xFFFF0000u);
+    EXPECT_EQ(PopupForm().ShownPixel(90, 30) >> 24, 0u);
+    EXPECT_EQ(PopupAt(), placed);
+}
+
 TEST_F(Popups, PopupsAreInThePopupCategoryAndInvisibleWhileClosed)
 {
     int found = 0;
