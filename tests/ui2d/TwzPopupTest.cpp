@@ -6,10 +6,12 @@
 #include "ui2d/TwzPopup.h"
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzPosition.h"
+#include "platform/rtl/Text.h"
 #include "platform/ui/FakeApplication.h"
 #include "tests/ui2d/TwzSceneWindowTestSupport.h"
 #include "tests/ui2d/Ui2dTestClasses.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/TwzResources.h"
 #include "ui2d/TwzScene.h"
 
 #include <gtest/gtest.h>
@@ -420,6 +422,35 @@ TEST_F(Popups, OnAScreenThatBlendsThePopupShowsAsAPerPixelAlphaWindowWhereItWasP
     EXPECT_EQ(PopupForm().ShownPixel(30, 30), 0xFFFF0000u);
     EXPECT_EQ(PopupForm().ShownPixel(90, 30) >> 24, 0u);
     EXPECT_EQ(PopupAt(), placed);
+}
+
+TEST_F(Popups, TheOpenPopupTakesItsStyleFromItsOwnSheetOrElseFromTheSceneItCameFrom)
+{
+    const auto sheetWith = [&](const char* hint) {
+        auto* sheet = new TwzResources(owner.get());
+        sheet->GetResource()->SetTextStr(rtl::Utf8ToUtf16(std::string("object TwzVisualObject\n"
+                                                                      "  object TwzVisualObject\n"
+                                                                      "    ResourceName = 'popupstyle'\n"
+                                                                      "    Hint = '")
+            + hint + "'\n  end\nend\n"));
+        return sheet;
+    };
+    TwzResources* sceneSheet = sheetWith("scene");
+    TwzResources* ownSheet = sheetWith("own");
+    scene->SetStyle(sceneSheet);
+    popup->SetIsOpen(true);
+    ASSERT_NE(popup->GetAppliedStyle(), nullptr);
+    EXPECT_EQ(popup->GetAppliedStyle()->GetHint(), u"scene");
+    EXPECT_EQ(popup->GetPopupScene()->GetStyle(), sceneSheet);
+    popup->SetIsOpen(false);
+
+    popup->SetStyle(ownSheet);
+    popup->SetIsOpen(true);
+    ASSERT_NE(popup->GetAppliedStyle(), nullptr);
+    EXPECT_EQ(popup->GetAppliedStyle()->GetHint(), u"own");
+    popup->SetIsOpen(false);
+    ownSheet->Free();
+    EXPECT_EQ(popup->GetStyle(), nullptr);
 }
 
 TEST_F(Popups, PopupsAreInThePopupCategoryAndInvisibleWhileClosed)
