@@ -200,6 +200,13 @@ bool NativeApplication::EndsPopupGrab(GdkEvent* event)
         gdouble y = 0;
         if (!gdk_event_get_root_coords(event, &x, &y) || form->ContainsScreenPoint(x, y))
             return false;
+        // A menu the popup (or a control in it) showed is part of it.
+        if (GdkWindow* window = event->any.window) {
+            gpointer data = nullptr;
+            gdk_window_get_user_data(gdk_window_get_toplevel(window), &data);
+            if (data && GTK_IS_BIN(data) && GTK_IS_MENU(gtk_bin_get_child(GTK_BIN(data))))
+                return false;
+        }
         form->LosePopupGrab();
         return true;
     }

@@ -6,6 +6,7 @@
 #include "ui2d/TwzPopup.h"
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzPosition.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 #include "platform/ui/FakeApplication.h"
 #include "tests/ui2d/TwzSceneWindowTestSupport.h"
@@ -451,6 +452,42 @@ TEST_F(Popups, TheOpenPopupTakesItsStyleFromItsOwnSheetOrElseFromTheSceneItCameF
     popup->SetIsOpen(false);
     ownSheet->Free();
     EXPECT_EQ(popup->GetStyle(), nullptr);
+}
+
+TEST_F(Popups, ThePlacementIsStoredAndIsOpenAlwaysWritten)
+{
+    popup->SetPlacement(wzPlacementRight);
+    popup->GetPlacementRectangle()->SetRect({ 1, 2, 30, 40 });
+    popup->SetHorizontalOffset(3.5f);
+    popup->SetVerticalOffset(-2);
+    popup->SetStaysOpen(true);
+    rtl::TMemoryStream text;
+    popup->SaveObjectAsText(text);
+    const std::string written(text.Bytes().begin(), text.Bytes().end());
+    for (const char* line : { "IsOpen = False", "Placement = wzPlacementRight",
+             "HorizontalOffset = ", "VerticalOffset = ", "StaysOpen = True" })
+        EXPECT_NE(written.find(line), std::string::npos) << line << " in\n" << written;
+    EXPECT_EQ(written.find("Visible"), std::string::npos) << "invisible is the default:\n" << written;
+
+    rtl::TMemoryStream binary;
+    popup->SaveObjectToStream(binary);
+    binary.SetPosition(0);
+    auto* copy = new TwzPopup(owner.get());
+    copy->LoadObjectFromStream(binary);
+    EXPECT_EQ(copy->GetPlacement(), wzPlacementRight);
+    EXPECT_EQ(copy->GetPlacementRectangle()->GetRect(), (TwzRect { 1, 2, 30, 40 }));
+    EXPECT_EQ(copy->GetHorizontalOffset(), 3.5f);
+    EXPECT_EQ(copy->GetVerticalOffset(), -2.0f);
+    EXPECT_TRUE(copy->GetStaysOpen());
+    EXPECT_FALSE(copy->GetIsOpen());
+    EXPECT_FALSE(copy->GetVisible());
+
+    auto* message = new TwzMessagePopup(owner.get());
+    rtl::TMemoryStream plain;
+    message->SaveObjectAsText(plain);
+    const std::string messageText(plain.Bytes().begin(), plain.Bytes().end());
+    EXPECT_EQ(messageText.find("StaysOpen"), std::string::npos) << messageText;
+    EXPECT_EQ(messageText.find("DragWithParent"), std::string::npos) << messageText;
 }
 
 TEST_F(Popups, PopupsAreInThePopupCategoryAndInvisibleWhileClosed)
