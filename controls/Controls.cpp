@@ -9,6 +9,7 @@
 #include "controls/TwzLabel.h"
 #include "controls/TwzLayouts.h"
 #include "controls/TwzListBox.h"
+#include "controls/TwzMemo.h"
 #include "controls/TwzPanels.h"
 #include "controls/TwzPopupBox.h"
 #include "controls/TwzWindows.h"
@@ -48,6 +49,8 @@ void RegisterControls()
     Register2DObjects<TwzScrollBox, TwzVertScrollBox, TwzFramedScrollBox, TwzFramedVertScrollBox>("Controls");
     Register2DObjects<TwzListBox, TwzHorzListBox>("Lists");
     Register2DObjects<TwzListBoxItem>("Items");
+    Register2DObjects<TwzMemo>("Text Edits");
+    Register2DObjects<TwzHudMemo>("HUD");
     // Last: the style objects hold the classes registered above.
     ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
 }
