@@ -61,6 +61,12 @@ public:
     void RealignRoot();
     /// The layer point a hit (scene coordinates) on the plate stands for.
     [[nodiscard]] TwzPoint HitToLayerPoint(const ThvVector& hit);
+    /// The local point on the plate of a layer point (the inverse of HitToLayerPoint).
+    [[nodiscard]] ThvPoint LayerPointToLocal(const TwzPoint& p) const;
+    /// The client pixels a rectangle of layer pixels covers on the scene control: the
+    /// whole-pixel box round its corners as the scene's canvas shows them. Empty without a
+    /// scene canvas.
+    [[nodiscard]] platform::ui::Rect LayerRectToClient(const TwzRect& r);
     /// The frame object that shows the root elsewhere; while set, the layer paints nothing.
     void SetLinkedFrame(rtl::TComponent* frame) { m_linkedFrame = frame; }
 
@@ -78,6 +84,9 @@ public:
     void DragOver(const ThvDragObject& data, const ThvPoint& point, bool& accept) override;
     void DragDrop(const ThvDragObject& data, const ThvPoint& point) override;
     void AddVisibleToList(std::vector<rtl::TObject*>& list) override;
+    /// Over a 2D object that shows hints: its Hint, within its rectangle in client pixels;
+    /// elsewhere the layer's own answer.
+    bool HintShow(ThvHintInfo& info) override;
     void LayerMouseMove(TShiftState shift, float x, float y) override;
     void LayerMouseDown(TMouseButton button, TShiftState shift, float x, float y) override;
     void LayerMouseUp(TMouseButton button, TShiftState shift, float x, float y) override;
@@ -229,5 +238,5 @@ protected:
     ~ThvScreenWZLayer() override = default;
 };
 
-/// Registers the layer classes (and ThvVisualObject for streaming) at start-up.
+/// Registers the layer classes by category and the older names for streaming (RegisterLayers).
 void RegisterObjectLayers();

@@ -15,6 +15,7 @@
 #include "ui2d/TwzObject.h"
 #include "ui2d/TwzVisualObject.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -80,6 +81,43 @@ bool ThvCustomObjectLayer::RayCastIntersect(const ThvVector& rayPos, const ThvVe
     // Only where a 2D object lies: elsewhere the click goes to what lies behind the layer.
     const TwzPoint p = HitToLayerPoint(hit);
     return ObjectAtLayerPoint(p.X, p.Y) != nullptr;
+}
+
+ThvPoint ThvCustomObjectLayer::LayerPointToLocal(const TwzPoint& p) const
+{
+    const auto pixelWidth = static_cast<float>(PixelWidth());
+    const auto pixelHeight = static_cast<float>(PixelHeight());
+    const float width = GetWidth();
+    const float x = pixelWidth != 0 ? p.X / pixelWidth * width - width / 2 : 0;
+    if (GetProjection() == hvProjectionCamera) {
+        const float depth = GetDepth();
+        return { x, 0, pixelHeight != 0 ? depth / 2 - p.Y / pixelHeight * depth : 0 };
+    }
+    const float height = GetHeight();
+    return { x, pixelHeight != 0 ? p.Y / pixelHeight * height - height / 2 : 0, 0 };
+}
+
+platform::ui::Rect ThvCustomObjectLayer::LayerRectToClient(const TwzRect& r)
+{
+    ThvScene* scene = GetScene();
+    ThvCanvas* canvas = scene ? scene->GetCanvas() : nullptr;
+    if (!canvas)
+        return {};
+    float left = 0, top = 0, right = 0, bottom = 0;
+    const TwzPoint corners[]
+        = { { r.Left, r.Top }, { r.Right, r.Top }, { r.Left, r.Bottom }, { r.Right, r.Bottom } };
+    for (size_t i = 0; i < 4; ++i) {
+        ThvPoint client;
+        canvas->WorldToScreen(GetProjection(), LocalToAbsolute(LayerPointToLocal(corners[i])), client);
+        left = i == 0 ? client.X : std::min(left, client.X);
+        top = i == 0 ? client.Y : std::min(top, client.Y);
+        right = i == 0 ? client.X : std::max(right, client.X);
+        bottom = i == 0 ? client.Y : std::max(bottom, client.Y);
+    }
+    const auto whole = [](float value) {
+        return static_cast<int32_t>(std::trunc(std::isnan(value) ? 0.0f : std::clamp(value, -1e9f, 1e9f)));
+    };
+    return { whole(left), whole(top), whole(right), whole(bottom) };
 }
 
 bool ThvCustomObjectLayer::ClientToLayerPoint(const ThvPoint& client, TwzPoint& layerPoint)
@@ -255,6 +293,27 @@ void ThvCustomObjectLayer::MouseLeave()
         Relink(m_hovered, nullptr);
         old->MouseLeave();
     }
+}
+
+// ---- hints --------------------------------------------------------------------------------
+
+bool ThvCustomObjectLayer::HintShow(ThvHintInfo& info)
+{
+    rtl::Watch<ThvCustomObjectLayer> self(this);
+    const bool inherited = Inherited::HintShow(info);
+    if (!self)
+        return inherited;
+    TwzPoint p;
+    if (!ClientToLayerPoint(
+            { static_cast<float>(info.CursorPos.x), static_cast<float>(info.CursorPos.y), 0 }, p))
+        return inherited;
+    TwzVisualObject* object = ObjectAtLayerPoint(p.X, p.Y);
+    if (!object || !object->GetShowHint())
+        return inherited;
+    // The hint stays up while the pointer is over the object as the scene shows it.
+    info.HintStr = object->GetHint();
+    info.CursorRect = LayerRectToClient(object->GetAbsoluteRect());
+    return true;
 }
 
 // ---- keys and focus -----------------------------------------------------------------------

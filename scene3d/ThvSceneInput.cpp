@@ -409,12 +409,18 @@ std::optional<platform::ui::HintInfo> ThvScene::CMHintShow(platform::ui::Point p
     if (!object || !object->GetShowHint())
         return std::nullopt;
     rtl::Watch<ThvVisualObject> target(object);
-    if (object->HintShow() || !target)
+    // Unless the object answers itself, the hint is its own, asked for again once the pointer
+    // leaves the 20 x 20 square around it.
+    ThvHintInfo info { p, { p.x - 10, p.y - 10, p.x + 10, p.y + 10 }, object->GetHint() };
+    if (!object->HintShow(info)) {
+        if (!target)
+            return std::nullopt;
+        info.HintStr = object->GetHint();
+        info.CursorRect = { p.x - 10, p.y - 10, p.x + 10, p.y + 10 };
+    }
+    if (info.HintStr.empty())
         return std::nullopt;
-    if (object->GetHint().empty())
-        return std::nullopt;
-    // The hint is asked for again once the pointer leaves the 20 x 20 square around it.
-    return platform::ui::HintInfo { object->GetHint(), { p.x - 10, p.y - 10, p.x + 10, p.y + 10 } };
+    return platform::ui::HintInfo { info.HintStr, info.CursorRect };
 }
 
 // ---- moving and resizing the owner form ---------------------------------------------------

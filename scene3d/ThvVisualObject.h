@@ -80,6 +80,14 @@ struct ThvDragObject {
     std::u16string Data;
 };
 
+/// A hint request: the cursor in client pixels, and the hint: its text and the client
+/// rectangle within which the same hint stays up (leaving it asks again).
+struct ThvHintInfo {
+    platform::ui::Point CursorPos;
+    platform::ui::Rect CursorRect;
+    std::u16string HintStr;
+};
+
 using TShiftState = platform::ui::ShiftState;
 using TMouseButton = platform::ui::MouseButton;
 
@@ -318,8 +326,9 @@ public:
     virtual void DragOver(const ThvDragObject& data, const ThvPoint& point, bool& accept);
     virtual void DragDrop(const ThvDragObject& data, const ThvPoint& point);
     virtual void DragLeave();
-    /// True when the object showed its hint itself; the scene then shows nothing.
-    virtual bool HintShow();
+    /// True when the object answered the request itself, with the text and rectangle it put
+    /// into `info`; false leaves the hint to the scene (the object's Hint around the cursor).
+    virtual bool HintShow(ThvHintInfo& info);
     /// Appends the object when visible, then its visible visual descendants (the Tab order).
     virtual void AddVisibleToList(std::vector<rtl::TObject*>& list);
     void SetFocus();

@@ -202,7 +202,7 @@ void ThvVisualObject::DragLeave()
         OnDragLeave(this);
 }
 
-bool ThvVisualObject::HintShow()
+bool ThvVisualObject::HintShow(ThvHintInfo&)
 {
     return false;
 }

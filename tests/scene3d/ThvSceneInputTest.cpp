@@ -551,11 +551,15 @@ TEST_F(InputFixture, AnObjectsHintShowsWithinASquareAroundThePoint)
         bool showHint;
         bool ownHint;
         bool shown;
+        std::u16string text;
+        platform::ui::Rect area;
     };
     const Case cases[] = {
-        { "shown", true, false, true },
-        { "hints off", false, false, false },
-        { "the object shows its own", true, true, false },
+        { "shown", true, false, true, u"Front face", { 35, 38, 55, 58 } },
+        { "hints off", false, false, false, {}, {} },
+        // The object's own answer, text and rectangle, is what shows.
+        { "the object answers itself", true, true, true, u"Own Front face", { 45, 48, 46, 50 } },
+        { "nor its own answer with hints off", false, true, false, {}, {} },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -564,8 +568,8 @@ TEST_F(InputFixture, AnObjectsHintShowsWithinASquareAroundThePoint)
         const std::optional<platform::ui::HintInfo> hint = Host().QueryHint({ 45, 48 });
         ASSERT_EQ(hint.has_value(), c.shown);
         if (hint) {
-            EXPECT_EQ(hint->text, u"Front face");
-            EXPECT_EQ(hint->area, (platform::ui::Rect { 35, 38, 55, 58 }));
+            EXPECT_EQ(hint->text, c.text);
+            EXPECT_EQ(hint->area, c.area);
         }
     }
     EXPECT_FALSE(Host().QueryHint({ 150, 90 }).has_value());

@@ -318,7 +318,14 @@ public:
         if (Survives())
             ThvVisualObject::DragLeave();
     }
-    bool HintShow() override { return showsOwnHint; }
+    bool HintShow(ThvHintInfo& info) override
+    {
+        if (!showsOwnHint)
+            return false;
+        info.HintStr = u"Own " + info.HintStr;
+        info.CursorRect = { info.CursorPos.x, info.CursorPos.y, info.CursorPos.x + 1, info.CursorPos.y + 2 };
+        return true;
+    }
     void Realign() override
     {
         Log().push_back("realign @" + GetName());
