@@ -14,6 +14,7 @@
 #include "ui2d/IwzScene.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/PopupMenu.h"
+#include "ui2d/TwzAction.h"
 #include "ui2d/TwzImage.h"
 #include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzShape.h"
@@ -31,7 +32,7 @@ constexpr uint32_t kRepeatDelayMs = 500;
 constexpr uint32_t kRepeatIntervalMs = 100;
 
 #define TWZ_CUSTOM_BUTTON_ROWS(CanFocusedDefault, RepeatClickDefault)                                        \
-    RTL_PROP(TwzControl, AutoTranslate, Boolean, true),                                                      \
+    RTL_PROP(TwzControl, Action, Component, nullptr), RTL_PROP(TwzControl, AutoTranslate, Boolean, true),    \
         RTL_PROP(TwzCustomButton, StaysPressed, Boolean, false),                                             \
         RTL_PROP(TwzCustomButton, IsPressed, Boolean, false),                                                \
         RTL_PROP(TwzVisualObject, CanFocused, Boolean, CanFocusedDefault),                                   \

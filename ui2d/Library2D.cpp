@@ -21,6 +21,7 @@
 #include "platform/rtl/Text.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/ResourceObjects.h"
+#include "ui2d/TwzAction.h"
 #include "ui2d/TwzAnimation.h"
 #include "ui2d/TwzBackground.h"
 #include "ui2d/TwzContent.h"
@@ -31,6 +32,7 @@
 #include "ui2d/TwzLang.h"
 #include "ui2d/TwzPaintBox.h"
 #include "ui2d/TwzPathShape.h"
+#include "ui2d/TwzPopup.h"
 #include "ui2d/TwzPropertyAnimations.h"
 #include "ui2d/TwzResources.h"
 #include "ui2d/TwzScene.h"
@@ -399,8 +401,9 @@ void Initialize2DLibrary()
     rtl::RegisterClass<TwzContent>();
     rtl::RegisterClass<TwzControl>();
     rtl::RegisterClass<TwzVisualObject>();
-    // The translation component lives on forms, not in the palette.
+    // The translation component and actions live on forms, not in the palette.
     rtl::RegisterClass<TwzLang>();
+    rtl::RegisterClass<TwzAction>();
 
     // 2. Named resources.
     ui2d::RegisterResourceObjects();
@@ -414,9 +417,9 @@ void Initialize2DLibrary()
     // Waits (a trigger animation run to its end) turn the application's loop.
     ui2d::SetMessagePump(&ui2d::PumpApplication);
 
-    // 5.-7. FIXME: the "Layout" and "Popup" categories and the categories of the design tools
-    // and controls join as their classes land.
+    // 5.-7. FIXME: the categories of the design tools and controls join as their classes land.
     Register2DObjects<TwzFrame>("Layout");
+    Register2DObjects<TwzPopup, TwzMessagePopup>("Popup");
     // The drop-target set-up of the original platform's OLE belongs to the window layer.
     // 7. The categories, in palette order.
     ui2d::RegisterAnimationObjects();

@@ -25,8 +25,9 @@ public:
     /// Creates the link owned by `client`; use SetClientAction to make one.
     explicit TwzControlActionLink(rtl::TComponent* owner);
 
-    /// The link of `client` (made when missing) pointed at `action`: every value of the
-    /// action is copied to the control at once. Null unlinks (and frees the link).
+    /// The link of `client` (made when missing) pointed at `action`: the client copies the
+    /// action's values (TwzControl::ActionChange; while the action loads only over the
+    /// client's defaults). Null unlinks (and frees the link).
     static TwzControlActionLink* SetClientAction(TwzControl* client, TwzAction* action);
     /// `client`'s link, or null.
     [[nodiscard]] static TwzControlActionLink* Of(const TwzControl* client);
@@ -62,7 +63,6 @@ protected:
 
 private:
     void SetAction(TwzAction* action);
-    void CopyAll();
 
     TwzControl* m_client = nullptr; // the owner
     TwzAction* m_action = nullptr; // not owned; free notification
@@ -92,9 +92,13 @@ public:
 
     rtl::TNotifyEvent OnExecute;
     TwzActionHintEvent OnHint;
+    /// Runs when a linked control asks the action to bring its state up to date.
+    rtl::TNotifyEvent OnUpdate;
 
     /// Runs OnExecute when the action is enabled and has one; true when it ran.
     bool Execute();
+    /// Runs OnUpdate when there is one; true when it ran.
+    bool Update();
     [[nodiscard]] const std::vector<TwzControlActionLink*>& Links() const { return m_links; }
 
 protected:

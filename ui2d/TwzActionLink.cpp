@@ -19,6 +19,7 @@ constexpr rtl::TPropInfo kActionProps[] = {
 
 constexpr rtl::TEventInfo kActionEvents[] = {
     RTL_EVENT(TwzAction, OnExecute),
+    RTL_EVENT(TwzAction, OnUpdate),
 };
 
 /// The client's published property `name` of kind `kind`, or nothing.
@@ -114,6 +115,14 @@ bool TwzAction::Execute()
     return true;
 }
 
+bool TwzAction::Update()
+{
+    if (!OnUpdate)
+        return false;
+    OnUpdate(this);
+    return true;
+}
+
 // ---- TwzControlActionLink ----------------------------------------------------------------
 
 TwzControlActionLink::TwzControlActionLink(rtl::TComponent* owner)
@@ -176,25 +185,10 @@ void TwzControlActionLink::SetAction(TwzAction* action)
         return;
     action->m_links.push_back(this);
     action->FreeNotification(this);
-    CopyAll();
-}
-
-void TwzControlActionLink::CopyAll()
-{
-    // A new action sets every value, whatever the control showed before.
-    if (!m_client || !m_action)
-        return;
-    rtl::Watch<TwzControlActionLink> self(this);
-    if (const rtl::TPropTarget text = ClientProp(m_client, "Text", rtl::TPropKind::WideString))
-        rtl::SetPropValue(*text.object, *text.prop, rtl::TValue(m_action->GetCaption()));
-    if (const rtl::TPropTarget checked = ClientProp(m_client, "IsChecked", rtl::TPropKind::Boolean))
-        rtl::SetPropValue(*checked.object, *checked.prop, rtl::TValue(m_action->GetChecked()));
-    if (!self || !m_client || !m_action)
-        return;
-    m_client->SetEnabled(m_action->GetEnabled());
-    m_client->SetHint(m_action->GetHint());
-    m_client->SetVisible(m_action->GetVisible());
-    m_client->OnClick = m_action->OnExecute;
+    // A new action sets every value, whatever the control showed before; one read with a
+    // form (still loading) only fills what the form left at its defaults.
+    if (m_client)
+        m_client->ActionChange(action, action->IsLoading());
 }
 
 bool TwzControlActionLink::IsCaptionLinked() const

@@ -3,9 +3,11 @@
 #include "ui2d/TwzControl.h"
 
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Properties.h"
 #include "platform/rtl/Text.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/TwzAction.h"
 #include "ui2d/TwzResources.h"
 
 #include <algorithm>
@@ -367,6 +369,66 @@ void TwzControl::UpdateBinding()
         if (TwzControl* control = target.Get())
             control->SetData(value);
     }
+}
+
+// ---- action ----------------------------------------------------------------------------------
+
+TwzAction* TwzControl::GetAction() const
+{
+    const TwzControlActionLink* link = TwzControlActionLink::Of(this);
+    return link ? link->GetAction() : nullptr;
+}
+
+void TwzControl::SetAction(TwzAction* value)
+{
+    TwzControlActionLink::SetClientAction(this, value);
+}
+
+void TwzControl::ActionChange(rtl::TObject* sender, bool checkDefaults)
+{
+    auto* action = dynamic_cast<TwzAction*>(sender);
+    if (!action)
+        return;
+    // The values are set one by one, each running the control's own handlers, which may
+    // free the control.
+    rtl::Watch<TwzControl> self(this);
+    const rtl::TPropTarget text = rtl::ResolveProp(*this, "Text");
+    if (text && text.object == this && text.prop->kind == rtl::TPropKind::WideString) {
+        const rtl::TValue value = rtl::GetPropValue(*this, *text.prop);
+        const auto* current = std::get_if<std::u16string>(&value);
+        const bool isDefault = current && (current->empty() || *current == rtl::Utf8ToUtf16(GetName()));
+        if (!checkDefaults || isDefault)
+            rtl::SetPropValue(*this, *text.prop, rtl::TValue(action->GetCaption()));
+        if (!self)
+            return;
+    }
+    const rtl::TPropTarget checked = rtl::ResolveProp(*this, "IsChecked");
+    if (checked && checked.object == this && checked.prop->kind == rtl::TPropKind::Boolean) {
+        const rtl::TValue value = rtl::GetPropValue(*this, *checked.prop);
+        const auto* current = std::get_if<bool>(&value);
+        if (!checkDefaults || (current && !*current))
+            rtl::SetPropValue(*this, *checked.prop, rtl::TValue(action->GetChecked()));
+        if (!self)
+            return;
+    }
+    if (!checkDefaults || GetEnabled())
+        SetEnabled(action->GetEnabled());
+    if (!self)
+        return;
+    if (!checkDefaults || GetHint().empty())
+        SetHint(action->GetHint());
+    if (!checkDefaults || GetVisible())
+        SetVisible(action->GetVisible());
+    if (!self)
+        return;
+    if (!checkDefaults || !OnClick)
+        OnClick = action->OnExecute;
+}
+
+void TwzControl::InitiateAction()
+{
+    if (TwzAction* action = GetAction())
+        action->Update();
 }
 
 void TwzControl::Notification(rtl::TComponent* component, rtl::TOperation operation)

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class TwzAction;
+
 // A visual object whose look is a copy of a named style object: a subtree of shapes, texts,
 // effects and animations found in the host's style sheet, in the built-in style or among
 // the live objects. The copy becomes the control's first child, aligned vaContents, locked
@@ -45,6 +47,21 @@ public:
     /// when it applies its style. The base never reads it.
     [[nodiscard]] bool GetAutoTranslate() const { return m_autoTranslate; }
     void SetAutoTranslate(bool value) { m_autoTranslate = value; }
+    /// The action the control follows (through its TwzControlActionLink), or null.
+    [[nodiscard]] virtual TwzAction* GetAction() const;
+    /// Null frees the link. Otherwise the control's link (made when missing) follows
+    /// `value`, and ActionChange copies the action's values, while the action is still
+    /// loading only those the control still has at their defaults.
+    void SetAction(TwzAction* value);
+    /// Copies the caption (to a published "Text"), the checked state (to a published
+    /// "IsChecked"), Enabled, Hint, Visible and the execute handler (to OnClick) from a
+    /// TwzAction `sender`: each when `checkDefaults` is false, or when the control still has
+    /// its default for it (an empty text or one equal to the component Name, unchecked,
+    /// enabled, no hint, visible, no click handler). Nothing for any other sender.
+    virtual void ActionChange(rtl::TObject* sender, bool checkDefaults);
+    /// Asks the action to update itself (its OnUpdate handler); the host calls it at idle
+    /// time for the visible controls that have an action.
+    virtual void InitiateAction();
 
     // ---- style ----------------------------------------------------------------------------
     /// The copy currently applied (child 0), or null.

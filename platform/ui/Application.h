@@ -113,6 +113,9 @@ public:
     virtual int64_t TickMs() const = 0;
     /// The visible scene host of this application under a screen point, topmost first.
     virtual SceneHost* HostAtScreenPoint(Point screen) const = 0;
+    /// The part of the monitor at a screen point that windows may cover (the monitor less
+    /// the panels), in screen pixels; the nearest monitor for a point outside every one.
+    [[nodiscard]] virtual Rect ScreenWorkArea(Point near) const = 0;
 
 protected:
     Application();

@@ -216,6 +216,7 @@ FakeForm::FakeForm(FakeApplication& app, const FormOptions& options)
 
 FakeForm::~FakeForm()
 {
+    ReleasePopupGrab();
     std::erase(m_app.m_forms, this);
     // Hosts that outlive their form lose their window, as the toolkit's children do.
     for (FakeSceneHost* host : std::vector<FakeSceneHost*>(m_hosts)) {
@@ -232,6 +233,67 @@ void FakeForm::Show()
     for (FakeSceneHost* host : std::vector<FakeSceneHost*>(m_hosts))
         if (host->m_visible)
             host->Realize();
+}
+
+void FakeForm::Hide()
+{
+    ReleasePopupGrab();
+    m_visible = false;
+}
+
+bool FakeForm::GrabPopup()
+{
+    if (!m_visible)
+        return false;
+    m_app.m_popupGrab = this;
+    return true;
+}
+
+void FakeForm::ReleasePopupGrab()
+{
+    if (m_app.m_popupGrab == this)
+        m_app.m_popupGrab = nullptr;
+}
+
+void FakeApplication::EndPopupGrabByPress()
+{
+    FakeForm* form = m_popupGrab;
+    if (!form)
+        return;
+    m_popupGrab = nullptr;
+    // The window system takes no activation from a popup; losing the grab is its deactivation.
+    form->m_active = false;
+    if (form->m_events)
+        Guarded([&] { form->m_events->FormDeactivated(); });
+}
+
+void FakeApplication::InjectScreenClick(Point screen)
+{
+    if (m_popupGrab) {
+        const FakeForm& form = *m_popupGrab;
+        const Rect area { form.m_position.x, form.m_position.y, form.m_position.x + form.m_width,
+            form.m_position.y + form.m_height };
+        if (!area.Contains(screen)) {
+            EndPopupGrabByPress();
+            return;
+        }
+    }
+    SceneHost* found = HostAtScreenPoint(screen);
+    auto* host = dynamic_cast<FakeSceneHost*>(found);
+    if (!host)
+        return;
+    const LifetimeWatch alive = host->GetWatch();
+    const Point client = host->ScreenToClient(screen);
+    RawButtonEvent press;
+    press.x = client.x;
+    press.y = client.y;
+    host->Inject(press);
+    if (alive.Gone())
+        return;
+    RawButtonEvent release = press;
+    release.type = RawButtonEvent::Type::Release;
+    release.modifiers.button1 = true;
+    host->Inject(release);
 }
 
 void FakeForm::SetClientSize(int32_t width, int32_t height)
@@ -496,8 +558,34 @@ void FakeSceneHost::InjectFocus(bool in)
     m_router.Focus(in);
 }
 
+void FakeSceneHost::Inject(const RawButtonEvent& event)
+{
+    if (m_form && m_form->m_app.m_popupGrab && m_form->m_app.m_popupGrab != m_form
+        && event.type != RawButtonEvent::Type::Release) {
+        m_form->m_app.EndPopupGrabByPress();
+        return;
+    }
+    m_router.Button(WithRoot(event));
+}
+
 void FakeSceneHost::InjectKey(const RawKeyEvent& event, std::optional<std::string> imCommit)
 {
+    if (m_form && m_form->m_app.m_popupGrab && m_form->m_app.m_popupGrab != m_form) {
+        FakeForm& grab = *m_form->m_app.m_popupGrab;
+        FakeSceneHost* target = nullptr;
+        for (FakeSceneHost* host : grab.m_hosts) {
+            if (host->m_focused) {
+                target = host;
+                break;
+            }
+        }
+        if (!target && !grab.m_hosts.empty())
+            target = grab.m_hosts.front();
+        if (target) {
+            target->InjectKey(event, std::move(imCommit));
+            return;
+        }
+    }
     SimpleInputMethod im(m_router, std::move(imCommit));
     m_router.Key(event, &im);
 }

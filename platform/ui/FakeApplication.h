@@ -29,6 +29,7 @@ public:
     Clipboard& GetClipboard() override;
     int64_t TickMs() const override { return m_now; }
     SceneHost* HostAtScreenPoint(Point screen) const override;
+    Rect ScreenWorkArea(Point) const override { return m_workArea; }
 
     // Test controls ---------------------------------------------------------------------
 
@@ -52,6 +53,14 @@ public:
     /// each idle turn moves it by 1 ms, so timers come due under a busy idle handler.
     bool Stalled() const { return m_stalled; }
     ClickSettings Clicks() const { return m_clicks; }
+    /// The work area every screen point answers; (0, 0, 1920, 1080) by default.
+    void SetWorkArea(const Rect& area) { m_workArea = area; }
+    /// The form holding the popup grab, or null.
+    FakeForm* PopupGrab() const { return m_popupGrab; }
+    /// A left press at a screen point as the window system routes it: while a form holds the
+    /// popup grab, a press outside it ends the grab (FormDeactivated) and goes no further;
+    /// otherwise the press and its release reach the topmost host there, if any.
+    void InjectScreenClick(Point screen);
 
 protected:
     bool WaitAndDispatch() override;
@@ -69,10 +78,14 @@ private:
     bool LayoutAndPaint();
     bool DispatchDueTimer();
     std::optional<int64_t> NextDue() const;
+    /// A press outside the grabbing form: the grab ends and the form hears FormDeactivated.
+    void EndPopupGrabByPress();
 
     ClickSettings m_clicks;
     int64_t m_now = 0;
     Point m_cursor;
+    Rect m_workArea { 0, 0, 1920, 1080 };
+    FakeForm* m_popupGrab = nullptr;
     bool m_composited = false;
     bool m_stalled = false;
     std::vector<std::string> m_errors;
@@ -87,7 +100,7 @@ public:
 
     void SetEvents(FormEvents* events) override { m_events = events; }
     void Show() override;
-    void Hide() override { m_visible = false; }
+    void Hide() override;
     bool IsVisible() const override { return m_visible; }
     void SetCaption(const std::string& caption) override { m_options.caption = caption; }
     void SetModal(bool modal) override { m_modal = modal; }
@@ -106,6 +119,9 @@ public:
     void SetLayeredFill(uint32_t argb) override { m_layeredFill = argb; }
     bool UpdateLayered(const FrameView& frame, Point screenPosition) override;
     LifetimeWatch GetWatch() const override { return m_life.GetWatch(); }
+    bool GrabPopup() override;
+    void ReleasePopupGrab() override;
+    bool HasPopupGrab() const override { return m_app.m_popupGrab == this; }
 
     // Test controls ---------------------------------------------------------------------
 
@@ -175,13 +191,16 @@ public:
 
     // Test controls ---------------------------------------------------------------------
 
-    void Inject(const RawButtonEvent& event) { m_router.Button(WithRoot(event)); }
+    /// A press reaching a host of another form than the one holding the popup grab ends
+    /// the grab instead (FormDeactivated) and goes no further.
+    void Inject(const RawButtonEvent& event);
     void Inject(const RawMotionEvent& event) { m_router.Motion(WithRoot(event)); }
     void Inject(const RawScrollEvent& event) { m_router.Scroll(event); }
     void Inject(const RawCrossingEvent& event) { m_router.Crossing(event); }
-    /// A key through a simple input method: it commits the key's character unless Ctrl or
-    /// Alt is held or the character is a control character; `imCommit` replaces what it
-    /// commits (composed input), an empty `imCommit` makes it consume the key silently.
+    /// While another form holds the popup grab, the key goes to that form's focused host
+    /// (its first host when none has the focus). A key through a simple input method: it commits the key's
+    /// character unless Ctrl or Alt is held or the character is a control character; `imCommit` replaces what
+    /// it commits (composed input), an empty `imCommit` makes it consume the key silently.
     void InjectKey(const RawKeyEvent& event, std::optional<std::string> imCommit = std::nullopt);
     void InjectFocus(bool in);
     void InjectGrabBroken() { m_router.GrabBroken(); }

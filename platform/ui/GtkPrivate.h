@@ -66,8 +66,14 @@ public:
     Clipboard& GetClipboard() override;
     int64_t TickMs() const override;
     SceneHost* HostAtScreenPoint(Point screen) const override;
+    Rect ScreenWorkArea(Point near) const override;
 
     ClickSettings Clicks() const { return m_clicks; }
+    /// The form holding the popup grab, or null.
+    NativeForm* PopupGrab() const { return m_popupGrab; }
+    void SetPopupGrab(NativeForm* form) { m_popupGrab = form; }
+    /// An event the way the event loop dispatches it (the test driver's events come here).
+    void DispatchEvent(GdkEvent* event) { EventHook(event, this); }
     GdkCursor* CursorFor(int32_t cursorNumber);
     void RegisterHost(NativeSceneHost* host) { m_hosts.push_back(host); }
     void UnregisterHost(NativeSceneHost* host) { std::erase(m_hosts, host); }
@@ -93,12 +99,16 @@ private:
     static gboolean TimerTick(gpointer id);
     static void EventHook(GdkEvent* event, gpointer data);
     void ShowPendingErrors();
+    /// While a popup grab is held: true when `event` is a press outside the grabbing form,
+    /// which then ends the grab and is not dispatched.
+    bool EndsPopupGrab(GdkEvent* event);
 
     ClickSettings m_clicks;
     OwnedSource m_postedSource;
     OwnedSource m_idleSource;
     std::map<int32_t, GObjectPtr<GdkCursor>> m_cursors;
     std::vector<NativeSceneHost*> m_hosts;
+    NativeForm* m_popupGrab = nullptr;
     std::vector<std::string> m_pendingErrors;
     bool m_showingErrors = false;
     std::unique_ptr<NativeClipboard> m_clipboard;
@@ -130,8 +140,16 @@ public:
     void SetLayeredFill(uint32_t argb) override { m_layeredFill = argb; }
     bool UpdateLayered(const FrameView& frame, Point screenPosition) override;
     LifetimeWatch GetWatch() const override { return m_life.GetWatch(); }
+    bool GrabPopup() override;
+    void ReleasePopupGrab() override;
+    bool HasPopupGrab() const override { return m_app.PopupGrab() == this; }
 
     NativeApplication& App() const { return m_app; }
+    /// The grab ended by a press outside or by another program's grab: released, and
+    /// FormDeactivated told (which may free the form).
+    void LosePopupGrab();
+    /// The window's area on the screen contains the point.
+    [[nodiscard]] bool ContainsScreenPoint(double x, double y) const;
     GtkWidget* Window() const { return m_window.get(); }
     GtkWidget* Layout() const { return m_layout; }
     /// The shape set by the last layered update (input shape with a compositor, bounding
@@ -159,6 +177,7 @@ private:
     int32_t m_reportedWidth = -1;
     int32_t m_reportedHeight = -1;
     bool m_wasActive = false;
+    bool m_seatGrabbed = false; // the window system's grab of the popup grab
     uint32_t m_layeredFill = 0xFF000000;
     std::vector<uint8_t> m_layeredFrame; // packed ARGB32 rows
     int32_t m_layeredWidth = 0;

@@ -180,8 +180,40 @@ gboolean NativeApplication::SourceDispatch(GSource* source, GSourceFunc, gpointe
 
 void NativeApplication::EventHook(GdkEvent* event, gpointer data)
 {
-    gtk_main_do_event(event);
-    static_cast<NativeApplication*>(data)->NoteActivity();
+    auto* app = static_cast<NativeApplication*>(data);
+    if (!app->EndsPopupGrab(event))
+        gtk_main_do_event(event);
+    app->NoteActivity();
+}
+
+bool NativeApplication::EndsPopupGrab(GdkEvent* event)
+{
+    NativeForm* form = m_popupGrab;
+    if (!form)
+        return false;
+    switch (event->type) {
+    case GDK_BUTTON_PRESS:
+    case GDK_2BUTTON_PRESS:
+    case GDK_3BUTTON_PRESS:
+    case GDK_TOUCH_BEGIN: {
+        gdouble x = 0;
+        gdouble y = 0;
+        if (!gdk_event_get_root_coords(event, &x, &y) || form->ContainsScreenPoint(x, y))
+            return false;
+        form->LosePopupGrab();
+        return true;
+    }
+    case GDK_GRAB_BROKEN:
+        // Another program (or a GTK menu) took the pointer: the popup has lost it for good.
+        if (event->grab_broken.window == gtk_widget_get_window(form->Window())
+            && !event->grab_broken.grab_window) {
+            form->LosePopupGrab();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
 }
 
 bool NativeApplication::WaitAndDispatch()
@@ -306,6 +338,17 @@ GdkCursor* NativeApplication::CursorFor(int32_t cursorNumber)
         cursor = gdk_cursor_new_for_display(display, FallbackType(shape.fallback));
     m_cursors.emplace(cursorNumber, GObjectPtr<GdkCursor>(cursor));
     return cursor;
+}
+
+Rect NativeApplication::ScreenWorkArea(Point near) const
+{
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display ? gdk_display_get_monitor_at_point(display, near.x, near.y) : nullptr;
+    if (!monitor)
+        return { 0, 0, 0, 0 };
+    GdkRectangle area {};
+    gdk_monitor_get_workarea(monitor, &area);
+    return { area.x, area.y, area.x + area.width, area.y + area.height };
 }
 
 SceneHost* NativeApplication::HostAtScreenPoint(Point screen) const

@@ -73,6 +73,7 @@ NativeForm::NativeForm(NativeApplication& app, const FormOptions& options)
 
 NativeForm::~NativeForm()
 {
+    ReleasePopupGrab();
     g_signal_handlers_disconnect_by_data(m_window.get(), this);
     g_signal_handlers_disconnect_by_data(m_layout, this);
     // Hosts still alive lose their windows here (their scenes hear of it) and then their form.
@@ -88,7 +89,63 @@ void NativeForm::Show()
 
 void NativeForm::Hide()
 {
+    ReleasePopupGrab();
     gtk_widget_hide(m_window.get());
+}
+
+bool NativeForm::GrabPopup()
+{
+    if (!IsVisible())
+        return false;
+    if (NativeForm* previous = m_app.PopupGrab(); previous && previous != this)
+        previous->ReleasePopupGrab();
+    if (m_app.PopupGrab() == this)
+        return true;
+    m_app.SetPopupGrab(this);
+    // GTK's grab routes the keys of every window of the application here (to the focused
+    // host) and keeps the other windows' pointer input away; the window system's grab
+    // brings the presses on other programs' windows, which arrive outside this window.
+    gtk_grab_add(m_window.get());
+    GdkWindow* window = gtk_widget_get_window(m_window.get());
+    if (window) {
+        GdkSeat* seat = gdk_display_get_default_seat(gtk_widget_get_display(m_window.get()));
+        m_seatGrabbed
+            = gdk_seat_grab(seat, window, GDK_SEAT_CAPABILITY_ALL, TRUE, nullptr, nullptr, nullptr, nullptr)
+            == GDK_GRAB_SUCCESS;
+    }
+    return true;
+}
+
+void NativeForm::ReleasePopupGrab()
+{
+    if (m_app.PopupGrab() != this)
+        return;
+    m_app.SetPopupGrab(nullptr);
+    gtk_grab_remove(m_window.get());
+    if (m_seatGrabbed) {
+        m_seatGrabbed = false;
+        gdk_seat_ungrab(gdk_display_get_default_seat(gtk_widget_get_display(m_window.get())));
+    }
+}
+
+void NativeForm::LosePopupGrab()
+{
+    ReleasePopupGrab();
+    m_wasActive = false;
+    if (m_events)
+        Guarded([&] { m_events->FormDeactivated(); });
+}
+
+bool NativeForm::ContainsScreenPoint(double x, double y) const
+{
+    GdkWindow* window = gtk_widget_get_window(m_window.get());
+    if (!window)
+        return false;
+    gint left = 0;
+    gint top = 0;
+    gdk_window_get_origin(window, &left, &top);
+    return x >= left && y >= top && x < left + gdk_window_get_width(window)
+        && y < top + gdk_window_get_height(window);
 }
 
 bool NativeForm::IsVisible() const

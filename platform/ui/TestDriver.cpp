@@ -57,7 +57,10 @@ guint StateOf(const RawModifiers& m)
 // hold motions back for the next frame.
 void Deliver(GdkEvent* event)
 {
-    gtk_main_do_event(event);
+    if (auto* app = dynamic_cast<NativeApplication*>(Application::TryCurrent()))
+        app->DispatchEvent(event);
+    else
+        gtk_main_do_event(event);
     gdk_event_free(event);
 }
 
@@ -101,6 +104,21 @@ void SendButton(SceneHost& host, RawButtonEvent::Type type, uint32_t button, dou
     event->button.y_root = root.y;
     event->button.state = StateOf(modifiers);
     event->button.button = button;
+    gdk_event_set_device(event, Pointer());
+    Deliver(event);
+}
+
+void SendOutsidePress(Point screen)
+{
+    GdkEvent* event = gdk_event_new(GDK_BUTTON_PRESS);
+    event->button.window = GDK_WINDOW(g_object_ref(gdk_get_default_root_window()));
+    event->button.send_event = TRUE;
+    event->button.time = GDK_CURRENT_TIME;
+    event->button.x = screen.x;
+    event->button.y = screen.y;
+    event->button.x_root = screen.x;
+    event->button.y_root = screen.y;
+    event->button.button = 1;
     gdk_event_set_device(event, Pointer());
     Deliver(event);
 }

@@ -16,6 +16,9 @@ enum class Crossing : uint8_t { Normal, Grab, Ungrab };
 
 void SendButton(SceneHost& host, RawButtonEvent::Type type, uint32_t button, double x, double y,
     const RawModifiers& modifiers = {}, uint32_t time = 0);
+/// A left press at a screen point over no window of this program (the desktop or another
+/// program's window), as the window system reports it while a popup grab is held.
+void SendOutsidePress(Point screen);
 void SendMotion(SceneHost& host, double x, double y, const RawModifiers& modifiers = {});
 void SendScroll(
     SceneHost& host, RawScrollEvent::Direction direction, double deltaY = 0, double x = 1, double y = 1);

@@ -197,6 +197,16 @@ public:
 
     virtual LifetimeWatch GetWatch() const = 0;
 
+    /// A shown popup form takes the application's pointer and keyboard: keys go to the
+    /// form's focused host whichever window had them, and a press anywhere outside the form
+    /// (in another window of the application or of another program) goes no further, ends
+    /// the grab and tells FormDeactivated. Hiding or freeing the form ends the grab quietly;
+    /// a newer grab of another form replaces it quietly. False when the form is not shown.
+    virtual bool GrabPopup() = 0;
+    /// Ends the grab quietly; nothing when the form holds none.
+    virtual void ReleasePopupGrab() = 0;
+    [[nodiscard]] virtual bool HasPopupGrab() const = 0;
+
     /// Shows the form modal and runs a nested loop until its modal result is set, it is
     /// hidden or freed, or the application ends; then hides it. Returns the modal result
     /// (kModalNone when it ended otherwise, kModalCancel when the form was freed).

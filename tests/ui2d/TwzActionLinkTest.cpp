@@ -3,6 +3,7 @@
 
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Properties.h"
 #include "ui2d/TwzAction.h"
 #include "ui2d/TwzControl.h"
 
@@ -29,6 +30,7 @@ public:
 };
 
 constexpr rtl::TPropInfo kProbeProps[] = {
+    RTL_PROP(TwzControl, Action, Component, nullptr),
     RTL_PROP(TActionProbe, Text, WideString, rtl::kNoDefault),
     RTL_PROP(TActionProbe, IsChecked, Boolean, false),
 };
@@ -151,6 +153,110 @@ TEST_F(ActionFixture, UnlinkingFreesTheLinkAndADisabledActionDoesNotExecute)
     action->SetEnabled(false);
     EXPECT_FALSE(action->Execute());
     EXPECT_EQ(counter.runs, 0);
+}
+
+TEST_F(ActionFixture, ThePublishedActionPropertyLinksTheControl)
+{
+    TExecuteCounter counter;
+    action->SetCaption(u"Print");
+    action->SetChecked(true);
+    action->OnExecute.Bind<&TExecuteCounter::Run>(&counter);
+    ASSERT_TRUE(rtl::SetPropValue(*control, "Action", rtl::TValue(static_cast<rtl::TObject*>(action))));
+    EXPECT_EQ(control->GetAction(), action);
+    const rtl::TValue read = rtl::GetPropValue(*control, "Action");
+    ASSERT_TRUE(std::holds_alternative<rtl::TObject*>(read));
+    EXPECT_EQ(std::get<rtl::TObject*>(read), action);
+    EXPECT_EQ(control->text, u"Print");
+    EXPECT_TRUE(control->checked);
+    control->OnClick(control);
+    EXPECT_EQ(counter.runs, 1);
+
+    // The control follows caption, enabled and checked changes of its action.
+    action->SetCaption(u"Print…");
+    action->SetEnabled(false);
+    action->SetChecked(false);
+    EXPECT_EQ(control->text, u"Print…");
+    EXPECT_FALSE(control->GetEnabled());
+    EXPECT_FALSE(control->checked);
+
+    // An action that goes leaves the property empty; nil unlinks and frees the link.
+    control->SetAction(nullptr);
+    EXPECT_EQ(control->GetAction(), nullptr);
+    EXPECT_EQ(TwzControlActionLink::Of(control), nullptr);
+    control->SetAction(action);
+    action->Free();
+    action = nullptr;
+    EXPECT_EQ(control->GetAction(), nullptr);
+}
+
+TEST_F(ActionFixture, AnActionStillLoadingFillsOnlyWhatTheControlLeftAtItsDefaults)
+{
+    TExecuteCounter counter;
+    action->SetCaption(u"Save");
+    action->SetEnabled(false);
+    action->SetChecked(true);
+    action->SetHint(u"Save the design");
+    action->SetVisible(false);
+    action->OnExecute.Bind<&TExecuteCounter::Run>(&counter);
+
+    struct Case {
+        const char* name;
+        std::u16string text;
+        bool checked, enabled, visible;
+        std::u16string hint;
+        bool ownClick;
+        std::u16string expectedText;
+        bool expectedChecked, expectedEnabled, expectedVisible;
+        std::u16string expectedHint;
+        bool actionClick;
+    };
+    const Case cases[] = {
+        { "every value at its default", u"", false, true, true, u"", false, u"Save", true, false, false,
+            u"Save the design", true },
+        { "a text equal to the component name counts as default", u"Probe", false, true, true, u"", false,
+            u"Save", true, false, false, u"Save the design", true },
+        { "every value set by the form", u"Keep", true, false, false, u"own", true, u"Keep", true, false,
+            false, u"own", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* probe = new TActionProbe(nullptr);
+        probe->SetName("Probe");
+        probe->text = c.text;
+        probe->checked = c.checked;
+        probe->SetEnabled(c.enabled);
+        probe->SetVisible(c.visible);
+        probe->SetHint(c.hint);
+        TExecuteCounter own;
+        if (c.ownClick)
+            probe->OnClick.Bind<&TExecuteCounter::Run>(&own);
+        probe->ActionChange(action, true);
+        EXPECT_EQ(probe->text, c.expectedText);
+        EXPECT_EQ(probe->checked, c.expectedChecked);
+        EXPECT_EQ(probe->GetEnabled(), c.expectedEnabled);
+        EXPECT_EQ(probe->GetVisible(), c.expectedVisible);
+        EXPECT_EQ(probe->GetHint(), c.expectedHint);
+        probe->OnClick(probe);
+        EXPECT_EQ(counter.runs, c.actionClick ? 1 : 0);
+        EXPECT_EQ(own.runs, c.ownClick ? 1 : 0);
+        counter.runs = 0;
+        probe->Free();
+    }
+    // Any sender but an action changes nothing.
+    control->text = u"untouched";
+    control->ActionChange(control, false);
+    EXPECT_EQ(control->text, u"untouched");
+}
+
+TEST_F(ActionFixture, InitiateActionRunsTheActionsUpdateHandler)
+{
+    TExecuteCounter updates;
+    action->OnUpdate.Bind<&TExecuteCounter::Run>(&updates);
+    control->InitiateAction(); // no action yet
+    EXPECT_EQ(updates.runs, 0);
+    control->SetAction(action);
+    control->InitiateAction();
+    EXPECT_EQ(updates.runs, 1);
 }
 
 } // namespace
