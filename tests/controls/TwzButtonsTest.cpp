@@ -299,7 +299,7 @@ TEST_F(Buttons, DefaultsAndTheStoredForm)
     EXPECT_FALSE(read->GetCanFocused());
 }
 
-TEST_F(Buttons, PressedAndNormalLooksThroughTheBuiltInStyle)
+TEST_F(Buttons, NormalHoverAndPressedLooksThroughTheBuiltInStyle)
 {
     auto* button = Add<TwzButton>("ok", { 10, 10, 80, 22 });
     auto* circle = Add<TwzCircleButton>("circle", { 120, 10, 21, 21 });
@@ -322,16 +322,26 @@ TEST_F(Buttons, PressedAndNormalLooksThroughTheBuiltInStyle)
         PaintAll();
         const uint32_t normal = Pixel(p.x, p.y);
         EXPECT_EQ(normal >> 24, 0xFFu) << p.name;
+        scene->InjectMouseMove(p.press);
+        Settle();
+        PaintAll();
+        const uint32_t hover = Pixel(p.x, p.y);
+        EXPECT_NE(hover, normal) << p.name << " under the mouse";
         scene->InjectMouseDown(p.press);
         Settle();
         PaintAll();
         const uint32_t pressed = Pixel(p.x, p.y);
         EXPECT_NE(pressed, normal) << p.name;
+        EXPECT_NE(pressed, hover) << p.name;
         EXPECT_EQ(pressed >> 24, 0xFFu) << p.name;
         scene->InjectMouseUp(p.press);
         Settle();
         PaintAll();
-        EXPECT_EQ(Pixel(p.x, p.y), normal) << p.name << " looks normal again after the release";
+        EXPECT_EQ(Pixel(p.x, p.y), hover) << p.name << " released under the mouse";
+        scene->InjectMouseMove({ 5, 95 });
+        Settle();
+        PaintAll();
+        EXPECT_EQ(Pixel(p.x, p.y), normal) << p.name << " looks normal again once the mouse leaves";
     }
 }
 
