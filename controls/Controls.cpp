@@ -14,7 +14,6 @@
 #include "controls/TwzNumberBox.h"
 #include "controls/TwzPanels.h"
 #include "controls/TwzPopupBox.h"
-#include "controls/TwzWindows.h"
 #include "controls/TwzScrollBox.h"
 #include "controls/TwzTextBox.h"
 #include "controls/TwzWindows.h"
