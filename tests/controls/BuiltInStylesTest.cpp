@@ -61,11 +61,10 @@ const char* const kBuiltInNames[] = { "thumbbarstyle", "scrollbarvtrackstyle", "
 const char* const kExpectedMissing[] = { "scrollboxstyle", "framedscrollboxstyle", "backgroundstyle",
     "expandercheckboxstyle", "expanderstyle", "imagecontrolstyle", "roundtextboxstyle", "spinboxstyle",
     "popupboxstyle", "memostyle", "numberboxstyle", "listboxstyle", "listboxitemstyle",
-    "imagelistboxitemstyle", "tabitemstyle", "combolistboxstyle", "comboboxstyle", "expanderbuttonstyle",
-    "treeviewstyle", "treeviewitemstyle", "treeviewexpanderbuttonstyle", "gridstyle", "tabcontrolstyle",
-    "hudnumberboxstyle", "hudtextboxstyle", "hudroundtextboxstyle", "hudspinboxstyle", "hudmemostyle",
-    "hudwindowstyle", "hudpopupboxstyle", "hudcomboboxstyle", "hudcombolistboxstyle", "hudtabcontrolstyle",
-    "hudtabitemstyle", "hudlistboxstyle", "hudlistboxitemstyle" };
+    "imagelistboxitemstyle", "tabitemstyle", "expanderbuttonstyle", "treeviewstyle", "treeviewitemstyle",
+    "treeviewexpanderbuttonstyle", "gridstyle", "tabcontrolstyle", "hudnumberboxstyle", "hudtextboxstyle",
+    "hudroundtextboxstyle", "hudspinboxstyle", "hudmemostyle", "hudwindowstyle", "hudpopupboxstyle",
+    "hudtabcontrolstyle", "hudtabitemstyle" };
 
 template <class List> bool Listed(const List& list, const std::string& name)
 {
