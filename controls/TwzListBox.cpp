@@ -706,7 +706,7 @@ void TwzListBox::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
         break;
     case vk::kUp:
         if (m_itemIndex > 0)
-            SetItemIndex(std::max(m_itemIndex - m_columns, 0));
+            SetItemIndex(static_cast<int32_t>(std::max<int64_t>(int64_t(m_itemIndex) - m_columns, 0)));
         break;
     case vk::kRight:
         if (m_itemIndex < count - 1)
@@ -714,7 +714,8 @@ void TwzListBox::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
         break;
     case vk::kDown:
         if (m_itemIndex < count - 1)
-            SetItemIndex(std::min(m_itemIndex + m_columns, count - 1));
+            SetItemIndex(
+                static_cast<int32_t>(std::min<int64_t>(int64_t(m_itemIndex) + m_columns, count - 1)));
         break;
     default:
         return;

@@ -16,6 +16,7 @@
 #include "platform/ui/DragSession.h"
 #include "platform/ui/Window.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/TwzControl.h"
 #include "ui2d/TwzObject.h"
 #include "ui2d/TwzVisualObject.h"
 
@@ -122,6 +123,11 @@ void TwzCustomScene::BeforeDestruction()
     if (SceneCount == 0 && ui2d::FreeAnimationClock)
         ui2d::FreeAnimationClock();
     SetStyle(nullptr);
+    if (m_idleUpdateKey != 0) {
+        if (platform::ui::Application* app = platform::ui::Application::TryCurrent())
+            app->RemoveIdleUpdate(m_idleUpdateKey);
+        m_idleUpdateKey = 0;
+    }
     if (m_loadedTimer != 0) {
         if (platform::ui::Application* app = platform::ui::Application::TryCurrent())
             app->StopTimer(m_loadedTimer);
@@ -453,9 +459,35 @@ bool TwzCustomScene::PresentsLayered() const
     return m_drawCall != nullptr && m_transparency;
 }
 
+void TwzCustomScene::UpdateActions()
+{
+    // The walk enters only what shows: a hidden object hides its subtree's controls too.
+    std::vector<rtl::Watch<TwzControl>> controls;
+    const auto collect = [&](const auto& self, TwzObject& object) -> void {
+        if (TwzVisualObject* visual = object.AsVisual(); visual && !visual->GetVisible())
+            return;
+        if (TwzControl* control = object.AsControl(); control && control->GetAction())
+            controls.emplace_back(control);
+        for (TwzObject* child : object.Children())
+            self(self, *child);
+    };
+    for (TwzObject* root : m_roots)
+        collect(collect, *root);
+    // An action's update handler may free controls further down the list.
+    for (const rtl::Watch<TwzControl>& control : controls) {
+        if (control)
+            control->InitiateAction();
+    }
+}
+
 void TwzCustomScene::WindowCreated()
 {
     m_windowAlive = true;
+    if (platform::ui::Application* app = platform::ui::Application::TryCurrent(); app && m_idleUpdateKey == 0)
+        m_idleUpdateKey = app->AddIdleUpdate([self = rtl::Watch<TwzCustomScene>(this)] {
+            if (self) // an update run before this one may have freed the scene
+                self->UpdateActions();
+        });
     EnsureCanvas();
     if (m_canvas) {
         m_canvas->ResizeBackBuffer(std::max(m_width, 1), std::max(m_height, 1));

@@ -236,6 +236,9 @@ private:
     void DestroyWnd();
     void HostResized(int32_t width, int32_t height);
     void StartLoadedRepaint();
+    /// At idle time: every visible control with an action (inside visible ancestors) asks
+    /// its action to update itself.
+    void UpdateActions();
 
     // Painting (TwzCustomScenePaint.cpp).
     void Paint(platform::ui::PaintContext& context);
@@ -268,6 +271,7 @@ private:
     std::unique_ptr<platform::ui::CoalescedCall> m_drawCall; // the layered path's paint
     platform::ui::PaintContext* m_paintContext = nullptr; // while the window's paint runs
     uint32_t m_loadedTimer = 0;
+    uint64_t m_idleUpdateKey = 0; // the idle action update, from the first window on
     bool m_windowAlive = false;
 
     // Painting.

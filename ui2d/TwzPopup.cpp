@@ -89,6 +89,23 @@ TwzPopupForm::~TwzPopupForm()
         m_form->SetEvents(nullptr);
 }
 
+void TwzPopupForm::SetModalResult(int32_t value)
+{
+    m_form->SetModalResult(value);
+}
+
+void TwzPopupForm::CloseForm()
+{
+    if (!m_popup || m_popup->GetModal()) {
+        m_form->SetModalResult(platform::ui::kModalCancel);
+        return;
+    }
+    platform::ui::Application::Current().Post([popup = rtl::Watch<TwzPopup>(m_popup)] {
+        if (popup)
+            popup->ClosePopup();
+    });
+}
+
 void TwzPopupForm::FormDeactivated()
 {
     TwzPopup* popup = m_popup;

@@ -3,6 +3,7 @@
 #include "graphics/Geometry.h"
 #include "platform/rtl/Component.h"
 #include "platform/ui/Window.h"
+#include "ui2d/IwzFormLink.h"
 #include "ui2d/TwzControl.h"
 #include "ui2d/TwzPopupPlacement.h"
 
@@ -18,8 +19,9 @@ class TwzTimer;
 // The window of an open popup: an undecorated, topmost popup form of the window layer,
 // placed at screen coordinates, that holds the popup's own scene. The popup creates and
 // frees it. While it shows a popup that closes on deactivation (or runs modally) it holds
-// the application's pointer and keyboard, so a press anywhere else deactivates it.
-class TwzPopupForm : public rtl::TComponent, private platform::ui::FormEvents {
+// the application's pointer and keyboard, so a press anywhere else deactivates it. Controls
+// in the popup reach it as their form: a button's modal result ends a modal run.
+class TwzPopupForm : public rtl::TComponent, public IwzFormLink, private platform::ui::FormEvents {
     RTL_CLASS(TwzPopupForm, rtl::TComponent)
 public:
     /// A hidden form of that client size (at least 1 x 1).
@@ -32,6 +34,12 @@ public:
     /// The window layer is closing the form (its close request runs).
     [[nodiscard]] bool GetFormClosing() const { return m_formClosing; }
     void SetFormClosing(bool value) { m_formClosing = value; }
+
+    /// Stored as the window's modal result: it ends a modal run of the popup.
+    void SetModalResult(int32_t value) override;
+    /// A modal run ends with the cancel result; a popup that is not modal closes (on the
+    /// next turn of the loop, after the control that asked has finished).
+    void CloseForm() override;
 
 protected:
     ~TwzPopupForm() override;

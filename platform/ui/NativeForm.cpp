@@ -103,14 +103,15 @@ bool NativeForm::GrabPopup()
         return true;
     m_app.SetPopupGrab(this);
     // GTK's grab routes the keys of every window of the application here (to the focused
-    // host) and keeps the other windows' pointer input away; the window system's grab
-    // brings the presses on other programs' windows, which arrive outside this window.
+    // host) and keeps the other windows' pointer input away; the window system's pointer
+    // grab brings the presses on other programs' windows, which arrive outside this window.
+    // The keyboard stays with the window that has the focus: GTK's grab reroutes its keys.
     gtk_grab_add(m_window.get());
     GdkWindow* window = gtk_widget_get_window(m_window.get());
     if (window) {
         GdkSeat* seat = gdk_display_get_default_seat(gtk_widget_get_display(m_window.get()));
-        m_seatGrabbed
-            = gdk_seat_grab(seat, window, GDK_SEAT_CAPABILITY_ALL, TRUE, nullptr, nullptr, nullptr, nullptr)
+        m_seatGrabbed = gdk_seat_grab(seat, window, GDK_SEAT_CAPABILITY_ALL_POINTING, TRUE, nullptr, nullptr,
+                            nullptr, nullptr)
             == GDK_GRAB_SUCCESS;
     }
     return true;

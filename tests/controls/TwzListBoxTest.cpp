@@ -499,6 +499,10 @@ TEST_F(ListBoxTest, SizesFromAHostileStreamStayUsable)
     // More cells than an index can count: the columns stop at the largest index.
     list->SetItemWidth(1e-30f);
     EXPECT_EQ(list->GetColumns(), std::numeric_limits<int32_t>::max());
+    list->FocusObject();
+    list->SetItemIndex(1);
+    scene->InjectKey(vk::kDown);
+    EXPECT_EQ(list->GetItemIndex(), 2) << "a step of that many columns stops at the last item";
     list->SetItemWidth(-5);
     EXPECT_EQ(list->GetColumns(), 1);
     list->SetColumns(-3);

@@ -461,3 +461,63 @@ TEST_F(BuiltInScrollStyles, BoxesAndListsScrollWithTheBuiltInStyles)
     EXPECT_NE(list->ItemByIndex(0)->CheckPart(), nullptr);
     PaintAll();
 }
+
+namespace {
+
+class TWheelEater : public rtl::TComponent {
+    RTL_CLASS(TWheelEater, rtl::TComponent)
+public:
+    using rtl::TComponent::TComponent;
+    void Wheel(rtl::TObject*, TShiftState, int32_t, const TwzPoint&, bool& handled) { handled = true; }
+
+protected:
+    ~TWheelEater() override = default;
+};
+
+RTL_IMPLEMENT_CLASS(TWheelEater)
+
+} // namespace
+
+TEST_F(ScrollBoxTest, AnOnMouseWheelHandlerThatHandlesTheWheelStopsTheScrolling)
+{
+    auto* box = Box();
+    box->SetAnimated(false);
+    AddChild(*box, { 0, 0, 80, 500 });
+    box->RealignChildren();
+    auto* eater = new TWheelEater(form.get());
+    box->OnMouseWheel.Bind<&TWheelEater::Wheel>(eater);
+    scene->SetMousePos({ 40, 40 });
+    EXPECT_TRUE(scene->InjectWheel(-120));
+    EXPECT_EQ(box->GetVScrollBar()->GetValue(), 0);
+}
+
+TEST_F(ScrollBoxTest, PartsOfTheWrongKindAreIgnored)
+{
+    SetSheet(R"(  object TwzLayout
+    ResourceName = 'oddstyle'
+    object TwzBrushObject
+      ResourceName = 'content'
+    end
+    object TwzLayout
+      ResourceName = 'vscrollbar'
+      Align = vaRight
+      Width = 10
+    end
+  end
+)");
+    auto* box = new TwzScrollBox(form.get());
+    box->SetBounds(0, 0, 100, 100);
+    box->SetParent(root);
+    box->SetResource("oddstyle");
+    ASSERT_NE(box->GetAppliedStyle(), nullptr);
+    EXPECT_EQ(box->GetContentPart(), nullptr);
+    EXPECT_EQ(box->GetVScrollBar(), nullptr);
+    AddChild(*box, { 0, 0, 50, 500 });
+    box->RealignChildren();
+    EXPECT_EQ(box->GetContentBounds(), (TwzRect { 0, 0, 100, 100 })) << "without a viewport nothing scrolls";
+    scene->SetMousePos({ 40, 40 });
+    EXPECT_FALSE(scene->InjectWheel(-120));
+    box->ScrollToCenter();
+    box->SetUseSmallScrollBars(true);
+    EXPECT_EQ(box->GetContent()->GetPosition()->GetY(), 0);
+}

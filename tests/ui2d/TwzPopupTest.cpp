@@ -6,10 +6,12 @@
 #include "ui2d/TwzPopup.h"
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzPosition.h"
+#include "platform/rtl/Text.h"
 #include "platform/ui/FakeApplication.h"
 #include "tests/ui2d/TwzSceneWindowTestSupport.h"
 #include "tests/ui2d/Ui2dTestClasses.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/TwzResources.h"
 #include "ui2d/TwzScene.h"
 
 #include <gtest/gtest.h>
@@ -390,6 +392,65 @@ TEST_F(Popups, AMessagePopupIsCentredAtTheTopAndDisablesTheSceneWhileModal)
     app.Post([&] { message->GetPopupForm()->GetForm().SetModalResult(platform::ui::kModalOk); });
     EXPECT_EQ(message->RunPopupModal(), platform::ui::kModalOk);
     EXPECT_FALSE(root->GetEnabled());
+}
+
+TEST_F(Popups, TheWindowSystemClosingTheWindowClosesThePopupAndTheWindowFreesItself)
+{
+    popup->SetIsOpen(true);
+    rtl::Watch<TwzPopupForm> window(popup->GetPopupForm());
+    PopupForm().SimulateCloseRequest();
+    EXPECT_FALSE(popup->GetIsOpen());
+    EXPECT_EQ(popup->GetPopupForm(), nullptr);
+    EXPECT_EQ(popup->GetParent(), target);
+    app.ProcessMessages();
+    EXPECT_FALSE(window) << "freed on the next turn, after its own handler";
+    popup->SetIsOpen(true); // opens again in a new window
+    EXPECT_NE(popup->GetPopupForm(), nullptr);
+}
+
+TEST_F(Popups, OnAScreenThatBlendsThePopupShowsAsAPerPixelAlphaWindowWhereItWasPlaced)
+{
+    app.SetComposited(true);
+    auto* content = new TBox(owner.get());
+    popup->AddObject(content);
+    content->SetBounds(0, 0, 60, 60); // the right half of the popup stays transparent
+    content->color = 0xFFFF0000;
+    popup->SetIsOpen(true);
+    const Point placed = PopupAt();
+    app.ProcessMessages();
+    EXPECT_GT(PopupForm().LayeredUpdates(), 0);
+    EXPECT_EQ(PopupForm().ShownPixel(30, 30), 0xFFFF0000u);
+    EXPECT_EQ(PopupForm().ShownPixel(90, 30) >> 24, 0u);
+    EXPECT_EQ(PopupAt(), placed);
+}
+
+TEST_F(Popups, TheOpenPopupTakesItsStyleFromItsOwnSheetOrElseFromTheSceneItCameFrom)
+{
+    const auto sheetWith = [&](const char* hint) {
+        auto* sheet = new TwzResources(owner.get());
+        sheet->GetResource()->SetTextStr(rtl::Utf8ToUtf16(std::string("object TwzVisualObject\n"
+                                                                      "  object TwzVisualObject\n"
+                                                                      "    ResourceName = 'popupstyle'\n"
+                                                                      "    Hint = '")
+            + hint + "'\n  end\nend\n"));
+        return sheet;
+    };
+    TwzResources* sceneSheet = sheetWith("scene");
+    TwzResources* ownSheet = sheetWith("own");
+    scene->SetStyle(sceneSheet);
+    popup->SetIsOpen(true);
+    ASSERT_NE(popup->GetAppliedStyle(), nullptr);
+    EXPECT_EQ(popup->GetAppliedStyle()->GetHint(), u"scene");
+    EXPECT_EQ(popup->GetPopupScene()->GetStyle(), sceneSheet);
+    popup->SetIsOpen(false);
+
+    popup->SetStyle(ownSheet);
+    popup->SetIsOpen(true);
+    ASSERT_NE(popup->GetAppliedStyle(), nullptr);
+    EXPECT_EQ(popup->GetAppliedStyle()->GetHint(), u"own");
+    popup->SetIsOpen(false);
+    ownSheet->Free();
+    EXPECT_EQ(popup->GetStyle(), nullptr);
 }
 
 TEST_F(Popups, PopupsAreInThePopupCategoryAndInvisibleWhileClosed)

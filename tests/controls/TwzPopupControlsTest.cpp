@@ -1,0 +1,154 @@
+// Buttons with popups and actions in a scene of the headless window system: a button in a
+// modal message popup ends the run with its modal result, a close button closes a popup
+// that is not modal, and a button follows the action set through its published Action
+// property, whose update handler the scene runs at idle time.
+
+#include "controls/Controls.h"
+#include "controls/TwzButtons.h"
+#include "controls/TwzCheckBoxes.h"
+#include "platform/rtl/Properties.h"
+#include "platform/ui/FakeApplication.h"
+#include "ui2d/Library2D.h"
+#include "ui2d/TwzAction.h"
+#include "ui2d/TwzBackground.h"
+#include "ui2d/TwzPopup.h"
+#include "ui2d/TwzScene.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class TCounter : public rtl::TObject {
+public:
+    int runs = 0;
+    void Run(rtl::TObject*) { ++runs; }
+};
+
+class ButtonsInScenes : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Initialize2DLibrary();
+        RegisterControls();
+        platform::ui::FormOptions options;
+        options.clientWidth = 300;
+        options.clientHeight = 200;
+        options.position = platform::ui::Point { 100, 100 };
+        form = app.CreateForm(options);
+        scene = new TwzScene(owner.get());
+        scene->SetBounds(0, 0, 300, 200);
+        root = new TwzBackground(owner.get());
+        scene->AddObject(root);
+        scene->SetParentForm(form.get());
+        form->Show();
+        app.ProcessMessages();
+    }
+    void TearDown() override
+    {
+        rtl::FreeAndNil(scene);
+        form.reset();
+        owner.reset();
+    }
+    /// A left click at a client point of a host.
+    static void Click(platform::ui::SceneHost& host, double x, double y)
+    {
+        auto& fake = static_cast<platform::ui::FakeSceneHost&>(host);
+        platform::ui::RawButtonEvent press;
+        press.x = x;
+        press.y = y;
+        fake.Inject(press);
+        platform::ui::RawButtonEvent release = press;
+        release.type = platform::ui::RawButtonEvent::Type::Release;
+        release.modifiers.button1 = true;
+        fake.Inject(release);
+    }
+
+    platform::ui::FakeApplication app;
+    std::unique_ptr<platform::ui::Form> form;
+    rtl::TOwned<rtl::TComponent> owner { new rtl::TComponent(nullptr) };
+    TwzScene* scene = nullptr;
+    TwzBackground* root = nullptr;
+};
+
+TEST_F(ButtonsInScenes, AButtonInAModalMessagePopupEndsTheRunWithItsResult)
+{
+    auto* message = new TwzMessagePopup(owner.get());
+    root->AddObject(message);
+    message->SetBounds(0, 0, 200, 60);
+    auto* ok = new TwzButton(owner.get());
+    message->AddObject(ok);
+    ok->SetBounds(10, 10, 80, 30);
+    ok->SetModalResult(platform::ui::kModalOk);
+    // The click comes once the message has slid in; a run that missed it ends after a while.
+    const uint32_t click = app.StartTimer(600, [&](uint32_t id) {
+        app.StopTimer(id);
+        if (message->GetPopupScene())
+            Click(*message->GetPopupScene()->GetHost(), 40, 20);
+    });
+    const uint32_t guard = app.StartTimer(5000, [&](uint32_t id) {
+        app.StopTimer(id);
+        if (message->GetPopupForm())
+            message->GetPopupForm()->GetForm().SetModalResult(99);
+    });
+    EXPECT_EQ(message->RunPopupModal(), platform::ui::kModalOk);
+    app.StopTimer(click);
+    app.StopTimer(guard);
+    EXPECT_EQ(message->GetPopupForm(), nullptr);
+    EXPECT_EQ(message->GetParent(), root);
+}
+
+TEST_F(ButtonsInScenes, ACloseButtonClosesAPopupThatIsNotModal)
+{
+    auto* popup = new TwzPopup(owner.get());
+    root->AddObject(popup);
+    popup->SetBounds(0, 0, 100, 60);
+    auto* close = new TwzCloseButton(owner.get());
+    popup->AddObject(close);
+    close->SetBounds(70, 5, 20, 20);
+    popup->SetIsOpen(true);
+    ASSERT_NE(popup->GetPopupScene(), nullptr);
+    Click(*popup->GetPopupScene()->GetHost(), 80, 15);
+    app.ProcessMessages();
+    EXPECT_FALSE(popup->GetIsOpen());
+    EXPECT_EQ(popup->GetPopupForm(), nullptr);
+    EXPECT_EQ(close->GetParent(), popup);
+}
+
+TEST_F(ButtonsInScenes, AButtonFollowsItsActionAndTheSceneUpdatesActionsAtIdleTime)
+{
+    auto* action = new TwzAction(owner.get());
+    action->SetCaption(u"Render");
+    TCounter executed;
+    TCounter updated;
+    action->OnExecute.Bind<&TCounter::Run>(&executed);
+    action->OnUpdate.Bind<&TCounter::Run>(&updated);
+    auto* button = new TwzButton(owner.get());
+    root->AddObject(button);
+    button->SetBounds(20, 20, 100, 30);
+    ASSERT_TRUE(rtl::SetPropValue(*button, "Action", rtl::TValue(static_cast<rtl::TObject*>(action))));
+    EXPECT_EQ(button->GetText(), u"Render");
+
+    Click(*scene->GetHost(), 50, 30);
+    EXPECT_EQ(executed.runs, 1);
+    action->SetEnabled(false);
+    EXPECT_FALSE(button->GetEnabled());
+    Click(*scene->GetHost(), 50, 30);
+    EXPECT_EQ(executed.runs, 1) << "a disabled button does not click";
+    action->SetCaption(u"Render…");
+    EXPECT_EQ(button->GetText(), u"Render…");
+
+    // Idle turns ask the action to update itself, but only for controls that show.
+    const int before = updated.runs;
+    app.ProcessOne();
+    while (app.ProcessOne()) { }
+    EXPECT_GT(updated.runs, before);
+    button->SetVisible(false);
+    const int hidden = updated.runs;
+    app.AdvanceTime(100);
+    while (app.ProcessOne()) { }
+    EXPECT_EQ(updated.runs, hidden);
+}
+
+} // namespace
