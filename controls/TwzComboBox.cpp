@@ -289,9 +289,10 @@ void TwzComboBox::FreeStyle()
     Inherited::FreeStyle();
 }
 
-void TwzComboBox::PaintFace(rtl::TObject*, TwzCanvas* canvas, const TwzRect& rect)
+void TwzComboBox::PaintFace(rtl::TObject* sender, TwzCanvas* canvas, const TwzRect& rect)
 {
-    if (!canvas || !m_listBox)
+    auto* part = dynamic_cast<TwzVisualObject*>(sender);
+    if (!canvas || !part || !m_listBox)
         return;
     TwzListBoxItem* item = m_listBox->Selected();
     if (!item)
@@ -302,8 +303,9 @@ void TwzComboBox::PaintFace(rtl::TObject*, TwzCanvas* canvas, const TwzRect& rec
     rtl::Watch<TwzListBoxItem> watch(item);
     item->SetWidth(RectWidth(rect));
     item->SetHeight(RectHeight(rect));
-    item->SetOpacity(GetOpacity());
-    item->PaintTo(*canvas, rect, nullptr);
+    // Under the face, the item shows at the box's own opacity.
+    item->SetOpacity(1);
+    item->PaintTo(*canvas, rect, part);
     if (!watch)
         return;
     item->SetWidth(width);

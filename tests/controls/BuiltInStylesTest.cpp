@@ -9,14 +9,17 @@
 #include "controls/TwzAniIndicator.h"
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzComboBox.h"
 #include "controls/TwzLabel.h"
 #include "controls/TwzPanels.h"
 #include "controls/TwzProgressBar.h"
 #include "controls/TwzScrollBars.h"
 #include "controls/TwzSplitter.h"
 #include "controls/TwzTracks.h"
+#include "graphics/TwzWideStrings.h"
 #include "platform/rtl/Text.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/TwzContent.h"
 #include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzResources.h"
 #include "ui2d/TwzText.h"
@@ -106,6 +109,32 @@ template <class T> std::function<TwzControl*(rtl::TComponent*)> MakeWithText()
     };
 }
 
+/// A combo box holding one current item.
+template <class T> std::function<TwzControl*(rtl::TComponent*)> WithItem()
+{
+    return [](rtl::TComponent* owner) -> TwzControl* {
+        auto* combo = new T(owner);
+        auto* item = new TwzListBoxItem(owner);
+        item->SetText(u"Item");
+        combo->AddObject(item);
+        combo->SetItemIndex(0);
+        return combo;
+    };
+}
+
+/// A string list or combo box of three lines, 60 high at most (the test scene is 100 high).
+template <class T> std::function<TwzControl*(rtl::TComponent*)> WithLines()
+{
+    return [](rtl::TComponent* owner) -> TwzControl* {
+        auto* box = new T(owner);
+        box->SetHeight(std::min(box->GetHeight(), 60.0f));
+        box->GetItems()->Add(u"one");
+        box->GetItems()->Add(u"two");
+        box->GetItems()->Add(u"three");
+        return box;
+    };
+}
+
 const std::vector<Row>& Rows()
 {
     const PartSpec text { "text", Is<TwzText>() };
@@ -171,6 +200,24 @@ const std::vector<Row>& Rows()
         { "HUD angle dial", Make<TwzHudAngleButton>(), "hudanglebuttonstyle",
             { { "tick", Is<TwzVisualObject>() }, text, { "tracktext", Is<TwzText>() } } },
         { "busy indicator", Make<TwzAniIndicator>(), "", {} },
+        { "combo box", WithItem<TwzComboBox>(), "comboboxstyle", { { "content", Is<TwzContent>() } } },
+        { "HUD combo box", WithItem<TwzHudComboBox>(), "hudcomboboxstyle",
+            { { "content", Is<TwzContent>() } } },
+        // Named by Resource: the copy of a named style is anonymous, so only the paint is checked.
+        { "string combo box", WithLines<TwzStringComboBox>(), "", {} },
+        { "HUD string combo box", WithLines<TwzHudStringComboBox>(), "", {} },
+        { "string list box", WithLines<TwzStringListBox>(), "", {} },
+        { "HUD string list box", WithLines<TwzHudStringListBox>(), "", {} },
+        { "HUD list box",
+            [](rtl::TComponent* owner) -> TwzControl* {
+                auto* list = new TwzHudListBox(owner);
+                list->SetHeight(60);
+                auto* item = new TwzListBoxItem(owner);
+                item->SetText(u"Item");
+                list->AddObject(item);
+                return list;
+            },
+            "hudlistboxstyle", {} },
     };
     return rows;
 }

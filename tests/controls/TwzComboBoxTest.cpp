@@ -279,6 +279,8 @@ TEST_F(ComboBoxTest, TheFacePaintsTheCurrentItemInItsOwnLook)
     auto pixel = [&](int x, int y) { return bitmap.GetScanline(y)[x]; };
     paint();
     EXPECT_EQ(pixel(60, 20), 0xFFFF0000u) << "the current item's swatch fills the face";
+    EXPECT_EQ(pixel(108, 31), 0xFFFF0000u) << "up to its far corner";
+    EXPECT_NE(pixel(5, 5), 0xFFFF0000u) << "in the box's place, not the scene's corner";
     EXPECT_NE(pixel(60, 60), 0xFFFF0000u) << "the closed list shows nowhere else";
     TwzListBoxItem* item = combo->GetListBox()->ItemByIndex(0);
     EXPECT_EQ(item->GetHeight(), 19) << "its size comes back";
