@@ -5,6 +5,7 @@
 #include "ScrollBoxTestSupport.h"
 
 #include "controls/TwzComboBox.h"
+#include "controls/TwzLayouts.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzCanvasGdiPlus.h"
 #include "graphics/TwzWideStrings.h"
@@ -364,4 +365,67 @@ TEST_F(ComboBoxTest, StringListBoxRebuildsOnceAtTheEndOfAnUpdate)
     EXPECT_TRUE(list->ItemByIndex(1)->GetIsSelected());
     EXPECT_EQ(list->GetData(), rtl::TValue(std::u16string(u"line1")));
     EXPECT_EQ(list->ItemByIndex(2)->GetPosition()->GetY(), 38);
+}
+
+TEST_F(ComboBoxTest, ThePopupFollowsTheBoxToItsParentAndShowsInPlaceWhenDesigned)
+{
+    auto* combo = Combo(2);
+    auto* other = Add<TwzLayout>({ 0, 50, 200, 100 });
+    combo->SetParent(other);
+    EXPECT_EQ(combo->GetPopup()->GetParent(), other);
+    combo->SetBounds(5, 6, 80, 23);
+    combo->DropDown();
+    EXPECT_TRUE(combo->GetPopup()->GetIsOpen()) << "opens from the new parent";
+    EXPECT_EQ(combo->GetPopup()->GetWidth(), 80);
+    combo->DropDown();
+    EXPECT_EQ(combo->GetPopup()->GetParent(), other) << "and goes back there";
+
+    // Designing: a double click shows the list below the box for editing, another hides it.
+    TwzPopup* popup = combo->GetPopup();
+    combo->DesignDblClick();
+    EXPECT_FALSE(popup->GetDesignHide());
+    EXPECT_EQ(popup->GetParentedRect(), MakeRect(5, 29, 85, 29 + 8 * 19));
+    combo->DesignDblClick();
+    EXPECT_TRUE(popup->GetDesignHide());
+
+    // Items added while designing are locked in the list; otherwise they are not.
+    auto* item = new TwzListBoxItem(form.get());
+    combo->AddObject(item);
+    EXPECT_FALSE(item->GetLocked());
+    combo->SetDesigning(true);
+    auto* designed = new TwzListBoxItem(form.get());
+    combo->AddObject(designed);
+    EXPECT_TRUE(designed->GetLocked());
+    combo->SetDesigning(false);
+    EXPECT_EQ(combo->Count(), 4);
+    auto* other2 = new TwzVisualObject(form.get());
+    combo->AddObject(other2);
+    EXPECT_EQ(other2->GetParent(), combo) << "anything else is a plain child";
+}
+
+TEST_F(ComboBoxTest, StringBoxesTakeCopiesOfLinesAndRebuildOnAlignmentChanges)
+{
+    auto* list = Add<TwzStringListBox>({ 0, 0, 100, 100 });
+    TwzWideStringList lines;
+    lines.Add(u"a");
+    lines.Add(u"b");
+    list->SetItems(&lines);
+    lines.Add(u"c");
+    EXPECT_EQ(list->Count(), 2) << "a copy";
+    rtl::Watch<TwzListBoxItem> first(list->ItemByIndex(0));
+    list->SetTextAlign(wzTextAlignFar);
+    EXPECT_FALSE(first) << "rebuilt";
+    first = list->ItemByIndex(0);
+    list->SetTextAlign(wzTextAlignFar);
+    EXPECT_TRUE(first) << "unchanged: no rebuild";
+    EXPECT_EQ(list->ItemByIndex(0)->GetTextAlign(), wzTextAlignNear) << "the items keep their own";
+    EXPECT_FALSE(list->ItemByIndex(0)->GetStored());
+
+    auto* combo = Combo<TwzStringComboBox>(0);
+    combo->SetItems(&lines);
+    EXPECT_EQ(combo->Count(), 3);
+    rtl::Watch<TwzListBoxItem> item(combo->GetListBox()->ItemByIndex(0));
+    combo->SetTextAlign(wzTextAlignNear);
+    EXPECT_FALSE(item);
+    EXPECT_EQ(combo->Count(), 3);
 }

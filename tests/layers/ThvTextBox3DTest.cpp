@@ -11,6 +11,7 @@
 #include "graphics/TwzCanvasGdiPlus.h"
 #include "platform/rtl/Streams.h"
 #include "platform/ui/FakeApplication.h"
+#include "platform/ui/PopupMenu.h"
 #include "platform/ui/Types.h"
 #include "scene3d/Library3D.h"
 #include "scene3d/ThvFont.h"
@@ -329,4 +330,58 @@ TEST_F(TextBox3DTest, StoresItsPropertiesAndReadsThemBack)
     EXPECT_EQ(copy->GetBackground(), "#FF112233");
     EXPECT_EQ(copy->GetFont()->GetSize(), 20);
     EXPECT_EQ(copy->GetCursor(), -4);
+}
+
+TEST_F(TextBox3DTest, TheContextMenuRunsTheEditCommandsAndSelectAllKeepsTheEndFixed)
+{
+    auto* box = Box(u"abc def");
+    box->EnterFocus();
+    std::vector<std::string> captions;
+    std::string choice = "Select All";
+    platform::ui::FakePopupMenu::SetChooser([&](platform::ui::MenuItem& items, platform::ui::Point) {
+        captions.clear();
+        for (const auto& item : items.Items())
+            captions.push_back(item->Caption);
+        return items.FindByCaption(choice);
+    });
+    box->ContextMenu({ 10.4f, 20.6f });
+    EXPECT_EQ(captions, (std::vector<std::string> { "Cut", "Copy", "Paste", "Delete", "Select All" }));
+    app->ProcessMessages();
+    EXPECT_EQ(box->GetSelText(), u"abc def");
+    EXPECT_EQ(box->GetCaretPosition(), 0) << "the caret at the start, the end of the text fixed";
+    Key(*box, vk::kRight, { ShiftFlag::Shift });
+    EXPECT_EQ(box->GetSelText(), u"bc def");
+
+    choice = "Cut";
+    box->ContextMenu({ 0, 0 });
+    app->ProcessMessages();
+    EXPECT_EQ(box->GetText(), u"a");
+    EXPECT_EQ(app->GetClipboard().GetText().value_or(u""), u"bc def");
+
+    // A box freed before its posted command runs is left alone.
+    box->ContextMenu({ 0, 0 });
+    box->Free();
+    app->ProcessMessages();
+    platform::ui::FakePopupMenu::SetChooser({});
+}
+
+TEST_F(TextBox3DTest, AHandlerMayFreeTheBoxWhileItEdits)
+{
+    struct TFreer : rtl::TObject {
+        void FreeSender(rtl::TObject* sender) { static_cast<ThvTextBox3D*>(sender)->Free(); }
+    } freer;
+    for (int which = 0; which < 2; ++which) {
+        SCOPED_TRACE(which);
+        auto* box = Box(u"abc");
+        box->EnterFocus();
+        rtl::Watch<ThvTextBox3D> watch(box);
+        if (which == 0)
+            box->OnTyping.Bind<&TFreer::FreeSender>(&freer);
+        else
+            box->OnChange.Bind<&TFreer::FreeSender>(&freer);
+        Type(*box, u"z");
+        if (watch)
+            Key(*box, vk::kReturn);
+        EXPECT_FALSE(watch);
+    }
 }
