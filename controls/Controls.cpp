@@ -2,6 +2,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzComboBox.h"
 #include "controls/TwzCompoundRows.h"
 #include "controls/TwzExpander.h"
 #include "controls/TwzExtControls.h"
@@ -63,6 +64,10 @@ void RegisterControls()
     Register2DObjects<TwzHudTextBox, TwzHudNumberBox, TwzHudRoundTextBox, TwzHudSpinBox>("HUD");
     Register2DObjects<TwzCompoundTrackBar, TwzCompoundAngleBar, TwzCompoundTextBox, TwzCompoundMemo,
         TwzCompoundNumberBox, TwzCompoundPopupBox, TwzCompoundColorButton, TwzCompoundImage>("Compound");
+    rtl::RegisterClass<TwzComboListBox>();
+    Register2DObjects<TwzComboBox, TwzStringComboBox, TwzStringListBox>("Lists");
+    Register2DObjects<TwzHudListBox, TwzHudHorzListBox, TwzHudStringListBox, TwzHudComboBox,
+        TwzHudStringComboBox>("HUD");
     // Last: the style objects hold the classes registered above.
     ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
 }

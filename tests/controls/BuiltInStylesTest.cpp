@@ -9,15 +9,18 @@
 #include "controls/TwzAniIndicator.h"
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzComboBox.h"
 #include "controls/TwzLabel.h"
 #include "controls/TwzPanels.h"
 #include "controls/TwzProgressBar.h"
 #include "controls/TwzScrollBars.h"
 #include "controls/TwzSplitter.h"
 #include "controls/TwzTracks.h"
+#include "graphics/TwzWideStrings.h"
 #include "platform/rtl/Text.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/TwzBackground.h"
+#include "ui2d/TwzContent.h"
 #include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzResources.h"
 #include "ui2d/TwzShape.h"
@@ -68,6 +71,11 @@ const char* const kExpectedMissing[] = { "scrollboxstyle", "framedscrollboxstyle
     "hudroundtextboxstyle", "hudspinboxstyle", "hudmemostyle", "hudwindowstyle", "hudpopupboxstyle",
     "hudcomboboxstyle", "hudcombolistboxstyle", "hudtabcontrolstyle", "hudtabitemstyle", "hudlistboxstyle",
     "hudlistboxitemstyle" };
+const char* const kExpectedMissing[] = { "scrollboxstyle", "framedscrollboxstyle", "backgroundstyle",
+    "expandercheckboxstyle", "expanderstyle", "imagecontrolstyle", "roundtextboxstyle", "spinboxstyle",
+    "popupboxstyle", "memostyle", "numberboxstyle", "listboxstyle", "listboxitemstyle",
+    "imagelistboxitemstyle", "tabitemstyle", "expanderbuttonstyle", "treeviewstyle", "treeviewitemstyle",
+    "hudtabcontrolstyle", "hudtabitemstyle" };
 
 template <class List> bool Listed(const List& list, const std::string& name)
 {
@@ -106,6 +114,32 @@ template <class T> std::function<TwzControl*(rtl::TComponent*)> MakeWithText()
         auto* control = new T(owner);
         control->SetText(u"Caption");
         return control;
+    };
+}
+
+/// A combo box holding one current item.
+template <class T> std::function<TwzControl*(rtl::TComponent*)> WithItem()
+{
+    return [](rtl::TComponent* owner) -> TwzControl* {
+        auto* combo = new T(owner);
+        auto* item = new TwzListBoxItem(owner);
+        item->SetText(u"Item");
+        combo->AddObject(item);
+        combo->SetItemIndex(0);
+        return combo;
+    };
+}
+
+/// A string list or combo box of three lines, 60 high at most (the test scene is 100 high).
+template <class T> std::function<TwzControl*(rtl::TComponent*)> WithLines()
+{
+    return [](rtl::TComponent* owner) -> TwzControl* {
+        auto* box = new T(owner);
+        box->SetHeight(std::min(box->GetHeight(), 60.0f));
+        box->GetItems()->Add(u"one");
+        box->GetItems()->Add(u"two");
+        box->GetItems()->Add(u"three");
+        return box;
     };
 }
 
@@ -176,6 +210,24 @@ const std::vector<Row>& Rows()
         { "busy indicator", Make<TwzAniIndicator>(), "", {} },
         { "scene background", Make<TwzBackground>(), "backgroundstyle",
             { { "background", Is<TwzRectangle>() } } },
+        { "combo box", WithItem<TwzComboBox>(), "comboboxstyle", { { "content", Is<TwzContent>() } } },
+        { "HUD combo box", WithItem<TwzHudComboBox>(), "hudcomboboxstyle",
+            { { "content", Is<TwzContent>() } } },
+        // Named by Resource: the copy of a named style is anonymous, so only the paint is checked.
+        { "string combo box", WithLines<TwzStringComboBox>(), "", {} },
+        { "HUD string combo box", WithLines<TwzHudStringComboBox>(), "", {} },
+        { "string list box", WithLines<TwzStringListBox>(), "", {} },
+        { "HUD string list box", WithLines<TwzHudStringListBox>(), "", {} },
+        { "HUD list box",
+            [](rtl::TComponent* owner) -> TwzControl* {
+                auto* list = new TwzHudListBox(owner);
+                list->SetHeight(60);
+                auto* item = new TwzListBoxItem(owner);
+                item->SetText(u"Item");
+                list->AddObject(item);
+                return list;
+            },
+            "hudlistboxstyle", {} },
     };
     return rows;
 }
