@@ -724,11 +724,34 @@ TwzCaretPosition TwzMemo::PointToPosition(TwzPoint pt)
                 ? 2
                 : 1;
         };
-        float d = content.Left + TextWidth(s.substr(0, static_cast<size_t>(unitAt(0)))) / 2;
+        // The column is the first whose right edge (plus a quarter of the font size) reaches
+        // the point or the view's far edge. The edges grow with the column, so a long line is
+        // searched by halving rather than measured once per character.
+        const float target = std::min(x, hScroll + content.Right);
         const float quarter = m_font->GetSize() / 4;
-        while (d < x && column < Size(s) && d < hScroll + content.Right) {
-            column += unitAt(column);
-            d = content.Left + TextWidth(s.substr(0, static_cast<size_t>(column))) + quarter;
+        const auto edge = [&](int32_t c) {
+            return content.Left + TextWidth(s.substr(0, static_cast<size_t>(c))) + quarter;
+        };
+        const int32_t length = Size(s);
+        if (content.Left + TextWidth(s.substr(0, static_cast<size_t>(unitAt(0)))) / 2 < target) {
+            if (edge(length) < target) {
+                column = length;
+            } else {
+                int32_t shortOf = 0;
+                int32_t reaching = length;
+                while (reaching - shortOf > 1) {
+                    const int32_t middle = shortOf + (reaching - shortOf) / 2;
+                    if (edge(middle) >= target)
+                        reaching = middle;
+                    else
+                        shortOf = middle;
+                }
+                column = reaching;
+            }
+            // Never between the halves of a surrogate pair.
+            if (column < length && IsHighSurrogate(s[static_cast<size_t>(column) - 1])
+                && IsLowSurrogate(s[static_cast<size_t>(column)]))
+                ++column;
         }
     }
     return { line, column };
@@ -779,11 +802,38 @@ void TwzMemo::ScrollToCaretHorz()
     const int32_t length = Size(s);
     const int32_t column = std::min(m_caret.Pos, length);
     if (m_firstVisibleChar <= column) {
-        while (m_firstVisibleChar < length
-            && TextWidth(s.substr(static_cast<size_t>(std::min(m_firstVisibleChar, length)) - 1,
-                   static_cast<size_t>(std::max(0, column - m_firstVisibleChar + 1))))
-                > RectWidth(content) - 5)
-            ++m_firstVisibleChar;
+        // The first visible character moves right until the text from it to the caret fits.
+        // That text narrows as it moves, so the place is searched for from the caret
+        // leftwards: a long line costs a few measurements of about the visible text, not one
+        // measurement per character.
+        const float limit = RectWidth(content) - 5;
+        const auto fits = [&](int32_t first) {
+            return TextWidth(
+                       s.substr(static_cast<size_t>(first) - 1, static_cast<size_t>(column - first + 1)))
+                <= limit;
+        };
+        const int32_t start = std::max(1, m_firstVisibleChar);
+        if (start < length && !fits(start)) {
+            int32_t fitting = column + 1; // the empty text before the caret
+            int32_t tooWide = start;
+            int32_t step = 1;
+            while (fitting - step > start) {
+                if (!fits(fitting - step)) {
+                    tooWide = fitting - step;
+                    break;
+                }
+                fitting -= step;
+                step *= 2;
+            }
+            while (fitting - tooWide > 1) {
+                const int32_t middle = tooWide + (fitting - tooWide) / 2;
+                if (fits(middle))
+                    fitting = middle;
+                else
+                    tooWide = middle;
+            }
+            m_firstVisibleChar = std::min(fitting, length);
+        }
     } else {
         m_firstVisibleChar = std::max(1, column);
     }

@@ -385,3 +385,27 @@ TEST_F(MemoTest, TheBuiltInStyleServesTheDesignersTextEditor)
             light = light || (Pixel(x, y) & 0xFF) > 0xA0;
     EXPECT_TRUE(light);
 }
+
+TEST_F(MemoTest, ALongLineScrollsAndTakesClicksWhereTheyLand)
+{
+    std::u16string line;
+    for (int i = 0; i < 600; ++i)
+        line += u"word" + rtl::Utf8ToUtf16(std::to_string(i % 10)) + u" ";
+    TwzMemo* memo = Memo(line, 180, 60);
+    Focus(*memo);
+    Key(vk::kEnd);
+    const TwzRect content = memo->ContentRect();
+    TwzPoint caret = memo->PositionToPoint(memo->GetCaretPosition());
+    EXPECT_GE(caret.X, content.Left);
+    EXPECT_LE(caret.X, content.Right);
+    // A click in the scrolled view lands on the character under it.
+    const TwzPoint click { content.Left + 60, content.Top + 5 };
+    scene->InjectClick({ click.X + 10, click.Y + 10 });
+    const TwzCaretPosition at = memo->GetCaretPosition();
+    caret = memo->PositionToPoint(at);
+    const float charWidth = memo->TextWidth(u"w");
+    EXPECT_NEAR(caret.X, click.X, charWidth);
+    EXPECT_GT(at.Pos, 3000);
+    Key(vk::kHome);
+    EXPECT_FLOAT_EQ(memo->HScrollValue(), 0);
+}
