@@ -218,7 +218,7 @@ void TwzMemo::SetWordWrap(bool value)
     if (value == m_wordWrap)
         return;
     m_wordWrap = value;
-    RebuildLines();
+    RebuildKeepingPlaces();
     Realign();
     UpdateCaret(false);
 }
@@ -241,7 +241,7 @@ void TwzMemo::FontChanged()
 {
     if (IsLoading())
         return;
-    RebuildLines();
+    RebuildKeepingPlaces();
     UpdateCaret(false);
     Realign();
 }
@@ -457,6 +457,23 @@ int32_t TwzMemo::WrapRange(int32_t from, int32_t to, std::vector<int32_t>& start
     if (!WrapParagraph(q, paragraph, w, starts) && w > widest)
         widestLine = lastLine;
     return widestLine;
+}
+
+void TwzMemo::RebuildKeepingPlaces()
+{
+    // The caret and the selection survive the rebuild as text indexes.
+    m_savedCaret = PosToIndex(m_caret);
+    if (m_selected) {
+        m_savedAnchor = PosToIndex(m_anchor);
+        m_savedHead = PosToIndex(m_head);
+    }
+    RebuildLines();
+    m_caret = IndexToPos(m_savedCaret);
+    if (m_selected && m_savedAnchor >= 0) {
+        m_anchor = IndexToPos(m_savedAnchor);
+        m_head = IndexToPos(m_savedHead);
+        m_savedAnchor = -1;
+    }
 }
 
 void TwzMemo::RebuildLines()
@@ -846,21 +863,9 @@ void TwzMemo::ScrollToCaretHorz()
 TwzRect TwzMemo::GetContentBounds()
 {
     TwzRect bounds = Inherited::GetContentBounds();
-    if (m_wordWrap || (!m_linesMeasured && GetCanvas())) {
-        // Wrapping depends on the width: the places survive the rebuild as text indexes.
-        m_savedCaret = PosToIndex(m_caret);
-        if (m_selected) {
-            m_savedAnchor = PosToIndex(m_anchor);
-            m_savedHead = PosToIndex(m_head);
-        }
-        RebuildLines();
-        m_caret = IndexToPos(m_savedCaret);
-        if (m_selected && m_savedAnchor >= 0) {
-            m_anchor = IndexToPos(m_savedAnchor);
-            m_head = IndexToPos(m_savedHead);
-            m_savedAnchor = -1;
-        }
-    }
+    // Wrapping depends on the width.
+    if (m_wordWrap || (!m_linesMeasured && GetCanvas()))
+        RebuildKeepingPlaces();
     if (LineCount() > 0)
         bounds.Bottom = bounds.Top + static_cast<float>(LineHeight()) * static_cast<float>(LineCount());
     if (!m_wordWrap) {

@@ -263,6 +263,8 @@ private:
     /// display line after the first; returns the widest paragraph's first line, counted
     /// from the range's first line.
     int32_t WrapRange(int32_t from, int32_t to, std::vector<int32_t>& starts);
+    /// RebuildLines, the caret and the selection kept at their places in the text.
+    void RebuildKeepingPlaces();
     [[nodiscard]] ParagraphEnd FindParagraphEnd(TwzCaretPosition p) const;
     /// Re-wraps the lines f .. z (the 1-based text range startIndex .. e before the edit,
     /// which changed the text's length by `delta`) and shifts the starts after them.

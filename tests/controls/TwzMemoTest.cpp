@@ -3,6 +3,7 @@
 
 #include "MemoTestSupport.h"
 
+#include "graphics/TwzBrush.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
 
@@ -126,8 +127,11 @@ TEST_F(MemoTest, WordWrapBreaksBeforeTheWordThatOverflows)
     ASSERT_GT(memo->TextWidth(u"Incomprehensibilities "), RectWidth(memo->ContentRect()));
     EXPECT_EQ(LinesOf(*memo), (std::vector<std::u16string> { u"Incomprehensibilities ", u"ok" }));
 
+    // Switching the wrap keeps the caret at its place in the text.
+    memo->SetCaretPosition({ 1, 1 }); // after the 'o' of "ok"
     memo->SetWordWrap(false);
     EXPECT_EQ(memo->LineCount(), 1);
+    EXPECT_EQ(memo->GetCaretPosition(), (TwzCaretPosition { 0, 23 }));
 }
 
 TEST_F(MemoTest, EditsKeepTheLineTableAsAFullRebuildWouldMakeIt)
@@ -364,6 +368,9 @@ TEST_F(MemoTest, TheBuiltInStyleServesTheDesignersTextEditor)
     ASSERT_NE(memo->GetContentPart(), nullptr);
     EXPECT_NE(memo->GetVScrollBar(), nullptr);
     EXPECT_NE(memo->GetHScrollBar(), nullptr);
+    auto* hud = Add<TwzHudMemo>("hudEditor", { 3, 60, 100, 30 });
+    ASSERT_NE(hud->GetContentPart(), nullptr);
+    EXPECT_EQ(hud->GetFontFill()->GetSolidColor(), 0xFFFFFFFFu); // "hudmemostyle", not "memostyle"
     EXPECT_FALSE(memo->GetVScrollBar()->GetVisible());
     memo->FocusObject();
     Key(vk::kEnd);
