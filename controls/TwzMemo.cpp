@@ -24,24 +24,25 @@ namespace {
 
 constexpr int32_t kCursorIBeam = -4;
 
+// In the order a stored memo is read back: the text before CharCase, which would convert it.
 constexpr rtl::TPropInfo kMemoProps[] = {
-    RTL_PROP(TwzMemo, AutoSelect, Boolean, true),
-    RTL_PROP(TwzControl, BindingSource, Component, nullptr),
-    RTL_PROP(TwzVisualObject, CanFocused, Boolean, true),
-    RTL_PROP(TwzMemo, CharCase, Enum, ecNormal),
-    RTL_PROP(TwzVisualObject, Cursor, Integer, kCursorIBeam).WithTypeName("TCursor"),
-    RTL_PROP(TwzVisualObject, DisableFocusEffect, Boolean, false),
-    RTL_PROP(TwzVisualObject, Enabled, Boolean, true),
-    RTL_PROP(TwzMemo, Font, Class, rtl::kNoDefault),
-    RTL_PROP(TwzMemo, HideSelection, Boolean, true),
+    RTL_PROP(TwzMemo, Text, WideString, u""),
     RTL_PROP(TwzMemo, Lines, Class, rtl::kNoDefault, false),
+    RTL_PROP(TwzMemo, WordWrap, Boolean, rtl::kNoDefault),
+    RTL_PROP(TwzMemo, Font, Class, rtl::kNoDefault),
+    RTL_PROP(TwzMemo, TextAlign, Enum, wzTextAlignNear),
+    RTL_PROP(TwzMemo, AutoSelect, Boolean, true),
+    RTL_PROP(TwzMemo, CharCase, Enum, ecNormal),
+    RTL_PROP(TwzMemo, HideSelection, Boolean, true),
     RTL_PROP(TwzMemo, MaxLength, Integer, 0),
     RTL_PROP(TwzMemo, ReadOnly, Boolean, false),
-    RTL_PROP(TwzControl, Resource, String, ""),
+    RTL_PROP(TwzControl, BindingSource, Component, nullptr),
+    RTL_PROP(TwzVisualObject, CanFocused, Boolean, true),
+    RTL_PROP(TwzVisualObject, Cursor, Integer, kCursorIBeam).WithTypeName("TCursor"),
+    RTL_PROP(TwzVisualObject, DisableFocusEffect, Boolean, false),
     RTL_PROP(TwzControl, TabOrder, Integer, -1),
-    RTL_PROP(TwzMemo, Text, WideString, u""),
-    RTL_PROP(TwzMemo, TextAlign, Enum, wzTextAlignNear),
-    RTL_PROP(TwzMemo, WordWrap, Boolean, rtl::kNoDefault),
+    RTL_PROP(TwzVisualObject, Enabled, Boolean, true),
+    RTL_PROP(TwzControl, Resource, String, ""),
 };
 
 constexpr rtl::TEventInfo kMemoEvents[] = {

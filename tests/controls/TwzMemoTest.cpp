@@ -6,6 +6,8 @@
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Streams.h"
+#include "ui2d/Library2D.h"
 
 #include <cmath>
 #include <random>
@@ -415,4 +417,29 @@ TEST_F(MemoTest, ALongLineScrollsAndTakesClicksWhereTheyLand)
     EXPECT_GT(at.Pos, 3000);
     Key(vk::kHome);
     EXPECT_FLOAT_EQ(memo->HScrollValue(), 0);
+}
+
+TEST_F(MemoTest, AMemoReadBackFromItsStoredFormKeepsItsValues)
+{
+    TwzMemo* memo = Memo(u"Größe\r\n\U0001F600 zwei");
+    memo->SetWordWrap(false);
+    memo->SetMaxLength(40);
+    memo->SetCharCase(ecUpperCase);
+    memo->SetReadOnly(true);
+    rtl::TMemoryStream stream;
+    memo->SaveObjectAsText(stream);
+    const std::string text(stream.Bytes().begin(), stream.Bytes().end());
+    // WordWrap has no default, so it is stored even when off; the Lines facade never is.
+    EXPECT_NE(text.find("WordWrap = False"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Lines"), std::string::npos) << text;
+    stream.SetPosition(0);
+    rtl::TOwned<TwzObject> copy(Create2DObjectFromTextStream(form.get(), stream));
+    auto* read = dynamic_cast<TwzMemo*>(copy.get());
+    ASSERT_NE(read, nullptr) << text;
+    EXPECT_EQ(read->GetText(), u"Größe\r\n\U0001F600 zwei");
+    EXPECT_EQ(read->GetLines()->GetCount(), 2);
+    EXPECT_EQ(read->GetMaxLength(), 40);
+    EXPECT_EQ(read->GetCharCase(), ecUpperCase);
+    EXPECT_TRUE(read->GetReadOnly());
+    EXPECT_EQ(read->GetCursor(), -4);
 }
