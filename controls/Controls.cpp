@@ -5,6 +5,7 @@
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
 #include "controls/TwzLayouts.h"
+#include "controls/TwzListBox.h"
 #include "controls/TwzMemo.h"
 #include "controls/TwzPanels.h"
 #include "controls/TwzScrollBox.h"
@@ -33,6 +34,8 @@ void RegisterControls()
     RegisterValueControls();
     Register2DObjects<TwzLayout, TwzScaledLayout, TwzGridLayout, TwzSplitLayout>("Layout");
     Register2DObjects<TwzScrollBox, TwzVertScrollBox, TwzFramedScrollBox, TwzFramedVertScrollBox>("Controls");
+    Register2DObjects<TwzListBox, TwzHorzListBox>("Lists");
+    Register2DObjects<TwzListBoxItem>("Items");
     Register2DObjects<TwzMemo>("Text Edits");
     Register2DObjects<TwzHudMemo>("HUD");
     // Last: the style objects hold the classes registered above.

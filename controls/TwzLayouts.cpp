@@ -10,6 +10,8 @@
 #include "ui2d/IwzScene.h"
 #include "ui2d/TwzImage.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr rtl::TPropInfo kLayoutProps[] = {
@@ -75,7 +77,7 @@ TwzGridLayout::TwzGridLayout(rtl::TComponent* owner)
 
 void TwzGridLayout::SetItemWidth(float value)
 {
-    if (value == m_itemWidth)
+    if (value == m_itemWidth || !std::isfinite(value))
         return;
     m_itemWidth = value;
     RealignChildren();
@@ -83,7 +85,7 @@ void TwzGridLayout::SetItemWidth(float value)
 
 void TwzGridLayout::SetItemHeight(float value)
 {
-    if (value == m_itemHeight)
+    if (value == m_itemHeight || !std::isfinite(value))
         return;
     m_itemHeight = value;
     RealignChildren();
@@ -157,7 +159,7 @@ bool TwzScaledLayout::DesignTime() const
 
 void TwzScaledLayout::SetOriginalWidth(float value)
 {
-    if (value == m_originalWidth)
+    if (value == m_originalWidth || !std::isfinite(value))
         return;
     m_originalWidth = value < 1 ? 1 : value;
     RecalcAbsolute();
@@ -166,7 +168,7 @@ void TwzScaledLayout::SetOriginalWidth(float value)
 
 void TwzScaledLayout::SetOriginalHeight(float value)
 {
-    if (value == m_originalHeight)
+    if (value == m_originalHeight || !std::isfinite(value))
         return;
     m_originalHeight = value < 1 ? 1 : value;
     RecalcAbsolute();

@@ -108,6 +108,15 @@ protected:
     ~TwzScrollBox() override = default;
     void BeforeDestruction() override;
 
+    /// Both offsets back to 0 (the bars follow at the next realignment).
+    void ResetScrollOffsets()
+    {
+        m_hScrollOffset = 0;
+        m_vScrollOffset = 0;
+    }
+    /// The movement of the last mouse move of a tracking press.
+    [[nodiscard]] TwzPoint GetLastDelta() const { return m_lastDelta; }
+
 private:
     void UpdateScrollBars();
     void BindBar(TwzScrollBar* bar, bool vertical);

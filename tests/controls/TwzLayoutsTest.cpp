@@ -5,6 +5,7 @@
 
 #include "controls/TwzLayouts.h"
 #include "graphics/TwzBounds.h"
+#include "graphics/TwzCanvasGdiPlus.h"
 
 #include <algorithm>
 
@@ -34,7 +35,7 @@ TEST_F(LayoutsTest, GridPlacesEqualCellsAndWrapsStrictlyPastTheLimit)
         // A cell ending exactly on the limit stays in the row: 128 + 64 = 192 is not > 192.
         { "exact fit", 192, 200, {}, wzHorizontal, 4, {}, { { 0, 0 }, { 64, 0 }, { 128, 0 }, { 0, 64 } } },
         { "one short", 191, 200, {}, wzHorizontal, 3, {}, { { 0, 0 }, { 64, 0 }, { 0, 64 } } },
-        // The margins move the start and count against the limit twice over their left part.
+        // The cursor starts inside the margins and wraps before the width less both margins.
         { "margins", 200, 200, { 10, 5, 10, 0 }, wzHorizontal, 3, {}, { { 10, 5 }, { 74, 5 }, { 10, 69 } } },
         { "vertical", 200, 150, {}, wzVertical, 3, {}, { { 0, 0 }, { 0, 64 }, { 64, 0 } } },
         // Padding sits inside the cell.
@@ -137,4 +138,62 @@ TEST_F(LayoutsTest, PlainLayoutsTakeNoHitsAndJoinTheirPaletteCategories)
     for (const char* name :
         { "TwzScrollBox", "TwzVertScrollBox", "TwzFramedScrollBox", "TwzFramedVertScrollBox" })
         EXPECT_TRUE(inCategory("Controls", name)) << name;
+}
+
+TEST_F(LayoutsTest, LayoutsShowADashedFrameOnlyWhileDesigned)
+{
+    TwzBitmap bitmap(200, 100);
+    TwzCanvasGdiPlus canvas(&bitmap);
+    scene->SetCanvas(&canvas);
+    root->SetVisible(false);
+    auto* layout = new TwzLayout(form.get());
+    layout->SetBounds(10, 10, 50, 50);
+    auto* scaled = new TwzScaledLayout(form.get());
+    scaled->SetBounds(100, 10, 50, 50);
+    auto* overlay = new TwzVisualObject(form.get());
+    overlay->SetBounds(0, 0, 200, 100);
+    scene->AddObject(overlay);
+    layout->SetParent(overlay);
+    scaled->SetParent(overlay);
+    // Somewhere along each top edge a dash is drawn.
+    auto edgeInked = [&](int left) {
+        for (int x = left; x < left + 50; ++x) {
+            if (bitmap.GetScanline(10)[x] != 0)
+                return true;
+        }
+        return false;
+    };
+    auto paint = [&] {
+        bitmap.Clear(0);
+        scene->AddUpdateRect({ 0, 0, 200, 100 });
+        scene->PaintRoots();
+    };
+    paint();
+    EXPECT_FALSE(edgeInked(10));
+    scene->SetDesignTime(true);
+    paint();
+    EXPECT_TRUE(edgeInked(10));
+    EXPECT_TRUE(edgeInked(100));
+    layout->SetLocked(true);
+    paint();
+    EXPECT_FALSE(edgeInked(10)) << "a locked layout (a style part) shows no frame";
+    scene->SetDesignTime(false);
+    scene->SetCanvas(nullptr);
+}
+
+TEST_F(LayoutsTest, AScaledLayoutInAnUpdatingScrollBoxWaits)
+{
+    auto* box = Add<TwzScrollBox>({ 0, 0, 100, 100 });
+    auto* layout = new TwzScaledLayout(form.get());
+    layout->SetParent(box);
+    EXPECT_EQ(TwzScrollBox::EnclosingBox(layout), box);
+    auto* child = new TwzVisualObject(form.get());
+    child->SetParent(layout);
+    child->SetAlign(vaClient);
+    box->BeginUpdate();
+    layout->SetBounds(0, 0, 80, 60);
+    EXPECT_NE(child->GetWidth(), 80) << "no layout while the box updates";
+    box->EndUpdate();
+    layout->RealignChildren();
+    EXPECT_EQ(child->GetWidth(), 80);
 }

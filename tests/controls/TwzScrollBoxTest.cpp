@@ -2,7 +2,11 @@
 // wheel and mouse tracking, update counting, hit testing of scrolled-out children, the
 // vertical variant and streaming of the children.
 
+#include "ControlsTest.h"
 #include "ScrollBoxTestSupport.h"
+
+#include "controls/TwzListBox.h"
+#include "graphics/TwzBrush.h"
 
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzCanvasGdiPlus.h"
@@ -411,4 +415,109 @@ TEST_F(ScrollBoxTest, VerticalBoxKeepsTheContentToTheViewportWidth)
     auto* framed = new TwzFramedVertScrollBox(form.get());
     EXPECT_EQ(framed->GetResource(), "framedscrollboxstyle");
     framed->Free();
+}
+
+namespace {
+
+class BuiltInScrollStyles : public controlstest::ControlsTest { };
+
+} // namespace
+
+TEST_F(BuiltInScrollStyles, BoxesAndListsScrollWithTheBuiltInStyles)
+{
+    auto* box = Add<TwzScrollBox>("box", { 0, 0, 100, 100 });
+    auto* framed = Add<TwzFramedVertScrollBox>("framed", { 100, 0, 100, 100 });
+    for (TwzScrollBox* b : { box, static_cast<TwzScrollBox*>(framed) }) {
+        SCOPED_TRACE(b->GetName());
+        ASSERT_NE(b->GetContentPart(), nullptr);
+        ASSERT_NE(b->GetVScrollBar(), nullptr);
+        ASSERT_NE(b->GetHScrollBar(), nullptr);
+        auto* child = new TwzVisualObject(form.get());
+        child->SetBounds(0, 0, 50, 400);
+        child->SetParent(b);
+        b->RealignChildren();
+        EXPECT_TRUE(b->GetVScrollBar()->GetVisible());
+        EXPECT_FALSE(b->GetHScrollBar()->GetVisible());
+        EXPECT_EQ(b->GetVScrollBar()->GetMax(), 400);
+        b->SetAnimated(false);
+        scene->SetMousePos({ b->GetPosition()->GetX() + 40, 40 });
+        EXPECT_TRUE(scene->InjectWheel(-120));
+        EXPECT_GT(b->GetVScrollOffset(), 0);
+        b->SetUseSmallScrollBars(true);
+        EXPECT_EQ(b->GetVScrollBar()->ClassInfo().name, std::string_view("TwzSmallScrollBar"));
+    }
+    // The framed style keeps its viewport inside the frame.
+    EXPECT_EQ(framed->GetContentPart()->GetPosition()->GetPoint(), (TwzPoint { 1, 1 }));
+
+    auto* list = Add<TwzListBox>("list", { 0, 0, 100, 100 });
+    for (int i = 0; i < 8; ++i) {
+        auto* item = new TwzListBoxItem(form.get());
+        item->SetParent(list);
+    }
+    ASSERT_NE(list->GetContentPart(), nullptr);
+    EXPECT_TRUE(list->GetVScrollBar()->GetVisible());
+    EXPECT_EQ(list->GetSelectionBrush()->GetSolidColor(), 0x802A8ADFu);
+    list->ItemByIndex(0)->LoadStyle();
+    EXPECT_NE(list->ItemByIndex(0)->CheckPart(), nullptr);
+    PaintAll();
+}
+
+namespace {
+
+class TWheelEater : public rtl::TComponent {
+    RTL_CLASS(TWheelEater, rtl::TComponent)
+public:
+    using rtl::TComponent::TComponent;
+    void Wheel(rtl::TObject*, TShiftState, int32_t, const TwzPoint&, bool& handled) { handled = true; }
+
+protected:
+    ~TWheelEater() override = default;
+};
+
+RTL_IMPLEMENT_CLASS(TWheelEater)
+
+} // namespace
+
+TEST_F(ScrollBoxTest, AnOnMouseWheelHandlerThatHandlesTheWheelStopsTheScrolling)
+{
+    auto* box = Box();
+    box->SetAnimated(false);
+    AddChild(*box, { 0, 0, 80, 500 });
+    box->RealignChildren();
+    auto* eater = new TWheelEater(form.get());
+    box->OnMouseWheel.Bind<&TWheelEater::Wheel>(eater);
+    scene->SetMousePos({ 40, 40 });
+    EXPECT_TRUE(scene->InjectWheel(-120));
+    EXPECT_EQ(box->GetVScrollBar()->GetValue(), 0);
+}
+
+TEST_F(ScrollBoxTest, PartsOfTheWrongKindAreIgnored)
+{
+    SetSheet(R"(  object TwzLayout
+    ResourceName = 'oddstyle'
+    object TwzBrushObject
+      ResourceName = 'content'
+    end
+    object TwzLayout
+      ResourceName = 'vscrollbar'
+      Align = vaRight
+      Width = 10
+    end
+  end
+)");
+    auto* box = new TwzScrollBox(form.get());
+    box->SetBounds(0, 0, 100, 100);
+    box->SetParent(root);
+    box->SetResource("oddstyle");
+    ASSERT_NE(box->GetAppliedStyle(), nullptr);
+    EXPECT_EQ(box->GetContentPart(), nullptr);
+    EXPECT_EQ(box->GetVScrollBar(), nullptr);
+    AddChild(*box, { 0, 0, 50, 500 });
+    box->RealignChildren();
+    EXPECT_EQ(box->GetContentBounds(), (TwzRect { 0, 0, 100, 100 })) << "without a viewport nothing scrolls";
+    scene->SetMousePos({ 40, 40 });
+    EXPECT_FALSE(scene->InjectWheel(-120));
+    box->ScrollToCenter();
+    box->SetUseSmallScrollBars(true);
+    EXPECT_EQ(box->GetContent()->GetPosition()->GetY(), 0);
 }
