@@ -482,10 +482,23 @@ void TwzMemo::RebuildLines()
     m_widestLine = 0;
     m_lineStarts.clear();
     m_linesMeasured = GetCanvas() != nullptr;
+    m_wrapWidth = RectWidth(ContentRect());
     if (m_text.empty())
         return;
     m_lineStarts.push_back(1);
     m_widestLine = WrapRange(1, Size(m_text), m_lineStarts);
+}
+
+int32_t TwzMemo::ParagraphStart(int32_t line) const
+{
+    // Without word wrap every paragraph is one line. With it, an edit may let a word move
+    // back onto an earlier line of its paragraph, so edits re-wrap the whole paragraph.
+    if (!m_wordWrap)
+        return line;
+    line = std::min(line, LineCount() - 1);
+    while (line > 0 && LineRaw(line - 1).size() == LineText(line - 1).size())
+        --line;
+    return std::max(line, 0);
 }
 
 TwzMemo::ParagraphEnd TwzMemo::FindParagraphEnd(TwzCaretPosition p) const
@@ -865,7 +878,7 @@ TwzRect TwzMemo::GetContentBounds()
 {
     TwzRect bounds = Inherited::GetContentBounds();
     // Wrapping depends on the width.
-    if (m_wordWrap || (!m_linesMeasured && GetCanvas()))
+    if ((m_wordWrap && RectWidth(ContentRect()) != m_wrapWidth) || (!m_linesMeasured && GetCanvas()))
         RebuildKeepingPlaces();
     if (LineCount() > 0)
         bounds.Bottom = bounds.Top + static_cast<float>(LineHeight()) * static_cast<float>(LineCount());
