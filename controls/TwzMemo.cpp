@@ -551,6 +551,9 @@ void TwzMemo::UpdateLines(
             table[j] = fresh[k];
     }
 
+    // The widest line only sizes unwrapped text; switching the wrap off rebuilds the table.
+    if (m_wordWrap)
+        return;
     const int32_t oldWidest = m_widestLine;
     const int32_t r = f + widestInRange;
     if (oldWidest >= LineCount())
