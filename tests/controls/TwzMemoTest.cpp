@@ -130,6 +130,16 @@ TEST_F(MemoTest, WordWrapBreaksBeforeTheWordThatOverflows)
     ASSERT_GT(memo->TextWidth(u"Incomprehensibilities "), RectWidth(memo->ContentRect()));
     EXPECT_EQ(LinesOf(*memo), (std::vector<std::u16string> { u"Incomprehensibilities ", u"ok" }));
 
+    // A wider memo wraps the text anew; the caret keeps its place in the text.
+    memo->SetText(u"Hello World");
+    memo->SetCaretPosition({ 1, 2 });
+    ASSERT_EQ(memo->LineCount(), 2);
+    memo->SetWidth(300);
+    EXPECT_EQ(memo->LineCount(), 1);
+    EXPECT_EQ(memo->GetCaretPosition(), (TwzCaretPosition { 0, 8 }));
+    memo->SetText(u"Incomprehensibilities ok");
+    memo->SetWidth(std::floor(first + (both - first) / 2) + 8);
+
     // Switching the wrap keeps the caret at its place in the text.
     memo->SetCaretPosition({ 1, 1 }); // after the 'o' of "ok"
     memo->SetWordWrap(false);
