@@ -487,7 +487,7 @@ void TwzMemo::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
                 return;
         }
         keyChar = 0;
-    } else if (keyChar != 0) {
+    } else if (keyChar != 0 || key != 0) {
         m_pendingHighSurrogate = 0;
     }
     if ((keyChar > 31 || keyChar == 13) && !m_readOnly) {
