@@ -24,24 +24,25 @@ namespace {
 
 constexpr int32_t kCursorIBeam = -4;
 
+// In the order a stored memo is read back: the text before CharCase, which would convert it.
 constexpr rtl::TPropInfo kMemoProps[] = {
-    RTL_PROP(TwzMemo, AutoSelect, Boolean, true),
-    RTL_PROP(TwzControl, BindingSource, Component, nullptr),
-    RTL_PROP(TwzVisualObject, CanFocused, Boolean, true),
-    RTL_PROP(TwzMemo, CharCase, Enum, ecNormal),
-    RTL_PROP(TwzVisualObject, Cursor, Integer, kCursorIBeam).WithTypeName("TCursor"),
-    RTL_PROP(TwzVisualObject, DisableFocusEffect, Boolean, false),
-    RTL_PROP(TwzVisualObject, Enabled, Boolean, true),
-    RTL_PROP(TwzMemo, Font, Class, rtl::kNoDefault),
-    RTL_PROP(TwzMemo, HideSelection, Boolean, true),
+    RTL_PROP(TwzMemo, Text, WideString, u""),
     RTL_PROP(TwzMemo, Lines, Class, rtl::kNoDefault, false),
+    RTL_PROP(TwzMemo, WordWrap, Boolean, rtl::kNoDefault),
+    RTL_PROP(TwzMemo, Font, Class, rtl::kNoDefault),
+    RTL_PROP(TwzMemo, TextAlign, Enum, wzTextAlignNear),
+    RTL_PROP(TwzMemo, AutoSelect, Boolean, true),
+    RTL_PROP(TwzMemo, CharCase, Enum, ecNormal),
+    RTL_PROP(TwzMemo, HideSelection, Boolean, true),
     RTL_PROP(TwzMemo, MaxLength, Integer, 0),
     RTL_PROP(TwzMemo, ReadOnly, Boolean, false),
-    RTL_PROP(TwzControl, Resource, String, ""),
+    RTL_PROP(TwzControl, BindingSource, Component, nullptr),
+    RTL_PROP(TwzVisualObject, CanFocused, Boolean, true),
+    RTL_PROP(TwzVisualObject, Cursor, Integer, kCursorIBeam).WithTypeName("TCursor"),
+    RTL_PROP(TwzVisualObject, DisableFocusEffect, Boolean, false),
     RTL_PROP(TwzControl, TabOrder, Integer, -1),
-    RTL_PROP(TwzMemo, Text, WideString, u""),
-    RTL_PROP(TwzMemo, TextAlign, Enum, wzTextAlignNear),
-    RTL_PROP(TwzMemo, WordWrap, Boolean, rtl::kNoDefault),
+    RTL_PROP(TwzVisualObject, Enabled, Boolean, true),
+    RTL_PROP(TwzControl, Resource, String, ""),
 };
 
 constexpr rtl::TEventInfo kMemoEvents[] = {
@@ -218,7 +219,7 @@ void TwzMemo::SetWordWrap(bool value)
     if (value == m_wordWrap)
         return;
     m_wordWrap = value;
-    RebuildLines();
+    RebuildKeepingPlaces();
     Realign();
     UpdateCaret(false);
 }
@@ -241,7 +242,7 @@ void TwzMemo::FontChanged()
 {
     if (IsLoading())
         return;
-    RebuildLines();
+    RebuildKeepingPlaces();
     UpdateCaret(false);
     Realign();
 }
@@ -459,15 +460,45 @@ int32_t TwzMemo::WrapRange(int32_t from, int32_t to, std::vector<int32_t>& start
     return widestLine;
 }
 
+void TwzMemo::RebuildKeepingPlaces()
+{
+    // The caret and the selection survive the rebuild as text indexes.
+    m_savedCaret = PosToIndex(m_caret);
+    if (m_selected) {
+        m_savedAnchor = PosToIndex(m_anchor);
+        m_savedHead = PosToIndex(m_head);
+    }
+    RebuildLines();
+    m_caret = IndexToPos(m_savedCaret);
+    if (m_selected && m_savedAnchor >= 0) {
+        m_anchor = IndexToPos(m_savedAnchor);
+        m_head = IndexToPos(m_savedHead);
+        m_savedAnchor = -1;
+    }
+}
+
 void TwzMemo::RebuildLines()
 {
     m_widestLine = 0;
     m_lineStarts.clear();
     m_linesMeasured = GetCanvas() != nullptr;
+    m_wrapWidth = RectWidth(ContentRect());
     if (m_text.empty())
         return;
     m_lineStarts.push_back(1);
     m_widestLine = WrapRange(1, Size(m_text), m_lineStarts);
+}
+
+int32_t TwzMemo::ParagraphStart(int32_t line) const
+{
+    // Without word wrap every paragraph is one line. With it, an edit may let a word move
+    // back onto an earlier line of its paragraph, so edits re-wrap the whole paragraph.
+    if (!m_wordWrap)
+        return line;
+    line = std::min(line, LineCount() - 1);
+    while (line > 0 && LineRaw(line - 1).size() == LineText(line - 1).size())
+        --line;
+    return std::max(line, 0);
 }
 
 TwzMemo::ParagraphEnd TwzMemo::FindParagraphEnd(TwzCaretPosition p) const
@@ -520,6 +551,9 @@ void TwzMemo::UpdateLines(
             table[j] = fresh[k];
     }
 
+    // The widest line only sizes unwrapped text; switching the wrap off rebuilds the table.
+    if (m_wordWrap)
+        return;
     const int32_t oldWidest = m_widestLine;
     const int32_t r = f + widestInRange;
     if (oldWidest >= LineCount())
@@ -724,11 +758,34 @@ TwzCaretPosition TwzMemo::PointToPosition(TwzPoint pt)
                 ? 2
                 : 1;
         };
-        float d = content.Left + TextWidth(s.substr(0, static_cast<size_t>(unitAt(0)))) / 2;
+        // The column is the first whose right edge (plus a quarter of the font size) reaches
+        // the point or the view's far edge. The edges grow with the column, so a long line is
+        // searched by halving rather than measured once per character.
+        const float target = std::min(x, hScroll + content.Right);
         const float quarter = m_font->GetSize() / 4;
-        while (d < x && column < Size(s) && d < hScroll + content.Right) {
-            column += unitAt(column);
-            d = content.Left + TextWidth(s.substr(0, static_cast<size_t>(column))) + quarter;
+        const auto edge = [&](int32_t c) {
+            return content.Left + TextWidth(s.substr(0, static_cast<size_t>(c))) + quarter;
+        };
+        const int32_t length = Size(s);
+        if (content.Left + TextWidth(s.substr(0, static_cast<size_t>(unitAt(0)))) / 2 < target) {
+            if (edge(length) < target) {
+                column = length;
+            } else {
+                int32_t shortOf = 0;
+                int32_t reaching = length;
+                while (reaching - shortOf > 1) {
+                    const int32_t middle = shortOf + (reaching - shortOf) / 2;
+                    if (edge(middle) >= target)
+                        reaching = middle;
+                    else
+                        shortOf = middle;
+                }
+                column = reaching;
+            }
+            // Never between the halves of a surrogate pair.
+            if (column < length && IsHighSurrogate(s[static_cast<size_t>(column) - 1])
+                && IsLowSurrogate(s[static_cast<size_t>(column)]))
+                ++column;
         }
     }
     return { line, column };
@@ -779,11 +836,38 @@ void TwzMemo::ScrollToCaretHorz()
     const int32_t length = Size(s);
     const int32_t column = std::min(m_caret.Pos, length);
     if (m_firstVisibleChar <= column) {
-        while (m_firstVisibleChar < length
-            && TextWidth(s.substr(static_cast<size_t>(std::min(m_firstVisibleChar, length)) - 1,
-                   static_cast<size_t>(std::max(0, column - m_firstVisibleChar + 1))))
-                > RectWidth(content) - 5)
-            ++m_firstVisibleChar;
+        // The first visible character moves right until the text from it to the caret fits.
+        // That text narrows as it moves, so the place is searched for from the caret
+        // leftwards: a long line costs a few measurements of about the visible text, not one
+        // measurement per character.
+        const float limit = RectWidth(content) - 5;
+        const auto fits = [&](int32_t first) {
+            return TextWidth(
+                       s.substr(static_cast<size_t>(first) - 1, static_cast<size_t>(column - first + 1)))
+                <= limit;
+        };
+        const int32_t start = std::max(1, m_firstVisibleChar);
+        if (start < length && !fits(start)) {
+            int32_t fitting = column + 1; // the empty text before the caret
+            int32_t tooWide = start;
+            int32_t step = 1;
+            while (fitting - step > start) {
+                if (!fits(fitting - step)) {
+                    tooWide = fitting - step;
+                    break;
+                }
+                fitting -= step;
+                step *= 2;
+            }
+            while (fitting - tooWide > 1) {
+                const int32_t middle = tooWide + (fitting - tooWide) / 2;
+                if (fits(middle))
+                    fitting = middle;
+                else
+                    tooWide = middle;
+            }
+            m_firstVisibleChar = std::min(fitting, length);
+        }
     } else {
         m_firstVisibleChar = std::max(1, column);
     }
@@ -796,21 +880,9 @@ void TwzMemo::ScrollToCaretHorz()
 TwzRect TwzMemo::GetContentBounds()
 {
     TwzRect bounds = Inherited::GetContentBounds();
-    if (m_wordWrap || (!m_linesMeasured && GetCanvas())) {
-        // Wrapping depends on the width: the places survive the rebuild as text indexes.
-        m_savedCaret = PosToIndex(m_caret);
-        if (m_selected) {
-            m_savedAnchor = PosToIndex(m_anchor);
-            m_savedHead = PosToIndex(m_head);
-        }
-        RebuildLines();
-        m_caret = IndexToPos(m_savedCaret);
-        if (m_selected && m_savedAnchor >= 0) {
-            m_anchor = IndexToPos(m_savedAnchor);
-            m_head = IndexToPos(m_savedHead);
-            m_savedAnchor = -1;
-        }
-    }
+    // Wrapping depends on the width.
+    if ((m_wordWrap && RectWidth(ContentRect()) != m_wrapWidth) || (!m_linesMeasured && GetCanvas()))
+        RebuildKeepingPlaces();
     if (LineCount() > 0)
         bounds.Bottom = bounds.Top + static_cast<float>(LineHeight()) * static_cast<float>(LineCount());
     if (!m_wordWrap) {

@@ -230,8 +230,8 @@ public:
     void KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift) override;
     void ContextMenu(const TwzPoint& point) override;
     /// The scroll box's extent of the content (the caret included), then the lines' height
-    /// and, unwrapped, the widest line's width. With WordWrap the lines are wrapped anew
-    /// first, for the present width.
+    /// and, unwrapped, the widest line's width. With WordWrap the lines are first wrapped
+    /// anew when the content's width changed (edits keep them wrapped in between).
     [[nodiscard]] TwzRect GetContentBounds() override;
 
 protected:
@@ -263,7 +263,11 @@ private:
     /// display line after the first; returns the widest paragraph's first line, counted
     /// from the range's first line.
     int32_t WrapRange(int32_t from, int32_t to, std::vector<int32_t>& starts);
+    /// RebuildLines, the caret and the selection kept at their places in the text.
+    void RebuildKeepingPlaces();
     [[nodiscard]] ParagraphEnd FindParagraphEnd(TwzCaretPosition p) const;
+    /// The first display line of the paragraph an edit on `line` re-wraps.
+    [[nodiscard]] int32_t ParagraphStart(int32_t line) const;
     /// Re-wraps the lines f .. z (the 1-based text range startIndex .. e before the edit,
     /// which changed the text's length by `delta`) and shifts the starts after them.
     void UpdateLines(
@@ -314,6 +318,7 @@ private:
     bool m_selected = false;
     bool m_linesUpdating = false;
     bool m_linesMeasured = false; // the line table was built with a canvas
+    float m_wrapWidth = 0; // the content width the line table was wrapped for
 };
 
 /// A memo whose look comes from "hudmemostyle".

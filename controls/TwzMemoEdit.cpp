@@ -66,7 +66,7 @@ void TwzMemo::InsertText(TwzCaretPosition p, std::u16string_view s, TwzEditOptio
     if ((options & eoRecordInsert) && length > 0)
         m_undo->FragmentInserted(at, length, (options & eoPaired) != 0);
 
-    const int32_t f = p.Line;
+    const int32_t f = ParagraphStart(p.Line);
     const int32_t startIndex = m_lineStarts.empty() || f >= static_cast<int32_t>(m_lineStarts.size())
         ? 1
         : m_lineStarts[static_cast<size_t>(f)];
@@ -135,7 +135,7 @@ void TwzMemo::DeleteText(TwzCaretPosition p, int32_t count, TwzEditOptions optio
         if (options & eoRecordDelete)
             m_undo->FragmentDeleted(
                 b, std::u16string_view(text).substr(static_cast<size_t>(b) - 1, static_cast<size_t>(n)));
-        const int32_t f = p.Line;
+        const int32_t f = ParagraphStart(p.Line);
         const int32_t startIndex = m_lineStarts.empty() || f >= static_cast<int32_t>(m_lineStarts.size())
             ? 1
             : m_lineStarts[static_cast<size_t>(f)];
@@ -487,7 +487,7 @@ void TwzMemo::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
                 return;
         }
         keyChar = 0;
-    } else if (keyChar != 0) {
+    } else if (keyChar != 0 || key != 0) {
         m_pendingHighSurrogate = 0;
     }
     if ((keyChar > 31 || keyChar == 13) && !m_readOnly) {

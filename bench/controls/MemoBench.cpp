@@ -93,7 +93,7 @@ void BM_MemoTypeAtEndOf10000Lines(benchmark::State& state)
 }
 BENCHMARK(BM_MemoTypeAtEndOf10000Lines)->Unit(benchmark::kMillisecond);
 
-// With word wrap every layout wraps the whole text again for the present width.
+// With word wrap the edit re-wraps its paragraph; the rest keeps its lines.
 void BM_MemoTypeAtEndOf10000LinesWordWrap(benchmark::State& state)
 {
     TypeAtTheEnd(state, true);

@@ -3,9 +3,13 @@
 
 #include "MemoTestSupport.h"
 
+#include "graphics/TwzBrush.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Streams.h"
+#include "ui2d/Library2D.h"
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -126,47 +130,71 @@ TEST_F(MemoTest, WordWrapBreaksBeforeTheWordThatOverflows)
     ASSERT_GT(memo->TextWidth(u"Incomprehensibilities "), RectWidth(memo->ContentRect()));
     EXPECT_EQ(LinesOf(*memo), (std::vector<std::u16string> { u"Incomprehensibilities ", u"ok" }));
 
+    // A wider memo wraps the text anew; the caret keeps its place in the text.
+    memo->SetText(u"Hello World");
+    memo->SetCaretPosition({ 1, 2 });
+    ASSERT_EQ(memo->LineCount(), 2);
+    memo->SetWidth(300);
+    EXPECT_EQ(memo->LineCount(), 1);
+    EXPECT_EQ(memo->GetCaretPosition(), (TwzCaretPosition { 0, 8 }));
+    memo->SetText(u"Incomprehensibilities ok");
+    memo->SetWidth(std::floor(first + (both - first) / 2) + 8);
+
+    // Switching the wrap keeps the caret at its place in the text.
+    memo->SetCaretPosition({ 1, 1 }); // after the 'o' of "ok"
     memo->SetWordWrap(false);
     EXPECT_EQ(memo->LineCount(), 1);
+    EXPECT_EQ(memo->GetCaretPosition(), (TwzCaretPosition { 0, 23 }));
 }
 
 TEST_F(MemoTest, EditsKeepTheLineTableAsAFullRebuildWouldMakeIt)
 {
-    TwzMemo* memo = Memo(u"first line\r\nsecond\r\n\r\nthe longest line of them all\nlast");
-    std::mt19937 random(20261210);
-    const std::u16string pieces[]
-        = { u"x", u"\r\n", u"\r", u"\n", u"ab\r\ncd", u"\U0001F600", u"wide text here", u"\n\r", u"" };
-    for (int step = 0; step < 250; ++step) {
-        const int32_t length = static_cast<int32_t>(memo->GetText().size());
-        const int32_t index = static_cast<int32_t>(random() % static_cast<uint32_t>(length + 1));
-        const TwzCaretPosition at = memo->IndexToPos(index);
-        const std::string before = rtl::Utf16ToUtf8(memo->GetText());
-        std::string edit;
-        if (random() % 2 == 0 || length > 300) {
-            const int32_t count = static_cast<int32_t>(random() % 4);
-            edit = "delete " + std::to_string(count);
-            memo->DeleteText(at, count, 0);
-        } else {
-            const std::u16string& piece = pieces[random() % std::size(pieces)];
-            edit = "insert '" + rtl::Utf16ToUtf8(piece) + "'";
-            memo->InsertText(at, piece, 0);
+    for (const bool wordWrap : { false, true }) {
+        SCOPED_TRACE(wordWrap ? "word wrap" : "no word wrap");
+        TwzMemo* memo = Memo(u"first line\r\nsecond\r\n\r\nthe longest line of them all\nlast", 120, 80);
+        memo->SetWordWrap(wordWrap);
+        std::mt19937 random(20261210);
+        const std::u16string pieces[] = { u"x", u"\r\n", u"\r", u"\n", u"ab\r\ncd", u"\U0001F600", u" ",
+            u"wide text here", u"\n\r", u"" };
+        for (int step = 0; step < 160; ++step) {
+            const int32_t length = static_cast<int32_t>(memo->GetText().size());
+            const int32_t index = static_cast<int32_t>(random() % static_cast<uint32_t>(length + 1));
+            const TwzCaretPosition at = memo->IndexToPos(index);
+            const std::string before = rtl::Utf16ToUtf8(memo->GetText());
+            std::string edit;
+            if (random() % 2 == 0 || length > 300) {
+                const int32_t count = static_cast<int32_t>(random() % 4);
+                edit = "delete " + std::to_string(count);
+                memo->DeleteText(at, count, 0);
+            } else {
+                const std::u16string& piece = pieces[random() % std::size(pieces)];
+                edit = "insert '" + rtl::Utf16ToUtf8(piece) + "'";
+                memo->InsertText(at, piece, 0);
+            }
+            const std::vector<int32_t> incremental = memo->LineStarts();
+            const int32_t widest = memo->WidestLine();
+            const float widestWidth = memo->LineWidth(widest);
+            memo->RebuildLines();
+            SCOPED_TRACE(testing::Message() << "step " << step << ": " << edit << " at (" << at.Line << ","
+                                            << at.Pos << ") of '" << before << "'");
+            ASSERT_EQ(incremental, memo->LineStarts());
+            // The widest line (it matters without wrapping) is compared in whole pixels: a
+            // line a fraction narrower may hold the place.
+            if (!wordWrap) {
+                ASSERT_NEAR(widestWidth, memo->LineWidth(memo->WidestLine()), 1.0f);
+            }
+            for (int32_t i = 0; i < memo->LineCount(); ++i) {
+                const std::u16string_view raw = memo->LineRaw(i);
+                // No line starts between CR and LF.
+                ASSERT_FALSE(
+                    i > 0 && !raw.empty() && raw.front() == u'\n' && memo->LineRaw(i - 1).back() == u'\r');
+            }
         }
-        const std::vector<int32_t> incremental = memo->LineStarts();
-        const int32_t widest = memo->WidestLine();
-        const float widestWidth = memo->LineWidth(widest);
-        memo->RebuildLines();
-        SCOPED_TRACE(testing::Message() << "step " << step << ": " << edit << " at (" << at.Line << ","
-                                        << at.Pos << ") of '" << before << "'");
-        ASSERT_EQ(incremental, memo->LineStarts());
-        // The widest line is compared in whole pixels: a line a fraction narrower may hold
-        // the place.
-        ASSERT_NEAR(widestWidth, memo->LineWidth(memo->WidestLine()), 1.0f);
-        for (int32_t i = 0; i < memo->LineCount(); ++i) {
-            const std::u16string_view raw = memo->LineRaw(i);
-            // No line starts between CR and LF.
-            ASSERT_FALSE(
-                i > 0 && !raw.empty() && raw.front() == u'\n' && memo->LineRaw(i - 1).back() == u'\r');
+        if (wordWrap) {
+            EXPECT_GT(memo->LineCount(),
+                1 + static_cast<int32_t>(std::count(memo->GetText().begin(), memo->GetText().end(), u'\n')));
         }
+        memo->Free();
     }
 }
 
@@ -364,6 +392,9 @@ TEST_F(MemoTest, TheBuiltInStyleServesTheDesignersTextEditor)
     ASSERT_NE(memo->GetContentPart(), nullptr);
     EXPECT_NE(memo->GetVScrollBar(), nullptr);
     EXPECT_NE(memo->GetHScrollBar(), nullptr);
+    auto* hud = Add<TwzHudMemo>("hudEditor", { 3, 60, 100, 30 });
+    ASSERT_NE(hud->GetContentPart(), nullptr);
+    EXPECT_EQ(hud->GetFontFill()->GetSolidColor(), 0xFFFFFFFFu); // "hudmemostyle", not "memostyle"
     EXPECT_FALSE(memo->GetVScrollBar()->GetVisible());
     memo->FocusObject();
     Key(vk::kEnd);
@@ -384,4 +415,53 @@ TEST_F(MemoTest, TheBuiltInStyleServesTheDesignersTextEditor)
         for (int y = 5; y < 18; ++y)
             light = light || (Pixel(x, y) & 0xFF) > 0xA0;
     EXPECT_TRUE(light);
+}
+
+TEST_F(MemoTest, ALongLineScrollsAndTakesClicksWhereTheyLand)
+{
+    std::u16string line;
+    for (int i = 0; i < 600; ++i)
+        line += u"word" + rtl::Utf8ToUtf16(std::to_string(i % 10)) + u" ";
+    TwzMemo* memo = Memo(line, 180, 60);
+    Focus(*memo);
+    Key(vk::kEnd);
+    const TwzRect content = memo->ContentRect();
+    TwzPoint caret = memo->PositionToPoint(memo->GetCaretPosition());
+    EXPECT_GE(caret.X, content.Left);
+    EXPECT_LE(caret.X, content.Right);
+    // A click in the scrolled view lands on the character under it.
+    const TwzPoint click { content.Left + 60, content.Top + 5 };
+    scene->InjectClick({ click.X + 10, click.Y + 10 });
+    const TwzCaretPosition at = memo->GetCaretPosition();
+    caret = memo->PositionToPoint(at);
+    const float charWidth = memo->TextWidth(u"w");
+    EXPECT_NEAR(caret.X, click.X, charWidth);
+    EXPECT_GT(at.Pos, 3000);
+    Key(vk::kHome);
+    EXPECT_FLOAT_EQ(memo->HScrollValue(), 0);
+}
+
+TEST_F(MemoTest, AMemoReadBackFromItsStoredFormKeepsItsValues)
+{
+    TwzMemo* memo = Memo(u"Größe\r\n\U0001F600 zwei");
+    memo->SetWordWrap(false);
+    memo->SetMaxLength(40);
+    memo->SetCharCase(ecUpperCase);
+    memo->SetReadOnly(true);
+    rtl::TMemoryStream stream;
+    memo->SaveObjectAsText(stream);
+    const std::string text(stream.Bytes().begin(), stream.Bytes().end());
+    // WordWrap has no default, so it is stored even when off; the Lines facade never is.
+    EXPECT_NE(text.find("WordWrap = False"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Lines"), std::string::npos) << text;
+    stream.SetPosition(0);
+    rtl::TOwned<TwzObject> copy(Create2DObjectFromTextStream(form.get(), stream));
+    auto* read = dynamic_cast<TwzMemo*>(copy.get());
+    ASSERT_NE(read, nullptr) << text;
+    EXPECT_EQ(read->GetText(), u"Größe\r\n\U0001F600 zwei");
+    EXPECT_EQ(read->GetLines()->GetCount(), 2);
+    EXPECT_EQ(read->GetMaxLength(), 40);
+    EXPECT_EQ(read->GetCharCase(), ecUpperCase);
+    EXPECT_TRUE(read->GetReadOnly());
+    EXPECT_EQ(read->GetCursor(), -4);
 }
