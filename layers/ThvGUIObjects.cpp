@@ -361,6 +361,10 @@ bool ThvGUISelection::RayCastIntersect(const ThvVector& rayPos, const ThvVector&
     SetSizeFields(width + 2 * m_gripSize, height + 2 * m_gripSize, depth);
     const bool result = Inherited::RayCastIntersect(rayPos, rayDir, hit);
     SetSizeFields(width, height, depth);
+    // While a drag holds the mouse, the points go on at the plate's scale beyond its edges.
+    if (result && IsCaptured()) {
+        HitOnPlatePlane(*this, rayPos, rayDir, hit);
+    }
     return result;
 }
 

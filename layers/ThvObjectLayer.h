@@ -159,9 +159,6 @@ private:
     [[nodiscard]] float SnapToGrid(float value) const;
     /// The layer point under a client point of the 3D scene; false when the plate is missed.
     bool ClientToLayerPoint(const ThvPoint& client, TwzPoint& layerPoint);
-    /// Puts `hit` where the ray (local coordinates) meets the plate's plane; unchanged for a
-    /// ray along the plane.
-    void PlaneHit(const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& hit);
     void DropTargetDragOver(const ThvDragObject& data, const TwzPoint& p, bool& accept);
 
     std::unique_ptr<TwzCanvas> m_canvas;
@@ -240,6 +237,13 @@ public:
 protected:
     ~ThvScreenWZLayer() override = default;
 };
+
+/// Puts `hit` (scene coordinates) where the ray (the layer's local coordinates) meets the
+/// plate's plane: the local X-Y plane in screen projection, X-Z otherwise. Unchanged for a ray
+/// along the plane. A layer that holds the mouse takes its points there once the pointer has
+/// left the plate, so they go on at the plate's scale.
+void HitOnPlatePlane(
+    ThvVisualObject& layer, const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& hit);
 
 /// Registers the layer classes by category and the older names for streaming (RegisterLayers).
 void RegisterObjectLayers();

@@ -79,7 +79,7 @@ bool ThvCustomObjectLayer::RayCastIntersect(const ThvVector& rayPos, const ThvVe
     if (IsCaptured()) {
         // A held mouse that has left the plate is taken where the ray meets the plate's
         // plane, so the layer points go on beyond its edges at the same scale.
-        PlaneHit(rayPos, rayDir, hit);
+        HitOnPlatePlane(*this, rayPos, rayDir, hit);
         return true;
     }
     if (m_designing || !GetScene() || m_allowDrag)
@@ -89,17 +89,16 @@ bool ThvCustomObjectLayer::RayCastIntersect(const ThvVector& rayPos, const ThvVe
     return ObjectAtLayerPoint(p.X, p.Y) != nullptr;
 }
 
-void ThvCustomObjectLayer::PlaneHit(const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& hit)
+void HitOnPlatePlane(ThvVisualObject& layer, const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& hit)
 {
-    // The plate lies in the local X-Y plane in screen projection, in the X-Z plane otherwise.
-    const bool screen = GetProjection() == hvProjectionScreen;
+    const bool screen = layer.GetProjection() == hvProjectionScreen;
     const float position = screen ? rayPos.Z : rayPos.Y;
     const float direction = screen ? rayDir.Z : rayDir.Y;
     if (direction == 0 || !std::isfinite(position / direction))
         return;
     const float t = -position / direction;
     const ThvPoint local { rayPos.X + t * rayDir.X, rayPos.Y + t * rayDir.Y, rayPos.Z + t * rayDir.Z };
-    hit = hvPointToVector(LocalToAbsolute(local), 1);
+    hit = hvPointToVector(layer.LocalToAbsolute(local), 1);
 }
 
 ThvPoint ThvCustomObjectLayer::LayerPointToLocal(const TwzPoint& p) const

@@ -3,12 +3,14 @@
 // a button while clicks on empty parts reach the scene's root; keys, Tab and typed characters
 // reach the focused control; a drag that leaves the layer keeps reporting to the object that
 // holds the mouse; a dropped file reaches a 2D object; a hint gives its text; docked
-// screen objects and a tiled picture land where LayerAlign puts them.
+// screen objects and a tiled picture land where LayerAlign puts them; a text layer shows its
+// letters over the view; a selection's grip dragged off the plate resizes it with the mouse.
 
 #include "app/Modules.h"
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
 #include "graphics/TwzBrush.h"
+#include "graphics/TwzFont.h"
 #include "layers/ThvGUIObjects.h"
 #include "layers/ThvObjectLayer.h"
 #include "scene3d/ThvBitmap.h"
@@ -24,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -368,4 +371,54 @@ TEST_F(LayerWindow, ScreenObjectsLandWhereLayerAlignPutsThemAndAPictureTilesFrom
     for (const Probe& p : probes)
         EXPECT_TRUE(Near(PixelAt(p.x, p.y), p.color))
             << p.x << "," << p.y << " " << std::hex << PixelAt(p.x, p.y);
+}
+
+TEST_F(LayerWindow, ATextLayerDrawsItsLettersOverTheViewBehindIt)
+{
+    Open(200, 60);
+    auto* caption = new ThvGUIText(owner.get());
+    view->AddObject(caption);
+    caption->SetText(u"WWWW");
+    caption->GetFont()->SetSize(30);
+    caption->GetFill()->SetSolidColor(0xFFFFFFFFu);
+    caption->SetHeight(40);
+    caption->SetLayerAlign(hvLayerTop); // client (0, 0) to (200, 40)
+
+    // Somewhere in the middle row the white letters show; the corners show the view.
+    ASSERT_TRUE(uitest::RunUntil([&] {
+        Settle();
+        const std::vector<uint32_t> row = test::ReadPixels(Host(), Rect { 0, 20, 200, 21 });
+        return std::any_of(row.begin(), row.end(), [](uint32_t c) { return Brightness(c) > 200; });
+    }));
+    EXPECT_TRUE(Near(PixelAt(1, 1), 0xFF204060)) << std::hex << PixelAt(1, 1);
+    EXPECT_TRUE(Near(PixelAt(198, 38), 0xFF204060)) << std::hex << PixelAt(198, 38);
+    EXPECT_TRUE(Near(PixelAt(100, 50), 0xFF204060)) << std::hex << PixelAt(100, 50);
+}
+
+TEST_F(LayerWindow, DraggingASelectionsGripOutwardsResizesItWithTheMouse)
+{
+    Open(240, 160);
+    auto* selection = new ThvGUISelection(owner.get());
+    view->AddObject(selection);
+    selection->GetPosition()->SetPoint({ 120, 80, 0 });
+    selection->SetHeight(60); // client (70, 50) to (170, 110)
+    scene->AddUpdateRect({});
+    Settle();
+
+    // Take the left-top grip just outside the corner and drag it 30 pixels out each way, well
+    // off the plate: the corner follows the mouse, the right-bottom corner stays.
+    const RawModifiers left { .button1 = true };
+    test::SendMotion(Host(), 69, 49);
+    test::SendButton(Host(), RawButtonEvent::Type::Press, 1, 69, 49, {}, 1000);
+    ASSERT_TRUE(selection->GetPressed());
+    ASSERT_TRUE(selection->IsGripDragged(ThvGUISelection::kLeftTop));
+    test::SendMotion(Host(), 54, 34, left);
+    test::SendMotion(Host(), 39, 19, left);
+    test::SendButton(Host(), RawButtonEvent::Type::Release, 1, 39, 19, left, 1100);
+    Settle();
+    EXPECT_FALSE(selection->GetPressed());
+    EXPECT_NEAR(selection->GetWidth(), 130, 0.5f);
+    EXPECT_NEAR(selection->GetHeight(), 90, 0.5f);
+    EXPECT_NEAR(selection->GetPosition()->GetX() + selection->GetWidth() / 2, 170, 0.5f);
+    EXPECT_NEAR(selection->GetPosition()->GetY() + selection->GetHeight() / 2, 110, 0.5f);
 }
