@@ -90,7 +90,7 @@ template <class T> PartCheck Is()
     return [](TwzObject* o) { return dynamic_cast<T*>(o) != nullptr; };
 }
 
-struct PartSpec {
+struct StylePart {
     std::string name;
     PartCheck isExpected;
 };
@@ -99,8 +99,8 @@ struct Row {
     const char* label;
     std::function<TwzControl*(rtl::TComponent*)> make;
     const char* style; // the style object found; "" for a control that paints itself
-    std::vector<PartSpec> parts;
-    std::vector<PartSpec> trackParts; // parts of the style of the first of `parts` (a track)
+    std::vector<StylePart> parts;
+    std::vector<StylePart> trackParts; // parts of the style of the first of `parts` (a track)
 };
 
 template <class T> std::function<TwzControl*(rtl::TComponent*)> Make()
@@ -145,8 +145,8 @@ template <class T> std::function<TwzControl*(rtl::TComponent*)> WithLines()
 
 const std::vector<Row>& Rows()
 {
-    const PartSpec text { "text", Is<TwzText>() };
-    const PartSpec check { "checkmark", Is<TwzPath>() };
+    const StylePart text { "text", Is<TwzText>() };
+    const StylePart check { "checkmark", Is<TwzPath>() };
     static const std::vector<Row> rows = {
         { "button", MakeWithText<TwzButton>(), "buttonstyle", { text } },
         { "round button", MakeWithText<TwzRoundButton>(), "roundbuttonstyle", { text } },
@@ -303,7 +303,7 @@ TEST_F(BuiltInStyles, EveryControlTakesItsStyleFindsItsPartsAndPaintsInItsRectan
             EXPECT_TRUE(rtl::SameText(source->GetResourceName(), row.style)) << source->GetResourceName();
             ASSERT_NE(control->GetAppliedStyle(), nullptr);
         }
-        for (const PartSpec& part : row.parts) {
+        for (const StylePart& part : row.parts) {
             TwzObject* found = control->FindResource(part.name);
             EXPECT_TRUE(found && part.isExpected(found)) << "part " << part.name;
         }
@@ -312,7 +312,7 @@ TEST_F(BuiltInStyles, EveryControlTakesItsStyleFindsItsPartsAndPaintsInItsRectan
             // The track inside the style has looked its own style up for the paint.
             auto* track = dynamic_cast<TwzControl*>(control->FindResource(row.parts.front().name));
             ASSERT_NE(track, nullptr);
-            for (const PartSpec& part : row.trackParts) {
+            for (const StylePart& part : row.trackParts) {
                 TwzObject* found = track->FindResource(part.name);
                 EXPECT_TRUE(found && part.isExpected(found)) << "track part " << part.name;
             }
