@@ -3,9 +3,13 @@
 #include "backends/DirectXModule.h"
 #include "backends/ThvNewtonPhysics.h"
 #include "controls/Controls.h"
+#include "layers/Layers.h"
 #include "scene3d/Library3D.h"
 #include "scene3d/ShapeObjects.h"
+#include "scene3d/ThvVisualObject.h"
 #include "ui2d/Library2D.h"
+
+#include "platform/rtl/ClassInfo.h"
 
 namespace {
 
@@ -21,15 +25,13 @@ void StartModules()
     Initialize2DLibrary();
     RegisterControls();
     hvDirectXInit();
-    // NOTE: the 3D animation classes come before the physics module, but Initialize3DLibrary
-    // registers them as its own first step, so they are not registered here as well. The
-    // physics module only names its engine class; starting it first changes nothing anyone
-    // can see.
+    // The animation classes go first, so they stay the oldest entries of the 3D palette;
+    // Initialize3DLibrary then leaves them as they are.
+    Register3DAnimations();
     hvNewtonPhysicsInit();
-    // FIXME: the extruded text box, the canvas layers, the object layers and the screen-space
-    // objects register here, after the animation classes and before the 3D scene module's own;
-    // that takes the animations' registration out of Initialize3DLibrary, to run before the
-    // physics module.
+    RegisterLayers();
+    // A stored description may hold plain visual objects (the main window's root).
+    rtl::RegisterClass<ThvVisualObject>();
     Initialize3DLibrary();
     RegisterShapeObjects();
 }

@@ -2,9 +2,18 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzExpander.h"
+#include "controls/TwzExtControls.h"
+#include "controls/TwzImageControl.h"
 #include "controls/TwzImageList.h"
 #include "controls/TwzLabel.h"
+#include "controls/TwzLayouts.h"
+#include "controls/TwzListBox.h"
+#include "controls/TwzMemo.h"
 #include "controls/TwzPanels.h"
+#include "controls/TwzPopupBox.h"
+#include "controls/TwzWindows.h"
+#include "controls/TwzScrollBox.h"
 #include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
@@ -27,7 +36,21 @@ void RegisterControls()
     Register2DObjects<TwzHudPanel, TwzHudButton, TwzHudSpeedButton, TwzHudLabel, TwzHudCheckBox,
         TwzHudRadioButton, TwzHudGroupBox, TwzHudCloseButton, TwzHudStatusBar, TwzHudSizeGrip,
         TwzHudRoundButton, TwzHudCornerButton, TwzHudCircleButton>("HUD");
+    // Style parts and frames that no palette offers: streams create them by name.
+    rtl::RegisterClass<TwzExpanderButton>();
+    rtl::RegisterClass<TwzWindow>();
+    Register2DObjects<TwzPopupBox>("Boxes");
+    Register2DObjects<TwzImageControl, TwzExpander>("Controls");
+    Register2DObjects<TwzHudWindow, TwzHudPopupBox>("HUD");
+    Register2DObjects<TwzIPhoneButton, TwzDropTarget>("Ext. Controls");
+    Register2DObjects<TwzPlotGrid>("Math");
     RegisterValueControls();
+    Register2DObjects<TwzLayout, TwzScaledLayout, TwzGridLayout, TwzSplitLayout>("Layout");
+    Register2DObjects<TwzScrollBox, TwzVertScrollBox, TwzFramedScrollBox, TwzFramedVertScrollBox>("Controls");
+    Register2DObjects<TwzListBox, TwzHorzListBox>("Lists");
+    Register2DObjects<TwzListBoxItem>("Items");
+    Register2DObjects<TwzMemo>("Text Edits");
+    Register2DObjects<TwzHudMemo>("HUD");
     // Last: the style objects hold the classes registered above.
     ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
 }

@@ -587,6 +587,4 @@ void RegisterObjectLayers()
     Register3DObjects("GUI", kGui);
     rtl::RegisterClass<ThvWZLayer>();
     rtl::RegisterClass<ThvScreenWZLayer>();
-    // A stored description may hold plain visual objects.
-    rtl::RegisterClass<ThvVisualObject>();
 }

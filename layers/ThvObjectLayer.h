@@ -229,5 +229,5 @@ protected:
     ~ThvScreenWZLayer() override = default;
 };
 
-/// Registers the layer classes (and ThvVisualObject for streaming) at start-up.
+/// Registers the layer classes by category and the older names for streaming (RegisterLayers).
 void RegisterObjectLayers();

@@ -32,6 +32,7 @@ namespace {
 struct LibraryState {
     std::vector<scene3d::ObjectRegistryEntry> registry;
     bool initialized = false;
+    bool animationsRegistered = false;
 };
 
 LibraryState& State()
@@ -104,6 +105,15 @@ ThvObject* CreateObjectFromStream(rtl::TComponent* owner, rtl::TStream& stream)
     }
 }
 
+void Register3DAnimations()
+{
+    LibraryState& state = State();
+    if (state.animationsRegistered)
+        return;
+    state.animationsRegistered = true;
+    RegisterAnimationObjects();
+}
+
 void Initialize3DLibrary()
 {
     LibraryState& state = State();
@@ -112,7 +122,7 @@ void Initialize3DLibrary()
     state.initialized = true;
 
     // The animation module starts before the scene module's own classes.
-    RegisterAnimationObjects();
+    Register3DAnimations();
 
     // Classes that stored objects contain, registered for streaming only.
     rtl::RegisterClass<ThvBitmap>();
@@ -142,4 +152,5 @@ void Finalize3DLibrary()
     state.registry.shrink_to_fit();
     scene3d::FreeResourceList();
     state.initialized = false;
+    state.animationsRegistered = false;
 }

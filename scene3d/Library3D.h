@@ -46,8 +46,14 @@ template <class... T> void Register3DObjects(std::string_view category)
 /// the object's pictures need more than one load may take: the object is freed first.
 [[nodiscard]] ThvObject* CreateObjectFromStream(rtl::TComponent* owner, rtl::TStream& stream);
 
-/// Registers the library's classes for streaming and its object classes by category; runs
-/// once before any 3D object is read. A second call does nothing until Finalize3DLibrary.
+/// Registers the 3D animation classes under "Animations", once until Finalize3DLibrary. The
+/// module start-up runs it ahead of the physics module and the layers; otherwise
+/// Initialize3DLibrary runs it as its first step.
+void Register3DAnimations();
+
+/// Registers the library's classes for streaming and its object classes by category (the
+/// animation classes first, unless they are registered already); runs once before any 3D
+/// object is read. A second call does nothing until Finalize3DLibrary.
 void Initialize3DLibrary();
 /// Frees the object registry and the resource list; runs after every scene has gone.
 /// Objects still alive are not freed.

@@ -87,6 +87,14 @@ public:
 protected:
     ~TwzControl() override;
 
+    /// Stores the name and marks the lookup pending without looking it up: for constructors,
+    /// which run before the control has a host to look in.
+    void StoreResource(const std::string& value)
+    {
+        m_resource = value;
+        m_lookupPending = true;
+    }
+
     /// The visual object's after-load step; the host's active control then takes the focus.
     void Loaded() override;
     void Notification(rtl::TComponent* component, rtl::TOperation operation) override;

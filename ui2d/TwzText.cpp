@@ -165,8 +165,17 @@ void TwzText::Paint()
         scale.m22 = RectHeight(local) / RectHeight(r);
         canvas->MultiplyMatrix(scale);
     }
+    // Room around the measured box, grown away from the side the text is aligned to: grown
+    // towards it, the room would move a near or far aligned text off its measured place.
     const float grow = m_font->GetSize() / 3;
-    RectInflate(r, grow, grow);
+    if (m_horzTextAlign != wzTextAlignNear)
+        r.Left -= grow;
+    if (m_horzTextAlign != wzTextAlignFar)
+        r.Right += grow;
+    if (m_vertTextAlign != wzTextAlignNear)
+        r.Top -= grow;
+    if (m_vertTextAlign != wzTextAlignFar)
+        r.Bottom += grow;
     canvas->FillText(r, r, m_text, false, opacity, m_horzTextAlign, m_vertTextAlign);
     // The scale applied to the canvas goes with the text.
     canvas->SetMatrix(canvas->GetMatrix());

@@ -51,7 +51,7 @@ struct Graphics::Impl {
     void ClipWholePixels();
     void ResetClip();
     /// The pango context, prepared for text on the current transform and hint.
-    PangoContext* TextContext();
+    PangoContext* TextContext(double scale = 1);
     /// Whether text of this em size is drawn as glyphs on the current transform; otherwise
     /// it is laid out unhinted at the identity and drawn as outlines (or not at all).
     bool FitsGlyphs(const Font& font) const;

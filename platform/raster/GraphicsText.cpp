@@ -21,6 +21,8 @@ struct FontOptionsDeleter {
 // is filled as outlines; text smaller than kMinDeviceEm is not visible at all.
 constexpr double kMinDeviceEm = 1.0 / 64;
 constexpr double kMaxGlyphEm = 256;
+// Relative difference of the two axis scales up to which a transform counts as uniform.
+constexpr double kUniformScale = 1e-4;
 
 struct EmRange {
     double smallest, largest; // device em along the transform's least and most scaled axes
@@ -41,7 +43,7 @@ EmRange DeviceEm(cairo_t* cr, const Font& font)
 
 } // namespace
 
-PangoContext* Graphics::Impl::TextContext()
+PangoContext* Graphics::Impl::TextContext(double scale)
 {
     if (!pango)
         pango = detail::CreatePangoContext();
@@ -66,15 +68,21 @@ PangoContext* Graphics::Impl::TextContext()
         break;
     }
     pango_cairo_context_set_font_options(pango.get(), options.get());
+    cairo_save(cr);
+    cairo_scale(cr, 1 / scale, 1 / scale);
     pango_cairo_update_context(cr, pango.get());
+    cairo_restore(cr);
     return pango.get();
 }
 
 bool Graphics::Impl::FitsGlyphs(const Font& font) const
 {
-    // Strongly stretched text is outlined too: the rasteriser takes each axis separately.
+    // Text under a transform that scales its axes differently is outlined too: the text
+    // engine lays glyphs out for one scale only, so their advances would miss the stretched
+    // shapes and the line would land in the wrong place.
     const EmRange em = DeviceEm(cr, font);
-    return em.smallest >= 1 && em.largest <= kMaxGlyphEm;
+    return em.smallest >= 1 && em.largest <= kMaxGlyphEm
+        && em.largest - em.smallest <= kUniformScale * em.largest;
 }
 
 detail::OutlineContext& Graphics::Impl::Outlines()
@@ -93,14 +101,15 @@ void Graphics::DrawString(
     if (DeviceEm(g.cr, font).largest < kMinDeviceEm)
         return;
     const bool glyphs = g.FitsGlyphs(font);
+    const double scale = detail::LayoutScale(font);
 
     detail::CairoPathPtr outline;
     std::optional<detail::TextLayout> laidOut;
     if (glyphs) {
-        laidOut.emplace(g.TextContext(), text, font, layout, format);
+        laidOut.emplace(g.TextContext(scale), text, font, layout, format, scale);
     } else {
         detail::OutlineContext& scratch = g.Outlines();
-        laidOut.emplace(scratch.pango.get(), text, font, layout, format);
+        laidOut.emplace(scratch.pango.get(), text, font, layout, format, scale);
         laidOut->AppendPath(scratch.cr.get());
         outline.reset(cairo_copy_path(scratch.cr.get()));
         cairo_new_path(scratch.cr.get());
@@ -142,8 +151,9 @@ std::vector<std::optional<RectF>> Graphics::MeasureCharacterRanges(std::u16strin
     if (!m_impl || !m_impl->Usable() || text.empty() || !IsFinite(layout))
         return result;
     Impl& g = *m_impl;
-    PangoContext* context = g.FitsGlyphs(font) ? g.TextContext() : g.Outlines().pango.get();
-    detail::TextLayout laidOut(context, text, font, layout, format);
+    const double scale = detail::LayoutScale(font);
+    PangoContext* context = g.FitsGlyphs(font) ? g.TextContext(scale) : g.Outlines().pango.get();
+    detail::TextLayout laidOut(context, text, font, layout, format, scale);
     for (size_t i = 0; i < ranges.size(); ++i)
         result[i] = laidOut.RangeBounds(ranges[i]);
     g.Check();

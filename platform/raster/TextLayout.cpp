@@ -1,5 +1,8 @@
 #include "platform/raster/TextLayout.h"
 
+#include <fontconfig/fontconfig.h>
+#include <pango/pangofc-fontmap.h>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -73,9 +76,72 @@ int TrailingSpaceWidth(PangoLayoutLine* line, const std::string& text)
 
 } // namespace
 
+namespace {
+
+// Appended after the machine's own rules, so it wins over a desktop configuration that asks
+// for sub-pixel order: cairo would then render glyphs with coloured fringes, which are wrong
+// on surfaces that carry alpha and are scaled, rotated or composed after drawing.
+constexpr char kGreyGlyphRule[] = R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <match target="font">
+    <edit name="rgba" mode="assign"><const>none</const></edit>
+  </match>
+</fontconfig>
+)";
+
+/// The machine's font configuration plus the grey rule; null when it cannot be built. Kept
+/// for the whole process, like fontconfig's own current configuration.
+FcConfig* GreyGlyphConfig()
+{
+    static FcConfig* const config = [] {
+        FcConfig* built = FcInitLoadConfigAndFonts();
+        if (built
+            && !FcConfigParseAndLoadFromMemory(
+                built, reinterpret_cast<const FcChar8*>(kGreyGlyphRule), FcFalse)) {
+            FcConfigDestroy(built);
+            built = nullptr;
+        }
+        return built;
+    }();
+    return config;
+}
+
+/// One font map a thread, as pango's default map is: the toolkit's map keeps the machine's
+/// configuration for its own widgets.
+struct FontMapHolder {
+    PangoFontMap* map = nullptr;
+    ~FontMapHolder()
+    {
+        if (map)
+            g_object_unref(map);
+    }
+};
+
+PangoFontMap* GreyFontMap()
+{
+    thread_local FontMapHolder holder;
+    if (!holder.map) {
+        FcConfig* config = GreyGlyphConfig();
+        if (!config)
+            return pango_cairo_font_map_get_default();
+        holder.map = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
+        if (!holder.map || !PANGO_IS_FC_FONT_MAP(holder.map)) {
+            if (holder.map)
+                g_object_unref(holder.map);
+            holder.map = nullptr;
+            return pango_cairo_font_map_get_default();
+        }
+        pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(holder.map), config);
+    }
+    return holder.map;
+}
+
+} // namespace
+
 PangoContextPtr CreatePangoContext()
 {
-    PangoContextPtr context(pango_font_map_create_context(pango_cairo_font_map_get_default()));
+    PangoContextPtr context(pango_font_map_create_context(GreyFontMap()));
     // Whole-pixel glyph positions would space small text unevenly, most visibly in outlines.
     pango_context_set_round_glyph_positions(context.get(), FALSE);
     return context;
@@ -98,7 +164,8 @@ OutlineContext::OutlineContext()
 }
 
 TextLayout::TextLayout(PangoContext* context, std::u16string_view text, const Font& font, RectF layout,
-    const StringFormat& format)
+    const StringFormat& format, double scale)
+    : m_scale(std::isfinite(scale) && scale > 0 ? scale : 1)
 {
     // The text ends at its first U+0000, like the zero-terminated strings callers pass.
     text = text.substr(0, std::min(text.find(u'\0'), text.size()));
@@ -127,7 +194,7 @@ TextLayout::TextLayout(PangoContext* context, std::u16string_view text, const Fo
     std::unique_ptr<PangoFontDescription, FontDescriptionDeleter> desc(pango_font_description_new());
     pango_font_description_set_family(desc.get(), font.Family().Name().c_str());
     pango_font_description_set_absolute_size(
-        desc.get(), int(std::max(1.0, std::round(double(font.EmSize()) * PANGO_SCALE))));
+        desc.get(), int(std::max(1.0, std::round(double(font.EmSize()) * m_scale * PANGO_SCALE))));
     pango_font_description_set_weight(
         desc.get(), HasStyle(font.Style(), FontStyle::Bold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_style(
@@ -144,7 +211,7 @@ TextLayout::TextLayout(PangoContext* context, std::u16string_view text, const Fo
 
     const double width = std::max(0.0f, layout.width);
     const double height = std::max(0.0f, layout.height);
-    const double wrapWidth = width * PANGO_SCALE;
+    const double wrapWidth = width * m_scale * PANGO_SCALE;
     if ((format.flags & StringFormat::kNoWrap) == 0 && wrapWidth >= 1 && wrapWidth < double(INT_MAX / 2)) {
         pango_layout_set_width(m_layout, int(wrapWidth));
         pango_layout_set_wrap(m_layout, PANGO_WRAP_WORD_CHAR);
@@ -155,9 +222,10 @@ TextLayout::TextLayout(PangoContext* context, std::u16string_view text, const Fo
 
     PangoRectangle block;
     pango_layout_get_extents(m_layout, nullptr, &block);
-    const double top = layout.y
-        + AlignFactor(format.lineAlignment) * (height - double(block.height) / PANGO_SCALE)
-        - double(block.y) / PANGO_SCALE;
+    // World units of one pango unit of the layout.
+    const double u = 1.0 / (PANGO_SCALE * m_scale);
+    const double top = layout.y + AlignFactor(format.lineAlignment) * (height - double(block.height) * u)
+        - double(block.y) * u;
     const bool countTrailing = (format.flags & StringFormat::kMeasureTrailingSpaces) != 0;
     const double horz = AlignFactor(format.alignment);
 
@@ -173,10 +241,10 @@ TextLayout::TextLayout(PangoContext* context, std::u16string_view text, const Fo
             lineWidth -= TrailingSpaceWidth(line, m_utf8);
         Line placed;
         placed.line = line;
-        placed.originX = layout.x + horz * (width - lineWidth / PANGO_SCALE) - double(own.x) / PANGO_SCALE;
-        placed.baseline = top + double(pango_layout_iter_get_baseline(iter)) / PANGO_SCALE;
-        placed.top = top + double(lineRect.y) / PANGO_SCALE;
-        placed.height = double(lineRect.height) / PANGO_SCALE;
+        placed.originX = layout.x + horz * (width - lineWidth * u) - double(own.x) * u;
+        placed.baseline = top + double(pango_layout_iter_get_baseline(iter)) * u;
+        placed.top = top + double(lineRect.y) * u;
+        placed.height = double(lineRect.height) * u;
         placed.startByte = line->start_index;
         placed.lengthBytes = line->length;
         m_lines.push_back(placed);
@@ -197,8 +265,8 @@ void TextLayout::Extents(double extents[4]) const
     for (const Line& l : m_lines) {
         PangoRectangle own;
         pango_layout_line_get_extents(l.line, nullptr, &own);
-        const double x1 = l.originX + double(own.x) / PANGO_SCALE;
-        const double x2 = x1 + double(own.width) / PANGO_SCALE;
+        const double x1 = l.originX + double(own.x) / (PANGO_SCALE * m_scale);
+        const double x2 = x1 + double(own.width) / (PANGO_SCALE * m_scale);
         if (first) {
             extents[0] = x1, extents[1] = l.top, extents[2] = x2, extents[3] = l.top + l.height;
             first = false;
@@ -213,19 +281,39 @@ void TextLayout::Extents(double extents[4]) const
 
 void TextLayout::Show(cairo_t* cr) const
 {
+    cairo_save(cr);
+    cairo_scale(cr, 1 / m_scale, 1 / m_scale);
     for (const Line& l : m_lines) {
-        cairo_move_to(cr, l.originX, l.baseline);
+        cairo_move_to(cr, l.originX * m_scale, l.baseline * m_scale);
         pango_cairo_show_layout_line(cr, l.line);
     }
+    cairo_restore(cr);
     cairo_new_path(cr);
 }
 
 void TextLayout::AppendPath(cairo_t* cr) const
 {
+    // The path is kept in device space, so it stays where it is when the scale goes.
+    cairo_save(cr);
+    cairo_scale(cr, 1 / m_scale, 1 / m_scale);
     for (const Line& l : m_lines) {
-        cairo_move_to(cr, l.originX, l.baseline);
+        cairo_move_to(cr, l.originX * m_scale, l.baseline * m_scale);
         pango_cairo_layout_line_path(cr, l.line);
     }
+    cairo_restore(cr);
+}
+
+double LayoutScale(const Font& font)
+{
+    // Pango keeps sizes and advances in 1/1024 units of the layout; a text of a few units or
+    // less would gather their rounding along a line (about an em over a few hundred
+    // characters at a tenth of a unit), so it is laid out larger and drawn scaled back. A
+    // power of two keeps the scaling exact.
+    constexpr double kMinLayoutEm = 8;
+    const double em = font.EmSize();
+    if (!(em > 0) || em >= kMinLayoutEm)
+        return 1;
+    return std::exp2(std::ceil(std::log2(kMinLayoutEm / em)));
 }
 
 std::optional<RectF> TextLayout::RangeBounds(CharacterRange range) const
@@ -250,8 +338,8 @@ std::optional<RectF> TextLayout::RangeBounds(CharacterRange range) const
         // The ranges are relative to the layout's left edge, which is the line's origin
         // here: every line is laid out from the left and placed by hand.
         for (int i = 0; i < count; ++i) {
-            const double left = l.originX + double(ranges[2 * i]) / PANGO_SCALE;
-            const double right = l.originX + double(ranges[2 * i + 1]) / PANGO_SCALE;
+            const double left = l.originX + double(ranges[2 * i]) / (PANGO_SCALE * m_scale);
+            const double right = l.originX + double(ranges[2 * i + 1]) / (PANGO_SCALE * m_scale);
             if (!any) {
                 x1 = left, x2 = right, y1 = l.top, y2 = l.top + l.height;
                 any = true;

@@ -58,8 +58,11 @@ public:
         int lengthBytes;
     };
 
+    /// With a `scale` other than 1 the text is laid out `scale` times larger (for precision)
+    /// and drawn scaled back: the context must have been updated for the target with that
+    /// scale taken off its transform. Every position the layout reports is in world units.
     TextLayout(PangoContext* context, std::u16string_view text, const Font& font, RectF layout,
-        const StringFormat& format);
+        const StringFormat& format, double scale = 1);
     TextLayout(const TextLayout&) = delete;
     TextLayout& operator=(const TextLayout&) = delete;
     ~TextLayout();
@@ -77,6 +80,11 @@ private:
     std::string m_utf8;
     std::vector<int> m_byteOfUnit; // UTF-16 index -> byte offset, one past the end included
     std::vector<Line> m_lines;
+    double m_scale = 1;
 };
+
+/// The layout scale for `font`: 1, or a power of two that lays tiny text out at a few units
+/// to the em.
+double LayoutScale(const Font& font);
 
 } // namespace platform::raster::detail

@@ -9,6 +9,12 @@ std::vector<std::string> g_messages;
 std::optional<OpenFileOptions> g_lastOpenFile;
 FakeDialogs::ColorAnswer g_colorAnswer;
 std::optional<uint32_t> g_lastColor;
+FakeDialogs::SaveFileAnswer g_saveFileAnswer;
+std::optional<SaveFileOptions> g_lastSaveFile;
+bool g_confirmAnswer = false;
+std::vector<std::string> g_questions;
+FakeDialogs::FontAnswer g_fontAnswer;
+std::optional<FontChoice> g_lastFont;
 
 std::string_view Trimmed(std::string_view text)
 {
@@ -128,8 +134,56 @@ const std::optional<uint32_t>& FakeDialogs::LastColor()
     return g_lastColor;
 }
 
+std::string WithDefaultExtension(const std::string& name, const std::string& extension)
+{
+    if (extension.empty() || name.empty())
+        return name;
+    const size_t slash = name.rfind('/');
+    const std::string_view file = slash == std::string::npos ? std::string_view(name)
+                                                             : std::string_view(name).substr(slash + 1);
+    if (file.find('.') != std::string_view::npos && file.back() != '.')
+        return name;
+    return file.empty() || file.back() != '.' ? name + "." + extension : name + extension;
+}
+
+void FakeDialogs::SetSaveFileAnswer(SaveFileAnswer answer)
+{
+    g_saveFileAnswer = std::move(answer);
+}
+
+const std::optional<SaveFileOptions>& FakeDialogs::LastSaveFile()
+{
+    return g_lastSaveFile;
+}
+
+void FakeDialogs::SetConfirmAnswer(bool yes)
+{
+    g_confirmAnswer = yes;
+}
+
+const std::vector<std::string>& FakeDialogs::Questions()
+{
+    return g_questions;
+}
+
+void FakeDialogs::SetFontAnswer(FontAnswer answer)
+{
+    g_fontAnswer = std::move(answer);
+}
+
+const std::optional<FontChoice>& FakeDialogs::LastFont()
+{
+    return g_lastFont;
+}
+
 void FakeDialogs::Reset()
 {
+    g_saveFileAnswer = {};
+    g_lastSaveFile.reset();
+    g_confirmAnswer = false;
+    g_questions.clear();
+    g_fontAnswer = {};
+    g_lastFont.reset();
     g_colorAnswer = {};
     g_lastColor.reset();
     g_openFileAnswer = {};
@@ -153,6 +207,30 @@ std::optional<std::string> FakeOpenFile(const OpenFileOptions& options)
 void FakeShowMessage(const std::string& text)
 {
     g_messages.push_back(text);
+}
+
+std::optional<std::string> FakeSaveFile(const SaveFileOptions& options)
+{
+    g_lastSaveFile = options;
+    if (!g_saveFileAnswer)
+        return std::nullopt;
+    const FakeDialogs::SaveFileAnswer answer = g_saveFileAnswer;
+    return answer(options);
+}
+
+bool FakeConfirm(const std::string& text)
+{
+    g_questions.push_back(text);
+    return g_confirmAnswer;
+}
+
+std::optional<FontChoice> FakeChooseFont(const FontChoice& font)
+{
+    g_lastFont = font;
+    if (!g_fontAnswer)
+        return std::nullopt;
+    const FakeDialogs::FontAnswer answer = g_fontAnswer;
+    return answer(font);
 }
 
 std::optional<uint32_t> FakeChooseColor(uint32_t color)

@@ -37,12 +37,44 @@ struct OpenFileOptions {
     Form* owner = nullptr; // the dialog stays above it
 };
 
+struct SaveFileOptions {
+    std::string title; // empty: the window system's own
+    std::string filter; // the toolkit's filter text
+    int filterIndex = 1;
+    std::string defaultExtension; // added ("." and it) to a name typed without an extension
+    std::string fileName; // the name proposed first (a full name or a bare file name)
+    bool overwritePrompt = true; // ask before replacing an existing file (its final name)
+    Form* owner = nullptr;
+};
+
+/// A font as the font dialog shows and returns it.
+struct FontChoice {
+    std::string family;
+    float size = 12; // points
+    int32_t style = 0; // 0 regular, 1 bold, 2 italic, 3 bold italic
+    friend bool operator==(const FontChoice&, const FontChoice&) = default;
+};
+
+/// The name to save to: `name` with "." and `extension` added when its file part has no
+/// extension (and `extension` is not empty).
+[[nodiscard]] std::string WithDefaultExtension(const std::string& name, const std::string& extension);
+
 class Dialogs {
 public:
     /// The full name (UTF-8) of the existing file the user chose, or nothing when cancelled.
     [[nodiscard]] static std::optional<std::string> OpenFile(const OpenFileOptions& options);
+    /// The full name (UTF-8) to save to, with the default extension added, or nothing when
+    /// cancelled. With overwritePrompt, an existing file is replaced only when the user says
+    /// so; otherwise the dialog comes back.
+    [[nodiscard]] static std::optional<std::string> SaveFile(const SaveFileOptions& options);
     /// A message with an OK button.
     static void ShowMessage(const std::string& text, Form* owner = nullptr);
+    /// An error message with an OK button.
+    static void ShowError(const std::string& text, Form* owner = nullptr);
+    /// A question with Yes and No buttons; true for Yes.
+    [[nodiscard]] static bool Confirm(const std::string& text, Form* owner = nullptr);
+    /// The font the user chose, starting from `font`; nothing when cancelled.
+    [[nodiscard]] static std::optional<FontChoice> ChooseFont(const FontChoice& font, Form* owner = nullptr);
     /// The colour the user chose, starting from `color`; both in the toolkit's 0x00BBGGRR
     /// form (the top byte is ignored and returned 0). Nothing when cancelled.
     [[nodiscard]] static std::optional<uint32_t> ChooseColor(uint32_t color, Form* owner = nullptr);
@@ -64,6 +96,18 @@ public:
     static void SetColorAnswer(ColorAnswer answer);
     /// The starting colour of the last colour dialog.
     [[nodiscard]] static const std::optional<uint32_t>& LastColor();
+    using SaveFileAnswer = std::function<std::optional<std::string>(const SaveFileOptions&)>;
+    /// Answers every save dialog from now on (before the default extension is added and the
+    /// overwrite question asked); none cancels them.
+    static void SetSaveFileAnswer(SaveFileAnswer answer);
+    [[nodiscard]] static const std::optional<SaveFileOptions>& LastSaveFile();
+    /// The answer to every question from now on (false by default).
+    static void SetConfirmAnswer(bool yes);
+    /// The questions asked since the last Reset, in order.
+    [[nodiscard]] static const std::vector<std::string>& Questions();
+    using FontAnswer = std::function<std::optional<FontChoice>(const FontChoice&)>;
+    static void SetFontAnswer(FontAnswer answer);
+    [[nodiscard]] static const std::optional<FontChoice>& LastFont();
     static void Reset();
 };
 

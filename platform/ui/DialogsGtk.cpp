@@ -14,6 +14,9 @@ namespace detail {
 std::optional<std::string> FakeOpenFile(const OpenFileOptions& options);
 void FakeShowMessage(const std::string& text);
 std::optional<uint32_t> FakeChooseColor(uint32_t color);
+std::optional<std::string> FakeSaveFile(const SaveFileOptions& options);
+bool FakeConfirm(const std::string& text);
+std::optional<FontChoice> FakeChooseFont(const FontChoice& font);
 } // namespace detail
 
 namespace {
@@ -46,7 +49,87 @@ void FreeFilterData(gpointer data)
     delete static_cast<FilterData*>(data);
 }
 
+void AddFilters(GtkFileChooser* chooser, const std::string& text, int filterIndex)
+{
+    // Custom filters: GTK's own patterns would tell letter case apart and hide "PHOTO.PNG".
+    const std::vector<FileFilter> filters = ParseFileFilter(text);
+    for (size_t i = 0; i < filters.size(); ++i) {
+        GtkFileFilter* filter = gtk_file_filter_new();
+        gtk_file_filter_set_name(filter, filters[i].name.c_str());
+        gtk_file_filter_add_custom(filter, GTK_FILE_FILTER_DISPLAY_NAME, &FilterMatches,
+            new FilterData { filters[i] }, &FreeFilterData);
+        gtk_file_chooser_add_filter(chooser, filter);
+        if (static_cast<int>(i) + 1 == filterIndex)
+            gtk_file_chooser_set_filter(chooser, filter);
+    }
+}
+
+std::optional<std::string> ChosenName(GtkFileChooser* chooser)
+{
+    std::optional<std::string> result;
+    if (gchar* name = gtk_file_chooser_get_filename(chooser)) {
+        if (gchar* utf8 = g_filename_to_utf8(name, -1, nullptr, nullptr, nullptr)) {
+            result = std::string(utf8);
+            g_free(utf8);
+        }
+        g_free(name);
+    }
+    return result;
+}
+
+bool FileExists(const std::string& name)
+{
+    gchar* local = g_filename_from_utf8(name.c_str(), -1, nullptr, nullptr, nullptr);
+    if (!local)
+        return false;
+    const bool exists = g_file_test(local, G_FILE_TEST_EXISTS) != FALSE;
+    g_free(local);
+    return exists;
+}
+
 } // namespace
+
+std::optional<std::string> Dialogs::SaveFile(const SaveFileOptions& options)
+{
+    if (!NativeRunning()) {
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            std::optional<std::string> chosen = detail::FakeSaveFile(options);
+            if (!chosen)
+                return std::nullopt;
+            std::string name = WithDefaultExtension(*chosen, options.defaultExtension);
+            if (!options.overwritePrompt || !FileExists(name)
+                || Confirm(name + " already exists.\nDo you want to replace it?", options.owner))
+                return name;
+        }
+        return std::nullopt;
+    }
+    GtkWidget* dialog = gtk_file_chooser_dialog_new(options.title.empty() ? "Save" : options.title.c_str(),
+        ParentOf(options.owner), GTK_FILE_CHOOSER_ACTION_SAVE, "_Cancel", GTK_RESPONSE_CANCEL, "_Save",
+        GTK_RESPONSE_ACCEPT, nullptr);
+    OwnedWidget owned(GTK_WIDGET(g_object_ref_sink(dialog)));
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+    gtk_file_chooser_set_local_only(chooser, TRUE);
+    // The question is asked here about the final name, the default extension included.
+    gtk_file_chooser_set_do_overwrite_confirmation(chooser, FALSE);
+    AddFilters(chooser, options.filter, options.filterIndex);
+    if (!options.fileName.empty()) {
+        if (options.fileName.find('/') != std::string::npos && FileExists(options.fileName))
+            gtk_file_chooser_set_filename(chooser, options.fileName.c_str());
+        else
+            gtk_file_chooser_set_current_name(chooser, options.fileName.c_str());
+    }
+    for (;;) {
+        if (gtk_dialog_run(GTK_DIALOG(dialog)) != GTK_RESPONSE_ACCEPT)
+            return std::nullopt;
+        const std::optional<std::string> chosen = ChosenName(chooser);
+        if (!chosen)
+            return std::nullopt;
+        std::string name = WithDefaultExtension(*chosen, options.defaultExtension);
+        if (!options.overwritePrompt || !FileExists(name)
+            || Confirm(name + " already exists.\nDo you want to replace it?", options.owner))
+            return name;
+    }
+}
 
 std::optional<std::string> Dialogs::OpenFile(const OpenFileOptions& options)
 {
@@ -60,31 +143,12 @@ std::optional<std::string> Dialogs::OpenFile(const OpenFileOptions& options)
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
     gtk_file_chooser_set_local_only(chooser, TRUE);
 
-    // Custom filters: GTK's own patterns would tell letter case apart and hide "PHOTO.PNG".
-    const std::vector<FileFilter> filters = ParseFileFilter(options.filter);
-    for (size_t i = 0; i < filters.size(); ++i) {
-        GtkFileFilter* filter = gtk_file_filter_new();
-        gtk_file_filter_set_name(filter, filters[i].name.c_str());
-        gtk_file_filter_add_custom(filter, GTK_FILE_FILTER_DISPLAY_NAME, &FilterMatches,
-            new FilterData { filters[i] }, &FreeFilterData);
-        gtk_file_chooser_add_filter(chooser, filter);
-        if (static_cast<int>(i) + 1 == options.filterIndex)
-            gtk_file_chooser_set_filter(chooser, filter);
-    }
+    AddFilters(chooser, options.filter, options.filterIndex);
     if (!options.initialFolder.empty())
         gtk_file_chooser_set_current_folder(chooser, options.initialFolder.c_str());
-
-    std::optional<std::string> result;
-    if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
-        if (gchar* name = gtk_file_chooser_get_filename(chooser)) {
-            if (gchar* utf8 = g_filename_to_utf8(name, -1, nullptr, nullptr, nullptr)) {
-                result = std::string(utf8);
-                g_free(utf8);
-            }
-            g_free(name);
-        }
-    }
-    return result;
+    if (gtk_dialog_run(GTK_DIALOG(dialog)) != GTK_RESPONSE_ACCEPT)
+        return std::nullopt;
+    return ChosenName(chooser);
 }
 
 void Dialogs::ShowMessage(const std::string& text, Form* owner)
@@ -97,6 +161,62 @@ void Dialogs::ShowMessage(const std::string& text, Form* owner)
         ParentOf(owner), GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", text.c_str());
     OwnedWidget owned(GTK_WIDGET(g_object_ref_sink(dialog)));
     gtk_dialog_run(GTK_DIALOG(dialog));
+}
+
+void Dialogs::ShowError(const std::string& text, Form* owner)
+{
+    if (!NativeRunning()) {
+        detail::FakeShowMessage(text);
+        return;
+    }
+    GtkWidget* dialog = gtk_message_dialog_new(
+        ParentOf(owner), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", text.c_str());
+    OwnedWidget owned(GTK_WIDGET(g_object_ref_sink(dialog)));
+    gtk_dialog_run(GTK_DIALOG(dialog));
+}
+
+bool Dialogs::Confirm(const std::string& text, Form* owner)
+{
+    if (!NativeRunning())
+        return detail::FakeConfirm(text);
+    GtkWidget* dialog = gtk_message_dialog_new(
+        ParentOf(owner), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_YES_NO, "%s", text.c_str());
+    OwnedWidget owned(GTK_WIDGET(g_object_ref_sink(dialog)));
+    return gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_YES;
+}
+
+std::optional<FontChoice> Dialogs::ChooseFont(const FontChoice& font, Form* owner)
+{
+    if (!NativeRunning())
+        return detail::FakeChooseFont(font);
+    GtkWidget* dialog = gtk_font_chooser_dialog_new("Font", ParentOf(owner));
+    OwnedWidget owned(GTK_WIDGET(g_object_ref_sink(dialog)));
+    GtkFontChooser* chooser = GTK_FONT_CHOOSER(dialog);
+    PangoFontDescription* start = pango_font_description_new();
+    pango_font_description_set_family(start, font.family.c_str());
+    pango_font_description_set_size(
+        start, static_cast<gint>(std::clamp(font.size, 1.0f, 1000.0f) * PANGO_SCALE));
+    pango_font_description_set_weight(start, (font.style & 1) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(start, (font.style & 2) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    gtk_font_chooser_set_font_desc(chooser, start);
+    pango_font_description_free(start);
+    if (gtk_dialog_run(GTK_DIALOG(dialog)) != GTK_RESPONSE_OK)
+        return std::nullopt;
+    PangoFontDescription* chosen = gtk_font_chooser_get_font_desc(chooser);
+    if (!chosen)
+        return std::nullopt;
+    FontChoice result;
+    if (const char* family = pango_font_description_get_family(chosen))
+        result.family = family;
+    result.size = static_cast<float>(pango_font_description_get_size(chosen)) / PANGO_SCALE;
+    if (result.size <= 0)
+        result.size = font.size;
+    const bool bold = pango_font_description_get_weight(chosen) >= PANGO_WEIGHT_SEMIBOLD;
+    const PangoStyle style = pango_font_description_get_style(chosen);
+    const bool italic = style == PANGO_STYLE_ITALIC || style == PANGO_STYLE_OBLIQUE;
+    result.style = (bold ? 1 : 0) | (italic ? 2 : 0);
+    pango_font_description_free(chosen);
+    return result;
 }
 
 std::optional<uint32_t> Dialogs::ChooseColor(uint32_t color, Form* owner)

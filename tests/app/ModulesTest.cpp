@@ -12,11 +12,13 @@
 #include "graphics/TwzCanvasGdiPlus.h"
 #include "graphics/TwzFilter.h"
 #include "graphics/TwzFilterGdiPlus.h"
+#include "layers/ThvObjectLayer.h"
 #include "scene3d/Library3D.h"
 #include "scene3d/ThvPhysics.h"
 #include "ui2d/Library2D.h"
 
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Streams.h"
 
 #include "tests/backends/BackendTestSupport.h"
 
@@ -81,8 +83,9 @@ protected:
         EXPECT_EQ(hvDefaultFilterClass, &kFilterClassOf<ThvFilterGdiPlus>);
         EXPECT_NE(hvDirect3D, nullptr);
         EXPECT_EQ(hvDefaultPhysicsClass, &kPhysicsClassOf<ThvNewtonPhysics>);
-        for (const char* name :
-            { "TwzBitmap", "ThvColorAnimation", "ThvScene", "ThvCamera", "ThvSphere", "ThvText3D" })
+        for (const char* name : { "TwzBitmap", "ThvColorAnimation", "ThvScene", "ThvCamera", "ThvSphere",
+                 "ThvText3D", "ThvVisualObject", "ThvObjectLayer", "ThvGUIObjectLayer", "ThvWZLayer",
+                 "ThvScreenWZLayer", "ThvScreenImage", "ThvScreenDummy" })
             EXPECT_NE(rtl::FindClass(name), nullptr) << name;
 
         const std::vector<std::string> registry = Registry3D();
@@ -98,7 +101,19 @@ protected:
             if (runs.empty() || runs.back() != it->category)
                 runs.push_back(it->category);
         }
-        EXPECT_EQ(runs, (std::vector<std::string> { "Animations", "Scene", "Resources", "Shapes", "3D" }));
+        // The layers come between the animations and the 3D scene module's own classes.
+        EXPECT_EQ(runs,
+            (std::vector<std::string> {
+                "Animations", "Shapes", "GUI", "Scene", "Resources", "Shapes", "3D" }));
+        // The layers in their order, oldest first: the object layers, then the screen objects.
+        std::vector<std::string> layers;
+        for (auto it = registry.rbegin(); it != registry.rend(); ++it) {
+            if (it->starts_with("GUI/") || it->find("ObjectLayer") != std::string::npos)
+                layers.push_back(*it);
+        }
+        EXPECT_EQ(layers,
+            (std::vector<std::string> { "Shapes/ThvObjectLayer", "GUI/ThvGUIObjectLayer", "GUI/ThvGUILayout",
+                "GUI/ThvGUIImage", "GUI/ThvGUIPlane", "GUI/ThvGUIText", "GUI/ThvGUISelection" }));
     }
 
     /// What a stop leaves.
@@ -161,4 +176,36 @@ TEST_F(ModulesTest, AStopWithoutAStartChangesNothing)
     ExpectStopped();
     StartModules();
     ExpectStarted();
+}
+
+TEST_F(ModulesTest, AStoredDescriptionWithPlainVisualObjectsAndLayersLoadsAfterAStart)
+{
+    StartModules();
+    rtl::TOwned<rtl::TComponent> form { new rtl::TComponent(nullptr) };
+    // The shape of the main window's description: a plain visual object as the root, holding
+    // a docked screen layer with a 2D button, and a layer stored under an older name.
+    const std::string text = "object Root1: ThvVisualObject\n"
+                             "  Width = 2\n"
+                             "  object Bar: ThvGUIObjectLayer\n"
+                             "    LayerAlign = hvLayerBottom\n"
+                             "    Height = 40\n"
+                             "    object Button1: TwzButton\n"
+                             "      Text = 'Render'\n"
+                             "    end\n"
+                             "  end\n"
+                             "  object Old: ThvScreenWZLayer\n"
+                             "  end\n"
+                             "end\n";
+    rtl::TConstMemoryStream input(text.data(), text.size());
+    ThvObject* root = CreateObjectFromStream(form.get(), input);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(&root->ClassInfo(), rtl::FindClass("ThvVisualObject"));
+    ASSERT_EQ(root->Children().size(), 2u);
+    EXPECT_EQ(root->Children()[0]->ClassInfo().name, "ThvGUIObjectLayer");
+    EXPECT_EQ(root->Children()[1]->ClassInfo().name, "ThvScreenWZLayer");
+    auto* bar = static_cast<ThvCustomObjectLayer*>(root->Children()[0]);
+    ASSERT_EQ(bar->Roots().size(), 1u);
+    EXPECT_EQ(bar->Roots()[0]->ClassInfo().name, "TwzButton");
+    EXPECT_EQ(bar->GetLayerAlign(), hvLayerBottom);
+    form.reset();
 }

@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -358,6 +360,146 @@ TEST_F(CanvasTextTest, OutlinesAreAsLargeAsTheDrawnTextWhateverTheTransform)
     EXPECT_NEAR(bounds.Right, ink.right + 1, 1.5);
     EXPECT_NEAR(bounds.Top, ink.top, 1.5);
     EXPECT_NEAR(bounds.Bottom, ink.bottom + 1, 1.5);
+}
+
+// ---- text quality ------------------------------------------------------------------------
+
+/// Pixels of `canvas` whose colour channels differ: coloured fringes of sub-pixel rendering.
+int ColouredPixels(TwzCanvasGdiPlus& canvas, int width, int height, int* inked)
+{
+    int coloured = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = canvas.GetBufferSurface()->Pixel(x, y);
+            const uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            coloured += r != g || g != b;
+            *inked += p != 0xFFFFFFFFu;
+        }
+    return coloured;
+}
+
+/// Draws black text on white in every text quality; the number of qualities that gave
+/// coloured pixels or too little ink.
+int DrawInEveryQuality()
+{
+    int failures = 0;
+    for (TwzTextRendering quality : { wzAntiAlias, wzClearType, wzLowQuality }) {
+        TwzCanvasGdiPlus canvas(160, 30);
+        canvas.SetMatrix(IdentityMatrix);
+        canvas.SetTextRendering(quality);
+        canvas.ClearRect({ 0, 0, 160, 30 }, 0xFFFFFFFF);
+        canvas.GetFill().SetSolidColor(0xFF000000);
+        canvas.GetFont().SetFamily("DejaVu Sans");
+        canvas.GetFont().SetSize(13);
+        const TwzRect r { 2, 2, 158, 28 };
+        canvas.FillText(r, r, u"Quality of grey text", false, 1, wzTextAlignNear, wzTextAlignNear);
+        int inked = 0;
+        const int coloured = ColouredPixels(canvas, 160, 30, &inked);
+        if (coloured != 0 || inked < 100) {
+            std::fprintf(stderr, "quality %d: %d coloured of %d inked\n", int(quality), coloured, inked);
+            ++failures;
+        }
+    }
+    return failures;
+}
+
+// A desktop whose font configuration asks for sub-pixel order (as many do) must still get grey
+// text on the 2D canvas: its surfaces carry alpha and are scaled and composed later, where
+// coloured fringes show. A child process reads such a configuration from the start.
+TEST(CanvasTextQuality, TextIsGreyWhateverTheFontConfigurationAsks)
+{
+    const std::string conf = ::testing::TempDir() + "glyphforge-subpixel-fonts.conf";
+    {
+        std::ofstream out(conf);
+        out << "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig>\n"
+               "  <include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>\n"
+               "  <match target=\"font\">\n"
+               "    <edit name=\"rgba\" mode=\"assign\"><const>rgb</const></edit>\n"
+               "    <edit name=\"antialias\" mode=\"assign\"><bool>true</bool></edit>\n"
+               "  </match>\n</fontconfig>\n";
+    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("FONTCONFIG_FILE", conf.c_str(), 1);
+            std::_Exit(DrawInEveryQuality() == 0 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    std::remove(conf.c_str());
+}
+
+// A transform that scales the axes differently stretches the glyphs and their advances
+// alike: the text keeps its measured box, which the transform maps to where the ink lands.
+TEST(CanvasTextQuality, UnevenScalesKeepTheMeasuredBoxAndPutTheInkInIt)
+{
+    struct Case {
+        float sx, sy;
+    };
+    const TwzRect r { 10, 10, 110, 90 };
+    TwzRect plain {};
+    for (const Case& c : { Case { 1, 1 }, { 3, 1 }, { 1, 3 }, { 2, 0.5f }, { 0.5f, 2 } }) {
+        SCOPED_TRACE(std::to_string(c.sx) + " x " + std::to_string(c.sy));
+        TwzCanvasGdiPlus canvas(400, 300);
+        TwzMatrix m = IdentityMatrix;
+        m.m11 = c.sx;
+        m.m22 = c.sy;
+        canvas.SetMatrix(m);
+        canvas.ClearRect({ 0, 0, 400, 300 }, 0);
+        canvas.GetFill().SetSolidColor(0xFF000000);
+        canvas.GetFont().SetFamily("DejaVu Sans");
+        canvas.GetFont().SetSize(20);
+        TwzRect box = r;
+        canvas.MeasureText(box, box, u"Hxn", false, wzTextAlignNear, wzTextAlignNear);
+        if (c.sx == 1 && c.sy == 1)
+            plain = box;
+        EXPECT_NEAR(box.Left, plain.Left, 0.01);
+        EXPECT_NEAR(box.Right, plain.Right, 0.05) << "the measured box does not depend on the transform";
+        EXPECT_NEAR(box.Bottom, plain.Bottom, 0.05);
+        canvas.FillText(r, r, u"Hxn", false, 1, wzTextAlignNear, wzTextAlignNear);
+        int left = 1 << 20, right = -1;
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 400; ++x)
+                if (canvas.GetBufferSurface()->Pixel(x, y) >> 24 > 40) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        ASSERT_GE(right, 0);
+        // The ink stays inside the mapped box, less the side bearings, and fills most of it.
+        EXPECT_GE(left, box.Left * c.sx - 1);
+        EXPECT_LE(right, box.Right * c.sx + 1);
+        EXPECT_GT(right - left, 0.8f * RectWidth(box) * c.sx);
+    }
+}
+
+// Sizes and advances are kept in fixed steps by the text engine; tiny text must not gather
+// their rounding along a line, whether it is drawn as glyphs (under a large scale) or as
+// outlines.
+TEST(CanvasTextQuality, TinySizesMeasureInProportionToLargeOnes)
+{
+    std::u16string line;
+    for (int i = 0; i < 20; ++i)
+        line += u"The quick brown fox ";
+    const auto perEm = [&](float size, float scale) {
+        TwzCanvasGdiPlus canvas(8, 8);
+        TwzMatrix m = IdentityMatrix;
+        m.m11 = m.m22 = scale;
+        canvas.SetMatrix(m);
+        canvas.GetFont().SetFamily("DejaVu Sans");
+        canvas.GetFont().SetSize(size);
+        TwzRect r { 0, 0, 1000, 1000 };
+        canvas.MeasureText(r, r, line, false, wzTextAlignNear, wzTextAlignNear);
+        return RectWidth(r) / size;
+    };
+    const float reference = perEm(100, 1);
+    ASSERT_GT(reference, 100);
+    struct Case {
+        float size, scale;
+    };
+    for (const Case& c :
+        { Case { 0.02f, 1 }, { 0.1f, 1 }, { 0.1f, 50 }, { 0.5f, 1 }, { 0.5f, 20 }, { 3, 1 } }) {
+        SCOPED_TRACE(std::to_string(c.size) + " at scale " + std::to_string(c.scale));
+        EXPECT_NEAR(perEm(c.size, c.scale), reference, 0.05) << "ems over a 400-character line";
+    }
 }
 
 } // namespace

@@ -78,13 +78,43 @@ TEST_F(TextShape, StretchFillsTheObjectBothWaysAndTurnsAutoSizeOff)
     PaintAll();
     const Ink stretched = InkOf();
     // The text is scaled by the object's size over its measured box, about 5 across and 1.5
-    // down; the canvas's glyphs under so uneven a scale cover a little less than the box.
+    // down.
     EXPECT_GT(stretched.right - stretched.left, 3 * (plain.right - plain.left));
     EXPECT_GT(stretched.right, 55);
     EXPECT_LT(stretched.left, plain.left + 3);
     EXPECT_GT(stretched.bottom - stretched.top, plain.bottom - plain.top + 2);
     EXPECT_GE(stretched.top, 22);
     EXPECT_LE(stretched.bottom, 42);
+}
+
+TEST_F(TextShape, StretchedTextFillsTheObjectWhateverItsAlignment)
+{
+    // "H" has no descender and small side bearings: stretched, its ink spans the object.
+    struct Case {
+        TwzTextAlign horz, vert;
+    };
+    for (const Case& c :
+        { Case { wzTextAlignCenter, wzTextAlignCenter }, { wzTextAlignNear, wzTextAlignNear },
+            { wzTextAlignFar, wzTextAlignFar }, { wzTextAlignNear, wzTextAlignFar } }) {
+        SCOPED_TRACE(std::to_string(c.horz) + "/" + std::to_string(c.vert));
+        auto* text = Add<TwzText>({ 4, 10, 60, 30 });
+        text->SetText(u"H");
+        text->SetStretch(true);
+        text->SetHorzTextAlign(c.horz);
+        text->SetVertTextAlign(c.vert);
+        PaintAll();
+        const Ink ink = InkOf();
+        ASSERT_GE(ink.right, 0);
+        // The measured box holds the side bearings and the line's ascent and descent.
+        EXPECT_GE(ink.left, 4);
+        EXPECT_LE(ink.left, 4 + 10);
+        EXPECT_LE(ink.right, 59);
+        EXPECT_GE(ink.right, 59 - 10);
+        EXPECT_GE(ink.top, 10);
+        EXPECT_LE(ink.bottom, 29);
+        EXPECT_NEAR((ink.left + ink.right) / 2.0, 32, 2) << "as wide on either side";
+        text->Free();
+    }
 }
 
 TEST_F(TextShape, AutoSizeFitsTheWidthToTheUnwrappedText)

@@ -1,0 +1,464 @@
+// Design files of the main window: the whole lettering design as the object text of a
+// key/value store (".qgf").
+
+#include "app/MainForm.h"
+
+#include "controls/TwzButtons.h"
+#include "controls/TwzCheckBoxes.h"
+#include "controls/TwzMemo.h"
+#include "controls/TwzTracks.h"
+#include "graphics/TwzBitmap.h"
+#include "graphics/TwzStorage.h"
+#include "scene3d/ThvCamera.h"
+#include "scene3d/ThvDummy.h"
+#include "scene3d/ThvFont.h"
+#include "scene3d/ThvLight.h"
+#include "scene3d/ThvMaterial.h"
+#include "scene3d/ThvPosition.h"
+#include "scene3d/ThvRectangle3D.h"
+#include "scene3d/ThvScene.h"
+#include "scene3d/ThvText3D.h"
+
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Properties.h"
+#include "platform/rtl/Streams.h"
+#include "platform/rtl/Text.h"
+#include "platform/ui/Dialogs.h"
+
+#include <cctype>
+#include <cmath>
+#include <fstream>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+const char* const kFilter = "Glyphforge|*.qgf";
+const char* const kExtension = "qgf";
+// Six pictures of at most 2048 x 2048 pixels as hexadecimal text stay well below this.
+constexpr std::uintmax_t kMaxDesignFileBytes = 256u << 20;
+
+std::u16string Wide(const std::string& text)
+{
+    return rtl::Utf8ToUtf16(text);
+}
+
+std::string Narrow(const TwzStorageItem& item)
+{
+    return rtl::Utf16ToUtf8(item.GetAsString());
+}
+
+void PutText(TwzStorage& store, const char* key, const std::string& value)
+{
+    store.GetItem(key).SetAsString(Wide(value));
+}
+
+void PutPicture(TwzStorage& store, const char* key, TwzBitmap* picture)
+{
+    rtl::TMemoryStream& block = store.GetItem(key).GetAsBinary();
+    block.SetSize(0);
+    if (picture && picture->GetWidth() > 0 && picture->GetHeight() > 0) {
+        picture->SaveToStream(block);
+    } else {
+        TwzBitmap empty(1, 1);
+        empty.SaveToStream(block);
+    }
+    block.SetPosition(0);
+}
+
+std::string ColorOf(const TwzColorButton* button)
+{
+    return button ? button->GetColor() : "#FF000000";
+}
+
+float ValueOf(const TwzCustomTrack* track)
+{
+    return track ? track->GetValue() : 0;
+}
+
+bool CheckedOf(const TwzToggleControl* box)
+{
+    return box && box->GetIsChecked();
+}
+
+// A design value that is not what its key holds: the file is refused as a whole.
+[[noreturn]] void Damaged(const std::string& key)
+{
+    throw rtl::ReadError("The design file is damaged: the value of \"" + key + "\" is not valid.");
+}
+
+float FloatOf(TwzStorage& store, const char* key)
+{
+    TwzStorageItem& item = store.GetItem(key);
+    const float value = item.GetAsFloat();
+    if (!std::isfinite(value))
+        Damaged(key);
+    return value;
+}
+
+// A colour text as the colour buttons read it: "#" and eight hexadecimal digits, or empty.
+std::string ColorText(TwzStorage& store, const char* key)
+{
+    std::string text = Narrow(store.GetItem(key));
+    if (text.empty())
+        return text;
+    bool valid = (text.size() == 9 || text.size() == 7) && (text[0] == '#' || text[0] == '$');
+    for (size_t i = 1; valid && i < text.size(); ++i)
+        valid = std::isxdigit(static_cast<unsigned char>(text[i])) != 0;
+    if (!valid)
+        Damaged(key);
+    return text;
+}
+
+// The picture of a binary key, decoded now so that a damaged picture refuses the file before
+// anything changes. An empty block (a key missing from the file) gives the initial 1 x 1
+// transparent picture.
+std::unique_ptr<TwzBitmap> PictureOf(TwzStorage& store, const char* key)
+{
+    auto picture = std::make_unique<TwzBitmap>(1, 1);
+    rtl::TMemoryStream& block = store.GetItem(key).GetAsBinary();
+    block.SetPosition(0);
+    if (block.GetSize() == 0)
+        return picture;
+    if (!picture->LoadFromStream(block))
+        Damaged(key);
+    return picture;
+}
+
+} // namespace
+
+// ---- saving -------------------------------------------------------------------------------------
+
+void TfrmMain::SaveDesign(const std::string& fileName)
+{
+    TwzStorage store;
+    const ThvPoint camera { CameraX ? CameraX->GetRotateAngle()->GetX() : 0,
+        CameraZ ? CameraZ->GetRotateAngle()->GetZ() : 0, Camera1 ? Camera1->GetPosition()->GetY() : 0 };
+    PutText(store, "camera", hvPointToStr(camera));
+    PutText(store, "lightrot", Light1 ? hvPointToStr(Light1->GetRotateAngle()->GetPoint()) : "");
+    PutText(store, "lightpos", Light1 ? hvPointToStr(Light1->GetPosition()->GetPoint()) : "");
+    PutText(store, "backgroundcolor", ColorOf(colorBackground));
+    store.GetItem("background").SetAsBoolean(CheckedOf(radioTransparent));
+    std::u16string text = Text ? Text->GetText() : std::u16string();
+    if (textEditor)
+        text = textEditor->GetText();
+    store.GetItem("text").SetAsString(text);
+    PutText(store, "font", Text ? Text->GetFont()->GetFamily() : "");
+    store.GetItem("fontsize").SetAsFloat(ValueOf(trackSize));
+    store.GetItem("textdepth").SetAsFloat(ValueOf(trackDepth));
+
+    auto face = [&](const char* key, const char* diffuse, const char* bitmap, ThvMaterial* material,
+                    TwzColorButton* color, TwzControl* picture) {
+        PutText(store, key, material ? material->GetBitmap() : "");
+        PutText(store, diffuse, ColorOf(color));
+        PutPicture(store, bitmap, app::PictureOf(picture));
+    };
+    face("front", "frontdiffuse", "frontbitmap", Text ? Text->GetMaterial() : nullptr, colorFront, imageFront);
+    face("left", "leftdiffuse", "leftbitmap", Text ? Text->GetMaterialLeft() : nullptr, colorLeft, imageLeft);
+    face("back", "backdiffuse", "backbitmap", Text ? Text->GetMaterialBack() : nullptr, colorBack, imageBack);
+
+    store.GetItem("framevis").SetAsBoolean(Frame && Frame->GetVisible());
+    store.GetItem("framedepth").SetAsFloat(ValueOf(trackFrameDepth));
+    store.GetItem("framepaddinghorz").SetAsFloat(ValueOf(trackFramePaddingHorz));
+    store.GetItem("framepaddingvert").SetAsFloat(ValueOf(trackFramePaddingVert));
+    int32_t corner = 0;
+    if (listFrameCorner) {
+        const rtl::TValue index = rtl::GetPropValue(*listFrameCorner, "ItemIndex");
+        if (const auto* i = std::get_if<int64_t>(&index))
+            corner = static_cast<int32_t>(*i);
+    }
+    store.GetItem("framecorner").SetAsInteger(corner);
+    store.GetItem("frametopleft").SetAsBoolean(CheckedOf(checkFrameTopLeft));
+    store.GetItem("frametopright").SetAsBoolean(CheckedOf(checkFrameTopRight));
+    store.GetItem("framebottomleft").SetAsBoolean(CheckedOf(checkFrameBottomLeft));
+    store.GetItem("framebottomright").SetAsBoolean(CheckedOf(checkFrameBottomRight));
+    store.GetItem("frameradius").SetAsFloat(ValueOf(trackFrameRadius));
+    face("framefront", "framefrontdiffuse", "framefrontbitmap", Frame ? Frame->GetMaterial() : nullptr,
+        frameFrontColor, frameFrontImage);
+    face("frameleft", "frameleftdiffuse", "frameleftbitmap", Frame ? Frame->GetMaterialLeft() : nullptr,
+        frameLeftColor, frameLeftImage);
+    face("frameback", "framebackdiffuse", "framebackbitmap", Frame ? Frame->GetMaterialBack() : nullptr,
+        frameBackColor, frameBackImage);
+    // Added after the 37 keys, so readers that do not know it skip it.
+    store.GetItem("fontstyle").SetAsInteger(Text ? static_cast<int32_t>(Text->GetFont()->GetStyle()) : 0);
+
+    store.SaveToFile(fileName);
+}
+
+void TfrmMain::btnSaveClick(rtl::TObject*)
+{
+    std::error_code error;
+    if (m_fileName.empty() || !std::filesystem::is_regular_file(m_fileName, error)) {
+        platform::ui::SaveFileOptions options;
+        options.filter = kFilter;
+        options.defaultExtension = kExtension;
+        options.overwritePrompt = true;
+        options.owner = GetWindow();
+        options.fileName = m_fileName;
+        const std::optional<std::string> chosen = platform::ui::Dialogs::SaveFile(options);
+        if (!chosen)
+            return;
+        m_fileName = *chosen;
+    }
+    try {
+        SaveDesign(m_fileName);
+    } catch (const std::exception& e) {
+        platform::ui::Dialogs::ShowError("The design could not be saved to " + m_fileName + ".\n" + e.what(),
+            GetWindow());
+    }
+}
+
+// ---- loading ------------------------------------------------------------------------------------
+
+namespace {
+
+// Everything of a design file, read and checked before any control changes.
+struct Design {
+    ThvPoint camera {}, lightRot {}, lightPos {};
+    std::string backgroundColor;
+    bool transparent = false;
+    std::u16string text;
+    std::string font;
+    float fontSize = 0, textDepth = 0;
+    struct FaceValues {
+        std::string mode, color;
+        std::unique_ptr<TwzBitmap> picture;
+    };
+    FaceValues faces[6];
+    float frameDepth = 0, paddingHorz = 0, paddingVert = 0, radius = 0;
+    int32_t corner = 0;
+    bool topLeft = false, topRight = false, bottomLeft = false, bottomRight = false;
+    bool frameVisible = false;
+    int32_t fontStyle = 0;
+};
+
+// A design file is the object text of one object of class "Root" without a name: any other
+// object text (a stored window, a style) is no design, even though the store could read it.
+void RequireDesignHeader(const std::string& fileName)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        throw rtl::FileOpenError("Cannot open file \"" + fileName + "\".");
+    std::string head(256, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    size_t at = 0;
+    if (head.rfind("\xEF\xBB\xBF", 0) == 0)
+        at = 3;
+    while (at < head.size() && std::isspace(static_cast<unsigned char>(head[at])))
+        ++at;
+    size_t end = head.find_first_of("\r\n", at);
+    if (end == std::string::npos)
+        end = head.size();
+    std::string line = head.substr(at, end - at);
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
+        line.pop_back();
+    for (char& c : line)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (line != "object root")
+        throw rtl::ReadError("The file is not a Glyphforge design.");
+}
+
+Design ReadDesign(const std::string& fileName)
+{
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(fileName, error);
+    if (!error && size > kMaxDesignFileBytes)
+        throw rtl::ReadError("The file is too large to be a design file.");
+    RequireDesignHeader(fileName);
+    TwzStorage store;
+    store.LoadFromFile(fileName);
+
+    Design d;
+    d.camera = hvStrToPoint(Narrow(store.GetItem("camera")));
+    d.lightRot = hvStrToPoint(Narrow(store.GetItem("lightrot")));
+    d.lightPos = hvStrToPoint(Narrow(store.GetItem("lightpos")));
+    for (float v : { d.camera.X, d.camera.Y, d.camera.Z, d.lightRot.X, d.lightRot.Y, d.lightRot.Z, d.lightPos.X,
+             d.lightPos.Y, d.lightPos.Z })
+        if (!std::isfinite(v))
+            Damaged("camera");
+    d.backgroundColor = ColorText(store, "backgroundcolor");
+    d.transparent = store.GetItem("background").GetAsBoolean();
+    d.text = store.GetItem("text").GetAsString();
+    d.font = Narrow(store.GetItem("font"));
+    d.fontSize = FloatOf(store, "fontsize");
+    d.textDepth = FloatOf(store, "textdepth");
+    const char* const faceKeys[6][3] = {
+        { "front", "frontdiffuse", "frontbitmap" },
+        { "left", "leftdiffuse", "leftbitmap" },
+        { "back", "backdiffuse", "backbitmap" },
+        { "framefront", "framefrontdiffuse", "framefrontbitmap" },
+        { "frameLeft", "frameLeftdiffuse", "frameLeftbitmap" },
+        { "frameBack", "frameBackdiffuse", "frameBackbitmap" },
+    };
+    for (int i = 0; i < 6; ++i) {
+        d.faces[i].mode = Narrow(store.GetItem(faceKeys[i][0]));
+        d.faces[i].color = ColorText(store, faceKeys[i][1]);
+        d.faces[i].picture = PictureOf(store, faceKeys[i][2]);
+    }
+    d.frameDepth = FloatOf(store, "framedepth");
+    d.paddingHorz = FloatOf(store, "framepaddinghorz");
+    d.paddingVert = FloatOf(store, "framepaddingvert");
+    d.corner = store.GetItem("framecorner").GetAsInteger();
+    d.topLeft = store.GetItem("frametopleft").GetAsBoolean();
+    d.topRight = store.GetItem("frametopright").GetAsBoolean();
+    d.bottomLeft = store.GetItem("framebottomleft").GetAsBoolean();
+    d.bottomRight = store.GetItem("framebottomright").GetAsBoolean();
+    d.radius = FloatOf(store, "frameradius");
+    d.frameVisible = store.GetItem("framevis").GetAsBoolean();
+    d.fontStyle = store.GetItem("fontstyle").GetAsInteger();
+    return d;
+}
+
+// Turns an object to the angles given, about X, then Y, then Z, as a stored description
+// turns it: the current turns are undone in reverse order first. Setting a whole point at
+// once would only store the angles.
+void SetAngles(ThvVisualObject& object, const ThvPoint& angles)
+{
+    ThvPosition* rotate = object.GetRotateAngle();
+    if (rotate->GetPoint() == angles)
+        return;
+    rotate->SetZ(0);
+    rotate->SetY(0);
+    rotate->SetX(0);
+    rotate->SetX(angles.X);
+    rotate->SetY(angles.Y);
+    rotate->SetZ(angles.Z);
+}
+
+void SetChecked(TwzToggleControl* box, bool value)
+{
+    if (box)
+        box->SetIsChecked(value);
+}
+
+void SetTrack(TwzCustomTrack* track, float value)
+{
+    if (track)
+        track->SetValue(value);
+}
+
+} // namespace
+
+void TfrmMain::LoadDesign(const std::string& fileName)
+{
+    Design d = ReadDesign(fileName);
+    rtl::Watch<TfrmMain> self(this);
+    // The frame update runs once, at the end, instead of after every control.
+    m_updateSuspended = true;
+
+    if (CameraX)
+        CameraX->GetRotateAngle()->SetX(d.camera.X);
+    if (CameraZ)
+        CameraZ->GetRotateAngle()->SetZ(d.camera.Y);
+    if (Camera1)
+        Camera1->GetPosition()->SetY(d.camera.Z);
+    if (Light1) {
+        SetAngles(*Light1, d.lightRot);
+        Light1->GetPosition()->SetPoint(d.lightPos);
+    }
+
+    if (colorBackground)
+        colorBackground->SetColor(d.backgroundColor.empty() ? "#FF000000" : d.backgroundColor);
+    if (d.transparent)
+        SetChecked(radioTransparent, true);
+
+    if (textEditor)
+        textEditor->SetText(d.text);
+    else if (Text)
+        Text->SetText(d.text);
+    if (Text) {
+        if (!d.font.empty())
+            Text->GetFont()->SetFamily(d.font);
+        Text->GetFont()->SetStyle(static_cast<ThvFontStyle>(std::clamp(d.fontStyle, 0, 3)));
+    }
+    SetTrack(trackSize, d.fontSize);
+    if (Text && trackSize)
+        Text->GetFont()->SetSize(trackSize->GetValue());
+    SetTrack(trackDepth, d.textDepth);
+
+    auto applyFace = [&](Face face, Design::FaceValues& values) {
+        const FaceParts parts = PartsOf(face);
+        if (parts.material)
+            parts.material->SetBitmap(values.mode);
+        auto setPicture = [&] {
+            if (!parts.picture)
+                return;
+            const int before = m_faceChanges;
+            rtl::SetPropValue(*parts.picture, "Bitmap", rtl::TValue(static_cast<rtl::TObject*>(values.picture.get())));
+            // An image control whose look is not applied yet raises no change: run the
+            // handler as the change would have.
+            if (m_faceChanges == before)
+                SetFacePicture(face);
+        };
+        auto setColor = [&] {
+            if (parts.color)
+                parts.color->SetColor(values.color.empty() ? "#FF000000" : values.color);
+            else
+                SetFaceColor(face);
+        };
+        if (values.mode.empty()) {
+            setPicture();
+            setColor();
+        } else {
+            setColor();
+            setPicture();
+        }
+    };
+    for (Face face : { Face::TextFront, Face::TextLeft, Face::TextBack })
+        applyFace(face, d.faces[static_cast<int>(face)]);
+
+    SetTrack(trackFrameDepth, d.frameDepth);
+    SetTrack(trackFramePaddingHorz, d.paddingHorz);
+    SetTrack(trackFramePaddingVert, d.paddingVert);
+    if (listFrameCorner)
+        rtl::SetPropValue(*listFrameCorner, "ItemIndex", rtl::TValue(static_cast<int64_t>(d.corner)));
+    SetChecked(checkFrameTopLeft, d.topLeft);
+    SetChecked(checkFrameTopRight, d.topRight);
+    SetChecked(checkFrameBottomLeft, d.bottomLeft);
+    SetChecked(checkFrameBottomRight, d.bottomRight);
+    SetTrack(trackFrameRadius, d.radius);
+
+    for (Face face : { Face::FrameFront, Face::FrameLeft, Face::FrameBack })
+        applyFace(face, d.faces[static_cast<int>(face)]);
+
+    SetChecked(checkFrame, d.frameVisible);
+    if (!self)
+        return;
+    m_updateSuspended = false;
+    UpdateFrame();
+    // The pictures were built for the sizes before the update: build the ones in use again.
+    for (Face face : { Face::TextBack, Face::FrameBack }) {
+        const FaceParts parts = PartsOf(face);
+        if (parts.material && !parts.material->GetBitmap().empty())
+            BuildFace(face);
+    }
+}
+
+void TfrmMain::btnLoadClick(rtl::TObject*)
+{
+    platform::ui::OpenFileOptions options;
+    options.filter = kFilter;
+    options.owner = GetWindow();
+    const std::optional<std::string> chosen = platform::ui::Dialogs::OpenFile(options);
+    if (!chosen)
+        return;
+    OpenDesign(*chosen);
+}
+
+bool TfrmMain::OpenDesign(const std::string& fileName)
+{
+    rtl::Watch<TfrmMain> self(this);
+    try {
+        LoadDesign(fileName);
+    } catch (const std::exception& e) {
+        if (self)
+            m_updateSuspended = false;
+        platform::ui::Dialogs::ShowError("The design file " + fileName + " could not be loaded.\n" + e.what(),
+            self ? GetWindow() : nullptr);
+        return false;
+    }
+    if (self)
+        m_fileName = fileName;
+    return true;
+}

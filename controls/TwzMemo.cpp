@@ -1,0 +1,994 @@
+// The memo: its text model (line table, word wrap, places), caret and selection, layout,
+// painting, mouse and focus. The edits, keys, clipboard, menu and undo are in TwzMemoEdit.cpp.
+
+#include "controls/TwzMemo.h"
+
+#include "controls/TwzScrollBars.h"
+#include "graphics/Geometry.h"
+#include "graphics/TwzBrush.h"
+#include "graphics/TwzFont.h"
+#include "graphics/TwzPosition.h"
+#include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Numbers.h"
+#include "platform/rtl/Text.h"
+#include "platform/ui/Locale.h"
+#include "platform/ui/PopupMenu.h"
+#include "ui2d/IwzScene.h"
+#include "ui2d/Library2D.h"
+#include "ui2d/TwzBrushObject.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int32_t kCursorIBeam = -4;
+
+constexpr rtl::TPropInfo kMemoProps[] = {
+    RTL_PROP(TwzMemo, AutoSelect, Boolean, true),
+    RTL_PROP(TwzControl, BindingSource, Component, nullptr),
+    RTL_PROP(TwzVisualObject, CanFocused, Boolean, true),
+    RTL_PROP(TwzMemo, CharCase, Enum, ecNormal),
+    RTL_PROP(TwzVisualObject, Cursor, Integer, kCursorIBeam).WithTypeName("TCursor"),
+    RTL_PROP(TwzVisualObject, DisableFocusEffect, Boolean, false),
+    RTL_PROP(TwzVisualObject, Enabled, Boolean, true),
+    RTL_PROP(TwzMemo, Font, Class, rtl::kNoDefault),
+    RTL_PROP(TwzMemo, HideSelection, Boolean, true),
+    RTL_PROP(TwzMemo, Lines, Class, rtl::kNoDefault, false),
+    RTL_PROP(TwzMemo, MaxLength, Integer, 0),
+    RTL_PROP(TwzMemo, ReadOnly, Boolean, false),
+    RTL_PROP(TwzControl, Resource, String, ""),
+    RTL_PROP(TwzControl, TabOrder, Integer, -1),
+    RTL_PROP(TwzMemo, Text, WideString, u""),
+    RTL_PROP(TwzMemo, TextAlign, Enum, wzTextAlignNear),
+    RTL_PROP(TwzMemo, WordWrap, Boolean, rtl::kNoDefault),
+};
+
+constexpr rtl::TEventInfo kMemoEvents[] = {
+    RTL_EVENT(TwzMemo, OnChange),
+    RTL_EVENT(TwzMemo, OnChangeTracking),
+};
+
+bool IsHighSurrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+/// Whether the units at `index - 1` and `index` belong together (CR LF or a surrogate
+/// pair), so that no place may lie between them.
+bool SplitsPair(std::u16string_view t, int32_t index)
+{
+    if (index <= 0 || index >= static_cast<int32_t>(t.size()))
+        return false;
+    const char16_t a = t[static_cast<size_t>(index) - 1];
+    const char16_t b = t[static_cast<size_t>(index)];
+    return (a == u'\r' && b == u'\n') || (IsHighSurrogate(a) && IsLowSurrogate(b));
+}
+
+bool IsWrapBreak(char16_t c)
+{
+    return c == u' ' || c == u',' || c == u'-';
+}
+
+int32_t Size(std::u16string_view s)
+{
+    return static_cast<int32_t>(s.size());
+}
+
+} // namespace
+
+RTL_IMPLEMENT_CLASS(TwzMemoLines)
+RTL_IMPLEMENT_CLASS(TwzMemo, .props = kMemoProps, .events = kMemoEvents)
+RTL_IMPLEMENT_CLASS(TwzHudMemo)
+
+// ---- the lines facade ------------------------------------------------------------------------
+
+std::u16string TwzMemoLines::Get(int index) const
+{
+    return std::u16string(m_memo.LineText(index));
+}
+
+int TwzMemoLines::GetCount() const
+{
+    return m_memo.LineCount();
+}
+
+void TwzMemoLines::Insert(int index, const std::u16string& s)
+{
+    rtl::Watch<TwzMemo> memo(&m_memo);
+    m_memo.InsertLine(index, s);
+    if (memo)
+        memo->Change();
+}
+
+void TwzMemoLines::Delete(int index)
+{
+    rtl::Watch<TwzMemo> memo(&m_memo);
+    m_memo.DeleteLine(index);
+    if (memo)
+        memo->Change();
+}
+
+void TwzMemoLines::Clear()
+{
+    rtl::Watch<TwzMemo> memo(&m_memo);
+    m_memo.SetText(u"");
+    if (memo)
+        memo->Change();
+}
+
+void TwzMemoLines::SetUpdateState(bool updating)
+{
+    Inherited::SetUpdateState(updating);
+    m_memo.SetLinesUpdating(updating);
+}
+
+// ---- construction ------------------------------------------------------------------------------
+
+TwzMemo::TwzMemo(rtl::TComponent* owner)
+    : TwzScrollBox(owner)
+    , m_fontFill(std::make_unique<TwzBrush>(wzBrushSolid, 0xFF000000))
+    , m_font(std::make_unique<TwzFont>())
+    , m_undo(std::make_unique<TEdtActionStack>(*this))
+    , m_lines(std::make_unique<TwzMemoLines>(*this))
+    , m_selectionFill(std::make_unique<TwzBrush>(wzBrushSolid, 0x802A8ADF))
+{
+    m_font->OnChanged.Bind<&TwzMemo::FontChangedEvent>(this);
+    SetCanFocused(true);
+    SetCursor(kCursorIBeam);
+    SetAutoCapture(true);
+    CreatePopupMenu();
+    SetWidth(100);
+}
+
+TwzMemo::~TwzMemo() = default;
+
+bool TwzMemo::IsDesigned() const
+{
+    const IwzScene* scene = GetScene();
+    return scene && scene->GetDesignTime();
+}
+
+// ---- published ------------------------------------------------------------------------------
+
+bool TwzMemo::ValidText(std::u16string_view) const
+{
+    return true;
+}
+
+bool TwzMemo::StoreText(const std::u16string& value)
+{
+    if (!ValidText(value) || value == m_text)
+        return false;
+    switch (m_charCase) {
+    case ecUpperCase:
+        m_text = platform::ui::UpperCase(value);
+        break;
+    case ecLowerCase:
+        m_text = platform::ui::LowerCase(value);
+        break;
+    default:
+        m_text = value;
+        break;
+    }
+    return true;
+}
+
+void TwzMemo::TextStored()
+{
+    m_modified = true;
+    if (!IsLoading())
+        OnChangeTracking(this);
+}
+
+void TwzMemo::SetText(const std::u16string& value)
+{
+    if (!StoreText(value))
+        return;
+    // Undo records and the selection were made against the old text; applied to this one
+    // they would remove or restore the wrong characters.
+    m_undo->Clear();
+    m_selected = false;
+    m_caret = Normalized(m_caret);
+    RebuildLines();
+    rtl::Watch<TwzMemo> self(this);
+    Realign();
+    if (self)
+        TextStored();
+}
+
+TwzWideStrings* TwzMemo::GetLines() const
+{
+    return m_lines.get();
+}
+
+void TwzMemo::SetLines(TwzWideStrings* value)
+{
+    if (value && value != m_lines.get())
+        m_lines->Assign(*value);
+}
+
+void TwzMemo::SetWordWrap(bool value)
+{
+    if (value == m_wordWrap)
+        return;
+    m_wordWrap = value;
+    RebuildLines();
+    Realign();
+    UpdateCaret(false);
+}
+
+void TwzMemo::SetFont(TwzFont* value)
+{
+    if (value)
+        m_font->Assign(*value);
+}
+
+void TwzMemo::SetHideSelection(bool value)
+{
+    if (value == m_hideSelection)
+        return;
+    m_hideSelection = value;
+    InvalidateObject();
+}
+
+void TwzMemo::FontChanged()
+{
+    if (IsLoading())
+        return;
+    RebuildLines();
+    UpdateCaret(false);
+    Realign();
+}
+
+void TwzMemo::SetLinesUpdating(bool value)
+{
+    m_linesUpdating = value;
+    if (!value)
+        RealignChildren();
+}
+
+void TwzMemo::Realign()
+{
+    if (!m_linesUpdating)
+        RealignChildren();
+}
+
+rtl::TValue TwzMemo::GetData()
+{
+    return m_text;
+}
+
+void TwzMemo::SetData(const rtl::TValue& value)
+{
+    SetText(rtl::Utf8ToUtf16(ui2d::VariantToText(value)));
+}
+
+// ---- the line table ---------------------------------------------------------------------------
+
+int32_t TwzMemo::LineCount() const
+{
+    return m_text.empty() ? 0 : static_cast<int32_t>(m_lineStarts.size());
+}
+
+std::u16string_view TwzMemo::LineRaw(int32_t index) const
+{
+    if (index < 0 || index >= LineCount())
+        return {};
+    const int32_t length = Size(m_text);
+    const int32_t start = std::clamp(m_lineStarts[static_cast<size_t>(index)] - 1, 0, length);
+    const int32_t end = index + 1 < LineCount()
+        ? std::clamp(m_lineStarts[static_cast<size_t>(index) + 1] - 1, start, length)
+        : length;
+    return std::u16string_view(m_text).substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
+}
+
+std::u16string_view TwzMemo::LineText(int32_t index) const
+{
+    std::u16string_view raw = LineRaw(index);
+    if (!raw.empty() && raw.back() == u'\n')
+        raw.remove_suffix(1);
+    if (!raw.empty() && raw.back() == u'\r')
+        raw.remove_suffix(1);
+    return raw;
+}
+
+int32_t TwzMemo::PosToIndex(TwzCaretPosition p) const
+{
+    const int32_t count = LineCount();
+    if (count == 0)
+        return 0;
+    const int32_t line = std::clamp(p.Line, 0, count - 1);
+    const int32_t pos = std::clamp(p.Pos, 0, Size(LineRaw(line)));
+    return m_lineStarts[static_cast<size_t>(line)] - 1 + pos;
+}
+
+TwzCaretPosition TwzMemo::IndexToPos(int32_t index) const
+{
+    const int32_t count = LineCount();
+    if (count == 0)
+        return {};
+    index = std::clamp(index, 0, Size(m_text));
+    // The last line whose start is at most index + 1.
+    const auto end = m_lineStarts.begin() + count;
+    const auto it = std::upper_bound(m_lineStarts.begin(), end, index + 1);
+    const int32_t line = std::max(0, static_cast<int32_t>(it - m_lineStarts.begin()) - 1);
+    return { line, index + 1 - m_lineStarts[static_cast<size_t>(line)] };
+}
+
+TwzCaretPosition TwzMemo::Normalized(TwzCaretPosition p) const
+{
+    const int32_t count = LineCount();
+    if (count == 0)
+        return {};
+    const int32_t line = std::clamp(p.Line, 0, count - 1);
+    const std::u16string_view raw = LineRaw(line);
+    const int32_t pos = std::clamp(p.Pos, 0, Size(raw));
+    int32_t index = m_lineStarts[static_cast<size_t>(line)] - 1 + pos;
+    const bool split = SplitsPair(m_text, index);
+    if (split)
+        --index;
+    // A place inside or after a line's break belongs to the next line.
+    if (split || pos > Size(LineText(line)))
+        return IndexToPos(index);
+    return { line, pos };
+}
+
+TwzCaretPosition TwzMemo::MovePosition(TwzCaretPosition p, int32_t n) const
+{
+    if (LineCount() == 0)
+        return {};
+    const int64_t target = static_cast<int64_t>(PosToIndex(p)) + n;
+    int32_t index = static_cast<int32_t>(std::clamp<int64_t>(target, 0, Size(m_text)));
+    if (SplitsPair(m_text, index))
+        index += n < 0 ? -1 : 1;
+    return IndexToPos(index);
+}
+
+TwzCaretPosition TwzMemo::WordLeft(TwzCaretPosition p) const
+{
+    if (p.Pos <= 0)
+        return p.Line > 0 && p.Line - 1 < LineCount()
+            ? TwzCaretPosition { p.Line - 1, Size(LineText(p.Line - 1)) }
+            : p;
+    const std::u16string_view s = LineText(p.Line);
+    int32_t col = std::min(p.Pos, Size(s));
+    bool passed = false;
+    while (col > 0 && (s[static_cast<size_t>(col) - 1] != u' ' || !passed)) {
+        if (s[static_cast<size_t>(col) - 1] != u' ')
+            passed = true;
+        --col;
+    }
+    return { p.Line, col };
+}
+
+TwzCaretPosition TwzMemo::WordRight(TwzCaretPosition p) const
+{
+    const std::u16string_view s = LineText(p.Line);
+    if (p.Pos >= Size(s))
+        return p.Line + 1 < LineCount() ? TwzCaretPosition { p.Line + 1, 0 } : p;
+    int32_t col = std::max(p.Pos, 0);
+    bool space = false;
+    bool word = false;
+    while (col + 2 <= Size(s)) {
+        const char16_t next = s[static_cast<size_t>(col)];
+        if (next != u' ' && space && word)
+            break;
+        if (next == u' ') {
+            space = true;
+        } else {
+            word = true;
+            space = false;
+        }
+        ++col;
+    }
+    if (!space)
+        ++col;
+    return { p.Line, col };
+}
+
+bool TwzMemo::WrapParagraph(std::u16string_view q, int32_t first, float width, std::vector<int32_t>& starts)
+{
+    if (!m_wordWrap || q.empty() || IsWrapBreak(q.front()))
+        return false;
+    const float content = RectWidth(ContentRect());
+    if (width <= content)
+        return false;
+    const int32_t length = Size(q);
+    int32_t c = 1; // start of the current display line, 1-based in q
+    int32_t s = 1; // start of the word being placed
+    int32_t i = 0;
+    while (i < length) {
+        while (i < length && !IsWrapBreak(q[static_cast<size_t>(i)]))
+            ++i;
+        while (i < length && IsWrapBreak(q[static_cast<size_t>(i)]))
+            ++i;
+        const int32_t e = i + 1;
+        // A line never breaks before its own first word: an overflowing first word just
+        // overflows, with no empty line in front of it.
+        if (s > c && TextWidth(q.substr(static_cast<size_t>(c) - 1, static_cast<size_t>(e - c))) > content) {
+            c = s;
+            starts.push_back(first + s - 1);
+        }
+        s = e;
+    }
+    return true;
+}
+
+int32_t TwzMemo::WrapRange(int32_t from, int32_t to, std::vector<int32_t>& starts)
+{
+    const std::u16string_view t(m_text);
+    const int32_t length = Size(t);
+    to = std::min(to, length);
+    // Lines are counted from the range's first line, whose start is not in `starts`.
+    const size_t base = starts.size();
+    float widest = 0;
+    int32_t widestLine = 0;
+    int32_t paragraph = from;
+    for (int32_t i = from; i <= to; ++i) {
+        const char16_t ch = t[static_cast<size_t>(i) - 1];
+        if (ch != u'\r' && ch != u'\n')
+            continue;
+        const int32_t breakAt = i;
+        if (ch == u'\r' && i < length && t[static_cast<size_t>(i)] == u'\n')
+            ++i;
+        const std::u16string_view q
+            = t.substr(static_cast<size_t>(paragraph) - 1, static_cast<size_t>(breakAt - paragraph));
+        const float w = TextWidth(q);
+        if (w > widest) {
+            widest = w;
+            widestLine = static_cast<int32_t>(starts.size() - base);
+        }
+        WrapParagraph(q, paragraph, w, starts);
+        starts.push_back(i + 1);
+        paragraph = i + 1;
+    }
+    const int32_t lastLength = std::max(0, to + 1 - paragraph);
+    const std::u16string_view q = paragraph - 1 < length
+        ? t.substr(static_cast<size_t>(paragraph) - 1, static_cast<size_t>(lastLength))
+        : std::u16string_view {};
+    const float w = TextWidth(q);
+    const int32_t lastLine = static_cast<int32_t>(starts.size() - base);
+    if (!WrapParagraph(q, paragraph, w, starts) && w > widest)
+        widestLine = lastLine;
+    return widestLine;
+}
+
+void TwzMemo::RebuildLines()
+{
+    m_widestLine = 0;
+    m_lineStarts.clear();
+    m_linesMeasured = GetCanvas() != nullptr;
+    if (m_text.empty())
+        return;
+    m_lineStarts.push_back(1);
+    m_widestLine = WrapRange(1, Size(m_text), m_lineStarts);
+}
+
+TwzMemo::ParagraphEnd TwzMemo::FindParagraphEnd(TwzCaretPosition p) const
+{
+    const int32_t count = LineCount();
+    int32_t line = p.Line;
+    if (line < 0 || line >= count)
+        return { line, 0 };
+    while (line + 1 < count && LineRaw(line).size() == LineText(line).size())
+        ++line;
+    return { line, m_lineStarts[static_cast<size_t>(line)] + Size(LineText(line)) - 1 };
+}
+
+int32_t TwzMemo::FindWidestLine()
+{
+    int32_t widest = -1;
+    float width = 0;
+    for (int32_t i = 0; i < LineCount(); ++i) {
+        const float w = LineWidth(i);
+        if (widest < 0 || w > width) {
+            widest = i;
+            width = w;
+        }
+    }
+    return widest;
+}
+
+void TwzMemo::UpdateLines(
+    int32_t f, int32_t z, int32_t startIndex, int32_t e, int32_t delta, int32_t oldWidestWidth)
+{
+    if (m_lineStarts.empty() && !m_text.empty())
+        m_lineStarts.push_back(1);
+    std::vector<int32_t> fresh;
+    const int32_t widestInRange = WrapRange(startIndex, e + delta, fresh);
+    const int32_t d = static_cast<int32_t>(fresh.size()) - (z - f);
+    std::vector<int32_t>& table = m_lineStarts;
+    const int32_t size = static_cast<int32_t>(table.size());
+    if (d <= 0) {
+        for (int32_t j = f + 1; j <= size - 1 + d; ++j)
+            table[static_cast<size_t>(j)] = table[static_cast<size_t>(j - d)] + delta;
+        table.resize(static_cast<size_t>(std::max(1, size + d)));
+    } else {
+        table.resize(static_cast<size_t>(size + d));
+        for (int32_t j = size + d - 1; j >= z + 1 + d; --j)
+            table[static_cast<size_t>(j)] = table[static_cast<size_t>(j - d)] + delta;
+    }
+    for (size_t k = 0; k < fresh.size(); ++k) {
+        const size_t j = static_cast<size_t>(f) + 1 + k;
+        if (j < table.size())
+            table[j] = fresh[k];
+    }
+
+    const int32_t oldWidest = m_widestLine;
+    const int32_t r = f + widestInRange;
+    if (oldWidest >= LineCount())
+        m_widestLine = FindWidestLine();
+    else if (LineWidth(r) >= static_cast<float>(oldWidestWidth))
+        m_widestLine = r;
+    else if (oldWidest >= f && oldWidest <= z)
+        m_widestLine = FindWidestLine();
+    else if (oldWidest > z)
+        m_widestLine = oldWidest + d;
+}
+
+// ---- caret and selection ---------------------------------------------------------------------
+
+void TwzMemo::SetCaretPosition(TwzCaretPosition p)
+{
+    const int32_t count = LineCount();
+    m_caret.Line = count == 0 ? 0 : std::clamp(p.Line, 0, count - 1);
+    const std::u16string_view text = LineText(m_caret.Line);
+    m_caret.Pos = p.Pos < 0 ? 0 : std::min(p.Pos, Size(text));
+    if (m_caret.Pos > 0 && m_caret.Pos < Size(text)
+        && IsHighSurrogate(text[static_cast<size_t>(m_caret.Pos) - 1])
+        && IsLowSurrogate(text[static_cast<size_t>(m_caret.Pos)]))
+        --m_caret.Pos;
+    UpdateCaret(true);
+}
+
+TwzCaretPosition TwzMemo::SelectionBegin() const
+{
+    const bool headFirst
+        = m_head.Line < m_anchor.Line || (m_head.Line == m_anchor.Line && m_head.Pos < m_anchor.Pos);
+    return headFirst ? m_head : m_anchor;
+}
+
+TwzCaretPosition TwzMemo::SelectionEnd() const
+{
+    const bool headFirst
+        = m_head.Line < m_anchor.Line || (m_head.Line == m_anchor.Line && m_head.Pos < m_anchor.Pos);
+    return headFirst ? m_anchor : m_head;
+}
+
+int32_t TwzMemo::SelStart() const
+{
+    return PosToIndex(m_selected ? SelectionBegin() : m_caret);
+}
+
+int32_t TwzMemo::SelLength() const
+{
+    if (!m_selected)
+        return 0;
+    return PosToIndex(SelectionEnd()) - PosToIndex(SelectionBegin());
+}
+
+std::u16string TwzMemo::SelText() const
+{
+    const int32_t length = SelLength();
+    if (length <= 0)
+        return {};
+    return m_text.substr(static_cast<size_t>(SelStart()), static_cast<size_t>(length));
+}
+
+void TwzMemo::ExtendSelection(TwzCaretPosition p)
+{
+    if (!m_selected) {
+        m_anchor = p;
+        m_head = p;
+        m_selected = true;
+    } else {
+        m_head = p;
+    }
+}
+
+void TwzMemo::SelectAll()
+{
+    m_anchor = IndexToPos(Size(m_text));
+    m_head = {};
+    m_selected = true;
+    const int32_t count = LineCount();
+    m_caret = count == 0 ? TwzCaretPosition {} : TwzCaretPosition { count - 1, Size(LineText(count - 1)) };
+    InvalidateObject();
+}
+
+void TwzMemo::SelectWord()
+{
+    m_anchor = WordLeft(m_caret);
+    m_head = WordRight(m_caret);
+    m_selected = true;
+    InvalidateObject();
+}
+
+// ---- geometry -------------------------------------------------------------------------------
+
+int32_t TwzMemo::LineHeight() const
+{
+    return static_cast<int32_t>(rtl::Round(1.25 * m_font->GetSize()));
+}
+
+TwzRect TwzMemo::ContentRect()
+{
+    TwzVisualObject* part = GetContentPart();
+    if (!part)
+        return GetLocalRect();
+    const float x = part->GetPosition()->GetX();
+    const float y = part->GetPosition()->GetY();
+    return { x, y, x + part->GetWidth(), y + part->GetHeight() };
+}
+
+float TwzMemo::TextWidth(std::u16string_view s)
+{
+    TwzCanvas* canvas = GetCanvas();
+    if (!canvas || s.empty())
+        return 0;
+    TwzFont& font = canvas->GetFont();
+    if (font.GetSize() != m_font->GetSize() || font.GetFamily() != m_font->GetFamily()
+        || font.GetStyle() != m_font->GetStyle())
+        font.Assign(*m_font);
+    // The width alone counts; the place of the rectangle does not change it.
+    TwzRect r { 0, 0, 10000, 100 };
+    canvas->MeasureText(r, r, s, false, m_textAlign, wzTextAlignNear);
+    return RectWidth(r);
+}
+
+float TwzMemo::LineWidth(int32_t index)
+{
+    if (index < 0 || index >= LineCount())
+        return 0;
+    return TextWidth(LineText(index));
+}
+
+float TwzMemo::VisibleLineCount()
+{
+    return RectHeight(ContentRect()) / static_cast<float>(std::max(1, LineHeight()));
+}
+
+float TwzMemo::VScrollValue()
+{
+    TwzScrollBar* bar = GetVScrollBar();
+    return bar && bar->GetVisible() ? bar->GetValue() : 0;
+}
+
+float TwzMemo::HScrollValue()
+{
+    TwzScrollBar* bar = GetHScrollBar();
+    return bar && bar->GetVisible() ? bar->GetValue() : 0;
+}
+
+float TwzMemo::AlignOffset(float lineWidth, float contentWidth) const
+{
+    if (lineWidth >= contentWidth)
+        return 0;
+    switch (m_textAlign) {
+    case wzTextAlignCenter:
+        return (contentWidth - lineWidth) / 2;
+    case wzTextAlignFar:
+        return contentWidth - lineWidth;
+    default:
+        return 0;
+    }
+}
+
+TwzPoint TwzMemo::PositionToPoint(TwzCaretPosition p)
+{
+    const TwzRect content = ContentRect();
+    TwzPoint pt { content.Left,
+        static_cast<float>(p.Line) * static_cast<float>(LineHeight()) + content.Top - VScrollValue() };
+    if (!GetCanvas())
+        return pt;
+    const bool valid = p.Line >= 0 && p.Line < LineCount();
+    const std::u16string_view text = valid ? LineText(p.Line) : std::u16string_view {};
+    if (p.Pos > 0 && valid)
+        pt.X += TextWidth(text.substr(0, static_cast<size_t>(std::min(p.Pos, Size(text)))));
+    if (m_textAlign != wzTextAlignNear)
+        pt.X += AlignOffset(TextWidth(text), RectWidth(content));
+    pt.X -= HScrollValue();
+    return pt;
+}
+
+TwzCaretPosition TwzMemo::PointToPosition(TwzPoint pt)
+{
+    const int32_t count = LineCount();
+    if (count == 0)
+        return {};
+    const TwzRect content = ContentRect();
+    pt.X = std::clamp(pt.X, content.Left, std::max(content.Left, content.Right));
+    pt.Y = std::clamp(pt.Y, content.Top, std::max(content.Top, content.Bottom));
+    const float lineHeight = static_cast<float>(std::max(1, LineHeight()));
+    const float vScroll = VScrollValue();
+    const float hScroll = HScrollValue();
+    const float first = std::trunc(vScroll / lineHeight);
+    const int32_t line = std::clamp(
+        static_cast<int32_t>(std::trunc(first + (pt.Y - content.Top) / lineHeight)), 0, count - 1);
+    const std::u16string_view s = LineText(line);
+    int32_t column = 0;
+    if (!s.empty() && GetCanvas()) {
+        float x = pt.X;
+        if (m_textAlign != wzTextAlignNear)
+            x -= AlignOffset(TextWidth(s), RectWidth(content));
+        x += hScroll;
+        const auto unitAt = [&](int32_t c) {
+            return c + 1 < Size(s) && IsHighSurrogate(s[static_cast<size_t>(c)])
+                    && IsLowSurrogate(s[static_cast<size_t>(c) + 1])
+                ? 2
+                : 1;
+        };
+        float d = content.Left + TextWidth(s.substr(0, static_cast<size_t>(unitAt(0)))) / 2;
+        const float quarter = m_font->GetSize() / 4;
+        while (d < x && column < Size(s) && d < hScroll + content.Right) {
+            column += unitAt(column);
+            d = content.Left + TextWidth(s.substr(0, static_cast<size_t>(column))) + quarter;
+        }
+    }
+    return { line, column };
+}
+
+void TwzMemo::UpdateCaret(bool scroll)
+{
+    if (scroll) {
+        ScrollToCaretVert();
+        ScrollToCaretHorz();
+    }
+    const TwzPoint pt = PositionToPoint(m_caret);
+    const TwzRect content = ContentRect();
+    SetCaretSize({ 2, static_cast<float>(LineHeight()) });
+    TwzVisualObject* caret = GetCaret();
+    // Beside the scrolled content the mark takes unscrolled content coordinates; as the
+    // memo's own child it takes the memo's.
+    if (caret && caret->GetParent() != this)
+        SetCaretPos({ HScrollValue() + pt.X - content.Left, VScrollValue() + pt.Y - content.Top });
+    else
+        SetCaretPos(pt);
+    SetCaretColor(m_fontFill->GetSolidColor());
+}
+
+void TwzMemo::ScrollToCaretVert()
+{
+    TwzScrollBar* bar = GetVScrollBar();
+    if (!bar)
+        return;
+    const float lineHeight = static_cast<float>(LineHeight());
+    const float top = static_cast<float>(m_caret.Line) * lineHeight;
+    if (top < VScrollValue())
+        bar->SetValue(top);
+    else if (TwzVisualObject* part = GetContentPart();
+             part && VScrollValue() + part->GetHeight() < static_cast<float>(m_caret.Line + 1) * lineHeight)
+        bar->SetValue((1 + static_cast<float>(m_caret.Line) - VisibleLineCount()) * lineHeight);
+}
+
+void TwzMemo::ScrollToCaretHorz()
+{
+    if (LineCount() == 0 || !GetCanvas())
+        return;
+    const TwzRect content = ContentRect();
+    const float x = static_cast<float>(rtl::Round(PositionToPoint(m_caret).X));
+    if (x >= content.Left && x <= content.Right)
+        return;
+    const std::u16string_view s = LineText(m_caret.Line);
+    const int32_t length = Size(s);
+    const int32_t column = std::min(m_caret.Pos, length);
+    if (m_firstVisibleChar <= column) {
+        while (m_firstVisibleChar < length
+            && TextWidth(s.substr(static_cast<size_t>(std::min(m_firstVisibleChar, length)) - 1,
+                   static_cast<size_t>(std::max(0, column - m_firstVisibleChar + 1))))
+                > RectWidth(content) - 5)
+            ++m_firstVisibleChar;
+    } else {
+        m_firstVisibleChar = std::max(1, column);
+    }
+    TwzScrollBar* bar = GetHScrollBar();
+    if (bar && bar->GetVisible())
+        bar->SetValue(
+            TextWidth(s.substr(0, static_cast<size_t>(std::clamp(m_firstVisibleChar - 1, 0, length)))));
+}
+
+TwzRect TwzMemo::GetContentBounds()
+{
+    TwzRect bounds = Inherited::GetContentBounds();
+    if (m_wordWrap || (!m_linesMeasured && GetCanvas())) {
+        // Wrapping depends on the width: the places survive the rebuild as text indexes.
+        m_savedCaret = PosToIndex(m_caret);
+        if (m_selected) {
+            m_savedAnchor = PosToIndex(m_anchor);
+            m_savedHead = PosToIndex(m_head);
+        }
+        RebuildLines();
+        m_caret = IndexToPos(m_savedCaret);
+        if (m_selected && m_savedAnchor >= 0) {
+            m_anchor = IndexToPos(m_savedAnchor);
+            m_head = IndexToPos(m_savedHead);
+            m_savedAnchor = -1;
+        }
+    }
+    if (LineCount() > 0)
+        bounds.Bottom = bounds.Top + static_cast<float>(LineHeight()) * static_cast<float>(LineCount());
+    if (!m_wordWrap) {
+        const float widest = LineWidth(m_widestLine);
+        if (widest > RectWidth(bounds))
+            bounds.Right = bounds.Left + widest + 10;
+    }
+    ScrollToCaretHorz();
+    return bounds;
+}
+
+// ---- style and painting ---------------------------------------------------------------------
+
+void TwzMemo::ApplyStyle()
+{
+    Inherited::ApplyStyle();
+    if (TwzVisualObject* part = GetContentPart())
+        part->OnPaint.Bind<&TwzMemo::PaintText>(this);
+    if (auto* selection = dynamic_cast<TwzBrushObject*>(FindResource("selection")))
+        m_selectionFill->Assign(*selection->GetBrush());
+    if (auto* foreground = dynamic_cast<TwzBrushObject*>(FindResource("foreground")))
+        m_fontFill->Assign(*foreground->GetBrush());
+}
+
+void TwzMemo::FreeStyle()
+{
+    if (TwzVisualObject* part = GetContentPart())
+        part->OnPaint.Clear();
+    Inherited::FreeStyle();
+}
+
+void TwzMemo::PaintText(rtl::TObject*, TwzCanvas* canvas, const TwzRect& rect)
+{
+    if (!canvas)
+        return;
+    const int32_t state = canvas->SaveState();
+    canvas->IntersectClipRect(rect);
+    canvas->GetFill().Assign(*m_fontFill);
+    const TwzRect content = ContentRect();
+    const float lineHeight = static_cast<float>(std::max(1, LineHeight()));
+    const float vScroll = VScrollValue();
+    const int32_t first = static_cast<int32_t>(std::trunc(vScroll / lineHeight));
+    const int32_t last = std::min(LineCount() - 1,
+        static_cast<int32_t>(
+            rtl::Round(static_cast<double>(rtl::Round(vScroll / lineHeight)) + VisibleLineCount() - 1)));
+    TwzRect clip = GetLocalRect();
+    RectOffset(clip, -content.Left, -content.Top);
+    for (int32_t line = std::max(0, first); line <= last; ++line) {
+        const TwzPoint pt = PositionToPoint({ line, 0 });
+        const float top = pt.Y - content.Top;
+        // TextWidth has set the canvas font to the memo's.
+        const TwzRect r { pt.X - content.Left, top, 65535, top + 1.25f * lineHeight };
+        canvas->FillText(r, clip, LineText(line), false, 1, wzTextAlignNear, wzTextAlignNear);
+    }
+    if (GetIsFocused() || !m_hideSelection) {
+        canvas->GetFill().Assign(*m_selectionFill);
+        for (TwzRect r : GetSelectionRects()) {
+            TwzRect visible;
+            if (!RectIntersection(visible, r, content))
+                continue;
+            RectOffset(visible, -content.Left, -content.Top);
+            canvas->FillRect(visible, 0, 0, AllCorners, 1);
+        }
+    }
+    canvas->RestoreState(state);
+}
+
+std::vector<TwzRect> TwzMemo::GetSelectionRects()
+{
+    std::vector<TwzRect> rects;
+    if (!m_selected)
+        return rects;
+    const TwzCaretPosition b = SelectionBegin();
+    const TwzCaretPosition e = SelectionEnd();
+    const float lineHeight = static_cast<float>(std::max(1, LineHeight()));
+    const float vScroll = VScrollValue();
+    const int32_t firstVisible = static_cast<int32_t>(std::trunc(vScroll / lineHeight));
+    const int32_t lastVisible = static_cast<int32_t>(
+        rtl::Round(static_cast<double>(rtl::Round(vScroll / lineHeight)) + VisibleLineCount() - 1));
+    const bool raised = b.Line < firstVisible;
+    const int32_t first = raised ? firstVisible : b.Line;
+    const bool lowered = e.Line > lastVisible;
+    const int32_t last = std::max(first, lowered ? lastVisible : e.Line);
+    for (int32_t line = first; line <= last && line < LineCount(); ++line) {
+        if (line < 0)
+            continue;
+        TwzPoint from = PositionToPoint({ line, 0 });
+        TwzPoint to = PositionToPoint({ line, Size(LineText(line)) });
+        if (line == first && !raised)
+            from = PositionToPoint(b);
+        if (line == last && !lowered)
+            to = PositionToPoint(e);
+        rects.push_back({ from.X, from.Y, to.X, from.Y + lineHeight });
+    }
+    return rects;
+}
+
+// ---- focus and mouse ------------------------------------------------------------------------
+
+void TwzMemo::EnterFocus()
+{
+    rtl::Watch<TwzMemo> self(this);
+    Inherited::EnterFocus();
+    if (!self)
+        return;
+    m_modified = false;
+    UpdateCaret(false);
+    ShowCaret();
+    m_caret = {};
+    if (m_autoSelect)
+        SelectAll();
+    // The mark shows where the caret now is, not where it was before the focus came.
+    UpdateCaret(false);
+}
+
+void TwzMemo::KillFocus()
+{
+    rtl::Watch<TwzMemo> self(this);
+    Inherited::KillFocus();
+    if (!self)
+        return;
+    HideCaret();
+    Change();
+}
+
+void TwzMemo::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
+{
+    rtl::Watch<TwzMemo> self(this);
+    Inherited::MouseDown(button, shift, x, y);
+    if (!self || button != TMouseButton::Left || !PointInRect({ x, y }, ContentRect()))
+        return;
+    if (shift.Has(platform::ui::ShiftFlag::Double)) {
+        m_mouseSelecting = false;
+        SelectWord();
+        return;
+    }
+    m_mouseSelecting = true;
+    SetCaretPosition(PointToPosition({ x, y }));
+    m_selected = false;
+    ExtendSelection(m_caret);
+    InvalidateObject();
+}
+
+void TwzMemo::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
+{
+    rtl::Watch<TwzMemo> self(this);
+    Inherited::MouseMove(shift, x, y, deltaX, deltaY);
+    if (!self)
+        return;
+    m_lastMousePoint = { x, y };
+    if (!m_mouseSelecting)
+        return;
+    const TwzRect content = ContentRect();
+    m_lastMousePoint.X = std::clamp(m_lastMousePoint.X, content.Left, std::max(content.Left, content.Right));
+    m_lastMousePoint.Y = std::clamp(m_lastMousePoint.Y, content.Top, std::max(content.Top, content.Bottom));
+    SetCaretPosition(PointToPosition(m_lastMousePoint));
+    ExtendSelection(m_caret);
+    InvalidateObject();
+}
+
+void TwzMemo::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
+{
+    rtl::Watch<TwzMemo> self(this);
+    Inherited::MouseUp(button, shift, x, y);
+    if (!self)
+        return;
+    m_mouseSelecting = false;
+    if (SelLength() == 0)
+        m_selected = false;
+}
+
+void TwzMemo::MouseWheel(TShiftState shift, int32_t wheelDelta, bool& handled)
+{
+    rtl::Watch<TwzMemo> self(this);
+    Inherited::MouseWheel(shift, wheelDelta, handled);
+    if (!self)
+        return;
+    TwzScrollBar* bar = GetVScrollBar();
+    if (bar && bar->GetVisible())
+        bar->SetValue(bar->GetValue() - static_cast<float>(wheelDelta) / 30);
+}

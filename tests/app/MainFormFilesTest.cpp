@@ -1,0 +1,266 @@
+// Design files of the main window: a design saved and loaded back restores every control of
+// the 37 keys, upper-case keys and the initial camera entry, the save dialog's options and
+// overwriting, and damaged files that are refused as a whole with one message.
+
+#include "tests/app/MainFormTestSupport.h"
+
+#include "controls/TwzButtons.h"
+#include "controls/TwzCheckBoxes.h"
+#include "controls/TwzMemo.h"
+#include "controls/TwzTracks.h"
+#include "scene3d/ThvCamera.h"
+#include "scene3d/ThvDummy.h"
+#include "scene3d/ThvFont.h"
+#include "scene3d/ThvLight.h"
+#include "scene3d/ThvMaterial.h"
+#include "scene3d/ThvPosition.h"
+#include "scene3d/ThvRectangle3D.h"
+#include "scene3d/ThvScene.h"
+#include "scene3d/ThvText3D.h"
+
+#include "platform/rtl/Text.h"
+#include "platform/ui/Dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace apptest;
+using platform::ui::FakeDialogs;
+
+namespace {
+
+std::string TempName(const std::string& stem)
+{
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(GF_TEST_OUTPUT) + "/" + info->name() + "-" + stem;
+}
+
+void WriteText(const std::string& name, const std::string& text)
+{
+    std::ofstream(name, std::ios::binary) << text;
+}
+
+std::string ReadText(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// What the controls of the 37 keys show, as one comparable text.
+std::string Snapshot(TfrmMain& f)
+{
+    std::ostringstream s;
+    s << f.CameraX->GetRotateAngle()->GetX() << " " << f.CameraZ->GetRotateAngle()->GetZ() << " "
+      << f.Camera1->GetPosition()->GetY() << "|" << hvPointToStr(f.Light1->GetRotateAngle()->GetPoint()) << "|"
+      << hvPointToStr(f.Light1->GetPosition()->GetPoint()) << "|" << f.colorBackground->GetColor() << " "
+      << f.radioTransparent->GetIsChecked() << " " << f.hvScene1->GetFillColor() << "|"
+      << rtl::Utf16ToUtf8(f.Text->GetText()) << "|" << f.Text->GetFont()->GetFamily() << " "
+      << f.trackSize->GetValue() << " " << f.trackDepth->GetValue() << "|";
+    for (TwzColorButton* color : { f.colorFront, f.colorLeft, f.colorBack, f.frameFrontColor, f.frameLeftColor,
+             f.frameBackColor })
+        s << color->GetColor() << " ";
+    for (ThvMaterial* m : { f.Text->GetMaterial(), f.Text->GetMaterialLeft(), f.Text->GetMaterialBack(),
+             f.Frame->GetMaterial(), f.Frame->GetMaterialLeft(), f.Frame->GetMaterialBack() })
+        s << m->GetDiffuse() << "/" << m->GetBitmap() << " ";
+    s << "|" << f.Frame->GetVisible() << f.checkFrame->GetIsChecked() << " " << f.trackFrameDepth->GetValue()
+      << " " << f.trackFramePaddingHorz->GetValue() << " " << f.trackFramePaddingVert->GetValue() << " "
+      << f.checkFrameTopLeft->GetIsChecked() << f.checkFrameTopRight->GetIsChecked()
+      << f.checkFrameBottomLeft->GetIsChecked() << f.checkFrameBottomRight->GetIsChecked() << " "
+      << f.trackFrameRadius->GetValue() << " " << static_cast<int>(f.Frame->GetCornerType());
+    return s.str();
+}
+
+void ChangeEverything(TfrmMain& f)
+{
+    f.CameraX->GetRotateAngle()->SetX(50);
+    f.CameraZ->GetRotateAngle()->SetZ(-20);
+    f.Camera1->GetPosition()->SetY(-7.5f);
+    f.Light1->GetPosition()->SetPoint({ 1, 2, 3 });
+    f.colorBackground->SetColor("#FF203040");
+    f.textEditor->SetText(u"Line one\r\nLine \u00e9 two");
+    f.Text->GetFont()->SetFamily("DejaVu Serif");
+    f.trackSize->SetValue(20.5f);
+    f.trackDepth->SetValue(1.25f);
+    f.colorFront->SetColor("#FF010203");
+    f.colorLeft->SetColor("#FF040506");
+    f.colorBack->SetColor("#FF070809");
+    f.frameFrontColor->SetColor("#FF0A0B0C");
+    f.frameLeftColor->SetColor("#FF0D0E0F");
+    f.frameBackColor->SetColor("#FF101112");
+    f.trackFrameDepth->SetValue(0.75f);
+    f.trackFramePaddingHorz->SetValue(-0.5f);
+    f.trackFramePaddingVert->SetValue(1.5f);
+    f.checkFrameTopLeft->SetIsChecked(false);
+    f.checkFrameTopRight->SetIsChecked(true);
+    f.checkFrameBottomLeft->SetIsChecked(true);
+    f.trackFrameRadius->SetValue(1.1f);
+    f.checkFrame->SetIsChecked(false);
+}
+
+} // namespace
+
+TEST_F(MainFormTest, ADesignSavedAndLoadedBackRestoresEveryControl)
+{
+    const std::string file = TempName("design.qgf");
+    ChangeEverything(*form);
+    const std::string saved = Snapshot(*form);
+    form->SaveDesign(file);
+
+    rtl::TOwned<TfrmMain> other(TfrmMain::Create(nullptr));
+    EXPECT_NE(Snapshot(*other), saved);
+    ASSERT_TRUE(other->OpenDesign(file)) << ::testing::PrintToString(FakeDialogs::Messages());
+    EXPECT_EQ(Snapshot(*other), saved);
+    EXPECT_EQ(other->GetFileName(), file);
+    // A solid background reloads solid with its colour, whatever the state before.
+    EXPECT_FALSE(other->radioTransparent->GetIsChecked());
+    EXPECT_EQ(other->hvScene1->GetFillColor(), "#FF203040");
+    EXPECT_FALSE(other->Frame->GetVisible());
+
+    // And a transparent one reloads transparent.
+    other->radioTransparent->SetIsChecked(true);
+    other->SaveDesign(file);
+    ASSERT_TRUE(form->OpenDesign(file));
+    EXPECT_TRUE(form->radioTransparent->GetIsChecked());
+}
+
+TEST_F(MainFormTest, TheFileKeepsTheKeysInTheirOrderWithTheFontStyleLast)
+{
+    const std::string file = TempName("order.qgf");
+    form->SaveDesign(file);
+    const std::string text = ReadText(file);
+    const char* const keys[] = { "camera", "lightrot", "lightpos", "backgroundcolor", "background", "text", "font",
+        "fontsize", "textdepth", "front", "frontdiffuse", "frontbitmap", "left", "leftdiffuse", "leftbitmap", "back",
+        "backdiffuse", "backbitmap", "framevis", "framedepth", "framepaddinghorz", "framepaddingvert",
+        "framecorner", "frametopleft", "frametopright", "framebottomleft", "framebottomright", "frameradius",
+        "framefront", "framefrontdiffuse", "framefrontbitmap", "frameleft", "frameleftdiffuse", "frameleftbitmap",
+        "frameback", "framebackdiffuse", "framebackbitmap", "fontstyle" };
+    size_t at = 0;
+    for (const char* key : keys) {
+        const size_t found = text.find("\n  " + std::string(key) + " = ", at);
+        ASSERT_NE(found, std::string::npos) << key << "\n" << text;
+        at = found + 1;
+    }
+    EXPECT_EQ(text.rfind("object Root", 0), 0u);
+    EXPECT_NE(text.find("camera = '(33,0,-10)'"), std::string::npos);
+}
+
+TEST_F(MainFormTest, UpperCaseKeysAndTheInitialCameraEntryLoad)
+{
+    ChangeEverything(*form);
+    const std::string file = TempName("upper.qgf");
+    WriteText(file,
+        "object Root\n"
+        "  CAMERA = '(33,0,-10)'\n"
+        "  BACKGROUNDCOLOR = '#FF445566'\n"
+        "  BACKGROUND = False\n"
+        "  TEXT = 'Upper'\n"
+        "  FONTSIZE = 12.0\n"
+        "  TEXTDEPTH = 0.5\n"
+        "  FRONTDIFFUSE = '#FF123456'\n"
+        "  FRAMEVIS = True\n"
+        "  FRAMECORNER = 1\n"
+        "  FRAMEBOTTOMLEFT = True\n"
+        "end\n");
+    ASSERT_TRUE(form->OpenDesign(file)) << ::testing::PrintToString(FakeDialogs::Messages());
+    EXPECT_FLOAT_EQ(form->CameraX->GetRotateAngle()->GetX(), 33);
+    EXPECT_FLOAT_EQ(form->CameraZ->GetRotateAngle()->GetZ(), 0);
+    EXPECT_FLOAT_EQ(form->Camera1->GetPosition()->GetY(), -10);
+    EXPECT_EQ(form->hvScene1->GetFillColor(), "#FF445566");
+    EXPECT_EQ(form->Text->GetText(), u"Upper");
+    EXPECT_FLOAT_EQ(form->trackSize->GetValue(), 12);
+    EXPECT_FLOAT_EQ(form->Text->GetFont()->GetSize(), 12);
+    EXPECT_EQ(form->Text->GetMaterial()->GetDiffuse(), "#FF123456");
+    EXPECT_TRUE(form->Frame->GetVisible());
+    EXPECT_TRUE(form->checkFrameBottomLeft->GetIsChecked());
+    // Missing keys read as empty values: a zero slider value is clamped to the minimum.
+    EXPECT_FLOAT_EQ(form->trackFrameDepth->GetValue(), form->trackFrameDepth->GetMin());
+    EXPECT_FALSE(form->checkFrameTopLeft->GetIsChecked());
+}
+
+TEST_F(MainFormTest, DamagedFilesAreRefusedWithOneMessageAndChangeNothing)
+{
+    ChangeEverything(*form);
+    const std::string good = TempName("good.qgf");
+    form->SaveDesign(good);
+    ASSERT_TRUE(form->OpenDesign(good));
+    const std::string before = Snapshot(*form);
+    FakeDialogs::Reset();
+
+    struct Case {
+        const char* name;
+        std::string text;
+    };
+    const Case cases[] = {
+        { "not object text", "this is not a design\n" },
+        { "truncated", "object Root\n  camera = '(1,2,3)'\n  text = 'x" },
+        { "another object", "object Form1: TForm\n  Left = 3\nend\n" },
+        { "picture that does not decode",
+            "object Root\n  camera = '(1,2,3)'\n  frontbitmap = {\n    0102030405060708\n  }\nend\n" },
+        { "colour that is not one", "object Root\n  camera = '(1,2,3)'\n  frontdiffuse = 'red please'\nend\n" },
+        { "empty file", "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = TempName("bad.qgf");
+        WriteText(file, c.text);
+        FakeDialogs::Reset();
+        EXPECT_FALSE(form->OpenDesign(file));
+        ASSERT_EQ(FakeDialogs::Messages().size(), 1u);
+        EXPECT_NE(FakeDialogs::Messages().front().find(file), std::string::npos);
+        EXPECT_EQ(Snapshot(*form), before);
+        // The next Save still goes to the design loaded before, never to the bad file.
+        EXPECT_EQ(form->GetFileName(), good);
+    }
+    FakeDialogs::Reset();
+    EXPECT_FALSE(form->OpenDesign(TempName("missing.qgf")));
+    EXPECT_EQ(FakeDialogs::Messages().size(), 1u);
+    EXPECT_EQ(Snapshot(*form), before);
+}
+
+TEST_F(MainFormTest, SaveAsksForANameOnceAndThenOverwritesThatFile)
+{
+    FakeDialogs::Reset();
+    // Cancelled: nothing is written and no name is kept.
+    form->btnSaveClick(nullptr);
+    ASSERT_TRUE(FakeDialogs::LastSaveFile().has_value());
+    EXPECT_EQ(FakeDialogs::LastSaveFile()->filter, "Glyphforge|*.qgf");
+    EXPECT_EQ(FakeDialogs::LastSaveFile()->defaultExtension, "qgf");
+    EXPECT_TRUE(FakeDialogs::LastSaveFile()->overwritePrompt);
+    EXPECT_TRUE(form->GetFileName().empty());
+
+    // A name typed without the extension gets it.
+    const std::string stem = TempName("typed");
+    std::filesystem::remove(stem + ".qgf");
+    FakeDialogs::SetSaveFileAnswer([&](const platform::ui::SaveFileOptions&) { return stem; });
+    form->btnSaveClick(nullptr);
+    EXPECT_EQ(form->GetFileName(), stem + ".qgf");
+    ASSERT_TRUE(std::filesystem::exists(stem + ".qgf"));
+
+    // The next save writes the same file without a dialog.
+    FakeDialogs::Reset();
+    form->trackDepth->SetValue(2.5f);
+    form->btnSaveClick(nullptr);
+    EXPECT_FALSE(FakeDialogs::LastSaveFile().has_value());
+    EXPECT_NE(ReadText(stem + ".qgf").find("textdepth =  2.5"), std::string::npos);
+
+    // Choosing an existing file asks first; "No" brings the dialog back, here cancelled.
+    rtl::TOwned<TfrmMain> other(TfrmMain::Create(nullptr));
+    int asked = 0;
+    FakeDialogs::SetSaveFileAnswer([&](const platform::ui::SaveFileOptions&) -> std::optional<std::string> {
+        if (asked++ == 0)
+            return stem + ".qgf";
+        return std::nullopt;
+    });
+    FakeDialogs::SetConfirmAnswer(false);
+    other->btnSaveClick(nullptr);
+    EXPECT_EQ(FakeDialogs::Questions().size(), 1u);
+    EXPECT_TRUE(other->GetFileName().empty());
+    EXPECT_NE(ReadText(stem + ".qgf").find("textdepth =  2.5"), std::string::npos);
+    FakeDialogs::Reset();
+}

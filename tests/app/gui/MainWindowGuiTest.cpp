@@ -1,0 +1,156 @@
+// The designer's main window on the real window system: it starts and shows the lettering on
+// the checkerboard, a drag over the empty view orbits the camera, and text typed into the
+// memo changes the lettering on screen. A screenshot of the window is left as an artefact.
+
+#include "app/MainForm.h"
+#include "app/Modules.h"
+
+#include "controls/TwzMemo.h"
+#include "graphics/TwzBitmap.h"
+#include "layers/ThvObjectLayer.h"
+#include "scene3d/ThvDummy.h"
+#include "scene3d/ThvPosition.h"
+#include "scene3d/ThvScene.h"
+#include "scene3d/ThvText3D.h"
+#include "tests/MissingDisplay.h"
+#include "tests/platform/ui/gui/GtkFixture.h"
+
+#include "platform/rtl/Component.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/TestDriver.h"
+
+#include <cstdlib>
+
+using platform::ui::RawButtonEvent;
+using platform::ui::Rect;
+namespace test = platform::ui::test;
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!uitest::Gui())
+            GF_MISSING_DISPLAY(uitest::GuiError());
+        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+        StartModules();
+        RegisterAppClasses();
+        form.reset(TfrmMain::Create(nullptr));
+        form->CreateWindowHandle();
+        ASSERT_NE(form->GetWindow(), nullptr);
+        form->GetWindow()->SetPosition(uitest::PlaceForThisTest());
+        form->Show();
+        test::Raise(*form->GetWindow());
+        ASSERT_TRUE(uitest::RunUntil([&] {
+            return form->hvScene1->HandleAllocated() && test::PaintCount(Host()) > 0;
+        }));
+        Settle();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        if (uitest::Gui())
+            uitest::Gui()->ProcessMessages();
+        StopModules();
+    }
+    platform::ui::SceneHost& Host() { return *form->hvScene1->GetHost(); }
+    void Settle()
+    {
+        for (int i = 0; i < 3; ++i) {
+            test::Sync();
+            uitest::Gui()->ProcessMessages();
+        }
+    }
+    /// The pixels of `r` once at least `minimum` of them differ from `before` (or the last
+    /// read when that never happens): frames are presented when the loop gets to them.
+    std::vector<uint32_t> PixelsChangedFrom(const std::vector<uint32_t>& before, const Rect& r, size_t minimum)
+    {
+        std::vector<uint32_t> now;
+        uitest::RunUntil([&] {
+            Settle();
+            now = Pixels(r);
+            return Differing(before, now) >= minimum;
+        });
+        return now;
+    }
+    std::vector<uint32_t> Pixels(const Rect& r) { return test::ReadPixels(Host(), r); }
+    static size_t Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+    {
+        size_t count = 0;
+        for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+            count += (a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF);
+        return count;
+    }
+    void Drag(double x0, double y0, double x1, double y1)
+    {
+        test::SendMotion(Host(), x0, y0);
+        test::SendButton(Host(), RawButtonEvent::Type::Press, 1, x0, y0);
+        Settle();
+        for (int step = 1; step <= 4; ++step) {
+            test::SendMotion(Host(), x0 + (x1 - x0) * step / 4, y0 + (y1 - y0) * step / 4, { .button1 = true });
+            Settle();
+        }
+        test::SendButton(Host(), RawButtonEvent::Type::Release, 1, x1, y1, { .button1 = true });
+        Settle();
+    }
+    void SaveScreenshot(const char* name)
+    {
+        const int32_t w = form->GetClientWidth();
+        const int32_t h = form->GetClientHeight();
+        const std::vector<uint32_t> pixels = Pixels({ 0, 0, w, h });
+        if (pixels.size() != static_cast<size_t>(w) * static_cast<size_t>(h))
+            return;
+        TwzBitmap shot(w, h);
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x)
+                shot.GetScanline(y)[x] = pixels[static_cast<size_t>(y) * w + x] | 0xFF000000u;
+        shot.SaveToFile(std::string(GF_TEST_OUTPUT) + "/" + name);
+    }
+
+    rtl::TOwned<TfrmMain> form;
+};
+
+} // namespace
+
+TEST_F(MainWindow, StartsOrbitsByDraggingAndShowsTypedTextInTheLettering)
+{
+    // The whole client area is the scene, the tool bar on top and the inspector at the bottom.
+    EXPECT_EQ(form->hvScene1->GetWidth(), form->GetClientWidth());
+    EXPECT_EQ(form->hvScene1->GetHeight(), form->GetClientHeight());
+    SaveScreenshot("main-window.png");
+    const Rect view { 100, 120, 600, 480 };
+    const std::vector<uint32_t> start = Pixels(view);
+    ASSERT_FALSE(start.empty());
+
+    // A drag over the empty middle of the view turns the camera by one degree a pixel.
+    Drag(350, 430, 410, 460);
+    EXPECT_NEAR(form->CameraZ->GetRotateAngle()->GetZ(), 60, 1.01);
+    EXPECT_NEAR(form->CameraX->GetRotateAngle()->GetX(), 63, 1.01);
+    EXPECT_FALSE(form->GetOrbiting());
+    const std::vector<uint32_t> turned = PixelsChangedFrom(start, view, start.size() / 20);
+    EXPECT_GE(Differing(start, turned), start.size() / 20) << "the view did not turn on screen";
+
+    // A click into the memo, End and two typed letters: the lettering follows.
+    ASSERT_NE(form->textEditor, nullptr);
+    ASSERT_NE(form->Inspector, nullptr);
+    const TwzRect memo = form->textEditor->GetAbsoluteRect();
+    const float layerTop = static_cast<float>(form->GetClientHeight()) - form->Inspector->GetHeight();
+    const double mx = (memo.Left + memo.Right) / 2;
+    const double my = layerTop + (memo.Top + memo.Bottom) / 2;
+    test::SendMotion(Host(), mx, my);
+    test::SendButton(Host(), RawButtonEvent::Type::Press, 1, mx, my);
+    test::SendButton(Host(), RawButtonEvent::Type::Release, 1, mx, my, { .button1 = true });
+    Settle();
+    EXPECT_FALSE(form->GetOrbiting()) << "a press on the inspector reached the view";
+    for (const char* key : { "End", "W", "W" }) {
+        test::SendKey(Host(), true, key);
+        test::SendKey(Host(), false, key);
+    }
+    Settle();
+    EXPECT_EQ(form->textEditor->GetText(), u"GlyphforgeWW");
+    EXPECT_EQ(form->Text->GetText(), u"GlyphforgeWW");
+    const std::vector<uint32_t> typed = PixelsChangedFrom(turned, view, turned.size() / 50);
+    EXPECT_GE(Differing(turned, typed), turned.size() / 50) << "the lettering did not change on screen";
+    SaveScreenshot("main-window-typed.png");
+}

@@ -1,0 +1,387 @@
+// The memo's text model: display lines, places, word wrap, the incremental line table
+// against a full rebuild, selection, the Lines facade and painting.
+
+#include "MemoTestSupport.h"
+
+#include "graphics/TwzPosition.h"
+#include "platform/rtl/ClassInfo.h"
+
+#include <cmath>
+#include <random>
+
+RTL_IMPLEMENT_CLASS(memotest::TMemoLog)
+
+using namespace memotest;
+namespace vk = platform::ui::vk;
+
+namespace {
+
+std::vector<std::u16string> LinesOf(TwzMemo& memo)
+{
+    std::vector<std::u16string> lines;
+    for (int i = 0; i < memo.GetLines()->GetCount(); ++i)
+        lines.push_back(memo.GetLines()->Get(i));
+    return lines;
+}
+
+} // namespace
+
+TEST_F(MemoTest, BreaksOfEveryKindMakeDisplayLines)
+{
+    struct Case {
+        const char16_t* text;
+        std::vector<std::u16string> lines;
+    };
+    const Case cases[] = {
+        { u"", {} },
+        { u"ab\r\ncd", { u"ab", u"cd" } },
+        { u"ab\r\n", { u"ab", u"" } },
+        { u"a\rb\nc", { u"a", u"b", u"c" } },
+        { u"a\n\rb", { u"a", u"", u"b" } }, // LF CR is two breaks
+        { u"\r\n\r\n", { u"", u"", u"" } },
+    };
+    TwzMemo* memo = Memo();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(rtl::Utf16ToUtf8(c.text));
+        memo->SetText(c.text);
+        EXPECT_EQ(LinesOf(*memo), c.lines);
+        EXPECT_EQ(memo->LineCount(), static_cast<int32_t>(c.lines.size()));
+    }
+    memo->SetText(u"ab\r\ncd");
+    EXPECT_EQ(memo->PosToIndex({ 1, 0 }), 4);
+    EXPECT_EQ(memo->IndexToPos(4), (TwzCaretPosition { 1, 0 }));
+    // The caret can stand on the empty last line after a final break.
+    memo->SetText(u"ab\r\n");
+    memo->SetCaretPosition({ 5, 9 });
+    EXPECT_EQ(memo->GetCaretPosition(), (TwzCaretPosition { 1, 0 }));
+}
+
+TEST_F(MemoTest, MovesNeverStopInsideABreakOrASurrogatePair)
+{
+    TwzMemo* memo = Memo(u"ab\r\n\U0001F600x\ncd");
+    // Lines: "ab" (CR LF), "\U0001F600x" (LF), "cd".
+    struct Case {
+        TwzCaretPosition from;
+        int32_t n;
+        TwzCaretPosition to;
+    };
+    const Case cases[] = {
+        { { 0, 2 }, 1, { 1, 0 } }, // over CR LF in one step
+        { { 1, 0 }, -1, { 0, 2 } }, { { 1, 0 }, 1, { 1, 2 } }, // over the pair
+        { { 1, 2 }, -1, { 1, 0 } },
+        { { 2, 0 }, -1, { 1, 3 } }, // a lone LF: back to the end of the text, not before 'x'
+        { { 1, 2 }, 1, { 1, 3 } }, { { 1, 3 }, 1, { 2, 0 } }, { { 0, 0 }, -1, { 0, 0 } },
+        { { 2, 2 }, 1, { 2, 2 } }, { { 0, 0 }, 4, { 1, 0 } }, // CR LF counts as two units
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from.Line << "," << c.from.Pos << " by " << c.n);
+        EXPECT_EQ(memo->MovePosition(c.from, c.n), c.to);
+    }
+}
+
+TEST_F(MemoTest, WordMovesStopAtSpacesOnly)
+{
+    TwzMemo* memo = Memo(u"one two,three  four\r\nnext");
+    struct Case {
+        TwzCaretPosition from;
+        TwzCaretPosition left;
+        TwzCaretPosition right;
+    };
+    const Case cases[] = {
+        { { 0, 0 }, { 0, 0 }, { 0, 4 } },
+        { { 0, 5 }, { 0, 4 }, { 0, 15 } }, // the comma does not separate words
+        { { 0, 15 }, { 0, 4 }, { 0, 19 } },
+        { { 0, 19 }, { 0, 15 }, { 1, 0 } }, // end of the line: the next line's start
+        { { 1, 0 }, { 0, 19 }, { 1, 4 } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from.Line << "," << c.from.Pos);
+        EXPECT_EQ(memo->WordLeft(c.from), c.left);
+        EXPECT_EQ(memo->WordRight(c.from), c.right);
+    }
+}
+
+TEST_F(MemoTest, WordWrapBreaksBeforeTheWordThatOverflows)
+{
+    TwzMemo* memo = Memo();
+    const float content = RectWidth(memo->ContentRect());
+    // Two five-letter words: the content fits the first with its space, not both.
+    const float first = memo->TextWidth(u"Hello ");
+    const float both = memo->TextWidth(u"Hello World");
+    ASSERT_LT(first, both);
+    memo->SetWidth(std::floor(first + (both - first) / 2) + 8);
+    ASSERT_LT(RectWidth(memo->ContentRect()), content);
+    memo->SetWordWrap(true);
+    memo->SetText(u"Hello World\r\nWorld");
+    EXPECT_EQ(LinesOf(*memo), (std::vector<std::u16string> { u"Hello ", u"World", u"World" }));
+    // Places move through the wrapped lines: the end of "Hello " is the start of "World".
+    EXPECT_EQ(memo->MovePosition({ 0, 5 }, 1), (TwzCaretPosition { 1, 0 }));
+
+    // A paragraph that starts with a break character is not wrapped.
+    memo->SetText(u" Hello World");
+    EXPECT_EQ(memo->LineCount(), 1);
+
+    // An overflowing first word overflows its own line, with no empty line before it.
+    memo->SetText(u"Incomprehensibilities ok");
+    ASSERT_GT(memo->TextWidth(u"Incomprehensibilities "), RectWidth(memo->ContentRect()));
+    EXPECT_EQ(LinesOf(*memo), (std::vector<std::u16string> { u"Incomprehensibilities ", u"ok" }));
+
+    memo->SetWordWrap(false);
+    EXPECT_EQ(memo->LineCount(), 1);
+}
+
+TEST_F(MemoTest, EditsKeepTheLineTableAsAFullRebuildWouldMakeIt)
+{
+    TwzMemo* memo = Memo(u"first line\r\nsecond\r\n\r\nthe longest line of them all\nlast");
+    std::mt19937 random(20261210);
+    const std::u16string pieces[]
+        = { u"x", u"\r\n", u"\r", u"\n", u"ab\r\ncd", u"\U0001F600", u"wide text here", u"\n\r", u"" };
+    for (int step = 0; step < 250; ++step) {
+        const int32_t length = static_cast<int32_t>(memo->GetText().size());
+        const int32_t index = static_cast<int32_t>(random() % static_cast<uint32_t>(length + 1));
+        const TwzCaretPosition at = memo->IndexToPos(index);
+        const std::string before = rtl::Utf16ToUtf8(memo->GetText());
+        std::string edit;
+        if (random() % 2 == 0 || length > 300) {
+            const int32_t count = static_cast<int32_t>(random() % 4);
+            edit = "delete " + std::to_string(count);
+            memo->DeleteText(at, count, 0);
+        } else {
+            const std::u16string& piece = pieces[random() % std::size(pieces)];
+            edit = "insert '" + rtl::Utf16ToUtf8(piece) + "'";
+            memo->InsertText(at, piece, 0);
+        }
+        const std::vector<int32_t> incremental = memo->LineStarts();
+        const int32_t widest = memo->WidestLine();
+        const float widestWidth = memo->LineWidth(widest);
+        memo->RebuildLines();
+        SCOPED_TRACE(testing::Message() << "step " << step << ": " << edit << " at (" << at.Line << ","
+                                        << at.Pos << ") of '" << before << "'");
+        ASSERT_EQ(incremental, memo->LineStarts());
+        // The widest line is compared in whole pixels: a line a fraction narrower may hold
+        // the place.
+        ASSERT_NEAR(widestWidth, memo->LineWidth(memo->WidestLine()), 1.0f);
+        for (int32_t i = 0; i < memo->LineCount(); ++i) {
+            const std::u16string_view raw = memo->LineRaw(i);
+            // No line starts between CR and LF.
+            ASSERT_FALSE(
+                i > 0 && !raw.empty() && raw.front() == u'\n' && memo->LineRaw(i - 1).back() == u'\r');
+        }
+    }
+}
+
+TEST_F(MemoTest, DeletionsNeverSplitPairs)
+{
+    TwzMemo* memo = Memo(u"ab\r\ncd\U0001F600e");
+    memo->DeleteText({ 0, 2 }, 1, 0); // the CR takes its LF along
+    EXPECT_EQ(memo->GetText(), u"abcd\U0001F600e");
+    memo->DeleteText({ 0, 4 }, 1, 0); // the high half takes the low half along
+    EXPECT_EQ(memo->GetText(), u"abcde");
+}
+
+TEST_F(MemoTest, MaxLengthCutsInsertionsWhole)
+{
+    TwzMemo* memo = Memo(u"abcd");
+    memo->SetMaxLength(5);
+    memo->InsertText({ 0, 4 }, u"xyz", 0);
+    EXPECT_EQ(memo->GetText(), u"abcdx");
+    memo->SetMaxLength(7);
+    memo->InsertText({ 0, 0 }, u"1\U0001F600", 0); // room for two units: the pair does not fit
+    EXPECT_EQ(memo->GetText(), u"1abcdx");
+}
+
+TEST_F(MemoTest, CharCaseConvertsStoredTexts)
+{
+    TwzMemo* memo = Memo(u"abc");
+    memo->SetCharCase(ecUpperCase);
+    EXPECT_EQ(memo->GetText(), u"abc"); // kept until the next store
+    Focus(*memo);
+    memo->SelectAll();
+    Type(u"x\u00e9");
+    EXPECT_EQ(memo->GetText(), u"X\u00c9");
+    memo->SetCharCase(ecLowerCase);
+    memo->SetText(u"MIXED Case");
+    EXPECT_EQ(memo->GetText(), u"mixed case");
+}
+
+TEST_F(MemoTest, SelectionQueriesAndSelectAll)
+{
+    TwzMemo* memo = Memo();
+    memo->SelectAll();
+    EXPECT_EQ(memo->GetCaretPosition(), (TwzCaretPosition {}));
+    EXPECT_EQ(memo->SelLength(), 0);
+
+    memo->SetText(u"ab\r\ncd");
+    memo->SelectAll();
+    EXPECT_EQ(memo->SelText(), u"ab\r\ncd");
+    EXPECT_EQ(memo->SelStart(), 0);
+    EXPECT_EQ(memo->GetCaretPosition(), (TwzCaretPosition { 1, 2 }));
+    memo->SetCaretPosition({ 0, 1 });
+    memo->SelectWord();
+    EXPECT_EQ(memo->SelText(), u"ab");
+}
+
+TEST_F(MemoTest, TextFromOutsideDropsSelectionAndUndo)
+{
+    TwzMemo* memo = Memo(u"some words");
+    Focus(*memo, { 0, 10 });
+    Type(u"!");
+    ASSERT_FALSE(memo->UndoStack().Empty());
+    memo->SelectAll();
+    const int trackings = log->trackings;
+    memo->SetText(u"new");
+    EXPECT_TRUE(memo->UndoStack().Empty());
+    EXPECT_FALSE(memo->GetSelected());
+    EXPECT_EQ(memo->GetCaretPosition(), (TwzCaretPosition { 0, 3 }));
+    EXPECT_EQ(log->trackings, trackings + 1);
+    memo->Undo();
+    EXPECT_EQ(memo->GetText(), u"new");
+}
+
+TEST_F(MemoTest, LinesFacadeEditsTheText)
+{
+    TwzMemo* memo = Memo();
+    TwzWideStrings& lines = *memo->GetLines();
+    lines.Add(u"one");
+    lines.Add(u"three");
+    lines.Insert(1, u"two");
+    EXPECT_EQ(memo->GetText(), u"one\r\ntwo\r\nthree");
+    lines.Delete(2);
+    EXPECT_EQ(memo->GetText(), u"one\r\ntwo");
+    lines.Delete(0);
+    EXPECT_EQ(memo->GetText(), u"two");
+    lines.Delete(5); // nothing
+    lines.Delete(0);
+    EXPECT_EQ(memo->GetText(), u"");
+    EXPECT_EQ(lines.GetCount(), 0);
+
+    lines.SetTextStr(u"a\nb\nc");
+    EXPECT_EQ(memo->GetText(), u"a\r\nb\r\nc");
+    EXPECT_EQ(lines.Get(7), u"");
+    lines.Clear();
+    EXPECT_EQ(memo->LineCount(), 0);
+}
+
+TEST_F(MemoTest, PaintsTextAndClipsTheSelectionToTheContent)
+{
+    TwzMemo* memo = Memo(u"WWWW\r\n\r\nWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW", 180, 60);
+    Focus(*memo);
+    memo->SelectAll();
+    PaintAll();
+    const TwzRect content = memo->ContentRect(); // (4, 3) inside the memo at (10, 10)
+    // The long last line's selection stops at the content's right edge.
+    const int y = static_cast<int>(10 + content.Top + 2.5f * static_cast<float>(memo->LineHeight()));
+    EXPECT_EQ(Pixel(static_cast<int>(10 + content.Right) - 2, y), kSelectionColor);
+    EXPECT_NE(Pixel(static_cast<int>(10 + content.Right) + 1, y), kSelectionColor);
+    // Without the focus, HideSelection hides it; switched off, the selection shows.
+    scene->SetFocused(nullptr);
+    PaintAll();
+    EXPECT_NE(Pixel(20, y), kSelectionColor);
+    memo->SetHideSelection(false);
+    PaintAll();
+    EXPECT_EQ(Pixel(20, y), kSelectionColor);
+    // Some text pixels were drawn on the first line.
+    memo->SetHideSelection(true);
+    PaintAll();
+    bool inked = false;
+    for (int x = 14; x < 40; ++x)
+        for (int row = 14; row < 26; ++row)
+            inked = inked || (Pixel(x, row) >> 24) != 0;
+    EXPECT_TRUE(inked);
+}
+
+TEST_F(MemoTest, CaretMovesScrollTheTextIntoView)
+{
+    std::u16string text;
+    for (int i = 0; i < 20; ++i)
+        text += u"line " + rtl::Utf8ToUtf16(std::to_string(i)) + u"\r\n";
+    text += u"the last line, which is much wider than the memo is, so that it scrolls sideways";
+    TwzMemo* memo = Memo(text, 180, 80);
+    TwzScrollBar* vbar = memo->GetVScrollBar();
+    TwzScrollBar* hbar = memo->GetHScrollBar();
+    ASSERT_NE(vbar, nullptr);
+    ASSERT_NE(hbar, nullptr);
+    EXPECT_TRUE(vbar->GetVisible());
+    EXPECT_TRUE(hbar->GetVisible());
+    const float lineHeight = static_cast<float>(memo->LineHeight());
+    EXPECT_FLOAT_EQ(vbar->GetMax(), 21 * lineHeight);
+    Focus(*memo);
+
+    Key(vk::kEnd, Ctrl());
+    const TwzRect content = memo->ContentRect();
+    // The caret's line is in view, at the bottom, and so is the caret itself.
+    EXPECT_GE(memo->VScrollValue() + RectHeight(content), 21 * lineHeight - 0.01f);
+    EXPECT_LT(memo->VScrollValue(), 20 * lineHeight);
+    const TwzPoint caret = memo->PositionToPoint(memo->GetCaretPosition());
+    EXPECT_GE(caret.X, content.Left);
+    EXPECT_LE(caret.X, content.Right);
+    EXPECT_GT(memo->HScrollValue(), 0);
+    // The content object follows the bar; the caret mark sits beside the text.
+    EXPECT_FLOAT_EQ(memo->GetContent()->GetPosition()->GetY(), content.Top - memo->VScrollValue());
+    TwzVisualObject* mark = memo->GetCaret();
+    ASSERT_NE(mark, nullptr);
+    EXPECT_EQ(mark->GetParent(), memo->GetContent());
+    EXPECT_NEAR(mark->GetPosition()->GetY() + memo->GetContent()->GetPosition()->GetY(), caret.Y, 1);
+
+    Key(vk::kHome, Ctrl());
+    EXPECT_FLOAT_EQ(memo->VScrollValue(), 0);
+    EXPECT_FLOAT_EQ(memo->HScrollValue(), 0);
+
+    // Page Down moves by the lines in view; the text follows.
+    const int32_t page = static_cast<int32_t>(std::lround(memo->VisibleLineCount()));
+    Key(vk::kNext);
+    EXPECT_EQ(memo->GetCaretPosition().Line, page);
+    Key(vk::kNext);
+    EXPECT_EQ(memo->GetCaretPosition().Line, 2 * page);
+    EXPECT_GT(memo->VScrollValue(), 0);
+}
+
+TEST_F(MemoTest, WheelScrollsTheLines)
+{
+    std::u16string text;
+    for (int i = 0; i < 30; ++i)
+        text += u"row\r\n";
+    TwzMemo* memo = Memo(text, 180, 80);
+    scene->SetMousePos({ 50, 40 });
+    EXPECT_TRUE(scene->InjectWheel(-120));
+    app->AdvanceTime(1000); // the wheel step is animated
+    const float scrolled = memo->VScrollValue();
+    EXPECT_GT(scrolled, 0);
+    PaintAll(); // paints the lines in view only, from the scrolled one on
+    EXPECT_TRUE(scene->InjectWheel(120));
+    app->AdvanceTime(1000);
+    EXPECT_LT(memo->VScrollValue(), scrolled);
+}
+
+TEST_F(MemoTest, TheBuiltInStyleServesTheDesignersTextEditor)
+{
+    scene->SetStyle(nullptr);
+    // As the designer's inspector places it: 194 x 54, no word wrap, an initial text.
+    auto* memo = Add<TwzMemo>("textEditor", { 3, 3, 194, 54 });
+    memo->SetWordWrap(false);
+    memo->SetText(u"Glyphforge");
+    memo->OnChangeTracking.Bind<&TMemoLog::Tracking>(log);
+    ASSERT_NE(memo->GetContentPart(), nullptr);
+    EXPECT_NE(memo->GetVScrollBar(), nullptr);
+    EXPECT_NE(memo->GetHScrollBar(), nullptr);
+    EXPECT_FALSE(memo->GetVScrollBar()->GetVisible());
+    memo->FocusObject();
+    Key(vk::kEnd);
+    Type(u" and a much longer tail that runs past the right edge");
+    EXPECT_EQ(log->trackings, 53);
+    EXPECT_TRUE(memo->GetHScrollBar()->GetVisible());
+    EXPECT_GT(memo->HScrollValue(), 0);
+    const TwzPoint caret = memo->PositionToPoint(memo->GetCaretPosition());
+    EXPECT_LE(caret.X, memo->ContentRect().Right);
+    Key(vk::kReturn);
+    Type(u"2");
+    EXPECT_EQ(memo->GetLines()->GetCount(), 2);
+    EXPECT_FLOAT_EQ(memo->HScrollValue(), 0);
+    PaintAll();
+    // The style's light text is on its dark background somewhere in the first line.
+    bool light = false;
+    for (int x = 5; x < 60; ++x)
+        for (int y = 5; y < 18; ++y)
+            light = light || (Pixel(x, y) & 0xFF) > 0xA0;
+    EXPECT_TRUE(light);
+}
