@@ -2,6 +2,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzCompoundRows.h"
 #include "controls/TwzExpander.h"
 #include "controls/TwzExtControls.h"
 #include "controls/TwzImageControl.h"
@@ -10,10 +11,12 @@
 #include "controls/TwzLayouts.h"
 #include "controls/TwzListBox.h"
 #include "controls/TwzMemo.h"
+#include "controls/TwzNumberBox.h"
 #include "controls/TwzPanels.h"
 #include "controls/TwzPopupBox.h"
 #include "controls/TwzWindows.h"
 #include "controls/TwzScrollBox.h"
+#include "controls/TwzTextBox.h"
 #include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
@@ -49,8 +52,14 @@ void RegisterControls()
     Register2DObjects<TwzScrollBox, TwzVertScrollBox, TwzFramedScrollBox, TwzFramedVertScrollBox>("Controls");
     Register2DObjects<TwzListBox, TwzHorzListBox>("Lists");
     Register2DObjects<TwzListBoxItem>("Items");
+    Register2DObjects<TwzTextBox, TwzRoundTextBox, TwzNumberBox, TwzSpinBox>("Text Edits");
+    Register2DObjects<TwzHudTextBox, TwzHudNumberBox, TwzHudRoundTextBox, TwzHudSpinBox>("HUD");
     Register2DObjects<TwzMemo>("Text Edits");
     Register2DObjects<TwzHudMemo>("HUD");
+    // FIXME: the popup box and image rows join between these, in this order, when their
+    // editors land.
+    Register2DObjects<TwzCompoundTrackBar, TwzCompoundAngleBar, TwzCompoundTextBox, TwzCompoundMemo,
+        TwzCompoundNumberBox, TwzCompoundColorButton>("Compound");
     // Last: the style objects hold the classes registered above.
     ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
 }

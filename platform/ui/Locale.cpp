@@ -8,6 +8,7 @@
 #include <locale.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace platform::ui {
@@ -89,9 +90,26 @@ std::string DecimalSeparatorOf(const char* localeName)
     return separator;
 }
 
+namespace {
+
+std::string& SeparatorOverride()
+{
+    static std::string separator;
+    return separator;
+}
+
+} // namespace
+
 std::string UserDecimalSeparator()
 {
+    if (!SeparatorOverride().empty())
+        return SeparatorOverride();
     return DecimalSeparatorOf("");
+}
+
+void SetUserDecimalSeparator(std::string separator)
+{
+    SeparatorOverride() = std::move(separator);
 }
 
 std::string FormatUserNumber(double value, int decimals, std::string_view separator)

@@ -27,6 +27,11 @@ struct LocaleNames {
 /// process's own LC_NUMERIC of "C" does not hide it; "." when the locale is not installed.
 [[nodiscard]] std::string UserDecimalSeparator();
 
+/// Makes UserDecimalSeparator answer `separator` in place of the environment's (tests of a
+/// locale the machine has not installed); the empty string goes back to the environment.
+/// GUI thread only.
+void SetUserDecimalSeparator(std::string separator);
+
 /// The decimal separator of a named locale ("de_DE.UTF-8"); "." when it is not installed.
 [[nodiscard]] std::string DecimalSeparatorOf(const char* localeName);
 

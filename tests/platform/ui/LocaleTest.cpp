@@ -71,6 +71,15 @@ TEST(Locale, SeparatorOfAMissingLocaleIsThePoint)
     EXPECT_FALSE(UserDecimalSeparator().empty());
 }
 
+TEST(Locale, AnInjectedUserSeparatorWinsUntilCleared)
+{
+    const std::string environment = UserDecimalSeparator();
+    SetUserDecimalSeparator(",");
+    EXPECT_EQ(UserDecimalSeparator(), ",");
+    SetUserDecimalSeparator("");
+    EXPECT_EQ(UserDecimalSeparator(), environment);
+}
+
 TEST(Locale, ComparisonIgnoresCaseBeyondAscii)
 {
     EXPECT_EQ(CompareTextLocale(u"Apple", u"APPLE"), 0);
