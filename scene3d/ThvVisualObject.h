@@ -14,6 +14,7 @@
 #include "platform/ui/Types.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -283,7 +284,13 @@ public:
     /// Renders the object and its subtree, as the scene's camera sees it, into `bitmap`
     /// (resized to width x height), fitted and centred, supersampled `scale` times (1..16),
     /// through 512 x 512 off-screen tiles. clearColor 0 leaves the background transparent.
-    void MakeScreenshot(TwzBitmap* bitmap, int32_t width, int32_t height, uint32_t clearColor, int32_t scale);
+    /// `progress`, when set, hears the tiles done and their total after each tile (and once
+    /// with none done before the first); it may process messages, and returning false cancels:
+    /// the picture is then the background alone. Returns false when cancelled or when the
+    /// object went away during the render, true otherwise.
+    using ScreenshotProgress = std::function<bool(int64_t tilesDone, int64_t tilesTotal)>;
+    bool MakeScreenshot(TwzBitmap* bitmap, int32_t width, int32_t height, uint32_t clearColor, int32_t scale,
+        const ScreenshotProgress& progress = {});
     /// Renders the window (offsetX, offsetY, width x height) of the object's screen rectangle
     /// magnified by `scale` into `bitmap` through the bitmap's own canvas.
     void PaintToBitmap(ThvBitmap* bitmap, int32_t width, int32_t height, int32_t offsetX, int32_t offsetY,

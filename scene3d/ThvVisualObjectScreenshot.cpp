@@ -221,11 +221,11 @@ private:
 
 } // namespace
 
-void ThvVisualObject::MakeScreenshot(
-    TwzBitmap* bitmap, int32_t width, int32_t height, uint32_t clearColor, int32_t scale)
+bool ThvVisualObject::MakeScreenshot(TwzBitmap* bitmap, int32_t width, int32_t height, uint32_t clearColor,
+    int32_t scale, const ScreenshotProgress& progress)
 {
     if (!bitmap)
-        return;
+        return true;
     width = std::max(width, 1);
     height = std::max(height, 1);
     scale = std::clamp(scale, 1, kMaxSupersampling);
@@ -238,11 +238,11 @@ void ThvVisualObject::MakeScreenshot(
     const TwzRect screen = GetScreenBounds();
     // An object of no size on the screen has no picture to fit.
     if (!(RectWidth(screen) > 0) || !(RectHeight(screen) > 0))
-        return;
+        return true;
     TwzRect target = screen;
     const float ratio = RectFit(target, bounds);
     if (!(ratio > 0) || !std::isfinite(ratio))
-        return;
+        return true;
     if (ratio < 1) {
         target
             = MakeRect(screen.Left / ratio, screen.Top / ratio, screen.Right / ratio, screen.Bottom / ratio);
@@ -251,31 +251,51 @@ void ThvVisualObject::MakeScreenshot(
     const int64_t bigWidth = rtl::Round(double { RectWidth(target) } * scale);
     const int64_t bigHeight = rtl::Round(double { RectHeight(target) } * scale);
     if (bigWidth <= 0 || bigHeight <= 0)
-        return;
+        return true;
 
     const int32_t tileSize = std::min(kTileSize, hvMaxTextureWidth);
     ThvBitmap tile(tileSize, tileSize);
     // Without a 3D canvas class nothing can be rendered: the background is the picture.
     if (!tile.GetCanvas())
-        return;
+        return true;
     // NOTE: each row of tiles is reduced into the output as it arrives, so the supersampled
     // picture never exists whole; it would take scale x scale times the output's memory.
     Reduction reduction(*bitmap, target, bigWidth, bigHeight, ClearPixel(clearColor));
     const float magnification = static_cast<float>(scale) / ratio;
     rtl::Watch<ThvVisualObject> self(this);
+    const int64_t total = ((bigWidth + tileSize - 1) / tileSize) * ((bigHeight + tileSize - 1) / tileSize);
+    int64_t done = 0;
+    // A cancelled render leaves the background alone, never a part of the picture.
+    auto cancel = [&] {
+        std::fill(bitmap->Pixels().begin(), bitmap->Pixels().end(), ClearPixel(clearColor));
+        bitmap->SetNeedUpdate(true);
+        bitmap->OnChange(bitmap);
+        return false;
+    };
+    if (progress && !progress(0, total))
+        return cancel();
+    if (!self)
+        return false;
     for (int64_t top = 0; top < bigHeight; top += tileSize) {
         reduction.BeginTileRow(top, std::min(top + tileSize, bigHeight));
         for (int64_t left = 0; left < bigWidth; left += tileSize) {
             PaintToBitmap(&tile, tileSize, tileSize, static_cast<int32_t>(left), static_cast<int32_t>(top),
                 magnification, clearColor);
             if (!self)
-                return;
+                return false;
             reduction.AddTile(tile.Bits().data(), tile.GetWidth(), tile.GetHeight(), left, top);
+            ++done;
+            if (progress && !progress(done, total))
+                return cancel();
+            // The progress hook may process messages, in which the object can go away.
+            if (!self)
+                return false;
         }
     }
     reduction.Finish();
     bitmap->SetNeedUpdate(true);
     bitmap->OnChange(bitmap);
+    return true;
 }
 
 void ThvVisualObject::PaintToBitmap(ThvBitmap* bitmap, int32_t width, int32_t height, int32_t offsetX,

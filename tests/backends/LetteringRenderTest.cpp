@@ -825,3 +825,38 @@ TEST_F(LetteringTest, ALongLineRendersToItsLastLetter)
         EXPECT_GT(inkOfPart[part], 0) << "no letters in part " << part;
     EXPECT_GT(box.Right, 1200 * 0.97);
 }
+
+TEST_F(LetteringTest, ProgressCountsTheTilesAndCancellingLeavesTheBackgroundAlone)
+{
+    FrontView();
+    ThvDummy* container = MakeContainer(4, 2, 0.001f);
+    MakePlate(container, 4, 2, 0xFF20A040);
+    RenderScene();
+    // 300 x 150 at five times is 1500 x 750: three tiles across, two down.
+    std::vector<std::pair<int64_t, int64_t>> heard;
+    TwzBitmap picture(1, 1);
+    EXPECT_TRUE(
+        container->MakeScreenshot(&picture, 300, 150, 0xFFFFFFFF, 5, [&](int64_t done, int64_t total) {
+            heard.emplace_back(done, total);
+            return true;
+        }));
+    ASSERT_EQ(heard.size(), 7u);
+    for (size_t i = 0; i < heard.size(); ++i)
+        EXPECT_EQ(heard[i], std::make_pair(static_cast<int64_t>(i), int64_t { 6 }));
+    EXPECT_NE(PixelOf(picture, 150, 75), 0xFFFFFFFFu) << "the plate is in the picture";
+
+    struct Case {
+        const char* name;
+        int64_t stopAt;
+    };
+    for (const Case c : { Case { "before the first tile", 0 }, Case { "half way", 3 } }) {
+        SCOPED_TRACE(c.name);
+        TwzBitmap cancelled(1, 1);
+        EXPECT_FALSE(container->MakeScreenshot(
+            &cancelled, 300, 150, 0xFFFFFFFF, 5, [&](int64_t done, int64_t) { return done < c.stopAt; }));
+        ASSERT_EQ(cancelled.GetWidth(), 300);
+        for (uint32_t p : cancelled.Pixels())
+            ASSERT_EQ(p, 0xFFFFFFFFu);
+        ExpectNoTemporaryCanvas(*container);
+    }
+}
