@@ -15,6 +15,7 @@
 #include "controls/TwzPanels.h"
 #include "controls/TwzPopupBox.h"
 #include "controls/TwzScrollBox.h"
+#include "controls/TwzTabControl.h"
 #include "controls/TwzTextBox.h"
 #include "controls/TwzWindows.h"
 #include "controls/ValueControls.h"
@@ -58,6 +59,9 @@ void RegisterControls()
     Register2DObjects<TwzHudTextBox, TwzHudNumberBox, TwzHudRoundTextBox, TwzHudSpinBox>("HUD");
     Register2DObjects<TwzCompoundTrackBar, TwzCompoundAngleBar, TwzCompoundTextBox, TwzCompoundMemo,
         TwzCompoundNumberBox, TwzCompoundPopupBox, TwzCompoundColorButton, TwzCompoundImage>("Compound");
+    Register2DObjects<TwzTabControl>("Controls");
+    Register2DObjects<TwzHudTabControl>("HUD");
+    Register2DObjects<TwzTabItem, TwzHudTabItem>("Items");
     // Last: the style objects hold the classes registered above.
     ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
 }
