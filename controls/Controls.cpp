@@ -17,6 +17,7 @@
 #include "controls/TwzScrollBox.h"
 #include "controls/TwzTabControl.h"
 #include "controls/TwzTextBox.h"
+#include "controls/TwzTreeView.h"
 #include "controls/TwzWindows.h"
 #include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
@@ -59,6 +60,8 @@ void RegisterControls()
     Register2DObjects<TwzHudTextBox, TwzHudNumberBox, TwzHudRoundTextBox, TwzHudSpinBox>("HUD");
     Register2DObjects<TwzCompoundTrackBar, TwzCompoundAngleBar, TwzCompoundTextBox, TwzCompoundMemo,
         TwzCompoundNumberBox, TwzCompoundPopupBox, TwzCompoundColorButton, TwzCompoundImage>("Compound");
+    Register2DObjects<TwzTreeView>("Trees");
+    Register2DObjects<TwzTreeViewItem>("Items");
     Register2DObjects<TwzTabControl>("Controls");
     Register2DObjects<TwzHudTabControl>("HUD");
     Register2DObjects<TwzTabItem, TwzHudTabItem>("Items");
