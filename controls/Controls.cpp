@@ -2,6 +2,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzColorControls.h"
 #include "controls/TwzCompoundRows.h"
 #include "controls/TwzExpander.h"
 #include "controls/TwzExtControls.h"
@@ -62,6 +63,7 @@ void RegisterControls()
         TwzCompoundNumberBox, TwzCompoundPopupBox, TwzCompoundColorButton, TwzCompoundImage>("Compound");
     Register2DObjects<TwzTreeView>("Trees");
     Register2DObjects<TwzTreeViewItem>("Items");
+    Register2DObjects<TwzColorQuad, TwzColorPicker, TwzGradientEdit, TwzColorBox>("Colors");
     Register2DObjects<TwzTabControl>("Controls");
     Register2DObjects<TwzHudTabControl>("HUD");
     Register2DObjects<TwzTabItem, TwzHudTabItem>("Items");
