@@ -282,8 +282,8 @@ void TwzColorQuad::Paint()
     }
     const float opacity = GetAbsoluteOpacity();
     DrawWhole(*canvas, *m_square, { t, t, w - t, h - t }, opacity);
-    PaintMarker(*canvas, (w - 2 * t) * m_sat + t, (1 - m_lum) * (h - 2 * t) + t, HSLtoRGB(m_hue, m_sat, m_lum),
-        opacity);
+    PaintMarker(*canvas, (w - 2 * t) * m_sat + t, (1 - m_lum) * (h - 2 * t) + t,
+        HSLtoRGB(m_hue, m_sat, m_lum), opacity);
 }
 
 // ---- TwzColorPicker ------------------------------------------------------------------------
@@ -384,7 +384,8 @@ void TwzColorPicker::Paint()
         const int32_t bw = m_strip->GetWidth();
         const int32_t bh = m_strip->GetHeight();
         for (int32_t y = 0; y < bh; ++y) {
-            const TwzColor color = CorrectColor(HSLtoRGB(static_cast<float>(y) / static_cast<float>(bh), 0.9F, 0.5F));
+            const TwzColor color
+                = CorrectColor(HSLtoRGB(static_cast<float>(y) / static_cast<float>(bh), 0.9F, 0.5F));
             std::fill_n(m_strip->GetScanline(y), bw, color);
         }
     }
@@ -541,7 +542,8 @@ void TwzGradientEdit::MouseMove(TShiftState shift, float x, float y, float delta
             return;
     }
     k = m_currentPoint;
-    if (k > 0 && k < points->Count() && points->GetPoint(k)->GetOffset() < points->GetPoint(k - 1)->GetOffset()) {
+    if (k > 0 && k < points->Count()
+        && points->GetPoint(k)->GetOffset() < points->GetPoint(k - 1)->GetOffset()) {
         points->GetPoint(k)->SetIndex(k - 1);
         SetCurrentPoint(k - 1);
         if (!self)

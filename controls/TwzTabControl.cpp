@@ -4,8 +4,8 @@
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzCanvas.h"
 #include "graphics/TwzFont.h"
-#include "platform/rtl/ClassInfo.h"
 #include "graphics/TwzPosition.h"
+#include "platform/rtl/ClassInfo.h"
 
 #include <algorithm>
 

@@ -585,7 +585,8 @@ void TwzTreeView::KillFocus()
 void TwzTreeView::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation == rtl::opRemove && component && component == static_cast<rtl::TComponent*>(m_selected.Get()))
+    if (operation == rtl::opRemove && component
+        && component == static_cast<rtl::TComponent*>(m_selected.Get()))
         m_selected = nullptr;
 }
 

@@ -256,7 +256,8 @@ TEST_F(TabControls, AnIndexSetBeforeTheTabsExistShowsItsTabOnceTheyArrive)
     form->SetName("Form1");
     rtl::TMemoryStream text;
     stored->SaveObjectAsText(text);
-    const std::string saved(reinterpret_cast<const char*>(text.Memory()), static_cast<size_t>(text.GetSize()));
+    const std::string saved(
+        reinterpret_cast<const char*>(text.Memory()), static_cast<size_t>(text.GetSize()));
     EXPECT_NE(saved.find("ItemIndex = 2"), std::string::npos) << saved;
     EXPECT_NE(saved.find("Layout = Form1.page1"), std::string::npos) << saved;
     EXPECT_EQ(saved.find("IsSelected"), std::string::npos) << "read-only, never stored";

@@ -144,12 +144,9 @@ TEST_F(TreeViews, KeysWalkTheRowsAndClearTheKeysTheyKnow)
     };
     const Case cases[] = {
         { vk::kUp, "a", true }, // row 0: nothing changes, still cleared
-        { vk::kDown, "b", true },
-        { vk::kDown, "b1", true },
-        { vk::kEnd, "c", true },
+        { vk::kDown, "b", true }, { vk::kDown, "b1", true }, { vk::kEnd, "c", true },
         { vk::kDown, "c", true }, // the last row
-        { vk::kHome, "a", true },
-        { vk::kLeft, "a", false }, // not a tree key
+        { vk::kHome, "a", true }, { vk::kLeft, "a", false }, // not a tree key
         { vk::kAdd, "a", true }, // an item without children: stored, no button
     };
     for (const Case& c : cases) {
@@ -228,7 +225,9 @@ TEST_F(TreeViews, MultiSelectionWithShiftAndCtrl)
     for (int i = 0; i < 8; ++i)
         Item("r" + std::to_string(i));
     const TwzPoint viewport = tree->LocalToAbsolute(tree->GetContentPart()->GetPosition()->GetPoint());
-    auto rowPoint = [&](int row) { return TwzPoint { viewport.X + 60, viewport.Y + 19.0F * static_cast<float>(row) + 9 }; };
+    auto rowPoint = [&](int row) {
+        return TwzPoint { viewport.X + 60, viewport.Y + 19.0F * static_cast<float>(row) + 9 };
+    };
     auto selectedRows = [&] {
         std::string rows;
         for (int i = 0; i < 8; ++i)
