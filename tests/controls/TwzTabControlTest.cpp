@@ -292,3 +292,18 @@ TEST_F(TabControls, HudFormsUseTheirOwnStyles)
     EXPECT_EQ(item->GetAppliedStyle()->GetResourceName(), "hudtabitemstyle");
     EXPECT_NE(Part(*item, "text"), nullptr);
 }
+
+TEST_F(TabControls, TheSelectedHeaderIsRecolouredAndRaisedByItsStyle)
+{
+    TwzTabControl* tabs = AddTabs(2, false);
+    auto* frame = dynamic_cast<TwzShape*>(Part(*Item(*tabs, 0), "frame"));
+    ASSERT_NE(frame, nullptr);
+    tabs->SetItemIndex(0);
+    Settle();
+    const TwzColor selected = frame->GetFill()->GetSolidColor();
+    const float raisedTop = frame->GetPadding()->GetTop();
+    tabs->SetItemIndex(1);
+    Settle();
+    EXPECT_NE(frame->GetFill()->GetSolidColor(), selected);
+    EXPECT_GT(frame->GetPadding()->GetTop(), raisedTop) << "the selected header stands higher";
+}
