@@ -2,6 +2,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
+#include "controls/TwzColorControls.h"
 #include "controls/TwzComboBox.h"
 #include "controls/TwzCompoundRows.h"
 #include "controls/TwzExpander.h"
@@ -18,7 +19,9 @@
 #include "controls/TwzPanels.h"
 #include "controls/TwzPopupBox.h"
 #include "controls/TwzScrollBox.h"
+#include "controls/TwzTabControl.h"
 #include "controls/TwzTextBox.h"
+#include "controls/TwzTreeView.h"
 #include "controls/TwzWindows.h"
 #include "controls/ValueControls.h"
 #include "platform/rtl/ClassInfo.h"
@@ -68,6 +71,12 @@ void RegisterControls()
     Register2DObjects<TwzComboBox, TwzStringComboBox, TwzStringListBox>("Lists");
     Register2DObjects<TwzHudListBox, TwzHudHorzListBox, TwzHudStringListBox, TwzHudComboBox,
         TwzHudStringComboBox>("HUD");
+    Register2DObjects<TwzTreeView>("Trees");
+    Register2DObjects<TwzTreeViewItem>("Items");
+    Register2DObjects<TwzColorQuad, TwzColorPicker, TwzGradientEdit, TwzColorBox>("Colors");
+    Register2DObjects<TwzTabControl>("Controls");
+    Register2DObjects<TwzHudTabControl>("HUD");
+    Register2DObjects<TwzTabItem, TwzHudTabItem>("Items");
     // Last: the style objects hold the classes registered above.
     ui2d::AddBuiltInStyleFiles(controls::ControlStyleFiles());
 }
