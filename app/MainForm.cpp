@@ -1,5 +1,7 @@
 #include "app/MainForm.h"
 
+#include "app/ExportForm.h"
+
 #include "app/AppResources.h"
 #include "app/Pictures.h"
 
@@ -94,6 +96,7 @@ void RegisterAppClasses()
 {
     rtl::RegisterClass<TAppForm>();
     rtl::RegisterClass<TfrmMain>();
+    rtl::RegisterClass<TfrmExport>();
 }
 
 TfrmMain::TfrmMain(rtl::TComponent* owner)
@@ -205,7 +208,7 @@ void TfrmMain::Exit1Click(rtl::TObject*)
 
 void TfrmMain::btnExportClick(rtl::TObject*)
 {
-    // The render dialog is a window of its own, built separately.
+    app::RunExportDialog(*this);
 }
 
 void TfrmMain::PreviewBeforePaint(rtl::TObject*, ThvCanvas*) { }

@@ -1,0 +1,225 @@
+// The render dialog on the real window system, opened from the main window's tool bar: it
+// renders the lettering fitted and centred, saves every format at the chosen size (read back
+// by an independent decoder), and a cancelled render leaves no file.
+
+#include "app/ExportForm.h"
+#include "app/MainForm.h"
+#include "app/Modules.h"
+
+#include "controls/TwzCheckBoxes.h"
+#include "controls/TwzCompoundRows.h"
+#include "controls/TwzImageViewer.h"
+#include "controls/TwzPopupBox.h"
+#include "graphics/TwzBitmap.h"
+#include "layers/ThvObjectLayer.h"
+#include "scene3d/ThvDummy.h"
+#include "scene3d/ThvScene.h"
+#include "tests/MissingDisplay.h"
+#include "tests/platform/ui/gui/GtkFixture.h"
+#include "ui2d/TwzVisualObject.h"
+
+#include "platform/rtl/Component.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/TestDriver.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+using platform::ui::RawButtonEvent;
+namespace test = platform::ui::test;
+
+namespace {
+
+class ExportDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!uitest::Gui())
+            GF_MISSING_DISPLAY(uitest::GuiError());
+        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+        StartModules();
+        RegisterAppClasses();
+        form.reset(TfrmMain::Create(nullptr));
+        form->CreateWindowHandle();
+        ASSERT_NE(form->GetWindow(), nullptr);
+        form->GetWindow()->SetPosition(uitest::PlaceForThisTest());
+        form->Show();
+        test::Raise(*form->GetWindow());
+        ASSERT_TRUE(uitest::RunUntil([&] {
+            return form->hvScene1->HandleAllocated() && test::PaintCount(*form->hvScene1->GetHost()) > 0;
+        }));
+        folder = std::filesystem::path(GF_TEST_OUTPUT) / "export-dialog";
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        if (uitest::Gui())
+            uitest::Gui()->ProcessMessages();
+        StopModules();
+    }
+
+    /// Runs `step` inside the dialog's modal loop once the dialog is open and its first
+    /// render is done, then closes the dialog.
+    void WhenOpen(const std::function<void(TfrmExport&)>& step)
+    {
+        platform::ui::Application& app = *uitest::Gui();
+        const int64_t deadline = app.TickMs() + 120000;
+        // A timer, not a posted call that posts itself again: the dialog's render lets
+        // messages through, and a call that keeps posting itself would never let it go on.
+        timer = app.StartTimer(50, [this, step, deadline, &app](uint32_t id) {
+            auto* dialog = dynamic_cast<TfrmExport*>(form->FindComponent("frmExport"));
+            const bool ready = dialog && !dialog->IsRendering() && dialog->IsPictureComplete();
+            if (!ready && app.TickMs() < deadline)
+                return;
+            app.StopTimer(id);
+            stepped = true;
+            if (!ready) {
+                ADD_FAILURE() << (dialog ? "the dialog's first render did not finish"
+                                         : "the dialog did not open");
+                if (dialog)
+                    dialog->SetModalResult(platform::ui::kModalCancel);
+                return;
+            }
+            step(*dialog);
+            dialog->SetModalResult(platform::ui::kModalOk);
+        });
+    }
+
+    /// The size, mode and smallest alpha of a picture file as PIL reads it; empty without PIL.
+    static std::string ReadByPil(const std::filesystem::path& file)
+    {
+        const std::string command = "/usr/bin/python3 -c \"import sys; from PIL import Image; "
+                                    "im = Image.open(sys.argv[1]); im.load(); "
+                                    "a = im.convert('RGBA').getextrema()[3][0]; "
+                                    "print(im.size[0], im.size[1], im.format, a)\" '"
+            + file.string() + "' 2>/dev/null";
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe)
+            return {};
+        std::array<char, 256> line {};
+        std::string out;
+        while (fgets(line.data(), static_cast<int>(line.size()), pipe))
+            out += line.data();
+        pclose(pipe);
+        while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
+            out.pop_back();
+        return out;
+    }
+
+    rtl::TOwned<TfrmMain> form;
+    std::filesystem::path folder;
+    uint32_t timer = 0;
+    bool stepped = false;
+};
+
+struct Box {
+    int32_t left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+};
+
+Box OpaqueBox(const TwzBitmap& picture)
+{
+    Box box;
+    for (int32_t y = 0; y < picture.GetHeight(); ++y)
+        for (int32_t x = 0; x < picture.GetWidth(); ++x)
+            if ((picture.Pixels()[static_cast<size_t>(y) * picture.GetWidth() + x] >> 24) > 128) {
+                box.left = std::min(box.left, x);
+                box.top = std::min(box.top, y);
+                box.right = std::max(box.right, x + 1);
+                box.bottom = std::max(box.bottom, y + 1);
+            }
+    return box;
+}
+
+} // namespace
+
+TEST_F(ExportDialog, OpensFromTheToolBarRendersFittedAndSavesEveryFormat)
+{
+    std::vector<std::string> written;
+    WhenOpen([&](TfrmExport& dialog) {
+        // The dialog starts from the lettering's size on the screen, transparent as the view.
+        const TwzRect onScreen = form->Preview->GetScreenBounds();
+        EXPECT_NEAR(dialog.numberWidth->GetValue(), std::clamp(RectWidth(onScreen), 10.0f, 2048.0f), 1);
+        EXPECT_TRUE(dialog.checkTransparent->GetIsChecked());
+
+        dialog.checkProp->SetIsChecked(false);
+        dialog.numberWidth->SetValue(1200);
+        dialog.numberHeight->SetValue(600);
+        ASSERT_TRUE(dialog.RenderPreview());
+        const TwzBitmap& picture = *dialog.Preview->GetBitmap();
+        ASSERT_EQ(picture.GetWidth(), 1200);
+        ASSERT_EQ(picture.GetHeight(), 600);
+        // The lettering's rectangle on the screen is fitted into the picture and centred:
+        // the lettering lies inside that rectangle and fills most of it.
+        const TwzRect screen = form->Preview->GetScreenBounds();
+        const float scale = std::min(1200 / RectWidth(screen), 600 / RectHeight(screen));
+        const float w = RectWidth(screen) * scale, h = RectHeight(screen) * scale;
+        const float left = (1200 - w) / 2, top = (600 - h) / 2;
+        const Box box = OpaqueBox(picture);
+        ASSERT_GT(box.right, box.left) << "nothing was rendered";
+        EXPECT_TRUE(left <= 1 || top <= 1) << "fitted: the rectangle reaches two opposite edges";
+        EXPECT_GE(box.left, left - 3);
+        EXPECT_GE(box.top, top - 3);
+        EXPECT_LE(box.right, left + w + 3);
+        EXPECT_LE(box.bottom, top + h + 3);
+        EXPECT_GT(box.right - box.left, 0.8 * w);
+        EXPECT_GT(box.bottom - box.top, 0.6 * h);
+
+        for (int32_t format = 0; format < 4; ++format) {
+            dialog.popupExt->SetItemIndex(format);
+            EXPECT_FALSE(dialog.IsRendering());
+            const std::string name
+                = app::ExportFileName((folder / "render.old").string(), dialog.FormatText());
+            dialog.SavePicture(name);
+            written.push_back(name);
+        }
+
+        // A render cancelled with its button leaves the background, and saving then renders
+        // first: cancelled again, nothing is asked and no file is written.
+        dialog.numberWidth->SetValue(2048);
+        dialog.numberHeight->SetValue(2048);
+        uitest::Gui()->Post([&dialog] { dialog.btnCancelRenderClick(nullptr); });
+        EXPECT_FALSE(dialog.RenderPreview());
+        EXPECT_FALSE(dialog.IsPictureComplete());
+        uitest::Gui()->Post([&dialog] { dialog.btnCancelRenderClick(nullptr); });
+        dialog.btnSaveClick(nullptr);
+        EXPECT_FALSE(dialog.IsPictureComplete());
+    });
+    // "Render..." in the tool bar.
+    auto* button = dynamic_cast<TwzVisualObject*>(form->FindComponent("btnExport"));
+    ASSERT_NE(button, nullptr);
+    const TwzRect r = button->GetAbsoluteRect();
+    const TwzRect layer = form->ToolBar->GetScreenBounds();
+    const double x = layer.Left + (r.Left + r.Right) / 2;
+    const double y = layer.Top + (r.Top + r.Bottom) / 2;
+    platform::ui::SceneHost& host = *form->hvScene1->GetHost();
+    test::SendMotion(host, x, y);
+    test::SendButton(host, RawButtonEvent::Type::Press, 1, x, y);
+    test::SendButton(host, RawButtonEvent::Type::Release, 1, x, y, { .button1 = true });
+    ASSERT_TRUE(uitest::RunUntil([&] { return stepped; }));
+    EXPECT_EQ(form->FindComponent("frmExport"), nullptr) << "the dialog is freed when it closes";
+
+    ASSERT_EQ(written.size(), 4u);
+    const char* formats[] = { "PNG", "JPEG", "GIF", "BMP" };
+    for (size_t i = 0; i < written.size(); ++i) {
+        SCOPED_TRACE(written[i]);
+        ASSERT_TRUE(std::filesystem::exists(written[i]));
+        const std::string read = ReadByPil(written[i]);
+        if (read.empty()) {
+            std::printf("python3 with PIL is missing: %s not checked independently\n", written[i].c_str());
+            continue;
+        }
+        EXPECT_EQ(read.substr(0, read.rfind(' ')), std::string("1200 600 ") + formats[i]);
+        // Only the PNG keeps transparent pixels.
+        EXPECT_EQ(read.substr(read.rfind(' ') + 1) == "0", i == 0) << read;
+    }
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++files;
+    EXPECT_EQ(files, 4u) << "a cancelled render wrote a file";
+}
