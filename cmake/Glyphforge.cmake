@@ -51,8 +51,14 @@ function(gf_test_suite name)
   target_compile_definitions(${name} PRIVATE GF_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
                                              GF_TEST_OUTPUT="${CMAKE_CURRENT_BINARY_DIR}")
   target_link_libraries(${name} PRIVATE ${GF_DEPS} GTest::gtest GTest::gmock gf_test_main)
+  # Window tests read their pixels back from the X server and hold its pointer and clipboard:
+  # one at a time, so no window of another test covers theirs.
+  set(lock "")
+  if("gui" IN_LIST GF_LABELS)
+    set(lock RESOURCE_LOCK x-display)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES LABELS "${GF_LABELS}")
+                       PROPERTIES LABELS "${GF_LABELS}" ${lock})
 endfunction()
 
 # gf_benchmark(<name> <source> [DEPS <libs...>])
