@@ -16,12 +16,14 @@
 #include "scene3d/ThvScene.h"
 #include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
+#include "ui2d/TwzCustomScene.h"
 #include "ui2d/TwzVisualObject.h"
 
 #include "platform/rtl/Component.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/TestDriver.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -112,6 +114,26 @@ protected:
         return out;
     }
 
+    static void SaveWindowPicture(TfrmExport& dialog, const char* name)
+    {
+        platform::ui::SceneHost* host = dialog.wzScene1 ? dialog.wzScene1->GetHost() : nullptr;
+        if (!host)
+            return;
+        for (int i = 0; i < 5; ++i) {
+            test::Sync();
+            uitest::Gui()->ProcessMessages();
+        }
+        const int32_t w = dialog.GetClientWidth(), h = dialog.GetClientHeight();
+        const std::vector<uint32_t> pixels = test::ReadPixels(*host, { 0, 0, w, h });
+        if (pixels.size() != static_cast<size_t>(w) * static_cast<size_t>(h))
+            return;
+        TwzBitmap shot(w, h);
+        std::copy(pixels.begin(), pixels.end(), shot.Pixels().begin());
+        for (uint32_t& p : shot.Pixels())
+            p |= 0xFF000000u;
+        shot.SaveToFile(std::string(GF_TEST_OUTPUT) + "/" + name);
+    }
+
     rtl::TOwned<TfrmMain> form;
     std::filesystem::path folder;
     uint32_t timer = 0;
@@ -169,6 +191,10 @@ TEST_F(ExportDialog, OpensFromTheToolBarRendersFittedAndSavesEveryFormat)
         EXPECT_LE(box.bottom, top + h + 3);
         EXPECT_GT(box.right - box.left, 0.8 * w);
         EXPECT_GT(box.bottom - box.top, 0.6 * h);
+
+        // The dialog as the user sees it, fitted, left as an artefact.
+        dialog.btnFitClick(nullptr);
+        SaveWindowPicture(dialog, "export-dialog.png");
 
         for (int32_t format = 0; format < 4; ++format) {
             dialog.popupExt->SetItemIndex(format);
