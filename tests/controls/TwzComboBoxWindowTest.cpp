@@ -11,6 +11,8 @@
 #include "ui2d/TwzPopup.h"
 #include "ui2d/TwzScene.h"
 
+#include "tests/controls/FakeWindowScene.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -23,49 +25,11 @@ public:
     void Change(rtl::TObject*) { ++changes; }
 };
 
-class ComboBoxInAWindow : public ::testing::Test {
+class ComboBoxInAWindow : public FakeWindowSceneTest {
 protected:
-    void SetUp() override
-    {
-        Initialize2DLibrary();
-        RegisterControls();
-        platform::ui::FormOptions options;
-        options.clientWidth = 300;
-        options.clientHeight = 250;
-        options.position = platform::ui::Point { 100, 100 };
-        form = app.CreateForm(options);
-        scene = new TwzScene(owner.get());
-        scene->SetBounds(0, 0, 300, 250);
-        root = new TwzBackground(owner.get());
-        scene->AddObject(root);
-        scene->SetParentForm(form.get());
-        form->Show();
-        app.ProcessMessages();
-    }
-    void TearDown() override
-    {
-        rtl::FreeAndNil(scene);
-        form.reset();
-        owner.reset();
-    }
-    static void Click(platform::ui::SceneHost& host, double x, double y)
-    {
-        auto& fake = static_cast<platform::ui::FakeSceneHost&>(host);
-        platform::ui::RawButtonEvent press;
-        press.x = x;
-        press.y = y;
-        fake.Inject(press);
-        platform::ui::RawButtonEvent release = press;
-        release.type = platform::ui::RawButtonEvent::Type::Release;
-        release.modifiers.button1 = true;
-        fake.Inject(release);
-    }
-
-    platform::ui::FakeApplication app;
-    std::unique_ptr<platform::ui::Form> form;
-    rtl::TOwned<rtl::TComponent> owner { new rtl::TComponent(nullptr) };
-    TwzScene* scene = nullptr;
-    TwzBackground* root = nullptr;
+    ComboBoxInAWindow()
+        : FakeWindowSceneTest(300, 250)
+    { }
 };
 
 } // namespace

@@ -14,6 +14,8 @@
 #include "ui2d/TwzPopup.h"
 #include "ui2d/TwzScene.h"
 
+#include "tests/controls/FakeWindowScene.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -26,51 +28,7 @@ public:
     void Run(rtl::TObject*) { ++runs; }
 };
 
-class ButtonsInScenes : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        Initialize2DLibrary();
-        RegisterControls();
-        platform::ui::FormOptions options;
-        options.clientWidth = 300;
-        options.clientHeight = 200;
-        options.position = platform::ui::Point { 100, 100 };
-        form = app.CreateForm(options);
-        scene = new TwzScene(owner.get());
-        scene->SetBounds(0, 0, 300, 200);
-        root = new TwzBackground(owner.get());
-        scene->AddObject(root);
-        scene->SetParentForm(form.get());
-        form->Show();
-        app.ProcessMessages();
-    }
-    void TearDown() override
-    {
-        rtl::FreeAndNil(scene);
-        form.reset();
-        owner.reset();
-    }
-    /// A left click at a client point of a host.
-    static void Click(platform::ui::SceneHost& host, double x, double y)
-    {
-        auto& fake = static_cast<platform::ui::FakeSceneHost&>(host);
-        platform::ui::RawButtonEvent press;
-        press.x = x;
-        press.y = y;
-        fake.Inject(press);
-        platform::ui::RawButtonEvent release = press;
-        release.type = platform::ui::RawButtonEvent::Type::Release;
-        release.modifiers.button1 = true;
-        fake.Inject(release);
-    }
-
-    platform::ui::FakeApplication app;
-    std::unique_ptr<platform::ui::Form> form;
-    rtl::TOwned<rtl::TComponent> owner { new rtl::TComponent(nullptr) };
-    TwzScene* scene = nullptr;
-    TwzBackground* root = nullptr;
-};
+using ButtonsInScenes = FakeWindowSceneTest;
 
 TEST_F(ButtonsInScenes, AButtonInAModalMessagePopupEndsTheRunWithItsResult)
 {
