@@ -15,6 +15,7 @@
 #include "scene3d/ThvDummy.h"
 #include "scene3d/ThvScene.h"
 #include "tests/MissingDisplay.h"
+#include "tests/app/gui/MainWindowFixture.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
 #include "ui2d/TwzCustomScene.h"
 #include "ui2d/TwzVisualObject.h"
@@ -36,34 +37,14 @@ namespace test = platform::ui::test;
 
 namespace {
 
-class ExportDialog : public ::testing::Test {
+class ExportDialog : public apptest::MainWindowTest {
 protected:
     void SetUp() override
     {
-        if (!uitest::Gui())
-            GF_MISSING_DISPLAY(uitest::GuiError());
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-        StartModules();
-        RegisterAppClasses();
-        form.reset(TfrmMain::Create(nullptr));
-        form->CreateWindowHandle();
-        ASSERT_NE(form->GetWindow(), nullptr);
-        form->GetWindow()->SetPosition(uitest::PlaceForThisTest());
-        form->Show();
-        test::Raise(*form->GetWindow());
-        ASSERT_TRUE(uitest::RunUntil([&] {
-            return form->hvScene1->HandleAllocated() && test::PaintCount(*form->hvScene1->GetHost()) > 0;
-        }));
+        MainWindowTest::SetUp();
         folder = std::filesystem::path(GF_TEST_OUTPUT) / "export-dialog";
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
-    }
-    void TearDown() override
-    {
-        form.reset();
-        if (uitest::Gui())
-            uitest::Gui()->ProcessMessages();
-        StopModules();
     }
 
     /// Runs `step` inside the dialog's modal loop once the dialog is open and its first
@@ -134,7 +115,6 @@ protected:
         shot.SaveToFile(std::string(GF_TEST_OUTPUT) + "/" + name);
     }
 
-    rtl::TOwned<TfrmMain> form;
     std::filesystem::path folder;
     uint32_t timer = 0;
     bool stepped = false;

@@ -14,6 +14,7 @@
 #include "scene3d/ThvScene.h"
 #include "scene3d/ThvText3D.h"
 #include "tests/MissingDisplay.h"
+#include "tests/app/gui/MainWindowFixture.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
 
 #include "platform/rtl/Component.h"
@@ -28,40 +29,8 @@ namespace test = platform::ui::test;
 
 namespace {
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public apptest::MainWindowTest {
 protected:
-    void SetUp() override
-    {
-        if (!uitest::Gui())
-            GF_MISSING_DISPLAY(uitest::GuiError());
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-        StartModules();
-        RegisterAppClasses();
-        form.reset(TfrmMain::Create(nullptr));
-        form->CreateWindowHandle();
-        ASSERT_NE(form->GetWindow(), nullptr);
-        form->GetWindow()->SetPosition(uitest::PlaceForThisTest());
-        form->Show();
-        test::Raise(*form->GetWindow());
-        ASSERT_TRUE(uitest::RunUntil(
-            [&] { return form->hvScene1->HandleAllocated() && test::PaintCount(Host()) > 0; }));
-        Settle();
-    }
-    void TearDown() override
-    {
-        form.reset();
-        if (uitest::Gui())
-            uitest::Gui()->ProcessMessages();
-        StopModules();
-    }
-    platform::ui::SceneHost& Host() { return *form->hvScene1->GetHost(); }
-    void Settle()
-    {
-        for (int i = 0; i < 3; ++i) {
-            test::Sync();
-            uitest::Gui()->ProcessMessages();
-        }
-    }
     /// The pixels of `r` once at least `minimum` of them differ from `before` (or the last
     /// read when that never happens): frames are presented when the loop gets to them.
     std::vector<uint32_t> PixelsChangedFrom(
@@ -116,8 +85,6 @@ protected:
                 shot.GetScanline(y)[x] = pixels[static_cast<size_t>(y) * w + x] | 0xFF000000u;
         shot.SaveToFile(std::string(GF_TEST_OUTPUT) + "/" + name);
     }
-
-    rtl::TOwned<TfrmMain> form;
 };
 
 } // namespace
