@@ -3,6 +3,7 @@
 #include "backends/DirectXModule.h"
 #include "backends/ThvNewtonPhysics.h"
 #include "controls/Controls.h"
+#include "design/Design.h"
 #include "layers/Layers.h"
 #include "scene3d/Library3D.h"
 #include "scene3d/ShapeObjects.h"
@@ -30,6 +31,7 @@ void StartModules()
     Register3DAnimations();
     hvNewtonPhysicsInit();
     RegisterLayers();
+    RegisterDesignTools();
     // A stored description may hold plain visual objects (the main window's root).
     rtl::RegisterClass<ThvVisualObject>();
     Initialize3DLibrary();
