@@ -19,6 +19,8 @@
 
 #include "platform/rtl/Text.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/FakeApplication.h"
+#include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>
 
@@ -383,6 +385,38 @@ TEST_F(BitmapEditorTest, SaveWritesTheWholePictureAndAFailedSaveSaysSo)
         ASSERT_EQ(FakeDialogs::Messages().size(), 1u);
         EXPECT_NE(FakeDialogs::Messages().front().find(bad), std::string::npos);
         EXPECT_FALSE(std::filesystem::exists(bad));
+    }
+}
+
+TEST_F(BitmapEditorTest, TheCallersRunHandsBackTheCropOnOkAndNothingOnCancel)
+{
+    platform::ui::FakeApplication application;
+    for (const bool ok : { true, false }) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
+        rtl::TOwned<TwzBitmapEditor> dialog(new TwzBitmapEditor(nullptr));
+        auto source = Numbered(60, 40);
+        dialog->AssignFromBitmap(source.get());
+        application.Post([&] {
+            // The user crops to the part from (6, 4) of 30 x 20 pixels, then closes.
+            dialog->trackScale->SetValue(1);
+            dialog->cropButtonClick(nullptr);
+            dialog->trackScale->SetValue(1);
+            ASSERT_NE(dialog->CropFrame(), nullptr);
+            dialog->CropFrame()->SetBounds(6, 4, 30, 20);
+            if (ok)
+                dialog->btnOkClick(nullptr);
+            else
+                dialog->Button2Click(nullptr);
+        });
+        const int32_t result = dialog->ShowModal();
+        EXPECT_EQ(result, ok ? platform::ui::kModalOk : platform::ui::kModalCancel);
+        TwzBitmap destination(2, 2);
+        if (result == platform::ui::kModalOk)
+            dialog->AssignToBitmap(&destination);
+        EXPECT_EQ(destination.GetWidth(), ok ? 30 : 2);
+        if (ok) {
+            EXPECT_EQ(At(destination, 0, 0), At(*source, 6, 4));
+        }
     }
 }
 
