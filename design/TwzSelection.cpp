@@ -293,7 +293,18 @@ void TwzSelection::ResizeStep()
         return;
     }
     if (m_proportional) {
-        const auto s = static_cast<float>(rtl::Round((static_cast<double>(w) + h) / 2));
+        auto s = static_cast<float>(rtl::Round((static_cast<double>(w) + h) / 2));
+        if (parent && m_parentBounds) {
+            // The square grows from the corner opposite the grip; it may not reach past the
+            // parent any more than the grip may.
+            const bool leftGrip = m_drag == Drag::LeftTop || m_drag == Drag::LeftBottom;
+            const bool topGrip = m_drag == Drag::LeftTop || m_drag == Drag::RightTop;
+            const float anchorX = x + (leftGrip ? w : 0);
+            const float anchorY = y + (topGrip ? h : 0);
+            const float roomX = leftGrip ? anchorX : parent->GetWidth() - anchorX;
+            const float roomY = topGrip ? anchorY : parent->GetHeight() - anchorY;
+            s = std::max(0.0f, std::min({ s, std::floor(roomX), std::floor(roomY) }));
+        }
         switch (m_drag) {
         case Drag::LeftTop:
             x += w - s;

@@ -201,6 +201,10 @@ TEST_F(SelectionTest, ProportionalGripDragsMakeARoundedSquareAndKeepTheOppositeC
             { 50, 35, 115, 100 } },
         { "left-bottom keeps the right-top corner", { 50, 50, 100, 100 }, { 50, 100 }, { 40, 120 },
             { 35, 50, 100, 115 } },
+        // The square would reach past the parent: it stops at the parent's edge.
+        { "right-bottom held inside the parent", { 150, 20, 170, 40 }, { 170, 40 }, { 240, 120 },
+            { 150, 20, 200, 70 } },
+        { "left-top held inside the parent", { 5, 50, 45, 90 }, { 5, 50 }, { 0, 0 }, { 0, 45, 45, 90 } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.edge);
