@@ -11,11 +11,14 @@
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Streams.h"
 #include "tests/ui2d/TestScene.h"
+#include "ui2d/Library2D.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 using platform::ui::ShiftFlag;
 
@@ -446,6 +449,24 @@ TEST_F(SelectionPaintTest, APointHandleIsADiscOnItsPositionThatTheUserDrags)
     // A move without a press drags nothing.
     scene->InjectMouseMove({ 10, 10 });
     EXPECT_EQ(point->GetPosition()->GetPoint(), (TwzPoint { 64, 0 }));
+}
+
+} // namespace
+
+namespace {
+
+TEST(DesignToolsRegistration, TheHandlesAreInTheDesignCategoryAndTheFormsAreFoundByName)
+{
+    StartModules();
+    std::vector<std::string> design;
+    for (const ui2d::CategoryEntry& entry : Object2DCategoryList())
+        if (entry.category == "Design")
+            design.emplace_back(entry.classInfo->name);
+    for (const char* name : { "TwzSelection", "TwzSelectionPoint", "TwzDesignFrame" })
+        EXPECT_EQ(std::count(design.begin(), design.end(), name), 1) << name;
+    for (const char* name :
+        { "TwzSelection", "TwzSelectionPoint", "TwzDesignFrame", "TwzBitmapEditor", "TwzPathDataDesigner" })
+        EXPECT_NE(rtl::FindClass(name), nullptr) << name;
 }
 
 } // namespace
