@@ -17,6 +17,7 @@
 #include "ui2d/TwzControl.h"
 #include "ui2d/TwzPaintBox.h"
 
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/FakeApplication.h"
@@ -418,6 +419,33 @@ TEST_F(BitmapEditorTest, TheCallersRunHandsBackTheCropOnOkAndNothingOnCancel)
             EXPECT_EQ(At(destination, 0, 0), At(*source, 6, 4));
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BitmapEditorTest, APictureWithoutPixelsGoesThroughEveryCommandSafely)
+{
+    // What a stored bitmap that did not decode holds: no pixels, 0 x 0.
+    rtl::TMemoryStream junk;
+    junk.WriteBuffer("not a picture", 13);
+    junk.SetPosition(0);
+    std::unique_ptr<TwzBitmap> empty = TwzBitmap::CreateFromStream(junk);
+    ASSERT_EQ(empty->GetWidth(), 0);
+    editor->AssignFromBitmap(empty.get());
+    editor->btnFitClick(nullptr);
+    editor->cropButtonClick(nullptr);
+    editor->trackScale->SetValue(2);
+    editor->btnResizeClick(nullptr);
+    editor->newWidthChange(nullptr);
+    editor->newHeightChange(nullptr);
+    TwzBitmap result(3, 3);
+    editor->AssignToBitmap(&result);
+    EXPECT_LE(result.GetWidth(), 1);
+    editor->Button4Click(nullptr);
+    editor->AssignToBitmap(&result);
+    EXPECT_GE(result.GetWidth(), 1);
 }
 
 } // namespace
