@@ -215,8 +215,10 @@ void TwzInspector::Rebuild()
     Clear();
     if (!self)
         return;
-    if (m_selectedObject)
-        AddProperties(*m_selectedObject, this, 0);
+    if (m_selectedObject) {
+        std::unordered_set<const rtl::TObject*> listed { m_selectedObject };
+        AddProperties(*m_selectedObject, this, 0, listed);
+    }
     if (!self)
         return;
     EndUpdate();
@@ -250,27 +252,27 @@ TwzTreeViewItem* TwzInspector::AddRow(
     return row;
 }
 
-void TwzInspector::AddProperties(rtl::TObject& object, TwzObject* parent, int depth)
+void TwzInspector::AddProperties(
+    rtl::TObject& object, TwzObject* parent, int depth, std::unordered_set<const rtl::TObject*>& listed)
 {
     const bool events = m_showEvents && &object == m_selectedObject;
-    // Each linked object is listed once per rebuild: links may form cycles.
     if (m_showProperties) {
         for (const rtl::TPropInfo* prop : object.ClassInfo().PropList()) {
             if (IsDisabled(prop->name) || prop->ReadOnly())
                 continue;
             TwzTreeViewItem* row = AddRow(parent, object, prop->name, ValueText(object, *prop));
             rtl::TObject* value = ObjectValue(object, *prop);
-            if (!value || dynamic_cast<TwzObject*>(value) || depth >= kMaxDepth)
+            // Each object's properties are listed once per rebuild, however many links lead
+            // to it: links may form cycles.
+            if (!value || dynamic_cast<TwzObject*>(value) || depth >= kMaxDepth
+                || !listed.insert(value).second)
                 continue;
-            auto* link
-                = prop->kind == rtl::TPropKind::Component ? dynamic_cast<rtl::TComponent*>(value) : nullptr;
-            if (link) {
-                if (link == m_selectedObject || m_expandedLinks.count(link))
-                    continue;
-                m_expandedLinks.emplace(link, row);
-                link->FreeNotification(this);
-            }
-            AddProperties(*value, row, depth + 1);
+            if (prop->kind == rtl::TPropKind::Component)
+                if (auto* link = dynamic_cast<rtl::TComponent*>(value)) {
+                    m_expandedLinks.emplace(link, row);
+                    link->FreeNotification(this);
+                }
+            AddProperties(*value, row, depth + 1, listed);
         }
     }
     if (events) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 class TwzLabel;
 class TwzWideStrings;
@@ -72,7 +73,8 @@ protected:
 
 private:
     /// Adds rows for the properties of `object` under `parent` (the inspector or a row).
-    void AddProperties(rtl::TObject& object, TwzObject* parent, int depth);
+    void AddProperties(
+        rtl::TObject& object, TwzObject* parent, int depth, std::unordered_set<const rtl::TObject*>& listed);
     TwzTreeViewItem* AddRow(
         TwzObject* parent, rtl::TObject& object, std::string_view name, const std::string& value);
     [[nodiscard]] bool IsDisabled(std::string_view name) const;

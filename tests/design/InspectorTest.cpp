@@ -198,7 +198,6 @@ TEST_F(Inspector, ListsTheWritablePropertiesWithTheirValues)
 
 TEST_F(Inspector, LinksShowNamesOrExpandOnceAndCyclesEnd)
 {
-    // A 2D object shows its Name, or its ResourceName without one, and never expands.
     auto* text = new TwzText(owner.get());
     text->SetResourceName("captionText");
     auto* other = new TTestNode(owner.get());
@@ -212,11 +211,39 @@ TEST_F(Inspector, LinksShowNamesOrExpandOnceAndCyclesEnd)
     EXPECT_EQ(Label("Target.Target"), "TTestNode") << "the cycle's end shows the class";
     EXPECT_TRUE(RowNames("Target.Target").empty()) << "the inspected object is not listed again";
 
+    // A long chain of links ends at the depth limit.
+    auto* head = new TTestNode(owner.get());
+    TTestNode* last = head;
+    for (int i = 0; i < 40; ++i) {
+        auto* next = new TTestNode(owner.get());
+        last->SetTarget(next);
+        last = next;
+    }
+    TwzWideStringList hidden; // one row per link keeps the test quick
+    for (const rtl::TPropInfo* prop : TTestNode::StaticClass().PropList())
+        if (prop->name != "Target")
+            hidden.Add(rtl::Utf8ToUtf16(prop->name));
+    inspector->SetDisabledProperties(&hidden);
+    Inspect(head);
+    std::vector<TwzObject*> all;
+    inspector->GetContent()->AddObjectsToList(all);
+    int32_t deepest = 0;
+    for (TwzObject* object : all)
+        if (auto* row = dynamic_cast<TwzTreeViewItem*>(object))
+            deepest = std::max(deepest, row->Level());
+    EXPECT_EQ(deepest, TwzInspector::kMaxDepth);
+    // A 2D object shows its Name, or its ResourceName without one, and never expands.
+    TwzWideStringList onlyParent;
+    for (const rtl::TPropInfo* prop : TwzLabel::StaticClass().PropList())
+        if (prop->name != "Parent")
+            onlyParent.Add(rtl::Utf8ToUtf16(prop->name));
+    inspector->SetDisabledProperties(&onlyParent);
+    root->SetName("page");
     auto* label = new TwzLabel(owner.get());
-    label->SetName("caption");
     label->SetParent(root);
     Inspect(label);
-    EXPECT_EQ(Label("Parent"), root->GetName());
+    EXPECT_EQ(RowNames(), std::vector<std::string> { "Parent" });
+    EXPECT_EQ(Label("Parent"), "page");
     EXPECT_TRUE(RowNames("Parent").empty());
     text->SetParent(root);
     label->SetParent(text);
