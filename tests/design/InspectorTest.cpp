@@ -17,6 +17,9 @@
 #include "tests/controls/FakeWindowScene.h"
 #include "tests/support/RtlTestClasses.h"
 #include "ui2d/SceneDesignerHook.h"
+#include "ui2d/TwzBackground.h"
+#include "ui2d/TwzImage.h"
+#include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzText.h"
 
 #include <gtest/gtest.h>
@@ -513,6 +516,43 @@ TEST_F(Inspector, DialogKeysMoveBetweenRowsWhileAnEditorHasTheFocus)
     Key(kKeyDown);
     EXPECT_EQ(SelectedName(), "Title");
     EXPECT_EQ(node->GetCaption(), "abc") << "moving by key commits too";
+}
+
+TEST_F(Inspector, PaintValuesExpandAndGetTheEditButton)
+{
+    struct Case {
+        TwzObject* object;
+        const char* path;
+        const char* shown;
+        const char* child; // one of the value's own rows
+    };
+    const Case cases[] = {
+        { new TwzBackground(owner.get()), "Fill", "TwzBrush", "Fill.Style" },
+        { new TwzImage(owner.get()), "Bitmap", "TwzBitmap", nullptr },
+        { new TwzPath(owner.get()), "Data", "TwzPathData", nullptr },
+        { new TwzText(owner.get()), "Font", "TwzFont", "Font.Family" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        TwzWideStringList others; // the object's other rows would only slow the test down
+        const std::string child
+            = c.child ? std::string(c.child).substr(std::string(c.child).find('.') + 1) : "";
+        for (const rtl::TPropInfo* prop : c.object->ClassInfo().PropList())
+            if (prop->name != c.path && prop->name != child)
+                others.Add(rtl::Utf8ToUtf16(prop->name));
+        inspector->SetDisabledProperties(&others);
+        Inspect(c.object);
+        EXPECT_EQ(Label(c.path), c.shown);
+        EXPECT_FALSE(Row(c.path)->GetIsExpanded());
+        if (c.child) {
+            EXPECT_TRUE(Listed(c.child));
+        }
+        Select(c.path);
+        ASSERT_EQ(Editor(), "button");
+        EXPECT_EQ(inspector->GetButtonEditor()->GetText(), u"Edit...");
+        EXPECT_EQ(scene->GetFocused(), inspector->GetButtonEditor());
+    }
+    inspector->SetSelectedObject(nullptr);
 }
 
 TEST_F(Inspector, TheFontButtonOpensTheFontDialogAndEditsTheFontInPlace)
