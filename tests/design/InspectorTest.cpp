@@ -125,8 +125,18 @@ protected:
         return shown;
     }
     std::string EditorText() const { return rtl::Utf16ToUtf8(inspector->GetTextEditor()->GetText()); }
-    /// Replaces the text box's text as typing would, without committing it.
-    void Type(const std::u16string& text) { inspector->GetTextEditor()->SetText(text); }
+    /// Types `text` on the keyboard (over the selected text, so it replaces the value).
+    void Type(const std::u16string& text)
+    {
+        auto& host = static_cast<platform::ui::FakeSceneHost&>(*scene->GetHost());
+        for (char16_t unit : text) {
+            platform::ui::RawKeyEvent key;
+            key.keyval = unit < 0x80 ? unit : 0x01000000U | unit;
+            host.InjectKey(key, rtl::Utf16ToUtf8(std::u16string(1, unit)));
+            key.press = false;
+            host.InjectKey(key);
+        }
+    }
     void Key(uint32_t keyval)
     {
         platform::ui::RawKeyEvent key;
