@@ -474,7 +474,7 @@ void TwzInspector::TextChange(const RowTarget& target)
         } else {
             rtl::SetPropText(*target.object, prop, text);
         }
-    } catch (const rtl::Exception&) {
+    } catch (const std::exception&) {
         // The value and its label stay as they were; the editor shows the value again, so
         // that leaving the row does not report the same text twice.
         if (TwzLabel* label = rtl::IdToObject<TwzLabel>(labelId); label && textBox) {
