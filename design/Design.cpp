@@ -1,6 +1,8 @@
 #include "design/Design.h"
 
+#include "controls/TwzButtons.h"
 #include "design/TwzBitmapEditor.h"
+#include "design/TwzBrushDesign.h"
 #include "design/TwzInspector.h"
 #include "design/TwzPathDataDesigner.h"
 #include "design/TwzSelection.h"
@@ -16,4 +18,13 @@ void RegisterDesignTools()
     // The designers' forms: their stored descriptions name their classes.
     rtl::RegisterClass<TwzBitmapEditor>();
     rtl::RegisterClass<TwzPathDataDesigner>();
+    rtl::RegisterClass<TwzBrushDesign>();
+    rtl::RegisterClass<TwzBrushDialog>();
+    SetBrushDialogRunner(&RunColorBrushDialog);
+}
+
+void FinalizeDesignTools()
+{
+    SetBrushDialogRunner(nullptr);
+    FreeBrushDesigner();
 }
