@@ -3,6 +3,10 @@
 #include "controls/TwzLabel.h"
 #include "controls/TwzPopupBox.h"
 #include "controls/TwzTextBox.h"
+#include "design/TwzBitmapEditor.h"
+#include "design/TwzBrushDesign.h"
+#include "design/TwzPathDataDesigner.h"
+#include "design/TwzSelection.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzBrush.h"
@@ -18,6 +22,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Locale.h"
 #include "platform/ui/Types.h"
+#include "platform/ui/Window.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/SceneDesignerHook.h"
 
@@ -510,7 +515,30 @@ void TwzInspector::ButtonClick(const RowTarget& target)
     if (!target.prop)
         return;
     rtl::TObject* value = ObjectValue(*target.object, *target.prop);
-    if (auto* font = dynamic_cast<TwzFont*>(value)) {
+    rtl::Watch<TwzInspector> self(this);
+    // A modal editor runs the loop: the value is written only when its row still shows it.
+    const auto stillShown = [&] {
+        if (!self)
+            return false;
+        const RowTarget now = SelectedTarget();
+        return now.object == target.object && now.prop == target.prop
+            && ObjectValue(*now.object, *now.prop) == value;
+    };
+    if (auto* brush = dynamic_cast<TwzBrush*>(value)) {
+        // The brush designer stays open beside the inspector and edits the brush as it goes.
+        auto* holder = dynamic_cast<rtl::TComponent*>(target.object);
+        ShowBrushDesigner(brush, holder ? holder : m_selectedObject);
+    } else if (auto* bitmap = dynamic_cast<TwzBitmap*>(value)) {
+        rtl::TOwned<TwzBitmapEditor> editor(new TwzBitmapEditor(nullptr));
+        editor->AssignFromBitmap(bitmap);
+        if (editor->ShowModal() == platform::ui::kModalOk && stillShown())
+            editor->AssignToBitmap(bitmap);
+    } else if (auto* path = dynamic_cast<TwzPathData*>(value)) {
+        rtl::TOwned<TwzPathDataDesigner> designer(new TwzPathDataDesigner(nullptr));
+        designer->SetPathText(path->GetData());
+        if (designer->ShowModal() == platform::ui::kModalOk && stillShown())
+            path->SetData(designer->GetPathText());
+    } else if (auto* font = dynamic_cast<TwzFont*>(value)) {
         // The dialog measures in points, the font in pixels at 96 per inch.
         platform::ui::FontChoice start;
         start.family = font->GetFamily();
@@ -530,10 +558,7 @@ void TwzInspector::ButtonClick(const RowTarget& target)
             break;
         }
         const std::optional<platform::ui::FontChoice> chosen = platform::ui::Dialogs::ChooseFont(start);
-        if (!chosen)
-            return;
-        rtl::Watch<TwzInspector> self(this);
-        if (!self || SelectedTarget().object != target.object)
+        if (!chosen || !stillShown())
             return;
         static constexpr TwzFontStyle kStyles[]
             = { wzFontRegular, wzFontBold, wzFontItalic, wzFontBoldItalic };

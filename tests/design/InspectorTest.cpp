@@ -6,8 +6,13 @@
 #include "controls/TwzPopupBox.h"
 #include "controls/TwzTextBox.h"
 #include "design/Design.h"
+#include "design/TwzBitmapEditor.h"
+#include "design/TwzBrushDesign.h"
 #include "design/TwzInspector.h"
+#include "design/TwzPathDataDesigner.h"
+#include "design/TwzSelection.h"
 #include "graphics/TwzFont.h"
+#include "graphics/TwzPathData.h"
 #include "graphics/TwzWideStrings.h"
 #include "platform/rtl/Properties.h"
 #include "platform/rtl/Text.h"
@@ -147,6 +152,16 @@ protected:
         static_cast<platform::ui::FakeSceneHost&>(*scene->GetHost()).InjectKey(key);
         key.press = false;
         static_cast<platform::ui::FakeSceneHost&>(*scene->GetHost()).InjectKey(key);
+    }
+    /// Hides every property of `object` but `keep` at the next rebuild: tests of one row
+    /// need not wait for the rows of the others.
+    void ListOnly(const rtl::TObject& object, std::initializer_list<std::string_view> keep)
+    {
+        TwzWideStringList hidden;
+        for (const rtl::TPropInfo* prop : object.ClassInfo().PropList())
+            if (std::find(keep.begin(), keep.end(), prop->name) == keep.end())
+                hidden.Add(rtl::Utf8ToUtf16(prop->name));
+        inspector->SetDisabledProperties(&hidden);
     }
     TwzTreeViewItem* Selected() const { return inspector->GetSelected(); }
     std::string SelectedName() const
@@ -547,13 +562,9 @@ TEST_F(Inspector, PaintValuesExpandAndGetTheEditButton)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        TwzWideStringList others; // the object's other rows would only slow the test down
         const std::string child
             = c.child ? std::string(c.child).substr(std::string(c.child).find('.') + 1) : "";
-        for (const rtl::TPropInfo* prop : c.object->ClassInfo().PropList())
-            if (prop->name != c.path && prop->name != child)
-                others.Add(rtl::Utf8ToUtf16(prop->name));
-        inspector->SetDisabledProperties(&others);
+        ListOnly(*c.object, { c.path, child });
         Inspect(c.object);
         EXPECT_EQ(Label(c.path), c.shown);
         EXPECT_FALSE(Row(c.path)->GetIsExpanded());
@@ -568,12 +579,92 @@ TEST_F(Inspector, PaintValuesExpandAndGetTheEditButton)
     inspector->SetSelectedObject(nullptr);
 }
 
+namespace {
+
+/// The open dialog of class T: the owner of one of the live 2D objects; null when none.
+template <class T> T* OpenDialog()
+{
+    for (TwzObject* object : ui2d::ObjectInstances())
+        if (auto* dialog = dynamic_cast<T*>(object->GetOwner()))
+            return dialog;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(Inspector, TheEditButtonRunsTheValuesEditorAndWritesBackOnlyOnOk)
+{
+    auto* image = new TwzImage(owner.get());
+    auto* path = new TwzPath(owner.get());
+    for (const bool ok : { true, false }) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
+        image->GetBitmap()->SetSize(40, 30);
+        ListOnly(*image, { "Bitmap" });
+        Inspect(image);
+        Select("Bitmap");
+        TwzBitmap edited(1, 1); // what the editor hands back
+        app.Post([&] {
+            // The user crops the picture, then closes the editor.
+            TwzBitmapEditor* editor = OpenDialog<TwzBitmapEditor>();
+            ASSERT_NE(editor, nullptr);
+            EXPECT_EQ(editor->Picture().GetWidth(), 40) << "loaded with the value";
+            editor->trackScale->SetValue(1);
+            editor->cropButtonClick(nullptr);
+            ASSERT_NE(editor->CropFrame(), nullptr);
+            editor->CropFrame()->SetBounds(2, 2, 10, 8);
+            editor->AssignToBitmap(&edited);
+            if (ok)
+                editor->btnOkClick(nullptr);
+            else
+                editor->Button2Click(nullptr);
+        });
+        inspector->GetButtonEditor()->Click();
+        ASSERT_LT(edited.GetWidth(), 40) << "the crop took";
+        EXPECT_EQ(image->GetBitmap()->GetWidth(), ok ? edited.GetWidth() : 40);
+        EXPECT_EQ(image->GetBitmap()->GetHeight(), ok ? edited.GetHeight() : 30);
+
+        path->GetPathData()->SetData("M 0 0 L 5 5");
+        const std::string before = path->GetPathData()->GetData();
+        ListOnly(*path, { "Data" });
+        Inspect(path);
+        Select("Data");
+        app.Post([&] {
+            TwzPathDataDesigner* designer = OpenDialog<TwzPathDataDesigner>();
+            ASSERT_NE(designer, nullptr);
+            EXPECT_EQ(designer->GetPathText(), before) << "loaded with the value";
+            designer->SetPathText("M 1 1 L 9 9 Z");
+            if (ok)
+                designer->Button2Click(nullptr);
+            else
+                designer->Button3Click(nullptr);
+        });
+        inspector->GetButtonEditor()->Click();
+        TwzPathData typed;
+        typed.SetData("M 1 1 L 9 9 Z");
+        EXPECT_EQ(path->GetPathData()->GetData(), ok ? typed.GetData() : before);
+    }
+    EXPECT_EQ(OpenDialog<TwzBitmapEditor>(), nullptr) << "each run's dialog is freed";
+
+    // The brush designer stays open beside the inspector on the brush itself.
+    auto* background = new TwzBackground(owner.get());
+    ListOnly(*background, { "Fill" });
+    Inspect(background);
+    Select("Fill");
+    inspector->GetButtonEditor()->Click();
+    ASSERT_NE(SharedBrushDesigner(), nullptr);
+    EXPECT_EQ(SharedBrushDesigner()->GetBrush(), background->GetFill());
+    EXPECT_EQ(SharedBrushDesigner()->GetBrushObject(), background);
+    FreeBrushDesigner();
+    inspector->SetSelectedObject(nullptr);
+}
+
 TEST_F(Inspector, TheFontButtonOpensTheFontDialogAndEditsTheFontInPlace)
 {
     auto* text = new TwzText(owner.get());
     text->GetFont()->SetFamily("DejaVu Sans");
     text->GetFont()->SetSize(16);
     text->GetFont()->SetStyle(wzFontItalic);
+    ListOnly(*text, { "Font" });
     Inspect(text);
     Select("Font");
     ASSERT_EQ(Editor(), "button");
