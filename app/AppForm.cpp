@@ -131,6 +131,7 @@ void TAppForm::CreateWindowHandle()
     options.clientHeight = m_clientHeight;
     options.minClientWidth = kMinClient;
     options.minClientHeight = kMinClient;
+    PrepareWindow(options);
     m_window = app->CreateForm(options);
     m_window->SetEvents(this);
     AlignScenes();

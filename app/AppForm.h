@@ -72,6 +72,9 @@ protected:
     void BeforeDestruction() override;
     /// Runs once the description is read, before OnCreate: forms find their components here.
     virtual void DescriptionLoaded() { }
+    /// Runs just before the window is made: forms without a border or with per-pixel alpha
+    /// change the options here.
+    virtual void PrepareWindow(platform::ui::FormOptions& /*options*/) { }
 
 private:
     void FormCloseRequest() override;

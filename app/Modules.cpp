@@ -46,6 +46,7 @@ void StopModules()
     // The primitives and extruded shapes have nothing to shut down; their registrations go
     // with the 3D scene module's registry.
     Finalize3DLibrary();
+    FinalizeDesignTools();
     hvNewtonPhysicsDone();
     hvDirectXDone();
     Finalize2DLibrary();

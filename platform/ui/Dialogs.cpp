@@ -15,6 +15,8 @@ bool g_confirmAnswer = false;
 std::vector<std::string> g_questions;
 FakeDialogs::FontAnswer g_fontAnswer;
 std::optional<FontChoice> g_lastFont;
+FakeDialogs::InputTextAnswer g_inputTextAnswer;
+std::optional<InputTextOptions> g_lastInputText;
 
 std::string_view Trimmed(std::string_view text)
 {
@@ -176,8 +178,20 @@ const std::optional<FontChoice>& FakeDialogs::LastFont()
     return g_lastFont;
 }
 
+void FakeDialogs::SetInputTextAnswer(InputTextAnswer answer)
+{
+    g_inputTextAnswer = std::move(answer);
+}
+
+const std::optional<InputTextOptions>& FakeDialogs::LastInputText()
+{
+    return g_lastInputText;
+}
+
 void FakeDialogs::Reset()
 {
+    g_inputTextAnswer = {};
+    g_lastInputText.reset();
     g_saveFileAnswer = {};
     g_lastSaveFile.reset();
     g_confirmAnswer = false;
@@ -244,6 +258,15 @@ std::optional<uint32_t> FakeChooseColor(uint32_t color)
     if (!chosen)
         return std::nullopt;
     return *chosen & 0x00FFFFFFu;
+}
+
+std::optional<std::string> FakeInputText(const InputTextOptions& options)
+{
+    g_lastInputText = options;
+    if (!g_inputTextAnswer)
+        return std::nullopt;
+    const FakeDialogs::InputTextAnswer answer = g_inputTextAnswer;
+    return answer(options);
 }
 
 } // namespace detail

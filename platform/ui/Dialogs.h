@@ -55,6 +55,13 @@ struct FontChoice {
     friend bool operator==(const FontChoice&, const FontChoice&) = default;
 };
 
+struct InputTextOptions {
+    std::string caption;
+    std::string prompt;
+    std::string text; // the text proposed first, selected
+    Form* owner = nullptr;
+};
+
 /// The name to save to: `name` with "." and `extension` added when its file part has no
 /// extension (and `extension` is not empty).
 [[nodiscard]] std::string WithDefaultExtension(const std::string& name, const std::string& extension);
@@ -78,6 +85,9 @@ public:
     /// The colour the user chose, starting from `color`; both in the toolkit's 0x00BBGGRR
     /// form (the top byte is ignored and returned 0). Nothing when cancelled.
     [[nodiscard]] static std::optional<uint32_t> ChooseColor(uint32_t color, Form* owner = nullptr);
+    /// One line of text the user typed, starting from `text`, under a caption and a prompt;
+    /// nothing when cancelled.
+    [[nodiscard]] static std::optional<std::string> InputText(const InputTextOptions& options);
 };
 
 /// The headless answers.
@@ -108,6 +118,11 @@ public:
     using FontAnswer = std::function<std::optional<FontChoice>(const FontChoice&)>;
     static void SetFontAnswer(FontAnswer answer);
     [[nodiscard]] static const std::optional<FontChoice>& LastFont();
+    using InputTextAnswer = std::function<std::optional<std::string>(const InputTextOptions&)>;
+    /// Answers every text-input dialog from now on; none (the default) cancels them.
+    static void SetInputTextAnswer(InputTextAnswer answer);
+    /// The options of the last text-input dialog.
+    [[nodiscard]] static const std::optional<InputTextOptions>& LastInputText();
     static void Reset();
 };
 

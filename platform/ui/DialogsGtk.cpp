@@ -17,6 +17,7 @@ std::optional<uint32_t> FakeChooseColor(uint32_t color);
 std::optional<std::string> FakeSaveFile(const SaveFileOptions& options);
 bool FakeConfirm(const std::string& text);
 std::optional<FontChoice> FakeChooseFont(const FontChoice& font);
+std::optional<std::string> FakeInputText(const InputTextOptions& options);
 } // namespace detail
 
 namespace {
@@ -236,6 +237,31 @@ std::optional<uint32_t> Dialogs::ChooseColor(uint32_t color, Form* owner)
     gtk_color_chooser_get_rgba(chooser, &chosen);
     auto byte = [](double v) { return static_cast<uint32_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5); };
     return byte(chosen.red) | (byte(chosen.green) << 8) | (byte(chosen.blue) << 16);
+}
+
+std::optional<std::string> Dialogs::InputText(const InputTextOptions& options)
+{
+    if (!NativeRunning())
+        return detail::FakeInputText(options);
+    GtkWidget* dialog = gtk_dialog_new_with_buttons(options.caption.c_str(), ParentOf(options.owner),
+        static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "_Cancel",
+        GTK_RESPONSE_CANCEL, "_OK", GTK_RESPONSE_OK, nullptr);
+    OwnedWidget owned(GTK_WIDGET(g_object_ref_sink(dialog)));
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+    GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+    gtk_container_set_border_width(GTK_CONTAINER(content), 8);
+    gtk_box_set_spacing(GTK_BOX(content), 6);
+    GtkWidget* label = gtk_label_new(options.prompt.c_str());
+    gtk_label_set_xalign(GTK_LABEL(label), 0);
+    gtk_box_pack_start(GTK_BOX(content), label, FALSE, FALSE, 0);
+    GtkWidget* entry = gtk_entry_new();
+    gtk_entry_set_text(GTK_ENTRY(entry), options.text.c_str());
+    gtk_entry_set_activates_default(GTK_ENTRY(entry), TRUE);
+    gtk_box_pack_start(GTK_BOX(content), entry, FALSE, FALSE, 0);
+    gtk_widget_show_all(content);
+    if (gtk_dialog_run(GTK_DIALOG(dialog)) != GTK_RESPONSE_OK)
+        return std::nullopt;
+    return std::string(gtk_entry_get_text(GTK_ENTRY(entry)));
 }
 
 } // namespace platform::ui
