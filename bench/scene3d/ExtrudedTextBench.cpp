@@ -4,6 +4,8 @@
 //   repaint needs them, then the extrusion of front, back and walls into the canvas's rings),
 //   on a small target so that filling pixels does not dominate;
 // - ExtrudedTextRebuilt: the same after the text changed each time, so everything is built anew;
+// - ExtrudedTextOnOnePixel: the frame of an unchanged text on a one-pixel target, where the
+//   driver has next to nothing to fill: what the geometry costs the processor;
 // - TextOutlineFigures: the glyph outlines alone, their contours' directions put right.
 
 #include "backends/DirectXModule.h"
@@ -65,11 +67,12 @@ std::u16string RunningText(size_t count)
     return text.substr(0, count);
 }
 
-/// An extruded text in a 30 x 8 box, drawn into a 64 x 64 bitmap as the render walk draws it.
+/// An extruded text in a 30 x 8 box, drawn into a square bitmap (64 x 64 unless said) as the
+/// render walk draws it.
 class TextOnBitmap {
 public:
-    explicit TextOnBitmap(const std::u16string& value)
-        : m_target(64, 64)
+    explicit TextOnBitmap(const std::u16string& value, int32_t side = 64)
+        : m_target(side, side)
     {
         text = new ThvText3D(m_owner.get());
         text->SetWidth(30);
@@ -127,6 +130,22 @@ void BM_ExtrudedTextFrame(benchmark::State& state)
     SetCounters(state, characters);
 }
 BENCHMARK(BM_ExtrudedTextFrame)->Arg(200)->Arg(3200)->Unit(benchmark::kMillisecond);
+
+void BM_ExtrudedTextOnOnePixel(benchmark::State& state)
+{
+    ExtrusionModules modules;
+    if (!modules.Ready()) {
+        state.SkipWithError("no OpenGL here");
+        return;
+    }
+    const auto characters = static_cast<size_t>(state.range(0));
+    TextOnBitmap bench(RunningText(characters), 1);
+    bench.Frame();
+    for (auto _ : state)
+        bench.Frame();
+    SetCounters(state, characters);
+}
+BENCHMARK(BM_ExtrudedTextOnOnePixel)->Arg(200)->Arg(3200)->Unit(benchmark::kMillisecond);
 
 void BM_ExtrudedTextRebuilt(benchmark::State& state)
 {
