@@ -13,10 +13,15 @@ ThvEllipse3D::~ThvEllipse3D() = default;
 
 void ThvEllipse3D::Render()
 {
-    TwzPathData outline;
-    outline.AddEllipse(MakeRect(0, 0, GetWidth(), GetHeight()));
-    TwzPolygon polygon;
-    TwzPoint extent;
-    if (FlattenOutline(outline, polygon, extent))
-        ExtrudeFaces(OutlineCenter(), { extent.X, extent.Y, GetDepth(), 1 }, TwzRect {}, polygon);
+    const OutlineKey key { GetWidth(), GetHeight(), GetFlatness() };
+    if (m_outline.BuiltFrom != key) {
+        TwzPathData outline;
+        outline.AddEllipse(MakeRect(0, 0, key.Width, key.Height));
+        m_outline.Drawable = FlattenOutline(outline, m_outline.Polygon, m_outline.Extent);
+        m_outline.BuiltFrom = key;
+    }
+    if (m_outline.Drawable) {
+        ExtrudeFaces(OutlineCenter(), { m_outline.Extent.X, m_outline.Extent.Y, GetDepth(), 1 }, TwzRect {},
+            m_outline.Polygon);
+    }
 }

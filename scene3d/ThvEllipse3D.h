@@ -12,4 +12,15 @@ public:
 
 protected:
     ~ThvEllipse3D() override;
+
+private:
+    /// What the outline is made from.
+    struct OutlineKey {
+        float Width;
+        float Height;
+        float Flatness;
+        friend bool operator==(const OutlineKey&, const OutlineKey&) = default;
+    };
+
+    KeptOutline<OutlineKey> m_outline;
 };

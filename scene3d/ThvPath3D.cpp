@@ -4,6 +4,8 @@
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Numbers.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr rtl::TPropInfo kPath3DProps[] = {
@@ -65,13 +67,26 @@ void ThvPath3D::SetWrapMode(TwzPathWrap value)
     Repaint();
 }
 
+void ThvPath3D::UpdateOutline()
+{
+    const std::span<const TwzPathPoint> points = m_path->Points();
+    const float flatness = GetFlatness();
+    if (m_outline.BuiltFrom && m_outline.BuiltFrom->Flatness == flatness
+        && std::ranges::equal(m_outline.BuiltFrom->Points, points))
+        return;
+    m_outline.Drawable = FlattenOutline(*m_path, m_outline.Polygon, m_outline.Extent);
+    m_outlineHasArea = HasArea(m_outline.Polygon);
+    m_outline.BuiltFrom = OutlineKey { { points.begin(), points.end() }, flatness };
+}
+
 void ThvPath3D::Render()
 {
     if (m_path->IsEmpty())
         return;
-    TwzPolygon polygon;
-    TwzPoint extent;
-    if (FlattenOutline(*m_path, polygon, extent)) {
+    UpdateOutline();
+    const TwzPolygon& polygon = m_outline.Polygon;
+    const TwzPoint extent = m_outline.Extent;
+    if (m_outline.Drawable) {
         const float width = GetWidth();
         const float height = GetHeight();
         const float depth = GetDepth();
@@ -92,7 +107,7 @@ void ThvPath3D::Render()
         case wzPathTile: {
             // A flat path reports a tiny extent and would ask for millions of tiles that all
             // draw nothing.
-            if (!HasArea(polygon))
+            if (!m_outlineHasArea)
                 break;
             // Tiles of the path's own size from the top-left corner of the face, rows running
             // down; the last row and column may reach beyond the face.

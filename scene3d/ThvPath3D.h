@@ -2,12 +2,12 @@
 
 #include "scene3d/ThvShape3D.h"
 
+#include "graphics/TwzPathData.h"
 #include "platform/rtl/Set.h"
 
 #include <cstdint>
 #include <memory>
-
-class TwzPathData;
+#include <vector>
 
 /// How a path is sized in its object: at its own size, shrunk to fit keeping its aspect,
 /// stretched over the whole face, or repeated at its own size.
@@ -15,7 +15,8 @@ enum TwzPathWrap : uint8_t { wzPathOriginal, wzPathFit, wzPathStretch, wzPathTil
 RTL_ENUM(TwzPathWrap, "wzPathOriginal", "wzPathFit", "wzPathStretch", "wzPathTile");
 
 // Any vector path, extruded. The path's own elements are drawn (a resource link is not
-// followed); an empty path draws nothing.
+// followed); an empty path draws nothing. The flattened path is kept until the elements or
+// Flatness change, however the elements were changed (in place too).
 class ThvPath3D : public ThvShape3D {
     RTL_CLASS(ThvPath3D, ThvShape3D)
 public:
@@ -34,8 +35,20 @@ protected:
     ~ThvPath3D() override;
 
 private:
+    /// What the outline is made from: a copy of the path's elements.
+    struct OutlineKey {
+        std::vector<TwzPathPoint> Points;
+        float Flatness;
+    };
+
     void PathChanged(rtl::TObject* sender);
+    /// Flattens the path unless the kept outline was made from the same elements and
+    /// Flatness.
+    void UpdateOutline();
 
     std::unique_ptr<TwzPathData> m_path;
+    KeptOutline<OutlineKey> m_outline;
+    /// The kept outline spans some width and some height.
+    bool m_outlineHasArea = false;
     TwzPathWrap m_wrapMode = wzPathStretch;
 };

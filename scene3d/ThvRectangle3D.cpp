@@ -56,11 +56,17 @@ void ThvRectangle3D::SetCornerType(TwzCornerType value)
 
 void ThvRectangle3D::Render()
 {
-    TwzPathData outline;
-    outline.AddRectangle(
-        MakeRect(0, 0, GetWidth(), GetHeight()), m_xRadius, m_yRadius, m_corners, m_cornerType);
-    TwzPolygon polygon;
-    TwzPoint extent;
-    if (FlattenOutline(outline, polygon, extent))
-        ExtrudeFaces(OutlineCenter(), { extent.X, extent.Y, GetDepth(), 1 }, TwzRect {}, polygon);
+    const OutlineKey key { GetWidth(), GetHeight(), m_xRadius, m_yRadius, m_corners, m_cornerType,
+        GetFlatness() };
+    if (m_outline.BuiltFrom != key) {
+        TwzPathData outline;
+        outline.AddRectangle(
+            MakeRect(0, 0, key.Width, key.Height), m_xRadius, m_yRadius, m_corners, m_cornerType);
+        m_outline.Drawable = FlattenOutline(outline, m_outline.Polygon, m_outline.Extent);
+        m_outline.BuiltFrom = key;
+    }
+    if (m_outline.Drawable) {
+        ExtrudeFaces(OutlineCenter(), { m_outline.Extent.X, m_outline.Extent.Y, GetDepth(), 1 }, TwzRect {},
+            m_outline.Polygon);
+    }
 }

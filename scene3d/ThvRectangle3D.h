@@ -28,6 +28,19 @@ protected:
     ~ThvRectangle3D() override;
 
 private:
+    /// What the outline is made from.
+    struct OutlineKey {
+        float Width;
+        float Height;
+        float XRadius;
+        float YRadius;
+        TwzCorners Corners;
+        TwzCornerType CornerType;
+        float Flatness;
+        friend bool operator==(const OutlineKey&, const OutlineKey&) = default;
+    };
+
+    KeptOutline<OutlineKey> m_outline;
     float m_yRadius = 0;
     float m_xRadius = 0;
     TwzCorners m_corners = AllCorners;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class TwzPathData;
 
@@ -38,9 +39,11 @@ namespace scene3d {
 
 // The base of the extruded shapes and text: a flat outline in the plane of the object's Width
 // and Height (y pointing down, built in the rectangle (0, 0, Width, Height)) pushed out along
-// the local Z axis by Depth, front cap at +Depth/2. Each subclass builds its outline on every
-// paint, flattens it with Flatness and hands the polygon to the canvas once per face in Sides:
-// the front with Material, the back with MaterialBack, the walls with MaterialLeft.
+// the local Z axis by Depth, front cap at +Depth/2. Each subclass builds its outline, flattens
+// it with Flatness and hands the polygon to the canvas once per face in Sides: the front with
+// Material, the back with MaterialBack, the walls with MaterialLeft. The flattened outline is
+// kept between paints and built anew only when something it is made from has changed, so a
+// repaint of an unchanged outline draws the very same polygon.
 //
 // The shape is two-sided (the fan that fills a concave cap has triangles of both windings) and
 // takes mouse input in outline coordinates through the three 2D hooks, which do nothing here.
@@ -82,6 +85,17 @@ public:
     virtual void MouseUp2D(TMouseButton button, TShiftState shift, float x, float y);
 
 protected:
+    /// A flattened outline kept between paints with the key it was built from: everything
+    /// the outline depends on, Flatness included. A subclass builds it anew when the key it
+    /// makes at a paint differs from the kept one.
+    template <class Key> struct KeptOutline {
+        std::optional<Key> BuiltFrom;
+        TwzPolygon Polygon;
+        TwzPoint Extent;
+        /// FlattenOutline's answer: false when there is nothing to draw.
+        bool Drawable = false;
+    };
+
     ~ThvShape3D() override;
 
     /// Flattens `outline` with Flatness into `polygon`; false when its extent is not above 0

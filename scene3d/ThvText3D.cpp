@@ -114,23 +114,42 @@ std::unique_ptr<TwzCanvas> ThvText3D::CreateLayoutCanvas() const
     return canvas;
 }
 
+ThvText3D::LayoutKey ThvText3D::MakeLayoutKey() const
+{
+    return { m_text, m_font->GetFamily(), static_cast<int32_t>(m_font->GetStyle()), m_font->GetSize(),
+        GetWidth(), GetHeight(), m_wordWrap, DefaultCanvasClass };
+}
+
+ThvText3D::OutlineKey ThvText3D::MakeOutlineKey() const
+{
+    return { MakeLayoutKey(), m_horzTextAlign, m_vertTextAlign, m_stretch, GetFlatness() };
+}
+
 TwzRect ThvText3D::GetTextBounds() const
 {
     if (m_text.empty())
         return {};
     if (m_stretch)
         return MakeRect(0, 0, GetWidth(), GetHeight());
+    LayoutKey key = MakeLayoutKey();
+    if (m_keptBounds && m_keptBounds->first == key)
+        return m_keptBounds->second;
     const std::unique_ptr<TwzCanvas> layout = CreateLayoutCanvas();
     if (!layout)
         return {};
     const TwzRect box = LayoutBox();
     TwzRect r = box;
     layout->MeasureText(r, box, m_text, m_wordWrap, wzTextAlignNear, wzTextAlignNear);
-    return MakeRect(0, 0, r.Right / kLayoutScale, r.Bottom / kLayoutScale);
+    const TwzRect bounds = MakeRect(0, 0, r.Right / kLayoutScale, r.Bottom / kLayoutScale);
+    m_keptBounds.emplace(std::move(key), bounds);
+    return bounds;
 }
 
 float ThvText3D::GetOutlineLength() const
 {
+    OutlineKey key = MakeOutlineKey();
+    if (m_keptLength && m_keptLength->first == key)
+        return m_keptLength->second;
     const std::unique_ptr<TwzCanvas> layout = CreateLayoutCanvas();
     if (!layout)
         return 0;
@@ -145,38 +164,54 @@ float ThvText3D::GetOutlineLength() const
     }
     TwzPolygon polygon;
     path.FlattenPath(polygon, GetFlatness());
-    return scene3d::OutlineLength(polygon) / kLayoutScale;
+    const float length = scene3d::OutlineLength(polygon) / kLayoutScale;
+    m_keptLength.emplace(std::move(key), length);
+    return length;
+}
+
+bool ThvText3D::BuildOutline(OutlineKey key)
+{
+    m_outline = {};
+    const std::unique_ptr<TwzCanvas> layout = CreateLayoutCanvas();
+    if (!layout)
+        return false;
+    m_outline.BuiltFrom = std::move(key);
+    const TwzRect box = LayoutBox();
+    TwzPathData path;
+    if (!layout->TextToPath(path, box, m_text, m_wordWrap, m_horzTextAlign, m_vertTextAlign))
+        return true;
+    m_outline.BoxWidth = GetWidth();
+    m_outline.BoxHeight = GetHeight();
+    m_outline.Rect = {};
+    if (!m_stretch) {
+        // The text keeps its place and proportions on the face (one layout unit is a tenth
+        // of an object unit); the box grows where the text overflows the layout box.
+        TwzRect r = box;
+        layout->MeasureText(r, box, m_text, m_wordWrap, m_horzTextAlign, m_vertTextAlign);
+        if (!m_wordWrap) {
+            const float width = RectWidth(r);
+            const float height = RectHeight(r);
+            r = m_horzTextAlign == wzTextAlignFar ? MakeRect(box.Right - width, 0, box.Right, height)
+                                                  : MakeRect(0, 0, box.Right, height);
+        }
+        m_outline.Rect = RectUnion(r, box);
+        m_outline.BoxWidth = RectWidth(m_outline.Rect) / kLayoutScale;
+        m_outline.BoxHeight = RectHeight(m_outline.Rect) / kLayoutScale;
+    }
+    m_outline.Drawable = FlattenOutline(path, m_outline.Polygon, m_outline.Extent);
+    return true;
 }
 
 void ThvText3D::Render()
 {
-    const std::unique_ptr<TwzCanvas> layout = CreateLayoutCanvas();
-    if (!layout)
+    // Without a layout canvas (an empty text among others) nothing is drawn, not even the
+    // design box, and nothing is kept: the next paint tries again.
+    OutlineKey key = MakeOutlineKey();
+    if (m_outline.BuiltFrom != key && !BuildOutline(std::move(key)))
         return;
-    const TwzRect box = LayoutBox();
-    TwzPathData path;
-    if (layout->TextToPath(path, box, m_text, m_wordWrap, m_horzTextAlign, m_vertTextAlign)) {
-        ThvVector size { GetWidth(), GetHeight(), GetDepth(), 1 };
-        TwzRect rect {};
-        if (!m_stretch) {
-            // The text keeps its place and proportions on the face (one layout unit is a tenth
-            // of an object unit); the box grows where the text overflows the layout box.
-            TwzRect r = box;
-            layout->MeasureText(r, box, m_text, m_wordWrap, m_horzTextAlign, m_vertTextAlign);
-            if (!m_wordWrap) {
-                const float width = RectWidth(r);
-                const float height = RectHeight(r);
-                r = m_horzTextAlign == wzTextAlignFar ? MakeRect(box.Right - width, 0, box.Right, height)
-                                                      : MakeRect(0, 0, box.Right, height);
-            }
-            rect = RectUnion(r, box);
-            size.X = RectWidth(rect) / kLayoutScale;
-            size.Y = RectHeight(rect) / kLayoutScale;
-        }
-        TwzPolygon polygon;
-        TwzPoint extent;
-        if (FlattenOutline(path, polygon, extent))
-            ExtrudeFaces(OutlineCenter(), size, rect, polygon);
+    if (m_outline.Drawable) {
+        ExtrudeFaces(OutlineCenter(), { m_outline.BoxWidth, m_outline.BoxHeight, GetDepth(), 1 },
+            m_outline.Rect, m_outline.Polygon);
     }
     DrawDesignBox();
 }

@@ -118,6 +118,112 @@ Figure Reversed(const Figure& f)
     return r;
 }
 
+// Which closed figures may hold a point: a grid over the figures' bounds with cells about
+// the size of a usual figure, each listing the figures whose bounds reach into it. A figure
+// that would spread over very many cells (an underline along a whole line) is tried for
+// every point instead. So a text's figures are found near each point in constant time
+// however many lines it has, and the grid takes memory in proportion to the figures.
+class FigureGrid {
+public:
+    FigureGrid(const std::vector<Polygon>& polygons, const std::vector<size_t>& figures)
+    {
+        if (figures.empty())
+            return;
+        float minX = polygons[figures[0]].minX, minY = polygons[figures[0]].minY;
+        float maxX = polygons[figures[0]].maxX, maxY = polygons[figures[0]].maxY;
+        std::vector<float> widths, heights;
+        widths.reserve(figures.size());
+        heights.reserve(figures.size());
+        for (size_t j : figures) {
+            const Polygon& poly = polygons[j];
+            minX = std::min(minX, poly.minX), maxX = std::max(maxX, poly.maxX);
+            minY = std::min(minY, poly.minY), maxY = std::max(maxY, poly.maxY);
+            widths.push_back(poly.maxX - poly.minX);
+            heights.push_back(poly.maxY - poly.minY);
+        }
+        const auto median = [](std::vector<float>& values) {
+            std::nth_element(values.begin(), values.begin() + ptrdiff_t(values.size() / 2), values.end());
+            return values[values.size() / 2];
+        };
+        const double spanX = double(maxX) - minX, spanY = double(maxY) - minY;
+        // At most a few cells per figure, and never cells of no size.
+        const double limit = 4.0 * double(figures.size()) + 16;
+        double cellX = std::max({ double(median(widths)), spanX / limit, 1e-6 });
+        double cellY = std::max({ double(median(heights)), spanY / limit, 1e-6 });
+        const double cells = (spanX / cellX + 1) * (spanY / cellY + 1);
+        if (cells > limit) {
+            const double grow = std::sqrt(cells / limit);
+            cellX *= grow;
+            cellY *= grow;
+        }
+        m_x0 = minX;
+        m_y0 = minY;
+        m_cellX = cellX;
+        m_cellY = cellY;
+        m_columns = size_t(spanX / cellX) + 1;
+        m_rows = size_t(spanY / cellY) + 1;
+
+        // The lists of all cells one after the other: count, then fill.
+        m_first.assign(m_columns * m_rows + 1, 0);
+        const auto spread = [&](const Polygon& poly) {
+            return (Column(poly.maxX) - Column(poly.minX) + 1) * (Row(poly.maxY) - Row(poly.minY) + 1);
+        };
+        const auto forEachCell = [&](const Polygon& poly, auto&& visit) {
+            for (size_t row = Row(poly.minY); row <= Row(poly.maxY); ++row) {
+                for (size_t column = Column(poly.minX); column <= Column(poly.maxX); ++column)
+                    visit(row * m_columns + column);
+            }
+        };
+        for (size_t j : figures) {
+            if (spread(polygons[j]) > kMostCells)
+                m_everywhere.push_back(j);
+            else
+                forEachCell(polygons[j], [&](size_t cell) { ++m_first[cell + 1]; });
+        }
+        for (size_t cell = 0; cell < m_columns * m_rows; ++cell)
+            m_first[cell + 1] += m_first[cell];
+        m_listed.resize(m_first.back());
+        std::vector<size_t> filled(m_first.begin(), m_first.end() - 1);
+        for (size_t j : figures) {
+            if (spread(polygons[j]) <= kMostCells)
+                forEachCell(polygons[j], [&](size_t cell) { m_listed[filled[cell]++] = j; });
+        }
+    }
+
+    /// Calls `visit` once for every figure whose bounds may hold `p`, and maybe for others.
+    template <class Visit> void ForEachNear(PointF p, Visit&& visit) const
+    {
+        for (size_t j : m_everywhere)
+            visit(j);
+        if (m_first.empty())
+            return;
+        const size_t cell = Row(p.y) * m_columns + Column(p.x);
+        for (size_t k = m_first[cell]; k < m_first[cell + 1]; ++k)
+            visit(m_listed[k]);
+    }
+
+private:
+    /// Figures spread over more cells than this are tried for every point.
+    static constexpr size_t kMostCells = 64;
+
+    [[nodiscard]] size_t Column(float x) const { return Cell(x, m_x0, m_cellX, m_columns); }
+    [[nodiscard]] size_t Row(float y) const { return Cell(y, m_y0, m_cellY, m_rows); }
+    static size_t Cell(float at, float origin, double size, size_t count)
+    {
+        const double k = std::floor((double(at) - origin) / size);
+        if (!(k > 0))
+            return 0;
+        return k >= double(count - 1) ? count - 1 : size_t(k);
+    }
+
+    float m_x0 = 0, m_y0 = 0;
+    double m_cellX = 1, m_cellY = 1;
+    size_t m_columns = 0, m_rows = 0;
+    std::vector<size_t> m_first; // where each cell's list starts in m_listed; one more at the end
+    std::vector<size_t> m_listed;
+    std::vector<size_t> m_everywhere;
+};
+
 // Outer contours clockwise on screen, holes the other way, alternating with nesting depth:
 // fonts disagree on their winding (TrueType and CFF outlines run opposite ways), and the
 // extrusion of outlines turns wall normals outwards only for that convention.
@@ -128,44 +234,16 @@ void NormaliseOrientation(std::vector<Figure>& figures)
     for (const Figure& f : figures)
         polygons.push_back(Flatten(f));
 
-    // A long text has thousands of figures, each near only a few others: a figure can hold a
-    // point only when it starts at most its width to the left of it. Figures far wider than
-    // the usual (an underline along a whole line) are tried for every point instead.
     std::vector<size_t> closed;
     for (size_t j = 0; j < figures.size(); ++j) {
         if (figures[j].closed)
             closed.push_back(j);
     }
-    std::vector<float> widths;
-    for (size_t j : closed)
-        widths.push_back(polygons[j].maxX - polygons[j].minX);
-    float wide = 0;
-    if (!widths.empty()) {
-        std::nth_element(widths.begin(), widths.begin() + ptrdiff_t(widths.size() / 2), widths.end());
-        wide = 8 * widths[widths.size() / 2];
-    }
-    std::vector<size_t> byLeft, wideOnes;
-    float widest = 0;
-    for (size_t j : closed) {
-        const float w = polygons[j].maxX - polygons[j].minX;
-        if (w > wide) {
-            wideOnes.push_back(j);
-        } else {
-            byLeft.push_back(j);
-            widest = std::max(widest, w);
-        }
-    }
-    std::sort(byLeft.begin(), byLeft.end(),
-        [&](size_t a, size_t b) { return polygons[a].minX < polygons[b].minX; });
+    const FigureGrid grid(polygons, closed);
     const auto depthOf = [&](size_t i) {
         const PointF p = figures[i].points[0];
         int depth = 0;
-        for (size_t j : wideOnes)
-            depth += j != i && Contains(polygons[j], p);
-        auto it = std::lower_bound(byLeft.begin(), byLeft.end(), p.x - widest,
-            [&](size_t j, float x) { return polygons[j].minX < x; });
-        for (; it != byLeft.end() && polygons[*it].minX <= p.x; ++it)
-            depth += *it != i && Contains(polygons[*it], p);
+        grid.ForEachNear(p, [&](size_t j) { depth += j != i && Contains(polygons[j], p); });
         return depth;
     };
 

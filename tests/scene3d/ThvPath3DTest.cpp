@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,13 @@ std::vector<std::string> Boxes(const std::vector<std::string>& lines)
         boxes.push_back(line.substr(12, count - 12) + line.substr(faces + 1));
     }
     return boxes;
+}
+
+/// The extrusion lines alone: each new object has a material of a colour of its own.
+std::vector<std::string> Extrusions(std::vector<std::string> lines)
+{
+    std::erase_if(lines, [](const std::string& line) { return line.rfind("FillPolygon", 0) != 0; });
+    return lines;
 }
 
 } // namespace
@@ -158,6 +166,52 @@ TEST_F(ThvPath3DTest, HolesReachTheExtrusionWhicheverWayTheyRun)
         EXPECT_TRUE(scene3d::IsFigureEnd(points[11]));
         EXPECT_EQ(points[6].X, 3);
         EXPECT_EQ(points[6].Y, 3);
+    }
+}
+
+TEST_F(ThvPath3DTest, EveryChangeOfThePathReachesTheNextPaintHoweverItWasMade)
+{
+    // The builders and edits in place tell nobody; the next paint must still show them, as
+    // a new object with the same path draws it.
+    auto* kept = MakePath("M 0,0 L 4,0 L 4,2 Z", wzPathTile, 8, 4);
+    Extrusions(Paint(kept));
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        { "new data", [&] { kept->GetPath()->SetData("M 0,0 L 3,0 C 3,2 2,3 0,3 Z"); } },
+        { "a builder",
+            [&] {
+                kept->GetPath()->LineTo({ 1, 5 });
+            } },
+        { "an element in place",
+            [&] {
+                kept->GetPath()->Points()[1].Point = { 4, 1 };
+            } },
+        { "a control point in place",
+            [&] {
+                kept->GetPath()->Points()[2].Point = { 6, 2 };
+            } },
+        { "flatness", [&] { kept->SetFlatness(0.1f); } },
+        { "a flat path", [&] { kept->GetPath()->SetData("M 0,0 L 4,0 Z"); } },
+        { "a path with area again", [&] { kept->GetPath()->SetData("M 0,0 L 4,0 L 0,4 Z"); } },
+    };
+    TwzPolygon previous = canvas->lastPolygon;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.change();
+        canvas->lastPolygon.clear();
+        const std::vector<std::string> lines = Extrusions(Paint(kept));
+        const TwzPolygon polygon = canvas->lastPolygon;
+        auto* fresh = MakePath("", wzPathTile, 8, 4);
+        fresh->SetPath(kept->GetPath());
+        fresh->SetFlatness(kept->GetFlatness());
+        canvas->lastPolygon.clear();
+        EXPECT_EQ(Extrusions(Paint(fresh)), lines);
+        EXPECT_EQ(canvas->lastPolygon, polygon);
+        EXPECT_NE(polygon, previous);
+        previous = polygon;
     }
 }
 

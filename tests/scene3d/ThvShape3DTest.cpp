@@ -23,6 +23,7 @@
 #include <functional>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace scene3dtest;
@@ -76,6 +77,13 @@ protected:
         return lines;
     }
 };
+
+/// The extrusion lines alone: each new object has a material of a colour of its own.
+std::vector<std::string> Extrusions(std::vector<std::string> lines)
+{
+    std::erase_if(lines, [](const std::string& line) { return line.rfind("FillPolygon", 0) != 0; });
+    return lines;
+}
 
 } // namespace
 
@@ -278,6 +286,70 @@ TEST_F(ThvShape3DTest, FlatnessHasAFloorAndSettersRepaintOnlyOnChange)
         EXPECT_EQ(scene->updateRequests, 0);
         c.change();
         EXPECT_GT(scene->updateRequests, 0);
+    }
+}
+
+TEST_F(ThvShape3DTest, KeptOutlinesFollowEveryChangeOfWhatTheyAreMadeOf)
+{
+    // Each change goes to a shape painted all along and to a new one that takes every change
+    // so far before its first paint: both draw the same polygon in the same box.
+    struct Case {
+        const char* name;
+        std::function<void(ThvRectangle3D*)> change;
+    };
+    const Case cases[] = {
+        { "width", [](ThvRectangle3D* r) { r->SetWidth(6); } },
+        { "height", [](ThvRectangle3D* r) { r->SetHeight(3); } },
+        { "x radius", [](ThvRectangle3D* r) { r->SetxRadius(1); } },
+        { "y radius", [](ThvRectangle3D* r) { r->SetyRadius(0.5f); } },
+        { "flatness", [](ThvRectangle3D* r) { r->SetFlatness(5); } },
+        { "corners",
+            [](ThvRectangle3D* r) {
+                r->SetCorners({ wzCornerTopLeft, wzCornerBottomRight });
+            } },
+        { "corner type", [](ThvRectangle3D* r) { r->SetCornerType(wzCornerBevel); } },
+        { "depth", [](ThvRectangle3D* r) { r->SetDepth(2); } },
+    };
+    auto* kept = Make<ThvRectangle3D>();
+    Extrusions(Paint(kept));
+    std::vector<std::function<void(ThvRectangle3D*)>> applied;
+    TwzPolygon previous = canvas->lastPolygon;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.change(kept);
+        applied.push_back(c.change);
+        const std::vector<std::string> lines = Extrusions(Paint(kept));
+        const TwzPolygon polygon = canvas->lastPolygon;
+        EXPECT_EQ(Extrusions(Paint(kept)), lines) << "a repaint";
+        EXPECT_EQ(canvas->lastPolygon, polygon) << "a repaint";
+        auto* fresh = Make<ThvRectangle3D>();
+        for (const auto& change : applied)
+            change(fresh);
+        EXPECT_EQ(Extrusions(Paint(fresh)), lines);
+        EXPECT_EQ(canvas->lastPolygon, polygon);
+        if (c.name != std::string("depth")) {
+            EXPECT_NE(polygon, previous) << "the change shows in the outline";
+        }
+        previous = polygon;
+    }
+
+    auto* ellipse = Make<ThvEllipse3D>();
+    Extrusions(Paint(ellipse));
+    const std::tuple<float, float, float> sizes[]
+        = { { 4.0f, 4.0f, 0.3f }, { 6.0f, 4.0f, 0.3f }, { 6.0f, 2.0f, 0.3f }, { 6.0f, 2.0f, 2.0f } };
+    for (const auto& [width, height, flatness] : sizes) {
+        SCOPED_TRACE(testing::Message() << width << " x " << height << " at " << flatness);
+        ellipse->SetWidth(width);
+        ellipse->SetHeight(height);
+        ellipse->SetFlatness(flatness);
+        const std::vector<std::string> lines = Extrusions(Paint(ellipse));
+        const TwzPolygon polygon = canvas->lastPolygon;
+        auto* fresh = Make<ThvEllipse3D>();
+        fresh->SetWidth(width);
+        fresh->SetHeight(height);
+        fresh->SetFlatness(flatness);
+        EXPECT_EQ(Extrusions(Paint(fresh)), lines);
+        EXPECT_EQ(canvas->lastPolygon, polygon);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "scene3d/ThvFont.h"
 #include "scene3d/ThvMaterial.h"
+#include "scene3d/ThvPosition.h"
 #include "scene3d/ThvText3D.h"
 
 #include "graphics/TwzCanvas.h"
@@ -23,6 +24,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -365,6 +367,110 @@ TEST_F(ThvText3DTest, ChangesRepaintExceptWordWrap)
         EXPECT_EQ(scene->updateRequests > 0, c.repaints);
     }
     EXPECT_FALSE(text->GetWordWrap());
+}
+
+namespace {
+
+/// The 2D canvas class that counts the canvases made from it: one per layout of a text.
+struct CountingCanvas {
+    static inline int made = 0;
+    static std::unique_ptr<TwzCanvas> Create(int32_t width, int32_t height)
+    {
+        ++made;
+        return TwzCanvasGdiPlusClass.Create(width, height);
+    }
+    static const TwzCanvasClass& Class()
+    {
+        static const TwzCanvasClass counting { TwzCanvasGdiPlusClass.classInfo, &Create,
+            TwzCanvasGdiPlusClass.createFromBitmap, TwzCanvasGdiPlusClass.getBitmapScanline };
+        return counting;
+    }
+};
+
+} // namespace
+
+TEST_F(ThvText3DTest, UnchangedLetteringIsLaidOutOnceForAllItsPaintsAndQueries)
+{
+    DefaultCanvasClass = &CountingCanvas::Class();
+    CountingCanvas::made = 0;
+    auto* text = MakeText(u"Kept\nlines");
+    const std::vector<std::string> first = Paint(text);
+    const TwzPolygon polygon = canvas->lastPolygon;
+    ASSERT_FALSE(polygon.empty());
+    EXPECT_EQ(CountingCanvas::made, 1);
+
+    // Neither a repaint nor what only places or colours the lettering lays it out again.
+    EXPECT_EQ(Paint(text), first);
+    text->SetDepth(0.7f);
+    text->GetPosition()->SetX(2);
+    text->GetMaterial()->SetDiffuse("#FF123456");
+    text->SetOpacity(0.5f);
+    text->SetSides({ hvShape3DFront, hvShape3DLeft });
+    const std::vector<std::string> moved = Paint(text);
+    EXPECT_EQ(canvas->lastPolygon, polygon);
+    EXPECT_EQ(CountingCanvas::made, 1);
+    ASSERT_EQ(moved.size(), 2u);
+    EXPECT_NE(moved[0].find(",0.7) "), std::string::npos) << moved[0];
+
+    // The bounds and the length are measured once each.
+    const TwzRect bounds = text->GetTextBounds();
+    const float length = text->GetOutlineLength();
+    EXPECT_EQ(CountingCanvas::made, 3);
+    EXPECT_EQ(text->GetTextBounds(), bounds);
+    EXPECT_EQ(text->GetOutlineLength(), length);
+    EXPECT_EQ(CountingCanvas::made, 3);
+}
+
+TEST_F(ThvText3DTest, EachChangeOfWhatTheLetteringIsMadeOfLaysItOutAgainAsANewObjectWould)
+{
+    DefaultCanvasClass = &CountingCanvas::Class();
+    // Each change goes to a text painted and measured all along and to a new one that takes
+    // every change so far before its first paint.
+    struct Case {
+        const char* name;
+        std::function<void(ThvText3D*)> change;
+    };
+    const Case cases[] = {
+        { "text", [](ThvText3D* t) { t->SetText(u"Other words to wrap"); } },
+        { "font family", [](ThvText3D* t) { t->GetFont()->SetFamily("DejaVu Serif"); } },
+        { "font style", [](ThvText3D* t) { t->GetFont()->SetStyle(hvFontItalic); } },
+        { "font size", [](ThvText3D* t) { t->GetFont()->SetSize(4); } },
+        { "width", [](ThvText3D* t) { t->SetWidth(2.5f); } },
+        { "height", [](ThvText3D* t) { t->SetHeight(3); } },
+        { "horizontal alignment", [](ThvText3D* t) { t->SetHorzTextAlign(wzTextAlignFar); } },
+        { "vertical alignment", [](ThvText3D* t) { t->SetVertTextAlign(wzTextAlignNear); } },
+        { "word wrap", [](ThvText3D* t) { t->SetWordWrap(false); } },
+        { "flatness", [](ThvText3D* t) { t->SetFlatness(6); } },
+        { "stretch", [](ThvText3D* t) { t->SetStretch(true); } },
+        { "text while stretched", [](ThvText3D* t) { t->SetText(u"Stretched"); } },
+    };
+    auto* kept = MakeText(u"Kept words wrap");
+    Paint(kept);
+    std::vector<std::function<void(ThvText3D*)>> applied;
+    TwzPolygon previous = canvas->lastPolygon;
+    std::vector<std::string> previousLines;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.change(kept);
+        applied.push_back(c.change);
+        const int before = CountingCanvas::made;
+        const std::vector<std::string> lines = Paint(kept);
+        const TwzPolygon polygon = canvas->lastPolygon;
+        const TwzRect rect = canvas->lastPolygonRect;
+        EXPECT_EQ(CountingCanvas::made, before + 1) << "laid out once";
+        EXPECT_TRUE(polygon != previous || lines != previousLines) << "the change shows";
+        previous = polygon;
+        previousLines = lines;
+
+        auto* fresh = MakeText(u"Kept words wrap");
+        for (const auto& change : applied)
+            change(fresh);
+        EXPECT_EQ(Paint(fresh), lines);
+        EXPECT_EQ(canvas->lastPolygon, polygon);
+        EXPECT_EQ(canvas->lastPolygonRect, rect);
+        EXPECT_EQ(kept->GetTextBounds(), fresh->GetTextBounds());
+        EXPECT_EQ(kept->GetOutlineLength(), fresh->GetOutlineLength());
+    }
 }
 
 TEST_F(ThvText3DTest, TheDesignBoxFramesTheObjectWhileDesigning)

@@ -158,6 +158,16 @@ TEST(TextToPath, EveryFigureOfAWordIsClosedAndOrientedByItsNesting)
             EXPECT_NE(figures[i].area, 0);
             EXPECT_EQ(figures[i].area > 0, Depth(figures, i, p) % 2 == 0);
         }
+
+        // Lines of letters with holes stacked over each other and a long line among them: each
+        // figure is told apart from those above and below it.
+        const Path lines = Outline(family, u"B8o@\nWWWWWWWWWWWW\no8B@\n8oB8", 20, { 0, 0, 800, 400 });
+        const auto stacked = Figures(lines);
+        EXPECT_GT(stacked.size(), 20u);
+        for (size_t i = 0; i < stacked.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "lines, figure " << i);
+            EXPECT_EQ(stacked[i].area > 0, Depth(stacked, i, lines) % 2 == 0);
+        }
     }
 }
 
