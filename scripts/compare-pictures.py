@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Compares two pictures of the same size pixel by pixel.
 
 Prints the largest difference of any channel (premultiplied, 0-255), how many pixels differ
