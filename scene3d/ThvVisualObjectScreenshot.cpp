@@ -14,6 +14,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // Off-screen rendering: a tile of the object's screen picture through a bitmap's own canvas,
@@ -89,10 +90,26 @@ bool ThvVisualObject::MakeScreenshot(TwzBitmap* bitmap, int32_t width, int32_t h
         return true;
 
     const int32_t tileSize = std::min(kTileSize, hvMaxTextureWidth);
-    ThvBitmap tile(tileSize, tileSize);
+    // One bitmap canvas for all tiles: the scene's own, kept from its last screenshot.
+    rtl::Watch<ThvScene> scene(GetScene());
+    std::unique_ptr<ThvBitmap> kept = scene ? scene->TakeScreenshotTile() : nullptr;
+    if (!kept)
+        kept = std::make_unique<ThvBitmap>(tileSize, tileSize);
+    ThvBitmap& tile = *kept;
+    tile.SetSize(tileSize, tileSize);
     // Without a 3D canvas class nothing can be rendered: the background is the picture.
     if (!tile.GetCanvas())
         return true;
+    // Whatever way the render ends, the scene keeps the tile for the next one.
+    struct GiveBack {
+        rtl::Watch<ThvScene>& scene;
+        std::unique_ptr<ThvBitmap>& tile;
+        ~GiveBack()
+        {
+            if (scene)
+                scene->KeepScreenshotTile(std::move(tile));
+        }
+    } giveBack { scene, kept };
     // NOTE: each row of tiles is reduced into the output as it arrives, so the supersampled
     // picture never exists whole; it would take scale x scale times the output's memory. The
     // reduction runs on other threads while the next tile renders.
