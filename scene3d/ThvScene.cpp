@@ -5,6 +5,7 @@
 
 #include "scene3d/ThvScene.h"
 
+#include "scene3d/ThvBitmap.h"
 #include "scene3d/ThvCamera.h"
 #include "scene3d/ThvDummy.h"
 #include "scene3d/ThvGrid.h"
@@ -136,6 +137,21 @@ ThvScene::~ThvScene()
     assert(m_objects.empty());
 }
 
+std::unique_ptr<ThvBitmap> ThvScene::TakeScreenshotTile()
+{
+    if (m_screenshotTileClass != hvDefaultCanvasClass)
+        m_screenshotTile.reset();
+    return std::move(m_screenshotTile);
+}
+
+void ThvScene::KeepScreenshotTile(std::unique_ptr<ThvBitmap> tile)
+{
+    // NOTE: a screenshot started inside another one's progress hook finds no tile kept and
+    // makes its own; whichever comes back last is kept.
+    m_screenshotTile = std::move(tile);
+    m_screenshotTileClass = hvDefaultCanvasClass;
+}
+
 void ThvScene::CreateDesignRig()
 {
     const auto designObject = [](ThvVisualObject* object) {
@@ -183,6 +199,7 @@ void ThvScene::BeforeDestruction()
         object->Free();
     }
     m_renderCall.reset();
+    m_screenshotTile.reset();
     if (m_canvas == m_windowCanvas.get())
         m_canvas = nullptr;
     m_windowCanvas.reset();

@@ -201,6 +201,12 @@ public:
     [[nodiscard]] ThvCanvas* GetCanvas() const { return m_canvas; }
     /// Uses `value` (not owned) instead of a window canvas; null goes back to the window's.
     void SetCanvas(ThvCanvas* value);
+    /// The bitmap screenshots of the scene's objects render their tiles through, kept with its
+    /// canvas from one screenshot to the next (a canvas's device is costly to start): taken
+    /// out while a screenshot runs, given back after it. Null when none is kept, or when the
+    /// one kept was made through another canvas class than the current one.
+    [[nodiscard]] std::unique_ptr<ThvBitmap> TakeScreenshotTile();
+    void KeepScreenshotTile(std::unique_ptr<ThvBitmap> tile);
     /// A repaint request; the whole scene is repainted whatever the rectangle. Dropped while
     /// loading and while the window does not exist.
     virtual void AddUpdateRect(const TwzRect& rect);
@@ -398,6 +404,8 @@ private:
     rtl::TOwned<ThvPhysics> m_physics;
     rtl::TOwned<ThvCanvas> m_windowCanvas; // the canvas of the native window
     ThvCanvas* m_canvas = nullptr; // the window canvas or one handed in; not owned here
+    std::unique_ptr<ThvBitmap> m_screenshotTile;
+    const ThvCanvasClass* m_screenshotTileClass = nullptr; // what m_screenshotTile's canvas is
 
     // Window.
     platform::ui::Form* m_form = nullptr; // not owned

@@ -1,5 +1,6 @@
 #include "scene3d/ThvVisualObject.h"
 
+#include "scene3d/ScreenshotReduction.h"
 #include "scene3d/ThvBitmap.h"
 #include "scene3d/ThvCanvas.h"
 #include "scene3d/ThvScene.h"
@@ -13,6 +14,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // Off-screen rendering: a tile of the object's screen picture through a bitmap's own canvas,
@@ -53,172 +55,6 @@ uint32_t ClearPixel(uint32_t color)
     return a << 24 | r << 16 | g << 8 | b;
 }
 
-/// How the pixels of the supersampled picture fall onto the pixels of the output along one
-/// axis: pixel i of the large picture covers [origin + i k, origin + (i + 1) k) of the output,
-/// which touches at most three output pixels.
-struct AxisSpread {
-    std::vector<int32_t> First; // the first output pixel touched
-    std::vector<std::array<float, 3>> Weights; // the share of each output pixel from there on
-
-    AxisSpread(double origin, double k, int64_t count)
-        : First(static_cast<size_t>(count))
-        , Weights(static_cast<size_t>(count))
-    {
-        for (int64_t i = 0; i < count; ++i) {
-            const double from = origin + static_cast<double>(i) * k;
-            const double to = from + k;
-            const double first = std::floor(from);
-            First[static_cast<size_t>(i)] = static_cast<int32_t>(first);
-            std::array<float, 3>& w = Weights[static_cast<size_t>(i)];
-            for (int n = 0; n < 3; ++n) {
-                const double lo = std::max(from, first + n);
-                const double hi = std::min(to, first + n + 1);
-                w[static_cast<size_t>(n)] = hi > lo ? static_cast<float>(hi - lo) : 0.0f;
-            }
-        }
-    }
-};
-
-/// The share of each output pixel along one axis that lies within [from, to).
-std::vector<float> Coverage(double from, double to, int32_t count)
-{
-    std::vector<float> shares(static_cast<size_t>(count));
-    for (int32_t i = 0; i < count; ++i) {
-        const double pixel = i;
-        shares[static_cast<size_t>(i)]
-            = static_cast<float>(std::clamp(std::min(to, pixel + 1) - std::max(from, pixel), 0.0, 1.0));
-    }
-    return shares;
-}
-
-/// Reduces a supersampled picture, arriving tile by tile in rows of tiles, into the output:
-/// each output pixel becomes the area-weighted mean of the large pixels that cover it; where
-/// the picture covers an output pixel only in part, the background fills the rest. Only the
-/// output rows the current row of tiles reaches are kept in floating point.
-class Reduction {
-public:
-    Reduction(
-        TwzBitmap& output, const TwzRect& target, int64_t bigWidth, int64_t bigHeight, uint32_t background)
-        : m_output(output)
-        , m_columns(target.Left, RectWidth(target) / static_cast<double>(bigWidth), bigWidth)
-        , m_rows(target.Top, RectHeight(target) / static_cast<double>(bigHeight), bigHeight)
-        , m_columnShares(Coverage(target.Left, target.Right, output.GetWidth()))
-        , m_rowShares(Coverage(target.Top, target.Bottom, output.GetHeight()))
-        , m_background(background)
-        , m_width(output.GetWidth())
-    { }
-
-    /// Starts the row of tiles that begins at large row `bigTop`: the output rows above the
-    /// first one it touches are finished.
-    void BeginTileRow(int64_t bigTop, int64_t bigBottom)
-    {
-        const int32_t top = m_rows.First[static_cast<size_t>(bigTop)];
-        const int32_t bottom = m_rows.First[static_cast<size_t>(bigBottom - 1)] + 3;
-        FlushAbove(top);
-        const size_t keep = m_band.size() / Stride();
-        const size_t rows = static_cast<size_t>(std::max(bottom - m_bandTop, 0));
-        if (rows > keep)
-            m_band.resize(rows * Stride(), 0.0f);
-    }
-
-    /// Adds the tile whose top-left pixel is large pixel (left, top); only its pixels within
-    /// the large picture count.
-    void AddTile(const uint32_t* pixels, int32_t tileWidth, int32_t tileHeight, int64_t left, int64_t top)
-    {
-        const int64_t columns
-            = std::min<int64_t>(tileWidth, static_cast<int64_t>(m_columns.First.size()) - left);
-        const int64_t rows = std::min<int64_t>(tileHeight, static_cast<int64_t>(m_rows.First.size()) - top);
-        for (int64_t y = 0; y < rows; ++y) {
-            const size_t bigY = static_cast<size_t>(top + y);
-            const int32_t firstRow = m_rows.First[bigY];
-            const std::array<float, 3>& rowWeights = m_rows.Weights[bigY];
-            const uint32_t* source = pixels + y * tileWidth;
-            for (int64_t x = 0; x < columns; ++x) {
-                const uint32_t p = source[x];
-                if (p == 0)
-                    continue;
-                const float channels[4] = { static_cast<float>(p >> 24), static_cast<float>((p >> 16) & 0xFF),
-                    static_cast<float>((p >> 8) & 0xFF), static_cast<float>(p & 0xFF) };
-                const size_t bigX = static_cast<size_t>(left + x);
-                const int32_t firstColumn = m_columns.First[bigX];
-                const std::array<float, 3>& columnWeights = m_columns.Weights[bigX];
-                for (int r = 0; r < 3; ++r) {
-                    const float wy = rowWeights[static_cast<size_t>(r)];
-                    const int32_t row = firstRow + r - m_bandTop;
-                    if (wy == 0 || row < 0 || static_cast<size_t>(row) >= m_band.size() / Stride())
-                        continue;
-                    for (int c = 0; c < 3; ++c) {
-                        const float w = wy * columnWeights[static_cast<size_t>(c)];
-                        const int32_t column = firstColumn + c;
-                        if (w == 0 || column < 0 || column >= m_width)
-                            continue;
-                        float* cell
-                            = &m_band[static_cast<size_t>(row) * Stride() + static_cast<size_t>(column) * 4];
-                        for (int k = 0; k < 4; ++k)
-                            cell[k] += w * channels[k];
-                    }
-                }
-            }
-        }
-    }
-
-    /// Writes every row still held.
-    void Finish() { FlushAbove(m_bandTop + static_cast<int32_t>(m_band.size() / Stride())); }
-
-private:
-    [[nodiscard]] size_t Stride() const { return static_cast<size_t>(m_width) * 4; }
-
-    void FlushAbove(int32_t row)
-    {
-        const int32_t held = static_cast<int32_t>(m_band.size() / Stride());
-        const int32_t done = std::clamp(row - m_bandTop, 0, held);
-        const float ba = static_cast<float>(m_background >> 24);
-        const float background[4] = { ba, static_cast<float>((m_background >> 16) & 0xFF),
-            static_cast<float>((m_background >> 8) & 0xFF), static_cast<float>(m_background & 0xFF) };
-        for (int32_t r = 0; r < done; ++r) {
-            uint32_t* out = m_output.GetScanline(m_bandTop + r);
-            if (!out)
-                continue;
-            const float rowShare = m_rowShares[static_cast<size_t>(m_bandTop + r)];
-            const float* cells = &m_band[static_cast<size_t>(r) * Stride()];
-            for (int32_t x = 0; x < m_width; ++x) {
-                const float share = rowShare * m_columnShares[static_cast<size_t>(x)];
-                if (share == 0)
-                    continue;
-                const float* cell = cells + static_cast<size_t>(x) * 4;
-                // The tiles show the background themselves; it fills only what they leave of
-                // the pixel.
-                const float rest = 1 - share;
-                uint32_t v[4];
-                for (int k = 0; k < 4; ++k)
-                    v[k] = static_cast<uint32_t>(
-                        std::clamp(std::lround(cell[k] + rest * background[k]), 0L, 255L));
-                for (int k = 1; k < 4; ++k)
-                    v[k] = std::min(v[k], v[0]);
-                out[x] = v[0] << 24 | v[1] << 16 | v[2] << 8 | v[3];
-            }
-        }
-        m_band.erase(
-            m_band.begin(), m_band.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(done) * Stride()));
-        m_bandTop += done;
-        if (m_bandTop < row) {
-            // Rows no tile reached: they keep the background.
-            m_bandTop = row;
-            m_band.clear();
-        }
-    }
-
-    TwzBitmap& m_output;
-    AxisSpread m_columns;
-    AxisSpread m_rows;
-    std::vector<float> m_columnShares;
-    std::vector<float> m_rowShares;
-    uint32_t m_background;
-    int32_t m_width;
-    std::vector<float> m_band; // rows from m_bandTop on, four channels per pixel
-    int32_t m_bandTop = 0;
-};
-
 } // namespace
 
 bool ThvVisualObject::MakeScreenshot(TwzBitmap* bitmap, int32_t width, int32_t height, uint32_t clearColor,
@@ -254,13 +90,30 @@ bool ThvVisualObject::MakeScreenshot(TwzBitmap* bitmap, int32_t width, int32_t h
         return true;
 
     const int32_t tileSize = std::min(kTileSize, hvMaxTextureWidth);
-    ThvBitmap tile(tileSize, tileSize);
+    // One bitmap canvas for all tiles: the scene's own, kept from its last screenshot.
+    rtl::Watch<ThvScene> scene(GetScene());
+    std::unique_ptr<ThvBitmap> kept = scene ? scene->TakeScreenshotTile() : nullptr;
+    if (!kept)
+        kept = std::make_unique<ThvBitmap>(tileSize, tileSize);
+    ThvBitmap& tile = *kept;
+    tile.SetSize(tileSize, tileSize);
     // Without a 3D canvas class nothing can be rendered: the background is the picture.
     if (!tile.GetCanvas())
         return true;
+    // Whatever way the render ends, the scene keeps the tile for the next one.
+    struct GiveBack {
+        rtl::Watch<ThvScene>& scene;
+        std::unique_ptr<ThvBitmap>& tile;
+        ~GiveBack()
+        {
+            if (scene)
+                scene->KeepScreenshotTile(std::move(tile));
+        }
+    } giveBack { scene, kept };
     // NOTE: each row of tiles is reduced into the output as it arrives, so the supersampled
-    // picture never exists whole; it would take scale x scale times the output's memory.
-    Reduction reduction(*bitmap, target, bigWidth, bigHeight, ClearPixel(clearColor));
+    // picture never exists whole; it would take scale x scale times the output's memory. The
+    // reduction runs on other threads while the next tile renders.
+    scene3d::ScreenshotReduction reduction(*bitmap, target, bigWidth, bigHeight, ClearPixel(clearColor));
     const float magnification = static_cast<float>(scale) / ratio;
     rtl::Watch<ThvVisualObject> self(this);
     const int64_t total = ((bigWidth + tileSize - 1) / tileSize) * ((bigHeight + tileSize - 1) / tileSize);
@@ -277,7 +130,6 @@ bool ThvVisualObject::MakeScreenshot(TwzBitmap* bitmap, int32_t width, int32_t h
     if (!self)
         return false;
     for (int64_t top = 0; top < bigHeight; top += tileSize) {
-        reduction.BeginTileRow(top, std::min(top + tileSize, bigHeight));
         for (int64_t left = 0; left < bigWidth; left += tileSize) {
             PaintToBitmap(&tile, tileSize, tileSize, static_cast<int32_t>(left), static_cast<int32_t>(top),
                 magnification, clearColor);

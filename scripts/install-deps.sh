@@ -11,7 +11,7 @@ packages=(
   libegl-dev libopengl-dev libegl-mesa0 libgl1-mesa-dri
   libgtk-3-dev libbullet-dev
   xvfb xauth fonts-dejavu-core fonts-liberation2 fonts-urw-base35
-  python3-pil locales
+  python3-pil locales hyperfine
 )
 
 missing=()

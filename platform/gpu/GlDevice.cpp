@@ -297,11 +297,12 @@ GlDevice::GlDevice(GlContextPtr context, const GlCaps& caps, bool extended)
     , m_extended(extended)
 { }
 
-HRESULT GlDevice::Create(
-    const GlCaps& caps, bool extended, D3DPRESENT_PARAMETERS& parameters, DevicePtr& result)
+HRESULT GlDevice::Create(const GlCaps& caps, bool extended, D3DPRESENT_PARAMETERS& parameters,
+    DevicePtr& result, GlContextPtr context)
 {
     result.reset();
-    GlContextPtr context = GlContext::Create();
+    if (!context || !context->MakeCurrent())
+        context = GlContext::Create();
     if (!context)
         return D3DERR_NOTAVAILABLE;
     std::shared_ptr<GlDevice> device(new GlDevice(context, caps, extended));

@@ -29,8 +29,9 @@ struct GlCaps {
 
 class GlDevice final : public Device {
 public:
-    static HRESULT Create(
-        const GlCaps& caps, bool extended, D3DPRESENT_PARAMETERS& parameters, DevicePtr& result);
+    /// `context`: a fresh context to take instead of creating one; null creates one.
+    static HRESULT Create(const GlCaps& caps, bool extended, D3DPRESENT_PARAMETERS& parameters,
+        DevicePtr& result, GlContextPtr context = nullptr);
     ~GlDevice() override;
 
 #define GPU_DEVICE_OPERATION(Name, Parameters) HRESULT Name Parameters override;

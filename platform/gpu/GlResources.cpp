@@ -2,6 +2,7 @@
 
 #include "platform/gpu/DeviceRules.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -221,18 +222,17 @@ GlBufferStore::~GlBufferStore()
 HRESULT GlBufferStore::Allocate()
 {
     uint32_t size = m_size;
-    try {
-        m_copy.assign(size, 0);
-    } catch (const std::bad_alloc&) {
+    m_copy.reset(static_cast<uint8_t*>(std::calloc(std::max<size_t>(size, 1), 1)));
+    m_copySize = m_copy ? size : 0;
+    if (!m_copy)
         return E_OUTOFMEMORY;
-    }
     if (!m_context->MakeCurrent())
         return E_FAIL;
     const GlFunctions& gl = m_context->Gl();
     DrainGlErrors();
     gl.glGenBuffers(1, &m_name);
     gl.glBindBuffer(m_target, m_name);
-    gl.glBufferData(m_target, GLsizeiptr(size), m_copy.data(),
+    gl.glBufferData(m_target, GLsizeiptr(size), m_copy.get(),
         (m_usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
     return glGetError() == GL_NO_ERROR ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
@@ -249,7 +249,7 @@ HRESULT GlBufferStore::Lock(uint32_t offset, uint32_t size, void** data, uint32_
     m_lockedOffset = offset;
     m_lockedSize = lockedSize;
     m_discard = (flags & D3DLOCK_DISCARD) && (m_usage & D3DUSAGE_DYNAMIC);
-    *data = m_copy.data() + offset;
+    *data = m_copy.get() + offset;
     return D3D_OK;
 }
 
@@ -266,10 +266,10 @@ HRESULT GlBufferStore::Unlock()
     if (m_discard) {
         // Orphan the storage a pending draw may still read, and refill the new storage with
         // the whole copy so the GL buffer never holds bytes the copy does not.
-        gl.glBufferData(m_target, GLsizeiptr(m_copy.size()), m_copy.data(), GL_DYNAMIC_DRAW);
+        gl.glBufferData(m_target, GLsizeiptr(m_copySize), m_copy.get(), GL_DYNAMIC_DRAW);
     } else {
         gl.glBufferSubData(
-            m_target, GLintptr(m_lockedOffset), GLsizeiptr(size), m_copy.data() + m_lockedOffset);
+            m_target, GLintptr(m_lockedOffset), GLsizeiptr(size), m_copy.get() + m_lockedOffset);
     }
     return D3D_OK;
 }

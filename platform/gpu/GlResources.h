@@ -7,6 +7,8 @@
 #include "platform/gpu/Device.h"
 #include "platform/gpu/GlContext.h"
 
+#include <cstdlib>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -87,8 +89,8 @@ public:
 
     const GlContext* Context() const { return m_context.get(); }
     GLuint Name() const { return m_name; }
-    uint32_t Size() const { return uint32_t(m_copy.size()); }
-    const uint8_t* Data() const { return m_copy.data(); }
+    uint32_t Size() const { return m_copySize; }
+    const uint8_t* Data() const { return m_copy.get(); }
     bool Locked() const { return m_lockedSize.has_value(); }
 
 private:
@@ -97,7 +99,13 @@ private:
     uint32_t m_usage;
     uint32_t m_size;
     GLuint m_name = 0;
-    std::vector<uint8_t> m_copy;
+    struct FreeBytes {
+        void operator()(uint8_t* bytes) const { std::free(bytes); }
+    };
+    // NOTE: calloc'ed, not a zero-filled vector: a fresh ring of megabytes then costs no
+    // pass over its bytes until they are written.
+    std::unique_ptr<uint8_t[], FreeBytes> m_copy;
+    uint32_t m_copySize = 0;
     uint32_t m_lockedOffset = 0;
     std::optional<uint32_t> m_lockedSize;
     bool m_discard = false;

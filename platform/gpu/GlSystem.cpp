@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 namespace platform::gpu {
 
@@ -37,8 +38,9 @@ std::vector<uint32_t> SampleCountsOf(const GlFunctions& gl, GLenum format)
     return { samples.begin(), samples.end() };
 }
 
-// Probes the driver once, on a context of its own: nullopt when it lacks what the device needs.
-std::optional<GlCaps> ProbeCaps(uint32_t maxTextureWidthCap)
+// Probes the driver once, on a context of its own, which it hands back untouched beyond the
+// queries for the first device to take: nullopt when the driver lacks what the device needs.
+std::optional<GlCaps> ProbeCaps(uint32_t maxTextureWidthCap, GlContextPtr& probed)
 {
     GlContextPtr context = GlContext::Create();
     if (!context)
@@ -79,14 +81,16 @@ std::optional<GlCaps> ProbeCaps(uint32_t maxTextureWidthCap)
             if (n >= 2 && std::find(depth.begin(), depth.end(), n) != depth.end())
                 caps.SampleCounts.push_back(n);
     }
+    probed = std::move(context);
     return caps;
 }
 
 class GlSystem final : public System {
 public:
-    GlSystem(const GlCaps& caps, bool extended)
+    GlSystem(const GlCaps& caps, bool extended, GlContextPtr probed)
         : m_caps(caps)
         , m_extended(extended)
+        , m_probed(std::move(probed))
     { }
 
     HRESULT GetDeviceCaps(uint32_t adapter, D3DDEVTYPE, D3DCAPS9& caps) override
@@ -126,8 +130,9 @@ public:
         result.reset();
         if (adapter != D3DADAPTER_DEFAULT)
             return D3DERR_INVALIDCALL;
-        // Devices of an extended system answer the extended calls too.
-        return GlDevice::Create(m_caps, m_extended, parameters, result);
+        // Devices of an extended system answer the extended calls too. The first one takes
+        // the context the driver was probed on: a context costs the driver a start of its own.
+        return GlDevice::Create(m_caps, m_extended, parameters, result, std::exchange(m_probed, nullptr));
     }
 
     HRESULT CreateDeviceEx(uint32_t adapter, D3DDEVTYPE type, WindowHandle focusWindow,
@@ -143,6 +148,7 @@ public:
 private:
     GlCaps m_caps;
     bool m_extended;
+    GlContextPtr m_probed; // unused so far: only queried
 };
 
 class GlRuntime final : public Runtime {
@@ -168,10 +174,11 @@ private:
         // The top bit only asks for the debug runtime.
         if ((sdkVersion & 0x7FFFFFFFu) != D3D_SDK_VERSION)
             return nullptr;
-        std::optional<GlCaps> caps = ProbeCaps(m_options.MaxTextureWidthCap);
+        GlContextPtr probed;
+        std::optional<GlCaps> caps = ProbeCaps(m_options.MaxTextureWidthCap, probed);
         if (!caps)
             return nullptr;
-        return std::make_shared<GlSystem>(*caps, extended);
+        return std::make_shared<GlSystem>(*caps, extended, std::move(probed));
     }
 
     GlRuntimeOptions m_options;

@@ -860,3 +860,38 @@ TEST_F(LetteringTest, ProgressCountsTheTilesAndCancellingLeavesTheBackgroundAlon
         ExpectNoTemporaryCanvas(*container);
     }
 }
+
+TEST_F(LetteringTest, ScreenshotsOfOneSceneShareATileCanvasAndLeaveNothingInItForTheNext)
+{
+    FrontView();
+    ThvDummy* left = MakeContainer(2, 2, 0.001f);
+    left->GetPosition()->SetX(-1.5f);
+    MakePlate(left, 2, 2, 0xFF20A040);
+    ThvDummy* right = MakeContainer(2, 1, 0.001f);
+    right->GetPosition()->SetX(1.5f);
+    MakePlate(right, 2, 1, 0xFFC03010);
+    RenderScene();
+
+    TwzBitmap first(1, 1);
+    ASSERT_TRUE(left->MakeScreenshot(&first, 120, 120, 0xFFFFFFFF, 3));
+    std::unique_ptr<ThvBitmap> kept = scene->TakeScreenshotTile();
+    ASSERT_NE(kept, nullptr);
+    ThvCanvas* tileCanvas = kept->GetCanvas();
+    scene->KeepScreenshotTile(std::move(kept));
+
+    // Another object, size, supersampling and background in between.
+    TwzBitmap other(1, 1);
+    ASSERT_TRUE(right->MakeScreenshot(&other, 200, 90, 0x00000000, 2));
+    EXPECT_TRUE(Near(PixelOf(other, 100, 45), 0xFFC03010, 1));
+    TwzBitmap again(1, 1);
+    ASSERT_TRUE(left->MakeScreenshot(&again, 120, 120, 0xFFFFFFFF, 3));
+    EXPECT_EQ(Compare(again, first, 0).max, 0);
+    EXPECT_TRUE(Near(PixelOf(again, 60, 60), 0xFF20A040, 1));
+
+    kept = scene->TakeScreenshotTile();
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->GetCanvas(), tileCanvas);
+    scene->KeepScreenshotTile(std::move(kept));
+    ExpectNoTemporaryCanvas(*left);
+    ExpectNoTemporaryCanvas(*right);
+}
