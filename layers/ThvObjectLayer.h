@@ -2,6 +2,7 @@
 
 #include "scene3d/ThvCustomBufferLayer.h"
 #include "scene3d/ThvScene.h"
+#include "scene3d/ThvSceneDesign.h"
 #include "ui2d/HostDesignMode.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/TwzObject.h"
@@ -26,7 +27,10 @@ class TwzVisualObject;
 // routed to the 2D objects as the 2D scene control routes those of its window.
 //
 // Painting and the host interface are in ThvObjectLayer.cpp, input in ThvObjectLayerInput.cpp.
-class ThvCustomObjectLayer : public ThvCustomBufferLayer, public IwzScene, public scene3d::IObjectLayer {
+class ThvCustomObjectLayer : public ThvCustomBufferLayer,
+                             public IwzScene,
+                             public scene3d::IObjectLayer,
+                             public scene3d::IDesignMouseInput {
     RTL_CLASS(ThvCustomObjectLayer, ThvCustomBufferLayer)
 public:
     explicit ThvCustomObjectLayer(rtl::TComponent* owner);
@@ -72,6 +76,9 @@ public:
     void SetLinkedFrame(rtl::TComponent* frame) { m_linkedFrame = frame; }
 
     // ---- design mode -----------------------------------------------------------------------
+    /// Selected in a designed 3D scene, the layer takes the mouse itself, so that its own 2D
+    /// objects can be designed.
+    [[nodiscard]] bool GetDesignMouseInput() const override { return true; }
     [[nodiscard]] bool GetDesignSnapToGrid() const { return m_designSnapToGrid; }
     void SetDesignSnapToGrid(bool value) { m_designSnapToGrid = value; }
     [[nodiscard]] bool GetDesignSnapToLines() const { return m_designSnapToLines; }

@@ -816,6 +816,35 @@ TEST_F(SceneDesignTest, TheSelectionShowsADashedFrameAndHandlesThatTurnRedUnderT
     EXPECT_EQ(PositionOf(a), (TwzPoint { 25, 20 }));
 }
 
+TEST_F(SceneDesignTest, AFormDesignersHitTestIsClaimedOverObjectsTheSelectionAndDuringDrags)
+{
+    root->SetLocked(true); // not hit at design time: the bare scene shows through
+    struct Case {
+        const char* name;
+        TwzObject* selection;
+        TwzPoint point;
+        bool claimed;
+    };
+    const Case cases[] = {
+        { "bare scene", nullptr, { 100, 60 }, false },
+        { "over an object", nullptr, { 30, 30 }, true },
+        { "on an edge, not selected", nullptr, { 150, 100 }, false },
+        { "on the selection's edge", b, { 150, 100 }, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        scene->SetSelected(c.selection);
+        EXPECT_EQ(scene->DesignHitTest(c.point), c.claimed);
+    }
+    Press(30, 30);
+    EXPECT_TRUE(scene->DesignHitTest({ 100, 60 })) << "while a move runs";
+    Release(30, 30);
+    EXPECT_FALSE(scene->DesignHitTest({ 100, 60 }));
+    root->Free();
+    root = nullptr;
+    EXPECT_TRUE(scene->DesignHitTest({ 100, 60 })) << "a scene without roots";
+}
+
 TEST_F(SceneDesignTest, WithoutTheDesignToolsADesignedSceneLeavesItsObjectsAlone)
 {
     const ui2d::SceneDesignModeFactory factory = ui2d::MakeSceneDesignMode;
