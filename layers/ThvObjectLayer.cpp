@@ -128,6 +128,8 @@ void ThvCustomObjectLayer::BeforeDestruction()
     --SceneCount;
     if (SceneCount == 0)
         FreeAniThread();
+    // The design menu and the design state go before the objects they refer to.
+    m_designMode.reset();
     SetStyle(nullptr);
     if (m_readyTimer != 0) {
         if (platform::ui::Application* app = platform::ui::Application::TryCurrent())
@@ -259,7 +261,7 @@ void ThvCustomObjectLayer::BeginDrag(TwzObject* object)
 
 bool ThvCustomObjectLayer::Holds(const rtl::TComponent* component) const
 {
-    for (const TwzObject* link : { m_focused, m_captured, m_hovered }) {
+    for (const TwzObject* link : { m_focused, m_captured, m_hovered, m_selected }) {
         if (link && static_cast<const rtl::TComponent*>(link) == component)
             return true;
     }
@@ -276,6 +278,34 @@ void ThvCustomObjectLayer::Relink(TwzObject*& link, TwzObject* value)
         old->RemoveFreeNotification(this);
     if (value)
         value->FreeNotification(this);
+}
+
+void ThvCustomObjectLayer::SetSelected(TwzObject* object)
+{
+    if (!m_designing)
+        return;
+    if (!object || (object->AsVisual() && object->GetScene() == this))
+        Relink(m_selected, object);
+}
+
+// ---- design mode --------------------------------------------------------------------------
+
+ui2d::HostDesignMode* ThvCustomObjectLayer::GetDesignMode()
+{
+    if (!m_designMode && m_designing && layers::MakeLayerDesignMode && !IsDestroying())
+        m_designMode = layers::MakeLayerDesignMode(*this);
+    return m_designMode.get();
+}
+
+TwzObject* ThvCustomObjectLayer::GetDesignDropTarget() const
+{
+    return m_designMode ? m_designMode->GetDropTarget() : nullptr;
+}
+
+void ThvCustomObjectLayer::InsertObjectByClassName(const std::string& className)
+{
+    if (ui2d::HostDesignMode* design = GetDesignMode())
+        design->InsertObjectByClassName(className);
 }
 
 void ThvCustomObjectLayer::SetCaptured(TwzObject* object)
@@ -307,7 +337,7 @@ void ThvCustomObjectLayer::Notification(rtl::TComponent* component, rtl::TOperat
     Inherited::Notification(component, operation);
     if (operation != rtl::opRemove || !component)
         return;
-    for (TwzObject** link : { &m_focused, &m_captured, &m_hovered }) {
+    for (TwzObject** link : { &m_focused, &m_captured, &m_hovered, &m_selected }) {
         if (*link && static_cast<rtl::TComponent*>(*link) == component)
             *link = nullptr;
     }
@@ -421,6 +451,13 @@ void ThvCustomObjectLayer::PaintObjects()
             visual->PaintChildren();
         if (!self)
             return;
+    }
+    if (m_designing && m_canvas.get() == canvas) {
+        if (ui2d::HostDesignMode* design = GetDesignMode()) {
+            design->PaintOverlay(*canvas);
+            if (!self)
+                return;
+        }
     }
     if (m_canvas.get() != canvas)
         return;

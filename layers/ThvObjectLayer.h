@@ -2,6 +2,8 @@
 
 #include "scene3d/ThvCustomBufferLayer.h"
 #include "scene3d/ThvScene.h"
+#include "scene3d/ThvSceneDesign.h"
+#include "ui2d/HostDesignMode.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/TwzObject.h"
 
@@ -25,7 +27,10 @@ class TwzVisualObject;
 // routed to the 2D objects as the 2D scene control routes those of its window.
 //
 // Painting and the host interface are in ThvObjectLayer.cpp, input in ThvObjectLayerInput.cpp.
-class ThvCustomObjectLayer : public ThvCustomBufferLayer, public IwzScene, public scene3d::IObjectLayer {
+class ThvCustomObjectLayer : public ThvCustomBufferLayer,
+                             public IwzScene,
+                             public scene3d::IObjectLayer,
+                             public scene3d::IDesignMouseInput {
     RTL_CLASS(ThvCustomObjectLayer, ThvCustomBufferLayer)
 public:
     explicit ThvCustomObjectLayer(rtl::TComponent* owner);
@@ -70,6 +75,24 @@ public:
     /// The frame object that shows the root elsewhere; while set, the layer paints nothing.
     void SetLinkedFrame(rtl::TComponent* frame) { m_linkedFrame = frame; }
 
+    // ---- design mode -----------------------------------------------------------------------
+    /// Selected in a designed 3D scene, the layer takes the mouse itself, so that its own 2D
+    /// objects can be designed.
+    [[nodiscard]] bool GetDesignMouseInput() const override { return true; }
+    [[nodiscard]] bool GetDesignSnapToGrid() const { return m_designSnapToGrid; }
+    void SetDesignSnapToGrid(bool value) { m_designSnapToGrid = value; }
+    [[nodiscard]] bool GetDesignSnapToLines() const { return m_designSnapToLines; }
+    void SetDesignSnapToLines(bool value) { m_designSnapToLines = value; }
+    [[nodiscard]] bool GetDesignSnapGridShow() const { return m_designSnapGridShow; }
+    /// Kept off while the layer is not designed.
+    void SetDesignSnapGridShow(bool value) { m_designSnapGridShow = m_designing && value; }
+    [[nodiscard]] float GetGridSize() const { return m_gridSize; }
+    /// Raised by the design mode when the selection changes or a handle drag starts.
+    rtl::TNotifyEvent OnDesignChange;
+    /// The design mode of a designed layer, made on first use; null while the layer is not
+    /// designed or the design tools are not there.
+    [[nodiscard]] ui2d::HostDesignMode* GetDesignMode();
+
     // ---- the 3D object ---------------------------------------------------------------------
     void SetVisible(bool value) override;
     void BeforePaint() override;
@@ -105,7 +128,7 @@ public:
     void BeginWindowDrag() override;
     void BeginWindowResize() override;
     void AddUpdateRect(const TwzRect& rect) override;
-    void InsertObjectByClassName(const std::string&) override { }
+    void InsertObjectByClassName(const std::string& className) override;
     [[nodiscard]] TwzControl* GetActiveControl() const override { return m_activeControl; }
     [[nodiscard]] bool GetDisableUpdate() const override { return m_disableUpdate; }
     void SetDisableUpdate(bool value) override { m_disableUpdate = value; }
@@ -120,8 +143,8 @@ public:
     void UpdateStyle() override;
     void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
     [[nodiscard]] TwzTextRendering GetTextRendering() const override { return m_textRendering; }
-    [[nodiscard]] TwzObject* GetSelected() const override { return nullptr; }
-    [[nodiscard]] TwzObject* GetDesignDropTarget() const override { return nullptr; }
+    [[nodiscard]] TwzObject* GetSelected() const override { return m_selected; }
+    [[nodiscard]] TwzObject* GetDesignDropTarget() const override;
     [[nodiscard]] int32_t GetUpdateRectsCount() const override;
     [[nodiscard]] TwzRect GetUpdateRect(int32_t index) const override;
     void SetCaptured(TwzObject* object) override;
@@ -131,7 +154,8 @@ public:
     [[nodiscard]] TwzPoint GetMousePos() const override { return m_mousePos; }
     [[nodiscard]] TwzPoint LocalToScreen(const TwzPoint& point) const override;
     void BeginDrag(TwzObject* object) override;
-    void SetSelected(TwzObject*) override { }
+    /// Design mode: a visual object of this layer, or null.
+    void SetSelected(TwzObject* object) override;
     [[nodiscard]] bool GetAnimatedCaret() const override { return m_animatedCaret; }
 
     // ---- streaming -------------------------------------------------------------------------
@@ -169,6 +193,8 @@ private:
     TwzObject* m_captured = nullptr;
     TwzObject* m_hovered = nullptr;
     TwzObject* m_focused = nullptr;
+    TwzObject* m_selected = nullptr;
+    std::shared_ptr<ui2d::HostDesignMode> m_designMode;
     TwzControl* m_activeControl = nullptr;
     TwzResources* m_style = nullptr;
     rtl::TComponent* m_linkedFrame = nullptr;
@@ -244,6 +270,14 @@ protected:
 /// left the plate, so they go on at the plate's scale.
 void HitOnPlatePlane(
     ThvVisualObject& layer, const ThvVector& rayPos, const ThvVector& rayDir, ThvVector& hit);
+
+namespace layers {
+
+/// Makes the design mode of a designed object layer; installed by the design tools.
+using LayerDesignModeFactory = std::shared_ptr<ui2d::HostDesignMode> (*)(ThvCustomObjectLayer& layer);
+inline LayerDesignModeFactory MakeLayerDesignMode = nullptr;
+
+} // namespace layers
 
 /// Registers the layer classes by category and the older names for streaming (RegisterLayers).
 void RegisterObjectLayers();

@@ -171,8 +171,11 @@ void ThvCustomObjectLayer::LayerMouseDown(TMouseButton button, TShiftState shift
     m_rawMousePos = { x, y };
     m_mousePos = { SnapToGrid(x), SnapToGrid(y) };
     m_downPos = m_mousePos;
-    if (m_designing)
-        return; // FIXME: the layer's design mode comes with the design tools.
+    if (m_designing) {
+        if (ui2d::HostDesignMode* design = GetDesignMode())
+            design->MouseDown(button, shift, x, y);
+        return;
+    }
 
     TwzVisualObject* object = ObjectAtLayerPoint(m_mousePos.X, m_mousePos.Y);
     if (object && dynamic_cast<IwzSizeGrip*>(object)) {
@@ -224,7 +227,13 @@ void ThvCustomObjectLayer::LayerMouseMove(TShiftState shift, float x, float y)
     }
     m_mousePos = { SnapToGrid(x), SnapToGrid(y) };
     m_rawMousePos = { x, y };
-    if (!m_designing) {
+    if (m_designing) {
+        if (ui2d::HostDesignMode* design = GetDesignMode()) {
+            design->MouseMove(shift, x, y);
+            if (!self)
+                return;
+        }
+    } else {
         if (TwzVisualObject* captured = Visual(m_captured)) {
             const TwzPoint local = captured->AbsoluteToLocal(m_mousePos);
             captured->MouseMove(shift, local.X, local.Y, 0, 0);
@@ -269,8 +278,11 @@ void ThvCustomObjectLayer::LayerMouseUp(TMouseButton button, TShiftState shift, 
     m_windowResizing = false;
     if (windowMode && !m_captured && IsCaptured())
         ReleaseCapture();
-    if (m_designing)
+    if (m_designing) {
+        if (ui2d::HostDesignMode* design = GetDesignMode())
+            design->MouseUp(button, shift, x, y);
         return;
+    }
     // The release goes where the last press or move was, not where the release says.
     TwzVisualObject* target
         = m_captured ? Visual(m_captured) : ObjectAtLayerPoint(m_mousePos.X, m_mousePos.Y);
@@ -344,6 +356,13 @@ void ThvCustomObjectLayer::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState
 
 void ThvCustomObjectLayer::KeyUp(uint16_t& key, char16_t& keyChar, TShiftState shift)
 {
+    if (m_designing && key == platform::ui::vk::kDelete) {
+        rtl::Watch<ThvCustomObjectLayer> self(this);
+        if (ui2d::HostDesignMode* design = GetDesignMode())
+            design->KeyUp(key);
+        if (!self)
+            return;
+    }
     if (TwzVisualObject* focused = Visual(m_focused))
         focused->KeyUp(key, keyChar, shift);
 }

@@ -31,5 +31,6 @@ namespace ui2d {
 class IAnimationChild;
 class IEffectChild;
 class SceneDesignerHook;
+class HostDesignMode;
 struct ObjectInstanceAccess;
 } // namespace ui2d

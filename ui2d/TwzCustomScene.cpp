@@ -15,6 +15,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/DragSession.h"
 #include "platform/ui/Window.h"
+#include "ui2d/HostDesignMode.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/TwzControl.h"
 #include "ui2d/TwzObject.h"
@@ -122,6 +123,8 @@ void TwzCustomScene::BeforeDestruction()
     --SceneCount;
     if (SceneCount == 0 && ui2d::FreeAnimationClock)
         ui2d::FreeAnimationClock();
+    // The design menu and the design state go before the objects they refer to.
+    m_designMode.reset();
     SetStyle(nullptr);
     if (m_idleUpdateKey != 0) {
         if (platform::ui::Application* app = platform::ui::Application::TryCurrent())
@@ -221,10 +224,36 @@ void TwzCustomScene::EndUpdateNoRepaint()
     m_disableUpdate = false;
 }
 
-void TwzCustomScene::InsertObjectByClassName(const std::string&)
+void TwzCustomScene::InsertObjectByClassName(const std::string& className)
 {
-    // FIXME: the scene's design mode (object insertion, selection, the design menu) comes with
-    // the design tools.
+    if (ui2d::HostDesignMode* design = GetDesignMode())
+        design->InsertObjectByClassName(className);
+}
+
+// ---- design mode --------------------------------------------------------------------------
+
+ui2d::HostDesignMode* TwzCustomScene::GetDesignMode()
+{
+    if (!m_designMode && m_designTime && ui2d::MakeSceneDesignMode && !IsDestroying())
+        m_designMode = ui2d::MakeSceneDesignMode(*this);
+    return m_designMode.get();
+}
+
+void TwzCustomScene::PopupDesignMenu()
+{
+    if (ui2d::HostDesignMode* design = GetDesignMode())
+        design->PopupDesignMenu();
+}
+
+bool TwzCustomScene::DesignHitTest(const TwzPoint& point)
+{
+    ui2d::HostDesignMode* design = GetDesignMode();
+    return design && design->HitTest(point);
+}
+
+TwzObject* TwzCustomScene::GetDesignDropTarget() const
+{
+    return m_designMode ? m_designMode->GetDropTarget() : nullptr;
 }
 
 void TwzCustomScene::SetStyle(TwzResources* value)

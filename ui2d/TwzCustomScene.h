@@ -5,6 +5,7 @@
 #include "ui2d/IwzScene.h"
 
 #include "platform/rtl/Component.h"
+#include "platform/rtl/Events.h"
 #include "platform/ui/Forward.h"
 #include "platform/ui/Types.h"
 #include "platform/ui/WindowDrag.h"
@@ -96,6 +97,8 @@ public:
     [[nodiscard]] bool GetDesignSnapToLines() const { return m_designSnapToLines; }
     void SetDesignSnapToLines(bool value) { m_designSnapToLines = value; }
     [[nodiscard]] bool GetDesignSnapGridShow() const { return m_designSnapGridShow; }
+    /// Kept off while the scene is not designed.
+    void SetDesignSnapGridShow(bool value) { m_designSnapGridShow = m_designTime && value; }
     [[nodiscard]] float GetSnapGridSize() const { return m_snapGridSize; }
     void SetSnapGridSize(float value) { m_snapGridSize = value; }
     /// With "DesignSnapToGrid" on and a grid size, `value` truncated to a multiple of it.
@@ -103,6 +106,19 @@ public:
 
     // ---- roots ---------------------------------------------------------------------------
     [[nodiscard]] std::span<TwzObject* const> Roots() const { return m_roots; }
+    /// Sizes the first root, when visual, to the scene after its own scale.
+    void RefitRoot();
+
+    // ---- design mode ---------------------------------------------------------------------
+    /// Raised by the design mode when the selection changes or a handle drag starts.
+    rtl::TNotifyEvent OnDesignChange;
+    /// The design mode of a designed scene, made on first use; null while the scene is not
+    /// designed or the design tools are not there.
+    [[nodiscard]] ui2d::HostDesignMode* GetDesignMode();
+    /// Builds and shows the design menu at the cursor (designed scenes only).
+    void PopupDesignMenu();
+    /// Whether a form designer's mouse event at the client point belongs to the scene.
+    [[nodiscard]] bool DesignHitTest(const TwzPoint& point);
 
     // ---- window --------------------------------------------------------------------------
     /// Puts the control into `form` at its bounds; its native window exists while the form
@@ -193,7 +209,7 @@ public:
     void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
     [[nodiscard]] TwzTextRendering GetTextRendering() const override { return m_textRendering; }
     [[nodiscard]] TwzObject* GetSelected() const override { return m_selected; }
-    [[nodiscard]] TwzObject* GetDesignDropTarget() const override { return nullptr; }
+    [[nodiscard]] TwzObject* GetDesignDropTarget() const override;
     [[nodiscard]] int32_t GetUpdateRectsCount() const override;
     [[nodiscard]] TwzRect GetUpdateRect(int32_t index) const override;
     void SetCaptured(TwzObject* object) override;
@@ -228,7 +244,6 @@ private:
     void Relink(TwzObject*& link, TwzObject* value);
     [[nodiscard]] bool Holds(const rtl::TComponent* component) const;
     void FillChanged(rtl::TObject* sender);
-    void RefitRoot();
 
     // Window life.
     void CreateHost();
@@ -295,6 +310,7 @@ private:
     bool m_tabStop = false;
 
     // Design settings.
+    std::shared_ptr<ui2d::HostDesignMode> m_designMode;
     bool m_designTime = false;
     bool m_designSnapGridShow = false;
     bool m_designSnapToGrid = false;

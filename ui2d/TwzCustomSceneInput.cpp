@@ -10,6 +10,7 @@
 
 #include "platform/ui/Input.h"
 #include "platform/ui/Window.h"
+#include "ui2d/HostDesignMode.h"
 #include "ui2d/TwzObject.h"
 #include "ui2d/TwzVisualObject.h"
 
@@ -75,8 +76,11 @@ void TwzCustomScene::MouseDown(MouseButton button, ShiftState shift, int32_t x, 
     m_mousePos = { static_cast<float>(x), static_cast<float>(y) };
     m_snappedPos = { SnapToGrid(m_mousePos.X), SnapToGrid(m_mousePos.Y) };
     m_downPos = m_snappedPos;
-    if (m_designTime)
-        return; // FIXME: the scene's design mode comes with the design tools.
+    if (m_designTime) {
+        if (ui2d::HostDesignMode* design = GetDesignMode())
+            design->MouseDown(button, shift, m_mousePos.X, m_mousePos.Y);
+        return;
+    }
 
     TwzVisualObject* object = ObjectAtScenePoint(m_snappedPos);
     if (!object) {
@@ -109,8 +113,11 @@ void TwzCustomScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
     rtl::Watch<TwzCustomScene> self(this);
     m_snappedPos = { SnapToGrid(static_cast<float>(x)), SnapToGrid(static_cast<float>(y)) };
     m_mousePos = { static_cast<float>(x), static_cast<float>(y) };
-    if (m_designTime)
+    if (m_designTime) {
+        if (ui2d::HostDesignMode* design = GetDesignMode())
+            design->MouseMove(shift, m_mousePos.X, m_mousePos.Y);
         return;
+    }
 
     if (TwzVisualObject* captured = Visual(m_captured)) {
         const TwzPoint local = LocalPoint(captured);
@@ -145,15 +152,18 @@ void TwzCustomScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
     m_downPos = m_snappedPos;
 }
 
-void TwzCustomScene::MouseUp(MouseButton button, ShiftState shift, int32_t, int32_t)
+void TwzCustomScene::MouseUp(MouseButton button, ShiftState shift, int32_t x, int32_t y)
 {
     if (m_windowDrag.Active()) {
         m_windowDrag.End();
         if (m_host)
             m_host->SetCapture(m_captured != nullptr);
     }
-    if (m_designTime)
+    if (m_designTime) {
+        if (ui2d::HostDesignMode* design = GetDesignMode())
+            design->MouseUp(button, shift, static_cast<float>(x), static_cast<float>(y));
         return;
+    }
     // The release goes where the last press or move was, not where the release says.
     TwzVisualObject* target = m_captured ? Visual(m_captured) : ObjectAtScenePoint(m_snappedPos);
     if (!target)
@@ -318,7 +328,13 @@ void TwzCustomScene::DispatchKeyDown(uint16_t& key, char16_t& keyChar, ShiftStat
 
 void TwzCustomScene::DispatchKeyUp(uint16_t& key, char16_t& keyChar, ShiftState shift)
 {
-    // FIXME: in design mode Delete frees the selection; the design mode comes with the tools.
+    if (m_designTime && key == vk::kDelete) {
+        rtl::Watch<TwzCustomScene> self(this);
+        if (ui2d::HostDesignMode* design = GetDesignMode())
+            design->KeyUp(key);
+        if (!self)
+            return;
+    }
     if (TwzVisualObject* focused = Visual(m_focused))
         focused->KeyUp(key, keyChar, shift);
 }

@@ -16,6 +16,7 @@
 #include "platform/rtl/Numbers.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
+#include "ui2d/HostDesignMode.h"
 #include "ui2d/TwzObject.h"
 #include "ui2d/TwzVisualObject.h"
 
@@ -184,6 +185,13 @@ void TwzCustomScene::DrawScene()
             }
             if (!self)
                 return;
+        }
+        if (m_designTime && m_canvas.get() == canvas) {
+            if (ui2d::HostDesignMode* design = GetDesignMode()) {
+                design->PaintOverlay(*canvas);
+                if (!self)
+                    return;
+            }
         }
         if (m_canvas.get() != canvas)
             return; // the canvas went while painting

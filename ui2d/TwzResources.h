@@ -47,6 +47,9 @@ public:
 
     /// The tree the style lookups search; null when the sheet is empty. Owned.
     [[nodiscard]] TwzObject* GetRoot() const { return m_root; }
+    /// Replaces Root (the old tree is freed) by `tree`, which the sheet then owns, and
+    /// restyles the user scenes; null empties the sheet.
+    void SetRoot(TwzObject* tree) { SetRootTree(tree); }
 
     /// The scenes and object layers whose Style is this sheet. Plain references: a host
     /// that is freed leaves the list by itself (the sheet watches its component).

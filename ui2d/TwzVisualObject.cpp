@@ -11,7 +11,9 @@
 #include "graphics/TwzTimer.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/IwzScene.h"
+#include "ui2d/Library2D.h"
 #include "ui2d/PopupMenu.h"
+#include "ui2d/SceneDesignerHook.h"
 
 #include <algorithm>
 #include <cmath>
@@ -190,10 +192,13 @@ void TwzVisualObject::SetDesignHide(bool value)
     m_designHide = value;
     if (!HostDesignTime())
         return;
-    // FIXME: a hidden design selection passes the selection to the parent through the
-    // designer hook once design mode exists.
-    if (TwzVisualObject* parent = RealVisualParent())
-        parent->InvalidateObject();
+    TwzVisualObject* parent = RealVisualParent();
+    if (!parent)
+        return;
+    parent->InvalidateObject();
+    // A selection that disappears hands the designer's selection to its parent.
+    if (IwzScene* scene = GetScene(); value && SceneDesigner && scene && scene->GetSelected() == this)
+        SceneDesigner->SelectObject(scene->GetOwner(), parent, {});
 }
 
 void TwzVisualObject::SetDesignHideRecursive(bool value)

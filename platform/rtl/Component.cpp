@@ -157,6 +157,9 @@ void TComponent::InsertComponent(TComponent* component)
         component->m_owner->RemoveComponent(component);
     m_components.push_back(component);
     component->m_owner = this;
+    // What a designed owner holds is designed too.
+    if (IsDesigning())
+        component->SetDesigning(true);
     Notification(component, opInsert);
 }
 
