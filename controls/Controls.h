@@ -4,9 +4,9 @@
 
 #include <span>
 
-/// Registers the control classes (the value controls too, RegisterValueControls) for streaming
-/// and in their palette categories, in palette order, and adds the controls' style files to the built-in
-/// style. Runs after each start of the 2D library; registering again adds nothing.
+/// Registers the control classes for streaming and in their palette categories, in palette
+/// order, and adds the controls' style files to the built-in style. Runs after each start of
+/// the 2D library; registering again adds nothing.
 void RegisterControls();
 
 namespace controls {

@@ -8,8 +8,10 @@
 
 void RegisterLayers()
 {
+    // The extruded text box first, then the canvas layers, the object layers and the
+    // screen-space objects.
+    Register3DObjects<ThvTextBox3D>("Controls");
     RegisterCanvasLayers();
     RegisterObjectLayers();
     RegisterGUIObjects();
-    Register3DObjects<ThvTextBox3D>("Controls");
 }

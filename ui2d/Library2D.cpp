@@ -11,6 +11,7 @@
 #include "graphics/TwzGradientPoints.h"
 #include "graphics/TwzPathData.h"
 #include "graphics/TwzPosition.h"
+#include "graphics/TwzTimer.h"
 #include "graphics/TwzVisual.h"
 #include "graphics/TwzWideStrings.h"
 #include "platform/rtl/ClassInfo.h"
@@ -417,11 +418,14 @@ void Initialize2DLibrary()
     // Waits (a trigger animation run to its end) turn the application's loop.
     ui2d::SetMessagePump(&ui2d::PumpApplication);
 
-    // 5.-7. FIXME: the categories of the design tools and controls join as their classes land.
+    // 5. The frame and the popups.
     Register2DObjects<TwzFrame>("Layout");
     Register2DObjects<TwzPopup, TwzMessagePopup>("Popup");
-    // The drop-target set-up of the original platform's OLE belongs to the window layer.
-    // 7. The categories, in palette order.
+    // 6. The drop-target set-up of the original platform's OLE belongs to the window layer.
+    // 7. The categories, in palette order. This library holds the animations, effects,
+    // shapes and the scene background; the libraries above it register the rest of the
+    // palette, in the same order, as the module start-up runs them next: the controls
+    // (RegisterControls), then the design tools (RegisterDesignTools).
     ui2d::RegisterAnimationObjects();
     Register2DObjects<TwzShadowEffect, TwzBlurEffect, TwzGlowEffect, TwzInnerGlowEffect, TwzBevelEffect,
         TwzReflectionEffect>("Effects");
@@ -446,10 +450,14 @@ void Finalize2DLibrary()
 
     // 1. The drawing back end goes first; nothing may draw after it.
     StopGdiPlus();
-    // 2.-3. FIXME: freeing the window-less timer registry comes with the timer.
-
-    // 4. The 2D animation clock, the built-in style, the registries and the translation.
+    // 2. The window-less timers. The 2D animation clock is the one timer of this library
+    // that may still run: it goes first, so its window-system timer stops with its record
+    // instead of ticking on with none.
     FreeAniThread();
+    FreeTimerRegistry();
+    // 3. No window-system library was loaded for the layering entry points.
+
+    // 4. The built-in style, the registries and the translation.
     ui2d::FreeLanguageTable();
     if (TwzObject* style = DefaultStyle.Get()) {
         DefaultStyle = nullptr;

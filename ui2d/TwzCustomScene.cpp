@@ -331,6 +331,16 @@ void TwzCustomScene::Relink(TwzObject*& link, TwzObject* value)
         value->FreeNotification(this);
 }
 
+void TwzCustomScene::SetActiveControl(TwzControl* value)
+{
+    if (value == m_activeControl)
+        return;
+    m_activeControl = value;
+    Relink(m_activeObject, value);
+    if (value && !IsLoading())
+        value->FocusObject();
+}
+
 void TwzCustomScene::SetCaptured(TwzObject* object)
 {
     Relink(m_captured, object);
@@ -350,6 +360,8 @@ void TwzCustomScene::Notification(rtl::TComponent* component, rtl::TOperation op
         if (*link && static_cast<rtl::TComponent*>(*link) == component)
             *link = nullptr;
     }
+    if (!m_activeObject)
+        m_activeControl = nullptr;
 }
 
 // ---- properties ---------------------------------------------------------------------------

@@ -87,8 +87,9 @@ public:
     void SetTextRendering(TwzTextRendering value);
     [[nodiscard]] bool GetTabStop() const { return m_tabStop; }
     void SetTabStop(bool value) { m_tabStop = value; }
-    // FIXME: Style and ActiveControl are published once the style sheet and control classes
-    // exist; until then a scene has no active control.
+    /// The control focused after loading; set outside loading it takes the focus at once.
+    /// Not owned: cleared when the control is freed.
+    void SetActiveControl(TwzControl* value);
     /// The control's cursor by toolkit number; shown where no object asks for its own.
     [[nodiscard]] int32_t GetCursor() const { return m_cursor; }
     void SetCursor(int32_t value);

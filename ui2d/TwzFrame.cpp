@@ -1,9 +1,14 @@
 #include "ui2d/TwzFrame.h"
 
+#include "graphics/TwzBitmap.h"
+#include "graphics/TwzCanvas.h"
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Exceptions.h"
 #include "ui2d/TwzCustomScene.h"
 
+#include <cmath>
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -47,12 +52,15 @@ void TwzFrame::SetSceneObject(TwzCustomScene* value)
     if (value && GetScene() && static_cast<rtl::TComponent*>(value) == GetScene()->GetComponent())
         return;
     const bool design = InDesign();
-    if (m_sceneObject) {
-        if (!design)
-            Unlink(m_sceneObject);
-        m_sceneObject->RemoveFreeNotification(this);
-    }
+    // The old scene is forgotten before it is let go: freeing a form copy frees the scene too.
+    TwzCustomScene* old = m_sceneObject;
+    m_sceneObject = nullptr;
     m_needLink = false;
+    if (old) {
+        old->RemoveFreeNotification(this);
+        if (!design)
+            Unlink(old);
+    }
     m_sceneObject = value;
     if (value)
         value->FreeNotification(this);
@@ -83,11 +91,48 @@ void TwzFrame::Link(TwzCustomScene* scene)
 void TwzFrame::Unlink(TwzCustomScene* scene)
 {
     const auto found = Links().find(scene);
-    if (found == Links().end() || found->second != this)
+    if (found != Links().end() && found->second == this) {
+        Links().erase(found);
+        if (GetChildCount() > 0 && !scene->IsDestroying())
+            scene->AddObject(GetChild(0));
+    }
+    FreeFormCopy();
+}
+
+void TwzFrame::FreeFormCopy()
+{
+    rtl::TComponent* copy = std::exchange(m_formCopy, nullptr);
+    if (!copy)
         return;
-    Links().erase(found);
-    if (GetChildCount() > 0 && !scene->IsDestroying())
-        scene->AddObject(GetChild(0));
+    copy->RemoveFreeNotification(this);
+    if (!copy->IsDestroying())
+        copy->Free();
+}
+
+void TwzFrame::ShowFormCopyOf(TwzCustomScene* scene)
+{
+    rtl::TComponent* form = scene->GetOwner();
+    rtl::TComponent* copy = nullptr;
+    TwzCustomScene* copied = nullptr;
+    if (form && form->ClassInfo().create && !scene->GetName().empty()) {
+        try {
+            copy = form->ClassInfo().create(nullptr);
+        } catch (const rtl::Exception&) {
+            // A form that cannot be made again leaves the frame empty.
+            copy = nullptr;
+        }
+        if (copy)
+            copied = dynamic_cast<TwzCustomScene*>(copy->FindComponent(scene->GetName()));
+        if (copy && !copied) {
+            copy->Free();
+            copy = nullptr;
+        }
+    }
+    SetSceneObject(copied);
+    if (copy) {
+        m_formCopy = copy;
+        copy->FreeNotification(this);
+    }
 }
 
 void TwzFrame::Paint()
@@ -95,15 +140,43 @@ void TwzFrame::Paint()
     if (m_needLink) {
         m_needLink = false;
         if (m_sceneObject && !InDesign()) {
-            // FIXME: a scene shown elsewhere is not copied (a fresh instance of its form):
-            // the frame shows nothing instead.
             if (LinkedFrame(m_sceneObject))
-                SetSceneObject(nullptr);
-            else if (m_sceneObject->GetRoot())
+                ShowFormCopyOf(m_sceneObject);
+            if (m_sceneObject && !LinkedFrame(m_sceneObject) && m_sceneObject->GetRoot())
                 Link(m_sceneObject);
         }
     }
+    if (InDesign())
+        PaintPreview();
     Inherited::Paint();
+}
+
+void TwzFrame::PaintPreview()
+{
+    TwzVisualObject* root
+        = m_sceneObject && m_sceneObject->GetRoot() ? m_sceneObject->GetRoot()->AsVisual() : nullptr;
+    TwzCanvas* canvas = GetCanvas();
+    if (!root || !canvas)
+        return;
+    const float width = std::round(GetWidth());
+    const float height = std::round(GetHeight());
+    if (!(width >= 1 && height >= 1))
+        return;
+    try {
+        if (!m_preview)
+            m_preview = std::make_unique<TwzBitmap>(1, 1);
+        m_preview->SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height));
+    } catch (const rtl::GraphicsError&) {
+        // Too large a frame to preview: it shows nothing.
+        m_preview.reset();
+        return;
+    }
+    m_preview->Clear(0);
+    TwzCanvas* target = m_preview->GetCanvas();
+    if (!target)
+        return;
+    root->PaintTo(*target, { 0, 0, width, height }, nullptr);
+    canvas->DrawBitmap(m_preview.get(), { 0, 0, width, height }, { 0, 0, width - 1, height - 1 }, 1);
 }
 
 void TwzFrame::GetChildren(const rtl::TGetChildProc&, rtl::TComponent*) { }
@@ -111,7 +184,11 @@ void TwzFrame::GetChildren(const rtl::TGetChildProc&, rtl::TComponent*) { }
 void TwzFrame::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation != rtl::opRemove || !component || component != static_cast<rtl::TComponent*>(m_sceneObject))
+    if (operation != rtl::opRemove || !component)
+        return;
+    if (component == m_formCopy)
+        m_formCopy = nullptr; // freed elsewhere; its scene goes with it
+    if (component != static_cast<rtl::TComponent*>(m_sceneObject))
         return;
     TwzCustomScene* scene = m_sceneObject;
     const bool linked = LinkedFrame(scene) == this;
@@ -127,10 +204,11 @@ void TwzFrame::Notification(rtl::TComponent* component, rtl::TOperation operatio
 
 void TwzFrame::BeforeDestruction()
 {
-    if (m_sceneObject) {
-        Unlink(m_sceneObject);
-        m_sceneObject->RemoveFreeNotification(this);
-        m_sceneObject = nullptr;
+    if (TwzCustomScene* scene = std::exchange(m_sceneObject, nullptr)) {
+        scene->RemoveFreeNotification(this);
+        Unlink(scene);
     }
+    FreeFormCopy();
+    m_preview.reset();
     Inherited::BeforeDestruction();
 }

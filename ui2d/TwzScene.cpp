@@ -3,10 +3,11 @@
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzCanvas.h"
 #include "platform/rtl/ClassInfo.h"
+#include "ui2d/TwzControl.h"
+#include "ui2d/TwzResources.h"
 
 namespace {
 
-// FIXME: Style and ActiveControl join once the style sheet and control classes exist.
 constexpr rtl::TPropInfo kSceneProps[] = {
     RTL_PROP(TwzScene, Left, Integer, rtl::kNoDefault),
     RTL_PROP(TwzScene, Top, Integer, rtl::kNoDefault),
@@ -16,7 +17,9 @@ constexpr rtl::TPropInfo kSceneProps[] = {
     RTL_PROP(TwzScene, Fill, Class, rtl::kNoDefault),
     RTL_PROP(TwzScene, Transparency, Boolean, false),
     RTL_PROP(TwzScene, TextRendering, Enum, wzAntiAlias),
+    RTL_PROP(TwzScene, Style, Component, nullptr),
     RTL_PROP(TwzScene, TabStop, Boolean, false),
+    RTL_PROP(TwzScene, ActiveControl, Component, nullptr),
     RTL_PROP(TwzScene, Cursor, Integer, 0).WithTypeName("TCursor"),
 };
 

@@ -101,10 +101,10 @@ protected:
             if (runs.empty() || runs.back() != it->category)
                 runs.push_back(it->category);
         }
-        // The layers (the extruded text box last) come between the animations and the 3D scene
-        // module's own classes.
+        // The layers (the extruded text box first) come between the animations and the 3D
+        // scene module's own classes.
         EXPECT_EQ(runs,
-            (std::vector<std::string> { "Animations", "Shapes", "GUI", "Shapes", "GUI", "Controls", "Scene",
+            (std::vector<std::string> { "Animations", "Controls", "Shapes", "GUI", "Shapes", "GUI", "Scene",
                 "Resources", "Shapes", "3D" }));
         // The layers in their order, oldest first: the canvas layers, the object layers, then
         // the screen objects.
