@@ -76,10 +76,12 @@ std::u16string TwzAngleButton::ValueText() const
 void TwzAngleButton::UpdateTexts()
 {
     const std::u16string text = ValueText();
+    // The drag's value shows only while a drag that does not track is in progress.
+    const bool dragShown = m_pressing && !m_tracking;
     if (auto* track = dynamic_cast<TwzText*>(FindResource("tracktext"))) {
-        track->SetVisible(false);
+        track->SetVisible(dragShown);
         track->SetText(text);
-        track->SetOpacity(m_pressing && !m_tracking ? 1 : 0);
+        track->SetOpacity(dragShown ? 1 : 0);
     }
     if (auto* shown = dynamic_cast<TwzText*>(FindResource("text"))) {
         shown->SetVisible(m_showValue);

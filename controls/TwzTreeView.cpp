@@ -766,6 +766,28 @@ void TwzTreeView::MouseDown(TMouseButton button, TShiftState shift, float x, flo
     m_mouseSelecting = true;
 }
 
+void TwzTreeView::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
+{
+    using platform::ui::ShiftFlag;
+    rtl::Watch<TwzTreeView> self(this);
+    Inherited::MouseMove(shift, x, y, deltaX, deltaY);
+    if (!self || !shift.Has(ShiftFlag::Left) || !m_mouseSelecting || GetMouseTracking())
+        return;
+    TwzTreeViewItem* item = ItemByPoint(x, y);
+    if (!item || item == m_selected.Get())
+        return;
+    rtl::Watch<TwzTreeViewItem> entered(item);
+    if (m_multiSelect) {
+        if (shift.Has(ShiftFlag::Ctrl))
+            item->SetIsSelected(!item->GetIsSelected());
+        else
+            SelectRange(m_anchor.Get() ? m_anchor.Get() : item, item);
+        if (!self || !entered)
+            return;
+    }
+    SetSelected(item);
+}
+
 void TwzTreeView::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
     rtl::Watch<TwzTreeView> self(this);

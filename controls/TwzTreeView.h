@@ -132,6 +132,10 @@ public:
     [[nodiscard]] std::string GetItemClassName() override;
     void AddObject(TwzObject* child) override;
     void MouseDown(TMouseButton button, TShiftState shift, float x, float y) override;
+    /// With the left button held after a press: the row under the pointer becomes Selected;
+    /// with MultiSelect the rows from the press's row to it are selected (Ctrl toggles each
+    /// row entered). Mouse tracking makes the drag scroll instead.
+    void MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY) override;
     void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override;
     void KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift) override;
     void EnterFocus() override;

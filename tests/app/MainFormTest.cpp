@@ -9,6 +9,7 @@
 #include "controls/TwzImageControl.h"
 #include "controls/TwzTracks.h"
 #include "graphics/TwzBitmap.h"
+#include "layers/ThvObjectLayer.h"
 #include "scene3d/ThvBitmap.h"
 #include "scene3d/ThvBitmapObject.h"
 #include "scene3d/ThvCamera.h"
@@ -20,7 +21,12 @@
 #include "scene3d/ThvScene.h"
 #include "scene3d/ThvText3D.h"
 
+#include "platform/rtl/ClassInfo.h"
 #include "platform/ui/Dialogs.h"
+#include "ui2d/Library2D.h"
+#include "ui2d/TwzControl.h"
+#include "ui2d/TwzCustomScene.h"
+#include "ui2d/TwzResources.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +58,44 @@ TEST_F(MainFormTest, TheStoredDescriptionReadsWithoutErrorsAndBindsEveryHandler)
     EXPECT_TRUE(form->colorFront->OnChange);
     EXPECT_TRUE(form->trackSize->OnChange);
     EXPECT_TRUE(form->checkFrame->OnChange);
+}
+
+TEST_F(MainFormTest, EveryStyleTheDescriptionNamesExists)
+{
+    // A name that exists nowhere would silently fall back to the class's own look.
+    ASSERT_NE(ui2d::LoadDefaultStyle(), nullptr);
+    auto* sheet = dynamic_cast<TwzResources*>(form->FindComponent("skinResources"));
+    ASSERT_NE(sheet, nullptr);
+    int named = 0;
+    for (int i = 0; i < form->GetComponentCount(); ++i) {
+        auto* control = dynamic_cast<TwzControl*>(form->GetComponent(i));
+        if (!control || control->GetResource().empty())
+            continue;
+        ++named;
+        const std::string& name = control->GetResource();
+        SCOPED_TRACE(control->GetName() + " -> " + name);
+        const bool found = (sheet->GetRoot() && sheet->GetRoot()->FindResource(name))
+            || DefaultStyle.Get()->FindResource(name) || FindResourceObject(name);
+        EXPECT_TRUE(found);
+    }
+    EXPECT_GE(named, 3) << "the corner list, the picture strip and the inspector's grip";
+}
+
+TEST_F(MainFormTest, APressAtTheInspectorsBottomRightCornerResizesTheWindow)
+{
+    auto* inspector = dynamic_cast<ThvCustomObjectLayer*>(form->Inspector);
+    ASSERT_NE(inspector, nullptr);
+    auto* grip = dynamic_cast<TwzControl*>(form->FindComponent("SizeGrip"));
+    ASSERT_NE(grip, nullptr);
+    grip->LoadStyle();
+    // The grip is invisible (nearly transparent) in the layer's bottom-right corner.
+    TwzVisualObject* root = inspector->GetRoot() ? inspector->GetRoot()->AsVisual() : nullptr;
+    ASSERT_NE(root, nullptr);
+    const float w = root->GetWidth();
+    const float h = root->GetHeight();
+    EXPECT_EQ(grip->LocalToAbsolute({ 16, 16 }), (TwzPoint { w, h }));
+    EXPECT_NE(dynamic_cast<IwzSizeGrip*>(inspector->ObjectAtLayerPoint(w - 4, h - 4)), nullptr);
+    EXPECT_EQ(dynamic_cast<IwzSizeGrip*>(inspector->ObjectAtLayerPoint(w - 40, h - 4)), nullptr);
 }
 
 TEST_F(MainFormTest, FormCreateLeavesTheStartState)

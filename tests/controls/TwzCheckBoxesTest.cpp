@@ -155,6 +155,32 @@ TEST_F(Boxes, ThePathCheckBoxPushesItsMarkIntoTheStyle)
     EXPECT_EQ(mark->GetPathData()->Count(), triangle.Count());
 }
 
+TEST_F(Boxes, ThePathCheckBoxShowsItsGlyphInBothStates)
+{
+    // A glyph toggle (the render dialog's proportions chain) must show its glyph unchecked
+    // too, dimmed, and light it up when checked.
+    auto* box = Add<TwzPathCheckBox>("box", { 10, 10, 120, 19 });
+    const auto glyphPixels = [&](auto isGlyph) {
+        int count = 0;
+        // Inside the box's frame, where only the glyph draws.
+        for (int y = 15; y < 25; ++y)
+            for (int x = 15; x < 25; ++x)
+                count += isGlyph(Pixel(x, y)) ? 1 : 0;
+        return count;
+    };
+    const auto grey
+        = [](uint32_t p) { return ((p >> 16) & 0xFF) > 0x60 && ((p >> 16) & 0xFF) == (p & 0xFF); };
+    const auto orange = [](uint32_t p) { return ((p >> 16) & 0xFF) > 0xC0 && (p & 0xFF) < 0x80; };
+    Settle();
+    PaintAll();
+    EXPECT_GT(glyphPixels(grey), 5) << "unchecked";
+    EXPECT_EQ(glyphPixels(orange), 0);
+    box->SetIsChecked(true);
+    Settle();
+    PaintAll();
+    EXPECT_GT(glyphPixels(orange), 5) << "checked";
+}
+
 TEST_F(Boxes, TheCloseButtonClosesTheFormThenClicks)
 {
     auto* close = Add<TwzCloseButton>("close", { 170, 0, 20, 20 });

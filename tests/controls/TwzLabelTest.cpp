@@ -13,6 +13,7 @@
 #include "platform/rtl/Streams.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/TwzBrushObject.h"
+#include "ui2d/TwzCustomScene.h"
 #include "ui2d/TwzLang.h"
 #include "ui2d/TwzText.h"
 
@@ -162,6 +163,13 @@ TEST_F(TextControls, TheStatusBarShowsHidesAndFreesItsGrip)
     EXPECT_TRUE(grip->GetVisible());
     EXPECT_FALSE(grip->GetLocked()) << "outside a designer a press reaches the grip";
     EXPECT_TRUE(grip->GetHitTest());
+    // The object a press at the bar's right end finds is a size grip, so the scene resizes
+    // the window; beside it the press goes to no grip.
+    const TwzPoint corner = grip->LocalToAbsolute({ grip->GetWidth() / 2, grip->GetHeight() / 2 });
+    EXPECT_GT(corner.X, 180);
+    EXPECT_GT(corner.Y, 11);
+    EXPECT_NE(dynamic_cast<IwzSizeGrip*>(scene->ObjectAt(corner)), nullptr);
+    EXPECT_EQ(dynamic_cast<IwzSizeGrip*>(scene->ObjectAt({ 100, 11 })), nullptr);
 
     bar->SetShowSizeGrip(false);
     TwzVisualObject* restyled = Part(*bar, "sizegrip")->AsVisual();

@@ -205,10 +205,12 @@ TEST_F(ValueControlsTest, AngleDialFollowsThePointerAroundItsCentre)
     scene->InjectMouseMove({ 25, 10 }, left);
     scene->InjectMouseMove({ 40, 25 }, left);
     EXPECT_EQ(log->changes, 0);
+    EXPECT_TRUE(trackText->GetVisible()) << "the drag's value is shown while dragging";
     EXPECT_EQ(trackText->GetOpacity(), 1);
     EXPECT_EQ(trackText->GetText(), u"0\u00B0");
     scene->InjectMouseUp({ 40, 25 });
     EXPECT_EQ(log->changes, 1);
+    EXPECT_FALSE(trackText->GetVisible());
     EXPECT_EQ(trackText->GetOpacity(), 0);
 
     // The value text.

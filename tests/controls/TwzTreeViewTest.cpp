@@ -253,6 +253,63 @@ TEST_F(TreeViews, MultiSelectionWithShiftAndCtrl)
     EXPECT_EQ(selectedRows(), "11000000");
 }
 
+TEST_F(TreeViews, ADragWithTheButtonHeldExtendsTheSelection)
+{
+    for (int i = 0; i < 6; ++i)
+        Item("r" + std::to_string(i));
+    const TwzPoint viewport = tree->LocalToAbsolute(tree->GetContentPart()->GetPosition()->GetPoint());
+    auto rowPoint = [&](int row) {
+        return TwzPoint { viewport.X + 60, viewport.Y + 19.0F * static_cast<float>(row) + 9 };
+    };
+    auto selectedRows = [&] {
+        std::string rows;
+        for (int i = 0; i < 6; ++i)
+            rows += Named("r" + std::to_string(i))->GetIsSelected() ? '1' : '0';
+        return rows;
+    };
+    const TShiftState held { ShiftFlag::Left };
+    const TShiftState heldCtrl { ShiftFlag::Left, ShiftFlag::Ctrl };
+    struct Case {
+        const char* name;
+        bool multiSelect;
+        int pressRow;
+        std::vector<int> moves;
+        TShiftState shift;
+        const char* rows;
+        const char* selected;
+    };
+    const Case cases[] = {
+        { "single: the row under the pointer follows", false, 1, { 2, 4 }, held, "000010", "r4" },
+        { "multi: press row to pointer row", true, 1, { 2, 4 }, held, "011110", "r4" },
+        { "multi: back towards the press shrinks the range", true, 4, { 2, 1, 3 }, held, "000110", "r3" },
+        { "multi with Ctrl: each row entered toggles", true, 0, { 2, 3 }, heldCtrl, "101100", "r3" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tree->SetMultiSelect(c.multiSelect);
+        ClickAt(rowPoint(5));
+        scene->InjectMouseDown(rowPoint(c.pressRow), TMouseButton::Left, {});
+        for (int row : c.moves)
+            scene->InjectMouseMove(rowPoint(row), c.shift);
+        scene->InjectMouseUp(rowPoint(c.moves.back()));
+        if (c.multiSelect) {
+            EXPECT_EQ(selectedRows(), c.rows);
+        }
+        EXPECT_EQ(tree->GetSelected(), Named(c.selected));
+    }
+
+    // Without a press, or with mouse tracking (a drag scrolls), moving selects nothing.
+    tree->SetMultiSelect(true);
+    ClickAt(rowPoint(0));
+    scene->InjectMouseMove(rowPoint(3), held);
+    EXPECT_EQ(selectedRows(), "100000");
+    tree->SetMouseTracking(true);
+    scene->InjectMouseDown(rowPoint(0), TMouseButton::Left, {});
+    scene->InjectMouseMove(rowPoint(3), held);
+    scene->InjectMouseUp(rowPoint(3));
+    EXPECT_EQ(tree->GetSelected(), Named("r0"));
+}
+
 TEST_F(TreeViews, ACheckBoxClickChecksSelectsAndReports)
 {
     BuildSample();
