@@ -11,6 +11,9 @@
 #include "controls/TwzTabControl.h"
 #include "controls/TwzTextBox.h"
 #include "controls/TwzWindows.h"
+#include "design/DesignResources.h"
+#include "design/TwzBitmapEditor.h"
+#include "design/TwzSelection.h"
 #include "graphics/Colors.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzBounds.h"
@@ -164,10 +167,7 @@ TwzBrushDesign* TwzBrushDesign::Make(rtl::TComponent* owner)
 
 std::string_view TwzBrushDesign::StoredDescription()
 {
-    for (const design::EmbeddedForm& form : design::BrushDesignForms())
-        if (form.name == "BrushDesign.txt")
-            return form.bytes;
-    return {};
+    return design::EmbeddedFile("BrushDesign.txt");
 }
 
 void TwzBrushDesign::DescriptionLoaded()
@@ -604,8 +604,19 @@ void TwzBrushDesign::gradEditorChange(rtl::TObject*)
 
 void TwzBrushDesign::btnSelectBitmapClick(rtl::TObject*)
 {
-    if (!m_brush)
+    if (!m_brush || !bitmapImage)
         return;
+    rtl::Watch<TwzBrushDesign> self(this);
+    rtl::TOwned<TwzBitmapEditor> editor(new TwzBitmapEditor(nullptr));
+    editor->AssignFromBitmap(bitmapImage->GetBitmap());
+    // The modal run lets the brush's owner, or this designer, go meanwhile.
+    if (editor->ShowModal() != platform::ui::kModalOk || !self || !m_brush)
+        return;
+    TwzBitmap* picture = bitmapImage->GetBitmap();
+    editor->AssignToBitmap(picture);
+    m_brush->GetBitmap()->SetBitmap(picture);
+    RepaintBrushObject();
+    bitmapImage->InvalidateObject();
 }
 
 void TwzBrushDesign::tileModeListChange(rtl::TObject*)

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -215,16 +214,3 @@ private:
 
 /// The runner the colour buttons call for their brush dialog: the solid page only.
 bool RunColorBrushDialog(TwzBrush& brush);
-
-namespace design {
-
-/// An embedded form description.
-struct EmbeddedForm {
-    std::string_view name;
-    std::string_view bytes;
-};
-
-/// The brush designer's embedded files (generated at build time).
-[[nodiscard]] std::span<const EmbeddedForm> BrushDesignForms();
-
-} // namespace design

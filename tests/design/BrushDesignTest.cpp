@@ -17,6 +17,8 @@
 #include "controls/TwzTabControl.h"
 #include "controls/TwzTextBox.h"
 #include "controls/TwzWindows.h"
+#include "design/TwzBitmapEditor.h"
+#include "design/TwzSelection.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzPosition.h"
@@ -325,6 +327,29 @@ TEST_F(BrushDesign, TheBitmapPageShowsThePictureAndSetsTheWrapMode)
     EXPECT_EQ(brush.GetBitmap()->GetWrapMode(), wzWrapTileOriginal);
     designer->tileModeList->SetItemIndex(-1);
     EXPECT_EQ(brush.GetBitmap()->GetWrapMode(), wzWrapTileOriginal) << "no choice is no wrap mode";
+
+    // "Select..." edits a copy in the bitmap editor; only OK brings it back into the brush.
+    for (const bool confirm : { false, true }) {
+        SCOPED_TRACE(confirm ? "OK" : "Cancel");
+        bool edited = false;
+        app.Post([&] {
+            TwzBitmapEditor* editor = nullptr;
+            for (IwzScene* host : SceneList())
+                if (auto* form = dynamic_cast<TwzBitmapEditor*>(host->GetOwner()))
+                    editor = form;
+            ASSERT_NE(editor, nullptr);
+            EXPECT_EQ(editor->Picture().GetWidth(), 3) << "the page's picture is loaded";
+            editor->Picture().Clear(0xFF00FF00);
+            edited = true;
+            editor->SetModalResult(confirm ? platform::ui::kModalOk : platform::ui::kModalCancel);
+        });
+        designer->btnSelectBitmapClick(designer->btnSelectBitmap);
+        EXPECT_TRUE(edited);
+        const uint32_t expected = confirm ? 0xFF00FF00u : 0xFF112233u;
+        EXPECT_EQ(brush.GetBitmap()->GetBitmap()->Pixels()[0], expected);
+        EXPECT_EQ(designer->bitmapImage->GetBitmap()->Pixels()[0], expected);
+        EXPECT_EQ(brush.GetBitmap()->GetBitmap()->GetWidth(), 3);
+    }
 }
 
 TEST_F(BrushDesign, TheBrushListSwitchesBetweenTheObjectsBrushesAndLetsGoWhenTheObjectGoes)
