@@ -9,6 +9,7 @@
 #include "platform/rtl/Text.h"
 #include "platform/rtl/Writer.h"
 #include "ui2d/TwzBackground.h"
+#include "ui2d/TwzScene.h"
 
 #include <gtest/gtest.h>
 
@@ -355,4 +356,45 @@ TEST_F(StyleSheet, TheBuiltInStyleIsReadOnFirstNeedAndRetriedAfterAFailure)
     PaintScene();
     EXPECT_NE(DefaultStyle.Get(), nullptr) << "the first lookup reads the embedded style";
     (void)control;
+}
+
+TEST_F(StyleSheet, ASceneStoresItsSheetAndActiveControlAndFocusesTheControlAfterLoading)
+{
+    rtl::TOwned<TTestObject> holder(new TTestObject(nullptr));
+    auto* stored = new TwzResources(holder.get());
+    stored->SetName("Sheet");
+    auto* host = new TwzScene(holder.get());
+    host->SetName("Scene1");
+    auto* background = new TwzVisualObject(holder.get());
+    background->SetName("Root1");
+    host->AddObject(background);
+    auto* button = new TwzProbeButton(holder.get());
+    button->SetName("Button1");
+    button->SetCanFocused(true);
+    button->SetParent(background);
+    host->SetStyle(stored);
+    // Set outside loading, the active control takes the focus at once.
+    host->SetActiveControl(button);
+    EXPECT_EQ(host->GetActiveControl(), button);
+    EXPECT_EQ(host->GetFocused(), button);
+
+    rtl::TMemoryStream stream;
+    rtl::WriteComponentToStream(stream, *holder);
+    stream.SetPosition(0);
+    rtl::TOwned<rtl::TComponent> copy(rtl::ReadComponentFromStream(stream, nullptr, nullptr));
+    ASSERT_NE(copy, nullptr);
+    auto* read = dynamic_cast<TwzScene*>(copy->FindComponent("Scene1"));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->GetStyle(), copy->FindComponent("Sheet"));
+    TwzControl* active = read->GetActiveControl();
+    ASSERT_NE(active, nullptr);
+    EXPECT_EQ(active->GetName(), "Button1");
+    EXPECT_EQ(read->GetFocused(), active) << "the active control is focused once loaded";
+
+    // Freeing the control or the sheet clears the scene's references.
+    button->Free();
+    EXPECT_EQ(host->GetActiveControl(), nullptr);
+    EXPECT_EQ(host->GetFocused(), nullptr);
+    stored->Free();
+    EXPECT_EQ(host->GetStyle(), nullptr);
 }
