@@ -191,6 +191,7 @@ void TfrmMain::FormCreate(rtl::TObject*)
     frameLeftColorChange(nullptr);
     frameBackColorChange(nullptr);
     textEditorChangeTracking(nullptr);
+    FitStartView();
     if (auto* list = dynamic_cast<TwzImageListBox*>(FindComponent("ImagesList")))
         list->AddFolder(platform::ui::ExecutableFolder() + "images");
 }

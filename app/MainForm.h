@@ -99,6 +99,10 @@ public:
     /// Measures the text and sizes the preview box, the text and the frame slab; rebuilds the
     /// front and side textures in use.
     void UpdateFrame();
+    /// Backs the camera off, never nearer, until the preview box fits between the window's
+    /// sides and clear of the tool bar and the inspector. The stored distance suits the
+    /// stored font; a machine without it falls back to a wider one.
+    void FitStartView();
     /// The working bitmap of the texture builders, made on first use.
     [[nodiscard]] TwzBitmap& TextureScratch();
     [[nodiscard]] bool HasTextureScratch() const { return m_textureScratch != nullptr; }

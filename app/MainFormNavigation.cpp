@@ -13,6 +13,10 @@
 
 #include "platform/ui/Shell.h"
 
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
 namespace {
 
 // No web address is configured for this build: the links open nothing.
@@ -37,6 +41,37 @@ float TfrmMain::ViewHeight() const
 }
 
 // ---- orbit and zoom -----------------------------------------------------------------------------
+
+void TfrmMain::FitStartView()
+{
+    if (!Camera1 || !Preview)
+        return;
+    float width = ViewWidth();
+    float height = ViewHeight();
+    if (width <= 0 || height <= 0) {
+        // The scene takes the client area once the window exists.
+        width = static_cast<float>(GetClientWidth());
+        height = static_cast<float>(GetClientHeight());
+    }
+    if (width <= 0 || height <= 0)
+        return;
+    // The camera looks at the box's centre through a quarter turn of view (vertically); the
+    // box stays centred, so the bars at the top and bottom take from both halves the taller
+    // of the two.
+    float covered = 0;
+    for (ThvVisualObject* bar : { ToolBar, Inspector })
+        if (bar && bar->GetVisible())
+            covered = std::max(covered, bar->GetHeight());
+    const float halfView = std::tan(std::numbers::pi_v<float> / 8);
+    const float clearHeight = std::max(height / 2 - covered, height / 4) / (height / 2);
+    constexpr float kMargin = 1.08f;
+    const float forWidth = Preview->GetWidth() / 2 / (halfView * width / height);
+    const float forHeight = Preview->GetHeight() / 2 / (halfView * clearHeight);
+    const float needed = kMargin * std::max(forWidth, forHeight) + Preview->GetDepth() / 2;
+    ThvPosition* position = Camera1->GetPosition();
+    if (std::isfinite(needed) && needed > -position->GetY())
+        position->SetY(-needed);
+}
 
 void TfrmMain::Root1MouseDown(
     rtl::TObject*, TMouseButton button, TShiftState, float x, float y, const ThvVector&, const ThvVector&)

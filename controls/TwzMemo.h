@@ -107,6 +107,10 @@ private:
 class TwzMemo : public TwzScrollBox {
     RTL_CLASS(TwzMemo, TwzScrollBox)
 public:
+    /// The most characters insertions make the text hold when MaxLength is 0 (a longer
+    /// paste is cut there, like MaxLength cuts it).
+    static constexpr int32_t kMaxMemoLength = 1 << 18;
+
     explicit TwzMemo(rtl::TComponent* owner);
 
     // ---- published ------------------------------------------------------------------------

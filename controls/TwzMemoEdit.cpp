@@ -53,9 +53,13 @@ void TwzMemo::InsertText(TwzCaretPosition p, std::u16string_view s, TwzEditOptio
     p = Normalized(p);
     const int32_t caretIndex = PosToIndex(m_caret);
     std::u16string text = m_text;
-    if (m_maxLength > 0) {
-        const int64_t room = static_cast<int64_t>(m_maxLength) - Size(text);
-        size_t cut = room <= 0 ? 0 : static_cast<size_t>(std::min<int64_t>(room, Size(s)));
+    // Without MaxLength a pasted text still meets a limit of its own: lines and places count
+    // in 32 bits, and a hostile clipboard must not cost minutes of layout.
+    const int64_t limit = m_maxLength > 0 ? m_maxLength : kMaxMemoLength;
+    {
+        const int64_t room = limit - static_cast<int64_t>(text.size());
+        size_t cut
+            = room <= 0 ? 0 : static_cast<size_t>(std::min<int64_t>(room, static_cast<int64_t>(s.size())));
         // A cut never keeps half of a surrogate pair.
         if (cut > 0 && cut < s.size() && IsHighSurrogate(s[cut - 1]) && IsLowSurrogate(s[cut]))
             --cut;

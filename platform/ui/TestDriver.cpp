@@ -351,10 +351,14 @@ void OnDragEnd(GtkWidget*, GdkDragContext*, gpointer data)
 
 void OnDragBegin(GtkWidget*, GdkDragContext* context, gpointer)
 {
-    // A plain icon: bare X servers have no icon theme for the default one.
+    // A plain icon: bare X servers have no icon theme for the default one. It hangs away
+    // from the pointer: GDK finds the window under the pointer from a cache of the window
+    // stack that may still hold the icon of a drag that ended moments ago (a refused drop's
+    // icon flies back to the source), and an icon under the pointer would then take the
+    // next drop in place of the target.
     GdkPixbuf* icon = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 4, 4);
     gdk_pixbuf_fill(icon, 0x00000080);
-    gtk_drag_set_icon_pixbuf(context, icon, 0, 0);
+    gtk_drag_set_icon_pixbuf(context, icon, -24, -24);
     g_object_unref(icon);
 }
 

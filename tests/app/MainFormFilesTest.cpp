@@ -136,6 +136,7 @@ TEST_F(MainFormTest, ADesignSavedAndLoadedBackRestoresEveryControl)
 TEST_F(MainFormTest, TheFileKeepsTheKeysInTheirOrderWithTheFontStyleLast)
 {
     const std::string file = TempName("order.qgf");
+    form->Camera1->GetPosition()->SetY(-10);
     form->SaveDesign(file);
     const std::string text = ReadText(file);
     const char* const keys[] = { "camera", "lightrot", "lightpos", "backgroundcolor", "background", "text",

@@ -72,6 +72,7 @@ TEST_F(MainFormTest, DraggingTurnsTheViewOneDegreeAPixelWithoutLimits)
 TEST_F(MainFormTest, EachWheelNotchMovesTheCameraByFourTenthsOfAUnit)
 {
     bool handled = false;
+    form->Camera1->GetPosition()->SetY(-10);
     form->Root1MouseWheel(form->Root1, {}, 120, {}, handled);
     EXPECT_TRUE(handled);
     EXPECT_NEAR(form->Camera1->GetPosition()->GetY(), -9.6f, 1e-5);

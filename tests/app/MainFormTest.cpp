@@ -7,6 +7,7 @@
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
 #include "controls/TwzImageControl.h"
+#include "controls/TwzMemo.h"
 #include "controls/TwzTracks.h"
 #include "graphics/TwzBitmap.h"
 #include "layers/ThvObjectLayer.h"
@@ -22,6 +23,7 @@
 #include "scene3d/ThvText3D.h"
 
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Text.h"
 #include "platform/ui/Dialogs.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/TwzControl.h"
@@ -31,6 +33,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
 using namespace apptest;
 
@@ -125,9 +129,9 @@ TEST_F(MainFormTest, FormCreateLeavesTheStartState)
     EXPECT_EQ(form->Frame->GetCornerType(), wzCornerRound);
     EXPECT_FLOAT_EQ(form->Frame->GetxRadius(), 0.6f);
     EXPECT_EQ(form->Frame->GetCorners(), (TwzCorners { wzCornerTopLeft, wzCornerBottomRight }));
-    // The view starts 10 units from the lettering, tilted by 33 degrees.
+    // The view starts at least 10 units from the lettering, tilted by 33 degrees.
     EXPECT_FLOAT_EQ(form->CameraX->GetRotateAngle()->GetX(), 33);
-    EXPECT_FLOAT_EQ(form->Camera1->GetPosition()->GetY(), -10);
+    EXPECT_LE(form->Camera1->GetPosition()->GetY(), -10);
     // The picture strip and the about panel are hidden.
     if (form->ImageLayout) {
         EXPECT_FALSE(form->ImageLayout->GetVisible());
@@ -136,6 +140,45 @@ TEST_F(MainFormTest, FormCreateLeavesTheStartState)
         EXPECT_FALSE(form->AboutLayout->GetVisible());
     }
     EXPECT_TRUE(form->GetFileName().empty());
+}
+
+TEST_F(MainFormTest, TheStartViewBacksOffUntilTheLetteringFits)
+{
+    // Whatever font the machine falls back to, the box lies inside the view: half its width
+    // within the horizontal half-view at the camera's distance (a quarter turn of view
+    // vertically, the client's aspect).
+    const auto fits = [&] {
+        const float distance = -form->Camera1->GetPosition()->GetY() - form->Preview->GetDepth() / 2;
+        const float aspect
+            = static_cast<float>(form->GetClientWidth()) / static_cast<float>(form->GetClientHeight());
+        const float halfView = distance * std::tan(std::numbers::pi_v<float> / 8);
+        return form->Preview->GetWidth() / 2 <= halfView * aspect
+            && form->Preview->GetHeight() / 2 <= halfView;
+    };
+    EXPECT_TRUE(fits()) << "at start";
+    const struct {
+        const char16_t* text;
+        float fontSize;
+        bool stays; // at the stored 10 units
+    } cases[] = {
+        { u"Gl", 16, true },
+        { u"Glyphforge Glyphforge", 16, false },
+        { u"Glyphforge", 36, false },
+        { u"Glyphforge\r\nGlyphforge\r\nGlyphforge\r\nGlyphforge", 16, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(rtl::Utf16ToUtf8(c.text));
+        form->Text->GetFont()->SetSize(c.fontSize);
+        form->textEditor->SetText(c.text);
+        form->Camera1->GetPosition()->SetY(-10);
+        form->FitStartView();
+        EXPECT_TRUE(fits());
+        if (c.stays) {
+            EXPECT_FLOAT_EQ(form->Camera1->GetPosition()->GetY(), -10) << "never nearer";
+        } else {
+            EXPECT_LT(form->Camera1->GetPosition()->GetY(), -10);
+        }
+    }
 }
 
 TEST_F(MainFormTest, TheFrameUpdateSizesTheBoxTheTextAndTheSlab)

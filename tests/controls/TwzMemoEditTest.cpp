@@ -260,6 +260,34 @@ TEST_F(MemoEditTest, ClipboardCutCopyPaste)
     EXPECT_EQ(memo->GetText(), std::u16string(u"a") + u'\xDC00' + u"b");
 }
 
+TEST_F(MemoEditTest, AHostilePasteIsCutAtTheMemosOwnLimit)
+{
+    // Without MaxLength the text still stops at the memo's own limit, never between the
+    // halves of a surrogate pair, and the memo stays editable.
+    const int32_t limit = TwzMemo::kMaxMemoLength;
+    TwzMemo* memo = Memo(u"ab");
+    Focus(*memo, { 0, 2 });
+    std::u16string huge(static_cast<size_t>(limit), u'w');
+    for (size_t i = 80; i < huge.size(); i += 81)
+        huge[i] = u' ';
+    huge.replace(static_cast<size_t>(limit) - 3, 2, u"\U0001F600"); // its low half lies past the limit
+    Clipboard().SetText(huge);
+    memo->PasteFromClipboard();
+    const std::u16string& text = memo->GetText();
+    ASSERT_EQ(static_cast<int64_t>(text.size()), limit - 1);
+    EXPECT_EQ(text.substr(0, 3), u"abw");
+    EXPECT_NE(text.back(), u'\xD83D') << "no half pair";
+    Key(vk::kEnd, Ctrl());
+    Key(vk::kBack);
+    EXPECT_EQ(static_cast<int64_t>(memo->GetText().size()), limit - 2);
+    // A MaxLength of its own still rules.
+    auto* small = Add<TwzMemo>("Memo2", { 10, 100, 180, 40 });
+    small->SetMaxLength(5);
+    Focus(*small, { 0, 0 });
+    small->PasteFromClipboard();
+    EXPECT_EQ(small->GetText(), u"wwwww");
+}
+
 TEST_F(MemoEditTest, ContextMenuEnablesItemsForTheState)
 {
     TwzMemo* memo = Memo(u"text");
