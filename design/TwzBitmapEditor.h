@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppForm.h"
+#include "design/TwzSelection.h"
 #include "graphics/Geometry.h"
 #include "ui2d/TwzVisualObject.h"
 
@@ -20,7 +21,6 @@ class TwzLabel;
 class TwzNumberBox;
 class TwzPaintBox;
 class TwzScrollBox;
-class TwzSelection;
 
 // The bitmap editor: a modal dialog that edits a copy of a bitmap. The user loads a picture
 // file, saves it, clears it, resizes it keeping its proportions, zooms the view, and cuts out

@@ -110,10 +110,12 @@ const std::vector<Registration> kPalette2D = {
             "TwzCompoundNumberBox", "TwzCompoundPopupBox", "TwzCompoundColorButton", "TwzCompoundImage" } },
 };
 
-/// The design tools' palette, registered by their own library after the controls. Empty
-/// until those classes land; then "Design" with TwzSelection, TwzSelectionPoint and
-/// TwzDesignFrame, and last "Design" with TwzInspector.
-const std::vector<Registration> kDesignPalette = {};
+/// The design tools' palette, registered by their own library after the controls and the
+/// layers: the selection handles, then the property inspector.
+const std::vector<Registration> kDesignPalette = {
+    { "Design", { "TwzSelection", "TwzSelectionPoint", "TwzDesignFrame" } },
+    { "Design", { "TwzInspector" } },
+};
 
 /// The 3D palette in registration order: the animations, the layers (the extruded text box,
 /// the canvas layers, the object layers, the screen-space objects), the 3D scene module, the
