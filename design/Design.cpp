@@ -1,12 +1,12 @@
 #include "design/Design.h"
 
 #include "controls/TwzButtons.h"
+#include "design/SceneDesignMode.h"
 #include "design/TwzBitmapEditor.h"
 #include "design/TwzBrushDesign.h"
 #include "design/TwzInspector.h"
 #include "design/TwzPathDataDesigner.h"
 #include "design/TwzSelection.h"
-#include "design/SceneDesignMode.h"
 #include "platform/rtl/ClassInfo.h"
 #include "ui2d/Library2D.h"
 
