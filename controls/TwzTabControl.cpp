@@ -6,6 +6,8 @@
 #include "graphics/TwzFont.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
+#include "ui2d/Library2D.h"
+#include "ui2d/SceneDesignerHook.h"
 
 #include <algorithm>
 
@@ -129,8 +131,9 @@ void TwzTabItem::DesignInsert()
     Inherited::DesignInsert();
     if (!self || m_layout)
         return;
-    // NOTE: a designer hook would give the page a unique name here; none is installed.
     auto* page = new TwzLayout(GetOwner());
+    if (SceneDesigner)
+        page->SetName(SceneDesigner->UniqueName(GetOwner(), std::string(page->ClassInfo().name)));
     page->SetParent(GetParent());
     SetLayout(page);
 }

@@ -10,6 +10,8 @@
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/Streams.h"
+#include "ui2d/Library2D.h"
+#include "ui2d/SceneDesignerHook.h"
 #include "ui2d/TwzShape.h"
 
 using namespace controlstest;
@@ -224,6 +226,22 @@ TEST_F(TabControls, AFreedPageClearsItsTabAndATabWithoutPageCanBeCurrent)
     item->DesignSelect();
     EXPECT_EQ(tabs->GetItemIndex(), 2);
     EXPECT_TRUE(item->GetLayout()->GetVisible());
+    EXPECT_EQ(item->GetLayout()->GetName(), "") << "without a designer hook the page stays unnamed";
+
+    // With a form designer's hook the new page takes the name the designer makes up.
+    struct NamingDesigner : ui2d::SceneDesignerHook {
+        std::string UniqueName(rtl::TComponent*, const std::string& baseName) override
+        {
+            return baseName + "7";
+        }
+    } designer;
+    SceneDesigner = &designer;
+    auto* named = new TwzTabItem(form.get());
+    named->SetParent(tabs);
+    named->DesignInsert();
+    SceneDesigner = nullptr;
+    ASSERT_NE(named->GetLayout(), nullptr);
+    EXPECT_EQ(named->GetLayout()->GetName(), "TwzLayout7");
 }
 
 TEST_F(TabControls, TheCurrentHeaderIsPaintedOverEveryOtherChild)
