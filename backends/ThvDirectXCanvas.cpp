@@ -234,6 +234,7 @@ void ThvDirectXCanvas::ResizeBuffer(int32_t width, int32_t height)
     }
 
     ReleaseTextures();
+    m_keptExtrusions.clear();
     m_indexBuffer.reset();
     m_vertexBuffer.reset();
     m_vertexPos = 0;
@@ -268,6 +269,7 @@ void ThvDirectXCanvas::FreeBuffer()
         m_vertexBuffer.reset();
         m_vertexPos = 0;
         m_indexPos = 0;
+        m_keptExtrusions.clear();
         m_device.reset();
         m_extendedDevice = false;
     }

@@ -72,6 +72,7 @@ bool ThvDirectXCanvas::BeginScene()
 {
     if (!m_device)
         return false;
+    ++m_sceneCount;
     const HRESULT state = AskDeviceState();
     if (state == D3DERR_DEVICELOST)
         return false;
