@@ -213,6 +213,7 @@ void ThvDirectXCanvas::ResizeBuffer(int32_t width, int32_t height)
     if (!m_device)
         return;
 
+    m_stencilBit = 8; // the depth-stencil surface is made anew
     m_readbackSurface.reset();
     m_resolveTarget.reset();
     // A bitmap canvas's own targets are video-memory surfaces, which a plain reset needs

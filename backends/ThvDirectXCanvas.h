@@ -261,6 +261,9 @@ private:
     std::vector<std::unique_ptr<KeptExtrusion>> m_keptExtrusions;
     /// Scenes begun on this canvas, which tell how lately each kept extrusion was drawn.
     uint64_t m_sceneCount = 0;
+    /// The stencil bit the next extruded cap counts its coverage in; 8 when the stencil must
+    /// be cleared first (a new scene, or all eight bits used since the last clear).
+    uint32_t m_stencilBit = 8;
     size_t m_extrusionBuilds = 0;
     /// The glyph atlases; their bitmaps go after the base teardown dropped their textures.
     std::vector<ThvInternalFont> m_fonts;

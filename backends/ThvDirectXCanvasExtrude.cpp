@@ -446,13 +446,21 @@ void ThvDirectXCanvas::DrawKeptCap(
     // Stencil pass: every fan triangle flips the coverage of its pixels, so the fan may reach
     // the stencil in any number of draws. Colour, depth and the alpha test stay out of it, so
     // a transparent texel of the face's texture cannot keep a pixel from being counted.
+    // Each cap counts in a stencil bit of its own, so the stencil is cleared once for eight
+    // caps (and at the first cap of every scene) rather than for each.
     d.SetRenderState(D3DRS_STENCILENABLE, 1);
-    d.Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0);
+    if (m_stencilBit >= 8) {
+        d.Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0);
+        m_stencilBit = 0;
+    }
+    const uint32_t bit = 1U << m_stencilBit++;
     d.SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
     d.SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_INVERT);
     d.SetRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
     d.SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
-    d.SetRenderState(D3DRS_STENCILMASK, 0xFFFFFFFF);
+    d.SetRenderState(D3DRS_STENCILREF, 0);
+    d.SetRenderState(D3DRS_STENCILMASK, bit);
+    d.SetRenderState(D3DRS_STENCILWRITEMASK, bit);
     d.SetRenderState(D3DRS_COLORWRITEENABLE, 0);
     d.SetRenderState(D3DRS_ZWRITEENABLE, 0);
     d.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
@@ -465,7 +473,8 @@ void ThvDirectXCanvas::DrawKeptCap(
     // Every frame runs with the alpha test on.
     d.SetRenderState(D3DRS_ALPHATESTENABLE, 1);
 
-    // Cover pass: the box face, wherever the coverage is odd.
+    // Cover pass: the box face, wherever the coverage is odd (its bit differs from the
+    // reference's 0).
     d.SetRenderState(D3DRS_STENCILFUNC, D3DCMP_NOTEQUAL);
     d.SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
     d.SetRenderState(D3DRS_ZWRITEENABLE, 1);

@@ -73,6 +73,7 @@ bool ThvDirectXCanvas::BeginScene()
     if (!m_device)
         return false;
     ++m_sceneCount;
+    m_stencilBit = 8;
     const HRESULT state = AskDeviceState();
     if (state == D3DERR_DEVICELOST)
         return false;

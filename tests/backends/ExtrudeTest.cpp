@@ -179,7 +179,34 @@ TEST_F(ExtrudeTest, ACapIsFannedIntoTheStencilAndCoveredByTheBoxFace)
         EXPECT_EQ(states[0].at(state), value) << state;
     for (const auto& [state, value] : coverPass)
         EXPECT_EQ(states[1].at(state), value) << state;
-    EXPECT_EQ(Device().State().RenderState(D3DRS_STENCILMASK), 0xFFFFFFFFu);
+    // The first cap of the scene counts in the first bit.
+    EXPECT_EQ(states[0].at("D3DRS_STENCILWRITEMASK"), "1");
+    EXPECT_EQ(states[1].at("D3DRS_STENCILMASK"), "1");
+    EXPECT_EQ(states[1].at("D3DRS_STENCILREF"), "0");
+}
+
+TEST_F(ExtrudeTest, CapsCountInStencilBitsOfTheirOwnClearedOnceForEightCapsAndEveryScene)
+{
+    const auto clears = [&] { return CallsWith(Log(), ".Clear(0, nil, 0x4,").size(); };
+    std::vector<std::string> bits;
+    for (int cap = 0; cap < 9; ++cap) {
+        Log().ClearCalls();
+        Fill(Rectangle(0, 0, 1, 1), true, false, false);
+        const auto states = StatesAtDraws(Log());
+        ASSERT_EQ(states.size(), 2u);
+        EXPECT_EQ(states[0].at("D3DRS_STENCILWRITEMASK"), states[1].at("D3DRS_STENCILMASK"));
+        bits.push_back(states[0].at("D3DRS_STENCILWRITEMASK"));
+        EXPECT_EQ(clears(), cap % 8 == 0 ? 1u : 0u) << cap;
+    }
+    EXPECT_EQ(bits, (std::vector<std::string> { "1", "2", "4", "8", "16", "32", "64", "128", "1" }));
+
+    // A new scene clears before its first cap, whatever bits the last one used.
+    Canvas().EndScene();
+    ASSERT_TRUE(BeginFrame(Canvas(), 0xFF000000));
+    Log().ClearCalls();
+    Fill(Rectangle(0, 0, 1, 1), false, true, false);
+    EXPECT_EQ(clears(), 1u);
+    EXPECT_EQ(StatesAtDraws(Log()).at(0).at("D3DRS_STENCILWRITEMASK"), "1");
 }
 
 TEST_F(ExtrudeTest, TheBackCapFacesBackwards)
