@@ -171,18 +171,23 @@ private:
         std::vector<KeptDraw> BackFan;
         KeptDraw BackCover;
         std::vector<KeptDraw> WallDraws;
-        /// The vertices and indices of every draw, in buffers of their own on the device; on
-        /// the canvas instead when the device would not make them, streamed through the rings.
+        /// The vertices and indices of every draw: on the canvas, streamed through the rings,
+        /// until the extrusion is drawn a second time; from then on in buffers of its own on
+        /// the device, when it makes them.
         platform::gpu::VertexBufferPtr VertexBuffer;
         platform::gpu::IndexBufferPtr IndexBuffer;
         std::vector<ThvColorVertex> Vertices;
         std::vector<uint16_t> Indices;
+        /// The buffers were tried (and, when they are missing, not made).
+        bool UploadTried = false;
         size_t Bytes = 0;
     };
 
     /// The kept extrusion made of these; built (and the oldest ones dropped) when none is.
     const KeptExtrusion* KeepExtrusion(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
         const TwzPolygon& points, uint32_t color, bool front, bool back, bool walls);
+    /// Moves a kept extrusion's data into buffers of its own on the device.
+    void UploadExtrusion(KeptExtrusion& kept);
     void DrawKept(const KeptExtrusion& kept, const KeptDraw& draw);
     /// Whether the device lights what it draws now: the render state the object chose, or
     /// the scene's lighting.

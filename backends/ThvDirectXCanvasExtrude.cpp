@@ -24,7 +24,9 @@ using namespace platform::gpu;
 //
 // What a call builds is kept, in buffers of its own on the device, together with what it was
 // made of: outlines repainted unchanged (every frame of a still scene, every tile of a large
-// picture) are drawn from there without building or uploading anything again. Extrusions no
+// picture) are drawn from there without building or uploading anything again. The first
+// paint streams through the rings as any draw does; the buffers are made at the second, so
+// an outline that changes at every frame (a slider being dragged) costs no buffers. Extrusions no
 // scene drew for a few scenes are dropped.
 
 namespace {
@@ -205,6 +207,8 @@ const ThvDirectXCanvas::KeptExtrusion* ThvDirectXCanvas::KeepExtrusion(const Thv
             && SameBits(&kept->Rect, &rect, sizeof rect)
             && SameBits(kept->Points.data(), points.data(), points.size() * sizeof(TwzPoint))) {
             kept->LastScene = m_sceneCount;
+            if (!kept->VertexBuffer && !kept->UploadTried)
+                UploadExtrusion(*kept);
             return kept.get();
         }
     }
@@ -369,37 +373,8 @@ const ThvDirectXCanvas::KeptExtrusion* ThvDirectXCanvas::KeepExtrusion(const Thv
     }
     ++m_extrusionBuilds;
 
-    // Into buffers of its own when the device makes them; the canvas keeps the data itself
-    // otherwise and streams it through the rings at every draw.
     const size_t vertexBytes = vertices.size() * sizeof(ThvColorVertex);
     const size_t indexBytes = indices.size() * sizeof(uint16_t);
-    if (vertexBytes > 0 && indexBytes > 0 && vertexBytes <= UINT32_MAX && indexBytes <= UINT32_MAX) {
-        VertexBufferPtr vertexBuffer;
-        IndexBufferPtr indexBuffer;
-        void* to = nullptr;
-        bool filled = !hvFailed(m_device->CreateVertexBuffer(static_cast<uint32_t>(vertexBytes),
-                          D3DUSAGE_WRITEONLY, D3DFVF_XYZ, D3DPOOL_MANAGED, vertexBuffer))
-            && vertexBuffer && !hvFailed(vertexBuffer->Lock(0, 0, &to, 0)) && to;
-        if (filled) {
-            std::memcpy(to, vertices.data(), vertexBytes);
-            filled = !hvFailed(vertexBuffer->Unlock());
-        }
-        to = nullptr;
-        filled = filled
-            && !hvFailed(m_device->CreateIndexBuffer(static_cast<uint32_t>(indexBytes), D3DUSAGE_WRITEONLY,
-                D3DFMT_INDEX16, D3DPOOL_MANAGED, indexBuffer))
-            && indexBuffer && !hvFailed(indexBuffer->Lock(0, 0, &to, 0)) && to;
-        if (filled) {
-            std::memcpy(to, indices.data(), indexBytes);
-            filled = !hvFailed(indexBuffer->Unlock());
-        }
-        if (filled) {
-            kept->VertexBuffer = std::move(vertexBuffer);
-            kept->IndexBuffer = std::move(indexBuffer);
-            std::vector<ThvColorVertex>().swap(vertices);
-            std::vector<uint16_t>().swap(indices);
-        }
-    }
     kept->Bytes = kept->Points.size() * sizeof(TwzPoint) + vertexBytes + indexBytes;
 
     // Drop what no scene drew lately, then the least recently drawn while too much is kept.
@@ -416,6 +391,44 @@ const ThvDirectXCanvas::KeptExtrusion* ThvDirectXCanvas::KeepExtrusion(const Thv
     }
     m_keptExtrusions.push_back(std::move(kept));
     return m_keptExtrusions.back().get();
+}
+
+void ThvDirectXCanvas::UploadExtrusion(KeptExtrusion& kept)
+{
+    // Tried once: the canvas keeps the data itself when the device will not take it, and
+    // streams it through the rings at every draw.
+    kept.UploadTried = true;
+    const std::vector<ThvColorVertex>& vertices = kept.Vertices;
+    const std::vector<uint16_t>& indices = kept.Indices;
+    const size_t vertexBytes = vertices.size() * sizeof(ThvColorVertex);
+    const size_t indexBytes = indices.size() * sizeof(uint16_t);
+    if (vertexBytes == 0 || indexBytes == 0 || vertexBytes > UINT32_MAX || indexBytes > UINT32_MAX)
+        return;
+    VertexBufferPtr vertexBuffer;
+    IndexBufferPtr indexBuffer;
+    void* to = nullptr;
+    bool filled = !hvFailed(m_device->CreateVertexBuffer(static_cast<uint32_t>(vertexBytes),
+                      D3DUSAGE_WRITEONLY, D3DFVF_XYZ, D3DPOOL_MANAGED, vertexBuffer))
+        && vertexBuffer && !hvFailed(vertexBuffer->Lock(0, 0, &to, 0)) && to;
+    if (filled) {
+        std::memcpy(to, vertices.data(), vertexBytes);
+        filled = !hvFailed(vertexBuffer->Unlock());
+    }
+    to = nullptr;
+    filled = filled
+        && !hvFailed(m_device->CreateIndexBuffer(static_cast<uint32_t>(indexBytes), D3DUSAGE_WRITEONLY,
+            D3DFMT_INDEX16, D3DPOOL_MANAGED, indexBuffer))
+        && indexBuffer && !hvFailed(indexBuffer->Lock(0, 0, &to, 0)) && to;
+    if (filled) {
+        std::memcpy(to, indices.data(), indexBytes);
+        filled = !hvFailed(indexBuffer->Unlock());
+    }
+    if (!filled)
+        return;
+    kept.VertexBuffer = std::move(vertexBuffer);
+    kept.IndexBuffer = std::move(indexBuffer);
+    std::vector<ThvColorVertex>().swap(kept.Vertices);
+    std::vector<uint16_t>().swap(kept.Indices);
 }
 
 void ThvDirectXCanvas::DrawKept(const KeptExtrusion& kept, const KeptDraw& draw)
