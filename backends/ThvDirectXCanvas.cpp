@@ -213,6 +213,7 @@ void ThvDirectXCanvas::ResizeBuffer(int32_t width, int32_t height)
     if (!m_device)
         return;
 
+    m_stencilBit = 8; // the depth-stencil surface is made anew
     m_readbackSurface.reset();
     m_resolveTarget.reset();
     // A bitmap canvas's own targets are video-memory surfaces, which a plain reset needs
@@ -234,6 +235,7 @@ void ThvDirectXCanvas::ResizeBuffer(int32_t width, int32_t height)
     }
 
     ReleaseTextures();
+    m_keptExtrusions.clear();
     m_indexBuffer.reset();
     m_vertexBuffer.reset();
     m_vertexPos = 0;
@@ -268,6 +270,7 @@ void ThvDirectXCanvas::FreeBuffer()
         m_vertexBuffer.reset();
         m_vertexPos = 0;
         m_indexPos = 0;
+        m_keptExtrusions.clear();
         m_device.reset();
         m_extendedDevice = false;
     }

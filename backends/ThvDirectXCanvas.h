@@ -76,6 +76,11 @@ public:
     [[nodiscard]] platform::gpu::TexturePtr GetTexture(ThvBitmap* bitmap) const;
     /// True when the device answers the extended calls and the process is on that path.
     [[nodiscard]] bool UsesExtendedPath() const;
+    /// How many extrusions the canvas has built since it was made: a repaint of outlines it
+    /// keeps builds none.
+    [[nodiscard]] size_t GetExtrusionBuilds() const { return m_extrusionBuilds; }
+    /// How many extrusions the canvas keeps.
+    [[nodiscard]] size_t GetKeptExtrusionCount() const { return m_keptExtrusions.size(); }
 
     // ---- ThvCanvas ---------------------------------------------------------------------
     void MaterialChanged(rtl::TObject* sender) override;
@@ -138,6 +143,60 @@ protected:
     [[nodiscard]] uint32_t CallColor(float opacity) const;
 
 private:
+    /// One draw out of a kept extrusion's buffers.
+    struct KeptDraw {
+        uint32_t BaseVertex = 0;
+        uint32_t VertexCount = 0;
+        uint32_t StartIndex = 0;
+        uint32_t IndexCount = 0;
+    };
+    /// An extrusion as FillPolygon built it, kept with what it was made of: a later call with
+    /// the same outline, box, colour and faces draws it again without building anything.
+    struct KeptExtrusion {
+        std::vector<TwzPoint> Points;
+        ThvVector Center;
+        ThvVector Size;
+        TwzRect Rect;
+        uint32_t Color = 0;
+        bool Screen = false;
+        bool Front = false;
+        bool Back = false;
+        bool Walls = false;
+        size_t Hash = 0;
+        /// The last scene that drew it.
+        uint64_t LastScene = 0;
+
+        std::vector<KeptDraw> FrontFan;
+        KeptDraw FrontCover;
+        std::vector<KeptDraw> BackFan;
+        KeptDraw BackCover;
+        std::vector<KeptDraw> WallDraws;
+        /// The vertices and indices of every draw: on the canvas, streamed through the rings,
+        /// until the extrusion is drawn a second time; from then on in buffers of its own on
+        /// the device, when it makes them.
+        platform::gpu::VertexBufferPtr VertexBuffer;
+        platform::gpu::IndexBufferPtr IndexBuffer;
+        std::vector<ThvColorVertex> Vertices;
+        std::vector<uint16_t> Indices;
+        /// The buffers were tried (and, when they are missing, not made).
+        bool UploadTried = false;
+        size_t Bytes = 0;
+    };
+
+    /// The kept extrusion made of these; built (and the oldest ones dropped) when none is.
+    const KeptExtrusion* KeepExtrusion(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
+        const TwzPolygon& points, uint32_t color, bool front, bool back, bool walls);
+    /// Moves a kept extrusion's data into buffers of its own on the device.
+    void UploadExtrusion(KeptExtrusion& kept);
+    void DrawKept(const KeptExtrusion& kept, const KeptDraw& draw);
+    /// Whether the device lights what it draws now: the render state the object chose, or
+    /// the scene's lighting.
+    [[nodiscard]] bool LightingNow() const
+    {
+        return GetStateOn(hvStateLightingOn) || (!GetStateOn(hvStateLightingOff) && GetLighting());
+    }
+    void DrawKeptCap(const KeptExtrusion& kept, const std::vector<KeptDraw>& fan, const KeptDraw& cover);
+
     struct RingReservation {
         ThvColorVertex* Vertices = nullptr;
         uint16_t* Indices = nullptr;
@@ -204,6 +263,13 @@ private:
     platform::gpu::SurfacePtr m_resolveTarget;
     platform::gpu::SurfacePtr m_depthSurface;
     std::array<platform::gpu::StateBlockPtr, kRenderStateCount> m_stateHandles;
+    std::vector<std::unique_ptr<KeptExtrusion>> m_keptExtrusions;
+    /// Scenes begun on this canvas, which tell how lately each kept extrusion was drawn.
+    uint64_t m_sceneCount = 0;
+    /// The stencil bit the next extruded cap counts its coverage in; 8 when the stencil must
+    /// be cleared first (a new scene, or all eight bits used since the last clear).
+    uint32_t m_stencilBit = 8;
+    size_t m_extrusionBuilds = 0;
     /// The glyph atlases; their bitmaps go after the base teardown dropped their textures.
     std::vector<ThvInternalFont> m_fonts;
 };

@@ -9,7 +9,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
+#include <string_view>
 #include <vector>
 
 using namespace platform::gpu;
@@ -19,6 +21,13 @@ using namespace platform::gpu;
 // stencil buffer, which counts coverage by inverting, and a quad over the box face then paints
 // exactly the pixels covered an odd number of times. Holes and separate contours need no
 // decomposition that way, whatever direction each contour runs.
+//
+// What a call builds is kept, in buffers of its own on the device, together with what it was
+// made of: outlines repainted unchanged (every frame of a still scene, every tile of a large
+// picture) are drawn from there without building or uploading anything again. The first
+// paint streams through the rings as any draw does; the buffers are made at the second, so
+// an outline that changes at every frame (a slider being dragged) costs no buffers. Extrusions no
+// scene drew for a few scenes are dropped.
 
 namespace {
 
@@ -27,6 +36,10 @@ namespace {
 constexpr size_t kMaxVertices = ThvDirectXCanvas::kVertexRingSize / sizeof(ThvColorVertex);
 constexpr size_t kMaxIndices = ThvDirectXCanvas::kIndexRingSize / sizeof(uint16_t);
 constexpr size_t kNoPoint = SIZE_MAX;
+/// Kept extrusions that no scene drew for this many scenes are dropped...
+constexpr uint64_t kKeptScenes = 4;
+/// ...and the least recently drawn ones too while they hold more than this many bytes.
+constexpr size_t kKeptBytes = size_t { 64 } << 20;
 
 /// Maps the outline's plane into the box: the outline's bounds onto the box face, its top
 /// edge to the top of the box, w from the back (0) to the front (1).
@@ -152,13 +165,53 @@ std::vector<WallBatch> WallBatches(const TwzPolygon& points)
     return batches;
 }
 
+/// Everything a kept extrusion is made of, as bytes to hash: the points, then the box, the
+/// rect, the colour and the faces.
+size_t ExtrusionHash(const TwzPolygon& points, const ThvVector& center, const ThvVector& size,
+    const TwzRect& rect, uint32_t color, uint32_t flags)
+{
+    struct Parameters {
+        ThvVector Center;
+        ThvVector Size;
+        TwzRect Rect;
+        uint32_t Color;
+        uint32_t Flags;
+    } parameters { center, size, rect, color, flags };
+    const std::hash<std::string_view> hash;
+    const size_t pointsHash = hash(
+        std::string_view(reinterpret_cast<const char*>(points.data()), points.size() * sizeof(TwzPoint)));
+    const size_t parametersHash
+        = hash(std::string_view(reinterpret_cast<const char*>(&parameters), sizeof parameters));
+    return pointsHash ^ (parametersHash + 0x9E3779B97F4A7C15ULL + (pointsHash << 6) + (pointsHash >> 2));
+}
+
+bool SameBits(const void* a, const void* b, size_t bytes)
+{
+    return bytes == 0 || std::memcmp(a, b, bytes) == 0;
+}
+
 } // namespace
 
-void ThvDirectXCanvas::FillPolygon(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
-    const TwzPolygon& points, float opacity, bool front, bool back, bool left)
+const ThvDirectXCanvas::KeptExtrusion* ThvDirectXCanvas::KeepExtrusion(const ThvVector& center,
+    const ThvVector& size, const TwzRect& rect, const TwzPolygon& points, uint32_t color, bool front,
+    bool back, bool walls)
 {
-    if (!m_device || !m_vertexBuffer || !m_indexBuffer || points.empty())
-        return;
+    const bool screen = GetStateOn(hvStateScreenProjection);
+    const uint32_t flags = (front ? 1U : 0U) | (back ? 2U : 0U) | (walls ? 4U : 0U) | (screen ? 8U : 0U);
+    const size_t hash = ExtrusionHash(points, center, size, rect, color, flags);
+    for (const std::unique_ptr<KeptExtrusion>& kept : m_keptExtrusions) {
+        // Bit for bit: the same bits build the same extrusion.
+        if (kept->Hash == hash && kept->Color == color && kept->Front == front && kept->Back == back
+            && kept->Walls == walls && kept->Screen == screen && kept->Points.size() == points.size()
+            && SameBits(&kept->Center, &center, sizeof center) && SameBits(&kept->Size, &size, sizeof size)
+            && SameBits(&kept->Rect, &rect, sizeof rect)
+            && SameBits(kept->Points.data(), points.data(), points.size() * sizeof(TwzPoint))) {
+            kept->LastScene = m_sceneCount;
+            if (!kept->VertexBuffer && !kept->UploadTried)
+                UploadExtrusion(*kept);
+            return kept.get();
+        }
+    }
 
     float minX = 65535, minY = 65535, maxX = -65535, maxY = -65535;
     for (const TwzPoint& p : points) {
@@ -178,7 +231,7 @@ void ThvDirectXCanvas::FillPolygon(const ThvVector& center, const ThvVector& siz
     // An outline without width or height (a line, a shape of no size) has no face to fill and
     // could not be normalised.
     if (!(maxX - minX > 0) || !(maxY - minY > 0))
-        return;
+        return nullptr;
 
     BoxMapping box;
     box.MinX = minX;
@@ -187,151 +240,277 @@ void ThvDirectXCanvas::FillPolygon(const ThvVector& center, const ThvVector& siz
     box.SpanY = maxY - minY;
     box.Center = center;
     box.Size = size;
-    box.Screen = GetStateOn(hvStateScreenProjection);
+    box.Screen = screen;
 
-    const uint32_t color = CallColor(opacity);
+    auto kept = std::make_unique<KeptExtrusion>();
+    kept->Points.assign(points.begin(), points.end());
+    kept->Center = center;
+    kept->Size = size;
+    kept->Rect = rect;
+    kept->Color = color;
+    kept->Screen = screen;
+    kept->Front = front;
+    kept->Back = back;
+    kept->Walls = walls;
+    kept->Hash = hash;
+    kept->LastScene = m_sceneCount;
+    std::vector<ThvColorVertex>& vertices = kept->Vertices;
+    std::vector<uint16_t>& indices = kept->Indices;
+    const auto begin = [&](uint32_t vertexCount) {
+        KeptDraw draw;
+        draw.BaseVertex = static_cast<uint32_t>(vertices.size());
+        draw.VertexCount = vertexCount;
+        draw.StartIndex = static_cast<uint32_t>(indices.size());
+        return draw;
+    };
+    const auto end
+        = [&](KeptDraw& draw) { draw.IndexCount = static_cast<uint32_t>(indices.size()) - draw.StartIndex; };
+
     const size_t count = points.size();
     const std::vector<TwzPoint> drawn = DrawnPoints(points);
-    Device& d = *m_device;
 
     // ---- caps -----------------------------------------------------------------------------
-    const auto drawCap = [&](bool isFront, const std::vector<FanBatch>& fan) {
-        const float w = isFront ? 1.0f : 0.0f;
-
-        // Stencil pass: every fan triangle flips the coverage of its pixels, so the fan may
-        // reach the stencil in any number of draws. Colour, depth and the alpha test stay out
-        // of it, so a transparent texel of the face's texture cannot keep a pixel from being
-        // counted.
-        d.SetRenderState(D3DRS_STENCILENABLE, 1);
-        d.Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0);
-        d.SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
-        d.SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_INVERT);
-        d.SetRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
-        d.SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
-        d.SetRenderState(D3DRS_STENCILMASK, 0xFFFFFFFF);
-        d.SetRenderState(D3DRS_COLORWRITEENABLE, 0);
-        d.SetRenderState(D3DRS_ZWRITEENABLE, 0);
-        d.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
-        for (const FanBatch& batch : fan) {
-            const size_t vertexCount = batch.VertexCount();
-            DrawThroughRings(D3DPT_TRIANGLELIST, static_cast<uint32_t>(vertexCount),
-                static_cast<uint32_t>(batch.Indices.size()), static_cast<uint32_t>(batch.Indices.size() / 3),
-                [&](ThvColorVertex* v, uint16_t* i) {
-                    const auto place = [&](ThvColorVertex& vertex, const TwzPoint& at) {
-                        const float u = box.U(at), vv = box.V(at);
-                        const ThvPoint p = box.Place(u, vv, w);
-                        vertex = hvColorVertex(p.X, p.Y, p.Z, 0, 0, 1, color, u, vv);
-                    };
-                    size_t n = 0;
-                    if (batch.Carried != kNoPoint)
-                        place(v[n++], drawn[batch.Carried]);
-                    for (size_t k = batch.First; k <= batch.Last; ++k)
-                        place(v[n++], drawn[k]);
-                    std::memcpy(i, batch.Indices.data(), batch.Indices.size() * sizeof(uint16_t));
-                });
-        }
-        d.SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
-        // Every frame runs with the alpha test on.
-        d.SetRenderState(D3DRS_ALPHATESTENABLE, 1);
-
-        // Cover pass: the box face, wherever the coverage is odd. The face's texture spans the
-        // whole box, upright on the front.
-        d.SetRenderState(D3DRS_STENCILFUNC, D3DCMP_NOTEQUAL);
-        d.SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
-        d.SetRenderState(D3DRS_ZWRITEENABLE, 1);
-        const float nz = isFront ? 1.0f : -1.0f;
-        DrawThroughRings(D3DPT_TRIANGLELIST, 4, 6, 2, [&](ThvColorVertex* v, uint16_t* i) {
-            constexpr float kCorners[4][2] = { { 0, 1 }, { 1, 1 }, { 1, 0 }, { 0, 0 } };
-            for (int n = 0; n < 4; ++n) {
-                const ThvPoint p = box.Place(kCorners[n][0], kCorners[n][1], w);
-                v[n] = hvColorVertex(p.X, p.Y, p.Z, 0, 0, nz, color, kCorners[n][0], kCorners[n][1]);
-            }
-            constexpr uint16_t kFront[6] = { 0, 3, 1, 1, 3, 2 };
-            constexpr uint16_t kBack[6] = { 0, 1, 3, 1, 2, 3 };
-            std::memcpy(i, isFront ? kFront : kBack, sizeof kFront);
-        });
-        d.SetRenderState(D3DRS_STENCILENABLE, 0);
-        // The cover pass wrote depth whatever the object asked for; from here on it is the
-        // object's choice again.
-        d.SetRenderState(D3DRS_ZWRITEENABLE, GetStateOn(hvStateZWriteOff) ? 0 : 1);
-    };
-
+    const auto buildCap
+        = [&](bool isFront, const std::vector<FanBatch>& fan, std::vector<KeptDraw>& draws, KeptDraw& cover) {
+              const float w = isFront ? 1.0f : 0.0f;
+              const auto place = [&](const TwzPoint& at) {
+                  const float u = box.U(at), v = box.V(at);
+                  const ThvPoint p = box.Place(u, v, w);
+                  vertices.push_back(hvColorVertex(p.X, p.Y, p.Z, 0, 0, 1, color, u, v));
+              };
+              for (const FanBatch& batch : fan) {
+                  KeptDraw draw = begin(static_cast<uint32_t>(batch.VertexCount()));
+                  if (batch.Carried != kNoPoint)
+                      place(drawn[batch.Carried]);
+                  for (size_t k = batch.First; k <= batch.Last; ++k)
+                      place(drawn[k]);
+                  indices.insert(indices.end(), batch.Indices.begin(), batch.Indices.end());
+                  end(draw);
+                  draws.push_back(draw);
+              }
+              // The box face; its texture spans the whole box, upright on the front.
+              cover = begin(4);
+              const float nz = isFront ? 1.0f : -1.0f;
+              constexpr float kCorners[4][2] = { { 0, 1 }, { 1, 1 }, { 1, 0 }, { 0, 0 } };
+              for (const auto& corner : kCorners) {
+                  const ThvPoint p = box.Place(corner[0], corner[1], w);
+                  vertices.push_back(hvColorVertex(p.X, p.Y, p.Z, 0, 0, nz, color, corner[0], corner[1]));
+              }
+              constexpr uint16_t kFront[6] = { 0, 3, 1, 1, 3, 2 };
+              constexpr uint16_t kBack[6] = { 0, 1, 3, 1, 2, 3 };
+              const uint16_t* quad = isFront ? kFront : kBack;
+              indices.insert(indices.end(), quad, quad + 6);
+              end(cover);
+          };
     if (front || back) {
         const std::vector<FanBatch> fan = FanBatches(points);
         if (front)
-            drawCap(true, fan);
+            buildCap(true, fan, kept->FrontFan, kept->FrontCover);
         if (back)
-            drawCap(false, fan);
+            buildCap(false, fan, kept->BackFan, kept->BackCover);
     }
 
     // ---- walls ----------------------------------------------------------------------------
-    if (!left)
-        return;
-    const float length = scene3d::OutlineLength(points);
-    if (!(length > 0))
-        return;
-    const std::vector<WallBatch> batches = WallBatches(points);
-    if (batches.empty())
-        return;
-
-    // The walls' texture runs once around the whole outline, every figure and the steps
-    // between them included; its second coordinate runs from the front edge to the back.
-    // Front ring at 0..N-1, back ring at N..2N-1.
-    std::vector<ThvTexVertexNormal> vertices(2 * count);
-    float along = 0;
-    for (size_t n = 0; n < count; ++n) {
-        if (n > 0 && !scene3d::IsFigureEnd(points[n]))
-            along += std::hypot(drawn[n].X - drawn[n - 1].X, drawn[n].Y - drawn[n - 1].Y);
-        const float u = box.U(drawn[n]), v = box.V(drawn[n]);
-        const float t = along / length;
-        const ThvPoint f = box.Place(u, v, 1);
-        const ThvPoint b = box.Place(u, v, 0);
-        vertices[n] = hvTexVertexNormal(f.X, f.Y, f.Z, 0, 0, 0, t, 0);
-        vertices[count + n] = hvTexVertexNormal(b.X, b.Y, b.Z, 0, 0, 0, t, 1);
-    }
-    // Normals from the placed walls, so that they stay perpendicular to the walls in a box
-    // of any proportions; each vertex sums the walls that share it, which shades curves
-    // smoothly, across the batches as within one.
-    const auto position = [&](size_t n) {
-        const ThvTexVertexNormal& m = vertices[n];
-        return ThvVector { m.X, m.Y, m.Z, 1 };
-    };
-    const auto addNormal = [&](const ThvVector& normal, std::initializer_list<size_t> corners) {
-        for (size_t n : corners) {
-            vertices[n].NX += normal.X;
-            vertices[n].NY += normal.Y;
-            vertices[n].NZ += normal.Z;
+    const float length = walls ? scene3d::OutlineLength(points) : 0.0f;
+    const std::vector<WallBatch> batches = length > 0 ? WallBatches(points) : std::vector<WallBatch> {};
+    if (!batches.empty()) {
+        // The walls' texture runs once around the whole outline, every figure and the steps
+        // between them included; its second coordinate runs from the front edge to the back.
+        // Front ring at 0..N-1, back ring at N..2N-1.
+        std::vector<ThvTexVertexNormal> ring(2 * count);
+        float along = 0;
+        for (size_t n = 0; n < count; ++n) {
+            if (n > 0 && !scene3d::IsFigureEnd(points[n]))
+                along += std::hypot(drawn[n].X - drawn[n - 1].X, drawn[n].Y - drawn[n - 1].Y);
+            const float u = box.U(drawn[n]), v = box.V(drawn[n]);
+            const float t = along / length;
+            const ThvPoint f = box.Place(u, v, 1);
+            const ThvPoint b = box.Place(u, v, 0);
+            ring[n] = hvTexVertexNormal(f.X, f.Y, f.Z, 0, 0, 0, t, 0);
+            ring[count + n] = hvTexVertexNormal(b.X, b.Y, b.Z, 0, 0, 0, t, 1);
         }
-    };
-    for (size_t i = 0; i + 1 < count; ++i) {
-        if (scene3d::IsFigureEnd(points[i]) || scene3d::IsFigureEnd(points[i + 1]))
-            continue;
-        const size_t f0 = i, f1 = i + 1, b0 = count + i, b1 = count + i + 1;
-        addNormal(hvCalcPlaneNormal(position(b1), position(b0), position(f0)), { f0, b0, b1 });
-        addNormal(hvCalcPlaneNormal(position(f0), position(f1), position(b1)), { b1, f1, f0 });
-    }
-
-    for (const WallBatch& batch : batches) {
-        const size_t ring = batch.Last - batch.First + 1;
-        std::vector<uint16_t> indices;
-        indices.reserve(6 * ring);
-        for (size_t i = batch.First; i < batch.Last; ++i) {
+        // Normals from the placed walls, so that they stay perpendicular to the walls in a box
+        // of any proportions; each vertex sums the walls that share it, which shades curves
+        // smoothly, across the batches as within one.
+        const auto position = [&](size_t n) {
+            const ThvTexVertexNormal& m = ring[n];
+            return ThvVector { m.X, m.Y, m.Z, 1 };
+        };
+        const auto addNormal = [&](const ThvVector& normal, std::initializer_list<size_t> corners) {
+            for (size_t n : corners) {
+                ring[n].NX += normal.X;
+                ring[n].NY += normal.Y;
+                ring[n].NZ += normal.Z;
+            }
+        };
+        for (size_t i = 0; i + 1 < count; ++i) {
             if (scene3d::IsFigureEnd(points[i]) || scene3d::IsFigureEnd(points[i + 1]))
                 continue;
-            const auto f0 = static_cast<uint16_t>(i - batch.First), f1 = static_cast<uint16_t>(f0 + 1);
-            const auto b0 = static_cast<uint16_t>(ring + f0), b1 = static_cast<uint16_t>(b0 + 1);
-            indices.insert(indices.end(), { f0, b0, b1, b1, f1, f0 });
+            const size_t f0 = i, f1 = i + 1, b0 = count + i, b1 = count + i + 1;
+            addNormal(hvCalcPlaneNormal(position(b1), position(b0), position(f0)), { f0, b0, b1 });
+            addNormal(hvCalcPlaneNormal(position(f0), position(f1), position(b1)), { b1, f1, f0 });
         }
-        DrawThroughRings(D3DPT_TRIANGLELIST, static_cast<uint32_t>(2 * ring),
-            static_cast<uint32_t>(indices.size()), static_cast<uint32_t>(indices.size() / 3),
-            [&](ThvColorVertex* v, uint16_t* i) {
-                for (size_t n = 0; n < ring; ++n) {
-                    for (size_t side : { size_t { 0 }, ring }) {
-                        const ThvTexVertexNormal& m = vertices[(side == 0 ? 0 : count) + batch.First + n];
-                        v[side + n] = hvColorVertex(m.X, m.Y, m.Z, m.NX, m.NY, m.NZ, color, m.TU, m.TV);
-                    }
+
+        for (const WallBatch& batch : batches) {
+            const size_t span = batch.Last - batch.First + 1;
+            KeptDraw draw = begin(static_cast<uint32_t>(2 * span));
+            for (size_t side : { size_t { 0 }, count }) {
+                for (size_t n = 0; n < span; ++n) {
+                    const ThvTexVertexNormal& m = ring[side + batch.First + n];
+                    vertices.push_back(hvColorVertex(m.X, m.Y, m.Z, m.NX, m.NY, m.NZ, color, m.TU, m.TV));
                 }
-                std::memcpy(i, indices.data(), indices.size() * sizeof(uint16_t));
-            });
+            }
+            for (size_t i = batch.First; i < batch.Last; ++i) {
+                if (scene3d::IsFigureEnd(points[i]) || scene3d::IsFigureEnd(points[i + 1]))
+                    continue;
+                const auto f0 = static_cast<uint16_t>(i - batch.First), f1 = static_cast<uint16_t>(f0 + 1);
+                const auto b0 = static_cast<uint16_t>(span + f0), b1 = static_cast<uint16_t>(b0 + 1);
+                indices.insert(indices.end(), { f0, b0, b1, b1, f1, f0 });
+            }
+            end(draw);
+            kept->WallDraws.push_back(draw);
+        }
     }
+    ++m_extrusionBuilds;
+
+    const size_t vertexBytes = vertices.size() * sizeof(ThvColorVertex);
+    const size_t indexBytes = indices.size() * sizeof(uint16_t);
+    kept->Bytes = kept->Points.size() * sizeof(TwzPoint) + vertexBytes + indexBytes;
+
+    // Drop what no scene drew lately, then the least recently drawn while too much is kept.
+    std::erase_if(m_keptExtrusions,
+        [&](const std::unique_ptr<KeptExtrusion>& k) { return k->LastScene + kKeptScenes < m_sceneCount; });
+    size_t bytes = kept->Bytes;
+    for (const std::unique_ptr<KeptExtrusion>& k : m_keptExtrusions)
+        bytes += k->Bytes;
+    while (bytes > kKeptBytes && !m_keptExtrusions.empty()) {
+        auto oldest = std::min_element(m_keptExtrusions.begin(), m_keptExtrusions.end(),
+            [](const auto& a, const auto& b) { return a->LastScene < b->LastScene; });
+        bytes -= (*oldest)->Bytes;
+        m_keptExtrusions.erase(oldest);
+    }
+    m_keptExtrusions.push_back(std::move(kept));
+    return m_keptExtrusions.back().get();
+}
+
+void ThvDirectXCanvas::UploadExtrusion(KeptExtrusion& kept)
+{
+    // Tried once: the canvas keeps the data itself when the device will not take it, and
+    // streams it through the rings at every draw.
+    kept.UploadTried = true;
+    const std::vector<ThvColorVertex>& vertices = kept.Vertices;
+    const std::vector<uint16_t>& indices = kept.Indices;
+    const size_t vertexBytes = vertices.size() * sizeof(ThvColorVertex);
+    const size_t indexBytes = indices.size() * sizeof(uint16_t);
+    if (vertexBytes == 0 || indexBytes == 0 || vertexBytes > UINT32_MAX || indexBytes > UINT32_MAX)
+        return;
+    VertexBufferPtr vertexBuffer;
+    IndexBufferPtr indexBuffer;
+    void* to = nullptr;
+    bool filled = !hvFailed(m_device->CreateVertexBuffer(static_cast<uint32_t>(vertexBytes),
+                      D3DUSAGE_WRITEONLY, D3DFVF_XYZ, D3DPOOL_MANAGED, vertexBuffer))
+        && vertexBuffer && !hvFailed(vertexBuffer->Lock(0, 0, &to, 0)) && to;
+    if (filled) {
+        std::memcpy(to, vertices.data(), vertexBytes);
+        filled = !hvFailed(vertexBuffer->Unlock());
+    }
+    to = nullptr;
+    filled = filled
+        && !hvFailed(m_device->CreateIndexBuffer(static_cast<uint32_t>(indexBytes), D3DUSAGE_WRITEONLY,
+            D3DFMT_INDEX16, D3DPOOL_MANAGED, indexBuffer))
+        && indexBuffer && !hvFailed(indexBuffer->Lock(0, 0, &to, 0)) && to;
+    if (filled) {
+        std::memcpy(to, indices.data(), indexBytes);
+        filled = !hvFailed(indexBuffer->Unlock());
+    }
+    if (!filled)
+        return;
+    kept.VertexBuffer = std::move(vertexBuffer);
+    kept.IndexBuffer = std::move(indexBuffer);
+    std::vector<ThvColorVertex>().swap(kept.Vertices);
+    std::vector<uint16_t>().swap(kept.Indices);
+}
+
+void ThvDirectXCanvas::DrawKept(const KeptExtrusion& kept, const KeptDraw& draw)
+{
+    if (draw.VertexCount == 0 || draw.IndexCount == 0)
+        return;
+    if (!kept.VertexBuffer) {
+        DrawThroughRings(D3DPT_TRIANGLELIST, draw.VertexCount, draw.IndexCount, draw.IndexCount / 3,
+            [&](ThvColorVertex* v, uint16_t* i) {
+                std::memcpy(
+                    v, kept.Vertices.data() + draw.BaseVertex, draw.VertexCount * sizeof(ThvColorVertex));
+                std::memcpy(i, kept.Indices.data() + draw.StartIndex, draw.IndexCount * sizeof(uint16_t));
+            });
+        return;
+    }
+    Device& d = *m_device;
+    d.SetFVF(kVertexFvf);
+    d.SetIndices(kept.IndexBuffer);
+    d.SetStreamSource(0, kept.VertexBuffer, 0, sizeof(ThvColorVertex));
+    d.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, static_cast<int32_t>(draw.BaseVertex), 0, draw.VertexCount,
+        draw.StartIndex, draw.IndexCount / 3);
+}
+
+void ThvDirectXCanvas::DrawKeptCap(
+    const KeptExtrusion& kept, const std::vector<KeptDraw>& fan, const KeptDraw& cover)
+{
+    Device& d = *m_device;
+    // Stencil pass: every fan triangle flips the coverage of its pixels, so the fan may reach
+    // the stencil in any number of draws. Colour, depth and the alpha test stay out of it, so
+    // a transparent texel of the face's texture cannot keep a pixel from being counted.
+    // Each cap counts in a stencil bit of its own, so the stencil is cleared once for eight
+    // caps (and at the first cap of every scene) rather than for each.
+    d.SetRenderState(D3DRS_STENCILENABLE, 1);
+    if (m_stencilBit >= 8) {
+        d.Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0);
+        m_stencilBit = 0;
+    }
+    const uint32_t bit = 1U << m_stencilBit++;
+    d.SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+    d.SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_INVERT);
+    d.SetRenderState(D3DRS_STENCILFAIL, D3DSTENCILOP_KEEP);
+    d.SetRenderState(D3DRS_STENCILZFAIL, D3DSTENCILOP_KEEP);
+    d.SetRenderState(D3DRS_STENCILREF, 0);
+    d.SetRenderState(D3DRS_STENCILMASK, bit);
+    d.SetRenderState(D3DRS_STENCILWRITEMASK, bit);
+    d.SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    d.SetRenderState(D3DRS_ZWRITEENABLE, 0);
+    d.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
+    // Nothing of the fan reaches a colour, so it is drawn unlit.
+    d.SetRenderState(D3DRS_LIGHTING, 0);
+    for (const KeptDraw& draw : fan)
+        DrawKept(kept, draw);
+    d.SetRenderState(D3DRS_LIGHTING, LightingNow() ? 1 : 0);
+    d.SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+    // Every frame runs with the alpha test on.
+    d.SetRenderState(D3DRS_ALPHATESTENABLE, 1);
+
+    // Cover pass: the box face, wherever the coverage is odd (its bit differs from the
+    // reference's 0).
+    d.SetRenderState(D3DRS_STENCILFUNC, D3DCMP_NOTEQUAL);
+    d.SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    d.SetRenderState(D3DRS_ZWRITEENABLE, 1);
+    DrawKept(kept, cover);
+    d.SetRenderState(D3DRS_STENCILENABLE, 0);
+    // The cover pass wrote depth whatever the object asked for; from here on it is the
+    // object's choice again.
+    d.SetRenderState(D3DRS_ZWRITEENABLE, GetStateOn(hvStateZWriteOff) ? 0 : 1);
+}
+
+void ThvDirectXCanvas::FillPolygon(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
+    const TwzPolygon& points, float opacity, bool front, bool back, bool left)
+{
+    if (!m_device || !m_vertexBuffer || !m_indexBuffer || points.empty())
+        return;
+    const KeptExtrusion* kept
+        = KeepExtrusion(center, size, rect, points, CallColor(opacity), front, back, left);
+    if (!kept)
+        return;
+    if (front)
+        DrawKeptCap(*kept, kept->FrontFan, kept->FrontCover);
+    if (back)
+        DrawKeptCap(*kept, kept->BackFan, kept->BackCover);
+    for (const KeptDraw& draw : kept->WallDraws)
+        DrawKept(*kept, draw);
 }

@@ -72,6 +72,8 @@ bool ThvDirectXCanvas::BeginScene()
 {
     if (!m_device)
         return false;
+    ++m_sceneCount;
+    m_stencilBit = 8;
     const HRESULT state = AskDeviceState();
     if (state == D3DERR_DEVICELOST)
         return false;

@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace backendtest;
@@ -177,7 +179,34 @@ TEST_F(ExtrudeTest, ACapIsFannedIntoTheStencilAndCoveredByTheBoxFace)
         EXPECT_EQ(states[0].at(state), value) << state;
     for (const auto& [state, value] : coverPass)
         EXPECT_EQ(states[1].at(state), value) << state;
-    EXPECT_EQ(Device().State().RenderState(D3DRS_STENCILMASK), 0xFFFFFFFFu);
+    // The first cap of the scene counts in the first bit.
+    EXPECT_EQ(states[0].at("D3DRS_STENCILWRITEMASK"), "1");
+    EXPECT_EQ(states[1].at("D3DRS_STENCILMASK"), "1");
+    EXPECT_EQ(states[1].at("D3DRS_STENCILREF"), "0");
+}
+
+TEST_F(ExtrudeTest, CapsCountInStencilBitsOfTheirOwnClearedOnceForEightCapsAndEveryScene)
+{
+    const auto clears = [&] { return CallsWith(Log(), ".Clear(0, nil, 0x4,").size(); };
+    std::vector<std::string> bits;
+    for (int cap = 0; cap < 9; ++cap) {
+        Log().ClearCalls();
+        Fill(Rectangle(0, 0, 1, 1), true, false, false);
+        const auto states = StatesAtDraws(Log());
+        ASSERT_EQ(states.size(), 2u);
+        EXPECT_EQ(states[0].at("D3DRS_STENCILWRITEMASK"), states[1].at("D3DRS_STENCILMASK"));
+        bits.push_back(states[0].at("D3DRS_STENCILWRITEMASK"));
+        EXPECT_EQ(clears(), cap % 8 == 0 ? 1u : 0u) << cap;
+    }
+    EXPECT_EQ(bits, (std::vector<std::string> { "1", "2", "4", "8", "16", "32", "64", "128", "1" }));
+
+    // A new scene clears before its first cap, whatever bits the last one used.
+    Canvas().EndScene();
+    ASSERT_TRUE(BeginFrame(Canvas(), 0xFF000000));
+    Log().ClearCalls();
+    Fill(Rectangle(0, 0, 1, 1), false, true, false);
+    EXPECT_EQ(clears(), 1u);
+    EXPECT_EQ(StatesAtDraws(Log()).at(0).at("D3DRS_STENCILWRITEMASK"), "1");
 }
 
 TEST_F(ExtrudeTest, TheBackCapFacesBackwards)
@@ -444,8 +473,9 @@ TEST_F(ExtrudeTest, WhatDoesNotFitTheRingsIsDrawnInBatchesThatEachFitThem)
     }
 }
 
-TEST_F(ExtrudeTest, AFailedLockSkipsOnlyTheDrawThatNeededIt)
+TEST_F(ExtrudeTest, WithoutBuffersOfItsOwnAnExtrusionStreamsThroughTheRingsAndAFailedLockSkipsOnlyItsDraw)
 {
+    Log().Script("CreateVertexBuffer", { D3DERR_OUTOFVIDEOMEMORY });
     Log().Script("VertexBuffer1.Lock", { D3DERR_INVALIDCALL });
     Fill(Rectangle(0, 0, 1, 1), true, true, true);
     std::vector<uint32_t> counts;
@@ -454,16 +484,121 @@ TEST_F(ExtrudeTest, AFailedLockSkipsOnlyTheDrawThatNeededIt)
     // The front fan is lost, so its quad covers nothing; the rest is drawn.
     EXPECT_EQ(counts, (std::vector<uint32_t> { 4, 6, 4, 12 }));
     EXPECT_EQ(Device().State().RenderState(D3DRS_STENCILENABLE), 0u);
-}
 
-TEST_F(ExtrudeTest, TheRingsAdvanceByWhatEachDrawWrote)
-{
+    // Drawn again, it streams every draw through the rings, each advancing them by what it
+    // wrote: fans 6 vertices and 15 indices, quads 4 and 6, walls 12 and 24.
+    Log().ClearDraws();
     const uint32_t vertexPos = Canvas().GetVertexPos();
     const uint32_t indexPos = Canvas().GetIndexPos();
     Fill(Rectangle(0, 0, 1, 1), true, true, true);
-    // Fans 6 vertices and 15 indices, quads 4 and 6, walls 12 and 24.
+    EXPECT_EQ(Draws().size(), 5u);
     EXPECT_EQ(Canvas().GetVertexPos() - vertexPos, (6 + 4 + 6 + 4 + 12) * 36u);
     EXPECT_EQ(Canvas().GetIndexPos() - indexPos, (15 + 6 + 15 + 6 + 24) * 2u);
+    EXPECT_EQ(Canvas().GetExtrusionBuilds(), 1u);
+}
+
+TEST_F(ExtrudeTest, AnExtrusionIsBuiltOnceAndDrawnAgainFromItsOwnBuffersUntilWhatItIsMadeOfChanges)
+{
+    const auto drawn = [&] {
+        std::vector<std::pair<std::vector<uint32_t>, std::vector<uint8_t>>> draws;
+        for (const RecordedDraw& draw : Draws())
+            draws.emplace_back(draw.Indices, draw.Vertices);
+        return draws;
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> fill;
+    };
+    const TwzPolygon square = Rectangle(0, 0, 1, 1);
+    const Case cases[] = {
+        { "the first call", [&] { Fill(square, true, true, true); } },
+        { "a point moved", [&] { Fill(Rectangle(0, 0, 1, 2), true, true, true); } },
+        { "another rect",
+            [&] {
+                Fill(square, true, true, true, { -1, -1, 2, 2 });
+            } },
+        { "another box centre",
+            [&] {
+                Canvas().FillPolygon({ 1, 0, 0, 1 }, { 10, 10, 2, 1 }, {}, square, 1, true, true, true);
+            } },
+        { "another box depth",
+            [&] {
+                Canvas().FillPolygon({ 0, 0, 0, 1 }, { 10, 10, 3, 1 }, {}, square, 1, true, true, true);
+            } },
+        { "another opacity",
+            [&] {
+                Canvas().FillPolygon({ 0, 0, 0, 1 }, { 10, 10, 2, 1 }, {}, square, 0.5f, true, true, true);
+            } },
+        { "another colour",
+            [&] {
+                UseColor(Canvas(), 0xFF00FF00);
+                Fill(square, true, true, true);
+            } },
+        { "the front alone", [&] { Fill(square, true, false, false); } },
+        { "the walls alone", [&] { Fill(square, false, false, true); } },
+        { "in pixel units",
+            [&] {
+                Canvas().SetState(hvStateScreenProjection);
+                Fill(square, true, true, true);
+            } },
+    };
+    size_t builds = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Log().ClearDraws();
+        c.fill();
+        EXPECT_EQ(Canvas().GetExtrusionBuilds(), ++builds);
+        const auto first = drawn();
+        EXPECT_FALSE(first.empty());
+
+        // Drawn again: nothing built, nothing streamed, the same draws.
+        Log().ClearDraws();
+        const uint32_t vertexPos = Canvas().GetVertexPos();
+        const uint32_t indexPos = Canvas().GetIndexPos();
+        c.fill();
+        EXPECT_EQ(Canvas().GetExtrusionBuilds(), builds);
+        EXPECT_EQ(Canvas().GetVertexPos(), vertexPos);
+        EXPECT_EQ(Canvas().GetIndexPos(), indexPos);
+        EXPECT_EQ(drawn(), first);
+    }
+}
+
+TEST_F(ExtrudeTest, ExtrusionsNoSceneDrewLatelyAreDropped)
+{
+    const TwzPolygon a = Rectangle(0, 0, 1, 1), b = Rectangle(0, 0, 2, 1), c = Rectangle(0, 0, 1, 2);
+    Fill(a, true, false, false);
+    for (int scene = 0; scene < 6; ++scene) {
+        Canvas().EndScene();
+        ASSERT_TRUE(BeginFrame(Canvas(), 0xFF000000));
+        UseColor(Canvas(), 0xFFFFFFFF);
+        Fill(b, true, false, false);
+    }
+    EXPECT_EQ(Canvas().GetKeptExtrusionCount(), 2u) << "nothing was built since";
+    Fill(c, true, false, false);
+    EXPECT_EQ(Canvas().GetKeptExtrusionCount(), 2u) << "b and c";
+    EXPECT_EQ(Canvas().GetExtrusionBuilds(), 3u);
+    Fill(a, true, false, false);
+    EXPECT_EQ(Canvas().GetExtrusionBuilds(), 4u);
+}
+
+TEST_F(ExtrudeTest, TheFanIsDrawnUnlitAndTheFacesAsTheObjectChose)
+{
+    struct Case {
+        ThvRenderState lighting;
+        const char* lit;
+    };
+    for (const Case& c : { Case { hvStateLightingOn, "1" }, Case { hvStateLightingOff, "0" } }) {
+        SCOPED_TRACE(c.lit);
+        Canvas().SetState(c.lighting);
+        Log().ClearCalls();
+        Fill(Rectangle(0, 0, 1, 1), true, false, true);
+        const auto states = StatesAtDraws(Log());
+        ASSERT_EQ(states.size(), 3u);
+        EXPECT_EQ(states[0].at("D3DRS_LIGHTING"), "0") << "the fan";
+        EXPECT_EQ(states[1].at("D3DRS_LIGHTING"), c.lit) << "the cover";
+        EXPECT_EQ(states[2].at("D3DRS_LIGHTING"), c.lit) << "the walls";
+        EXPECT_EQ(Device().State().RenderState(D3DRS_LIGHTING), c.lit[0] == '1' ? 1u : 0u);
+    }
 }
 
 TEST(ExtrudeOutline, LengthCountsTheStepsBetweenFiguresButNotTheFigureEnds)
