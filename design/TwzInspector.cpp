@@ -337,7 +337,7 @@ void TwzInspector::ShowEditor()
     if (!self)
         return;
     if (!editor) {
-        // A hidden editor would keep the keys from the tree: the tree takes the focus back.
+        // Focus left on a hidden editor would swallow the arrow keys; give it to the tree.
         if (editorFocused)
             FocusObject();
         return;

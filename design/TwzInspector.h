@@ -16,11 +16,11 @@ namespace rtl {
 struct TEventInfo;
 }
 
-/// A tree view that lists the published properties of one object with their values and
-/// edits them in place. Each row is a TwzTreeViewItem: its text is the property's name, its
-/// TagObject the object that has the property, its TagString the property's name and its
-/// Tag the id (rtl::ObjectToId) of the TwzLabel beside it that shows the value. Sub-objects
-/// and linked components that are not 2D objects expand into rows of their own properties.
+/// Shows one object's published properties as rows of a tree, each with its current value,
+/// and lets the user change them where they stand. A row (TwzTreeViewItem) carries the
+/// property's name as its text and in TagString, the owning object in TagObject, and in Tag
+/// the id (rtl::ObjectToId) of the TwzLabel that displays the value. Values that are objects
+/// of their own, other than 2D objects, open into rows for their properties.
 ///
 /// The selected row gets one of three shared editors over its value: a text box (numbers,
 /// texts, sets, characters, events), a popup box (enumerations and Booleans) or an "Edit..."
@@ -62,7 +62,8 @@ public:
     /// Hides the editors, then shows the one that fits the selected row over its value.
     void ShowEditor();
 
-    /// Commits the visible text box or popup box, then selects `item` and shows its editor.
+    /// Writes back what the open text or popup editor holds before moving to `item`, whose
+    /// editor then opens.
     void SetSelected(TwzTreeViewItem* item) override;
     void DialogKey(uint16_t& key, TShiftState shift) override;
     void VScrollChange(rtl::TObject* sender) override;
@@ -72,7 +73,7 @@ protected:
     void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
 
 private:
-    /// Adds rows for the properties of `object` under `parent` (the inspector or a row).
+    /// Adds one row per property of `object` below `parent` (a row, or the tree itself).
     void AddProperties(
         rtl::TObject& object, TwzObject* parent, int depth, std::unordered_set<const rtl::TObject*>& listed);
     TwzTreeViewItem* AddRow(
