@@ -151,16 +151,30 @@ void CopyRows(const uint8_t* source, int32_t sourcePitch, uint8_t* destination, 
             destination + ptrdiff_t(r) * destinationPitch, source + ptrdiff_t(r) * sourcePitch, rowBytes);
 }
 
-void ClampToAlpha(uint32_t* pixels, size_t count)
+namespace {
+
+template <bool SwapRedBlue> void ClampPixels(uint32_t* pixels, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
-        uint32_t p = pixels[i];
-        uint32_t a = p >> 24;
-        uint32_t r = std::min((p >> 16) & 0xFF, a);
-        uint32_t g = std::min((p >> 8) & 0xFF, a);
-        uint32_t b = std::min(p & 0xFF, a);
+        const uint32_t p = pixels[i];
+        const uint32_t a = p >> 24;
+        const uint32_t high = std::min((p >> 16) & 0xFF, a);
+        const uint32_t g = std::min((p >> 8) & 0xFF, a);
+        const uint32_t low = std::min(p & 0xFF, a);
+        const uint32_t r = SwapRedBlue ? low : high;
+        const uint32_t b = SwapRedBlue ? high : low;
         pixels[i] = (a << 24) | (r << 16) | (g << 8) | b;
     }
+}
+
+} // namespace
+
+void ClampToAlpha(uint32_t* pixels, size_t count, bool swapRedBlue)
+{
+    if (swapRedBlue)
+        ClampPixels<true>(pixels, count);
+    else
+        ClampPixels<false>(pixels, count);
 }
 
 } // namespace platform::gpu

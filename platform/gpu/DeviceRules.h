@@ -115,6 +115,8 @@ void CopyRows(const uint8_t* source, int32_t sourcePitch, uint8_t* destination, 
 /// Limits every colour channel of premultiplied ARGB pixels to their alpha, so a frame cleared
 /// with a translucent colour (stored unpremultiplied, as the device writes it) still reads as
 /// valid premultiplied pixels.
-void ClampToAlpha(uint32_t* pixels, size_t count);
+/// With `swapRedBlue` the pixels come in with red and blue the other way round (as some drivers
+/// keep them) and are put in ARGB order on the way.
+void ClampToAlpha(uint32_t* pixels, size_t count, bool swapRedBlue = false);
 
 } // namespace platform::gpu

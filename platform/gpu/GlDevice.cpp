@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace platform::gpu {
 
@@ -189,21 +190,22 @@ GlRect ToGl(const RECT& r, uint32_t height)
     return { r.left, GLint(height) - r.bottom, r.right, GLint(height) - r.top };
 }
 
-// One pass over the memory: rows swap ends while their colours are limited to alpha.
-void FlipRowsAndClamp(uint8_t* bits, uint32_t width, uint32_t height, int32_t pitch)
+// One pass over the memory: rows swap ends while their colours are limited to alpha (and red
+// and blue change places, when the rows were read that way round).
+void FlipRowsAndClamp(uint8_t* bits, uint32_t width, uint32_t height, int32_t pitch, bool swapRedBlue)
 {
     std::vector<uint32_t> row(width);
     for (uint32_t top = 0, bottom = height ? height - 1 : 0; top <= bottom && height; ++top, --bottom) {
         auto* a = reinterpret_cast<uint32_t*>(bits + ptrdiff_t(top) * pitch);
         auto* b = reinterpret_cast<uint32_t*>(bits + ptrdiff_t(bottom) * pitch);
         if (a == b) {
-            ClampToAlpha(a, width);
+            ClampToAlpha(a, width, swapRedBlue);
             break;
         }
         std::memcpy(row.data(), a, size_t(width) * 4);
         std::memcpy(a, b, size_t(width) * 4);
-        ClampToAlpha(a, width);
-        ClampToAlpha(row.data(), width);
+        ClampToAlpha(a, width, swapRedBlue);
+        ClampToAlpha(row.data(), width, swapRedBlue);
         std::memcpy(b, row.data(), size_t(width) * 4);
         if (bottom == 0)
             break;
@@ -214,72 +216,120 @@ void FlipRowsAndClamp(uint8_t* bits, uint32_t width, uint32_t height, int32_t pi
 // fixed-function lighting cannot express comes in as uniforms: a light's range, beyond which
 // it adds nothing, and a spot's inner cone, inside which it shines whole, with the falloff
 // between the cones. Texturing and everything after it stay fixed-function.
-constexpr const char* kLitVertexShader = R"(#version 120
-const int kLights = 8;
-uniform bool LightOn[kLights];
-uniform float LightRange[kLights];
-uniform vec3 SpotCone[kLights];
-uniform bool DiffuseFromColor;
-uniform bool AmbientFromColor;
-uniform bool LocalViewer;
-uniform bool NormalizeNormals;
+//
+// A program is made for each arrangement of lights (which are on, and of what kind) and of
+// the render states it reads: the software rasteriser runs every branch of a loop over all
+// eight lights for every vertex, so each program shades with its own lights only.
+constexpr const char* kLitShaderHead = R"(#version 120
+uniform float LightRange[8];
+uniform vec3 SpotCone[8];
+vec3 position;
+vec3 normal;
+vec3 viewer;
+vec4 diffuseMaterial;
+vec4 ambientMaterial;
+
+vec3 Lit(int i, vec3 toLight, float factor)
+{
+    vec3 l = dot(toLight, toLight) > 0.0 ? normalize(toLight) : toLight;
+    float diffuse = max(dot(normal, l), 0.0);
+    vec3 lit = gl_LightSource[i].ambient.rgb * ambientMaterial.rgb
+        + diffuse * gl_LightSource[i].diffuse.rgb * diffuseMaterial.rgb;
+    if (diffuse > 0.0) {
+        vec3 h = l + viewer;
+        float facing = dot(h, h) > 0.0 ? max(dot(normal, normalize(h)), 0.0) : 0.0;
+        float shininess = gl_FrontMaterial.shininess;
+        float highlight = facing > 0.0 ? pow(facing, shininess) : (shininess == 0.0 ? 1.0 : 0.0);
+        lit += highlight * gl_LightSource[i].specular.rgb * gl_FrontMaterial.specular.rgb;
+    }
+    return factor * lit;
+}
+
+vec3 Directional(int i)
+{
+    return Lit(i, gl_LightSource[i].position.xyz, 1.0);
+}
+
+vec3 Positional(int i, bool spot)
+{
+    vec4 source = gl_LightSource[i].position;
+    vec3 toLight = source.xyz / source.w - position;
+    float d = length(toLight);
+    if (LightRange[i] >= 0.0 && d > LightRange[i])
+        return vec3(0.0);
+    float attenuation = gl_LightSource[i].constantAttenuation
+        + d * (gl_LightSource[i].linearAttenuation + d * gl_LightSource[i].quadraticAttenuation);
+    float factor = 1.0 / max(attenuation, 1e-6);
+    vec3 cone = SpotCone[i];
+    if (spot && cone.y >= -1.0 && d > 0.0) {
+        vec3 axis = gl_LightSource[i].spotDirection;
+        float rho = dot(-toLight / d, dot(axis, axis) > 0.0 ? normalize(axis) : axis);
+        if (rho <= cone.y)
+            return vec3(0.0);
+        if (rho < cone.x)
+            factor *= pow((rho - cone.y) / (cone.x - cone.y), cone.z);
+    }
+    return Lit(i, toLight, factor);
+}
 
 void main()
 {
     gl_Position = ftransform();
     gl_TexCoord[0] = gl_TextureMatrix[0] * gl_MultiTexCoord0;
     vec4 eye = gl_ModelViewMatrix * gl_Vertex;
-    vec3 position = eye.xyz / eye.w;
-    vec3 normal = gl_NormalMatrix * gl_Normal;
+    position = eye.xyz / eye.w;
+    normal = gl_NormalMatrix * gl_Normal;
     if (NormalizeNormals && dot(normal, normal) > 0.0)
         normal = normalize(normal);
-    vec4 diffuseMaterial = DiffuseFromColor ? gl_Color : gl_FrontMaterial.diffuse;
-    vec4 ambientMaterial = AmbientFromColor ? gl_Color : gl_FrontMaterial.ambient;
-    vec3 viewer = LocalViewer && dot(position, position) > 0.0 ? normalize(-position) : vec3(0.0, 0.0, 1.0);
+    diffuseMaterial = DiffuseFromColor ? gl_Color : gl_FrontMaterial.diffuse;
+    ambientMaterial = AmbientFromColor ? gl_Color : gl_FrontMaterial.ambient;
+    viewer = LocalViewer && dot(position, position) > 0.0 ? normalize(-position) : vec3(0.0, 0.0, 1.0);
     vec3 color = gl_FrontMaterial.emission.rgb + gl_LightModel.ambient.rgb * ambientMaterial.rgb;
-    for (int i = 0; i < kLights; ++i) {
-        if (!LightOn[i])
-            continue;
-        vec4 source = gl_LightSource[i].position;
-        vec3 toLight = source.xyz;
-        float factor = 1.0;
-        if (source.w != 0.0) {
-            toLight = source.xyz / source.w - position;
-            float d = length(toLight);
-            if (LightRange[i] >= 0.0 && d > LightRange[i])
-                continue;
-            float attenuation = gl_LightSource[i].constantAttenuation
-                + d * (gl_LightSource[i].linearAttenuation + d * gl_LightSource[i].quadraticAttenuation);
-            factor = 1.0 / max(attenuation, 1e-6);
-            vec3 cone = SpotCone[i];
-            if (cone.y >= -1.0 && d > 0.0) {
-                vec3 axis = gl_LightSource[i].spotDirection;
-                float rho = dot(-toLight / d, dot(axis, axis) > 0.0 ? normalize(axis) : axis);
-                if (rho <= cone.y)
-                    continue;
-                if (rho < cone.x)
-                    factor *= pow((rho - cone.y) / (cone.x - cone.y), cone.z);
-            }
-        }
-        vec3 l = dot(toLight, toLight) > 0.0 ? normalize(toLight) : toLight;
-        float diffuse = max(dot(normal, l), 0.0);
-        vec3 lit = gl_LightSource[i].ambient.rgb * ambientMaterial.rgb
-            + diffuse * gl_LightSource[i].diffuse.rgb * diffuseMaterial.rgb;
-        if (diffuse > 0.0) {
-            vec3 h = l + viewer;
-            float facing = dot(h, h) > 0.0 ? max(dot(normal, normalize(h)), 0.0) : 0.0;
-            float shininess = gl_FrontMaterial.shininess;
-            float highlight = facing > 0.0 ? pow(facing, shininess) : (shininess == 0.0 ? 1.0 : 0.0);
-            lit += highlight * gl_LightSource[i].specular.rgb * gl_FrontMaterial.specular.rgb;
-        }
-        color += factor * lit;
-    }
-    gl_FrontColor = vec4(clamp(color, 0.0, 1.0), diffuseMaterial.a);
+)";
+
+constexpr const char* kLitShaderTail = R"(    gl_FrontColor = vec4(clamp(color, 0.0, 1.0), diffuseMaterial.a);
     gl_BackColor = gl_FrontColor;
     gl_FrontSecondaryColor = vec4(0.0);
     gl_BackSecondaryColor = vec4(0.0);
 }
 )";
+
+// What a lit program is made for: two bits for each light (LitKind), then the render states.
+enum LitKind : uint32_t { kLitOff = 0, kLitDirectional = 1, kLitPoint = 2, kLitSpot = 3 };
+constexpr uint32_t kLitDiffuseFromColor = 1U << 16;
+constexpr uint32_t kLitAmbientFromColor = 1U << 17;
+constexpr uint32_t kLitLocalViewer = 1U << 18;
+constexpr uint32_t kLitNormalizeNormals = 1U << 19;
+
+std::string LitVertexShader(uint32_t key)
+{
+    const auto flag = [&](const char* name, uint32_t bit) {
+        return std::string("const bool ") + name + ((key & bit) != 0 ? " = true;\n" : " = false;\n");
+    };
+    std::string source = kLitShaderHead;
+    // The constants go in after the version line, ahead of everything that reads them.
+    const size_t afterVersion = source.find('\n') + 1;
+    source.insert(afterVersion,
+        flag("DiffuseFromColor", kLitDiffuseFromColor) + flag("AmbientFromColor", kLitAmbientFromColor)
+            + flag("LocalViewer", kLitLocalViewer) + flag("NormalizeNormals", kLitNormalizeNormals));
+    for (uint32_t i = 0; i < 8; ++i) {
+        const std::string index = std::to_string(i);
+        switch ((key >> (2 * i)) & 3U) {
+        case kLitDirectional:
+            source += "    color += Directional(" + index + ");\n";
+            break;
+        case kLitPoint:
+            source += "    color += Positional(" + index + ", false);\n";
+            break;
+        case kLitSpot:
+            source += "    color += Positional(" + index + ", true);\n";
+            break;
+        default:
+            break;
+        }
+    }
+    return source + kLitShaderTail;
+}
 
 } // namespace
 
@@ -339,9 +389,10 @@ GlDevice::~GlDevice()
     if (Enter()) {
         GLuint framebuffers[] = { m_drawFramebuffer, m_readFramebuffer, m_blitFramebuffer };
         m_gl.glDeleteFramebuffers(3, framebuffers);
-        if (m_litProgram) {
-            m_gl.glUseProgram(0);
-            m_gl.glDeleteProgram(m_litProgram);
+        m_gl.glUseProgram(0);
+        for (const auto& [key, entry] : m_litPrograms) {
+            if (entry.Program)
+                m_gl.glDeleteProgram(entry.Program);
         }
     }
 }
@@ -771,7 +822,9 @@ void GlDevice::PrepareLights()
             continue;
         }
         const D3DLIGHT9& l = it->second.Light;
-        shape.On = 1;
+        shape.Kind = l.Type == D3DLIGHT_DIRECTIONAL ? kLitDirectional
+            : l.Type == D3DLIGHT_SPOT               ? kLitSpot
+                                                    : kLitPoint;
         SetLightColor(id, GL_DIFFUSE, l.Diffuse);
         SetLightColor(id, GL_AMBIENT, l.Ambient);
         SetLightColor(id, GL_SPECULAR, specular ? l.Specular : kNoSpecular);
@@ -829,16 +882,30 @@ void GlDevice::PrepareColorMaterial(const VertexLayout& layout)
     m_colorMaterial = mode;
 }
 
-GLuint GlDevice::LitProgram()
+const GlDevice::LitProgramEntry& GlDevice::LitProgram(uint32_t key)
 {
-    if (m_litProgramTried)
-        return m_litProgram;
-    m_litProgramTried = true;
+    if (auto found = m_litPrograms.find(key); found != m_litPrograms.end())
+        return found->second;
     const GlFunctions& gl = m_gl;
+    // A scene uses a handful of arrangements; one that keeps changing its lights could make
+    // programs without end, so past a bound they are all made anew.
+    constexpr size_t kMostLitPrograms = 64;
+    if (m_litPrograms.size() >= kMostLitPrograms) {
+        gl.glUseProgram(0);
+        m_litProgramInUse = 0;
+        for (const auto& [oldKey, entry] : m_litPrograms) {
+            if (entry.Program)
+                gl.glDeleteProgram(entry.Program);
+        }
+        m_litPrograms.clear();
+    }
+    LitProgramEntry& entry = m_litPrograms[key];
     GLuint shader = gl.glCreateShader(GL_VERTEX_SHADER);
     if (!shader)
-        return 0;
-    gl.glShaderSource(shader, 1, &kLitVertexShader, nullptr);
+        return entry;
+    const std::string source = LitVertexShader(key);
+    const char* text = source.c_str();
+    gl.glShaderSource(shader, 1, &text, nullptr);
     gl.glCompileShader(shader);
     GLint compiled = 0;
     gl.glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
@@ -857,51 +924,51 @@ GLuint GlDevice::LitProgram()
     gl.glDeleteShader(shader);
     DrainGlErrors();
     if (!program)
-        return 0;
-    m_litProgram = program;
-    m_litUniforms.LightOn = gl.glGetUniformLocation(program, "LightOn");
-    m_litUniforms.LightRange = gl.glGetUniformLocation(program, "LightRange");
-    m_litUniforms.SpotCone = gl.glGetUniformLocation(program, "SpotCone");
-    m_litUniforms.DiffuseFromColor = gl.glGetUniformLocation(program, "DiffuseFromColor");
-    m_litUniforms.AmbientFromColor = gl.glGetUniformLocation(program, "AmbientFromColor");
-    m_litUniforms.LocalViewer = gl.glGetUniformLocation(program, "LocalViewer");
-    m_litUniforms.NormalizeNormals = gl.glGetUniformLocation(program, "NormalizeNormals");
-    return m_litProgram;
+        return entry;
+    entry.Program = program;
+    entry.LightRange = gl.glGetUniformLocation(program, "LightRange");
+    entry.SpotCone = gl.glGetUniformLocation(program, "SpotCone");
+    return entry;
 }
 
 void GlDevice::PrepareLitProgram()
 {
     // Without the program (no GLSL in the driver) lighting stays fixed-function: no range,
     // and a spot's outer cone as a hard edge.
-    const GLuint program = m_state.RenderState(D3DRS_LIGHTING) != 0 ? LitProgram() : 0;
-    if (!program) {
-        if (m_litProgramInUse)
-            m_gl.glUseProgram(0);
-        m_litProgramInUse = false;
-        return;
-    }
     const GlFunctions& gl = m_gl;
-    if (!m_litProgramInUse)
+    GLuint program = 0;
+    const LitProgramEntry* entry = nullptr;
+    if (m_state.RenderState(D3DRS_LIGHTING) != 0) {
+        uint32_t key = 0;
+        for (size_t i = 0; i < m_lightShapes.size() && i < m_caps.MaxLights; ++i)
+            key |= m_lightShapes[i].Kind << (2 * i);
+        if (m_colorMaterial == GL_DIFFUSE || m_colorMaterial == GL_AMBIENT_AND_DIFFUSE)
+            key |= kLitDiffuseFromColor;
+        if (m_colorMaterial == GL_AMBIENT || m_colorMaterial == GL_AMBIENT_AND_DIFFUSE)
+            key |= kLitAmbientFromColor;
+        if (m_state.RenderState(D3DRS_LOCALVIEWER) != 0)
+            key |= kLitLocalViewer;
+        if (m_state.RenderState(D3DRS_NORMALIZENORMALS) != 0)
+            key |= kLitNormalizeNormals;
+        entry = &LitProgram(key);
+        program = entry->Program;
+    }
+    if (program != m_litProgramInUse)
         gl.glUseProgram(program);
-    m_litProgramInUse = true;
-    std::array<GLint, 8> on {};
+    m_litProgramInUse = program;
+    if (!program)
+        return;
     std::array<GLfloat, 8> range {};
     std::array<GLfloat, 24> cone {};
     for (size_t i = 0; i < m_lightShapes.size(); ++i) {
         const LightShape& shape = m_lightShapes[i];
-        on[i] = i < m_caps.MaxLights ? shape.On : 0;
         range[i] = shape.Range;
         std::copy(std::begin(shape.Cone), std::end(shape.Cone), cone.begin() + 3 * ptrdiff_t(i));
     }
-    gl.glUniform1iv(m_litUniforms.LightOn, 8, on.data());
-    gl.glUniform1fv(m_litUniforms.LightRange, 8, range.data());
-    gl.glUniform3fv(m_litUniforms.SpotCone, 8, cone.data());
-    gl.glUniform1i(m_litUniforms.DiffuseFromColor,
-        m_colorMaterial == GL_DIFFUSE || m_colorMaterial == GL_AMBIENT_AND_DIFFUSE);
-    gl.glUniform1i(m_litUniforms.AmbientFromColor,
-        m_colorMaterial == GL_AMBIENT || m_colorMaterial == GL_AMBIENT_AND_DIFFUSE);
-    gl.glUniform1i(m_litUniforms.LocalViewer, m_state.RenderState(D3DRS_LOCALVIEWER) != 0);
-    gl.glUniform1i(m_litUniforms.NormalizeNormals, m_state.RenderState(D3DRS_NORMALIZENORMALS) != 0);
+    if (entry->LightRange >= 0)
+        gl.glUniform1fv(entry->LightRange, 8, range.data());
+    if (entry->SpotCone >= 0)
+        gl.glUniform3fv(entry->SpotCone, 8, cone.data());
 }
 
 // --- frame -------------------------------------------------------------------------------
@@ -1286,12 +1353,22 @@ void GlDevice::ReadColor(const GlSurface& source, uint8_t* destination, int32_t 
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, pitch / 4);
-    glReadPixels(
-        0, 0, GLsizei(desc.Width), GLsizei(desc.Height), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, destination);
+    // Reading in the driver's own channel order is a plain copy; any other order costs the
+    // driver a conversion of every pixel, so red and blue are put right in the pass below.
+    if (m_readOrder == ReadOrder::Unknown) {
+        GLint format = 0, type = 0;
+        glGetIntegerv(GL_IMPLEMENTATION_COLOR_READ_FORMAT, &format);
+        glGetIntegerv(GL_IMPLEMENTATION_COLOR_READ_TYPE, &type);
+        m_readOrder = format == GL_RGBA && type == GL_UNSIGNED_BYTE ? ReadOrder::Rgba : ReadOrder::Bgra;
+        DrainGlErrors();
+    }
+    const bool rgba = m_readOrder == ReadOrder::Rgba;
+    glReadPixels(0, 0, GLsizei(desc.Width), GLsizei(desc.Height), rgba ? GL_RGBA : GL_BGRA,
+        rgba ? GL_UNSIGNED_BYTE : GL_UNSIGNED_INT_8_8_8_8_REV, destination);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     m_gl.glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
     // GL's first row is the bottom one.
-    FlipRowsAndClamp(destination, desc.Width, desc.Height, pitch);
+    FlipRowsAndClamp(destination, desc.Width, desc.Height, pitch, rgba);
 }
 
 void GlDevice::Blit(const GlSurface& source, const RECT& sourceRect, const GlSurface& destination,

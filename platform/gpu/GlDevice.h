@@ -11,6 +11,7 @@
 
 #include <array>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace platform::gpu {
@@ -68,7 +69,8 @@ private:
     /// The lit path runs through a vertex program (range, spot cones and falloff, which
     /// fixed-function lighting lacks); everything else stays fixed-function.
     void PrepareLitProgram();
-    [[nodiscard]] GLuint LitProgram();
+    struct LitProgramEntry;
+    [[nodiscard]] const LitProgramEntry& LitProgram(uint32_t key);
     GlSurface* OwnSurface(const SurfacePtr& surface) const;
     /// A new surface of the description's size; `result` receives it once allocated.
     HRESULT NewSurface(GlSurface::Kind kind, const D3DSURFACE_DESC& desc, SurfacePtr& result);
@@ -103,18 +105,20 @@ private:
     int m_colorMaterial = -1; ///< GL target tracking the vertex colour, 0 = none, -1 = unknown
     /// What the lit program needs beyond GL's light state, one entry per light.
     struct LightShape {
-        GLint On = 0;
+        uint32_t Kind = 0; ///< off, directional, point or spot, as the lit programs tell them
         GLfloat Range = -1; ///< negative: unlimited
         GLfloat Cone[3] = { 0, -2, 0 }; ///< cos of half the inner and outer cone, falloff; no spot below -1
     };
     std::array<LightShape, 8> m_lightShapes {};
-    GLuint m_litProgram = 0;
-    bool m_litProgramTried = false;
-    bool m_litProgramInUse = false;
-    struct LitUniforms {
-        GLint LightOn = -1, LightRange = -1, SpotCone = -1;
-        GLint DiffuseFromColor = -1, AmbientFromColor = -1, LocalViewer = -1, NormalizeNormals = -1;
-    } m_litUniforms;
+    /// A lit program made for one arrangement of lights; 0 when the driver would not make it.
+    struct LitProgramEntry {
+        GLuint Program = 0;
+        GLint LightRange = -1, SpotCone = -1;
+    };
+    std::unordered_map<uint32_t, LitProgramEntry> m_litPrograms;
+    GLuint m_litProgramInUse = 0;
+    /// The channel order colour buffers are read in: the driver's own when it is RGBA.
+    enum class ReadOrder { Unknown, Rgba, Bgra } m_readOrder = ReadOrder::Unknown;
     bool m_inScene = false;
     FrontBuffer m_front;
 };

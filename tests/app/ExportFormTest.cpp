@@ -39,7 +39,9 @@ protected:
         MainFormTest::SetUp();
         FakeDialogs::Reset();
         dialog.reset(new TfrmExport(nullptr, *form));
-        folder = std::filesystem::path(GF_TEST_OUTPUT) / "export-form";
+        // A folder of each test's own: the tests run side by side.
+        folder = std::filesystem::path(GF_TEST_OUTPUT) / "export-form"
+            / ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
     }

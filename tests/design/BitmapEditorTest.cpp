@@ -56,7 +56,9 @@ protected:
         StartModules();
         FakeDialogs::Reset();
         editor.reset(new TwzBitmapEditor(nullptr));
-        folder = std::filesystem::path(GF_TEST_OUTPUT) / "bitmap-editor";
+        // A folder of each test's own: the tests run side by side.
+        folder = std::filesystem::path(GF_TEST_OUTPUT) / "bitmap-editor"
+            / ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         // A view of a known size, whatever the layout makes of the form.

@@ -42,7 +42,9 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        folder = std::filesystem::path(GF_TEST_OUTPUT) / "export-dialog";
+        // A folder of each test's own: the tests run side by side.
+        folder = std::filesystem::path(GF_TEST_OUTPUT) / "export-dialog"
+            / ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
     }

@@ -466,6 +466,53 @@ TEST_F(GlDeviceTest, LightRemovedBetweenFramesStopsShining)
     }
 }
 
+// Each arrangement of lights shades with a program of its own; past the number kept, the
+// programs are made anew and still shade every arrangement alike. Each directional light
+// facing the quad adds 0.1 of white; the point light is beyond its range and adds nothing.
+TEST_F(GlDeviceTest, EveryArrangementOfLightsShadesByTheLightsItHas)
+{
+    D3DMATERIAL9 material {};
+    material.Diffuse = { 1, 1, 1, 1 };
+    D3DLIGHT9 directional {};
+    directional.Type = D3DLIGHT_DIRECTIONAL;
+    directional.Diffuse = { 0.1f, 0.1f, 0.1f, 1 };
+    directional.Direction = { 0, 0, 1 };
+    D3DLIGHT9 outOfRange {};
+    outOfRange.Type = D3DLIGHT_POINT;
+    outOfRange.Diffuse = { 1, 1, 1, 1 };
+    outOfRange.Position = { 0, 0, -100 };
+    outOfRange.Range = 1;
+    outOfRange.Attenuation0 = 1;
+
+    Painter p = Begin(4, 4);
+    p->EndScene();
+    p->SetMaterial(material);
+    p->SetRenderState(D3DRS_LIGHTING, 1);
+    p->SetRenderState(D3DRS_AMBIENT, 0);
+    p->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
+    for (uint32_t arrangement = 0; arrangement < 80; ++arrangement) {
+        SCOPED_TRACE(arrangement);
+        ASSERT_EQ(p->BeginScene(), D3D_OK);
+        int shining = 0;
+        for (uint32_t i = 0; i < 7; ++i) {
+            if ((arrangement >> i & 1) == 0)
+                continue;
+            p->SetLight(i, directional);
+            p->LightEnable(i, 1);
+            ++shining;
+        }
+        if (arrangement % 3 == 0) {
+            p->SetLight(7, outOfRange);
+            p->LightEnable(7, 1);
+        }
+        p->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);
+        ASSERT_EQ(p.Quad(-0.5f, -0.5f, 3.5f, 3.5f, 0.5f, 0xFFFFFFFF), D3D_OK);
+        ASSERT_EQ(p->EndScene(), D3D_OK);
+        const auto level = static_cast<uint32_t>(std::lround(25.5 * shining));
+        EXPECT_TRUE(Near(p.ReadBack()(1, 1), Gray(level), 2));
+    }
+}
+
 TEST_F(GlDeviceTest, SpotLightsFadeBetweenTheirConesAndLightsEndAtTheirRange)
 {
     // A strip of one pixel row, lit per vertex at every pixel edge, under one light at
