@@ -117,8 +117,13 @@ void ThvDirectXCanvas::FillPresentParameters(scene3d::WindowHandle window, D3DPR
     pp.AutoDepthStencilFormat = D3DFMT_D24S8;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     pp.MultiSampleType = D3DMULTISAMPLE_NONE;
-    if (GetBitmap())
+    // A bitmap's canvas draws into targets of its own (CreateBitmapTargets) and never into the
+    // swap chain: the smallest one spares two buffers of the bitmap's size.
+    if (GetBitmap()) {
+        pp.BackBufferWidth = 0;
+        pp.BackBufferHeight = 0;
         return;
+    }
     if (m_quality == hvSuperHighQuality && m_canMultisample4)
         pp.MultiSampleType = D3DMULTISAMPLE_4_SAMPLES;
     else if (MultisamplingQuality(m_quality) && m_canMultisample2)

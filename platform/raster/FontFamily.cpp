@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 
 namespace platform::raster {
 
@@ -94,13 +95,29 @@ std::optional<FontFamily> FontFamily::FromInstalled(std::string name)
 
 std::optional<FontFamily> FontFamily::FromName(std::string_view name)
 {
+    // Every change of a canvas's font asks for its family, and a fontconfig match costs far
+    // more than a text's layout: the answers are kept, for a bounded number of names (a
+    // stored file may name any number of families).
+    constexpr size_t kMostNames = 256;
+    static std::mutex mutex;
+    static std::unordered_map<std::string, std::optional<FontFamily>> answers;
+    std::string key(name);
+    {
+        std::lock_guard lock(mutex);
+        if (auto found = answers.find(key); found != answers.end())
+            return found->second;
+    }
+    std::optional<FontFamily> answer;
     const std::string valid = rtl::ToValidUtf8(name);
-    if (valid.empty() || valid.find('\0') != std::string::npos)
-        return std::nullopt;
-    auto family = ResolveFamily(valid);
-    if (!family)
-        return std::nullopt;
-    return FromInstalled(std::move(*family));
+    if (!valid.empty() && valid.find('\0') == std::string::npos) {
+        if (auto family = ResolveFamily(valid))
+            answer = FromInstalled(std::move(*family));
+    }
+    std::lock_guard lock(mutex);
+    if (answers.size() >= kMostNames)
+        answers.clear();
+    answers.emplace(std::move(key), answer);
+    return answer;
 }
 
 FontFamily FontFamily::GenericSansSerif()

@@ -30,7 +30,8 @@ constexpr bool HasStyle(FontStyle style, FontStyle bit)
 /// replacements of common families, such as Liberation Sans for Arial).
 class FontFamily {
 public:
-    /// Nothing when neither the family nor a strong replacement is installed.
+    /// Nothing when neither the family nor a strong replacement is installed. The answer for
+    /// a name is kept for the process, as the font configuration it comes from is.
     [[nodiscard]] static std::optional<FontFamily> FromName(std::string_view name);
     /// The family that fontconfig gives for "sans-serif"; found once per process.
     static FontFamily GenericSansSerif();

@@ -213,6 +213,7 @@ public:
 
     GtkWidget* Widget() const { return m_area.get(); }
     int PaintCount() const { return m_paints; }
+    int64_t PaintMicroseconds() const { return m_paintMicroseconds; }
     int64_t PresentedArea() const { return m_presentedArea; }
 
 private:
@@ -265,6 +266,7 @@ private:
     bool m_captureWanted = false;
     bool m_seatGrab = false;
     int m_paints = 0;
+    int64_t m_paintMicroseconds = 0; // time spent in the draw handler, all paints together
     int64_t m_presentedArea = 0; // pixels presented by the last paint
 
     // The external drag in progress over this host.

@@ -351,8 +351,10 @@ gboolean NativeSceneHost::OnDraw(GtkWidget*, cairo_t* cr, gpointer self)
     cairo_rectangle_list_destroy(list);
     ++host->m_paints;
     host->m_presentedArea = 0;
+    const gint64 start = g_get_monotonic_time();
     NativePaintContext context(cr, std::move(rects), host->m_presentedArea);
     Guarded([&] { host->m_events.HostPaint(context); });
+    host->m_paintMicroseconds += g_get_monotonic_time() - start;
     return TRUE;
 }
 

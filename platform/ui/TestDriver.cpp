@@ -289,6 +289,11 @@ int PaintCount(SceneHost& host)
     return Native(host).PaintCount();
 }
 
+int64_t PaintMicroseconds(SceneHost& host)
+{
+    return Native(host).PaintMicroseconds();
+}
+
 int64_t PresentedArea(SceneHost& host)
 {
     return Native(host).PresentedArea();

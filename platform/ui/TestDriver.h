@@ -37,6 +37,8 @@ void Sync();
 [[nodiscard]] std::vector<uint32_t> ReadPixels(SceneHost& host, const Rect& rect);
 /// Number of "draw" signals the host has handled.
 [[nodiscard]] int PaintCount(SceneHost& host);
+/// Time the host's "draw" handlers took, all paints together, in microseconds.
+[[nodiscard]] int64_t PaintMicroseconds(SceneHost& host);
 /// Pixels the host's last paint presented (the sum of the presented frames' areas).
 [[nodiscard]] int64_t PresentedArea(SceneHost& host);
 /// The shape the last layered update set on the form.
