@@ -153,17 +153,17 @@ void CopyRows(const uint8_t* source, int32_t sourcePitch, uint8_t* destination, 
 
 namespace {
 
-template <bool SwapRedBlue> void ClampPixels(uint32_t* pixels, size_t count)
+template <bool SwapRedBlue> void ClampPixels(const uint32_t* from, uint32_t* to, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
-        const uint32_t p = pixels[i];
+        const uint32_t p = from[i];
         const uint32_t a = p >> 24;
         const uint32_t high = std::min((p >> 16) & 0xFF, a);
         const uint32_t g = std::min((p >> 8) & 0xFF, a);
         const uint32_t low = std::min(p & 0xFF, a);
         const uint32_t r = SwapRedBlue ? low : high;
         const uint32_t b = SwapRedBlue ? high : low;
-        pixels[i] = (a << 24) | (r << 16) | (g << 8) | b;
+        to[i] = (a << 24) | (r << 16) | (g << 8) | b;
     }
 }
 
@@ -171,10 +171,15 @@ template <bool SwapRedBlue> void ClampPixels(uint32_t* pixels, size_t count)
 
 void ClampToAlpha(uint32_t* pixels, size_t count, bool swapRedBlue)
 {
+    ClampToAlpha(pixels, pixels, count, swapRedBlue);
+}
+
+void ClampToAlpha(const uint32_t* from, uint32_t* to, size_t count, bool swapRedBlue)
+{
     if (swapRedBlue)
-        ClampPixels<true>(pixels, count);
+        ClampPixels<true>(from, to, count);
     else
-        ClampPixels<false>(pixels, count);
+        ClampPixels<false>(from, to, count);
 }
 
 } // namespace platform::gpu

@@ -118,5 +118,7 @@ void CopyRows(const uint8_t* source, int32_t sourcePitch, uint8_t* destination, 
 /// With `swapRedBlue` the pixels come in with red and blue the other way round (as some drivers
 /// keep them) and are put in ARGB order on the way.
 void ClampToAlpha(uint32_t* pixels, size_t count, bool swapRedBlue = false);
+/// The same from `from` into `to` (which may be the same pixels).
+void ClampToAlpha(const uint32_t* from, uint32_t* to, size_t count, bool swapRedBlue);
 
 } // namespace platform::gpu

@@ -190,28 +190,6 @@ GlRect ToGl(const RECT& r, uint32_t height)
     return { r.left, GLint(height) - r.bottom, r.right, GLint(height) - r.top };
 }
 
-// One pass over the memory: rows swap ends while their colours are limited to alpha (and red
-// and blue change places, when the rows were read that way round).
-void FlipRowsAndClamp(uint8_t* bits, uint32_t width, uint32_t height, int32_t pitch, bool swapRedBlue)
-{
-    std::vector<uint32_t> row(width);
-    for (uint32_t top = 0, bottom = height ? height - 1 : 0; top <= bottom && height; ++top, --bottom) {
-        auto* a = reinterpret_cast<uint32_t*>(bits + ptrdiff_t(top) * pitch);
-        auto* b = reinterpret_cast<uint32_t*>(bits + ptrdiff_t(bottom) * pitch);
-        if (a == b) {
-            ClampToAlpha(a, width, swapRedBlue);
-            break;
-        }
-        std::memcpy(row.data(), a, size_t(width) * 4);
-        std::memcpy(a, b, size_t(width) * 4);
-        ClampToAlpha(a, width, swapRedBlue);
-        ClampToAlpha(row.data(), width, swapRedBlue);
-        std::memcpy(b, row.data(), size_t(width) * 4);
-        if (bottom == 0)
-            break;
-    }
-}
-
 // D3D's vertex lighting, read from GL's own light, material and light-model state; only what
 // fixed-function lighting cannot express comes in as uniforms: a light's range, beyond which
 // it adds nothing, and a spot's inner cone, inside which it shines whole, with the falloff
@@ -1352,7 +1330,6 @@ void GlDevice::ReadColor(const GlSurface& source, uint8_t* destination, int32_t 
         GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, source.Renderbuffer());
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_PACK_ROW_LENGTH, pitch / 4);
     // Reading in the driver's own channel order is a plain copy; any other order costs the
     // driver a conversion of every pixel, so red and blue are put right in the pass below.
     if (m_readOrder == ReadOrder::Unknown) {
@@ -1363,12 +1340,22 @@ void GlDevice::ReadColor(const GlSurface& source, uint8_t* destination, int32_t 
         DrainGlErrors();
     }
     const bool rgba = m_readOrder == ReadOrder::Rgba;
-    glReadPixels(0, 0, GLsizei(desc.Width), GLsizei(desc.Height), rgba ? GL_RGBA : GL_BGRA,
-        rgba ? GL_UNSIGNED_BYTE : GL_UNSIGNED_INT_8_8_8_8_REV, destination);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    // GL's first row is the bottom one: bands of rows are read into a small buffer and written
+    // out the other way up, their colours limited to alpha on the way, in one pass.
+    const uint32_t width = desc.Width;
+    const uint32_t height = desc.Height;
+    constexpr uint32_t kBandRows = 64;
+    m_readBand.resize(size_t(width) * std::min(height, kBandRows));
+    for (uint32_t bottom = 0; bottom < height; bottom += kBandRows) {
+        const uint32_t rows = std::min(kBandRows, height - bottom);
+        glReadPixels(0, GLint(bottom), GLsizei(width), GLsizei(rows), rgba ? GL_RGBA : GL_BGRA,
+            rgba ? GL_UNSIGNED_BYTE : GL_UNSIGNED_INT_8_8_8_8_REV, m_readBand.data());
+        for (uint32_t r = 0; r < rows; ++r) {
+            auto* to = reinterpret_cast<uint32_t*>(destination + ptrdiff_t(height - 1 - bottom - r) * pitch);
+            ClampToAlpha(m_readBand.data() + size_t(r) * width, to, width, rgba);
+        }
+    }
     m_gl.glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
-    // GL's first row is the bottom one.
-    FlipRowsAndClamp(destination, desc.Width, desc.Height, pitch, rgba);
 }
 
 void GlDevice::Blit(const GlSurface& source, const RECT& sourceRect, const GlSurface& destination,

@@ -119,6 +119,7 @@ private:
     GLuint m_litProgramInUse = 0;
     /// The channel order colour buffers are read in: the driver's own when it is RGBA.
     enum class ReadOrder { Unknown, Rgba, Bgra } m_readOrder = ReadOrder::Unknown;
+    std::vector<uint32_t> m_readBand; ///< rows of a colour buffer on their way out
     bool m_inScene = false;
     FrontBuffer m_front;
 };
