@@ -16,6 +16,7 @@
 #include "ui2d/TwzBackground.h"
 #include "ui2d/TwzControl.h"
 #include "ui2d/TwzPaintBox.h"
+#include "ui2d/TwzScene.h"
 
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
@@ -103,6 +104,9 @@ TEST_F(BitmapEditorTest, TheDescriptionReadsWholeAndTheEditorStartsEmptyAndDisab
             static_cast<const void*>(editor->Preview), static_cast<const void*>(editor->resizeLayout),
             static_cast<const void*>(editor->newWidth), static_cast<const void*>(editor->newHeight) })
         ASSERT_NE(component, nullptr);
+    // The scene snaps to its objects' lines, not to a grid, should it ever be designed.
+    EXPECT_TRUE(editor->wzScene1->GetDesignSnapToLines());
+    EXPECT_FALSE(editor->wzScene1->GetDesignSnapToGrid());
     EXPECT_FALSE(Editing());
     EXPECT_TRUE(editor->btnOk->GetEnabled());
     EXPECT_FALSE(editor->resizeLayout->GetVisible());
