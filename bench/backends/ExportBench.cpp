@@ -2,20 +2,18 @@
 // window, rendered to a 1920 x 1080 picture with supersampling 6 (the render dialog's), as
 // tiles of the supersampled picture rendered, read back and reduced into the output.
 
-#include "backends/DirectXModule.h"
+#include "bench/support/SoftwareDirectX.h"
+
 #include "scene3d/ThvBitmap.h"
 #include "scene3d/ThvScene.h"
 
 #include "graphics/TwzBitmap.h"
-#include "graphics/TwzCanvas.h"
-#include "graphics/TwzCanvasGdiPlus.h"
 #include "platform/rtl/Component.h"
 
 #include "tests/support/LetteringScene.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -26,12 +24,7 @@ class ExportScene {
 public:
     ExportScene()
     {
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-        hvDirectXInit();
-        m_canvasClass = DefaultCanvasClass;
-        DefaultCanvasClass = &TwzCanvasGdiPlusClass;
-        StartGdiPlus();
-        if (!hvDirect3D)
+        if (!m_modules.Ready())
             return;
         m_owner.reset(new rtl::TComponent(nullptr));
         m_scene = new ThvScene(m_owner.get());
@@ -47,8 +40,6 @@ public:
             m_scene->SetCanvas(nullptr);
         m_owner.reset();
         m_window.reset();
-        DefaultCanvasClass = m_canvasClass;
-        hvDirectXDone();
     }
     ExportScene(const ExportScene&) = delete;
     ExportScene& operator=(const ExportScene&) = delete;
@@ -57,7 +48,7 @@ public:
     ThvVisualObject& Lettering() { return *m_built.container; }
 
 private:
-    const TwzCanvasClass* m_canvasClass = nullptr;
+    bench::SoftwareDirectX m_modules; // first made, last gone
     rtl::TOwned<rtl::TComponent> m_owner;
     ThvScene* m_scene = nullptr;
     std::unique_ptr<ThvBitmap> m_window;

@@ -3,7 +3,8 @@
 // export of the lettering scene at 1920 x 1080 with supersampling 6, with the memory it
 // needs at its peak.
 
-#include "backends/DirectXModule.h"
+#include "bench/support/SoftwareDirectX.h"
+
 #include "backends/ThvDirectXCanvas.h"
 #include "scene3d/ThvBitmap.h"
 #include "scene3d/ThvDummy.h"
@@ -18,7 +19,6 @@
 #include "graphics/Geometry.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzCanvas.h"
-#include "graphics/TwzCanvasGdiPlus.h"
 #include "graphics/TwzFont.h"
 #include "graphics/TwzPathData.h"
 #include "platform/rtl/Component.h"
@@ -27,37 +27,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
 
 namespace {
-
-/// The Direct3D module over OpenGL in software, and the 2D canvas the text is laid out with,
-/// for the life of one benchmark.
-class Modules {
-public:
-    Modules()
-    {
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-        hvDirectXInit();
-        m_canvasClass = DefaultCanvasClass;
-        DefaultCanvasClass = &TwzCanvasGdiPlusClass;
-        StartGdiPlus();
-    }
-    ~Modules()
-    {
-        DefaultCanvasClass = m_canvasClass;
-        hvDirectXDone();
-    }
-    Modules(const Modules&) = delete;
-    Modules& operator=(const Modules&) = delete;
-    [[nodiscard]] bool Ready() const { return hvDirect3D != nullptr; }
-
-private:
-    const TwzCanvasClass* m_canvasClass = nullptr;
-};
 
 /// 200 characters of running text.
 std::u16string TwoHundredCharacters()
@@ -102,7 +76,7 @@ void ResetPeakMemory()
 // small target so that filling pixels does not dominate.
 void BM_TextToExtrudedMesh(benchmark::State& state)
 {
-    Modules modules;
+    bench::SoftwareDirectX modules;
     if (!modules.Ready()) {
         state.SkipWithError("no OpenGL here");
         return;
@@ -139,7 +113,7 @@ BENCHMARK(BM_TextToExtrudedMesh)->Unit(benchmark::kMillisecond);
 // (a), the part before the canvas: layout, outlines and flattening alone.
 void BM_TextOutline(benchmark::State& state)
 {
-    Modules modules;
+    bench::SoftwareDirectX modules;
     std::unique_ptr<TwzCanvas> layout = DefaultCanvasClass->Create(1, 1);
     layout->GetFont().SetFamily("DejaVu Sans");
     layout->GetFont().SetSize(18);
@@ -163,7 +137,7 @@ BENCHMARK(BM_TextOutline)->Unit(benchmark::kMillisecond);
 // supersampling 6, and the most memory the process held beyond what it held before.
 void BM_LetteringScreenshot(benchmark::State& state)
 {
-    Modules modules;
+    bench::SoftwareDirectX modules;
     if (!modules.Ready()) {
         state.SkipWithError("no OpenGL here");
         return;

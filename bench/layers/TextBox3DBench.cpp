@@ -5,9 +5,8 @@
 
 #include "layers/ThvTextBox3D.h"
 
-#include "backends/DirectXModule.h"
-#include "graphics/TwzCanvas.h"
-#include "graphics/TwzCanvasGdiPlus.h"
+#include "bench/support/SoftwareDirectX.h"
+
 #include "platform/rtl/Component.h"
 #include "scene3d/ThvBitmap.h"
 #include "scene3d/ThvDummy.h"
@@ -20,7 +19,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -31,30 +29,6 @@ constexpr int32_t kHeight = 400;
 
 const std::u16string kForty = u"Forty characters typed into the text box";
 const std::u16string kFortyOther = u"Forty characters typed into the text bow";
-
-/// The GPU layer over OpenGL in software and the 2D canvas the text is laid out with.
-class Modules {
-public:
-    Modules()
-    {
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-        hvDirectXInit();
-        m_canvasClass = DefaultCanvasClass;
-        DefaultCanvasClass = &TwzCanvasGdiPlusClass;
-        StartGdiPlus();
-    }
-    ~Modules()
-    {
-        DefaultCanvasClass = m_canvasClass;
-        hvDirectXDone();
-    }
-    Modules(const Modules&) = delete;
-    Modules& operator=(const Modules&) = delete;
-    [[nodiscard]] bool Ready() const { return hvDirect3D != nullptr; }
-
-private:
-    const TwzCanvasClass* m_canvasClass = nullptr;
-};
 
 /// A lit scene viewed from the front with the box standing in it, focused, its caret after
 /// the text.
@@ -97,7 +71,7 @@ struct BoxScene {
 
 void BM_TextBox3DCaretBlinkFrame(benchmark::State& state)
 {
-    Modules modules;
+    bench::SoftwareDirectX modules;
     if (!modules.Ready()) {
         state.SkipWithError("no OpenGL here");
         return;
@@ -117,7 +91,7 @@ BENCHMARK(BM_TextBox3DCaretBlinkFrame)->Unit(benchmark::kMillisecond);
 
 void BM_TextBox3DFrameWithNewOutline(benchmark::State& state)
 {
-    Modules modules;
+    bench::SoftwareDirectX modules;
     if (!modules.Ready()) {
         state.SkipWithError("no OpenGL here");
         return;

@@ -8,7 +8,8 @@
 //   driver has next to nothing to fill: what the geometry costs the processor;
 // - TextOutlineFigures: the glyph outlines alone, their contours' directions put right.
 
-#include "backends/DirectXModule.h"
+#include "bench/support/SoftwareDirectX.h"
+
 #include "scene3d/ThvBitmap.h"
 #include "scene3d/ThvCanvas.h"
 #include "scene3d/ThvFont.h"
@@ -16,43 +17,16 @@
 
 #include "graphics/Geometry.h"
 #include "graphics/TwzCanvas.h"
-#include "graphics/TwzCanvasGdiPlus.h"
 #include "graphics/TwzFont.h"
 #include "graphics/TwzPathData.h"
 #include "platform/rtl/Component.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
 namespace {
-
-/// The Direct3D module over OpenGL in software, and the 2D canvas the text is laid out with,
-/// for the life of one benchmark.
-class ExtrusionModules {
-public:
-    ExtrusionModules()
-    {
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-        hvDirectXInit();
-        m_canvasClass = DefaultCanvasClass;
-        DefaultCanvasClass = &TwzCanvasGdiPlusClass;
-        StartGdiPlus();
-    }
-    ~ExtrusionModules()
-    {
-        DefaultCanvasClass = m_canvasClass;
-        hvDirectXDone();
-    }
-    ExtrusionModules(const ExtrusionModules&) = delete;
-    ExtrusionModules& operator=(const ExtrusionModules&) = delete;
-    [[nodiscard]] bool Ready() const { return hvDirect3D != nullptr; }
-
-private:
-    const TwzCanvasClass* m_canvasClass = nullptr;
-};
 
 /// `count` characters of running text.
 std::u16string RunningText(size_t count)
@@ -117,7 +91,7 @@ void SetCounters(benchmark::State& state, size_t characters)
 
 void BM_ExtrudedTextFrame(benchmark::State& state)
 {
-    ExtrusionModules modules;
+    bench::SoftwareDirectX modules;
     if (!modules.Ready()) {
         state.SkipWithError("no OpenGL here");
         return;
@@ -133,7 +107,7 @@ BENCHMARK(BM_ExtrudedTextFrame)->Arg(200)->Arg(3200)->Unit(benchmark::kMilliseco
 
 void BM_ExtrudedTextOnOnePixel(benchmark::State& state)
 {
-    ExtrusionModules modules;
+    bench::SoftwareDirectX modules;
     if (!modules.Ready()) {
         state.SkipWithError("no OpenGL here");
         return;
@@ -149,7 +123,7 @@ BENCHMARK(BM_ExtrudedTextOnOnePixel)->Arg(200)->Arg(3200)->Unit(benchmark::kMill
 
 void BM_ExtrudedTextRebuilt(benchmark::State& state)
 {
-    ExtrusionModules modules;
+    bench::SoftwareDirectX modules;
     if (!modules.Ready()) {
         state.SkipWithError("no OpenGL here");
         return;
@@ -169,7 +143,7 @@ BENCHMARK(BM_ExtrudedTextRebuilt)->Arg(200)->Arg(3200)->Unit(benchmark::kMillise
 
 void BM_TextOutlineFigures(benchmark::State& state)
 {
-    ExtrusionModules modules;
+    bench::SoftwareDirectX modules;
     const auto characters = static_cast<size_t>(state.range(0));
     const std::u16string text = RunningText(characters);
     std::unique_ptr<TwzCanvas> layout = DefaultCanvasClass->Create(1, 1);
