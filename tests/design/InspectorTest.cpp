@@ -130,8 +130,8 @@ protected:
         return shown;
     }
     std::string EditorText() const { return rtl::Utf16ToUtf8(inspector->GetTextEditor()->GetText()); }
-    /// Replaces the text box's text as typing would, without committing it (typing on the
-    /// keyboard costs a text measurement per key: TypeKeys is for the few tests of that road).
+    /// Puts `text` into the open text editor as typing would, without committing it (a key on
+    /// the keyboard costs a text measurement: TypeKeys is for the few tests of that road).
     void Type(const std::u16string& text) { inspector->GetTextEditor()->SetText(text); }
     /// Types `text` on the keyboard (over the selected text, so it replaces the value).
     void TypeKeys(const std::u16string& text)
@@ -295,7 +295,7 @@ TEST_F(Inspector, EventsAreListedOnlyForTheInspectedObjectAndOnlyWhenAsked)
     EXPECT_TRUE(Listed("OnClick"));
     EXPECT_TRUE(Listed("OnMove"));
     EXPECT_TRUE(Listed("Target.Caption"));
-    EXPECT_FALSE(Listed("Target.OnClick")) << "nested objects never show events";
+    EXPECT_FALSE(Listed("Target.OnClick")) << "events are listed for the selected object only";
 
     inspector->SetShowProperties(false);
     EXPECT_EQ(RowNames(), (std::vector<std::string> { "OnClick", "OnMove" }));
@@ -413,7 +413,7 @@ TEST_F(Inspector, ATextThatDoesNotConvertChangesNothingAndIsReported)
         Type(c.typed);
         Key(kKeyReturn);
         EXPECT_EQ(rtl::GetPropText(*node, c.path), c.kept);
-        EXPECT_EQ(Label(c.path), c.kept) << "the label keeps its old text";
+        EXPECT_EQ(Label(c.path), c.kept) << "a refused value leaves the label as it was";
         ASSERT_EQ(app.ShownErrors().size(), errors + 1);
         EXPECT_NE(app.ShownErrors().back().find(c.mentioned), std::string::npos) << app.ShownErrors().back();
         EXPECT_EQ(EditorText(), c.kept) << "the editor shows the value again";
