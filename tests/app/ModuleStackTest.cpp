@@ -32,6 +32,7 @@
 #include "platform/ui/FakeApplication.h"
 #include "platform/ui/Worker.h"
 
+#include "tests/app/ModulesTestSupport.h"
 #include "tests/backends/BackendTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -178,22 +179,6 @@ std::vector<std::string> Expected3D()
     return entries;
 }
 
-std::vector<std::string> Actual2D()
-{
-    std::vector<std::string> entries;
-    for (const ui2d::CategoryEntry& entry : Object2DCategoryList())
-        entries.push_back(entry.category + "/" + std::string(entry.classInfo->name));
-    return entries;
-}
-
-std::vector<std::string> Actual3D()
-{
-    std::vector<std::string> entries;
-    for (const scene3d::ObjectRegistryEntry& entry : hvObjectRegistry())
-        entries.push_back(entry.category + "/" + std::string(entry.classInfo->name));
-    return entries;
-}
-
 /// What one list has that the other lacks, for a readable failure.
 std::string Difference(const std::vector<std::string>& actual, const std::vector<std::string>& expected)
 {
@@ -209,35 +194,10 @@ std::string Difference(const std::vector<std::string>& actual, const std::vector
     return text.empty() ? "same entries, another order" : text;
 }
 
-/// From no module started, over the recording device runtime and a headless application;
-/// puts back every class variable the modules set.
-class ModuleStack : public ::testing::Test {
+/// From no module started, over the recording device runtime and a headless application.
+class ModuleStack : public modulestest::ModulesFromNothing {
 protected:
-    void SetUp() override
-    {
-        StopModules();
-        Finalize3DLibrary();
-        Finalize2DLibrary();
-        DefaultCanvasClass = nullptr;
-        hvDefaultPhysicsClass = nullptr;
-        auto runtime = std::make_shared<RecordingRuntime>(RecordingOptions {});
-        SetRuntimeLoader([runtime] { return runtime; });
-    }
-    void TearDown() override
-    {
-        StopModules();
-        DefaultCanvasClass = m_canvasClass;
-        DefaultFilterClass = m_filterClass;
-        DefaultDeviceCanvasClass = m_deviceCanvasClass;
-        hvDefaultPhysicsClass = m_physicsClass;
-    }
-
     platform::ui::FakeApplication m_app;
-    ModuleGuard m_module;
-    const TwzCanvasClass* m_canvasClass = DefaultCanvasClass;
-    const TwzFilterClass* m_filterClass = DefaultFilterClass;
-    const TwzCanvasClass* m_deviceCanvasClass = DefaultDeviceCanvasClass;
-    const ThvPhysicsClass* m_physicsClass = hvDefaultPhysicsClass;
 };
 
 } // namespace
@@ -246,10 +206,10 @@ TEST_F(ModuleStack, EveryPaletteClassIsRegisteredInItsCategoryInPaletteOrder)
 {
     StartModules();
 
-    const std::vector<std::string> actual2D = Actual2D();
+    const std::vector<std::string> actual2D = modulestest::Categories2D();
     const std::vector<std::string> expected2D = Expected2D();
     EXPECT_EQ(actual2D, expected2D) << Difference(actual2D, expected2D);
-    const std::vector<std::string> actual3D = Actual3D();
+    const std::vector<std::string> actual3D = modulestest::Registry3D();
     const std::vector<std::string> expected3D = Expected3D();
     EXPECT_EQ(actual3D, expected3D) << Difference(actual3D, expected3D);
 

@@ -20,6 +20,7 @@
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Streams.h"
 
+#include "tests/app/ModulesTestSupport.h"
 #include "tests/backends/BackendTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -31,49 +32,14 @@
 #include <vector>
 
 using namespace backendtest;
+using modulestest::Categories2D;
+using modulestest::Registry3D;
 
 namespace {
 
-/// The 3D registry as "category/class", the most recent first.
-std::vector<std::string> Registry3D()
-{
-    std::vector<std::string> entries;
-    for (const scene3d::ObjectRegistryEntry& entry : hvObjectRegistry())
-        entries.push_back(entry.category + "/" + std::string(entry.classInfo->name));
-    return entries;
-}
-
-std::vector<std::string> Categories2D()
-{
-    std::vector<std::string> entries;
-    for (const ui2d::CategoryEntry& entry : Object2DCategoryList())
-        entries.push_back(entry.category + "/" + std::string(entry.classInfo->name));
-    return entries;
-}
-
-/// Starts from no module started, over the recording device runtime, and puts back every
-/// class variable the modules set.
-class ModulesTest : public ::testing::Test {
+/// From no module started, with what a start and a stop must leave.
+class ModulesTest : public modulestest::ModulesFromNothing {
 protected:
-    void SetUp() override
-    {
-        StopModules();
-        Finalize3DLibrary();
-        Finalize2DLibrary();
-        DefaultCanvasClass = nullptr;
-        hvDefaultPhysicsClass = nullptr;
-        auto runtime = std::make_shared<RecordingRuntime>(RecordingOptions {});
-        SetRuntimeLoader([runtime] { return runtime; });
-    }
-    void TearDown() override
-    {
-        StopModules();
-        DefaultCanvasClass = m_canvasClass;
-        DefaultFilterClass = m_filterClass;
-        DefaultDeviceCanvasClass = m_deviceCanvasClass;
-        hvDefaultPhysicsClass = m_physicsClass;
-    }
-
     /// What a start installs and registers.
     void ExpectStarted()
     {
@@ -129,12 +95,6 @@ protected:
         EXPECT_EQ(hvD3D9Library, nullptr);
         EXPECT_EQ(hvDefaultPhysicsClass, nullptr);
     }
-
-    ModuleGuard m_module; // the 3D classes, the runtime loader and the Direct3D state
-    const TwzCanvasClass* m_canvasClass = DefaultCanvasClass;
-    const TwzFilterClass* m_filterClass = DefaultFilterClass;
-    const TwzCanvasClass* m_deviceCanvasClass = DefaultDeviceCanvasClass;
-    const ThvPhysicsClass* m_physicsClass = hvDefaultPhysicsClass;
 };
 
 } // namespace
