@@ -54,6 +54,16 @@ MenuItem* MenuItem::FindByCaption(std::string_view caption)
 
 MenuItem* MenuItem::FindPath(std::initializer_list<std::string_view> captions)
 {
+    return FindPathOf(captions);
+}
+
+MenuItem* MenuItem::FindPath(std::span<const std::string> captions)
+{
+    return FindPathOf(captions);
+}
+
+template <class Captions> MenuItem* MenuItem::FindPathOf(const Captions& captions)
+{
     MenuItem* level = this;
     for (const std::string_view caption : captions) {
         MenuItem* next = nullptr;
@@ -97,6 +107,12 @@ void FakePopupMenu::SetChooser(Chooser chooser)
     g_chooser = std::move(chooser);
     g_shown = 0;
     g_lastPoint = {};
+}
+
+void FakePopupMenu::ChooseCaptions(std::vector<std::string> captions)
+{
+    SetChooser([captions = std::move(captions)](
+                   MenuItem& items, Point) { return items.FindPath(std::span(captions)); });
 }
 
 int FakePopupMenu::ShownCount()

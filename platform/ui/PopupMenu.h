@@ -48,8 +48,11 @@ public:
     [[nodiscard]] MenuItem* FindByCaption(std::string_view caption);
     /// The item reached through these captions, one per level; null when a step is missing.
     [[nodiscard]] MenuItem* FindPath(std::initializer_list<std::string_view> captions);
+    [[nodiscard]] MenuItem* FindPath(std::span<const std::string> captions);
 
 private:
+    template <class Captions> MenuItem* FindPathOf(const Captions& captions);
+
     std::vector<std::unique_ptr<MenuItem>> m_items;
     MenuItem* m_parent = nullptr;
 };
@@ -102,6 +105,9 @@ class FakePopupMenu final : public PopupMenu {
 public:
     using Chooser = std::function<MenuItem*(MenuItem& items, Point screen)>;
     static void SetChooser(Chooser chooser);
+    /// Chooses, in every menu shown from now on, the item reached by these captions from the
+    /// top (a submenu's caption, then an item of it); nothing when one of them is missing.
+    static void ChooseCaptions(std::vector<std::string> captions);
     /// Menus shown since the last SetChooser.
     [[nodiscard]] static int ShownCount();
     /// The screen point of the last menu shown.

@@ -85,20 +85,7 @@ protected:
     }
     void ChooseInMenu(std::initializer_list<std::string_view> path, float x, float y, ShiftState shift = {})
     {
-        std::vector<std::string> steps(path.begin(), path.end());
-        FakePopupMenu::SetChooser([steps](MenuItem& items, platform::ui::Point) -> MenuItem* {
-            MenuItem* item = &items;
-            for (const std::string& step : steps) {
-                MenuItem* next = nullptr;
-                for (const auto& child : item->Items())
-                    if (child->Caption == step)
-                        next = child.get();
-                if (!next)
-                    return nullptr;
-                item = next;
-            }
-            return item;
-        });
+        FakePopupMenu::ChooseCaptions(std::vector<std::string>(path.begin(), path.end()));
         Press(x, y, shift, MouseButton::Right);
         Release(x, y, MouseButton::Right);
         app.ProcessMessages();

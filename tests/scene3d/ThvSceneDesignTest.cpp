@@ -101,21 +101,7 @@ protected:
     /// Chooses the item at this path in the next design menu, and lets its command run.
     void ChooseInMenu(std::initializer_list<std::string_view> path, float x = 5, float y = 5)
     {
-        std::vector<std::string> steps(path.begin(), path.end());
-        FakePopupMenu::SetChooser([steps](MenuItem& items, platform::ui::Point) -> MenuItem* {
-            MenuItem* item = &items;
-            for (const std::string& step : steps) {
-                MenuItem* next = nullptr;
-                for (const auto& child : item->Items()) {
-                    if (child->Caption == step)
-                        next = child.get();
-                }
-                if (!next)
-                    return nullptr;
-                item = next;
-            }
-            return item;
-        });
+        FakePopupMenu::ChooseCaptions(std::vector<std::string>(path.begin(), path.end()));
         Press(x, y, {}, MouseButton::Right);
         Release(x, y, MouseButton::Right);
         app.ProcessMessages();
