@@ -14,6 +14,8 @@
 #include "ui2d/TwzResources.h"
 #include "ui2d/TwzScene.h"
 
+#include "tests/support/ModulesEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -22,23 +24,6 @@
 using platform::ui::RawButtonEvent;
 using platform::ui::RawModifiers;
 namespace test = platform::ui::test;
-
-namespace {
-
-class ModulesEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-        StartModules();
-    }
-    void TearDown() override { StopModules(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const kModules
-    = ::testing::AddGlobalTestEnvironment(new ModulesEnvironment);
-
-} // namespace
 
 namespace trackwindowtest {
 

@@ -14,6 +14,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/TestDriver.h"
 
+#include "tests/support/ModulesEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,19 +27,6 @@ using platform::ui::RawButtonEvent;
 namespace test = platform::ui::test;
 
 namespace {
-
-class ModulesEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-        StartModules();
-    }
-    void TearDown() override { StopModules(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const kModules
-    = ::testing::AddGlobalTestEnvironment(new ModulesEnvironment);
 
 // A left click at the centre of `object`, through the window system.
 void ClickCentre(TwzCustomScene& scene, TwzVisualObject& object)

@@ -24,6 +24,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/TestDriver.h"
 
+#include "tests/support/ModulesEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -41,19 +43,6 @@ namespace test = platform::ui::test;
 using namespace scenewindowtest;
 
 namespace {
-
-class ModulesEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-        StartModules();
-    }
-    void TearDown() override { StopModules(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const kModules
-    = ::testing::AddGlobalTestEnvironment(new ModulesEnvironment);
 
 int Brightness(uint32_t c)
 {

@@ -22,6 +22,8 @@
 #include "ui2d/TwzScene.h"
 #include "ui2d/TwzVisualObject.h"
 
+#include "tests/support/ModulesEnvironment.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -38,19 +40,6 @@ using namespace scenewindowtest;
 namespace {
 
 // Every module of the program, the GPU layer on its software renderer.
-class ModulesEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-        StartModules();
-    }
-    void TearDown() override { StopModules(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const kModules
-    = ::testing::AddGlobalTestEnvironment(new ModulesEnvironment);
-
 bool Near(uint32_t actual, uint32_t expected)
 {
     for (int shift = 0; shift < 24; shift += 8) {
