@@ -149,7 +149,8 @@ void TfrmMain::SaveDesign(const std::string& fileName)
         text = textEditor->GetText();
     store.GetItem("text").SetAsString(text);
     PutText(store, "font", Text ? Text->GetFont()->GetFamily() : "");
-    store.GetItem("fontsize").SetAsFloat(ValueOf(trackSize));
+    // The size the lettering shows, which the font dialog may have set beyond the slider.
+    store.GetItem("fontsize").SetAsFloat(Text ? Text->GetFont()->GetSize() : ValueOf(trackSize));
     store.GetItem("textdepth").SetAsFloat(ValueOf(trackDepth));
 
     auto face = [&](const char* key, const char* diffuse, const char* bitmap, ThvMaterial* material,
@@ -383,9 +384,11 @@ void TfrmMain::LoadDesign(const std::string& fileName)
             Text->GetFont()->SetFamily(d.font);
         Text->GetFont()->SetStyle(static_cast<ThvFontStyle>(std::clamp(d.fontStyle, 0, 3)));
     }
-    SetTrack(trackSize, d.fontSize);
-    if (Text && trackSize)
-        Text->GetFont()->SetSize(trackSize->GetValue());
+    // The slider shows the size as far as its range goes; the lettering takes the size itself.
+    const float fontSize = LetteringFontSize(d.fontSize);
+    SetTrack(trackSize, fontSize);
+    if (Text)
+        Text->GetFont()->SetSize(fontSize);
     SetTrack(trackDepth, d.textDepth);
 
     auto applyFace = [&](Face face, Design::FaceValues& values) {

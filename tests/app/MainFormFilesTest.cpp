@@ -27,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -65,7 +66,8 @@ std::string Snapshot(TfrmMain& f)
       << "|" << hvPointToStr(f.Light1->GetPosition()->GetPoint()) << "|" << f.colorBackground->GetColor()
       << " " << f.radioTransparent->GetIsChecked() << " " << f.hvScene1->GetFillColor() << "|"
       << rtl::Utf16ToUtf8(f.Text->GetText()) << "|" << f.Text->GetFont()->GetFamily() << " "
-      << f.trackSize->GetValue() << " " << f.trackDepth->GetValue() << "|";
+      << f.Text->GetFont()->GetSize() << " " << f.trackSize->GetValue() << " " << f.trackDepth->GetValue()
+      << "|";
     for (TwzColorButton* color :
         { f.colorFront, f.colorLeft, f.colorBack, f.frameFrontColor, f.frameLeftColor, f.frameBackColor })
         s << color->GetColor() << " ";
@@ -154,6 +156,42 @@ TEST_F(MainFormTest, TheFileKeepsTheKeysInTheirOrderWithTheFontStyleLast)
     }
     EXPECT_EQ(text.rfind("object Root", 0), 0u);
     EXPECT_NE(text.find("camera = '(33,0,-10)'"), std::string::npos);
+}
+
+TEST_F(MainFormTest, TheFontSizeTheLetteringShowsIsSavedAndLoadsBackBeyondTheSlider)
+{
+    FakeDialogs::Reset();
+    FakeDialogs::SetFontAnswer(
+        [](const platform::ui::FontChoice&) -> std::optional<platform::ui::FontChoice> {
+            return platform::ui::FontChoice { "DejaVu Serif", 72, 1 };
+        });
+    form->btnFontClick(nullptr);
+    FakeDialogs::Reset();
+    ASSERT_FLOAT_EQ(form->Text->GetFont()->GetSize(), 72);
+    const std::string file = TempName("large.qgf");
+    form->SaveDesign(file);
+    EXPECT_NE(ReadText(file).find("fontsize =  7.2000000000000000E+0001"), std::string::npos)
+        << ReadText(file);
+
+    rtl::TOwned<TfrmMain> other(TfrmMain::Create(nullptr));
+    ASSERT_TRUE(other->OpenDesign(file)) << ::testing::PrintToString(FakeDialogs::Messages());
+    EXPECT_FLOAT_EQ(other->Text->GetFont()->GetSize(), 72);
+    EXPECT_FLOAT_EQ(other->trackSize->GetValue(), 36) << "as far as the slider goes";
+    EXPECT_EQ(Snapshot(*other), Snapshot(*form));
+
+    // Sizes written by hand: the smallest is the slider's minimum, the largest the lettering's.
+    const struct {
+        const char* entry;
+        float size;
+    } cases[] = { { "fontsize = 500.0", 500 }, { "fontsize = 1.0", 2 }, { "fontsize = 1.0E9", 1000 },
+        { "textdepth = 1.0", 2 } }; // a missing size reads as 0
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        WriteText(file, std::string("object Root\n  ") + c.entry + "\nend\n");
+        ASSERT_TRUE(other->OpenDesign(file)) << ::testing::PrintToString(FakeDialogs::Messages());
+        EXPECT_FLOAT_EQ(other->Text->GetFont()->GetSize(), c.size);
+        EXPECT_FLOAT_EQ(other->trackSize->GetValue(), std::min(c.size, 36.0f));
+    }
 }
 
 TEST_F(MainFormTest, UpperCaseKeysAndTheInitialCameraEntryLoad)
