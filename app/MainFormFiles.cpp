@@ -23,6 +23,7 @@
 #include "platform/rtl/Properties.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
+#include "platform/rtl/ValueStream.h"
 #include "platform/ui/Dialogs.h"
 
 #include <cctype>
@@ -90,6 +91,108 @@ bool CheckedOf(const TwzToggleControl* box)
 [[noreturn]] void Damaged(const std::string& key)
 {
     throw rtl::ReadError("The design file is damaged: the value of \"" + key + "\" is not valid.");
+}
+
+// The kinds of value a design keeps, as the storage writes them.
+enum class Kind { Text, Float, Integer, Boolean, Binary };
+
+bool IsKind(rtl::TValueType type, Kind kind)
+{
+    switch (kind) {
+    case Kind::Text:
+        return type == rtl::vaString || type == rtl::vaLString || type == rtl::vaWString;
+    case Kind::Float:
+        return type == rtl::vaExtended || type == rtl::vaSingle;
+    case Kind::Integer:
+        return type == rtl::vaInt8 || type == rtl::vaInt16 || type == rtl::vaInt32;
+    case Kind::Boolean:
+        return type == rtl::vaFalse || type == rtl::vaTrue;
+    case Kind::Binary:
+        return type == rtl::vaBinary;
+    }
+    return false;
+}
+
+const char* KindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::Text:
+        return "a text";
+    case Kind::Float:
+        return "a number with a decimal point";
+    case Kind::Integer:
+        return "a whole number";
+    case Kind::Boolean:
+        return "True or False";
+    case Kind::Binary:
+        return "a picture";
+    }
+    return "a value";
+}
+
+const char* KindNameOf(rtl::TValueType type)
+{
+    for (Kind kind : { Kind::Text, Kind::Float, Kind::Integer, Kind::Boolean, Kind::Binary })
+        if (IsKind(type, kind))
+            return KindName(kind);
+    return "a value of another kind";
+}
+
+// Every key the design reads with the kind it is written in. A missing key reads as an empty
+// value of its kind; a value of another kind would read as that empty value too, so a
+// design holding one is refused instead of loading something the file does not say.
+constexpr struct {
+    const char* key;
+    Kind kind;
+} kDesignKeys[] = {
+    { "camera", Kind::Text },
+    { "lightrot", Kind::Text },
+    { "lightpos", Kind::Text },
+    { "backgroundcolor", Kind::Text },
+    { "background", Kind::Boolean },
+    { "text", Kind::Text },
+    { "font", Kind::Text },
+    { "fontsize", Kind::Float },
+    { "textdepth", Kind::Float },
+    { "front", Kind::Text },
+    { "frontdiffuse", Kind::Text },
+    { "frontbitmap", Kind::Binary },
+    { "left", Kind::Text },
+    { "leftdiffuse", Kind::Text },
+    { "leftbitmap", Kind::Binary },
+    { "back", Kind::Text },
+    { "backdiffuse", Kind::Text },
+    { "backbitmap", Kind::Binary },
+    { "framevis", Kind::Boolean },
+    { "framedepth", Kind::Float },
+    { "framepaddinghorz", Kind::Float },
+    { "framepaddingvert", Kind::Float },
+    { "framecorner", Kind::Integer },
+    { "frametopleft", Kind::Boolean },
+    { "frametopright", Kind::Boolean },
+    { "framebottomleft", Kind::Boolean },
+    { "framebottomright", Kind::Boolean },
+    { "frameradius", Kind::Float },
+    { "framefront", Kind::Text },
+    { "framefrontdiffuse", Kind::Text },
+    { "framefrontbitmap", Kind::Binary },
+    { "frameleft", Kind::Text },
+    { "frameleftdiffuse", Kind::Text },
+    { "frameleftbitmap", Kind::Binary },
+    { "frameback", Kind::Text },
+    { "framebackdiffuse", Kind::Text },
+    { "framebackbitmap", Kind::Binary },
+    { "fontstyle", Kind::Integer },
+};
+
+void RequireKinds(TwzStorage& store)
+{
+    for (const auto& [key, kind] : kDesignKeys) {
+        const rtl::TValueType type = store.GetItem(key).GetValueType();
+        if (type != rtl::vaNull && !IsKind(type, kind))
+            throw rtl::ReadError(std::string("The design file is damaged: \"") + key + "\" holds "
+                + KindNameOf(type) + " where " + KindName(kind) + " belongs.");
+    }
 }
 
 float FloatOf(TwzStorage& store, const char* key)
@@ -275,6 +378,7 @@ Design ReadDesign(const std::string& fileName)
     RequireDesignHeader(fileName);
     TwzStorage store;
     store.LoadFromFile(fileName);
+    RequireKinds(store);
 
     Design d;
     d.camera = hvStrToPoint(Narrow(store.GetItem("camera")));

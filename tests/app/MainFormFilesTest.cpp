@@ -239,7 +239,10 @@ TEST_F(MainFormTest, DamagedFilesAreRefusedWithOneMessageAndChangeNothing)
     struct Case {
         const char* name;
         std::string text;
+        const char* named = nullptr; // the message names this key
     };
+    auto entry
+        = [](const std::string& line) { return "object Root\n  text = 'changed'\n  " + line + "\nend\n"; };
     const Case cases[] = {
         { "not object text", "this is not a design\n" },
         { "truncated", "object Root\n  camera = '(1,2,3)'\n  text = 'x" },
@@ -250,6 +253,17 @@ TEST_F(MainFormTest, DamagedFilesAreRefusedWithOneMessageAndChangeNothing)
             "object Root\n  camera = '(1,2,3)'\n  frontdiffuse = 'red please'\nend\n" },
         { "empty file", "" },
         { "text too long to extrude", "object Root\n  text = '" + std::string(10001, 'x') + "'\nend\n" },
+        // A value of another kind than the key's would read as an empty value of its kind.
+        { "integer size", entry("fontsize = 20"), "fontsize" },
+        { "text size", entry("fontsize = 'big'"), "fontsize" },
+        { "identifier size", entry("fontsize = big"), "fontsize" },
+        { "list depth", entry("textdepth = (\n    1\n  )"), "textdepth" },
+        { "number background", entry("background = 1"), "background" },
+        { "float corner", entry("framecorner = 1.0"), "framecorner" },
+        { "text picture", entry("frontbitmap = 'picture'"), "frontbitmap" },
+        { "number point", entry("camera = 3.0"), "camera" },
+        { "Boolean colour", entry("framebackdiffuse = True"), "framebackdiffuse" },
+        { "upper-case key", entry("FONTSTYLE = 'bold'"), "fontstyle" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -259,6 +273,11 @@ TEST_F(MainFormTest, DamagedFilesAreRefusedWithOneMessageAndChangeNothing)
         EXPECT_FALSE(form->OpenDesign(file));
         ASSERT_EQ(FakeDialogs::Messages().size(), 1u);
         EXPECT_NE(FakeDialogs::Messages().front().find(file), std::string::npos);
+        if (c.named) {
+            EXPECT_NE(
+                FakeDialogs::Messages().front().find('"' + std::string(c.named) + '"'), std::string::npos)
+                << FakeDialogs::Messages().front();
+        }
         EXPECT_EQ(Snapshot(*form), before);
         // The next Save still goes to the design loaded before, never to the bad file.
         EXPECT_EQ(form->GetFileName(), good);
