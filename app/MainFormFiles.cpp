@@ -9,6 +9,7 @@
 #include "controls/TwzTracks.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzStorage.h"
+#include "scene3d/Math3D.h"
 #include "scene3d/ThvCamera.h"
 #include "scene3d/ThvDummy.h"
 #include "scene3d/ThvFont.h"
@@ -20,13 +21,16 @@
 #include "scene3d/ThvText3D.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Numbers.h"
 #include "platform/rtl/Properties.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 #include "platform/rtl/ValueStream.h"
 #include "platform/ui/Dialogs.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +56,36 @@ std::u16string Wide(const std::string& text)
 std::string Narrow(const TwzStorageItem& item)
 {
     return rtl::Utf16ToUtf8(item.GetAsString());
+}
+
+// A number of a point text with six significant digits, as the design file keeps them. The
+// 3D library's own text cuts values below 1 to five decimals (-0.795477 would come back as
+// -0.79547), so the fixed form is made here; whole numbers and the exponent form for very
+// small and very large values are the library's.
+std::string PointNumber(float value)
+{
+    const double d = value;
+    const double magnitude = std::fabs(d);
+    if (!std::isfinite(d) || d == std::trunc(d) || magnitude < 0.00001 || magnitude >= 999999.5)
+        return hvFloatToStr(value);
+    char buffer[32];
+    const auto scientific
+        = std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::scientific, 5);
+    const std::string_view digits(buffer, scientific.ptr);
+    const int exponent = std::stoi(std::string(digits.substr(digits.find('e') + 1)));
+    std::string text = rtl::FormatFixed(d, std::max(0, 5 - exponent));
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0')
+            text.pop_back();
+        if (text.back() == '.')
+            text.pop_back();
+    }
+    return text;
+}
+
+std::string PointText(const ThvPoint& point)
+{
+    return "(" + PointNumber(point.X) + "," + PointNumber(point.Y) + "," + PointNumber(point.Z) + ")";
 }
 
 void PutText(TwzStorage& store, const char* key, const std::string& value)
@@ -242,9 +276,9 @@ void TfrmMain::SaveDesign(const std::string& fileName)
     TwzStorage store;
     const ThvPoint camera { CameraX ? CameraX->GetRotateAngle()->GetX() : 0,
         CameraZ ? CameraZ->GetRotateAngle()->GetZ() : 0, Camera1 ? Camera1->GetPosition()->GetY() : 0 };
-    PutText(store, "camera", hvPointToStr(camera));
-    PutText(store, "lightrot", Light1 ? hvPointToStr(Light1->GetRotateAngle()->GetPoint()) : "");
-    PutText(store, "lightpos", Light1 ? hvPointToStr(Light1->GetPosition()->GetPoint()) : "");
+    PutText(store, "camera", PointText(camera));
+    PutText(store, "lightrot", Light1 ? PointText(Light1->GetRotateAngle()->GetPoint()) : "");
+    PutText(store, "lightpos", Light1 ? PointText(Light1->GetPosition()->GetPoint()) : "");
     PutText(store, "backgroundcolor", ColorOf(colorBackground));
     store.GetItem("background").SetAsBoolean(CheckedOf(radioTransparent));
     std::u16string text = Text ? Text->GetText() : std::u16string();

@@ -28,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -191,6 +192,39 @@ TEST_F(MainFormTest, TheFontSizeTheLetteringShowsIsSavedAndLoadsBackBeyondTheSli
         ASSERT_TRUE(other->OpenDesign(file)) << ::testing::PrintToString(FakeDialogs::Messages());
         EXPECT_FLOAT_EQ(other->Text->GetFont()->GetSize(), c.size);
         EXPECT_FLOAT_EQ(other->trackSize->GetValue(), std::min(c.size, 36.0f));
+    }
+}
+
+TEST_F(MainFormTest, PointsAreWrittenWithSixSignificantDigits)
+{
+    const std::string file = TempName("points.qgf");
+    form->Camera1->GetPosition()->SetY(-9.6f);
+    form->SaveDesign(file);
+    EXPECT_NE(ReadText(file).find("camera = '(33,0,-9.6)'"), std::string::npos) << ReadText(file);
+    EXPECT_NE(ReadText(file).find("lightrot = '(12.304,0,27.8556)'"), std::string::npos);
+    EXPECT_NE(ReadText(file).find("lightpos = '(-5.05237,-1.25569,-0.795477)'"), std::string::npos);
+
+    const struct {
+        ThvPoint point;
+        const char* text;
+    } cases[] = {
+        { { -0.795477f, 0.0123456f, 1.5e-6f }, "(-0.795477,0.0123456,1.5E-6)" },
+        { { 123.4567f, -99999.94f, 0.1f }, "(123.457,-99999.9,0.1)" },
+        { { 9.9999996f, 1234567.5f, -0.0000123456f }, "(10,1.23457E6,-0.0000123456)" },
+        { { 0, -3, 1e10f }, "(0,-3,10000000000)" },
+    };
+    rtl::TOwned<TfrmMain> other(TfrmMain::Create(nullptr));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        form->Light1->GetPosition()->SetPoint(c.point);
+        form->SaveDesign(file);
+        EXPECT_NE(ReadText(file).find(std::string("lightpos = '") + c.text + "'"), std::string::npos)
+            << ReadText(file).substr(0, 120);
+        ASSERT_TRUE(other->OpenDesign(file)) << ::testing::PrintToString(FakeDialogs::Messages());
+        const ThvPoint back = other->Light1->GetPosition()->GetPoint();
+        for (auto [read, written] :
+            { std::pair(back.X, c.point.X), std::pair(back.Y, c.point.Y), std::pair(back.Z, c.point.Z) })
+            EXPECT_NEAR(read, written, std::fabs(written) * 5e-6);
     }
 }
 
