@@ -123,6 +123,9 @@ public:
     /// The current design file; empty until one was saved or loaded.
     [[nodiscard]] const std::string& GetFileName() const { return m_fileName; }
     [[nodiscard]] bool GetOrbiting() const { return m_orbiting; }
+    /// Makes the about panel's web-site and credit lines links (hand cursor, click) only
+    /// where they have an address; FormCreate runs it.
+    void ShowLinks();
 
     // ---- the components the handlers work with (null when the description lacks one) --------
     ThvScene* hvScene1 = nullptr;
@@ -191,6 +194,8 @@ private:
     template <class T> void Bind(T*& field, const char* name);
     void SetFaceColor(Face face);
     [[nodiscard]] float ViewWidth() const;
+    /// The web site's address for the translation language; empty when none is configured.
+    [[nodiscard]] const std::string& SiteAddress() const;
     [[nodiscard]] float ViewHeight() const;
     void SetFacePicture(Face face);
     void BuildFace(Face face);
