@@ -184,6 +184,7 @@ void TfrmMain::FormCreate(rtl::TObject*)
         app::SetCheckerboard(*TransparentBack);
     if (auto* picture = FindComponent("Image1"))
         app::SetProductPicture(*picture);
+    ShowLinks();
     colorFrontChange(nullptr);
     colorBackChange(nullptr);
     colorLeftChange(nullptr);

@@ -103,6 +103,12 @@ public:
     /// sides and clear of the tool bar and the inspector. The stored distance suits the
     /// stored font; a machine without it falls back to a wider one.
     void FitStartView();
+    /// The font size the lettering takes for a size chosen in the font dialog or read from a
+    /// design: at least the size slider's minimum and at most kMaxFontSize, whatever the
+    /// slider can show.
+    [[nodiscard]] float LetteringFontSize(float size) const;
+    /// The largest font size of the lettering.
+    static constexpr float kMaxFontSize = 1000;
     /// The working bitmap of the texture builders, made on first use.
     [[nodiscard]] TwzBitmap& TextureScratch();
     [[nodiscard]] bool HasTextureScratch() const { return m_textureScratch != nullptr; }
@@ -117,6 +123,9 @@ public:
     /// The current design file; empty until one was saved or loaded.
     [[nodiscard]] const std::string& GetFileName() const { return m_fileName; }
     [[nodiscard]] bool GetOrbiting() const { return m_orbiting; }
+    /// Makes the about panel's web-site and credit lines links (hand cursor, click) only
+    /// where they have an address; FormCreate runs it.
+    void ShowLinks();
 
     // ---- the components the handlers work with (null when the description lacks one) --------
     ThvScene* hvScene1 = nullptr;
@@ -185,6 +194,8 @@ private:
     template <class T> void Bind(T*& field, const char* name);
     void SetFaceColor(Face face);
     [[nodiscard]] float ViewWidth() const;
+    /// The web site's address for the translation language; empty when none is configured.
+    [[nodiscard]] const std::string& SiteAddress() const;
     [[nodiscard]] float ViewHeight() const;
     void SetFacePicture(Face face);
     void BuildFace(Face face);
@@ -194,9 +205,8 @@ private:
     std::string m_fileName;
     std::unique_ptr<TwzBitmap> m_textureScratch;
     std::vector<std::function<void(rtl::TComponent*)>> m_forget; // clear a field naming a freed component
-    int m_faceChanges = 0;
-    bool m_updateSuspended
-        = false; // while loading a design // counts the face handlers' runs (loading tells whether one ran)
+    int m_faceChanges = 0; // counts the face handlers' runs (loading tells whether one ran)
+    bool m_updateSuspended = false; // no frame update: a design loads, or the font dialog sets the size
 };
 
 /// Registers the application's window classes (and the classes its description needs) for

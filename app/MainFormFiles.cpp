@@ -9,6 +9,7 @@
 #include "controls/TwzTracks.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzStorage.h"
+#include "scene3d/Math3D.h"
 #include "scene3d/ThvCamera.h"
 #include "scene3d/ThvDummy.h"
 #include "scene3d/ThvFont.h"
@@ -20,12 +21,16 @@
 #include "scene3d/ThvText3D.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Numbers.h"
 #include "platform/rtl/Properties.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
+#include "platform/rtl/ValueStream.h"
 #include "platform/ui/Dialogs.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -51,6 +56,36 @@ std::u16string Wide(const std::string& text)
 std::string Narrow(const TwzStorageItem& item)
 {
     return rtl::Utf16ToUtf8(item.GetAsString());
+}
+
+// A number of a point text with six significant digits, as the design file keeps them. The
+// 3D library's own text cuts values below 1 to five decimals (-0.795477 would come back as
+// -0.79547), so the fixed form is made here; whole numbers and the exponent form for very
+// small and very large values are the library's.
+std::string PointNumber(float value)
+{
+    const double d = value;
+    const double magnitude = std::fabs(d);
+    if (!std::isfinite(d) || d == std::trunc(d) || magnitude < 0.00001 || magnitude >= 999999.5)
+        return hvFloatToStr(value);
+    char buffer[32];
+    const auto scientific
+        = std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::scientific, 5);
+    const std::string_view digits(buffer, scientific.ptr);
+    const int exponent = std::stoi(std::string(digits.substr(digits.find('e') + 1)));
+    std::string text = rtl::FormatFixed(d, std::max(0, 5 - exponent));
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0')
+            text.pop_back();
+        if (text.back() == '.')
+            text.pop_back();
+    }
+    return text;
+}
+
+std::string PointText(const ThvPoint& point)
+{
+    return "(" + PointNumber(point.X) + "," + PointNumber(point.Y) + "," + PointNumber(point.Z) + ")";
 }
 
 void PutText(TwzStorage& store, const char* key, const std::string& value)
@@ -90,6 +125,108 @@ bool CheckedOf(const TwzToggleControl* box)
 [[noreturn]] void Damaged(const std::string& key)
 {
     throw rtl::ReadError("The design file is damaged: the value of \"" + key + "\" is not valid.");
+}
+
+// The kinds of value a design keeps, as the storage writes them.
+enum class Kind { Text, Float, Integer, Boolean, Binary };
+
+bool IsKind(rtl::TValueType type, Kind kind)
+{
+    switch (kind) {
+    case Kind::Text:
+        return type == rtl::vaString || type == rtl::vaLString || type == rtl::vaWString;
+    case Kind::Float:
+        return type == rtl::vaExtended || type == rtl::vaSingle;
+    case Kind::Integer:
+        return type == rtl::vaInt8 || type == rtl::vaInt16 || type == rtl::vaInt32;
+    case Kind::Boolean:
+        return type == rtl::vaFalse || type == rtl::vaTrue;
+    case Kind::Binary:
+        return type == rtl::vaBinary;
+    }
+    return false;
+}
+
+const char* KindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::Text:
+        return "a text";
+    case Kind::Float:
+        return "a number with a decimal point";
+    case Kind::Integer:
+        return "a whole number";
+    case Kind::Boolean:
+        return "True or False";
+    case Kind::Binary:
+        return "a picture";
+    }
+    return "a value";
+}
+
+const char* KindNameOf(rtl::TValueType type)
+{
+    for (Kind kind : { Kind::Text, Kind::Float, Kind::Integer, Kind::Boolean, Kind::Binary })
+        if (IsKind(type, kind))
+            return KindName(kind);
+    return "a value of another kind";
+}
+
+// Every key the design reads with the kind it is written in. A missing key reads as an empty
+// value of its kind; a value of another kind would read as that empty value too, so a
+// design holding one is refused instead of loading something the file does not say.
+constexpr struct {
+    const char* key;
+    Kind kind;
+} kDesignKeys[] = {
+    { "camera", Kind::Text },
+    { "lightrot", Kind::Text },
+    { "lightpos", Kind::Text },
+    { "backgroundcolor", Kind::Text },
+    { "background", Kind::Boolean },
+    { "text", Kind::Text },
+    { "font", Kind::Text },
+    { "fontsize", Kind::Float },
+    { "textdepth", Kind::Float },
+    { "front", Kind::Text },
+    { "frontdiffuse", Kind::Text },
+    { "frontbitmap", Kind::Binary },
+    { "left", Kind::Text },
+    { "leftdiffuse", Kind::Text },
+    { "leftbitmap", Kind::Binary },
+    { "back", Kind::Text },
+    { "backdiffuse", Kind::Text },
+    { "backbitmap", Kind::Binary },
+    { "framevis", Kind::Boolean },
+    { "framedepth", Kind::Float },
+    { "framepaddinghorz", Kind::Float },
+    { "framepaddingvert", Kind::Float },
+    { "framecorner", Kind::Integer },
+    { "frametopleft", Kind::Boolean },
+    { "frametopright", Kind::Boolean },
+    { "framebottomleft", Kind::Boolean },
+    { "framebottomright", Kind::Boolean },
+    { "frameradius", Kind::Float },
+    { "framefront", Kind::Text },
+    { "framefrontdiffuse", Kind::Text },
+    { "framefrontbitmap", Kind::Binary },
+    { "frameleft", Kind::Text },
+    { "frameleftdiffuse", Kind::Text },
+    { "frameleftbitmap", Kind::Binary },
+    { "frameback", Kind::Text },
+    { "framebackdiffuse", Kind::Text },
+    { "framebackbitmap", Kind::Binary },
+    { "fontstyle", Kind::Integer },
+};
+
+void RequireKinds(TwzStorage& store)
+{
+    for (const auto& [key, kind] : kDesignKeys) {
+        const rtl::TValueType type = store.GetItem(key).GetValueType();
+        if (type != rtl::vaNull && !IsKind(type, kind))
+            throw rtl::ReadError(std::string("The design file is damaged: \"") + key + "\" holds "
+                + KindNameOf(type) + " where " + KindName(kind) + " belongs.");
+    }
 }
 
 float FloatOf(TwzStorage& store, const char* key)
@@ -139,9 +276,9 @@ void TfrmMain::SaveDesign(const std::string& fileName)
     TwzStorage store;
     const ThvPoint camera { CameraX ? CameraX->GetRotateAngle()->GetX() : 0,
         CameraZ ? CameraZ->GetRotateAngle()->GetZ() : 0, Camera1 ? Camera1->GetPosition()->GetY() : 0 };
-    PutText(store, "camera", hvPointToStr(camera));
-    PutText(store, "lightrot", Light1 ? hvPointToStr(Light1->GetRotateAngle()->GetPoint()) : "");
-    PutText(store, "lightpos", Light1 ? hvPointToStr(Light1->GetPosition()->GetPoint()) : "");
+    PutText(store, "camera", PointText(camera));
+    PutText(store, "lightrot", Light1 ? PointText(Light1->GetRotateAngle()->GetPoint()) : "");
+    PutText(store, "lightpos", Light1 ? PointText(Light1->GetPosition()->GetPoint()) : "");
     PutText(store, "backgroundcolor", ColorOf(colorBackground));
     store.GetItem("background").SetAsBoolean(CheckedOf(radioTransparent));
     std::u16string text = Text ? Text->GetText() : std::u16string();
@@ -149,7 +286,8 @@ void TfrmMain::SaveDesign(const std::string& fileName)
         text = textEditor->GetText();
     store.GetItem("text").SetAsString(text);
     PutText(store, "font", Text ? Text->GetFont()->GetFamily() : "");
-    store.GetItem("fontsize").SetAsFloat(ValueOf(trackSize));
+    // The size the lettering shows, which the font dialog may have set beyond the slider.
+    store.GetItem("fontsize").SetAsFloat(Text ? Text->GetFont()->GetSize() : ValueOf(trackSize));
     store.GetItem("textdepth").SetAsFloat(ValueOf(trackDepth));
 
     auto face = [&](const char* key, const char* diffuse, const char* bitmap, ThvMaterial* material,
@@ -274,6 +412,7 @@ Design ReadDesign(const std::string& fileName)
     RequireDesignHeader(fileName);
     TwzStorage store;
     store.LoadFromFile(fileName);
+    RequireKinds(store);
 
     Design d;
     d.camera = hvStrToPoint(Narrow(store.GetItem("camera")));
@@ -383,9 +522,11 @@ void TfrmMain::LoadDesign(const std::string& fileName)
             Text->GetFont()->SetFamily(d.font);
         Text->GetFont()->SetStyle(static_cast<ThvFontStyle>(std::clamp(d.fontStyle, 0, 3)));
     }
-    SetTrack(trackSize, d.fontSize);
-    if (Text && trackSize)
-        Text->GetFont()->SetSize(trackSize->GetValue());
+    // The slider shows the size as far as its range goes; the lettering takes the size itself.
+    const float fontSize = LetteringFontSize(d.fontSize);
+    SetTrack(trackSize, fontSize);
+    if (Text)
+        Text->GetFont()->SetSize(fontSize);
     SetTrack(trackDepth, d.textDepth);
 
     auto applyFace = [&](Face face, Design::FaceValues& values) {

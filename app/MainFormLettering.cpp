@@ -26,6 +26,8 @@
 #include "platform/ui/Dialogs.h"
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace {
 
@@ -286,6 +288,16 @@ void TfrmMain::trackFramePaddingHorzChange(rtl::TObject*)
     UpdateFrame();
 }
 
+float TfrmMain::LetteringFontSize(float size) const
+{
+    // The slider's minimum is the smallest size the lettering takes; above the slider's
+    // range the font dialog and design files reach up to kMaxFontSize.
+    const float smallest = trackSize ? trackSize->GetMin() : 2;
+    if (!std::isfinite(size))
+        return smallest;
+    return std::clamp(size, smallest, std::max(smallest, kMaxFontSize));
+}
+
 void TfrmMain::btnFontClick(rtl::TObject*)
 {
     if (!Text)
@@ -300,15 +312,15 @@ void TfrmMain::btnFontClick(rtl::TObject*)
         return;
     Text->GetFont()->SetFamily(chosen->family);
     Text->GetFont()->SetStyle(static_cast<ThvFontStyle>(std::clamp(chosen->style, 0, 3)));
+    const float size = LetteringFontSize(chosen->size);
     if (trackSize) {
-        // The slider follows the chosen size (clamped to its range); its change sets the
-        // font size and updates the frame.
-        const float before = trackSize->GetValue();
-        trackSize->SetValue(chosen->size);
-        if (trackSize->GetValue() != before)
-            return;
+        // The slider shows the chosen size as far as its range goes; the lettering takes the
+        // chosen size itself, so the slider's change must not update the frame with its own.
+        const bool suspended = std::exchange(m_updateSuspended, true);
+        trackSize->SetValue(size);
+        m_updateSuspended = suspended;
     }
-    Text->GetFont()->SetSize(chosen->size);
+    Text->GetFont()->SetSize(size);
     UpdateFrame();
 }
 

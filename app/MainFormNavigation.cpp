@@ -10,7 +10,9 @@
 #include "scene3d/ThvPosition.h"
 #include "scene3d/ThvScene.h"
 #include "ui2d/TwzLang.h"
+#include "ui2d/TwzVisualObject.h"
 
+#include "platform/ui/Input.h"
 #include "platform/ui/Shell.h"
 
 #include <algorithm>
@@ -19,7 +21,7 @@
 
 namespace {
 
-// No web address is configured for this build: the links open nothing.
+// No web address is configured for this build: the about panel shows the lines as plain text.
 const std::string kSiteAddressRu;
 const std::string kSiteAddress;
 const std::string kCreditAddress;
@@ -197,13 +199,36 @@ void TfrmMain::btnImageListClick(rtl::TObject*)
 
 // ---- web links ----------------------------------------------------------------------------------
 
-void TfrmMain::HowtoUseHelp1Click(rtl::TObject*)
+const std::string& TfrmMain::SiteAddress() const
 {
     const bool russian = wzLang1 && wzLang1->GetLang() == "ru";
-    platform::ui::OpenUrl(russian ? kSiteAddressRu : kSiteAddress, GetWindow());
+    return russian ? kSiteAddressRu : kSiteAddress;
+}
+
+void TfrmMain::ShowLinks()
+{
+    // A line without an address is plain text: a hand cursor over it and a click that does
+    // nothing would promise a link that is not there.
+    auto link = [this](const char* name, const std::string& address) {
+        auto* line = dynamic_cast<TwzVisualObject*>(FindComponent(name));
+        if (!line)
+            return;
+        const bool live = !address.empty();
+        line->SetCursor(live ? platform::ui::cursor::kHandPoint : platform::ui::cursor::kDefault);
+        line->SetHitTest(live);
+    };
+    link("labelWebSite", SiteAddress());
+    link("Label17", kCreditAddress);
+}
+
+void TfrmMain::HowtoUseHelp1Click(rtl::TObject*)
+{
+    if (!SiteAddress().empty())
+        platform::ui::OpenUrl(SiteAddress(), GetWindow());
 }
 
 void TfrmMain::Label17Click(rtl::TObject*)
 {
-    platform::ui::OpenUrl(kCreditAddress, GetWindow());
+    if (!kCreditAddress.empty())
+        platform::ui::OpenUrl(kCreditAddress, GetWindow());
 }

@@ -93,8 +93,9 @@ struct TwzStorageItem::StoredValue {
 
 namespace {
 
-// Reads the next value; false when its kind is not one an item holds (it is skipped).
-bool ReadStoredValue(rtl::TValueReader& reader, auto& value)
+// Reads the next value; a value of a kind that an item does not hold is stepped over, and
+// only its kind is kept.
+void ReadStoredValue(rtl::TValueReader& reader, auto& value)
 {
     const rtl::TValueType type = reader.NextValue();
     value.type = type;
@@ -103,30 +104,30 @@ bool ReadStoredValue(rtl::TValueReader& reader, auto& value)
     case rtl::vaInt16:
     case rtl::vaInt32:
         value.integer = static_cast<int32_t>(reader.ReadIntegerPayload(reader.ReadValue()));
-        return true;
+        break;
     case rtl::vaExtended:
         reader.ReadValue();
         value.number = RoundToSingle(rtl::ExtendedToDouble(reader.ReadExtendedPayload()));
-        return true;
+        break;
     case rtl::vaSingle:
         reader.ReadValue();
         value.number = reader.Stream().ReadLE<float>();
-        return true;
+        break;
     case rtl::vaString:
     case rtl::vaLString:
     case rtl::vaWString:
         value.text = reader.ReadWideString();
-        return true;
+        break;
     case rtl::vaFalse:
     case rtl::vaTrue:
         reader.ReadValue();
-        return true;
+        break;
     case rtl::vaBinary:
         value.bytes = reader.ReadBinary();
-        return true;
+        break;
     default:
         reader.SkipValue();
-        return false;
+        break;
     }
 }
 
@@ -221,8 +222,8 @@ void TwzStorageItem::WriteValue(rtl::TValueWriter& writer) const
 void TwzStorageItem::ReadValue(rtl::TValueReader& reader)
 {
     StoredValue value;
-    if (ReadStoredValue(reader, value))
-        Apply(value);
+    ReadStoredValue(reader, value);
+    Apply(value);
 }
 
 void TwzStorageItem::Apply(StoredValue& value)
@@ -253,7 +254,7 @@ void TwzStorageItem::Apply(StoredValue& value)
         break;
     }
     default:
-        break;
+        break; // a kind without a field: the kind alone tells a reader what the file held
     }
 }
 
@@ -326,8 +327,8 @@ void TwzStorage::LoadFromStream(rtl::TStream& stream)
     while (!reader.EndOfList()) {
         Entry entry;
         entry.name = rtl::Utf8ToUtf16(reader.ReadStr());
-        if (ReadStoredValue(reader, entry.value))
-            entries.push_back(std::move(entry));
+        ReadStoredValue(reader, entry.value);
+        entries.push_back(std::move(entry));
     }
     reader.ReadListEnd();
 

@@ -30,7 +30,8 @@ public:
 
     /// The kind as a value code of the binary component stream: vaNull for an item that
     /// was never given a value; vaInt8/16/32 integers, vaExtended and vaSingle floats,
-    /// vaString/vaLString and vaWString texts, vaFalse/vaTrue, vaBinary.
+    /// vaString/vaLString and vaWString texts, vaFalse/vaTrue, vaBinary; any other code for a
+    /// value read of a kind the storage does not hold.
     [[nodiscard]] rtl::TValueType GetValueType() const { return m_valueType; }
 
     [[nodiscard]] const std::u16string& GetAsString() const { return m_asString; }
@@ -54,8 +55,10 @@ public:
     /// nothing. Floats are written as extended, ANSI texts as UTF-8.
     void WriteValue(rtl::TValueWriter& writer) const;
     /// Reads one value into the item. A value of a kind the storage does not hold (lists,
-    /// sets, identifiers, 64-bit integers ...) is stepped over and leaves the item as it
-    /// was; a damaged stream raises rtl::ReadError, also leaving the item as it was.
+    /// sets, identifiers, 64-bit integers ...) is stepped over: the item takes its kind, so a
+    /// reader can tell that the file held something else, and keeps its fields; such an item
+    /// has no written form. A damaged stream raises rtl::ReadError, leaving the item as it
+    /// was.
     void ReadValue(rtl::TValueReader& reader);
 
     /// True when the item has a written form (it was given a value of a kind that has one).

@@ -1,12 +1,15 @@
-// The dialogs of the GTK application: GtkFileChooserDialog, GtkMessageDialog and
-// GtkColorChooserDialog, each run modally with gtk_dialog_run above its owner.
+// The dialogs of the GTK application: GtkFileChooserDialog, GtkMessageDialog,
+// GtkColorChooserDialog and GtkFontChooserDialog, each run modally with gtk_dialog_run above
+// its owner.
 
+#include "platform/ui/DialogTestDriver.h"
 #include "platform/ui/Dialogs.h"
 
 #include "platform/ui/GtkPrivate.h"
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace platform::ui {
 
@@ -32,6 +35,55 @@ GtkWindow* ParentOf(Form* owner)
     if (auto* form = dynamic_cast<NativeForm*>(owner))
         return GTK_WINDOW(form->Window());
     return nullptr;
+}
+
+// The dialog that runs now and the response that confirms it; a dialog run from inside
+// another one is the running one until it returns.
+struct RunningDialog {
+    GtkDialog* dialog = nullptr;
+    gint confirm = GTK_RESPONSE_OK;
+};
+RunningDialog g_running;
+
+gint RunDialog(GtkWidget* dialog, gint confirm)
+{
+    const RunningDialog outer = std::exchange(g_running, RunningDialog { GTK_DIALOG(dialog), confirm });
+    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    g_running = outer;
+    return response;
+}
+
+// The family the font dialog can show for `font`: the installed family of that name in its
+// own spelling, or else the family that the font machinery draws the name with, so that the
+// dialog opens on what the text looks like rather than on nothing.
+std::string ShownFamily(const PangoFontDescription* font)
+{
+    const char* asked = pango_font_description_get_family(font);
+    if (!asked)
+        return {};
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    PangoFontFamily** families = nullptr;
+    int count = 0;
+    pango_font_map_list_families(map, &families, &count);
+    std::string shown;
+    for (int i = 0; i < count && shown.empty(); ++i) {
+        const char* name = pango_font_family_get_name(families[i]);
+        if (name && g_ascii_strcasecmp(name, asked) == 0)
+            shown = name;
+    }
+    g_free(families);
+    if (!shown.empty())
+        return shown;
+    PangoContext* context = pango_font_map_create_context(map);
+    if (PangoFont* drawn = pango_font_map_load_font(map, context, font)) {
+        PangoFontDescription* described = pango_font_describe(drawn);
+        if (const char* family = pango_font_description_get_family(described))
+            shown = family;
+        pango_font_description_free(described);
+        g_object_unref(drawn);
+    }
+    g_object_unref(context);
+    return shown.empty() ? std::string(asked) : shown;
 }
 
 struct FilterData {
@@ -120,7 +172,7 @@ std::optional<std::string> Dialogs::SaveFile(const SaveFileOptions& options)
             gtk_file_chooser_set_current_name(chooser, options.fileName.c_str());
     }
     for (;;) {
-        if (gtk_dialog_run(GTK_DIALOG(dialog)) != GTK_RESPONSE_ACCEPT)
+        if (RunDialog(dialog, GTK_RESPONSE_ACCEPT) != GTK_RESPONSE_ACCEPT)
             return std::nullopt;
         const std::optional<std::string> chosen = ChosenName(chooser);
         if (!chosen)
@@ -147,7 +199,7 @@ std::optional<std::string> Dialogs::OpenFile(const OpenFileOptions& options)
     AddFilters(chooser, options.filter, options.filterIndex);
     if (!options.initialFolder.empty())
         gtk_file_chooser_set_current_folder(chooser, options.initialFolder.c_str());
-    if (gtk_dialog_run(GTK_DIALOG(dialog)) != GTK_RESPONSE_ACCEPT)
+    if (RunDialog(dialog, GTK_RESPONSE_ACCEPT) != GTK_RESPONSE_ACCEPT)
         return std::nullopt;
     return ChosenName(chooser);
 }
@@ -161,7 +213,7 @@ void Dialogs::ShowMessage(const std::string& text, Form* owner)
     GtkWidget* dialog = gtk_message_dialog_new(
         ParentOf(owner), GTK_DIALOG_MODAL, GTK_MESSAGE_INFO, GTK_BUTTONS_OK, "%s", text.c_str());
     OwnedWidget owned(GTK_WIDGET(g_object_ref_sink(dialog)));
-    gtk_dialog_run(GTK_DIALOG(dialog));
+    RunDialog(dialog, GTK_RESPONSE_OK);
 }
 
 void Dialogs::ShowError(const std::string& text, Form* owner)
@@ -173,7 +225,7 @@ void Dialogs::ShowError(const std::string& text, Form* owner)
     GtkWidget* dialog = gtk_message_dialog_new(
         ParentOf(owner), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s", text.c_str());
     OwnedWidget owned(GTK_WIDGET(g_object_ref_sink(dialog)));
-    gtk_dialog_run(GTK_DIALOG(dialog));
+    RunDialog(dialog, GTK_RESPONSE_OK);
 }
 
 bool Dialogs::Confirm(const std::string& text, Form* owner)
@@ -183,7 +235,7 @@ bool Dialogs::Confirm(const std::string& text, Form* owner)
     GtkWidget* dialog = gtk_message_dialog_new(
         ParentOf(owner), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_YES_NO, "%s", text.c_str());
     OwnedWidget owned(GTK_WIDGET(g_object_ref_sink(dialog)));
-    return gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_YES;
+    return RunDialog(dialog, GTK_RESPONSE_YES) == GTK_RESPONSE_YES;
 }
 
 std::optional<FontChoice> Dialogs::ChooseFont(const FontChoice& font, Form* owner)
@@ -199,9 +251,11 @@ std::optional<FontChoice> Dialogs::ChooseFont(const FontChoice& font, Form* owne
         start, static_cast<gint>(std::clamp(font.size, 1.0f, 1000.0f) * PANGO_SCALE));
     pango_font_description_set_weight(start, (font.style & 1) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     pango_font_description_set_style(start, (font.style & 2) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    // The chooser selects only a family it lists, by its exact name.
+    pango_font_description_set_family(start, ShownFamily(start).c_str());
     gtk_font_chooser_set_font_desc(chooser, start);
     pango_font_description_free(start);
-    if (gtk_dialog_run(GTK_DIALOG(dialog)) != GTK_RESPONSE_OK)
+    if (RunDialog(dialog, GTK_RESPONSE_OK) != GTK_RESPONSE_OK)
         return std::nullopt;
     PangoFontDescription* chosen = gtk_font_chooser_get_font_desc(chooser);
     if (!chosen)
@@ -231,7 +285,7 @@ std::optional<uint32_t> Dialogs::ChooseColor(uint32_t color, Form* owner)
     const GdkRGBA start { (color & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0,
         ((color >> 16) & 0xFF) / 255.0, 1.0 };
     gtk_color_chooser_set_rgba(chooser, &start);
-    if (gtk_dialog_run(GTK_DIALOG(dialog)) != GTK_RESPONSE_OK)
+    if (RunDialog(dialog, GTK_RESPONSE_OK) != GTK_RESPONSE_OK)
         return std::nullopt;
     GdkRGBA chosen;
     gtk_color_chooser_get_rgba(chooser, &chosen);
@@ -259,9 +313,26 @@ std::optional<std::string> Dialogs::InputText(const InputTextOptions& options)
     gtk_entry_set_activates_default(GTK_ENTRY(entry), TRUE);
     gtk_box_pack_start(GTK_BOX(content), entry, FALSE, FALSE, 0);
     gtk_widget_show_all(content);
-    if (gtk_dialog_run(GTK_DIALOG(dialog)) != GTK_RESPONSE_OK)
+    if (RunDialog(dialog, GTK_RESPONSE_OK) != GTK_RESPONSE_OK)
         return std::nullopt;
     return std::string(gtk_entry_get_text(GTK_ENTRY(entry)));
 }
+
+namespace test {
+
+bool DialogIsOpen()
+{
+    return g_running.dialog != nullptr;
+}
+
+bool ConfirmOpenDialog()
+{
+    if (!g_running.dialog)
+        return false;
+    gtk_dialog_response(g_running.dialog, g_running.confirm);
+    return true;
+}
+
+} // namespace test
 
 } // namespace platform::ui

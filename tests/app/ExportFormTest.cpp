@@ -107,16 +107,23 @@ TEST_F(ExportFormTest, TheDescriptionReadsWithoutErrorsAndStartsAsTheWindowAsks)
 
 TEST_F(ExportFormTest, KeptProportionsFollowTheLastPictureAndRoundHalvesToEven)
 {
-    PictureOf(400, 100);
     const struct {
+        int32_t pictureWidth, pictureHeight;
         float width;
         float height;
-    } cases[] = { { 801, 200 }, { 802, 200 }, { 806, 202 }, { 10, 10 } }; // 802/4 = 200.5 -> 200
+    } cases[] = {
+        { 400, 100, 801, 200 }, { 400, 100, 802, 200 }, // 200.5 -> 200
+        { 400, 100, 806, 202 }, // 201.5 -> 202
+        { 400, 100, 10, 10 }, { 2048, 1080, 1920, 1012 }, // 1012.5 -> 1012
+        { 2048, 1080, 1922, 1014 }, // 1013.5 -> 1014
+    };
     for (const auto& c : cases) {
+        SCOPED_TRACE(
+            ::testing::Message() << c.pictureWidth << "x" << c.pictureHeight << ", width " << c.width);
+        PictureOf(c.pictureWidth, c.pictureHeight); // the render made the picture of the last sizes
         dialog->numberWidth->SetValue(c.width);
         dialog->numberWidthChange(dialog->numberWidth);
-        EXPECT_FLOAT_EQ(dialog->numberHeight->GetValue(), c.height) << c.width;
-        PictureOf(400, 100); // the render made the picture of the new size
+        EXPECT_FLOAT_EQ(dialog->numberHeight->GetValue(), c.height);
     }
     // Without the proportions the other size stays.
     dialog->checkProp->SetIsChecked(false);

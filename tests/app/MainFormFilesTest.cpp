@@ -27,6 +27,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -65,7 +67,8 @@ std::string Snapshot(TfrmMain& f)
       << "|" << hvPointToStr(f.Light1->GetPosition()->GetPoint()) << "|" << f.colorBackground->GetColor()
       << " " << f.radioTransparent->GetIsChecked() << " " << f.hvScene1->GetFillColor() << "|"
       << rtl::Utf16ToUtf8(f.Text->GetText()) << "|" << f.Text->GetFont()->GetFamily() << " "
-      << f.trackSize->GetValue() << " " << f.trackDepth->GetValue() << "|";
+      << f.Text->GetFont()->GetSize() << " " << f.trackSize->GetValue() << " " << f.trackDepth->GetValue()
+      << "|";
     for (TwzColorButton* color :
         { f.colorFront, f.colorLeft, f.colorBack, f.frameFrontColor, f.frameLeftColor, f.frameBackColor })
         s << color->GetColor() << " ";
@@ -156,6 +159,75 @@ TEST_F(MainFormTest, TheFileKeepsTheKeysInTheirOrderWithTheFontStyleLast)
     EXPECT_NE(text.find("camera = '(33,0,-10)'"), std::string::npos);
 }
 
+TEST_F(MainFormTest, TheFontSizeTheLetteringShowsIsSavedAndLoadsBackBeyondTheSlider)
+{
+    FakeDialogs::Reset();
+    FakeDialogs::SetFontAnswer(
+        [](const platform::ui::FontChoice&) -> std::optional<platform::ui::FontChoice> {
+            return platform::ui::FontChoice { "DejaVu Serif", 72, 1 };
+        });
+    form->btnFontClick(nullptr);
+    FakeDialogs::Reset();
+    ASSERT_FLOAT_EQ(form->Text->GetFont()->GetSize(), 72);
+    const std::string file = TempName("large.qgf");
+    form->SaveDesign(file);
+    EXPECT_NE(ReadText(file).find("fontsize =  7.2000000000000000E+0001"), std::string::npos)
+        << ReadText(file);
+
+    rtl::TOwned<TfrmMain> other(TfrmMain::Create(nullptr));
+    ASSERT_TRUE(other->OpenDesign(file)) << ::testing::PrintToString(FakeDialogs::Messages());
+    EXPECT_FLOAT_EQ(other->Text->GetFont()->GetSize(), 72);
+    EXPECT_FLOAT_EQ(other->trackSize->GetValue(), 36) << "as far as the slider goes";
+    EXPECT_EQ(Snapshot(*other), Snapshot(*form));
+
+    // Sizes written by hand: the smallest is the slider's minimum, the largest the lettering's.
+    const struct {
+        const char* entry;
+        float size;
+    } cases[] = { { "fontsize = 500.0", 500 }, { "fontsize = 1.0", 2 }, { "fontsize = 1.0E9", 1000 },
+        { "textdepth = 1.0", 2 } }; // a missing size reads as 0
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        WriteText(file, std::string("object Root\n  ") + c.entry + "\nend\n");
+        ASSERT_TRUE(other->OpenDesign(file)) << ::testing::PrintToString(FakeDialogs::Messages());
+        EXPECT_FLOAT_EQ(other->Text->GetFont()->GetSize(), c.size);
+        EXPECT_FLOAT_EQ(other->trackSize->GetValue(), std::min(c.size, 36.0f));
+    }
+}
+
+TEST_F(MainFormTest, PointsAreWrittenWithSixSignificantDigits)
+{
+    const std::string file = TempName("points.qgf");
+    form->Camera1->GetPosition()->SetY(-9.6f);
+    form->SaveDesign(file);
+    EXPECT_NE(ReadText(file).find("camera = '(33,0,-9.6)'"), std::string::npos) << ReadText(file);
+    EXPECT_NE(ReadText(file).find("lightrot = '(12.304,0,27.8556)'"), std::string::npos);
+    EXPECT_NE(ReadText(file).find("lightpos = '(-5.05237,-1.25569,-0.795477)'"), std::string::npos);
+
+    const struct {
+        ThvPoint point;
+        const char* text;
+    } cases[] = {
+        { { -0.795477f, 0.0123456f, 1.5e-6f }, "(-0.795477,0.0123456,1.5E-6)" },
+        { { 123.4567f, -99999.94f, 0.1f }, "(123.457,-99999.9,0.1)" },
+        { { 9.9999996f, 1234567.5f, -0.0000123456f }, "(10,1.23457E6,-0.0000123456)" },
+        { { 0, -3, 1e10f }, "(0,-3,10000000000)" },
+    };
+    rtl::TOwned<TfrmMain> other(TfrmMain::Create(nullptr));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        form->Light1->GetPosition()->SetPoint(c.point);
+        form->SaveDesign(file);
+        EXPECT_NE(ReadText(file).find(std::string("lightpos = '") + c.text + "'"), std::string::npos)
+            << ReadText(file).substr(0, 120);
+        ASSERT_TRUE(other->OpenDesign(file)) << ::testing::PrintToString(FakeDialogs::Messages());
+        const ThvPoint back = other->Light1->GetPosition()->GetPoint();
+        for (auto [read, written] :
+            { std::pair(back.X, c.point.X), std::pair(back.Y, c.point.Y), std::pair(back.Z, c.point.Z) })
+            EXPECT_NEAR(read, written, std::fabs(written) * 5e-6);
+    }
+}
+
 TEST_F(MainFormTest, UpperCaseKeysAndTheInitialCameraEntryLoad)
 {
     ChangeEverything(*form);
@@ -201,7 +273,10 @@ TEST_F(MainFormTest, DamagedFilesAreRefusedWithOneMessageAndChangeNothing)
     struct Case {
         const char* name;
         std::string text;
+        const char* named = nullptr; // the message names this key
     };
+    auto entry
+        = [](const std::string& line) { return "object Root\n  text = 'changed'\n  " + line + "\nend\n"; };
     const Case cases[] = {
         { "not object text", "this is not a design\n" },
         { "truncated", "object Root\n  camera = '(1,2,3)'\n  text = 'x" },
@@ -212,6 +287,17 @@ TEST_F(MainFormTest, DamagedFilesAreRefusedWithOneMessageAndChangeNothing)
             "object Root\n  camera = '(1,2,3)'\n  frontdiffuse = 'red please'\nend\n" },
         { "empty file", "" },
         { "text too long to extrude", "object Root\n  text = '" + std::string(10001, 'x') + "'\nend\n" },
+        // A value of another kind than the key's would read as an empty value of its kind.
+        { "integer size", entry("fontsize = 20"), "fontsize" },
+        { "text size", entry("fontsize = 'big'"), "fontsize" },
+        { "identifier size", entry("fontsize = big"), "fontsize" },
+        { "list depth", entry("textdepth = (\n    1\n  )"), "textdepth" },
+        { "number background", entry("background = 1"), "background" },
+        { "float corner", entry("framecorner = 1.0"), "framecorner" },
+        { "text picture", entry("frontbitmap = 'picture'"), "frontbitmap" },
+        { "number point", entry("camera = 3.0"), "camera" },
+        { "Boolean colour", entry("framebackdiffuse = True"), "framebackdiffuse" },
+        { "upper-case key", entry("FONTSTYLE = 'bold'"), "fontstyle" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -221,6 +307,11 @@ TEST_F(MainFormTest, DamagedFilesAreRefusedWithOneMessageAndChangeNothing)
         EXPECT_FALSE(form->OpenDesign(file));
         ASSERT_EQ(FakeDialogs::Messages().size(), 1u);
         EXPECT_NE(FakeDialogs::Messages().front().find(file), std::string::npos);
+        if (c.named) {
+            EXPECT_NE(
+                FakeDialogs::Messages().front().find('"' + std::string(c.named) + '"'), std::string::npos)
+                << FakeDialogs::Messages().front();
+        }
         EXPECT_EQ(Snapshot(*form), before);
         // The next Save still goes to the design loaded before, never to the bad file.
         EXPECT_EQ(form->GetFileName(), good);

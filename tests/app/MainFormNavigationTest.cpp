@@ -10,7 +10,10 @@
 #include "scene3d/ThvDummy.h"
 #include "scene3d/ThvPosition.h"
 #include "ui2d/TwzLang.h"
+#include "ui2d/TwzVisualObject.h"
 
+#include "platform/rtl/Properties.h"
+#include "platform/ui/Input.h"
 #include "platform/ui/Shell.h"
 
 #include <gtest/gtest.h>
@@ -104,14 +107,28 @@ TEST_F(MainFormTest, ThePictureStripSlidesOutDocksAndGoesBack)
     EXPECT_NEAR(form->ImageLayout->GetPosition()->GetY(), toolBar - form->ImageLayout->GetHeight() / 2, 1e-3);
 }
 
-TEST_F(MainFormTest, TheWebLinksOpenTheConfiguredAddressesWhichAreEmpty)
+TEST_F(MainFormTest, WithoutAddressesTheAboutPanelsWebLinesArePlainText)
 {
+    // No address is configured: the lines keep their texts but neither look nor act as links.
+    const struct {
+        const char* name;
+        std::u16string text;
+    } lines[] = { { "labelWebSite", u"Web site" }, { "Label17", u"Made with the Glyphforge scene library" } };
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.name);
+        auto* label = dynamic_cast<TwzVisualObject*>(form->FindComponent(line.name));
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(rtl::GetPropValue(*label, "Text"), rtl::TValue(line.text));
+        EXPECT_EQ(label->GetCursor(), platform::ui::cursor::kDefault) << "no hand cursor";
+        EXPECT_FALSE(label->GetHitTest()) << "a click passes to the panel";
+    }
+    // The handlers, still bound by name, open nothing.
     platform::ui::FakeShell::Reset();
     form->HowtoUseHelp1Click(nullptr);
     form->wzLang1->SetLang("ru");
     form->HowtoUseHelp1Click(nullptr);
     form->Label17Click(nullptr);
-    EXPECT_EQ(platform::ui::FakeShell::OpenedUrls(), (std::vector<std::string> { "", "", "" }));
+    EXPECT_TRUE(platform::ui::FakeShell::OpenedUrls().empty());
     platform::ui::FakeShell::Reset();
 }
 

@@ -368,7 +368,7 @@ TEST_F(MainFormTest, ATinyPictureMakesTheFaceTransparentInsteadOfFailing)
     EXPECT_EQ(front->Bits()[0], 0u);
 }
 
-TEST_F(MainFormTest, AConfirmedFontDialogSetsTheFontAndMovesTheSizeSliderClamped)
+TEST_F(MainFormTest, AConfirmedFontDialogSetsTheChosenFontWhereverTheSizeSliderStands)
 {
     using platform::ui::FakeDialogs;
     using platform::ui::FontChoice;
@@ -380,23 +380,37 @@ TEST_F(MainFormTest, AConfirmedFontDialogSetsTheFontAndMovesTheSizeSliderClamped
     EXPECT_FLOAT_EQ(FakeDialogs::LastFont()->size, 16);
     EXPECT_EQ(form->Text->GetFont()->GetFamily(), "AGCrownStyle");
 
-    const float width = form->Preview->GetWidth();
-    FakeDialogs::SetFontAnswer([](const FontChoice&) -> std::optional<FontChoice> {
-        return FontChoice { "DejaVu Serif", 72, 3 };
-    });
-    form->btnFontClick(nullptr);
-    EXPECT_EQ(form->Text->GetFont()->GetFamily(), "DejaVu Serif");
-    EXPECT_EQ(form->Text->GetFont()->GetStyle(), hvFontBoldItalic);
-    EXPECT_FLOAT_EQ(form->trackSize->GetValue(), 36) << "clamped to the slider's range";
-    EXPECT_FLOAT_EQ(form->Text->GetFont()->GetSize(), 36);
-    EXPECT_GT(form->Preview->GetWidth(), width) << "the frame was updated";
-
-    // A size the slider already shows still updates the frame with the new family.
-    FakeDialogs::SetFontAnswer([](const FontChoice&) -> std::optional<FontChoice> {
-        return FontChoice { "DejaVu Sans Mono", 36, 0 };
-    });
-    form->btnFontClick(nullptr);
-    EXPECT_EQ(form->Text->GetFont()->GetFamily(), "DejaVu Sans Mono");
-    EXPECT_EQ(form->Text->GetFont()->GetStyle(), hvFontRegular);
+    // A size above the slider's range is what the lettering takes, whether the slider has to
+    // move to show as much of it as it can or stands at its end already.
+    const struct {
+        float slider;
+        FontChoice chosen;
+        float sliderAfter;
+        float size;
+    } cases[] = {
+        { 16, { "DejaVu Serif", 72, 3 }, 36, 72 },
+        { 36, { "DejaVu Serif", 72, 3 }, 36, 72 },
+        { 36, { "DejaVu Sans Mono", 20, 0 }, 20, 20 },
+        { 16, { "DejaVu Sans Mono", 16, 1 }, 16, 16 },
+        { 16, { "DejaVu Serif", 1, 0 }, 2, 2 }, // the slider's minimum is the smallest size
+        { 16, { "DejaVu Serif", 1e6f, 0 }, 36, TfrmMain::kMaxFontSize },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.slider << " -> " << c.chosen.size);
+        form->trackSize->SetValue(c.slider);
+        const float width = form->Preview->GetWidth();
+        FakeDialogs::SetFontAnswer([&](const FontChoice&) -> std::optional<FontChoice> { return c.chosen; });
+        form->btnFontClick(nullptr);
+        EXPECT_EQ(form->Text->GetFont()->GetFamily(), c.chosen.family);
+        EXPECT_EQ(static_cast<int>(form->Text->GetFont()->GetStyle()), c.chosen.style);
+        EXPECT_FLOAT_EQ(form->trackSize->GetValue(), c.sliderAfter);
+        EXPECT_FLOAT_EQ(form->Text->GetFont()->GetSize(), c.size);
+        // The frame fits the lettering as it now is.
+        const TwzRect bounds = form->Text->GetTextBounds();
+        EXPECT_FLOAT_EQ(form->Preview->GetWidth(), 1.2f * (bounds.Right - bounds.Left)) << "was " << width;
+    }
+    // The next move of the slider sets the size from the slider again.
+    form->trackSize->SetValue(30);
+    EXPECT_FLOAT_EQ(form->Text->GetFont()->GetSize(), 30);
     FakeDialogs::Reset();
 }
