@@ -188,6 +188,9 @@ void ThvDirectXCanvas::ReleaseStates()
 {
     for (StateBlockPtr& block : m_stateHandles)
         block.reset();
+    for (std::optional<ThvMatrix>& projection : m_recordedProjections)
+        projection.reset();
+    m_transforms.Known = false;
 }
 
 void ThvDirectXCanvas::ReleaseTextures()
@@ -219,6 +222,11 @@ void ThvDirectXCanvas::ResizeBuffer(int32_t width, int32_t height)
         return;
 
     m_stencilBit = 8; // the depth-stencil surface is made anew
+    m_heldFrames.clear();
+    m_otherTarget.reset();
+    m_otherReadback.reset();
+    m_targetStale = false;
+    m_transforms.Known = false; // a reset returns the transforms to their defaults
     m_readbackSurface.reset();
     m_resolveTarget.reset();
     // A bitmap canvas's own targets are video-memory surfaces, which a plain reset needs
@@ -271,6 +279,9 @@ void ThvDirectXCanvas::FreeBuffer()
         m_resolveTarget.reset();
         m_renderTarget.reset();
         m_depthSurface.reset();
+        m_heldFrames.clear();
+        m_otherTarget.reset();
+        m_otherReadback.reset();
         m_indexBuffer.reset();
         m_vertexBuffer.reset();
         m_vertexPos = 0;

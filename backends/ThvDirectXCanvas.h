@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -91,6 +92,8 @@ public:
     void SetQuality(ThvQuality value) override;
     bool BeginScene() override;
     void EndScene() override;
+    void SetHoldFrames(bool hold) override;
+    bool TakeFrame() override;
     void FreeBuffer() override;
     void ResizeBuffer(int32_t width, int32_t height) override;
     void Clear(uint32_t color) override;
@@ -108,6 +111,9 @@ public:
         std::span<const ThvColorVertex> vertices, std::span<const uint16_t> indices, float opacity) override;
     void FillPolygon(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
         const TwzPolygon& points, float opacity, bool front, bool back, bool left) override;
+    void FillKeptPolygon(ThvOutlineStamp stamp, const ThvVector& center, const ThvVector& size,
+        const TwzRect& rect, const TwzPolygon& points, float opacity, bool front, bool back,
+        bool left) override;
     void FillText(const std::u16string& text, float x, float y, float opacity) override;
     void MeasureText(const std::u16string& text, ThvPoint& size) override;
 
@@ -143,16 +149,43 @@ protected:
     [[nodiscard]] uint32_t CallColor(float opacity) const;
 
 private:
-    /// One draw out of a kept extrusion's buffers.
+    /// A box in the space a draw's vertices are given in.
+    struct Bounds {
+        ThvPoint Min { 1e30f, 1e30f, 1e30f };
+        ThvPoint Max { -1e30f, -1e30f, -1e30f };
+        void Add(const ThvColorVertex& v);
+        void Add(const Bounds& other);
+    };
+    /// Where a box lands on the target under the transforms the device draws with.
+    enum class Placement { Outside, Crossing, Inside };
+    /// The transforms the device draws with, as far as the canvas set them: while they are
+    /// known, a draw whose bounds lie beyond an edge of the target is not sent at all (each
+    /// tile of a large picture shows a small part of the scene).
+    struct DeviceTransforms {
+        ThvMatrix World = hvIdentityMatrix;
+        ThvMatrix View = hvIdentityMatrix;
+        ThvMatrix Projection = hvIdentityMatrix;
+        bool Known = false;
+        bool Stale = true;
+        ThvMatrix Combined = hvIdentityMatrix; // world x view x projection, unless Stale
+    };
+
+    /// One draw out of a kept extrusion's buffers, with the bounds of what it draws. The
+    /// draws of one face that share their vertices and follow each other in the index buffer
+    /// can be drawn as one.
     struct KeptDraw {
         uint32_t BaseVertex = 0;
         uint32_t VertexCount = 0;
         uint32_t StartIndex = 0;
         uint32_t IndexCount = 0;
+        Bounds Box;
     };
     /// An extrusion as FillPolygon built it, kept with what it was made of: a later call with
-    /// the same outline, box, colour and faces draws it again without building anything.
+    /// the same outline (the same stamp, or else the same points), box, colour and faces draws
+    /// it again without building anything.
     struct KeptExtrusion {
+        /// The outline's stamp; 0 for an outline nothing keeps, whose points are kept instead.
+        ThvOutlineStamp Stamp = 0;
         std::vector<TwzPoint> Points;
         ThvVector Center;
         ThvVector Size;
@@ -171,6 +204,8 @@ private:
         std::vector<KeptDraw> BackFan;
         KeptDraw BackCover;
         std::vector<KeptDraw> WallDraws;
+        /// The bounds of every draw.
+        Bounds Box;
         /// The vertices and indices of every draw: on the canvas, streamed through the rings,
         /// until the extrusion is drawn a second time; from then on in buffers of its own on
         /// the device, when it makes them.
@@ -184,18 +219,26 @@ private:
     };
 
     /// The kept extrusion made of these; built (and the oldest ones dropped) when none is.
-    const KeptExtrusion* KeepExtrusion(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
-        const TwzPolygon& points, uint32_t color, bool front, bool back, bool walls);
+    const KeptExtrusion* KeepExtrusion(ThvOutlineStamp stamp, const ThvVector& center, const ThvVector& size,
+        const TwzRect& rect, const TwzPolygon& points, uint32_t color, bool front, bool back, bool walls);
+    void FillExtrusion(ThvOutlineStamp stamp, const ThvVector& center, const ThvVector& size,
+        const TwzRect& rect, const TwzPolygon& points, float opacity, bool front, bool back, bool walls);
     /// Moves a kept extrusion's data into buffers of its own on the device.
     void UploadExtrusion(KeptExtrusion& kept);
     void DrawKept(const KeptExtrusion& kept, const KeptDraw& draw);
+    /// Draws those of `draws` that may show (all of them unless `test`), consecutive ones as one.
+    void DrawKeptRuns(const KeptExtrusion& kept, std::span<const KeptDraw> draws, bool test);
+    /// Where `box`, in the drawing space of the current world matrix, lands on the target;
+    /// Crossing while the transforms are not known.
+    [[nodiscard]] Placement Place(const Bounds& box);
     /// Whether the device lights what it draws now: the render state the object chose, or
     /// the scene's lighting.
     [[nodiscard]] bool LightingNow() const
     {
         return GetStateOn(hvStateLightingOn) || (!GetStateOn(hvStateLightingOff) && GetLighting());
     }
-    void DrawKeptCap(const KeptExtrusion& kept, const std::vector<KeptDraw>& fan, const KeptDraw& cover);
+    void DrawKeptCap(
+        const KeptExtrusion& kept, const std::vector<KeptDraw>& fan, const KeptDraw& cover, bool test);
 
     struct RingReservation {
         ThvColorVertex* Vertices = nullptr;
@@ -238,6 +281,11 @@ private:
     /// Width x Height pixels at `bits`; false when a call fails.
     bool ReadBackBuffer(
         uint32_t* bits, const platform::gpu::SurfacePtr& readback, const platform::gpu::SurfacePtr& resolve);
+    /// The second target and read-back surface of a canvas that holds its frames; false when
+    /// they cannot be made.
+    bool MakeOtherTarget();
+    /// Copies the read-back surface into the bitmap.
+    void CopyReadbackIntoBitmap(const platform::gpu::SurfacePtr& readback);
     /// Copies a system-memory surface into `rows` rows of `columns` pixels, `stride` pixels apart.
     bool ReadSurface(const platform::gpu::SurfacePtr& surface, uint32_t* bits, int32_t columns, int32_t rows,
         int32_t stride);
@@ -262,7 +310,20 @@ private:
     platform::gpu::SurfacePtr m_renderTarget;
     platform::gpu::SurfacePtr m_resolveTarget;
     platform::gpu::SurfacePtr m_depthSurface;
+    /// A bitmap canvas that holds its frames draws into two targets in turn, each with its
+    /// read-back surface: the one drawn into (m_renderTarget, m_readbackSurface) and the other.
+    bool m_holdFrames = false;
+    platform::gpu::SurfacePtr m_otherTarget;
+    platform::gpu::SurfacePtr m_otherReadback;
+    /// The frames sent on their way and not yet taken, oldest first: their read-back surfaces.
+    std::vector<platform::gpu::SurfacePtr> m_heldFrames;
+    /// The device draws into a target other than m_renderTarget.
+    bool m_targetStale = false;
     std::array<platform::gpu::StateBlockPtr, kRenderStateCount> m_stateHandles;
+    /// The projection each of the two projection presets was recorded with (0 screen, 1
+    /// camera), while its block exists.
+    std::array<std::optional<ThvMatrix>, 2> m_recordedProjections;
+    DeviceTransforms m_transforms;
     std::vector<std::unique_ptr<KeptExtrusion>> m_keptExtrusions;
     /// Scenes begun on this canvas, which tell how lately each kept extrusion was drawn.
     uint64_t m_sceneCount = 0;

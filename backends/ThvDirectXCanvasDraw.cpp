@@ -88,6 +88,60 @@ void ThvDirectXCanvas::SetMatrix(const ThvMatrix& matrix)
     ThvCanvas::SetMatrix(matrix);
     if (m_device)
         m_device->SetTransform(D3DTS_WORLD, hvMatrixToD3D(matrix));
+    m_transforms.World = matrix;
+    m_transforms.Stale = true;
+}
+
+// ---- what reaches the target ----------------------------------------------------------------
+
+void ThvDirectXCanvas::Bounds::Add(const ThvColorVertex& v)
+{
+    Min = { std::min(Min.X, v.X), std::min(Min.Y, v.Y), std::min(Min.Z, v.Z) };
+    Max = { std::max(Max.X, v.X), std::max(Max.Y, v.Y), std::max(Max.Z, v.Z) };
+}
+
+void ThvDirectXCanvas::Bounds::Add(const Bounds& other)
+{
+    Min = { std::min(Min.X, other.Min.X), std::min(Min.Y, other.Min.Y), std::min(Min.Z, other.Min.Z) };
+    Max = { std::max(Max.X, other.Max.X), std::max(Max.Y, other.Max.Y), std::max(Max.Z, other.Max.Z) };
+}
+
+ThvDirectXCanvas::Placement ThvDirectXCanvas::Place(const Bounds& box)
+{
+    if (!m_transforms.Known || m_width <= 0 || m_height <= 0)
+        return Placement::Crossing;
+    if (box.Min.X > box.Max.X)
+        return Placement::Outside; // nothing in it
+    if (m_transforms.Stale) {
+        m_transforms.Combined = hvMatrixMultiply(
+            hvMatrixMultiply(m_transforms.World, m_transforms.View), m_transforms.Projection);
+        m_transforms.Stale = false;
+    }
+    const ThvMatrix& m = m_transforms.Combined;
+    // In clip space a point shows within -w <= x, y <= w. Every corner beyond the same edge
+    // puts the whole box beyond it, whatever the perspective, as the edges are planes there.
+    // A margin of two pixels keeps what lies on an edge.
+    const float marginX = 4.0f / static_cast<float>(m_width);
+    const float marginY = 4.0f / static_cast<float>(m_height);
+    bool left = true, right = true, above = true, below = true, inside = true;
+    for (int corner = 0; corner < 8; ++corner) {
+        const float x = (corner & 1) ? box.Max.X : box.Min.X;
+        const float y = (corner & 2) ? box.Max.Y : box.Min.Y;
+        const float z = (corner & 4) ? box.Max.Z : box.Min.Z;
+        const float cx = x * m[0][0] + y * m[1][0] + z * m[2][0] + m[3][0];
+        const float cy = x * m[0][1] + y * m[1][1] + z * m[2][1] + m[3][1];
+        const float cw = x * m[0][3] + y * m[1][3] + z * m[2][3] + m[3][3];
+        const float reachX = cw + marginX * std::abs(cw);
+        const float reachY = cw + marginY * std::abs(cw);
+        left = left && cx < -reachX;
+        right = right && cx > reachX;
+        below = below && cy < -reachY;
+        above = above && cy > reachY;
+        inside = inside && cw > 0 && std::abs(cx) <= cw && std::abs(cy) <= cw;
+    }
+    if (left || right || above || below)
+        return Placement::Outside;
+    return inside ? Placement::Inside : Placement::Crossing;
 }
 
 void ThvDirectXCanvas::DrawLine(const ThvVector& p1, const ThvVector& p2, float opacity)

@@ -27,7 +27,12 @@ using namespace platform::gpu;
 // picture) are drawn from there without building or uploading anything again. The first
 // paint streams through the rings as any draw does; the buffers are made at the second, so
 // an outline that changes at every frame (a slider being dragged) costs no buffers. Extrusions no
-// scene drew for a few scenes are dropped.
+// scene drew for a few scenes are dropped. An outline whose owner keeps it under a stamp is
+// recognised by the stamp; any other by its points.
+//
+// Each face is cut into draws of neighbouring contours, each with its bounds, so that a tile
+// of a large picture sends only the contours that reach it; the draws a target shows whole
+// are sent as one.
 
 namespace {
 
@@ -38,6 +43,10 @@ constexpr size_t kMaxIndices = ThvDirectXCanvas::kIndexRingSize / sizeof(uint16_
 constexpr size_t kNoPoint = SIZE_MAX;
 /// Kept extrusions that no scene drew for this many scenes are dropped...
 constexpr uint64_t kKeptScenes = 4;
+/// A face's draw ends at the next contour after this many points: small enough that a tile
+/// of a large picture skips most letters of a long text, large enough that a short one stays
+/// one draw.
+constexpr size_t kPointsPerDraw = 1024;
 /// ...and the least recently drawn ones too while they hold more than this many bytes.
 constexpr size_t kKeptBytes = size_t { 64 } << 20;
 
@@ -83,13 +92,15 @@ std::vector<TwzPoint> DrawnPoints(const TwzPolygon& points)
     return drawn;
 }
 
-/// One draw of a cap's fan: the points First..Last of the outline in order and, when the
-/// contour being fanned began before First, its first point ahead of them.
+/// The vertices of a cap's fan that fit the rings at once: the points First..Last of the
+/// outline in order and, when the contour being fanned began before First, its first point
+/// ahead of them. Cuts are the places in Indices where a contour begins a new draw.
 struct FanBatch {
     size_t First = 0;
     size_t Last = 0;
     size_t Carried = kNoPoint;
     std::vector<uint16_t> Indices;
+    std::vector<size_t> Cuts;
 
     [[nodiscard]] size_t VertexCount() const { return Last - First + 1 + (Carried != kNoPoint ? 1 : 0); }
     [[nodiscard]] uint16_t Local(size_t point) const
@@ -99,17 +110,23 @@ struct FanBatch {
     }
 };
 
-/// The fan of every contour from its own first point, skipping the figure ends, cut into
-/// draws that each fit the rings. Whatever fits whole stays one draw of all the points.
+/// The fan of every contour from its own first point, skipping the figure ends, in batches
+/// that each fit the rings, cut into draws of about kPointsPerDraw points at contour starts.
+/// Whatever fits whole stays one batch of all the points.
 std::vector<FanBatch> FanBatches(const TwzPolygon& points)
 {
     std::vector<FanBatch> batches;
     FanBatch batch;
     size_t start = 0;
+    size_t drawStart = 0; // the point the current draw began at
     for (size_t i = 0; i + 1 < points.size(); ++i) {
         if (scene3d::IsFigureEnd(points[i])) {
             start = i + 1;
             continue;
+        }
+        if (i == start && !batch.Indices.empty() && i - drawStart >= kPointsPerDraw) {
+            batch.Cuts.push_back(batch.Indices.size());
+            drawStart = i;
         }
         const bool carried = start < batch.First && start != batch.Carried;
         const size_t vertices = i + 2 - batch.First + (batch.Carried != kNoPoint || carried ? 1 : 0);
@@ -120,6 +137,7 @@ std::vector<FanBatch> FanBatches(const TwzPolygon& points)
             batch.First = batch.Last = i;
             if (start < i)
                 batch.Carried = start;
+            drawStart = i;
         }
         batch.Indices.insert(batch.Indices.end(), { batch.Local(start), batch.Local(i + 1), batch.Local(i) });
         batch.Last = i + 1;
@@ -132,27 +150,36 @@ std::vector<FanBatch> FanBatches(const TwzPolygon& points)
     return batches;
 }
 
-/// One draw of the walls: the points First..Last, front ring then back ring.
+/// The walls' vertices that fit the rings at once: the points First..Last, front ring then
+/// back ring. Cuts are the points at which a contour begins a new draw.
 struct WallBatch {
     size_t First = 0;
     size_t Last = 0;
+    std::vector<size_t> Cuts;
 };
 
-/// Two triangles for every step between neighbouring points of one figure, cut into draws
-/// of consecutive points that each fit the rings.
+/// Two triangles for every step between neighbouring points of one figure, in batches of
+/// consecutive points that each fit the rings, cut into draws of about kPointsPerDraw points
+/// at contour starts.
 std::vector<WallBatch> WallBatches(const TwzPolygon& points)
 {
     std::vector<WallBatch> batches;
     WallBatch batch;
     size_t indices = 0;
+    size_t drawStart = 0;
     for (size_t i = 0; i + 1 < points.size(); ++i) {
         if (scene3d::IsFigureEnd(points[i]) || scene3d::IsFigureEnd(points[i + 1]))
             continue;
         if (2 * (i + 2 - batch.First) > kMaxVertices || indices + 6 > kMaxIndices) {
             if (indices > 0)
                 batches.push_back(batch);
-            batch = WallBatch { i, i };
+            batch = WallBatch { i, i, {} };
             indices = 0;
+            drawStart = i;
+        } else if (indices > 0 && i > 0 && scene3d::IsFigureEnd(points[i - 1])
+            && i - drawStart >= kPointsPerDraw) {
+            batch.Cuts.push_back(i);
+            drawStart = i;
         }
         indices += 6;
         batch.Last = i + 1;
@@ -192,20 +219,24 @@ bool SameBits(const void* a, const void* b, size_t bytes)
 
 } // namespace
 
-const ThvDirectXCanvas::KeptExtrusion* ThvDirectXCanvas::KeepExtrusion(const ThvVector& center,
-    const ThvVector& size, const TwzRect& rect, const TwzPolygon& points, uint32_t color, bool front,
-    bool back, bool walls)
+const ThvDirectXCanvas::KeptExtrusion* ThvDirectXCanvas::KeepExtrusion(ThvOutlineStamp stamp,
+    const ThvVector& center, const ThvVector& size, const TwzRect& rect, const TwzPolygon& points,
+    uint32_t color, bool front, bool back, bool walls)
 {
     const bool screen = GetStateOn(hvStateScreenProjection);
     const uint32_t flags = (front ? 1U : 0U) | (back ? 2U : 0U) | (walls ? 4U : 0U) | (screen ? 8U : 0U);
-    const size_t hash = ExtrusionHash(points, center, size, rect, color, flags);
+    // A stamped outline is the same outline while its stamp is; any other is compared point
+    // by point, after its hash.
+    const size_t hash = stamp ? 0 : ExtrusionHash(points, center, size, rect, color, flags);
     for (const std::unique_ptr<KeptExtrusion>& kept : m_keptExtrusions) {
         // Bit for bit: the same bits build the same extrusion.
-        if (kept->Hash == hash && kept->Color == color && kept->Front == front && kept->Back == back
-            && kept->Walls == walls && kept->Screen == screen && kept->Points.size() == points.size()
+        if (kept->Stamp == stamp && kept->Hash == hash && kept->Color == color && kept->Front == front
+            && kept->Back == back && kept->Walls == walls && kept->Screen == screen
             && SameBits(&kept->Center, &center, sizeof center) && SameBits(&kept->Size, &size, sizeof size)
             && SameBits(&kept->Rect, &rect, sizeof rect)
-            && SameBits(kept->Points.data(), points.data(), points.size() * sizeof(TwzPoint))) {
+            && (stamp
+                || (kept->Points.size() == points.size()
+                    && SameBits(kept->Points.data(), points.data(), points.size() * sizeof(TwzPoint))))) {
             kept->LastScene = m_sceneCount;
             if (!kept->VertexBuffer && !kept->UploadTried)
                 UploadExtrusion(*kept);
@@ -243,7 +274,9 @@ const ThvDirectXCanvas::KeptExtrusion* ThvDirectXCanvas::KeepExtrusion(const Thv
     box.Screen = screen;
 
     auto kept = std::make_unique<KeptExtrusion>();
-    kept->Points.assign(points.begin(), points.end());
+    kept->Stamp = stamp;
+    if (!stamp)
+        kept->Points.assign(points.begin(), points.end());
     kept->Center = center;
     kept->Size = size;
     kept->Rect = rect;
@@ -265,6 +298,25 @@ const ThvDirectXCanvas::KeptExtrusion* ThvDirectXCanvas::KeepExtrusion(const Thv
     };
     const auto end
         = [&](KeptDraw& draw) { draw.IndexCount = static_cast<uint32_t>(indices.size()) - draw.StartIndex; };
+    // A batch's indices [draw.StartIndex, end) cut at `cuts` (index positions from the
+    // batch's start) into draws over the batch's vertices, each with its bounds.
+    const auto cutInto
+        = [&](const KeptDraw& batch, const std::vector<size_t>& cuts, std::vector<KeptDraw>& draws) {
+              size_t from = 0;
+              for (size_t k = 0; k <= cuts.size(); ++k) {
+                  const size_t to = k < cuts.size() ? cuts[k] : batch.IndexCount;
+                  if (to <= from)
+                      continue;
+                  KeptDraw draw = batch;
+                  draw.StartIndex = batch.StartIndex + static_cast<uint32_t>(from);
+                  draw.IndexCount = static_cast<uint32_t>(to - from);
+                  for (size_t n = draw.StartIndex; n < draw.StartIndex + draw.IndexCount; ++n)
+                      draw.Box.Add(vertices[batch.BaseVertex + indices[n]]);
+                  kept->Box.Add(draw.Box);
+                  draws.push_back(draw);
+                  from = to;
+              }
+          };
 
     const size_t count = points.size();
     const std::vector<TwzPoint> drawn = DrawnPoints(points);
@@ -286,7 +338,7 @@ const ThvDirectXCanvas::KeptExtrusion* ThvDirectXCanvas::KeepExtrusion(const Thv
                       place(drawn[k]);
                   indices.insert(indices.end(), batch.Indices.begin(), batch.Indices.end());
                   end(draw);
-                  draws.push_back(draw);
+                  cutInto(draw, batch.Cuts, draws);
               }
               // The box face; its texture spans the whole box, upright on the front.
               cover = begin(4);
@@ -301,6 +353,9 @@ const ThvDirectXCanvas::KeptExtrusion* ThvDirectXCanvas::KeepExtrusion(const Thv
               const uint16_t* quad = isFront ? kFront : kBack;
               indices.insert(indices.end(), quad, quad + 6);
               end(cover);
+              for (size_t n = 0; n < 4; ++n)
+                  cover.Box.Add(vertices[cover.BaseVertex + n]);
+              kept->Box.Add(cover.Box);
           };
     if (front || back) {
         const std::vector<FanBatch> fan = FanBatches(points);
@@ -360,15 +415,21 @@ const ThvDirectXCanvas::KeptExtrusion* ThvDirectXCanvas::KeepExtrusion(const Thv
                     vertices.push_back(hvColorVertex(m.X, m.Y, m.Z, m.NX, m.NY, m.NZ, color, m.TU, m.TV));
                 }
             }
+            std::vector<size_t> cuts;
+            size_t nextCut = 0;
             for (size_t i = batch.First; i < batch.Last; ++i) {
                 if (scene3d::IsFigureEnd(points[i]) || scene3d::IsFigureEnd(points[i + 1]))
                     continue;
+                if (nextCut < batch.Cuts.size() && i == batch.Cuts[nextCut]) {
+                    cuts.push_back(indices.size() - draw.StartIndex);
+                    ++nextCut;
+                }
                 const auto f0 = static_cast<uint16_t>(i - batch.First), f1 = static_cast<uint16_t>(f0 + 1);
                 const auto b0 = static_cast<uint16_t>(span + f0), b1 = static_cast<uint16_t>(b0 + 1);
                 indices.insert(indices.end(), { f0, b0, b1, b1, f1, f0 });
             }
             end(draw);
-            kept->WallDraws.push_back(draw);
+            cutInto(draw, cuts, kept->WallDraws);
         }
     }
     ++m_extrusionBuilds;
@@ -452,9 +513,32 @@ void ThvDirectXCanvas::DrawKept(const KeptExtrusion& kept, const KeptDraw& draw)
         draw.StartIndex, draw.IndexCount / 3);
 }
 
-void ThvDirectXCanvas::DrawKeptCap(
-    const KeptExtrusion& kept, const std::vector<KeptDraw>& fan, const KeptDraw& cover)
+void ThvDirectXCanvas::DrawKeptRuns(const KeptExtrusion& kept, std::span<const KeptDraw> draws, bool test)
 {
+    size_t i = 0;
+    while (i < draws.size()) {
+        if (test && Place(draws[i].Box) == Placement::Outside) {
+            ++i;
+            continue;
+        }
+        KeptDraw run = draws[i];
+        for (++i; i < draws.size(); ++i) {
+            const KeptDraw& next = draws[i];
+            if (next.BaseVertex != run.BaseVertex || next.StartIndex != run.StartIndex + run.IndexCount
+                || (test && Place(next.Box) == Placement::Outside))
+                break;
+            run.IndexCount += next.IndexCount;
+        }
+        DrawKept(kept, run);
+    }
+}
+
+void ThvDirectXCanvas::DrawKeptCap(
+    const KeptExtrusion& kept, const std::vector<KeptDraw>& fan, const KeptDraw& cover, bool test)
+{
+    // The fan lies within the cover: a cover beyond the target leaves the whole cap out.
+    if (test && Place(cover.Box) == Placement::Outside)
+        return;
     Device& d = *m_device;
     // Stencil pass: every fan triangle flips the coverage of its pixels, so the fan may reach
     // the stencil in any number of draws. Colour, depth and the alpha test stay out of it, so
@@ -479,8 +563,7 @@ void ThvDirectXCanvas::DrawKeptCap(
     d.SetRenderState(D3DRS_ALPHATESTENABLE, 0);
     // Nothing of the fan reaches a colour, so it is drawn unlit.
     d.SetRenderState(D3DRS_LIGHTING, 0);
-    for (const KeptDraw& draw : fan)
-        DrawKept(kept, draw);
+    DrawKeptRuns(kept, fan, test);
     d.SetRenderState(D3DRS_LIGHTING, LightingNow() ? 1 : 0);
     d.SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
     // Every frame runs with the alpha test on.
@@ -501,16 +584,33 @@ void ThvDirectXCanvas::DrawKeptCap(
 void ThvDirectXCanvas::FillPolygon(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
     const TwzPolygon& points, float opacity, bool front, bool back, bool left)
 {
+    FillExtrusion(0, center, size, rect, points, opacity, front, back, left);
+}
+
+void ThvDirectXCanvas::FillKeptPolygon(ThvOutlineStamp stamp, const ThvVector& center, const ThvVector& size,
+    const TwzRect& rect, const TwzPolygon& points, float opacity, bool front, bool back, bool left)
+{
+    FillExtrusion(stamp, center, size, rect, points, opacity, front, back, left);
+}
+
+void ThvDirectXCanvas::FillExtrusion(ThvOutlineStamp stamp, const ThvVector& center, const ThvVector& size,
+    const TwzRect& rect, const TwzPolygon& points, float opacity, bool front, bool back, bool walls)
+{
     if (!m_device || !m_vertexBuffer || !m_indexBuffer || points.empty())
         return;
     const KeptExtrusion* kept
-        = KeepExtrusion(center, size, rect, points, CallColor(opacity), front, back, left);
+        = KeepExtrusion(stamp, center, size, rect, points, CallColor(opacity), front, back, walls);
     if (!kept)
         return;
+    // Only the draws that reach the target are sent, and each one on its own only where the
+    // target shows part of the extrusion.
+    const Placement placement = Place(kept->Box);
+    if (placement == Placement::Outside)
+        return;
+    const bool test = placement == Placement::Crossing;
     if (front)
-        DrawKeptCap(*kept, kept->FrontFan, kept->FrontCover);
+        DrawKeptCap(*kept, kept->FrontFan, kept->FrontCover, test);
     if (back)
-        DrawKeptCap(*kept, kept->BackFan, kept->BackCover);
-    for (const KeptDraw& draw : kept->WallDraws)
-        DrawKept(*kept, draw);
+        DrawKeptCap(*kept, kept->BackFan, kept->BackCover, test);
+    DrawKeptRuns(*kept, kept->WallDraws, test);
 }

@@ -82,6 +82,15 @@ bool ThvDirectXCanvas::BeginScene()
         if (!m_device || hvFailed(AskDeviceState()))
             return false;
     }
+    if (GetBitmap()) {
+        // The target about to be drawn into may hold the oldest frame not yet taken.
+        if (!m_heldFrames.empty() && m_heldFrames.front() == m_readbackSurface)
+            TakeFrame();
+        if (m_targetStale && m_renderTarget) {
+            m_device->SetRenderTarget(0, m_renderTarget);
+            m_targetStale = false;
+        }
+    }
     // Any other failure is not one the canvas can act on: the frame goes ahead and fails
     // inside the device without effect.
     if (hvFailed(m_device->BeginScene()) || !m_vertexBuffer || !m_indexBuffer)
@@ -123,18 +132,17 @@ void ThvDirectXCanvas::EndScene()
     if (ready)
         m_device->EndScene();
 
-    if (ThvBitmap* bitmap = GetBitmap()) {
+    if (GetBitmap()) {
         if (m_renderTarget && m_readbackSurface
             && Succeeded(m_device->GetRenderTargetData(m_renderTarget, m_readbackSurface))) {
-            uint32_t* bits = nullptr;
-            // Only what the bitmap and the frame share is copied: a bitmap of another size must
-            // not be written past its end.
-            if (bitmap->Map(bits, false)) {
-                const int32_t width = bitmap->GetWidth();
-                if (ReadSurface(m_readbackSurface, bits, std::min(m_width, width),
-                        std::min(m_height, bitmap->GetHeight()), width))
-                    bitmap->SetNeedUpdate(true);
-                bitmap->Unmap();
+            // A held frame stays on its way while the next one is drawn into the other target.
+            if (m_holdFrames && MakeOtherTarget()) {
+                m_heldFrames.push_back(m_readbackSurface);
+                std::swap(m_renderTarget, m_otherTarget);
+                std::swap(m_readbackSurface, m_otherReadback);
+                m_targetStale = true;
+            } else {
+                CopyReadbackIntoBitmap(m_readbackSurface);
             }
         }
     } else if (m_buffered && HasBackBuffer()) {
@@ -151,6 +159,57 @@ void ThvDirectXCanvas::EndScene()
             DeliverFrame(front.Width, front.Height, front.Pixels.data());
         }
     }
+}
+
+void ThvDirectXCanvas::CopyReadbackIntoBitmap(const SurfacePtr& readback)
+{
+    ThvBitmap* bitmap = GetBitmap();
+    uint32_t* bits = nullptr;
+    // Only what the bitmap and the frame share is copied: a bitmap of another size must not be
+    // written past its end.
+    if (!bitmap || !bitmap->Map(bits, false))
+        return;
+    const int32_t width = bitmap->GetWidth();
+    if (ReadSurface(readback, bits, std::min(m_width, width), std::min(m_height, bitmap->GetHeight()), width))
+        bitmap->SetNeedUpdate(true);
+    bitmap->Unmap();
+}
+
+bool ThvDirectXCanvas::MakeOtherTarget()
+{
+    if (m_otherTarget && m_otherReadback)
+        return true;
+    const uint32_t width = static_cast<uint32_t>(std::max(m_width, 0));
+    const uint32_t height = static_cast<uint32_t>(std::max(m_height, 0));
+    SurfacePtr target;
+    SurfacePtr readback;
+    if (!m_device || !m_renderTarget
+        || hvFailed(
+            m_device->CreateRenderTarget(width, height, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 0, target))
+        || hvFailed(m_device->CreateOffscreenPlainSurface(
+            width, height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, readback))
+        || !target || !readback)
+        return false;
+    m_otherTarget = std::move(target);
+    m_otherReadback = std::move(readback);
+    return true;
+}
+
+void ThvDirectXCanvas::SetHoldFrames(bool hold)
+{
+    m_holdFrames = hold && GetBitmap();
+    if (!m_holdFrames)
+        m_heldFrames.clear();
+}
+
+bool ThvDirectXCanvas::TakeFrame()
+{
+    if (m_heldFrames.empty())
+        return false;
+    const SurfacePtr readback = std::move(m_heldFrames.front());
+    m_heldFrames.erase(m_heldFrames.begin());
+    CopyReadbackIntoBitmap(readback);
+    return true;
 }
 
 bool ThvDirectXCanvas::ReadSurface(
@@ -266,6 +325,7 @@ void ThvDirectXCanvas::DrawFrameFromBits(const uint32_t* bits)
     d.SetTransform(D3DTS_PROJECTION, hvMatrixToD3D(GetScreenMatrix()));
     d.SetTransform(D3DTS_VIEW, hvMatrixToD3D(hvIdentityMatrix));
     d.SetTransform(D3DTS_WORLD, hvMatrixToD3D(hvIdentityMatrix));
+    m_transforms.Known = false;
     d.SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
     d.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     d.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
@@ -302,5 +362,7 @@ void ThvDirectXCanvas::DrawFrameFromBits(const uint32_t* bits)
             ApplyState(state);
     }
     d.SetTransform(D3DTS_WORLD, hvMatrixToD3D(GetWorldMatrix()));
+    m_transforms.World = GetWorldMatrix();
+    m_transforms.Stale = true;
     MaterialChanged(nullptr);
 }

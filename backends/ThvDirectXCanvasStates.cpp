@@ -2,6 +2,8 @@
 
 #include "backends/DirectXModule.h"
 
+#include <optional>
+
 using namespace platform::gpu;
 
 namespace {
@@ -32,6 +34,8 @@ void ThvDirectXCanvas::RecordState(ThvRenderState state)
     if (!m_device)
         return;
     m_stateHandles[state].reset();
+    if (state == hvStateScreenProjection || state == hvStateCameraProjection)
+        m_recordedProjections[state].reset();
     if (hvFailed(m_device->BeginStateBlock()))
         return;
     Device& d = *m_device;
@@ -114,6 +118,12 @@ void ThvDirectXCanvas::RecordState(ThvRenderState state)
     StateBlockPtr block;
     if (Succeeded(d.EndStateBlock(block)))
         m_stateHandles[state] = std::move(block);
+    if (state == hvStateScreenProjection || state == hvStateCameraProjection) {
+        std::optional<ThvMatrix>& recorded = m_recordedProjections[state];
+        recorded.reset();
+        if (m_stateHandles[state])
+            recorded = state == hvStateScreenProjection ? GetScreenMatrix() : GetProjectionMatrix();
+    }
 }
 
 void ThvDirectXCanvas::ApplyState(ThvRenderState state)
@@ -128,4 +138,14 @@ void ThvDirectXCanvas::ApplyState(ThvRenderState state)
         m_device->SetTransform(D3DTS_VIEW, hvMatrixToD3D(hvIdentityMatrix));
     else if (state == hvStateCameraProjection)
         m_device->SetTransform(D3DTS_VIEW, hvMatrixToD3D(GetViewMatrix()));
+    if (state == hvStateScreenProjection || state == hvStateCameraProjection) {
+        // The block set the projection it was recorded with and the identity world.
+        const std::optional<ThvMatrix>& recorded = m_recordedProjections[state];
+        m_transforms.Known = recorded.has_value();
+        if (recorded)
+            m_transforms.Projection = *recorded;
+        m_transforms.View = state == hvStateCameraProjection ? GetViewMatrix() : hvIdentityMatrix;
+        m_transforms.World = hvIdentityMatrix;
+        m_transforms.Stale = true;
+    }
 }

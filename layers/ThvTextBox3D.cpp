@@ -315,6 +315,7 @@ void ThvTextBox3D::UpdateOutline()
         return;
     TwzPoint extent;
     m_hasOutline = FlattenOutline(path, m_outline, extent);
+    m_outlineStamp = hvNewOutlineStamp();
 }
 
 void ThvTextBox3D::UpdateMarks()
@@ -364,8 +365,8 @@ void ThvTextBox3D::Render()
     } else {
         UpdateOutline();
         if (m_hasOutline)
-            canvas->FillPolygon(
-                center, { width, height, depth, 1 }, LayoutBox(), m_outline, opacity, true, true, true);
+            canvas->FillKeptPolygon(m_outlineStamp, center, { width, height, depth, 1 }, LayoutBox(),
+                m_outline, opacity, true, true, true);
     }
 
     if (m_showBackground && canvas->GetMaterial()) {

@@ -108,6 +108,7 @@ private:
     };
     OutlineKey m_outlineKey;
     TwzPolygon m_outline;
+    ThvOutlineStamp m_outlineStamp = 0;
     bool m_hasOutline = false;
     int64_t m_outlineBuilds = 0;
     uint64_t m_fontSerial = 1;

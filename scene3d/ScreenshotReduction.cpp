@@ -30,6 +30,25 @@ std::vector<float> Coverage(double from, double to, int32_t count)
     return shares;
 }
 
+/// Large pixel i of `count` covering [origin + i k, origin + (i + 1) k) of the output with
+/// k = span / count: the whole number of large pixels per output pixel when k is its inverse and
+/// the large pixels start at a whole output pixel (to within a thousandth of a large pixel,
+/// which moves nothing by a 255th); 0 otherwise. At most 16, so that sums of 16 x 16 channels
+/// fit 16 bits.
+int32_t WholeFactor(double origin, double span, int64_t count, int64_t& firstLarge)
+{
+    if (count <= 0 || !(span > 0))
+        return 0;
+    const double factor = std::round(static_cast<double>(count) / span);
+    if (factor < 1 || factor > 16 || std::abs(factor * span - static_cast<double>(count)) > 1e-3)
+        return 0;
+    const double start = origin * factor;
+    if (start < 0 || std::abs(start - std::round(start)) > 1e-3)
+        return 0;
+    firstLarge = static_cast<int64_t>(std::round(start));
+    return static_cast<int32_t>(factor);
+}
+
 int32_t CoresToRunOn()
 {
     cpu_set_t set;
@@ -80,6 +99,7 @@ ScreenshotReduction::ScreenshotReduction(TwzBitmap& output, const TwzRect& targe
     , m_width(output.GetWidth())
     , m_height(output.GetHeight())
 {
+    m_columnFactor = WholeFactor(target.Left, RectWidth(target), bigWidth, m_columnOrigin);
     if (workers <= 0)
         workers = CoresToRunOn();
     workers = std::min(workers, kMaxWorkers);
@@ -192,7 +212,11 @@ void ScreenshotReduction::Reduce(const Tile& tile)
     m_spreadUsed.assign(static_cast<size_t>(rows), 0);
 
     // Across: each large row spread over the output columns, rows shared among the threads.
-    ParallelFor(rows, [&](int64_t from, int64_t to) { SpreadRows(tile, from, to, first, m_spreadColumns); });
+    if (m_columnFactor > 0)
+        ParallelFor(rows, [&](int64_t from, int64_t to) { SumRows(tile, from, to, first, m_spreadColumns); });
+    else
+        ParallelFor(
+            rows, [&](int64_t from, int64_t to) { SpreadRows(tile, from, to, first, m_spreadColumns); });
 
     // Down: the spread rows added into the output rows they touch.
     const size_t stride = static_cast<size_t>(m_width) * 4;
@@ -234,8 +258,10 @@ void ScreenshotReduction::SpreadRows(
             if (p == 0)
                 continue;
             used = true;
-            const float channels[4] = { static_cast<float>(p >> 24), static_cast<float>((p >> 16) & 0xFF),
-                static_cast<float>((p >> 8) & 0xFF), static_cast<float>(p & 0xFF) };
+            const uint32_t a = p >> 24;
+            const float channels[4] = { static_cast<float>(a),
+                static_cast<float>(std::min((p >> 16) & 0xFF, a)),
+                static_cast<float>(std::min((p >> 8) & 0xFF, a)), static_cast<float>(std::min(p & 0xFF, a)) };
             const int32_t column = firsts[x] - firstColumn;
             const std::array<float, 3>& w = weights[x];
             for (int n = 0; n < 3; ++n) {
@@ -248,6 +274,62 @@ void ScreenshotReduction::SpreadRows(
             }
         }
         m_spreadUsed[static_cast<size_t>(y)] = used ? 1 : 0;
+    }
+}
+
+void ScreenshotReduction::SumRows(
+    const Tile& tile, int64_t firstRow, int64_t endRow, int32_t firstColumn, int32_t columns)
+{
+    const int64_t count
+        = std::min<int64_t>(tile.width, static_cast<int64_t>(m_columns->First.size()) - tile.left);
+    const int64_t factor = m_columnFactor;
+    const float share = 1.0f / static_cast<float>(factor);
+    const size_t rowFloats = static_cast<size_t>(columns) * 4;
+    // Large column x of the tile lies in output column (m_columnOrigin + tile.left + x) / factor.
+    const int64_t start = m_columnOrigin + tile.left;
+    // Each thread's own row of limited pixels, kept from tile to tile.
+    thread_local std::vector<uint32_t> limited;
+    limited.resize(static_cast<size_t>(count));
+    for (int64_t y = firstRow; y < endRow; ++y) {
+        const uint32_t* source = tile.pixels.data() + y * tile.width;
+        // Each colour limited to its alpha, in a loop the compiler turns into vector code.
+        uint32_t any = 0;
+        for (int64_t x = 0; x < count; ++x) {
+            const uint32_t p = source[x];
+            const uint32_t a = p >> 24;
+            const uint32_t r = std::min((p >> 16) & 0xFF, a);
+            const uint32_t g = std::min((p >> 8) & 0xFF, a);
+            const uint32_t b = std::min(p & 0xFF, a);
+            limited[static_cast<size_t>(x)] = a << 24 | r << 16 | g << 8 | b;
+            any |= p;
+        }
+        float* spread = &m_spread[static_cast<size_t>(y) * rowFloats];
+        m_spreadUsed[static_cast<size_t>(y)] = any ? 1 : 0;
+        if (!any)
+            continue;
+        std::fill(spread, spread + rowFloats, 0.0f);
+        // Output column by output column, the sums of its large pixels: blue and red in the
+        // halves of one word, green and alpha in another (16 x 255 fits a half).
+        int64_t x = 0;
+        while (x < count) {
+            const int64_t column = (start + x) / factor;
+            const int64_t end = std::min(count, (column + 1) * factor - start);
+            uint32_t blueRed = 0;
+            uint32_t greenAlpha = 0;
+            for (; x < end; ++x) {
+                const uint32_t p = limited[static_cast<size_t>(x)];
+                blueRed += p & 0x00FF00FF;
+                greenAlpha += (p >> 8) & 0x00FF00FF;
+            }
+            const int64_t c = column - firstColumn;
+            if (c < 0 || c >= columns)
+                continue;
+            float* cell = spread + static_cast<size_t>(c) * 4;
+            cell[0] = static_cast<float>(greenAlpha >> 16) * share;
+            cell[1] = static_cast<float>(blueRed >> 16) * share;
+            cell[2] = static_cast<float>(greenAlpha & 0xFFFF) * share;
+            cell[3] = static_cast<float>(blueRed & 0xFFFF) * share;
+        }
     }
 }
 
@@ -281,6 +363,11 @@ void ScreenshotReduction::FinishAbove(int32_t row)
     while (end > first && m_columnShares[static_cast<size_t>(end - 1)] == 0)
         --end;
     std::deque<FinishedRow> finished;
+    std::vector<std::vector<uint32_t>> spare;
+    if (done > 0) {
+        std::lock_guard lock(m_mutex);
+        spare.swap(m_spareRows);
+    }
     for (int32_t r = 0; r < done; ++r) {
         const int32_t y = m_bandTop + r;
         if (y < 0 || y >= m_height || end <= first)
@@ -291,6 +378,10 @@ void ScreenshotReduction::FinishAbove(int32_t row)
         FinishedRow out;
         out.row = y;
         out.first = first;
+        if (!spare.empty()) {
+            out.pixels = std::move(spare.back());
+            spare.pop_back();
+        }
         out.pixels.resize(static_cast<size_t>(end - first));
         const float* cells = &m_band[static_cast<size_t>(r) * stride];
         for (int32_t x = first; x < end; ++x) {
@@ -299,10 +390,11 @@ void ScreenshotReduction::FinishAbove(int32_t row)
             // The tiles show the background themselves; it fills only what they leave of
             // the pixel.
             const float rest = 1 - share;
+            // Rounded to the nearest whole number (every sum is at least 0), each colour then
+            // limited to the alpha.
             uint32_t v[4];
             for (int k = 0; k < 4; ++k)
-                v[k] = static_cast<uint32_t>(
-                    std::clamp(std::lround(cell[k] + rest * background[k]), 0L, 255L));
+                v[k] = static_cast<uint32_t>(std::clamp(cell[k] + rest * background[k] + 0.5f, 0.0f, 255.0f));
             for (int k = 1; k < 4; ++k)
                 v[k] = std::min(v[k], v[0]);
             out.pixels[static_cast<size_t>(x - first)] = v[0] << 24 | v[1] << 16 | v[2] << 8 | v[3];
@@ -316,10 +408,12 @@ void ScreenshotReduction::FinishAbove(int32_t row)
         m_bandTop = row;
         m_band.clear();
     }
-    if (!finished.empty()) {
+    if (!finished.empty() || !spare.empty()) {
         std::lock_guard lock(m_mutex);
         for (FinishedRow& out : finished)
             m_finished.push_back(std::move(out));
+        for (std::vector<uint32_t>& pixels : spare)
+            m_spareRows.push_back(std::move(pixels));
     }
 }
 
@@ -334,6 +428,11 @@ void ScreenshotReduction::WriteFinishedRows()
         uint32_t* row = m_output.GetScanline(out.row);
         if (row)
             std::copy(out.pixels.begin(), out.pixels.end(), row + out.first);
+    }
+    if (!finished.empty()) {
+        std::lock_guard lock(m_mutex);
+        for (FinishedRow& out : finished)
+            m_spareRows.push_back(std::move(out.pixels));
     }
 }
 

@@ -17,8 +17,10 @@ namespace scene3d {
 
 /// Reduces a supersampled picture, arriving tile by tile (rows of tiles from the top, each row
 /// from the left), into the output: each output pixel becomes the area-weighted mean of the
-/// large pixels that cover it; where the picture covers an output pixel only in part, the
-/// background fills the rest.
+/// large pixels that cover it, each with its colour limited to its alpha; where the picture
+/// covers an output pixel only in part, the background fills the rest. Where whole columns of
+/// large pixels fall on each output column (a whole supersampling factor, the picture filling
+/// the output's width), the columns are plain sums of whole numbers.
 ///
 /// The tiles are reduced on worker threads while the caller renders the next ones; only the
 /// output rows the current row of tiles reaches are kept in floating point. The output is
@@ -62,6 +64,9 @@ private:
     void Reduce(const Tile& tile);
     /// Spreads the tile's rows [firstRow, endRow) over the output columns from firstColumn on.
     void SpreadRows(const Tile& tile, int64_t firstRow, int64_t endRow, int32_t firstColumn, int32_t columns);
+    /// The same where every output column takes exactly m_columnFactor whole large pixels:
+    /// plain sums of whole numbers, each pixel's colour limited to its alpha on the way.
+    void SumRows(const Tile& tile, int64_t firstRow, int64_t endRow, int32_t firstColumn, int32_t columns);
     void BeginTileRow(int64_t bigTop, int64_t bigBottom);
     /// Turns the held rows above `row` into finished rows for the caller to write.
     void FinishAbove(int32_t row);
@@ -76,6 +81,11 @@ private:
     std::unique_ptr<Axis> m_rows;
     std::vector<float> m_columnShares;
     std::vector<float> m_rowShares;
+    /// When the large picture's columns fall onto the output's whole, `factor` to an output
+    /// column from large column m_columnOrigin on (a whole supersampling of a picture whose
+    /// width fills the output): the factor; 0 otherwise.
+    int32_t m_columnFactor = 0;
+    int64_t m_columnOrigin = 0;
     uint32_t m_background;
     int32_t m_width;
     int32_t m_height;
@@ -94,6 +104,8 @@ private:
     std::deque<Tile> m_pending;
     std::vector<std::vector<uint32_t>> m_spare;
     std::deque<FinishedRow> m_finished;
+    /// Pixels of finished rows already written, for the next rows to reuse.
+    std::vector<std::vector<uint32_t>> m_spareRows;
     bool m_busy = false;
     bool m_stop = false;
 

@@ -9,6 +9,7 @@
 #include "platform/rtl/Exceptions.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <limits>
 #include <new>
@@ -179,6 +180,13 @@ bool ThvCanvas::BeginScene()
 
 void ThvCanvas::EndScene() { }
 
+void ThvCanvas::SetHoldFrames(bool) { }
+
+bool ThvCanvas::TakeFrame()
+{
+    return false;
+}
+
 void ThvCanvas::MaterialChanged(rtl::TObject*) { }
 
 // ---- frame state --------------------------------------------------------------------------
@@ -339,6 +347,18 @@ void ThvCanvas::DrawLines(std::span<const ThvVector> ends, float opacity)
 {
     for (size_t i = 0; i + 1 < ends.size(); i += 2)
         DrawLine(ends[i], ends[i + 1], opacity);
+}
+
+ThvOutlineStamp hvNewOutlineStamp()
+{
+    static std::atomic<ThvOutlineStamp> last { 0 };
+    return ++last;
+}
+
+void ThvCanvas::FillKeptPolygon(ThvOutlineStamp, const ThvVector& center, const ThvVector& size,
+    const TwzRect& rect, const TwzPolygon& points, float opacity, bool front, bool back, bool left)
+{
+    FillPolygon(center, size, rect, points, opacity, front, back, left);
 }
 
 void ThvCanvas::FillRect(const TwzRect& r, float depth, float opacity)

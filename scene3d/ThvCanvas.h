@@ -68,6 +68,13 @@ namespace scene3d {
 using WindowHandle = void*;
 } // namespace scene3d
 
+/// Names one flattened outline for as long as its owner keeps it unchanged: the owner takes a
+/// new stamp (hvNewOutlineStamp) whenever it builds the outline anew, so a canvas that keeps
+/// what it built of an outline can recognise it by the stamp instead of by its points. Never
+/// 0, never given twice in a process.
+using ThvOutlineStamp = uint64_t;
+[[nodiscard]] ThvOutlineStamp hvNewOutlineStamp();
+
 /// What a back end makes of a bitmap to draw with it (a device texture, say). The canvas
 /// keeps one per bitmap without looking inside; each back end derives its own.
 class ThvBitmapHandle {
@@ -203,6 +210,14 @@ public:
     /// Starts a frame; false skips it (no device, or the device is lost). The base has none.
     virtual bool BeginScene();
     virtual void EndScene();
+    /// A bitmap canvas reads each frame back into its bitmap at EndScene. While it holds its
+    /// frames, EndScene only sends the frame on its way and returns, and the bitmap receives
+    /// the oldest frame held at TakeFrame: the device finishes one frame while the caller
+    /// draws the next. A canvas holds at most two frames; beginning a third hands the oldest to
+    /// the bitmap first. Ending the holding drops the frames still held. The base holds none.
+    virtual void SetHoldFrames(bool hold);
+    /// Moves the oldest frame held into the bitmap; false when none is held.
+    virtual bool TakeFrame();
     virtual void FreeBuffer();
     /// A new size (at least 1 x 1); a buffered canvas rebuilds its back buffer. A back buffer
     /// beyond 256 Mi pixels (or beyond the memory) raises rtl::GraphicsError and leaves the
@@ -247,6 +262,10 @@ public:
     virtual void FillPolygon(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
         const TwzPolygon& points, float opacity, bool front, bool back, bool left)
         = 0;
+    /// FillPolygon of an outline its owner keeps unchanged under `stamp`; the base draws it as
+    /// FillPolygon does.
+    virtual void FillKeptPolygon(ThvOutlineStamp stamp, const ThvVector& center, const ThvVector& size,
+        const TwzRect& rect, const TwzPolygon& points, float opacity, bool front, bool back, bool left);
     virtual void FillText(const std::u16string& text, float x, float y, float opacity) = 0;
     virtual void MeasureText(const std::u16string& text, ThvPoint& size) = 0;
 

@@ -17,11 +17,11 @@ void ThvEllipse3D::Render()
     if (m_outline.BuiltFrom != key) {
         TwzPathData outline;
         outline.AddEllipse(MakeRect(0, 0, key.Width, key.Height));
-        m_outline.Drawable = FlattenOutline(outline, m_outline.Polygon, m_outline.Extent);
+        FlattenOutline(outline, m_outline);
         m_outline.BuiltFrom = key;
     }
     if (m_outline.Drawable) {
         ExtrudeFaces(OutlineCenter(), { m_outline.Extent.X, m_outline.Extent.Y, GetDepth(), 1 }, TwzRect {},
-            m_outline.Polygon);
+            m_outline.Polygon, m_outline.Stamp);
     }
 }

@@ -74,7 +74,7 @@ void ThvPath3D::UpdateOutline()
     if (m_outline.BuiltFrom && m_outline.BuiltFrom->Flatness == flatness
         && std::ranges::equal(m_outline.BuiltFrom->Points, points))
         return;
-    m_outline.Drawable = FlattenOutline(*m_path, m_outline.Polygon, m_outline.Extent);
+    FlattenOutline(*m_path, m_outline);
     m_outlineHasArea = HasArea(m_outline.Polygon);
     m_outline.BuiltFrom = OutlineKey { { points.begin(), points.end() }, flatness };
 }
@@ -92,17 +92,18 @@ void ThvPath3D::Render()
         const float depth = GetDepth();
         switch (m_wrapMode) {
         case wzPathOriginal:
-            ExtrudeFaces(OutlineCenter(), { extent.X, extent.Y, depth, 1 }, TwzRect {}, polygon);
+            ExtrudeFaces(
+                OutlineCenter(), { extent.X, extent.Y, depth, 1 }, TwzRect {}, polygon, m_outline.Stamp);
             break;
         case wzPathFit: {
             TwzRect fitted = MakeRect(0, 0, extent.X, extent.Y);
             RectFit(fitted, MakeRect(0, 0, width, height));
-            ExtrudeFaces(
-                OutlineCenter(), { RectWidth(fitted), RectHeight(fitted), depth, 1 }, TwzRect {}, polygon);
+            ExtrudeFaces(OutlineCenter(), { RectWidth(fitted), RectHeight(fitted), depth, 1 }, TwzRect {},
+                polygon, m_outline.Stamp);
             break;
         }
         case wzPathStretch:
-            ExtrudeFaces(OutlineCenter(), { width, height, depth, 1 }, TwzRect {}, polygon);
+            ExtrudeFaces(OutlineCenter(), { width, height, depth, 1 }, TwzRect {}, polygon, m_outline.Stamp);
             break;
         case wzPathTile: {
             // A flat path reports a tiny extent and would ask for millions of tiles that all
@@ -117,7 +118,8 @@ void ThvPath3D::Render()
                 for (int64_t j = 0; j <= rows; ++j) {
                     const ThvVector center { (static_cast<float>(i) + 0.5f) * extent.X,
                         height - (static_cast<float>(j) + 0.5f) * extent.Y, 0, 1 };
-                    ExtrudeFaces(center, { extent.X, extent.Y, depth, 1 }, TwzRect {}, polygon);
+                    ExtrudeFaces(
+                        center, { extent.X, extent.Y, depth, 1 }, TwzRect {}, polygon, m_outline.Stamp);
                 }
             }
             break;

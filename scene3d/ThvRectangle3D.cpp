@@ -62,11 +62,11 @@ void ThvRectangle3D::Render()
         TwzPathData outline;
         outline.AddRectangle(
             MakeRect(0, 0, key.Width, key.Height), m_xRadius, m_yRadius, m_corners, m_cornerType);
-        m_outline.Drawable = FlattenOutline(outline, m_outline.Polygon, m_outline.Extent);
+        FlattenOutline(outline, m_outline);
         m_outline.BuiltFrom = key;
     }
     if (m_outline.Drawable) {
         ExtrudeFaces(OutlineCenter(), { m_outline.Extent.X, m_outline.Extent.Y, GetDepth(), 1 }, TwzRect {},
-            m_outline.Polygon);
+            m_outline.Polygon, m_outline.Stamp);
     }
 }

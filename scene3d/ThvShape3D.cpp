@@ -127,8 +127,8 @@ bool ThvShape3D::FlattenOutline(const TwzPathData& outline, TwzPolygon& polygon,
     return extent.X > 0 && extent.Y > 0 && !polygon.empty();
 }
 
-void ThvShape3D::ExtrudeFaces(
-    const ThvVector& center, const ThvVector& size, const TwzRect& rect, const TwzPolygon& polygon)
+void ThvShape3D::ExtrudeFaces(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
+    const TwzPolygon& polygon, ThvOutlineStamp stamp)
 {
     ThvCanvas* canvas = GetCanvas();
     if (!canvas)
@@ -140,17 +140,17 @@ void ThvShape3D::ExtrudeFaces(
     if (m_sides.Contains(hvShape3DFront)) {
         if (m_frontReplaced)
             canvas->SetMaterialWithOpacity(*GetMaterial(), opacity);
-        canvas->FillPolygon(center, size, rect, polygon, opacity, true, false, false);
+        canvas->FillKeptPolygon(stamp, center, size, rect, polygon, opacity, true, false, false);
     }
     if (m_sides.Contains(hvShape3DBack)) {
         canvas->SetMaterialWithOpacity(*m_materialBack, opacity);
         m_frontReplaced = true;
-        canvas->FillPolygon(center, size, rect, polygon, opacity, false, true, false);
+        canvas->FillKeptPolygon(stamp, center, size, rect, polygon, opacity, false, true, false);
     }
     if (m_sides.Contains(hvShape3DLeft)) {
         canvas->SetMaterialWithOpacity(*m_materialLeft, opacity);
         m_frontReplaced = true;
-        canvas->FillPolygon(center, size, rect, polygon, opacity, false, false, true);
+        canvas->FillKeptPolygon(stamp, center, size, rect, polygon, opacity, false, false, true);
     }
 }
 

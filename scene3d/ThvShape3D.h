@@ -91,6 +91,8 @@ protected:
     template <class Key> struct KeptOutline {
         std::optional<Key> BuiltFrom;
         TwzPolygon Polygon;
+        /// Taken anew whenever Polygon is built (FlattenOutline).
+        ThvOutlineStamp Stamp = 0;
         TwzPoint Extent;
         /// FlattenOutline's answer: false when there is nothing to draw.
         bool Drawable = false;
@@ -101,12 +103,18 @@ protected:
     /// Flattens `outline` with Flatness into `polygon`; false when its extent is not above 0
     /// in both directions (nothing to draw then). `extent` receives the flattened extent.
     bool FlattenOutline(const TwzPathData& outline, TwzPolygon& polygon, TwzPoint& extent) const;
+    /// The same into a kept outline, which takes a new stamp.
+    template <class Key> void FlattenOutline(const TwzPathData& outline, KeptOutline<Key>& kept) const
+    {
+        kept.Drawable = FlattenOutline(outline, kept.Polygon, kept.Extent);
+        kept.Stamp = hvNewOutlineStamp();
+    }
     /// Extrudes `polygon` once per face in Sides, front, back and walls in that order, each
     /// with its material, into the box of `size` around `center` (in the drawing space
     /// BeforePaint sets up). `rect` (may be empty) widens the bounds the polygon is mapped
-    /// through.
-    void ExtrudeFaces(
-        const ThvVector& center, const ThvVector& size, const TwzRect& rect, const TwzPolygon& polygon);
+    /// through. `stamp` names the polygon while it stays unchanged (0 when nothing keeps it).
+    void ExtrudeFaces(const ThvVector& center, const ThvVector& size, const TwzRect& rect,
+        const TwzPolygon& polygon, ThvOutlineStamp stamp);
     /// In design mode, unless Locked: the object's box outline in the design colour.
     void DrawDesignBox();
     /// The centre of the outline's box in the drawing space BeforePaint sets up.

@@ -198,7 +198,7 @@ bool ThvText3D::BuildOutline(OutlineKey key)
         m_outline.BoxWidth = RectWidth(m_outline.Rect) / kLayoutScale;
         m_outline.BoxHeight = RectHeight(m_outline.Rect) / kLayoutScale;
     }
-    m_outline.Drawable = FlattenOutline(path, m_outline.Polygon, m_outline.Extent);
+    FlattenOutline(path, m_outline);
     return true;
 }
 
@@ -211,7 +211,7 @@ void ThvText3D::Render()
         return;
     if (m_outline.Drawable) {
         ExtrudeFaces(OutlineCenter(), { m_outline.BoxWidth, m_outline.BoxHeight, GetDepth(), 1 },
-            m_outline.Rect, m_outline.Polygon);
+            m_outline.Rect, m_outline.Polygon, m_outline.Stamp);
     }
     DrawDesignBox();
 }

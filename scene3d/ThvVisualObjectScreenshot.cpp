@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Off-screen rendering: a tile of the object's screen picture through a bitmap's own canvas,
@@ -129,21 +130,46 @@ bool ThvVisualObject::MakeScreenshot(TwzBitmap* bitmap, int32_t width, int32_t h
         return cancel();
     if (!self)
         return false;
+    // The tile canvas holds each frame while the next tile is drawn, so the device renders one
+    // tile while this thread sends the next; each tile reaches the reduction once the one
+    // after it is drawn.
+    ThvCanvas* tileCanvas = tile.GetCanvas();
+    tileCanvas->SetHoldFrames(true);
+    struct StopHolding {
+        ThvCanvas* canvas;
+        ~StopHolding() { canvas->SetHoldFrames(false); }
+    } stopHolding { tileCanvas };
+    struct Place {
+        int64_t left = 0;
+        int64_t top = 0;
+    };
+    std::optional<Place> held;
+    // Hands the tile drawn before to the reduction; false when the caller cancels.
+    const auto deliver = [&] {
+        tileCanvas->TakeFrame();
+        reduction.AddTile(tile.Bits().data(), tile.GetWidth(), tile.GetHeight(), held->left, held->top);
+        held.reset();
+        ++done;
+        return !progress || progress(done, total);
+    };
     for (int64_t top = 0; top < bigHeight; top += tileSize) {
         for (int64_t left = 0; left < bigWidth; left += tileSize) {
             PaintToBitmap(&tile, tileSize, tileSize, static_cast<int32_t>(left), static_cast<int32_t>(top),
                 magnification, clearColor);
             if (!self)
                 return false;
-            reduction.AddTile(tile.Bits().data(), tile.GetWidth(), tile.GetHeight(), left, top);
-            ++done;
-            if (progress && !progress(done, total))
+            if (held && !deliver())
                 return cancel();
             // The progress hook may process messages, in which the object can go away.
             if (!self)
                 return false;
+            held = Place { left, top };
         }
     }
+    if (held && !deliver())
+        return cancel();
+    if (!self)
+        return false;
     reduction.Finish();
     bitmap->SetNeedUpdate(true);
     bitmap->OnChange(bitmap);

@@ -1,6 +1,7 @@
 // Speed of the export: the lettering scene of the rendering tests, viewed in a 715 x 660
 // window, rendered to a 1920 x 1080 picture with supersampling 6 (the render dialog's), as
-// tiles of the supersampled picture rendered, read back and reduced into the output.
+// tiles of the supersampled picture rendered, read back and reduced into the output; and the
+// same export with longer texts, whose cost should follow the pixels more than the letters.
 
 #include "bench/support/SoftwareDirectX.h"
 
@@ -14,15 +15,18 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 
 namespace {
 
 /// The Direct3D module and the 2D canvas class the lettering is laid out with, and the
-/// lettering scene in a 715 x 660 view rendered once, for the life of one benchmark.
+/// lettering scene in a 715 x 660 view rendered once, for the life of one benchmark. With a
+/// number of characters, the lettering shows as many of running text instead of its word.
 class ExportScene {
 public:
-    ExportScene()
+    explicit ExportScene(size_t characters = 0)
     {
         if (!m_modules.Ready())
             return;
@@ -32,6 +36,8 @@ public:
         m_window = std::make_unique<ThvBitmap>(715, 660);
         m_scene->SetCanvas(m_window->GetCanvas());
         m_built = lettering::BuildLetteringScene(*m_scene, m_owner.get());
+        if (characters > 0)
+            lettering::ShowRunningText(m_built, characters);
         m_scene->Render();
     }
     ~ExportScene()
@@ -57,11 +63,12 @@ private:
 
 } // namespace
 
-// The render dialog's export of the lettering at 1920 x 1080, supersampling 6, over a
-// transparent background.
-void BM_LetteringExport(benchmark::State& state)
+namespace {
+
+/// Exports the scene's lettering at 1920 x 1080 with the state's supersampling, over a
+/// transparent background, once per iteration.
+void ExportLoop(benchmark::State& state, ExportScene& scene, int32_t scale)
 {
-    ExportScene scene;
     if (!scene.Ready()) {
         state.SkipWithError("no OpenGL here");
         return;
@@ -70,12 +77,37 @@ void BM_LetteringExport(benchmark::State& state)
     int64_t tiles = 0;
     for (auto _ : state) {
         tiles = 0;
-        scene.Lettering().MakeScreenshot(
-            &picture, 1920, 1080, 0, static_cast<int32_t>(state.range(0)), [&](int64_t, int64_t total) {
-                tiles = total;
-                return true;
-            });
+        scene.Lettering().MakeScreenshot(&picture, 1920, 1080, 0, scale, [&](int64_t, int64_t total) {
+            tiles = total;
+            return true;
+        });
     }
     state.counters["tiles"] = static_cast<double>(tiles);
 }
+
+} // namespace
+
+// The render dialog's export of the lettering at 1920 x 1080, supersampling 6, over a
+// transparent background.
+void BM_LetteringExport(benchmark::State& state)
+{
+    ExportScene scene;
+    ExportLoop(state, scene, static_cast<int32_t>(state.range(0)));
+}
 BENCHMARK(BM_LetteringExport)->Arg(6)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+// The same export of a text of 10, 100 and 1,000 characters, wrapped on the lettering's face:
+// the more letters, the smaller each, over the same pixels.
+void BM_LetteringExportText(benchmark::State& state)
+{
+    ExportScene scene(static_cast<size_t>(state.range(0)));
+    ExportLoop(state, scene, 6);
+    state.counters["characters"] = static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_LetteringExportText)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);

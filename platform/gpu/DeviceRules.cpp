@@ -113,6 +113,33 @@ std::optional<uint32_t> IndexCountOf(D3DPRIMITIVETYPE type, uint32_t primitiveCo
     return uint32_t(count);
 }
 
+void IndexBound::Written(
+    const uint8_t* bytes, uint32_t bufferSize, uint32_t offset, uint32_t size, uint32_t indexSize)
+{
+    if (!bytes || indexSize == 0 || offset >= bufferSize)
+        return;
+    // The whole indices the written bytes touch.
+    const uint32_t end = uint32_t(std::min<uint64_t>(uint64_t(offset) + size, bufferSize));
+    const uint32_t first = offset / indexSize;
+    const uint32_t last = (end + indexSize - 1) / indexSize;
+    const uint32_t whole = bufferSize / indexSize;
+    // A buffer written whole forgets what it held before.
+    uint32_t highest = first == 0 && last >= whole ? 0 : m_highest;
+    const uint8_t* p = bytes + size_t(first) * indexSize;
+    for (uint32_t i = first; i < std::min(last, whole); ++i, p += indexSize) {
+        if (indexSize == 2) {
+            uint16_t v;
+            std::memcpy(&v, p, 2);
+            highest = std::max<uint32_t>(highest, v);
+        } else {
+            uint32_t v;
+            std::memcpy(&v, p, 4);
+            highest = std::max(highest, v);
+        }
+    }
+    m_highest = highest;
+}
+
 bool IndicesInRange(const IndexedDraw& d)
 {
     if (d.IndexCount == 0 || d.Stride == 0 || d.Stride < d.VertexSize || !d.IndexData)
@@ -123,6 +150,9 @@ bool IndicesInRange(const IndexedDraw& d)
         return false;
     // The largest vertex number whose bytes still lie inside the buffer.
     int64_t lastVertex = int64_t((uint64_t(d.VertexBufferSize) - d.StreamOffset - d.VertexSize) / d.Stride);
+    // Every index of the buffer, the draw's among them, lies in 0..HighestIndex.
+    if (d.HighestIndex && d.BaseVertex >= 0 && int64_t(*d.HighestIndex) + d.BaseVertex <= lastVertex)
+        return true;
     int64_t low = INT64_MAX;
     int64_t high = INT64_MIN;
     const uint8_t* p = d.IndexData + size_t(d.StartIndex) * d.IndexSize;

@@ -48,6 +48,22 @@ struct VertexLayout {
 /// Indices a primitive run consumes; nullopt for an unknown type or no primitives.
 [[nodiscard]] std::optional<uint32_t> IndexCountOf(D3DPRIMITIVETYPE type, uint32_t primitiveCount);
 
+/// The largest index an index buffer holds, kept by the buffer as locks of it end: each lock's
+/// bytes are read once, when they are written, so a draw needs no pass over its own indices
+/// while even the buffer's largest one names a vertex inside the vertex buffer. Bytes never
+/// written are zeros.
+class IndexBound {
+public:
+    /// `bytes` holds the whole buffer of `bufferSize` bytes, of which [offset, offset + size)
+    /// was written; `indexSize` is 2 or 4.
+    void Written(
+        const uint8_t* bytes, uint32_t bufferSize, uint32_t offset, uint32_t size, uint32_t indexSize);
+    [[nodiscard]] uint32_t Highest() const { return m_highest; }
+
+private:
+    uint32_t m_highest = 0;
+};
+
 /// The data an indexed draw reads, and the rule that every index it uses, offset by the base
 /// vertex, names a whole vertex inside the vertex buffer.
 struct IndexedDraw {
@@ -61,6 +77,8 @@ struct IndexedDraw {
     int32_t BaseVertex = 0;
     uint32_t StartIndex = 0;
     uint32_t IndexCount = 0;
+    /// The largest index of the whole buffer, when the buffer keeps it.
+    std::optional<uint32_t> HighestIndex;
 };
 [[nodiscard]] bool IndicesInRange(const IndexedDraw& draw);
 
@@ -77,7 +95,7 @@ template <class VertexBufferType, class IndexBufferType> struct BoundDraw {
 /// missing or locked, a vertex format that is not drawable, no primitives, or an index
 /// outside either buffer. A device binds only buffers of its own kinds (`VertexBufferType`,
 /// `IndexBufferType`, each with a Store() holding the data and an index buffer with
-/// IndexSize()), so the bindings are taken as those.
+/// IndexSize() and HighestIndex()), so the bindings are taken as those.
 template <class VertexBufferType, class IndexBufferType>
 [[nodiscard]] std::optional<BoundDraw<VertexBufferType, IndexBufferType>> BindIndexedDraw(
     const DeviceState& state, D3DPRIMITIVETYPE type, int32_t baseVertexIndex, uint32_t startIndex,
@@ -103,6 +121,7 @@ template <class VertexBufferType, class IndexBufferType>
     draw.BaseVertex = baseVertexIndex;
     draw.StartIndex = startIndex;
     draw.IndexCount = *indexCount;
+    draw.HighestIndex = bound.Indices->HighestIndex();
     if (!IndicesInRange(draw))
         return std::nullopt;
     return bound;

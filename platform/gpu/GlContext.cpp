@@ -20,6 +20,9 @@ GlFunctions LoadFunctions(bool& complete)
         complete = false;
     GF_GL_FUNCTIONS(GF_GL_LOAD)
 #undef GF_GL_LOAD
+#define GF_GL_LOAD_OPTIONAL(type, name) f.name = reinterpret_cast<type>(eglGetProcAddress(#name));
+    GF_GL_OPTIONAL_FUNCTIONS(GF_GL_LOAD_OPTIONAL)
+#undef GF_GL_LOAD_OPTIONAL
     return f;
 }
 

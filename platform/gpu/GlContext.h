@@ -58,10 +58,22 @@ namespace platform::gpu {
     X(PFNGLUNIFORM1FVPROC, glUniform1fv)                                                                     \
     X(PFNGLUNIFORM3FVPROC, glUniform3fv)
 
+// Entry points the device does without where the driver lacks them: fences, which let a
+// read-back wait for its own frame alone.
+#define GF_GL_OPTIONAL_FUNCTIONS(X)                                                                          \
+    X(PFNGLFENCESYNCPROC, glFenceSync)                                                                       \
+    X(PFNGLCLIENTWAITSYNCPROC, glClientWaitSync)                                                             \
+    X(PFNGLDELETESYNCPROC, glDeleteSync)
+
 struct GlFunctions {
 #define GF_GL_MEMBER(type, name) type name = nullptr;
     GF_GL_FUNCTIONS(GF_GL_MEMBER)
+    GF_GL_OPTIONAL_FUNCTIONS(GF_GL_MEMBER)
 #undef GF_GL_MEMBER
+    [[nodiscard]] bool HasFences() const
+    {
+        return glFenceSync && glClientWaitSync && glDeleteSync;
+    }
 };
 
 /// The process's EGL display (surfaceless Mesa platform), initialised on first use with

@@ -360,6 +360,14 @@ HRESULT GlDevice::Create(const GlCaps& caps, bool extended, D3DPRESENT_PARAMETER
 
 GlDevice::~GlDevice()
 {
+    // Reads on their way are abandoned: their destinations keep what they held.
+    if (Enter()) {
+        for (PendingRead& read : m_pendingReads) {
+            m_gl.glDeleteSync(read.Fence);
+            read.Destination->SetPendingRead(nullptr);
+        }
+    }
+    m_pendingReads.clear();
     // Drop references first so resources die while the context is still whole.
     m_state.SetDefaults(false);
     m_renderTarget.reset();
@@ -426,6 +434,7 @@ HRESULT GlDevice::ResetDevice(D3DPRESENT_PARAMETERS& parameters)
         return D3DERR_INVALIDCALL;
     if (!Enter())
         return E_FAIL;
+    CompleteReads(nullptr);
     HRESULT hr = BuildSwapChain(parameters);
     if (Failed(hr))
         return hr;
@@ -1012,6 +1021,7 @@ HRESULT GlDevice::Clear(
         return D3DERR_INVALIDCALL;
     if (!Enter())
         return E_FAIL;
+    CompleteReads(m_renderTarget.get());
     if (!PrepareTarget())
         return D3DERR_INVALIDCALL;
     GLbitfield mask = 0;
@@ -1295,6 +1305,8 @@ HRESULT GlDevice::SetRenderTarget(uint32_t index, const SurfacePtr& target)
     GlSurface* own = OwnSurface(target);
     if (index != 0 || !own || own->GetKind() != GlSurface::Kind::Color)
         return D3DERR_INVALIDCALL;
+    // A frame on its way out of the target is read before anything is drawn over it.
+    CompleteReads(own);
     m_renderTarget = std::static_pointer_cast<GlSurface>(target);
     m_targetDirty = true;
     return D3D_OK;
@@ -1387,8 +1399,52 @@ HRESULT GlDevice::GetRenderTargetData(const SurfacePtr& renderTarget, const Surf
         return D3DERR_INVALIDCALL;
     if (!Enter())
         return E_FAIL;
-    ReadColor(*source, dest->Bits(), dest->Pitch());
+    CompleteReads(dest);
+    // With a fence the read waits for its own frame alone, when the destination is next looked
+    // at: meanwhile the caller may draw the next frame into another target, which the driver
+    // renders after this one.
+    GLsync fence = m_gl.HasFences() ? m_gl.glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0) : nullptr;
+    if (!fence) {
+        ReadColor(*source, dest->Bits(), dest->Pitch());
+        return D3D_OK;
+    }
+    glFlush();
+    auto own = std::static_pointer_cast<GlSurface>(destination);
+    m_pendingReads.push_back({ std::static_pointer_cast<GlSurface>(renderTarget), own, fence });
+    std::weak_ptr<Device> device = weak_from_this();
+    own->SetPendingRead([device, surface = own.get()] {
+        if (const std::shared_ptr<Device> alive = device.lock())
+            static_cast<GlDevice&>(*alive).CompleteReads(surface);
+    });
     return D3D_OK;
+}
+
+void GlDevice::CompleteReads(const GlSurface* surface)
+{
+    if (m_pendingReads.empty())
+        return;
+    std::vector<PendingRead> due;
+    std::erase_if(m_pendingReads, [&](PendingRead& read) {
+        if (surface && read.Source.get() != surface && read.Destination.get() != surface)
+            return false;
+        due.push_back(std::move(read));
+        return true;
+    });
+    if (due.empty() || !Enter())
+        return;
+    for (PendingRead& read : due) {
+        // Waits in steps so that a driver that never signals cannot hang the caller: past the
+        // steps the read goes ahead, and reading waits for the frame by itself.
+        for (int step = 0; step < 100; ++step) {
+            const GLenum waited
+                = m_gl.glClientWaitSync(read.Fence, GL_SYNC_FLUSH_COMMANDS_BIT, GLuint64 { 100'000'000 });
+            if (waited != GL_TIMEOUT_EXPIRED)
+                break;
+        }
+        m_gl.glDeleteSync(read.Fence);
+        read.Destination->SetPendingRead(nullptr);
+        ReadColor(*read.Source, read.Destination->Bits(), read.Destination->Pitch());
+    }
 }
 
 HRESULT GlDevice::StretchRect(const SurfacePtr& source, const RECT* sourceRect, const SurfacePtr& destination,
@@ -1410,6 +1466,7 @@ HRESULT GlDevice::StretchRect(const SurfacePtr& source, const RECT* sourceRect, 
         return D3DERR_INVALIDCALL;
     if (!Enter())
         return E_FAIL;
+    CompleteReads(d);
     Blit(*s, *from, *d, *to, sameSize || filter != D3DTEXF_LINEAR ? GL_NEAREST : GL_LINEAR);
     return D3D_OK;
 }
@@ -1456,6 +1513,8 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex
         return D3DERR_INVALIDCALL;
     if (!Enter())
         return E_FAIL;
+    if (!m_pendingReads.empty())
+        CompleteReads(m_renderTarget.get());
     if (!PrepareTarget())
         return D3DERR_INVALIDCALL;
     const VertexLayout& layout = bound->Layout;

@@ -76,6 +76,9 @@ private:
     HRESULT NewSurface(GlSurface::Kind kind, const D3DSURFACE_DESC& desc, SurfacePtr& result);
     /// Reads a single-sampled colour buffer into top-down rows at `pitch`.
     void ReadColor(const GlSurface& source, uint8_t* destination, int32_t pitch);
+    /// Completes the read-backs on their way from or into `surface` (every one for null):
+    /// waits for the frame each reads, then reads it.
+    void CompleteReads(const GlSurface* surface);
     void Blit(const GlSurface& source, const RECT& sourceRect, const GlSurface& destination,
         const RECT& destRect, GLenum filter);
 
@@ -120,6 +123,14 @@ private:
     /// The channel order colour buffers are read in: the driver's own when it is RGBA.
     enum class ReadOrder { Unknown, Rgba, Bgra } m_readOrder = ReadOrder::Unknown;
     std::vector<uint32_t> m_readBand; ///< rows of a colour buffer on their way out
+    /// A read-back GetRenderTargetData sent on its way: done when its destination is locked,
+    /// or before anything else touches either surface, once the frame it reads is finished.
+    struct PendingRead {
+        std::shared_ptr<GlSurface> Source;
+        std::shared_ptr<GlSurface> Destination;
+        GLsync Fence = nullptr;
+    };
+    std::vector<PendingRead> m_pendingReads;
     bool m_inScene = false;
     FrontBuffer m_front;
 };

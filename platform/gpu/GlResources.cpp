@@ -51,6 +51,7 @@ HRESULT GlSurface::Allocate(uint32_t width, uint32_t height, D3DMULTISAMPLE_TYPE
     m_desc.Width = width;
     m_desc.Height = height;
     m_desc.MultiSampleType = multiSample;
+    m_pendingRead = nullptr;
     if (m_kind == Kind::SystemMemory) {
         try {
             m_memory.assign(size_t(width) * height * 4, 0);
@@ -83,10 +84,20 @@ HRESULT GlSurface::GetDesc(D3DSURFACE_DESC& desc)
     return D3D_OK;
 }
 
+void GlSurface::CompletePendingRead()
+{
+    if (m_pendingRead) {
+        const std::function<void()> complete = std::move(m_pendingRead);
+        m_pendingRead = nullptr;
+        complete();
+    }
+}
+
 HRESULT GlSurface::LockRect(D3DLOCKED_RECT& locked, const RECT* rect, uint32_t)
 {
     if (m_kind != Kind::SystemMemory || m_locked || m_memory.empty())
         return D3DERR_INVALIDCALL;
+    CompletePendingRead();
     std::optional<RECT> r = CheckedRect(rect, m_desc.Width, m_desc.Height);
     if (!r)
         return D3DERR_INVALIDCALL;
@@ -206,11 +217,13 @@ HRESULT GlTexture::UnlockRect(uint32_t level)
 
 // --- GlBufferStore -----------------------------------------------------------------------
 
-GlBufferStore::GlBufferStore(GlContextPtr context, GLenum target, uint32_t size, uint32_t usage)
+GlBufferStore::GlBufferStore(
+    GlContextPtr context, GLenum target, uint32_t size, uint32_t usage, uint32_t indexSize)
     : m_context(std::move(context))
     , m_target(target)
     , m_usage(usage)
     , m_size(size)
+    , m_indexSize(indexSize)
 { }
 
 GlBufferStore::~GlBufferStore()
@@ -224,6 +237,7 @@ HRESULT GlBufferStore::Allocate()
     uint32_t size = m_size;
     m_copy.reset(static_cast<uint8_t*>(std::calloc(std::max<size_t>(size, 1), 1)));
     m_copySize = m_copy ? size : 0;
+    m_indexBound = {};
     if (!m_copy)
         return E_OUTOFMEMORY;
     if (!m_context->MakeCurrent())
@@ -259,6 +273,8 @@ HRESULT GlBufferStore::Unlock()
         return D3DERR_INVALIDCALL;
     uint32_t size = *m_lockedSize;
     m_lockedSize.reset();
+    if (m_indexSize)
+        m_indexBound.Written(m_copy.get(), m_copySize, m_lockedOffset, size, m_indexSize);
     if (!m_context->MakeCurrent())
         return E_FAIL;
     const GlFunctions& gl = m_context->Gl();

@@ -5,9 +5,11 @@
 // device is gone is safe.
 
 #include "platform/gpu/Device.h"
+#include "platform/gpu/DeviceRules.h"
 #include "platform/gpu/GlContext.h"
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -37,6 +39,11 @@ public:
     bool Locked() const { return m_locked; }
     uint8_t* Bits() { return m_memory.data(); }
     int32_t Pitch() const { return int32_t(m_desc.Width * 4); }
+    /// For a system-memory surface a read-back is on its way to: what completes it, run before
+    /// the surface's pixels are next looked at; empty once done.
+    void SetPendingRead(std::function<void()> complete) { m_pendingRead = std::move(complete); }
+    /// Runs the pending read, if any.
+    void CompletePendingRead();
 
 private:
     GlContextPtr m_context;
@@ -44,6 +51,7 @@ private:
     D3DSURFACE_DESC m_desc;
     GLuint m_renderbuffer = 0;
     std::vector<uint8_t> m_memory;
+    std::function<void()> m_pendingRead;
     bool m_locked = false;
 };
 
@@ -75,10 +83,10 @@ private:
 
 /// A vertex or index buffer: a GL buffer object with a CPU copy that locks write into.
 /// The GL buffer always equals the copy after Unlock, which lets draws check their indices
-/// on the CPU.
+/// on the CPU; an index buffer (`indexSize` 2 or 4, 0 for vertices) keeps its largest index.
 class GlBufferStore {
 public:
-    GlBufferStore(GlContextPtr context, GLenum target, uint32_t size, uint32_t usage);
+    GlBufferStore(GlContextPtr context, GLenum target, uint32_t size, uint32_t usage, uint32_t indexSize);
     ~GlBufferStore();
     GlBufferStore(const GlBufferStore&) = delete;
     GlBufferStore& operator=(const GlBufferStore&) = delete;
@@ -92,12 +100,15 @@ public:
     uint32_t Size() const { return m_copySize; }
     const uint8_t* Data() const { return m_copy.get(); }
     bool Locked() const { return m_lockedSize.has_value(); }
+    uint32_t HighestIndex() const { return m_indexBound.Highest(); }
 
 private:
     GlContextPtr m_context;
     GLenum m_target;
     uint32_t m_usage;
     uint32_t m_size;
+    uint32_t m_indexSize;
+    IndexBound m_indexBound;
     GLuint m_name = 0;
     struct FreeBytes {
         void operator()(uint8_t* bytes) const { std::free(bytes); }
@@ -114,8 +125,8 @@ private:
 /// What vertex and index buffers share: the store behind the device interface's calls.
 template <class Interface, class Desc> class GlBuffer : public Interface {
 public:
-    GlBuffer(GlContextPtr context, GLenum target, const Desc& desc)
-        : m_store(std::move(context), target, desc.Size, desc.Usage)
+    GlBuffer(GlContextPtr context, GLenum target, const Desc& desc, uint32_t indexSize)
+        : m_store(std::move(context), target, desc.Size, desc.Usage, indexSize)
         , m_desc(desc)
     { }
 
@@ -142,7 +153,7 @@ class GlVertexBuffer final : public GlBuffer<VertexBuffer, D3DVERTEXBUFFER_DESC>
 public:
     GlVertexBuffer(GlContextPtr context, uint32_t length, uint32_t usage, uint32_t fvf, D3DPOOL pool)
         : GlBuffer(std::move(context), GL_ARRAY_BUFFER,
-            { D3DFMT_UNKNOWN, D3DRTYPE_VERTEXBUFFER, usage, pool, length, fvf })
+            { D3DFMT_UNKNOWN, D3DRTYPE_VERTEXBUFFER, usage, pool, length, fvf }, 0)
     { }
 };
 
@@ -150,10 +161,11 @@ class GlIndexBuffer final : public GlBuffer<IndexBuffer, D3DINDEXBUFFER_DESC> {
 public:
     GlIndexBuffer(GlContextPtr context, uint32_t length, uint32_t usage, D3DFORMAT format, D3DPOOL pool)
         : GlBuffer(std::move(context), GL_ELEMENT_ARRAY_BUFFER,
-            { format, D3DRTYPE_INDEXBUFFER, usage, pool, length })
+            { format, D3DRTYPE_INDEXBUFFER, usage, pool, length }, format == D3DFMT_INDEX32 ? 4 : 2)
     { }
 
     uint32_t IndexSize() const { return m_desc.Format == D3DFMT_INDEX32 ? 4 : 2; }
+    std::optional<uint32_t> HighestIndex() const { return m_store.HighestIndex(); }
 };
 
 } // namespace platform::gpu

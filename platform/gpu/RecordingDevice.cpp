@@ -316,8 +316,9 @@ uint32_t RecordingTexture::Pixel(uint32_t x, uint32_t y) const
 
 // --- buffers -----------------------------------------------------------------------------
 
-RecordingBufferStore::RecordingBufferStore(uint32_t size)
+RecordingBufferStore::RecordingBufferStore(uint32_t size, uint32_t indexSize)
     : m_bytes(size, 0)
+    , m_indexSize(indexSize)
 { }
 
 HRESULT RecordingBufferStore::Lock(uint32_t offset, uint32_t size, void** data)
@@ -330,6 +331,8 @@ HRESULT RecordingBufferStore::Lock(uint32_t offset, uint32_t size, void** data)
         return D3DERR_INVALIDCALL;
     }
     *data = m_bytes.data() + offset;
+    m_lockedOffset = offset;
+    m_lockedSize = *lockedSize;
     m_locked = true;
     return D3D_OK;
 }
@@ -339,14 +342,17 @@ HRESULT RecordingBufferStore::Unlock()
     if (!m_locked)
         return D3DERR_INVALIDCALL;
     m_locked = false;
+    if (m_indexSize)
+        m_indexBound.Written(m_bytes.data(), Size(), m_lockedOffset, m_lockedSize, m_indexSize);
     return D3D_OK;
 }
 
 template <class Interface, class Desc>
-RecordingBuffer<Interface, Desc>::RecordingBuffer(RecorderPtr recorder, std::string name, const Desc& desc)
+RecordingBuffer<Interface, Desc>::RecordingBuffer(
+    RecorderPtr recorder, std::string name, const Desc& desc, uint32_t indexSize)
     : RecordingObject(std::move(recorder), std::move(name), true)
     , m_desc(desc)
-    , m_store(desc.Size)
+    , m_store(desc.Size, indexSize)
 { }
 
 template <class Interface, class Desc> HRESULT RecordingBuffer<Interface, Desc>::GetDesc(Desc& desc)

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "platform/gpu/Device.h"
+#include "platform/gpu/DeviceRules.h"
 #include "platform/gpu/DeviceState.h"
 #include "platform/gpu/StateBlock.h"
 
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -171,18 +173,24 @@ private:
     int m_uploads = 0;
 };
 
-/// CPU buffer with the lock rules of a device buffer.
+/// CPU buffer with the lock rules of a device buffer; an index buffer (`indexSize` 2 or 4, 0
+/// for vertices) keeps its largest index.
 class RecordingBufferStore {
 public:
-    explicit RecordingBufferStore(uint32_t size);
+    RecordingBufferStore(uint32_t size, uint32_t indexSize);
     HRESULT Lock(uint32_t offset, uint32_t size, void** data);
     HRESULT Unlock();
     bool Locked() const { return m_locked; }
     uint32_t Size() const { return uint32_t(m_bytes.size()); }
     const uint8_t* Data() const { return m_bytes.data(); }
+    uint32_t HighestIndex() const { return m_indexBound.Highest(); }
 
 private:
     std::vector<uint8_t> m_bytes;
+    uint32_t m_indexSize;
+    IndexBound m_indexBound;
+    uint32_t m_lockedOffset = 0;
+    uint32_t m_lockedSize = 0;
     bool m_locked = false;
 };
 
@@ -190,7 +198,7 @@ private:
 /// store.
 template <class Interface, class Desc> class RecordingBuffer : public Interface, public RecordingObject {
 public:
-    RecordingBuffer(RecorderPtr recorder, std::string name, const Desc& desc);
+    RecordingBuffer(RecorderPtr recorder, std::string name, const Desc& desc, uint32_t indexSize);
     HRESULT GetDesc(Desc& desc) override;
     HRESULT Lock(uint32_t offset, uint32_t size, void** data, uint32_t flags) override;
     HRESULT Unlock() override;
@@ -208,13 +216,18 @@ extern template class RecordingBuffer<IndexBuffer, D3DINDEXBUFFER_DESC>;
 
 class RecordingVertexBuffer final : public RecordingBuffer<VertexBuffer, D3DVERTEXBUFFER_DESC> {
 public:
-    using RecordingBuffer::RecordingBuffer;
+    RecordingVertexBuffer(RecorderPtr recorder, std::string name, const D3DVERTEXBUFFER_DESC& desc)
+        : RecordingBuffer(std::move(recorder), std::move(name), desc, 0)
+    { }
 };
 
 class RecordingIndexBuffer final : public RecordingBuffer<IndexBuffer, D3DINDEXBUFFER_DESC> {
 public:
-    using RecordingBuffer::RecordingBuffer;
+    RecordingIndexBuffer(RecorderPtr recorder, std::string name, const D3DINDEXBUFFER_DESC& desc)
+        : RecordingBuffer(std::move(recorder), std::move(name), desc, desc.Format == D3DFMT_INDEX32 ? 4 : 2)
+    { }
     uint32_t IndexSize() const { return m_desc.Format == D3DFMT_INDEX32 ? 4 : 2; }
+    std::optional<uint32_t> HighestIndex() const { return Store().HighestIndex(); }
 };
 
 class RecordingDevice final : public Device, public RecordingObject {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -91,7 +92,9 @@ protected:
     {
         m_runtime = StartRecording();
         m_canvas = MakeWindowCanvas(64, 48);
-        ASSERT_TRUE(BeginFrame(*m_canvas, 0xFF000000));
+        // The camera 40 units away, so every box the tests fill lies within the window: the
+        // canvas sends nothing that lies beyond its edges.
+        ASSERT_TRUE(BeginFrame(*m_canvas, 0xFF000000, false, Translation(0, 0, -40)));
         UseColor(*m_canvas, 0xFFFFFFFF);
         Log().ClearCalls();
         Log().ClearDraws();
@@ -202,7 +205,7 @@ TEST_F(ExtrudeTest, CapsCountInStencilBitsOfTheirOwnClearedOnceForEightCapsAndEv
 
     // A new scene clears before its first cap, whatever bits the last one used.
     Canvas().EndScene();
-    ASSERT_TRUE(BeginFrame(Canvas(), 0xFF000000));
+    ASSERT_TRUE(BeginFrame(Canvas(), 0xFF000000, false, Translation(0, 0, -40)));
     Log().ClearCalls();
     Fill(Rectangle(0, 0, 1, 1), false, true, false);
     EXPECT_EQ(clears(), 1u);
@@ -569,7 +572,7 @@ TEST_F(ExtrudeTest, ExtrusionsNoSceneDrewLatelyAreDropped)
     Fill(a, true, false, false);
     for (int scene = 0; scene < 6; ++scene) {
         Canvas().EndScene();
-        ASSERT_TRUE(BeginFrame(Canvas(), 0xFF000000));
+        ASSERT_TRUE(BeginFrame(Canvas(), 0xFF000000, false, Translation(0, 0, -40)));
         UseColor(Canvas(), 0xFFFFFFFF);
         Fill(b, true, false, false);
     }
@@ -620,5 +623,113 @@ TEST(ExtrudeOutline, LengthCountsTheStepsBetweenFiguresButNotTheFigureEnds)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_FLOAT_EQ(scene3d::OutlineLength(c.points), c.length);
+    }
+}
+
+namespace {
+
+/// Ten square contours of 600 points each, side by side along x: contour k spans
+/// [64 k + 8, 64 k + 56] x [8, 40].
+TwzPolygon TenRings()
+{
+    TwzPolygon points;
+    for (int k = 0; k < 10; ++k) {
+        const float x0 = static_cast<float>(64 * k + 8), x1 = x0 + 48, y0 = 8, y1 = 40;
+        const TwzPoint corners[5] = { { x0, y0 }, { x1, y0 }, { x1, y1 }, { x0, y1 }, { x0, y0 } };
+        for (int side = 0; side < 4; ++side) {
+            for (int n = 0; n < 150; ++n) {
+                const float t = static_cast<float>(n) / 150;
+                points.push_back({ corners[side].X + t * (corners[side + 1].X - corners[side].X),
+                    corners[side].Y + t * (corners[side + 1].Y - corners[side].Y) });
+            }
+        }
+        points.push_back({ x0, y0 });
+        points.push_back(kEnd);
+    }
+    return points;
+}
+
+} // namespace
+
+TEST_F(ExtrudeTest, OnlyTheContoursThatReachTheTargetAreSent)
+{
+    // In pixel units the 64 x 48 window shows the first of ten rings laid side by side over
+    // 640 pixels: the faces are sent in draws of neighbouring contours, and only the draws
+    // that reach the window go to the device.
+    Canvas().SetState(hvStateScreenProjection);
+    const TwzPolygon rings = TenRings();
+    struct Case {
+        const char* name;
+        float centerX, width;
+        size_t draws; // front fan, front cover, back fan, back cover, walls; all or nothing
+        bool all; // every triangle sent
+    };
+    const Case cases[] = {
+        { "within the window", 32, 60, 5, true },
+        { "reaching far beyond its right edge", 320, 640, 5, false },
+        { "beyond its right edge", 1000, 640, 0, false },
+        { "beyond its left edge", -400, 640, 0, false },
+    };
+    uint32_t allTriangles = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Log().ClearDraws();
+        Canvas().FillPolygon({ c.centerX, 24, 0, 1 }, { c.width, 48, 2, 1 }, {}, rings, 1, true, true, true);
+        ASSERT_EQ(Draws().size(), c.draws);
+        uint32_t triangles = 0;
+        for (size_t d = 0; d < Draws().size(); ++d) {
+            const RecordedDraw& draw = Draws()[d];
+            triangles += draw.PrimitiveCount;
+            if (c.all || d == 1 || d == 3)
+                continue; // the covers span the whole box
+            // Every triangle sent reaches near the window: the first draw of each face holds
+            // the first two rings, which end at x 113.
+            for (size_t i = 0; i < draw.Indices.size(); i += 3) {
+                float left = 1e9f;
+                for (size_t k = 0; k < 3; ++k)
+                    left = std::min(left, draw.Vertex(draw.Indices[i + k]).X);
+                ASSERT_LT(left, 120) << "draw " << d << ", triangle " << i / 3;
+            }
+        }
+        if (c.all) {
+            allTriangles = triangles;
+        } else if (c.draws > 0) {
+            EXPECT_LT(4 * triangles, allTriangles) << "two of the ten rings are sent";
+        }
+    }
+    EXPECT_EQ(Canvas().GetExtrusionBuilds(), 4u) << "what is not sent is built all the same";
+}
+
+TEST_F(ExtrudeTest, AKeptOutlineIsKnownByItsStampAndAnyOtherByItsPoints)
+{
+    const ThvOutlineStamp first = hvNewOutlineStamp();
+    const ThvOutlineStamp second = hvNewOutlineStamp();
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(first, second);
+    const TwzPolygon square = Rectangle(0, 0, 1, 1);
+    const auto fill = [&](ThvOutlineStamp stamp, const TwzPolygon& points) {
+        Canvas().FillKeptPolygon(stamp, { 0, 0, 0, 1 }, { 10, 10, 2, 1 }, {}, points, 1, true, true, true);
+    };
+    struct Step {
+        const char* name;
+        ThvOutlineStamp stamp;
+        TwzPolygon points;
+        size_t builds;
+    };
+    const Step steps[] = {
+        { "a stamped outline", first, square, 1 },
+        { "the same stamp", first, square, 1 },
+        { "the same stamp, its owner's copy of the points", first, TwzPolygon(square), 1 },
+        { "a new stamp for the same points", second, square, 2 },
+        { "the same points without a stamp", 0, square, 3 },
+        { "and again without one", 0, square, 3 },
+        { "other points without a stamp", 0, Rectangle(0, 0, 2, 1), 4 },
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        Log().ClearDraws();
+        fill(step.stamp, step.points);
+        EXPECT_EQ(Canvas().GetExtrusionBuilds(), step.builds);
+        EXPECT_EQ(Draws().size(), 5u);
     }
 }

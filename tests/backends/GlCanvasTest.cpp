@@ -475,3 +475,50 @@ TEST_F(GlCanvasTest, UnbufferedWindowCanvasCopiesWhatItPresented)
     canvas->CopyBits(bits.data());
     EXPECT_EQ(bits, std::vector<uint32_t>(15, 0xFF336699u));
 }
+
+TEST_F(GlCanvasTest, HeldFramesReachTheBitmapOldestFirstWhenTaken)
+{
+    // Each frame fills the bitmap with one colour and a quad of another, so a frame read from
+    // a target drawn over since would show.
+    BeginPixels(8, 6, kBlue);
+    End();
+    m_canvas->SetHoldFrames(true);
+    const auto frame = [&](uint32_t clear, uint32_t quad) {
+        ASSERT_TRUE(BeginFrame(*m_canvas, clear));
+        UseColor(*m_canvas, 0xFFFFFFFF);
+        m_canvas->SetState(hvStateScreenProjection);
+        m_canvas->SetMatrix(hvIdentityMatrix);
+        Quad(0, 0, 4, 6, 0, quad);
+        m_canvas->EndScene();
+    };
+    const auto shows = [&](uint32_t left, uint32_t right) {
+        return Near(Pixel(1, 3), left, 0) && Near(Pixel(6, 3), right, 0);
+    };
+    frame(kRed, kGreen);
+    EXPECT_TRUE(shows(kBlue, kBlue)) << "a held frame leaves the bitmap as it was";
+    frame(kWhite, kBlack);
+    EXPECT_TRUE(shows(kBlue, kBlue));
+    ASSERT_TRUE(m_canvas->TakeFrame());
+    EXPECT_TRUE(shows(kGreen, kRed)) << "the oldest first";
+    ASSERT_TRUE(m_canvas->TakeFrame());
+    EXPECT_TRUE(shows(kBlack, kWhite));
+    EXPECT_FALSE(m_canvas->TakeFrame()) << "nothing more is held";
+
+    // A third frame begun while two are held hands the oldest to the bitmap first.
+    frame(kRed, kGreen);
+    frame(kGreen, kBlue);
+    frame(kBlue, kWhite);
+    EXPECT_TRUE(shows(kGreen, kRed));
+    ASSERT_TRUE(m_canvas->TakeFrame());
+    EXPECT_TRUE(shows(kBlue, kGreen));
+    ASSERT_TRUE(m_canvas->TakeFrame());
+    EXPECT_TRUE(shows(kWhite, kBlue));
+
+    // Frames no longer held reach the bitmap at EndScene; those still held are dropped.
+    frame(kWhite, kRed);
+    m_canvas->SetHoldFrames(false);
+    EXPECT_FALSE(m_canvas->TakeFrame());
+    EXPECT_TRUE(shows(kWhite, kBlue));
+    frame(kGreen, kBlack);
+    EXPECT_TRUE(shows(kBlack, kGreen));
+}

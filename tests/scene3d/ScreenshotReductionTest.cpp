@@ -18,7 +18,8 @@
 
 namespace {
 
-/// A premultiplied picture of random pixels with runs of transparent ones, as a render leaves.
+/// A premultiplied picture of random pixels with runs of transparent ones, as a render leaves,
+/// and a few whose colours exceed their alpha, as a translucent clear leaves them.
 std::vector<uint32_t> RandomPicture(int64_t width, int64_t height, uint32_t seed)
 {
     std::mt19937 random(seed);
@@ -27,13 +28,23 @@ std::vector<uint32_t> RandomPicture(int64_t width, int64_t height, uint32_t seed
         if (random() % 4 == 0)
             continue;
         const uint32_t a = random() % 256;
-        const uint32_t r = random() % (a + 1), g = random() % (a + 1), b = random() % (a + 1);
+        const uint32_t limit = random() % 16 == 0 ? 256 : a + 1;
+        const uint32_t r = random() % limit, g = random() % limit, b = random() % limit;
         p = a << 24 | r << 16 | g << 8 | b;
     }
     return pixels;
 }
 
-/// Each output pixel the mean of the large pixels by the area they cover of it, the background
+/// The pixel with each colour limited to its alpha.
+uint32_t Limited(uint32_t p)
+{
+    const uint32_t a = p >> 24;
+    return a << 24 | std::min((p >> 16) & 0xFF, a) << 16 | std::min((p >> 8) & 0xFF, a) << 8
+        | std::min(p & 0xFF, a);
+}
+
+/// Each output pixel the mean of the large pixels (their colours limited to their alpha) by the
+/// area they cover of it, the background
 /// filling what the picture leaves; colour channels kept within the alpha.
 std::vector<uint32_t> PlainReduction(const std::vector<uint32_t>& big, int64_t bigWidth, int64_t bigHeight,
     const TwzRect& target, int32_t width, int32_t height, uint32_t background,
@@ -50,7 +61,7 @@ std::vector<uint32_t> PlainReduction(const std::vector<uint32_t>& big, int64_t b
         const double y0 = target.Top + static_cast<double>(by) * ky;
         for (int64_t bx = 0; bx < bigWidth; ++bx) {
             const double x0 = target.Left + static_cast<double>(bx) * kx;
-            const uint32_t p = big[static_cast<size_t>(by * bigWidth + bx)];
+            const uint32_t p = Limited(big[static_cast<size_t>(by * bigWidth + bx)]);
             for (int32_t y = std::max(0, static_cast<int32_t>(std::floor(y0))); y < height && y < y0 + ky;
                  ++y) {
                 const double wy = overlap(y0, y0 + ky, y, y + 1);
@@ -114,6 +125,13 @@ TEST(ScreenshotReduction, EqualsThePlainAreaWeightedMeanWithinOneLevel)
         { "picture smaller than the output's pixels", 9, 7, MakeRect(1.2f, 0.7f, 7.9f, 6.1f), 5, 4, 2, 2, 0 },
         { "one large tile, rows beyond the picture", 12, 12, MakeRect(0.5f, 0.5f, 11.5f, 11.5f), 55, 41, 64,
             8, 0xFFFFFFFF },
+        // Whole columns of large pixels on each output column: sums of whole numbers.
+        { "whole columns, fractional rows, scale 6", 40, 24, MakeRect(0, 3.3f, 40, 17.7f), 240, 86, 37, 4,
+            0 },
+        { "whole columns from a whole offset, scale 16", 20, 10, MakeRect(5, 0.25f, 15, 9.75f), 160, 152, 50,
+            3, 0x80FFFFFF },
+        { "whole columns reaching past the output, scale 2", 10, 8, MakeRect(0, 1, 16, 7), 32, 12, 7, 2,
+            0xFF204060 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

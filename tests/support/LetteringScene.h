@@ -16,7 +16,9 @@
 
 #include "platform/rtl/Component.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace lettering {
 
@@ -86,6 +88,26 @@ inline LetteringScene BuildLetteringScene(ThvScene& scene, rtl::TComponent* owne
     built.text->GetMaterialLeft()->SetDiffuseColor(kTextSide);
     built.text->GetMaterialBack()->SetDiffuseColor(kTextBack);
     return built;
+}
+
+/// `count` characters of running text.
+inline std::u16string RunningText(size_t count)
+{
+    const std::u16string words = u"Glyphforge extrudes lettering in any font, with front, back and side "
+                                 u"faces of their own colour or picture, and renders it at any size. ";
+    std::u16string text;
+    while (text.size() < count)
+        text += words;
+    text.resize(count);
+    return text;
+}
+
+/// Shows `count` characters of running text on the lettering's face instead of its word,
+/// wrapped over as many lines as they take.
+inline void ShowRunningText(const LetteringScene& built, size_t count)
+{
+    built.text->SetWordWrap(true);
+    built.text->SetText(RunningText(count));
 }
 
 } // namespace lettering

@@ -3,9 +3,11 @@
 // (StartupBench.cpp times it from outside, as hyperfine does).
 //
 //   first_frame                                  start, one frame, stop
-//   first_frame --export FILE [SCALE [W H [BG]]] and the lettering exported at W x H (1920 x
+//   first_frame --export FILE [SCALE [W H [BG [N]]]]
+//                                                and the lettering exported at W x H (1920 x
 //                                                1080) with supersampling SCALE (6) over the
-//                                                ARGB background BG (0, transparent) to FILE
+//                                                ARGB background BG (0, transparent) to FILE;
+//                                                with N, showing N characters of running text
 //
 // Exit code 0 when the frame shows the lettering, 2 without OpenGL, 3 for an empty frame, 4
 // when the export fails.
@@ -21,6 +23,7 @@
 
 #include "tests/support/LetteringScene.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -36,6 +39,7 @@ struct ExportRequest {
     int32_t width = 1920;
     int32_t height = 1080;
     uint32_t background = 0;
+    size_t characters = 0;
 };
 
 int32_t IntArgument(const char* text, int32_t fallback)
@@ -58,6 +62,8 @@ int Run(const std::optional<ExportRequest>& request)
         auto window = std::make_unique<ThvBitmap>(715, 660);
         scene->SetCanvas(window->GetCanvas());
         const lettering::LetteringScene built = lettering::BuildLetteringScene(*scene, owner.get());
+        if (request && request->characters > 0)
+            lettering::ShowRunningText(built, request->characters);
         scene->Render();
         // The text's front colour must reach the middle of the view.
         bool shown = false;
@@ -103,8 +109,12 @@ int main(int argc, char** argv)
         }
         if (argc >= 7)
             request->background = static_cast<uint32_t>(rtl::TryStrToInt64(argv[6]).value_or(0));
+        if (argc >= 8)
+            request->characters
+                = static_cast<size_t>(std::clamp<int64_t>(IntArgument(argv[7], 0), 0, 100000));
     } else if (argc > 1) {
-        std::fprintf(stderr, "usage: %s [--export FILE [SCALE [WIDTH HEIGHT [BACKGROUND]]]]\n", argv[0]);
+        std::fprintf(
+            stderr, "usage: %s [--export FILE [SCALE [WIDTH HEIGHT [BACKGROUND [CHARACTERS]]]]]\n", argv[0]);
         return 1;
     }
     return Run(request);

@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <ostream>
+#include <vector>
 
 using namespace gputest;
 
@@ -181,6 +183,92 @@ TEST_P(DeviceRules, DrawsReadOnlyInsideTheirBuffers)
     }
 }
 
+// A buffer reads its indices when they are written, and a draw skips its own pass over them
+// while the largest index the buffer ever held fits: whatever is rewritten, in whole or in
+// part, at any byte offset, a draw is refused exactly when one of its own indices reaches
+// outside the vertices.
+TEST_P(DeviceRules, DrawsCheckIndicesRewrittenInWholeOrInPart)
+{
+    struct Step {
+        const char* name;
+        D3DFORMAT format;
+        uint32_t offset; // bytes; with `values` written from there
+        std::vector<uint32_t> values; // empty: nothing written
+        uint32_t lockFlags;
+        int32_t baseVertex;
+        uint32_t startIndex;
+        HRESULT expected;
+    };
+    constexpr uint32_t kWhole = D3DLOCK_DISCARD;
+    const Step steps[] = {
+        { "written whole, all small", D3DFMT_INDEX16, 0, { 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2 }, kWhole, 0, 0,
+            D3D_OK },
+        { "base vertex to the last vertex", D3DFMT_INDEX16, 0, {}, 0, 1, 0, D3D_OK },
+        { "a large index written into the last triangle", D3DFMT_INDEX16, 18, { 0, 1, 7 }, 0, 0, 9,
+            D3DERR_INVALIDCALL },
+        { "the first triangle still draws", D3DFMT_INDEX16, 0, {}, 0, 0, 0, D3D_OK },
+        { "the last triangle rewritten small again", D3DFMT_INDEX16, 18, { 0, 1, 2 }, 0, 0, 9, D3D_OK },
+        { "a base vertex pushing the last triangle out", D3DFMT_INDEX16, 0, {}, 0, 2, 9, D3DERR_INVALIDCALL },
+        { "written whole with the last vertex only", D3DFMT_INDEX16, 0,
+            { 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3 }, kWhole, 0, 3, D3D_OK },
+        { "and a base vertex beyond it", D3DFMT_INDEX16, 0, {}, 0, 1, 3, D3DERR_INVALIDCALL },
+        { "written whole, all small again", D3DFMT_INDEX16, 0, { 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2 }, kWhole,
+            0, 0, D3D_OK },
+        { "32-bit indices, one beyond 16 bits", D3DFMT_INDEX32, 0, { 0, 1, 70000, 0, 1, 2 }, kWhole, 0, 0,
+            D3DERR_INVALIDCALL },
+        { "32-bit indices, the other triangle", D3DFMT_INDEX32, 0, {}, 0, 0, 3, D3D_OK },
+    };
+    VertexBufferPtr vertices;
+    ASSERT_EQ(m_device->CreateVertexBuffer(4 * 36, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, vertices), D3D_OK);
+    IndexBufferPtr indices16;
+    IndexBufferPtr indices32;
+    ASSERT_EQ(
+        m_device->CreateIndexBuffer(12 * 2, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT, indices16),
+        D3D_OK);
+    ASSERT_EQ(
+        m_device->CreateIndexBuffer(6 * 4, D3DUSAGE_DYNAMIC, D3DFMT_INDEX32, D3DPOOL_DEFAULT, indices32),
+        D3D_OK);
+    m_device->SetFVF(kFvf);
+    m_device->SetStreamSource(0, vertices, 0, 36);
+    const auto draw = [&](const IndexBufferPtr& indices, int32_t baseVertex, uint32_t startIndex) {
+        m_device->SetIndices(indices);
+        EXPECT_EQ(m_device->BeginScene(), D3D_OK);
+        const HRESULT result
+            = m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, baseVertex, 0, 4, startIndex, 1);
+        EXPECT_EQ(m_device->EndScene(), D3D_OK);
+        return result;
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        const IndexBufferPtr& indices = step.format == D3DFMT_INDEX32 ? indices32 : indices16;
+        const uint32_t size = step.format == D3DFMT_INDEX32 ? 4 : 2;
+        if (!step.values.empty()) {
+            std::vector<uint8_t> bytes(step.values.size() * size);
+            for (size_t i = 0; i < step.values.size(); ++i) {
+                if (size == 4) {
+                    std::memcpy(&bytes[i * 4], &step.values[i], 4);
+                } else {
+                    const auto v = static_cast<uint16_t>(step.values[i]);
+                    std::memcpy(&bytes[i * 2], &v, 2);
+                }
+            }
+            void* data = nullptr;
+            ASSERT_EQ(indices->Lock(step.offset, static_cast<uint32_t>(bytes.size()), &data, step.lockFlags),
+                D3D_OK);
+            std::memcpy(data, bytes.data(), bytes.size());
+            ASSERT_EQ(indices->Unlock(), D3D_OK);
+        }
+        EXPECT_EQ(draw(indices, step.baseVertex, step.startIndex), step.expected);
+    }
+    // One byte written at an odd offset: the high byte of index 1, which becomes 0x0101.
+    void* data = nullptr;
+    ASSERT_EQ(indices16->Lock(3, 1, &data, 0), D3D_OK);
+    *static_cast<uint8_t*>(data) = 1;
+    ASSERT_EQ(indices16->Unlock(), D3D_OK);
+    EXPECT_EQ(draw(indices16, 0, 0), D3DERR_INVALIDCALL) << "an index made large by its high byte alone";
+    EXPECT_EQ(draw(indices16, 0, 3), D3D_OK) << "the triangle after it";
+}
+
 TEST_P(DeviceRules, TextureLocks)
 {
     TexturePtr dynamic;
@@ -340,6 +428,53 @@ TEST_P(DeviceRules, ReadBackLimitsColourToAlphaAtAnyPitch)
         EXPECT_EQ(pixel, 0x80804020u) << "row " << y;
     }
     memory->UnlockRect();
+}
+
+// A read-back may still be on its way when GetRenderTargetData returns; it shows the frame as
+// it was then, whatever is drawn, cleared or read afterwards, into the same target or another.
+TEST_P(DeviceRules, AReadBackShowsTheFrameAsItWasWhenAskedFor)
+{
+    SurfacePtr back;
+    SurfacePtr other;
+    SurfacePtr first;
+    SurfacePtr second;
+    ASSERT_EQ(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back), D3D_OK);
+    ASSERT_EQ(m_device->CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 0, other), D3D_OK);
+    ASSERT_EQ(m_device->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, first), D3D_OK);
+    ASSERT_EQ(
+        m_device->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, second), D3D_OK);
+    const auto corner = [](const SurfacePtr& memory) {
+        D3DLOCKED_RECT locked {};
+        uint32_t pixel = 0;
+        if (memory->LockRect(locked, nullptr, 0) == D3D_OK) {
+            std::memcpy(&pixel, locked.pBits, 4);
+            memory->UnlockRect();
+        }
+        return pixel;
+    };
+    // The back buffer red, read; cleared green over it at once; the other target blue, read.
+    ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000, 1, 0), D3D_OK);
+    ASSERT_EQ(m_device->GetRenderTargetData(back, first), D3D_OK);
+    ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1, 0), D3D_OK);
+    ASSERT_EQ(m_device->SetRenderTarget(0, other), D3D_OK);
+    ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1, 0), D3D_OK);
+    ASSERT_EQ(m_device->GetRenderTargetData(other, second), D3D_OK);
+    // Back to the back buffer, read again into the first surface before it was looked at.
+    ASSERT_EQ(m_device->SetRenderTarget(0, back), D3D_OK);
+    EXPECT_EQ(corner(second), 0xFF0000FFu) << "the other target";
+    EXPECT_EQ(corner(first), 0xFFFF0000u) << "the back buffer before the green clear";
+    ASSERT_EQ(m_device->GetRenderTargetData(back, first), D3D_OK);
+    ASSERT_EQ(m_device->GetRenderTargetData(back, second), D3D_OK);
+    EXPECT_EQ(corner(first), 0xFF00FF00u) << "the back buffer after it";
+    EXPECT_EQ(corner(second), 0xFF00FF00u);
+    // A read still on its way when the device goes leaves its surface as it was.
+    ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1, 0), D3D_OK);
+    ASSERT_EQ(m_device->GetRenderTargetData(back, first), D3D_OK);
+    m_device.reset();
+    back.reset();
+    other.reset();
+    const uint32_t left = corner(first);
+    EXPECT_TRUE(left == 0xFF00FF00u || left == 0xFFFFFFFFu) << std::hex << left;
 }
 
 TEST_P(DeviceRules, SceneAndStateBlockProtocol)
