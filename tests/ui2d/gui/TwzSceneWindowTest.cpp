@@ -15,6 +15,7 @@
 #include "platform/ui/TestDriver.h"
 #include "platform/ui/Window.h"
 #include "scene3d/ThvPosition.h"
+#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
 #include "tests/scene3d/ThvSceneTestSupport.h"
 #include "tests/ui2d/TwzSceneWindowTestSupport.h"
@@ -26,7 +27,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -60,11 +60,8 @@ class SceneWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!uitest::Gui()) {
-            if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
-                GTEST_SKIP() << uitest::GuiError();
-            FAIL() << uitest::GuiError();
-        }
+        if (!uitest::Gui())
+            GF_MISSING_DISPLAY(uitest::GuiError());
         TakeEvents();
     }
     void TearDown() override
