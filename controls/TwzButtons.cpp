@@ -11,9 +11,9 @@
 #include "graphics/TwzTimer.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/Library2D.h"
-#include "ui2d/PopupMenu.h"
 #include "ui2d/TwzAction.h"
 #include "ui2d/TwzImage.h"
 #include "ui2d/TwzPathShape.h"
@@ -538,7 +538,7 @@ void TwzColorButton::Click()
 
 // ---- TwzPopupButton ----------------------------------------------------------------------
 
-void TwzPopupButton::SetPopupMenu(ui2d::PopupMenu* value)
+void TwzPopupButton::SetPopupMenu(platform::ui::PopupMenuComponent* value)
 {
     if (value == m_popupMenu)
         return;

@@ -12,8 +12,8 @@
 #include "graphics/TwzTimer.h"
 #include "platform/rtl/Streams.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "ui2d/Library2D.h"
-#include "ui2d/PopupMenu.h"
 #include "ui2d/TwzImage.h"
 #include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzShape.h"
@@ -414,10 +414,10 @@ TEST_F(Buttons, TheColorButtonKeepsAlphaThroughTheBrushDialog)
 
 namespace {
 
-class TRecordingMenu : public ui2d::PopupMenu {
-    RTL_CLASS(TRecordingMenu, ui2d::PopupMenu)
+class TRecordingMenu : public platform::ui::PopupMenuComponent {
+    RTL_CLASS(TRecordingMenu, platform::ui::PopupMenuComponent)
 public:
-    using ui2d::PopupMenu::PopupMenu;
+    using platform::ui::PopupMenuComponent::PopupMenuComponent;
     void Popup(int32_t x, int32_t y) override
     {
         points.push_back({ static_cast<float>(x), static_cast<float>(y) });
