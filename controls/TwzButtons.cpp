@@ -1,6 +1,7 @@
 #include "controls/TwzButtons.h"
 
 #include "controls/TwzFormLink.h"
+#include "controls/TwzImageList.h"
 #include "graphics/Colors.h"
 #include "graphics/Geometry.h"
 #include "graphics/TwzBitmap.h"
@@ -621,6 +622,22 @@ void TwzBitmapButton::SetBitmapSize(float value)
 void TwzBitmapButton::SetBitmapPadding(float value)
 {
     Change(m_bitmapPadding, value);
+}
+
+void TwzBitmapButton::ActionChange(rtl::TObject* sender, bool checkDefaults)
+{
+    rtl::Watch<TwzBitmapButton> self(this);
+    Inherited::ActionChange(sender, checkDefaults);
+    const auto* action = dynamic_cast<TwzAction*>(sender);
+    if (!self || !action || m_bitmap->GetWidth() > 1)
+        return;
+    const TwzActionList* list = action->GetActionList();
+    const auto* images = list ? dynamic_cast<TwzImageList*>(list->GetImages()) : nullptr;
+    const int32_t index = action->GetImageIndex();
+    if (!images || index < 0 || index >= images->Count())
+        return;
+    SetBitmapSize(static_cast<float>(images->GetWidth()));
+    SetBitmap(images->GetBitmap(index));
 }
 
 void TwzBitmapButton::ApplyStyle()

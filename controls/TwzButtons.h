@@ -155,6 +155,10 @@ public:
     [[nodiscard]] float GetBitmapPadding() const { return m_bitmapPadding; }
     void SetBitmapPadding(float value);
 
+    /// Besides what every control takes from its action: while the button has no picture
+    /// (1 pixel wide), the picture ImageIndex numbers in the action list's image list, at
+    /// that list's width.
+    void ActionChange(rtl::TObject* sender, bool checkDefaults) override;
     void ApplyStyle() override;
 
 protected:

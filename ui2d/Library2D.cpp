@@ -406,6 +406,7 @@ void Initialize2DLibrary()
     // The translation component and actions live on forms, not in the palette.
     rtl::RegisterClass<TwzLang>();
     rtl::RegisterClass<TwzAction>();
+    rtl::RegisterClass<TwzActionList>();
     // The menus objects pop up, with their items.
     platform::ui::RegisterMenuComponents();
 
