@@ -1,6 +1,7 @@
 #include "controls/TwzButtons.h"
 
 #include "controls/TwzFormLink.h"
+#include "controls/TwzImageList.h"
 #include "graphics/Colors.h"
 #include "graphics/Geometry.h"
 #include "graphics/TwzBitmap.h"
@@ -11,9 +12,9 @@
 #include "graphics/TwzTimer.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/Library2D.h"
-#include "ui2d/PopupMenu.h"
 #include "ui2d/TwzAction.h"
 #include "ui2d/TwzImage.h"
 #include "ui2d/TwzPathShape.h"
@@ -538,7 +539,7 @@ void TwzColorButton::Click()
 
 // ---- TwzPopupButton ----------------------------------------------------------------------
 
-void TwzPopupButton::SetPopupMenu(ui2d::PopupMenu* value)
+void TwzPopupButton::SetPopupMenu(platform::ui::PopupMenuComponent* value)
 {
     if (value == m_popupMenu)
         return;
@@ -621,6 +622,22 @@ void TwzBitmapButton::SetBitmapSize(float value)
 void TwzBitmapButton::SetBitmapPadding(float value)
 {
     Change(m_bitmapPadding, value);
+}
+
+void TwzBitmapButton::ActionChange(rtl::TObject* sender, bool checkDefaults)
+{
+    rtl::Watch<TwzBitmapButton> self(this);
+    Inherited::ActionChange(sender, checkDefaults);
+    const auto* action = dynamic_cast<TwzAction*>(sender);
+    if (!self || !action || m_bitmap->GetWidth() > 1)
+        return;
+    const TwzActionList* list = action->GetActionList();
+    const auto* images = list ? dynamic_cast<TwzImageList*>(list->GetImages()) : nullptr;
+    const int32_t index = action->GetImageIndex();
+    if (!images || index < 0 || index >= images->Count())
+        return;
+    SetBitmapSize(static_cast<float>(images->GetWidth()));
+    SetBitmap(images->GetBitmap(index));
 }
 
 void TwzBitmapButton::ApplyStyle()

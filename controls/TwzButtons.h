@@ -11,8 +11,8 @@ class TwzPathData;
 class TwzShape;
 class TwzTimer;
 
-namespace ui2d {
-class PopupMenu;
+namespace platform::ui {
+class PopupMenuComponent;
 }
 
 enum TwzButtonLayout : int32_t { wzGlyphLeft, wzGlyphRight, wzGlyphTop, wzGlyphBottom, wzGlyphCenter };
@@ -123,8 +123,8 @@ class TwzPopupButton : public TwzButton {
 public:
     using TwzButton::TwzButton;
 
-    [[nodiscard]] ui2d::PopupMenu* GetPopupMenu() const { return m_popupMenu; }
-    void SetPopupMenu(ui2d::PopupMenu* value);
+    [[nodiscard]] platform::ui::PopupMenuComponent* GetPopupMenu() const { return m_popupMenu; }
+    void SetPopupMenu(platform::ui::PopupMenuComponent* value);
 
     void Click() override;
 
@@ -134,7 +134,7 @@ protected:
     void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
 
 private:
-    ui2d::PopupMenu* m_popupMenu = nullptr; // not owned
+    platform::ui::PopupMenuComponent* m_popupMenu = nullptr; // not owned
 };
 
 /// A button that places a bitmap (the part "image") beside its caption.
@@ -155,6 +155,10 @@ public:
     [[nodiscard]] float GetBitmapPadding() const { return m_bitmapPadding; }
     void SetBitmapPadding(float value);
 
+    /// Besides what every control takes from its action: while the button has no picture
+    /// (1 pixel wide), the picture ImageIndex numbers in the action list's image list, at
+    /// that list's width.
+    void ActionChange(rtl::TObject* sender, bool checkDefaults) override;
     void ApplyStyle() override;
 
 protected:

@@ -276,6 +276,8 @@ ThvGUIText::ThvGUIText(rtl::TComponent* owner)
     SetHeight(256);
     SetZWrite(false);
     SetHitTest(false);
+    // Its text object is made here, not designed: a designed scene moves the layer as a whole.
+    SetDesignMouseInput(false);
     m_textObject = new TwzText(this);
     m_textObject->SetLocked(true);
     m_textObject->SetStoredRecursive(false);

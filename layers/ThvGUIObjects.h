@@ -99,7 +99,8 @@ private:
 class ThvGUIText : public ThvCustomObjectLayer {
     RTL_CLASS(ThvGUIText, ThvCustomObjectLayer)
 public:
-    /// Screen projection, 256 x 256, no depth writes, no hit test, an empty text.
+    /// Screen projection, 256 x 256, no depth writes, no hit test, an empty text; a designed
+    /// scene moves it like any object (it keeps no mouse of its own there).
     explicit ThvGUIText(rtl::TComponent* owner);
 
     [[nodiscard]] TwzText* GetTextObject() const { return m_textObject; }

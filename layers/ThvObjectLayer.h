@@ -77,8 +77,9 @@ public:
 
     // ---- design mode -----------------------------------------------------------------------
     /// Selected in a designed 3D scene, the layer takes the mouse itself, so that its own 2D
-    /// objects can be designed.
-    [[nodiscard]] bool GetDesignMouseInput() const override { return true; }
+    /// objects can be designed; a layer whose one object is made in code clears it.
+    [[nodiscard]] bool GetDesignMouseInput() const override { return m_designMouseInput; }
+    void SetDesignMouseInput(bool value) { m_designMouseInput = value; }
     [[nodiscard]] bool GetDesignSnapToGrid() const { return m_designSnapToGrid; }
     void SetDesignSnapToGrid(bool value) { m_designSnapToGrid = value; }
     [[nodiscard]] bool GetDesignSnapToLines() const { return m_designSnapToLines; }
@@ -217,6 +218,7 @@ private:
     bool m_designSnapGridShow = false;
     bool m_painting = false;
     bool m_animatedCaret = true;
+    bool m_designMouseInput = true;
 };
 
 // An object layer in the camera's projection: a plate in the 3D world, Resolution pixels per

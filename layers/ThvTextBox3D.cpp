@@ -21,6 +21,7 @@ namespace {
 constexpr int32_t kIBeamCursor = -4;
 /// Layout units per box unit.
 constexpr float kLayoutScale = 10;
+constexpr float kOutlineFlatness = 0.25f;
 /// Wide enough for any line: measuring never wraps or clips.
 constexpr float kMeasureWidth = 65535;
 /// How far the caret and the selection stand out of the text's front and back faces, twice.
@@ -297,7 +298,6 @@ void ThvTextBox3D::UpdateOutline()
         key.text = std::u16string(VisibleText());
     key.width = GetWidth();
     key.height = GetHeight();
-    key.flatness = GetFlatness();
     key.font = m_fontSerial;
     if (key == m_outlineKey)
         return;
@@ -313,8 +313,10 @@ void ThvTextBox3D::UpdateOutline()
     TwzPathData path;
     if (!canvas->TextToPath(path, LayoutBox(), m_outlineKey.text, false, wzTextAlignNear, wzTextAlignCenter))
         return;
-    TwzPoint extent;
-    m_hasOutline = FlattenOutline(path, m_outline, extent);
+    // The letters are small beside the shapes the shape's Flatness is made for: their curves
+    // are flattened four times finer whatever Flatness says.
+    const TwzPoint extent = path.FlattenPath(m_outline, kOutlineFlatness);
+    m_hasOutline = extent.X > 0 && extent.Y > 0 && !m_outline.empty();
     m_outlineStamp = hvNewOutlineStamp();
 }
 

@@ -18,9 +18,9 @@ class TwzCanvas;
 // placement and the clipboard are those of the 2D text box (controls::TextEditor), in box
 // units; the Ctrl shortcuts are c, v, x and z only.
 //
-// The outline is kept between frames and made again only when what is shown of the text, the
-// font, the box's size or the flatness changes; the caret's and the selection's places are
-// kept until the caret, the selection or the text moves.
+// The outline is flattened at 0.25 whatever the shape's Flatness, kept between frames and made
+// again only when what is shown of the text, the font or the box's size changes; the caret's and the
+// selection's places are kept until the caret, the selection or the text moves.
 class ThvTextBox3D : public ThvShape3D, public controls::TextEditor {
     RTL_CLASS(ThvTextBox3D, ThvShape3D)
 public:
@@ -102,7 +102,6 @@ private:
         std::u16string text;
         float width = -1;
         float height = -1;
-        float flatness = -1;
         uint64_t font = 0;
         bool operator==(const OutlineKey&) const = default;
     };

@@ -24,6 +24,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
+#include "platform/ui/PopupMenuComponent.h"
 
 #include <vector>
 
@@ -138,6 +139,8 @@ void Initialize3DLibrary()
     rtl::RegisterClass<ThvBitmapStream>();
     rtl::RegisterClass<ThvBitmapCollection>();
     rtl::RegisterClass<ThvBitmapList>();
+    // The menus objects pop up, with their items.
+    platform::ui::RegisterMenuComponents();
 
     Register3DObjects<ThvCamera, ThvLight, ThvDummy, ThvProxyObject>("Scene");
     Register3DObjects<ThvBitmapObject>("Resources");

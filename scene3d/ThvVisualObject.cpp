@@ -1,6 +1,6 @@
 #include "scene3d/ThvVisualObject.h"
 
-#include "scene3d/PopupMenu.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "scene3d/ThvBounds.h"
 #include "scene3d/ThvCanvas.h"
 #include "scene3d/ThvPosition.h"
@@ -239,7 +239,7 @@ void ThvVisualObject::SetCollider(bool value)
     RecreateBody();
 }
 
-void ThvVisualObject::SetPopupMenu(scene3d::PopupMenu* value)
+void ThvVisualObject::SetPopupMenu(platform::ui::PopupMenuComponent* value)
 {
     if (value == m_popupMenu)
         return;

@@ -21,9 +21,9 @@
 
 class TwzBitmap;
 
-namespace scene3d {
-class PopupMenu;
-} // namespace scene3d
+namespace platform::ui {
+class PopupMenuComponent;
+} // namespace platform::ui
 
 /// How a visual child is docked in its parent's box.
 enum ThvAlign : uint8_t {
@@ -348,9 +348,9 @@ public:
     void SetAutoCapture(bool value) { m_autoCapture = value; }
     [[nodiscard]] bool GetPressed() const { return m_pressed; }
     [[nodiscard]] bool GetDoubleClicked() const { return m_doubleClicked; }
-    [[nodiscard]] scene3d::PopupMenu* GetPopupMenu() const { return m_popupMenu; }
+    [[nodiscard]] platform::ui::PopupMenuComponent* GetPopupMenu() const { return m_popupMenu; }
     /// A plain link, cleared when the menu is freed.
-    void SetPopupMenu(scene3d::PopupMenu* value);
+    void SetPopupMenu(platform::ui::PopupMenuComponent* value);
     /// Whether the design tools offer resize and rotation handles for the object.
     [[nodiscard]] bool GetDesignResizable() const { return m_designResizable; }
     [[nodiscard]] bool GetDesignRotatable() const { return m_designRotatable; }
@@ -486,7 +486,7 @@ private:
     float m_opacity = 1;
     float m_absoluteOpacity = 1;
     ThvCanvas* m_tempCanvas = nullptr; // not owned
-    scene3d::PopupMenu* m_popupMenu = nullptr; // not owned
+    platform::ui::PopupMenuComponent* m_popupMenu = nullptr; // not owned
     std::u16string m_hint;
     ThvPhysicsBody m_body = 0;
     // Where the body was made: the scene (cleared when it is freed) and its engine then.

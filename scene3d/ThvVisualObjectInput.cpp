@@ -6,7 +6,7 @@
 
 #include "scene3d/ThvVisualObject.h"
 
-#include "scene3d/PopupMenu.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "scene3d/ThvScene.h"
 
 #include "platform/rtl/Numbers.h"

@@ -20,6 +20,7 @@
 #include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/ResourceObjects.h"
 #include "ui2d/TwzAction.h"
@@ -405,6 +406,9 @@ void Initialize2DLibrary()
     // The translation component and actions live on forms, not in the palette.
     rtl::RegisterClass<TwzLang>();
     rtl::RegisterClass<TwzAction>();
+    rtl::RegisterClass<TwzActionList>();
+    // The menus objects pop up, with their items.
+    platform::ui::RegisterMenuComponents();
 
     // 2. Named resources.
     ui2d::RegisterResourceObjects();

@@ -3,10 +3,12 @@
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Events.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 class TwzAction;
+class TwzActionList;
 class TwzControl;
 
 /// Runs when a linked control asks to show the action's hint; may change the text.
@@ -87,6 +89,9 @@ public:
     void SetHint(const std::u16string& value);
     [[nodiscard]] bool GetVisible() const { return m_visible; }
     void SetVisible(bool value);
+    /// The number of the action's picture in its list's Images; -1 for none.
+    [[nodiscard]] int32_t GetImageIndex() const { return m_imageIndex; }
+    void SetImageIndex(int32_t value) { m_imageIndex = value; }
     /// Tells the links, then stores OnExecute.
     void SetOnExecute(const rtl::TNotifyEvent& value);
 
@@ -101,16 +106,64 @@ public:
     bool Update();
     [[nodiscard]] const std::vector<TwzControlActionLink*>& Links() const { return m_links; }
 
+    /// The list the action belongs to (stored inside it), or null.
+    [[nodiscard]] TwzActionList* GetActionList() const { return m_actionList; }
+    /// Leaves the old list and joins the end of the new one.
+    void SetActionList(TwzActionList* value);
+
+    [[nodiscard]] rtl::TComponent* GetParentComponent() const override;
+    void SetParentComponent(rtl::TComponent* parent) override;
+    /// True inside a list: the list writes the action.
+    [[nodiscard]] bool HasParent() const override;
+
 protected:
     ~TwzAction() override;
+    /// Leaves its list.
+    void BeforeDestruction() override;
 
 private:
     friend class TwzControlActionLink;
+    friend class TwzActionList;
 
     std::u16string m_caption;
     std::u16string m_hint;
     std::vector<TwzControlActionLink*> m_links; // not owned; each removes itself
+    TwzActionList* m_actionList = nullptr;
+    int32_t m_imageIndex = -1;
     bool m_enabled = true;
     bool m_checked = false;
     bool m_visible = true;
+};
+
+// Actions that share one list of pictures: an action's ImageIndex numbers a picture of the
+// list's Images, which a bitmap button linked to the action shows. The actions are stored
+// inside the list and go with it.
+class TwzActionList : public rtl::TComponent {
+    RTL_CLASS(TwzActionList, rtl::TComponent)
+public:
+    explicit TwzActionList(rtl::TComponent* owner);
+
+    // Published.
+    /// The picture list (a TwzImageList); a plain link, cleared when it goes. A new list
+    /// reaches the controls linked to the actions as a change of their actions, over their
+    /// defaults only.
+    [[nodiscard]] rtl::TComponent* GetImages() const { return m_images; }
+    void SetImages(rtl::TComponent* value);
+
+    [[nodiscard]] int GetActionCount() const { return static_cast<int>(m_actions.size()); }
+    [[nodiscard]] TwzAction* GetAction(int index) const { return m_actions.at(static_cast<size_t>(index)); }
+
+    void GetChildren(const rtl::TGetChildProc& proc, rtl::TComponent* root) override;
+    void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
+
+protected:
+    ~TwzActionList() override;
+    /// Frees its actions, newest first.
+    void BeforeDestruction() override;
+
+private:
+    friend class TwzAction;
+
+    std::vector<TwzAction*> m_actions; // freed with the list
+    rtl::TComponent* m_images = nullptr;
 };

@@ -15,6 +15,11 @@ constexpr rtl::TPropInfo kActionProps[] = {
     RTL_PROP(TwzAction, Enabled, Boolean, true),
     RTL_PROP(TwzAction, Hint, WideString, u""),
     RTL_PROP(TwzAction, Visible, Boolean, true),
+    RTL_PROP(TwzAction, ImageIndex, Integer, -1),
+};
+
+constexpr rtl::TPropInfo kActionListProps[] = {
+    RTL_PROP(TwzActionList, Images, Component, nullptr),
 };
 
 constexpr rtl::TEventInfo kActionEvents[] = {
@@ -37,6 +42,7 @@ rtl::TPropTarget ClientProp(TwzControl* client, std::string_view name, rtl::TPro
 
 RTL_IMPLEMENT_CLASS(TwzAction, .props = kActionProps, .events = kActionEvents)
 RTL_IMPLEMENT_CLASS(TwzControlActionLink)
+RTL_IMPLEMENT_CLASS(TwzActionList, .props = kActionListProps)
 
 // ---- TwzAction ---------------------------------------------------------------------------
 
@@ -45,6 +51,38 @@ TwzAction::TwzAction(rtl::TComponent* owner)
 { }
 
 TwzAction::~TwzAction() = default;
+
+void TwzAction::BeforeDestruction()
+{
+    SetActionList(nullptr);
+    Inherited::BeforeDestruction();
+}
+
+void TwzAction::SetActionList(TwzActionList* value)
+{
+    if (value == m_actionList)
+        return;
+    if (m_actionList)
+        std::erase(m_actionList->m_actions, this);
+    m_actionList = value;
+    if (m_actionList)
+        m_actionList->m_actions.push_back(this);
+}
+
+rtl::TComponent* TwzAction::GetParentComponent() const
+{
+    return m_actionList;
+}
+
+void TwzAction::SetParentComponent(rtl::TComponent* parent)
+{
+    SetActionList(dynamic_cast<TwzActionList*>(parent));
+}
+
+bool TwzAction::HasParent() const
+{
+    return m_actionList != nullptr;
+}
 
 // The links may free their controls' neighbours through the values they set; each setter
 // walks a copy and skips links that left meanwhile.
@@ -121,6 +159,58 @@ bool TwzAction::Update()
         return false;
     OnUpdate(this);
     return true;
+}
+
+// ---- TwzActionList -----------------------------------------------------------------------
+
+TwzActionList::TwzActionList(rtl::TComponent* owner)
+    : rtl::TComponent(owner)
+{ }
+
+TwzActionList::~TwzActionList() = default;
+
+void TwzActionList::BeforeDestruction()
+{
+    while (!m_actions.empty())
+        m_actions.back()->Free(); // leaves the list first
+    Inherited::BeforeDestruction();
+}
+
+void TwzActionList::SetImages(rtl::TComponent* value)
+{
+    if (value == m_images)
+        return;
+    if (m_images)
+        m_images->RemoveFreeNotification(this);
+    m_images = value;
+    if (!m_images)
+        return;
+    m_images->FreeNotification(this);
+    // The controls' ActionChange may run their handlers, which may free anything here.
+    std::vector<rtl::Watch<TwzControl>> clients;
+    for (const TwzAction* action : m_actions)
+        for (const TwzControlActionLink* link : action->Links())
+            clients.emplace_back(link->GetClient());
+    for (const rtl::Watch<TwzControl>& client : clients) {
+        TwzAction* action = client ? client->GetAction() : nullptr;
+        if (action && action->GetActionList() == this)
+            client->ActionChange(action, true);
+    }
+}
+
+void TwzActionList::GetChildren(const rtl::TGetChildProc& proc, rtl::TComponent* root)
+{
+    Inherited::GetChildren(proc, root);
+    const std::vector<TwzAction*> actions = m_actions;
+    for (TwzAction* action : actions)
+        proc(action);
+}
+
+void TwzActionList::Notification(rtl::TComponent* component, rtl::TOperation operation)
+{
+    Inherited::Notification(component, operation);
+    if (operation == rtl::opRemove && component == m_images)
+        m_images = nullptr;
 }
 
 // ---- TwzControlActionLink ----------------------------------------------------------------

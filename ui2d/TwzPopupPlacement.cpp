@@ -61,6 +61,9 @@ float Inside(float pos, float extent, float low, float high)
 TwzPoint KeepPopupOnScreen(TwzPlacement placement, TwzPoint position, TwzPoint size, const TwzRect& anchor,
     const TwzRect& workArea, float horizontalOffset, float verticalOffset)
 {
+    // The caller gave exact screen coordinates.
+    if (placement == wzPlacementAbsolute)
+        return position;
     TwzPoint p = position;
     switch (placement) {
     case wzPlacementBottom:

@@ -44,8 +44,8 @@ struct PopupPlacement {
 /// `workArea`: a Bottom or Top popup that would run past the bottom or top edge goes to the
 /// other side of `anchor` (the target or rectangle in screen coordinates) when it fits
 /// there, likewise Left and Right horizontally; then the window is moved inside the work
-/// area as far as it fits (its top-left edge wins when it is larger). Absolute and Mouse
-/// placements are only moved inside.
+/// area as far as it fits (its top-left edge wins when it is larger). A Mouse placement is
+/// only moved inside; an Absolute one stays where the caller put it.
 [[nodiscard]] TwzPoint KeepPopupOnScreen(TwzPlacement placement, TwzPoint position, TwzPoint size,
     const TwzRect& anchor, const TwzRect& workArea, float horizontalOffset, float verticalOffset);
 

@@ -10,9 +10,9 @@
 #include "graphics/TwzPosition.h"
 #include "graphics/TwzTimer.h"
 #include "platform/rtl/ClassInfo.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "ui2d/IwzScene.h"
 #include "ui2d/Library2D.h"
-#include "ui2d/PopupMenu.h"
 #include "ui2d/SceneDesignerHook.h"
 
 #include <algorithm>

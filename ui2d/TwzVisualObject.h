@@ -18,9 +18,12 @@ class TwzPosition;
 class TwzTimer;
 
 namespace ui2d {
-class PopupMenu;
 class TextCaret;
 } // namespace ui2d
+
+namespace platform::ui {
+class PopupMenuComponent;
+} // namespace platform::ui
 
 /// How a parent lays out a visual child; the parent processes the kinds in a fixed order of
 /// its own, not in this one.
@@ -178,8 +181,8 @@ public:
     void SetCanClipped(bool value) { m_canClipped = value; }
     /// Shown by a right-button press or the context-menu key; a plain link, forgotten when
     /// the menu is freed.
-    [[nodiscard]] ui2d::PopupMenu* GetPopupMenu() const { return m_popupMenu; }
-    void SetPopupMenu(ui2d::PopupMenu* value);
+    [[nodiscard]] platform::ui::PopupMenuComponent* GetPopupMenu() const { return m_popupMenu; }
+    void SetPopupMenu(platform::ui::PopupMenuComponent* value);
     [[nodiscard]] TwzPosition* GetScale() const { return m_scale.get(); }
     void SetScale(TwzPosition* value);
     [[nodiscard]] bool GetVisible() const { return m_visible; }
@@ -473,7 +476,7 @@ private:
     std::u16string m_hint;
     std::vector<TwzVisualObject*> m_tabList; // not owned: the children list owns them
     std::vector<EffectImage> m_effectImages;
-    ui2d::PopupMenu* m_popupMenu = nullptr; // not owned
+    platform::ui::PopupMenuComponent* m_popupMenu = nullptr; // not owned
     ui2d::TextCaret* m_caret = nullptr; // owned as a component and as a child
     // Owned without being an owned component, so saving the object never writes it.
     rtl::TOwned<TwzTimer> m_caretTimer;

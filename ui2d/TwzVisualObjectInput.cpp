@@ -13,8 +13,8 @@
 #include "graphics/TwzTimer.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "ui2d/IwzScene.h"
-#include "ui2d/PopupMenu.h"
 
 #include <algorithm>
 #include <cmath>
@@ -283,7 +283,7 @@ TwzPoint TwzVisualObject::LocalToScreenPoint(const TwzPoint& point)
     return scene ? scene->LocalToScreen(scenePoint) : scenePoint;
 }
 
-void TwzVisualObject::SetPopupMenu(ui2d::PopupMenu* value)
+void TwzVisualObject::SetPopupMenu(platform::ui::PopupMenuComponent* value)
 {
     if (value == m_popupMenu)
         return;

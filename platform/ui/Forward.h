@@ -23,5 +23,7 @@ class PaintContext;
 class Clipboard;
 class DragSession;
 class CoalescedCall;
+class PopupMenuComponent;
+class MenuItemComponent;
 
 } // namespace platform::ui

@@ -27,6 +27,8 @@ public:
 
     /// UTF-8; shown as it is (no mnemonics).
     std::string Caption;
+    /// UTF-8, shown at the right of the caption ("Ctrl+C"); a text only, no key binding.
+    std::string ShortCut;
     int64_t Tag = 0;
     /// Shows a check mark (a radio dot when Radio). Choosing the item does not change it:
     /// the handler does.

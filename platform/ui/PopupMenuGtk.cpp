@@ -35,19 +35,38 @@ void OnDeactivate(GtkMenuShell*, gpointer data)
     static_cast<ShowState*>(data)->done = true;
 }
 
+// The caption, and the shortcut text dimmed at the right edge as the theme shows key names.
+GtkWidget* ItemLabel(const MenuItem& item)
+{
+    GtkWidget* caption = gtk_label_new(item.Caption.c_str());
+    gtk_label_set_xalign(GTK_LABEL(caption), 0);
+    if (item.ShortCut.empty())
+        return caption;
+    GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 24);
+    gtk_box_pack_start(GTK_BOX(row), caption, TRUE, TRUE, 0);
+    GtkWidget* shortCut = gtk_label_new(item.ShortCut.c_str());
+    gtk_label_set_xalign(GTK_LABEL(shortCut), 1);
+    gtk_style_context_add_class(gtk_widget_get_style_context(shortCut), "dim-label");
+    gtk_box_pack_end(GTK_BOX(row), shortCut, FALSE, FALSE, 0);
+    return row;
+}
+
 GtkWidget* BuildMenu(const MenuItem& parent, ShowState& state)
 {
     GtkWidget* menu = gtk_menu_new();
     for (const auto& item : parent.Items()) {
         GtkWidget* widget = nullptr;
         if (item->Checked || item->Radio) {
-            widget = gtk_check_menu_item_new_with_label(item->Caption.c_str());
+            widget = gtk_check_menu_item_new();
             gtk_check_menu_item_set_draw_as_radio(GTK_CHECK_MENU_ITEM(widget), item->Radio);
             // NOTE: before "activate" is connected: setting the state emits it.
             gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(widget), item->Checked);
         } else {
-            widget = gtk_menu_item_new_with_label(item->Caption.c_str());
+            widget = gtk_menu_item_new();
         }
+        GtkWidget* label = ItemLabel(*item);
+        gtk_container_add(GTK_CONTAINER(widget), label);
+        gtk_widget_show_all(label);
         gtk_widget_set_sensitive(widget, item->Enabled);
         if (item->Count() > 0) {
             gtk_menu_item_set_submenu(GTK_MENU_ITEM(widget), BuildMenu(*item, state));

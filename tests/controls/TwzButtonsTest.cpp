@@ -5,20 +5,27 @@
 #include "ControlsTest.h"
 
 #include "controls/TwzButtons.h"
+#include "controls/TwzImageList.h"
+#include "graphics/ObjectText.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzBounds.h"
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzPathData.h"
 #include "graphics/TwzTimer.h"
+#include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/Writer.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "ui2d/Library2D.h"
-#include "ui2d/PopupMenu.h"
+#include "ui2d/TwzAction.h"
 #include "ui2d/TwzImage.h"
 #include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzShape.h"
 
+#include <array>
 #include <cmath>
+#include <memory>
 
 using namespace controlstest;
 
@@ -414,10 +421,10 @@ TEST_F(Buttons, TheColorButtonKeepsAlphaThroughTheBrushDialog)
 
 namespace {
 
-class TRecordingMenu : public ui2d::PopupMenu {
-    RTL_CLASS(TRecordingMenu, ui2d::PopupMenu)
+class TRecordingMenu : public platform::ui::PopupMenuComponent {
+    RTL_CLASS(TRecordingMenu, platform::ui::PopupMenuComponent)
 public:
-    using ui2d::PopupMenu::PopupMenu;
+    using platform::ui::PopupMenuComponent::PopupMenuComponent;
     void Popup(int32_t x, int32_t y) override
     {
         points.push_back({ static_cast<float>(x), static_cast<float>(y) });
@@ -468,6 +475,140 @@ TEST_F(Buttons, ABitmapButtonLaysItsImageOutOnlyOnceItHasARealBitmap)
     EXPECT_EQ(image->GetAlign(), vaRight);
     EXPECT_FLOAT_EQ(image->GetPadding()->GetLeft(), 3);
     EXPECT_FLOAT_EQ(image->GetPadding()->GetRight(), 2);
+}
+
+TEST_F(Buttons, ABitmapButtonLinkedToAnActionShowsTheActionsPictureFromTheImageList)
+{
+    // Three 16 x 16 pictures of one colour each; the action shows the green one.
+    auto* images = new TwzImageList(form.get());
+    images->SetWidth(16);
+    images->SetHeight(16);
+    for (const uint32_t colour : { 0xFFFF0000u, 0xFF00C000u, 0xFF0000FFu }) {
+        auto picture = std::make_unique<TwzBitmap>(16, 16);
+        for (uint32_t& p : picture->Pixels())
+            p = colour;
+        images->AddBitmap(std::move(picture));
+    }
+    auto* actions = new TwzActionList(form.get());
+    actions->SetImages(images);
+    auto* save = new TwzAction(form.get());
+    save->SetActionList(actions);
+    save->SetImageIndex(1);
+    save->SetCaption(u"Save");
+
+    // The pixels of the button's box in each of the three colours.
+    const auto colours = [&](TwzBitmapButton& button) {
+        PaintAll();
+        std::array<int, 3> counts {};
+        const TwzRect r = button.GetAbsoluteRect();
+        for (int y = static_cast<int>(r.Top); y < static_cast<int>(r.Bottom); ++y) {
+            for (int x = static_cast<int>(r.Left); x < static_cast<int>(r.Right); ++x) {
+                const uint32_t p = Pixel(x, y);
+                counts[0] += p == 0xFFFF0000u;
+                counts[1] += p == 0xFF00C000u;
+                counts[2] += p == 0xFF0000FFu;
+            }
+        }
+        return counts;
+    };
+
+    auto* linked = Add<TwzBitmapButton>("linked", { 10, 10, 60, 60 });
+    linked->SetAction(save);
+    EXPECT_EQ(linked->GetBitmapSize(), 16) << "the image list's width";
+    EXPECT_EQ(linked->GetBitmap()->GetWidth(), 16);
+    const std::array<int, 3> shown = colours(*linked);
+    EXPECT_GE(shown[1], 100) << "the green picture shows";
+    EXPECT_EQ(shown[0] + shown[2], 0);
+
+    // A button with a picture of its own keeps it; an index off the list shows nothing.
+    auto* own = Add<TwzBitmapButton>("own", { 80, 10, 60, 60 });
+    TwzBitmap blue(8, 8);
+    for (uint32_t& p : blue.Pixels())
+        p = 0xFF0000FFu;
+    own->SetBitmap(&blue);
+    own->SetAction(save);
+    EXPECT_EQ(own->GetBitmap()->GetWidth(), 8);
+    EXPECT_EQ(own->GetBitmapSize(), 32);
+    save->SetImageIndex(3);
+    auto* beyond = Add<TwzBitmapButton>("beyond", { 150, 10, 40, 60 });
+    beyond->SetAction(save);
+    EXPECT_EQ(beyond->GetBitmap()->GetWidth(), 1);
+    EXPECT_EQ(colours(*beyond), (std::array<int, 3> {}));
+}
+
+TEST_F(Buttons, TheActionsPictureArrivesWhicheverOfTheLinkAndTheImageListComesFirst)
+{
+    // A form read from a stream links its button to the action and its action list to the
+    // image list in the order it stores them: either way the button ends with the picture.
+    for (const bool listFirst : { true, false }) {
+        SCOPED_TRACE(listFirst ? "list first" : "list last");
+        rtl::TOwned<rtl::TComponent> owner(new rtl::TComponent(nullptr));
+        auto* images = new TwzImageList(owner.get());
+        images->SetWidth(8);
+        images->AddBitmap(std::make_unique<TwzBitmap>(8, 8));
+        auto* actions = new TwzActionList(owner.get());
+        auto* action = new TwzAction(owner.get());
+        action->SetActionList(actions);
+        action->SetImageIndex(0);
+        auto* button = new TwzBitmapButton(owner.get());
+        if (listFirst)
+            actions->SetImages(images);
+        button->SetAction(action);
+        if (!listFirst)
+            actions->SetImages(images);
+        EXPECT_EQ(button->GetBitmap()->GetWidth(), 8);
+        EXPECT_EQ(button->GetBitmapSize(), 8);
+    }
+}
+
+TEST_F(Buttons, AnActionListKeepsItsActionsAndItsPicturesThroughItsStoredForm)
+{
+    rtl::TOwned<rtl::TComponent> owner(new rtl::TComponent(nullptr));
+    auto* images = new TwzImageList(owner.get());
+    images->SetName("Pictures");
+    images->SetWidth(8);
+    images->AddBitmap(std::make_unique<TwzBitmap>(8, 8));
+    auto* actions = new TwzActionList(owner.get());
+    actions->SetName("Actions");
+    actions->SetImages(images);
+    for (const char* name : { "Open", "Save" }) {
+        auto* action = new TwzAction(owner.get());
+        action->SetName(name);
+        action->SetActionList(actions);
+    }
+    actions->GetAction(1)->SetImageIndex(0);
+
+    rtl::TMemoryStream binary;
+    rtl::WriteComponentToStream(binary, *owner);
+    binary.SetPosition(0);
+    rtl::TMemoryStream text;
+    ObjectStreamToText(binary, text);
+    const std::string written(text.Bytes().begin(), text.Bytes().end());
+    EXPECT_NE(written.find("Images = Pictures"), std::string::npos) << written;
+    EXPECT_LT(written.find("object Save: TwzAction"), written.find("ImageIndex = 0")) << written;
+    EXPECT_LT(written.find("object Actions: TwzActionList"), written.find("object Open: TwzAction"))
+        << "the actions are stored inside their list\n"
+        << written;
+
+    binary.SetPosition(0);
+    rtl::TOwned<rtl::TComponent> read(new rtl::TComponent(nullptr));
+    rtl::ReadComponentFromStream(binary, read.get());
+    auto* readActions = dynamic_cast<TwzActionList*>(read->FindComponent("Actions"));
+    ASSERT_NE(readActions, nullptr);
+    ASSERT_EQ(readActions->GetActionCount(), 2);
+    EXPECT_EQ(readActions->GetImages(), read->FindComponent("Pictures"));
+    TwzAction* save = readActions->GetAction(1);
+    EXPECT_EQ(save->GetName(), "Save");
+    EXPECT_EQ(save->GetImageIndex(), 0);
+    EXPECT_EQ(readActions->GetAction(0)->GetImageIndex(), -1);
+    auto* button = Add<TwzBitmapButton>("save", { 10, 10, 60, 60 });
+    button->SetAction(save);
+    EXPECT_EQ(button->GetBitmap()->GetWidth(), 8);
+
+    // The list goes with its actions; the button forgets its action.
+    readActions->Free();
+    EXPECT_EQ(read->FindComponent("Save"), nullptr);
+    EXPECT_EQ(button->GetAction(), nullptr);
 }
 
 TEST_F(Buttons, ACornerButtonShapesItsBackground)

@@ -5,7 +5,7 @@
 #include "MemoTestSupport.h"
 
 #include "platform/ui/PopupMenu.h"
-#include "ui2d/PopupMenu.h"
+#include "platform/ui/PopupMenuComponent.h"
 
 #include <map>
 
@@ -342,7 +342,7 @@ TEST_F(MemoEditTest, ContextMenuCommandsAndTheProgramsOwnMenu)
     EXPECT_EQ(memo->GetText(), u"abc");
 
     // With a menu of the program's own the built-in one stays closed.
-    auto* own = new ui2d::PopupMenu(form.get());
+    auto* own = new platform::ui::PopupMenuComponent(form.get());
     memo->SetPopupMenu(own);
     int shown = -1;
     FakePopupMenu::SetChooser([&](MenuItem&, platform::ui::Point) -> MenuItem* {

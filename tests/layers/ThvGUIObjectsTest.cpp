@@ -5,6 +5,7 @@
 #include "tests/scene3d/VisualTestSupport.h"
 
 #include "layers/ThvGUIObjects.h"
+#include "layers/ThvObjectLayer.h"
 
 #include "backends/ThvFilterGdiPlus.h"
 #include "graphics/TwzBrush.h"
@@ -16,6 +17,7 @@
 #include "scene3d/ThvMaterial.h"
 #include "scene3d/ThvMeshData.h"
 #include "scene3d/ThvPosition.h"
+#include "scene3d/ThvSceneDesign.h"
 #include "ui2d/TwzText.h"
 
 #include "platform/rtl/Streams.h"
@@ -110,6 +112,17 @@ TEST_F(GUIObjectsTest, NewObjectsAreScreenObjectsOfTheirSizes)
     canvas->ClearLog();
     layout->Render();
     EXPECT_TRUE(canvas->log.empty());
+}
+
+TEST_F(GUIObjectsTest, InADesignedSceneTheTextLayerIsMovedWhereObjectLayersTakeTheMouse)
+{
+    // What the designed scene asks of its selection before it hands it the mouse.
+    const auto takesMouse = [](ThvVisualObject* object) {
+        const auto* input = dynamic_cast<const scene3d::IDesignMouseInput*>(object);
+        return input && input->GetDesignMouseInput();
+    };
+    EXPECT_FALSE(takesMouse(Make<ThvGUIText>())) << "its one text object is not designed";
+    EXPECT_TRUE(takesMouse(Make<ThvGUIObjectLayer>())) << "its 2D objects are designed inside it";
 }
 
 TEST_F(GUIObjectsTest, APictureDrawsByItsWrapMode)

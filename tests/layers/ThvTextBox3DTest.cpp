@@ -8,7 +8,10 @@
 #include "layers/Layers.h"
 #include "layers/ThvTextBox3D.h"
 
+#include "graphics/TwzCanvas.h"
 #include "graphics/TwzCanvasGdiPlus.h"
+#include "graphics/TwzFont.h"
+#include "graphics/TwzPathData.h"
 #include "platform/rtl/Streams.h"
 #include "platform/ui/FakeApplication.h"
 #include "platform/ui/PopupMenu.h"
@@ -275,16 +278,40 @@ TEST_F(TextBox3DTest, TheOutlineIsMadeOnlyWhenTheShownTextFontOrSizeChanges)
     EXPECT_EQ(box->GetOutlineBuilds(), 4);
     box->SetFlatness(0.5f);
     Frame(*box);
-    EXPECT_EQ(box->GetOutlineBuilds(), 5);
+    EXPECT_EQ(box->GetOutlineBuilds(), 4) << "the shape's Flatness does not shape the letters";
 
     // The kept outline is the one a fresh layout gives.
     box->SetText(u"Forty characters of text for the caret!!");
     box->GetFont()->SetSize(12);
     box->SetWidth(30);
-    box->SetFlatness(1);
     box->KillFocus();
     Frame(*box);
     EXPECT_EQ(canvas->lastPolygon, first);
+}
+
+TEST_F(TextBox3DTest, TheLettersAreFlattenedAtAQuarterWhateverTheShapesFlatness)
+{
+    // The outline the box would make of its text at flatness 0.25, laid out as the box lays
+    // it out: ten times larger, from the left, centred vertically.
+    auto* box = Box(u"Sogo");
+    std::unique_ptr<TwzCanvas> layout = DefaultCanvasClass->Create(1, 1);
+    layout->GetFont().SetFamily(box->GetFont()->GetFamily());
+    layout->GetFont().SetSize(box->GetFont()->GetSize());
+    TwzPathData path;
+    ASSERT_TRUE(layout->TextToPath(
+        path, MakeRect(0, 0, 100, 20), u"Sogo", false, wzTextAlignNear, wzTextAlignCenter));
+    TwzPolygon fine;
+    path.FlattenPath(fine, 0.25f);
+    TwzPolygon coarse;
+    path.FlattenPath(coarse, 1);
+    ASSERT_GT(fine.size(), coarse.size()) << "the curves give the two flatnesses apart";
+
+    for (const float flatness : { 1.0f, 0.1f }) {
+        SCOPED_TRACE(flatness);
+        box->SetFlatness(flatness);
+        Frame(*box);
+        EXPECT_EQ(canvas->lastPolygon, fine);
+    }
 }
 
 TEST_F(TextBox3DTest, ARayAnywhereInTheSlightlyLargerBoxHitsIt)

@@ -4,7 +4,8 @@
 #include "Scene3DTestClasses.h"
 #include "VisualTestSupport.h"
 
-#include "scene3d/PopupMenu.h"
+#include "platform/ui/PopupMenu.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "scene3d/ThvVisualObject.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +16,9 @@ using platform::ui::ShiftFlag;
 namespace {
 
 /// Remembers where and for whom it popped up.
-class TTestPopupMenu : public scene3d::PopupMenu {
+class TTestPopupMenu : public platform::ui::PopupMenuComponent {
 public:
-    using scene3d::PopupMenu::PopupMenu;
+    using platform::ui::PopupMenuComponent::PopupMenuComponent;
     std::vector<std::string> popups;
     void Popup(int32_t x, int32_t y) override
     {
@@ -105,6 +106,27 @@ TEST_F(ThvVisualObjectInputTest, ARightPressOpensTheContextMenuOnly)
     menu->Free();
     EXPECT_EQ(object->GetPopupMenu(), nullptr);
     object->MouseDown(TMouseButton::Right, {}, 0, 0, {}, {});
+}
+
+TEST_F(ThvVisualObjectInputTest, ARightPressShowsTheMenusItemsAndTheChosenOneClicks)
+{
+    using platform::ui::FakePopupMenu;
+    auto* menu = new platform::ui::PopupMenuComponent(form.get());
+    for (const char* name : { "Show", "Hide" }) {
+        auto* item = new platform::ui::MenuItemComponent(form.get());
+        item->SetName(name);
+        item->SetCaption(name);
+        item->OnClick.Bind<&TEventRecorder::Click>(&events);
+        menu->Items().Add(item);
+    }
+    object->SetPopupMenu(menu);
+    object->GetPosition()->SetPoint({ 10, 20, 0 });
+    FakePopupMenu::ChooseCaptions({ "Hide" });
+    object->MouseDown(TMouseButton::Right, {}, 1.5f, 2.7f, {}, {});
+    EXPECT_EQ(FakePopupMenu::LastPoint(), (platform::ui::Point { 1011, 522 }));
+    FakePopupMenu::SetChooser({});
+    EXPECT_EQ(menu->GetPopupComponent(), object);
+    EXPECT_EQ(events.lines, (std::vector<std::string> { "down right 1.5 2.7 @object", "click @Hide" }));
 }
 
 TEST_F(ThvVisualObjectInputTest, AutoCaptureHoldsTheMouseFromPressToRelease)

@@ -59,7 +59,7 @@ TEST(PopupPlacement, BesideATargetOrARectangleWithOffsets)
     }
 }
 
-TEST(PopupPlacement, FlippedAtTheScreenEdgeOrMovedInside)
+TEST(PopupPlacement, FlippedAtTheScreenEdgeOrMovedInsideUnlessPlacedAbsolutely)
 {
     const TwzRect screen { 0, 0, 1280, 1024 };
     struct Case {
@@ -85,7 +85,9 @@ TEST(PopupPlacement, FlippedAtTheScreenEdgeOrMovedInside)
             { 1250, 480, 1270, 498 }, { 1200, 500 } },
         { "too tall for either side: kept at the top", wzPlacementBottom, { 0, 900 }, { 80, 2000 },
             { 0, 880, 10, 898 }, { 0, 0 } },
-        { "absolute off screen: moved in", wzPlacementAbsolute, { -40, 1100 }, { 80, 60 }, {}, { 0, 964 } },
+        { "absolute off screen: where the caller put it", wzPlacementAbsolute, { -40, 1100 }, { 80, 60 }, {},
+            { -40, 1100 } },
+        { "at the mouse off screen: moved in", wzPlacementMouse, { -40, 1100 }, { 80, 60 }, {}, { 0, 964 } },
     };
     for (const Case& c : cases) {
         const TwzPoint p = ui2d::KeepPopupOnScreen(c.placement, c.position, c.size, c.anchor, screen, 0, 2);

@@ -190,6 +190,13 @@ TEST_F(Popups, APopupThatDoesNotFitFlipsToTheOtherSideOrMovesInside)
     popup->SetVerticalOffset(0);
     popup->SetIsOpen(true);
     EXPECT_EQ(PopupAt(), (Point { kFormAt.x + 40 - 120, targetTop }));
+    popup->SetIsOpen(false);
+
+    // Exact screen coordinates are kept, even past the edge.
+    popup->SetPlacement(wzPlacementAbsolute);
+    popup->GetPlacementRectangle()->SetRect({ kFormAt.x + 190, 1990, 0, 0 });
+    popup->SetIsOpen(true);
+    EXPECT_EQ(PopupAt(), (Point { kFormAt.x + 190, 1990 }));
 }
 
 TEST_F(Popups, OpeningTwiceOpensOnceAndOpenPopupOnAnOpenPopupClosesIt)

@@ -8,8 +8,10 @@
 
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
+#include "platform/ui/PopupMenu.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "platform/ui/Types.h"
-#include "ui2d/PopupMenu.h"
+#include "tests/support/ClickLog.h"
 #include "ui2d/TwzVisualObject.h"
 
 #include <gtest/gtest.h>
@@ -81,11 +83,11 @@ private:
 };
 
 /// A popup menu that records where it was asked to pop up.
-class TRecordingMenu : public ui2d::PopupMenu {
-    RTL_CLASS(TRecordingMenu, ui2d::PopupMenu)
+class TRecordingMenu : public platform::ui::PopupMenuComponent {
+    RTL_CLASS(TRecordingMenu, platform::ui::PopupMenuComponent)
 public:
     explicit TRecordingMenu(rtl::TComponent* owner)
-        : ui2d::PopupMenu(owner)
+        : platform::ui::PopupMenuComponent(owner)
     { }
     void Popup(int32_t x, int32_t y) override { popups.push_back({ x, y }); }
     std::vector<std::pair<int32_t, int32_t>> popups;
@@ -387,6 +389,34 @@ TEST_F(VisualInput, ARightPressOpensTheContextMenuAtTheScreenPointWithoutPressOr
     menu->Free();
     EXPECT_EQ(object->GetPopupMenu(), nullptr);
     scene->InjectMouseDown({ 30, 40 }, TMouseButton::Right);
+}
+
+TEST_F(VisualInput, TheObjectsMenuShowsItsItemsAndTheChosenOneClicks)
+{
+    using platform::ui::FakePopupMenu;
+    auto* object = Make(root, 10, 20, 100, 100, "o");
+    auto* menu = new platform::ui::PopupMenuComponent(form.get());
+    auto* more = new platform::ui::MenuItemComponent(form.get());
+    more->SetCaption("More");
+    menu->Items().Add(more);
+    auto* rename = new platform::ui::MenuItemComponent(form.get());
+    rename->SetName("rename");
+    rename->SetCaption("Rename");
+    testsupport::TClickLog clicks;
+    rename->OnClick.Bind<&testsupport::TClickLog::Clicked>(&clicks);
+    more->Add(rename);
+    object->SetPopupMenu(menu);
+
+    FakePopupMenu::ChooseCaptions({ "More", "Rename" });
+    scene->InjectMouseDown({ 30.4f, 40.6f }, TMouseButton::Right);
+    EXPECT_EQ(FakePopupMenu::LastPoint(), (platform::ui::Point { 130, 141 }));
+    uint16_t key = 93;
+    char16_t keyChar = 0;
+    object->KeyDown(key, keyChar, {});
+    EXPECT_EQ(FakePopupMenu::ShownCount(), 2);
+    EXPECT_EQ(FakePopupMenu::LastPoint(), (platform::ui::Point { 160, 170 }));
+    FakePopupMenu::SetChooser({});
+    EXPECT_EQ(clicks.names, (std::vector<std::string> { "rename", "rename" }));
 }
 
 TEST_F(VisualInput, AnAutomaticDragStartsAfterThePress)

@@ -9,6 +9,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/TestDriver.h"
 #include "platform/ui/Window.h"
+#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
 #include "ui2d/TwzBackground.h"
 #include "ui2d/TwzScene.h"
@@ -16,7 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 
 using platform::ui::RawButtonEvent;
@@ -46,11 +46,8 @@ class ScrollBoxWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!uitest::Gui()) {
-            if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
-                GTEST_SKIP() << uitest::GuiError();
-            FAIL() << uitest::GuiError();
-        }
+        if (!uitest::Gui())
+            GF_MISSING_DISPLAY(uitest::GuiError());
         platform::ui::FormOptions options;
         options.clientWidth = 200;
         options.clientHeight = 100;

@@ -7,6 +7,7 @@
 #include "controls/TwzWindows.h"
 #include "design/TwzBrushDesign.h"
 #include "graphics/TwzBitmap.h"
+#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
 #include "ui2d/TwzCustomScene.h"
 
@@ -19,7 +20,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -62,11 +62,8 @@ void SavePicture(TwzBrushDesign& designer, platform::ui::SceneHost& host)
 TEST(BrushDesignWindow, TheDialogTakesRealClicksOnItsTabsAndEndsWithOk)
 {
     platform::ui::Application* app = uitest::Gui();
-    if (!app) {
-        if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
-            GTEST_SKIP() << uitest::GuiError();
-        FAIL() << uitest::GuiError();
-    }
+    if (!app)
+        GF_MISSING_DISPLAY(uitest::GuiError());
     rtl::TOwned<TwzBrushDialog> dialog(new TwzBrushDialog(nullptr));
     dialog->GetBrush()->SetSolidColor(0xFF336699);
     bool stepped = false;

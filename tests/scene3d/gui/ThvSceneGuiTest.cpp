@@ -14,7 +14,9 @@
 #include "tests/platform/ui/gui/GtkFixture.h"
 
 #include "platform/ui/Application.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "platform/ui/TestDriver.h"
+#include "tests/support/ClickLog.h"
 
 #include <cstdlib>
 #include <thread>
@@ -243,6 +245,33 @@ TEST_F(SceneWindow, SynthesisedMouseInputReachesTheRightObjects)
         (Lines { "enter @A", "move 0 0 @A", "down left 0 0 @A", "up left 0 0 @A", "click @A",
             "down left 1 0 double @A", "dblclick @A", "move 80 0 @A", "up left 80 0 @A", "wheel -120 @B",
             "wheel -120 @Root" }));
+}
+
+TEST_F(SceneWindow, ARightClickOpensTheObjectsMenuAndTheChosenItemClicks)
+{
+    Open(160, 100, 160, 100);
+    TProbe* a = Box("A", 60, 50, 60, 40);
+    auto* menu = new platform::ui::PopupMenuComponent(owner.get());
+    testsupport::TClickLog clicks;
+    for (const char* name : { "Show", "Hide" }) {
+        auto* item = new platform::ui::MenuItemComponent(owner.get());
+        item->SetName(name);
+        item->SetCaption(name);
+        item->OnClick.Bind<&testsupport::TClickLog::Clicked>(&clicks);
+        menu->Items().Add(item);
+    }
+    a->SetPopupMenu(menu);
+    Settle();
+
+    uitest::KeysForMenu keys({ "Down", "Down", "Return" });
+    ASSERT_TRUE(uitest::PopupUntilShown(keys, [&] {
+        test::SendMotion(Host(), 60, 50);
+        test::SendButton(Host(), RawButtonEvent::Type::Press, 3, 60, 50);
+        test::SendButton(Host(), RawButtonEvent::Type::Release, 3, 60, 50, RawModifiers { .button3 = true });
+    }));
+    EXPECT_EQ(menu->GetPopupComponent(), a);
+    EXPECT_TRUE(uitest::RunUntil([&] { return !clicks.names.empty(); }));
+    EXPECT_EQ(clicks.names, (Lines { "Hide" }));
 }
 
 TEST_F(SceneWindow, SynthesisedKeysReachTheFocusedObjectAndTabMovesTheFocus)

@@ -7,6 +7,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/TestDriver.h"
 #include "platform/ui/Window.h"
+#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
 #include "tests/ui2d/TwzSceneWindowTestSupport.h"
 #include "ui2d/Library2D.h"
@@ -15,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -82,11 +82,8 @@ class StyledButtonWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!uitest::Gui()) {
-            if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
-                GTEST_SKIP() << uitest::GuiError();
-            FAIL() << uitest::GuiError();
-        }
+        if (!uitest::Gui())
+            GF_MISSING_DISPLAY(uitest::GuiError());
     }
     void TearDown() override
     {

@@ -6,6 +6,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/TestDriver.h"
 #include "platform/ui/Window.h"
+#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
 #include "tests/ui2d/TwzSceneWindowTestSupport.h"
 #include "ui2d/TwzPopup.h"
@@ -13,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,11 +33,8 @@ class PopupWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!uitest::Gui()) {
-            if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
-                GTEST_SKIP() << uitest::GuiError();
-            FAIL() << uitest::GuiError();
-        }
+        if (!uitest::Gui())
+            GF_MISSING_DISPLAY(uitest::GuiError());
         TakeEvents();
     }
     void TearDown() override

@@ -12,9 +12,11 @@
 #include "platform/rtl/Text.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DragSession.h"
+#include "platform/ui/PopupMenuComponent.h"
 #include "platform/ui/TestDriver.h"
 #include "platform/ui/Window.h"
 #include "scene3d/ThvPosition.h"
+#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
 #include "tests/scene3d/ThvSceneTestSupport.h"
 #include "tests/ui2d/TwzSceneWindowTestSupport.h"
@@ -22,11 +24,11 @@
 #include "ui2d/TwzScene.h"
 #include "ui2d/TwzVisualObject.h"
 
+#include "tests/support/ClickLog.h"
 #include "tests/support/ModulesEnvironment.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -60,11 +62,8 @@ class SceneWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!uitest::Gui()) {
-            if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
-                GTEST_SKIP() << uitest::GuiError();
-            FAIL() << uitest::GuiError();
-        }
+        if (!uitest::Gui())
+            GF_MISSING_DISPLAY(uitest::GuiError());
         TakeEvents();
     }
     void TearDown() override
@@ -248,6 +247,37 @@ TEST_F(SceneWindow, MouseInputFollowsHoverCaptureAndTheLastPointAndTheWheelBubbl
         (Lines { "enter @A", "move 20 20 @A", "leave @A", "enter @C", "move 10 10 @C", "wheel 120 @C",
             "wheel 120 @B", "leave @C", "enter @B", "move 50 70 @B", "leave @B", "enter @A", "move 20 20 @A",
             "down left 20 20 @A", "move 140 70 @A", "up 140 70 @A" }));
+}
+
+TEST_F(SceneWindow, ARightClickOpensTheObjectsMenuAndTheChosenItemClicks)
+{
+    Open(200, 120);
+    TBox* a = Box("A", 10, 10, 80, 60, kRed);
+    auto* menu = new platform::ui::PopupMenuComponent(owner.get());
+    testsupport::TClickLog clicks;
+    const auto item = [&](platform::ui::MenuItemComponent& parent, const char* name) {
+        auto* made = new platform::ui::MenuItemComponent(owner.get());
+        made->SetName(name);
+        made->SetCaption(name);
+        made->OnClick.Bind<&testsupport::TClickLog::Clicked>(&clicks);
+        parent.Add(made);
+        return made;
+    };
+    item(menu->Items(), "Open")->SetShortCut("Ctrl+O");
+    item(*item(menu->Items(), "More"), "Inner");
+    a->SetPopupMenu(menu);
+    Settle();
+
+    // Into the submenu and its one item, by the keys a user would press.
+    uitest::KeysForMenu keys({ "Down", "Down", "", "Right", "Return" });
+    ASSERT_TRUE(uitest::PopupUntilShown(keys, [&] {
+        test::SendMotion(Host(), 40, 30);
+        test::SendButton(Host(), RawButtonEvent::Type::Press, 3, 40, 30);
+        test::SendButton(Host(), RawButtonEvent::Type::Release, 3, 40, 30, RawModifiers { .button3 = true });
+    }));
+    EXPECT_EQ(menu->GetPopupComponent(), a);
+    EXPECT_TRUE(uitest::RunUntil([&] { return !clicks.names.empty(); }));
+    EXPECT_EQ(clicks.names, (Lines { "Inner" }));
 }
 
 TEST_F(SceneWindow, KeysReachTheFocusedObjectTabMovesBetweenTwoAndCtrlLettersArriveAsLetters)

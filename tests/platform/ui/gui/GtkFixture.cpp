@@ -1,6 +1,7 @@
 #include "tests/platform/ui/gui/GtkFixture.h"
 
 #include "platform/ui/NativeApplication.h"
+#include "platform/ui/PopupMenuTestDriver.h"
 #include "tests/MissingDisplay.h"
 
 #include <cstdlib>
@@ -75,6 +76,51 @@ Point PlaceForThisTest()
     const size_t index = cell >= 4 + 3 * 9 ? cell + 1 : cell;
     return Point { static_cast<int32_t>(20 + (index % 9) * 130),
         static_cast<int32_t>(20 + (index / 9) * 130) };
+}
+
+KeysForMenu::KeysForMenu(std::vector<std::string> keys)
+    : m_keys(std::move(keys))
+{
+    m_timer = Gui()->StartTimer(20, [this](uint32_t) { Tick(); });
+}
+
+KeysForMenu::~KeysForMenu()
+{
+    Gui()->StopTimer(m_timer);
+}
+
+void KeysForMenu::Tick()
+{
+    if (!test::MenuIsOpen() || m_next >= m_keys.size())
+        return;
+    m_sawMenu = true;
+    if (m_keys[m_next].empty()) {
+        if (++m_paused * 20 < 300)
+            return;
+        m_paused = 0;
+        ++m_next;
+        return;
+    }
+    test::SendKeyToOpenMenu(m_keys[m_next++]);
+}
+
+bool PopupUntilShown(KeysForMenu& keys, const std::function<void()>& popup)
+{
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        popup();
+        if (keys.SawMenu())
+            return true;
+        LetOtherClientsRun();
+    }
+    return false;
+}
+
+void LetOtherClientsRun()
+{
+    bool waited = false;
+    const uint32_t timer = Gui()->StartTimer(100, [&](uint32_t) { waited = true; });
+    Gui()->RunUntil([&] { return waited; });
+    Gui()->StopTimer(timer);
 }
 
 void GtkTest::SetUp()

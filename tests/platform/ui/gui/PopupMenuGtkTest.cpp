@@ -11,56 +11,12 @@ using uitest::GtkTest;
 
 namespace {
 
-// Sends the keys to the menu once it shows, from a timer of the menu's own nested loop.
-class KeysForMenu {
-public:
-    KeysForMenu(Application& app, std::vector<std::string> keys)
-        : m_app(app)
-        , m_keys(std::move(keys))
-    {
-        m_timer = m_app.StartTimer(20, [this](uint32_t) { Tick(); });
-    }
-    ~KeysForMenu() { m_app.StopTimer(m_timer); }
-    KeysForMenu(const KeysForMenu&) = delete;
-    KeysForMenu& operator=(const KeysForMenu&) = delete;
-
-    bool sawMenu = false;
-
-private:
-    void Tick()
-    {
-        if (!test::MenuIsOpen() || m_next >= m_keys.size())
-            return;
-        sawMenu = true;
-        test::SendKeyToOpenMenu(m_keys[m_next++]);
-    }
-
-    Application& m_app;
-    std::vector<std::string> m_keys;
-    size_t m_next = 0;
-    uint32_t m_timer = 0;
-};
-
-// Pops the menu up until it showed: a menu cannot open while another client of the display
-// (a test running beside this one) holds a grab, and then it returns at once.
-void LetOtherClientsRun()
+// Pops `menu` up at `at` over `host` until it showed; true when an item was chosen.
+bool PopupUntilShown(PopupMenu& menu, uitest::KeysForMenu& keys, Point at, SceneHost& host)
 {
-    bool waited = false;
-    Application& app = Application::Current();
-    const uint32_t timer = app.StartTimer(100, [&](uint32_t) { waited = true; });
-    app.RunUntil([&] { return waited; });
-    app.StopTimer(timer);
-}
-
-bool PopupUntilShown(PopupMenu& menu, KeysForMenu& keys, Point at, SceneHost& host)
-{
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        const bool chosen = menu.Popup(at, &host);
-        if (keys.sawMenu)
-            return chosen;
-        LetOtherClientsRun();
-    }
-    return false;
+    bool chosen = false;
+    uitest::PopupUntilShown(keys, [&] { chosen = menu.Popup(at, &host); });
+    return chosen;
 }
 
 } // namespace
@@ -75,10 +31,10 @@ TEST_F(GtkTest, PopupMenuBlocksAndPostsTheChosenCommand)
     menu->Items().Add("Disabled", [&] { log.push_back("disabled"); }).Enabled = false;
     menu->Items().Add("Third", [&] { log.push_back("third"); }).Checked = true;
 
-    KeysForMenu keys(App(), { "Down", "Down", "Return" });
+    uitest::KeysForMenu keys({ "Down", "Down", "Return" });
     const Point at = host->ClientToScreen({ 10, 10 });
     EXPECT_TRUE(PopupUntilShown(*menu, keys, at, *host));
-    EXPECT_TRUE(keys.sawMenu);
+    EXPECT_TRUE(keys.SawMenu());
     EXPECT_FALSE(test::MenuIsOpen());
     EXPECT_TRUE(log.empty()) << "the command runs after the popup returned";
     EXPECT_TRUE(uitest::RunUntil([&] { return !log.empty(); }));
@@ -91,9 +47,9 @@ TEST_F(GtkTest, PopupMenuDismissedWithEscapeRunsNothing)
     auto menu = PopupMenu::Create();
     bool ran = false;
     menu->Items().Add("Sub").Add("Inner", [&] { ran = true; });
-    KeysForMenu keys(App(), { "Escape" });
+    uitest::KeysForMenu keys({ "Escape" });
     EXPECT_FALSE(PopupUntilShown(*menu, keys, host->ClientToScreen({ 5, 5 }), *host));
-    EXPECT_TRUE(keys.sawMenu);
+    EXPECT_TRUE(keys.SawMenu());
     App().ProcessMessages();
     EXPECT_FALSE(ran);
 }
@@ -111,7 +67,7 @@ TEST_F(GtkTest, PopupMenuFreedWhileItShowsEndsItsLoop)
     for (int attempt = 0; menu && attempt < 50; ++attempt) {
         EXPECT_FALSE(menu->Popup(host->ClientToScreen({ 5, 5 }), host.get()));
         if (menu)
-            LetOtherClientsRun();
+            uitest::LetOtherClientsRun();
     }
     App().StopTimer(timer);
     EXPECT_EQ(menu, nullptr);
