@@ -1,16 +1,20 @@
 // The telling objects of the built-in style (the 2D library's part and the controls' part
 // together): each one has its fixed root class, size, named parts of their classes, the
-// values that matter and the trigger strings of its animations and effects.
+// values that matter and the trigger strings of its animations and effects; the icons have
+// their pictures and the drop target's look is there twice.
 
 #include "controls/Controls.h"
+#include "graphics/TwzBitmap.h"
 #include "platform/rtl/Properties.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/TwzImage.h"
 #include "ui2d/TwzResources.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -163,6 +167,24 @@ TEST(TellingStyles, EachTellingObjectHasItsFixedStructure)
         CollectTriggers(*object, triggers);
         for (const char* trigger : c.triggers)
             EXPECT_TRUE(triggers.count(trigger)) << "no animation or effect on " << trigger;
+    }
+
+    // Each icon shows a 64 x 64 picture of its own.
+    std::set<std::vector<uint32_t>> pictures;
+    for (const char* name : { "iconconfirmation", "iconinformation", "iconwarning", "iconerror" }) {
+        SCOPED_TRACE(name);
+        const std::vector<TwzObject*> icons = FindStyleObjects(*style, name);
+        ASSERT_EQ(icons.size(), 1u);
+        auto* image = dynamic_cast<TwzImage*>(icons.front());
+        ASSERT_NE(image, nullptr);
+        TwzBitmap& picture = *image->GetBitmap();
+        ASSERT_EQ(picture.GetWidth(), 64);
+        ASSERT_EQ(picture.GetHeight(), 64);
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < 64; ++y)
+            pixels.insert(pixels.end(), picture.GetScanline(y), picture.GetScanline(y) + 64);
+        EXPECT_NE(pixels[32 * 64 + 32] >> 24, 0u) << "the middle is painted";
+        EXPECT_TRUE(pictures.insert(pixels).second) << "the same picture as another icon";
     }
 
     // The drop target's look is there twice, alike, so either serves a lookup.
