@@ -1,6 +1,7 @@
-// The built-in style with the controls' own files: it reads without error, which of its names
-// exist so far, and every control of these families, at its default size, takes its style
-// from it, finds its parts there and paints inside its own rectangle.
+// The built-in style with the controls' own files: it reads without error, holds its census
+// (every name, the root classes, the named parts and the uses of each trigger string), every
+// control of these families, at its default size, takes its style from it, finds its parts
+// there and paints inside its own rectangle, and every control that takes the focus shows it.
 
 #include "ControlsTest.h"
 
@@ -20,8 +21,10 @@
 #include "graphics/TwzWideStrings.h"
 #include "platform/rtl/Text.h"
 #include "ui2d/Library2D.h"
+#include "ui2d/TwzAnimation.h"
 #include "ui2d/TwzBackground.h"
 #include "ui2d/TwzContent.h"
+#include "ui2d/TwzEffect.h"
 #include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzResources.h"
 #include "ui2d/TwzShape.h"
@@ -29,6 +32,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -195,7 +200,7 @@ const std::vector<Row>& Rows()
         { "angle dial", Make<TwzAngleButton>(), "anglebuttonstyle",
             { { "tick", Is<TwzVisualObject>() }, text, { "tracktext", Is<TwzText>() } } },
         { "HUD angle dial", Make<TwzHudAngleButton>(), "hudanglebuttonstyle",
-            { { "tick", Is<TwzVisualObject>() }, text, { "tracktext", Is<TwzText>() } } },
+            { { "tick", Is<TwzVisualObject>() }, text } },
         { "busy indicator", Make<TwzAniIndicator>(), "", {} },
         { "scene background", Make<TwzBackground>(), "backgroundstyle",
             { { "background", Is<TwzRectangle>() } } },
@@ -223,6 +228,11 @@ const std::vector<Row>& Rows()
 
 class BuiltInStyles : public ControlsTest {
 protected:
+    /// Every pixel of the scene's bitmap.
+    [[nodiscard]] std::vector<uint32_t> Snapshot()
+    {
+        return { bitmap.GetScanline(0), bitmap.GetScanline(0) + 200 * 100 };
+    }
     /// Ink (any alpha) inside and outside `r`, grown by `margin`.
     void CountInk(const TwzRect& r, float margin, int& inside, int& outside)
     {
@@ -257,15 +267,107 @@ TEST_F(BuiltInStyles, TheControlFilesReadWithoutAnyError)
     }
 }
 
-TEST_F(BuiltInStyles, HoldsEveryName)
+/// "name count" lines of a tally, in name order, for messages that show the whole difference.
+std::string TallyText(const std::map<std::string, int>& tally)
+{
+    std::string text;
+    for (const auto& [name, count] : tally)
+        text += "  " + name + " " + std::to_string(count) + "\n";
+    return text;
+}
+
+/// The resource names met below `object`, in lower case.
+void CollectPartNames(TwzObject& object, std::set<std::string>& names)
+{
+    for (TwzObject* child : object.Children()) {
+        if (!child->GetResourceName().empty())
+            names.insert(rtl::AsciiLowerCase(child->GetResourceName()));
+        CollectPartNames(*child, names);
+    }
+}
+
+/// Adds one to `tally` for every animation and effect below `object`, by its trigger string.
+void CountTriggers(TwzObject& object, std::map<std::string, int>& tally)
+{
+    for (TwzObject* child : object.Children()) {
+        std::string trigger;
+        if (auto* animation = dynamic_cast<TwzAnimation*>(child))
+            trigger = animation->GetTrigger();
+        else if (auto* effect = dynamic_cast<TwzEffect*>(child))
+            trigger = effect->GetTrigger();
+        if (!trigger.empty())
+            ++tally[trigger];
+        CountTriggers(*child, tally);
+    }
+}
+
+TEST_F(BuiltInStyles, HoldsEveryObjectOfItsClassWithItsPartsAndTriggers)
 {
     TwzObject* style = ui2d::LoadDefaultStyle();
     ASSERT_NE(style, nullptr);
-    for (const char* name : kBuiltInNames) {
-        const bool found = std::any_of(style->Children().begin(), style->Children().end(),
-            [&](TwzObject* child) { return rtl::SameText(child->GetResourceName(), name); });
-        EXPECT_TRUE(found) << name << " is missing";
+    EXPECT_EQ(style->ClassName(), "TwzBackground");
+    if (TwzVisualObject* visual = style->AsVisual()) {
+        EXPECT_EQ(visual->GetWidth(), 548);
+        EXPECT_EQ(visual->GetHeight(), 547);
     }
+
+    // The style objects, our own looks left out. Their order follows the files, so the names
+    // are compared sorted, each as often as the list has it.
+    std::vector<TwzObject*> objects;
+    std::vector<std::string> names;
+    for (TwzObject* child : style->Children()) {
+        if (Listed(kOwnNames, child->GetResourceName()))
+            continue;
+        objects.push_back(child);
+        names.push_back(rtl::AsciiLowerCase(child->GetResourceName()));
+    }
+    std::vector<std::string> expectedNames;
+    for (const char* name : kBuiltInNames)
+        expectedNames.push_back(rtl::AsciiLowerCase(name));
+    std::vector<std::string> sortedNames = names;
+    std::sort(sortedNames.begin(), sortedNames.end());
+    std::sort(expectedNames.begin(), expectedNames.end());
+    EXPECT_EQ(sortedNames, expectedNames) << "the names, each as often as the list has it";
+
+    std::map<std::string, int> classes;
+    std::map<std::string, int> parts;
+    std::map<std::string, int> triggers;
+    for (TwzObject* object : objects) {
+        ++classes[std::string(object->ClassName())];
+        std::set<std::string> partNames;
+        CollectPartNames(*object, partNames);
+        for (const std::string& name : partNames)
+            ++parts[name];
+        CountTriggers(*object, triggers);
+        if (TwzVisualObject* visual = object->AsVisual()) {
+            EXPECT_TRUE(visual->GetDesignHide()) << object->GetResourceName();
+        }
+    }
+    const std::map<std::string, int> expectedClasses
+        = { { "TwzLayout", 81 }, { "TwzRectangle", 18 }, { "TwzImage", 5 }, { "TwzSidesRectangle", 2 },
+              { "TwzEllipse", 2 }, { "TwzRoundRect", 1 }, { "TwzBrushObject", 1 } };
+    EXPECT_EQ(classes, expectedClasses) << "style objects by class:\n" << TallyText(classes);
+
+    const std::map<std::string, int> expectedParts = { { "background", 51 }, { "text", 39 },
+        { "content", 20 }, { "selection", 11 }, { "thumb", 10 }, { "vscrollbar", 10 }, { "hscrollbar", 10 },
+        { "foreground", 10 }, { "vsmallscrollbar", 7 }, { "hsmallscrollbar", 7 }, { "sizegrip", 7 },
+        { "checkmark", 5 }, { "htrack", 4 }, { "vtrack", 4 }, { "image", 3 }, { "leftbutton", 2 },
+        { "rightbutton", 2 }, { "topbutton", 2 }, { "bottombutton", 2 }, { "pathowner", 2 }, { "path", 2 },
+        { "button", 2 }, { "tick", 2 }, { "minusbutton", 2 }, { "plusbutton", 2 }, { "check", 2 },
+        { "checkbox", 1 }, { "fill", 1 }, { "tracktext", 1 }, { "grip", 1 }, { "textborder", 1 },
+        { "hindicator", 1 }, { "vindicator", 1 }, { "back", 1 }, { "shadow", 1 }, { "caption", 1 },
+        { "stroke", 1 }, { "close", 1 } };
+    EXPECT_EQ(parts, expectedParts) << "style objects holding each named part:\n" << TallyText(parts);
+
+    const std::map<std::string, int> expectedTriggers = { { "IsFocused=true", 36 },
+        { "IsMouseOver=true", 27 }, { "IsMouseOver=false", 25 }, { "IsMouseOver=true;IsPressed=false", 13 },
+        { "IsMouseOver=false;IsPressed=false", 13 }, { "IsMouseOver=false;IsPressed=true", 13 },
+        { "IsMouseOver=true;IsPressed=true", 13 }, { "IsChecked=true", 6 }, { "IsChecked=false", 6 },
+        { "IsSelected=true", 4 }, { "IsSelected=false", 4 }, { "IsExpanded=false", 4 },
+        { "IsExpanded=true", 4 }, { "IsOpen=true", 3 }, { "IsOpen=false", 3 },
+        { "IsMouseOver=true;IsSelected=false", 2 }, { "IsMouseOver=false;IsSelected=false", 2 },
+        { "IsVisible=true", 2 }, { "IsDragOver=true", 2 } };
+    EXPECT_EQ(triggers, expectedTriggers) << "uses of each trigger string:\n" << TallyText(triggers);
 }
 
 TEST_F(BuiltInStyles, TheExpandersCheckBoxTakesItsOwnLookWithACheckMark)
@@ -359,17 +461,68 @@ TEST_F(BuiltInStyles, StylesLightUpUnderTheMouseAndSettleBackWhenItLeaves)
         PaintAll();
         Settle();
         PaintAll();
-        const std::vector<uint32_t> normal(bitmap.GetScanline(0), bitmap.GetScanline(0) + 200 * 100);
+        const std::vector<uint32_t> normal = Snapshot();
         scene->InjectMouseMove({ 12 + row.over.X, 12 + row.over.Y });
         Settle();
         PaintAll();
-        const std::vector<uint32_t> hover(bitmap.GetScanline(0), bitmap.GetScanline(0) + 200 * 100);
+        const std::vector<uint32_t> hover = Snapshot();
         EXPECT_NE(hover, normal) << "no change under the mouse";
         scene->InjectMouseMove({ 195, 95 });
         Settle();
         PaintAll();
-        const std::vector<uint32_t> left(bitmap.GetScanline(0), bitmap.GetScanline(0) + 200 * 100);
+        const std::vector<uint32_t> left = Snapshot();
         EXPECT_EQ(left, normal) << "not back to normal once the mouse left";
         control->Free();
     }
+}
+
+TEST_F(BuiltInStyles, FocusShowsOnEveryControlThatTakesItAndGoesWithIt)
+{
+    // Every control the palette offers that takes the focus, at its default size (at most
+    // what the scene shows), with its built-in look. The bitmap state button paints its
+    // pictures itself; the HUD track bar's look is the one without a focus mark.
+    const std::set<std::string> paintsItself { "TwzBitmapStateButton" };
+    const std::set<std::string> noFocusMark { "TwzHudTrackBar" };
+    std::set<const rtl::TClassInfo*> seen;
+    std::set<std::string> unstyled;
+    int checked = 0;
+    for (const ui2d::CategoryEntry& entry : Object2DCategoryList()) {
+        const rtl::TClassInfo& info = *entry.classInfo;
+        if (!info.create || !info.InheritsFrom(TwzControl::StaticClass()) || !seen.insert(&info).second)
+            continue;
+        const std::string name(info.name);
+        SCOPED_TRACE(name);
+        auto* control = dynamic_cast<TwzControl*>(info.create(form.get()));
+        ASSERT_NE(control, nullptr);
+        if (!control->GetCanFocused() || noFocusMark.count(name)) {
+            control->Free();
+            continue;
+        }
+        control->SetBounds(
+            12, 12, std::min(control->GetWidth(), 170.0f), std::min(control->GetHeight(), 70.0f));
+        control->SetParent(root);
+        control->LoadStyle();
+        PaintAll(); // the parts that are controls take their own looks in their first paint
+        Settle();
+        PaintAll();
+        if (!control->GetAppliedStyle()) {
+            unstyled.insert(name);
+            control->Free();
+            continue;
+        }
+        const std::vector<uint32_t> normal = Snapshot();
+        scene->SetFocused(control);
+        ASSERT_TRUE(control->GetIsFocused());
+        Settle();
+        PaintAll();
+        EXPECT_NE(Snapshot(), normal) << "the focus does not show";
+        scene->SetFocused(nullptr);
+        Settle();
+        PaintAll();
+        EXPECT_EQ(Snapshot(), normal) << "not back to normal once the focus left";
+        control->Free();
+        ++checked;
+    }
+    EXPECT_EQ(unstyled, paintsItself);
+    EXPECT_GT(checked, 40) << "the palette's focusable controls";
 }

@@ -19,13 +19,18 @@
 #include "platform/ui/PopupMenuComponent.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/TwzAction.h"
+#include "ui2d/TwzAnimation.h"
+#include "ui2d/TwzEffect.h"
 #include "ui2d/TwzImage.h"
 #include "ui2d/TwzPathShape.h"
 #include "ui2d/TwzShape.h"
 
 #include <array>
 #include <cmath>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 using namespace controlstest;
 
@@ -350,6 +355,91 @@ TEST_F(Buttons, NormalHoverAndPressedLooksThroughTheBuiltInStyle)
         PaintAll();
         EXPECT_EQ(Pixel(p.x, p.y), normal) << p.name << " looks normal again once the mouse leaves";
     }
+}
+
+TEST_F(Buttons, TheButtonLookFollowsHoverPressAndFocus)
+{
+    auto* button = Add<TwzButton>("ok", { 10, 10, 80, 22 });
+    Settle();
+    TwzObject* background = Part(*button, "background");
+    ASSERT_NE(background, nullptr);
+    EXPECT_EQ(Part(*button, "text")->ClassName(), "TwzText");
+    std::vector<TwzAnimation*> animations;
+    for (TwzObject* child : background->Children()) {
+        if (auto* animation = dynamic_cast<TwzAnimation*>(child))
+            animations.push_back(animation);
+    }
+    ASSERT_EQ(animations.size(), 4u);
+    TwzGlowEffect* glow = nullptr;
+    for (TwzObject* child : button->GetAppliedStyle()->Children()) {
+        if (auto* effect = dynamic_cast<TwzGlowEffect*>(child))
+            glow = effect;
+    }
+    ASSERT_NE(glow, nullptr);
+    EXPECT_FALSE(glow->GetEnabled());
+
+    auto running = [&] {
+        std::string list;
+        for (TwzAnimation* animation : animations) {
+            if (animation->GetRunning())
+                list += (list.empty() ? "" : " | ") + animation->GetTrigger();
+        }
+        return list;
+    };
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        const char* expected;
+    };
+    const Step steps[] = {
+        { "hover",
+            [&] {
+                scene->InjectMouseMove({ 20, 20 });
+            },
+            "IsMouseOver=true;IsPressed=false" },
+        { "press",
+            [&] {
+                scene->InjectMouseDown({ 20, 20 });
+            },
+            "IsMouseOver=true;IsPressed=true" },
+        // The button holds the mouse: it stays under it, but lets the pressed look go.
+        { "drag out while pressed",
+            [&] {
+                scene->InjectMouseMove({ 150, 60 }, kLeft);
+            },
+            "IsMouseOver=true;IsPressed=false" },
+        { "release outside and move on",
+            [&] {
+                scene->InjectMouseUp({ 150, 60 });
+                Settle();
+                scene->InjectMouseMove({ 150, 62 });
+            },
+            "IsMouseOver=false;IsPressed=false" },
+        { "leave a button that stays pressed",
+            [&] {
+                button->SetStaysPressed(true);
+                scene->InjectMouseMove({ 20, 20 });
+                scene->InjectClick({ 20, 20 });
+                ASSERT_TRUE(button->GetIsPressed());
+                Settle();
+                scene->InjectMouseMove({ 150, 60 });
+            },
+            "IsMouseOver=false;IsPressed=true" },
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        EXPECT_EQ(running(), step.expected);
+        Settle();
+    }
+
+    // The glow waits for the focus and goes with it.
+    EXPECT_EQ(glow->GetTrigger(), "IsFocused=true");
+    EXPECT_EQ(glow->GetGlowColor(), "#FFF69E2D");
+    scene->SetFocused(button);
+    EXPECT_TRUE(glow->GetEnabled());
+    scene->SetFocused(nullptr);
+    EXPECT_FALSE(glow->GetEnabled());
 }
 
 namespace {

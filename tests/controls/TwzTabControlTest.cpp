@@ -314,7 +314,9 @@ TEST_F(TabControls, HudFormsUseTheirOwnStyles)
 TEST_F(TabControls, TheSelectedHeaderIsRecolouredAndRaisedByItsStyle)
 {
     TwzTabControl* tabs = AddTabs(2, false);
-    auto* frame = dynamic_cast<TwzShape*>(Part(*Item(*tabs, 0), "frame"));
+    // The header's frame: the shape its look starts with.
+    ASSERT_NE(Item(*tabs, 0)->GetAppliedStyle(), nullptr);
+    auto* frame = dynamic_cast<TwzShape*>(Item(*tabs, 0)->GetAppliedStyle()->GetChild(0));
     ASSERT_NE(frame, nullptr);
     tabs->SetItemIndex(0);
     Settle();

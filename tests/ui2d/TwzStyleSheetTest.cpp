@@ -1,5 +1,5 @@
 // Style sheets and the built-in style: the sheet's text and stored form, its user scenes,
-// damaged sheets, and the embedded built-in style with the names it holds so far.
+// damaged sheets, and the 2D library's part of the embedded built-in style.
 
 #include "StyleTestClasses.h"
 
@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -56,31 +55,6 @@ const char* const kSheetText = "object TwzBackground\n"
                                "    Brush.Color = '#FF102030'\n"
                                "  end\n"
                                "end\n";
-
-/// The 110 names of the complete built-in style, in tree order.
-const char* const kBuiltInNames[] = { "thumbbarstyle", "scrollbarvtrackstyle", "scrollbarhtrackstyle",
-    "scrollbarleftbutton", "scrollbarrightbutton", "scrollbartopbutton", "scrollbarbottombutton",
-    "hthumbstyle", "vthumbstyle", "trackstyle", "trackbarstyle", "scrollbarstyle",
-    "smallscrollbarhtrackstyle", "smallscrollbarvtrackstyle", "smallscrollbarstyle", "scrollboxstyle",
-    "framedscrollboxstyle", "messagepopupstyle", "toolbuttonstyle", "toolpathbuttonstyle", "backgroundstyle",
-    "panelstyle", "statusbarstyle", "toolbarstyle", "expandercheckboxstyle", "expanderstyle", "groupboxstyle",
-    "imagecontrolstyle", "buttonstyle", "popupbuttonstyle", "roundbuttonstyle", "circlebuttonstyle",
-    "colorbuttonstyle", "cornerbuttonstyle", "bitmapbuttonstyle", "pathbuttonstyle", "speedbuttonstyle",
-    "anglebuttonstyle", "splitterstyle", "textboxstyle", "roundtextboxstyle", "spinboxstyle", "popupboxstyle",
-    "memostyle", "numberboxstyle", "labelstyle", "valuelabelstyle", "listboxstyle", "listboxitemstyle",
-    "imagelistboxitemstyle", "tabitemstyle", "checkboxstyle", "pathcheckboxstyle", "radiobuttonstyle",
-    "progressbarstyle", "sizegripstyle", "combolistboxstyle", "comboboxstyle", "CloseButtonStyle",
-    "expanderbuttonstyle", "treeviewstyle", "treeviewitemstyle", "treeviewexpanderbuttonstyle", "gridstyle",
-    "tabcontrolstyle", "droptargetstyle", "hudtrackbarstyle", "hudnumberboxstyle", "hudtextboxstyle",
-    "hudroundtextboxstyle", "hudspinboxstyle", "hudmemostyle", "hudscrollbarstyle", "hudwindowstyle",
-    "hudSizeGripStyle", "hudCloseButtonStyle", "hudlabelstyle", "hudbuttonstyle", "hudroundbuttonstyle",
-    "hudcirclebuttonstyle", "hudcornerbuttonstyle", "hudcheckboxstyle", "hudradiobuttonstyle",
-    "hudgroupboxstyle", "hudpopupboxstyle", "hudanglebuttonstyle", "hudthumbbarstyle",
-    "hudscrollbarvtrackstyle", "hudscrollbarhtrackstyle", "hudscrollbarleftbutton", "hudscrollbarrightbutton",
-    "hudscrollbartopbutton", "hudscrollbarbottombutton", "grad", "hudhthumbstyle", "hudvthumbstyle",
-    "hudcomboboxstyle", "hudcombolistboxstyle", "hudtrackstyle", "hudtabcontrolstyle", "hudtabitemstyle",
-    "hudstatusbarstyle", "hudpanelstyle", "hudlistboxstyle", "hudlistboxitemstyle", "droptargetstyle",
-    "iconconfirmation", "iconinformation", "iconwarning", "iconerror" };
 
 } // namespace
 
@@ -248,33 +222,6 @@ TEST_F(StyleSheet, TheEmbeddedStyleReadsWithoutAnyError)
             EXPECT_TRUE(visual->GetDesignHide());
         }
     }
-}
-
-TEST_F(StyleSheet, WhichBuiltInNamesExistSoFar)
-{
-    ForgetDefaultStyle();
-    TwzObject* style = ui2d::LoadDefaultStyle();
-    ASSERT_NE(style, nullptr);
-    std::vector<std::string> present;
-    std::vector<std::string> missing;
-    for (const char* name : kBuiltInNames) {
-        bool found = false;
-        for (TwzObject* child : style->Children())
-            found = found || rtl::SameText(child->GetResourceName(), name);
-        (found ? present : missing).push_back(name);
-    }
-    // Every style object carries one of the names, and the set grows with the controls.
-    for (TwzObject* child : style->Children()) {
-        bool known = false;
-        for (const char* name : kBuiltInNames)
-            known = known || rtl::SameText(child->GetResourceName(), name);
-        EXPECT_TRUE(known) << child->GetResourceName() << " is not a name of the built-in style";
-    }
-    std::string list;
-    for (const std::string& name : missing)
-        list += " " + name;
-    std::printf("built-in style: %zu of 110 names present; missing:%s\n", present.size(), list.c_str());
-    EXPECT_FALSE(present.empty());
 }
 
 TEST_F(StyleSheet, ADamagedBuiltInStyleIsNamedAndThePreviousStaysInForce)

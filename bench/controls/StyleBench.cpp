@@ -6,6 +6,7 @@
 
 #include "tests/ui2d/TestScene.h"
 
+#include "controls/Controls.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzCanvasGdiPlus.h"
 #include "platform/rtl/ClassInfo.h"
@@ -88,6 +89,7 @@ void Prepare()
 {
     static const bool ready = [] {
         Initialize2DLibrary();
+        RegisterControls();
         rtl::RegisterClass<TwzBenchButton>();
         (void)ui2d::LoadDefaultStyle();
         return true;
