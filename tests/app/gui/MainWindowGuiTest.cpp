@@ -1,6 +1,7 @@
 // The designer's main window on the real window system: it starts and shows the lettering on
 // the checkerboard, a drag over the empty view orbits the camera, and text typed into the
-// memo changes the lettering on screen. A screenshot of the window is left as an artefact.
+// memo changes the lettering on screen, and the view and its panels follow each resize of the
+// window. Screenshots of the window are left as artefacts.
 
 #include "app/MainForm.h"
 #include "app/Modules.h"
@@ -8,6 +9,7 @@
 #include "controls/TwzMemo.h"
 #include "graphics/TwzBitmap.h"
 #include "layers/ThvObjectLayer.h"
+#include "scene3d/ThvCanvas.h"
 #include "scene3d/ThvDummy.h"
 #include "scene3d/ThvMaterial.h"
 #include "scene3d/ThvPosition.h"
@@ -21,6 +23,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/TestDriver.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 using platform::ui::RawButtonEvent;
@@ -139,4 +142,43 @@ TEST_F(MainWindow, StartsOrbitsByDraggingAndShowsTypedTextInTheLettering)
         Settle();
         return form->hvScene1->GetWidth() == 760 && form->hvScene1->GetHeight() == 650;
     }));
+}
+
+TEST_F(MainWindow, TheViewAndItsPanelsFollowEachResizeOfTheWindowAtOnce)
+{
+    // The inspector docked at the bottom is dark grey; what lies under a view left at an old
+    // size (the window's own background) and the checkerboard are light.
+    const auto darkShare = [&](int32_t width, int32_t height) {
+        test::Raise(*form->GetWindow());
+        const std::vector<uint32_t> band
+            = test::ReadFormPixels(*form->GetWindow(), Rect { 0, height - 4, width, height });
+        const size_t dark = std::count_if(band.begin(), band.end(), [](uint32_t p) {
+            return ((p >> 16) & 0xFF) < 0xA0 && ((p >> 8) & 0xFF) < 0xA0 && (p & 0xFF) < 0xA0;
+        });
+        return band.size() == static_cast<size_t>(width) * 4 ? static_cast<double>(dark) / band.size() : 0.0;
+    };
+    ASSERT_GT(darkShare(form->GetClientWidth(), form->GetClientHeight()), 0.95);
+
+    // Resized as a window manager does it, three times: each time the scene, its layers and
+    // the docked inspector take the new size, and the inspector shows at the new bottom edge.
+    for (const auto& [w, h] : { std::pair { 900, 760 }, std::pair { 640, 520 }, std::pair { 820, 600 } }) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        const int paints = test::PaintCount(Host());
+        test::ResizeFromOutside(*form->GetWindow(), w, h);
+        ASSERT_TRUE(uitest::RunUntil([&] {
+            Settle();
+            return form->GetClientWidth() == w && form->GetClientHeight() == h
+                && test::PaintCount(Host()) > paints;
+        }));
+        Settle();
+        ThvCanvas* canvas = form->hvScene1->GetCanvas();
+        ASSERT_NE(canvas, nullptr);
+        EXPECT_EQ(canvas->GetWidth(), w);
+        EXPECT_EQ(canvas->GetHeight(), h);
+        EXPECT_EQ(form->Inspector->GetWidth(), static_cast<float>(w));
+        EXPECT_FLOAT_EQ(
+            form->Inspector->GetPosition()->GetY() + form->Inspector->GetHeight() / 2, static_cast<float>(h));
+        EXPECT_GT(darkShare(w, h), 0.95) << "the new bottom edge does not show the inspector";
+    }
+    SaveScreenshot("main-window-resized.png");
 }
