@@ -9,6 +9,7 @@
 #include "controls/TwzMemo.h"
 #include "graphics/TwzBitmap.h"
 #include "layers/ThvObjectLayer.h"
+#include "scene3d/ThvCamera.h"
 #include "scene3d/ThvCanvas.h"
 #include "scene3d/ThvDummy.h"
 #include "scene3d/ThvMaterial.h"
@@ -24,6 +25,7 @@
 #include "platform/ui/TestDriver.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 using platform::ui::RawButtonEvent;
@@ -181,4 +183,60 @@ TEST_F(MainWindow, TheViewAndItsPanelsFollowEachResizeOfTheWindowAtOnce)
         EXPECT_GT(darkShare(w, h), 0.95) << "the new bottom edge does not show the inspector";
     }
     SaveScreenshot("main-window-resized.png");
+}
+
+TEST_F(MainWindow, ThePanelsStayOnTopWhenTheWheelBringsTheLetteringPastTheCamera)
+{
+    const int32_t w = form->GetClientWidth();
+    const int32_t h = form->GetClientHeight();
+    const int32_t toolBar = static_cast<int32_t>(form->ToolBar->GetHeight());
+    const int32_t inspector = static_cast<int32_t>(form->Inspector->GetHeight());
+    const Rect top { 0, 0, w, toolBar };
+    // The inspector without its scroll bar, which lets what lies behind show through.
+    const Rect bottom { 0, h - inspector, w, h - 12 };
+    const Rect view { 0, toolBar + 10, w, h - inspector - 10 };
+    const std::vector<uint32_t> topBefore = Pixels(top);
+    const std::vector<uint32_t> bottomBefore = Pixels(bottom);
+    const std::vector<uint32_t> viewBefore = Pixels(view);
+    // Of the panels' dark body (the checkerboard shows through their transparent parts, and
+    // the letters may show there too), the share still shown alike; the panels are slightly
+    // translucent, so what lies behind may tint them a little.
+    const auto kept = [](const std::vector<uint32_t>& before, const std::vector<uint32_t>& after) {
+        const auto channel = [](uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); };
+        size_t body = 0;
+        size_t same = 0;
+        for (size_t i = 0; i < std::min(before.size(), after.size()); ++i) {
+            if (channel(before[i], 0) >= 0x90 || channel(before[i], 8) >= 0x90
+                || channel(before[i], 16) >= 0x90)
+                continue;
+            ++body;
+            bool near = true;
+            for (int shift : { 0, 8, 16 })
+                near = near && std::abs(channel(before[i], shift) - channel(after[i], shift)) <= 16;
+            same += near;
+        }
+        return body == 0 ? 0.0 : static_cast<double>(same) / static_cast<double>(body);
+    };
+    const auto changed = [](const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+        size_t count = 0;
+        for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+            count += (a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF);
+        return a.empty() ? 0.0 : static_cast<double>(count) / static_cast<double>(a.size());
+    };
+
+    // Forward notches over the view until the camera stands just before the lettering, whose
+    // frame slab and walls then fill the view and reach past the panels.
+    test::SendMotion(Host(), w / 2.0, h / 2.0);
+    Settle();
+    const float start = form->Camera1->GetPosition()->GetY();
+    const int notches = static_cast<int>(std::lround((-1.4f - start) / 0.4f));
+    ASSERT_GT(notches, 0);
+    for (int i = 0; i < notches; ++i)
+        test::SendScroll(Host(), platform::ui::RawScrollEvent::Direction::Up, 0, w / 2.0, h / 2.0);
+    EXPECT_NEAR(form->Camera1->GetPosition()->GetY(), start + 0.4f * notches, 1e-3);
+    const std::vector<uint32_t> viewClose = PixelsChangedFrom(viewBefore, view, viewBefore.size() / 2);
+    ASSERT_GT(changed(viewBefore, viewClose), 0.5) << "the lettering does not fill the view";
+    SaveScreenshot("main-window-close.png");
+    EXPECT_GT(kept(topBefore, Pixels(top)), 0.97) << "the lettering covers the tool bar";
+    EXPECT_GT(kept(bottomBefore, Pixels(bottom)), 0.97) << "the lettering covers the inspector";
 }
