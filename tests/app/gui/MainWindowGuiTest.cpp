@@ -1,7 +1,8 @@
 // The designer's main window on the real window system: it starts and shows the lettering on
-// the checkerboard, a drag over the empty view orbits the camera, and text typed into the
-// memo changes the lettering on screen, and the view and its panels follow each resize of the
-// window. Screenshots of the window are left as artefacts.
+// the checkerboard, a drag over the empty view orbits the camera, text typed into the memo
+// changes the lettering on screen, the view and its panels follow each resize of the window,
+// and the wheel loses no notch and never brings the lettering over the panels. Screenshots of
+// the window are left as artefacts.
 
 #include "app/MainForm.h"
 #include "app/Modules.h"
@@ -185,7 +186,7 @@ TEST_F(MainWindow, TheViewAndItsPanelsFollowEachResizeOfTheWindowAtOnce)
     SaveScreenshot("main-window-resized.png");
 }
 
-TEST_F(MainWindow, ThePanelsStayOnTopWhenTheWheelBringsTheLetteringPastTheCamera)
+TEST_F(MainWindow, TheWheelLosesNoNotchAndThePanelsStayOnTopWhenItBringsTheLetteringPastTheCamera)
 {
     const int32_t w = form->GetClientWidth();
     const int32_t h = form->GetClientHeight();
@@ -229,6 +230,21 @@ TEST_F(MainWindow, ThePanelsStayOnTopWhenTheWheelBringsTheLetteringPastTheCamera
     test::SendMotion(Host(), w / 2.0, h / 2.0);
     Settle();
     const float start = form->Camera1->GetPosition()->GetY();
+    // No notch is lost on the way: ten back, thirty-five forward and twenty-five back return
+    // the camera to where it stood, from a wheel of notches and from a smooth one alike.
+    for (const bool smooth : { false, true }) {
+        SCOPED_TRACE(smooth ? "smooth" : "notches");
+        for (const auto& [count, forward] :
+            { std::pair { 10, false }, std::pair { 35, true }, std::pair { 25, false } })
+            for (int i = 0; i < count; ++i) {
+                using Direction = platform::ui::RawScrollEvent::Direction;
+                if (smooth)
+                    test::SendScroll(Host(), Direction::Smooth, forward ? -1 : 1, w / 2.0, h / 2.0);
+                else
+                    test::SendScroll(Host(), forward ? Direction::Up : Direction::Down, 0, w / 2.0, h / 2.0);
+            }
+        EXPECT_NEAR(form->Camera1->GetPosition()->GetY(), start, 1e-4);
+    }
     const int notches = static_cast<int>(std::lround((-1.4f - start) / 0.4f));
     ASSERT_GT(notches, 0);
     for (int i = 0; i < notches; ++i)
