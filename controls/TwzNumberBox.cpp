@@ -235,6 +235,12 @@ void TwzNumberBox::MouseMove(TShiftState shift, float x, float y, float deltaX, 
     TwzTextBox::MouseMove(shift, x, y, deltaX, deltaY);
     if (!self || !m_dragging)
         return;
+    if (!shift.Has(platform::ui::ShiftFlag::Left)) {
+        // The button went up where this box did not hear of it: the drag ends as a release
+        // would end it, and the move changes nothing.
+        EndDrag();
+        return;
+    }
     const float h = x - m_lastDragPoint.X;
     const float v = y - m_lastDragPoint.Y;
     if (h == 0 && v == 0)
@@ -255,9 +261,17 @@ void TwzNumberBox::MouseUp(TMouseButton button, TShiftState shift, float x, floa
 {
     rtl::Watch<TwzNumberBox> self(this);
     TwzTextBox::MouseUp(button, shift, x, y);
-    if (!self || !m_dragging)
-        return;
+    if (self && m_dragging)
+        EndDrag();
+}
+
+void TwzNumberBox::EndDrag()
+{
+    rtl::Watch<TwzNumberBox> self(this);
     m_dragging = false;
+    ReleaseCapture();
+    if (!self)
+        return;
     Change();
     if (self)
         InvalidateObject();

@@ -66,7 +66,8 @@ private:
 
 // A number that the arrow keys step by HorzIncrement and that dragging the pointer across the
 // box changes, one step per move event: HorzIncrement for a mostly horizontal move,
-// VertIncrement for a mostly vertical one (up and right increase). A bar at the right or
+// VertIncrement for a mostly vertical one (up and right increase). The drag runs while the
+// left button is held: a move without it ends the drag like a release. A bar at the right or
 // bottom edge shows the drag; its end commits like Enter.
 class TwzNumberBox : public controls::NumberTextBox {
     RTL_CLASS(TwzNumberBox, TwzTextBox)
@@ -92,6 +93,9 @@ protected:
     [[nodiscard]] float KeyStep() const override { return m_horzIncrement; }
 
 private:
+    /// Ends a drag: the capture goes and the value is committed.
+    void EndDrag();
+
     TwzPoint m_lastDragPoint {};
     float m_horzIncrement = 1;
     float m_vertIncrement = 5;

@@ -143,6 +143,12 @@ void ThvVisualObject::RenderChildrenWith(const ThvMatrix* parentMatrix)
         if (!canvas)
             continue;
 
+        // An object on the screen plane that writes no depth is an overlay (the panels): the
+        // scene's objects drawn before it never hide it, however near the camera they come.
+        // The screen plane lies two units before the eye, and closer walls would pass the
+        // depth test against it.
+        const bool overlay = child->m_projection == hvProjectionScreen && !child->m_zWrite;
+        canvas->SetState(overlay ? hvStateZTestOff : hvStateZTestOn);
         canvas->SetState(child->m_zWrite ? hvStateZWriteOn : hvStateZWriteOff);
         canvas->SetState(
             child->m_projection == hvProjectionCamera ? hvStateCameraProjection : hvStateScreenProjection);
@@ -169,6 +175,8 @@ void ThvVisualObject::RenderChildrenWith(const ThvMatrix* parentMatrix)
             child->RenderChildren();
         if (!watched)
             continue;
+        if (overlay)
+            canvas->SetState(hvStateZTestOn);
 
         if (child->m_isDragOver && !child->m_dragDisableHighlight) {
             canvas->SetMatrix(matrix);

@@ -241,6 +241,14 @@ private:
     class HostEvents;
     friend class HostEvents;
 
+    /// Mouse input that came in while a press was still being handled, in order.
+    struct HeldMouse {
+        enum class Kind : uint8_t { Down, Move, Up } kind;
+        platform::ui::MouseButton button;
+        platform::ui::ShiftState shift;
+        int32_t x, y;
+    };
+
     /// Points `link` at `value`, moving the free notification from the old object to the new.
     void Relink(TwzObject*& link, TwzObject* value);
     [[nodiscard]] bool Holds(const rtl::TComponent* component) const;
@@ -268,6 +276,11 @@ private:
     [[nodiscard]] TwzPoint LocalPoint(TwzVisualObject* object) const;
     [[nodiscard]] platform::ui::Point ScreenPointOf(int32_t x, int32_t y) const;
     void CaptureLost();
+    /// The press's own routing, once no other press is being handled.
+    void PressObject(platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y);
+    /// Keeps mouse input for later while a press is being handled; true when it was kept.
+    bool HoldDuringPress(HeldMouse::Kind kind, platform::ui::MouseButton button,
+        platform::ui::ShiftState shift, int32_t x, int32_t y);
     void MoveFocus(bool backwards);
     void CloseModalForm();
 
@@ -324,6 +337,8 @@ private:
     TwzPoint m_downPos {};
     platform::ui::ShiftState m_lastShift;
     platform::ui::WindowDrag m_windowDrag;
+    std::vector<HeldMouse> m_heldMouse;
+    bool m_handlingPress = false;
 
     // Links to objects; not owned, cleared in Notification.
     TwzObject* m_activeObject = nullptr;

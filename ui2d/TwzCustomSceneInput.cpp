@@ -8,6 +8,7 @@
 
 #include "ui2d/TwzCustomScene.h"
 
+#include "platform/rtl/ScopedAssign.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/Window.h"
 #include "ui2d/HostDesignMode.h"
@@ -68,7 +69,52 @@ TwzPoint TwzCustomScene::LocalPoint(TwzVisualObject* object) const
 
 // ---- mouse --------------------------------------------------------------------------------
 
+// A press's handlers may let messages through (a change handler that renders, say), and the
+// release, moves or the next press may come in then. They wait until the press is handled, so
+// every object sees its press before its release: a release handled first would leave the
+// press holding the mouse and its drag running with no button down.
+
+bool TwzCustomScene::HoldDuringPress(
+    HeldMouse::Kind kind, MouseButton button, ShiftState shift, int32_t x, int32_t y)
+{
+    if (!m_handlingPress)
+        return false;
+    m_heldMouse.push_back({ kind, button, shift, x, y });
+    return true;
+}
+
 void TwzCustomScene::MouseDown(MouseButton button, ShiftState shift, int32_t x, int32_t y)
+{
+    if (HoldDuringPress(HeldMouse::Kind::Down, button, shift, x, y))
+        return;
+    rtl::Watch<TwzCustomScene> self(this);
+    {
+        rtl::ScopedAssign handling(this, m_handlingPress, true);
+        PressObject(button, shift, x, y);
+    }
+    if (!self)
+        return;
+    // What came in meanwhile, in order; a held press holds what follows it again.
+    while (!m_heldMouse.empty() && !m_handlingPress) {
+        const HeldMouse held = m_heldMouse.front();
+        m_heldMouse.erase(m_heldMouse.begin());
+        switch (held.kind) {
+        case HeldMouse::Kind::Down:
+            MouseDown(held.button, held.shift, held.x, held.y);
+            break;
+        case HeldMouse::Kind::Move:
+            MouseMove(held.shift, held.x, held.y);
+            break;
+        case HeldMouse::Kind::Up:
+            MouseUp(held.button, held.shift, held.x, held.y);
+            break;
+        }
+        if (!self)
+            return;
+    }
+}
+
+void TwzCustomScene::PressObject(MouseButton button, ShiftState shift, int32_t x, int32_t y)
 {
     rtl::Watch<TwzCustomScene> self(this);
     if (!m_designTime && m_host)
@@ -100,6 +146,8 @@ void TwzCustomScene::MouseDown(MouseButton button, ShiftState shift, int32_t x, 
 
 void TwzCustomScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
 {
+    if (HoldDuringPress(HeldMouse::Kind::Move, MouseButton::Left, shift, x, y))
+        return;
     if (m_windowDrag.Active()) {
         m_windowDrag.Track(ScreenPointOf(x, y));
         if (GetWindowResizing()) {
@@ -154,6 +202,8 @@ void TwzCustomScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
 
 void TwzCustomScene::MouseUp(MouseButton button, ShiftState shift, int32_t x, int32_t y)
 {
+    if (HoldDuringPress(HeldMouse::Kind::Up, button, shift, x, y))
+        return;
     if (m_windowDrag.Active()) {
         m_windowDrag.End();
         if (m_host)

@@ -184,7 +184,20 @@ void NativeSceneHost::SetBounds(const Rect& bounds)
     m_bounds = bounds;
     if (m_form && gtk_widget_get_parent(m_area.get()))
         gtk_layout_move(GTK_LAYOUT(m_form->Layout()), m_area.get(), bounds.left, bounds.top);
-    gtk_widget_set_size_request(m_area.get(), std::max(bounds.Width(), 0), std::max(bounds.Height(), 0));
+    const int32_t width = std::max(bounds.Width(), 0);
+    const int32_t height = std::max(bounds.Height(), 0);
+    gtk_widget_set_size_request(m_area.get(), width, height);
+    // Owners size their hosts while they hear of the form's new size, which is inside the
+    // layout's own allocation: the request queued above would be cleared with the layout's
+    // pass and wait for the next resize of the window. The host takes its place at once.
+    if (m_form && gtk_widget_get_parent(m_area.get()) && gtk_widget_get_visible(m_area.get())
+        && gtk_widget_get_realized(m_form->Layout())) {
+        GtkRequisition minimum {};
+        gtk_widget_get_preferred_size(m_area.get(), &minimum, nullptr);
+        GtkAllocation allocation { bounds.left, bounds.top, std::max(width, minimum.width),
+            std::max(height, minimum.height) };
+        gtk_widget_size_allocate(m_area.get(), &allocation);
+    }
 }
 
 void NativeSceneHost::SetVisible(bool visible)

@@ -257,14 +257,15 @@ void Sync()
     gdk_display_sync(display);
 }
 
-std::vector<uint32_t> ReadPixels(SceneHost& host, const Rect& rect)
+namespace {
+
+std::vector<uint32_t> PixelsOf(GdkWindow* window, const Rect& rect)
 {
     std::vector<uint32_t> pixels;
     if (rect.IsEmpty())
         return pixels;
     Sync();
-    GdkPixbuf* pixbuf
-        = gdk_pixbuf_get_from_window(WindowOf(host), rect.left, rect.top, rect.Width(), rect.Height());
+    GdkPixbuf* pixbuf = gdk_pixbuf_get_from_window(window, rect.left, rect.top, rect.Width(), rect.Height());
     if (!pixbuf)
         return pixels;
     const int channels = gdk_pixbuf_get_n_channels(pixbuf);
@@ -282,6 +283,13 @@ std::vector<uint32_t> ReadPixels(SceneHost& host, const Rect& rect)
     }
     g_object_unref(pixbuf);
     return pixels;
+}
+
+} // namespace
+
+std::vector<uint32_t> ReadPixels(SceneHost& host, const Rect& rect)
+{
+    return PixelsOf(WindowOf(host), rect);
 }
 
 int PaintCount(SceneHost& host)
@@ -318,6 +326,21 @@ void Raise(Form& form)
     if (GdkWindow* window = gtk_widget_get_window(Native(form).Window()))
         gdk_window_raise(window);
     Sync();
+}
+
+void ResizeFromOutside(Form& form, int32_t width, int32_t height)
+{
+    // The window system's own request, not the toolkit's: GTK hears of it only through the
+    // configure event, as it hears of a window manager's resize.
+    if (GdkWindow* window = gtk_widget_get_window(Native(form).Window()))
+        gdk_window_resize(window, width, height);
+    Sync();
+}
+
+std::vector<uint32_t> ReadFormPixels(Form& form, const Rect& rect)
+{
+    GdkWindow* window = gtk_widget_get_window(Native(form).Window());
+    return window ? PixelsOf(window, rect) : std::vector<uint32_t> {};
 }
 
 bool HasCursor(SceneHost& host)

@@ -48,6 +48,11 @@ void Sync();
 [[nodiscard]] bool QueryTooltip(SceneHost& host, Point client);
 /// Puts the form above the other windows without taking the keyboard focus.
 void Raise(Form& form);
+/// Resizes the form's window the way a window manager or `xdotool windowsize` does, behind
+/// the toolkit's back; the form hears of it from the window system.
+void ResizeFromOutside(Form& form, int32_t width, int32_t height);
+/// The form's client pixels as the X server has them (0xFFRRGGBB), whatever hosts lie there.
+[[nodiscard]] std::vector<uint32_t> ReadFormPixels(Form& form, const Rect& rect);
 /// The cursor the host's window shows (nullptr-equivalent false when none is set).
 [[nodiscard]] bool HasCursor(SceneHost& host);
 

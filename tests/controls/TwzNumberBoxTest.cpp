@@ -218,7 +218,7 @@ TEST_F(NumberBoxTest, DraggingChangesOneStepPerMoveAndCommitsAtTheEnd)
     TwzPoint at = start;
     for (const Move& m : moves) {
         at = { at.X + m.dx, at.Y + m.dy };
-        scene->InjectMouseMove(at);
+        scene->InjectMouseMove(at, { ShiftFlag::Left });
         EXPECT_EQ(box->GetValue(), m.value) << m.dx << "," << m.dy;
         EXPECT_EQ(box->GetVerticalDrag(), m.vertical);
     }

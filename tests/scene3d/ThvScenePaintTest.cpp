@@ -271,6 +271,8 @@ TEST_F(SceneFixture, AFrameFollowsTheProtocolOfTheCanvas)
         "State hvStateFilterLinear",
         "State hvStateCullCCW",
         "Clear #FF303030",
+        // The design rig's objects, drawn first, switch the depth test on for themselves.
+        "State hvStateZTestOn",
         "render @Root",
         "EndScene",
     };

@@ -83,11 +83,17 @@ TEST_F(ThvVisualObjectPaintTest, ChildrenAreDrawnInOrderWithTheirPresets)
     a->SetTwoSide(true);
     Box("a1", 2, a);
     Box("b", 3, root)->SetProjection(hvProjectionScreen);
+    // On the screen plane without depth writes: an overlay, drawn without the depth test.
+    ThvStrokeCube* c = Box("c", 4, root);
+    c->SetProjection(hvProjectionScreen);
+    c->SetZWrite(false);
+    Box("d", 5, root);
     DrawFrame(*scene, *canvas);
 
     const std::vector<std::string> expected {
         // The root: only its matrix, as the scene draws it; no presets of its own.
         "SetMatrix",
+        "ApplyState hvStateZTestOn",
         "ApplyState hvStateZWriteOff",
         "ApplyState hvStateCameraProjection",
         "ApplyState hvStateCullNone",
@@ -103,6 +109,16 @@ TEST_F(ThvVisualObjectPaintTest, ChildrenAreDrawnInOrderWithTheirPresets)
         "ApplyState hvStateScreenProjection",
         "SetMatrix",
         "DrawCube (0,0,0) (3,1,1) 1",
+        "ApplyState hvStateZTestOff",
+        "ApplyState hvStateZWriteOff",
+        "SetMatrix",
+        "DrawCube (0,0,0) (4,1,1) 1",
+        // The depth test is back on after the overlay and its children.
+        "ApplyState hvStateZTestOn",
+        "ApplyState hvStateZWriteOn",
+        "ApplyState hvStateCameraProjection",
+        "SetMatrix",
+        "DrawCube (0,0,0) (5,1,1) 1",
     };
     EXPECT_EQ(Calls(), expected);
 }

@@ -153,6 +153,26 @@ TEST_F(SceneInput, EscTakenAsADialogKeyLeavesTheModalResultOtherwiseItCancels)
         Only(TakeEvents(), { "dialogkey", "keydown" }), (Lines { "dialogkey 27 @Box", "keydown 0 0 @Box" }));
 }
 
+TEST_F(SceneInput, MouseInputArrivingWhileAPressIsHandledWaitsForIt)
+{
+    // A press handler lets messages through (a change handler that renders, say), and the
+    // window delivers the release, a move and the next click meanwhile: each object still
+    // hears its press before its release, in the order the input came.
+    TBox* a = Box("A", 10, 10);
+    Box("B", 40, 10);
+    a->duringPress = [&] {
+        a->duringPress = nullptr;
+        scene->MouseUp(MouseButton::Left, {}, 15, 15);
+        scene->MouseMove({}, 46, 16);
+        scene->MouseDown(MouseButton::Left, ShiftState { ShiftFlag::Left }, 45, 15);
+        scene->MouseUp(MouseButton::Left, {}, 45, 15);
+        EXPECT_EQ(Only(Events(), { "down", "up", "move" }), Lines { "down left 5 5 @A" });
+    };
+    scene->MouseDown(MouseButton::Left, ShiftState { ShiftFlag::Left }, 15, 15);
+    EXPECT_EQ(Only(TakeEvents(), { "down", "up", "move" }),
+        (Lines { "down left 5 5 @A", "up 5 5 @A", "move 6 6 @B", "down left 5 5 @B", "up 5 5 @B" }));
+}
+
 TEST_F(SceneInput, APressOnASizeGripResizesTheFormWithThePointer)
 {
     Box<TGrip>("Grip", 180, 80);

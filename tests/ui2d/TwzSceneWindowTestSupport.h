@@ -53,6 +53,8 @@ public:
     bool takesEscape = false;
     /// Runs at the start of each paint of the box.
     std::function<void(TBox&)> duringPaint;
+    /// Runs inside each press of the box, after it is logged.
+    std::function<void()> duringPress;
 
     void Paint() override
     {
@@ -70,6 +72,8 @@ public:
     {
         Add(std::string("down ") + (button == TMouseButton::Left ? "left " : "other ") + Num(x) + " "
             + Num(y));
+        if (duringPress)
+            duringPress();
         TwzVisualObject::MouseDown(button, shift, x, y);
     }
     void MouseMove(TShiftState shift, float x, float y, float dx, float dy) override

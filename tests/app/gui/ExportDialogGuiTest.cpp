@@ -1,6 +1,7 @@
 // The render dialog on the real window system, opened from the main window's tool bar: it
 // renders the lettering fitted and centred, saves every format at the chosen size (read back
-// by an independent decoder), and a cancelled render leaves no file.
+// by an independent decoder), a cancelled render leaves no file, and the first click after a
+// typed size acts while plain pointer moves change no size.
 
 #include "app/ExportForm.h"
 #include "app/MainForm.h"
@@ -9,7 +10,9 @@
 #include "controls/TwzCheckBoxes.h"
 #include "controls/TwzCompoundRows.h"
 #include "controls/TwzImageViewer.h"
+#include "controls/TwzNumberBox.h"
 #include "controls/TwzPopupBox.h"
+#include "controls/TwzTracks.h"
 #include "graphics/TwzBitmap.h"
 #include "layers/ThvObjectLayer.h"
 #include "scene3d/ThvDummy.h"
@@ -74,6 +77,20 @@ protected:
             step(*dialog);
             dialog->SetModalResult(platform::ui::kModalOk);
         });
+    }
+
+    /// Clicks "Render..." in the main window's tool bar.
+    void ClickRender()
+    {
+        auto* button = dynamic_cast<TwzVisualObject*>(form->FindComponent("btnExport"));
+        ASSERT_NE(button, nullptr);
+        const TwzRect r = button->GetAbsoluteRect();
+        const TwzRect layer = form->ToolBar->GetScreenBounds();
+        const double x = layer.Left + (r.Left + r.Right) / 2;
+        const double y = layer.Top + (r.Top + r.Bottom) / 2;
+        test::SendMotion(Host(), x, y);
+        test::SendButton(Host(), RawButtonEvent::Type::Press, 1, x, y);
+        test::SendButton(Host(), RawButtonEvent::Type::Release, 1, x, y, { .button1 = true });
     }
 
     /// The size, mode and smallest alpha of a picture file as PIL reads it; empty without PIL.
@@ -198,17 +215,7 @@ TEST_F(ExportDialog, OpensFromTheToolBarRendersFittedAndSavesEveryFormat)
         dialog.btnSaveClick(nullptr);
         EXPECT_FALSE(dialog.IsPictureComplete());
     });
-    // "Render..." in the tool bar.
-    auto* button = dynamic_cast<TwzVisualObject*>(form->FindComponent("btnExport"));
-    ASSERT_NE(button, nullptr);
-    const TwzRect r = button->GetAbsoluteRect();
-    const TwzRect layer = form->ToolBar->GetScreenBounds();
-    const double x = layer.Left + (r.Left + r.Right) / 2;
-    const double y = layer.Top + (r.Top + r.Bottom) / 2;
-    platform::ui::SceneHost& host = *form->hvScene1->GetHost();
-    test::SendMotion(host, x, y);
-    test::SendButton(host, RawButtonEvent::Type::Press, 1, x, y);
-    test::SendButton(host, RawButtonEvent::Type::Release, 1, x, y, { .button1 = true });
+    ClickRender();
     ASSERT_TRUE(uitest::RunUntil([&] { return stepped; }));
     EXPECT_EQ(form->FindComponent("frmExport"), nullptr) << "the dialog is freed when it closes";
 
@@ -230,4 +237,83 @@ TEST_F(ExportDialog, OpensFromTheToolBarRendersFittedAndSavesEveryFormat)
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
         ++files;
     EXPECT_EQ(files, 4u) << "a cancelled render wrote a file";
+}
+
+TEST_F(ExportDialog, TheFirstClickAfterATypedSizeActsAndPlainMovesChangeNoSize)
+{
+    WhenOpen([&](TfrmExport& dialog) {
+        platform::ui::SceneHost& host = *dialog.wzScene1->GetHost();
+        const auto centre = [](TwzVisualObject& object) {
+            const TwzRect r = object.GetAbsoluteRect();
+            return std::pair { static_cast<double>(r.Left + r.Right) / 2,
+                static_cast<double>(r.Top + r.Bottom) / 2 };
+        };
+        const auto settle = [] {
+            for (int i = 0; i < 3; ++i) {
+                test::Sync();
+                uitest::Gui()->ProcessMessages();
+            }
+        };
+        // A click as a person makes it: the release is on its way while the press is handled,
+        // and arrives as soon as the dialog lets messages through (its renders do).
+        const auto click = [&](TwzVisualObject& object) {
+            const auto [x, y] = centre(object);
+            test::SendMotion(host, x, y);
+            uitest::Gui()->Post([&host, x, y] {
+                test::SendButton(host, RawButtonEvent::Type::Release, 1, x, y, { .button1 = true });
+            });
+            test::SendButton(host, RawButtonEvent::Type::Press, 1, x, y);
+            settle();
+        };
+        const auto type = [&](const std::vector<std::string>& keys) {
+            for (const std::string& key : keys) {
+                test::SendKey(host, true, key);
+                test::SendKey(host, false, key);
+            }
+            settle();
+        };
+        TwzNumberBox& width = *dialog.numberWidth->GetNumberBox();
+        TwzNumberBox& height = *dialog.numberHeight->GetNumberBox();
+        auto& fit = *dynamic_cast<TwzVisualObject*>(dialog.FindComponent("btnFit"));
+        auto& original = *dynamic_cast<TwzVisualObject*>(dialog.FindComponent("btnOriginal"));
+
+        // A width typed and entered, then the proportion chain: the click unchains.
+        click(width);
+        width.SelectAll();
+        type({ "3", "0", "0", "Return" });
+        EXPECT_EQ(width.GetValue(), 300);
+        const float keptHeight = height.GetValue();
+        ASSERT_TRUE(dialog.checkProp->GetIsChecked());
+        click(*dialog.checkProp);
+        EXPECT_FALSE(dialog.checkProp->GetIsChecked()) << "the first click after Enter was swallowed";
+        EXPECT_EQ(dialog.wzScene1->GetCaptured(), nullptr);
+
+        // Plain pointer moves over the boxes and beside them change no size.
+        const auto [wx, wy] = centre(width);
+        for (const auto& [dx, dy] : { std::pair { 3.0, 8.0 }, std::pair { -20.0, 2.0 },
+                 std::pair { 5.0, 30.0 }, std::pair { 40.0, -6.0 }, std::pair { 0.0, 27.0 } }) {
+            test::SendMotion(host, wx + dx, wy + dy);
+            settle();
+        }
+        EXPECT_EQ(width.GetValue(), 300);
+        EXPECT_EQ(height.GetValue(), keptHeight);
+
+        // A height typed without Enter, then "1:1" and "Best Fit": leaving the box commits it,
+        // and both clicks act.
+        dialog.trackScale->SetValue(50);
+        click(height);
+        height.SelectAll();
+        type({ "1", "2", "0" });
+        click(original);
+        EXPECT_EQ(height.GetValue(), 120);
+        EXPECT_EQ(dialog.trackScale->GetValue(), 100) << "the click on \"1:1\" was swallowed";
+        dialog.trackScale->SetValue(50);
+        click(fit);
+        EXPECT_NE(dialog.trackScale->GetValue(), 50) << "the click on \"Best Fit\" was swallowed";
+        EXPECT_EQ(dialog.wzScene1->GetCaptured(), nullptr);
+        EXPECT_EQ(width.GetValue(), 300);
+        EXPECT_EQ(height.GetValue(), 120);
+    });
+    ClickRender();
+    ASSERT_TRUE(uitest::RunUntil([&] { return stepped; }));
 }

@@ -111,6 +111,43 @@ TEST_F(GtkTest, ResizingTheHostOrTheFormNotifies)
     form->SetEvents(nullptr);
 }
 
+TEST_F(GtkTest, AHostFillingItsFormFollowsEachOutsideResizeAtOnce)
+{
+    // The window manager (or another program) resizes the window; the form's owner sizes the
+    // host to the new client area while it hears of it, as the application's forms do. The
+    // host must take that size in the same layout pass, not at the next resize.
+    OpenForm(60, 40);
+    struct Filler : FormEvents {
+        SceneHost* host = nullptr;
+        void FormResized(int32_t w, int32_t h) override { host->SetBounds(Rect { 0, 0, w, h }); }
+    } filler;
+    filler.host = host.get();
+    form->SetEvents(&filler);
+    Frame frame(1, 1, 0xFF00FF00);
+    scene.onPaint = [&](PaintContext& pc) {
+        // The scene fills what it was told its size is.
+        frame = Frame(host->GetBounds().Width(), host->GetBounds().Height(), 0xFF00FF00);
+        pc.Present(frame.View());
+    };
+    test::Raise(*form);
+    for (const auto& [w, h] : { std::pair { 140, 90 }, std::pair { 100, 120 }, std::pair { 170, 70 } }) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        scene.Take();
+        const int paints = scene.paints;
+        test::ResizeFromOutside(*form, w, h);
+        ASSERT_TRUE(RunUntil([&] { return form->ClientWidth() == w && form->ClientHeight() == h; }));
+        // A host left at its old size is not painted again: the wait ends with the limit.
+        EXPECT_TRUE(RunUntil([&] { return scene.paints > paints; }));
+        App().ProcessMessages();
+        EXPECT_EQ(scene.Take(), Lines { "resized " + std::to_string(w) + "x" + std::to_string(h) });
+        EXPECT_EQ(host->GetBounds(), (Rect { 0, 0, w, h }));
+        test::Raise(*form);
+        const std::vector<uint32_t> corner = test::ReadFormPixels(*form, Rect { w - 2, h - 2, w, h });
+        EXPECT_EQ(corner, std::vector<uint32_t>(4, 0xFF00FF00u)) << "the host does not reach the new corner";
+    }
+    form->SetEvents(nullptr);
+}
+
 TEST_F(GtkTest, ClientAndScreenCoordinatesConvertBothWays)
 {
     FormOptions options;
