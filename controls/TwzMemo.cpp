@@ -3,6 +3,7 @@
 
 #include "controls/TwzMemo.h"
 
+#include "controls/TextUnits.h"
 #include "controls/TwzScrollBars.h"
 #include "graphics/Geometry.h"
 #include "graphics/TwzBrush.h"
@@ -50,25 +51,14 @@ constexpr rtl::TEventInfo kMemoEvents[] = {
     RTL_EVENT(TwzMemo, OnChangeTracking),
 };
 
-bool IsHighSurrogate(char16_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
-bool IsLowSurrogate(char16_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
+using controls::IsHighSurrogate;
+using controls::IsLowSurrogate;
 
 /// Whether the units at `index - 1` and `index` belong together (CR LF or a surrogate
 /// pair), so that no place may lie between them.
 bool SplitsPair(std::u16string_view t, int32_t index)
 {
-    if (index <= 0 || index >= static_cast<int32_t>(t.size()))
-        return false;
-    const char16_t a = t[static_cast<size_t>(index) - 1];
-    const char16_t b = t[static_cast<size_t>(index)];
-    return (a == u'\r' && b == u'\n') || (IsHighSurrogate(a) && IsLowSurrogate(b));
+    return controls::SplitsUnitPair(t, index);
 }
 
 bool IsWrapBreak(char16_t c)

@@ -3,6 +3,7 @@
 
 #include "controls/TwzMemo.h"
 
+#include "controls/TextUnits.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/ui/Application.h"
@@ -15,15 +16,8 @@
 
 namespace {
 
-bool IsHighSurrogate(char16_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
-bool IsLowSurrogate(char16_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
+using controls::IsHighSurrogate;
+using controls::IsLowSurrogate;
 
 int32_t Size(std::u16string_view s)
 {
@@ -33,8 +27,7 @@ int32_t Size(std::u16string_view s)
 /// CR LF at index - 1 .. index of `t`.
 bool IsBreakPair(std::u16string_view t, int32_t index)
 {
-    return index > 0 && index < Size(t) && t[static_cast<size_t>(index) - 1] == u'\r'
-        && t[static_cast<size_t>(index)] == u'\n';
+    return controls::SplitsLineBreak(t, index);
 }
 
 constexpr const char* kUndoCaption = "Undo";
@@ -60,8 +53,8 @@ void TwzMemo::InsertText(TwzCaretPosition p, std::u16string_view s, TwzEditOptio
         const int64_t room = limit - static_cast<int64_t>(text.size());
         size_t cut
             = room <= 0 ? 0 : static_cast<size_t>(std::min<int64_t>(room, static_cast<int64_t>(s.size())));
-        // A cut never keeps half of a surrogate pair.
-        if (cut > 0 && cut < s.size() && IsHighSurrogate(s[cut - 1]) && IsLowSurrogate(s[cut]))
+        // A cut never keeps half of a surrogate pair, nor the CR of a CR LF break.
+        if (cut < s.size() && controls::SplitsUnitPair(s, static_cast<int64_t>(cut)))
             --cut;
         s = s.substr(0, cut);
     }

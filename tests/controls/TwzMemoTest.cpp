@@ -216,6 +216,11 @@ TEST_F(MemoTest, MaxLengthCutsInsertionsWhole)
     memo->SetMaxLength(7);
     memo->InsertText({ 0, 0 }, u"1\U0001F600", 0); // room for two units: the pair does not fit
     EXPECT_EQ(memo->GetText(), u"1abcdx");
+    // Room for two units: the line break does not fit either, and no lone CR is left.
+    memo->SetMaxLength(8);
+    memo->InsertText({ 0, 6 }, u"y\r\nz", 0);
+    EXPECT_EQ(memo->GetText(), u"1abcdxy");
+    EXPECT_EQ(memo->LineCount(), 1);
 }
 
 TEST_F(MemoTest, CharCaseConvertsStoredTexts)
