@@ -618,8 +618,10 @@ void TwzMemo::ExtendSelection(TwzCaretPosition p)
 
 void TwzMemo::SelectAll()
 {
-    m_anchor = IndexToPos(Size(m_text));
-    m_head = {};
+    // The start of the text is the fixed end and the end follows the caret, so Shift and a
+    // move shrink the selection from the end, where the caret is.
+    m_anchor = {};
+    m_head = IndexToPos(Size(m_text));
     m_selected = true;
     const int32_t count = LineCount();
     m_caret = count == 0 ? TwzCaretPosition {} : TwzCaretPosition { count - 1, Size(LineText(count - 1)) };
