@@ -487,7 +487,8 @@ struct TwzMemo::Relayout {
 
     [[nodiscard]] const std::vector<LinePiece>* PiecesOf(int32_t l) const
     {
-        return measures[static_cast<size_t>(l)].pieces.get();
+        const std::vector<LinePiece>& pieces = measures[static_cast<size_t>(l)].pieces;
+        return pieces.empty() ? nullptr : &pieces;
     }
 
     const std::vector<int32_t>& starts;
@@ -524,8 +525,7 @@ bool TwzMemo::WrapFrom(int32_t from, int32_t end, float width, Relayout* relayou
     const auto endLine = [&](size_t count) {
         LineMeasure line;
         line.width = lineWidth;
-        line.pieces = std::make_unique<std::vector<LinePiece>>(
-            pieces.begin(), pieces.begin() + static_cast<std::ptrdiff_t>(count));
+        line.pieces.assign(pieces.begin(), pieces.begin() + static_cast<std::ptrdiff_t>(count));
         measures.push_back(std::move(line));
     };
     int32_t c = from; // start of the current display line
@@ -818,14 +818,14 @@ TwzMemo::LineMeasure TwzMemo::Remeasured(LineMeasure& old, int32_t oldStart, int
     if (newLength == oldLength && (before || after))
         return std::move(old);
     LineMeasure result;
-    if (!old.pieces || newLength <= kLongLine || !GetCanvas())
+    if (old.pieces.empty() || newLength <= kLongLine || !GetCanvas())
         return result;
     // The pieces the edit touches are measured again, with the piece before an insertion
     // (typing goes on growing one piece rather than making many small ones).
     int32_t dirtyFrom = edit.at;
     int32_t dirtyTo = editEnd;
     int32_t a = oldStart;
-    for (const LinePiece& piece : *old.pieces) {
+    for (const LinePiece& piece : old.pieces) {
         const int32_t b = a + piece.length;
         if (a < edit.at && edit.at <= b)
             dirtyFrom = std::min(dirtyFrom, a);
@@ -836,10 +836,10 @@ TwzMemo::LineMeasure TwzMemo::Remeasured(LineMeasure& old, int32_t oldStart, int
     // The untouched pieces, placed in the new text, and the gaps between them measured.
     const std::u16string_view line
         = std::u16string_view(m_text).substr(static_cast<size_t>(newStart), static_cast<size_t>(newLength));
-    auto pieces = std::make_unique<std::vector<LinePiece>>();
+    std::vector<LinePiece> pieces;
     int32_t measuredTo = 0; // in the new line
     a = oldStart;
-    for (const LinePiece& piece : *old.pieces) {
+    for (const LinePiece& piece : old.pieces) {
         const int32_t b = a + piece.length;
         int32_t from = -1;
         if (b <= dirtyFrom)
@@ -850,14 +850,14 @@ TwzMemo::LineMeasure TwzMemo::Remeasured(LineMeasure& old, int32_t oldStart, int
         if (from < measuredTo || from + piece.length > newLength)
             continue;
         if (from > measuredTo)
-            MeasurePieces(line, measuredTo, from, *pieces);
-        pieces->push_back(piece);
+            MeasurePieces(line, measuredTo, from, pieces);
+        pieces.push_back(piece);
         measuredTo = from + piece.length;
     }
     if (measuredTo < newLength)
-        MeasurePieces(line, measuredTo, newLength, *pieces);
+        MeasurePieces(line, measuredTo, newLength, pieces);
     result.width = 0;
-    for (const LinePiece& piece : *pieces)
+    for (const LinePiece& piece : pieces)
         result.width += piece.width;
     result.pieces = std::move(pieces);
     return result;
@@ -897,15 +897,15 @@ TwzMemo::LineMeasure* TwzMemo::Measured(int32_t line)
         return &measure;
     const std::u16string_view text = LineText(line);
     if (Size(text) > kLongLine) {
-        auto pieces = std::make_unique<std::vector<LinePiece>>();
-        MeasurePieces(text, 0, Size(text), *pieces);
+        std::vector<LinePiece> pieces;
+        MeasurePieces(text, 0, Size(text), pieces);
         measure.width = 0;
-        for (const LinePiece& piece : *pieces)
+        for (const LinePiece& piece : pieces)
             measure.width += piece.width;
         measure.pieces = std::move(pieces);
     } else {
         measure.width = TextWidth(text);
-        measure.pieces.reset();
+        measure.pieces.clear();
     }
     return &measure;
 }
@@ -925,14 +925,14 @@ float TwzMemo::PrefixWidth(int32_t line, int32_t column)
     if (m_lastPrefix.line == line && m_lastPrefix.column == column)
         return m_lastPrefix.width;
     m_lastPrefix = { line, column, 0 };
-    if (!measure->pieces) {
+    if (measure->pieces.empty()) {
         m_lastPrefix.width = TextWidth(text.substr(0, static_cast<size_t>(column)));
         return m_lastPrefix.width;
     }
     // Whole pieces up to the column, then the rest of the piece it lies in.
     float width = 0;
     int32_t start = 0;
-    for (const LinePiece& piece : *measure->pieces) {
+    for (const LinePiece& piece : measure->pieces) {
         if (start + piece.length > column)
             break;
         width += piece.width;
@@ -1339,12 +1339,12 @@ void TwzMemo::PaintText(rtl::TObject*, TwzCanvas* canvas, const TwzRect& rect)
         float left = pt.X - content.Left;
         std::u16string_view shown = LineText(line);
         // Of a long line only the pieces in view are laid out.
-        if (const LineMeasure* measure = Measured(line); measure && measure->pieces) {
+        if (const LineMeasure* measure = Measured(line); measure && !measure->pieces.empty()) {
             int32_t column = 0;
             int32_t from = -1;
             int32_t to = 0;
             float x = left;
-            for (const LinePiece& piece : *measure->pieces) {
+            for (const LinePiece& piece : measure->pieces) {
                 if (x > clip.Right)
                     break;
                 if (from < 0 && x + piece.width >= clip.Left) {

@@ -265,7 +265,7 @@ private:
     /// and for a long line its pieces.
     struct LineMeasure {
         float width = -1;
-        std::unique_ptr<std::vector<LinePiece>> pieces;
+        std::vector<LinePiece> pieces; // none for a line measured whole
     };
     /// One edit of the text: `removed` units at the 0-based index `at` replaced by
     /// `inserted` units.
