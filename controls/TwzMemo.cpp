@@ -12,6 +12,7 @@
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Text.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Locale.h"
 #include "platform/ui/PopupMenu.h"
 #include "ui2d/IwzScene.h"
@@ -74,6 +75,9 @@ constexpr int32_t kPieceLength = 128;
 constexpr int32_t kMaxPiece = 256;
 // A paragraph up to this long is measured whole first: most fit on one line.
 constexpr int32_t kShortParagraph = 512;
+
+// Measured with the lines: when the canvas measures it otherwise, the lines' widths are stale.
+constexpr std::u16string_view kMeasuringProbe = u"Wg";
 
 bool IsWrapBreak(char16_t c)
 {
@@ -245,8 +249,15 @@ void TwzMemo::SetHideSelection(bool value)
 
 void TwzMemo::FontChanged()
 {
-    if (IsLoading())
+    if (IsLoading()) {
+        // The lines are laid out again once loaded; widths kept from the font before would
+        // be wrong meanwhile.
+        for (LineMeasure& measure : m_lineMeasures)
+            measure = {};
+        m_lastPrefix = {};
+        m_linesMeasured = false;
         return;
+    }
     RebuildKeepingPlaces();
     UpdateCaret(false);
     Realign();
@@ -627,7 +638,9 @@ void TwzMemo::RebuildLines()
     m_widestLine = 0;
     m_lineStarts.clear();
     m_lineMeasures.clear();
-    m_linesMeasured = GetCanvas() != nullptr;
+    // Measures taken while loading may be taken before the canvas measures as it will.
+    m_linesMeasured = GetCanvas() != nullptr && !IsLoading();
+    m_measuringProbe = TextWidth(kMeasuringProbe);
     m_wrapWidth = RectWidth(ContentRect());
     if (m_text.empty())
         return;
@@ -1065,12 +1078,16 @@ TwzRect TwzMemo::ContentRect()
     return { x, y, x + part->GetWidth(), y + part->GetHeight() };
 }
 
-void TwzMemo::ApplyFont(TwzCanvas& canvas) const
+void TwzMemo::ApplyFont(TwzCanvas& canvas)
 {
+    // A canvas whose font was never set draws in a family of its own whatever its font says:
+    // the first time, the font is given whether or not it looks the same.
     TwzFont& font = canvas.GetFont();
-    if (font.GetSize() != m_font->GetSize() || font.GetFamily() != m_font->GetFamily()
-        || font.GetStyle() != m_font->GetStyle())
+    if (&canvas != m_fontCanvas || font.GetSize() != m_font->GetSize()
+        || font.GetFamily() != m_font->GetFamily() || font.GetStyle() != m_font->GetStyle()) {
         font.Assign(*m_font);
+        m_fontCanvas = &canvas;
+    }
 }
 
 float TwzMemo::TextWidth(std::u16string_view s)
@@ -1284,7 +1301,8 @@ TwzRect TwzMemo::GetContentBounds()
 {
     TwzRect bounds = Inherited::GetContentBounds();
     // Wrapping depends on the width.
-    if ((m_wordWrap && RectWidth(ContentRect()) != m_wrapWidth) || (!m_linesMeasured && GetCanvas()))
+    if ((m_wordWrap && RectWidth(ContentRect()) != m_wrapWidth) || (!m_linesMeasured && GetCanvas())
+        || MeasuresOtherwise())
         RebuildKeepingPlaces();
     if (LineCount() > 0)
         bounds.Bottom = bounds.Top + static_cast<float>(LineHeight()) * static_cast<float>(LineCount());
@@ -1317,10 +1335,41 @@ void TwzMemo::FreeStyle()
     Inherited::FreeStyle();
 }
 
+bool TwzMemo::MeasuresOtherwise()
+{
+    return GetCanvas() && TextWidth(kMeasuringProbe) != m_measuringProbe;
+}
+
 void TwzMemo::PaintText(rtl::TObject*, TwzCanvas* canvas, const TwzRect& rect)
 {
     if (!canvas)
         return;
+    // Widths kept from a canvas that measured otherwise are measured again (the next layout
+    // lays the lines out again).
+    if (MeasuresOtherwise()) {
+        for (LineMeasure& measure : m_lineMeasures)
+            measure = {};
+        m_lastPrefix = {};
+        m_linesMeasured = false;
+        m_measuringProbe = TextWidth(kMeasuringProbe);
+        // Not while painting: the lines are wrapped again and the caret placed once the
+        // paint is over. (A window's canvas measures otherwise once it has its buffer.)
+        if (platform::ui::Application* app = platform::ui::Application::TryCurrent();
+            app && !m_relayoutPosted) {
+            m_relayoutPosted = true;
+            app->Post([memo = rtl::Watch<TwzMemo>(this)] {
+                if (!memo)
+                    return;
+                memo->m_relayoutPosted = false;
+                rtl::Watch<TwzMemo> self(memo.Get());
+                memo->Realign();
+                if (self) {
+                    self->UpdateCaret(false);
+                    self->InvalidateObject();
+                }
+            });
+        }
+    }
     const int32_t state = canvas->SaveState();
     canvas->IntersectClipRect(rect);
     canvas->GetFill().Assign(*m_fontFill);

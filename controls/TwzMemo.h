@@ -327,8 +327,10 @@ private:
     [[nodiscard]] bool IsDesigned() const;
     [[nodiscard]] std::u16string ClipboardText();
     void SetLinesUpdating(bool value);
+    /// The canvas measures text otherwise than when the lines were measured.
+    [[nodiscard]] bool MeasuresOtherwise();
     /// Gives the canvas the memo's font.
-    void ApplyFont(TwzCanvas& canvas) const;
+    void ApplyFont(TwzCanvas& canvas);
     /// Left edge offset of a line `lineWidth` wide for TextAlign.
     [[nodiscard]] float AlignOffset(float lineWidth, float contentWidth) const;
     void TypeText(std::u16string_view s);
@@ -371,7 +373,10 @@ private:
     bool m_selected = false;
     bool m_linesUpdating = false;
     bool m_linesMeasured = false; // the line table was built with a canvas
+    const TwzCanvas* m_fontCanvas = nullptr; // the canvas last given the font (compared only)
+    bool m_relayoutPosted = false; // a layout after the paint that found stale widths
     float m_wrapWidth = 0; // the content width the line table was wrapped for
+    float m_measuringProbe = 0; // a short text's width when the lines were measured
 };
 
 /// A memo whose look comes from "hudmemostyle".

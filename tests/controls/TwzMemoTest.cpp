@@ -7,7 +7,9 @@
 #include "graphics/TwzCanvasGdiPlus.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/Writer.h"
 #include "ui2d/Library2D.h"
 
 #include <algorithm>
@@ -256,7 +258,8 @@ TEST_F(MemoTest, EditsInLongParagraphsKeepTheLinesAsAFullRebuildWouldMakeThem)
 
 namespace {
 
-/// Counts the UTF-16 units it lays out for measuring and for drawing.
+/// Counts the UTF-16 units it lays out for measuring and for drawing; measures text wider by
+/// `widthScale`, as a canvas whose text quality changed would.
 class TCountingCanvas : public TwzCanvasGdiPlus {
 public:
     using TwzCanvasGdiPlus::TwzCanvasGdiPlus;
@@ -265,6 +268,7 @@ public:
     {
         measured += static_cast<int64_t>(text.size());
         TwzCanvasGdiPlus::MeasureText(r, clipRect, text, wordWrap, horzAlign, vertAlign);
+        r.Right = r.Left + (r.Right - r.Left) * widthScale;
     }
     void FillText(const TwzRect& r, const TwzRect& clipRect, std::u16string_view text, bool wordWrap,
         float opacity, TwzTextAlign horzAlign, TwzTextAlign vertAlign) override
@@ -274,6 +278,7 @@ public:
     }
     int64_t measured = 0;
     int64_t drawn = 0;
+    float widthScale = 1;
 };
 
 } // namespace
@@ -292,7 +297,12 @@ TEST_F(MemoTest, TypingInALongParagraphLaysOutOnlyTheTextNearTheEdit)
         TwzMemo* memo = Memo(text, 180, 80);
         memo->SetWordWrap(wordWrap);
         Focus(*memo, memo->IndexToPos(50000));
-        PaintAll();
+        // The canvas measures text otherwise once it has drawn text: the paint after that
+        // finds out, and the layout it asks for measures the lines once more.
+        for (int i = 0; i < 2; ++i) {
+            PaintAll();
+            app->ProcessMessages();
+        }
         for (const char16_t* keys : { u"x", u"y z", u"\b" }) {
             counting.measured = 0;
             counting.drawn = 0;
@@ -581,4 +591,60 @@ TEST_F(MemoTest, AMemoReadBackFromItsStoredFormKeepsItsValues)
     EXPECT_EQ(read->GetCharCase(), ecUpperCase);
     EXPECT_TRUE(read->GetReadOnly());
     EXPECT_EQ(read->GetCursor(), -4);
+}
+
+// A memo read in a scene meets its text before its font: the lines are measured in the font
+// it ends with, not in the one it had when the text came.
+TEST_F(MemoTest, AMemoReadInASceneMeasuresItsTextInTheFontItWasReadWith)
+{
+    rtl::TOwned<TwzMemo> stored(new TwzMemo(nullptr));
+    stored->SetText(u"Glyphforge");
+    stored->GetFont()->SetSize(30);
+    rtl::TMemoryStream stream;
+    rtl::WriteComponentToStream(stream, *stored);
+    TwzMemo* memo = Memo();
+    memo->SetWordWrap(false);
+    stream.SetPosition(0);
+    rtl::ReadComponentFromStream(stream, memo);
+    ASSERT_EQ(memo->GetText(), u"Glyphforge");
+    ASSERT_EQ(memo->GetFont()->GetSize(), 30);
+    PaintAll();
+    const float left = memo->PositionToPoint({ 0, 0 }).X;
+    EXPECT_NEAR(memo->PositionToPoint({ 0, 10 }).X - left, memo->TextWidth(u"Glyphforge"), 0.5f);
+    EXPECT_NEAR(memo->LineWidth(0), memo->TextWidth(u"Glyphforge"), 0.5f);
+}
+
+// The canvas may come to measure text otherwise (its buffer made, its text quality set)
+// after the memo measured its lines: the next paint finds out, and the memo lays its lines
+// out again once the paint is over.
+TEST_F(MemoTest, LinesAreMeasuredAgainWhenTheCanvasMeasuresOtherwise)
+{
+    TCountingCanvas changing(&bitmap);
+    scene->SetCanvas(&changing);
+    const std::u16string text = u"Glyphforge lettering";
+    for (const bool wordWrap : { false, true }) {
+        SCOPED_TRACE(wordWrap ? "word wrap" : "no word wrap");
+        changing.widthScale = 1;
+        TwzMemo* memo = Memo(text);
+        // 4 and 4 of padding and a scroll bar 10 wide: the text fits, one and a half times
+        // its width would not.
+        memo->SetWidth(memo->TextWidth(text) * 1.25f + 18);
+        memo->SetWordWrap(wordWrap);
+        PaintAll();
+        const int32_t lines = memo->LineCount();
+        ASSERT_EQ(lines, 1);
+        changing.widthScale = 1.5f;
+        PaintAll();
+        app->ProcessMessages(); // the layout the paint asked for
+        const float wide = memo->TextWidth(text);
+        const float left = memo->PositionToPoint({ 0, 0 }).X;
+        if (!wordWrap) {
+            EXPECT_NEAR(memo->PositionToPoint({ 0, static_cast<int32_t>(text.size()) }).X - left, wide, 0.5f);
+            EXPECT_NEAR(memo->LineWidth(0), wide, 0.5f);
+        } else {
+            EXPECT_GT(memo->LineCount(), lines) << "wider words wrap anew";
+        }
+        memo->Free();
+    }
+    scene->SetCanvas(canvas.get());
 }
