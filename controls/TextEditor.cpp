@@ -1,5 +1,7 @@
 #include "controls/TextEditor.h"
 
+#include "controls/TextUnits.h"
+
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/ui/Application.h"
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 namespace controls {
 namespace {
@@ -94,22 +97,35 @@ void TextEditor::SetSelStart(int32_t value)
 
 void TextEditor::SetSelLength(int32_t value)
 {
+    // The far end reaches over a pair of units it would split.
+    const int64_t end = int64_t(m_selStart) + value;
+    if (value != 0 && SplitsPair(end))
+        value = value > 0 ? value + 1 : value - 1;
     if (value == m_selLength)
         return;
     m_selLength = value;
     EditInvalidate();
 }
 
-bool TextEditor::SplitsLineBreak(int32_t position) const
+bool TextEditor::SplitsPair(int64_t position) const
 {
-    return position > 0 && position < Length() && m_text[static_cast<size_t>(position - 1)] == u'\r'
-        && m_text[static_cast<size_t>(position)] == u'\n';
+    return SplitsUnitPair(m_text, position);
+}
+
+int32_t TextEditor::NextPosition(int32_t position) const
+{
+    return SplitsPair(int64_t(position) + 1) ? position + 2 : position + 1;
+}
+
+int32_t TextEditor::PreviousPosition(int32_t position) const
+{
+    return SplitsPair(int64_t(position) - 1) ? position - 2 : position - 1;
 }
 
 void TextEditor::SetCaretPosition(int32_t position)
 {
     m_caret = std::clamp(position, 0, Length());
-    if (SplitsLineBreak(m_caret))
+    if (SplitsPair(m_caret))
         --m_caret;
     ScrollToCaret();
     if (GetSelLength() == 0)
@@ -296,17 +312,19 @@ int32_t TextEditor::GetPositionAt(float x)
         return static_cast<int32_t>(std::clamp<int64_t>(result + steps, 0, Length()));
     }
     result = std::clamp(result, 0, Length());
+    // Character by character, a surrogate pair being one character.
     float before = SpanWidth(Span(m_firstVisible, result));
     while (before < x && result < Length()) {
-        const float after = SpanWidth(Span(m_firstVisible, result + 1));
+        const int32_t next = NextPosition(result);
+        const float after = SpanWidth(Span(m_firstVisible, next));
         const float half = (after - before) / 2;
         if (before + half < x && x < after) {
-            ++result;
+            result = next;
             break;
         }
         if (x < after)
             break;
-        ++result;
+        result = next;
         before = after;
     }
     return result;
@@ -341,10 +359,13 @@ void TextEditor::ScrollToCaret()
                         tooWide = middle;
                 }
             }
+            // The line never starts with the second half of a pair.
+            if (SplitsPair(fitting - 1))
+                ++fitting;
             m_firstVisible = std::max(1, std::min(fitting, Length()));
         }
     } else {
-        m_firstVisible = std::max(m_caret, 1);
+        m_firstVisible = std::max(SplitsPair(m_caret - 1) ? m_caret - 1 : m_caret, 1);
     }
     EditInvalidate();
 }
@@ -371,15 +392,16 @@ void TextEditor::EditKeyDown(uint16_t& key, char16_t& keyChar, ShiftState shift)
             else
                 DeleteSelection();
         } else {
-            // A CR LF pair goes as one character.
+            // A CR LF break or a surrogate pair goes as one character.
             std::u16string changed = m_text;
             if (key == vk::kBack) {
-                const int32_t count = SplitsLineBreak(m_caret - 1) ? 2 : 1;
+                const int32_t count = m_caret - PreviousPosition(m_caret);
                 if (m_caret >= count)
                     changed.erase(static_cast<size_t>(m_caret - count), static_cast<size_t>(count));
                 SetCaretPosition(m_caret - count);
             } else if (m_caret < Length()) {
-                changed.erase(static_cast<size_t>(m_caret), SplitsLineBreak(m_caret + 1) ? 2 : 1);
+                changed.erase(
+                    static_cast<size_t>(m_caret), static_cast<size_t>(NextPosition(m_caret) - m_caret));
             }
             SetText(changed);
             if (!alive)
@@ -397,13 +419,13 @@ void TextEditor::EditKeyDown(uint16_t& key, char16_t& keyChar, ShiftState shift)
         SetCaretPosition(0);
         break;
     case vk::kLeft:
-        SetCaretPosition(shift.Has(ShiftFlag::Ctrl) ? WordStart(m_caret) : m_caret - 1);
+        SetCaretPosition(shift.Has(ShiftFlag::Ctrl) ? WordStart(m_caret) : PreviousPosition(m_caret));
         break;
     case vk::kRight:
         if (shift.Has(ShiftFlag::Ctrl))
             SetCaretPosition(WordEnd(m_caret));
         else
-            SetCaretPosition(SplitsLineBreak(m_caret + 1) ? m_caret + 2 : m_caret + 1);
+            SetCaretPosition(NextPosition(m_caret));
         break;
     case vk::kInsert:
         if (ModifiersAre(shift, { ShiftFlag::Ctrl })) {
@@ -472,9 +494,25 @@ void TextEditor::EditKeyDown(uint16_t& key, char16_t& keyChar, ShiftState shift)
         EditInvalidate();
     }
 
-    if (keyChar > 31 && !m_readOnly) {
-        const char16_t typed = keyChar;
-        InsertText(std::u16string_view(&typed, 1));
+    // A character outside the basic plane arrives as two units: it goes in whole once both
+    // are here, and a half without its partner is dropped.
+    std::u16string_view typed;
+    char16_t units[2] = { keyChar, 0 };
+    if (keyChar != 0 && IsHighSurrogate(keyChar)) {
+        m_pendingHighSurrogate = keyChar;
+    } else if (keyChar != 0 && IsLowSurrogate(keyChar)) {
+        units[0] = std::exchange(m_pendingHighSurrogate, 0);
+        units[1] = keyChar;
+        if (units[0] != 0)
+            typed = std::u16string_view(units, 2);
+    } else {
+        if (keyChar != 0 || key != 0)
+            m_pendingHighSurrogate = 0;
+        if (keyChar > 31)
+            typed = std::u16string_view(units, 1);
+    }
+    if (!typed.empty() && !m_readOnly) {
+        InsertText(typed);
         if (!alive)
             return;
         Typing();
@@ -502,7 +540,7 @@ void TextEditor::EditMouseMove(float x)
     const TextEditFrame frame = EditFrame();
     int32_t position = GetPositionAt(x);
     if (x > frame.left + frame.width)
-        ++position;
+        position = NextPosition(position);
     SetCaretPosition(position);
     m_selStart = m_caret;
     m_selLength = MovedLength(m_selLength, m_caret - caretBefore);

@@ -58,6 +58,7 @@ public:
     [[nodiscard]] int32_t GetSelLength() const;
     [[nodiscard]] std::u16string GetSelText() const;
     void SetSelStart(int32_t value);
+    /// A length whose far end would split a pair of units takes the whole pair.
     void SetSelLength(int32_t value);
     [[nodiscard]] int32_t GetCaretPosition() const { return m_caret; }
     /// 1-based: the character shown at the left edge of the line.
@@ -66,8 +67,9 @@ public:
     void SetModified(bool value) { m_modified = value; }
     [[nodiscard]] bool GetPressed() const { return m_pressed; }
 
-    /// Limits `position` to the text (before a CR LF pair rather than inside it), scrolls it
-    /// into view and, without a selection, moves the selection's start along.
+    /// Limits `position` to the text (before a CR LF pair or a surrogate pair rather than
+    /// inside it), scrolls it into view and, without a selection, moves the selection's start
+    /// along.
     void SetCaretPosition(int32_t position);
     /// Replaces the selection by `text` (refused when read-only).
     void InsertText(std::u16string_view text);
@@ -146,8 +148,12 @@ protected:
 
 private:
     [[nodiscard]] int32_t Length() const { return static_cast<int32_t>(m_text.size()); }
-    /// `position` lies between the CR and the LF of a line break, which is never split.
-    [[nodiscard]] bool SplitsLineBreak(int32_t position) const;
+    /// `position` lies between the CR and the LF of a line break or inside a surrogate pair,
+    /// which are never split.
+    [[nodiscard]] bool SplitsPair(int64_t position) const;
+    /// The caret place one character after / before `position`, a pair being one character.
+    [[nodiscard]] int32_t NextPosition(int32_t position) const;
+    [[nodiscard]] int32_t PreviousPosition(int32_t position) const;
     /// The characters `from` (1-based) through `to`, empty when `to` < `from`.
     [[nodiscard]] std::u16string_view Span(int32_t from, int32_t to) const;
     void RemoveAt(int32_t index, int32_t count);
@@ -163,6 +169,7 @@ private:
     int32_t m_selLength = 0;
     int32_t m_caret = 0;
     int32_t m_firstVisible = 1;
+    char16_t m_pendingHighSurrogate = 0; // the first half of a character being typed
     bool m_pressed = false;
     bool m_modified = false;
     bool m_password = false;

@@ -97,10 +97,13 @@ private:
 
 // The multi-line text editor. The whole text is one UTF-16 string; a table of the indexes
 // at which display lines start (after each break, and where word wrap breaks a paragraph)
-// lets the caret, the selection, painting and edits work on (line, column) places. Every edit
-// goes through InsertText and DeleteText, which update the table from the edited line to the
-// end of its paragraph only. The text is painted into the style's "content" part; the caret
-// lives beside the content, so it scrolls with it.
+// lets the caret, the selection, painting and edits work on (line, column) places. Each line's
+// width is kept once measured (a long line's as the widths of its pieces, a wrapped line's as
+// its words'). Every edit goes through InsertText and DeleteText, which lay the lines out
+// again from the edited one on until they line up with the untouched lines, and measure only
+// the words or pieces the edit touched: a keystroke costs about the same in a long paragraph
+// as in a short one. The text is painted into the style's "content" part; the caret lives
+// beside the content, so it scrolls with it.
 //
 // Positions count UTF-16 units, but no caret move, deletion or cut ever separates a CR LF
 // pair or a surrogate pair.
@@ -213,6 +216,8 @@ public:
     /// one.
     [[nodiscard]] TwzRect ContentRect();
     [[nodiscard]] float TextWidth(std::u16string_view s);
+    /// The width of a display line's text; kept from its first measuring until the line
+    /// changes. A long line is the sum of its pieces' widths.
     [[nodiscard]] float LineWidth(int32_t index);
     [[nodiscard]] float VisibleLineCount();
     [[nodiscard]] float VScrollValue();
@@ -249,33 +254,68 @@ private:
     friend class TEdtActionStack;
     friend class TwzMemoLines;
 
-    struct ParagraphEnd {
-        int32_t line;
-        int32_t index; // 1-based index of the last text unit; start - 1 for an empty line
+    /// A run of a long line's text and its width. A long line is measured piece by piece, so
+    /// that an edit measures again only the pieces it touched, and a place on the line is
+    /// measured from the nearest piece's start.
+    struct LinePiece {
+        int32_t length;
+        float width;
+    };
+    /// What is known of one display line's width: nothing yet (a width below 0), its width,
+    /// and for a long line its pieces.
+    struct LineMeasure {
+        float width = -1;
+        std::vector<LinePiece> pieces; // none for a line measured whole
+    };
+    /// One edit of the text: `removed` units at the 0-based index `at` replaced by
+    /// `inserted` units.
+    struct TextEdit {
+        int32_t at;
+        int32_t removed;
+        int32_t inserted;
     };
 
     void FontChangedEvent(rtl::TObject*) { FontChanged(); }
-    /// Stores a changed, valid text in the CharCase; false when nothing was stored.
-    bool StoreText(const std::u16string& value);
+    /// Stores a changed, valid text in the CharCase; false when nothing was stored. When
+    /// stored, `value` holds the text stored before.
+    bool StoreText(std::u16string& value);
     /// After a stored change: the modified flag and OnChangeTracking.
     void TextStored();
-    /// Appends the starts of the display lines after the first that word wrap makes of one
-    /// paragraph (`q`, whose first unit has the 1-based index `first`); false when it is not
-    /// wrapped.
-    bool WrapParagraph(std::u16string_view q, int32_t first, float width, std::vector<int32_t>& starts);
-    /// Wraps the paragraphs of the 1-based range from .. to, appending the starts of every
-    /// display line after the first; returns the widest paragraph's first line, counted
-    /// from the range's first line.
-    int32_t WrapRange(int32_t from, int32_t to, std::vector<int32_t>& starts);
+    struct Relayout;
+    /// Appends the 1-based starts of the display lines that follow the line starting at
+    /// `from` (1-based), to the end of the text, and the measure of every line it lays out
+    /// (that at `from` included; unknown ones for lines that are not wrapped). After an
+    /// edit, `relayout` ends the scan at the first start where the old lines line up again
+    /// (not appended) and gives the widths of words the edit did not touch.
+    void ScanLines(
+        int32_t from, Relayout* relayout, std::vector<int32_t>& starts, std::vector<LineMeasure>& measures);
+    /// Word wrap of a paragraph from one of its line starts (`from`, 0-based) to its end
+    /// (`end`); true when the lines lined up again.
+    bool WrapFrom(int32_t from, int32_t end, float width, Relayout* relayout, std::vector<int32_t>& starts,
+        std::vector<LineMeasure>& measures);
+    /// The pieces of the units from .. to: known ones from `relayout`, else measured.
+    void WordPieces(int32_t from, int32_t to, Relayout* relayout, std::vector<LinePiece>& pieces);
     /// RebuildLines, the caret and the selection kept at their places in the text.
     void RebuildKeepingPlaces();
-    [[nodiscard]] ParagraphEnd FindParagraphEnd(TwzCaretPosition p) const;
-    /// The first display line of the paragraph an edit on `line` re-wraps.
-    [[nodiscard]] int32_t ParagraphStart(int32_t line) const;
-    /// Re-wraps the lines f .. z (the 1-based text range startIndex .. e before the edit,
-    /// which changed the text's length by `delta`) and shifts the starts after them.
-    void UpdateLines(
-        int32_t f, int32_t z, int32_t startIndex, int32_t e, int32_t delta, int32_t oldWidestWidth);
+    /// Replaces `removed` units at `at` by `inserted` in the stored text (in the CharCase) and
+    /// lays the lines out again; false when the text stays as it was.
+    bool ReplaceText(int32_t at, int32_t removed, std::u16string_view inserted);
+    /// After an edit of the stored text (`removedText` the units it removed): lays out again
+    /// the lines from the edit's on, until they line up with the lines the edit did not
+    /// touch, whose starts move by the change in length and whose widths stay.
+    void EditLines(const TextEdit& edit, std::u16string_view removedText);
+    /// The measure of a line after an edit, from the measure of the line that began at the
+    /// same place of the text: the pieces the edit did not touch keep their widths.
+    [[nodiscard]] LineMeasure Remeasured(LineMeasure& old, int32_t oldStart, int32_t oldLength,
+        int32_t newStart, int32_t newLength, const TextEdit& edit);
+    /// Measures units from .. to of `line` as pieces, appended to `pieces`.
+    void MeasurePieces(std::u16string_view line, int32_t from, int32_t to, std::vector<LinePiece>& pieces);
+    /// The line's measure, measured now when it is not known yet; null without a canvas.
+    [[nodiscard]] LineMeasure* Measured(int32_t line);
+    /// The width of the first `column` units of display line `line`.
+    [[nodiscard]] float PrefixWidth(int32_t line, int32_t column);
+    /// The width of units from .. to of display line `line`.
+    [[nodiscard]] float SpanWidth(int32_t line, int32_t from, int32_t to);
     [[nodiscard]] int32_t FindWidestLine();
     /// Keeps a place off the far side of a line and out of a surrogate pair.
     [[nodiscard]] TwzCaretPosition Normalized(TwzCaretPosition p) const;
@@ -287,6 +327,10 @@ private:
     [[nodiscard]] bool IsDesigned() const;
     [[nodiscard]] std::u16string ClipboardText();
     void SetLinesUpdating(bool value);
+    /// The canvas measures text otherwise than when the lines were measured.
+    [[nodiscard]] bool MeasuresOtherwise();
+    /// Gives the canvas the memo's font.
+    void ApplyFont(TwzCanvas& canvas);
     /// Left edge offset of a line `lineWidth` wide for TextAlign.
     [[nodiscard]] float AlignOffset(float lineWidth, float contentWidth) const;
     void TypeText(std::u16string_view s);
@@ -299,6 +343,13 @@ private:
     std::unique_ptr<platform::ui::PopupMenu> m_contextMenu;
     std::unique_ptr<TwzBrush> m_selectionFill;
     std::vector<int32_t> m_lineStarts;
+    std::vector<LineMeasure> m_lineMeasures; // one for each line start
+    std::vector<LinePiece> m_wrapPieces; // word wrap's pieces of the line it fills
+    struct {
+        int32_t line = -1;
+        int32_t column = 0;
+        float width = 0;
+    } m_lastPrefix; // the last PrefixWidth measured, until the lines change
     TwzPoint m_lastMousePoint {};
     TwzCaretPosition m_caret;
     TwzCaretPosition m_anchor;
@@ -322,7 +373,10 @@ private:
     bool m_selected = false;
     bool m_linesUpdating = false;
     bool m_linesMeasured = false; // the line table was built with a canvas
+    const TwzCanvas* m_fontCanvas = nullptr; // the canvas last given the font (compared only)
+    bool m_relayoutPosted = false; // a layout after the paint that found stale widths
     float m_wrapWidth = 0; // the content width the line table was wrapped for
+    float m_measuringProbe = 0; // a short text's width when the lines were measured
 };
 
 /// A memo whose look comes from "hudmemostyle".

@@ -3,6 +3,7 @@
 
 #include "controls/TwzMemo.h"
 
+#include "controls/TextUnits.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/ui/Application.h"
@@ -15,26 +16,12 @@
 
 namespace {
 
-bool IsHighSurrogate(char16_t c)
-{
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
-bool IsLowSurrogate(char16_t c)
-{
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
+using controls::IsHighSurrogate;
+using controls::IsLowSurrogate;
 
 int32_t Size(std::u16string_view s)
 {
     return static_cast<int32_t>(s.size());
-}
-
-/// CR LF at index - 1 .. index of `t`.
-bool IsBreakPair(std::u16string_view t, int32_t index)
-{
-    return index > 0 && index < Size(t) && t[static_cast<size_t>(index) - 1] == u'\r'
-        && t[static_cast<size_t>(index)] == u'\n';
 }
 
 constexpr const char* kUndoCaption = "Undo";
@@ -52,16 +39,15 @@ void TwzMemo::InsertText(TwzCaretPosition p, std::u16string_view s, TwzEditOptio
 {
     p = Normalized(p);
     const int32_t caretIndex = PosToIndex(m_caret);
-    std::u16string text = m_text;
     // Without MaxLength a pasted text still meets a limit of its own: lines and places count
     // in 32 bits, and a hostile clipboard must not cost minutes of layout.
     const int64_t limit = m_maxLength > 0 ? m_maxLength : kMaxMemoLength;
     {
-        const int64_t room = limit - static_cast<int64_t>(text.size());
+        const int64_t room = limit - static_cast<int64_t>(m_text.size());
         size_t cut
             = room <= 0 ? 0 : static_cast<size_t>(std::min<int64_t>(room, static_cast<int64_t>(s.size())));
-        // A cut never keeps half of a surrogate pair.
-        if (cut > 0 && cut < s.size() && IsHighSurrogate(s[cut - 1]) && IsLowSurrogate(s[cut]))
+        // A cut never keeps half of a surrogate pair, nor the CR of a CR LF break.
+        if (cut < s.size() && controls::SplitsUnitPair(s, static_cast<int64_t>(cut)))
             --cut;
         s = s.substr(0, cut);
     }
@@ -70,27 +56,9 @@ void TwzMemo::InsertText(TwzCaretPosition p, std::u16string_view s, TwzEditOptio
     if ((options & eoRecordInsert) && length > 0)
         m_undo->FragmentInserted(at, length, (options & eoPaired) != 0);
 
-    const int32_t f = ParagraphStart(p.Line);
-    const int32_t startIndex = m_lineStarts.empty() || f >= static_cast<int32_t>(m_lineStarts.size())
-        ? 1
-        : m_lineStarts[static_cast<size_t>(f)];
-    const ParagraphEnd end = FindParagraphEnd(p);
-    const int32_t oldWidestWidth = static_cast<int32_t>(rtl::Round(LineWidth(m_widestLine)));
-    // A break pair that the insertion splits or makes (CR | LF) changes lines outside the
-    // edited paragraph: such edits rebuild the whole table.
-    bool rebuild = length > 0 && IsBreakPair(text, at);
-    text.insert(static_cast<size_t>(at), s);
-    rebuild = rebuild || (length > 0 && (IsBreakPair(text, at) || IsBreakPair(text, at + length)));
-
-    const bool stored = StoreText(text);
-    if (stored) {
-        if (rebuild) {
-            RebuildLines();
-            p = IndexToPos(at);
-        } else {
-            UpdateLines(f, end.line, startIndex, end.index, length, oldWidestWidth);
-        }
-    }
+    const bool stored = ReplaceText(at, 0, s);
+    if (stored)
+        p = IndexToPos(at);
     if (!(options & eoSelect)) {
         if (!IsLoading()) {
             SetCaretPosition(IndexToPos(caretIndex + (at <= caretIndex ? length : 0)));
@@ -111,7 +79,7 @@ void TwzMemo::InsertText(TwzCaretPosition p, std::u16string_view s, TwzEditOptio
 void TwzMemo::DeleteText(TwzCaretPosition p, int32_t count, TwzEditOptions options)
 {
     p = Normalized(p);
-    std::u16string text = m_text;
+    const std::u16string_view text(m_text);
     const int32_t length = Size(text);
     int32_t b = PosToIndex(p) + 1;
     int32_t n = std::clamp(count, 0, std::max(0, length - b + 1));
@@ -137,27 +105,10 @@ void TwzMemo::DeleteText(TwzCaretPosition p, int32_t count, TwzEditOptions optio
     bool stored = false;
     if (n > 0) {
         if (options & eoRecordDelete)
-            m_undo->FragmentDeleted(
-                b, std::u16string_view(text).substr(static_cast<size_t>(b) - 1, static_cast<size_t>(n)));
-        const int32_t f = ParagraphStart(p.Line);
-        const int32_t startIndex = m_lineStarts.empty() || f >= static_cast<int32_t>(m_lineStarts.size())
-            ? 1
-            : m_lineStarts[static_cast<size_t>(f)];
-        // The range to re-wrap ends with the paragraph of the first unit after the
-        // deletion: a deleted break joins that paragraph to the edited one.
-        const ParagraphEnd end = FindParagraphEnd(IndexToPos(b - 1 + n));
-        const int32_t oldWidestWidth = static_cast<int32_t>(rtl::Round(LineWidth(m_widestLine)));
-        text.erase(static_cast<size_t>(b) - 1, static_cast<size_t>(n));
-        const bool rebuild = IsBreakPair(text, b - 1);
-        stored = StoreText(text);
-        if (stored) {
-            if (rebuild) {
-                RebuildLines();
-                p = IndexToPos(b - 1);
-            } else {
-                UpdateLines(f, end.line, startIndex, end.index, -n, oldWidestWidth);
-            }
-        }
+            m_undo->FragmentDeleted(b, text.substr(static_cast<size_t>(b) - 1, static_cast<size_t>(n)));
+        stored = ReplaceText(b - 1, n, {});
+        if (stored)
+            p = IndexToPos(b - 1);
     }
     if ((options & eoSelect) || SelLength() != 0) {
         m_selected = false;

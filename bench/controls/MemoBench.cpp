@@ -1,7 +1,7 @@
-// Typing into a memo of 10,000 lines in a 2D scene on the headless window system: each
-// iteration types one character at the end of the text as the scene delivers it (the edit,
-// the line table, the scroll bars and the caret) and runs the loop until the scene has
-// repainted what changed.
+// Typing into a memo in a 2D scene on the headless window system: each iteration types one
+// character as the scene delivers it (the edit, the line table, the scroll bars and the caret)
+// and runs the loop until the scene has repainted what changed. One memo holds 10,000 short
+// lines, typed into at the end; the other holds one long paragraph, typed into in its middle.
 
 #include "controls/Controls.h"
 #include "controls/TwzMemo.h"
@@ -21,7 +21,7 @@ namespace {
 
 class MemoFixture {
 public:
-    explicit MemoFixture(bool wordWrap)
+    MemoFixture(bool wordWrap, const std::u16string& text, TwzCaretPosition caret)
     {
         Initialize2DLibrary();
         RegisterControls();
@@ -39,17 +39,12 @@ public:
         memo->SetParent(root);
         memo->SetWordWrap(wordWrap);
         memo->SetAutoSelect(false);
-        std::u16string text;
-        for (int i = 0; i < 10000; ++i)
-            text += u"Line " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26))
-                + u" of the lettering text\r\n";
-        text += u"The end";
         scene->SetParentForm(form.get());
         form->Show();
         app.ProcessMessages();
         memo->SetText(text);
         memo->FocusObject();
-        memo->SetCaretPosition({ memo->LineCount() - 1, 7 });
+        memo->SetCaretPosition(caret);
         app.ProcessMessages();
     }
     ~MemoFixture()
@@ -58,7 +53,7 @@ public:
         form.reset();
         owner.reset();
     }
-    void TypeAndPaint()
+    void Type()
     {
         // As the scene delivers a typed character: a key-down with key 0, then a key-up.
         uint16_t key = 0;
@@ -67,6 +62,17 @@ public:
         key = 0;
         keyChar = u'x';
         memo->KeyUp(key, keyChar, {});
+    }
+    void TypeAndPaint()
+    {
+        Type();
+        app.ProcessMessages();
+    }
+    void Backspace()
+    {
+        uint16_t key = platform::ui::vk::kBack;
+        char16_t keyChar = 0;
+        memo->KeyDown(key, keyChar, {});
         app.ProcessMessages();
     }
 
@@ -77,9 +83,18 @@ public:
     TwzMemo* memo = nullptr;
 };
 
+// 250,007 units: room below the memo's most for the characters typed.
+std::u16string TenThousandLines()
+{
+    std::u16string text;
+    for (int i = 0; i < 10000; ++i)
+        text += u"Line " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) + u" of the lettering\r\n";
+    return text + u"The end";
+}
+
 void TypeAtTheEnd(benchmark::State& state, bool wordWrap)
 {
-    MemoFixture fixture(wordWrap);
+    MemoFixture fixture(wordWrap, TenThousandLines(), { 10000, 7 });
     const size_t before = fixture.memo->GetText().size();
     for (auto _ : state)
         fixture.TypeAndPaint();
@@ -99,5 +114,71 @@ void BM_MemoTypeAtEndOf10000LinesWordWrap(benchmark::State& state)
     TypeAtTheEnd(state, true);
 }
 BENCHMARK(BM_MemoTypeAtEndOf10000LinesWordWrap)->Unit(benchmark::kMillisecond);
+
+// One paragraph of `units` UTF-16 units: words of a lettering text and spaces, no break.
+std::u16string Paragraph(size_t units)
+{
+    const std::u16string words = u"Extruded lettering, set on a slab with round corners and a bevel. ";
+    std::u16string text;
+    text.reserve(units);
+    while (text.size() < units)
+        text += words;
+    text.resize(units);
+    return text;
+}
+
+// A character typed into the middle of one long paragraph, then taken back (untimed) so that
+// every iteration meets the same paragraph. The paragraph is `units` long with the typed
+// character, which for the memo's most (262,144) is as long as a memo's text gets.
+void TypeInParagraph(benchmark::State& state, bool wordWrap, bool paint = true)
+{
+    const auto units = static_cast<size_t>(state.range(0));
+    const std::u16string text = Paragraph(units - 1);
+    MemoFixture fixture(wordWrap, text, {});
+    TwzMemo* memo = fixture.memo;
+    memo->SetCaretPosition(memo->IndexToPos(static_cast<int32_t>(text.size() / 2)));
+    fixture.app.ProcessMessages();
+    for (auto _ : state) {
+        if (paint) {
+            fixture.TypeAndPaint();
+            state.PauseTiming();
+        } else {
+            fixture.Type();
+            state.PauseTiming();
+            fixture.app.ProcessMessages();
+        }
+        fixture.Backspace();
+        state.ResumeTiming();
+    }
+    if (memo->GetText() != text)
+        state.SkipWithError("the typed characters did not come and go");
+}
+
+void BM_MemoTypeInParagraph(benchmark::State& state)
+{
+    TypeInParagraph(state, false);
+}
+BENCHMARK(BM_MemoTypeInParagraph)->Arg(100000)->Arg(262144)->Unit(benchmark::kMillisecond);
+
+void BM_MemoTypeInParagraphWordWrap(benchmark::State& state)
+{
+    TypeInParagraph(state, true);
+}
+BENCHMARK(BM_MemoTypeInParagraphWordWrap)->Arg(100000)->Arg(262144)->Unit(benchmark::kMillisecond);
+
+// The same keystroke without the repaint that follows it (the memo's edit, the line table,
+// the scroll bars and the caret): what the memo itself spends, the repaint of what changed
+// (its text and its style's focus glow) being the same for a short paragraph.
+void BM_MemoEditInParagraph(benchmark::State& state)
+{
+    TypeInParagraph(state, false, false);
+}
+BENCHMARK(BM_MemoEditInParagraph)->Arg(100000)->Arg(262144)->Unit(benchmark::kMillisecond);
+
+void BM_MemoEditInParagraphWordWrap(benchmark::State& state)
+{
+    TypeInParagraph(state, true, false);
+}
+BENCHMARK(BM_MemoEditInParagraphWordWrap)->Arg(100000)->Arg(262144)->Unit(benchmark::kMillisecond);
 
 } // namespace

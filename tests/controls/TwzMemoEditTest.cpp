@@ -106,6 +106,38 @@ TEST_F(MemoEditTest, SelectionByKeys)
     EXPECT_EQ(memo->GetCaretPosition(), (TwzCaretPosition { 0, 3 }));
 }
 
+TEST_F(MemoEditTest, AfterSelectingEverythingShiftAndAMoveShrinkTheSelectionFromItsEnd)
+{
+    // The start of the text is the fixed end of a selection of everything.
+    struct Case {
+        const char* name;
+        uint16_t key;
+        TShiftState shift;
+        std::u16string selected;
+        TwzCaretPosition caret;
+    };
+    const TShiftState shiftCtrl { platform::ui::ShiftFlag::Shift, platform::ui::ShiftFlag::Ctrl };
+    const Case cases[] = {
+        { "Shift+Left leaves all but the last character", vk::kLeft, Shift(), u"abc\r\nde", { 1, 2 } },
+        { "Shift+End keeps everything", vk::kEnd, Shift(), u"abc\r\ndef", { 1, 3 } },
+        { "Shift+Home keeps the lines above", vk::kHome, Shift(), u"abc\r\n", { 1, 0 } },
+        { "Shift+Up keeps the first line's start", vk::kUp, Shift(), u"abc", { 0, 3 } },
+        { "Shift+Ctrl+Left keeps the lines above", vk::kLeft, shiftCtrl, u"abc\r\n", { 1, 0 } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TwzMemo* memo = Memo(u"abc\r\ndef");
+        Focus(*memo, { 0, 1 });
+        scene->InjectText(u"a", Ctrl());
+        ASSERT_EQ(memo->SelText(), u"abc\r\ndef");
+        Key(c.key, c.shift);
+        EXPECT_EQ(memo->SelText(), c.selected);
+        EXPECT_EQ(memo->SelStart(), 0);
+        EXPECT_EQ(memo->GetCaretPosition(), c.caret);
+        memo->Free();
+    }
+}
+
 TEST_F(MemoEditTest, CtrlShortcutsApplyToCtrlAlone)
 {
     TwzMemo* memo = Memo(u"abc");

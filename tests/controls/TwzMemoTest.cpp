@@ -4,9 +4,12 @@
 #include "MemoTestSupport.h"
 
 #include "graphics/TwzBrush.h"
+#include "graphics/TwzCanvasGdiPlus.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/Writer.h"
 #include "ui2d/Library2D.h"
 
 #include <algorithm>
@@ -198,6 +201,125 @@ TEST_F(MemoTest, EditsKeepTheLineTableAsAFullRebuildWouldMakeIt)
     }
 }
 
+// Lines longer than a few hundred units are measured piece by piece and edits measure again
+// only what they touched; the table, the widths and the places still come out as a full
+// rebuild makes them. The paragraph repeats one sentence, so that after an edit the wrapped
+// lines may never line up with the old ones again.
+TEST_F(MemoTest, EditsInLongParagraphsKeepTheLinesAsAFullRebuildWouldMakeThem)
+{
+    const std::u16string sentence = u"Extruded lettering, set on a slab-like plate. ";
+    std::u16string text;
+    while (text.size() < 1400)
+        text += sentence;
+    text += u"\r\nshort\r\n" + std::u16string(700, u'w') + u" tail";
+    for (const bool wordWrap : { false, true }) {
+        SCOPED_TRACE(wordWrap ? "word wrap" : "no word wrap");
+        TwzMemo* memo = Memo(text, 160, 80);
+        memo->SetWordWrap(wordWrap);
+        std::mt19937 random(20261211);
+        const std::u16string pieces[] = { u"x", u" ", u"-", u"\r\n", u"\U0001F600", u"word, ", u"" };
+        int32_t typing = 700; // a run of typing at one place first
+        for (int step = 0; step < 70; ++step) {
+            const int32_t length = static_cast<int32_t>(memo->GetText().size());
+            const int32_t index = step < 12
+                ? typing + step
+                : static_cast<int32_t>(random() % static_cast<uint32_t>(length + 1));
+            const TwzCaretPosition at = memo->IndexToPos(index);
+            std::string edit;
+            if (step >= 12 && random() % 3 == 0) {
+                const int32_t count = static_cast<int32_t>(random() % 5);
+                edit = "delete " + std::to_string(count);
+                memo->DeleteText(at, count, 0);
+            } else {
+                const std::u16string& piece = step < 12 ? pieces[0] : pieces[random() % std::size(pieces)];
+                edit = "insert '" + rtl::Utf16ToUtf8(piece) + "'";
+                memo->InsertText(at, piece, 0);
+            }
+            SCOPED_TRACE(testing::Message() << "step " << step << ": " << edit << " at " << index);
+            const std::vector<int32_t> incremental = memo->LineStarts();
+            std::vector<float> widths;
+            for (int32_t i = 0; i < memo->LineCount(); ++i)
+                widths.push_back(memo->LineWidth(i));
+            const int32_t widest = memo->WidestLine();
+            const int32_t probe = memo->LineCount() / 2;
+            const float probeX = memo->PositionToPoint({ probe, 333 }).X;
+            memo->RebuildLines();
+            ASSERT_EQ(incremental, memo->LineStarts());
+            for (int32_t i = 0; i < memo->LineCount(); ++i)
+                ASSERT_NEAR(widths[static_cast<size_t>(i)], memo->LineWidth(i), 0.5f) << "line " << i;
+            if (!wordWrap) {
+                ASSERT_NEAR(widths[static_cast<size_t>(widest)], memo->LineWidth(memo->WidestLine()), 1.0f);
+            }
+            ASSERT_NEAR(probeX, memo->PositionToPoint({ probe, 333 }).X, 0.5f);
+        }
+        memo->Free();
+    }
+}
+
+namespace {
+
+/// Counts the UTF-16 units it lays out for measuring and for drawing; measures text wider by
+/// `widthScale`, as a canvas whose text quality changed would.
+class TCountingCanvas : public TwzCanvasGdiPlus {
+public:
+    using TwzCanvasGdiPlus::TwzCanvasGdiPlus;
+    void MeasureText(TwzRect& r, const TwzRect& clipRect, std::u16string_view text, bool wordWrap,
+        TwzTextAlign horzAlign, TwzTextAlign vertAlign) override
+    {
+        measured += static_cast<int64_t>(text.size());
+        TwzCanvasGdiPlus::MeasureText(r, clipRect, text, wordWrap, horzAlign, vertAlign);
+        r.Right = r.Left + (r.Right - r.Left) * widthScale;
+    }
+    void FillText(const TwzRect& r, const TwzRect& clipRect, std::u16string_view text, bool wordWrap,
+        float opacity, TwzTextAlign horzAlign, TwzTextAlign vertAlign) override
+    {
+        drawn += static_cast<int64_t>(text.size());
+        TwzCanvasGdiPlus::FillText(r, clipRect, text, wordWrap, opacity, horzAlign, vertAlign);
+    }
+    int64_t measured = 0;
+    int64_t drawn = 0;
+    float widthScale = 1;
+};
+
+} // namespace
+
+// A typed character costs about what the lines near it cost, whatever the length of its
+// paragraph: the memo measures and draws a few lines' worth of text, not the paragraph.
+TEST_F(MemoTest, TypingInALongParagraphLaysOutOnlyTheTextNearTheEdit)
+{
+    TCountingCanvas counting(&bitmap);
+    scene->SetCanvas(&counting);
+    std::u16string text;
+    while (text.size() < 100000)
+        text += u"Extruded lettering, set on a slab with round corners and a bevel. ";
+    for (const bool wordWrap : { false, true }) {
+        SCOPED_TRACE(wordWrap ? "word wrap" : "no word wrap");
+        TwzMemo* memo = Memo(text, 180, 80);
+        memo->SetWordWrap(wordWrap);
+        Focus(*memo, memo->IndexToPos(50000));
+        // The canvas measures text otherwise once it has drawn text: the paint after that
+        // finds out, and the layout it asks for measures the lines once more.
+        for (int i = 0; i < 2; ++i) {
+            PaintAll();
+            app->ProcessMessages();
+        }
+        for (const char16_t* keys : { u"x", u"y z", u"\b" }) {
+            counting.measured = 0;
+            counting.drawn = 0;
+            if (keys[0] == u'\b')
+                Key(vk::kBack);
+            else
+                Type(keys);
+            PaintAll();
+            EXPECT_LT(counting.measured, 6000) << rtl::Utf16ToUtf8(keys);
+            EXPECT_LT(counting.drawn, 3000) << rtl::Utf16ToUtf8(keys);
+        }
+        EXPECT_EQ(memo->GetText().substr(50000, 3), u"xy ");
+        memo->Free();
+    }
+    scene->SetCanvas(canvas.get());
+}
+
 TEST_F(MemoTest, DeletionsNeverSplitPairs)
 {
     TwzMemo* memo = Memo(u"ab\r\ncd\U0001F600e");
@@ -216,6 +338,11 @@ TEST_F(MemoTest, MaxLengthCutsInsertionsWhole)
     memo->SetMaxLength(7);
     memo->InsertText({ 0, 0 }, u"1\U0001F600", 0); // room for two units: the pair does not fit
     EXPECT_EQ(memo->GetText(), u"1abcdx");
+    // Room for two units: the line break does not fit either, and no lone CR is left.
+    memo->SetMaxLength(8);
+    memo->InsertText({ 0, 6 }, u"y\r\nz", 0);
+    EXPECT_EQ(memo->GetText(), u"1abcdxy");
+    EXPECT_EQ(memo->LineCount(), 1);
 }
 
 TEST_F(MemoTest, CharCaseConvertsStoredTexts)
@@ -464,4 +591,60 @@ TEST_F(MemoTest, AMemoReadBackFromItsStoredFormKeepsItsValues)
     EXPECT_EQ(read->GetCharCase(), ecUpperCase);
     EXPECT_TRUE(read->GetReadOnly());
     EXPECT_EQ(read->GetCursor(), -4);
+}
+
+// A memo read in a scene meets its text before its font: the lines are measured in the font
+// it ends with, not in the one it had when the text came.
+TEST_F(MemoTest, AMemoReadInASceneMeasuresItsTextInTheFontItWasReadWith)
+{
+    rtl::TOwned<TwzMemo> stored(new TwzMemo(nullptr));
+    stored->SetText(u"Glyphforge");
+    stored->GetFont()->SetSize(30);
+    rtl::TMemoryStream stream;
+    rtl::WriteComponentToStream(stream, *stored);
+    TwzMemo* memo = Memo();
+    memo->SetWordWrap(false);
+    stream.SetPosition(0);
+    rtl::ReadComponentFromStream(stream, memo);
+    ASSERT_EQ(memo->GetText(), u"Glyphforge");
+    ASSERT_EQ(memo->GetFont()->GetSize(), 30);
+    PaintAll();
+    const float left = memo->PositionToPoint({ 0, 0 }).X;
+    EXPECT_NEAR(memo->PositionToPoint({ 0, 10 }).X - left, memo->TextWidth(u"Glyphforge"), 0.5f);
+    EXPECT_NEAR(memo->LineWidth(0), memo->TextWidth(u"Glyphforge"), 0.5f);
+}
+
+// The canvas may come to measure text otherwise (its buffer made, its text quality set)
+// after the memo measured its lines: the next paint finds out, and the memo lays its lines
+// out again once the paint is over.
+TEST_F(MemoTest, LinesAreMeasuredAgainWhenTheCanvasMeasuresOtherwise)
+{
+    TCountingCanvas changing(&bitmap);
+    scene->SetCanvas(&changing);
+    const std::u16string text = u"Glyphforge lettering";
+    for (const bool wordWrap : { false, true }) {
+        SCOPED_TRACE(wordWrap ? "word wrap" : "no word wrap");
+        changing.widthScale = 1;
+        TwzMemo* memo = Memo(text);
+        // 4 and 4 of padding and a scroll bar 10 wide: the text fits, one and a half times
+        // its width would not.
+        memo->SetWidth(memo->TextWidth(text) * 1.25f + 18);
+        memo->SetWordWrap(wordWrap);
+        PaintAll();
+        const int32_t lines = memo->LineCount();
+        ASSERT_EQ(lines, 1);
+        changing.widthScale = 1.5f;
+        PaintAll();
+        app->ProcessMessages(); // the layout the paint asked for
+        const float wide = memo->TextWidth(text);
+        const float left = memo->PositionToPoint({ 0, 0 }).X;
+        if (!wordWrap) {
+            EXPECT_NEAR(memo->PositionToPoint({ 0, static_cast<int32_t>(text.size()) }).X - left, wide, 0.5f);
+            EXPECT_NEAR(memo->LineWidth(0), wide, 0.5f);
+        } else {
+            EXPECT_GT(memo->LineCount(), lines) << "wider words wrap anew";
+        }
+        memo->Free();
+    }
+    scene->SetCanvas(canvas.get());
 }

@@ -217,6 +217,84 @@ TEST_F(TextBoxTest, ShiftNavigationKeepsTheFixedEnd)
     EXPECT_EQ(box->GetSelLength(), 0) << "a move without Shift drops the selection";
 }
 
+// A character outside the basic plane is two UTF-16 units; no caret place, deletion, selection
+// or insertion ever keeps one without the other.
+TEST_F(TextBoxTest, ACharacterOfTwoUnitsIsNeverSplit)
+{
+    const std::u16string smile = u"\U0001F600";
+    const platform::ui::ShiftState none {};
+    const platform::ui::ShiftState shift { ShiftFlag::Shift };
+    struct Case {
+        const char* name;
+        std::u16string text;
+        std::vector<std::pair<uint16_t, platform::ui::ShiftState>> keys;
+        std::u16string expected;
+        int32_t caret;
+        std::u16string selected;
+    };
+    const std::vector<Case> cases = {
+        { "End then Backspace removes the whole character", u"a" + smile,
+            { { vk::kEnd, none }, { vk::kBack, none } }, u"a", 1, u"" },
+        { "Delete removes the whole character", smile + u"b", { { vk::kHome, none }, { vk::kDelete, none } },
+            u"b", 0, u"" },
+        { "Left steps over the character", u"a" + smile, { { vk::kEnd, none }, { vk::kLeft, none } },
+            u"a" + smile, 1, u"" },
+        { "Right steps over the character", smile + u"b", { { vk::kHome, none }, { vk::kRight, none } },
+            smile + u"b", 2, u"" },
+        { "Shift+Left selects the whole character", u"a" + smile,
+            { { vk::kEnd, none }, { vk::kLeft, shift } }, u"a" + smile, 1, smile },
+        { "Shift+Right selects the whole character", smile + u"b",
+            { { vk::kHome, none }, { vk::kRight, shift } }, smile + u"b", 2, smile },
+        { "Shift+Left after selecting all leaves it out whole", u"a" + smile, { { vk::kLeft, shift } },
+            u"a" + smile, 1, u"a" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TwzTextBox* box = Box(c.text);
+        box->FocusObject();
+        for (const auto& [key, state] : c.keys)
+            Key(key, state);
+        EXPECT_EQ(box->GetText(), c.expected);
+        EXPECT_EQ(box->GetCaretPosition(), c.caret);
+        EXPECT_EQ(box->GetSelText(), c.selected);
+        box->Free();
+    }
+
+    // Typed, the two units arrive one by one and go in together; a half alone is dropped.
+    TwzTextBox* box = Box(u"ab");
+    box->FocusObject();
+    Key(vk::kHome);
+    Key(vk::kRight);
+    events->log.clear();
+    Type(smile);
+    EXPECT_EQ(box->GetText(), u"a" + smile + u"b");
+    EXPECT_EQ(box->GetCaretPosition(), 3);
+    EXPECT_EQ(events->Count("tracking"), 1) << "one change for the character, none for a half";
+    Type(std::u16string(1, u'\xD83D') + u"x" + std::u16string(1, u'\xDE00'));
+    EXPECT_EQ(box->GetText(), u"a" + smile + u"xb");
+
+    // The mouse: a press in the character's right half places the caret after it; a drag past
+    // the right edge moves on by the whole character.
+    box->SetText(u"a" + smile + smile);
+    const float left = box->GetCharX(1);
+    const float right = box->GetCharX(3);
+    ASSERT_GT(right, left);
+    EXPECT_EQ(box->GetPositionAt(left + (right - left) * 0.75f), 3);
+    EXPECT_EQ(box->GetPositionAt(left + (right - left) * 0.25f), 1);
+    scene->InjectMouseDown(At(*box, 1));
+    scene->InjectMouseMove(box->LocalToAbsolute({ left + (right - left) * 0.6f, 10 }));
+    EXPECT_EQ(box->GetSelText(), smile);
+    scene->InjectMouseUp(At(*box, 1));
+
+    // A selection set by code covers whole characters too.
+    box->SetSelStart(2);
+    EXPECT_EQ(box->GetSelStart(), 1);
+    box->SetSelLength(1);
+    EXPECT_EQ(box->GetSelText(), smile);
+    Type(u"z");
+    EXPECT_EQ(box->GetText(), u"az" + smile);
+}
+
 TEST_F(TextBoxTest, TrackingAndTypingEventsFollowTheirSources)
 {
     TwzTextBox* box = Box(u"ab");

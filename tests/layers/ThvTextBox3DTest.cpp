@@ -196,6 +196,34 @@ TEST_F(TextBox3DTest, TypingEditsWithCaretAndSelection)
     EXPECT_EQ(box->GetText(), u"worldello ");
 }
 
+TEST_F(TextBox3DTest, ACharacterOfTwoUnitsIsTypedMovedOverAndDeletedWhole)
+{
+    const std::u16string smile = u"\U0001F600";
+    auto* box = Box();
+    box->EnterFocus();
+    Type(*box, u"a" + smile);
+    EXPECT_EQ(box->GetText(), u"a" + smile);
+    EXPECT_EQ(box->GetCaretPosition(), 3);
+    Key(*box, vk::kLeft, { ShiftFlag::Shift });
+    EXPECT_EQ(box->GetSelText(), smile);
+    Key(*box, vk::kRight);
+    Key(*box, vk::kBack);
+    EXPECT_EQ(box->GetText(), u"a");
+    // The line scrolled to the caret never starts with the second half of a pair, whether
+    // the caret goes right or left out of view.
+    std::u16string smiles = u"a";
+    for (int i = 0; i < 60; ++i)
+        smiles += smile;
+    box->SetText(smiles);
+    Key(*box, vk::kEnd);
+    ASSERT_GT(box->GetFirstVisible(), 1);
+    EXPECT_NE(box->VisibleText().front(), smile[1]);
+    while (box->GetCaretPosition() > 3) {
+        Key(*box, vk::kLeft);
+        ASSERT_NE(box->VisibleText().front(), smile[1]) << "caret " << box->GetCaretPosition();
+    }
+}
+
 TEST_F(TextBox3DTest, TheMousePlacesTheCaretAndDragsASelection)
 {
     auto* box = Box(u"abcdefgh");
