@@ -320,10 +320,11 @@ bool TwzBitmap::LoadThumbnailFromFile(
 
 void TwzBitmap::SaveToFile(const std::string& fileName, const std::string& params)
 {
-    if (!DefaultFilterClass)
-        return;
-    if (std::unique_ptr<TwzFilter> filter = DefaultFilterClass->Create())
-        filter->SaveToFile(fileName, *this, params);
+    // Returning without a word would look like a save that worked.
+    std::unique_ptr<TwzFilter> filter = DefaultFilterClass ? DefaultFilterClass->Create() : nullptr;
+    if (!filter)
+        throw rtl::WriteError("Cannot save \"" + fileName + "\": no picture codec is installed");
+    filter->SaveToFile(fileName, *this, params);
 }
 
 bool TwzBitmap::LoadFromStream(rtl::TStream& stream)

@@ -124,7 +124,8 @@ public:
     /// The binary property "PNG".
     void DefineProperties(rtl::TFiler& filer) override;
 
-    // Pictures go through a filter of DefaultFilterClass; nothing happens without one.
+    // Pictures go through a filter of DefaultFilterClass; without one nothing loads and
+    // nothing is written to a stream, and saving to a file raises.
     /// When the file exists and decodes: the picture, turned by `rotate` degrees, then
     /// OnChange. A missing or undecodable file leaves the bitmap as it was. Returns whether
     /// the picture was loaded.
@@ -132,7 +133,9 @@ public:
     /// The picture reduced to fit fitWidth x fitHeight; OnChange on success.
     bool LoadThumbnailFromFile(
         const std::string& fileName, float fitWidth, float fitHeight, bool useEmbedded);
-    /// The format follows the file's extension; one that names no format raises rtl::WriteError.
+    /// The format follows the file's extension. Raises rtl::WriteError naming the file when
+    /// the extension names no format, when no filter is installed and for a bitmap without
+    /// pixels; write failures as rtl::ReplaceFile raises them.
     void SaveToFile(const std::string& fileName, const std::string& params = {});
     /// Decodes the image from the stream's position to its end; OnChange on success.
     bool LoadFromStream(rtl::TStream& stream);

@@ -33,7 +33,8 @@ public:
         const std::string& fileName, float fitWidth, float fitHeight, bool useEmbedded, TwzBitmap& bitmap)
         = 0;
     /// Encodes by the file's extension. A name whose extension names no format the filter
-    /// writes raises rtl::WriteError, as do write failures (naming the system's reason).
+    /// writes raises rtl::WriteError naming the file, as do a bitmap without pixels and
+    /// write failures (naming the system's reason).
     virtual void SaveToFile(const std::string& fileName, TwzBitmap& bitmap, const std::string& params) = 0;
     /// Decodes the image that starts at the stream's position.
     virtual bool LoadFromStream(rtl::TStream& stream, TwzBitmap& bitmap) = 0;

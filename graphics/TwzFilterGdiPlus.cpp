@@ -1,7 +1,6 @@
 #include "graphics/TwzFilterGdiPlus.h"
 
 #include "graphics/Angles.h"
-#include "graphics/FileReplace.h"
 #include "graphics/Geometry.h"
 #include "graphics/Tokens.h"
 #include "graphics/TwzBitmap.h"
@@ -10,6 +9,7 @@
 #include "platform/raster/codecs/ImageCodecs.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileReplace.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
@@ -375,8 +375,10 @@ void TwzFilterGdiPlus::SaveToFile(const std::string& fileName, TwzBitmap& bitmap
                     ? std::string("the file name has no extension")
                     : "the extension \"." + std::string(extension) + "\" names no picture format")
             + " (use .bmp, .jpg, .jpeg, .png, .tif, .tiff or .gif)");
-    if (const std::optional<std::vector<uint8_t>> bytes = Encode(bitmap, *format, params))
-        filereplace::WriteFile(fileName, *bytes);
+    const std::optional<std::vector<uint8_t>> bytes = Encode(bitmap, *format, params);
+    if (!bytes)
+        throw rtl::WriteError("Cannot save \"" + fileName + "\": the picture has no pixels");
+    rtl::ReplaceFile(fileName, *bytes);
 }
 
 bool TwzFilterGdiPlus::LoadFromStream(rtl::TStream& stream, TwzBitmap& bitmap)

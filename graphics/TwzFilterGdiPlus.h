@@ -32,9 +32,10 @@ public:
     bool LoadThumbnailFromFile(const std::string& fileName, float fitWidth, float fitHeight, bool useEmbedded,
         TwzBitmap& bitmap) override;
     /// The format by the extension (".jpg", ".jpeg", ".bmp", ".png", ".tif", ".tiff", ".gif",
-    /// any case); another extension writes nothing. The file is replaced only once the new
-    /// content is complete. Raises rtl::ConvertError for a "quality" value that is not an
-    /// integer, rtl::FileOpenError or rtl::WriteError when the file cannot be written and
+    /// any case). The file is replaced only once the new content is complete. Raises
+    /// rtl::WriteError naming the file for another extension and for a bitmap without
+    /// pixels, rtl::ConvertError for a "quality" value that is not an integer,
+    /// rtl::FileOpenError or rtl::WriteError when the file cannot be written and
     /// rtl::WriteError when the picture cannot be encoded.
     void SaveToFile(const std::string& fileName, TwzBitmap& bitmap, const std::string& params) override;
     /// Reads the stream from its position to its end.

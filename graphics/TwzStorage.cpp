@@ -1,9 +1,9 @@
 #include "graphics/TwzStorage.h"
 
-#include "graphics/FileReplace.h"
 #include "graphics/ObjectText.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileReplace.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 
@@ -353,7 +353,7 @@ void TwzStorage::SaveToFile(const std::string& fileName) const
     binary.SetPosition(0);
     rtl::TMemoryStream text;
     ObjectStreamToText(binary, text);
-    filereplace::WriteFile(fileName, text.Bytes());
+    rtl::ReplaceFile(fileName, text.Bytes());
 }
 
 void TwzStorage::LoadFromFile(const std::string& fileName)

@@ -106,7 +106,7 @@ public:
     /// whole text is written, so a failed save leaves an existing file as it was. Raises
     /// rtl::WriteError, before touching the file, for a name that the object text cannot
     /// carry (not a dotted identifier, or starting with one of its keywords); the file
-    /// errors of filereplace::WriteFile otherwise.
+    /// errors of rtl::ReplaceFile otherwise.
     void SaveToFile(const std::string& fileName) const;
     /// Reads a file written by SaveToFile: rtl::FileOpenError when it cannot be opened,
     /// rtl::ParserError for text that does not follow the notation, rtl::ReadError for a

@@ -1,8 +1,8 @@
 #include "graphics/TwzWideStrings.h"
 
-#include "graphics/FileReplace.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileReplace.h"
 #include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
@@ -318,7 +318,7 @@ void TwzWideStrings::Move(int curIndex, int newIndex)
 
 void TwzWideStrings::SaveToFile(const std::string& fileName) const
 {
-    filereplace::WriteFile(fileName, Utf16LeWithMark(GetTextStr()));
+    rtl::ReplaceFile(fileName, Utf16LeWithMark(GetTextStr()));
 }
 
 void TwzWideStrings::SaveToFileAnsi(const std::string& fileName) const
@@ -336,7 +336,7 @@ void TwzWideStrings::SaveToFileAnsi(const std::string& fileName) const
             out += text[i];
         }
     }
-    filereplace::WriteFile(
+    rtl::ReplaceFile(
         fileName, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(out.data()), out.size()));
 }
 

@@ -1,6 +1,7 @@
 #include "platform/rtl/Streams.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileReplace.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -176,8 +177,7 @@ void TMemoryStream::LoadFromFile(const std::string& fileName)
 
 void TMemoryStream::SaveToFile(const std::string& fileName) const
 {
-    TFileStream file(fileName, fmCreate);
-    SaveToStream(file);
+    ReplaceFile(fileName, m_data);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -143,8 +143,10 @@ public:
     /// Writes the whole content to `dest` at its position.
     void SaveToStream(TStream& dest) const;
 
-    /// UTF-8 path; raises FileOpenError when the file cannot be opened or created.
+    /// UTF-8 path; raises FileOpenError when the file cannot be opened.
     void LoadFromFile(const std::string& fileName);
+    /// Replaces the file's content with the whole stream as ReplaceFile does (FileReplace.h):
+    /// a save that fails leaves the old file as it was and names the file and the reason.
     void SaveToFile(const std::string& fileName) const;
 
 private:

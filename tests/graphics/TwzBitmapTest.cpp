@@ -532,7 +532,17 @@ TEST_F(TwzBitmapTest, FilesGoThroughTheDefaultFilterClass)
     DefaultFilterClass = nullptr;
     gLog = {};
     EXPECT_FALSE(b.LoadFromFile(file));
-    b.SaveToFile(file);
+    // Saving used to return without a word, which looked like a save that worked.
+    const std::string target = file + ".saved";
+    std::filesystem::remove(target);
+    try {
+        b.SaveToFile(target);
+        ADD_FAILURE() << "saved without a codec";
+    } catch (const rtl::WriteError& e) {
+        EXPECT_NE(std::string(e.what()).find("\"" + target + "\""), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("no picture codec"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(target));
     EXPECT_TRUE(gLog.calls.empty()) << "without a codec nothing is loaded or saved";
 }
 

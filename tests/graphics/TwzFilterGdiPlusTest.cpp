@@ -18,6 +18,7 @@
 #include <iterator>
 #include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -664,6 +665,25 @@ TEST(TwzFilterGdiPlus, FailedSavesSayWhyAndLeaveNothingBehind)
     rtl::TMemoryStream png;
     filter.SaveToStream(png, wide, "png", "");
     EXPECT_EQ(raster::DetectImageFormat(png.Bytes()), ImageFormat::Png);
+
+    // A bitmap without pixels (a stream that did not decode) used to write nothing at all
+    // without a word: the save names the file and why instead.
+    rtl::TConstMemoryStream junk("junk", 4);
+    const std::unique_ptr<TwzBitmap> empty = TwzBitmap::CreateFromStream(junk);
+    ASSERT_EQ(empty->Bits(), nullptr);
+    for (const char* name : { "/wide.jpg", "/empty.png" }) {
+        const std::string path = folder + name;
+        SCOPED_TRACE(path);
+        try {
+            filter.SaveToFile(path, *empty, "");
+            ADD_FAILURE() << "saved";
+        } catch (const rtl::WriteError& e) {
+            EXPECT_NE(std::string(e.what()).find("\"" + path + "\""), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("no pixels"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(ReadFile(target), (std::vector<uint8_t> { 'o', 'l', 'd' }));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/empty.png"));
 }
 
 // A name whose extension names no format used to write nothing without a word, which looks

@@ -5,18 +5,17 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 #include "platform/rtl/ValueStream.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -622,30 +621,6 @@ std::vector<std::string> FolderEntries(const fs::path& folder)
     return names;
 }
 
-// Lowers this process's file size limit for its lifetime: writes beyond it fail part-way.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_saved {};
-    void (*m_oldHandler)(int) = nullptr;
-};
-
 TEST(TwzStorage, ASaveThatFailsHalfWayLeavesTheOldFileIntact)
 {
     const fs::path folder = OutputFolder("halfway");
@@ -659,7 +634,7 @@ TEST(TwzStorage, ASaveThatFailsHalfWayLeavesTheOldFileIntact)
     FillEveryKind(bigger);
     bigger.GetItem("frontbitmap").GetAsBinary().SetSize(64 * 1024);
     {
-        const FileSizeLimit limit(4096);
+        const testsupport::FileSizeLimit limit(4096);
         EXPECT_THROW(bigger.SaveToFile(path.string()), rtl::WriteError);
     }
     EXPECT_EQ(ReadFile(path), oldContent);
