@@ -3,14 +3,19 @@
 
 #include "app/MainForm.h"
 
+#include "app/Textures.h"
+
 #include "controls/TwzButtons.h"
 #include "controls/TwzCheckBoxes.h"
 #include "controls/TwzMemo.h"
 #include "controls/TwzTracks.h"
+#include "graphics/Geometry.h"
 #include "graphics/TwzBitmap.h"
+#include "graphics/TwzCanvas.h"
 #include "graphics/TwzStorage.h"
 #include "scene3d/Math3D.h"
 #include "scene3d/ThvCamera.h"
+#include "scene3d/ThvCanvas.h"
 #include "scene3d/ThvDummy.h"
 #include "scene3d/ThvFont.h"
 #include "scene3d/ThvLight.h"
@@ -34,6 +39,8 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <span>
 #include <string>
 #include <system_error>
 
@@ -43,6 +50,12 @@ const char* const kFilter = "Glyphforge|*.qgf";
 const char* const kExtension = "qgf";
 // Six pictures of at most 2048 x 2048 pixels as hexadecimal text stay well below this.
 constexpr std::uintmax_t kMaxDesignFileBytes = 256u << 20;
+// The pixels the pictures of one design may declare in all, checked from their headers
+// before any is decoded: 2^25, a picture of 8192 x 4096 or six of 2364 x 2364. Each is
+// decoded in turn and reduced at once to what a face texture can use, so loading never holds
+// more than one picture at its full size. A design the designer writes always fits: it
+// stores its pictures reduced the same way, at most six of 2048 x 2048.
+constexpr uint64_t kMaxDesignPicturePixels = uint64_t(1) << 25;
 // Lettering longer than this is no design anyone makes, and extruding it would stall the
 // window for minutes: such a file is refused.
 constexpr size_t kMaxTextLength = 10000;
@@ -93,12 +106,40 @@ void PutText(TwzStorage& store, const char* key, const std::string& value)
     store.GetItem(key).SetAsString(Wide(value));
 }
 
+// The largest edge a face texture has; a picture beyond it shows no more detail on any face.
+int32_t FaceEdge()
+{
+    return std::max(hvMaxTextureWidth, 1);
+}
+
+// The picture reduced to fit the face textures' square, as loading reduces it; null when it
+// fits already.
+std::unique_ptr<TwzBitmap> ReducedForFaces(TwzBitmap& picture)
+{
+    const int32_t edge = FaceEdge();
+    if (picture.GetWidth() <= edge && picture.GetHeight() <= edge)
+        return nullptr;
+    const app::TextureSize size = app::FitTexture(picture.GetWidth(), picture.GetHeight(), edge);
+    auto reduced = std::make_unique<TwzBitmap>(std::max(size.width, 1), std::max(size.height, 1));
+    TwzCanvas* canvas = reduced->GetCanvas();
+    if (!canvas || !canvas->BeginScene())
+        return nullptr;
+    canvas->DrawBitmap(&picture,
+        MakeRect(0, 0, static_cast<float>(picture.GetWidth()), static_cast<float>(picture.GetHeight())),
+        MakeRect(0, 0, static_cast<float>(reduced->GetWidth()), static_cast<float>(reduced->GetHeight())), 1,
+        false);
+    canvas->EndScene();
+    return reduced;
+}
+
 void PutPicture(TwzStorage& store, const char* key, TwzBitmap* picture)
 {
     rtl::TMemoryStream& block = store.GetItem(key).GetAsBinary();
     block.SetSize(0);
     if (picture && picture->GetWidth() > 0 && picture->GetHeight() > 0) {
-        picture->SaveToStream(block);
+        // Stored at full size, a picture could take a design beyond what loading accepts.
+        const std::unique_ptr<TwzBitmap> reduced = ReducedForFaces(*picture);
+        (reduced ? *reduced : *picture).SaveToStream(block);
     } else {
         TwzBitmap empty(1, 1);
         empty.SaveToStream(block);
@@ -252,9 +293,34 @@ std::string ColorText(TwzStorage& store, const char* key)
     return text;
 }
 
+// Refuses a design whose pictures declare more pixels in all than one design may decode,
+// naming the key that goes beyond, before any picture is decoded. A picture whose headers do
+// not read (or declare more than any decoder takes) is damaged.
+void RequirePictureBudget(TwzStorage& store, std::span<const char* const> keys)
+{
+    uint64_t total = 0;
+    for (const char* key : keys) {
+        rtl::TMemoryStream& block = store.GetItem(key).GetAsBinary();
+        block.SetPosition(0);
+        if (block.GetSize() == 0)
+            continue;
+        const TwzPoint size = TwzBitmap::GetStreamImageSize(block);
+        if (!(size.X >= 1 && size.Y >= 1))
+            Damaged(key);
+        const auto width = static_cast<uint64_t>(size.X);
+        const auto height = static_cast<uint64_t>(size.Y);
+        total += width * height;
+        if (total > kMaxDesignPicturePixels)
+            throw rtl::ReadError(std::string("The design's pictures are too large: with \"") + key + "\" ("
+                + std::to_string(width) + " x " + std::to_string(height)
+                + " pixels) they would hold more than " + std::to_string(kMaxDesignPicturePixels)
+                + " pixels in all.");
+    }
+}
+
 // The picture of a binary key, decoded now so that a damaged picture refuses the file before
-// anything changes. An empty block (a key missing from the file) gives the initial 1 x 1
-// transparent picture.
+// anything changes, and reduced to what a face texture can use. An empty block (a key missing
+// from the file) gives the initial 1 x 1 transparent picture.
 std::unique_ptr<TwzBitmap> PictureOf(TwzStorage& store, const char* key)
 {
     auto picture = std::make_unique<TwzBitmap>(1, 1);
@@ -262,7 +328,8 @@ std::unique_ptr<TwzBitmap> PictureOf(TwzStorage& store, const char* key)
     block.SetPosition(0);
     if (block.GetSize() == 0)
         return picture;
-    if (!picture->LoadFromStream(block))
+    const auto edge = static_cast<float>(FaceEdge());
+    if (!picture->LoadThumbnailFromStream(block, edge, edge))
         Damaged(key);
     return picture;
 }
@@ -438,9 +505,12 @@ Design ReadDesign(const std::string& fileName)
         { "left", "leftdiffuse", "leftbitmap" },
         { "back", "backdiffuse", "backbitmap" },
         { "framefront", "framefrontdiffuse", "framefrontbitmap" },
-        { "frameLeft", "frameLeftdiffuse", "frameLeftbitmap" },
-        { "frameBack", "frameBackdiffuse", "frameBackbitmap" },
+        { "frameleft", "frameleftdiffuse", "frameleftbitmap" },
+        { "frameback", "framebackdiffuse", "framebackbitmap" },
     };
+    const char* const pictureKeys[6]
+        = { faceKeys[0][2], faceKeys[1][2], faceKeys[2][2], faceKeys[3][2], faceKeys[4][2], faceKeys[5][2] };
+    RequirePictureBudget(store, pictureKeys);
     for (int i = 0; i < 6; ++i) {
         d.faces[i].mode = Narrow(store.GetItem(faceKeys[i][0]));
         d.faces[i].color = ColorText(store, faceKeys[i][1]);

@@ -350,6 +350,21 @@ bool TwzBitmap::LoadFromStream(rtl::TStream& stream)
     return loaded;
 }
 
+bool TwzBitmap::LoadThumbnailFromStream(rtl::TStream& stream, float fitWidth, float fitHeight)
+{
+    std::unique_ptr<TwzFilter> filter = DefaultFilterClass ? DefaultFilterClass->Create() : nullptr;
+    if (!filter || !filter->LoadThumbnailFromStream(stream, fitWidth, fitHeight, *this))
+        return false;
+    OnChange(this);
+    return true;
+}
+
+TwzPoint TwzBitmap::GetStreamImageSize(rtl::TStream& stream)
+{
+    std::unique_ptr<TwzFilter> filter = DefaultFilterClass ? DefaultFilterClass->Create() : nullptr;
+    return filter ? filter->GetStreamImageSize(stream) : TwzPoint {};
+}
+
 void TwzBitmap::SaveToStream(rtl::TStream& stream)
 {
     if (!DefaultFilterClass)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/Colors.h"
+#include "graphics/Geometry.h"
 #include "graphics/ObjectLinks.h"
 #include "graphics/ResourceLink.h"
 #include "platform/rtl/Events.h"
@@ -139,6 +140,13 @@ public:
     void SaveToFile(const std::string& fileName, const std::string& params = {});
     /// Decodes the image from the stream's position to its end; OnChange on success.
     bool LoadFromStream(rtl::TStream& stream);
+    /// As LoadFromStream, the picture reduced, when larger, to fit fitWidth x fitHeight with
+    /// its proportions kept (a reader that cannot reduce loads nothing).
+    bool LoadThumbnailFromStream(rtl::TStream& stream, float fitWidth, float fitHeight);
+    /// The pixel size the image at the stream's position declares in its headers, without
+    /// decoding it; (0, 0) when they do not read, declare a size no decoder takes, or no
+    /// filter is installed. The stream's position is kept.
+    [[nodiscard]] static TwzPoint GetStreamImageSize(rtl::TStream& stream);
     /// PNG when any pixel's alpha is below 255, else JPEG at quality 100. No event.
     void SaveToStream(rtl::TStream& stream);
     /// True when some pixel's alpha is not 255 (the test that picks PNG over JPEG).

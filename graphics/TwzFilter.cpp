@@ -10,3 +10,13 @@ TwzPoint TwzFilter::GetImageSize(const std::string&)
 {
     return {};
 }
+
+bool TwzFilter::LoadThumbnailFromStream(rtl::TStream&, float, float, TwzBitmap&)
+{
+    return false;
+}
+
+TwzPoint TwzFilter::GetStreamImageSize(rtl::TStream&)
+{
+    return {};
+}

@@ -38,6 +38,15 @@ public:
     virtual void SaveToFile(const std::string& fileName, TwzBitmap& bitmap, const std::string& params) = 0;
     /// Decodes the image that starts at the stream's position.
     virtual bool LoadFromStream(rtl::TStream& stream, TwzBitmap& bitmap) = 0;
+    /// Decodes the image that starts at the stream's position reduced, when it is larger, to
+    /// fit fitWidth x fitHeight with its proportions kept; a smaller image keeps its size.
+    /// The base reads nothing and returns false.
+    virtual bool LoadThumbnailFromStream(
+        rtl::TStream& stream, float fitWidth, float fitHeight, TwzBitmap& bitmap);
+    /// The pixel size the image at the stream's position declares in its headers, read
+    /// without decoding it; (0, 0) when they do not read or declare a size the filter does
+    /// not decode. The stream's position is kept. The base knows no headers: (0, 0).
+    [[nodiscard]] virtual TwzPoint GetStreamImageSize(rtl::TStream& stream);
     /// Encodes in the named format ("png", "jpeg", ...); `params` holds blank-separated
     /// name=value pairs such as "quality=100". Reports nothing.
     virtual void SaveToStream(

@@ -86,12 +86,12 @@ std::optional<std::vector<uint8_t>> ReadPicture(rtl::TStream& stream)
     return bytes;
 }
 
-/// Decodes the picture from the stream's position to its end, without copying it out of a
-/// stream that already holds it in memory. The stream ends up at its end.
-std::optional<Picture> DecodeStream(rtl::TStream& stream)
+/// Runs `use` on the bytes from the stream's position to its end, without copying them out of
+/// a stream that already holds them in memory, and returns its result. The stream ends up at
+/// its end. Without calling `use`, false when a stream that is not in memory does not start
+/// with a picture's bytes.
+template <class Use> bool WithStreamBytes(rtl::TStream& stream, Use&& use)
 {
-    std::optional<std::vector<uint8_t>> read;
-    std::span<const uint8_t> bytes;
     const uint8_t* memory = nullptr;
     if (auto* m = dynamic_cast<rtl::TMemoryStream*>(&stream))
         memory = m->Memory();
@@ -101,15 +101,18 @@ std::optional<Picture> DecodeStream(rtl::TStream& stream)
         const int64_t size = stream.GetSize();
         const int64_t position = std::min(stream.GetPosition(), size);
         stream.Seek(0, rtl::soFromEnd);
-        bytes = std::span<const uint8_t>(memory + position, size_t(size - position));
-    } else {
-        read = ReadPicture(stream);
-        if (!read)
-            return std::nullopt;
-        bytes = *read;
+        return use(std::span<const uint8_t>(memory + position, size_t(size - position)));
     }
+    const std::optional<std::vector<uint8_t>> read = ReadPicture(stream);
+    return read && use(std::span<const uint8_t>(*read));
+}
+
+/// Decodes the picture from the stream's position to its end. The stream ends up at its end.
+std::optional<Picture> DecodeStream(rtl::TStream& stream)
+{
     Picture picture;
-    if (!raster::DecodeImage(bytes, Into(picture)))
+    if (!WithStreamBytes(stream,
+            [&](std::span<const uint8_t> bytes) { return raster::DecodeImage(bytes, Into(picture)); }))
         return std::nullopt;
     return picture;
 }
@@ -297,6 +300,44 @@ std::optional<std::vector<uint8_t>> Encode(TwzBitmap& bitmap, ImageFormat format
     return bytes;
 }
 
+/// The picture reduced to fit fitWidth x fitHeight when larger: a JPEG image decoded at a
+/// reduced scale (or from its stored preview with `useEmbedded`), then drawn to the size.
+bool LoadThumbnail(
+    std::span<const uint8_t> bytes, float fitWidth, float fitHeight, bool useEmbedded, TwzBitmap& bitmap)
+{
+    if (std::isnan(fitWidth) || std::isnan(fitHeight))
+        return false;
+    const std::optional<raster::ImageSize> size = raster::ReadImageSize(bytes);
+    if (!size)
+        return false;
+    const float w = float(size->width);
+    const float h = float(size->height);
+    TwzRect r { 0, 0, w, h };
+    const float fitted = RectFit(r, TwzRect { 0, 0, fitWidth, fitHeight });
+    const float ratio = std::max(fitted, 1.0f);
+    // The preview path sizes by the ratio, the scaling path by the fitted (rounded) size;
+    // they differ by at most a pixel. The fitted size is taken before the fit centres it,
+    // which would lose it in a room of no finite size.
+    int32_t width = Side(w / ratio);
+    int32_t height = Side(h / ratio);
+    if (!useEmbedded && fitted >= 1) {
+        width = Side(double(rtl::Round(w / ratio)));
+        height = Side(double(rtl::Round(h / ratio)));
+    }
+
+    Picture picture;
+    if (!raster::DecodeThumbnail(bytes, raster::ImageSize { width, height },
+            useEmbedded ? raster::EmbeddedThumbnail::Use : raster::EmbeddedThumbnail::Ignore, Into(picture)))
+        return false;
+    if (picture.width == width && picture.height == height)
+        return TakePixels(bitmap, picture);
+    const TwzMatrix scale { float(width) / float(picture.width), 0, 0, 0,
+        float(height) / float(picture.height), 0, 0, 0, 1 };
+    const std::optional<Picture> drawn
+        = Draw(picture, width, height, scale, raster::InterpolationMode::HighQuality);
+    return drawn && TakePixels(bitmap, *drawn);
+}
+
 } // namespace
 
 std::string TwzFilterGdiPlus::GetFileTypes()
@@ -331,37 +372,7 @@ bool TwzFilterGdiPlus::LoadThumbnailFromFile(
     const std::string& fileName, float fitWidth, float fitHeight, bool useEmbedded, TwzBitmap& bitmap)
 {
     const std::vector<uint8_t> bytes = ReadPictureFile(fileName);
-    if (std::isnan(fitWidth) || std::isnan(fitHeight))
-        return false;
-    const std::optional<raster::ImageSize> size = raster::ReadImageSize(bytes);
-    if (!size)
-        return false;
-    const float w = float(size->width);
-    const float h = float(size->height);
-    TwzRect r { 0, 0, w, h };
-    const float fitted = RectFit(r, TwzRect { 0, 0, fitWidth, fitHeight });
-    const float ratio = std::max(fitted, 1.0f);
-    // The preview path sizes by the ratio, the scaling path by the fitted (rounded) size;
-    // they differ by at most a pixel. The fitted size is taken before the fit centres it,
-    // which would lose it in a room of no finite size.
-    int32_t width = Side(w / ratio);
-    int32_t height = Side(h / ratio);
-    if (!useEmbedded && fitted >= 1) {
-        width = Side(double(rtl::Round(w / ratio)));
-        height = Side(double(rtl::Round(h / ratio)));
-    }
-
-    Picture picture;
-    if (!raster::DecodeThumbnail(bytes, raster::ImageSize { width, height },
-            useEmbedded ? raster::EmbeddedThumbnail::Use : raster::EmbeddedThumbnail::Ignore, Into(picture)))
-        return false;
-    if (picture.width == width && picture.height == height)
-        return TakePixels(bitmap, picture);
-    const TwzMatrix scale { float(width) / float(picture.width), 0, 0, 0,
-        float(height) / float(picture.height), 0, 0, 0, 1 };
-    const std::optional<Picture> drawn
-        = Draw(picture, width, height, scale, raster::InterpolationMode::HighQuality);
-    return drawn && TakePixels(bitmap, *drawn);
+    return LoadThumbnail(bytes, fitWidth, fitHeight, useEmbedded, bitmap);
 }
 
 void TwzFilterGdiPlus::SaveToFile(const std::string& fileName, TwzBitmap& bitmap, const std::string& params)
@@ -385,6 +396,26 @@ bool TwzFilterGdiPlus::LoadFromStream(rtl::TStream& stream, TwzBitmap& bitmap)
 {
     const std::optional<Picture> picture = DecodeStream(stream);
     return picture && TakePixels(bitmap, *picture);
+}
+
+bool TwzFilterGdiPlus::LoadThumbnailFromStream(
+    rtl::TStream& stream, float fitWidth, float fitHeight, TwzBitmap& bitmap)
+{
+    return WithStreamBytes(stream, [&](std::span<const uint8_t> bytes) {
+        return LoadThumbnail(bytes, fitWidth, fitHeight, false, bitmap);
+    });
+}
+
+TwzPoint TwzFilterGdiPlus::GetStreamImageSize(rtl::TStream& stream)
+{
+    const int64_t position = stream.GetPosition();
+    std::optional<raster::ImageSize> size;
+    WithStreamBytes(stream, [&](std::span<const uint8_t> bytes) {
+        size = raster::ReadImageSize(bytes);
+        return true;
+    });
+    stream.SetPosition(position);
+    return size ? MakePoint(float(size->width), float(size->height)) : TwzPoint {};
 }
 
 void TwzFilterGdiPlus::SaveToStream(

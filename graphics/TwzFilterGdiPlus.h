@@ -40,6 +40,11 @@ public:
     void SaveToFile(const std::string& fileName, TwzBitmap& bitmap, const std::string& params) override;
     /// Reads the stream from its position to its end.
     bool LoadFromStream(rtl::TStream& stream, TwzBitmap& bitmap) override;
+    /// As LoadThumbnailFromFile without a stored preview. A JPEG image is decoded at the
+    /// smallest of its reduced scales that still covers the fitted size.
+    bool LoadThumbnailFromStream(
+        rtl::TStream& stream, float fitWidth, float fitHeight, TwzBitmap& bitmap) override;
+    [[nodiscard]] TwzPoint GetStreamImageSize(rtl::TStream& stream) override;
     /// As SaveToFile, the format named without the dot ("jpg", "png", ...); a name outside
     /// the table writes PNG.
     void SaveToStream(rtl::TStream& stream, TwzBitmap& bitmap, const std::string& format,

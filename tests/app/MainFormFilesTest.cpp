@@ -10,9 +10,11 @@
 #include "controls/TwzMemo.h"
 #include "controls/TwzTracks.h"
 #include "graphics/TwzBitmap.h"
+#include "graphics/TwzStorage.h"
 #include "scene3d/ThvBitmap.h"
 #include "scene3d/ThvBitmapObject.h"
 #include "scene3d/ThvCamera.h"
+#include "scene3d/ThvCanvas.h"
 #include "scene3d/ThvDummy.h"
 #include "scene3d/ThvFont.h"
 #include "scene3d/ThvLight.h"
@@ -22,17 +24,23 @@
 #include "scene3d/ThvScene.h"
 #include "scene3d/ThvText3D.h"
 
+#include "platform/rtl/ScopedAssign.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 #include "platform/ui/Dialogs.h"
+#include "tests/support/CraftedPictures.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 using namespace apptest;
 using platform::ui::FakeDialogs;
@@ -108,6 +116,49 @@ void ChangeEverything(TfrmMain& f)
     f.checkFrameBottomLeft->SetIsChecked(true);
     f.trackFrameRadius->SetValue(1.1f);
     f.checkFrame->SetIsChecked(false);
+}
+
+using Pictures = std::vector<std::pair<const char*, std::vector<uint8_t>>>;
+
+// The design of `from` with the picture keys given holding the bytes given.
+void WriteDesignWithPictures(const std::string& from, const std::string& to, const Pictures& pictures)
+{
+    TwzStorage store;
+    store.LoadFromFile(from);
+    for (const auto& [key, bytes] : pictures) {
+        rtl::TMemoryStream& block = store.GetItem(key).GetAsBinary();
+        block.SetSize(0);
+        block.WriteBuffer(bytes.data(), bytes.size());
+        block.SetPosition(0);
+    }
+    store.SaveToFile(to);
+}
+
+// The picture's stored form: PNG when translucent, else JPEG.
+std::vector<uint8_t> Stored(TwzBitmap& picture)
+{
+    rtl::TMemoryStream stream;
+    picture.SaveToStream(stream);
+    return { stream.Bytes().begin(), stream.Bytes().end() };
+}
+
+// Two premultiplied colours, side by side or one above the other.
+std::unique_ptr<TwzBitmap> Halves(int32_t width, int32_t height, uint32_t first, uint32_t second)
+{
+    auto picture = std::make_unique<TwzBitmap>(width, height);
+    const bool across = width >= height;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            picture->GetScanline(y)[x] = (across ? x >= width / 2 : y >= height / 2) ? second : first;
+    return picture;
+}
+
+int ChannelDistance(uint32_t a, uint32_t b)
+{
+    int worst = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        worst = std::max(worst, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+    return worst;
 }
 
 } // namespace
@@ -403,4 +454,109 @@ TEST_F(MainFormTest, APictureFaceReloadsInPictureModeAndAColourFaceKeepsItsUnuse
     loaded->btnSaveClick(nullptr);
     EXPECT_FALSE(FakeDialogs::LastSaveFile().has_value());
     EXPECT_TRUE(FakeDialogs::Messages().empty());
+}
+
+// Six blank pictures of 8192 x 8192 once took 3.2 GB and half a minute to load. The pixels the
+// pictures of a design declare are counted from their headers before any is decoded (these
+// declare sizes their data does not hold, so decoding them would fail as damaged), and a
+// design beyond the budget of 2^25 is refused naming the key that goes beyond it.
+TEST_F(MainFormTest, ADesignWhosePicturesGoBeyondTheBudgetIsRefusedNamingTheKey)
+{
+    ChangeEverything(*form);
+    const std::string good = TempName("good.qgf");
+    form->SaveDesign(good);
+    ASSERT_TRUE(form->OpenDesign(good));
+    const std::string before = Snapshot(*form);
+
+    const std::vector<uint8_t> largest = testsupport::PngDeclaring(8192, 8192); // any decoder's limit
+    const std::vector<uint8_t> quarter = testsupport::PngDeclaring(4096, 4096);
+    const std::vector<uint8_t> pixel = testsupport::PngDeclaring(1, 1);
+    struct Case {
+        const char* name;
+        Pictures pictures;
+        const char* named;
+    } const cases[] = {
+        { "six of the largest pictures",
+            { { "frontbitmap", largest }, { "leftbitmap", largest }, { "backbitmap", largest },
+                { "framefrontbitmap", largest }, { "frameleftbitmap", largest },
+                { "framebackbitmap", largest } },
+            "frontbitmap" },
+        // Two pictures of 4096 x 4096 are the whole budget (the keys left empty read as the
+        // initial picture, which is not decoded); one pixel more goes beyond it.
+        { "the budget and a pixel more",
+            { { "frontbitmap", quarter }, { "leftbitmap", {} }, { "backbitmap", quarter },
+                { "framefrontbitmap", {} }, { "frameleftbitmap", {} }, { "framebackbitmap", pixel } },
+            "framebackbitmap" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = TempName("large.qgf");
+        WriteDesignWithPictures(good, file, c.pictures);
+        FakeDialogs::Reset();
+        EXPECT_FALSE(form->OpenDesign(file));
+        ASSERT_EQ(FakeDialogs::Messages().size(), 1u);
+        const std::string& message = FakeDialogs::Messages().front();
+        EXPECT_NE(message.find(file), std::string::npos) << message;
+        EXPECT_NE(message.find("pictures are too large"), std::string::npos) << message;
+        EXPECT_NE(message.find('"' + std::string(c.named) + '"'), std::string::npos) << message;
+        EXPECT_EQ(Snapshot(*form), before);
+        EXPECT_EQ(form->GetFileName(), good);
+    }
+    FakeDialogs::Reset();
+}
+
+// A face texture has at most hvMaxTextureWidth pixels along each edge; a larger picture is
+// reduced to that as it is read (proportions kept, the whole picture scaled), and a picture
+// chosen at a larger size is stored reduced the same way, so every design the designer saves
+// loads within the budget.
+TEST_F(MainFormTest, PicturesLargerThanAFaceTextureCanUseAreReducedWhenLoadedAndWhenSaved)
+{
+    const rtl::ScopedAssign edge(hvMaxTextureWidth, 64);
+    const std::unique_ptr<TwzBitmap> wide = Halves(300, 100, 0x80800000, 0x80000080); // PNG
+    const std::unique_ptr<TwzBitmap> tall = Halves(100, 200, 0xFF00FF00, 0xFFFFFFFF); // JPEG
+    const std::unique_ptr<TwzBitmap> small = Halves(40, 30, 0xFF000000, 0xFFFFFFFF);
+    const std::string good = TempName("good.qgf");
+    form->SaveDesign(good);
+    const std::string file = TempName("pictures.qgf");
+    WriteDesignWithPictures(good, file,
+        { { "frontbitmap", Stored(*wide) }, { "leftbitmap", Stored(*tall) },
+            { "backbitmap", Stored(*small) } });
+
+    ASSERT_TRUE(form->OpenDesign(file)) << ::testing::PrintToString(FakeDialogs::Messages());
+    struct Expected {
+        const char* name;
+        TwzControl* control;
+        int32_t width, height;
+        int32_t firstX, firstY, secondX, secondY;
+        uint32_t first, second;
+    } const expected[] = {
+        { "wide", form->imageFront, 64, 21, 12, 10, 52, 10, 0x80800000, 0x80000080 },
+        { "tall", form->imageLeft, 32, 64, 16, 12, 16, 52, 0xFF00FF00, 0xFFFFFFFF },
+        { "small", form->imageBack, 40, 30, 5, 15, 35, 15, 0xFF000000, 0xFFFFFFFF },
+    };
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.name);
+        auto* image = dynamic_cast<TwzImageControl*>(e.control);
+        ASSERT_NE(image, nullptr);
+        TwzBitmap* picture = image->GetBitmap();
+        ASSERT_EQ(picture->GetWidth(), e.width);
+        ASSERT_EQ(picture->GetHeight(), e.height);
+        EXPECT_LE(ChannelDistance(picture->GetScanline(e.firstY)[e.firstX], e.first), 8);
+        EXPECT_LE(ChannelDistance(picture->GetScanline(e.secondY)[e.secondX], e.second), 8);
+    }
+
+    auto* front = dynamic_cast<TwzImageControl*>(form->imageFront);
+    ASSERT_NE(front, nullptr);
+    front->SetBitmap(wide.get());
+    ASSERT_EQ(front->GetBitmap()->GetWidth(), 300);
+    const std::string saved = TempName("saved.qgf");
+    form->SaveDesign(saved);
+    TwzStorage store;
+    store.LoadFromFile(saved);
+    rtl::TMemoryStream& block = store.GetItem("frontbitmap").GetAsBinary();
+    EXPECT_EQ(TwzBitmap::GetStreamImageSize(block), MakePoint(64, 21));
+    TwzBitmap back(1, 1);
+    ASSERT_TRUE(back.LoadFromStream(block));
+    EXPECT_LE(ChannelDistance(back.GetScanline(10)[12], 0x80800000), 8);
+    EXPECT_LE(ChannelDistance(back.GetScanline(10)[52], 0x80000080), 8);
 }

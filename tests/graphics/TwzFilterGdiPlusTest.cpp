@@ -5,6 +5,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 #include "tests/graphics/Printers.h"
+#include "tests/support/CraftedPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -451,6 +452,62 @@ TEST(TwzFilterGdiPlus, ThumbnailsTakeAStoredPreviewOnlyWhenAsked)
         EXPECT_TRUE(std::all_of(bitmap.Pixels().begin(), bitmap.Pixels().end(), [&](uint32_t p) {
             return ChannelDistance(p, c.colour) <= 12;
         })) << Hex(At(bitmap, c.width / 2, c.height / 2));
+    }
+}
+
+// A picture read from a stream can be reduced as it is read, and its size known from its
+// headers first: a design holds its pictures in memory streams and decodes them only within
+// its budget.
+TEST(TwzFilterGdiPlus, StreamThumbnailsFitWithoutGrowingAndSizesComeFromTheHeaders)
+{
+    struct Case {
+        const char* name;
+        ImageFormat format;
+        int32_t width, height;
+        float fit;
+        int32_t thumbWidth, thumbHeight;
+    } const cases[] = {
+        { "png", ImageFormat::Png, 200, 100, 50, 50, 25 },
+        { "jpeg at a reduced scale", ImageFormat::Jpeg, 800, 600, 100, 100, 75 },
+        { "jpeg drawn down after", ImageFormat::Jpeg, 160, 320, 50, 25, 50 },
+        { "never enlarged", ImageFormat::Png, 20, 10, 50, 20, 10 },
+    };
+    TwzFilterGdiPlus filter;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<uint8_t> bytes
+            = raster::EncodeImage(Quadrants(c.width, c.height), c.format, { 95 }).value();
+        std::vector<uint8_t> withHeader { 'H', 'E', 'A', 'D' };
+        withHeader.insert(withHeader.end(), bytes.begin(), bytes.end());
+        rtl::TMemoryStream memory;
+        memory.WriteBuffer(withHeader.data(), withHeader.size());
+        rtl::TConstMemoryStream view(withHeader);
+        rtl::TSubStream window(view, 0, int64_t(withHeader.size()));
+        for (rtl::TStream* stream : std::initializer_list<rtl::TStream*> { &memory, &window }) {
+            SCOPED_TRACE(stream == &memory ? "memory" : "window");
+            stream->SetPosition(4);
+            EXPECT_EQ(filter.GetStreamImageSize(*stream), MakePoint(float(c.width), float(c.height)));
+            EXPECT_EQ(stream->GetPosition(), 4) << "the size is only looked at";
+            MarkedBitmap bitmap;
+            ASSERT_TRUE(filter.LoadThumbnailFromStream(*stream, c.fit, c.fit, bitmap));
+            ASSERT_EQ(bitmap.GetWidth(), c.thumbWidth);
+            ASSERT_EQ(bitmap.GetHeight(), c.thumbHeight);
+            const int32_t qx = c.thumbWidth / 4, qy = c.thumbHeight / 4;
+            EXPECT_LE(ChannelDistance(At(bitmap, qx, qy), kRed), 8);
+            EXPECT_LE(ChannelDistance(At(bitmap, 3 * qx, qy), kGreen), 8);
+            EXPECT_LE(ChannelDistance(At(bitmap, qx, 3 * qy), kBlue), 8);
+            EXPECT_LE(ChannelDistance(At(bitmap, 3 * qx, 3 * qy), kWhite), 8);
+        }
+    }
+
+    // No picture, or one declaring more than any decoder takes: no size, nothing loaded.
+    for (const std::vector<uint8_t>& bytes :
+        { std::vector<uint8_t> { 'j', 'u', 'n', 'k' }, testsupport::PngDeclaring(8192, 8193) }) {
+        rtl::TConstMemoryStream stream(bytes);
+        EXPECT_EQ(filter.GetStreamImageSize(stream), MakePoint(0, 0));
+        MarkedBitmap bitmap;
+        EXPECT_FALSE(filter.LoadThumbnailFromStream(stream, 50, 50, bitmap));
+        EXPECT_EQ(Snapshot(bitmap), Snapshot(MarkedBitmap()));
     }
 }
 

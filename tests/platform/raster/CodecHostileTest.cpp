@@ -2,6 +2,7 @@
 // from every decoder whatever the file claims, and encoders that saturate invalid pixels.
 
 #include "platform/raster/codecs/ImageCodecs.h"
+#include "tests/support/CraftedPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 using namespace platform::raster;
+using testsupport::PngDeclaring;
 
 namespace {
 
@@ -29,36 +31,6 @@ std::vector<uint8_t> ReadFile(const std::string& path)
 std::vector<uint8_t> Fixture(const std::string& name)
 {
     return ReadFile(std::string(GF_TEST_DATA) + "/" + name);
-}
-
-uint32_t Crc32(const uint8_t* data, size_t size)
-{
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
-void PutBe32(std::vector<uint8_t>& b, size_t at, uint32_t v)
-{
-    b[at] = uint8_t(v >> 24);
-    b[at + 1] = uint8_t(v >> 16);
-    b[at + 2] = uint8_t(v >> 8);
-    b[at + 3] = uint8_t(v);
-}
-
-/// A real PNG whose header now declares width x height (its CRC fixed up).
-std::vector<uint8_t> PngDeclaring(uint32_t width, uint32_t height)
-{
-    const std::array<uint32_t, 4> pixels { 0xFF102030u, 0x80402010u, 0u, 0xFFFFFFFFu };
-    std::vector<uint8_t> png = EncodeImage(ImageView(pixels.data(), 2, 2), ImageFormat::Png).value();
-    PutBe32(png, 16, width);
-    PutBe32(png, 20, height);
-    PutBe32(png, 29, Crc32(&png[12], 17));
-    return png;
 }
 
 /// A target that remembers the size asked for and fills its memory with a pattern no
