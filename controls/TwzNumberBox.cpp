@@ -51,6 +51,14 @@ bool IsWhole(float value)
     return std::trunc(value) == value;
 }
 
+/// The whole part of a value as digits. A float reaches far beyond 64-bit integers (3.4E38),
+/// where Trunc would saturate and show 9223372036854775807 for 1E30. Adding zero turns the
+/// whole part of -0.5 into 0, never "-0".
+std::u16string WholeText(float value)
+{
+    return rtl::Utf8ToUtf16(rtl::FormatFixed(std::trunc(static_cast<double>(value)) + 0.0, 0));
+}
+
 /// Exponent notation with up to 15 significant digits and no trailing zeros ("1.5E-7").
 std::string ExponentText(double value)
 {
@@ -133,7 +141,7 @@ NumberTextBox::NumberTextBox(rtl::TComponent* owner)
 std::u16string NumberTextBox::ValueText(float value) const
 {
     if (IsWhole(value) || m_valueType == wzValueInteger)
-        return rtl::Utf8ToUtf16(rtl::IntToStr(rtl::Trunc(value)));
+        return WholeText(value);
     const int decimals = std::clamp(m_decimalDigits, 0, kMaxDecimalDigits);
     return rtl::Utf8ToUtf16(
         platform::ui::FormatUserNumber(value, decimals, platform::ui::UserDecimalSeparator()));
@@ -142,7 +150,7 @@ std::u16string NumberTextBox::ValueText(float value) const
 std::u16string NumberTextBox::CommittedText(float value) const
 {
     if (IsWhole(value) || m_valueType == wzValueInteger)
-        return rtl::Utf8ToUtf16(rtl::IntToStr(rtl::Trunc(value)));
+        return WholeText(value);
     return WithUserSeparator(GeneralText(value));
 }
 

@@ -12,6 +12,7 @@
 #include "ui2d/TwzContent.h"
 #include "ui2d/TwzResources.h"
 
+#include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
@@ -194,6 +195,33 @@ TEST_F(NumberBoxTest, CommittedTextIsParsedInTheUserLocaleAndLimited)
     Commit(*box, u"2,7");
     EXPECT_FLOAT_EQ(box->GetValue(), 2.7f);
     EXPECT_EQ(box->GetText(), u"2");
+}
+
+TEST_F(NumberBoxTest, WholeNumbersBeyondSixtyFourBitsShowTheirDigitsAndReadBack)
+{
+    struct Case {
+        TwzValueType type;
+        float value;
+        const char16_t* text;
+    };
+    // Shown by the value setter and left by a commit of the same text alike.
+    const Case cases[] = {
+        { wzValueFloat, 1e30f, u"1000000015047466219876688855040" },
+        { wzValueFloat, -3e38f, u"-300000000549775575777803994281145270272" },
+        { wzValueInteger, 1e19f, u"9999999980506447872" },
+        { wzValueInteger, -0.5f, u"0" },
+    };
+    auto* box = Number<TwzNumberBox>(-3.4e38f, 3.4e38f);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(rtl::Utf16ToUtf8(c.text));
+        box->SetValueType(c.type);
+        box->SetValue(c.value);
+        EXPECT_EQ(box->GetText(), c.text);
+        box->SetValue(1);
+        Commit(*box, c.text);
+        EXPECT_EQ(box->GetValue(), c.type == wzValueInteger ? std::trunc(c.value) + 0.0f : c.value);
+        EXPECT_EQ(box->GetText(), c.text);
+    }
 }
 
 TEST_F(NumberBoxTest, DraggingChangesOneStepPerMoveAndCommitsAtTheEnd)

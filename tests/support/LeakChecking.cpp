@@ -1,4 +1,4 @@
-// Leak checking of the test programs that lay out text or draw it.
+// Leak checking of the test programs and fuzz targets that lay out text or draw it.
 
 // The font libraries keep process-wide caches until the process ends (fontconfig's
 // configuration and match results, and the cairo font faces that fontconfig patterns hold for
