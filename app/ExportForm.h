@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppForm.h"
+#include "forms/AppForm.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppForm.h"
+#include "forms/AppForm.h"
 
 #include "scene3d/Math3D.h"
 #include "scene3d/ThvVisualObject.h"

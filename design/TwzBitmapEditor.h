@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppForm.h"
 #include "design/TwzSelection.h"
+#include "forms/AppForm.h"
 #include "graphics/Geometry.h"
 #include "ui2d/TwzVisualObject.h"
 

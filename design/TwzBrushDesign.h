@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppForm.h"
+#include "forms/AppForm.h"
 #include "graphics/TwzBrush.h"
 
 #include "platform/rtl/Component.h"

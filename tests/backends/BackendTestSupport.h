@@ -10,6 +10,8 @@
 #include "platform/gpu/RecordingDevice.h"
 #include "platform/rtl/Component.h"
 
+#include "tests/support/Pixels.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -166,23 +168,9 @@ inline void UseTexture(ThvCanvas& canvas, ThvBitmap* bitmap)
 /// Per-channel comparison: exact values drift across driver versions.
 inline ::testing::AssertionResult Near(uint32_t actual, uint32_t expected, int tolerance = 3)
 {
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int a = static_cast<int>((actual >> shift) & 0xFF);
-        const int e = static_cast<int>((expected >> shift) & 0xFF);
-        if (std::abs(a - e) > tolerance) {
-            char text[64];
-            std::snprintf(text, sizeof text, "pixel %08X, expected %08X", actual, expected);
-            return ::testing::AssertionFailure() << text;
-        }
-    }
-    return ::testing::AssertionSuccess();
+    return testsupport::PixelNear(actual, expected, tolerance);
 }
 
-/// The pixel (x, y) of a bitmap, top row first.
-inline uint32_t PixelAt(const ThvBitmap& bitmap, int32_t x, int32_t y)
-{
-    return bitmap
-        .Bits()[static_cast<size_t>(y) * static_cast<size_t>(bitmap.GetWidth()) + static_cast<size_t>(x)];
-}
+using testsupport::PixelOf;
 
 } // namespace backendtest

@@ -330,7 +330,7 @@ TEST_F(DirectXFrameTest, FramesReadBackUndistortedWhateverThePitch)
     offscreen->CopyBits(copied.data());
     for (int32_t y = 0; y < 3; ++y)
         for (int32_t x = 0; x < 5; ++x) {
-            EXPECT_EQ(PixelAt(bitmap, x, y), expected(x, y, 3)) << x << "," << y;
+            EXPECT_EQ(PixelOf(bitmap, x, y), expected(x, y, 3)) << x << "," << y;
             EXPECT_EQ(copied[static_cast<size_t>(y * 5 + x)], expected(x, y, 3)) << x << "," << y;
         }
 

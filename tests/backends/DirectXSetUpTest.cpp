@@ -271,8 +271,8 @@ TEST_F(DirectXSetUpTest, BitmapCanvasDrawsIntoItsOwnTargetsAgainAfterAReset)
 
         ASSERT_TRUE(BeginFrame(*canvas, 0xFF204060));
         canvas->EndScene();
-        EXPECT_EQ(PixelAt(bitmap, 0, 0), 0xFF204060u);
-        EXPECT_EQ(PixelAt(bitmap, 5, 3), 0xFF204060u);
+        EXPECT_EQ(PixelOf(bitmap, 0, 0), 0xFF204060u);
+        EXPECT_EQ(PixelOf(bitmap, 5, 3), 0xFF204060u);
     }
 }
 

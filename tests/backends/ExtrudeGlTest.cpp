@@ -75,7 +75,7 @@ protected:
             { 16, 16, 0, 1 }, { 32, 32, 0, 1 }, MakeRect(0, 0, 32, 32), points, 1, true, false, false);
     }
 
-    uint32_t Pixel(int32_t x, int32_t y) const { return PixelAt(*m_bitmap, x, y); }
+    uint32_t Pixel(int32_t x, int32_t y) const { return PixelOf(*m_bitmap, x, y); }
 
     ModuleGuard m_guard;
     std::unique_ptr<ThvBitmap> m_bitmap;

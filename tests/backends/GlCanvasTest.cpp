@@ -47,7 +47,7 @@ public:
     /// Ends the frame; the bitmap then holds it.
     void End() { m_canvas->EndScene(); }
 
-    uint32_t Pixel(int32_t x, int32_t y) const { return PixelAt(*m_bitmap, x, y); }
+    uint32_t Pixel(int32_t x, int32_t y) const { return PixelOf(*m_bitmap, x, y); }
 
     /// A quad over the pixels [x0, x1) x [y0, y1) at depth z, clockwise on screen unless asked.
     void Quad(float x0, float y0, float x1, float y1, float z, uint32_t color, bool clockwise = true,
@@ -162,10 +162,10 @@ TEST_F(GlCanvasTest, LitAndUnlitCubesFacingTheCamera)
         canvas->FillCube({ 0, 0, 0, 1 }, { 2, 2, 2, 1 }, 1);
         canvas->EndScene();
         const uint32_t grey = 0xFF000000u | uint32_t(c.expected) * 0x010101u;
-        EXPECT_TRUE(Near(PixelAt(bitmap, 16, 16), grey, 4));
+        EXPECT_TRUE(Near(PixelOf(bitmap, 16, 16), grey, 4));
         // The corners of the view stay clear: only the face towards the camera shows.
-        EXPECT_EQ(PixelAt(bitmap, 1, 1), 0u);
-        EXPECT_EQ(PixelAt(bitmap, 30, 30), 0u);
+        EXPECT_EQ(PixelOf(bitmap, 1, 1), 0u);
+        EXPECT_EQ(PixelOf(bitmap, 30, 30), 0u);
     }
 }
 

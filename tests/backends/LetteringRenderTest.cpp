@@ -29,6 +29,7 @@
 #include "tests/backends/BackendTestSupport.h"
 #include "tests/support/LetteringScene.h"
 #include "tests/support/Outlines.h"
+#include "tests/support/Pixels.h"
 
 #include "tests/MissingDisplay.h"
 
@@ -51,17 +52,11 @@ constexpr int32_t kSceneHeight = 400;
 using lettering::kTextBack;
 using lettering::kTextFront;
 using lettering::kTextSide;
+using testsupport::Alpha;
+using testsupport::Bounds;
+using testsupport::Channel;
 using testsupport::Figures;
-
-uint8_t Channel(uint32_t pixel, int shift)
-{
-    return static_cast<uint8_t>((pixel >> shift) & 0xFF);
-}
-
-uint8_t Alpha(uint32_t pixel)
-{
-    return Channel(pixel, 24);
-}
+using testsupport::PixelOf;
 
 /// A headless scene of 800 x 400 pixels whose canvas renders into a bitmap, with the 2D
 /// canvas and codec classes the lettering needs.
@@ -172,12 +167,6 @@ TwzRect InkBox(const TwzBitmap& bitmap)
         static_cast<float>(bottom + 1));
 }
 
-uint32_t PixelOf(const TwzBitmap& bitmap, int32_t x, int32_t y)
-{
-    return bitmap
-        .Pixels()[static_cast<size_t>(y) * static_cast<size_t>(bitmap.GetWidth()) + static_cast<size_t>(x)];
-}
-
 struct Difference {
     double mean = 0; // per channel, over every pixel
     int max = 0;
@@ -219,16 +208,6 @@ TwzPolygon LetteringOutline(const ThvText3D& text)
     TwzPolygon polygon;
     path.FlattenPath(polygon, text.GetFlatness());
     return polygon;
-}
-
-TwzRect Bounds(const TwzPolygon& points)
-{
-    TwzRect r { 1e9f, 1e9f, -1e9f, -1e9f };
-    for (const TwzPoint& p : points) {
-        if (!scene3d::IsFigureEnd(p))
-            r = RectUnion(r, MakeRect(p.X, p.Y, p.X, p.Y));
-    }
-    return r;
 }
 
 /// Twice the signed area, y pointing down: positive for a figure running clockwise on screen.
@@ -744,7 +723,7 @@ TEST_F(LetteringTest, TheScreenshotTakesTheScenesLightsAndLeavesTheSceneAsItWas)
     plate->GetMaterial()->SetLighting(true);
     RenderScene();
     const std::vector<uint32_t> before(sceneBitmap->Bits().begin(), sceneBitmap->Bits().end());
-    const uint32_t litOnScreen = PixelAt(*sceneBitmap, 400, 200);
+    const uint32_t litOnScreen = PixelOf(*sceneBitmap, 400, 200);
 
     TwzBitmap lit(1, 1);
     container->MakeScreenshot(&lit, 100, 50, 0, 2);

@@ -96,7 +96,7 @@ protected:
         m_canvas->EndScene();
     }
 
-    uint32_t Pixel(int32_t x, int32_t y) const { return PixelAt(m_bitmap, x, y); }
+    uint32_t Pixel(int32_t x, int32_t y) const { return PixelOf(m_bitmap, x, y); }
 
     /// The pixels of row `y` (or column `x`) that were drawn.
     int DrawnInRow(int32_t y) const

@@ -177,7 +177,7 @@ TEST(CanvasTextPixels, WhiteTextShowsItsGlyphsWhereItWasDrawn)
     std::vector<int32_t> starts;
     bool inStem = false;
     for (int32_t x = 0; x < bitmap.GetWidth(); ++x) {
-        const bool bright = (PixelAt(bitmap, x, row) & 0xFF) > 128;
+        const bool bright = (PixelOf(bitmap, x, row) & 0xFF) > 128;
         if (bright && !inStem)
             starts.push_back(x);
         inStem = bright;
@@ -188,7 +188,7 @@ TEST(CanvasTextPixels, WhiteTextShowsItsGlyphsWhereItWasDrawn)
     EXPECT_LE(starts[0], inkStart + 2);
     EXPECT_EQ(
         starts[1] - starts[0], face->Advance(u'I') + static_cast<int32_t>(font.CellWidth(*font.Find(u' '))));
-    EXPECT_TRUE(Near(PixelAt(bitmap, starts[0], row), 0xFFFFFFFF, 8)) << "white, fully covered";
+    EXPECT_TRUE(Near(PixelOf(bitmap, starts[0], row), 0xFFFFFFFF, 8)) << "white, fully covered";
     for (int32_t x = 0; x < bitmap.GetWidth(); ++x)
-        ASSERT_TRUE(Near(PixelAt(bitmap, x, 1), 0xFF000000, 8)) << "above the line at " << x;
+        ASSERT_TRUE(Near(PixelOf(bitmap, x, 1), 0xFF000000, 8)) << "above the line at " << x;
 }

@@ -6,6 +6,8 @@
 #include "graphics/TwzBrush.h"
 #include "ui2d/TwzShape.h"
 
+#include "tests/support/Pixels.h"
+
 using namespace controlstest;
 
 namespace {
@@ -24,10 +26,7 @@ public:
     std::vector<TwzPoint> points;
 };
 
-uint8_t Alpha(uint32_t pixel)
-{
-    return uint8_t(pixel >> 24);
-}
+using testsupport::Alpha;
 
 } // namespace
 
@@ -67,7 +66,7 @@ TEST_F(ExtControls, ThePlotGridDrawsAxesMarksAndFaintLines)
     EXPECT_EQ(Alpha(Pixel(51, 5)), 255);
     EXPECT_EQ(Alpha(Pixel(70, 5)), 255) << "d = 20 is a mark";
     EXPECT_EQ(Alpha(Pixel(30, 5)), 255) << "on both sides";
-    const uint8_t faint = Alpha(Pixel(60, 5));
+    const int faint = Alpha(Pixel(60, 5));
     EXPECT_GT(faint, 60) << "d = 10 is a faint line";
     EXPECT_LT(faint, 140);
     EXPECT_EQ(Alpha(Pixel(65, 5)), 0) << "nothing between the lines";

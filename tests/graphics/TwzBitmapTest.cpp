@@ -6,6 +6,7 @@
 #include "platform/rtl/Streams.h"
 #include "tests/graphics/FakeResources.h"
 #include "tests/graphics/StreamHelpers.h"
+#include "tests/support/ValueHolder.h"
 
 #include <gtest/gtest.h>
 
@@ -398,48 +399,26 @@ TEST_F(TwzBitmapTest, StoredAsPngWhenTranslucentElseAsJpeg)
 }
 
 // A component holding a bitmap, to see its stored form inside an object.
-class TBitmapHolder : public rtl::TComponent {
-    RTL_CLASS(TBitmapHolder, rtl::TComponent)
-public:
-    explicit TBitmapHolder(rtl::TComponent* owner)
-        : rtl::TComponent(owner)
-        , m_bitmap(std::make_unique<TwzBitmap>(1, 1))
-    { }
-    TwzBitmap* GetBitmap() const { return m_bitmap.get(); }
-    void SetBitmap(TwzBitmap* value) { m_bitmap->Assign(*value); }
-
-private:
-    std::unique_ptr<TwzBitmap> m_bitmap;
-};
-
-constexpr rtl::TPropInfo kBitmapHolderProps[] = {
-    RTL_PROP(TBitmapHolder, Bitmap, Class, rtl::kNoDefault),
-};
-
-} // namespace
-
-RTL_IMPLEMENT_CLASS(TBitmapHolder, .props = kBitmapHolderProps)
-
-namespace {
+using TBitmapHolder = testsupport::THolder<TwzBitmap, "Bitmap">;
 
 TEST_F(TwzBitmapTest, StoredFormRoundTrip)
 {
-    rtl::TOwned<TBitmapHolder> holder(new TBitmapHolder(nullptr));
-    holder->GetBitmap()->SetSize(3, 2);
-    SetPixels(*holder->GetBitmap(), { 0xFF000000, 0x80402010, 0, 0xFFFFFFFF, 0x01010101, 0xFF00FF00 });
-    holder->GetBitmap()->SetResourceName("picture");
+    rtl::TOwned<TBitmapHolder> holder(new TBitmapHolder(nullptr, 1, 1));
+    holder->GetValue()->SetSize(3, 2);
+    SetPixels(*holder->GetValue(), { 0xFF000000, 0x80402010, 0, 0xFFFFFFFF, 0x01010101, 0xFF00FF00 });
+    holder->GetValue()->SetResourceName("picture");
     const std::string text = streamtest::ComponentToText(*holder);
     EXPECT_NE(text.find("Bitmap.ResourceName = 'picture'"), std::string::npos) << text;
     EXPECT_NE(text.find("Bitmap.PNG = {"), std::string::npos) << text;
 
     TEvents events;
-    rtl::TOwned<TBitmapHolder> back(new TBitmapHolder(nullptr));
-    events.Watch(*back->GetBitmap());
+    rtl::TOwned<TBitmapHolder> back(new TBitmapHolder(nullptr, 1, 1));
+    events.Watch(*back->GetValue());
     std::string errors;
     streamtest::TextToComponent(text, *back, &errors);
     EXPECT_EQ(errors, "");
-    EXPECT_EQ(back->GetBitmap()->GetWidth(), 3);
-    EXPECT_EQ(PixelsOf(*back->GetBitmap()), PixelsOf(*holder->GetBitmap()));
+    EXPECT_EQ(back->GetValue()->GetWidth(), 3);
+    EXPECT_EQ(PixelsOf(*back->GetValue()), PixelsOf(*holder->GetValue()));
     EXPECT_GE(events.Changes(), 1) << "a decoded picture notifies";
 
     DefaultFilterClass = nullptr;

@@ -19,6 +19,7 @@
 #include "platform/rtl/Exceptions.h"
 
 #include "FakeResources.h"
+#include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -40,25 +41,10 @@ constexpr uint32_t kBlack = 0xFF000000;
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-uint8_t Alpha(uint32_t c)
-{
-    return c >> 24;
-}
-uint8_t Red(uint32_t c)
-{
-    return (c >> 16) & 0xFF;
-}
-uint8_t Blue(uint32_t c)
-{
-    return c & 0xFF;
-}
-
-std::string Hex(uint32_t c)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", c);
-    return text;
-}
+using testsupport::Alpha;
+using testsupport::Blue;
+using testsupport::Hex;
+using testsupport::Red;
 
 /// A back-buffered canvas cleared to transparent, at the identity transform, solid fill red,
 /// solid stroke black of width 1.

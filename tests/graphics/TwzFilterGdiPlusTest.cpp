@@ -6,6 +6,7 @@
 #include "platform/rtl/Streams.h"
 #include "tests/graphics/Printers.h"
 #include "tests/support/CraftedPictures.h"
+#include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,9 @@
 
 namespace {
 
+using testsupport::ChannelDistance;
+using testsupport::Hex;
+
 namespace raster = platform::raster;
 using raster::Image;
 using raster::ImageFormat;
@@ -45,21 +49,6 @@ constexpr uint32_t kRed = 0xFFFF0000;
 constexpr uint32_t kGreen = 0xFF00FF00;
 constexpr uint32_t kBlue = 0xFF0000FF;
 constexpr uint32_t kWhite = 0xFFFFFFFF;
-
-std::string Hex(uint32_t value)
-{
-    char text[12];
-    std::snprintf(text, sizeof text, "%08X", unsigned(value));
-    return text;
-}
-
-int ChannelDistance(uint32_t a, uint32_t b)
-{
-    int worst = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        worst = std::max(worst, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
-    return worst;
-}
 
 /// Red, green, blue and white quarters (top left, top right, bottom left, bottom right).
 Image Quadrants(int32_t width, int32_t height, const uint32_t (&colours)[4] = { kRed, kGreen, kBlue, kWhite })

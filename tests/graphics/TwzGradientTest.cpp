@@ -5,6 +5,7 @@
 #include "tests/graphics/StreamHelpers.h"
 
 #include "tests/support/ChangeCounter.h"
+#include "tests/support/ValueHolder.h"
 
 #include <gtest/gtest.h>
 
@@ -152,35 +153,13 @@ TEST(TwzGradient, AssignCopiesStopsStyleAndThatStylesGeometryWithOneNotification
     EXPECT_THROW(target.Assign(other), rtl::ConvertError);
 }
 
-// A component owning a gradient, to see its stored form.
-class TGradientHolder : public rtl::TComponent {
-    RTL_CLASS(TGradientHolder, rtl::TComponent)
-public:
-    explicit TGradientHolder(rtl::TComponent* owner)
-        : rtl::TComponent(owner)
-        , m_gradient(std::make_unique<TwzGradient>())
-    { }
-    TwzGradient* GetGradient() const { return m_gradient.get(); }
-    void SetGradient(TwzGradient* v) { m_gradient->Assign(*v); }
-
-private:
-    std::unique_ptr<TwzGradient> m_gradient;
-};
-
-constexpr rtl::TPropInfo kGradientHolderProps[] = {
-    RTL_PROP(TGradientHolder, Gradient, Class, rtl::kNoDefault),
-};
-
-} // namespace
-
-RTL_IMPLEMENT_CLASS(TGradientHolder, .props = kGradientHolderProps)
-
-namespace {
+// A component holding a gradient, to see its stored form inside an object.
+using TGradientHolder = testsupport::THolder<TwzGradient, "Gradient">;
 
 TEST(TwzGradient, StoresOnlyTheGeometryOfItsStyle)
 {
     rtl::TOwned<TGradientHolder> holder(new TGradientHolder(nullptr));
-    TwzGradient& g = *holder->GetGradient();
+    TwzGradient& g = *holder->GetValue();
     g.GetStopPosition()->SetPoint({ 1, 1 });
     g.GetRadialTransform()->GetPosition()->SetPoint({ 5, 0 });
     std::string text = streamtest::ComponentToText(*holder);
@@ -201,10 +180,10 @@ TEST(TwzGradient, StoresOnlyTheGeometryOfItsStyle)
     std::string errors;
     streamtest::TextToComponent(text, *back, &errors);
     EXPECT_EQ(errors, "");
-    EXPECT_EQ(back->GetGradient()->GetStyle(), wzRadialGradient);
-    EXPECT_EQ(back->GetGradient()->GetRadialTransform()->Matrix(), g.GetRadialTransform()->Matrix());
-    ASSERT_EQ(back->GetGradient()->GetPoints()->Count(), 2);
-    EXPECT_EQ(back->GetGradient()->GetPoints()->GetPoint(1)->GetOffset(), 1);
+    EXPECT_EQ(back->GetValue()->GetStyle(), wzRadialGradient);
+    EXPECT_EQ(back->GetValue()->GetRadialTransform()->Matrix(), g.GetRadialTransform()->Matrix());
+    ASSERT_EQ(back->GetValue()->GetPoints()->Count(), 2);
+    EXPECT_EQ(back->GetValue()->GetPoints()->GetPoint(1)->GetOffset(), 1);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "tests/graphics/Printers.h"
 #include "tests/graphics/StreamHelpers.h"
 #include "tests/support/ChangeCounter.h"
+#include "tests/support/ValueHolder.h"
 
 #include <gtest/gtest.h>
 
@@ -299,30 +300,8 @@ TEST(TwzPathData, DamagedBinaryFormFailsAndLeavesThePathEmpty)
     }
 }
 
-// A component holding a path, to see the path's stored form inside an object.
-class TPathHolder : public rtl::TComponent {
-    RTL_CLASS(TPathHolder, rtl::TComponent)
-public:
-    explicit TPathHolder(rtl::TComponent* owner)
-        : rtl::TComponent(owner)
-        , m_path(std::make_unique<TwzPathData>())
-    { }
-    TwzPathData* GetPath() const { return m_path.get(); }
-    void SetPath(TwzPathData* value) { m_path->Assign(*value); }
-
-private:
-    std::unique_ptr<TwzPathData> m_path;
-};
-
-constexpr rtl::TPropInfo kPathHolderProps[] = {
-    RTL_PROP(TPathHolder, Path, Class, rtl::kNoDefault),
-};
-
-} // namespace
-
-RTL_IMPLEMENT_CLASS(TPathHolder, .props = kPathHolderProps)
-
-namespace {
+// A component holding a path, to see its stored form inside an object.
+using TPathHolder = testsupport::THolder<TwzPathData, "Path">;
 
 TEST(TwzPathData, StoredFormHoldsTheNameAndTheBinaryPathOnly)
 {
@@ -331,8 +310,8 @@ TEST(TwzPathData, StoredFormHoldsTheNameAndTheBinaryPathOnly)
         << "an empty unnamed path stores nothing";
 
     rtl::TOwned<TPathHolder> holder(new TPathHolder(nullptr));
-    holder->GetPath()->SetData("M 0,0 L 10,0 L 5,8.5 Z");
-    holder->GetPath()->SetResourceName("arrow");
+    holder->GetValue()->SetData("M 0,0 L 10,0 L 5,8.5 Z");
+    holder->GetValue()->SetResourceName("arrow");
     const std::string text = streamtest::ComponentToText(*holder);
     EXPECT_NE(text.find("Path.ResourceName = 'arrow'"), std::string::npos) << text;
     EXPECT_NE(text.find("Path.Path = {"), std::string::npos) << text;
@@ -342,8 +321,8 @@ TEST(TwzPathData, StoredFormHoldsTheNameAndTheBinaryPathOnly)
     std::string errors;
     streamtest::TextToComponent(text, *back, &errors);
     EXPECT_EQ(errors, "");
-    EXPECT_EQ(Elements(*back->GetPath()), Elements(*holder->GetPath()));
-    EXPECT_EQ(back->GetPath()->GetResourceName(), "arrow");
+    EXPECT_EQ(Elements(*back->GetValue()), Elements(*holder->GetValue()));
+    EXPECT_EQ(back->GetValue()->GetResourceName(), "arrow");
 }
 
 // ---- shape builders -------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 #include "tests/graphics/StreamHelpers.h"
+#include "tests/support/ValueHolder.h"
 
 #include <gtest/gtest.h>
 
@@ -723,28 +724,8 @@ TEST(TwzWideStringListDeathTest, IndexesOutsideTheListAreCallerFaults)
 
 // ---- stored form ----------------------------------------------------------------------------
 
-class TLinesHolder : public rtl::TComponent {
-    RTL_CLASS(TLinesHolder, rtl::TComponent)
-public:
-    explicit TLinesHolder(rtl::TComponent* owner)
-        : rtl::TComponent(owner)
-    { }
-    TwzWideStringList* GetLines() const { return &m_lines; }
-    void SetLines(TwzWideStringList* value) { m_lines.Assign(*value); }
-
-private:
-    mutable TwzWideStringList m_lines;
-};
-
-constexpr rtl::TPropInfo kLinesHolderProps[] = {
-    RTL_PROP(TLinesHolder, Lines, Class, rtl::kNoDefault),
-};
-
-} // namespace
-
-RTL_IMPLEMENT_CLASS(TLinesHolder, .props = kLinesHolderProps)
-
-namespace {
+// A component holding a string list, to see its stored form inside an object.
+using TLinesHolder = testsupport::THolder<TwzWideStringList, "Lines">;
 
 TEST(TwzWideStrings, StoredFormIsTheStringsListOfWideTexts)
 {
@@ -754,23 +735,23 @@ TEST(TwzWideStrings, StoredFormIsTheStringsListOfWideTexts)
 
     TTag tag(1);
     rtl::TOwned<TLinesHolder> holder(new TLinesHolder(nullptr));
-    holder->GetLines()->AddObject(u"one", &tag);
-    holder->GetLines()->Add(u"");
-    holder->GetLines()->Add(u"\u20AC'");
+    holder->GetValue()->AddObject(u"one", &tag);
+    holder->GetValue()->Add(u"");
+    holder->GetValue()->Add(u"\u20AC'");
     const std::string text = streamtest::ComponentToText(*holder);
     EXPECT_NE(
         text.find("Lines.strings = (\r\n    'one'\r\n    ''\r\n    #8364''''\r\n  )"), std::string::npos)
         << text;
 
     rtl::TOwned<TLinesHolder> back(new TLinesHolder(nullptr));
-    back->GetLines()->Add(u"replaced");
+    back->GetValue()->Add(u"replaced");
     TEventLog log;
-    log.Watch(*back->GetLines());
+    log.Watch(*back->GetValue());
     std::string errors;
     streamtest::TextToComponent(text, *back, &errors);
     EXPECT_EQ(errors, "");
-    EXPECT_TRUE(back->GetLines()->Equals(*holder->GetLines()));
-    EXPECT_EQ(back->GetLines()->GetObject(0), nullptr) << "objects are not stored";
+    EXPECT_TRUE(back->GetValue()->Equals(*holder->GetValue()));
+    EXPECT_EQ(back->GetValue()->GetObject(0), nullptr) << "objects are not stored";
     EXPECT_EQ(log.entries, (std::vector<std::string> { "changing 1", "change 3" })) << "read in one batch";
 }
 
@@ -782,8 +763,8 @@ TEST(TwzWideStrings, StoredListWithAValueThatIsNoTextIsReportedAndLeavesNoBatchO
         "object X: TLinesHolder\r\n  Lines.strings = (\r\n    'a'\r\n    12\r\n  )\r\nend\r\n", *holder,
         &errors);
     EXPECT_NE(errors, "");
-    EXPECT_EQ(holder->GetLines()->GetUpdateCount(), 0);
-    EXPECT_EQ(Lines(*holder->GetLines()), (std::vector<std::string> { "a" }));
+    EXPECT_EQ(holder->GetValue()->GetUpdateCount(), 0);
+    EXPECT_EQ(Lines(*holder->GetValue()), (std::vector<std::string> { "a" }));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "tests/MissingDisplay.h"
 #include "tests/backends/BackendTestSupport.h"
 #include "tests/support/LetteringScene.h"
+#include "tests/support/Pixels.h"
 
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzCanvasGdiPlus.h"
@@ -34,10 +35,7 @@ namespace {
 constexpr int32_t kPictureWidth = 500;
 constexpr int32_t kPictureHeight = 100;
 
-int Channel(uint32_t pixel, int shift)
-{
-    return static_cast<int>((pixel >> shift) & 0xFF);
-}
+using testsupport::Channel;
 
 bool IsSelectionColour(uint32_t p)
 {

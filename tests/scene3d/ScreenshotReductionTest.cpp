@@ -6,6 +6,7 @@
 
 #include "graphics/Geometry.h"
 #include "graphics/TwzBitmap.h"
+#include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,8 @@
 #include <vector>
 
 namespace {
+
+using testsupport::ChannelDistance;
 
 /// A premultiplied picture of random pixels with runs of transparent ones, as a render leaves,
 /// and a few whose colours exceed their alpha, as a translucent clear leaves them.
@@ -92,15 +95,6 @@ std::vector<uint32_t> PlainReduction(const std::vector<uint32_t>& big, int64_t b
     return out;
 }
 
-int LargestChannelDifference(uint32_t a, uint32_t b)
-{
-    int largest = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        largest = std::max(
-            largest, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
-    return largest;
-}
-
 } // namespace
 
 // Tiles that cut output pixels, targets at fractional positions, pictures reaching past the
@@ -163,7 +157,7 @@ TEST(ScreenshotReduction, EqualsThePlainAreaWeightedMeanWithinOneLevel)
             = PlainReduction(big, c.bigWidth, c.bigHeight, c.target, c.width, c.height, c.background, under);
         int largest = 0;
         for (size_t i = 0; i < expected.size(); ++i)
-            largest = std::max(largest, LargestChannelDifference(output.Pixels()[i], expected[i]));
+            largest = std::max(largest, ChannelDistance(output.Pixels()[i], expected[i]));
         EXPECT_LE(largest, 1);
     }
 }

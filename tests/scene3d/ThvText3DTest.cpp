@@ -29,20 +29,10 @@
 #include <vector>
 
 using namespace scene3dtest;
+using testsupport::Bounds;
 using testsupport::Figures;
 
 namespace {
-
-TwzRect Bounds(const TwzPolygon& points)
-{
-    TwzRect r { 1e9f, 1e9f, -1e9f, -1e9f };
-    for (const TwzPoint& p : points) {
-        if (scene3d::IsFigureEnd(p))
-            continue;
-        r = { std::min(r.Left, p.X), std::min(r.Top, p.Y), std::max(r.Right, p.X), std::max(r.Bottom, p.Y) };
-    }
-    return r;
-}
 
 /// The rows of ink: the figures' vertical extents merged where they overlap, top first.
 std::vector<TwzRect> Rows(const TwzPolygon& points)

@@ -6,6 +6,7 @@
 #include "graphics/Geometry.h"
 #include "scene3d/ThvShape3D.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <vector>
@@ -25,6 +26,19 @@ inline std::vector<TwzPolygon> Figures(const TwzPolygon& points)
     if (figures.back().empty())
         figures.pop_back();
     return figures;
+}
+
+/// The box of an outline's points, figure ends skipped; the inverted (1e9, 1e9, -1e9, -1e9)
+/// when there are none.
+inline TwzRect Bounds(const TwzPolygon& points)
+{
+    TwzRect r { 1e9f, 1e9f, -1e9f, -1e9f };
+    for (const TwzPoint& p : points) {
+        if (scene3d::IsFigureEnd(p))
+            continue;
+        r = { std::min(r.Left, p.X), std::min(r.Top, p.Y), std::max(r.Right, p.X), std::max(r.Bottom, p.Y) };
+    }
+    return r;
 }
 
 /// The area one figure encloses, whichever way it runs.

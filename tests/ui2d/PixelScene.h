@@ -10,6 +10,8 @@
 #include "graphics/TwzCanvasGdiPlus.h"
 #include "ui2d/TwzVisualObject.h"
 
+#include "tests/support/Pixels.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -18,29 +20,11 @@
 
 namespace ui2dtest {
 
-inline uint32_t AlphaOf(uint32_t c)
-{
-    return c >> 24;
-}
-inline uint32_t RedOf(uint32_t c)
-{
-    return (c >> 16) & 0xFF;
-}
-inline uint32_t GreenOf(uint32_t c)
-{
-    return (c >> 8) & 0xFF;
-}
-inline uint32_t BlueOf(uint32_t c)
-{
-    return c & 0xFF;
-}
-
-inline std::string HexOf(uint32_t c)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", c);
-    return text;
-}
+using testsupport::Alpha;
+using testsupport::Blue;
+using testsupport::Green;
+using testsupport::Hex;
+using testsupport::Red;
 
 /// A bitmap of the given size, transparent, with an opaque `color` square at
 /// (left, top) of side `side`.

@@ -142,17 +142,17 @@ TEST_F(Effects, ShadowIsTheBlurredSilhouetteWithTheObjectCutOut)
     // Right of the cut-out: the black shadow, soft towards its edge.
     const uint32_t inside = picture->GetScanline(28)[33];
     const uint32_t edge = picture->GetScanline(28)[38];
-    EXPECT_EQ(inside & 0x00FFFFFF, 0u) << HexOf(inside);
-    EXPECT_GT(AlphaOf(inside), 120u) << HexOf(inside);
-    EXPECT_GT(AlphaOf(edge), 0u);
-    EXPECT_LT(AlphaOf(edge), AlphaOf(inside));
+    EXPECT_EQ(inside & 0x00FFFFFF, 0u) << Hex(inside);
+    EXPECT_GT(Alpha(inside), 120) << Hex(inside);
+    EXPECT_GT(Alpha(edge), 0);
+    EXPECT_LT(Alpha(edge), Alpha(inside));
     EXPECT_EQ(picture->GetScanline(28)[50], 0u);
 
     // The displacement is scaled with the object: at scale 2 the cut-out moves by 12.
     std::unique_ptr<TwzBitmap> scaled = SquareBitmap(64, 20, 20, 16);
     shadow->ProcessEffect(*canvas, *scaled, 2);
     EXPECT_EQ(scaled->GetScanline(28)[23], 0u);
-    EXPECT_GT(AlphaOf(scaled->GetScanline(28)[33]), 0u);
+    EXPECT_GT(Alpha(scaled->GetScanline(28)[33]), 0);
 }
 
 TEST_F(Effects, GlowsSurroundTheOutlineOnItsOwnSide)
@@ -163,11 +163,11 @@ TEST_F(Effects, GlowsSurroundTheOutlineOnItsOwnSide)
     EXPECT_EQ(outer->GetScanline(32)[32], 0u) << "the object's own area is cut away";
     const uint32_t near = outer->GetScanline(32)[14];
     const uint32_t far = outer->GetScanline(32)[8];
-    EXPECT_GT(AlphaOf(near), AlphaOf(far));
-    EXPECT_GT(AlphaOf(far), 0u);
+    EXPECT_GT(Alpha(near), Alpha(far));
+    EXPECT_GT(Alpha(far), 0);
     // Gold, premultiplied: red over green over blue.
-    EXPECT_GT(RedOf(near), GreenOf(near));
-    EXPECT_GT(GreenOf(near), BlueOf(near));
+    EXPECT_GT(Red(near), Green(near));
+    EXPECT_GT(Green(near), Blue(near));
 
     auto* inner = Effect<TwzInnerGlowEffect>();
     std::unique_ptr<TwzBitmap> inside = SquareBitmap(64, 16, 16, 32);
@@ -176,8 +176,8 @@ TEST_F(Effects, GlowsSurroundTheOutlineOnItsOwnSide)
     EXPECT_EQ(inside->GetScanline(2)[2], 0u);
     const uint32_t rim = inside->GetScanline(32)[17];
     const uint32_t middle = inside->GetScanline(32)[32];
-    EXPECT_GT(AlphaOf(rim), AlphaOf(middle));
-    EXPECT_GT(RedOf(rim), BlueOf(rim));
+    EXPECT_GT(Alpha(rim), Alpha(middle));
+    EXPECT_GT(Red(rim), Blue(rim));
 }
 
 TEST_F(Effects, BlurSoftensTheEdgesByItsRadius)
@@ -187,7 +187,7 @@ TEST_F(Effects, BlurSoftensTheEdgesByItsRadius)
     blur->ProcessEffect(*canvas, *picture, 1);
     EXPECT_EQ(picture->GetScanline(32)[32], 0xFFFFFFFFu);
     EXPECT_EQ(picture->GetScanline(32)[15], 0u) << "beyond the radius";
-    const uint32_t edge = AlphaOf(picture->GetScanline(32)[19]);
+    const uint32_t edge = Alpha(picture->GetScanline(32)[19]);
     EXPECT_GT(edge, 0u);
     EXPECT_LT(edge, 255u);
 
@@ -211,9 +211,9 @@ TEST_F(Effects, BevelLightsOneSideAndShadesTheOther)
     std::unique_ptr<TwzBitmap> picture = SquareBitmap(64, 16, 16, 32, 0xFF808080);
     bevel->ProcessEffect(*canvas, *picture, 1);
     const uint32_t centre = picture->GetScanline(32)[32];
-    EXPECT_EQ(RedOf(centre), 0x80u) << "flat areas keep their colour";
-    EXPECT_GT(RedOf(picture->GetScanline(32)[16]), RedOf(centre)) << "the lit left edge";
-    EXPECT_LT(RedOf(picture->GetScanline(32)[47]), RedOf(centre)) << "the shaded right edge";
+    EXPECT_EQ(Red(centre), 0x80) << "flat areas keep their colour";
+    EXPECT_GT(Red(picture->GetScanline(32)[16]), Red(centre)) << "the lit left edge";
+    EXPECT_LT(Red(picture->GetScanline(32)[47]), Red(centre)) << "the shaded right edge";
     EXPECT_EQ(picture->GetScanline(32)[8], 0u);
 }
 
@@ -226,9 +226,9 @@ TEST_F(Effects, ReflectionFlipsAndFadesOverItsLength)
         picture.GetScanline(99)[x] = 0xFFFF0000;
     reflection->ProcessEffect(*canvas, picture, 1);
     // L = Round(99 x 0.5) = 50: rows 0 to 49 fade from opacity 0.5, rows 50 to 99 are clear.
-    EXPECT_EQ(picture.GetScanline(0)[0], 0x7F7F0000u) << HexOf(picture.GetScanline(0)[0]);
-    EXPECT_EQ(picture.GetScanline(1)[0], 0x7C7C7C7Cu) << HexOf(picture.GetScanline(1)[0]);
-    EXPECT_EQ(picture.GetScanline(49)[0], 0x02020202u) << HexOf(picture.GetScanline(49)[0]);
+    EXPECT_EQ(picture.GetScanline(0)[0], 0x7F7F0000u) << Hex(picture.GetScanline(0)[0]);
+    EXPECT_EQ(picture.GetScanline(1)[0], 0x7C7C7C7Cu) << Hex(picture.GetScanline(1)[0]);
+    EXPECT_EQ(picture.GetScanline(49)[0], 0x02020202u) << Hex(picture.GetScanline(49)[0]);
     EXPECT_EQ(picture.GetScanline(50)[0], 0u);
     EXPECT_EQ(picture.GetScanline(99)[3], 0u);
 
@@ -247,8 +247,8 @@ TEST_F(Effects, ShadowShowsBesideTheObjectItIsPaintedUnder)
     shadow->SetOpacity(1);
     PaintAll();
     EXPECT_EQ(Pixel(20, 20), 0xFFFF0000u) << "the object over its shadow";
-    EXPECT_GT(AlphaOf(Pixel(34, 20)), 100u) << HexOf(Pixel(34, 20));
-    EXPECT_EQ(RedOf(Pixel(34, 20)), 0u);
+    EXPECT_GT(Alpha(Pixel(34, 20)), 100) << Hex(Pixel(34, 20));
+    EXPECT_EQ(Red(Pixel(34, 20)), 0);
     EXPECT_EQ(Pixel(5, 20), 0u) << "nothing left of the object";
 }
 
@@ -263,10 +263,10 @@ TEST_F(Effects, BlurReplacesTheObjectAndInnerGlowLiesOverIt)
     PaintAll();
     EXPECT_EQ(blurred->paints, 1) << "painted into the blur's picture only, which replaces it";
     EXPECT_EQ(Pixel(18, 18), 0xFFFF0000u);
-    EXPECT_GT(AlphaOf(Pixel(6, 18)), 0u) << "blurred beyond the edge";
-    EXPECT_LT(AlphaOf(Pixel(6, 18)), 255u);
+    EXPECT_GT(Alpha(Pixel(6, 18)), 0) << "blurred beyond the edge";
+    EXPECT_LT(Alpha(Pixel(6, 18)), 255);
     EXPECT_EQ(glowing->paints, 2) << "into the glow's picture and on the scene";
-    EXPECT_GT(BlueOf(Pixel(37, 20)), 0u) << "the inner glow drawn over the object's edge";
+    EXPECT_GT(Blue(Pixel(37, 20)), 0) << "the inner glow drawn over the object's edge";
     EXPECT_EQ(Pixel(48, 20), 0xFFFF0000u) << "the middle keeps the object";
 }
 

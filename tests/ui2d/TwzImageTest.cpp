@@ -90,7 +90,7 @@ TEST_F(Images, NineGridKeepsCornersAndStretchesEdgesAndCentre)
         { 32, 33, 0 },
     };
     for (const auto& p : probes)
-        EXPECT_EQ(HexOf(Pixel(p.x, p.y)), HexOf(p.expected)) << "at " << p.x << ", " << p.y;
+        EXPECT_EQ(Hex(Pixel(p.x, p.y)), Hex(p.expected)) << "at " << p.x << ", " << p.y;
 }
 
 TEST_F(Images, WrapModesPlaceThePicture)
@@ -119,7 +119,7 @@ TEST_F(Images, WrapModesPlaceThePicture)
         PaintAll();
         for (const auto& [point, covered] : c.probes) {
             const uint32_t p = Pixel(static_cast<int>(point.X), static_cast<int>(point.Y));
-            EXPECT_EQ(AlphaOf(p) > 128, covered) << "at " << point.X << ", " << point.Y << ": " << HexOf(p);
+            EXPECT_EQ(Alpha(p) > 128, covered) << "at " << point.X << ", " << point.Y << ": " << Hex(p);
         }
         image->Free();
     }
@@ -155,7 +155,7 @@ TEST_F(Images, DesignModeShowsADashedFrameOnlyWhereItMayBeEdited)
     PaintAll();
     int grey = 0;
     for (int x = 8; x < 56; ++x)
-        grey += RedOf(Pixel(x, 8)) > 0 && RedOf(Pixel(x, 8)) == BlueOf(Pixel(x, 8)) ? 1 : 0;
+        grey += Red(Pixel(x, 8)) > 0 && Red(Pixel(x, 8)) == Blue(Pixel(x, 8)) ? 1 : 0;
     EXPECT_GT(grey, 10) << "a grey frame along the top";
     EXPECT_LT(grey, 47) << "dashed";
     image->SetLocked(true);

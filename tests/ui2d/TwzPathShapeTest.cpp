@@ -83,7 +83,7 @@ TEST_F(PathShapes, WrapModesPlaceThePath)
         PaintAll();
         for (const auto& [point, filled] : c.probes) {
             const uint32_t p = Pixel(static_cast<int>(point.X), static_cast<int>(point.Y));
-            EXPECT_EQ(p == kRed, filled) << "at " << point.X << ", " << point.Y << ": " << HexOf(p);
+            EXPECT_EQ(p == kRed, filled) << "at " << point.X << ", " << point.Y << ": " << Hex(p);
         }
         path->Free();
     }

@@ -47,14 +47,8 @@ protected:
     {
         for (const Probe& p : probes) {
             const uint32_t got = Pixel(p.x, p.y);
-            bool close = true;
-            for (int shift = 0; shift < 32; shift += 8) {
-                const int a = int((got >> shift) & 0xFF);
-                const int b = int((p.expected >> shift) & 0xFF);
-                close = close && (a - b <= 8 && b - a <= 8);
-            }
-            EXPECT_TRUE(close) << "at " << p.x << ", " << p.y << ": " << HexOf(got) << " instead of "
-                               << HexOf(p.expected);
+            EXPECT_TRUE(testsupport::ChannelsNear(got, p.expected, 8))
+                << "at " << p.x << ", " << p.y << ": " << Hex(got) << " instead of " << Hex(p.expected);
         }
     }
 };
@@ -169,13 +163,13 @@ TEST_F(Shapes, BlurredRectanglesKeepTheirPictureUntilTheirLookChanges)
     blurred->GetFill()->SetSolidColor(kRed);
     PaintAll();
     EXPECT_EQ(Pixel(32, 32), kRed);
-    EXPECT_LT(AlphaOf(Pixel(7, 32)), 40u) << "the transparent margin, blurred";
+    EXPECT_LT(Alpha(Pixel(7, 32)), 40) << "the transparent margin, blurred";
     EXPECT_EQ(Pixel(5, 32), 0u);
 
     // The object's opacity applies once, when the picture is drawn.
     blurred->SetOpacity(0.5f);
     PaintAll();
-    EXPECT_NEAR(AlphaOf(Pixel(32, 32)), 128.0, 2.0) << HexOf(Pixel(32, 32));
+    EXPECT_NEAR(Alpha(Pixel(32, 32)), 128.0, 2.0) << Hex(Pixel(32, 32));
     blurred->SetOpacity(1);
 
     struct Case {
@@ -207,16 +201,15 @@ TEST_F(Shapes, BlurredRectanglesKeepTheirPictureUntilTheirLookChanges)
         const uint32_t before = Pixel(c.x, c.y);
         c.change();
         PaintAll();
-        EXPECT_EQ(Pixel(c.x, c.y) != before, c.refreshes)
-            << HexOf(before) << " then " << HexOf(Pixel(c.x, c.y));
+        EXPECT_EQ(Pixel(c.x, c.y) != before, c.refreshes) << Hex(before) << " then " << Hex(Pixel(c.x, c.y));
     }
 
     auto* round = Add<TwzBlurRoundRect>({ 0, 0, 64, 20 });
     round->GetFill()->SetSolidColor(kRed);
     PaintAll();
     EXPECT_EQ(Pixel(32, 10), kRed);
-    EXPECT_LE(AlphaOf(Pixel(2, 2)), 2u) << "round end";
-    EXPECT_GT(AlphaOf(Pixel(6, 10)), 100u);
+    EXPECT_LE(Alpha(Pixel(2, 2)), 2) << "round end";
+    EXPECT_GT(Alpha(Pixel(6, 10)), 100);
 }
 
 TEST_F(Shapes, HugeBlurredRectanglesPaintAReducedPicture)

@@ -28,7 +28,7 @@ protected:
         Ink ink;
         for (int y = 0; y < 64; ++y) {
             for (int x = 0; x < 64; ++x) {
-                if (AlphaOf(Pixel(x, y)) > 64) {
+                if (Alpha(Pixel(x, y)) > 64) {
                     ink.left = std::min(ink.left, x);
                     ink.top = std::min(ink.top, y);
                     ink.right = std::max(ink.right, x);

@@ -14,6 +14,7 @@
 #include "platform/raster/Surface.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Exceptions.h"
+#include "tests/support/Pixels.h"
 #include "ui2d/TwzVisualObject.h"
 
 #include <gtest/gtest.h>
@@ -43,29 +44,11 @@ constexpr uint32_t kRed = 0xFFFF0000;
 constexpr uint32_t kGreen = 0xFF00FF00;
 constexpr uint32_t kBlue = 0xFF0000FF;
 
-uint32_t Red(uint32_t c)
-{
-    return (c >> 16) & 0xFF;
-}
-uint32_t Green(uint32_t c)
-{
-    return (c >> 8) & 0xFF;
-}
-uint32_t Blue(uint32_t c)
-{
-    return c & 0xFF;
-}
-uint32_t Alpha(uint32_t c)
-{
-    return c >> 24;
-}
-
-std::string Hex(uint32_t c)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", c);
-    return text;
-}
+using testsupport::Alpha;
+using testsupport::Blue;
+using testsupport::Green;
+using testsupport::Hex;
+using testsupport::Red;
 
 std::string Text(const TwzRect& r)
 {
@@ -456,7 +439,7 @@ TEST_F(VisualPaint, OpacityBlendsWithWhatLiesBelow)
         child->SetOpacity(c.child);
         PaintAll();
         const uint32_t pixel = Pixel(20, 20);
-        EXPECT_EQ(Red(pixel), 255u) << Hex(pixel);
+        EXPECT_EQ(Red(pixel), 255) << Hex(pixel);
         EXPECT_NEAR(double(Green(pixel)), double(c.green), 2) << Hex(pixel);
         EXPECT_EQ(Green(pixel), Blue(pixel));
     }

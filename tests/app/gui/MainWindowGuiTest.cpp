@@ -20,6 +20,7 @@
 #include "tests/MissingDisplay.h"
 #include "tests/app/gui/MainWindowFixture.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
+#include "tests/support/Pixels.h"
 
 #include "platform/rtl/Component.h"
 #include "platform/ui/Application.h"
@@ -203,18 +204,14 @@ TEST_F(MainWindow, TheWheelLosesNoNotchAndThePanelsStayOnTopWhenItBringsTheLette
     // the letters may show there too), the share still shown alike; the panels are slightly
     // translucent, so what lies behind may tint them a little.
     const auto kept = [](const std::vector<uint32_t>& before, const std::vector<uint32_t>& after) {
-        const auto channel = [](uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); };
         size_t body = 0;
         size_t same = 0;
         for (size_t i = 0; i < std::min(before.size(), after.size()); ++i) {
-            if (channel(before[i], 0) >= 0x90 || channel(before[i], 8) >= 0x90
-                || channel(before[i], 16) >= 0x90)
+            if (testsupport::Blue(before[i]) >= 0x90 || testsupport::Green(before[i]) >= 0x90
+                || testsupport::Red(before[i]) >= 0x90)
                 continue;
             ++body;
-            bool near = true;
-            for (int shift : { 0, 8, 16 })
-                near = near && std::abs(channel(before[i], shift) - channel(after[i], shift)) <= 16;
-            same += near;
+            same += testsupport::ChannelsNear(before[i], after[i], 16, false);
         }
         return body == 0 ? 0.0 : static_cast<double>(same) / static_cast<double>(body);
     };

@@ -9,8 +9,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/TestDriver.h"
 #include "platform/ui/Window.h"
-#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
+#include "tests/support/SceneWindow.h"
 #include "ui2d/TwzBackground.h"
 #include "ui2d/TwzImage.h"
 #include "ui2d/TwzScene.h"
@@ -25,53 +25,20 @@ namespace test = platform::ui::test;
 
 namespace {
 
-class ImageControlWindow : public ::testing::Test {
+class ImageControlWindow : public testsupport::SceneWindowTest<TwzScene> {
 protected:
-    void SetUp() override
+    void SetUpWindow() override
     {
-        if (!uitest::Gui())
-            GF_MISSING_DISPLAY(uitest::GuiError());
-        platform::ui::FormOptions options;
-        options.clientWidth = 160;
-        options.clientHeight = 120;
-        options.position = uitest::PlaceForThisTest();
-        options.decorated = false;
-        form = uitest::Gui()->CreateForm(options);
-        owner.reset(new rtl::TComponent(nullptr));
-        scene = new TwzScene(owner.get());
-        scene->SetBounds(0, 0, 160, 120);
+        CreateWindow(160, 120);
         auto* root = new TwzBackground(owner.get());
         scene->AddObject(root);
         root->SetBounds(0, 0, 160, 120);
         well = new TwzImageControl(owner.get());
         well->SetBounds(20, 10, 108, 100);
         well->SetParent(root);
-        scene->SetParentForm(form.get());
-        form->Show();
-        test::Raise(*form);
-        ASSERT_TRUE(uitest::RunUntil([&] { return scene->HandleAllocated(); }));
-        Settle();
+        ShowWindow();
     }
-    void TearDown() override
-    {
-        rtl::FreeAndNil(scene);
-        form.reset();
-        owner.reset();
-        if (uitest::Gui())
-            uitest::Gui()->ProcessMessages();
-    }
-    void Settle()
-    {
-        for (int i = 0; i < 3; ++i) {
-            test::Sync();
-            uitest::Gui()->ProcessMessages();
-        }
-    }
-    platform::ui::SceneHost& Host() { return *scene->GetHost(); }
 
-    std::unique_ptr<platform::ui::Form> form;
-    rtl::TOwned<rtl::TComponent> owner;
-    TwzScene* scene = nullptr;
     TwzImageControl* well = nullptr;
 };
 

@@ -7,12 +7,12 @@
 #include "platform/ui/TestDriver.h"
 #include "platform/ui/Window.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
+#include "tests/support/SceneWindow.h"
 #include "ui2d/TwzBackground.h"
 #include "ui2d/TwzScene.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 
 using platform::ui::RawButtonEvent;
@@ -23,24 +23,11 @@ namespace {
 
 // The modules are started once for the suite by the environment of TwzTrackWindowTest.cpp.
 
-class MemoWindow : public ::testing::Test {
+class MemoWindow : public testsupport::SceneWindowTest<TwzScene> {
 protected:
-    void SetUp() override
+    void SetUpWindow() override
     {
-        if (!uitest::Gui()) {
-            if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY"))
-                GTEST_SKIP() << uitest::GuiError();
-            FAIL() << uitest::GuiError();
-        }
-        platform::ui::FormOptions options;
-        options.clientWidth = 220;
-        options.clientHeight = 80;
-        options.position = uitest::PlaceForThisTest();
-        options.decorated = false;
-        form = uitest::Gui()->CreateForm(options);
-        owner.reset(new rtl::TComponent(nullptr));
-        scene = new TwzScene(owner.get());
-        scene->SetBounds(0, 0, 220, 80);
+        CreateWindow(220, 80);
         auto* root = new TwzBackground(owner.get());
         scene->AddObject(root);
         root->SetBounds(0, 0, 220, 80);
@@ -50,40 +37,10 @@ protected:
         memo->SetWordWrap(false);
         memo->SetParent(root);
         memo->SetText(u"Glyphforge");
-        scene->SetParentForm(form.get());
-        form->Show();
-        test::Raise(*form);
-        ASSERT_TRUE(
-            uitest::RunUntil([&] { return scene->HandleAllocated() && memo->GetContentPart() != nullptr; }));
-        Settle();
-    }
-    void TearDown() override
-    {
-        rtl::FreeAndNil(scene);
-        form.reset();
-        owner.reset();
-        if (uitest::Gui())
-            uitest::Gui()->ProcessMessages();
-    }
-    void Settle()
-    {
-        for (int i = 0; i < 3; ++i) {
-            test::Sync();
-            uitest::Gui()->ProcessMessages();
-        }
-    }
-    platform::ui::SceneHost& Host() { return *scene->GetHost(); }
-    void Press(const std::string& key, RawModifiers modifiers = {})
-    {
-        test::SendKey(Host(), true, key, modifiers);
-        test::SendKey(Host(), false, key, modifiers);
-        Settle();
+        ShowWindow([&] { return memo->GetContentPart() != nullptr; });
     }
     platform::ui::Clipboard& Clipboard() { return uitest::Gui()->GetClipboard(); }
 
-    std::unique_ptr<platform::ui::Form> form;
-    rtl::TOwned<rtl::TComponent> owner;
-    TwzScene* scene = nullptr;
     TwzMemo* memo = nullptr;
 };
 
@@ -97,32 +54,32 @@ TEST_F(MemoWindow, TypesAndCutsCopiesAndPastesThroughTheClipboard)
     Settle();
     ASSERT_EQ(scene->GetFocused(), memo);
     EXPECT_FALSE(memo->GetSelected());
-    Press("space");
-    Press("X");
-    Press("Return");
-    Press("2");
+    Type("space");
+    Type("X");
+    Type("Return");
+    Type("2");
     EXPECT_EQ(memo->GetText(), u"Glyphforge X\r\n2");
 
     const std::u16string foreign = u"Grüße \U0001D11E\r\nПривет";
     memo->SetText(foreign);
-    Press("a", { .ctrl = true });
+    Type("a", { .ctrl = true });
     EXPECT_EQ(memo->SelText(), foreign);
-    Press("c", { .ctrl = true });
+    Type("c", { .ctrl = true });
     // Line ends travel as the X clipboard writes them.
     EXPECT_EQ(Clipboard().GetText(), u"Grüße \U0001D11E\nПривет");
-    Press("x", { .ctrl = true });
+    Type("x", { .ctrl = true });
     EXPECT_EQ(memo->GetText(), u"");
     EXPECT_EQ(Clipboard().GetText(), u"Grüße \U0001D11E\nПривет");
 
     Clipboard().SetText(u"日本\n\U0001F600");
-    Press("v", { .ctrl = true });
+    Type("v", { .ctrl = true });
     EXPECT_EQ(memo->GetText(), u"日本\n\U0001F600");
     EXPECT_EQ(memo->LineCount(), 2);
     EXPECT_EQ(memo->GetCaretPosition(), (TwzCaretPosition { 1, 2 }));
     // Shift+Insert pastes as well, Ctrl+Z does nothing.
-    Press("End");
-    Press("Insert", { .shift = true });
+    Type("End");
+    Type("Insert", { .shift = true });
     EXPECT_EQ(memo->GetText(), u"日本\n\U0001F600日本\n\U0001F600");
-    Press("z", { .ctrl = true });
+    Type("z", { .ctrl = true });
     EXPECT_EQ(memo->GetText(), u"日本\n\U0001F600日本\n\U0001F600");
 }

@@ -9,8 +9,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/TestDriver.h"
 #include "platform/ui/Window.h"
-#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
+#include "tests/support/SceneWindow.h"
 #include "ui2d/TwzBackground.h"
 #include "ui2d/TwzResources.h"
 #include "ui2d/TwzScene.h"
@@ -46,19 +46,11 @@ using trackwindowtest::TChangeCounter;
 
 namespace {
 
-class TrackWindow : public ::testing::Test {
+class TrackWindow : public testsupport::SceneWindowTest<TwzScene> {
 protected:
-    void SetUp() override
+    void SetUpWindow() override
     {
-        if (!uitest::Gui())
-            GF_MISSING_DISPLAY(uitest::GuiError());
-        platform::ui::FormOptions options;
-        options.clientWidth = 200;
-        options.clientHeight = 60;
-        options.position = uitest::PlaceForThisTest();
-        options.decorated = false;
-        form = uitest::Gui()->CreateForm(options);
-        owner.reset(new rtl::TComponent(nullptr));
+        CreateWindow(200, 60);
         counter = new TChangeCounter(owner.get());
         auto* sheet = new TwzResources(owner.get());
         sheet->GetResource()->SetTextStr(rtl::Utf8ToUtf16("object TwzBackground\n"
@@ -70,8 +62,6 @@ protected:
                                                           "    end\n"
                                                           "  end\n"
                                                           "end\n"));
-        scene = new TwzScene(owner.get());
-        scene->SetBounds(0, 0, 200, 60);
         scene->SetStyle(sheet);
         auto* root = new TwzBackground(owner.get());
         scene->AddObject(root);
@@ -80,28 +70,8 @@ protected:
         track->SetBounds(20, 20, 100, 15);
         track->SetParent(root);
         track->OnChange.Bind<&TChangeCounter::Change>(counter);
-        scene->SetParentForm(form.get());
-        form->Show();
-        test::Raise(*form);
-        ASSERT_TRUE(uitest::RunUntil([&] { return scene->HandleAllocated() && track->Thumb() != nullptr; }));
-        Settle();
+        ShowWindow([&] { return track->Thumb() != nullptr; });
     }
-    void TearDown() override
-    {
-        rtl::FreeAndNil(scene);
-        form.reset();
-        owner.reset();
-        if (uitest::Gui())
-            uitest::Gui()->ProcessMessages();
-    }
-    void Settle()
-    {
-        for (int i = 0; i < 3; ++i) {
-            test::Sync();
-            uitest::Gui()->ProcessMessages();
-        }
-    }
-    platform::ui::SceneHost& Host() { return *scene->GetHost(); }
     /// Presses on the thumb at value 0 (window 20 ... 34), moves through `xs`, releases at the
     /// last.
     void Drag(std::initializer_list<double> xs)
@@ -120,9 +90,6 @@ protected:
         Settle();
     }
 
-    std::unique_ptr<platform::ui::Form> form;
-    rtl::TOwned<rtl::TComponent> owner;
-    TwzScene* scene = nullptr;
     TwzTrackBar* track = nullptr;
     TChangeCounter* counter = nullptr;
     int changesBeforeRelease = 0;

@@ -17,8 +17,9 @@
 #include "scene3d/ThvMaterial.h"
 #include "scene3d/ThvPosition.h"
 #include "scene3d/ThvScene.h"
-#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/SceneWindow.h"
 #include "tests/ui2d/TwzSceneWindowTestSupport.h"
 
 #include "platform/ui/Application.h"
@@ -41,23 +42,13 @@ using platform::ui::RawModifiers;
 using platform::ui::Rect;
 namespace test = platform::ui::test;
 using namespace scenewindowtest;
+using testsupport::Brightness;
 
 namespace {
 
-int Brightness(uint32_t c)
-{
-    return static_cast<int>(((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF)) / 3;
-}
-
 bool Near(uint32_t actual, uint32_t expected)
 {
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int a = static_cast<int>((actual >> shift) & 0xFF);
-        const int e = static_cast<int>((expected >> shift) & 0xFF);
-        if (std::abs(a - e) > 3)
-            return false;
-    }
-    return true;
+    return testsupport::ChannelsNear(actual, expected, 3, false);
 }
 
 // What the scene's root and the controls heard.
@@ -74,21 +65,12 @@ struct Recorder : rtl::TObject {
     }
 };
 
-class LayerWindow : public ::testing::Test {
+class LayerWindow : public testsupport::SceneWindowTest<ThvScene> {
 protected:
-    void SetUp() override
-    {
-        if (!uitest::Gui())
-            GF_MISSING_DISPLAY(uitest::GuiError());
-        TakeEvents();
-    }
+    void SetUpWindow() override { TakeEvents(); }
     void TearDown() override
     {
-        rtl::FreeAndNil(scene);
-        form.reset();
-        owner.reset();
-        if (uitest::Gui())
-            uitest::Gui()->ProcessMessages();
+        SceneWindowTest::TearDown();
         TakeEvents();
     }
 
@@ -96,26 +78,14 @@ protected:
     /// mouse over the empty view; returns once the scene painted.
     void Open(int32_t width, int32_t height)
     {
-        platform::ui::FormOptions options;
-        options.clientWidth = width;
-        options.clientHeight = height;
-        options.position = uitest::PlaceForThisTest();
-        options.decorated = false;
-        form = uitest::Gui()->CreateForm(options);
-        scene = new ThvScene(owner.get());
+        CreateWindow(width, height);
         scene->SetFillColor("#FF204060");
         scene->SetLighting(false);
-        scene->SetBounds(0, 0, width, height);
         view = new ThvVisualObject(owner.get());
         view->SetName("View");
         view->OnMouseDown.Bind<&Recorder::ViewDown>(&recorder);
         scene->AddObject(view);
-        scene->SetParentForm(form.get());
-        form->Show();
-        test::Raise(*form);
-        ASSERT_TRUE(
-            uitest::RunUntil([&] { return scene->HandleAllocated() && test::PaintCount(Host()) > 0; }));
-        Settle();
+        ShowWindow([&] { return test::PaintCount(Host()) > 0; });
     }
     /// A screen layer docked at the bottom, `height` high, filled dark grey, whose first root
     /// covers it and takes no mouse.
@@ -139,19 +109,6 @@ protected:
         control->SetBounds(x, y, w, h);
         return control;
     }
-    void Settle()
-    {
-        for (int i = 0; i < 3; ++i) {
-            test::Sync();
-            uitest::Gui()->ProcessMessages();
-        }
-    }
-    platform::ui::SceneHost& Host() { return *scene->GetHost(); }
-    uint32_t PixelAt(int32_t x, int32_t y)
-    {
-        const std::vector<uint32_t> pixels = test::ReadPixels(Host(), Rect { x, y, x + 1, y + 1 });
-        return pixels.empty() ? 0 : pixels.front();
-    }
     bool PixelBecomes(int32_t x, int32_t y, const std::function<bool(uint32_t)>& wanted)
     {
         return uitest::RunUntil([&] {
@@ -167,16 +124,7 @@ protected:
         test::SendButton(Host(), RawButtonEvent::Type::Release, 1, x, y, left, time + 50);
         Settle();
     }
-    void Type(const std::string& key)
-    {
-        test::SendKey(Host(), true, key);
-        test::SendKey(Host(), false, key);
-        Settle();
-    }
 
-    std::unique_ptr<platform::ui::Form> form;
-    rtl::TOwned<rtl::TComponent> owner { new rtl::TComponent(nullptr) };
-    ThvScene* scene = nullptr;
     ThvVisualObject* view = nullptr;
     ThvGUIObjectLayer* bar = nullptr;
     TwzVisualObject* panel = nullptr;

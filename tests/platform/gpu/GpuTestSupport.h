@@ -3,6 +3,7 @@
 #include "platform/gpu/Device.h"
 
 #include "tests/support/GpuVertex.h"
+#include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -72,16 +73,7 @@ struct Image {
 /// Per-channel comparison: exact hashes drift across driver versions.
 inline ::testing::AssertionResult Near(uint32_t actual, uint32_t expected, int tolerance = 2)
 {
-    for (int shift = 0; shift < 32; shift += 8) {
-        int a = int((actual >> shift) & 0xFF);
-        int e = int((expected >> shift) & 0xFF);
-        if (std::abs(a - e) > tolerance) {
-            char text[64];
-            std::snprintf(text, sizeof text, "pixel %08X, expected %08X", actual, expected);
-            return ::testing::AssertionFailure() << text;
-        }
-    }
-    return ::testing::AssertionSuccess();
+    return testsupport::PixelNear(actual, expected, tolerance);
 }
 
 /// Streams geometry through a pair of dynamic buffers, as the canvas does, and reads frames back.

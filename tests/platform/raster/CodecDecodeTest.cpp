@@ -1,4 +1,5 @@
 #include "platform/raster/codecs/ImageCodecs.h"
+#include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,9 @@ using namespace platform::raster;
 
 namespace {
 
+using testsupport::ChannelDistance;
+using testsupport::Hex;
+
 std::vector<uint8_t> ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -23,23 +27,6 @@ std::vector<uint8_t> ReadFile(const std::string& path)
 std::vector<uint8_t> Fixture(const std::string& name)
 {
     return ReadFile(std::string(GF_TEST_DATA) + "/" + name);
-}
-
-std::string Hex(uint32_t v)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", v);
-    return text;
-}
-
-int ChannelDistance(uint32_t a, uint32_t b)
-{
-    int worst = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int d = int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF);
-        worst = std::max(worst, d < 0 ? -d : d);
-    }
-    return worst;
 }
 
 template <class Expected>

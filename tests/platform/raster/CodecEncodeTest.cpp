@@ -1,4 +1,5 @@
 #include "platform/raster/codecs/ImageCodecs.h"
+#include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,9 @@ using namespace platform::raster;
 
 namespace {
 
+using testsupport::ChannelDistance;
+using testsupport::Hex;
+
 std::vector<uint8_t> ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -24,23 +28,6 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-std::string Hex(uint32_t v)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", v);
-    return text;
-}
-
-int ChannelDistance(uint32_t a, uint32_t b)
-{
-    int worst = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int d = int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF);
-        worst = std::max(worst, d < 0 ? -d : d);
-    }
-    return worst;
 }
 
 /// Straight colours compare fully only where they are visible.

@@ -1,4 +1,5 @@
 #include "platform/raster/codecs/ImageCodecs.h"
+#include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -13,20 +14,12 @@ using namespace platform::raster;
 
 namespace {
 
+using testsupport::ChannelDistance;
+
 std::vector<uint8_t> Fixture(const std::string& name)
 {
     std::ifstream in(std::string(GF_TEST_DATA) + "/" + name, std::ios::binary);
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-}
-
-int ChannelDistance(uint32_t a, uint32_t b)
-{
-    int worst = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int d = int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF);
-        worst = std::max(worst, d < 0 ? -d : d);
-    }
-    return worst;
 }
 
 bool AllNear(const Image& image, uint32_t colour, int tolerance)

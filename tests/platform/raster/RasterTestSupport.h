@@ -2,6 +2,7 @@
 
 #include "platform/raster/Graphics.h"
 #include "platform/raster/Surface.h"
+#include "tests/support/Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -16,35 +17,20 @@ namespace rastertest {
 
 using namespace platform::raster;
 
-constexpr int Alpha(uint32_t p)
-{
-    return int(p >> 24);
-}
-constexpr int Red(uint32_t p)
-{
-    return int((p >> 16) & 0xFF);
-}
-constexpr int Green(uint32_t p)
-{
-    return int((p >> 8) & 0xFF);
-}
-constexpr int Blue(uint32_t p)
-{
-    return int(p & 0xFF);
-}
+using testsupport::Alpha;
+using testsupport::Blue;
+using testsupport::Green;
+using testsupport::Red;
 
 inline ::testing::AssertionResult PixelNear(
     const Surface& s, int x, int y, uint32_t expected, int tolerance = 2)
 {
     const uint32_t p = s.Pixel(x, y);
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int a = int((p >> shift) & 0xFF), b = int((expected >> shift) & 0xFF);
-        if (std::abs(a - b) > tolerance) {
-            char text[96];
-            std::snprintf(text, sizeof text, "pixel (%d, %d) is %08X, expected %08X", x, y, unsigned(p),
-                unsigned(expected));
-            return ::testing::AssertionFailure() << text;
-        }
+    if (!testsupport::ChannelsNear(p, expected, tolerance)) {
+        char text[96];
+        std::snprintf(text, sizeof text, "pixel (%d, %d) is %08X, expected %08X", x, y, unsigned(p),
+            unsigned(expected));
+        return ::testing::AssertionFailure() << text;
     }
     return ::testing::AssertionSuccess();
 }

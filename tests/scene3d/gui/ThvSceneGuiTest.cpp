@@ -10,8 +10,9 @@
 #include "scene3d/ThvMaterial.h"
 #include "scene3d/ThvPosition.h"
 #include "scene3d/ThvShape.h"
-#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/SceneWindow.h"
 
 #include "platform/ui/Application.h"
 #include "platform/ui/PopupMenuComponent.h"
@@ -65,30 +66,15 @@ public:
 
 bool Near(uint32_t actual, uint32_t expected)
 {
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int a = static_cast<int>((actual >> shift) & 0xFF);
-        const int e = static_cast<int>((expected >> shift) & 0xFF);
-        if (std::abs(a - e) > 2)
-            return false;
-    }
-    return true;
+    return testsupport::ChannelsNear(actual, expected, 2);
 }
 
-class SceneWindow : public ::testing::Test {
+class SceneWindow : public testsupport::SceneWindowTest<ThvScene> {
 protected:
-    void SetUp() override
-    {
-        if (!uitest::Gui())
-            GF_MISSING_DISPLAY(uitest::GuiError());
-        TakeLog();
-    }
+    void SetUpWindow() override { TakeLog(); }
     void TearDown() override
     {
-        rtl::FreeAndNil(scene);
-        form.reset();
-        owner.reset();
-        if (uitest::Gui())
-            uitest::Gui()->ProcessMessages();
+        SceneWindowTest::TearDown();
         TakeLog();
     }
 
@@ -96,40 +82,17 @@ protected:
     /// cleared to #FF204060, unlit, with a root object; returns once the scene painted.
     void Open(int32_t formWidth, int32_t formHeight, int32_t width, int32_t height, bool layered = false)
     {
-        platform::ui::FormOptions options;
-        options.layered = layered;
-        options.clientWidth = formWidth;
-        options.clientHeight = formHeight;
-        options.position = uitest::PlaceForThisTest();
-        options.decorated = false;
-        form = uitest::Gui()->CreateForm(options);
-        scene = new ThvScene(owner.get());
+        CreateWindow(formWidth, formHeight, width, height, layered);
         scene->SetFillColor("#FF204060");
         scene->SetLighting(false);
-        scene->SetBounds(0, 0, width, height);
-        scene->SetTransparency(layered);
         root = new TProbe(owner.get());
         root->SetName("Root");
         root->box = false;
         root->SetHitTest(false);
         scene->AddObject(root);
-        scene->SetParentForm(form.get());
-        form->Show();
-        test::Raise(*form);
-        ASSERT_TRUE(
-            uitest::RunUntil([&] { return scene->HandleAllocated() && test::PaintCount(Host()) > 0; }));
-        Settle();
+        ShowWindow([&] { return test::PaintCount(Host()) > 0; });
         TakeLog();
     }
-    /// Handles what is pending, including what the X server still sends back.
-    void Settle()
-    {
-        test::Sync();
-        uitest::Gui()->ProcessMessages();
-        test::Sync();
-        uitest::Gui()->ProcessMessages();
-    }
-    platform::ui::SceneHost& Host() { return *scene->GetHost(); }
     TSolid* Solid(float x, float y, float size, const char* color)
     {
         auto* solid = new TSolid(owner.get());
@@ -153,11 +116,6 @@ protected:
         probe->SetHeight(h);
         return probe;
     }
-    uint32_t PixelAt(int32_t x, int32_t y)
-    {
-        const std::vector<uint32_t> pixels = test::ReadPixels(Host(), Rect { x, y, x + 1, y + 1 });
-        return pixels.empty() ? 0 : pixels.front();
-    }
     Lines Events()
     {
         Lines kept;
@@ -167,9 +125,6 @@ protected:
         return kept;
     }
 
-    std::unique_ptr<platform::ui::Form> form;
-    rtl::TOwned<rtl::TComponent> owner { new rtl::TComponent(nullptr) };
-    ThvScene* scene = nullptr;
     TProbe* root = nullptr;
 };
 

@@ -7,8 +7,9 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/TestDriver.h"
 #include "platform/ui/Window.h"
-#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/SceneWindow.h"
 #include "tests/ui2d/TwzSceneWindowTestSupport.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/TwzControl.h"
@@ -23,6 +24,7 @@ using platform::ui::RawButtonEvent;
 using platform::ui::Rect;
 namespace test = platform::ui::test;
 using namespace scenewindowtest;
+using testsupport::Brightness;
 
 namespace {
 
@@ -73,66 +75,20 @@ public:
 [[maybe_unused]] ::testing::Environment* const kModules
     = ::testing::AddGlobalTestEnvironment(new ModulesEnvironment);
 
-int Brightness(uint32_t c)
-{
-    return static_cast<int>(((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF)) / 3;
-}
-
-class StyledButtonWindow : public ::testing::Test {
+class StyledButtonWindow : public testsupport::SceneWindowTest<TwzScene> {
 protected:
-    void SetUp() override
-    {
-        if (!uitest::Gui())
-            GF_MISSING_DISPLAY(uitest::GuiError());
-    }
     void TearDown() override
     {
-        rtl::FreeAndNil(scene);
-        form.reset();
-        owner.reset();
-        if (uitest::Gui())
-            uitest::Gui()->ProcessMessages();
+        SceneWindowTest::TearDown();
         TakeEvents();
     }
-    void Settle()
-    {
-        for (int i = 0; i < 3; ++i) {
-            test::Sync();
-            uitest::Gui()->ProcessMessages();
-        }
-    }
-    /// Lets the loop run for `ms` milliseconds (animations advance meanwhile).
-    void Linger(uint32_t ms)
-    {
-        bool waited = false;
-        const uint32_t wait = uitest::Gui()->StartTimer(ms, [&](uint32_t) { waited = true; });
-        ASSERT_TRUE(uitest::RunUntil([&] { return waited; }));
-        uitest::Gui()->StopTimer(wait);
-        Settle();
-    }
-    uint32_t PixelAt(int32_t x, int32_t y)
-    {
-        const std::vector<uint32_t> pixels = test::ReadPixels(*scene->GetHost(), Rect { x, y, x + 1, y + 1 });
-        return pixels.empty() ? 0 : pixels.front();
-    }
-
-    std::unique_ptr<platform::ui::Form> form;
-    rtl::TOwned<rtl::TComponent> owner { new rtl::TComponent(nullptr) };
-    TwzScene* scene = nullptr;
 };
 
 } // namespace
 
 TEST_F(StyledButtonWindow, NormalHoverAndPressedLooks)
 {
-    platform::ui::FormOptions options;
-    options.clientWidth = 160;
-    options.clientHeight = 80;
-    options.position = uitest::PlaceForThisTest();
-    options.decorated = false;
-    form = uitest::Gui()->CreateForm(options);
-    scene = new TwzScene(owner.get());
-    scene->SetBounds(0, 0, 160, 80);
+    CreateWindow(160, 80);
     auto* root = new TBox(owner.get());
     root->color = 0xFF2B2B2B;
     root->SetHitTest(false);
@@ -140,10 +96,7 @@ TEST_F(StyledButtonWindow, NormalHoverAndPressedLooks)
     auto* button = new TwzStylePressButton(owner.get());
     root->AddObject(button);
     button->SetBounds(40, 27, 73, 26);
-    scene->SetParentForm(form.get());
-    form->Show();
-    test::Raise(*form);
-    ASSERT_TRUE(uitest::RunUntil([&] { return scene->HandleAllocated() && root->paints > 0; }));
+    ASSERT_NO_FATAL_FAILURE(ShowWindow([&] { return root->paints > 0; }));
     Linger(50);
 
     ASSERT_NE(button->GetAppliedStyle(), nullptr) << "styled for its first paint";
@@ -155,19 +108,19 @@ TEST_F(StyledButtonWindow, NormalHoverAndPressedLooks)
     EXPECT_NEAR(Brightness(PixelAt(44, 50)), 0x32, 8) << "the gradient darkens downwards";
     EXPECT_NEAR(Brightness(PixelAt(20, 10)), 0x2B, 2) << "outside the button";
 
-    test::SendMotion(*scene->GetHost(), 60, 40);
+    test::SendMotion(Host(), 60, 40);
     Linger(400);
     ASSERT_TRUE(button->GetIsMouseOver());
     const uint32_t hover = PixelAt(x, y);
     EXPECT_GT(Brightness(hover), Brightness(normal) + 20) << std::hex << hover << " after " << normal;
 
-    test::SendButton(*scene->GetHost(), RawButtonEvent::Type::Press, 1, 60, 40);
+    test::SendButton(Host(), RawButtonEvent::Type::Press, 1, 60, 40);
     Linger(400);
     ASSERT_TRUE(button->GetIsPressed());
     const uint32_t pressed = PixelAt(x, y);
     EXPECT_LT(Brightness(pressed), Brightness(normal)) << std::hex << pressed << " after " << normal;
 
-    test::SendButton(*scene->GetHost(), RawButtonEvent::Type::Release, 1, 60, 40);
+    test::SendButton(Host(), RawButtonEvent::Type::Release, 1, 60, 40);
     Linger(400);
     EXPECT_NEAR(Brightness(PixelAt(x, y)), Brightness(hover), 6) << "back to the hover look";
 }

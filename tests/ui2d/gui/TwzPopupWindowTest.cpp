@@ -6,8 +6,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/TestDriver.h"
 #include "platform/ui/Window.h"
-#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
+#include "tests/support/SceneWindow.h"
 #include "tests/ui2d/TwzSceneWindowTestSupport.h"
 #include "ui2d/TwzPopup.h"
 #include "ui2d/TwzScene.h"
@@ -29,29 +29,13 @@ namespace {
 constexpr uint32_t kRootColor = 0xFF204060;
 constexpr uint32_t kRed = 0xFFFF0000;
 
-class PopupWindow : public ::testing::Test {
+class PopupWindow : public testsupport::SceneWindowTest<TwzScene> {
 protected:
-    void SetUp() override
-    {
-        if (!uitest::Gui())
-            GF_MISSING_DISPLAY(uitest::GuiError());
-        TakeEvents();
-    }
+    void SetUpWindow() override { TakeEvents(); }
     void TearDown() override
     {
-        rtl::FreeAndNil(scene);
-        form.reset();
-        owner.reset();
-        if (uitest::Gui())
-            uitest::Gui()->ProcessMessages();
+        SceneWindowTest::TearDown();
         TakeEvents();
-    }
-    void Settle()
-    {
-        for (int i = 0; i < 3; ++i) {
-            test::Sync();
-            uitest::Gui()->ProcessMessages();
-        }
     }
     bool Press(platform::ui::SceneHost& host, double x, double y)
     {
@@ -71,9 +55,6 @@ protected:
         Settle();
     }
 
-    std::unique_ptr<platform::ui::Form> form;
-    rtl::TOwned<rtl::TComponent> owner { new rtl::TComponent(nullptr) };
-    TwzScene* scene = nullptr;
     TBox* root = nullptr;
     TBox* target = nullptr;
     TwzPopup* popup = nullptr;
@@ -84,14 +65,7 @@ protected:
 
 TEST_F(PopupWindow, OpensBelowItsTargetAndClosesOnEscAndOnPressesElsewhere)
 {
-    platform::ui::FormOptions options;
-    options.clientWidth = 240;
-    options.clientHeight = 160;
-    options.position = uitest::PlaceForThisTest();
-    options.decorated = false;
-    form = uitest::Gui()->CreateForm(options);
-    scene = new TwzScene(owner.get());
-    scene->SetBounds(0, 0, 240, 160);
+    CreateWindow(240, 160);
     root = new TBox(owner.get());
     root->color = kRootColor;
     root->SetHitTest(false);
@@ -109,11 +83,7 @@ TEST_F(PopupWindow, OpensBelowItsTargetAndClosesOnEscAndOnPressesElsewhere)
     content->color = kRed;
     popup->AddObject(content);
     content->SetBounds(0, 0, 60, 40);
-    scene->SetParentForm(form.get());
-    form->Show();
-    test::Raise(*form);
-    ASSERT_TRUE(uitest::RunUntil([&] { return scene->HandleAllocated() && root->paints > 0; }));
-    Settle();
+    ASSERT_NO_FATAL_FAILURE(ShowWindow([&] { return root->paints > 0; }));
     platform::ui::SceneHost& main = *scene->GetHost();
 
     // Below the target, as a popup window showing the popup's content.

@@ -16,7 +16,6 @@
 #include "platform/ui/TestDriver.h"
 #include "platform/ui/Window.h"
 #include "scene3d/ThvPosition.h"
-#include "tests/MissingDisplay.h"
 #include "tests/platform/ui/gui/GtkFixture.h"
 #include "tests/scene3d/ThvSceneTestSupport.h"
 #include "tests/ui2d/TwzSceneWindowTestSupport.h"
@@ -26,6 +25,8 @@
 
 #include "tests/support/ClickLog.h"
 #include "tests/support/ModulesEnvironment.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/SceneWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -44,13 +45,7 @@ namespace {
 // Every module of the program, the GPU layer on its software renderer.
 bool Near(uint32_t actual, uint32_t expected)
 {
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int a = static_cast<int>((actual >> shift) & 0xFF);
-        const int e = static_cast<int>((expected >> shift) & 0xFF);
-        if (std::abs(a - e) > 2)
-            return false;
-    }
-    return true;
+    return testsupport::ChannelsNear(actual, expected, 2, false);
 }
 
 constexpr uint32_t kRootColor = 0xFF204060;
@@ -58,21 +53,12 @@ constexpr uint32_t kRed = 0xFFFF0000;
 constexpr uint32_t kGreen = 0xFF00FF00;
 constexpr uint32_t kBlue = 0xFF0000FF;
 
-class SceneWindow : public ::testing::Test {
+class SceneWindow : public testsupport::SceneWindowTest<TwzScene> {
 protected:
-    void SetUp() override
-    {
-        if (!uitest::Gui())
-            GF_MISSING_DISPLAY(uitest::GuiError());
-        TakeEvents();
-    }
+    void SetUpWindow() override { TakeEvents(); }
     void TearDown() override
     {
-        rtl::FreeAndNil(scene);
-        form.reset();
-        owner.reset();
-        if (uitest::Gui())
-            uitest::Gui()->ProcessMessages();
+        SceneWindowTest::TearDown();
         TakeEvents();
     }
 
@@ -80,26 +66,13 @@ protected:
     /// paints kRootColor unless the scene is transparent; returns once the scene painted.
     void Open(int32_t width, int32_t height, bool transparent = false)
     {
-        platform::ui::FormOptions options;
-        options.layered = transparent;
-        options.clientWidth = width;
-        options.clientHeight = height;
-        options.position = uitest::PlaceForThisTest();
-        options.decorated = false;
-        form = uitest::Gui()->CreateForm(options);
-        scene = new TwzScene(owner.get());
-        scene->SetBounds(0, 0, width, height);
-        scene->SetTransparency(transparent);
+        CreateWindow(width, height, transparent);
         root = new TBox(owner.get());
         root->SetName("Root");
         root->color = transparent ? 0 : kRootColor;
         root->SetHitTest(false);
         scene->AddObject(root);
-        scene->SetParentForm(form.get());
-        form->Show();
-        test::Raise(*form);
-        ASSERT_TRUE(uitest::RunUntil([&] { return scene->HandleAllocated() && root->paints > 0; }));
-        Settle();
+        ShowWindow([&] { return root->paints > 0; });
     }
     TBox* Box(
         const std::string& name, float x, float y, float w, float h, uint32_t color, TBox* parent = nullptr)
@@ -111,29 +84,6 @@ protected:
         box->SetBounds(x, y, w, h);
         return box;
     }
-    /// Handles what is pending, including what the X server still sends back.
-    void Settle()
-    {
-        for (int i = 0; i < 3; ++i) {
-            test::Sync();
-            uitest::Gui()->ProcessMessages();
-        }
-    }
-    /// Lets the loop run for a while, so a paint that should not come would have come.
-    void Linger(uint32_t ms)
-    {
-        bool waited = false;
-        const uint32_t wait = uitest::Gui()->StartTimer(ms, [&](uint32_t) { waited = true; });
-        ASSERT_TRUE(uitest::RunUntil([&] { return waited; }));
-        uitest::Gui()->StopTimer(wait);
-        Settle();
-    }
-    platform::ui::SceneHost& Host() { return *scene->GetHost(); }
-    uint32_t PixelAt(int32_t x, int32_t y)
-    {
-        const std::vector<uint32_t> pixels = test::ReadPixels(Host(), Rect { x, y, x + 1, y + 1 });
-        return pixels.empty() ? 0 : pixels.front();
-    }
     void Click(double x, double y, const RawModifiers& modifiers = {})
     {
         test::SendMotion(Host(), x, y, modifiers);
@@ -142,9 +92,6 @@ protected:
         Settle();
     }
 
-    std::unique_ptr<platform::ui::Form> form;
-    rtl::TOwned<rtl::TComponent> owner { new rtl::TComponent(nullptr) };
-    TwzScene* scene = nullptr;
     TBox* root = nullptr;
 };
 

@@ -2,7 +2,7 @@
 // bound by name, the scenes it owns filling the client area and following its size, modal
 // runs ended by the modal result, and OnCreate/OnDestroy around the components' life.
 
-#include "app/AppForm.h"
+#include "forms/AppForm.h"
 #include "app/Modules.h"
 
 #include "ui2d/TwzScene.h"

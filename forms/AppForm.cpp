@@ -1,4 +1,4 @@
-#include "app/AppForm.h"
+#include "forms/AppForm.h"
 
 #include "graphics/ObjectText.h"
 #include "scene3d/ThvScene.h"
