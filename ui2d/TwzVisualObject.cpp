@@ -286,6 +286,9 @@ void TwzVisualObject::SetVisible(bool value)
     if (m_visible && scene)
         scene->AddUpdateRect(GetUpdateRect());
     m_visible = value;
+    // The images of the ancestors' effects show this object, or no longer do.
+    for (TwzVisualObject* ancestor = RealVisualParent(); ancestor; ancestor = ancestor->RealVisualParent())
+        ancestor->m_effectsDirty = true;
     if (!IsLoading() && m_align != vaNone)
         RealignParent();
     if (m_visible) {

@@ -62,6 +62,7 @@ TwzMatrix TwzVisualObject::GetAbsoluteMatrix()
 {
     if (!m_absoluteMatrixDirty)
         return m_absoluteMatrix;
+    const TwzMatrix before = m_absoluteMatrix;
     if (TwzVisualObject* parent = VisualParent())
         m_absoluteMatrix = MatrixMultiply(
             MatrixMultiply(m_localMatrix, parent->GetChildrenMatrix()), parent->GetAbsoluteMatrix());
@@ -70,7 +71,11 @@ TwzMatrix TwzVisualObject::GetAbsoluteMatrix()
     m_absoluteMatrixDirty = false;
     // Recomputed only when first asked after a move: that is when the new area is known.
     if (!m_paintingToCanvas) {
-        m_effectsDirty = true;
+        // A layout that puts the object back where it was (a memo's style copy, laid out
+        // again for each typed character) keeps the effects' images, rather than rendering
+        // and blurring the object again.
+        if (m_absoluteMatrix != before)
+            m_effectsDirty = true;
         InvalidateObject();
     }
     return m_absoluteMatrix;

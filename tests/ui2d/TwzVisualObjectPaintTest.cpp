@@ -586,10 +586,31 @@ TEST_F(VisualPaint, EffectImagesAreReusedUntilMarked)
     PaintAll();
     EXPECT_EQ(glow->renders, 3) << "marked by the effect";
 
+    // Matrices rebuilt as they were (a layout that puts everything back where it was, as a
+    // control's style copy is laid out again after each edit) leave the image as it is.
+    root->RecalcAbsolute();
+    box->SetBounds(20, 24, 16, 16);
+    box->GetPosition()->SetPoint({ 20, 24 });
+    PaintAll();
+    EXPECT_EQ(glow->renders, 3) << "nothing moved";
+    EXPECT_EQ(Hex(Pixel(18, 32)), Hex(kGreen));
+    root->GetScale()->SetX(1.5f);
+    PaintAll();
+    EXPECT_EQ(glow->renders, 4) << "scaled with its parent";
+    root->GetScale()->SetX(1);
+    PaintAll();
+    EXPECT_EQ(glow->renders, 5) << "scaled back";
+    TBox* spot = Box(box, { 2, 2, 4, 4 }, kBlue);
+    PaintAll();
+    EXPECT_EQ(glow->renders, 6) << "a child added";
+    spot->SetVisible(false);
+    PaintAll();
+    EXPECT_EQ(glow->renders, 7) << "a child hidden";
+
     glow->disablePaint = true;
     PaintAll();
     PaintAll();
-    EXPECT_EQ(glow->renders, 5) << "an image that replaces the object is rendered every time";
+    EXPECT_EQ(glow->renders, 9) << "an image that replaces the object is rendered every time";
 }
 
 TEST_F(VisualPaint, SeveralEffectsEachKeepTheirOwnImage)
