@@ -23,15 +23,6 @@ using platform::ui::ShiftState;
 // lay out more than this, so a pasted megabyte costs no more per paint than a screenful.
 constexpr int32_t kMaxShownChars = 4096;
 
-/// Exactly these modifiers among Shift, Ctrl, Alt and Meta.
-bool ModifiersAre(ShiftState shift, std::initializer_list<ShiftFlag> flags)
-{
-    constexpr uint16_t kModifiers = static_cast<uint16_t>(ShiftFlag::Shift)
-        | static_cast<uint16_t>(ShiftFlag::Ctrl) | static_cast<uint16_t>(ShiftFlag::Alt)
-        | static_cast<uint16_t>(ShiftFlag::Meta);
-    return (shift.Bits() & kModifiers) == ShiftState(flags).Bits();
-}
-
 /// The selection length after its moving end went `moved` further: the fixed end stays.
 int32_t MovedLength(int32_t length, int32_t moved)
 {
@@ -44,6 +35,45 @@ platform::ui::Clipboard* TextClipboard()
     return app ? &app->GetClipboard() : nullptr;
 }
 
+} // namespace
+
+// ---- editing shared by the text editors ----------------------------------------------------
+
+int32_t WordStart(std::u16string_view text, int32_t position)
+{
+    int32_t col = std::clamp(position, 0, static_cast<int32_t>(text.size()));
+    bool passedWord = false;
+    while (col > 0 && (text[static_cast<size_t>(col - 1)] != u' ' || !passedWord)) {
+        if (text[static_cast<size_t>(col - 1)] != u' ')
+            passedWord = true;
+        --col;
+    }
+    return col;
+}
+
+int32_t WordEnd(std::u16string_view text, int32_t position)
+{
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t col = std::clamp(position, 0, length);
+    bool space = false;
+    bool word = false;
+    while (col + 2 <= length) {
+        const char16_t c = text[static_cast<size_t>(col)];
+        if (c != u' ' && space && word)
+            break;
+        if (c == u' ') {
+            space = true;
+        } else {
+            word = true;
+            space = false;
+        }
+        ++col;
+    }
+    if (!space)
+        ++col;
+    return col;
+}
+
 std::u16string ClipboardText()
 {
     platform::ui::Clipboard* clipboard = TextClipboard();
@@ -52,7 +82,23 @@ std::u16string ClipboardText()
     return clipboard->GetText().value_or(std::u16string());
 }
 
-} // namespace
+void CopyTextToClipboard(std::u16string_view text)
+{
+    if (text.empty())
+        return;
+    if (platform::ui::Clipboard* clipboard = TextClipboard())
+        clipboard->SetText(text);
+}
+
+bool ModifiersAre(ShiftState shift, std::initializer_list<ShiftFlag> flags)
+{
+    constexpr uint16_t kModifiers = static_cast<uint16_t>(ShiftFlag::Shift)
+        | static_cast<uint16_t>(ShiftFlag::Ctrl) | static_cast<uint16_t>(ShiftFlag::Alt)
+        | static_cast<uint16_t>(ShiftFlag::Meta);
+    return (shift.Bits() & kModifiers) == ShiftState(flags).Bits();
+}
+
+// ---- the single-line editor ------------------------------------------------------------------
 
 TextEditor::TextEditor(rtl::TComponent& host)
     : m_host(host)
@@ -105,21 +151,6 @@ void TextEditor::SetSelLength(int32_t value)
         return;
     m_selLength = value;
     EditInvalidate();
-}
-
-bool TextEditor::SplitsPair(int64_t position) const
-{
-    return SplitsUnitPair(m_text, position);
-}
-
-int32_t TextEditor::NextPosition(int32_t position) const
-{
-    return SplitsPair(int64_t(position) + 1) ? position + 2 : position + 1;
-}
-
-int32_t TextEditor::PreviousPosition(int32_t position) const
-{
-    return SplitsPair(int64_t(position) - 1) ? position - 2 : position - 1;
 }
 
 void TextEditor::SetCaretPosition(int32_t position)
@@ -185,11 +216,7 @@ void TextEditor::DeleteSelection()
 
 void TextEditor::CopyToClipboard()
 {
-    const std::u16string selected = GetSelText();
-    if (selected.empty())
-        return;
-    if (platform::ui::Clipboard* clipboard = TextClipboard())
-        clipboard->SetText(selected);
+    CopyTextToClipboard(GetSelText());
 }
 
 void TextEditor::CutToClipboard()
@@ -215,36 +242,12 @@ void TextEditor::SelectAll()
 
 int32_t TextEditor::WordStart(int32_t position) const
 {
-    int32_t col = std::clamp(position, 0, Length());
-    bool passedWord = false;
-    while (col > 0 && (m_text[static_cast<size_t>(col - 1)] != u' ' || !passedWord)) {
-        if (m_text[static_cast<size_t>(col - 1)] != u' ')
-            passedWord = true;
-        --col;
-    }
-    return col;
+    return controls::WordStart(m_text, position);
 }
 
 int32_t TextEditor::WordEnd(int32_t position) const
 {
-    int32_t col = std::clamp(position, 0, Length());
-    bool space = false;
-    bool word = false;
-    while (col + 2 <= Length()) {
-        const char16_t c = m_text[static_cast<size_t>(col)];
-        if (c != u' ' && space && word)
-            break;
-        if (c == u' ') {
-            space = true;
-        } else {
-            word = true;
-            space = false;
-        }
-        ++col;
-    }
-    if (!space)
-        ++col;
-    return col;
+    return controls::WordEnd(m_text, position);
 }
 
 // ---- measuring -----------------------------------------------------------------------------
@@ -494,23 +497,10 @@ void TextEditor::EditKeyDown(uint16_t& key, char16_t& keyChar, ShiftState shift)
         EditInvalidate();
     }
 
-    // A character outside the basic plane arrives as two units: it goes in whole once both
-    // are here, and a half without its partner is dropped.
-    std::u16string_view typed;
-    char16_t units[2] = { keyChar, 0 };
-    if (keyChar != 0 && IsHighSurrogate(keyChar)) {
-        m_pendingHighSurrogate = keyChar;
-    } else if (keyChar != 0 && IsLowSurrogate(keyChar)) {
-        units[0] = std::exchange(m_pendingHighSurrogate, 0);
-        units[1] = keyChar;
-        if (units[0] != 0)
-            typed = std::u16string_view(units, 2);
-    } else {
-        if (keyChar != 0 || key != 0)
-            m_pendingHighSurrogate = 0;
-        if (keyChar > 31)
-            typed = std::u16string_view(units, 1);
-    }
+    // A character outside the basic plane goes in whole once both its halves are here.
+    std::u16string typed(m_typed.Take(key, keyChar));
+    if (typed.size() == 1 && typed[0] <= 31)
+        typed.clear(); // a control character
     if (!typed.empty() && !m_readOnly) {
         InsertText(typed);
         if (!alive)

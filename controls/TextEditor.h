@@ -1,9 +1,11 @@
 #pragma once
 
+#include "controls/TextUnits.h"
 #include "graphics/TwzCanvas.h"
 #include "platform/ui/Types.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +19,22 @@ class PopupMenu;
 }
 
 namespace controls {
+
+// ---- editing shared by the text editors (the text boxes and the memo) -------------------------
+
+/// Start of the word at or before `position` of `text`; only the space character separates
+/// words.
+[[nodiscard]] int32_t WordStart(std::u16string_view text, int32_t position);
+/// Start of the next word after `position` of `text`, or the end of the text.
+[[nodiscard]] int32_t WordEnd(std::u16string_view text, int32_t position);
+/// The clipboard's text; empty without an application or without text on the clipboard.
+[[nodiscard]] std::u16string ClipboardText();
+/// Puts a text that is not empty on the clipboard (which takes UTF-8: a lone surrogate
+/// reaches it as U+FFFD).
+void CopyTextToClipboard(std::u16string_view text);
+/// Exactly these modifiers among Shift, Ctrl, Alt and Meta (mouse buttons do not count).
+[[nodiscard]] bool ModifiersAre(
+    platform::ui::ShiftState shift, std::initializer_list<platform::ui::ShiftFlag> flags);
 
 /// Where the edited line lies in its host's coordinates: the left edge and width of the
 /// area the text is laid out in, and how a text narrower than that area is placed.
@@ -150,10 +168,10 @@ private:
     [[nodiscard]] int32_t Length() const { return static_cast<int32_t>(m_text.size()); }
     /// `position` lies between the CR and the LF of a line break or inside a surrogate pair,
     /// which are never split.
-    [[nodiscard]] bool SplitsPair(int64_t position) const;
+    [[nodiscard]] bool SplitsPair(int64_t position) const { return SplitsUnitPair(m_text, position); }
     /// The caret place one character after / before `position`, a pair being one character.
-    [[nodiscard]] int32_t NextPosition(int32_t position) const;
-    [[nodiscard]] int32_t PreviousPosition(int32_t position) const;
+    [[nodiscard]] int32_t NextPosition(int32_t position) const { return NextPlace(m_text, position); }
+    [[nodiscard]] int32_t PreviousPosition(int32_t position) const { return PreviousPlace(m_text, position); }
     /// The characters `from` (1-based) through `to`, empty when `to` < `from`.
     [[nodiscard]] std::u16string_view Span(int32_t from, int32_t to) const;
     void RemoveAt(int32_t index, int32_t count);
@@ -169,7 +187,7 @@ private:
     int32_t m_selLength = 0;
     int32_t m_caret = 0;
     int32_t m_firstVisible = 1;
-    char16_t m_pendingHighSurrogate = 0; // the first half of a character being typed
+    TypedCharacters m_typed;
     bool m_pressed = false;
     bool m_modified = false;
     bool m_password = false;

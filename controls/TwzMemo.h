@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/TextUnits.h"
 #include "controls/TwzScrollBox.h"
 #include "graphics/TwzCanvas.h"
 #include "graphics/TwzWideStrings.h"
@@ -187,7 +188,7 @@ public:
     /// In the memo's coordinates, one rectangle per selected line in view.
     [[nodiscard]] virtual std::vector<TwzRect> GetSelectionRects();
 
-    // ---- editing (TwzMemoEdit.cpp) ------------------------------------------------------------
+    // ---- editing (TwzMemoEdit.cpp) --------------------------------------------------------
     void InsertText(TwzCaretPosition p, std::u16string_view s, TwzEditOptions options);
     void DeleteText(TwzCaretPosition p, int32_t count, TwzEditOptions options);
     void InsertLine(int32_t index, const std::u16string& s);
@@ -325,10 +326,7 @@ private:
     /// Realigns the memo unless Lines is between BeginUpdate and EndUpdate.
     void Realign();
     [[nodiscard]] bool IsDesigned() const;
-    [[nodiscard]] std::u16string ClipboardText();
     void SetLinesUpdating(bool value);
-    /// The canvas measures text otherwise than when the lines were measured.
-    [[nodiscard]] bool MeasuresOtherwise();
     /// Gives the canvas the memo's font.
     void ApplyFont(TwzCanvas& canvas);
     /// Left edge offset of a line `lineWidth` wide for TextAlign.
@@ -362,7 +360,7 @@ private:
     int32_t m_widestLine = 0;
     TwzTextAlign m_textAlign = wzTextAlignNear;
     TEditCharCase m_charCase = ecNormal;
-    char16_t m_pendingHighSurrogate = 0;
+    controls::TypedCharacters m_typed;
     bool m_modified = false;
     bool m_rebuildOnSet = true;
     bool m_mouseSelecting = false;
@@ -373,10 +371,7 @@ private:
     bool m_selected = false;
     bool m_linesUpdating = false;
     bool m_linesMeasured = false; // the line table was built with a canvas
-    const TwzCanvas* m_fontCanvas = nullptr; // the canvas last given the font (compared only)
-    bool m_relayoutPosted = false; // a layout after the paint that found stale widths
     float m_wrapWidth = 0; // the content width the line table was wrapped for
-    float m_measuringProbe = 0; // a short text's width when the lines were measured
 };
 
 /// A memo whose look comes from "hudmemostyle".

@@ -3,6 +3,7 @@
 
 #include "controls/TwzMemo.h"
 
+#include "controls/TextEditor.h"
 #include "controls/TextUnits.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/Numbers.h"
@@ -85,21 +86,12 @@ void TwzMemo::DeleteText(TwzCaretPosition p, int32_t count, TwzEditOptions optio
     int32_t n = std::clamp(count, 0, std::max(0, length - b + 1));
     if (n > 0) {
         // Neither a break pair nor a surrogate pair loses one half.
-        const int32_t last = b + n - 1;
-        if (last < length) {
-            const char16_t a = text[static_cast<size_t>(last) - 1];
-            const char16_t next = text[static_cast<size_t>(last)];
-            if ((a == u'\r' && next == u'\n') || (IsHighSurrogate(a) && IsLowSurrogate(next)))
-                ++n;
-        }
-        if (b > 1 && b <= length) {
-            const char16_t first = text[static_cast<size_t>(b) - 1];
-            const char16_t before = text[static_cast<size_t>(b) - 2];
-            if ((first == u'\n' && before == u'\r') || (IsLowSurrogate(first) && IsHighSurrogate(before))) {
-                ++n;
-                --b;
-                p = IndexToPos(b - 1);
-            }
+        if (controls::SplitsUnitPair(text, b + n - 1))
+            ++n;
+        if (controls::SplitsUnitPair(text, b - 1)) {
+            ++n;
+            --b;
+            p = IndexToPos(b - 1);
         }
     }
     bool stored = false;
@@ -165,22 +157,9 @@ void TwzMemo::Change()
 
 // ---- clipboard ---------------------------------------------------------------------------------
 
-std::u16string TwzMemo::ClipboardText()
-{
-    platform::ui::Application* app = platform::ui::Application::TryCurrent();
-    if (!app)
-        return {};
-    std::optional<std::u16string> text = app->GetClipboard().GetText();
-    return text ? std::move(*text) : std::u16string {};
-}
-
 void TwzMemo::CopyToClipboard()
 {
-    const std::u16string text = SelText();
-    platform::ui::Application* app = platform::ui::Application::TryCurrent();
-    // The clipboard takes UTF-8: a lone surrogate reaches it as U+FFFD.
-    if (!text.empty() && app)
-        app->GetClipboard().SetText(text);
+    controls::CopyTextToClipboard(SelText());
 }
 
 void TwzMemo::CutToClipboard()
@@ -203,7 +182,7 @@ void TwzMemo::PasteFromClipboard()
     if (m_readOnly)
         return;
     rtl::Watch<TwzMemo> self(this);
-    const std::u16string text = ClipboardText();
+    const std::u16string text = controls::ClipboardText();
     // Reading the clipboard may run other handlers.
     if (!self || m_readOnly)
         return;
@@ -260,7 +239,7 @@ void TwzMemo::UpdatePopupMenu()
     enable(kUndoCaption, !m_undo->Empty() && !m_readOnly);
     enable(kCutCaption, !selected.empty() && !m_readOnly);
     enable(kCopyCaption, !selected.empty());
-    enable(kPasteCaption, !m_readOnly && !ClipboardText().empty());
+    enable(kPasteCaption, !m_readOnly && !controls::ClipboardText().empty());
     enable(kDeleteCaption, !selected.empty() && !m_readOnly);
     enable(kSelectAllCaption, selected != m_text);
 }
@@ -391,11 +370,8 @@ void TwzMemo::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
     if (!self)
         return;
 
-    // Shortcuts: Ctrl alone (mouse buttons do not count).
-    const uint16_t modifiers = static_cast<uint16_t>(shift.Bits()
-        & (static_cast<uint16_t>(ShiftFlag::Shift) | static_cast<uint16_t>(ShiftFlag::Alt)
-            | static_cast<uint16_t>(ShiftFlag::Ctrl) | static_cast<uint16_t>(ShiftFlag::Meta)));
-    if (modifiers == static_cast<uint16_t>(ShiftFlag::Ctrl) && keyChar != 0) {
+    // Shortcuts: Ctrl alone.
+    if (controls::ModifiersAre(shift, { ShiftFlag::Ctrl }) && keyChar != 0) {
         bool shortcut = true;
         switch (keyChar) {
         case u'\x01': // what the window system types for Ctrl+A
@@ -428,22 +404,15 @@ void TwzMemo::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
             keyChar = 0;
     }
 
-    // A character outside the basic plane arrives as two units; it is inserted whole once
-    // both are here, and a half without its partner is dropped.
-    if (keyChar != 0 && IsHighSurrogate(keyChar)) {
-        m_pendingHighSurrogate = keyChar;
-        keyChar = 0;
-    } else if (keyChar != 0 && IsLowSurrogate(keyChar)) {
-        const char16_t high = std::exchange(m_pendingHighSurrogate, 0);
-        if (high != 0 && !m_readOnly) {
-            const char16_t pair[] = { high, keyChar };
-            TypeText(std::u16string_view(pair, 2));
+    // A character outside the basic plane goes in whole once both its halves are here.
+    const std::u16string typed(m_typed.Take(key, keyChar));
+    if (IsHighSurrogate(keyChar) || IsLowSurrogate(keyChar)) {
+        if (typed.size() == 2 && !m_readOnly) {
+            TypeText(typed);
             if (!self)
                 return;
         }
         keyChar = 0;
-    } else if (keyChar != 0 || key != 0) {
-        m_pendingHighSurrogate = 0;
     }
     if ((keyChar > 31 || keyChar == 13) && !m_readOnly) {
         const char16_t unit = keyChar;

@@ -56,14 +56,6 @@ using canvasgdiplus::ToRaster;
 
 namespace {
 
-FontFamily InitialFamily()
-{
-    // Until the font changes for the first time, text is drawn in this family.
-    if (std::optional<FontFamily> family = FontFamily::FromName("Arial"))
-        return *family;
-    return FontFamily::GenericSansSerif();
-}
-
 void ApplyTextHint(Graphics& g, TwzTextRendering value)
 {
     switch (value) {
@@ -107,7 +99,7 @@ void StopGdiPlus()
 
 TwzCanvasGdiPlus::TwzCanvasGdiPlus(int32_t width, int32_t height)
     : TwzCanvas(Target::BackBuffer, width, height, nullptr)
-    , m_fontFamily(InitialFamily())
+    , m_fontFamily(canvasgdiplus::FamilyOf(GetFont().GetFamily()))
 {
     // Built here rather than through ResizeBackBuffer: a size equal to the fields' values
     // would otherwise leave the canvas without a buffer.
@@ -118,7 +110,7 @@ TwzCanvasGdiPlus::TwzCanvasGdiPlus(int32_t width, int32_t height)
 
 TwzCanvasGdiPlus::TwzCanvasGdiPlus(TwzBitmap* bitmap)
     : TwzCanvas(Target::Bitmap, bitmap ? bitmap->GetWidth() : 0, bitmap ? bitmap->GetHeight() : 0, bitmap)
-    , m_fontFamily(InitialFamily())
+    , m_fontFamily(canvasgdiplus::FamilyOf(GetFont().GetFamily()))
 {
     BindBitmapPixels();
     InitDrawingObjects();
@@ -127,7 +119,7 @@ TwzCanvasGdiPlus::TwzCanvasGdiPlus(TwzBitmap* bitmap)
 TwzCanvasGdiPlus::TwzCanvasGdiPlus(Graphics target, int32_t width, int32_t height)
     : TwzCanvas(Target::External, width, height, nullptr)
     , m_graphics(std::move(target))
-    , m_fontFamily(InitialFamily())
+    , m_fontFamily(canvasgdiplus::FamilyOf(GetFont().GetFamily()))
 {
     m_graphics->SetSmoothingMode(SmoothingMode::AntiAlias);
     m_graphics->SetTextRenderingHint(TextRenderingHint::AntiAlias);

@@ -85,13 +85,17 @@ bool HasFraction(float v)
 
 } // namespace
 
-void TwzCanvasGdiPlus::FontChanged(rtl::TObject*)
+FontFamily canvasgdiplus::FamilyOf(const std::string& name)
 {
     // A family the machine lacks becomes the generic sans-serif family.
-    if (std::optional<FontFamily> family = FontFamily::FromName(GetFont().GetFamily()))
-        m_fontFamily = *family;
-    else
-        m_fontFamily = FontFamily::GenericSansSerif();
+    if (std::optional<FontFamily> family = FontFamily::FromName(name))
+        return *family;
+    return FontFamily::GenericSansSerif();
+}
+
+void TwzCanvasGdiPlus::FontChanged(rtl::TObject*)
+{
+    m_fontFamily = canvasgdiplus::FamilyOf(GetFont().GetFamily());
 }
 
 namespace {

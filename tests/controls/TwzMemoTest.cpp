@@ -258,8 +258,7 @@ TEST_F(MemoTest, EditsInLongParagraphsKeepTheLinesAsAFullRebuildWouldMakeThem)
 
 namespace {
 
-/// Counts the UTF-16 units it lays out for measuring and for drawing; measures text wider by
-/// `widthScale`, as a canvas whose text quality changed would.
+/// Counts the UTF-16 units it lays out for measuring and for drawing.
 class TCountingCanvas : public TwzCanvasGdiPlus {
 public:
     using TwzCanvasGdiPlus::TwzCanvasGdiPlus;
@@ -268,7 +267,6 @@ public:
     {
         measured += static_cast<int64_t>(text.size());
         TwzCanvasGdiPlus::MeasureText(r, clipRect, text, wordWrap, horzAlign, vertAlign);
-        r.Right = r.Left + (r.Right - r.Left) * widthScale;
     }
     void FillText(const TwzRect& r, const TwzRect& clipRect, std::u16string_view text, bool wordWrap,
         float opacity, TwzTextAlign horzAlign, TwzTextAlign vertAlign) override
@@ -278,7 +276,6 @@ public:
     }
     int64_t measured = 0;
     int64_t drawn = 0;
-    float widthScale = 1;
 };
 
 } // namespace
@@ -297,12 +294,7 @@ TEST_F(MemoTest, TypingInALongParagraphLaysOutOnlyTheTextNearTheEdit)
         TwzMemo* memo = Memo(text, 180, 80);
         memo->SetWordWrap(wordWrap);
         Focus(*memo, memo->IndexToPos(50000));
-        // The canvas measures text otherwise once it has drawn text: the paint after that
-        // finds out, and the layout it asks for measures the lines once more.
-        for (int i = 0; i < 2; ++i) {
-            PaintAll();
-            app->ProcessMessages();
-        }
+        PaintAll();
         for (const char16_t* keys : { u"x", u"y z", u"\b" }) {
             counting.measured = 0;
             counting.drawn = 0;
@@ -544,6 +536,45 @@ TEST_F(MemoTest, TheBuiltInStyleServesTheDesignersTextEditor)
     EXPECT_TRUE(light);
 }
 
+// Each typed character lays the memo out again; its focus glow is not rendered anew for
+// that (it shows the memo's box, not its text), and the picture is the one a glow rendered
+// anew gives, with word wrap and without.
+TEST_F(MemoTest, TypingKeepsTheFocusGlowAsARenderedGlowShowsIt)
+{
+    scene->SetStyle(nullptr); // the built-in "memostyle" and its glow
+    for (const bool wordWrap : { false, true }) {
+        SCOPED_TRACE(wordWrap ? "word wrap" : "no word wrap");
+        auto* memo = Add<TwzMemo>("Memo1", { 20, 20, 120, 50 });
+        memo->SetWordWrap(wordWrap);
+        memo->SetText(u"Extruded lettering on a slab");
+        Focus(*memo, memo->IndexToPos(9));
+        Settle();
+        PaintAll();
+        const auto glowAt = [&](int x, int y) { return Pixel(x, y) >> 24; };
+        const uint32_t ringBefore = Pixel(17, 45);
+        EXPECT_GT(glowAt(17, 45), 0x20u) << "the glow shows around the focused memo";
+        EXPECT_GT((Pixel(17, 45) >> 16) & 0xFF, Pixel(17, 45) & 0xFF) << "in its orange";
+        Type(u"x y");
+        Key(vk::kBack);
+        Type(u"z\r\nw");
+        ASSERT_EQ(memo->GetText(), u"Extruded x z\r\nwlettering on a slab");
+        PaintAll();
+        EXPECT_EQ(Pixel(17, 45), ringBefore);
+        std::vector<uint32_t> typed;
+        for (int y = 0; y < bitmap.GetHeight(); ++y)
+            for (int x = 0; x < bitmap.GetWidth(); ++x)
+                typed.push_back(Pixel(x, y));
+        memo->GetAppliedStyle()->UpdateEffects(); // the glow rendered from the memo as it is
+        PaintAll();
+        int differing = 0;
+        for (int y = 0; y < bitmap.GetHeight(); ++y)
+            for (int x = 0; x < bitmap.GetWidth(); ++x)
+                differing += typed[static_cast<size_t>(y * bitmap.GetWidth() + x)] != Pixel(x, y) ? 1 : 0;
+        EXPECT_EQ(differing, 0);
+        memo->Free();
+    }
+}
+
 TEST_F(MemoTest, ALongLineScrollsAndTakesClicksWhereTheyLand)
 {
     std::u16string line;
@@ -614,37 +645,28 @@ TEST_F(MemoTest, AMemoReadInASceneMeasuresItsTextInTheFontItWasReadWith)
     EXPECT_NEAR(memo->LineWidth(0), memo->TextWidth(u"Glyphforge"), 0.5f);
 }
 
-// The canvas may come to measure text otherwise (its buffer made, its text quality set)
-// after the memo measured its lines: the next paint finds out, and the memo lays its lines
-// out again once the paint is over.
-TEST_F(MemoTest, LinesAreMeasuredAgainWhenTheCanvasMeasuresOtherwise)
+// A canvas measures in its font from its first measuring on, one that has drawn nothing yet
+// too: lines measured before the first paint keep their widths through it, and the places on
+// them are where the text is drawn.
+TEST_F(MemoTest, LinesMeasuredOnACanvasThatHasDrawnNothingYetKeepTheirWidths)
 {
-    TCountingCanvas changing(&bitmap);
-    scene->SetCanvas(&changing);
     const std::u16string text = u"Glyphforge lettering";
     for (const bool wordWrap : { false, true }) {
         SCOPED_TRACE(wordWrap ? "word wrap" : "no word wrap");
-        changing.widthScale = 1;
-        TwzMemo* memo = Memo(text);
-        // 4 and 4 of padding and a scroll bar 10 wide: the text fits, one and a half times
-        // its width would not.
-        memo->SetWidth(memo->TextWidth(text) * 1.25f + 18);
+        TwzCanvasGdiPlus fresh(&bitmap);
+        scene->SetCanvas(&fresh);
+        TwzMemo* memo = Memo();
         memo->SetWordWrap(wordWrap);
-        PaintAll();
-        const int32_t lines = memo->LineCount();
-        ASSERT_EQ(lines, 1);
-        changing.widthScale = 1.5f;
-        PaintAll();
-        app->ProcessMessages(); // the layout the paint asked for
-        const float wide = memo->TextWidth(text);
+        memo->SetText(text); // measured now, before anything was drawn
+        const float measured = memo->LineWidth(0);
+        ASSERT_GT(measured, 0);
+        PaintAll(); // drawing gives the canvas its font again as it restores its state
+        app->ProcessMessages();
+        EXPECT_FLOAT_EQ(memo->TextWidth(text), measured);
+        EXPECT_FLOAT_EQ(memo->LineWidth(0), measured);
         const float left = memo->PositionToPoint({ 0, 0 }).X;
-        if (!wordWrap) {
-            EXPECT_NEAR(memo->PositionToPoint({ 0, static_cast<int32_t>(text.size()) }).X - left, wide, 0.5f);
-            EXPECT_NEAR(memo->LineWidth(0), wide, 0.5f);
-        } else {
-            EXPECT_GT(memo->LineCount(), lines) << "wider words wrap anew";
-        }
+        EXPECT_NEAR(memo->PositionToPoint({ 0, static_cast<int32_t>(text.size()) }).X - left, measured, 0.5f);
         memo->Free();
+        scene->SetCanvas(canvas.get());
     }
-    scene->SetCanvas(canvas.get());
 }

@@ -2,6 +2,7 @@
 // in path data. Expected sizes come from the canvas's own measuring; the tests check how
 // drawing, measuring and outlines agree and where the text lands.
 
+#include "graphics/TwzBitmap.h"
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzCanvasGdiPlus.h"
 #include "graphics/TwzFont.h"
@@ -191,17 +192,43 @@ TEST_F(CanvasTextTest, FractionalScalesMeasureAlikeWhateverTheTextQuality)
     EXPECT_EQ(canvas.GetTextRendering(), wzLowQuality);
 }
 
-TEST_F(CanvasTextTest, FamiliesResolveToInstalledOnesAndTheFirstFamilyIsArials)
+TEST_F(CanvasTextTest, FamiliesResolveToInstalledOnesAndTheFirstFamilyIsTheFonts)
 {
     TwzCanvasGdiPlus fresh(4, 4);
     EXPECT_EQ(fresh.GetFont().GetFamily(), "Tahoma");
-    const std::optional<FontFamily> arial = FontFamily::FromName("Arial");
-    EXPECT_EQ(fresh.GetFontFamily(), arial ? *arial : FontFamily::GenericSansSerif())
-        << "until the font changes, text is drawn in Arial's family";
+    const std::optional<FontFamily> tahoma = FontFamily::FromName("Tahoma");
+    EXPECT_EQ(fresh.GetFontFamily(), tahoma ? *tahoma : FontFamily::GenericSansSerif())
+        << "a new canvas draws in the family its font names";
     fresh.GetFont().SetFamily("No Such Family Anywhere");
     EXPECT_EQ(fresh.GetFontFamily(), FontFamily::GenericSansSerif());
     fresh.GetFont().SetFamily("DejaVu Serif");
     EXPECT_EQ(fresh.GetFontFamily().Name(), "DejaVu Serif");
+}
+
+// A canvas measures and draws in the family its font names from its first measurement on,
+// whatever kind of canvas it is, and drawing (which saves and restores the font) changes
+// nothing of it.
+TEST_F(CanvasTextTest, ANewCanvasMeasuresWithItsFontFromTheFirstMeasurement)
+{
+    const std::u16string_view text = u"Glyphforge lettering";
+    // What text in the default family measures, on a canvas whose font was set.
+    TwzCanvasGdiPlus named(64, 64);
+    named.GetFont().SetFamily("DejaVu Serif");
+    named.GetFont().SetFamily(TwzFont::kDefaultFamily);
+    const float width = named.TextWidth(text);
+    ASSERT_GT(width, 0);
+    TwzBitmap pixels(64, 64);
+    TwzCanvasGdiPlus buffered(64, 64);
+    TwzCanvasGdiPlus onBitmap(&pixels);
+    for (TwzCanvasGdiPlus* fresh : { &buffered, &onBitmap }) {
+        SCOPED_TRACE(fresh == &buffered ? "back-buffered" : "on a bitmap");
+        EXPECT_EQ(fresh->GetFont().GetFamily(), TwzFont::kDefaultFamily);
+        EXPECT_FLOAT_EQ(fresh->TextWidth(text), width) << "the first measurement";
+        const int32_t state = fresh->SaveState();
+        fresh->FillText({ 0, 0, 64, 20 }, { 0, 0, 64, 20 }, text, false, 1);
+        fresh->RestoreState(state);
+        EXPECT_FLOAT_EQ(fresh->TextWidth(text), width) << "after drawing";
+    }
 }
 
 TEST_F(CanvasTextTest, AFamilyWithoutTheStyleStillDrawsMeasuresAndOutlines)
