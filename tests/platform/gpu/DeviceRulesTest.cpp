@@ -1,3 +1,4 @@
+#include "platform/gpu/DeviceRules.h"
 #include "platform/gpu/D3DNames.h"
 #include "platform/gpu/GlRuntime.h"
 #include "platform/gpu/RecordingDevice.h"
@@ -8,10 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <ostream>
+#include <random>
 #include <vector>
 
 using namespace gputest;
@@ -537,3 +541,35 @@ TEST_P(DeviceRules, LightsBeyondTheEighthCannotBeEnabled)
 }
 
 } // namespace
+
+// The read-back's clamp of colour to alpha, against a plain per-channel reading of the rule, for
+// pixels at every position of a run (the vector body and the tail) and in both channel orders.
+TEST(ClampToAlpha, LimitsEachChannelToAlphaAndSwapsRedAndBlueWhenAsked)
+{
+    std::vector<uint32_t> pixels = { 0x00000000, 0xFFFFFFFF, 0x00FFFFFF, 0x80FF7F01, 0x01020304, 0x7F807F80,
+        0xFF123456, 0x10FF0010, 0xC0C1C0BF };
+    std::mt19937 random(7);
+    for (int i = 0; i < 60; ++i)
+        pixels.push_back(static_cast<uint32_t>(random()));
+    const auto expected = [](uint32_t p, bool swap) {
+        const uint32_t a = p >> 24;
+        const uint32_t r = std::min((p >> 16) & 0xFF, a);
+        const uint32_t g = std::min((p >> 8) & 0xFF, a);
+        const uint32_t b = std::min(p & 0xFF, a);
+        return a << 24 | (swap ? b : r) << 16 | g << 8 | (swap ? r : b);
+    };
+    for (const bool swap : { false, true }) {
+        for (size_t count = 0; count <= pixels.size(); count += count < 12 ? 1 : 19) {
+            std::vector<uint32_t> out(count + 1, 0xDEADBEEF);
+            platform::gpu::ClampToAlpha(pixels.data(), out.data(), count, swap);
+            for (size_t i = 0; i < count; ++i)
+                ASSERT_EQ(out[i], expected(pixels[i], swap))
+                    << "pixel " << i << " of " << count << " swap " << swap;
+            EXPECT_EQ(out[count], 0xDEADBEEFu) << "written past the end of " << count;
+        }
+        std::vector<uint32_t> inPlace = pixels;
+        platform::gpu::ClampToAlpha(inPlace.data(), inPlace.size(), swap);
+        for (size_t i = 0; i < pixels.size(); ++i)
+            ASSERT_EQ(inPlace[i], expected(pixels[i], swap)) << "in place, pixel " << i;
+    }
+}
