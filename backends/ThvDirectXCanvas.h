@@ -94,6 +94,7 @@ public:
     void EndScene() override;
     void SetHoldFrames(bool hold) override;
     bool TakeFrame() override;
+    bool TakeFrameInto(uint32_t* bits, int32_t width, int32_t height) override;
     void FreeBuffer() override;
     void ResizeBuffer(int32_t width, int32_t height) override;
     void Clear(uint32_t color) override;

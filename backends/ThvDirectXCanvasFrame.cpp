@@ -212,6 +212,19 @@ bool ThvDirectXCanvas::TakeFrame()
     return true;
 }
 
+bool ThvDirectXCanvas::TakeFrameInto(uint32_t* bits, int32_t width, int32_t height)
+{
+    if (m_heldFrames.empty() || !bits || width != m_width || height != m_height)
+        return false;
+    const SurfacePtr readback = std::move(m_heldFrames.front());
+    m_heldFrames.erase(m_heldFrames.begin());
+    // The frame is taken either way: one that cannot be read leaves a blank tile, never the
+    // next frame in its place.
+    if (!ReadSurface(readback, bits, width, height, width))
+        std::fill(bits, bits + static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
+    return true;
+}
+
 bool ThvDirectXCanvas::ReadSurface(
     const SurfacePtr& surface, uint32_t* bits, int32_t columns, int32_t rows, int32_t stride)
 {

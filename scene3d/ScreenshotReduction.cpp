@@ -128,9 +128,24 @@ ScreenshotReduction::~ScreenshotReduction()
 void ScreenshotReduction::AddTile(
     const uint32_t* pixels, int32_t tileWidth, int32_t tileHeight, int64_t left, int64_t top)
 {
-    WriteFinishedRows();
-    if (!pixels || tileWidth <= 0 || tileHeight <= 0)
+    if (!pixels) {
+        WriteFinishedRows();
         return;
+    }
+    const size_t count
+        = static_cast<size_t>(std::max(tileWidth, 0)) * static_cast<size_t>(std::max(tileHeight, 0));
+    AddTile(tileWidth, tileHeight, left, top, [&](uint32_t* into) {
+        std::copy(pixels, pixels + count, into);
+        return true;
+    });
+}
+
+bool ScreenshotReduction::AddTile(int32_t tileWidth, int32_t tileHeight, int64_t left, int64_t top,
+    const std::function<bool(uint32_t* pixels)>& fill)
+{
+    WriteFinishedRows();
+    if (tileWidth <= 0 || tileHeight <= 0)
+        return false;
     Tile tile;
     {
         std::lock_guard lock(m_mutex);
@@ -139,8 +154,13 @@ void ScreenshotReduction::AddTile(
             m_spare.pop_back();
         }
     }
-    const size_t count = static_cast<size_t>(tileWidth) * static_cast<size_t>(tileHeight);
-    tile.pixels.assign(pixels, pixels + count);
+    // A spare tile's memory is reused as it is: the caller writes every pixel.
+    tile.pixels.resize(static_cast<size_t>(tileWidth) * static_cast<size_t>(tileHeight));
+    if (!fill(tile.pixels.data())) {
+        std::lock_guard lock(m_mutex);
+        m_spare.push_back(std::move(tile.pixels));
+        return false;
+    }
     tile.width = tileWidth;
     tile.height = tileHeight;
     tile.left = left;
@@ -151,6 +171,7 @@ void ScreenshotReduction::AddTile(
         m_pending.push_back(std::move(tile));
     }
     m_changed.notify_all();
+    return true;
 }
 
 void ScreenshotReduction::Finish()

@@ -42,6 +42,11 @@ public:
     /// within the large picture count. The pixels are copied; returns once the tile is queued
     /// (waiting while too many are). Tiles must come in the order above.
     void AddTile(const uint32_t* pixels, int32_t tileWidth, int32_t tileHeight, int64_t left, int64_t top);
+    /// As AddTile, but `fill` writes the tile's pixels (rows packed) straight into the memory
+    /// the reduction keeps them in, instead of a copy being taken; when `fill` returns false
+    /// nothing is added and false is returned.
+    bool AddTile(int32_t tileWidth, int32_t tileHeight, int64_t left, int64_t top,
+        const std::function<bool(uint32_t* pixels)>& fill);
     /// Waits for every tile handed over and writes every row still held.
     void Finish();
 

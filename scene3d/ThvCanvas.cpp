@@ -187,6 +187,11 @@ bool ThvCanvas::TakeFrame()
     return false;
 }
 
+bool ThvCanvas::TakeFrameInto(uint32_t*, int32_t, int32_t)
+{
+    return false;
+}
+
 void ThvCanvas::MaterialChanged(rtl::TObject*) { }
 
 // ---- frame state --------------------------------------------------------------------------

@@ -218,6 +218,10 @@ public:
     virtual void SetHoldFrames(bool hold);
     /// Moves the oldest frame held into the bitmap; false when none is held.
     virtual bool TakeFrame();
+    /// Moves the oldest frame held into `bits` (`width` x `height`, rows packed) instead of the
+    /// bitmap, saving the caller a copy of it; false, leaving the frame held, when none is held
+    /// or the frame is of another size. The base holds none.
+    virtual bool TakeFrameInto(uint32_t* bits, int32_t width, int32_t height);
     virtual void FreeBuffer();
     /// A new size (at least 1 x 1); a buffered canvas rebuilds its back buffer. A back buffer
     /// beyond 256 Mi pixels (or beyond the memory) raises rtl::GraphicsError and leaves the

@@ -146,8 +146,15 @@ bool ThvVisualObject::MakeScreenshot(TwzBitmap* bitmap, int32_t width, int32_t h
     std::optional<Place> held;
     // Hands the tile drawn before to the reduction; false when the caller cancels.
     const auto deliver = [&] {
-        tileCanvas->TakeFrame();
-        reduction.AddTile(tile.Bits().data(), tile.GetWidth(), tile.GetHeight(), held->left, held->top);
+        // The frame goes straight into the reduction's memory where the canvas can put it
+        // there; otherwise through the tile bitmap.
+        const int32_t w = tile.GetWidth();
+        const int32_t h = tile.GetHeight();
+        if (!reduction.AddTile(w, h, held->left, held->top,
+                [&](uint32_t* into) { return tileCanvas->TakeFrameInto(into, w, h); })) {
+            tileCanvas->TakeFrame();
+            reduction.AddTile(tile.Bits().data(), w, h, held->left, held->top);
+        }
         held.reset();
         ++done;
         return !progress || progress(done, total);

@@ -504,6 +504,19 @@ TEST_F(GlCanvasTest, HeldFramesReachTheBitmapOldestFirstWhenTaken)
     EXPECT_TRUE(shows(kBlack, kWhite));
     EXPECT_FALSE(m_canvas->TakeFrame()) << "nothing more is held";
 
+    // A frame taken into memory of its own size leaves the bitmap alone; memory of another
+    // size takes nothing, and the frame stays held for the next taker.
+    frame(kRed, kGreen);
+    frame(kWhite, kBlack);
+    std::vector<uint32_t> taken(8 * 6, 0x12345678);
+    EXPECT_FALSE(m_canvas->TakeFrameInto(taken.data(), 6, 8));
+    ASSERT_TRUE(m_canvas->TakeFrameInto(taken.data(), 8, 6));
+    EXPECT_TRUE(Near(taken[3 * 8 + 1], kGreen, 0) && Near(taken[3 * 8 + 6], kRed, 0)) << "the oldest first";
+    EXPECT_TRUE(shows(kBlack, kWhite)) << "the bitmap kept what it had";
+    ASSERT_TRUE(m_canvas->TakeFrameInto(taken.data(), 8, 6));
+    EXPECT_TRUE(Near(taken[3 * 8 + 1], kBlack, 0) && Near(taken[3 * 8 + 6], kWhite, 0));
+    EXPECT_FALSE(m_canvas->TakeFrameInto(taken.data(), 8, 6)) << "nothing more is held";
+
     // A third frame begun while two are held hands the oldest to the bitmap first.
     frame(kRed, kGreen);
     frame(kGreen, kBlue);
