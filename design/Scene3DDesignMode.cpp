@@ -543,7 +543,7 @@ void Scene3DDesignMode::PopupDesignMenu()
                         = group.Add(caption, command([className](Scene3DDesignMode& mode) {
                               mode.InsertObjectByClassName(className);
                           }));
-                    item.Tag = scene3d::kDesignMenuObjectTag;
+                    item.Tag = kDesignMenuObjectTag;
                 }
             }
         }

@@ -13,6 +13,9 @@ class ThvScene;
 
 namespace design {
 
+/// The tag of the 3D design menu's entries that insert an object of a class.
+inline constexpr int64_t kDesignMenuObjectTag = 255;
+
 /// What a drag of a 3D selection does: nothing, move it, one of the two size handles, or turn
 /// it about one axis of its parent.
 enum class Drag3D : uint8_t {

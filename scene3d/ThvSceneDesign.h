@@ -59,7 +59,4 @@ protected:
     ~IDesignMouseInput() = default;
 };
 
-/// The tag of the design menu's entries that insert an object of a class.
-inline constexpr int64_t kDesignMenuObjectTag = 255;
-
 } // namespace scene3d

@@ -295,7 +295,7 @@ TEST_F(Scene3DDesignTest, DesignMenuIsBuiltOnceFromTheRegistry)
     const MenuItem* first = add.Item(0).Count() > 0 ? &add.Item(0).Item(0) : nullptr;
     ASSERT_NE(first, nullptr);
     EXPECT_EQ("Thv" + first->Caption, std::string(registry.front().classInfo->name));
-    EXPECT_EQ(first->Tag, scene3d::kDesignMenuObjectTag);
+    EXPECT_EQ(first->Tag, design::kDesignMenuObjectTag);
     EXPECT_EQ(menu->Items().FindPath({ "Edit", "Paste from clipboard" })->Parent()->Caption, "Edit");
 
     ChooseInMenu({}, 60, 60);
