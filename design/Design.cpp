@@ -1,6 +1,7 @@
 #include "design/Design.h"
 
 #include "controls/TwzButtons.h"
+#include "design/Scene3DDesignMode.h"
 #include "design/SceneDesignMode.h"
 #include "design/TwzBitmapEditor.h"
 #include "design/TwzBrushDesign.h"
@@ -13,6 +14,7 @@
 void RegisterDesignTools()
 {
     design::InstallDesignModes();
+    design::InstallScene3DDesignMode();
     // No guard of its own: after a shut-down the 2D library's categories are empty and a new
     // start must fill them again; registering a pair twice adds nothing.
     Register2DObjects<TwzSelection, TwzSelectionPoint, TwzDesignFrame>("Design");

@@ -1,7 +1,7 @@
-// The scene control: construction with its design rig, the root list, the published
-// properties, the links of the input path, the native window's life and destruction.
-// Painting is in ThvScenePaint.cpp, input in ThvSceneInput.cpp, drag and drop in
-// ThvSceneDrop.cpp.
+// The scene control: construction with its design rig and the stored design settings, the
+// root list, the published properties, the links of the input path, the native window's life
+// and destruction. Painting is in ThvScenePaint.cpp, input in ThvSceneInput.cpp, drag and drop
+// in ThvSceneDrop.cpp; the design mode is the design tools' (ThvSceneDesign.h).
 
 #include "scene3d/ThvScene.h"
 
@@ -12,9 +12,13 @@
 #include "scene3d/ThvObject.h"
 #include "scene3d/ThvPhysics.h"
 #include "scene3d/ThvPosition.h"
+#include "scene3d/ThvSceneDesign.h"
 #include "scene3d/ThvVisualObject.h"
 
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/Reader.h"
+#include "platform/rtl/Writer.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DragSession.h"
 #include "platform/ui/Window.h"
@@ -184,11 +188,79 @@ void ThvScene::CreateDesignRig()
     AddObject(m_designGrid);
 }
 
+// ---- stored design settings and the design mode -------------------------------------------
+
+void ThvScene::DefineProperties(rtl::TFiler& filer)
+{
+    Inherited::DefineProperties(filer);
+    filer.DefineProperty(
+        "DesignCameraPos",
+        [this](rtl::TReader& reader) {
+            const auto value = static_cast<float>(reader.ReadFloat());
+            if (m_designCamera)
+                m_designCamera->GetPosition()->SetY(value);
+        },
+        [this](rtl::TWriter& writer) {
+            writer.WriteFloat(m_designCamera ? m_designCamera->GetPosition()->GetY() : 0.0f);
+        },
+        true);
+    filer.DefineProperty(
+        "DesignCameraZAngle",
+        [this](rtl::TReader& reader) {
+            const auto value = static_cast<float>(reader.ReadFloat());
+            if (m_designCameraZ)
+                m_designCameraZ->GetRotateAngle()->SetZ(value);
+        },
+        [this](rtl::TWriter& writer) {
+            writer.WriteFloat(m_designCameraZ ? m_designCameraZ->GetRotateAngle()->GetZ() : 0.0f);
+        },
+        true);
+    filer.DefineProperty(
+        "DesignCameraXAngle",
+        [this](rtl::TReader& reader) {
+            const auto value = static_cast<float>(reader.ReadFloat());
+            if (m_designCameraX)
+                m_designCameraX->GetRotateAngle()->SetX(value);
+        },
+        [this](rtl::TWriter& writer) {
+            writer.WriteFloat(m_designCameraX ? m_designCameraX->GetRotateAngle()->GetX() : 0.0f);
+        },
+        true);
+    filer.DefineProperty(
+        "DesignSnapGridShow",
+        [this](rtl::TReader& reader) {
+            // Only a designed scene shows its grid; at run time the setting reads as off.
+            const bool value = reader.ReadBoolean();
+            SetDesignSnapGridShow(IsDesigning() && value);
+        },
+        [this](rtl::TWriter& writer) { writer.WriteBoolean(m_designSnapGridShow); }, true);
+    filer.DefineProperty(
+        "DesignSnapToGrid", [this](rtl::TReader& reader) { m_designSnapToGrid = reader.ReadBoolean(); },
+        [this](rtl::TWriter& writer) { writer.WriteBoolean(m_designSnapToGrid); }, true);
+    filer.DefineProperty(
+        "DesignSnapToLines", [this](rtl::TReader& reader) { m_designSnapToLines = reader.ReadBoolean(); },
+        [this](rtl::TWriter& writer) { writer.WriteBoolean(m_designSnapToLines); }, true);
+}
+
+void ThvScene::SetDesignSnapGridShow(bool value)
+{
+    m_designSnapGridShow = value;
+    if (m_designGrid)
+        m_designGrid->SetOpacity(value ? 1.0f : 0.0f);
+}
+
+scene3d::DesignMode* ThvScene::GetDesignMode()
+{
+    if (!m_designMode && IsDesigning() && scene3d::MakeDesignMode && !IsDestroying())
+        m_designMode = scene3d::MakeDesignMode(*this);
+    return m_designMode.get();
+}
+
 void ThvScene::BeforeDestruction()
 {
     --hvSceneCount;
     UnhookIdle();
-    m_designMenu.reset();
+    m_designMode.reset();
     // Each root leaves the list and loses its links before it is freed, so it does not try to
     // leave this scene again.
     while (!m_objects.empty()) {

@@ -8,7 +8,6 @@
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Events.h"
 #include "platform/ui/Forward.h"
-#include "platform/ui/PopupMenu.h"
 #include "platform/ui/Types.h"
 #include "platform/ui/WindowDrag.h"
 
@@ -24,6 +23,8 @@ class ThvDummy;
 class ThvGrid;
 
 namespace scene3d {
+
+class DesignMode;
 
 /// The toolkit's own mouse events of the scene control, raised before the scene routes the
 /// event to its objects: sender, button, shift state and the point in control pixels.
@@ -176,6 +177,20 @@ public:
     /// With "DesignSnapToGrid" on and a grid size, `value` truncated toward zero to a multiple
     /// of the grid size; otherwise `value`.
     [[nodiscard]] float SnapToGrid(float value) const;
+    /// Shows or hides the design grid (its opacity) and stores the setting.
+    void SetDesignSnapGridShow(bool value);
+    /// The stored design settings (the rig's camera and angles, the snap settings), read and
+    /// written in every mode.
+    void DefineProperties(rtl::TFiler& filer) override;
+
+    // ---- design mode ---------------------------------------------------------------------
+    /// The design mode the design tools install (scene3d::MakeDesignMode), made at its first
+    /// use while the scene is designed; null at run time, without the design tools and while
+    /// the scene is being destroyed. A designed scene hands it its mouse, the Delete key and
+    /// the end of every frame.
+    [[nodiscard]] scene3d::DesignMode* GetDesignMode();
+    /// The window system's design hit test: a designed scene takes the mouse itself.
+    [[nodiscard]] int CMDesignHitTest() const { return 1; }
 
     // ---- window --------------------------------------------------------------------------
     /// Puts the control into `form` at its bounds; its native window exists while the form
@@ -234,26 +249,6 @@ public:
     [[nodiscard]] double GetDeltaTime() const { return m_deltaTime; }
     [[nodiscard]] double GetFPS() const { return m_fps; }
 
-    // ---- design mode and clipboard (ThvSceneDesign.cpp) ----------------------------------
-    /// The stored design settings, read and written in every mode.
-    void DefineProperties(rtl::TFiler& filer) override;
-    void SetDesignSnapGridShow(bool value);
-    /// The window system's design hit test: a designed scene takes the mouse itself.
-    [[nodiscard]] int CMDesignHitTest() const { return 1; }
-    /// The design menu (built at its first showing) at the last mouse point.
-    void PopupDesignMenu();
-    void InsertObjectByClassName(const std::string& className);
-    void DesignHideClick();
-    void DesignOrderClick(bool toFront);
-    void DesignDeleteClick();
-    void CopyToClipboard();
-    void PasteFromClipboard();
-    void DesignLoadClick();
-    void DesignShowGridClick();
-    [[nodiscard]] platform::ui::PopupMenu* GetDesignMenu() const { return m_designMenu.get(); }
-    /// Where the design menu opened, in screen pixels; (-1, -1) once an object was placed there.
-    [[nodiscard]] TwzPoint GetDesignMenuPoint() const { return m_designMenuPoint; }
-
     // ---- input: mouse, keys, focus, capture, hints --------------------------------------
     /// The toolkit's entry points of the control's input; the window calls them.
     virtual void MouseDown(
@@ -279,6 +274,9 @@ public:
     /// ones; on empty space the root object (at run time, without AllowDrag, when it takes
     /// hits). Null without a canvas.
     [[nodiscard]] ThvVisualObject* ObjectAtPoint(float x, float y);
+    /// The point of the last press or move in `object`'s local coordinates, and the pick ray
+    /// through it converted into them.
+    void ConvertPointer(ThvVisualObject* object, float& x, float& y, ThvVector& rayPos, ThvVector& rayDir);
     /// The key routing shared by the key and character paths: Tab walks the focus, anything
     /// else reaches the focused object.
     void DispatchKeyDown(uint16_t& key, char16_t& keyChar, platform::ui::ShiftState shift);
@@ -373,24 +371,12 @@ private:
     void PresentFill(platform::ui::PaintContext& context);
 
     // Input helpers (ThvSceneInput.cpp).
-    /// The point of the last press or move in `object`'s local coordinates, and the pick ray
-    /// through it converted into them.
-    void ConvertPointer(ThvVisualObject* object, float& x, float& y, ThvVector& rayPos, ThvVector& rayDir);
     void CaptureLost();
+    [[nodiscard]] platform::ui::Point ScreenPointOf(int32_t x, int32_t y) const;
 
     // Real time (ThvSceneRealTime.cpp).
     /// Clears the application's idle handler when it is this scene's.
     void UnhookIdle();
-
-    // Design mode (ThvSceneDesign.cpp).
-    void DesignMouseDown(platform::ui::MouseButton button, platform::ui::ShiftState shift);
-    void DesignMouseMove(platform::ui::ShiftState shift);
-    void DesignMouseUp(platform::ui::MouseButton button, platform::ui::ShiftState shift);
-    void DesignMouseWheel(int32_t wheelDelta);
-    void DesignKeyUp(uint16_t key);
-    /// The selection's box and handles and the help text, drawn last in a designed frame.
-    void RenderDesignOverlays(ThvCanvas& canvas);
-    [[nodiscard]] platform::ui::Point ScreenPointOf(int32_t x, int32_t y) const;
 
     // Drag and drop helpers (ThvSceneDrop.cpp).
     void EndAutoDrag();
@@ -476,8 +462,5 @@ private:
     double m_frameTime = 0;
     double m_frameCount = 0;
 
-    // Design mode (ThvSceneDesign.cpp).
-    std::unique_ptr<platform::ui::PopupMenu> m_designMenu;
-    TwzPoint m_designMenuPoint { -1, -1 };
-    uint8_t m_designDrag = 0; // the handle drag that runs
+    std::shared_ptr<scene3d::DesignMode> m_designMode; // while designed, with the design tools
 };

@@ -9,6 +9,7 @@
 #include "scene3d/ThvScene.h"
 
 #include "scene3d/ThvCanvas.h"
+#include "scene3d/ThvSceneDesign.h"
 #include "scene3d/ThvVisualObject.h"
 
 #include "platform/ui/Window.h"
@@ -95,7 +96,8 @@ void ThvScene::MouseDown(MouseButton button, ShiftState shift, int32_t x, int32_
     m_snappedPos = { SnapToGrid(static_cast<float>(x)), SnapToGrid(static_cast<float>(y)), 0 };
     m_lastPos = m_snappedPos;
     if (IsDesigning()) {
-        DesignMouseDown(button, shift);
+        if (scene3d::DesignMode* design = GetDesignMode())
+            design->MouseDown(button, shift);
         return;
     }
 
@@ -129,7 +131,8 @@ void ThvScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
     m_snappedPos = { SnapToGrid(static_cast<float>(x)), SnapToGrid(static_cast<float>(y)), 0 };
     m_mousePos = { static_cast<float>(x), static_cast<float>(y), 0 };
     if (IsDesigning()) {
-        DesignMouseMove(shift);
+        if (scene3d::DesignMode* design = GetDesignMode())
+            design->MouseMove(shift);
         if (!self)
             return;
     } else if (m_captured) {
@@ -178,7 +181,8 @@ void ThvScene::MouseUp(MouseButton button, ShiftState shift, int32_t x, int32_t 
             m_host->SetCapture(m_captured != nullptr);
     }
     if (IsDesigning()) {
-        DesignMouseUp(button, shift);
+        if (scene3d::DesignMode* design = GetDesignMode())
+            design->MouseUp(button, shift);
         return;
     }
 
@@ -200,7 +204,8 @@ bool ThvScene::DoMouseWheel(ShiftState shift, int32_t wheelDelta, platform::ui::
     if (!self)
         return handled;
     if (IsDesigning()) {
-        DesignMouseWheel(wheelDelta);
+        if (scene3d::DesignMode* design = GetDesignMode())
+            design->MouseWheel(wheelDelta);
         return true;
     }
 
@@ -271,7 +276,8 @@ void ThvScene::KeyUp(uint16_t& key, ShiftState shift)
 {
     m_keyShiftState = {};
     if (IsDesigning() && key == platform::ui::vk::kDelete) {
-        DesignKeyUp(key);
+        if (scene3d::DesignMode* design = GetDesignMode())
+            design->KeyUp(key);
         return;
     }
     if (ThvVisualObject* focused = m_focused) {
@@ -325,7 +331,8 @@ void ThvScene::DispatchKeyDown(uint16_t& key, char16_t& keyChar, ShiftState shif
 void ThvScene::DispatchKeyUp(uint16_t& key, char16_t& keyChar, ShiftState shift)
 {
     if (IsDesigning() && key == platform::ui::vk::kDelete) {
-        DesignKeyUp(key);
+        if (scene3d::DesignMode* design = GetDesignMode())
+            design->KeyUp(key);
         return;
     }
     if (ThvVisualObject* focused = m_focused)

@@ -9,6 +9,7 @@
 
 #include "scene3d/ThvCamera.h"
 #include "scene3d/ThvGrid.h"
+#include "scene3d/ThvSceneDesign.h"
 #include "scene3d/ThvVisualObject.h"
 
 #include "platform/rtl/ScopedAssign.h"
@@ -109,9 +110,11 @@ void ThvScene::Render()
                     return;
             }
             if (IsDesigning()) {
-                RenderDesignOverlays(*canvas);
-                if (!self)
-                    return;
+                if (scene3d::DesignMode* design = GetDesignMode()) {
+                    design->RenderOverlays(*canvas);
+                    if (!self)
+                        return;
+                }
             }
         }
         if (m_canvas != canvas)

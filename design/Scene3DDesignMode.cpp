@@ -1,9 +1,9 @@
-// The scene control while it is designed: the stored design settings (read and written in
-// every mode), navigation of the design camera, selection with its box and handles, moving,
-// sizing and turning the selection with the mouse, the design menu with its commands, and
-// copying and pasting objects as object text through the clipboard.
+// The design mode of the 3D scene control: navigation of the design camera, selection with
+// its box and handles, moving, sizing and turning the selection with the mouse, the design
+// menu with its commands, and copying and pasting objects as object text through the
+// clipboard.
 
-#include "scene3d/ThvScene.h"
+#include "design/Scene3DDesignMode.h"
 
 #include "scene3d/Library3D.h"
 #include "scene3d/ThvCamera.h"
@@ -13,16 +13,13 @@
 #include "scene3d/ThvGrid.h"
 #include "scene3d/ThvMaterial.h"
 #include "scene3d/ThvPosition.h"
-#include "scene3d/ThvSceneDesign.h"
+#include "scene3d/ThvScene.h"
 #include "scene3d/ThvVisualObject.h"
 
 #include "platform/rtl/Exceptions.h"
-#include "platform/rtl/Filer.h"
 #include "platform/rtl/Properties.h"
-#include "platform/rtl/Reader.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
-#include "platform/rtl/Writer.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/PopupMenu.h"
@@ -37,18 +34,9 @@ using platform::ui::MouseButton;
 using platform::ui::ShiftFlag;
 using platform::ui::ShiftState;
 
-namespace {
+namespace design {
 
-// Which drag of the selection runs (ThvScene::m_designDrag).
-enum DesignDrag : uint8_t {
-    kDragNone,
-    kDragMove,
-    kDragSizeWidthDepth,
-    kDragSizeWidthHeight,
-    kDragTurnX,
-    kDragTurnY,
-    kDragTurnZ,
-};
+namespace {
 
 constexpr uint32_t kFrameColor = 0xFF5B91DE;
 constexpr uint32_t kSizeHandleFill = 0xAA000000;
@@ -69,7 +57,7 @@ const char* const kDesignFileFilter = "Helvane Files|*.helvane";
 
 // The handles of a selection, in its local space.
 struct Handle {
-    DesignDrag drag;
+    Drag3D drag;
     ThvVector centre;
     ThvVector box;
     bool filled; // size handles are filled boxes, turn handles outlines
@@ -121,15 +109,15 @@ Handles HandlesOf(ThvVisualObject& selection, ThvCanvas& canvas)
     const float s = handles.size;
     if (selection.GetDesignResizable()) {
         handles.list.push_back(
-            { kDragSizeWidthDepth, { w / 2, -h / 2, d / 2, 1 }, { 3 * s, s, 3 * s, 0 }, true });
+            { Drag3D::SizeWidthDepth, { w / 2, -h / 2, d / 2, 1 }, { 3 * s, s, 3 * s, 0 }, true });
         handles.list.push_back(
-            { kDragSizeWidthHeight, { -w / 2, h / 2, d / 2, 1 }, { 3 * s, 3 * s, s, 0 }, true });
+            { Drag3D::SizeWidthHeight, { -w / 2, h / 2, d / 2, 1 }, { 3 * s, 3 * s, s, 0 }, true });
     }
     if (selection.GetDesignRotatable()) {
-        handles.list.push_back({ kDragTurnZ, { 0, -(h / 2 + offset), 0, 1 }, { s, s, s, 0 }, false });
+        handles.list.push_back({ Drag3D::TurnZ, { 0, -(h / 2 + offset), 0, 1 }, { s, s, s, 0 }, false });
         if (handles.projection == hvProjectionCamera) {
-            handles.list.push_back({ kDragTurnY, { w / 2 + offset, 0, 0, 1 }, { s, s, s, 0 }, false });
-            handles.list.push_back({ kDragTurnX, { 0, 0, d / 2 + offset, 1 }, { s, s, s, 0 }, false });
+            handles.list.push_back({ Drag3D::TurnY, { w / 2 + offset, 0, 0, 1 }, { s, s, s, 0 }, false });
+            handles.list.push_back({ Drag3D::TurnX, { 0, 0, d / 2 + offset, 1 }, { s, s, s, 0 }, false });
         }
     }
     return handles;
@@ -217,108 +205,55 @@ void ApplyTextRule(ThvObject& object)
 
 } // namespace
 
-// ---- stored design settings ---------------------------------------------------------------
+Scene3DDesignMode::Scene3DDesignMode(ThvScene& scene)
+    : m_scene(scene)
+{ }
 
-void ThvScene::DefineProperties(rtl::TFiler& filer)
-{
-    Inherited::DefineProperties(filer);
-    filer.DefineProperty(
-        "DesignCameraPos",
-        [this](rtl::TReader& reader) {
-            const auto value = static_cast<float>(reader.ReadFloat());
-            if (m_designCamera)
-                m_designCamera->GetPosition()->SetY(value);
-        },
-        [this](rtl::TWriter& writer) {
-            writer.WriteFloat(m_designCamera ? m_designCamera->GetPosition()->GetY() : 0.0f);
-        },
-        true);
-    filer.DefineProperty(
-        "DesignCameraZAngle",
-        [this](rtl::TReader& reader) {
-            const auto value = static_cast<float>(reader.ReadFloat());
-            if (m_designCameraZ)
-                m_designCameraZ->GetRotateAngle()->SetZ(value);
-        },
-        [this](rtl::TWriter& writer) {
-            writer.WriteFloat(m_designCameraZ ? m_designCameraZ->GetRotateAngle()->GetZ() : 0.0f);
-        },
-        true);
-    filer.DefineProperty(
-        "DesignCameraXAngle",
-        [this](rtl::TReader& reader) {
-            const auto value = static_cast<float>(reader.ReadFloat());
-            if (m_designCameraX)
-                m_designCameraX->GetRotateAngle()->SetX(value);
-        },
-        [this](rtl::TWriter& writer) {
-            writer.WriteFloat(m_designCameraX ? m_designCameraX->GetRotateAngle()->GetX() : 0.0f);
-        },
-        true);
-    filer.DefineProperty(
-        "DesignSnapGridShow",
-        [this](rtl::TReader& reader) {
-            // Only a designed scene shows its grid; at run time the setting reads as off.
-            const bool value = reader.ReadBoolean();
-            SetDesignSnapGridShow(IsDesigning() && value);
-        },
-        [this](rtl::TWriter& writer) { writer.WriteBoolean(m_designSnapGridShow); }, true);
-    filer.DefineProperty(
-        "DesignSnapToGrid", [this](rtl::TReader& reader) { m_designSnapToGrid = reader.ReadBoolean(); },
-        [this](rtl::TWriter& writer) { writer.WriteBoolean(m_designSnapToGrid); }, true);
-    filer.DefineProperty(
-        "DesignSnapToLines", [this](rtl::TReader& reader) { m_designSnapToLines = reader.ReadBoolean(); },
-        [this](rtl::TWriter& writer) { writer.WriteBoolean(m_designSnapToLines); }, true);
-}
-
-void ThvScene::SetDesignSnapGridShow(bool value)
-{
-    m_designSnapGridShow = value;
-    if (m_designGrid)
-        m_designGrid->SetOpacity(value ? 1.0f : 0.0f);
-}
+Scene3DDesignMode::~Scene3DDesignMode() = default;
 
 // ---- design mouse and keys ----------------------------------------------------------------
 
-void ThvScene::DesignMouseDown(MouseButton button, ShiftState shift)
+void Scene3DDesignMode::MouseDown(MouseButton button, ShiftState shift)
 {
-    rtl::Watch<ThvScene> self(this);
-    ThvVisualObject* root = GetRoot();
+    const auto keep = shared_from_this();
+    rtl::Watch<ThvScene> self(&m_scene);
+    ThvVisualObject* root = m_scene.GetRoot();
     if (!root) {
         // A designed scene always has a root to select and to insert into.
-        auto* object = new ThvVisualObject(GetOwner());
-        AddObject(object);
+        auto* object = new ThvVisualObject(m_scene.GetOwner());
+        m_scene.AddObject(object);
         return;
     }
 
-    ThvVisualObject* selected = m_selected;
-    if (selected && selected != root && m_canvas) {
-        const Handles handles = HandlesOf(*selected, *m_canvas);
+    ThvVisualObject* selected = m_scene.GetSelected();
+    if (ThvCanvas* canvas = m_scene.GetCanvas(); selected && selected != root && canvas) {
+        const Handles handles = HandlesOf(*selected, *canvas);
         ThvVector pos, dir;
-        if (!handles.list.empty() && LocalRay(m_canvas, *selected, m_lastPos, pos, dir)) {
+        if (!handles.list.empty() && LocalRay(canvas, *selected, m_scene.GetLastPos(), pos, dir)) {
             for (const Handle& handle : handles.list) {
                 if (hvRaySphereTest(pos, dir, handle.centre, 2 * handles.size)) {
-                    m_designDrag = handle.drag;
-                    if (m_host)
-                        m_host->SetCapture(true);
-                    AddUpdateRect({});
+                    m_drag = handle.drag;
+                    if (platform::ui::SceneHost* host = m_scene.GetHost())
+                        host->SetCapture(true);
+                    m_scene.AddUpdateRect({});
                     return;
                 }
             }
         }
     }
 
-    rtl::Watch<ThvVisualObject> hit(ObjectAtPoint(m_mousePos.X, m_mousePos.Y));
-    if (shift.Has(ShiftFlag::Double) && hit && hit.Get() == m_selected) {
+    const ThvPoint mousePos = m_scene.GetMousePos();
+    rtl::Watch<ThvVisualObject> hit(m_scene.ObjectAtPoint(mousePos.X, mousePos.Y));
+    if (shift.Has(ShiftFlag::Double) && hit && hit.Get() == m_scene.GetSelected()) {
         hit->DesignClick();
         if (!self)
             return;
     }
-    selected = m_selected;
+    selected = m_scene.GetSelected();
     if (hit && hit.Get() == selected && TakesDesignMouse(selected) && !shift.Has(ShiftFlag::Shift)) {
         float x = 0, y = 0;
         ThvVector rayPos {}, rayDir {};
-        ConvertPointer(selected, x, y, rayPos, rayDir);
+        m_scene.ConvertPointer(selected, x, y, rayPos, rayDir);
         selected->MouseDown(button, shift, x, y, rayPos, rayDir);
         return;
     }
@@ -328,75 +263,80 @@ void ThvScene::DesignMouseDown(MouseButton button, ShiftState shift)
     }
     if (shift.Has(ShiftFlag::Ctrl) && hit && hit.Get() != selected)
         return;
-    if (hit && hit.Get() == selected && selected != GetRoot()) {
-        m_designDrag = kDragMove;
-        if (m_host)
-            m_host->SetCapture(true);
+    if (hit && hit.Get() == selected && selected != m_scene.GetRoot()) {
+        m_drag = Drag3D::Move;
+        if (platform::ui::SceneHost* host = m_scene.GetHost())
+            host->SetCapture(true);
         return;
     }
-    ThvVisualObject* target = hit ? hit.Get() : GetRoot();
+    ThvVisualObject* target = hit ? hit.Get() : m_scene.GetRoot();
     if (target && target != selected) {
-        SetSelected(target);
+        m_scene.SetSelected(target);
         target->DesignSelect();
         if (!self)
             return;
-        AddUpdateRect({});
+        m_scene.AddUpdateRect({});
     }
 }
 
-void ThvScene::DesignMouseMove(ShiftState shift)
+void Scene3DDesignMode::MouseMove(ShiftState shift)
 {
-    rtl::Watch<ThvScene> self(this);
-    ThvVisualObject* selected = m_selected;
+    const auto keep = shared_from_this();
+    rtl::Watch<ThvScene> self(&m_scene);
+    ThvVisualObject* selected = m_scene.GetSelected();
+    ThvCanvas* canvas = m_scene.GetCanvas();
+    const ThvPoint lastPos = m_scene.GetLastPos();
+    const ThvPoint snappedPos = m_scene.GetSnappedPos();
     if (shift.Has(ShiftFlag::Left)) {
-        const float dx = m_snappedPos.X - m_lastPos.X;
-        const float dy = m_snappedPos.Y - m_lastPos.Y;
+        const float dx = snappedPos.X - lastPos.X;
+        const float dy = snappedPos.Y - lastPos.Y;
+        ThvDummy* cameraZ = m_scene.GetDesignCameraZ();
         if (shift.Has(ShiftFlag::Alt)) {
-            if (m_designCameraZ)
-                m_designCameraZ->GetRotateAngle()->SetZ(
-                    m_designCameraZ->GetRotateAngle()->GetZ() + kTurnDegreesPerPixel * dx);
-            if (m_designCameraX)
-                m_designCameraX->GetRotateAngle()->SetX(
-                    m_designCameraX->GetRotateAngle()->GetX() + kTurnDegreesPerPixel * dy);
-            AddUpdateRect({});
+            if (cameraZ)
+                cameraZ->GetRotateAngle()->SetZ(
+                    cameraZ->GetRotateAngle()->GetZ() + kTurnDegreesPerPixel * dx);
+            if (ThvDummy* cameraX = m_scene.GetDesignCameraX())
+                cameraX->GetRotateAngle()->SetX(
+                    cameraX->GetRotateAngle()->GetX() + kTurnDegreesPerPixel * dy);
+            m_scene.AddUpdateRect({});
             return;
         }
-        if (shift.Has(ShiftFlag::Shift) && (!selected || selected == GetRoot()) && m_designCameraZ) {
+        if (shift.Has(ShiftFlag::Shift) && (!selected || selected == m_scene.GetRoot()) && cameraZ) {
             // The scene follows the pointer over the plane of the camera rig's pivot.
-            const ThvVector normal = shift.Has(ShiftFlag::Ctrl) ? m_designCameraZ->GetAbsoluteDirection()
-                                                                : m_designCameraZ->GetAbsoluteUp();
+            const ThvVector normal
+                = shift.Has(ShiftFlag::Ctrl) ? cameraZ->GetAbsoluteDirection() : cameraZ->GetAbsoluteUp();
             ThvVector delta;
-            if (PlaneDelta(m_canvas, hvProjectionCamera, m_lastPos, m_snappedPos,
-                    m_designCameraZ->GetAbsolutePosition(), normal, delta)) {
-                const ThvVector move = ToParentSpace(*m_designCameraZ, delta);
-                ThvPosition* position = m_designCameraZ->GetPosition();
+            if (PlaneDelta(canvas, hvProjectionCamera, lastPos, snappedPos, cameraZ->GetAbsolutePosition(),
+                    normal, delta)) {
+                const ThvVector move = ToParentSpace(*cameraZ, delta);
+                ThvPosition* position = cameraZ->GetPosition();
                 position->SetPoint(
                     { position->GetX() - move.X, position->GetY() - move.Y, position->GetZ() - move.Z });
-                AddUpdateRect({});
+                m_scene.AddUpdateRect({});
             }
             return;
         }
     }
 
-    if (!selected || m_designDrag == kDragNone) {
+    if (!selected || m_drag == Drag3D::None) {
         if (selected && TakesDesignMouse(selected)) {
             float x = 0, y = 0;
             ThvVector rayPos {}, rayDir {};
-            ConvertPointer(selected, x, y, rayPos, rayDir);
+            m_scene.ConvertPointer(selected, x, y, rayPos, rayDir);
             selected->MouseMove(
-                shift, x, y, m_snappedPos.X - m_lastPos.X, m_snappedPos.Y - m_lastPos.Y, rayPos, rayDir);
+                shift, x, y, snappedPos.X - lastPos.X, snappedPos.Y - lastPos.Y, rayPos, rayDir);
         }
         return;
     }
 
     const ThvProjection projection = selected->GetProjection();
-    switch (m_designDrag) {
-    case kDragMove: {
+    switch (m_drag) {
+    case Drag3D::Move: {
         const ThvVector normal
             = shift.Has(ShiftFlag::Ctrl) ? ThvVector { 0, 1, 0, 0 } : ThvVector { 0, 0, 1, 0 };
         ThvVector delta;
-        if (!PlaneDelta(m_canvas, projection, m_lastPos, m_snappedPos, selected->GetAbsolutePosition(),
-                normal, delta))
+        if (!PlaneDelta(
+                canvas, projection, lastPos, snappedPos, selected->GetAbsolutePosition(), normal, delta))
             break;
         const ThvVector move = ToParentSpace(*selected, delta);
         const ThvPoint old = selected->GetPosition()->GetPoint();
@@ -409,10 +349,10 @@ void ThvScene::DesignMouseMove(ShiftState shift)
         selected->GetPosition()->SetPoint(moved);
         break;
     }
-    case kDragSizeWidthDepth:
-    case kDragSizeWidthHeight: {
+    case Drag3D::SizeWidthDepth:
+    case Drag3D::SizeWidthHeight: {
         // In the selection's own frame, on the plane through the handle across the two sizes.
-        const bool depth = m_designDrag == kDragSizeWidthDepth;
+        const bool depth = m_drag == Drag3D::SizeWidthDepth;
         const ThvVector localNormal = depth ? ThvVector { 0, 1, 0, 0 } : ThvVector { 0, 0, 1, 0 };
         const float w = selected->GetWidth();
         const float h = selected->GetHeight();
@@ -420,8 +360,8 @@ void ThvScene::DesignMouseMove(ShiftState shift)
         const ThvVector handle
             = depth ? ThvVector { w / 2, -h / 2, d / 2, 1 } : ThvVector { -w / 2, h / 2, d / 2, 1 };
         ThvVector pos0, dir0, pos1, dir1, hit0, hit1;
-        if (!LocalRay(m_canvas, *selected, m_lastPos, pos0, dir0)
-            || !LocalRay(m_canvas, *selected, m_snappedPos, pos1, dir1)
+        if (!LocalRay(canvas, *selected, lastPos, pos0, dir0)
+            || !LocalRay(canvas, *selected, snappedPos, pos1, dir1)
             || !hvRayPlaneIntersect(pos0, dir0, handle, localNormal, hit0)
             || !hvRayPlaneIntersect(pos1, dir1, handle, localNormal, hit1))
             break;
@@ -434,21 +374,21 @@ void ThvScene::DesignMouseMove(ShiftState shift)
             selected->SetHeight(h + (hit1.Y - hit0.Y));
         break;
     }
-    case kDragTurnX:
-    case kDragTurnY:
-    case kDragTurnZ: {
+    case Drag3D::TurnX:
+    case Drag3D::TurnY:
+    case Drag3D::TurnZ: {
         // The angle about the parent's axis between the handle's rest direction and the
         // point under the pointer, on the plane through the object across that axis.
         ThvMatrix parent = hvIdentityMatrix;
         if (ThvVisualObject* visualParent = VisualParentOf(selected))
             parent = visualParent->GetAbsoluteMatrix();
-        const int axis = m_designDrag == kDragTurnX ? 0 : m_designDrag == kDragTurnY ? 1 : 2;
+        const int axis = m_drag == Drag3D::TurnX ? 0 : m_drag == Drag3D::TurnY ? 1 : 2;
         ThvVector normal { parent[axis][0], parent[axis][1], parent[axis][2], 0 };
         if (hvVectorLength(normal) == 0)
             break;
         normal = hvVectorNormalize(normal);
         ThvVector pos, dir, hit;
-        if (!WorldRay(m_canvas, projection, m_snappedPos, pos, dir)
+        if (!WorldRay(canvas, projection, snappedPos, pos, dir)
             || !hvRayPlaneIntersect(pos, dir, selected->GetAbsolutePosition(), normal, hit))
             break;
         const ThvVector local
@@ -466,62 +406,64 @@ void ThvScene::DesignMouseMove(ShiftState shift)
         break;
     }
     if (self)
-        AddUpdateRect({});
+        m_scene.AddUpdateRect({});
 }
 
-void ThvScene::DesignMouseUp(MouseButton button, ShiftState shift)
+void Scene3DDesignMode::MouseUp(MouseButton button, ShiftState shift)
 {
-    rtl::Watch<ThvScene> self(this);
-    ThvVisualObject* selected = m_selected;
-    if (m_designDrag != kDragNone) {
-        m_designDrag = kDragNone;
-        if (m_host)
-            m_host->SetCapture(m_captured != nullptr);
+    const auto keep = shared_from_this();
+    rtl::Watch<ThvScene> self(&m_scene);
+    ThvVisualObject* selected = m_scene.GetSelected();
+    if (m_drag != Drag3D::None) {
+        m_drag = Drag3D::None;
+        if (platform::ui::SceneHost* host = m_scene.GetHost())
+            host->SetCapture(m_scene.GetCaptured() != nullptr);
         if (selected) {
             if (ThvVisualObject* parent = VisualParentOf(selected))
                 parent->Realign();
             if (!self)
                 return;
         }
-        AddUpdateRect({});
+        m_scene.AddUpdateRect({});
     }
-    selected = m_selected;
+    selected = m_scene.GetSelected();
     if (selected && TakesDesignMouse(selected)) {
         float x = 0, y = 0;
         ThvVector rayPos {}, rayDir {};
-        ConvertPointer(selected, x, y, rayPos, rayDir);
+        m_scene.ConvertPointer(selected, x, y, rayPos, rayDir);
         selected->MouseUp(button, shift, x, y, rayPos, rayDir);
     }
 }
 
-void ThvScene::DesignMouseWheel(int32_t wheelDelta)
+void Scene3DDesignMode::MouseWheel(int32_t wheelDelta)
 {
-    if (!m_designCamera)
+    ThvCamera* camera = m_scene.GetDesignCamera();
+    if (!camera)
         return;
-    ThvPosition* position = m_designCamera->GetPosition();
+    ThvPosition* position = camera->GetPosition();
     position->SetY(position->GetY() + static_cast<float>(wheelDelta) / 120);
-    AddUpdateRect({});
+    m_scene.AddUpdateRect({});
 }
 
-void ThvScene::DesignKeyUp(uint16_t key)
+void Scene3DDesignMode::KeyUp(uint16_t key)
 {
     if (key != platform::ui::vk::kDelete)
         return;
-    ThvVisualObject* selected = m_selected;
+    ThvVisualObject* selected = m_scene.GetSelected();
     // Like the menu's delete: the root and the scene's own design objects stay.
-    if (!selected || selected == GetRoot() || selected->GetTag() == scene3d::kDesignObjectTag)
+    if (!selected || selected == m_scene.GetRoot() || selected->GetTag() == scene3d::kDesignObjectTag)
         return;
-    SetSelected(nullptr);
+    m_scene.SetSelected(nullptr);
     selected->Free();
-    AddUpdateRect({});
+    m_scene.AddUpdateRect({});
 }
 
 // ---- design overlays ----------------------------------------------------------------------
 
-void ThvScene::RenderDesignOverlays(ThvCanvas& canvas)
+void Scene3DDesignMode::RenderOverlays(ThvCanvas& canvas)
 {
-    ThvVisualObject* selected = m_selected;
-    if (selected && selected != GetRoot() && canvas.GetCamera()) {
+    ThvVisualObject* selected = m_scene.GetSelected();
+    if (selected && selected != m_scene.GetRoot() && canvas.GetCamera()) {
         const Handles handles = HandlesOf(*selected, canvas);
         canvas.SetState(
             handles.projection == hvProjectionScreen ? hvStateScreenProjection : hvStateCameraProjection);
@@ -531,7 +473,7 @@ void ThvScene::RenderDesignOverlays(ThvCanvas& canvas)
         canvas.DrawCube(
             { 0, 0, 0, 1 }, { selected->GetWidth(), selected->GetHeight(), selected->GetDepth(), 0 }, 1);
         for (const Handle& handle : handles.list) {
-            const bool dragged = handle.drag == m_designDrag;
+            const bool dragged = handle.drag == m_drag;
             if (handle.filled) {
                 SetOverlayMaterial(canvas, kSizeHandleFill);
                 canvas.FillCube(handle.centre, handle.box, 1);
@@ -559,19 +501,25 @@ void ThvScene::RenderDesignOverlays(ThvCanvas& canvas)
 
 // ---- design menu --------------------------------------------------------------------------
 
-void ThvScene::PopupDesignMenu()
+void Scene3DDesignMode::PopupDesignMenu()
 {
-    rtl::Watch<ThvScene> self(this);
-    if (!m_designMenu) {
-        m_designMenu = platform::ui::PopupMenu::Create();
-        platform::ui::MenuItem& items = m_designMenu->Items();
+    const auto keep = shared_from_this();
+    rtl::Watch<ThvScene> self(&m_scene);
+    if (!m_menu) {
+        m_menu = platform::ui::PopupMenu::Create();
+        platform::ui::MenuItem& items = m_menu->Items();
         // Every command is posted and runs after the press: a scene freed meanwhile is left
-        // alone.
-        const auto command = [self](void (ThvScene::*method)()) {
-            return [self, method] {
-                if (ThvScene* scene = self.Get())
-                    (scene->*method)();
+        // alone (its design mode went with it).
+        const auto command = [this, self](auto&& run) {
+            return [this, self, run] {
+                if (!self)
+                    return;
+                const auto keep = shared_from_this();
+                run(*this);
             };
+        };
+        const auto method = [&command](void (Scene3DDesignMode::*run)()) {
+            return command([run](Scene3DDesignMode& mode) { (mode.*run)(); });
         };
 
         const std::span<const scene3d::ObjectRegistryEntry> registry = hvObjectRegistry();
@@ -591,53 +539,51 @@ void ThvScene::PopupDesignMenu()
                     if (caption.rfind(kClassPrefix, 0) == 0)
                         caption.erase(0, 3);
                     const std::string className = kClassPrefix + caption;
-                    platform::ui::MenuItem& item = group.Add(caption, [self, className] {
-                        if (ThvScene* scene = self.Get())
-                            scene->InsertObjectByClassName(className);
-                    });
-                    item.Tag = scene3d::kDesignMenuObjectTag;
+                    platform::ui::MenuItem& item
+                        = group.Add(caption, command([className](Scene3DDesignMode& mode) {
+                              mode.InsertObjectByClassName(className);
+                          }));
+                    item.Tag = kDesignMenuObjectTag;
                 }
             }
         }
-        if (m_selected)
-            items.Add("Hide in Design-time", command(&ThvScene::DesignHideClick));
+        if (m_scene.GetSelected())
+            items.Add("Hide in Design-time", method(&Scene3DDesignMode::HideCommand));
         platform::ui::MenuItem& order = items.Add("Order");
-        order.Add("Bring to front", [self] {
-            if (ThvScene* scene = self.Get())
-                scene->DesignOrderClick(true);
-        });
-        order.Add("Send to back", [self] {
-            if (ThvScene* scene = self.Get())
-                scene->DesignOrderClick(false);
-        });
-        items.Add("Delete object", command(&ThvScene::DesignDeleteClick));
+        order.Add("Bring to front", command([](Scene3DDesignMode& mode) { mode.OrderCommand(true); }));
+        order.Add("Send to back", command([](Scene3DDesignMode& mode) { mode.OrderCommand(false); }));
+        items.Add("Delete object", method(&Scene3DDesignMode::DeleteObjectCommand));
         platform::ui::MenuItem& edit = items.Add("Edit");
-        edit.Add("Copy to clipboard", command(&ThvScene::CopyToClipboard));
-        edit.Add("Paste from clipboard", command(&ThvScene::PasteFromClipboard));
-        items.Add("Load From File...", command(&ThvScene::DesignLoadClick));
-        items.Add("Show grid", command(&ThvScene::DesignShowGridClick)).Checked = m_designSnapGridShow;
+        edit.Add("Copy to clipboard", method(&Scene3DDesignMode::CopyCommand));
+        edit.Add("Paste from clipboard", method(&Scene3DDesignMode::PasteCommand));
+        items.Add("Load From File...", method(&Scene3DDesignMode::LoadFromFileCommand));
+        items.Add("Show grid", method(&Scene3DDesignMode::ShowGridCommand)).Checked
+            = m_scene.GetDesignSnapGridShow();
     }
     // The check marks show the state of this moment, not that of the menu's first showing.
-    if (platform::ui::MenuItem* hide = m_designMenu->Items().FindPath({ "Hide in Design-time" }))
-        hide->Checked = m_selected && m_selected->GetDesignHide();
+    if (platform::ui::MenuItem* hide = m_menu->Items().FindPath({ "Hide in Design-time" })) {
+        ThvVisualObject* selected = m_scene.GetSelected();
+        hide->Checked = selected && selected->GetDesignHide();
+    }
 
-    const TwzPoint screen = ClientToScreen({ m_mousePos.X, m_mousePos.Y });
-    m_designMenuPoint = screen;
-    platform::ui::PopupMenu* menu = m_designMenu.get();
+    const ThvPoint mousePos = m_scene.GetMousePos();
+    const TwzPoint screen = m_scene.ClientToScreen({ mousePos.X, mousePos.Y });
+    m_menuPos = screen;
+    platform::ui::PopupMenu* menu = m_menu.get();
     menu->Popup({ static_cast<int32_t>(std::lround(screen.X)), static_cast<int32_t>(std::lround(screen.Y)) },
-        m_host.get());
+        m_scene.GetHost());
 }
 
-void ThvScene::InsertObjectByClassName(const std::string& className)
+void Scene3DDesignMode::InsertObjectByClassName(const std::string& className)
 {
     const rtl::TClassInfo* info = rtl::FindClass(className);
     if (!info || !info->create || !info->InheritsFrom(ThvObject::StaticClass()))
         return;
-    ThvVisualObject* selected = m_selected;
+    ThvVisualObject* selected = m_scene.GetSelected();
     // Without a selection only a scene without any root takes the object as its first.
-    if (!selected && !m_objects.empty())
+    if (!selected && m_scene.GetCount() > 0)
         return;
-    rtl::TComponent* made = info->create(GetOwner());
+    rtl::TComponent* made = info->create(m_scene.GetOwner());
     auto* object = dynamic_cast<ThvObject*>(made);
     if (!object) {
         if (made)
@@ -648,16 +594,17 @@ void ThvScene::InsertObjectByClassName(const std::string& className)
     if (selected)
         selected->AddObject(object);
     else
-        AddObject(object);
+        m_scene.AddObject(object);
     if (!alive)
         return;
     ApplyTextRule(*object);
 
     auto* visual = object->AsVisual();
-    if (visual && m_form && m_designMenuPoint.X > 0) {
+    platform::ui::Form* form = m_scene.GetParentForm();
+    if (visual && form && m_menuPos.X > 0) {
         const platform::ui::Point client
-            = m_form->ScreenToClient({ static_cast<int32_t>(std::lround(m_designMenuPoint.X)),
-                static_cast<int32_t>(std::lround(m_designMenuPoint.Y)) });
+            = form->ScreenToClient({ static_cast<int32_t>(std::lround(m_menuPos.X)),
+                static_cast<int32_t>(std::lround(m_menuPos.Y)) });
         const ThvPoint at { static_cast<float>(client.x), static_cast<float>(client.y), 0 };
         if (!selected) {
             visual->GetPosition()->SetPoint(at);
@@ -667,80 +614,81 @@ void ThvScene::InsertObjectByClassName(const std::string& className)
                 { local.X + selected->GetWidth() / 2, local.Y + selected->GetHeight() / 2, local.Z });
         }
     }
-    m_designMenuPoint = { -1, -1 };
+    m_menuPos = { -1, -1 };
     if (visual && alive) {
-        SetSelected(visual);
+        m_scene.SetSelected(visual);
         visual->DesignSelect();
     }
-    AddUpdateRect({});
+    m_scene.AddUpdateRect({});
 }
 
-void ThvScene::DesignHideClick()
+void Scene3DDesignMode::HideCommand()
 {
-    ThvVisualObject* selected = m_selected;
-    if (!selected || selected == GetRoot())
+    ThvVisualObject* selected = m_scene.GetSelected();
+    if (!selected || selected == m_scene.GetRoot())
         return;
     selected->SetDesignHide(!selected->GetDesignHide());
     if (selected->GetDesignHide()) {
         if (ThvVisualObject* parent = VisualParentOf(selected))
-            SetSelected(parent);
+            m_scene.SetSelected(parent);
     }
-    AddUpdateRect({});
+    m_scene.AddUpdateRect({});
 }
 
-void ThvScene::DesignOrderClick(bool toFront)
+void Scene3DDesignMode::OrderCommand(bool toFront)
 {
-    ThvVisualObject* selected = m_selected;
+    ThvVisualObject* selected = m_scene.GetSelected();
     if (!selected)
         return;
     if (toFront)
         selected->BringToFront();
     else
         selected->SendToBack();
-    AddUpdateRect({});
+    m_scene.AddUpdateRect({});
 }
 
-void ThvScene::DesignDeleteClick()
+void Scene3DDesignMode::DeleteObjectCommand()
 {
-    ThvVisualObject* selected = m_selected;
-    ThvVisualObject* root = GetRoot();
+    ThvVisualObject* selected = m_scene.GetSelected();
+    ThvVisualObject* root = m_scene.GetRoot();
     if (!selected || selected == root)
         return;
-    rtl::Watch<ThvScene> self(this);
+    const auto keep = shared_from_this();
+    rtl::Watch<ThvScene> self(&m_scene);
     ThvVisualObject* next = VisualParentOf(selected);
     if (!next)
         next = root;
-    SetSelected(next);
+    m_scene.SetSelected(next);
     if (next)
         next->DesignSelect();
     if (!self)
         return;
     // The old selection may have gone in DesignSelect; a freed one is not freed again.
     rtl::Watch<ThvVisualObject> old(selected);
-    if (old && old.Get() != GetRoot())
+    if (old && old.Get() != m_scene.GetRoot())
         old->Free();
     if (self)
-        AddUpdateRect({});
+        m_scene.AddUpdateRect({});
 }
 
-void ThvScene::DesignShowGridClick()
+void Scene3DDesignMode::ShowGridCommand()
 {
-    if (!m_designMenu)
+    if (!m_menu)
         return;
-    platform::ui::MenuItem* item = m_designMenu->Items().FindPath({ "Show grid" });
+    platform::ui::MenuItem* item = m_menu->Items().FindPath({ "Show grid" });
     if (!item)
         return;
     item->Checked = !item->Checked;
-    if (m_designGrid)
-        m_designGrid->SetOpacity(item->Checked ? 1.0f : 0.0f);
-    AddUpdateRect({});
+    if (ThvGrid* grid = m_scene.GetDesignGrid())
+        grid->SetOpacity(item->Checked ? 1.0f : 0.0f);
+    m_scene.AddUpdateRect({});
 }
 
 // ---- clipboard and files ------------------------------------------------------------------
 
-void ThvScene::CopyToClipboard()
+void Scene3DDesignMode::CopyCommand()
 {
-    ThvVisualObject* selected = m_selected;
+    ThvVisualObject* selected = m_scene.GetSelected();
     platform::ui::Application* app = platform::ui::Application::TryCurrent();
     if (!selected || !app)
         return;
@@ -751,13 +699,14 @@ void ThvScene::CopyToClipboard()
     app->GetClipboard().SetText(rtl::Utf8ToUtf16(utf8));
 }
 
-void ThvScene::PasteFromClipboard()
+void Scene3DDesignMode::PasteCommand()
 {
     platform::ui::Application* app = platform::ui::Application::TryCurrent();
-    ThvVisualObject* selected = m_selected;
+    ThvVisualObject* selected = m_scene.GetSelected();
     if (!app || !selected)
         return;
-    rtl::Watch<ThvScene> self(this);
+    const auto keep = shared_from_this();
+    rtl::Watch<ThvScene> self(&m_scene);
     rtl::Watch<ThvVisualObject> target(selected);
     try {
         const std::optional<std::u16string> text = app->GetClipboard().GetText();
@@ -768,9 +717,9 @@ void ThvScene::PasteFromClipboard()
         rtl::TMemoryStream stream;
         stream.WriteBuffer(utf8.data(), utf8.size());
         stream.SetPosition(0);
-        ThvObject* object = CreateObjectFromStream(GetOwner(), stream);
+        ThvObject* object = CreateObjectFromStream(m_scene.GetOwner(), stream);
         if (!object) {
-            platform::ui::Dialogs::ShowMessage("No object in clipboard", m_form);
+            platform::ui::Dialogs::ShowMessage("No object in clipboard", m_scene.GetParentForm());
             return;
         }
         rtl::Watch<ThvObject> pasted(object);
@@ -779,40 +728,52 @@ void ThvScene::PasteFromClipboard()
             return;
         ApplyTextRule(*object);
         if (auto* visual = object->AsVisual()) {
-            SetSelected(visual);
+            m_scene.SetSelected(visual);
             visual->DesignSelect();
         }
         if (self)
-            AddUpdateRect({});
+            m_scene.AddUpdateRect({});
     } catch (const rtl::LimitError& e) {
-        platform::ui::Dialogs::ShowMessage(e.what(), self ? m_form : nullptr);
+        platform::ui::Dialogs::ShowMessage(e.what(), self ? m_scene.GetParentForm() : nullptr);
     } catch (...) {
-        platform::ui::Dialogs::ShowMessage("Error paste object from clipboard", self ? m_form : nullptr);
+        platform::ui::Dialogs::ShowMessage(
+            "Error paste object from clipboard", self ? m_scene.GetParentForm() : nullptr);
     }
 }
 
-void ThvScene::DesignLoadClick()
+void Scene3DDesignMode::LoadFromFileCommand()
 {
-    rtl::Watch<ThvScene> self(this);
+    const auto keep = shared_from_this();
+    rtl::Watch<ThvScene> self(&m_scene);
     const std::optional<std::string> file
-        = platform::ui::Dialogs::OpenFile({ .filter = kDesignFileFilter, .owner = m_form });
+        = platform::ui::Dialogs::OpenFile({ .filter = kDesignFileFilter, .owner = m_scene.GetParentForm() });
     if (!file || !self)
         return;
     ThvObject* object = nullptr;
     try {
         rtl::TFileStream stream(*file, rtl::fmOpenRead);
-        object = CreateObjectFromStream(GetOwner(), stream);
+        object = CreateObjectFromStream(m_scene.GetOwner(), stream);
     } catch (const rtl::LimitError& e) {
-        platform::ui::Dialogs::ShowMessage(e.what(), self ? m_form : nullptr);
+        platform::ui::Dialogs::ShowMessage(e.what(), self ? m_scene.GetParentForm() : nullptr);
         return;
     } catch (...) {
         return; // a file that cannot be read adds nothing
     }
     if (!object || !self)
         return;
-    if (ThvVisualObject* parent = m_selected ? m_selected : GetRoot())
+    ThvVisualObject* selected = m_scene.GetSelected();
+    if (ThvVisualObject* parent = selected ? selected : m_scene.GetRoot())
         parent->AddObject(object);
     else
-        AddObject(object);
-    AddUpdateRect({});
+        m_scene.AddObject(object);
+    m_scene.AddUpdateRect({});
 }
+
+void InstallScene3DDesignMode()
+{
+    scene3d::MakeDesignMode = [](ThvScene& scene) -> std::shared_ptr<scene3d::DesignMode> {
+        return std::make_shared<Scene3DDesignMode>(scene);
+    };
+}
+
+} // namespace design
