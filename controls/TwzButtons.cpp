@@ -541,20 +541,13 @@ void TwzColorButton::Click()
 
 void TwzPopupButton::SetPopupMenu(platform::ui::PopupMenuComponent* value)
 {
-    if (value == m_popupMenu)
-        return;
-    if (m_popupMenu)
-        m_popupMenu->RemoveFreeNotification(this);
-    m_popupMenu = value;
-    if (m_popupMenu)
-        m_popupMenu->FreeNotification(this);
+    m_popupMenu.Set(value);
 }
 
 void TwzPopupButton::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation == rtl::opRemove && component == m_popupMenu)
-        m_popupMenu = nullptr;
+    m_popupMenu.Notification(component, operation);
 }
 
 void TwzPopupButton::Click()

@@ -3,6 +3,7 @@
 #include "controls/TwzTextControl.h"
 #include "graphics/TwzCanvas.h"
 #include "graphics/TwzCorners.h"
+#include "platform/rtl/ComponentLink.h"
 
 #include <memory>
 
@@ -134,7 +135,7 @@ protected:
     void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
 
 private:
-    platform::ui::PopupMenuComponent* m_popupMenu = nullptr; // not owned
+    rtl::ComponentLink<platform::ui::PopupMenuComponent> m_popupMenu { this };
 };
 
 /// A button that places a bitmap (the part "image") beside its caption.

@@ -113,18 +113,6 @@ void DrawWhole(TwzCanvas& canvas, TwzBitmap& bitmap, const TwzRect& dst, float o
     canvas.DrawBitmap(&bitmap, src, dst, opacity, false);
 }
 
-/// Links a component reference with free notification both ways.
-template <class T> void Relink(rtl::TComponent& self, T*& field, T* value)
-{
-    if (field == value)
-        return;
-    if (field)
-        field->RemoveFreeNotification(&self);
-    field = value;
-    if (value)
-        value->FreeNotification(&self);
-}
-
 } // namespace
 
 RTL_IMPLEMENT_CLASS(TwzColorBox)
@@ -177,14 +165,13 @@ void TwzColorQuad::BeforeDestruction()
 
 void TwzColorQuad::SetColorBox(TwzColorBox* value)
 {
-    Relink(*this, m_colorBox, value);
+    m_colorBox.Set(value);
 }
 
 void TwzColorQuad::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation == rtl::opRemove && component && component == static_cast<rtl::TComponent*>(m_colorBox))
-        m_colorBox = nullptr;
+    m_colorBox.Notification(component, operation);
 }
 
 TwzColor TwzColorQuad::ComposedColor() const
@@ -305,14 +292,13 @@ void TwzColorPicker::BeforeDestruction()
 
 void TwzColorPicker::SetColorQuad(TwzColorQuad* value)
 {
-    Relink(*this, m_colorQuad, value);
+    m_colorQuad.Set(value);
 }
 
 void TwzColorPicker::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation == rtl::opRemove && component && component == static_cast<rtl::TComponent*>(m_colorQuad))
-        m_colorQuad = nullptr;
+    m_colorQuad.Notification(component, operation);
 }
 
 void TwzColorPicker::SetHue(float value)
@@ -410,10 +396,7 @@ TwzGradientEdit::~TwzGradientEdit() = default;
 
 void TwzGradientEdit::BeforeDestruction()
 {
-    if (m_colorPicker) {
-        m_colorPicker->RemoveFreeNotification(this);
-        m_colorPicker = nullptr;
-    }
+    m_colorPicker.Set(nullptr);
     m_gradient->OnChanged = {};
     Inherited::BeforeDestruction();
 }
@@ -421,8 +404,7 @@ void TwzGradientEdit::BeforeDestruction()
 void TwzGradientEdit::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation == rtl::opRemove && component && component == static_cast<rtl::TComponent*>(m_colorPicker))
-        SetColorPicker(nullptr);
+    m_colorPicker.Notification(component, operation);
 }
 
 int32_t TwzGradientEdit::StopCount() const
@@ -432,7 +414,7 @@ int32_t TwzGradientEdit::StopCount() const
 
 void TwzGradientEdit::SetColorPicker(TwzColorPicker* value)
 {
-    Relink(*this, m_colorPicker, value);
+    m_colorPicker.Set(value);
     UpdateColorPicker();
 }
 

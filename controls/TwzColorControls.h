@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/Colors.h"
+#include "platform/rtl/ComponentLink.h"
 #include "ui2d/TwzShape.h"
 
 #include <memory>
@@ -67,7 +68,7 @@ private:
     enum class Channel { Hue, Sat, Lum, Alpha };
     void SetChannel(Channel channel, float value);
 
-    TwzColorBox* m_colorBox = nullptr; // not owned; free-notified
+    rtl::ComponentLink<TwzColorBox> m_colorBox { this };
     std::unique_ptr<TwzBitmap> m_square;
     float m_hue = 0;
     float m_sat = 0;
@@ -103,7 +104,7 @@ protected:
 private:
     std::unique_ptr<TwzBitmap> m_strip;
     float m_hue = 0;
-    TwzColorQuad* m_colorQuad = nullptr; // not owned; free-notified
+    rtl::ComponentLink<TwzColorQuad> m_colorQuad { this };
 };
 
 /// A horizontal gradient bar with stop markers under it: a press on the bar adds a stop, a
@@ -150,5 +151,5 @@ private:
     int32_t m_currentPoint = 0;
     bool m_deletePending = false;
     bool m_moving = false;
-    TwzColorPicker* m_colorPicker = nullptr; // not owned; free-notified
+    rtl::ComponentLink<TwzColorPicker> m_colorPicker { this };
 };

@@ -382,59 +382,92 @@ void TwzComboBox::DesignDblClick()
         GetPosition()->GetX(), GetPosition()->GetY() + GetHeight(), GetWidth(), DropDownHeight());
 }
 
+// ---- string items ---------------------------------------------------------------------------
+
+namespace controls {
+
+StringItems::StringItems(std::string itemStyle)
+    : m_lines(std::make_unique<TwzWideStringList>())
+    , m_itemStyle(std::move(itemStyle))
+{ }
+
+void StringItems::Assign(TwzWideStrings* value)
+{
+    if (value && value != m_lines.get())
+        m_lines->Assign(*value);
+}
+
+bool StringItems::SetTextAlign(TwzTextAlign value)
+{
+    if (value == m_textAlign)
+        return false;
+    m_textAlign = value;
+    return true;
+}
+
+rtl::TValue StringItems::LineAt(int32_t index) const
+{
+    if (index >= 0 && index < m_lines->GetCount())
+        return m_lines->Get(index);
+    return std::u16string();
+}
+
+void StringItems::PutLine(int32_t index, const rtl::TValue& value)
+{
+    if (index >= 0 && index < m_lines->GetCount())
+        m_lines->Put(index, rtl::Utf8ToUtf16(ui2d::VariantToText(value)));
+}
+
+void StringItems::MakeItems(TwzControl& box, float height, TextFirst textFirst) const
+{
+    const int count = m_lines->GetCount();
+    for (int i = 0; i < count; ++i) {
+        auto* item = new TwzListBoxItem(&box);
+        item->SetAutoTranslate(box.GetAutoTranslate());
+        box.AddObject(item);
+        item->SetHeight(height);
+        item->SetStored(false);
+        item->SetLocked(true);
+        if (textFirst == TextFirst::Yes) {
+            item->SetText(m_lines->Get(i));
+            item->SetResource(m_itemStyle);
+        } else {
+            item->SetResource(m_itemStyle);
+            item->SetText(m_lines->Get(i));
+        }
+    }
+}
+
+} // namespace controls
+
 // ---- TwzStringListBox -----------------------------------------------------------------------
 
 TwzStringListBox::TwzStringListBox(rtl::TComponent* owner)
     : TwzListBox(owner)
-    , m_items(std::make_unique<TwzWideStringList>())
+    , m_strings("listboxitemstyle")
 {
     SetAutoTranslate(true);
-    static_cast<TwzWideStringList&>(*m_items).OnChange.Bind<&TwzStringListBox::ItemsChanged>(this);
+    m_strings.BindChange<&TwzStringListBox::ItemsChanged>(this);
     SetItemHeight(19);
     StoreResource("listboxstyle");
-    m_itemStyle = "listboxitemstyle";
 }
 
 TwzStringListBox::~TwzStringListBox() = default;
 
-TwzWideStrings* TwzStringListBox::GetItems() const
-{
-    return m_items.get();
-}
-
-void TwzStringListBox::SetItems(TwzWideStrings* value)
-{
-    if (value && value != m_items.get())
-        m_items->Assign(*value);
-}
-
 void TwzStringListBox::SetTextAlign(TwzTextAlign value)
 {
-    if (value == m_textAlign)
-        return;
-    m_textAlign = value;
-    if (!IsLoading())
+    if (m_strings.SetTextAlign(value) && !IsLoading())
         Rebuild();
-}
-
-void TwzStringListBox::ItemsChanged(rtl::TObject*)
-{
-    Rebuild();
 }
 
 rtl::TValue TwzStringListBox::GetData()
 {
-    const int32_t index = GetItemIndex();
-    if (index >= 0 && index < m_items->GetCount())
-        return m_items->Get(index);
-    return std::u16string();
+    return m_strings.LineAt(GetItemIndex());
 }
 
 void TwzStringListBox::SetData(const rtl::TValue& value)
 {
-    const int32_t index = GetItemIndex();
-    if (index >= 0 && index < m_items->GetCount())
-        m_items->Put(index, rtl::Utf8ToUtf16(ui2d::VariantToText(value)));
+    m_strings.PutLine(GetItemIndex(), value);
 }
 
 void TwzStringListBox::EndUpdate()
@@ -446,7 +479,7 @@ void TwzStringListBox::EndUpdate()
 
 void TwzStringListBox::Rebuild()
 {
-    if (GetUpdateCount() > 0 || IsDestroying() || !m_items)
+    if (GetUpdateCount() > 0 || IsDestroying())
         return;
     rtl::Watch<TwzStringListBox> self(this);
     IwzScene* scene = GetScene();
@@ -460,17 +493,7 @@ void TwzStringListBox::Rebuild()
     const float vOffset = GetVScrollOffset();
     const int32_t index = GetItemIndex();
     Clear();
-    const int count = m_items->GetCount();
-    for (int i = 0; i < count; ++i) {
-        auto* item = new TwzListBoxItem(this);
-        item->SetAutoTranslate(GetAutoTranslate());
-        AddObject(item);
-        item->SetHeight(GetItemHeight());
-        item->SetStored(false);
-        item->SetLocked(true);
-        item->SetText(m_items->Get(i));
-        item->SetResource(m_itemStyle);
-    }
+    m_strings.MakeItems(*this, GetItemHeight(), controls::StringItems::TextFirst::Yes);
     EnableRealign();
     // Still counted: the index comes back without a report.
     SetItemIndex(index);
@@ -490,34 +513,19 @@ void TwzStringListBox::Rebuild()
 
 TwzStringComboBox::TwzStringComboBox(rtl::TComponent* owner)
     : TwzComboBox(owner)
-    , m_items(std::make_unique<TwzWideStringList>())
+    , m_strings("listboxitemstyle")
 {
     SetAutoTranslate(true);
-    static_cast<TwzWideStringList&>(*m_items).OnChange.Bind<&TwzStringComboBox::ItemsChanged>(this);
+    m_strings.BindChange<&TwzStringComboBox::ItemsChanged>(this);
     m_itemHeight = 19;
     StoreResource("comboboxstyle");
-    m_itemStyle = "listboxitemstyle";
 }
 
 TwzStringComboBox::~TwzStringComboBox() = default;
 
-TwzWideStrings* TwzStringComboBox::GetItems() const
-{
-    return m_items.get();
-}
-
-void TwzStringComboBox::SetItems(TwzWideStrings* value)
-{
-    if (value && value != m_items.get())
-        m_items->Assign(*value);
-}
-
 void TwzStringComboBox::SetTextAlign(TwzTextAlign value)
 {
-    if (value == m_textAlign)
-        return;
-    m_textAlign = value;
-    if (!IsLoading())
+    if (m_strings.SetTextAlign(value) && !IsLoading())
         Rebuild();
 }
 
@@ -529,30 +537,20 @@ void TwzStringComboBox::SetItemHeight(float value)
     Rebuild();
 }
 
-void TwzStringComboBox::ItemsChanged(rtl::TObject*)
-{
-    Rebuild();
-}
-
 rtl::TValue TwzStringComboBox::GetData()
 {
-    const int32_t index = GetItemIndex();
-    if (index >= 0 && index < m_items->GetCount())
-        return m_items->Get(index);
-    return std::u16string();
+    return m_strings.LineAt(GetItemIndex());
 }
 
 void TwzStringComboBox::SetData(const rtl::TValue& value)
 {
-    const int32_t index = GetItemIndex();
-    if (index >= 0 && index < m_items->GetCount())
-        m_items->Put(index, rtl::Utf8ToUtf16(ui2d::VariantToText(value)));
+    m_strings.PutLine(GetItemIndex(), value);
 }
 
 void TwzStringComboBox::Rebuild()
 {
     TwzComboListBox* list = GetListBox();
-    if (IsDestroying() || !m_items || !list)
+    if (IsDestroying() || !list)
         return;
     rtl::Watch<TwzStringComboBox> self(this);
     rtl::Watch<TwzComboListBox> listWatch(list);
@@ -564,17 +562,7 @@ void TwzStringComboBox::Rebuild()
     const int32_t index = list->GetItemIndex();
     list->SetItemIndex(-1);
     Clear();
-    const int count = m_items->GetCount();
-    for (int i = 0; i < count; ++i) {
-        auto* item = new TwzListBoxItem(this);
-        item->SetAutoTranslate(GetAutoTranslate());
-        AddObject(item);
-        item->SetHeight(m_itemHeight);
-        item->SetStored(false);
-        item->SetLocked(true);
-        item->SetResource(m_itemStyle);
-        item->SetText(m_items->Get(i));
-    }
+    m_strings.MakeItems(*this, m_itemHeight, controls::StringItems::TextFirst::No);
     if (!self || !listWatch)
         return;
     RealignChildren();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/TwzListBox.h"
+#include "graphics/TwzWideStrings.h"
 #include "ui2d/TwzPopup.h"
 #include "ui2d/TwzPopupPlacement.h"
 
@@ -8,7 +9,6 @@
 #include <string>
 
 class TwzComboBox;
-class TwzWideStrings;
 
 /// The drop-down list of a combo box: a list box living inside the combo box's popup. A
 /// release over an item picks it; any release closes the popup.
@@ -100,18 +100,58 @@ private:
     bool m_realigning = false;
 };
 
+namespace controls {
+
+/// What the string list box and the string combo box share: the lines their items are made
+/// from, the items' text alignment and style name, and the making of the items.
+class StringItems {
+public:
+    /// `itemStyle`: the Resource of the items made.
+    explicit StringItems(std::string itemStyle);
+
+    [[nodiscard]] TwzWideStrings* GetLines() const { return m_lines.get(); }
+    /// Runs `Method` of `host` after every change of the lines.
+    template <auto Method, class C> void BindChange(C* host) { m_lines->OnChange.Bind<Method>(host); }
+    /// Copies the lines of `value`; null or the lines themselves change nothing.
+    void Assign(TwzWideStrings* value);
+    [[nodiscard]] TwzTextAlign GetTextAlign() const { return m_textAlign; }
+    /// False when `value` is the alignment already.
+    bool SetTextAlign(TwzTextAlign value);
+    [[nodiscard]] const std::string& GetItemStyle() const { return m_itemStyle; }
+    void SetItemStyle(const std::string& value) { m_itemStyle = value; }
+
+    /// The line at `index`; empty out of range.
+    [[nodiscard]] rtl::TValue LineAt(int32_t index) const;
+    /// Replaces the line at `index` with the value's text; nothing out of range.
+    void PutLine(int32_t index, const rtl::TValue& value);
+
+    /// Whether an item gets its Text before its Resource (so a translating style applied to
+    /// it translates the line) or after.
+    enum class TextFirst : uint8_t { No, Yes };
+    /// An item a line, in order: owned by `box` with its AutoTranslate, added to it, `height`
+    /// high, unstored and locked.
+    void MakeItems(TwzControl& box, float height, TextFirst textFirst) const;
+
+private:
+    std::unique_ptr<TwzWideStringList> m_lines;
+    TwzTextAlign m_textAlign = wzTextAlignCenter;
+    std::string m_itemStyle;
+};
+
+} // namespace controls
+
 /// A list box whose items are made from the lines of Items, made anew whenever they change.
 class TwzStringListBox : public TwzListBox {
     RTL_CLASS(TwzStringListBox, TwzListBox)
 public:
     explicit TwzStringListBox(rtl::TComponent* owner);
 
-    [[nodiscard]] TwzWideStrings* GetItems() const;
+    [[nodiscard]] TwzWideStrings* GetItems() const { return m_strings.GetLines(); }
     /// Copies the lines (which rebuilds the items).
-    void SetItems(TwzWideStrings* value);
-    [[nodiscard]] TwzTextAlign GetTextAlign() const { return m_textAlign; }
+    void SetItems(TwzWideStrings* value) { m_strings.Assign(value); }
+    [[nodiscard]] TwzTextAlign GetTextAlign() const { return m_strings.GetTextAlign(); }
     void SetTextAlign(TwzTextAlign value);
-    [[nodiscard]] const std::string& GetItemStyle() const { return m_itemStyle; }
+    [[nodiscard]] const std::string& GetItemStyle() const { return m_strings.GetItemStyle(); }
 
     /// The line of the current item; empty without one.
     [[nodiscard]] rtl::TValue GetData() override;
@@ -124,14 +164,12 @@ public:
 
 protected:
     ~TwzStringListBox() override;
-    void StoreItemStyle(const std::string& value) { m_itemStyle = value; }
+    void StoreItemStyle(const std::string& value) { m_strings.SetItemStyle(value); }
 
 private:
-    void ItemsChanged(rtl::TObject* sender);
+    void ItemsChanged(rtl::TObject*) { Rebuild(); }
 
-    std::unique_ptr<TwzWideStrings> m_items;
-    TwzTextAlign m_textAlign = wzTextAlignCenter;
-    std::string m_itemStyle;
+    controls::StringItems m_strings;
 };
 
 /// A combo box whose items are made from the lines of Items, made anew whenever they change.
@@ -142,11 +180,11 @@ public:
 
     [[nodiscard]] float GetItemHeight() const { return m_itemHeight; }
     void SetItemHeight(float value);
-    [[nodiscard]] TwzWideStrings* GetItems() const;
-    void SetItems(TwzWideStrings* value);
-    [[nodiscard]] TwzTextAlign GetTextAlign() const { return m_textAlign; }
+    [[nodiscard]] TwzWideStrings* GetItems() const { return m_strings.GetLines(); }
+    void SetItems(TwzWideStrings* value) { m_strings.Assign(value); }
+    [[nodiscard]] TwzTextAlign GetTextAlign() const { return m_strings.GetTextAlign(); }
     void SetTextAlign(TwzTextAlign value);
-    [[nodiscard]] const std::string& GetItemStyle() const { return m_itemStyle; }
+    [[nodiscard]] const std::string& GetItemStyle() const { return m_strings.GetItemStyle(); }
 
     [[nodiscard]] rtl::TValue GetData() override;
     void SetData(const rtl::TValue& value) override;
@@ -155,15 +193,13 @@ public:
 
 protected:
     ~TwzStringComboBox() override;
-    void StoreItemStyle(const std::string& value) { m_itemStyle = value; }
+    void StoreItemStyle(const std::string& value) { m_strings.SetItemStyle(value); }
 
 private:
-    void ItemsChanged(rtl::TObject* sender);
+    void ItemsChanged(rtl::TObject*) { Rebuild(); }
 
     float m_itemHeight = 19;
-    std::unique_ptr<TwzWideStrings> m_items;
-    TwzTextAlign m_textAlign = wzTextAlignCenter;
-    std::string m_itemStyle;
+    controls::StringItems m_strings;
 };
 
 /// Its style is "hudlistboxstyle" by its class name.

@@ -14,7 +14,6 @@
 #include "platform/ui/Locale.h"
 #include "platform/ui/Types.h"
 #include "ui2d/Library2D.h"
-#include "ui2d/TwzBrushObject.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,8 +58,6 @@ constexpr rtl::TEventInfo kListBoxEvents[] = {
     RTL_EVENT(TwzListBox, OnCompare),
 };
 
-constexpr uint32_t kDefaultSelectionColor = 0x802A8ADF;
-
 // SortChildren takes a plain function: the list box being sorted is kept here meanwhile.
 TwzListBox* g_sortingBox = nullptr;
 
@@ -92,7 +89,7 @@ void SetCheckVisibleRecursive(TwzObject& parent, bool visible)
 {
     for (TwzObject* child : parent.Children()) {
         if (auto* item = dynamic_cast<TwzListBoxItem*>(child))
-            if (TwzCheckBox* check = item->CheckPart())
+            if (TwzCheckBox* check = item->GetCheckPart())
                 check->SetVisible(visible);
         SetCheckVisibleRecursive(*child, visible);
     }
@@ -107,7 +104,7 @@ RTL_IMPLEMENT_CLASS(TwzHorzListBox, .props = kHorzListBoxProps)
 // ---- TwzListBoxItem -------------------------------------------------------------------------
 
 TwzListBoxItem::TwzListBoxItem(rtl::TComponent* owner)
-    : TwzTextControl(owner)
+    : TwzItemsBoxItem(owner)
 {
     SetTextAlign(wzTextAlignNear);
     SetAutoTranslate(true);
@@ -125,63 +122,23 @@ TwzListBox* TwzListBoxItem::ListBox() const
     return nullptr;
 }
 
-void TwzListBoxItem::SetIsChecked(bool value)
-{
-    if (value == m_isChecked)
-        return;
-    m_isChecked = value;
-    if (TwzCheckBox* check = m_checkPart.Get())
-        check->SetIsChecked(value);
-}
-
-void TwzListBoxItem::SetIsSelected(bool value)
-{
-    if (value == m_isSelected)
-        return;
-    m_isSelected = value;
-    InvalidateObject();
-}
-
 void TwzListBoxItem::ApplyStyle()
 {
     rtl::Watch<TwzListBoxItem> self(this);
     Inherited::ApplyStyle();
     if (!self)
         return;
-    auto* check = dynamic_cast<TwzCheckBox*>(FindResource("check"));
-    m_checkPart = check;
-    if (!check)
-        return;
-    check->OnClick.Bind<&TwzListBoxItem::CheckClick>(this);
-    if (TwzListBox* box = ListBox())
-        check->SetVisible(box->GetShowCheckboxes());
+    TakeCheckPart(dynamic_cast<TwzCheckBox*>(FindResource("check")));
 }
 
-void TwzListBoxItem::FreeStyle()
+TwzItemsBox* TwzListBoxItem::ItemsBox() const
 {
-    Inherited::FreeStyle();
-    m_checkPart = nullptr;
+    return ListBox();
 }
 
-void TwzListBoxItem::CheckClick(rtl::TObject*)
+void TwzListBoxItem::MakeCurrentIn(TwzItemsBox& box)
 {
-    TwzCheckBox* check = m_checkPart.Get();
-    if (!check)
-        return;
-    // NOTE: a check box reports its click before it toggles: the state after the click is
-    // the opposite of the one it shows now. Only the field changes; the part toggles itself.
-    m_isChecked = !check->GetIsChecked();
-    TwzListBox* box = ListBox();
-    if (!box)
-        return;
-    rtl::Watch<TwzListBox> watch(box);
-    rtl::Watch<TwzListBoxItem> self(this);
-    box->FocusObject();
-    if (!watch || !self)
-        return;
-    box->SetItemIndex(m_index);
-    if (watch && self)
-        box->OnChangeCheck(this);
+    static_cast<TwzListBox&>(box).SetItemIndex(m_index);
 }
 
 void TwzListBoxItem::ChildFocused(TwzVisualObject* child)
@@ -223,14 +180,8 @@ void TwzListBoxItem::BeforeDestruction()
 // ---- TwzListBox: state ----------------------------------------------------------------------
 
 TwzListBox::TwzListBox(rtl::TComponent* owner)
-    : TwzScrollBox(owner)
-    , m_selection(std::make_unique<TwzBrush>(wzBrushSolid, kDefaultSelectionColor))
-{
-    SetCanFocused(true);
-    SetAutoCapture(true);
-    SetWidth(100);
-    SetHeight(100);
-}
+    : TwzItemsBox(owner)
+{ }
 
 TwzListBox::~TwzListBox() = default;
 
@@ -315,21 +266,10 @@ void TwzListBox::AddObject(TwzObject* child)
 
 // ---- published setters ----------------------------------------------------------------------
 
-void TwzListBox::SetShowCheckboxes(bool value)
+void TwzListBox::ShowCheckParts(bool visible)
 {
-    if (value == m_showCheckboxes)
-        return;
-    m_showCheckboxes = value;
     if (TwzScrollContent* content = GetContent())
-        SetCheckVisibleRecursive(*content, value);
-}
-
-void TwzListBox::SetSorted(bool value)
-{
-    if (value == m_sorted)
-        return;
-    m_sorted = value;
-    RealignChildren();
+        SetCheckVisibleRecursive(*content, visible);
 }
 
 void TwzListBox::SetColumns(int32_t value)
@@ -415,7 +355,7 @@ void TwzListBox::SetItemIndex(int32_t value)
         return;
     }
     rtl::Watch<TwzListBox> self(this);
-    if (!m_multiSelect)
+    if (!GetMultiSelect())
         if (TwzListBoxItem* old = Selected())
             old->SetIsSelected(false);
     m_itemIndex = value;
@@ -480,12 +420,12 @@ TwzRect TwzListBox::GetContentBounds()
     if (!content)
         return viewport;
     rtl::Watch<TwzListBox> self(this);
-    if (m_sorted) {
+    if (GetSorted()) {
         SortItems();
         if (!self || !GetContent())
             return viewport;
     }
-    if (!m_multiSelect)
+    if (!GetMultiSelect())
         if (TwzListBoxItem* item = Selected())
             item->SetIsSelected(true);
 
@@ -625,16 +565,16 @@ void TwzListBox::LayoutHorizontal(const TwzRect& viewport, TwzRect& result)
 
 bool TwzListBox::ShowsSelection() const
 {
-    return !m_hideSelectionUnfocused || GetIsFocused();
+    return !GetHideSelectionUnfocused() || GetIsFocused();
 }
 
 void TwzListBox::PaintContent(TwzCanvas& canvas, const TwzRect&)
 {
     if (!GetContent() || !GetContentPart() || !ShowsSelection())
         return;
-    canvas.GetFill().Assign(*m_selection);
+    canvas.GetFill().Assign(*GetSelectionBrush());
     const float opacity = GetAbsoluteOpacity();
-    if (!m_multiSelect) {
+    if (!GetMultiSelect()) {
         if (TwzListBoxItem* item = Selected())
             canvas.FillRect(item->GetParentedRect(), 0, 0, AllCorners, opacity);
         return;
@@ -648,37 +588,6 @@ void TwzListBox::PaintContent(TwzCanvas& canvas, const TwzRect&)
         [](TwzListBoxItem* a, TwzListBoxItem* b) { return a->GetIndex() < b->GetIndex(); });
     for (TwzListBoxItem* item : selected)
         canvas.FillRect(item->GetParentedRect(), 0, 0, AllCorners, opacity);
-}
-
-void TwzListBox::ApplyStyle()
-{
-    rtl::Watch<TwzListBox> self(this);
-    Inherited::ApplyStyle();
-    if (!self)
-        return;
-    TwzObject* part = FindResource("selection");
-    if (auto* brush = dynamic_cast<TwzBrushObject*>(part)) {
-        if (brush->GetBrush())
-            m_selection->Assign(*brush->GetBrush());
-    } else if (TwzVisualObject* visual = part ? part->AsVisual() : nullptr) {
-        visual->SetVisible(false);
-    }
-}
-
-void TwzListBox::EnterFocus()
-{
-    rtl::Watch<TwzListBox> self(this);
-    Inherited::EnterFocus();
-    if (self && m_hideSelectionUnfocused && Selected())
-        InvalidateObject();
-}
-
-void TwzListBox::KillFocus()
-{
-    rtl::Watch<TwzListBox> self(this);
-    Inherited::KillFocus();
-    if (self && m_hideSelectionUnfocused && Selected())
-        InvalidateObject();
 }
 
 // ---- keys and mouse -------------------------------------------------------------------------
@@ -732,7 +641,7 @@ void TwzListBox::MouseDown(TMouseButton button, TShiftState shift, float x, floa
         return;
     if (TwzListBoxItem* item = ItemByPoint(x, y)) {
         rtl::Watch<TwzListBoxItem> clicked(item);
-        if (m_multiSelect) {
+        if (GetMultiSelect()) {
             if (shift.Has(ShiftFlag::Ctrl)) {
                 item->SetIsSelected(!item->GetIsSelected());
             } else if (shift.Has(ShiftFlag::Shift)) {
@@ -764,7 +673,7 @@ void TwzListBox::MouseMove(TShiftState shift, float x, float y, float deltaX, fl
     TwzListBoxItem* item = ItemByPoint(x, y);
     if (!item || item == Selected())
         return;
-    if (m_multiSelect) {
+    if (GetMultiSelect()) {
         if (shift.Has(ShiftFlag::Ctrl))
             item->SetIsSelected(!item->GetIsSelected());
         else

@@ -1,12 +1,7 @@
 #pragma once
 
-#include "controls/TwzCheckBoxes.h"
-#include "controls/TwzScrollBox.h"
-#include "controls/TwzTextControl.h"
+#include "controls/TwzItemsBox.h"
 
-#include <memory>
-
-class TwzBrush;
 class TwzListBox;
 
 /// How a list box lays out its items: in rows, top to bottom (several items a row with
@@ -16,25 +11,18 @@ RTL_ENUM(TwzListStyle, "wzListVertical", "wzListHorizontal");
 
 /// One entry of a list box: a caption with an optional check box (the style part "check").
 /// Its Index is kept by the list box.
-class TwzListBoxItem : public TwzTextControl {
+class TwzListBoxItem : public TwzItemsBoxItem {
     RTL_CLASS(TwzListBoxItem, TwzTextControl)
 public:
     explicit TwzListBoxItem(rtl::TComponent* owner);
 
-    [[nodiscard]] bool GetIsChecked() const { return m_isChecked; }
-    void SetIsChecked(bool value);
-    [[nodiscard]] bool GetIsSelected() const { return m_isSelected; }
-    void SetIsSelected(bool value);
     [[nodiscard]] int32_t GetIndex() const { return m_index; }
     void SetIndex(int32_t value) { m_index = value; }
 
     /// The nearest ancestor that is a list box, or null.
     [[nodiscard]] TwzListBox* ListBox() const;
-    /// The style's check box part, or null.
-    [[nodiscard]] TwzCheckBox* CheckPart() const { return m_checkPart.Get(); }
 
     void ApplyStyle() override;
-    void FreeStyle() override;
     /// An item whose inner control takes the focus becomes current.
     void ChildFocused(TwzVisualObject* child) override;
     /// Selecting the item in a designer makes it current.
@@ -44,14 +32,12 @@ protected:
     ~TwzListBoxItem() override = default;
     /// Leaves its list box, which lays out again and keeps ItemIndex in range.
     void BeforeDestruction() override;
+    [[nodiscard]] TwzItemsBox* ItemsBox() const override;
+    /// ItemIndex := Index.
+    void MakeCurrentIn(TwzItemsBox& box) override;
 
 private:
-    void CheckClick(rtl::TObject* sender);
-
     int32_t m_index = 0;
-    bool m_isChecked = false;
-    rtl::Watch<TwzCheckBox> m_checkPart;
-    bool m_isSelected = false;
 };
 
 /// Orders two items when a list box sorts: the result is negative when the first goes first.
@@ -60,7 +46,7 @@ using TOnCompareListBoxItemEvent = rtl::TEvent<TwzListBoxItem*, TwzListBoxItem*,
 // A scroll box that lays its items out in rows or columns and keeps one current item
 // (ItemIndex), optionally a multiple selection with Ctrl and Shift, check boxes on the items
 // and sorting. It paints the selection under the items with the style's "selection" brush.
-class TwzListBox : public TwzScrollBox {
+class TwzListBox : public TwzItemsBox {
     RTL_CLASS(TwzListBox, TwzScrollBox)
 public:
     explicit TwzListBox(rtl::TComponent* owner);
@@ -70,14 +56,6 @@ public:
     /// Selects, scrolls the item into view and, unless updating, reports. An index that
     /// matches no item is stored and selects nothing.
     virtual void SetItemIndex(int32_t value);
-    [[nodiscard]] bool GetHideSelectionUnfocused() const { return m_hideSelectionUnfocused; }
-    void SetHideSelectionUnfocused(bool value) { m_hideSelectionUnfocused = value; }
-    [[nodiscard]] bool GetShowCheckboxes() const { return m_showCheckboxes; }
-    void SetShowCheckboxes(bool value);
-    [[nodiscard]] bool GetSorted() const { return m_sorted; }
-    void SetSorted(bool value);
-    [[nodiscard]] bool GetMultiSelect() const { return m_multiSelect; }
-    void SetMultiSelect(bool value) { m_multiSelect = value; }
     [[nodiscard]] int32_t GetColumns() const { return m_columns; }
     /// Values below 1 become 1.
     void SetColumns(int32_t value);
@@ -90,10 +68,7 @@ public:
     [[nodiscard]] TwzListStyle GetListStyle() const { return m_listStyle; }
     void SetListStyle(TwzListStyle value);
 
-    /// Raised with the new current item (null for none) as Sender.
-    rtl::TNotifyEvent OnChange;
-    /// Raised with the item whose check box was clicked as Sender.
-    rtl::TNotifyEvent OnChangeCheck;
+    // OnChange is raised with the new current item (null for none) as Sender.
     TOnCompareListBoxItemEvent OnCompare;
 
     // ---- operations -------------------------------------------------------------------------
@@ -107,8 +82,6 @@ public:
     [[nodiscard]] TwzListBoxItem* ItemByPoint(float x, float y);
     /// Selects the items from the lower to the higher Index of the two, deselects the rest.
     void SelectRange(TwzListBoxItem* item1, TwzListBoxItem* item2);
-    /// The brush the selection is painted with.
-    [[nodiscard]] TwzBrush* GetSelectionBrush() const { return m_selection.get(); }
 
     /// The current item's Text; empty without one.
     [[nodiscard]] rtl::TValue GetData() override;
@@ -122,9 +95,6 @@ public:
     void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override;
     /// End, Home and the arrows move the current item; a handled key is cleared.
     void KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift) override;
-    void EnterFocus() override;
-    void KillFocus() override;
-    void ApplyStyle() override;
     /// The item layout.
     [[nodiscard]] TwzRect GetContentBounds() override;
     /// The selection, under the items.
@@ -135,6 +105,8 @@ public:
 
 protected:
     ~TwzListBox() override;
+    [[nodiscard]] TwzItemsBoxItem* CurrentItem() override { return Selected(); }
+    void ShowCheckParts(bool visible) override;
 
 private:
     /// Calls `fn` with every item of the content object, in child order.
@@ -147,16 +119,11 @@ private:
 
     int32_t m_itemIndex = 0;
     bool m_mouseSelecting = false;
-    bool m_hideSelectionUnfocused = true;
-    bool m_showCheckboxes = false;
-    bool m_sorted = false;
-    bool m_multiSelect = false;
     int32_t m_columns = 1;
     float m_itemWidth = 0;
     float m_itemHeight = 0;
     TwzListStyle m_listStyle = wzListVertical;
     rtl::Watch<TwzListBoxItem> m_anchor;
-    std::unique_ptr<TwzBrush> m_selection;
 };
 
 /// A list box in columns, left to right; its style is "listboxstyle".

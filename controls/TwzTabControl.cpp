@@ -6,6 +6,7 @@
 #include "graphics/TwzFont.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/ScopeExit.h"
 #include "ui2d/Library2D.h"
 #include "ui2d/SceneDesignerHook.h"
 
@@ -56,10 +57,7 @@ TwzTabItem::~TwzTabItem() = default;
 
 void TwzTabItem::BeforeDestruction()
 {
-    if (m_layout) {
-        m_layout->RemoveFreeNotification(this);
-        m_layout = nullptr;
-    }
+    m_layout.Set(nullptr);
     Inherited::BeforeDestruction();
 }
 
@@ -70,20 +68,13 @@ TwzTabControl* TwzTabItem::TabControl() const
 
 void TwzTabItem::SetLayout(TwzVisualObject* value)
 {
-    if (value == m_layout)
-        return;
-    if (m_layout)
-        m_layout->RemoveFreeNotification(this);
-    m_layout = value;
-    if (value)
-        value->FreeNotification(this);
+    m_layout.Set(value);
 }
 
 void TwzTabItem::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation == rtl::opRemove && component && component == static_cast<rtl::TComponent*>(m_layout))
-        m_layout = nullptr;
+    m_layout.Notification(component, operation);
 }
 
 void TwzTabItem::SetIsSelected(bool value)
@@ -337,16 +328,15 @@ void TwzTabControl::PaintChildren()
     rtl::Watch<TwzTabItem> tab(current);
     rtl::Watch<TwzTabControl> self(this);
     current->StoreVisible(false);
-    try {
+    {
+        rtl::ScopeExit showTab([&] {
+            if (tab)
+                tab->StoreVisible(true);
+        });
         Inherited::PaintChildren();
-    } catch (...) {
-        if (tab)
-            tab->StoreVisible(true);
-        throw;
     }
     if (!tab)
         return;
-    tab->StoreVisible(true);
     TwzCanvas* canvas = self ? GetCanvas() : nullptr;
     if (!canvas || !tab->GetScene())
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/TwzTextControl.h"
+#include "platform/rtl/ComponentLink.h"
 #include "ui2d/TwzControl.h"
 
 class TwzTabControl;
@@ -39,7 +40,7 @@ protected:
 
 private:
     int32_t m_tabIndex = 0;
-    TwzVisualObject* m_layout = nullptr; // not owned; free-notified
+    rtl::ComponentLink<TwzVisualObject> m_layout { this };
     bool m_isSelected = false;
     bool m_realigning = false;
 };

@@ -10,7 +10,6 @@
 #include "platform/rtl/ClassInfo.h"
 #include "platform/ui/Locale.h"
 #include "platform/ui/Types.h"
-#include "ui2d/TwzBrushObject.h"
 #include "ui2d/TwzContent.h"
 
 #include <algorithm>
@@ -94,7 +93,7 @@ RTL_IMPLEMENT_CLASS(TwzTreeView, .props = kTreeViewProps, .events = kTreeViewEve
 // ---- TwzTreeViewItem -----------------------------------------------------------------------
 
 TwzTreeViewItem::TwzTreeViewItem(rtl::TComponent* owner)
-    : TwzTextControl(owner)
+    : TwzItemsBoxItem(owner)
 {
     SetAutoTranslate(true);
     SetTextAlign(wzTextAlignNear);
@@ -207,23 +206,13 @@ void TwzTreeViewItem::ApplyStyle()
         if (!self)
             return;
     }
-    if (auto* check = dynamic_cast<TwzCheckBox*>(StylePart("check"))) {
-        m_checkPart = check;
-        check->OnClick.Bind<&TwzTreeViewItem::CheckClick>(this);
-        // A fresh style shows the stored state.
-        check->SetIsChecked(m_isChecked);
-        if (!self || !m_checkPart)
-            return;
-        if (TwzTreeView* tree = TreeView())
-            m_checkPart->SetVisible(tree->GetShowCheckboxes());
-    }
+    TakeCheckPart(dynamic_cast<TwzCheckBox*>(StylePart("check")));
 }
 
 void TwzTreeViewItem::FreeStyle()
 {
-    Inherited::FreeStyle();
+    TwzItemsBoxItem::FreeStyle();
     m_buttonPart = nullptr;
-    m_checkPart = nullptr;
 }
 
 void TwzTreeViewItem::RealignChildren()
@@ -256,55 +245,21 @@ void TwzTreeViewItem::SetIsExpanded(bool value)
         tree->RealignChildren();
 }
 
-void TwzTreeViewItem::SetIsChecked(bool value)
+TwzItemsBox* TwzTreeViewItem::ItemsBox() const
 {
-    if (value == m_isChecked)
-        return;
-    m_isChecked = value;
-    if (TwzCheckBox* check = m_checkPart.Get())
-        check->SetIsChecked(value);
+    return TreeView();
 }
 
-void TwzTreeViewItem::SetIsSelected(bool value)
+void TwzTreeViewItem::MakeCurrentIn(TwzItemsBox& box)
 {
-    if (value == m_isSelected)
-        return;
-    m_isSelected = value;
-    InvalidateObject();
-}
-
-void TwzTreeViewItem::CheckClick(rtl::TObject*)
-{
-    TwzCheckBox* check = m_checkPart.Get();
-    if (!check)
-        return;
-    // The check box reports its click before it toggles itself: the state after the click
-    // is the opposite of the one it shows now. Only the field changes.
-    m_isChecked = !check->GetIsChecked();
-    TwzTreeView* tree = TreeView();
-    if (!tree)
-        return;
-    rtl::Watch<TwzTreeView> watch(tree);
-    rtl::Watch<TwzTreeViewItem> self(this);
-    tree->FocusObject();
-    if (!watch || !self)
-        return;
-    tree->SetSelected(this);
-    if (watch && self)
-        watch->OnChangeCheck(this);
+    static_cast<TwzTreeView&>(box).SetSelected(this);
 }
 
 // ---- TwzTreeView ---------------------------------------------------------------------------
 
 TwzTreeView::TwzTreeView(rtl::TComponent* owner)
-    : TwzScrollBox(owner)
-    , m_selection(std::make_unique<TwzBrush>(wzBrushSolid, 0x802A8ADF))
-{
-    SetCanFocused(true);
-    SetAutoCapture(true);
-    SetWidth(100);
-    SetHeight(100);
-}
+    : TwzItemsBox(owner)
+{ }
 
 TwzTreeView::~TwzTreeView() = default;
 
@@ -452,7 +407,7 @@ void TwzTreeView::SetSelected(TwzTreeViewItem* item)
         return;
     rtl::Watch<TwzTreeView> self(this);
     rtl::Watch<TwzTreeViewItem> target(item);
-    if (TwzTreeViewItem* old = m_selected.Get(); old && !m_multiSelect)
+    if (TwzTreeViewItem* old = m_selected.Get(); old && !GetMultiSelect())
         old->SetIsSelected(false);
     m_selected = item;
     if (item && GetContent()) {
@@ -494,19 +449,8 @@ void TwzTreeView::SetItemHeight(float value)
     RealignChildren();
 }
 
-void TwzTreeView::SetSorted(bool value)
+void TwzTreeView::ShowCheckParts(bool visible)
 {
-    if (value == m_sorted)
-        return;
-    m_sorted = value;
-    RealignChildren();
-}
-
-void TwzTreeView::SetShowCheckboxes(bool value)
-{
-    if (value == m_showCheckboxes)
-        return;
-    m_showCheckboxes = value;
     TwzScrollContent* content = GetContent();
     if (!content)
         return;
@@ -514,8 +458,8 @@ void TwzTreeView::SetShowCheckboxes(bool value)
     content->AddObjectsToList(all);
     for (TwzObject* object : all)
         if (auto* item = dynamic_cast<TwzTreeViewItem*>(object))
-            if (TwzCheckBox* check = item->m_checkPart.Get(); check && item->TreeView())
-                check->SetVisible(value);
+            if (TwzCheckBox* check = item->GetCheckPart(); check && item->TreeView())
+                check->SetVisible(visible);
 }
 
 void TwzTreeView::Clear()
@@ -549,37 +493,6 @@ void TwzTreeView::AddObject(TwzObject* child)
         return;
     }
     Inherited::AddObject(child);
-}
-
-void TwzTreeView::ApplyStyle()
-{
-    rtl::Watch<TwzTreeView> self(this);
-    Inherited::ApplyStyle();
-    if (!self)
-        return;
-    TwzObject* part = FindResource("selection");
-    if (auto* brush = dynamic_cast<TwzBrushObject*>(part)) {
-        if (brush->GetBrush())
-            m_selection->Assign(*brush->GetBrush());
-    } else if (TwzVisualObject* visual = part ? part->AsVisual() : nullptr) {
-        visual->SetVisible(false);
-    }
-}
-
-void TwzTreeView::EnterFocus()
-{
-    rtl::Watch<TwzTreeView> self(this);
-    Inherited::EnterFocus();
-    if (self && m_hideSelectionUnfocused && m_selected)
-        InvalidateObject();
-}
-
-void TwzTreeView::KillFocus()
-{
-    rtl::Watch<TwzTreeView> self(this);
-    Inherited::KillFocus();
-    if (self && m_hideSelectionUnfocused && m_selected)
-        InvalidateObject();
 }
 
 void TwzTreeView::Notification(rtl::TComponent* component, rtl::TOperation operation)
@@ -632,7 +545,7 @@ TwzRect TwzTreeView::GetContentBounds()
     if (!content) {
         NumberRows();
     } else {
-        if (m_sorted) {
+        if (GetSorted()) {
             g_sortingTree = this;
             content->SortChildren(&CompareItems);
             g_sortingTree = nullptr;
@@ -677,11 +590,11 @@ void TwzTreeView::PaintContent(TwzCanvas& canvas, const TwzRect& rect)
     Inherited::PaintContent(canvas, rect);
     if (!GetContent() || !GetContentPart())
         return;
-    if (m_hideSelectionUnfocused && !GetIsFocused())
+    if (GetHideSelectionUnfocused() && !GetIsFocused())
         return;
-    canvas.GetFill().Assign(*m_selection);
+    canvas.GetFill().Assign(*GetSelectionBrush());
     const float opacity = GetAbsoluteOpacity();
-    if (!m_multiSelect) {
+    if (!GetMultiSelect()) {
         if (TwzTreeViewItem* item = m_selected.Get())
             canvas.FillRect(GetItemRect(item), 0, 0, AllCorners, opacity);
         return;
@@ -744,7 +657,7 @@ void TwzTreeView::MouseDown(TMouseButton button, TShiftState shift, float x, flo
         return;
     if (TwzTreeViewItem* item = ItemByPoint(x, y)) {
         rtl::Watch<TwzTreeViewItem> clicked(item);
-        if (m_multiSelect) {
+        if (GetMultiSelect()) {
             if (shift.Has(ShiftFlag::Ctrl)) {
                 item->SetIsSelected(!item->GetIsSelected());
             } else if (shift.Has(ShiftFlag::Shift)) {
@@ -777,7 +690,7 @@ void TwzTreeView::MouseMove(TShiftState shift, float x, float y, float deltaX, f
     if (!item || item == m_selected.Get())
         return;
     rtl::Watch<TwzTreeViewItem> entered(item);
-    if (m_multiSelect) {
+    if (GetMultiSelect()) {
         if (shift.Has(ShiftFlag::Ctrl))
             item->SetIsSelected(!item->GetIsSelected());
         else

@@ -1,21 +1,17 @@
 #pragma once
 
 #include "controls/TwzButtons.h"
-#include "controls/TwzCheckBoxes.h"
-#include "controls/TwzScrollBox.h"
-#include "controls/TwzTextControl.h"
+#include "controls/TwzItemsBox.h"
 
-#include <memory>
 #include <vector>
 
-class TwzBrush;
 class TwzTreeView;
 
 /// One node of a tree view. Its child items are its own children in the object tree; the
 /// tree lays every item out as a row of one column. The style's part "button" (a
 /// TwzCustomButton) shows while the item has child items and toggles IsExpanded; its part
 /// "check" (a TwzCheckBox) shows while the tree's ShowCheckboxes is on.
-class TwzTreeViewItem : public TwzTextControl {
+class TwzTreeViewItem : public TwzItemsBoxItem {
     RTL_CLASS(TwzTreeViewItem, TwzTextControl)
 public:
     explicit TwzTreeViewItem(rtl::TComponent* owner);
@@ -23,11 +19,6 @@ public:
     [[nodiscard]] bool GetIsExpanded() const { return m_isExpanded; }
     /// On a change: the button follows and the tree lays out again.
     void SetIsExpanded(bool value);
-    [[nodiscard]] bool GetIsChecked() const { return m_isChecked; }
-    /// On a change: the check part follows; no tree event.
-    void SetIsChecked(bool value);
-    [[nodiscard]] bool GetIsSelected() const { return m_isSelected; }
-    void SetIsSelected(bool value);
     /// The position among its parent's items, refreshed by ItemByIndex.
     [[nodiscard]] int32_t GetIndex() const { return m_index; }
     /// The row number of the last numbering that had this item as a row.
@@ -47,7 +38,6 @@ public:
     /// The parent when it is an item, or null.
     [[nodiscard]] TwzTreeViewItem* ParentItem() const;
     [[nodiscard]] TwzCustomButton* GetButtonPart() const { return m_buttonPart.Get(); }
-    [[nodiscard]] TwzCheckBox* GetCheckPart() const { return m_checkPart.Get(); }
 
     [[nodiscard]] std::string GetItemClassName() override;
     void DesignDblClick() override;
@@ -58,11 +48,13 @@ public:
 
 protected:
     ~TwzTreeViewItem() override = default;
+    [[nodiscard]] TwzItemsBox* ItemsBox() const override;
+    /// The tree's SetSelected (the item).
+    void MakeCurrentIn(TwzItemsBox& box) override;
 
 private:
     friend class TwzTreeView;
     void ToggleExpanded(rtl::TObject*) { SetIsExpanded(!m_isExpanded); }
-    void CheckClick(rtl::TObject*);
     /// Shows the button while there are child items; runs its "IsExpanded" animations.
     void UpdateButton();
     /// The style copy's own part (never one of a child item's).
@@ -70,11 +62,8 @@ private:
 
     bool m_isExpanded = false;
     rtl::Watch<TwzCustomButton> m_buttonPart;
-    rtl::Watch<TwzCheckBox> m_checkPart;
     int32_t m_index = 0;
     int32_t m_globalIndex = 0;
-    bool m_isChecked = false;
-    bool m_isSelected = false;
 };
 
 /// Sort order of two top-level items: negative when Item1 goes first.
@@ -85,7 +74,7 @@ using TOnCompareTreeViewItemEvent = rtl::TEvent<TwzTreeViewItem*, TwzTreeViewIte
 /// item, an optional multi-selection, check boxes, sorting of the top-level items and
 /// keyboard navigation. The selection is painted under the items with the brush of the
 /// style's part "selection".
-class TwzTreeView : public TwzScrollBox {
+class TwzTreeView : public TwzItemsBox {
     RTL_CLASS(TwzTreeView, TwzScrollBox)
 public:
     static constexpr float kIndent = 19;
@@ -98,19 +87,9 @@ public:
     virtual void SetSelected(TwzTreeViewItem* item);
     [[nodiscard]] float GetItemHeight() const { return m_itemHeight; }
     void SetItemHeight(float value);
-    [[nodiscard]] bool GetHideSelectionUnfocused() const { return m_hideSelectionUnfocused; }
-    void SetHideSelectionUnfocused(bool value) { m_hideSelectionUnfocused = value; }
-    [[nodiscard]] bool GetShowCheckboxes() const { return m_showCheckboxes; }
-    void SetShowCheckboxes(bool value);
-    [[nodiscard]] bool GetSorted() const { return m_sorted; }
-    void SetSorted(bool value);
-    [[nodiscard]] bool GetMultiSelect() const { return m_multiSelect; }
-    void SetMultiSelect(bool value) { m_multiSelect = value; }
-    [[nodiscard]] TwzBrush* GetSelectionBrush() const { return m_selection.get(); }
     [[nodiscard]] int32_t GetRowCount() const { return m_rowCount; }
 
-    rtl::TNotifyEvent OnChange;
-    rtl::TNotifyEvent OnChangeCheck;
+    // OnChange is raised with the tree as Sender.
     TOnCompareTreeViewItemEvent OnCompare;
 
     /// The number of top-level items.
@@ -138,9 +117,6 @@ public:
     void MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY) override;
     void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override;
     void KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift) override;
-    void EnterFocus() override;
-    void KillFocus() override;
-    void ApplyStyle() override;
     /// The item layout: the content is as wide as the viewport and as tall as the rows.
     [[nodiscard]] TwzRect GetContentBounds() override;
     /// The selection, under the items.
@@ -149,6 +125,9 @@ public:
 protected:
     ~TwzTreeView() override;
     void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
+    [[nodiscard]] TwzItemsBoxItem* CurrentItem() override { return m_selected.Get(); }
+    /// Every item at every depth that is in a tree.
+    void ShowCheckParts(bool visible) override;
 
 private:
     /// Every row item in row order (top-level items, then the rows of expanded ones).
@@ -159,11 +138,6 @@ private:
     bool m_mouseSelecting = false;
     rtl::Watch<TwzTreeViewItem> m_selected;
     float m_itemHeight = 0;
-    bool m_hideSelectionUnfocused = true;
     int32_t m_rowCount = 0;
-    bool m_showCheckboxes = false;
-    bool m_sorted = false;
-    std::unique_ptr<TwzBrush> m_selection;
-    bool m_multiSelect = false;
     rtl::Watch<TwzTreeViewItem> m_anchor;
 };

@@ -228,10 +228,7 @@ void TwzBrushDesign::BeforeDestruction()
 {
     if (g_sharedDesigner == this)
         g_sharedDesigner = nullptr;
-    if (m_brushObject) {
-        m_brushObject->RemoveFreeNotification(this);
-        m_brushObject = nullptr;
-    }
+    m_brushObject.Set(nullptr);
     m_brush = nullptr;
     m_ownBrush = nullptr;
     Inherited::BeforeDestruction();
@@ -240,10 +237,9 @@ void TwzBrushDesign::BeforeDestruction()
 void TwzBrushDesign::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation != rtl::opRemove || !component || component != m_brushObject)
+    if (!m_brushObject.Notification(component, operation))
         return;
     // The object's brushes, its scene and the brush objects listed from it go with it.
-    m_brushObject = nullptr;
     if (m_brush != m_ownBrush)
         m_brush = nullptr;
     if (IsDestroying())
@@ -256,9 +252,9 @@ void TwzBrushDesign::Notification(rtl::TComponent* component, rtl::TOperation op
 
 IwzScene* TwzBrushDesign::GetDesignerScene() const
 {
-    if (auto* scene = dynamic_cast<TwzCustomScene*>(m_brushObject))
+    if (auto* scene = dynamic_cast<TwzCustomScene*>(m_brushObject.Get()))
         return scene;
-    if (auto* object = dynamic_cast<TwzObject*>(m_brushObject))
+    if (auto* object = dynamic_cast<TwzObject*>(m_brushObject.Get()))
         return object->GetScene();
     return nullptr;
 }
@@ -276,7 +272,7 @@ bool TwzBrushDesign::IsInScene(const rtl::TObject* object) const
 
 void TwzBrushDesign::RepaintBrushObject()
 {
-    if (auto* visual = dynamic_cast<TwzVisualObject*>(m_brushObject))
+    if (auto* visual = dynamic_cast<TwzVisualObject*>(m_brushObject.Get()))
         visual->InvalidateObject();
 }
 
@@ -296,13 +292,7 @@ TwzGradientPoint* TwzBrushDesign::CurrentStop() const
 
 void TwzBrushDesign::SetBrushObject(rtl::TComponent* object)
 {
-    if (object != m_brushObject) {
-        if (m_brushObject)
-            m_brushObject->RemoveFreeNotification(this);
-        m_brushObject = object;
-        if (object)
-            object->FreeNotification(this);
-    }
+    m_brushObject.Set(object);
     SetBrush(nullptr);
     if (brushList) {
         brushList->Clear();
@@ -787,29 +777,19 @@ void TwzBrushDialog::BeforeDestruction()
         designer->SetBrush(nullptr);
         designer->SetModalResult(platform::ui::kModalCancel);
     }
-    if (m_brushObject) {
-        m_brushObject->RemoveFreeNotification(this);
-        m_brushObject = nullptr;
-    }
+    m_brushObject.Set(nullptr);
     Inherited::BeforeDestruction();
 }
 
 void TwzBrushDialog::SetBrushObject(rtl::TComponent* value)
 {
-    if (value == m_brushObject)
-        return;
-    if (m_brushObject)
-        m_brushObject->RemoveFreeNotification(this);
-    m_brushObject = value;
-    if (value)
-        value->FreeNotification(this);
+    m_brushObject.Set(value);
 }
 
 void TwzBrushDialog::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation == rtl::opRemove && component && component == m_brushObject)
-        m_brushObject = nullptr;
+    m_brushObject.Notification(component, operation);
 }
 
 bool TwzBrushDialog::Execute()

@@ -4,6 +4,7 @@
 #include "graphics/TwzBrush.h"
 
 #include "platform/rtl/Component.h"
+#include "platform/rtl/ComponentLink.h"
 #include "platform/rtl/Set.h"
 
 #include <cstdint>
@@ -158,7 +159,7 @@ private:
 
     TwzBrush* m_brush = nullptr; // not owned
     TwzBrush* m_ownBrush = nullptr; // not owned: survives the brush object
-    rtl::TComponent* m_brushObject = nullptr; // not owned; free-notified
+    rtl::ComponentLink<rtl::TComponent> m_brushObject { this };
     bool m_loading = false; // SetBrush is loading the pages
 };
 
@@ -208,7 +209,7 @@ private:
     TwzBrushStyles m_showStyles;
     bool m_showBrushList = true;
     bool m_showMakeResource = false;
-    rtl::TComponent* m_brushObject = nullptr; // not owned; free-notified
+    rtl::ComponentLink<rtl::TComponent> m_brushObject { this };
     rtl::Watch<TwzBrushDesign> m_designer;
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/rtl/ScopeExit.h"
 #include "platform/rtl/Text.h"
 #include "platform/rtl/ValueStream.h"
 
@@ -132,14 +133,9 @@ public:
 
     void Run()
     {
-        try {
-            m_reader.ReadSignature();
-            ConvertObject(0, 0);
-        } catch (...) {
-            Flush();
-            throw;
-        }
-        Flush();
+        rtl::ScopeExit flush([this] { Flush(); });
+        m_reader.ReadSignature();
+        ConvertObject(0, 0);
     }
 
 private:

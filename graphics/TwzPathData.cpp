@@ -5,6 +5,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Properties.h"
+#include "platform/rtl/ScopeExit.h"
 #include "platform/rtl/Streams.h"
 
 #include <bit>
@@ -207,18 +208,14 @@ void TwzPathData::ReadPath(rtl::TStream& stream)
     if (data < recordSize * count)
         throw rtl::ReadError("Stream read error");
     m_points.resize(static_cast<size_t>(count));
-    try {
-        if (!older) {
-            stream.ReadBuffer(m_points.data(), m_points.size() * sizeof(TwzPathPoint));
-            return;
-        }
-        for (TwzPathPoint& point : m_points) {
-            point.Kind = static_cast<TwzPathPointKind>(stream.ReadLE<uint8_t>());
-            point.Point.X = stream.ReadLE<float>();
-            point.Point.Y = stream.ReadLE<float>();
-        }
-    } catch (...) {
-        m_points.clear();
-        throw;
+    rtl::ScopeFailure clear([this] { m_points.clear(); });
+    if (!older) {
+        stream.ReadBuffer(m_points.data(), m_points.size() * sizeof(TwzPathPoint));
+        return;
+    }
+    for (TwzPathPoint& point : m_points) {
+        point.Kind = static_cast<TwzPathPointKind>(stream.ReadLE<uint8_t>());
+        point.Point.X = stream.ReadLE<float>();
+        point.Point.Y = stream.ReadLE<float>();
     }
 }

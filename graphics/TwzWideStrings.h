@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Object.h"
+#include "platform/rtl/ScopeExit.h"
 
 #include <cstdint>
 #include <string>
@@ -133,13 +134,8 @@ protected:
     template <class F> void Batch(F&& body)
     {
         BeginUpdate();
-        try {
-            body();
-        } catch (...) {
-            EndUpdate();
-            throw;
-        }
-        EndUpdate();
+        rtl::ScopeExit endUpdate([this] { EndUpdate(); });
+        body();
     }
 
 private:

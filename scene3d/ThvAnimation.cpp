@@ -8,6 +8,7 @@
 #include "scene3d/ThvVisualObject.h"
 
 #include "platform/rtl/Properties.h"
+#include "platform/rtl/ScopeExit.h"
 #include "platform/rtl/Text.h"
 #include "platform/ui/Application.h"
 
@@ -108,21 +109,18 @@ void ThvAnimation::JumpToEnd()
     m_jumping = true;
     m_currentTime = m_inverse ? 0 : 1;
     rtl::Watch<ThvAnimation> self(this);
-    try {
-        ProcessAnimation();
-    } catch (...) {
-        if (self) {
+    {
+        rtl::ScopeExit stop([&] {
+            if (!self)
+                return;
             m_jumping = false;
             m_running = false;
             m_currentTime = 0;
-        }
-        throw;
+        });
+        ProcessAnimation();
     }
     if (!self)
         return;
-    m_jumping = false;
-    m_running = false;
-    m_currentTime = 0;
     m_enabled = false;
     // Any duration too short to run (negative ones included) is no duration at all.
     if (m_duration < 0.001f)

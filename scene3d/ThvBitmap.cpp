@@ -8,6 +8,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/rtl/ScopeExit.h"
 #include "platform/rtl/Streams.h"
 
 #include <algorithm>
@@ -59,19 +60,19 @@ void ThvBitmap::Reallocate(int32_t width, int32_t height)
     // does not have.
     const uint64_t count = static_cast<uint64_t>(m_width) * static_cast<uint64_t>(m_height);
     const std::string size = rtl::IntToStr(m_width) + " x " + rtl::IntToStr(m_height);
-    try {
+    {
+        rtl::ScopeFailure noPixels([this] {
+            m_width = 0;
+            m_height = 0;
+        });
         if (count > kMaxBitmapPixels)
             throw rtl::GraphicsError("A bitmap of " + size + " pixels is larger than the limit of "
                 + std::to_string(kMaxBitmapPixels) + " pixels");
-        m_bits.assign(static_cast<size_t>(count), 0);
-    } catch (const std::bad_alloc&) {
-        m_width = 0;
-        m_height = 0;
-        throw rtl::GraphicsError("Out of memory for a bitmap of " + size + " pixels");
-    } catch (...) {
-        m_width = 0;
-        m_height = 0;
-        throw;
+        try {
+            m_bits.assign(static_cast<size_t>(count), 0);
+        } catch (const std::bad_alloc&) {
+            throw rtl::GraphicsError("Out of memory for a bitmap of " + size + " pixels");
+        }
     }
     SetNeedUpdate(true);
 }

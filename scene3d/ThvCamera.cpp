@@ -27,26 +27,15 @@ ThvCamera::ThvCamera(rtl::TComponent* owner)
 
 void ThvCamera::SetTarget(ThvVisualObject* value)
 {
-    if (value == m_target)
-        return;
-    if (m_target)
-        m_target->RemoveFreeNotification(this);
-    m_target = value;
-    if (m_target)
-        m_target->FreeNotification(this);
+    m_target.Set(value);
 }
 
 void ThvCamera::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation != rtl::opRemove)
-        return;
-    if (component == m_target) {
-        m_target = nullptr;
+    if (m_target.Notification(component, operation))
         MatrixChanged();
-    }
-    if (component == m_savedCamera)
-        m_savedCamera = nullptr;
+    m_savedCamera.Notification(component, operation);
 }
 
 void ThvCamera::DesignClick()
@@ -58,15 +47,12 @@ void ThvCamera::DesignClick()
         // Already looked through (the camera it replaced is gone): nothing to toggle back to.
         if (scene->GetDesignCamera() == this)
             return;
-        m_savedCamera = scene->GetDesignCamera();
-        if (m_savedCamera)
-            m_savedCamera->FreeNotification(this);
+        m_savedCamera.Set(scene->GetDesignCamera());
         scene->SetDesignCamera(this);
         Repaint();
     } else {
         scene->SetDesignCamera(m_savedCamera);
-        m_savedCamera->RemoveFreeNotification(this);
-        m_savedCamera = nullptr;
+        m_savedCamera.Set(nullptr);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/rtl/ComponentLink.h"
 #include "scene3d/ThvVisualObject.h"
 
 // A viewpoint the canvas looks through: from the camera's absolute position towards its
@@ -26,6 +27,6 @@ protected:
     ~ThvCamera() override = default;
 
 private:
-    ThvVisualObject* m_target = nullptr; // not owned
-    ThvCamera* m_savedCamera = nullptr; // the design camera this one replaced; not owned
+    rtl::ComponentLink<ThvVisualObject> m_target { this };
+    rtl::ComponentLink<ThvCamera> m_savedCamera { this }; // the design camera this one replaced
 };

@@ -7,6 +7,8 @@
 
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ScopeExit.h"
+#include "platform/rtl/ScopedAssign.h"
 
 #include <algorithm>
 #include <atomic>
@@ -158,14 +160,12 @@ void ThvCanvas::ResizeBuffer(int32_t width, int32_t height)
     m_height = std::max(height, 1);
     if (!m_buffered)
         return;
-    try {
-        CreateBackBuffer();
-    } catch (...) {
-        // The canvas reports the size it has, not the one it could not get.
+    // The canvas reports the size it has, not the one it could not get.
+    rtl::ScopeFailure noSize([this] {
         m_width = 0;
         m_height = 0;
-        throw;
-    }
+    });
+    CreateBackBuffer();
 }
 
 void ThvCanvas::SetQuality(ThvQuality value)
@@ -273,15 +273,8 @@ void ThvCanvas::SetMaterialWithOpacity(ThvMaterial& material, float opacity)
 {
     // The caller's material lends its settings for one copy; neither change reaches its
     // owner, which would otherwise repaint from inside the paint.
-    const uint32_t diffuse = material.m_diffuse;
-    material.m_diffuse = hvColorOpacity(diffuse, opacity);
-    try {
-        m_material->Assign(material);
-    } catch (...) {
-        material.m_diffuse = diffuse;
-        throw;
-    }
-    material.m_diffuse = diffuse;
+    rtl::ScopedAssign lent(material.m_diffuse, hvColorOpacity(material.m_diffuse, opacity));
+    m_material->Assign(material);
 }
 
 // ---- projections and picking --------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Reader.h"
+#include "platform/rtl/ScopeExit.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 #include "platform/rtl/Writer.h"
@@ -297,13 +298,10 @@ void ThvObject::SaveToStream(rtl::TStream& stream)
     rtl::TMemoryStream binary;
     const std::string name = GetName();
     SetName({});
-    try {
+    {
+        rtl::ScopeExit restoreName([&] { SetName(name); });
         rtl::WriteComponentToStream(binary, *this);
-    } catch (...) {
-        SetName(name);
-        throw;
     }
-    SetName(name);
     binary.SetPosition(0);
     ObjectStreamToText(binary, stream);
 }

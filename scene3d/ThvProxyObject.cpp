@@ -21,23 +21,16 @@ ThvProxyObject::ThvProxyObject(rtl::TComponent* owner)
 
 void ThvProxyObject::SetSourceObject(ThvVisualObject* value)
 {
-    if (value == this || value == m_sourceObject)
+    if (value == this || !m_sourceObject.Set(value))
         return;
-    if (m_sourceObject)
-        m_sourceObject->RemoveFreeNotification(this);
-    m_sourceObject = value;
-    if (m_sourceObject)
-        m_sourceObject->FreeNotification(this);
     Repaint();
 }
 
 void ThvProxyObject::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation == rtl::opRemove && component == m_sourceObject) {
-        m_sourceObject = nullptr;
+    if (m_sourceObject.Notification(component, operation))
         Repaint();
-    }
 }
 
 void ThvProxyObject::Render()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/rtl/ComponentLink.h"
 #include "scene3d/ThvVisualObject.h"
 
 // Draws another object, its SourceObject, with the proxy's own transform and size: the source
@@ -24,6 +25,6 @@ protected:
     ~ThvProxyObject() override = default;
 
 private:
-    ThvVisualObject* m_sourceObject = nullptr; // not owned
+    rtl::ComponentLink<ThvVisualObject> m_sourceObject { this };
     bool m_rendering = false;
 };

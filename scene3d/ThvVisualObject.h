@@ -9,6 +9,7 @@
 #include "scene3d/ThvPosition.h"
 
 #include "graphics/Geometry.h"
+#include "platform/rtl/ComponentLink.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Set.h"
 #include "platform/ui/Types.h"
@@ -486,7 +487,7 @@ private:
     float m_opacity = 1;
     float m_absoluteOpacity = 1;
     ThvCanvas* m_tempCanvas = nullptr; // not owned
-    platform::ui::PopupMenuComponent* m_popupMenu = nullptr; // not owned
+    rtl::ComponentLink<platform::ui::PopupMenuComponent> m_popupMenu { this };
     std::u16string m_hint;
     ThvPhysicsBody m_body = 0;
     // Where the body was made: the scene (cleared when it is freed) and its engine then.

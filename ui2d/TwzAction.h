@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/rtl/Component.h"
+#include "platform/rtl/ComponentLink.h"
 #include "platform/rtl/Events.h"
 
 #include <cstdint>
@@ -67,7 +68,7 @@ private:
     void SetAction(TwzAction* action);
 
     TwzControl* m_client = nullptr; // the owner
-    TwzAction* m_action = nullptr; // not owned; free notification
+    rtl::ComponentLink<TwzAction> m_action { this };
 };
 
 // A command shared by controls: a caption, enabled, checked, hint and visible states and an
@@ -165,5 +166,5 @@ private:
     friend class TwzAction;
 
     std::vector<TwzAction*> m_actions; // freed with the list
-    rtl::TComponent* m_images = nullptr;
+    rtl::ComponentLink<rtl::TComponent> m_images { this };
 };

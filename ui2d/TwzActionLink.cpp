@@ -178,14 +178,8 @@ void TwzActionList::BeforeDestruction()
 
 void TwzActionList::SetImages(rtl::TComponent* value)
 {
-    if (value == m_images)
+    if (!m_images.Set(value) || !value)
         return;
-    if (m_images)
-        m_images->RemoveFreeNotification(this);
-    m_images = value;
-    if (!m_images)
-        return;
-    m_images->FreeNotification(this);
     // The controls' ActionChange may run their handlers, which may free anything here.
     std::vector<rtl::Watch<TwzControl>> clients;
     for (const TwzAction* action : m_actions)
@@ -209,8 +203,7 @@ void TwzActionList::GetChildren(const rtl::TGetChildProc& proc, rtl::TComponent*
 void TwzActionList::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation == rtl::opRemove && component == m_images)
-        m_images = nullptr;
+    m_images.Notification(component, operation);
 }
 
 // ---- TwzControlActionLink ----------------------------------------------------------------
@@ -266,15 +259,12 @@ void TwzControlActionLink::SetAction(TwzAction* action)
 {
     if (action == m_action)
         return;
-    if (m_action) {
+    if (m_action)
         std::erase(m_action->m_links, this);
-        m_action->RemoveFreeNotification(this);
-    }
-    m_action = action;
+    m_action.Set(action);
     if (!action)
         return;
     action->m_links.push_back(this);
-    action->FreeNotification(this);
     // A new action sets every value, whatever the control showed before; one read with a
     // form (still loading) only fills what the form left at its defaults.
     if (m_client)
@@ -371,16 +361,13 @@ bool TwzControlActionLink::DoShowHint(std::u16string& hint)
 void TwzControlActionLink::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation == rtl::opRemove && component && component == static_cast<rtl::TComponent*>(m_action))
-        m_action = nullptr;
+    m_action.Notification(component, operation);
 }
 
 void TwzControlActionLink::BeforeDestruction()
 {
-    if (m_action) {
+    if (m_action)
         std::erase(m_action->m_links, this);
-        m_action->RemoveFreeNotification(this);
-        m_action = nullptr;
-    }
+    m_action.Set(nullptr);
     Inherited::BeforeDestruction();
 }

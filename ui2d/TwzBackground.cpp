@@ -3,6 +3,7 @@
 #include "graphics/TwzCanvas.h"
 #include "graphics/TwzCorners.h"
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/ScopeExit.h"
 #include "ui2d/IwzScene.h"
 
 namespace {
@@ -65,13 +66,9 @@ void TwzBackground::PaintChildren()
     rtl::Watch<TwzVisualObject> hidden(style);
     const bool wasVisible = style->GetVisible();
     style->StoreVisible(false);
-    try {
-        Inherited::PaintChildren();
-    } catch (...) {
+    rtl::ScopeExit show([&] {
         if (hidden)
             hidden->StoreVisible(wasVisible);
-        throw;
-    }
-    if (hidden)
-        hidden->StoreVisible(wasVisible);
+    });
+    Inherited::PaintChildren();
 }

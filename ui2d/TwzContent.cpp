@@ -1,6 +1,7 @@
 #include "ui2d/TwzContent.h"
 
 #include "platform/rtl/ClassInfo.h"
+#include "platform/rtl/ScopedAssign.h"
 
 RTL_IMPLEMENT_CLASS(TwzContent)
 
@@ -26,15 +27,6 @@ void TwzContent::RealignChildren()
     TwzVisualObject* visualParent = parent->AsVisual();
     if (!visualParent)
         return;
-    m_realigningParent = true;
-    rtl::Watch<TwzContent> self(this);
-    try {
-        visualParent->RealignChildren();
-    } catch (...) {
-        if (self)
-            m_realigningParent = false;
-        throw;
-    }
-    if (self)
-        m_realigningParent = false;
+    rtl::ScopedAssign realigning(this, m_realigningParent, true);
+    visualParent->RealignChildren();
 }

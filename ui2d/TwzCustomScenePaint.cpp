@@ -14,6 +14,7 @@
 #include "graphics/TwzCanvas.h"
 #include "platform/raster/Surface.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/rtl/ScopedAssign.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
 #include "ui2d/HostDesignMode.h"
@@ -109,17 +110,8 @@ void TwzCustomScene::Paint(platform::ui::PaintContext& context)
     for (const platform::ui::Rect& r : context.UpdateRects())
         m_updateRects.push_back({ static_cast<float>(r.left), static_cast<float>(r.top),
             static_cast<float>(r.right), static_cast<float>(r.bottom) });
-    rtl::Watch<TwzCustomScene> self(this);
-    m_paintContext = &context;
-    try {
-        DrawScene();
-    } catch (...) {
-        if (self)
-            m_paintContext = nullptr;
-        throw;
-    }
-    if (self)
-        m_paintContext = nullptr;
+    rtl::ScopedAssign painting(this, m_paintContext, &context);
+    DrawScene();
 }
 
 void TwzCustomScene::DrawSceneMessage()

@@ -3,6 +3,7 @@
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Filer.h"
+#include "platform/rtl/ScopeExit.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 #include "platform/ui/Locale.h"
@@ -189,15 +190,11 @@ void ResetLanguage()
     if (!state.table)
         return;
     state.reverse = true;
-    try {
-        UpdateAllSceneStyles();
-    } catch (...) {
+    rtl::ScopeExit drop([&state] {
         state.reverse = false;
         state.table.reset();
-        throw;
-    }
-    state.reverse = false;
-    state.table.reset();
+    });
+    UpdateAllSceneStyles();
 }
 
 void UpdateAllSceneStyles()

@@ -4,6 +4,7 @@
 #include "graphics/ObjectText.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Reader.h"
+#include "platform/rtl/ScopeExit.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 #include "platform/rtl/Writer.h"
@@ -461,13 +462,8 @@ void TwzObject::SaveObjectToStream(rtl::TStream& stream)
     // The stored tree carries no root name, so it can be read into any object.
     const std::string name = GetName();
     SetName({});
-    try {
-        rtl::WriteComponentToStream(stream, *this);
-    } catch (...) {
-        SetName(name);
-        throw;
-    }
-    SetName(name);
+    rtl::ScopeExit restoreName([&] { SetName(name); });
+    rtl::WriteComponentToStream(stream, *this);
 }
 
 void TwzObject::SaveObjectAsText(rtl::TStream& stream)
@@ -502,16 +498,14 @@ TwzObject* TwzObject::CloneObject(rtl::TComponent* owner)
         return nullptr;
     }
     rtl::Watch<TwzObject> watched(clone);
-    try {
-        rtl::TReader reader(stream);
-        reader.OnSetName = [](rtl::TReader&, rtl::TComponent*, std::string& name) { name.clear(); };
-        reader.OnError = [](rtl::TReader&, const std::string&, bool& handled) { handled = false; };
-        reader.ReadRootComponent(clone);
-    } catch (...) {
+    rtl::ScopeFailure freeClone([&watched] {
         if (TwzObject* alive = watched.Get())
             alive->Free();
-        throw;
-    }
+    });
+    rtl::TReader reader(stream);
+    reader.OnSetName = [](rtl::TReader&, rtl::TComponent*, std::string& name) { name.clear(); };
+    reader.OnError = [](rtl::TReader&, const std::string&, bool& handled) { handled = false; };
+    reader.ReadRootComponent(clone);
     return watched.Get();
 }
 

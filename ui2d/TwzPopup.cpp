@@ -145,14 +145,8 @@ TwzPopup::~TwzPopup() = default;
 void TwzPopup::BeforeDestruction()
 {
     ClosePopup();
-    if (m_placementTarget) {
-        m_placementTarget->RemoveFreeNotification(this);
-        m_placementTarget = nullptr;
-    }
-    if (m_style) {
-        m_style->RemoveFreeNotification(this);
-        m_style = nullptr;
-    }
+    m_placementTarget.Set(nullptr);
+    m_style.Set(nullptr);
     Inherited::BeforeDestruction();
 }
 
@@ -182,35 +176,19 @@ void TwzPopup::SetIsOpen(bool value)
 
 void TwzPopup::SetPlacementTarget(TwzVisualObject* value)
 {
-    if (value == m_placementTarget)
-        return;
-    if (m_placementTarget)
-        m_placementTarget->RemoveFreeNotification(this);
-    m_placementTarget = value;
-    if (value)
-        value->FreeNotification(this);
+    m_placementTarget.Set(value);
 }
 
 void TwzPopup::SetStyle(TwzResources* value)
 {
-    if (value == m_style)
-        return;
-    if (m_style)
-        m_style->RemoveFreeNotification(this);
-    m_style = value;
-    if (value)
-        value->FreeNotification(this);
+    m_style.Set(value);
 }
 
 void TwzPopup::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation != rtl::opRemove || !component)
-        return;
-    if (component == static_cast<rtl::TComponent*>(m_placementTarget))
-        m_placementTarget = nullptr;
-    if (component == static_cast<rtl::TComponent*>(m_style))
-        m_style = nullptr;
+    m_placementTarget.Notification(component, operation);
+    m_style.Notification(component, operation);
 }
 
 TwzVisualObject* TwzPopup::PlacementTargetOrParent() const

@@ -2,6 +2,7 @@
 
 #include "graphics/Geometry.h"
 #include "platform/rtl/Component.h"
+#include "platform/rtl/ComponentLink.h"
 #include "platform/ui/Window.h"
 #include "ui2d/IwzFormLink.h"
 #include "ui2d/TwzControl.h"
@@ -155,14 +156,14 @@ private:
     bool m_isOpen = false;
     bool m_staysOpen = false;
     TwzPlacement m_placement = wzPlacementBottom;
-    TwzVisualObject* m_placementTarget = nullptr; // not owned; free notification
+    rtl::ComponentLink<TwzVisualObject> m_placementTarget { this };
     std::unique_ptr<TwzBounds> m_placementRectangle;
     float m_horizontalOffset = 0;
     float m_verticalOffset = 0;
     bool m_dragWithParent = false;
     TwzTimer* m_placementTimer = nullptr; // owned while open
     bool m_closing = false;
-    TwzResources* m_style = nullptr; // not owned; free notification
+    rtl::ComponentLink<TwzResources> m_style { this };
     int32_t m_modalResult = 0;
     bool m_modal = false;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphics/Geometry.h"
+#include "platform/rtl/ComponentLink.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Set.h"
 #include "platform/rtl/Value.h"
@@ -476,7 +477,7 @@ private:
     std::u16string m_hint;
     std::vector<TwzVisualObject*> m_tabList; // not owned: the children list owns them
     std::vector<EffectImage> m_effectImages;
-    platform::ui::PopupMenuComponent* m_popupMenu = nullptr; // not owned
+    rtl::ComponentLink<platform::ui::PopupMenuComponent> m_popupMenu { this };
     ui2d::TextCaret* m_caret = nullptr; // owned as a component and as a child
     // Owned without being an owned component, so saving the object never writes it.
     rtl::TOwned<TwzTimer> m_caretTimer;

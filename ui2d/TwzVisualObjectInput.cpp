@@ -285,22 +285,15 @@ TwzPoint TwzVisualObject::LocalToScreenPoint(const TwzPoint& point)
 
 void TwzVisualObject::SetPopupMenu(platform::ui::PopupMenuComponent* value)
 {
-    if (value == m_popupMenu)
-        return;
-    if (m_popupMenu)
-        m_popupMenu->RemoveFreeNotification(this);
-    m_popupMenu = value;
-    if (m_popupMenu)
-        m_popupMenu->FreeNotification(this);
+    m_popupMenu.Set(value);
 }
 
 void TwzVisualObject::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
+    m_popupMenu.Notification(component, operation);
     if (operation != rtl::opRemove || !component)
         return;
-    if (component == m_popupMenu)
-        m_popupMenu = nullptr;
     if (component == m_caret)
         m_caret = nullptr;
 }

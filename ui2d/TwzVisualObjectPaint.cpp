@@ -10,6 +10,7 @@
 #include "graphics/TwzCanvas.h"
 #include "graphics/TwzPosition.h"
 #include "platform/rtl/Component.h"
+#include "platform/rtl/ScopeExit.h"
 #include "ui2d/IwzScene.h"
 
 #include <algorithm>
@@ -534,7 +535,7 @@ void TwzVisualObject::PaintTo(TwzCanvas& canvas, const TwzRect& rect, TwzVisualO
     const bool paintParentActive = m_paintParentActive;
     rtl::Watch<TwzVisualObject> self(this);
 
-    auto restore = [&] {
+    rtl::ScopeExit restore([&] {
         if (TwzVisualObject* object = self.Get()) {
             object->m_position->StorePoint(position);
             object->m_scale->StorePoint(scale);
@@ -558,30 +559,24 @@ void TwzVisualObject::PaintTo(TwzCanvas& canvas, const TwzRect& rect, TwzVisualO
             }
         }
         scene->SetDisableUpdate(updatesWereDisabled);
-    };
+    });
 
-    try {
-        SavedCanvasState canvasState(canvas);
-        m_paintParent = parent;
-        m_paintParentActive = true;
-        m_position->StorePoint({ rect.Left, rect.Top });
-        m_scale->StorePoint({ RectWidth(rect) / m_width, RectHeight(rect) / m_height });
-        m_rotateAngle = 0;
-        UpdateLocalMatrix();
-        RecalcOpacity();
-        RecalcEnabled();
+    SavedCanvasState canvasState(canvas);
+    m_paintParent = parent;
+    m_paintParentActive = true;
+    m_position->StorePoint({ rect.Left, rect.Top });
+    m_scale->StorePoint({ RectWidth(rect) / m_width, RectHeight(rect) / m_height });
+    m_rotateAngle = 0;
+    UpdateLocalMatrix();
+    RecalcOpacity();
+    RecalcEnabled();
 
-        canvas.SetMatrix(GetAbsoluteMatrix());
-        BeforePaint();
-        if (self)
-            Paint();
-        if (self)
-            AfterPaint();
-        if (self)
-            PaintChildren();
-    } catch (...) {
-        restore();
-        throw;
-    }
-    restore();
+    canvas.SetMatrix(GetAbsoluteMatrix());
+    BeforePaint();
+    if (self)
+        Paint();
+    if (self)
+        AfterPaint();
+    if (self)
+        PaintChildren();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ScopeExit.h"
 
 #include <algorithm>
 #include <cassert>
@@ -178,15 +179,10 @@ void TCollection::Assign(const TPersistent& source)
     if (other == this)
         return;
     BeginUpdate();
-    try {
-        Clear();
-        for (TCollectionItem* item : other->m_items)
-            Add()->Assign(*item);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    ScopeExit endUpdate([this] { EndUpdate(); });
+    Clear();
+    for (TCollectionItem* item : other->m_items)
+        Add()->Assign(*item);
 }
 
 void TCollection::Update(TCollectionItem*) { }

@@ -4,12 +4,13 @@
 #include "platform/rtl/Collection.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Properties.h"
+#include "platform/rtl/ScopeExit.h"
+#include "platform/rtl/ScopedAssign.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Text.h"
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -121,20 +122,18 @@ TComponent* TReader::ReadRootComponent(TComponent* root, TComponent* owner)
     root->SetState(csLoading, true);
     root->SetState(csReading, true);
     m_loaded.emplace_back(root);
-    try {
+    {
+        // On a failure the loading ends, then a root made here goes; the first error is the
+        // one to report.
+        ScopeFailure freeCreated([&] {
+            if (created) {
+                if (TComponent* r = rootWatch.Get())
+                    r->Free();
+            }
+        });
+        ScopeFailure finishFailing([this] { FinishLoading(/*failing=*/true); });
         ApplyName(*root, std::move(header.objectName));
         ReadBody(*root);
-    } catch (...) {
-        try {
-            FinishLoading(/*failing=*/true);
-        } catch (...) {
-            // The first error is the one to report.
-        }
-        if (created) {
-            if (TComponent* r = rootWatch.Get())
-                r->Free();
-        }
-        throw;
     }
     FinishLoading(/*failing=*/false);
     return rootWatch.Get();
@@ -163,19 +162,17 @@ void TReader::ReadComponent(TComponent* parent)
     }
     TComponent* component = info->create(m_root);
     Watch<TComponent> guard(component);
-    try {
-        component->SetState(csLoading, true);
-        component->SetState(csReading, true);
-        m_loaded.emplace_back(component);
-        ApplyName(*component, std::move(header.objectName));
-        component->SetParentComponent(parent);
-        ReadBody(*component);
-    } catch (...) {
-        // An object whose read did not finish is not kept half-built.
+    // An object whose read did not finish is not kept half-built.
+    ScopeFailure freeHalfBuilt([&guard] {
         if (TComponent* alive = guard.Get())
             alive->Free();
-        throw;
-    }
+    });
+    component->SetState(csLoading, true);
+    component->SetState(csReading, true);
+    m_loaded.emplace_back(component);
+    ApplyName(*component, std::move(header.objectName));
+    component->SetParentComponent(parent);
+    ReadBody(*component);
 }
 
 void TReader::SkipObject(int depth)
@@ -354,19 +351,11 @@ void TReader::ReadEventValue(TObject& holder, const TEventInfo& event, const std
 bool TReader::ReadDefinedValue(TPersistent& holder, std::string_view name, const std::string& where)
 {
     // DefineProperties declares all of its values; DefineProperty reads the one pending.
-    const auto saved = std::make_tuple(m_pendingName, m_pendingDone, m_pendingPath);
-    m_pendingName = name;
-    m_pendingDone = false;
-    m_pendingPath = where;
-    try {
-        holder.DefineProperties(*this);
-    } catch (...) {
-        std::tie(m_pendingName, m_pendingDone, m_pendingPath) = saved;
-        throw;
-    }
-    const bool done = m_pendingDone;
-    std::tie(m_pendingName, m_pendingDone, m_pendingPath) = saved;
-    return done;
+    ScopedAssign pendingName(m_pendingName, name);
+    ScopedAssign pendingDone(m_pendingDone, false);
+    ScopedAssign pendingPath(m_pendingPath, where);
+    holder.DefineProperties(*this);
+    return m_pendingDone;
 }
 
 void TReader::DefineProperty(std::string_view name, const TReaderProc& readData, const TWriterProc&, bool)
@@ -418,32 +407,27 @@ void TReader::ReadCollection(TCollection& collection, TComponent& component)
 {
     DepthGuard depth(m_depth);
     collection.BeginUpdate();
-    try {
-        // The items about to go may hold links still waiting for their targets.
-        DropFixupsInside(collection);
-        collection.Clear();
+    ScopeExit endUpdate([&collection] { collection.EndUpdate(); });
+    // The items about to go may hold links still waiting for their targets.
+    DropFixupsInside(collection);
+    collection.Clear();
+    while (!EndOfList()) {
+        ReadCollectionItemBegin();
+        TCollectionItem* item = nullptr;
+        try {
+            item = collection.Add();
+        } catch (const Exception& e) {
+            Error(Where(component, "item") + ": " + e.what());
+        }
         while (!EndOfList()) {
-            ReadCollectionItemBegin();
-            TCollectionItem* item = nullptr;
-            try {
-                item = collection.Add();
-            } catch (const Exception& e) {
-                Error(Where(component, "item") + ": " + e.what());
-            }
-            while (!EndOfList()) {
-                if (item)
-                    ReadProperty(*item, component);
-                else
-                    SkipProperty();
-            }
-            ReadListEnd();
+            if (item)
+                ReadProperty(*item, component);
+            else
+                SkipProperty();
         }
         ReadListEnd();
-    } catch (...) {
-        collection.EndUpdate();
-        throw;
     }
-    collection.EndUpdate();
+    ReadListEnd();
 }
 
 void TReader::SetValue(TObject& holder, const TPropInfo& prop, const TValue& value, const std::string& where)

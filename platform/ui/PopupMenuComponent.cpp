@@ -181,13 +181,7 @@ void PopupMenuComponent::BeforeDestruction()
 
 void PopupMenuComponent::SetPopupComponent(rtl::TComponent* value)
 {
-    if (value == m_popupComponent)
-        return;
-    if (m_popupComponent)
-        m_popupComponent->RemoveFreeNotification(this);
-    m_popupComponent = value;
-    if (m_popupComponent)
-        m_popupComponent->FreeNotification(this);
+    m_popupComponent.Set(value);
 }
 
 bool PopupMenuComponent::IsShowing() const
@@ -221,8 +215,7 @@ void PopupMenuComponent::GetChildren(const rtl::TGetChildProc& proc, rtl::TCompo
 void PopupMenuComponent::Notification(rtl::TComponent* component, rtl::TOperation operation)
 {
     Inherited::Notification(component, operation);
-    if (operation == rtl::opRemove && component == m_popupComponent)
-        m_popupComponent = nullptr;
+    m_popupComponent.Notification(component, operation);
 }
 
 } // namespace platform::ui

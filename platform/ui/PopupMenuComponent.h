@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/rtl/Component.h"
+#include "platform/rtl/ComponentLink.h"
 #include "platform/rtl/Events.h"
 
 #include <cstdint>
@@ -121,7 +122,7 @@ protected:
 
 private:
     MenuItemComponent* m_items = nullptr; // owned
-    rtl::TComponent* m_popupComponent = nullptr;
+    rtl::ComponentLink<rtl::TComponent> m_popupComponent { this };
     std::unique_ptr<PopupMenu> m_menu; // made at the first showing
 };
 

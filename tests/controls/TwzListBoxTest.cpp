@@ -413,16 +413,16 @@ TEST_F(ListBoxTest, CheckBoxesShowOnRequestAndReportTheirItem)
 {
     auto* list = List(3);
     TwzListBoxItem* item = list->ItemByIndex(1);
-    ASSERT_NE(item->CheckPart(), nullptr);
-    EXPECT_FALSE(item->CheckPart()->GetVisible());
+    ASSERT_NE(item->GetCheckPart(), nullptr);
+    EXPECT_FALSE(item->GetCheckPart()->GetVisible());
     list->SetShowCheckboxes(true);
-    EXPECT_TRUE(item->CheckPart()->GetVisible());
-    EXPECT_TRUE(AddItem(*list, "3")->CheckPart()->GetVisible()) << "a new item follows the list";
+    EXPECT_TRUE(item->GetCheckPart()->GetVisible());
+    EXPECT_TRUE(AddItem(*list, "3")->GetCheckPart()->GetVisible()) << "a new item follows the list";
 
     events->log.clear();
     scene->InjectClick({ 9, 28 }); // the check part of item 1
     EXPECT_TRUE(item->GetIsChecked());
-    EXPECT_TRUE(item->CheckPart()->GetIsChecked());
+    EXPECT_TRUE(item->GetCheckPart()->GetIsChecked());
     EXPECT_EQ(list->GetItemIndex(), 1);
     EXPECT_TRUE(list->GetIsFocused());
     EXPECT_EQ(events->log, (std::vector<std::string> { "change:1", "check:1" }));
@@ -430,7 +430,20 @@ TEST_F(ListBoxTest, CheckBoxesShowOnRequestAndReportTheirItem)
     EXPECT_FALSE(item->GetIsChecked());
 
     item->SetIsChecked(true);
-    EXPECT_TRUE(item->CheckPart()->GetIsChecked());
+    EXPECT_TRUE(item->GetCheckPart()->GetIsChecked());
+}
+
+TEST_F(ListBoxTest, AnItemCheckedBeforeItsStyleShowsTheMark)
+{
+    // As an item read from a stream is: its state comes first, the style copy after.
+    auto* list = List(1);
+    auto* item = new TwzListBoxItem(form.get());
+    item->SetIsChecked(true);
+    item->SetParent(list);
+    item->LoadStyle();
+    ASSERT_NE(item->GetCheckPart(), nullptr);
+    EXPECT_TRUE(item->GetCheckPart()->GetIsChecked());
+    EXPECT_TRUE(item->GetIsChecked());
 }
 
 TEST_F(ListBoxTest, SelectionIsPaintedUnderTheCurrentItemWhileFocused)

@@ -458,7 +458,7 @@ TEST_F(BuiltInScrollStyles, BoxesAndListsScrollWithTheBuiltInStyles)
     EXPECT_TRUE(list->GetVScrollBar()->GetVisible());
     EXPECT_EQ(list->GetSelectionBrush()->GetSolidColor(), 0x802A8ADFu);
     list->ItemByIndex(0)->LoadStyle();
-    EXPECT_NE(list->ItemByIndex(0)->CheckPart(), nullptr);
+    EXPECT_NE(list->ItemByIndex(0)->GetCheckPart(), nullptr);
     PaintAll();
 }
 

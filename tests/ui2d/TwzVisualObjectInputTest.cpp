@@ -391,6 +391,33 @@ TEST_F(VisualInput, ARightPressOpensTheContextMenuAtTheScreenPointWithoutPressOr
     scene->InjectMouseDown({ 30, 40 }, TMouseButton::Right);
 }
 
+TEST_F(VisualInput, AMenuSharedByObjectsAndTheObjectsItOpenedForForgetEachOtherWhenFreed)
+{
+    // The menu links back to the object it last opened for. Moving that link on, or an
+    // object letting go of the menu, must not cut the links still standing the other way.
+    auto* first = Make(root, 10, 20, 100, 100, "a");
+    auto* second = Make(root, 200, 20, 100, 100, "b");
+    auto* menu = new TRecordingMenu(form.get());
+    first->SetPopupMenu(menu);
+    second->SetPopupMenu(menu);
+    scene->InjectMouseDown({ 30, 40 }, TMouseButton::Right);
+    scene->InjectMouseDown({ 230, 40 }, TMouseButton::Right);
+    ASSERT_EQ(menu->popups.size(), 2u);
+    EXPECT_EQ(menu->GetPopupComponent(), second);
+    menu->Free();
+    EXPECT_EQ(first->GetPopupMenu(), nullptr);
+    EXPECT_EQ(second->GetPopupMenu(), nullptr);
+    scene->InjectMouseDown({ 30, 40 }, TMouseButton::Right);
+
+    menu = new TRecordingMenu(form.get());
+    first->SetPopupMenu(menu);
+    scene->InjectMouseDown({ 30, 40 }, TMouseButton::Right);
+    EXPECT_EQ(menu->GetPopupComponent(), first);
+    first->SetPopupMenu(nullptr);
+    first->Free();
+    EXPECT_EQ(menu->GetPopupComponent(), nullptr);
+}
+
 TEST_F(VisualInput, TheObjectsMenuShowsItsItemsAndTheChosenOneClicks)
 {
     using platform::ui::FakePopupMenu;
