@@ -107,19 +107,16 @@ void ThvAnimation::JumpToEnd()
     m_running = true;
     m_jumping = true;
     m_currentTime = m_inverse ? 0 : 1;
-    rtl::Watch<ThvAnimation> self(this);
+    // Setting the value runs the object's handlers, which may free this animation.
+    const rtl::DispatchGuard held(this);
     try {
         ProcessAnimation();
     } catch (...) {
-        if (self) {
-            m_jumping = false;
-            m_running = false;
-            m_currentTime = 0;
-        }
+        m_jumping = false;
+        m_running = false;
+        m_currentTime = 0;
         throw;
     }
-    if (!self)
-        return;
     m_jumping = false;
     m_running = false;
     m_currentTime = 0;
@@ -142,9 +139,10 @@ void ThvAnimation::Start()
     m_delayTime = m_delay;
     m_running = true;
     m_currentTime = m_inverse ? m_duration : 0;
-    rtl::Watch<ThvAnimation> self(this);
+    const rtl::DispatchGuard held(this);
     ProcessAnimation();
-    if (!self)
+    // A freed animation does not join the clock.
+    if (IsFreed())
         return;
     const ThvScene* scene = GetScene();
     if (!scene || !scene->GetRealTime())
@@ -158,10 +156,8 @@ void ThvAnimation::Stop()
         return;
     LeaveClock();
     m_currentTime = m_inverse ? 0 : m_duration;
-    rtl::Watch<ThvAnimation> self(this);
+    const rtl::DispatchGuard held(this);
     ProcessAnimation();
-    if (!self)
-        return;
     m_running = false;
     m_enabled = false;
     OnFinish(this);
@@ -169,10 +165,8 @@ void ThvAnimation::Stop()
 
 void ThvAnimation::ProcessTick(double time, double deltaTime)
 {
-    rtl::Watch<ThvAnimation> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ProcessTick(time, deltaTime);
-    if (!self)
-        return;
     if (ParentHidden()) {
         Stop();
         return;
@@ -205,7 +199,7 @@ void ThvAnimation::ProcessTick(double time, double deltaTime)
     }
 
     ProcessAnimation();
-    if (!self || m_running)
+    if (m_running)
         return;
     // The run is over: off the clock, and the owner hears of it. Outside a scene and in a
     // real-time scene too, so that an animation made to run once (AnimateFloat) is freed
@@ -290,12 +284,12 @@ void ThvAniThread::Tick(double now)
 
     // Handlers inside the walk may stop, free or start animations, and free the clock: walk
     // a snapshot whose entries turn null when freed, and only what is still held.
-    rtl::Watch<ThvAniThread> self(this);
+    const rtl::DispatchGuard held(this);
     std::vector<rtl::Watch<ThvAnimation>> snapshot;
     snapshot.reserve(m_animations.size());
     for (ThvAnimation* animation : m_animations)
         snapshot.emplace_back(animation);
-    for (auto it = snapshot.rbegin(); it != snapshot.rend() && self; ++it) {
+    for (auto it = snapshot.rbegin(); it != snapshot.rend() && !IsFreed(); ++it) {
         ThvAnimation* animation = it->Get();
         if (animation && Contains(animation) && animation->GetRunning())
             animation->ProcessTick(now, delta);
