@@ -116,9 +116,8 @@ void TwzAngleButton::ApplyStyle()
 
 void TwzAngleButton::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzAngleButton> self(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (!self || button != TMouseButton::Left)
+    if (button != TMouseButton::Left)
         return;
     m_pressing = true;
     m_pressPoint = { x, y };
@@ -128,26 +127,22 @@ void TwzAngleButton::MouseDown(TMouseButton button, TShiftState shift, float x, 
 
 void TwzAngleButton::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzAngleButton> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY);
-    if (!self || !m_pressing || !shift.Has(platform::ui::ShiftFlag::Left))
+    if (!m_pressing || !shift.Has(platform::ui::ShiftFlag::Left))
         return;
     // VectorAngle clamps the cosine it takes the arc cosine of, so rounding never leaves
     // its domain; a point level with the centre counts as below it (the left gives -180).
     const TwzVector from { 1, 0, 1 };
     const TwzVector to { x - GetWidth() / 2, y - GetHeight() / 2, 1 };
     SetValue(VectorAngle(from, to));
-    if (!self)
-        return;
     m_pressPoint = { x, y };
     UpdateTexts();
 }
 
 void TwzAngleButton::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzAngleButton> self(this);
     Inherited::MouseUp(button, shift, x, y);
-    if (!self || !m_pressing)
+    if (!m_pressing)
         return;
     m_pressing = false;
     UpdateTexts();

@@ -164,10 +164,9 @@ TwzCustomButton::TwzCustomButton(rtl::TComponent* owner)
 
 void TwzCustomButton::SendPressed()
 {
-    rtl::Watch<TwzCustomButton> self(this);
+    const rtl::DispatchGuard held(this);
     StartTriggerAnimation(this, "IsPressed");
-    if (self)
-        ApplyTriggerEffect(this, "IsPressed");
+    ApplyTriggerEffect(this, "IsPressed");
 }
 
 void TwzCustomButton::SetIsPressed(bool value)
@@ -186,6 +185,9 @@ void TwzCustomButton::SetData(const rtl::TValue& value)
 
 void TwzCustomButton::Click()
 {
+    // A button freed by the handler of its press, double click or key is clicked no more.
+    if (IsFreed())
+        return;
     if (m_modalResult != 0) {
         if (IwzFormLink* form = controls::FindHostForm(*this))
             form->SetModalResult(m_modalResult);
@@ -195,17 +197,14 @@ void TwzCustomButton::Click()
 
 void TwzCustomButton::DblClick()
 {
-    rtl::Watch<TwzCustomButton> self(this);
     Inherited::DblClick();
-    if (self)
-        Click();
+    Click();
 }
 
 void TwzCustomButton::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzCustomButton> self(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (!self || button != TMouseButton::Left)
+    if (button != TMouseButton::Left)
         return;
     m_pressing = true;
     if (m_staysPressed) {
@@ -241,9 +240,8 @@ void TwzCustomButton::RepeatTick(rtl::TObject*)
 
 void TwzCustomButton::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzCustomButton> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY);
-    if (!self || !shift.Has(platform::ui::ShiftFlag::Left) || !m_pressing || m_staysPressed)
+    if (!shift.Has(platform::ui::ShiftFlag::Left) || !m_pressing || m_staysPressed)
         return;
     const bool inside = PointInRect({ x, y }, { 0, 0, GetWidth(), GetHeight() });
     if (inside != m_isPressed) {
@@ -260,10 +258,7 @@ void TwzCustomButton::MouseUp(TMouseButton button, TShiftState shift, float x, f
         m_pressing = false;
         if (!m_staysPressed) {
             m_isPressed = false;
-            rtl::Watch<TwzCustomButton> self(this);
             SendPressed();
-            if (!self)
-                return;
         }
     }
     Inherited::MouseUp(button, shift, x, y);
@@ -271,9 +266,8 @@ void TwzCustomButton::MouseUp(TMouseButton button, TShiftState shift, float x, f
 
 void TwzCustomButton::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
 {
-    rtl::Watch<TwzCustomButton> self(this);
     Inherited::KeyDown(key, keyChar, shift);
-    if (self && (key == kKeyEnter || key == kKeySpace))
+    if (key == kKeyEnter || key == kKeySpace)
         Click();
 }
 
@@ -287,10 +281,7 @@ void TwzCustomButton::ApplyStyle()
 
 void TwzButton::DialogKey(uint16_t& key, TShiftState shift)
 {
-    rtl::Watch<TwzButton> self(this);
     Inherited::DialogKey(key, shift);
-    if (!self)
-        return;
     if ((m_default && key == kKeyEnter) || (m_cancel && key == kKeyEscape)) {
         key = 0;
         Click();
@@ -552,9 +543,10 @@ void TwzPopupButton::Notification(rtl::TComponent* component, rtl::TOperation op
 
 void TwzPopupButton::Click()
 {
-    rtl::Watch<TwzPopupButton> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::Click();
-    if (!self || !m_popupMenu || !GetScene())
+    // The menu blocks: not for a button its click handler freed.
+    if (IsFreed() || !m_popupMenu || !GetScene())
         return;
     const TwzPoint scenePoint = LocalToAbsolute({ 0, GetHeight() });
     const TwzPoint screen = GetScene()->LocalToScreen(scenePoint);
@@ -619,10 +611,10 @@ void TwzBitmapButton::SetBitmapPadding(float value)
 
 void TwzBitmapButton::ActionChange(rtl::TObject* sender, bool checkDefaults)
 {
-    rtl::Watch<TwzBitmapButton> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ActionChange(sender, checkDefaults);
     const auto* action = dynamic_cast<TwzAction*>(sender);
-    if (!self || !action || m_bitmap->GetWidth() > 1)
+    if (!action || m_bitmap->GetWidth() > 1)
         return;
     const TwzActionList* list = action->GetActionList();
     const auto* images = list ? dynamic_cast<TwzImageList*>(list->GetImages()) : nullptr;
@@ -722,25 +714,21 @@ TwzBitmapStateButton::~TwzBitmapStateButton() = default;
 
 void TwzBitmapStateButton::MouseEnter()
 {
-    rtl::Watch<TwzBitmapStateButton> self(this);
     Inherited::MouseEnter();
-    if (self)
-        InvalidateObject();
+    InvalidateObject();
 }
 
 void TwzBitmapStateButton::MouseLeave()
 {
-    rtl::Watch<TwzBitmapStateButton> self(this);
     Inherited::MouseLeave();
-    if (self)
-        InvalidateObject();
+    InvalidateObject();
 }
 
 void TwzBitmapStateButton::StartTriggerAnimation(TwzObject* instance, const std::string& trigger)
 {
-    rtl::Watch<TwzBitmapStateButton> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::StartTriggerAnimation(instance, trigger);
-    if (self && trigger.find("IsPressed") != std::string::npos)
+    if (trigger.find("IsPressed") != std::string::npos)
         InvalidateObject();
 }
 

@@ -92,10 +92,9 @@ TwzToggleControl::TwzToggleControl(rtl::TComponent* owner)
 void TwzToggleControl::CommitChecked(bool value)
 {
     m_isChecked = value;
-    rtl::Watch<TwzToggleControl> self(this);
+    const rtl::DispatchGuard held(this);
     StartTriggerAnimation(this, "IsChecked");
-    if (self)
-        OnChange(this);
+    OnChange(this);
 }
 
 void TwzToggleControl::SetIsChecked(bool value)
@@ -126,9 +125,8 @@ void TwzToggleControl::SetData(const rtl::TValue& value)
 
 void TwzToggleControl::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzToggleControl> self(this);
     TwzTextControl::MouseDown(button, shift, x, y);
-    if (!self || button != TMouseButton::Left)
+    if (button != TMouseButton::Left)
         return;
     m_pressing = true;
     m_isPressed = true;
@@ -137,9 +135,8 @@ void TwzToggleControl::MouseDown(TMouseButton button, TShiftState shift, float x
 
 void TwzToggleControl::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzToggleControl> self(this);
     TwzTextControl::MouseMove(shift, x, y, deltaX, deltaY);
-    if (!self || !shift.Has(platform::ui::ShiftFlag::Left) || !m_pressing)
+    if (!shift.Has(platform::ui::ShiftFlag::Left) || !m_pressing)
         return;
     const bool inside = InsideLocal(*this, x, y);
     if (inside != m_isPressed) {
@@ -150,9 +147,8 @@ void TwzToggleControl::MouseMove(TShiftState shift, float x, float y, float delt
 
 void TwzToggleControl::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzToggleControl> self(this);
     TwzTextControl::MouseUp(button, shift, x, y);
-    if (!self || !m_pressing)
+    if (!m_pressing)
         return;
     m_pressing = false;
     m_isPressed = false;
@@ -162,19 +158,17 @@ void TwzToggleControl::MouseUp(TMouseButton button, TShiftState shift, float x, 
 
 void TwzToggleControl::ApplyStyle()
 {
-    rtl::Watch<TwzToggleControl> self(this);
+    const rtl::DispatchGuard held(this);
     TwzTextControl::ApplyStyle();
-    if (self)
-        StartTriggerAnimation(this, "IsChecked");
+    StartTriggerAnimation(this, "IsChecked");
 }
 
 // ---- TwzCheckBox, TwzPathCheckBox --------------------------------------------------------
 
 void TwzCheckBox::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
 {
-    rtl::Watch<TwzCheckBox> self(this);
     TwzToggleControl::KeyDown(key, keyChar, shift);
-    if (self && (key == kKeyEnter || key == kKeySpace))
+    if (key == kKeyEnter || key == kKeySpace)
         SetIsChecked(!GetIsChecked());
 }
 
@@ -207,7 +201,7 @@ void TwzRadioButton::SetIsChecked(bool value)
 {
     if (value == GetIsChecked())
         return;
-    rtl::Watch<TwzRadioButton> self(this);
+    const rtl::DispatchGuard held(this);
     if (value)
         StoreChecked(true);
     int members = 0;
@@ -228,7 +222,8 @@ void TwzRadioButton::SetIsChecked(bool value)
                 ++checked;
             if (value)
                 sibling->SetIsChecked(false);
-            if (!self)
+            // A sibling's handler that freed this button ends the group's update.
+            if (IsFreed())
                 return;
         }
     }
@@ -260,25 +255,20 @@ TwzCloseButton::TwzCloseButton(rtl::TComponent* owner)
 
 void TwzCloseButton::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzCloseButton> self(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (self && button == TMouseButton::Left)
+    if (button == TMouseButton::Left)
         m_pressed = true;
 }
 
 void TwzCloseButton::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzCloseButton> self(this);
     Inherited::MouseUp(button, shift, x, y);
-    if (!self || !m_pressed)
+    if (!m_pressed)
         return;
     m_pressed = false;
     if (m_closeForm) {
-        if (IwzFormLink* form = controls::FindHostForm(*this)) {
+        if (IwzFormLink* form = controls::FindHostForm(*this))
             form->CloseForm();
-            if (!self)
-                return;
-        }
     }
     OnClick(this);
 }

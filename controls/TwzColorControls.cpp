@@ -192,11 +192,11 @@ void TwzColorQuad::SetChannel(Channel channel, float value)
     *field = Clamp01(value);
     if (channel == Channel::Hue)
         m_square.reset();
-    rtl::Watch<TwzColorQuad> self(this);
+    const rtl::DispatchGuard held(this);
     if (m_colorBox)
         m_colorBox->SetColor(ComposedColor());
     OnChange(this);
-    if (self && channel != Channel::Alpha)
+    if (channel != Channel::Alpha)
         InvalidateObject();
 }
 
@@ -228,24 +228,21 @@ TwzRect TwzColorQuad::GetAbsoluteRect()
 
 void TwzColorQuad::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzColorQuad> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY);
-    if (!self || !LeftHeld(shift))
+    if (!LeftHeld(shift))
         return;
     const float t = GetStrokeThickness();
     if (GetHeight() != 0)
         SetLum(1 - (y - t) / (GetHeight() - 2 * t));
-    if (self && GetWidth() != 0)
+    if (GetWidth() != 0)
         SetSat((x - t) / (GetWidth() - 2 * t));
 }
 
 void TwzColorQuad::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzColorQuad> self(this);
     Inherited::MouseUp(button, shift, x, y);
     // The release picks too, so a click without movement chooses the colour under it.
-    if (self)
-        MouseMove(TShiftState { platform::ui::ShiftFlag::Left }, x, y, 0, 0);
+    MouseMove(TShiftState { platform::ui::ShiftFlag::Left }, x, y, 0, 0);
 }
 
 void TwzColorQuad::Paint()
@@ -306,11 +303,10 @@ void TwzColorPicker::SetHue(float value)
     if (value == m_hue)
         return;
     m_hue = Clamp01(value);
-    rtl::Watch<TwzColorPicker> self(this);
+    const rtl::DispatchGuard held(this);
     if (m_colorQuad)
         m_colorQuad->SetHue(m_hue);
-    if (self)
-        InvalidateObject();
+    InvalidateObject();
 }
 
 void TwzColorPicker::SetColor(TwzColor value)
@@ -319,9 +315,9 @@ void TwzColorPicker::SetColor(TwzColor value)
     float s = 0;
     float l = 0;
     RGBtoHSL(value, h, s, l);
-    rtl::Watch<TwzColorPicker> self(this);
+    const rtl::DispatchGuard held(this);
     SetHue(h);
-    if (!self || !m_colorQuad)
+    if (!m_colorQuad)
         return;
     rtl::Watch<TwzColorQuad> quad(m_colorQuad);
     quad->SetAlpha(static_cast<float>(value >> 24) / 255.0F);
@@ -341,9 +337,8 @@ TwzRect TwzColorPicker::GetAbsoluteRect()
 
 void TwzColorPicker::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzColorPicker> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY);
-    if (!self || !LeftHeld(shift) || GetHeight() == 0)
+    if (!LeftHeld(shift) || GetHeight() == 0)
         return;
     const float t = GetStrokeThickness();
     SetHue((y - t) / (GetHeight() - 2 * t));
@@ -351,10 +346,8 @@ void TwzColorPicker::MouseMove(TShiftState shift, float x, float y, float deltaX
 
 void TwzColorPicker::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzColorPicker> self(this);
     Inherited::MouseUp(button, shift, x, y);
-    if (self)
-        MouseMove(TShiftState { platform::ui::ShiftFlag::Left }, x, y, 0, 0);
+    MouseMove(TShiftState { platform::ui::ShiftFlag::Left }, x, y, 0, 0);
 }
 
 void TwzColorPicker::Paint()
@@ -429,18 +422,17 @@ void TwzGradientEdit::SetCurrentPoint(int32_t value)
     if (value == m_currentPoint)
         return;
     m_currentPoint = value;
-    rtl::Watch<TwzGradientEdit> self(this);
+    const rtl::DispatchGuard held(this);
     OnSelectPoint(this);
-    if (self && m_colorPicker && value >= 0 && value < StopCount())
+    if (m_colorPicker && value >= 0 && value < StopCount())
         m_colorPicker->SetColor(m_gradient->GetPoints()->GetPoint(value)->ColorValue());
 }
 
 void TwzGradientEdit::GradientChanged(rtl::TObject*)
 {
-    rtl::Watch<TwzGradientEdit> self(this);
+    const rtl::DispatchGuard held(this);
     OnChange(this);
-    if (self)
-        UpdateColorPicker();
+    UpdateColorPicker();
 }
 
 TwzRect TwzGradientEdit::GetPointRect(int32_t index) const
@@ -455,10 +447,7 @@ TwzRect TwzGradientEdit::GetPointRect(int32_t index) const
 
 void TwzGradientEdit::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzGradientEdit> self(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (!self)
-        return;
     m_moving = false;
     if (button != TMouseButton::Left)
         return;
@@ -466,11 +455,7 @@ void TwzGradientEdit::MouseDown(TMouseButton button, TShiftState shift, float x,
         const TwzRect r = GetPointRect(i);
         if (x >= r.Left && x <= r.Right && y >= r.Top && y <= r.Bottom) {
             SetCurrentPoint(i);
-            if (!self)
-                return;
             OnSelectPoint(this);
-            if (!self)
-                return;
             m_moving = true;
             InvalidateObject();
             return;
@@ -488,8 +473,6 @@ void TwzGradientEdit::MouseDown(TMouseButton button, TShiftState shift, float x,
             TwzGradientPoint* added = points->Add();
             added->SetIndex(i);
             SetCurrentPoint(added->GetIndex());
-            if (!self)
-                return;
             // The handler may have edited the stops: find the new one again.
             for (int32_t k = 0; k < points->Count(); ++k)
                 if (points->GetPoint(k) == added) {
@@ -505,9 +488,8 @@ void TwzGradientEdit::MouseDown(TMouseButton button, TShiftState shift, float x,
 
 void TwzGradientEdit::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzGradientEdit> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY);
-    if (!self || !LeftHeld(shift) || !m_moving)
+    if (!LeftHeld(shift) || !m_moving)
         return;
     TwzGradientPoints* points = m_gradient->GetPoints();
     const int32_t n = points->Count();
@@ -520,16 +502,12 @@ void TwzGradientEdit::MouseMove(TShiftState shift, float x, float y, float delta
     if (k < n - 1 && points->GetPoint(k)->GetOffset() > points->GetPoint(k + 1)->GetOffset()) {
         points->GetPoint(k)->SetIndex(k + 1);
         SetCurrentPoint(k + 1);
-        if (!self)
-            return;
     }
     k = m_currentPoint;
     if (k > 0 && k < points->Count()
         && points->GetPoint(k)->GetOffset() < points->GetPoint(k - 1)->GetOffset()) {
         points->GetPoint(k)->SetIndex(k - 1);
         SetCurrentPoint(k - 1);
-        if (!self)
-            return;
     }
     InvalidateObject();
     GradientChanged(m_gradient.get());
@@ -537,10 +515,7 @@ void TwzGradientEdit::MouseMove(TShiftState shift, float x, float y, float delta
 
 void TwzGradientEdit::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzGradientEdit> self(this);
     Inherited::MouseUp(button, shift, x, y);
-    if (!self)
-        return;
     m_deletePending = false;
     const bool moving = std::exchange(m_moving, false);
     TwzGradientPoints* points = m_gradient->GetPoints();
@@ -549,13 +524,8 @@ void TwzGradientEdit::MouseUp(TMouseButton button, TShiftState shift, float x, f
         return;
     points->Delete(k);
     SetCurrentPoint(k - 1);
-    if (!self)
-        return;
-    if (m_currentPoint < 0) {
+    if (m_currentPoint < 0)
         SetCurrentPoint(0);
-        if (!self)
-            return;
-    }
     InvalidateObject();
     GradientChanged(m_gradient.get());
 }

@@ -190,11 +190,10 @@ float TwzCompoundTrackBar::GetValue() const
 
 void TwzCompoundTrackBar::SetValue(float value)
 {
-    rtl::Watch<TwzCompoundTrackBar> self(this);
+    const rtl::DispatchGuard held(this);
     if (m_trackBar)
         m_trackBar->SetValue(value);
-    if (self)
-        RefreshValueLabel();
+    RefreshValueLabel();
 }
 
 void TwzCompoundTrackBar::SetDecimalDigits(int32_t value)
@@ -233,10 +232,8 @@ void TwzCompoundTrackBar::RefreshValueLabel()
 
 void TwzCompoundTrackBar::TrackChange(rtl::TObject* sender)
 {
-    rtl::Watch<TwzCompoundTrackBar> self(this);
     RefreshValueLabel();
-    if (self)
-        EditorChange(sender);
+    EditorChange(sender);
 }
 
 void TwzCompoundTrackBar::TrackTracking(rtl::TObject*)
@@ -270,11 +267,10 @@ float TwzCompoundAngleBar::GetValue() const
 
 void TwzCompoundAngleBar::SetValue(float value)
 {
-    rtl::Watch<TwzCompoundAngleBar> self(this);
+    const rtl::DispatchGuard held(this);
     if (m_angleButton)
         m_angleButton->SetValue(value);
-    if (self)
-        RefreshValueLabel();
+    RefreshValueLabel();
 }
 
 void TwzCompoundAngleBar::RefreshValueLabel()
@@ -285,10 +281,8 @@ void TwzCompoundAngleBar::RefreshValueLabel()
 
 void TwzCompoundAngleBar::DialChange(rtl::TObject* sender)
 {
-    rtl::Watch<TwzCompoundAngleBar> self(this);
     RefreshValueLabel();
-    if (self)
-        EditorChange(sender);
+    EditorChange(sender);
 }
 
 // ---- TwzCompoundTextBox ------------------------------------------------------------------------

@@ -78,10 +78,8 @@ void TwzExpander::AddObject(TwzObject* child)
 
 void TwzExpander::ApplyStyle()
 {
-    rtl::Watch<TwzExpander> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ApplyStyle();
-    if (!self)
-        return;
     if (auto* check = dynamic_cast<TwzCheckBox*>(FindResource("checkbox"))) {
         m_checkPart = check;
         check->SetVisible(m_showCheck);
@@ -92,10 +90,10 @@ void TwzExpander::ApplyStyle()
         m_buttonPart = button;
         button->OnClick.Bind<&TwzExpander::ButtonClick>(this);
         button->LoadStyle();
-        if (!self || !m_buttonPart)
+        if (!m_buttonPart)
             return;
         button->StartTriggerAnimation(this, "IsExpanded");
-        if (!self || !m_buttonPart)
+        if (!m_buttonPart)
             return;
         button->SetCanFocused(false);
     }
@@ -154,10 +152,8 @@ void TwzExpander::RealignChildren()
 
 void TwzExpander::SendExpanded()
 {
-    rtl::Watch<TwzExpander> self(this);
+    const rtl::DispatchGuard held(this);
     StartTriggerAnimation(this, "IsExpanded");
-    if (!self)
-        return;
     if (TwzCustomButton* button = m_buttonPart.Get())
         button->StartTriggerAnimation(this, "IsExpanded");
 }
@@ -166,12 +162,9 @@ void TwzExpander::SetIsExpanded(bool value)
 {
     if (value == m_isExpanded)
         return;
-    rtl::Watch<TwzExpander> self(this);
-    if (!GetAppliedStyle()) {
+    const rtl::DispatchGuard held(this);
+    if (!GetAppliedStyle())
         LoadStyle();
-        if (!self)
-            return;
-    }
     m_isExpanded = value;
     TwzContent* content = m_content.Get();
     TwzCustomButton* button = m_buttonPart.Get();
@@ -188,16 +181,14 @@ void TwzExpander::SetIsExpanded(bool value)
         if (button)
             SetHeight(button->GetHeight());
     }
-    if (self)
-        SendExpanded();
+    SendExpanded();
 }
 
 void TwzExpander::DesignDblClick()
 {
-    rtl::Watch<TwzExpander> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::DesignDblClick();
-    if (self)
-        SetIsExpanded(!m_isExpanded);
+    SetIsExpanded(!m_isExpanded);
 }
 
 void TwzExpander::DefineProperties(rtl::TFiler& filer)

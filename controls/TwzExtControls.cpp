@@ -55,18 +55,14 @@ TwzDropTarget::TwzDropTarget(rtl::TComponent* owner)
 
 void TwzDropTarget::DragOver(const TwzDragObject& data, const TwzPoint& point, bool& accept)
 {
-    rtl::Watch<TwzDropTarget> self(this);
     Inherited::DragOver(data, point, accept);
-    if (self)
-        accept = true;
+    accept = true;
 }
 
 void TwzDropTarget::DragDrop(const TwzDragObject& data, const TwzPoint& point)
 {
-    rtl::Watch<TwzDropTarget> self(this);
     Inherited::DragDrop(data, point);
-    if (self)
-        OnDroped(this, data, point);
+    OnDroped(this, data, point);
 }
 
 // ---- TwzPlotGrid ---------------------------------------------------------------------------
@@ -170,8 +166,7 @@ void TwzIPhoneButton::BackgroundChanged(rtl::TObject*)
 
 void TwzIPhoneButton::ApplyStyle()
 {
-    rtl::Watch<TwzIPhoneButton> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ApplyStyle();
-    if (self)
-        BackgroundChanged(this);
+    BackgroundChanged(this);
 }

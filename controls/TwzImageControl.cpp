@@ -101,10 +101,8 @@ void TwzImageControl::SetBitmap(TwzBitmap* value)
 
 void TwzImageControl::ApplyStyle()
 {
-    rtl::Watch<TwzImageControl> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ApplyStyle();
-    if (!self)
-        return;
     if (auto* image = dynamic_cast<TwzImage*>(FindResource("image"))) {
         m_imagePart = image;
         // The fitted copy is made at once: the part's size is known only now. The picture
@@ -174,10 +172,7 @@ void TwzImageControl::Click()
 
 void TwzImageControl::DragOver(const TwzDragObject& data, const TwzPoint& point, bool& accept)
 {
-    rtl::Watch<TwzImageControl> self(this);
     Inherited::DragOver(data, point, accept);
-    if (!self)
-        return;
     if (dynamic_cast<TwzImage*>(data.Source)) {
         accept = true;
         return;
@@ -191,10 +186,7 @@ void TwzImageControl::DragOver(const TwzDragObject& data, const TwzPoint& point,
 
 void TwzImageControl::DragDrop(const TwzDragObject& data, const TwzPoint& point)
 {
-    rtl::Watch<TwzImageControl> self(this);
     Inherited::DragDrop(data, point);
-    if (!self)
-        return;
     if (auto* image = dynamic_cast<TwzImage*>(data.Source)) {
         SetBitmap(image->GetBitmap());
         return;

@@ -95,10 +95,8 @@ void TwzImageListBoxItem::BeforeDestruction()
 
 void TwzImageListBoxItem::ApplyStyle()
 {
-    rtl::Watch<TwzImageListBoxItem> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ApplyStyle();
-    if (!self)
-        return;
     auto* box = dynamic_cast<TwzImageListBox*>(ListBox());
     if (!box)
         return;
@@ -139,7 +137,7 @@ void TwzImageListBox::AddFile(const std::string& fileName)
 {
     if (!controls::IsPictureFileName(fileName))
         return;
-    rtl::Watch<TwzImageListBox> self(this);
+    const rtl::DispatchGuard held(this);
     auto* item = new TwzImageListBoxItem(this);
     item->SetHeight(m_itemHeight);
     item->SetStored(false);
@@ -154,10 +152,8 @@ void TwzImageListBox::AddFile(const std::string& fileName)
     item->SetTag(kTagNotRequested);
     item->OnPaint.Bind<&TwzImageListBox::StartLoad>(this);
     AddObject(item);
-    if (!self)
-        return;
     RealignChildren();
-    if (self && Count() == 1)
+    if (Count() == 1)
         SetItemIndex(0);
 }
 
@@ -184,23 +180,22 @@ void TwzImageListBox::AddFolder(const std::string& folder)
         return la != lb ? la < lb : a < b;
     });
 
-    rtl::Watch<TwzImageListBox> self(this);
+    const rtl::DispatchGuard held(this);
     IwzScene* scene = GetScene();
     if (scene)
         scene->BeginUpdate();
     BeginUpdate();
     for (const std::string& name : names) {
         AddFile(path + name);
-        if (!self)
+        // A box a handler freed loads no more.
+        if (IsFreed())
             return;
     }
     EndUpdate();
-    if (!self)
-        return;
     if (IwzScene* now = GetScene(); now && now == scene)
         now->EndUpdateNoRepaint();
     RealignChildren();
-    if (self && Count() > 0)
+    if (Count() > 0)
         SetItemIndex(0);
 }
 

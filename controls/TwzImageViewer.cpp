@@ -107,10 +107,9 @@ void TwzImageViewer::SetBitmapScale(float value)
     if (value == m_bitmapScale || !std::isfinite(value))
         return;
     m_bitmapScale = std::clamp(value, kMinScale, kMaxScale);
-    rtl::Watch<TwzImageViewer> self(this);
+    const rtl::DispatchGuard held(this);
     RealignChildren();
-    if (self)
-        ScrollToCenter();
+    ScrollToCenter();
 }
 
 TwzRect TwzImageViewer::GetContentBounds()
@@ -155,21 +154,18 @@ void TwzImageViewer::BestFit()
         return;
     auto enabled = [](TwzScrollBar* bar) { return bar && bar->GetEnabled(); };
     const bool barsEnabled = enabled(GetHScrollBar()) || enabled(GetVScrollBar());
-    rtl::Watch<TwzImageViewer> self(this);
+    const rtl::DispatchGuard held(this);
     SetBitmapScale(FitScale());
     // The first change may have hidden the bars and so enlarged the viewport.
-    if (self && barsEnabled)
+    if (barsEnabled)
         SetBitmapScale(FitScale());
 }
 
 void TwzImageViewer::MouseWheel(TShiftState shift, int32_t wheelDelta, bool& handled)
 {
-    rtl::Watch<TwzImageViewer> self(this);
     if (m_mouseScaling) {
         SetBitmapScale(m_bitmapScale + float(wheelDelta) / 120 * kWheelZoomStep);
         handled = true;
-        if (!self)
-            return;
     }
     Inherited::MouseWheel(shift, wheelDelta, handled);
 }

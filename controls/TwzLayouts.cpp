@@ -115,7 +115,7 @@ void TwzGridLayout::RealignChildren()
     // NOTE: the children are taken from a copy: a child's resize may realign it, and the
     // list must not move under the walk.
     const std::vector<TwzObject*> children(Children().begin(), Children().end());
-    rtl::Watch<TwzGridLayout> self(this);
+    const rtl::DispatchGuard held(this);
     for (TwzObject* child : children) {
         TwzVisualObject* visual = child->AsVisual();
         if (!visual)
@@ -123,8 +123,6 @@ void TwzGridLayout::RealignChildren()
         const TwzRect pad = visual->GetPadding()->GetRect();
         visual->SetBounds(x + pad.Left, y + pad.Top, m_itemWidth - pad.Left - pad.Right,
             m_itemHeight - pad.Top - pad.Bottom);
-        if (!self)
-            return;
         if (m_orientation == wzHorizontal) {
             x += m_itemWidth;
             if (x + m_itemWidth > GetWidth() - margins.Left - margins.Right) {
@@ -212,9 +210,9 @@ void TwzScaledLayout::RealignChildren()
 {
     if (TwzScrollBox* box = TwzScrollBox::EnclosingBox(this); box && box->GetUpdateCount() > 0)
         return;
-    rtl::Watch<TwzScaledLayout> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::RealignChildren();
-    if (!self || DesignTime())
+    if (DesignTime())
         return;
     RecalcAbsolute();
     MarkUpdateRectDirty();

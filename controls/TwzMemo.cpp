@@ -176,10 +176,9 @@ void TwzMemo::SetText(const std::u16string& value)
     m_selected = false;
     m_caret = Normalized(m_caret);
     RebuildLines();
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     Realign();
-    if (self)
-        TextStored();
+    TextStored();
 }
 
 TwzWideStrings* TwzMemo::GetLines() const
@@ -760,10 +759,8 @@ std::vector<TwzRect> TwzMemo::GetSelectionRects()
 
 void TwzMemo::EnterFocus()
 {
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::EnterFocus();
-    if (!self)
-        return;
     m_modified = false;
     UpdateCaret(false);
     ShowCaret();
@@ -776,19 +773,17 @@ void TwzMemo::EnterFocus()
 
 void TwzMemo::KillFocus()
 {
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::KillFocus();
-    if (!self)
-        return;
     HideCaret();
     Change();
 }
 
 void TwzMemo::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (!self || button != TMouseButton::Left || !PointInRect({ x, y }, ContentRect()))
+    if (button != TMouseButton::Left || !PointInRect({ x, y }, ContentRect()))
         return;
     if (shift.Has(platform::ui::ShiftFlag::Double)) {
         m_mouseSelecting = false;
@@ -804,10 +799,8 @@ void TwzMemo::MouseDown(TMouseButton button, TShiftState shift, float x, float y
 
 void TwzMemo::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY);
-    if (!self)
-        return;
     m_lastMousePoint = { x, y };
     if (!m_mouseSelecting)
         return;
@@ -821,10 +814,8 @@ void TwzMemo::MouseMove(TShiftState shift, float x, float y, float deltaX, float
 
 void TwzMemo::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::MouseUp(button, shift, x, y);
-    if (!self)
-        return;
     m_mouseSelecting = false;
     if (SelLength() == 0)
         m_selected = false;
@@ -832,10 +823,8 @@ void TwzMemo::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 
 void TwzMemo::MouseWheel(TShiftState shift, int32_t wheelDelta, bool& handled)
 {
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::MouseWheel(shift, wheelDelta, handled);
-    if (!self)
-        return;
     TwzScrollBar* bar = GetVScrollBar();
     if (bar && bar->GetVisible())
         bar->SetValue(bar->GetValue() - static_cast<float>(wheelDelta) / 30);

@@ -71,9 +71,9 @@ void TwzMemo::InsertText(TwzCaretPosition p, std::u16string_view s, TwzEditOptio
         m_selected = true;
         SetCaretPosition(m_head);
     }
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     Realign();
-    if (self && stored)
+    if (stored)
         TextStored();
 }
 
@@ -106,9 +106,9 @@ void TwzMemo::DeleteText(TwzCaretPosition p, int32_t count, TwzEditOptions optio
         m_selected = false;
         SetCaretPosition(p);
     }
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     Realign();
-    if (self && stored)
+    if (stored)
         TextStored();
 }
 
@@ -146,12 +146,9 @@ void TwzMemo::Change()
 {
     if (!m_modified)
         return;
-    rtl::Watch<TwzMemo> self(this);
-    if (!BoundControls().empty()) {
+    const rtl::DispatchGuard held(this);
+    if (!BoundControls().empty())
         UpdateBinding();
-        if (!self)
-            return;
-    }
     OnChange(this);
 }
 
@@ -164,10 +161,9 @@ void TwzMemo::CopyToClipboard()
 
 void TwzMemo::CutToClipboard()
 {
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     CopyToClipboard();
-    if (self)
-        DeleteSelection();
+    DeleteSelection();
 }
 
 void TwzMemo::DeleteSelection()
@@ -181,22 +177,19 @@ void TwzMemo::PasteFromClipboard()
 {
     if (m_readOnly)
         return;
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     const std::u16string text = controls::ClipboardText();
     // Reading the clipboard may run other handlers.
-    if (!self || m_readOnly)
+    if (m_readOnly)
         return;
     if (SelLength() != 0) {
         const TwzCaretPosition begin = SelectionBegin();
         DeleteText(begin, SelLength(), eoSelect | eoRecordDelete);
-        if (!self)
-            return;
         InsertText(begin, text, eoSelect | eoRecordDelete | eoRecordInsert | eoPaired);
     } else {
         InsertText(m_caret, text, eoSelect | eoRecordDelete | eoRecordInsert);
     }
-    if (self)
-        Change();
+    Change();
 }
 
 void TwzMemo::Undo()
@@ -253,9 +246,10 @@ void TwzMemo::ContextMenu(const TwzPoint& point)
     }
     if (IsDesigned() || !m_contextMenu)
         return;
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     UpdatePopupMenu();
-    if (!self)
+    // The menu blocks: not for a memo the update freed.
+    if (IsFreed())
         return;
     platform::ui::SceneHost* host = nullptr;
     if (IwzScene* scene = GetScene()) {
@@ -280,13 +274,10 @@ void TwzMemo::MoveCaretLines(int32_t n)
 
 void TwzMemo::TypeText(std::u16string_view s)
 {
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     const bool replaced = SelLength() != 0;
-    if (replaced) {
+    if (replaced)
         DeleteText(SelectionBegin(), SelLength(), eoSelect | eoRecordDelete);
-        if (!self)
-            return;
-    }
     InsertText(m_caret, s, eoRecordDelete | eoRecordInsert | (replaced ? eoPaired : 0));
 }
 
@@ -294,18 +285,14 @@ void TwzMemo::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
 {
     namespace vk = platform::ui::vk;
     using platform::ui::ShiftFlag;
-    rtl::Watch<TwzMemo> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::KeyDown(key, keyChar, shift);
-    if (!self)
-        return;
     const TwzCaretPosition oldCaret = m_caret;
     const bool ctrl = shift.Has(ShiftFlag::Ctrl);
     const bool shifted = shift.Has(ShiftFlag::Shift);
 
     if (key == vk::kReturn && !m_readOnly) {
         TypeText(u"\r\n");
-        if (!self)
-            return;
         key = 0;
     }
 
@@ -367,8 +354,6 @@ void TwzMemo::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
     default:
         break;
     }
-    if (!self)
-        return;
 
     // Shortcuts: Ctrl alone.
     if (controls::ModifiersAre(shift, { ShiftFlag::Ctrl }) && keyChar != 0) {
@@ -398,8 +383,6 @@ void TwzMemo::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
             shortcut = false;
             break;
         }
-        if (!self)
-            return;
         if (shortcut)
             keyChar = 0;
     }
@@ -407,18 +390,13 @@ void TwzMemo::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
     // A character outside the basic plane goes in whole once both its halves are here.
     const std::u16string typed(m_typed.Take(key, keyChar));
     if (IsHighSurrogate(keyChar) || IsLowSurrogate(keyChar)) {
-        if (typed.size() == 2 && !m_readOnly) {
+        if (typed.size() == 2 && !m_readOnly)
             TypeText(typed);
-            if (!self)
-                return;
-        }
         keyChar = 0;
     }
     if ((keyChar > 31 || keyChar == 13) && !m_readOnly) {
         const char16_t unit = keyChar;
         TypeText(unit == 13 ? std::u16string_view(u"\r\n") : std::u16string_view(&unit, 1));
-        if (!self)
-            return;
         keyChar = 0;
     }
 

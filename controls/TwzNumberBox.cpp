@@ -228,9 +228,8 @@ TwzNumberBox::TwzNumberBox(rtl::TComponent* owner)
 
 void TwzNumberBox::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzNumberBox> self(this);
     TwzTextBox::MouseDown(button, shift, x, y);
-    if (!self || button != TMouseButton::Left)
+    if (button != TMouseButton::Left)
         return;
     m_dragging = true;
     m_lastDragPoint = { x, y };
@@ -239,9 +238,8 @@ void TwzNumberBox::MouseDown(TMouseButton button, TShiftState shift, float x, fl
 
 void TwzNumberBox::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzNumberBox> self(this);
     TwzTextBox::MouseMove(shift, x, y, deltaX, deltaY);
-    if (!self || !m_dragging)
+    if (!m_dragging)
         return;
     if (!shift.Has(platform::ui::ShiftFlag::Left)) {
         // The button went up where this box did not hear of it: the drag ends as a release
@@ -267,22 +265,18 @@ void TwzNumberBox::MouseMove(TShiftState shift, float x, float y, float deltaX, 
 
 void TwzNumberBox::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzNumberBox> self(this);
     TwzTextBox::MouseUp(button, shift, x, y);
-    if (self && m_dragging)
+    if (m_dragging)
         EndDrag();
 }
 
 void TwzNumberBox::EndDrag()
 {
-    rtl::Watch<TwzNumberBox> self(this);
+    const rtl::DispatchGuard held(this);
     m_dragging = false;
     ReleaseCapture();
-    if (!self)
-        return;
     Change();
-    if (self)
-        InvalidateObject();
+    InvalidateObject();
 }
 
 void TwzNumberBox::PaintChildren()
@@ -341,16 +335,12 @@ void TwzSpinBox::FreeStyle()
 
 void TwzSpinBox::MinusClick(rtl::TObject*)
 {
-    rtl::Watch<TwzSpinBox> self(this);
     FocusObject();
-    if (self)
-        SetValue(GetValue() - m_increment);
+    SetValue(GetValue() - m_increment);
 }
 
 void TwzSpinBox::PlusClick(rtl::TObject*)
 {
-    rtl::Watch<TwzSpinBox> self(this);
     FocusObject();
-    if (self)
-        SetValue(GetValue() + m_increment);
+    SetValue(GetValue() + m_increment);
 }

@@ -92,9 +92,10 @@ void TwzPopupBox::SetText(const std::u16string& value)
 
 void TwzPopupBox::Click()
 {
-    rtl::Watch<TwzPopupBox> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::Click();
-    if (self)
+    // The menu blocks: not for a box its click handler freed.
+    if (!IsFreed())
         DoPopup();
 }
 

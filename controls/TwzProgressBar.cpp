@@ -55,16 +55,10 @@ void TwzProgressBar::SetData(const rtl::TValue& value)
 
 void TwzProgressBar::ApplyStyle()
 {
-    rtl::Watch<TwzProgressBar> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ApplyStyle();
-    if (!self)
-        return;
-    TwzVisualObject* indicator = VisualPart(m_orientation == wzHorizontal ? "hindicator" : "vindicator");
-    if (indicator) {
+    if (TwzVisualObject* indicator = VisualPart(m_orientation == wzHorizontal ? "hindicator" : "vindicator"))
         indicator->StartTriggerAnimation(this, "IsVisible");
-        if (!self)
-            return;
-    }
     RealignChildren();
 }
 

@@ -47,17 +47,10 @@ void TwzScrollBar::SetValue(float value)
         m_value = m_max - m_viewportSize;
     if (m_value < m_min)
         m_value = m_min;
-    rtl::Watch<TwzScrollBar> self(this);
-    if (!BoundControls().empty()) {
+    const rtl::DispatchGuard held(this);
+    if (!BoundControls().empty())
         UpdateBinding();
-        if (!self)
-            return;
-    }
-    if (OnChange) {
-        OnChange(this);
-        if (!self)
-            return;
-    }
+    OnChange(this);
     RealignChildren();
 }
 
@@ -66,12 +59,9 @@ void TwzScrollBar::SetMin(float value)
     if (value == m_min)
         return;
     m_min = value;
-    rtl::Watch<TwzScrollBar> self(this);
-    if (m_value < m_min) {
+    const rtl::DispatchGuard held(this);
+    if (m_value < m_min)
         SetValue(m_min);
-        if (!self)
-            return;
-    }
     RealignChildren();
 }
 
@@ -82,12 +72,9 @@ void TwzScrollBar::SetMax(float value)
     m_max = value;
     if (m_max < m_min)
         m_max = m_min + 0.001f;
-    rtl::Watch<TwzScrollBar> self(this);
-    if (m_value > m_max - m_viewportSize) {
+    const rtl::DispatchGuard held(this);
+    if (m_value > m_max - m_viewportSize)
         SetValue(m_max - m_viewportSize);
-        if (!self)
-            return;
-    }
     if (m_viewportSize > m_max - m_min)
         m_viewportSize = m_max - m_min;
     RealignChildren();
@@ -100,12 +87,9 @@ void TwzScrollBar::SetViewportSize(float value)
     m_viewportSize = value;
     if (m_viewportSize > m_max - m_min)
         m_viewportSize = m_max - m_min;
-    rtl::Watch<TwzScrollBar> self(this);
-    if (m_value > m_max - m_viewportSize) {
+    const rtl::DispatchGuard held(this);
+    if (m_value > m_max - m_viewportSize)
         SetValue(m_max - m_viewportSize);
-        if (!self)
-            return;
-    }
     RealignChildren();
 }
 
@@ -161,18 +145,14 @@ void TwzScrollBar::BindTrack(const char* part, TwzOrientation orientation)
     auto* track = dynamic_cast<TwzCustomTrack*>(FindResource(part));
     if (!track)
         return;
-    rtl::Watch<TwzScrollBar> self(this);
+    const rtl::DispatchGuard held(this);
     // The track inside a new copy has not looked its own style (and thumb) up yet.
     track->LoadStyle();
-    if (!self)
-        return;
     track->SetOrientation(orientation);
     track->StoreMax(m_max);
     track->StoreMin(m_min);
     track->StoreValue(m_value);
     track->SetViewportSize(m_viewportSize);
-    if (!self)
-        return;
     const bool visible = m_orientation == orientation;
     track->SetVisible(visible);
     track->OnChange.Bind<&TwzScrollBar::TrackChanged>(this);
@@ -199,12 +179,9 @@ void TwzScrollBar::RealignChildren()
     if (m_realigning)
         return;
     m_realigning = true;
-    rtl::Watch<TwzScrollBar> self(this);
+    const rtl::DispatchGuard held(this);
     BindTrack("htrack", wzHorizontal);
-    if (self)
-        BindTrack("vtrack", wzVertical);
-    if (!self)
-        return;
+    BindTrack("vtrack", wzVertical);
     const bool horizontal = m_orientation == wzHorizontal;
     BindButton("leftbutton", horizontal, false);
     BindButton("topbutton", !horizontal, false);

@@ -212,10 +212,8 @@ void TwzScrollBox::BindBar(TwzScrollBar* bar, bool vertical)
 
 void TwzScrollBox::ApplyStyle()
 {
-    rtl::Watch<TwzScrollBox> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ApplyStyle();
-    if (!self)
-        return;
     if (TwzObject* grip = FindResource("sizegrip"))
         if (TwzVisualObject* visual = grip->AsVisual())
             visual->SetVisible(m_showSizeGrip);
@@ -241,8 +239,6 @@ void TwzScrollBox::ApplyStyle()
     TwzObject* content = FindResource("content");
     m_contentPart = content ? content->AsVisual() : nullptr;
     RealignChildren();
-    if (!self)
-        return;
     // The animations belong to the bars they ran on.
     m_hAnimation = nullptr;
     m_vAnimation = nullptr;
@@ -329,11 +325,9 @@ void TwzScrollBox::EndUpdate()
 
 void TwzScrollBox::ScrollToCenter()
 {
-    rtl::Watch<TwzScrollBox> self(this);
+    const rtl::DispatchGuard held(this);
     if (TwzScrollBar* bar = m_vScrollBar.Get(); bar && bar->GetVisible())
         bar->SetValue((bar->GetMax() - bar->GetViewportSize()) / 2);
-    if (!self)
-        return;
     if (TwzScrollBar* bar = m_hScrollBar.Get(); bar && bar->GetVisible())
         bar->SetValue((bar->GetMax() - bar->GetViewportSize()) / 2);
 }
@@ -344,25 +338,23 @@ void TwzScrollBox::RealignChildren()
 {
     if (IsDestroying())
         return;
-    rtl::Watch<TwzScrollBox> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::RealignChildren();
-    if (!self || IsLoading() || !m_contentPart || m_realignGuard)
+    if (IsLoading() || !m_contentPart || m_realignGuard)
         return;
     m_realignGuard = true;
     DisableRealign();
     struct Guard {
-        rtl::Watch<TwzScrollBox>& box;
+        TwzScrollBox& box;
         ~Guard()
         {
-            if (box) {
-                box->m_realignGuard = false;
-                box->EnableRealign();
-            }
+            box.m_realignGuard = false;
+            box.EnableRealign();
         }
-    } guard { self };
+    } guard { *this };
     const TwzRect before = m_contentPart->GetLocalRect();
     UpdateScrollBars();
-    if (!self || !m_contentPart)
+    if (!m_contentPart)
         return;
     const TwzRect after = m_contentPart->GetLocalRect();
     if (RectWidth(after) != RectWidth(before) || RectHeight(after) != RectHeight(before))
@@ -381,7 +373,7 @@ bool TwzScrollBox::BarEnabled(const TwzScrollBar* bar) const
 
 void TwzScrollBox::UpdateScrollBars()
 {
-    rtl::Watch<TwzScrollBox> self(this);
+    const rtl::DispatchGuard held(this);
     TwzRect cb = GetContentBounds();
     if (RectWidth(cb) * RectHeight(cb) == 0 || !m_contentPart)
         return;
@@ -392,7 +384,7 @@ void TwzScrollBox::UpdateScrollBars()
     if (BarEnabled(m_vScrollBar))
         cb = OffsetRect(cb, 0, -m_vScrollOffset);
     SetContentBounds(cb);
-    if (!self || !m_contentPart)
+    if (!m_contentPart)
         return;
 
     // The bars' new visibility and alignment resize the viewport: one layout pass of the
@@ -410,7 +402,7 @@ void TwzScrollBox::UpdateScrollBars()
         bar->SetOpacity(m_showScrollBars ? 1 : 0);
         bar->SetAlign(m_showScrollBars ? static_cast<TwzAlign>(bar->GetTag()) : vaNone);
     }
-    if (!self || !m_contentPart)
+    if (!m_contentPart)
         return;
     if (TwzScrollBar* bar = m_hScrollBar.Get()) {
         bar->SetEnabled(m_contentPart->GetWidth() < RectWidth(cb));
@@ -421,14 +413,14 @@ void TwzScrollBox::UpdateScrollBars()
         if (m_showScrollBars && BarEnabled(m_vScrollBar))
             bar->GetPadding()->SetRight(m_vScrollBar->GetWidth());
     }
-    if (!self || !m_contentPart)
+    if (!m_contentPart)
         return;
 
     if (partParentWatch) {
         partParentWatch->EnableRealign();
         partParentWatch->RealignChildren();
     }
-    if (!self || !m_contentPart)
+    if (!m_contentPart)
         return;
 
     if (TwzScrollBar* bar = m_vScrollBar.Get()) {
@@ -458,7 +450,7 @@ void TwzScrollBox::UpdateScrollBars()
             bar->SetValue(0);
         }
     }
-    if (!self || !m_contentPart)
+    if (!m_contentPart)
         return;
     if (TwzScrollBar* bar = m_hScrollBar.Get()) {
         rtl::Watch<TwzScrollBar> barWatch(bar);
@@ -526,9 +518,8 @@ void TwzScrollBox::AnimateBar(bool vertical, float stopValue)
 
 void TwzScrollBox::MouseWheel(TShiftState shift, int32_t wheelDelta, bool& handled)
 {
-    rtl::Watch<TwzScrollBox> self(this);
     Inherited::MouseWheel(shift, wheelDelta, handled);
-    if (!self || handled || m_disableMouseWheel)
+    if (handled || m_disableMouseWheel)
         return;
     const float notches = static_cast<float>(wheelDelta) / 120;
     for (const bool vertical : { true, false }) {
@@ -547,9 +538,8 @@ void TwzScrollBox::MouseWheel(TShiftState shift, int32_t wheelDelta, bool& handl
 
 void TwzScrollBox::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzScrollBox> self(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (!self || !m_mouseTracking || button != TMouseButton::Left)
+    if (!m_mouseTracking || button != TMouseButton::Left)
         return;
     m_lastDelta = { 0, 0 };
     m_pressPoint = { x, y };
@@ -563,22 +553,17 @@ void TwzScrollBox::MouseDown(TMouseButton button, TShiftState shift, float x, fl
 
 void TwzScrollBox::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzScrollBox> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY);
-    if (!self || !m_tracking)
+    if (!m_tracking)
         return;
     if (TwzScrollBar* bar = m_vScrollBar.Get(); BarVisible(bar)) {
         const float dy = y - m_lastPoint.Y;
         bar->SetValue(bar->GetValue() - dy);
-        if (!self)
-            return;
         m_lastDelta.Y = dy;
     }
     if (TwzScrollBar* bar = m_hScrollBar.Get(); BarVisible(bar)) {
         const float dx = x - m_lastPoint.X;
         bar->SetValue(bar->GetValue() - dx);
-        if (!self)
-            return;
         m_lastDelta.X = dx;
     }
     m_lastPoint = { x, y };
@@ -586,17 +571,14 @@ void TwzScrollBox::MouseMove(TShiftState shift, float x, float y, float deltaX, 
 
 void TwzScrollBox::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzScrollBox> self(this);
     Inherited::MouseUp(button, shift, x, y);
-    if (!self || !m_tracking)
+    if (!m_tracking)
         return;
     m_tracking = false;
     if (!m_animated || (m_lastDelta.X == 0 && m_lastDelta.Y == 0))
         return;
     if (TwzScrollBar* bar = m_vScrollBar.Get(); BarVisible(bar))
         AnimateBar(true, bar->GetValue() - kFlingFactor * m_lastDelta.Y);
-    if (!self)
-        return;
     if (TwzScrollBar* bar = m_hScrollBar.Get(); BarVisible(bar))
         AnimateBar(false, bar->GetValue() - kFlingFactor * m_lastDelta.X);
 }

@@ -166,9 +166,8 @@ void TwzSplitter::ComputeSplit(float x, float y)
 
 void TwzSplitter::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzSplitter> self(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (!self || button != TMouseButton::Left)
+    if (button != TMouseButton::Left)
         return;
     m_pressing = true;
     m_pressPoint = { x, y };
@@ -198,10 +197,9 @@ void TwzSplitter::MouseDown(TMouseButton button, TShiftState shift, float x, flo
 
 void TwzSplitter::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzSplitter> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY);
     TwzVisualObject* target = m_target.Get();
-    if (!self || !m_pressing || !target)
+    if (!m_pressing || !target)
         return;
     ComputeSplit(x, y);
     if (m_newSize <= m_minSize)
@@ -232,10 +230,7 @@ void TwzSplitter::MouseMove(TShiftState shift, float x, float y, float deltaX, f
 
 void TwzSplitter::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzSplitter> self(this);
     Inherited::MouseUp(button, shift, x, y);
-    if (!self)
-        return;
     m_pressing = false;
     m_target = nullptr;
 }

@@ -80,27 +80,23 @@ void TwzTabItem::Notification(rtl::TComponent* component, rtl::TOperation operat
 void TwzTabItem::SetIsSelected(bool value)
 {
     m_isSelected = value;
-    rtl::Watch<TwzTabItem> self(this);
+    const rtl::DispatchGuard held(this);
     StartTriggerAnimation(this, "IsSelected");
-    if (self)
-        ApplyTriggerEffect(this, "IsSelected");
+    ApplyTriggerEffect(this, "IsSelected");
 }
 
 void TwzTabItem::ApplyStyle()
 {
-    rtl::Watch<TwzTabItem> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ApplyStyle();
-    if (!self)
-        return;
     const TwzTabControl* control = TabControl();
     SetIsSelected(control && control->GetItemIndex() == m_tabIndex);
 }
 
 void TwzTabItem::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzTabItem> self(this);
     Inherited::MouseUp(button, shift, x, y);
-    if (!self || button != TMouseButton::Left)
+    if (button != TMouseButton::Left)
         return;
     if (TwzTabControl* control = TabControl())
         control->SetItemIndex(m_tabIndex);
@@ -108,19 +104,18 @@ void TwzTabItem::MouseUp(TMouseButton button, TShiftState shift, float x, float 
 
 void TwzTabItem::DesignSelect()
 {
-    rtl::Watch<TwzTabItem> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::DesignSelect();
-    if (!self)
-        return;
     if (TwzTabControl* control = TabControl())
         control->SetItemIndex(m_tabIndex);
 }
 
 void TwzTabItem::DesignInsert()
 {
-    rtl::Watch<TwzTabItem> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::DesignInsert();
-    if (!self || m_layout)
+    // A page is made for a header still there only.
+    if (IsFreed() || m_layout)
         return;
     auto* page = new TwzLayout(GetOwner());
     if (SceneDesigner)
@@ -177,21 +172,13 @@ void TwzTabControl::SetItemIndex(int32_t value)
 {
     if (value == m_itemIndex)
         return;
-    rtl::Watch<TwzTabControl> self(this);
-    if (TwzTabItem* old = ItemByIndex(m_itemIndex)) {
+    const rtl::DispatchGuard held(this);
+    if (TwzTabItem* old = ItemByIndex(m_itemIndex))
         old->SetIsSelected(false);
-        if (!self)
-            return;
-    }
     m_itemIndex = value;
     RealignChildren();
-    if (!self)
-        return;
-    if (TwzTabItem* current = ItemByIndex(m_itemIndex)) {
+    if (TwzTabItem* current = ItemByIndex(m_itemIndex))
         current->SetIsSelected(true);
-        if (!self)
-            return;
-    }
     OnChange(this);
 }
 
@@ -220,10 +207,8 @@ void TwzTabControl::AddObject(TwzObject* child)
 
 void TwzTabControl::ApplyStyle()
 {
-    rtl::Watch<TwzTabControl> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ApplyStyle();
-    if (!self)
-        return;
     if (TwzObject* part = FindResource("background"))
         m_background = part->AsVisual();
     RealignChildren();
@@ -237,10 +222,8 @@ void TwzTabControl::FreeStyle()
 
 void TwzTabControl::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzTabControl> self(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (self)
-        RealignChildren();
+    RealignChildren();
 }
 
 void TwzTabControl::RealignChildren()
@@ -253,7 +236,7 @@ void TwzTabControl::RealignChildren()
         bool& flag;
         ~Guard() { flag = false; }
     } guard { m_realigning };
-    rtl::Watch<TwzTabControl> self(this);
+    const rtl::DispatchGuard held(this);
 
     // The visible headers, numbered in child order, and the row height.
     std::vector<rtl::Watch<TwzTabItem>> items;
@@ -279,8 +262,6 @@ void TwzTabControl::RealignChildren()
         style->SetWidth(GetWidth() - padding.GetLeft() - padding.GetRight());
         style->SetHeight(GetHeight() - rowHeight - padding.GetTop() - padding.GetBottom());
         style->BringToFront();
-        if (!self)
-            return;
     }
 
     float headerWidth = GetWidth();
@@ -304,15 +285,13 @@ void TwzTabControl::RealignChildren()
             if (shown)
                 page->BringToFront();
         }
-        if (!self || !watched)
+        if (!watched)
             return;
         const TwzBounds& padding = *item->GetPadding();
         item->SetBounds(padding.GetLeft() + x, padding.GetTop(), m_fullSize ? headerWidth : item->GetWidth(),
             rowHeight - padding.GetTop() - padding.GetBottom());
         x += padding.GetLeft() + item->GetWidth() + padding.GetRight();
         item->RealignChildren();
-        if (!self)
-            return;
     }
 }
 

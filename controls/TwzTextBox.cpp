@@ -73,12 +73,9 @@ void TwzTextBox::SetText(const std::u16string& value)
     StoreText(value);
     if (GetCaretPosition() > static_cast<int32_t>(value.size()))
         SetCaretPosition(static_cast<int32_t>(value.size()));
-    if (!IsLoading()) {
-        rtl::Watch<TwzTextBox> self(this);
+    const rtl::DispatchGuard held(this);
+    if (!IsLoading())
         OnChangeTracking(this);
-        if (!self)
-            return;
-    }
     SetModified(true);
     InvalidateObject();
 }
@@ -124,11 +121,10 @@ void TwzTextBox::Change()
 {
     if (!GetModified())
         return;
-    rtl::Watch<TwzTextBox> self(this);
+    const rtl::DispatchGuard held(this);
     if (!BoundControls().empty())
         UpdateBinding();
-    if (self)
-        OnChange(this);
+    OnChange(this);
 }
 
 rtl::TValue TwzTextBox::GetData()
@@ -254,43 +250,34 @@ void TwzTextBox::PaintText(rtl::TObject* sender, TwzCanvas* canvas, const TwzRec
 
 void TwzTextBox::DblClick()
 {
-    rtl::Watch<TwzTextBox> self(this);
     Inherited::DblClick();
-    if (self)
-        SelectAll();
+    SelectAll();
 }
 
 void TwzTextBox::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzTextBox> self(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (!self || button != TMouseButton::Left)
+    if (button != TMouseButton::Left)
         return;
     EditMouseDown(x, shift.Has(platform::ui::ShiftFlag::Double));
 }
 
 void TwzTextBox::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzTextBox> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY);
-    if (self)
-        EditMouseMove(x);
+    EditMouseMove(x);
 }
 
 void TwzTextBox::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzTextBox> self(this);
     Inherited::MouseUp(button, shift, x, y);
-    if (self)
-        EditMouseUp();
+    EditMouseUp();
 }
 
 void TwzTextBox::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
 {
-    rtl::Watch<TwzTextBox> self(this);
     Inherited::KeyDown(key, keyChar, shift);
-    if (self)
-        EditKeyDown(key, keyChar, shift);
+    EditKeyDown(key, keyChar, shift);
 }
 
 void TwzTextBox::ContextMenu(const TwzPoint& point)
@@ -307,10 +294,7 @@ void TwzTextBox::ContextMenu(const TwzPoint& point)
 
 void TwzTextBox::EnterFocus()
 {
-    rtl::Watch<TwzTextBox> self(this);
     Inherited::EnterFocus();
-    if (!self)
-        return;
     SetModified(false);
     if (m_showCaret)
         ShowCaret();
@@ -321,8 +305,6 @@ void TwzTextBox::KillFocus()
 {
     if (m_showCaret)
         HideCaret();
-    rtl::Watch<TwzTextBox> self(this);
     Inherited::KillFocus();
-    if (self)
-        Change();
+    Change();
 }

@@ -76,9 +76,8 @@ TwzThumb::TwzThumb(rtl::TComponent* owner)
 
 void TwzThumb::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzThumb> self(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (!self || button != TMouseButton::Left || !GetEnabled())
+    if (button != TMouseButton::Left || !GetEnabled())
         return;
     m_pressed = true;
     m_pressPoint = { x, y };
@@ -88,10 +87,9 @@ void TwzThumb::MouseDown(TMouseButton button, TShiftState shift, float x, float 
 
 void TwzThumb::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzThumb> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY);
     TwzCustomTrack* track = m_track.Get();
-    if (!self || !m_pressed || !track || !GetEnabled() || !GetParent() || !GetParent()->AsVisual())
+    if (!m_pressed || !track || !GetEnabled() || !GetParent() || !GetParent()->AsVisual())
         return;
     const float range = track->GetMax() - track->GetMin();
     if (track->GetOrientation() == wzHorizontal) {
@@ -117,16 +115,14 @@ void TwzThumb::MouseMove(TShiftState shift, float x, float y, float deltaX, floa
 
 void TwzThumb::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzThumb> self(this);
     Inherited::MouseUp(button, shift, x, y);
-    if (!self || !m_pressed)
+    if (!m_pressed)
         return;
     // The report runs while the thumb still counts as pressed, as the changes of a drag do.
     TwzCustomTrack* track = m_track.Get();
     if (track && !track->GetTracking() && track->OnChange)
         track->ReportDragEnd();
-    if (self)
-        m_pressed = false;
+    m_pressed = false;
 }
 
 // ---- TwzCustomTrack ----------------------------------------------------------------------
@@ -171,37 +167,24 @@ void TwzCustomTrack::SetValue(float value)
         m_value = m_max - m_viewportSize;
     if (m_value < m_min)
         m_value = m_min;
-    rtl::Watch<TwzCustomTrack> self(this);
+    const rtl::DispatchGuard held(this);
     const bool dragging = IsDragging();
-    if (dragging && OnTracking) {
+    if (dragging)
         OnTracking(this);
-        if (!self)
-            return;
-    }
     if (m_tracking && !BoundControls().empty())
         UpdateBinding();
-    if (!self)
-        return;
-    if (!dragging || m_tracking) {
+    if (!dragging || m_tracking)
         RaiseChange();
-        if (!self)
-            return;
-    }
     RealignChildren();
 }
 
 void TwzCustomTrack::ReportDragEnd()
 {
-    rtl::Watch<TwzCustomTrack> self(this);
-    if (OnTracking) {
-        OnTracking(this);
-        if (!self)
-            return;
-    }
+    const rtl::DispatchGuard held(this);
+    OnTracking(this);
     if (!BoundControls().empty())
         UpdateBinding();
-    if (self)
-        RaiseChange();
+    RaiseChange();
 }
 
 void TwzCustomTrack::SetMin(float value)
@@ -233,12 +216,9 @@ void TwzCustomTrack::SetViewportSize(float value)
     m_viewportSize = value;
     if (m_viewportSize > m_max - m_min)
         m_viewportSize = m_max - m_min;
-    if (m_value > m_max - m_viewportSize) {
-        rtl::Watch<TwzCustomTrack> self(this);
+    const rtl::DispatchGuard held(this);
+    if (m_value > m_max - m_viewportSize)
         SetValue(m_max - m_viewportSize);
-        if (!self)
-            return;
-    }
     RealignChildren();
 }
 
@@ -338,9 +318,8 @@ void TwzCustomTrack::RealignChildren()
 
 void TwzCustomTrack::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzCustomTrack> self(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (!self || button != TMouseButton::Left)
+    if (button != TMouseButton::Left)
         return;
     const bool horizontal = m_orientation == wzHorizontal;
     const float extent = horizontal ? GetWidth() : GetHeight();
@@ -357,10 +336,7 @@ void TwzCustomTrack::MouseDown(TMouseButton button, TShiftState shift, float x, 
 
 void TwzCustomTrack::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
 {
-    rtl::Watch<TwzCustomTrack> self(this);
     Inherited::KeyDown(key, keyChar, shift);
-    if (!self)
-        return;
     const float step = m_frequency != 0 ? m_frequency : 1;
     float target = 0;
     switch (key) {
@@ -385,7 +361,7 @@ void TwzCustomTrack::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift
     const int reportsBefore = m_changeReports;
     SetValue(target);
     // With Tracking off a navigation key ends like a drag: exactly one report.
-    if (self && !m_tracking && m_changeReports == reportsBefore)
+    if (!m_tracking && m_changeReports == reportsBefore)
         RaiseChange();
 }
 

@@ -80,10 +80,8 @@ void TwzWindow::SetShowSizeGrip(bool value)
 
 void TwzWindow::ApplyStyle()
 {
-    rtl::Watch<TwzWindow> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ApplyStyle();
-    if (!self)
-        return;
     if (TwzVisualObject* close = VisualPart(*this, "close")) {
         close->SetVisible(m_showCloseButton);
         auto* button = dynamic_cast<TwzCloseButton*>(close);
@@ -172,10 +170,8 @@ void TwzHudWindow::SetShowCaption(bool value)
 
 void TwzHudWindow::ApplyStyle()
 {
-    rtl::Watch<TwzHudWindow> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ApplyStyle();
-    if (!self)
-        return;
     const float t = m_strokeThickness;
     if (auto* close = dynamic_cast<TwzCloseButton*>(FindResource("close"))) {
         close->SetAlign(m_buttonAlign == wzButtonAlignLeft ? vaLeft : vaRight);

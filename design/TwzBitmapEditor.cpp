@@ -345,9 +345,9 @@ void TwzBitmapEditor::cropButtonClick(rtl::TObject*)
         RemoveCropFrame();
         return;
     }
-    rtl::Watch<TwzBitmapEditor> self(this);
+    const rtl::DispatchGuard held(this);
     btnFitClick(this);
-    if (!self || !Preview)
+    if (!Preview)
         return;
     auto* frame = new TwzSelection(this);
     m_cropFrame = frame;

@@ -206,7 +206,7 @@ bool TwzInspector::IsDisabled(std::string_view name) const
 
 void TwzInspector::Rebuild()
 {
-    rtl::Watch<TwzInspector> self(this);
+    const rtl::DispatchGuard held(this);
     BeginUpdate();
     for (TwzVisualObject* editor :
         { static_cast<TwzVisualObject*>(m_button.Get()), static_cast<TwzVisualObject*>(m_textBox.Get()),
@@ -218,17 +218,12 @@ void TwzInspector::Rebuild()
             component->RemoveFreeNotification(this);
     m_expandedLinks.clear();
     Clear();
-    if (!self)
-        return;
     if (m_selectedObject) {
         std::unordered_set<const rtl::TObject*> listed { m_selectedObject };
         AddProperties(*m_selectedObject, this, 0, listed);
     }
-    if (!self)
-        return;
     EndUpdate();
-    if (self)
-        ShowEditor();
+    ShowEditor();
 }
 
 TwzTreeViewItem* TwzInspector::AddRow(
@@ -320,7 +315,7 @@ void TwzInspector::PlaceEditor(TwzVisualObject& editor, TwzTreeViewItem& row)
 
 void TwzInspector::ShowEditor()
 {
-    rtl::Watch<TwzInspector> self(this);
+    const rtl::DispatchGuard held(this);
     IwzScene* scene = GetScene();
     const bool editorFocused = scene && IsEditor(scene->GetFocused());
     for (TwzVisualObject* editor :
@@ -334,8 +329,6 @@ void TwzInspector::ShowEditor()
         editor->SetTagObject(nullptr);
     }
     TwzVisualObject* editor = LoadEditor();
-    if (!self)
-        return;
     if (!editor) {
         // Focus left on a hidden editor would swallow the arrow keys; give it to the tree.
         if (editorFocused)
@@ -415,10 +408,7 @@ TwzVisualObject* TwzInspector::LoadEditor()
 
 void TwzInspector::VScrollChange(rtl::TObject* sender)
 {
-    rtl::Watch<TwzInspector> self(this);
     Inherited::VScrollChange(sender);
-    if (!self)
-        return;
     TwzTreeViewItem* row = GetSelected();
     for (TwzVisualObject* editor :
         { static_cast<TwzVisualObject*>(m_button.Get()), static_cast<TwzVisualObject*>(m_textBox.Get()),
@@ -584,21 +574,17 @@ void TwzInspector::SetSelected(TwzTreeViewItem* item)
 {
     if (item == GetSelected())
         return;
-    rtl::Watch<TwzInspector> self(this);
+    const rtl::DispatchGuard held(this);
     rtl::Watch<TwzTreeViewItem> target(item);
     CommitEditor();
-    if (!self)
-        return;
     Inherited::SetSelected(target.Get());
-    if (self)
-        ShowEditor();
+    ShowEditor();
 }
 
 void TwzInspector::DialogKey(uint16_t& key, TShiftState shift)
 {
-    rtl::Watch<TwzInspector> self(this);
     Inherited::DialogKey(key, shift);
-    if (!self || key == 0 || GetCount() == 0)
+    if (key == 0 || GetCount() == 0)
         return;
     TwzTreeViewItem* selected = GetSelected();
     IwzScene* scene = GetScene();

@@ -168,10 +168,7 @@ bool TwzSelection::PointInObject(float x, float y)
 
 void TwzSelection::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzSelection> self(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (!self)
-        return;
     m_downPos = { x, y };
     if (button != TMouseButton::Left)
         return;
@@ -188,10 +185,7 @@ void TwzSelection::MouseDown(TMouseButton button, TShiftState shift, float x, fl
 
 void TwzSelection::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzSelection> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY);
-    if (!self)
-        return;
     if (shift.IsEmpty()) {
         m_movePos = { x, y };
         for (Corner corner : { Corner::LeftTop, Corner::RightTop, Corner::RightBottom, Corner::LeftBottom }) {
@@ -225,10 +219,8 @@ void TwzSelection::MoveStep()
         if (at.Y + GetHeight() > parent->GetHeight())
             at.Y = parent->GetHeight() - GetHeight();
     }
-    rtl::Watch<TwzSelection> self(this);
     GetPosition()->SetPoint(at);
-    if (self)
-        OnTrack(this);
+    OnTrack(this);
 }
 
 void TwzSelection::ResizeStep()
@@ -337,21 +329,14 @@ void TwzSelection::ResizeStep()
             y -= minSize - h;
         h = minSize;
     }
-    rtl::Watch<TwzSelection> self(this);
     SetBounds(x, y, w, h);
-    if (!self)
-        return;
     OnTrack(this);
-    if (self)
-        InvalidateObject();
+    InvalidateObject();
 }
 
 void TwzSelection::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzSelection> self(this);
     Inherited::MouseUp(button, shift, x, y);
-    if (!self)
-        return;
     const bool dragging = m_drag != Drag::None;
     m_drag = Drag::None;
     if (dragging)
@@ -360,10 +345,7 @@ void TwzSelection::MouseUp(TMouseButton button, TShiftState shift, float x, floa
 
 void TwzSelection::MouseLeave()
 {
-    rtl::Watch<TwzSelection> self(this);
     Inherited::MouseLeave();
-    if (!self)
-        return;
     std::fill(std::begin(m_hover), std::end(m_hover), false);
     InvalidateObject();
 }
@@ -428,17 +410,15 @@ bool TwzSelectionPoint::PointInObject(float x, float y)
 
 void TwzSelectionPoint::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzSelectionPoint> self(this);
     Inherited::MouseDown(button, shift, x, y);
-    if (self && button == TMouseButton::Left)
+    if (button == TMouseButton::Left)
         m_pressed = true;
 }
 
 void TwzSelectionPoint::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY)
 {
-    rtl::Watch<TwzSelectionPoint> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY);
-    if (!self || !m_pressed)
+    if (!m_pressed)
         return;
     TwzObject* parentObject = GetParent();
     TwzVisualObject* parent = parentObject ? parentObject->AsVisual() : nullptr;
@@ -448,19 +428,13 @@ void TwzSelectionPoint::MouseMove(TShiftState shift, float x, float y, float del
     if (m_parentBounds)
         p = ClampToBox(p, parent->GetWidth(), parent->GetHeight());
     GetPosition()->SetX(p.X);
-    if (!self)
-        return;
     GetPosition()->SetY(p.Y);
-    if (self)
-        OnTrack(this);
+    OnTrack(this);
 }
 
 void TwzSelectionPoint::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzSelectionPoint> self(this);
     Inherited::MouseUp(button, shift, x, y);
-    if (!self)
-        return;
     const bool pressed = m_pressed;
     m_pressed = false;
     if (pressed)
@@ -469,18 +443,14 @@ void TwzSelectionPoint::MouseUp(TMouseButton button, TShiftState shift, float x,
 
 void TwzSelectionPoint::MouseEnter()
 {
-    rtl::Watch<TwzSelectionPoint> self(this);
     Inherited::MouseEnter();
-    if (self)
-        InvalidateObject();
+    InvalidateObject();
 }
 
 void TwzSelectionPoint::MouseLeave()
 {
-    rtl::Watch<TwzSelectionPoint> self(this);
     Inherited::MouseLeave();
-    if (self)
-        InvalidateObject();
+    InvalidateObject();
 }
 
 void TwzSelectionPoint::Paint()

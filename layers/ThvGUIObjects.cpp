@@ -398,9 +398,8 @@ void ThvGUISelection::Render()
 
 void ThvGUISelection::LayerMouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<ThvGUISelection> self(this);
     Inherited::LayerMouseDown(button, shift, x, y);
-    if (!self || button != TMouseButton::Left)
+    if (button != TMouseButton::Left)
         return;
     for (size_t i = 0; i < 4; ++i) {
         if (OnGrip(static_cast<Grip>(i), x, y))
@@ -413,10 +412,7 @@ void ThvGUISelection::LayerMouseDown(TMouseButton button, TShiftState shift, flo
 
 void ThvGUISelection::LayerMouseMove(TShiftState shift, float x, float y)
 {
-    rtl::Watch<ThvGUISelection> self(this);
     Inherited::LayerMouseMove(shift, x, y);
-    if (!self)
-        return;
     for (size_t i = 0; i < 4; ++i) {
         const bool hot = OnGrip(static_cast<Grip>(i), x, y);
         if (hot != m_gripHot[i]) {
@@ -475,10 +471,7 @@ void ThvGUISelection::DragTo(float x, float y)
 
 void ThvGUISelection::LayerMouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<ThvGUISelection> self(this);
     Inherited::LayerMouseUp(button, shift, x, y);
-    if (!self)
-        return;
     const bool dragging
         = m_pressed || std::any_of(m_gripDragged.begin(), m_gripDragged.end(), [](bool b) { return b; });
     if (!dragging)
@@ -490,10 +483,7 @@ void ThvGUISelection::LayerMouseUp(TMouseButton button, TShiftState shift, float
 
 void ThvGUISelection::MouseLeave()
 {
-    rtl::Watch<ThvGUISelection> self(this);
     Inherited::MouseLeave();
-    if (!self)
-        return;
     m_gripHot = {};
     Repaint();
 }

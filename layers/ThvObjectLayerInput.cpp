@@ -3,8 +3,9 @@
 // the Tab walk, drops, and moving or resizing the layer with the mouse.
 //
 // Every handler of a 2D object may change the tree, the capture or the focus, or free the
-// object or the layer: the routing re-reads the layer's state after each call and stops when
-// the layer is gone.
+// object or the layer. The layer holds itself and each object it calls (rtl::DispatchGuard),
+// so whatever they free is torn down only when the outermost dispatch returns; the routing
+// re-reads the layer's state after each call and stops once the layer is freed.
 
 #include "layers/ThvObjectLayer.h"
 
@@ -159,13 +160,13 @@ bool ThvCustomObjectLayer::ClientToLayerPoint(const ThvPoint& client, TwzPoint& 
 
 void ThvCustomObjectLayer::LayerMouseDown(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<ThvCustomObjectLayer> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::LayerMouseDown(button, shift, x, y);
-    if (!self)
+    if (IsFreed())
         return;
     if (ThvScene* scene = GetScene(); scene && !scene->GetDesignTime() && !m_designing) {
         SetFocus();
-        if (!self)
+        if (IsFreed())
             return;
     }
     m_rawMousePos = { x, y };
@@ -183,10 +184,10 @@ void ThvCustomObjectLayer::LayerMouseDown(TMouseButton button, TShiftState shift
         return;
     }
     if (object) {
-        rtl::Watch<TwzVisualObject> target(object);
+        const rtl::DispatchGuard target(object);
         const TwzPoint local = object->AbsoluteToLocal(m_mousePos);
         object->MouseDown(button, shift, local.X, local.Y);
-        if (self && target && object->GetDragMode() == wzDragAutomatic)
+        if (!object->IsFreed() && object->GetDragMode() == wzDragAutomatic)
             object->BeginAutoDrag();
         return;
     }
@@ -196,9 +197,9 @@ void ThvCustomObjectLayer::LayerMouseDown(TMouseButton button, TShiftState shift
 
 void ThvCustomObjectLayer::LayerMouseMove(TShiftState shift, float x, float y)
 {
-    rtl::Watch<ThvCustomObjectLayer> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::LayerMouseMove(shift, x, y);
-    if (!self)
+    if (IsFreed())
         return;
     int32_t cursor = m_savedCursor;
     if (m_windowDragging) {
@@ -230,36 +231,40 @@ void ThvCustomObjectLayer::LayerMouseMove(TShiftState shift, float x, float y)
     if (m_designing) {
         if (ui2d::HostDesignMode* design = GetDesignMode()) {
             design->MouseMove(shift, x, y);
-            if (!self)
+            if (IsFreed())
                 return;
         }
     } else {
         if (TwzVisualObject* captured = Visual(m_captured)) {
+            const rtl::DispatchGuard target(captured);
             const TwzPoint local = captured->AbsoluteToLocal(m_mousePos);
             captured->MouseMove(shift, local.X, local.Y, 0, 0);
             return;
         }
         if (TwzVisualObject* object = ObjectAtLayerPoint(m_mousePos.X, m_mousePos.Y)) {
-            rtl::Watch<TwzVisualObject> target(object);
+            const rtl::DispatchGuard target(object);
             cursor = object->GetCursor();
             if (object != m_hovered) {
-                if (TwzVisualObject* old = Visual(m_hovered))
+                if (TwzVisualObject* old = Visual(m_hovered)) {
+                    const rtl::DispatchGuard left(old);
                     old->MouseLeave();
-                if (!self || !target)
+                }
+                if (object->IsFreed())
                     return;
                 Relink(m_hovered, object);
                 object->MouseEnter();
-                if (!self || !target)
+                if (object->IsFreed())
                     return;
             }
             const TwzPoint local = object->AbsoluteToLocal(m_mousePos);
             object->MouseMove(shift, local.X, local.Y, 0, 0);
-            if (!self)
+            if (IsFreed())
                 return;
         } else if (TwzVisualObject* old = Visual(m_hovered)) {
+            const rtl::DispatchGuard left(old);
             Relink(m_hovered, nullptr);
             old->MouseLeave();
-            if (!self)
+            if (IsFreed())
                 return;
         }
     }
@@ -269,9 +274,9 @@ void ThvCustomObjectLayer::LayerMouseMove(TShiftState shift, float x, float y)
 
 void ThvCustomObjectLayer::LayerMouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<ThvCustomObjectLayer> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::LayerMouseUp(button, shift, x, y);
-    if (!self)
+    if (IsFreed())
         return;
     const bool windowMode = m_windowDragging || m_windowResizing;
     m_windowDragging = false;
@@ -288,38 +293,42 @@ void ThvCustomObjectLayer::LayerMouseUp(TMouseButton button, TShiftState shift, 
         = m_captured ? Visual(m_captured) : ObjectAtLayerPoint(m_mousePos.X, m_mousePos.Y);
     if (!target)
         return;
+    const rtl::DispatchGuard released(target);
     const TwzPoint local = target->AbsoluteToLocal(m_mousePos);
     target->MouseUp(button, shift, local.X, local.Y);
 }
 
 void ThvCustomObjectLayer::MouseWheel(TShiftState shift, int32_t wheelDelta, bool& handled)
 {
-    rtl::Watch<ThvCustomObjectLayer> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::MouseWheel(shift, wheelDelta, handled);
-    if (!self || m_designing)
+    if (IsFreed() || m_designing)
         return;
     if (TwzVisualObject* captured = Visual(m_captured)) {
+        const rtl::DispatchGuard target(captured);
         captured->MouseWheel(shift, wheelDelta, handled);
         return;
     }
-    rtl::Watch<TwzVisualObject> object(ObjectAtLayerPoint(m_mousePos.X, m_mousePos.Y));
-    while (object && self) {
-        TwzVisualObject* current = object;
-        current->MouseWheel(shift, wheelDelta, handled);
-        if (handled || !object)
+    // Holding the first object holds its parents too.
+    TwzVisualObject* first = ObjectAtLayerPoint(m_mousePos.X, m_mousePos.Y);
+    const rtl::DispatchGuard target(first);
+    for (TwzVisualObject* object = first; object && !object->IsFreed();) {
+        object->MouseWheel(shift, wheelDelta, handled);
+        if (handled)
             break;
-        TwzObject* parent = current->GetParent();
+        TwzObject* parent = object->GetParent();
         object = parent ? parent->AsVisual() : nullptr;
     }
 }
 
 void ThvCustomObjectLayer::MouseLeave()
 {
-    rtl::Watch<ThvCustomObjectLayer> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::MouseLeave();
-    if (!self)
+    if (IsFreed())
         return;
     if (TwzVisualObject* old = Visual(m_hovered)) {
+        const rtl::DispatchGuard left(old);
         Relink(m_hovered, nullptr);
         old->MouseLeave();
     }
@@ -329,9 +338,9 @@ void ThvCustomObjectLayer::MouseLeave()
 
 bool ThvCustomObjectLayer::HintShow(ThvHintInfo& info)
 {
-    rtl::Watch<ThvCustomObjectLayer> self(this);
+    const rtl::DispatchGuard held(this);
     const bool inherited = Inherited::HintShow(info);
-    if (!self)
+    if (IsFreed())
         return inherited;
     TwzPoint p;
     if (!ClientToLayerPoint(
@@ -350,39 +359,44 @@ bool ThvCustomObjectLayer::HintShow(ThvHintInfo& info)
 
 void ThvCustomObjectLayer::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
 {
-    if (TwzVisualObject* focused = Visual(m_focused))
+    if (TwzVisualObject* focused = Visual(m_focused)) {
+        const rtl::DispatchGuard target(focused);
         focused->KeyDown(key, keyChar, shift);
+    }
 }
 
 void ThvCustomObjectLayer::KeyUp(uint16_t& key, char16_t& keyChar, TShiftState shift)
 {
+    const rtl::DispatchGuard held(this);
     if (m_designing && key == platform::ui::vk::kDelete) {
-        rtl::Watch<ThvCustomObjectLayer> self(this);
         if (ui2d::HostDesignMode* design = GetDesignMode())
             design->KeyUp(key);
-        if (!self)
+        if (IsFreed())
             return;
     }
-    if (TwzVisualObject* focused = Visual(m_focused))
+    if (TwzVisualObject* focused = Visual(m_focused)) {
+        const rtl::DispatchGuard target(focused);
         focused->KeyUp(key, keyChar, shift);
+    }
 }
 
 void ThvCustomObjectLayer::SetFocused(TwzObject* object)
 {
     if (object == m_focused)
         return;
-    rtl::Watch<ThvCustomObjectLayer> self(this);
-    rtl::Watch<TwzObject> next(object);
+    const rtl::DispatchGuard held(this);
+    const rtl::DispatchGuard next(object);
     TwzVisualObject* previous = Visual(m_focused);
+    const rtl::DispatchGuard left(previous);
     Relink(m_focused, object);
     if (previous)
         previous->KillFocus();
-    if (!self || !next || m_focused != next.Get())
+    if (!object || object->IsFreed() || m_focused != object)
         return;
-    if (TwzVisualObject* visual = next->AsVisual())
+    if (TwzVisualObject* visual = object->AsVisual())
         visual->EnterFocus();
     // The layer takes the 3D scene's keys while one of its objects has the focus.
-    if (self && next && m_focused == next.Get())
+    if (!object->IsFreed() && m_focused == object)
         SetFocus();
 }
 
@@ -397,9 +411,9 @@ bool FocusableWithAncestors(TwzVisualObject* object)
 
 void ThvCustomObjectLayer::EnterFocus()
 {
-    rtl::Watch<ThvCustomObjectLayer> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::EnterFocus();
-    if (!self || m_focused)
+    if (IsFreed() || m_focused)
         return;
     TwzVisualObject* root = Visual(GetRoot());
     if (!root)
@@ -416,9 +430,9 @@ void ThvCustomObjectLayer::EnterFocus()
 
 void ThvCustomObjectLayer::KillFocus()
 {
-    rtl::Watch<ThvCustomObjectLayer> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::KillFocus();
-    if (self)
+    if (!IsFreed())
         SetFocused(nullptr);
 }
 
@@ -441,18 +455,18 @@ bool ThvCustomObjectLayer::FocusEntry(rtl::TObject* entry)
     auto* object = dynamic_cast<TwzVisualObject*>(entry);
     if (!object || object->GetScene() != this || !FocusableWithAncestors(object))
         return false;
-    rtl::Watch<ThvCustomObjectLayer> self(this);
+    const rtl::DispatchGuard held(this);
     object->FocusObject();
-    return self && m_focused == object;
+    return !IsFreed() && m_focused == object;
 }
 
 // ---- drag and drop ------------------------------------------------------------------------
 
 void ThvCustomObjectLayer::DragOver(const ThvDragObject& data, const ThvPoint& point, bool& accept)
 {
-    rtl::Watch<ThvCustomObjectLayer> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::DragOver(data, point, accept);
-    if (!self || accept)
+    if (IsFreed() || accept)
         return;
     TwzPoint p;
     if (!ClientToLayerPoint(LocalToAbsolute(point), p))
@@ -464,24 +478,28 @@ void ThvCustomObjectLayer::DropTargetDragOver(const ThvDragObject& data, const T
 {
     const TwzDragObject record = ToDragObject(data);
     TwzVisualObject* root = Visual(GetRoot());
-    rtl::Watch<TwzVisualObject> target(root ? root->FindDropTarget(p, record) : nullptr);
-    if (target.Get() != s_dropTarget.Get()) {
+    TwzVisualObject* target = root ? root->FindDropTarget(p, record) : nullptr;
+    const rtl::DispatchGuard held(target);
+    if (target != s_dropTarget.Get()) {
         if (TwzVisualObject* old = s_dropTarget) {
+            const rtl::DispatchGuard left(old);
             s_dropTarget = nullptr;
             old->DragLeave();
         }
-        s_dropTarget = target.Get();
-        if (TwzVisualObject* next = target)
-            next->DragEnter(record, next->AbsoluteToLocal(p));
+        if (target && target->IsFreed())
+            target = nullptr;
+        s_dropTarget = target;
+        if (target)
+            target->DragEnter(record, target->AbsoluteToLocal(p));
     }
-    accept = target.Get() != nullptr;
+    accept = target && !target->IsFreed();
 }
 
 void ThvCustomObjectLayer::DragDrop(const ThvDragObject& data, const ThvPoint& point)
 {
-    rtl::Watch<ThvCustomObjectLayer> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::DragDrop(data, point);
-    if (!self)
+    if (IsFreed())
         return;
     TwzPoint p { -1e6f, -1e6f };
     ClientToLayerPoint(LocalToAbsolute(point), p);
@@ -490,9 +508,9 @@ void ThvCustomObjectLayer::DragDrop(const ThvDragObject& data, const ThvPoint& p
     if (!target)
         return;
     const TwzDragObject record = ToDragObject(data);
-    rtl::Watch<TwzVisualObject> alive(target);
+    const rtl::DispatchGuard dropped(target);
     target->DragLeave();
-    if (alive)
+    if (!target->IsFreed())
         target->DragDrop(record, target->AbsoluteToLocal(p));
 }
 

@@ -204,10 +204,8 @@ controls::TextEditFrame ThvTextBox3D::EditFrame()
 
 void ThvTextBox3D::KeyDown(uint16_t& key, char16_t& keyChar, TShiftState shift)
 {
-    rtl::Watch<ThvTextBox3D> self(this);
     Inherited::KeyDown(key, keyChar, shift);
-    if (self)
-        EditKeyDown(key, keyChar, shift);
+    EditKeyDown(key, keyChar, shift);
 }
 
 void ThvTextBox3D::KeyUp(uint16_t& key, char16_t& keyChar, TShiftState shift)
@@ -217,20 +215,15 @@ void ThvTextBox3D::KeyUp(uint16_t& key, char16_t& keyChar, TShiftState shift)
 
 void ThvTextBox3D::EnterFocus()
 {
-    rtl::Watch<ThvTextBox3D> self(this);
     Inherited::EnterFocus();
-    if (!self)
-        return;
     SetCaretPosition(static_cast<int32_t>(GetText().size()));
     SetModified(false);
 }
 
 void ThvTextBox3D::KillFocus()
 {
-    rtl::Watch<ThvTextBox3D> self(this);
     Inherited::KillFocus();
-    if (self)
-        Change();
+    Change();
 }
 
 void ThvTextBox3D::ContextMenu(const TwzPoint& point)

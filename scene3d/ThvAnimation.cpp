@@ -108,19 +108,16 @@ void ThvAnimation::JumpToEnd()
     m_running = true;
     m_jumping = true;
     m_currentTime = m_inverse ? 0 : 1;
-    rtl::Watch<ThvAnimation> self(this);
+    // Setting the value runs the object's handlers, which may free this animation.
+    const rtl::DispatchGuard held(this);
     {
         rtl::ScopeExit stop([&] {
-            if (!self)
-                return;
             m_jumping = false;
             m_running = false;
             m_currentTime = 0;
         });
         ProcessAnimation();
     }
-    if (!self)
-        return;
     m_enabled = false;
     // Any duration too short to run (negative ones included) is no duration at all.
     if (m_duration < 0.001f)
@@ -140,9 +137,10 @@ void ThvAnimation::Start()
     m_delayTime = m_delay;
     m_running = true;
     m_currentTime = m_inverse ? m_duration : 0;
-    rtl::Watch<ThvAnimation> self(this);
+    const rtl::DispatchGuard held(this);
     ProcessAnimation();
-    if (!self)
+    // A freed animation does not join the clock.
+    if (IsFreed())
         return;
     const ThvScene* scene = GetScene();
     if (!scene || !scene->GetRealTime())
@@ -156,10 +154,8 @@ void ThvAnimation::Stop()
         return;
     LeaveClock();
     m_currentTime = m_inverse ? 0 : m_duration;
-    rtl::Watch<ThvAnimation> self(this);
+    const rtl::DispatchGuard held(this);
     ProcessAnimation();
-    if (!self)
-        return;
     m_running = false;
     m_enabled = false;
     OnFinish(this);
@@ -167,10 +163,8 @@ void ThvAnimation::Stop()
 
 void ThvAnimation::ProcessTick(double time, double deltaTime)
 {
-    rtl::Watch<ThvAnimation> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::ProcessTick(time, deltaTime);
-    if (!self)
-        return;
     if (ParentHidden()) {
         Stop();
         return;
@@ -203,7 +197,7 @@ void ThvAnimation::ProcessTick(double time, double deltaTime)
     }
 
     ProcessAnimation();
-    if (!self || m_running)
+    if (m_running)
         return;
     // The run is over: off the clock, and the owner hears of it. Outside a scene and in a
     // real-time scene too, so that an animation made to run once (AnimateFloat) is freed
@@ -288,12 +282,12 @@ void ThvAniThread::Tick(double now)
 
     // Handlers inside the walk may stop, free or start animations, and free the clock: walk
     // a snapshot whose entries turn null when freed, and only what is still held.
-    rtl::Watch<ThvAniThread> self(this);
+    const rtl::DispatchGuard held(this);
     std::vector<rtl::Watch<ThvAnimation>> snapshot;
     snapshot.reserve(m_animations.size());
     for (ThvAnimation* animation : m_animations)
         snapshot.emplace_back(animation);
-    for (auto it = snapshot.rbegin(); it != snapshot.rend() && self; ++it) {
+    for (auto it = snapshot.rbegin(); it != snapshot.rend() && !IsFreed(); ++it) {
         ThvAnimation* animation = it->Get();
         if (animation && Contains(animation) && animation->GetRunning())
             animation->ProcessTick(now, delta);

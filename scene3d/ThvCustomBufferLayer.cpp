@@ -160,13 +160,12 @@ void ThvCustomBufferLayer::SetHeight(float value)
 void ThvCustomBufferLayer::MouseDown(TMouseButton button, TShiftState shift, float x, float y,
     const ThvVector& rayPos, const ThvVector& rayDir)
 {
-    rtl::Watch<ThvCustomBufferLayer> self(this);
     {
         SkipLayerEventsScope skip(*this);
         Inherited::MouseDown(button, shift, x, y, rayPos, rayDir);
     }
     // A subclass converting the ray itself has set the flag around this call.
-    if (!self || GetSkipLayerEvents())
+    if (GetSkipLayerEvents())
         return;
     float layerX = 0, layerY = 0;
     if (RayToLayerPixels(rayPos, rayDir, static_cast<float>(m_bufferWidth),
@@ -177,12 +176,11 @@ void ThvCustomBufferLayer::MouseDown(TMouseButton button, TShiftState shift, flo
 void ThvCustomBufferLayer::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY,
     const ThvVector& rayPos, const ThvVector& rayDir)
 {
-    rtl::Watch<ThvCustomBufferLayer> self(this);
     {
         SkipLayerEventsScope skip(*this);
         Inherited::MouseMove(shift, x, y, deltaX, deltaY, rayPos, rayDir);
     }
-    if (!self || GetSkipLayerEvents())
+    if (GetSkipLayerEvents())
         return;
     float layerX = 0, layerY = 0;
     if (RayToLayerPixels(rayPos, rayDir, static_cast<float>(m_bufferWidth),
@@ -193,12 +191,11 @@ void ThvCustomBufferLayer::MouseMove(TShiftState shift, float x, float y, float 
 void ThvCustomBufferLayer::MouseUp(TMouseButton button, TShiftState shift, float x, float y,
     const ThvVector& rayPos, const ThvVector& rayDir)
 {
-    rtl::Watch<ThvCustomBufferLayer> self(this);
     {
         SkipLayerEventsScope skip(*this);
         Inherited::MouseUp(button, shift, x, y, rayPos, rayDir);
     }
-    if (!self || GetSkipLayerEvents())
+    if (GetSkipLayerEvents())
         return;
     float layerX = x, layerY = y;
     if (!RayToLayerPixels(rayPos, rayDir, static_cast<float>(m_bufferWidth),

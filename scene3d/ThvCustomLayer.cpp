@@ -110,9 +110,8 @@ bool ThvCustomLayer::RayToLayerPixels(
 void ThvCustomLayer::MouseDown(TMouseButton button, TShiftState shift, float x, float y,
     const ThvVector& rayPos, const ThvVector& rayDir)
 {
-    rtl::Watch<ThvCustomLayer> self(this);
     Inherited::MouseDown(button, shift, x, y, rayPos, rayDir);
-    if (!self || m_skipLayerEvents)
+    if (m_skipLayerEvents)
         return;
     // A plain layer's pixels are scene units: Width across, and Depth or Height down.
     const float down = GetProjection() == hvProjectionScreen ? GetHeight() : GetDepth();
@@ -124,9 +123,8 @@ void ThvCustomLayer::MouseDown(TMouseButton button, TShiftState shift, float x, 
 void ThvCustomLayer::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY,
     const ThvVector& rayPos, const ThvVector& rayDir)
 {
-    rtl::Watch<ThvCustomLayer> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY, rayPos, rayDir);
-    if (!self || m_skipLayerEvents)
+    if (m_skipLayerEvents)
         return;
     const float down = GetProjection() == hvProjectionScreen ? GetHeight() : GetDepth();
     float layerX = 0, layerY = 0;
@@ -137,9 +135,8 @@ void ThvCustomLayer::MouseMove(TShiftState shift, float x, float y, float deltaX
 void ThvCustomLayer::MouseUp(TMouseButton button, TShiftState shift, float x, float y,
     const ThvVector& rayPos, const ThvVector& rayDir)
 {
-    rtl::Watch<ThvCustomLayer> self(this);
     Inherited::MouseUp(button, shift, x, y, rayPos, rayDir);
-    if (!self || m_skipLayerEvents)
+    if (m_skipLayerEvents)
         return;
     const float down = GetProjection() == hvProjectionScreen ? GetHeight() : GetDepth();
     float layerX = x, layerY = y;

@@ -202,23 +202,20 @@ void ThvObject::SendToBack()
 void ThvObject::ProcessTick(double time, double deltaTime)
 {
     // Handlers run inside the walk and may free children or this object: walk a snapshot
-    // whose entries turn null when freed, and stop when this object goes.
-    rtl::Watch<ThvObject> self(this);
+    // whose entries turn null when freed (with this object too).
+    const rtl::DispatchGuard held(this);
     const std::vector<rtl::Watch<ThvObject>> children = ChildSnapshot();
-    for (auto it = children.rbegin(); it != children.rend() && self; ++it) {
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
         if (ThvObject* child = it->Get())
             child->ProcessTick(time, deltaTime);
     }
-    if (self)
-        OnTick(this, time, deltaTime);
+    OnTick(this, time, deltaTime);
 }
 
 void ThvObject::StartAnimation(const std::string& name)
 {
-    rtl::Watch<ThvObject> self(this);
+    const rtl::DispatchGuard held(this);
     for (const rtl::Watch<ThvObject>& watched : ChildSnapshot()) {
-        if (!self)
-            return;
         ThvObject* child = watched.Get();
         auto* animation = dynamic_cast<scene3d::IAnimationChild*>(child);
         if (animation
@@ -229,10 +226,8 @@ void ThvObject::StartAnimation(const std::string& name)
 
 void ThvObject::StopAnimation(const std::string& name)
 {
-    rtl::Watch<ThvObject> self(this);
+    const rtl::DispatchGuard held(this);
     for (const rtl::Watch<ThvObject>& watched : ChildSnapshot()) {
-        if (!self)
-            return;
         ThvObject* child = watched.Get();
         auto* animation = dynamic_cast<scene3d::IAnimationChild*>(child);
         if (animation
@@ -243,11 +238,9 @@ void ThvObject::StopAnimation(const std::string& name)
 
 void ThvObject::StartTriggerAnimation(ThvObject* instance, const std::string& trigger)
 {
-    rtl::Watch<ThvObject> self(this);
+    const rtl::DispatchGuard held(this);
     StopTriggerAnimation(instance);
     for (const rtl::Watch<ThvObject>& watched : ChildSnapshot()) {
-        if (!self)
-            return;
         ThvObject* child = watched.Get();
         if (!child)
             continue;
@@ -260,10 +253,8 @@ void ThvObject::StartTriggerAnimation(ThvObject* instance, const std::string& tr
 
 void ThvObject::StopTriggerAnimation(ThvObject* instance)
 {
-    rtl::Watch<ThvObject> self(this);
+    const rtl::DispatchGuard held(this);
     for (const rtl::Watch<ThvObject>& watched : ChildSnapshot()) {
-        if (!self)
-            return;
         ThvObject* child = watched.Get();
         if (!child)
             continue;
@@ -278,10 +269,8 @@ void ThvObject::StopTriggerAnimation(ThvObject* instance)
 
 void ThvObject::StopAnimations(const std::string& propertyName)
 {
-    rtl::Watch<ThvObject> self(this);
+    const rtl::DispatchGuard held(this);
     for (const rtl::Watch<ThvObject>& watched : ChildSnapshot()) {
-        if (!self)
-            return;
         ThvObject* child = watched.Get();
         auto* animation = dynamic_cast<scene3d::IAnimationChild*>(child);
         auto* property = dynamic_cast<scene3d::IPropertyAnimation*>(child);

@@ -29,10 +29,8 @@ ThvFloatAnimation* MakeFloatAnimation(ThvObject& parent, const std::string& prop
 void ThvObject::AnimateFloat(const std::string& propertyName, float newValue, float duration,
     TwzAnimationType animationType, TwzInterpolationType interpolation)
 {
-    rtl::Watch<ThvObject> self(this);
+    const rtl::DispatchGuard held(this);
     StopAnimations(propertyName);
-    if (!self)
-        return;
     ThvFloatAnimation* animation
         = MakeFloatAnimation(*this, propertyName, newValue, duration, animationType, interpolation);
     animation->OnFinish.Bind<&ThvFloatAnimation::FreeWhenFinished>(animation);

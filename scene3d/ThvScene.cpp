@@ -63,7 +63,9 @@ constexpr rtl::TEventInfo kSceneEvents[] = {
 
 RTL_IMPLEMENT_CLASS(ThvScene, .props = kSceneProps, .events = kSceneEvents)
 
-// The native window's hooks, passed on to the scene's toolkit operations.
+// The native window's hooks, passed on to the scene's toolkit operations. Each hook but the
+// window's creation and destruction holds the scene for its dispatch: a handler that frees
+// the scene or its form leaves the teardown to the hook's end.
 class ThvScene::HostEvents final : public platform::ui::SceneHostEvents {
 public:
     explicit HostEvents(ThvScene& scene)
@@ -72,55 +74,104 @@ public:
 
     void HostCreated() override { m_scene.WindowCreated(); }
     void HostDestroying() override { m_scene.DestroyWnd(); }
-    void HostResized(int32_t width, int32_t height) override { m_scene.HostResized(width, height); }
-    void HostPaint(platform::ui::PaintContext& context) override { m_scene.Paint(context); }
+    void HostResized(int32_t width, int32_t height) override
+    {
+        const rtl::DispatchGuard held(&m_scene);
+        m_scene.HostResized(width, height);
+    }
+    void HostPaint(platform::ui::PaintContext& context) override
+    {
+        const rtl::DispatchGuard held(&m_scene);
+        m_scene.Paint(context);
+    }
 
     void HostMouseDown(
         platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y) override
     {
+        const rtl::DispatchGuard held(&m_scene);
         m_scene.MouseDown(button, shift, x, y);
     }
     void HostMouseMove(platform::ui::ShiftState shift, int32_t x, int32_t y) override
     {
+        const rtl::DispatchGuard held(&m_scene);
         m_scene.MouseMove(shift, x, y);
     }
     void HostMouseUp(
         platform::ui::MouseButton button, platform::ui::ShiftState shift, int32_t x, int32_t y) override
     {
+        const rtl::DispatchGuard held(&m_scene);
         m_scene.MouseUp(button, shift, x, y);
     }
     bool HostMouseWheel(platform::ui::ShiftState shift, int32_t delta, int32_t x, int32_t y) override
     {
+        const rtl::DispatchGuard held(&m_scene);
         return m_scene.DoMouseWheel(shift, delta, { x, y });
     }
-    void HostMouseLeave() override { m_scene.CMMouseLeave(); }
-    void HostKeyDown(uint16_t& key, platform::ui::ShiftState shift) override { m_scene.KeyDown(key, shift); }
-    void HostKeyUp(uint16_t& key, platform::ui::ShiftState shift) override { m_scene.KeyUp(key, shift); }
-    void HostChar(char16_t unit) override { m_scene.KeyPress(unit); }
-    void HostCaptureLost() override { m_scene.CaptureLost(); }
+    void HostMouseLeave() override
+    {
+        const rtl::DispatchGuard held(&m_scene);
+        m_scene.CMMouseLeave();
+    }
+    void HostKeyDown(uint16_t& key, platform::ui::ShiftState shift) override
+    {
+        const rtl::DispatchGuard held(&m_scene);
+        m_scene.KeyDown(key, shift);
+    }
+    void HostKeyUp(uint16_t& key, platform::ui::ShiftState shift) override
+    {
+        const rtl::DispatchGuard held(&m_scene);
+        m_scene.KeyUp(key, shift);
+    }
+    void HostChar(char16_t unit) override
+    {
+        const rtl::DispatchGuard held(&m_scene);
+        m_scene.KeyPress(unit);
+    }
+    void HostCaptureLost() override
+    {
+        const rtl::DispatchGuard held(&m_scene);
+        m_scene.CaptureLost();
+    }
     std::optional<platform::ui::HintInfo> HostHint(platform::ui::Point p) override
     {
+        const rtl::DispatchGuard held(&m_scene);
         return m_scene.CMHintShow(p);
     }
 
-    bool HostDragEnter(const platform::ui::DropData& data) override { return m_scene.DragEnter(data); }
+    bool HostDragEnter(const platform::ui::DropData& data) override
+    {
+        const rtl::DispatchGuard held(&m_scene);
+        return m_scene.DragEnter(data);
+    }
     platform::ui::DropEffect HostDragOver(const platform::ui::DropData&, platform::ui::Point p) override
     {
+        const rtl::DispatchGuard held(&m_scene);
         return m_scene.DragOver(p);
     }
-    void HostDragLeave() override { m_scene.DragLeave(); }
+    void HostDragLeave() override
+    {
+        const rtl::DispatchGuard held(&m_scene);
+        m_scene.DragLeave();
+    }
     bool HostDrop(const platform::ui::DropData& data, platform::ui::Point p) override
     {
+        const rtl::DispatchGuard held(&m_scene);
         return m_scene.Drop(data, p);
     }
 
     bool HostSessionDragOver(platform::ui::DragSession& session, platform::ui::Point p) override
     {
+        const rtl::DispatchGuard held(&m_scene);
         return m_scene.SceneDragOver(session.PayloadObject(), p.x, p.y);
     }
-    void HostSessionDragLeave(platform::ui::DragSession&) override { m_scene.ForgetDrags(); }
+    void HostSessionDragLeave(platform::ui::DragSession&) override
+    {
+        const rtl::DispatchGuard held(&m_scene);
+        m_scene.ForgetDrags();
+    }
     void HostSessionDrop(platform::ui::DragSession& session, platform::ui::Point p) override
     {
+        const rtl::DispatchGuard held(&m_scene);
         m_scene.SceneDragDrop(session.PayloadObject(), p.x, p.y);
     }
 
@@ -563,15 +614,16 @@ void ThvScene::SetFocused(ThvVisualObject* value)
 {
     if (value == m_focused)
         return;
-    // Either handler may free an object or the scene: each step checks what is still there.
-    rtl::Watch<ThvScene> self(this);
-    rtl::Watch<ThvVisualObject> next(value);
+    // Either handler may free an object or the scene, or move the focus on.
+    const rtl::DispatchGuard held(this);
+    const rtl::DispatchGuard next(value);
     ThvVisualObject* previous = m_focused;
+    const rtl::DispatchGuard left(previous);
     Relink(m_focused, value);
     if (previous)
         previous->KillFocus();
-    if (self && next && m_focused == next.Get())
-        next->EnterFocus();
+    if (value && !value->IsFreed() && m_focused == value)
+        value->EnterFocus();
 }
 
 void ThvScene::SetCaptured(ThvVisualObject* value)

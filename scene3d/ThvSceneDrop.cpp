@@ -63,6 +63,7 @@ void ThvScene::EndAutoDrag()
     // A drag that ends without a drop here still leaves the object it was over.
     if (hvDragTarget && hvDragTargetScene.Get() == this) {
         ThvVisualObject* old = hvDragTarget;
+        const rtl::DispatchGuard held(old);
         SetDragTarget(nullptr, nullptr);
         old->DragLeave();
     }
@@ -84,15 +85,16 @@ void ThvScene::SwitchDragTarget(ThvVisualObject* target, const ThvDragObject& re
 {
     if (target == hvDragTarget.Get())
         return;
-    rtl::Watch<ThvVisualObject> next(target);
+    const rtl::DispatchGuard next(target);
     if (ThvVisualObject* old = hvDragTarget) {
+        const rtl::DispatchGuard left(old);
         SetDragTarget(nullptr, nullptr);
         old->DragLeave();
     }
-    if (!next)
+    if (!target || target->IsFreed())
         return;
-    SetDragTarget(next, this);
-    next->DragEnter(record, next->AbsoluteToLocal(p));
+    SetDragTarget(target, this);
+    target->DragEnter(record, target->AbsoluteToLocal(p));
 }
 
 bool ThvScene::SceneDragOver(rtl::TObject* source, int32_t x, int32_t y)
@@ -103,21 +105,23 @@ bool ThvScene::SceneDragOver(rtl::TObject* source, int32_t x, int32_t y)
     ThvDragObject record;
     record.Source = hvDragObject ? hvDragObject.Get() : source;
     const ThvPoint p { static_cast<float>(x), static_cast<float>(y), 0 };
-    rtl::Watch<ThvScene> self(this);
+    const rtl::DispatchGuard held(this);
     ThvVisualObject* target = FindDropTargetAt(p, record);
-    if (!self)
+    if (IsFreed())
         return false;
     // An object is never dropped on itself.
     if (target && static_cast<rtl::TComponent*>(target) == hvDragObject.Get())
         return false;
-    rtl::Watch<ThvVisualObject> watchedTarget(target);
+    const rtl::DispatchGuard heldTarget(target);
     // The current target decides; a new one is asked at the next move.
-    if (ThvVisualObject* current = hvDragTarget)
+    if (ThvVisualObject* current = hvDragTarget) {
+        const rtl::DispatchGuard asked(current);
         current->DragOver(record, current->AbsoluteToLocal(p), accept);
-    if (!self)
+    }
+    if (IsFreed())
         return false;
-    SwitchDragTarget(watchedTarget, record, p);
-    if (!self || !hvDragTarget)
+    SwitchDragTarget(target && !target->IsFreed() ? target : nullptr, record, p);
+    if (IsFreed() || !hvDragTarget)
         return false;
     return accept;
 }
@@ -130,6 +134,7 @@ void ThvScene::SceneDragDrop(rtl::TObject* source, int32_t x, int32_t y)
     SetDragTarget(nullptr, nullptr);
     hvDragObject = nullptr;
     if (target) {
+        const rtl::DispatchGuard held(target);
         const ThvPoint p { static_cast<float>(x), static_cast<float>(y), 0 };
         target->DragDrop(record, target->AbsoluteToLocal(p));
     }
@@ -167,12 +172,12 @@ platform::ui::DropEffect ThvScene::DragOver(platform::ui::Point point)
     const ThvPoint p { static_cast<float>(point.x), static_cast<float>(point.y), 0 };
     ThvDragObject record;
     ReadDropData(record);
-    rtl::Watch<ThvScene> self(this);
+    const rtl::DispatchGuard held(this);
     ThvVisualObject* target = FindDropTargetAt(p, record);
-    if (!self)
+    if (IsFreed())
         return platform::ui::DropEffect::None;
     SwitchDragTarget(target, record, p);
-    if (!self || !hvDragTarget)
+    if (IsFreed() || !hvDragTarget)
         return platform::ui::DropEffect::None;
     return platform::ui::DropEffect::Link;
 }
@@ -183,8 +188,10 @@ void ThvScene::DragLeave()
     SetDragTarget(nullptr, nullptr);
     hvDropData = {};
     hvDropDataSet = false;
-    if (old)
+    if (old) {
+        const rtl::DispatchGuard held(old);
         old->DragLeave();
+    }
 }
 
 bool ThvScene::Drop(const platform::ui::DropData& data, platform::ui::Point point)
@@ -200,6 +207,7 @@ bool ThvScene::Drop(const platform::ui::DropData& data, platform::ui::Point poin
     hvDropDataSet = false;
     if (!target)
         return false;
+    const rtl::DispatchGuard held(target);
     const ThvPoint p { static_cast<float>(point.x), static_cast<float>(point.y), 0 };
     target->DragDrop(record, target->AbsoluteToLocal(p));
     return true;
@@ -209,6 +217,7 @@ void ThvScene::ForgetDrags()
 {
     if (hvDragTarget && hvDragTargetScene.Get() == this) {
         ThvVisualObject* old = hvDragTarget;
+        const rtl::DispatchGuard held(old);
         SetDragTarget(nullptr, nullptr);
         old->DragLeave();
     }

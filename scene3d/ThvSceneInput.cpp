@@ -3,8 +3,9 @@
 // form with the mouse.
 //
 // Every handler of an object may change the tree, the capture or the focus, or free the
-// object or the scene: the routing re-reads the scene's state after each call and stops when
-// the scene is gone.
+// object or the scene. The scene holds itself and each object it calls (rtl::DispatchGuard),
+// so whatever they free is torn down only when the outermost dispatch returns; the routing
+// re-reads the scene's state after each call and stops once the scene is freed.
 
 #include "scene3d/ThvScene.h"
 
@@ -86,9 +87,9 @@ void ThvScene::ConvertPointer(
 
 void ThvScene::MouseDown(MouseButton button, ShiftState shift, int32_t x, int32_t y)
 {
-    rtl::Watch<ThvScene> self(this);
+    const rtl::DispatchGuard held(this);
     OnMouseDown(this, button, shift, x, y);
-    if (!self || !m_canvas)
+    if (IsFreed() || !m_canvas)
         return;
     if (!IsDesigning() && m_host)
         m_host->SetFocus();
@@ -102,6 +103,7 @@ void ThvScene::MouseDown(MouseButton button, ShiftState shift, int32_t x, int32_
     }
 
     if (ThvVisualObject* object = ObjectAtPoint(m_mousePos.X, m_mousePos.Y)) {
+        const rtl::DispatchGuard target(object);
         float lx = 0, ly = 0;
         ThvVector rayPos {}, rayDir {};
         ConvertPointer(object, lx, ly, rayPos, rayDir);
@@ -113,9 +115,9 @@ void ThvScene::MouseDown(MouseButton button, ShiftState shift, int32_t x, int32_
 
 void ThvScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
 {
-    rtl::Watch<ThvScene> self(this);
+    const rtl::DispatchGuard held(this);
     OnMouseMove(this, shift, x, y);
-    if (!self || !m_canvas)
+    if (IsFreed() || !m_canvas)
         return;
     int32_t cursor = m_savedCursor;
 
@@ -133,25 +135,28 @@ void ThvScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
     if (IsDesigning()) {
         if (scene3d::DesignMode* design = GetDesignMode())
             design->MouseMove(shift);
-        if (!self)
+        if (IsFreed())
             return;
     } else if (m_captured) {
         ThvVisualObject* captured = m_captured;
+        const rtl::DispatchGuard target(captured);
         float lx = 0, ly = 0;
         ThvVector rayPos {}, rayDir {};
         ConvertPointer(captured, lx, ly, rayPos, rayDir);
         captured->MouseMove(shift, lx, ly, 0, 0, rayPos, rayDir);
     } else if (ThvVisualObject* object = ObjectAtPoint(m_mousePos.X, m_mousePos.Y)) {
-        rtl::Watch<ThvVisualObject> target(object);
+        const rtl::DispatchGuard target(object);
         cursor = object->GetCursor();
         if (object != m_hovered) {
-            if (ThvVisualObject* old = m_hovered)
+            if (ThvVisualObject* old = m_hovered) {
+                const rtl::DispatchGuard left(old);
                 old->MouseLeave();
-            if (!self || !target)
+            }
+            if (object->IsFreed())
                 return;
             SetHovered(object);
             object->MouseEnter();
-            if (!self || !target)
+            if (object->IsFreed())
                 return;
         }
         float lx = 0, ly = 0;
@@ -159,10 +164,11 @@ void ThvScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
         ConvertPointer(object, lx, ly, rayPos, rayDir);
         object->MouseMove(shift, lx, ly, 0, 0, rayPos, rayDir);
     } else if (ThvVisualObject* old = m_hovered) {
+        const rtl::DispatchGuard left(old);
         SetHovered(nullptr);
         old->MouseLeave();
     }
-    if (!self)
+    if (IsFreed())
         return;
     m_lastPos = m_snappedPos;
     if (m_host)
@@ -171,9 +177,9 @@ void ThvScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
 
 void ThvScene::MouseUp(MouseButton button, ShiftState shift, int32_t x, int32_t y)
 {
-    rtl::Watch<ThvScene> self(this);
+    const rtl::DispatchGuard held(this);
     OnMouseUp(this, button, shift, x, y);
-    if (!self || !m_canvas)
+    if (IsFreed() || !m_canvas)
         return;
     if (m_windowDrag.Active()) {
         m_windowDrag.End();
@@ -190,6 +196,7 @@ void ThvScene::MouseUp(MouseButton button, ShiftState shift, int32_t x, int32_t 
     ThvVisualObject* target = m_captured ? m_captured : ObjectAtPoint(m_mousePos.X, m_mousePos.Y);
     if (!target)
         return;
+    const rtl::DispatchGuard released(target);
     float lx = 0, ly = 0;
     ThvVector rayPos {}, rayDir {};
     ConvertPointer(target, lx, ly, rayPos, rayDir);
@@ -198,10 +205,10 @@ void ThvScene::MouseUp(MouseButton button, ShiftState shift, int32_t x, int32_t 
 
 bool ThvScene::DoMouseWheel(ShiftState shift, int32_t wheelDelta, platform::ui::Point mousePos)
 {
-    rtl::Watch<ThvScene> self(this);
+    const rtl::DispatchGuard held(this);
     bool handled = false;
     OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
-    if (!self)
+    if (IsFreed())
         return handled;
     if (IsDesigning()) {
         if (scene3d::DesignMode* design = GetDesignMode())
@@ -209,19 +216,19 @@ bool ThvScene::DoMouseWheel(ShiftState shift, int32_t wheelDelta, platform::ui::
         return true;
     }
 
-    if (m_captured) {
-        m_captured->MouseWheel(shift, wheelDelta, handled);
+    if (ThvVisualObject* captured = m_captured) {
+        const rtl::DispatchGuard target(captured);
+        captured->MouseWheel(shift, wheelDelta, handled);
         return handled;
     }
     // The wheel goes to the object under the last mouse point and bubbles up its visual
-    // parents until one handles it.
-    rtl::Watch<ThvVisualObject> object(ObjectAtPoint(m_snappedPos.X, m_snappedPos.Y));
-    while (object && self) {
-        ThvVisualObject* current = object;
-        current->MouseWheel(shift, wheelDelta, handled);
-        if (handled || !object)
+    // parents until one handles it. Holding the first holds its parents too.
+    ThvVisualObject* first = ObjectAtPoint(m_snappedPos.X, m_snappedPos.Y);
+    const rtl::DispatchGuard target(first);
+    for (ThvVisualObject* object = first; object && !object->IsFreed(); object = VisualParentOf(object)) {
+        object->MouseWheel(shift, wheelDelta, handled);
+        if (handled)
             break;
-        object = VisualParentOf(current);
     }
     return handled;
 }
@@ -229,6 +236,7 @@ bool ThvScene::DoMouseWheel(ShiftState shift, int32_t wheelDelta, platform::ui::
 void ThvScene::CMMouseLeave()
 {
     if (ThvVisualObject* old = m_hovered) {
+        const rtl::DispatchGuard held(old);
         SetHovered(nullptr);
         old->MouseLeave();
     }
@@ -253,9 +261,9 @@ void ThvScene::KeyDown(uint16_t& key, ShiftState shift)
         char16_t keyChar = static_cast<char16_t>(key - 'A' + 'a');
         key = 0;
         uint16_t none = 0;
-        rtl::Watch<ThvScene> self(this);
+        const rtl::DispatchGuard held(this);
         DispatchKeyDown(none, keyChar, ShiftState { ShiftFlag::Ctrl });
-        if (!self)
+        if (IsFreed())
             return;
         none = 0;
         DispatchKeyUp(none, keyChar, ShiftState { ShiftFlag::Ctrl });
@@ -267,6 +275,7 @@ void ThvScene::KeyDown(uint16_t& key, ShiftState shift)
         return;
     }
     if (ThvVisualObject* focused = m_focused) {
+        const rtl::DispatchGuard held(focused);
         char16_t keyChar = 0;
         focused->KeyDown(key, keyChar, shift);
     }
@@ -281,6 +290,7 @@ void ThvScene::KeyUp(uint16_t& key, ShiftState shift)
         return;
     }
     if (ThvVisualObject* focused = m_focused) {
+        const rtl::DispatchGuard held(focused);
         char16_t keyChar = 0;
         focused->KeyUp(key, keyChar, shift);
     }
@@ -307,11 +317,11 @@ void ThvScene::KeyPress(char16_t unit)
     default:
         break;
     }
-    rtl::Watch<ThvScene> self(this);
+    const rtl::DispatchGuard held(this);
     const ShiftState shift = m_keyShiftState;
     uint16_t key = 0;
     DispatchKeyDown(key, keyChar, shift);
-    if (!self)
+    if (IsFreed())
         return;
     key = 0;
     DispatchKeyUp(key, keyChar, shift);
@@ -324,8 +334,10 @@ void ThvScene::DispatchKeyDown(uint16_t& key, char16_t& keyChar, ShiftState shif
         MoveFocus(shift.Has(ShiftFlag::Shift));
         return;
     }
-    if (ThvVisualObject* focused = m_focused)
+    if (ThvVisualObject* focused = m_focused) {
+        const rtl::DispatchGuard held(focused);
         focused->KeyDown(key, keyChar, shift);
+    }
 }
 
 void ThvScene::DispatchKeyUp(uint16_t& key, char16_t& keyChar, ShiftState shift)
@@ -335,8 +347,10 @@ void ThvScene::DispatchKeyUp(uint16_t& key, char16_t& keyChar, ShiftState shift)
             design->KeyUp(key);
         return;
     }
-    if (ThvVisualObject* focused = m_focused)
+    if (ThvVisualObject* focused = m_focused) {
+        const rtl::DispatchGuard held(focused);
         focused->KeyUp(key, keyChar, shift);
+    }
 }
 
 // ---- focus walk ---------------------------------------------------------------------------
@@ -396,14 +410,14 @@ void ThvScene::MoveFocus(bool backwards)
 
     // Tab goes from the entry after the current one to the end, then wraps around from the
     // first; Shift+Tab the other way. Without a current entry the whole list is searched.
-    rtl::Watch<ThvScene> self(this);
+    const rtl::DispatchGuard held(this);
     for (int step = 1; step <= count; ++step) {
         int i = 0;
         if (c < 0)
             i = backwards ? count - step : step - 1;
         else
             i = ((backwards ? c - step : c + step) % count + count) % count;
-        if (tryEntry(i) || !self)
+        if (tryEntry(i) || IsFreed())
             return;
     }
 }
@@ -415,12 +429,12 @@ std::optional<platform::ui::HintInfo> ThvScene::CMHintShow(platform::ui::Point p
     ThvVisualObject* object = ObjectAtPoint(static_cast<float>(p.x), static_cast<float>(p.y));
     if (!object || !object->GetShowHint())
         return std::nullopt;
-    rtl::Watch<ThvVisualObject> target(object);
+    const rtl::DispatchGuard held(object);
     // Unless the object answers itself, the hint is its own, asked for again once the pointer
     // leaves the 20 x 20 square around it.
     ThvHintInfo info { p, { p.x - 10, p.y - 10, p.x + 10, p.y + 10 }, object->GetHint() };
     if (!object->HintShow(info)) {
-        if (!target)
+        if (object->IsFreed())
             return std::nullopt;
         info.HintStr = object->GetHint();
         info.CursorRect = { p.x - 10, p.y - 10, p.x + 10, p.y + 10 };

@@ -57,11 +57,11 @@ void ThvScene::DoIdle(bool& done)
     done = true;
     if (!m_realTime)
         return;
-    rtl::Watch<ThvScene> self(this);
+    const rtl::DispatchGuard held(this);
     RealTimeStep();
     // Called again as soon as the queue is empty, not at the next message; a scene freed by
-    // its own frame has unhooked itself.
-    if (self)
+    // its own frame unhooks itself.
+    if (!IsFreed())
         done = false;
 }
 
@@ -86,12 +86,12 @@ void ThvScene::RealTimeStep()
 
     // Ticks may change the tree, free objects or the scene itself: the walk goes over the
     // roots as they were and skips those gone since.
-    rtl::Watch<ThvScene> self(this);
+    const rtl::DispatchGuard held(this);
     const std::vector<rtl::Watch<ThvObject>> roots(m_objects.begin(), m_objects.end());
     for (const rtl::Watch<ThvObject>& root : roots) {
         if (ThvObject* object = root.Get())
             object->ProcessTick(m_time, m_deltaTime);
-        if (!self)
+        if (IsFreed())
             return;
     }
 
@@ -103,7 +103,7 @@ void ThvScene::RealTimeStep()
     }
 
     Render();
-    if (!self)
+    if (IsFreed())
         return;
 
     if (m_realTimeSleep > 0)

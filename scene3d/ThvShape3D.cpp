@@ -186,30 +186,25 @@ bool ThvShape3D::OutlinePoint(const ThvVector& rayPos, const ThvVector& rayDir, 
 void ThvShape3D::MouseDown(TMouseButton button, TShiftState shift, float x, float y, const ThvVector& rayPos,
     const ThvVector& rayDir)
 {
-    rtl::Watch<ThvShape3D> self(this);
     Inherited::MouseDown(button, shift, x, y, rayPos, rayDir);
     float outlineX = 0, outlineY = 0;
-    if (self && OutlinePoint(rayPos, rayDir, outlineX, outlineY))
+    if (OutlinePoint(rayPos, rayDir, outlineX, outlineY))
         MouseDown2D(button, shift, outlineX, outlineY);
 }
 
 void ThvShape3D::MouseMove(TShiftState shift, float x, float y, float deltaX, float deltaY,
     const ThvVector& rayPos, const ThvVector& rayDir)
 {
-    rtl::Watch<ThvShape3D> self(this);
     Inherited::MouseMove(shift, x, y, deltaX, deltaY, rayPos, rayDir);
     float outlineX = 0, outlineY = 0;
-    if (self && OutlinePoint(rayPos, rayDir, outlineX, outlineY))
+    if (OutlinePoint(rayPos, rayDir, outlineX, outlineY))
         MouseMove2D(shift, outlineX, outlineY);
 }
 
 void ThvShape3D::MouseUp(TMouseButton button, TShiftState shift, float x, float y, const ThvVector& rayPos,
     const ThvVector& rayDir)
 {
-    rtl::Watch<ThvShape3D> self(this);
     Inherited::MouseUp(button, shift, x, y, rayPos, rayDir);
-    if (!self)
-        return;
     // A release away from the shape still ends whatever its press began.
     float outlineX = x, outlineY = y;
     OutlinePoint(rayPos, rayDir, outlineX, outlineY);

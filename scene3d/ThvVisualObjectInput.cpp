@@ -31,9 +31,9 @@ void ThvVisualObject::MouseDown(TMouseButton button, TShiftState shift, float x,
     if (!InDesignMode() && m_canFocused && !m_isFocused && (!scene || scene->GetFocused() != this))
         SetFocus();
 
-    rtl::Watch<ThvVisualObject> self(this);
     OnMouseDown(this, button, shift, x, y, rayPos, rayDir);
-    if (!self)
+    // A freed object opens no menu and takes no capture.
+    if (IsFreed())
         return;
 
     if (button == TMouseButton::Right) {
@@ -64,19 +64,14 @@ void ThvVisualObject::MouseMove(
 void ThvVisualObject::MouseUp(TMouseButton button, TShiftState shift, float x, float y,
     const ThvVector& rayPos, const ThvVector& rayDir)
 {
-    rtl::Watch<ThvVisualObject> self(this);
     if (m_autoCapture)
         ReleaseCapture();
     // A click needs a press and a release on the object within one gesture.
     if (m_pressed && !m_doubleClicked && m_isMouseOver) {
         m_pressed = false;
         Click();
-        if (!self)
-            return;
     }
     OnMouseUp(this, button, shift, x, y, rayPos, rayDir);
-    if (!self)
-        return;
     m_pressed = false;
     m_doubleClicked = false;
 }
@@ -100,20 +95,16 @@ void ThvVisualObject::KeyUp(uint16_t& key, char16_t& keyChar, TShiftState shift)
 
 void ThvVisualObject::MouseEnter()
 {
-    rtl::Watch<ThvVisualObject> self(this);
     m_isMouseOver = true;
     StartTriggerAnimation(this, "IsMouseOver");
-    if (self)
-        Repaint();
+    Repaint();
 }
 
 void ThvVisualObject::MouseLeave()
 {
-    rtl::Watch<ThvVisualObject> self(this);
     m_isMouseOver = false;
     StartTriggerAnimation(this, "IsMouseOver");
-    if (self)
-        Repaint();
+    Repaint();
 }
 
 void ThvVisualObject::EnterFocus()
@@ -169,12 +160,10 @@ void ThvVisualObject::ContextMenu(const TwzPoint& point)
 
 void ThvVisualObject::DragEnter(const ThvDragObject& data, const ThvPoint& point)
 {
-    rtl::Watch<ThvVisualObject> self(this);
     m_isDragOver = true;
     Repaint();
     StartTriggerAnimation(this, "IsDragOver");
-    if (self)
-        OnDragEnter(this, data, point);
+    OnDragEnter(this, data, point);
 }
 
 void ThvVisualObject::DragOver(const ThvDragObject& data, const ThvPoint& point, bool& accept)
@@ -184,22 +173,18 @@ void ThvVisualObject::DragOver(const ThvDragObject& data, const ThvPoint& point,
 
 void ThvVisualObject::DragDrop(const ThvDragObject& data, const ThvPoint& point)
 {
-    rtl::Watch<ThvVisualObject> self(this);
     m_isDragOver = false;
     Repaint();
     StartTriggerAnimation(this, "IsDragOver");
-    if (self)
-        OnDragDrop(this, data, point);
+    OnDragDrop(this, data, point);
 }
 
 void ThvVisualObject::DragLeave()
 {
-    rtl::Watch<ThvVisualObject> self(this);
     m_isDragOver = false;
     Repaint();
     StartTriggerAnimation(this, "IsDragOver");
-    if (self)
-        OnDragLeave(this);
+    OnDragLeave(this);
 }
 
 bool ThvVisualObject::HintShow(ThvHintInfo&)

@@ -127,10 +127,9 @@ void TwzAnimation::FinishAtOnce()
     m_time = m_inverse ? 0 : 1;
     m_running = true;
     m_jumping = true;
-    rtl::Watch<TwzAnimation> self(this);
+    // Setting the value runs the object's handlers, which may free this animation.
+    const rtl::DispatchGuard held(this);
     ProcessAnimation();
-    if (!self)
-        return;
     m_jumping = false;
     m_running = false;
     m_time = 0;
@@ -154,9 +153,10 @@ void TwzAnimation::Start()
     m_delayTime = m_delay;
     m_running = true;
     m_time = m_inverse ? m_duration : 0;
-    rtl::Watch<TwzAnimation> self(this);
+    const rtl::DispatchGuard held(this);
     ProcessAnimation();
-    if (!self)
+    // A freed animation does not join the clock.
+    if (IsFreed())
         return;
     EnsureAniThread().Add(this);
     m_enabled = true;
@@ -170,10 +170,8 @@ void TwzAnimation::Stop()
     // A delay still to wait would make the progress 0: the end value is what Stop promises.
     m_delayTime = 0;
     m_time = m_inverse ? 0 : m_duration;
-    rtl::Watch<TwzAnimation> self(this);
+    const rtl::DispatchGuard held(this);
     ProcessAnimation();
-    if (!self)
-        return;
     m_running = false;
     m_enabled = false;
     OnFinish(this);
@@ -233,9 +231,9 @@ void TwzAnimation::ProcessTick(double, double deltaTime)
             m_running = false;
     }
 
-    rtl::Watch<TwzAnimation> self(this);
+    const rtl::DispatchGuard held(this);
     ProcessAnimation();
-    if (!self || m_running || !GetScene())
+    if (m_running || !GetScene())
         return;
     LeaveClock();
     OnFinish(this);
@@ -295,7 +293,7 @@ void TwzAniThread::Tick(double now)
     // Handlers on the way (OnFinish, property setters) may stop, start or free any number of
     // animations, or free the clock. The index is clamped to the list after each call, and
     // the serial keeps an animation that moved down the list from being ticked twice.
-    rtl::Watch<TwzAniThread> self(this);
+    const rtl::DispatchGuard held(this);
     size_t i = m_animations.size();
     while (i > 0) {
         --i;
@@ -310,7 +308,7 @@ void TwzAniThread::Tick(double now)
                 continue;
         }
         animation->ProcessTick(now, delta);
-        if (!self)
+        if (IsFreed())
             return;
         i = std::min(i, m_animations.size());
     }

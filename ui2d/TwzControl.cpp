@@ -264,10 +264,9 @@ void TwzControl::ApplyStyle()
         return;
     MarkUpdateRectDirty();
     InvalidateObject();
-    rtl::Watch<TwzControl> self(this);
+    const rtl::DispatchGuard held(this);
     StartTriggerAnimation(this, "IsFocused");
-    if (self)
-        ApplyTriggerEffect(this, "IsFocused");
+    ApplyTriggerEffect(this, "IsFocused");
 }
 
 void TwzControl::FreeStyle() { }
@@ -308,10 +307,8 @@ void TwzControl::SetData(const rtl::TValue&) { }
 
 void TwzControl::EnterFocus()
 {
-    rtl::Watch<TwzControl> self(this);
     LoadStyle();
-    if (self)
-        Inherited::EnterFocus();
+    Inherited::EnterFocus();
 }
 
 void TwzControl::Loaded()
@@ -357,7 +354,9 @@ void TwzControl::LeaveSource(TwzControl* source)
 
 void TwzControl::UpdateBinding()
 {
-    if (m_boundControls.empty())
+    // A source its own handler freed (its code running on to the end of the dispatch)
+    // updates nobody.
+    if (m_boundControls.empty() || IsFreed())
         return;
     const rtl::TValue value = GetData();
     // SetData runs the bound controls' code, which may free any of them or this source.
@@ -390,8 +389,8 @@ void TwzControl::ActionChange(rtl::TObject* sender, bool checkDefaults)
     if (!action)
         return;
     // The values are set one by one, each running the control's own handlers, which may
-    // free the control.
-    rtl::Watch<TwzControl> self(this);
+    // free the control: it is held to the end.
+    const rtl::DispatchGuard held(this);
     const rtl::TPropTarget text = rtl::ResolveProp(*this, "Text");
     if (text && text.object == this && text.prop->kind == rtl::TPropKind::WideString) {
         const rtl::TValue value = rtl::GetPropValue(*this, *text.prop);
@@ -399,8 +398,6 @@ void TwzControl::ActionChange(rtl::TObject* sender, bool checkDefaults)
         const bool isDefault = current && (current->empty() || *current == rtl::Utf8ToUtf16(GetName()));
         if (!checkDefaults || isDefault)
             rtl::SetPropValue(*this, *text.prop, rtl::TValue(action->GetCaption()));
-        if (!self)
-            return;
     }
     const rtl::TPropTarget checked = rtl::ResolveProp(*this, "IsChecked");
     if (checked && checked.object == this && checked.prop->kind == rtl::TPropKind::Boolean) {
@@ -408,19 +405,13 @@ void TwzControl::ActionChange(rtl::TObject* sender, bool checkDefaults)
         const auto* current = std::get_if<bool>(&value);
         if (!checkDefaults || (current && !*current))
             rtl::SetPropValue(*this, *checked.prop, rtl::TValue(action->GetChecked()));
-        if (!self)
-            return;
     }
     if (!checkDefaults || GetEnabled())
         SetEnabled(action->GetEnabled());
-    if (!self)
-        return;
     if (!checkDefaults || GetHint().empty())
         SetHint(action->GetHint());
     if (!checkDefaults || GetVisible())
         SetVisible(action->GetVisible());
-    if (!self)
-        return;
     if (!checkDefaults || !OnClick)
         OnClick = action->OnExecute;
 }

@@ -84,15 +84,16 @@ void TwzCustomScene::SwitchDragTarget(TwzVisualObject* target, const TwzDragObje
 {
     if (target == wzDragOverObject.Get())
         return;
-    rtl::Watch<TwzVisualObject> next(target);
+    const rtl::DispatchGuard next(target);
     if (TwzVisualObject* old = wzDragOverObject) {
+        const rtl::DispatchGuard left(old);
         SetDragOverObject(nullptr, nullptr);
         old->DragLeave();
     }
-    if (!next)
+    if (!target || target->IsFreed())
         return;
-    SetDragOverObject(next, this);
-    next->DragEnter(record, p);
+    SetDragOverObject(target, this);
+    target->DragEnter(record, p);
 }
 
 bool TwzCustomScene::SceneDragOver(rtl::TObject* source, int32_t x, int32_t y)
@@ -103,23 +104,25 @@ bool TwzCustomScene::SceneDragOver(rtl::TObject* source, int32_t x, int32_t y)
     TwzDragObject record;
     record.Source = wzDragObject ? wzDragObject.Get() : source;
     const TwzPoint p { static_cast<float>(x), static_cast<float>(y) };
-    rtl::Watch<TwzCustomScene> self(this);
+    const rtl::DispatchGuard held(this);
     TwzVisualObject* target = root->FindDropTarget(p, record);
-    if (!self)
+    if (IsFreed())
         return false;
     // An object is never dropped on itself.
     if (target && record.Source
         && static_cast<rtl::TObject*>(static_cast<rtl::TComponent*>(target)) == record.Source)
         return false;
-    rtl::Watch<TwzVisualObject> watchedTarget(target);
+    const rtl::DispatchGuard heldTarget(target);
     bool accept = false;
     // The current target decides; a new one is asked at the next move.
-    if (TwzVisualObject* current = wzDragOverObject)
+    if (TwzVisualObject* current = wzDragOverObject) {
+        const rtl::DispatchGuard asked(current);
         current->DragOver(record, p, accept);
-    if (!self)
+    }
+    if (IsFreed())
         return false;
-    SwitchDragTarget(watchedTarget, record, p);
-    if (!self || !wzDragOverObject)
+    SwitchDragTarget(target && !target->IsFreed() ? target : nullptr, record, p);
+    if (IsFreed() || !wzDragOverObject)
         return false;
     return accept;
 }
@@ -131,14 +134,17 @@ void TwzCustomScene::SceneDragDrop(rtl::TObject* source, int32_t x, int32_t y)
     TwzVisualObject* target = wzDragOverObject;
     SetDragOverObject(nullptr, nullptr);
     wzDragObject = nullptr;
-    if (target)
+    if (target) {
+        const rtl::DispatchGuard held(target);
         target->DragDrop(record, { static_cast<float>(x), static_cast<float>(y) });
+    }
 }
 
 void TwzCustomScene::ForgetDrags()
 {
     if (wzDragOverObject && wzDragOverScene.Get() == this) {
         TwzVisualObject* old = wzDragOverObject;
+        const rtl::DispatchGuard held(old);
         SetDragOverObject(nullptr, nullptr);
         old->DragLeave();
     }
@@ -162,12 +168,12 @@ platform::ui::DropEffect TwzCustomScene::DragOver(platform::ui::Point point)
         return platform::ui::DropEffect::None;
     const TwzPoint p { static_cast<float>(point.x), static_cast<float>(point.y) };
     const TwzDragObject record = RecordOfDropData();
-    rtl::Watch<TwzCustomScene> self(this);
+    const rtl::DispatchGuard held(this);
     TwzVisualObject* target = root->FindDropTarget(p, record);
-    if (!self)
+    if (IsFreed())
         return platform::ui::DropEffect::None;
     SwitchDragTarget(target, record, p);
-    if (!self || !wzDragOverObject)
+    if (IsFreed() || !wzDragOverObject)
         return platform::ui::DropEffect::None;
     return platform::ui::DropEffect::Link;
 }
@@ -178,8 +184,10 @@ void TwzCustomScene::DragLeave()
     SetDragOverObject(nullptr, nullptr);
     wzDropData = {};
     wzDropDataSet = false;
-    if (old)
+    if (old) {
+        const rtl::DispatchGuard held(old);
         old->DragLeave();
+    }
 }
 
 bool TwzCustomScene::Drop(const platform::ui::DropData& data, platform::ui::Point point)
@@ -194,6 +202,7 @@ bool TwzCustomScene::Drop(const platform::ui::DropData& data, platform::ui::Poin
     wzDropDataSet = false;
     if (!target)
         return false;
+    const rtl::DispatchGuard held(target);
     target->DragDrop(record, { static_cast<float>(point.x), static_cast<float>(point.y) });
     return true;
 }

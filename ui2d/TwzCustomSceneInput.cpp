@@ -3,8 +3,9 @@
 // Tab walk of the focus, hints, and moving or resizing the form with the mouse.
 //
 // Every handler of an object may change the tree, the capture or the focus, or free the
-// object or the scene: the routing re-reads the scene's state after each call and stops when
-// the scene is gone.
+// object or the scene. The scene holds itself and each object it calls (rtl::DispatchGuard),
+// so whatever they free is torn down only when the outermost dispatch returns; the routing
+// re-reads the scene's state after each call and stops once the scene is freed.
 
 #include "ui2d/TwzCustomScene.h"
 
@@ -87,12 +88,12 @@ void TwzCustomScene::MouseDown(MouseButton button, ShiftState shift, int32_t x, 
 {
     if (HoldDuringPress(HeldMouse::Kind::Down, button, shift, x, y))
         return;
-    rtl::Watch<TwzCustomScene> self(this);
+    const rtl::DispatchGuard held(this);
     {
         rtl::ScopedAssign handling(this, m_handlingPress, true);
         PressObject(button, shift, x, y);
     }
-    if (!self)
+    if (IsFreed())
         return;
     // What came in meanwhile, in order; a held press holds what follows it again.
     while (!m_heldMouse.empty() && !m_handlingPress) {
@@ -109,14 +110,13 @@ void TwzCustomScene::MouseDown(MouseButton button, ShiftState shift, int32_t x, 
             MouseUp(held.button, held.shift, held.x, held.y);
             break;
         }
-        if (!self)
+        if (IsFreed())
             return;
     }
 }
 
 void TwzCustomScene::PressObject(MouseButton button, ShiftState shift, int32_t x, int32_t y)
 {
-    rtl::Watch<TwzCustomScene> self(this);
     if (!m_designTime && m_host)
         m_host->SetFocus();
     m_mousePos = { static_cast<float>(x), static_cast<float>(y) };
@@ -137,10 +137,10 @@ void TwzCustomScene::PressObject(MouseButton button, ShiftState shift, int32_t x
         BeginWindowResize();
         return;
     }
-    rtl::Watch<TwzVisualObject> target(object);
+    const rtl::DispatchGuard target(object);
     const TwzPoint local = LocalPoint(object);
     object->MouseDown(button, shift, local.X, local.Y);
-    if (self && target && object->GetDragMode() == wzDragAutomatic)
+    if (!object->IsFreed() && object->GetDragMode() == wzDragAutomatic)
         object->BeginAutoDrag();
 }
 
@@ -158,7 +158,7 @@ void TwzCustomScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
         return;
     }
 
-    rtl::Watch<TwzCustomScene> self(this);
+    const rtl::DispatchGuard held(this);
     m_snappedPos = { SnapToGrid(static_cast<float>(x)), SnapToGrid(static_cast<float>(y)) };
     m_mousePos = { static_cast<float>(x), static_cast<float>(y) };
     if (m_designTime) {
@@ -168,6 +168,7 @@ void TwzCustomScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
     }
 
     if (TwzVisualObject* captured = Visual(m_captured)) {
+        const rtl::DispatchGuard target(captured);
         const TwzPoint local = LocalPoint(captured);
         captured->MouseMove(shift, local.X, local.Y, 0, 0);
         return;
@@ -175,25 +176,28 @@ void TwzCustomScene::MouseMove(ShiftState shift, int32_t x, int32_t y)
 
     int32_t cursor = m_defaultCursor;
     if (TwzVisualObject* object = ObjectAtScenePoint(m_snappedPos)) {
-        rtl::Watch<TwzVisualObject> target(object);
+        const rtl::DispatchGuard target(object);
         cursor = IsSizeGrip(object) ? kSizeCursor : object->GetCursor();
         if (object != m_hovered) {
-            if (TwzVisualObject* old = Visual(m_hovered))
+            if (TwzVisualObject* old = Visual(m_hovered)) {
+                const rtl::DispatchGuard left(old);
                 old->MouseLeave();
-            if (!self || !target)
+            }
+            if (object->IsFreed())
                 return;
             Relink(m_hovered, object);
             object->MouseEnter();
-            if (!self || !target)
+            if (object->IsFreed())
                 return;
         }
         const TwzPoint local = LocalPoint(object);
         object->MouseMove(shift, local.X, local.Y, 0, 0);
     } else if (TwzVisualObject* old = Visual(m_hovered)) {
+        const rtl::DispatchGuard left(old);
         Relink(m_hovered, nullptr);
         old->MouseLeave();
     }
-    if (!self)
+    if (IsFreed())
         return;
     if (m_host)
         m_host->SetCursor(cursor);
@@ -218,6 +222,7 @@ void TwzCustomScene::MouseUp(MouseButton button, ShiftState shift, int32_t x, in
     TwzVisualObject* target = m_captured ? Visual(m_captured) : ObjectAtScenePoint(m_snappedPos);
     if (!target)
         return;
+    const rtl::DispatchGuard held(target);
     const TwzPoint local = LocalPoint(target);
     target->MouseUp(button, shift, local.X, local.Y);
 }
@@ -228,19 +233,18 @@ bool TwzCustomScene::DoMouseWheel(ShiftState shift, int32_t wheelDelta, platform
     if (m_designTime)
         return handled;
     if (TwzVisualObject* captured = Visual(m_captured)) {
+        const rtl::DispatchGuard held(captured);
         captured->MouseWheel(shift, wheelDelta, handled);
         return handled;
     }
     // The wheel goes to the object under the last mouse point and bubbles up its visual
-    // parents until one handles it.
-    rtl::Watch<TwzCustomScene> self(this);
-    rtl::Watch<TwzVisualObject> object(ObjectAtScenePoint(m_snappedPos));
-    while (object && self) {
-        TwzVisualObject* current = object;
-        current->MouseWheel(shift, wheelDelta, handled);
-        if (handled || !object)
+    // parents until one handles it. Holding the first holds its parents too.
+    TwzVisualObject* first = ObjectAtScenePoint(m_snappedPos);
+    const rtl::DispatchGuard held(first);
+    for (TwzVisualObject* object = first; object && !object->IsFreed(); object = VisualParentOf(object)) {
+        object->MouseWheel(shift, wheelDelta, handled);
+        if (handled)
             break;
-        object = VisualParentOf(current);
     }
     return handled;
 }
@@ -248,6 +252,7 @@ bool TwzCustomScene::DoMouseWheel(ShiftState shift, int32_t wheelDelta, platform
 void TwzCustomScene::CMMouseLeave()
 {
     if (TwzVisualObject* old = Visual(m_hovered)) {
+        const rtl::DispatchGuard held(old);
         Relink(m_hovered, nullptr);
         old->MouseLeave();
     }
@@ -266,15 +271,16 @@ void TwzCustomScene::SetFocused(TwzObject* object)
 {
     if (object == m_focused)
         return;
-    // Either handler may free an object or the scene: each step checks what is still there.
-    rtl::Watch<TwzCustomScene> self(this);
-    rtl::Watch<TwzObject> next(object);
+    // Either handler may free an object or the scene, or move the focus on.
+    const rtl::DispatchGuard held(this);
+    const rtl::DispatchGuard next(object);
     TwzVisualObject* previous = Visual(m_focused);
+    const rtl::DispatchGuard left(previous);
     Relink(m_focused, object);
     if (previous)
         previous->KillFocus();
-    if (self && next && m_focused == next.Get())
-        if (TwzVisualObject* visual = next->AsVisual())
+    if (object && !object->IsFreed() && m_focused == object)
+        if (TwzVisualObject* visual = object->AsVisual())
             visual->EnterFocus();
 }
 
@@ -288,9 +294,9 @@ void TwzCustomScene::KeyDown(uint16_t& key, ShiftState shift)
         char16_t keyChar = static_cast<char16_t>(key - 'A' + 'a');
         key = 0;
         uint16_t none = 0;
-        rtl::Watch<TwzCustomScene> self(this);
+        const rtl::DispatchGuard held(this);
         DispatchKeyDown(none, keyChar, ShiftState { ShiftFlag::Ctrl });
-        if (!self)
+        if (IsFreed())
             return;
         none = 0;
         DispatchKeyUp(none, keyChar, ShiftState { ShiftFlag::Ctrl });
@@ -328,11 +334,11 @@ void TwzCustomScene::KeyPress(char16_t unit)
     default:
         break;
     }
-    rtl::Watch<TwzCustomScene> self(this);
+    const rtl::DispatchGuard held(this);
     const ShiftState shift = m_lastShift;
     uint16_t key = 0;
     DispatchKeyDown(key, keyChar, shift);
-    if (!self)
+    if (IsFreed())
         return;
     key = 0;
     DispatchKeyUp(key, keyChar, shift);
@@ -340,7 +346,7 @@ void TwzCustomScene::KeyPress(char16_t unit)
 
 void TwzCustomScene::DispatchKeyDown(uint16_t& key, char16_t& keyChar, ShiftState shift)
 {
-    rtl::Watch<TwzCustomScene> self(this);
+    const rtl::DispatchGuard held(this);
     switch (key) {
     case vk::kEscape:
     case vk::kReturn:
@@ -354,8 +360,9 @@ void TwzCustomScene::DispatchKeyDown(uint16_t& key, char16_t& keyChar, ShiftStat
     case vk::kSubtract:
         // The root sees the dialog keys first, and may take them.
         if (TwzVisualObject* root = Visual(GetRoot())) {
+            const rtl::DispatchGuard dialogKey(root);
             root->DialogKey(key, shift);
-            if (!self)
+            if (IsFreed())
                 return;
         }
         break;
@@ -372,21 +379,25 @@ void TwzCustomScene::DispatchKeyDown(uint16_t& key, char16_t& keyChar, ShiftStat
         MoveFocus(shift.Has(ShiftFlag::Shift));
         return;
     }
-    if (TwzVisualObject* focused = Visual(m_focused))
+    if (TwzVisualObject* focused = Visual(m_focused)) {
+        const rtl::DispatchGuard target(focused);
         focused->KeyDown(key, keyChar, shift);
+    }
 }
 
 void TwzCustomScene::DispatchKeyUp(uint16_t& key, char16_t& keyChar, ShiftState shift)
 {
+    const rtl::DispatchGuard held(this);
     if (m_designTime && key == vk::kDelete) {
-        rtl::Watch<TwzCustomScene> self(this);
         if (ui2d::HostDesignMode* design = GetDesignMode())
             design->KeyUp(key);
-        if (!self)
+        if (IsFreed())
             return;
     }
-    if (TwzVisualObject* focused = Visual(m_focused))
+    if (TwzVisualObject* focused = Visual(m_focused)) {
+        const rtl::DispatchGuard target(focused);
         focused->KeyUp(key, keyChar, shift);
+    }
 }
 
 void TwzCustomScene::CloseModalForm()
@@ -416,7 +427,6 @@ void TwzCustomScene::MoveFocus(bool backwards)
             break;
         }
     }
-    rtl::Watch<TwzCustomScene> self(this);
     const auto tryEntry = [&](int i) {
         TwzVisualObject* entry = entries[static_cast<size_t>(i)];
         if (!entry || !entry->GetCanFocused() || !entry->GetAbsoluteVisible() || !entry->GetAbsoluteEnabled())
@@ -429,18 +439,18 @@ void TwzCustomScene::MoveFocus(bool backwards)
     if (!backwards) {
         const int k = focusedIndex + 1;
         for (int i = k; i < count; ++i)
-            if (tryEntry(i) || !self)
+            if (tryEntry(i) || IsFreed())
                 return;
         for (int i = 0; i < k && i < count; ++i)
-            if (tryEntry(i) || !self)
+            if (tryEntry(i) || IsFreed())
                 return;
     } else {
         const int k = focusedIndex < 0 ? count - 1 : focusedIndex - 1;
         for (int i = k; i >= 0; --i)
-            if (tryEntry(i) || !self)
+            if (tryEntry(i) || IsFreed())
                 return;
         for (int i = count - 1; i > k && i >= 0; --i)
-            if (tryEntry(i) || !self)
+            if (tryEntry(i) || IsFreed())
                 return;
     }
 }

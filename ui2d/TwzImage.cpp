@@ -104,9 +104,9 @@ void TwzImage::BitmapChanged(rtl::TObject*)
 
 void TwzImage::BitmapLoaded()
 {
-    rtl::Watch<TwzImage> self(this);
+    const rtl::DispatchGuard held(this);
     OnBitmapLoaded(this);
-    if (self && !IsDestroying())
+    if (!IsFreed() && !IsDestroying())
         InvalidateObject();
 }
 

@@ -355,15 +355,15 @@ void TwzObject::UpdateStyle()
     if (IsLoading() || IsDestroying())
         return;
     // Restyling runs code of every child (clones, handlers): stop when this object goes.
-    rtl::Watch<TwzObject> self(this);
-    for (size_t i = 0; self && i < m_children.size(); ++i)
+    const rtl::DispatchGuard held(this);
+    for (size_t i = 0; !IsFreed() && i < m_children.size(); ++i)
         m_children[i]->UpdateStyle();
 }
 
 void TwzObject::StartAnimation(const std::string& name)
 {
-    rtl::Watch<TwzObject> self(this);
-    for (size_t i = 0; self && i < m_children.size(); ++i) {
+    const rtl::DispatchGuard held(this);
+    for (size_t i = 0; !IsFreed() && i < m_children.size(); ++i) {
         TwzObject* child = m_children[i];
         if (auto* animation = dynamic_cast<ui2d::IAnimationChild*>(child);
             animation && rtl::SameText(child->GetName(), name))
@@ -373,8 +373,8 @@ void TwzObject::StartAnimation(const std::string& name)
 
 void TwzObject::StopAnimation(const std::string& name)
 {
-    rtl::Watch<TwzObject> self(this);
-    for (size_t i = 0; self && i < m_children.size(); ++i) {
+    const rtl::DispatchGuard held(this);
+    for (size_t i = 0; !IsFreed() && i < m_children.size(); ++i) {
         TwzObject* child = m_children[i];
         if (auto* animation = dynamic_cast<ui2d::IAnimationChild*>(child);
             animation && rtl::SameText(child->GetName(), name))
@@ -384,9 +384,9 @@ void TwzObject::StopAnimation(const std::string& name)
 
 void TwzObject::StartTriggerAnimation(TwzObject* instance, const std::string& trigger)
 {
-    rtl::Watch<TwzObject> self(this);
+    const rtl::DispatchGuard held(this);
     StopTriggerAnimation(instance);
-    for (size_t i = 0; self && i < m_children.size(); ++i) {
+    for (size_t i = 0; !IsFreed() && i < m_children.size(); ++i) {
         TwzObject* child = m_children[i];
         if (auto* animation = dynamic_cast<ui2d::IAnimationChild*>(child))
             animation->StartTrigger(instance, trigger);
@@ -431,8 +431,8 @@ void TwzObject::WaitWhileRunning(TwzObject* animation, TwzObject* instance)
 
 void TwzObject::StopTriggerAnimation(TwzObject* instance)
 {
-    rtl::Watch<TwzObject> self(this);
-    for (size_t i = 0; self && i < m_children.size(); ++i) {
+    const rtl::DispatchGuard held(this);
+    for (size_t i = 0; !IsFreed() && i < m_children.size(); ++i) {
         TwzObject* child = m_children[i];
         if (auto* animation = dynamic_cast<ui2d::IAnimationChild*>(child)) {
             if (!animation->GetTrigger().empty())
@@ -445,8 +445,8 @@ void TwzObject::StopTriggerAnimation(TwzObject* instance)
 
 void TwzObject::ApplyTriggerEffect(TwzObject* instance, const std::string& trigger)
 {
-    rtl::Watch<TwzObject> self(this);
-    for (size_t i = 0; self && i < m_children.size(); ++i) {
+    const rtl::DispatchGuard held(this);
+    for (size_t i = 0; !IsFreed() && i < m_children.size(); ++i) {
         TwzObject* child = m_children[i];
         if (auto* effect = dynamic_cast<ui2d::IEffectChild*>(child))
             effect->ApplyTrigger(instance, trigger);
@@ -548,6 +548,10 @@ rtl::TComponent* TwzObject::GetParentComponent() const
 
 void TwzObject::SetParentComponent(rtl::TComponent* value)
 {
+    // Null takes the object out for a free that a dispatch defers: the host forgets it as
+    // it would at once in the teardown, whose own steps wait.
+    if (!value && m_scene)
+        m_scene->Notification(this, rtl::opRemove);
     SetParent(nullptr);
     if (auto* object = dynamic_cast<TwzObject*>(value))
         object->AddObject(this);

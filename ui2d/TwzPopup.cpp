@@ -477,17 +477,16 @@ int32_t TwzPopup::RunPopupModal()
 
 void TwzPopup::KillFocus()
 {
-    rtl::Watch<TwzPopup> self(this);
     Inherited::KillFocus();
-    if (self)
+    // Closing plays the closing animations in a loop of their own: not for a freed popup.
+    if (!IsFreed())
         ClosePopup();
 }
 
 void TwzPopup::DialogKey(uint16_t& key, TShiftState shift)
 {
-    rtl::Watch<TwzPopup> self(this);
     Inherited::DialogKey(key, shift);
-    if (!self || key != platform::ui::vk::kEscape || !m_popupForm || m_modal)
+    if (IsFreed() || key != platform::ui::vk::kEscape || !m_popupForm || m_modal)
         return;
     key = 0;
     ClosePopup();

@@ -109,10 +109,8 @@ void TwzPathAnimation::SetPath(TwzPathData* value)
 
 void TwzPathAnimation::Start()
 {
-    rtl::Watch<TwzPathAnimation> self(this);
+    const rtl::DispatchGuard held(this);
     Inherited::Start();
-    if (!self)
-        return;
     m_spline.reset();
     m_polygon.clear();
     if (const IwzScene* scene = GetScene(); scene && scene->GetCanvas()) {

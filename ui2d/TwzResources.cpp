@@ -187,10 +187,10 @@ void TwzResources::SetRootTree(TwzObject* tree)
         if (TwzVisualObject* visual = m_root->AsVisual())
             visual->SetDesignHideRecursive(false);
     // A restyle runs code of every control; a handler may free the sheet or change the list.
-    rtl::Watch<TwzResources> self(this);
+    const rtl::DispatchGuard held(this);
     const std::vector<User> users = m_users;
     for (const User& user : users) {
-        if (!self)
+        if (IsFreed())
             return;
         const bool stillListed = std::any_of(
             m_users.begin(), m_users.end(), [&](const User& u) { return u.scene == user.scene; });

@@ -2,8 +2,10 @@
 // the host makes, the state triggers they send, the context menu, the tab order of children
 // and the text caret.
 //
-// Handlers may free the object (or its children): every operation checks a watch on itself
-// after user code runs before touching its members again.
+// Handlers may free the object (or its window). The scene holds the object while it routes
+// input to it (rtl::DispatchGuard), and every event holds its sender, so the teardown waits
+// until the dispatch returns and the code here runs on without checks; it asks IsFreed()
+// only where a freed object must not go on (open a menu, pass a key on).
 
 #include "ui2d/TwzVisualObject.h"
 
@@ -128,7 +130,7 @@ TwzVisualObject* TwzVisualObject::FindDropTarget(const TwzPoint& point, const Tw
         return nullptr;
     if (!designTime && AsControl() && !GetAbsoluteEnabled())
         return nullptr;
-    rtl::Watch<TwzVisualObject> self(this);
+    const rtl::DispatchGuard held(this);
     if (!(designTime && m_designHide)) {
         // DragOver handlers run inside the walk and may change the children: the index is
         // brought back into the list after each child.
@@ -139,7 +141,7 @@ TwzVisualObject* TwzVisualObject::FindDropTarget(const TwzPoint& point, const Tw
             if (!child || (!child->m_visible && !designTime))
                 continue;
             TwzVisualObject* found = child->FindDropTarget(point, data);
-            if (!self)
+            if (IsFreed())
                 return nullptr;
             if (found)
                 return found;
@@ -148,7 +150,7 @@ TwzVisualObject* TwzVisualObject::FindDropTarget(const TwzPoint& point, const Tw
     }
     bool accept = false;
     DragOver(data, point, accept);
-    if (!self)
+    if (IsFreed())
         return nullptr;
     return accept && PointInObject(point.X, point.Y) && IsHitTestable() ? this : nullptr;
 }
@@ -161,16 +163,14 @@ void TwzVisualObject::MouseDown(TMouseButton button, TShiftState shift, float x,
     const bool doubleClick = shift.Has(platform::ui::ShiftFlag::Double);
     if (doubleClick && designTime)
         GetScene()->SetDesignDblClickObject(this);
-    rtl::Watch<TwzVisualObject> self(this);
     if (!designTime && m_canFocused && !m_isFocused) {
         IwzScene* scene = GetScene();
         if (!scene || scene->GetFocused() != this)
             FocusObject();
-        if (!self)
-            return;
     }
     OnMouseDown(this, button, shift, x, y);
-    if (!self)
+    // A freed object opens no menu and takes no capture.
+    if (IsFreed())
         return;
     if (button == TMouseButton::Right) {
         ContextMenu(LocalToScreenPoint({ x, y }));
@@ -194,19 +194,12 @@ void TwzVisualObject::MouseMove(TShiftState shift, float x, float y, float delta
 
 void TwzVisualObject::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
 {
-    rtl::Watch<TwzVisualObject> self(this);
     ReleaseCapture();
-    if (!self)
-        return;
     OnMouseUp(this, button, shift, x, y);
-    if (!self)
-        return;
     // A release on the edge still counts: the press was inside.
     if (m_pressed && !m_doubleClicked && PointInRect({ x, y }, { 0, 0, m_width, m_height })) {
         m_pressed = false;
         Click();
-        if (!self)
-            return;
     }
     m_pressed = false;
     m_doubleClicked = false;
@@ -234,19 +227,15 @@ void TwzVisualObject::DblClick()
 void TwzVisualObject::MouseEnter()
 {
     m_isMouseOver = true;
-    rtl::Watch<TwzVisualObject> self(this);
     SendStateTrigger("IsMouseOver");
-    if (self)
-        OnMouseEnter(this);
+    OnMouseEnter(this);
 }
 
 void TwzVisualObject::MouseLeave()
 {
     m_isMouseOver = false;
-    rtl::Watch<TwzVisualObject> self(this);
     SendStateTrigger("IsMouseOver");
-    if (self)
-        OnMouseLeave(this);
+    OnMouseLeave(this);
 }
 
 void TwzVisualObject::ContextMenu(const TwzPoint& point)
@@ -316,14 +305,12 @@ void TwzVisualObject::KeyUp(uint16_t& key, char16_t& keyChar, TShiftState shift)
 
 void TwzVisualObject::DialogKey(uint16_t& key, TShiftState shift)
 {
-    rtl::Watch<TwzVisualObject> self(this);
-    for (int i = 0; i < GetChildCount() && key != 0; ++i) {
+    // A key that closed the window goes no further.
+    const rtl::DispatchGuard held(this);
+    for (int i = 0; i < GetChildCount() && key != 0 && !IsFreed(); ++i) {
         TwzVisualObject* child = GetChild(i)->AsVisual();
-        if (!child || !child->m_visible || !child->m_enabled)
-            continue;
-        child->DialogKey(key, shift);
-        if (!self)
-            return;
+        if (child && child->m_visible && child->m_enabled)
+            child->DialogKey(key, shift);
     }
 }
 
@@ -341,13 +328,11 @@ void TwzVisualObject::EnterFocus()
 {
     if (!m_canFocused)
         return;
-    rtl::Watch<TwzVisualObject> self(this);
+    // The ancestors are held with the object while it takes the focus.
     for (TwzVisualObject* ancestor = RealVisualParent(); ancestor;) {
-        rtl::Watch<TwzVisualObject> next(ancestor->RealVisualParent());
+        TwzVisualObject* next = ancestor->RealVisualParent();
         ancestor->ChildFocused(this);
-        if (!self)
-            return;
-        ancestor = next.Get();
+        ancestor = next;
     }
     m_isFocused = true;
     // The update rectangle grows by the focus margin.
@@ -378,10 +363,8 @@ void TwzVisualObject::DragEnter(const TwzDragObject& data, const TwzPoint& point
 {
     m_isDragOver = true;
     InvalidateObject();
-    rtl::Watch<TwzVisualObject> self(this);
     SendStateTrigger("IsDragOver");
-    if (self)
-        OnDragEnter(this, data, point);
+    OnDragEnter(this, data, point);
 }
 
 void TwzVisualObject::DragOver(const TwzDragObject& data, const TwzPoint& point, bool& accept)
@@ -393,28 +376,23 @@ void TwzVisualObject::DragDrop(const TwzDragObject& data, const TwzPoint& point)
 {
     m_isDragOver = false;
     InvalidateObject();
-    rtl::Watch<TwzVisualObject> self(this);
     SendStateTrigger("IsDragOver");
-    if (self)
-        OnDragDrop(this, data, point);
+    OnDragDrop(this, data, point);
 }
 
 void TwzVisualObject::DragLeave()
 {
     m_isDragOver = false;
     InvalidateObject();
-    rtl::Watch<TwzVisualObject> self(this);
     SendStateTrigger("IsDragOver");
-    if (self)
-        OnDragLeave(this);
+    OnDragLeave(this);
 }
 
 void TwzVisualObject::SendStateTrigger(const std::string& trigger)
 {
-    rtl::Watch<TwzVisualObject> self(this);
+    const rtl::DispatchGuard held(this);
     StartTriggerAnimation(this, trigger);
-    if (self)
-        ApplyTriggerEffect(this, trigger);
+    ApplyTriggerEffect(this, trigger);
 }
 
 // ---- tab order -----------------------------------------------------------------------------------

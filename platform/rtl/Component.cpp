@@ -46,6 +46,7 @@ RTL_IMPLEMENT_CLASS(TComponent, .props = kComponentProps)
 
 TComponent::TComponent(TComponent* owner)
 {
+    m_isComponent = true;
     if (owner)
         owner->InsertComponent(this);
 }
@@ -60,14 +61,28 @@ void TComponent::Free()
 {
     if (m_freeing)
         return;
+    const bool held = HeldByDispatch(this);
     m_freeing = true;
     MarkDestroying();
     // Watches clear before any override runs: code reached from a subclass's teardown
     // must already see the component as gone.
     while (m_watches)
         m_watches->Attach(nullptr);
+    if (held) {
+        WithdrawForDispatch();
+        return;
+    }
     BeforeDestruction();
     delete this;
+}
+
+bool TComponent::IsFreed() const
+{
+    if (m_freeing)
+        return true;
+    if (detail::t_deferredFrees == 0)
+        return false;
+    return AnyAlong(this, [](const TComponent* c) { return c->m_freeDeferred; });
 }
 
 void TComponent::MarkDestroying()
@@ -138,7 +153,8 @@ TComponent* TComponent::FindComponent(std::string_view name) const
     if (name.empty())
         return nullptr;
     for (TComponent* c : m_components) {
-        if (SameText(c->m_name, name))
+        // One whose parent's free waits for a dispatch is gone, and so is its name.
+        if (SameText(c->m_name, name) && !(detail::t_deferredFrees != 0 && c->IsFreed()))
             return c;
     }
     return nullptr;
@@ -289,6 +305,107 @@ void WatchBase::Attach(TComponent* target)
         m_target = nullptr; // a component being freed is already gone for watchers
     }
 }
+
+// ---- frees deferred by a dispatch ----------------------------------------------------------
+
+namespace {
+
+// The components of this thread whose teardown waits for a dispatch, in the order freed,
+// with the level they were freed in.
+struct DeferredEntry {
+    TComponent* component;
+    int level;
+};
+thread_local std::vector<DeferredEntry>* t_deferredByDispatch = nullptr;
+
+std::vector<DeferredEntry>& DeferredByDispatch()
+{
+    // Never destroyed, like the queue below: components may be freed while the thread ends.
+    if (!t_deferredByDispatch)
+        t_deferredByDispatch = new std::vector<DeferredEntry>;
+    return *t_deferredByDispatch;
+}
+
+} // namespace
+
+bool detail::IsFreedSender(const TObject* sender)
+{
+    return sender && sender->IsComponent() && static_cast<const TComponent*>(sender)->IsFreed();
+}
+
+template <class Pred> bool TComponent::AnyAlong(const TComponent* component, Pred pred)
+{
+    // The components whose free takes `component` along: its owners and its parents, each
+    // of them with its own owners and parents. The walk is bounded; trees are far shallower.
+    int budget = 4096;
+    const auto walk = [&](const auto& self, const TComponent* c) -> bool {
+        for (; c && budget > 0; c = c->m_owner, --budget) {
+            if (pred(c))
+                return true;
+            const TComponent* parent = c->GetParentComponent();
+            if (parent && parent != c->m_owner && self(self, parent))
+                return true;
+        }
+        return false;
+    };
+    return walk(walk, component);
+}
+
+bool TComponent::HeldByDispatch(const TComponent* component)
+{
+    for (const detail::DispatchFrame* f = detail::t_innermostFrame; f; f = f->outer) {
+        // Frames hold components only (TEvent and DispatchGuard see to it).
+        const auto* receiver = static_cast<const TComponent*>(f->receiver);
+        if (receiver && AnyAlong(receiver, [component](const TComponent* c) { return c == component; }))
+            return true;
+    }
+    return false;
+}
+
+void TComponent::WithdrawForDispatch()
+{
+    // What BeforeDestruction would tell the world, told now; the owned components and the
+    // teardown of subclasses wait.
+    for (TComponent* other : std::exchange(m_freeNotifies, {})) {
+        std::erase(other->m_freeNotifies, this);
+        other->Notification(this, opRemove);
+    }
+    SetParentComponent(nullptr);
+    if (m_owner)
+        m_owner->RemoveComponent(this);
+    m_freeDeferred = true;
+    ++detail::t_deferredFrees;
+    DeferredByDispatch().push_back({ this, detail::t_level });
+}
+
+void TComponent::FinishDeferredFree()
+{
+    m_freeDeferred = false;
+    --detail::t_deferredFrees;
+    BeforeDestruction();
+    delete this;
+}
+
+void detail::TearDownDeferred()
+{
+    // Each teardown may free, defer or reparent others: look again from the start after
+    // every one.
+    std::vector<DeferredEntry>& deferred = DeferredByDispatch();
+    for (size_t i = 0; i < deferred.size();) {
+        TComponent* c = deferred[i].component;
+        if (deferred[i].level < t_level || TComponent::HeldByDispatch(c)) {
+            ++i;
+            continue;
+        }
+        deferred.erase(deferred.begin() + static_cast<std::ptrdiff_t>(i));
+        c->FinishDeferredFree();
+        i = 0;
+    }
+}
+
+DispatchGuard::DispatchGuard(TComponent* receiver)
+    : m_hold(receiver)
+{ }
 
 // ---- deferred free ------------------------------------------------------------------------
 

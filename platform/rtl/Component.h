@@ -39,7 +39,19 @@ public:
     /// The only way to destroy a component: marks it and everything it owns as destroying,
     /// runs BeforeDestruction() while the whole object exists, then deletes it. A second
     /// Free() from inside that (a notification handler) does nothing.
+    ///
+    /// While a dispatch holds the component (Dispatch.h: a dispatch to it, or to a component
+    /// it owns or parents at any depth), it is freed for everybody at once: its watches
+    /// clear, its linked components are told, it leaves its parent
+    /// (SetParentComponent(nullptr)) and its owner, its name is free again, and its events
+    /// reach no handler. Only its teardown and its memory wait, until the outermost dispatch
+    /// returns, so the code of the dispatch runs on to its end without checks of its own.
     void Free() final;
+    /// True once the component is freed for everybody: its Free() has begun, or the free of
+    /// an owner or parent of it (at any depth) waits for a dispatch. Code that must not act
+    /// for a freed component after running a handler (open a dialog, route input on) asks
+    /// this.
+    [[nodiscard]] bool IsFreed() const;
 
     // Published: Name (never stored as a property: the stream's object header carries it)
     // and Tag.
@@ -58,7 +70,8 @@ public:
     [[nodiscard]] std::span<TComponent* const> Components() const { return m_components; }
     /// The position of this component in its owner's list; -1 without an owner.
     [[nodiscard]] int GetComponentIndex() const;
-    /// The owned component named `name` (ASCII case ignored); null for the empty name.
+    /// The owned component named `name` (ASCII case ignored); null for the empty name. One
+    /// freed for everybody (IsFreed) has no name any more.
     [[nodiscard]] TComponent* FindComponent(std::string_view name) const;
 
     /// Makes this the owner of `component` (leaving its previous owner first).
@@ -99,7 +112,8 @@ public:
     virtual void GetChildren(const TGetChildProc& proc, TComponent* root);
     /// The component whose children block holds this one; the base has none.
     [[nodiscard]] virtual TComponent* GetParentComponent() const;
-    /// Called by the reader with the component whose children block it is reading.
+    /// Called by the reader with the component whose children block it is reading, and with
+    /// null by a Free() that a dispatch defers: the component leaves its parent.
     virtual void SetParentComponent(TComponent* parent);
     [[nodiscard]] virtual bool HasParent() const;
 
@@ -114,9 +128,18 @@ private:
     friend class WatchBase;
     friend class TReader;
     friend class TWriter;
+    friend void detail::TearDownDeferred();
 
     void SetState(TComponentStateItem item, bool on);
     void MarkDestroying();
+    /// The part of Free() that a dispatch holding the component does not defer.
+    void WithdrawForDispatch();
+    /// The teardown of a component whose free waited for a dispatch.
+    void FinishDeferredFree();
+    /// Whether `pred` holds for `component` or a component whose free takes it along (an
+    /// owner or parent, at any depth).
+    template <class Pred> static bool AnyAlong(const TComponent* component, Pred pred);
+    [[nodiscard]] static bool HeldByDispatch(const TComponent* component);
     static void AddUnique(std::vector<TComponent*>& list, TComponent* component);
     void Broadcast(TComponent* component, TOperation operation);
 
@@ -128,6 +151,7 @@ private:
     WatchBase* m_watches = nullptr; // intrusive list of Watch objects aimed at this
     TComponentState m_state;
     bool m_freeing = false;
+    bool m_freeDeferred = false; // freed while a dispatch held it; teardown still to come
 };
 
 /// Frees a component (or any TObject) when the holder goes; for plain C++ holders of a
@@ -151,6 +175,13 @@ protected:
     WatchBase() = default;
     ~WatchBase() { Attach(nullptr); }
     void Attach(TComponent* target);
+    /// The target, or null once it is freed for everybody (TComponent::IsFreed).
+    [[nodiscard]] TComponent* Live() const
+    {
+        if (m_target && detail::t_deferredFrees != 0 && m_target->IsFreed())
+            return nullptr;
+        return m_target;
+    }
     TComponent* m_target = nullptr;
 
 private:
@@ -159,9 +190,10 @@ private:
     WatchBase* m_next = nullptr;
 };
 
-/// A pointer that turns null when its target is freed: for code that must survive the
-/// target's death across a nested loop, a blocking menu, a deferred command or a handler.
-/// Clears itself as soon as the target's Free() begins.
+/// A pointer that turns null when its target is freed: for code that holds an object across
+/// dispatches (a nested loop, a blocking menu or dialog, a deferred command, a timer).
+/// Null as soon as the target's Free() begins, or that of an owner or parent whose free a
+/// dispatch defers.
 template <class T> class Watch final : public WatchBase {
 public:
     Watch() = default;
@@ -182,10 +214,10 @@ public:
         return *this;
     }
 
-    [[nodiscard]] T* Get() const { return static_cast<T*>(m_target); }
+    [[nodiscard]] T* Get() const { return static_cast<T*>(Live()); }
     operator T*() const { return Get(); }
     T* operator->() const { return Get(); }
-    explicit operator bool() const { return m_target != nullptr; }
+    explicit operator bool() const { return Live() != nullptr; }
 };
 
 /// Frees `component` on a later turn of the event loop, for a handler that must free the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/rtl/Dispatch.h"
 #include "platform/rtl/Object.h"
 
 #include <cassert>
@@ -19,6 +20,15 @@ namespace detail {
 // each address is unique to its template argument.
 template <class T> inline char kSignatureTag = 0;
 template <auto Method> inline char kMethodTag = 0;
+
+/// Events whose first argument is a TObject*: the sender, by convention.
+template <class... A> struct SenderFirst : std::false_type { };
+template <class... Rest> struct SenderFirst<TObject*, Rest...> : std::true_type { };
+
+template <class... Rest> const TObject* SenderOf(const TObject* sender, const Rest&...)
+{
+    return sender;
+}
 } // namespace detail
 
 /// One address per event type; a handler fits an event when their signatures are equal.
@@ -90,12 +100,24 @@ public:
         m_handlerName = handlerName;
     }
 
-    /// Calls the handler; does nothing when unassigned. The handler may free the object
-    /// that owns this event: nothing of the event is touched after the call.
+    /// Calls the handler; does nothing when unassigned. With a sender (a TObject* first),
+    /// the call is a dispatch that holds the sender when it is a component (Dispatch.h): the
+    /// handler may free it, or the window it sits in, and the code that raised the event
+    /// runs on. A sender already freed raises nothing: a freed component has no more events.
+    /// Nothing of the event is touched after the call.
     void operator()(A... args) const
     {
-        if (m_thunk)
+        if (!m_thunk)
+            return;
+        if constexpr (detail::SenderFirst<A...>::value) {
+            const TObject* sender = detail::SenderOf(args...);
+            if (detail::t_deferredFrees != 0 && detail::IsFreedSender(sender))
+                return;
+            const detail::DispatchHold hold(sender && sender->IsComponent() ? sender : nullptr);
             reinterpret_cast<Thunk>(m_thunk)(m_target, std::forward<A>(args)...);
+        } else {
+            reinterpret_cast<Thunk>(m_thunk)(m_target, std::forward<A>(args)...);
+        }
     }
 };
 

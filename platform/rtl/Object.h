@@ -48,6 +48,9 @@ public:
     /// new; a value object held as a member dies with its holder.
     virtual void Free();
 
+    /// True for components: the objects a dispatch holds (Dispatch.h).
+    [[nodiscard]] bool IsComponent() const { return m_isComponent; }
+
 protected:
     /// Runs at the start of Free() while the whole object exists; overrides that touch
     /// other objects or call virtuals do their work here, not in the destructor.
@@ -56,7 +59,9 @@ protected:
 private:
     friend struct ObjectIdAccess;
     friend struct ObjectIdMarker;
+    friend class TComponent;
     bool m_hasObjectId = false; // registered in the id table; forgotten on destruction
+    bool m_isComponent = false;
 };
 
 /// Frees `object` (when not null) and sets the pointer to null first.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/rtl/Dispatch.h"
 #include "platform/rtl/Forward.h"
 #include "platform/ui/Types.h"
 #include "platform/ui/Window.h"
@@ -184,8 +185,11 @@ private:
 
 /// Runs `f`, handing any exception to the application's handler: every callback that C code
 /// calls (signals, sources, codec callbacks) goes through this, so no exception crosses C frames.
+/// Each call is a level of dispatches of its own (rtl::DispatchLevel): what its handlers free
+/// while dispatches hold it is torn down before it returns, even inside a nested loop.
 template <class F> void Guarded(F&& f) noexcept
 {
+    const rtl::DispatchLevel level;
     try {
         f();
     } catch (...) {

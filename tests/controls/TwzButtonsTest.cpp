@@ -6,6 +6,7 @@
 
 #include "controls/TwzButtons.h"
 #include "controls/TwzImageList.h"
+#include "controls/TwzPanels.h"
 #include "graphics/ObjectText.h"
 #include "graphics/TwzBitmap.h"
 #include "graphics/TwzBounds.h"
@@ -30,6 +31,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace controlstest;
@@ -139,6 +141,65 @@ TEST_F(Buttons, ARepeatButtonFreedByItsOwnClickStopsCleanly)
     app->AdvanceTime(700);
     EXPECT_EQ(root->Children().size(), 0u);
     scene->InjectMouseUp({ 20, 20 });
+}
+
+// A handler that closes the panel a button sits in, from the button's press, double click or
+// key, leaves the button's own code running to the end of the dispatch; the click that would
+// follow reaches nobody, and the panel is gone once the dispatch returns.
+TEST_F(Buttons, AButtonWhoseHandlerClosesItsPanelIsClickedNoMore)
+{
+    enum class Via : uint8_t { Press, DoubleClick, Enter };
+    struct Case {
+        const char* name;
+        Via via;
+        std::vector<std::string> log;
+    };
+    const Case cases[] = {
+        { "press", Via::Press, {} },
+        { "double click", Via::DoubleClick, { "click:ok" } }, // the first click of the two
+        { "enter", Via::Enter, {} },
+    };
+    struct TCloser : rtl::TObject {
+        rtl::TComponent* panel = nullptr;
+        void Close()
+        {
+            if (rtl::TComponent* p = std::exchange(panel, nullptr))
+                p->Free();
+        }
+        void Pressed(rtl::TObject*, TMouseButton, TShiftState, float, float) { Close(); }
+        void DoubleClicked(rtl::TObject*) { Close(); }
+        void KeyPressed(uint16_t&, char16_t&, TShiftState) { Close(); }
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        form->log.clear();
+        auto* panel = Add<TwzPanel>("panel", { 0, 0, 200, 100 });
+        auto* button = Add<TwzButton>("ok", { 10, 10, 80, 22 }, panel);
+        button->OnClick = form->ClickHandler();
+        TCloser closer;
+        closer.panel = panel;
+        rtl::Watch<TwzButton> watch(button);
+        switch (c.via) {
+        case Via::Press:
+            button->OnMouseDown.Bind<&TCloser::Pressed>(&closer);
+            ClickAt({ 20, 20 });
+            break;
+        case Via::DoubleClick:
+            button->OnDblClick.Bind<&TCloser::DoubleClicked>(&closer);
+            scene->InjectDoubleClick({ 20, 20 });
+            break;
+        case Via::Enter:
+            button->OnKeyDown.Bind<&TCloser::KeyPressed>(&closer);
+            button->FocusObject();
+            scene->InjectKey(13); // Enter
+            break;
+        }
+        EXPECT_FALSE(closer.panel);
+        EXPECT_FALSE(watch);
+        EXPECT_TRUE(root->Children().empty());
+        EXPECT_EQ(form->FindComponent("ok"), nullptr);
+        EXPECT_EQ(form->log, c.log);
+    }
 }
 
 TEST_F(Buttons, AModalResultReachesTheHostingFormBeforeOnClick)

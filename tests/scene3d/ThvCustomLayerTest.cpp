@@ -87,9 +87,11 @@ protected:
         RegisterTestClasses3D();
     }
 
-    /// A press along the local ray through (x, y, z) going `direction`.
+    /// A press along the local ray through (x, y, z) going `direction`, held as the scene
+    /// holds the layer it routes a press to.
     template <class Layer> static void Press(Layer& layer, const ThvVector& from, const ThvVector& direction)
     {
+        const rtl::DispatchGuard held(&layer);
         layer.MouseDown(TMouseButton::Left, {}, 0, 0, from, direction);
     }
 

@@ -289,7 +289,12 @@ TEST_F(ThvVisualObjectInputTest, HandlersMayFreeTheObject)
         recorder.freeOnEvent = victim;
         c.bind(*victim, recorder);
         rtl::Watch<ThvVisualObject> watch(victim);
-        c.act(*victim);
+        {
+            // The scene holds the object it routes input to: the teardown waits for the end.
+            const rtl::DispatchGuard held(victim);
+            c.act(*victim);
+            EXPECT_FALSE(watch);
+        }
         EXPECT_FALSE(watch);
         EXPECT_EQ(scene->GetCaptured(), nullptr);
     }

@@ -4,8 +4,8 @@
 // records what the objects asked of it (dirty rectangles, whole repaints, focus and capture
 // changes), so tests of any 2D layer can check what reached the host. Given a canvas it paints
 // its roots as a host's paint cycle does. Its Inject* calls route mouse, wheel, key, text and
-// drag input to the objects as a scene routes its window's, so controls can be driven
-// without a window.
+// drag input to the objects as a scene routes its window's, holding each object it calls
+// (rtl::DispatchGuard), so controls can be driven without a window.
 
 #include "graphics/TwzCanvas.h"
 #include "graphics/TwzPosition.h"
@@ -139,10 +139,10 @@ public:
             BeginWindowDrag();
             return;
         }
-        rtl::Watch<TwzVisualObject> watch(target);
+        const rtl::DispatchGuard held(target);
         target->MouseDown(button, shift, Local(target, point).X, Local(target, point).Y);
-        if (watch && watch->GetDragMode() == wzDragAutomatic)
-            watch->BeginAutoDrag();
+        if (!target->IsFreed() && target->GetDragMode() == wzDragAutomatic)
+            target->BeginAutoDrag();
     }
     /// A move: the captured object gets MouseMove and nothing else happens; otherwise the
     /// hovered object changes (MouseLeave on the old, MouseEnter on the new) and the object
@@ -152,19 +152,23 @@ public:
         const TwzPoint delta { point.X - m_mousePos.X, point.Y - m_mousePos.Y };
         m_mousePos = point;
         if (TwzVisualObject* captured = m_captured ? m_captured->AsVisual() : nullptr) {
+            const rtl::DispatchGuard held(captured);
             const TwzPoint local = Local(captured, point);
             captured->MouseMove(shift, local.X, local.Y, delta.X, delta.Y);
             return;
         }
-        rtl::Watch<TwzVisualObject> target(ObjectAt(point));
-        if (target.Get() != m_hovered) {
-            if (TwzVisualObject* old = std::exchange(m_hovered, nullptr))
+        TwzVisualObject* target = ObjectAt(point);
+        const rtl::DispatchGuard held(target);
+        if (target != m_hovered) {
+            if (TwzVisualObject* old = std::exchange(m_hovered, nullptr)) {
+                const rtl::DispatchGuard left(old);
                 old->MouseLeave();
-            m_hovered = target.Get();
+            }
+            m_hovered = target && !target->IsFreed() ? target : nullptr;
             if (m_hovered)
                 m_hovered->MouseEnter();
         }
-        if (target) {
+        if (target && !target->IsFreed()) {
             const TwzPoint local = Local(target, point);
             target->MouseMove(shift, local.X, local.Y, delta.X, delta.Y);
         }
@@ -176,6 +180,7 @@ public:
     {
         m_mousePos = point;
         TwzVisualObject* target = m_captured ? m_captured->AsVisual() : ObjectAt(point);
+        const rtl::DispatchGuard held(target);
         if (target)
             target->MouseUp(button, shift, Local(target, point).X, Local(target, point).Y);
     }
@@ -198,13 +203,15 @@ public:
     {
         bool handled = false;
         if (TwzVisualObject* captured = m_captured ? m_captured->AsVisual() : nullptr) {
+            const rtl::DispatchGuard held(captured);
             captured->MouseWheel(shift, wheelDelta, handled);
             return handled;
         }
-        rtl::Watch<TwzVisualObject> target(ObjectAt(m_mousePos));
-        while (target && !handled) {
+        TwzVisualObject* first = ObjectAt(m_mousePos);
+        const rtl::DispatchGuard held(first); // and its parents
+        for (TwzVisualObject* target = first; target && !target->IsFreed() && !handled;) {
             target->MouseWheel(shift, wheelDelta, handled);
-            TwzObject* parent = target ? target->GetParent() : nullptr;
+            TwzObject* parent = target->GetParent();
             target = parent ? parent->AsVisual() : nullptr;
         }
         return handled;
@@ -221,11 +228,14 @@ public:
         }
         char16_t none = 0;
         uint16_t left = key;
-        if (TwzVisualObject* focused = FocusedVisual())
+        if (TwzVisualObject* focused = FocusedVisual()) {
+            const rtl::DispatchGuard held(focused);
             focused->KeyDown(left, none, shift);
+        }
         if (left != 0)
             InjectText(text, shift);
         if (TwzVisualObject* focused = FocusedVisual()) {
+            const rtl::DispatchGuard held(focused);
             uint16_t up = key;
             char16_t upChar = 0;
             focused->KeyUp(up, upChar, shift);
@@ -241,8 +251,12 @@ public:
                 return;
             uint16_t key = 0;
             char16_t keyChar = unit;
-            focused->KeyDown(key, keyChar, shift);
+            {
+                const rtl::DispatchGuard held(focused);
+                focused->KeyDown(key, keyChar, shift);
+            }
             if ((focused = FocusedVisual())) {
+                const rtl::DispatchGuard held(focused);
                 key = 0;
                 keyChar = unit;
                 focused->KeyUp(key, keyChar, shift);
@@ -278,11 +292,14 @@ public:
     bool InjectDragOver(const TwzPoint& point, const TwzDragObject& data)
     {
         TwzVisualObject* root = m_roots.empty() ? nullptr : m_roots.front()->AsVisual();
-        rtl::Watch<TwzVisualObject> target(root ? root->FindDropTarget(point, data) : nullptr);
-        if (target.Get() != m_dragOver) {
-            if (TwzVisualObject* old = std::exchange(m_dragOver, nullptr))
+        TwzVisualObject* target = root ? root->FindDropTarget(point, data) : nullptr;
+        const rtl::DispatchGuard held(target);
+        if (target != m_dragOver) {
+            if (TwzVisualObject* old = std::exchange(m_dragOver, nullptr)) {
+                const rtl::DispatchGuard left(old);
                 old->DragLeave();
-            m_dragOver = target.Get();
+            }
+            m_dragOver = target && !target->IsFreed() ? target : nullptr;
             if (m_dragOver)
                 m_dragOver->DragEnter(data, point);
         }
@@ -291,14 +308,18 @@ public:
     /// The drop: the object the drag is over gets DragDrop.
     void InjectDrop(const TwzPoint& point, const TwzDragObject& data)
     {
-        if (TwzVisualObject* target = std::exchange(m_dragOver, nullptr))
+        if (TwzVisualObject* target = std::exchange(m_dragOver, nullptr)) {
+            const rtl::DispatchGuard held(target);
             target->DragDrop(data, point);
+        }
     }
     /// The drag leaves the host.
     void InjectDragLeave()
     {
-        if (TwzVisualObject* target = std::exchange(m_dragOver, nullptr))
+        if (TwzVisualObject* target = std::exchange(m_dragOver, nullptr)) {
+            const rtl::DispatchGuard held(target);
             target->DragLeave();
+        }
     }
 
     // ---- IwzScene ------------------------------------------------------------------------
@@ -432,13 +453,14 @@ public:
             return;
         // The old object loses the focus before the new one gains it; either may be freed by
         // the other's handlers meanwhile.
-        rtl::Watch<TwzObject> next(object);
+        const rtl::DispatchGuard next(object);
         if (TwzObject* old = std::exchange(m_focused, nullptr)) {
+            const rtl::DispatchGuard left(old);
             m_log.push_back("kill:" + NameOf(old));
             if (TwzVisualObject* visual = old->AsVisual())
                 visual->KillFocus();
         }
-        m_focused = next.Get();
+        m_focused = object && !object->IsFreed() ? object : nullptr;
         if (!m_focused)
             return;
         m_log.push_back("enter:" + NameOf(m_focused));

@@ -1,6 +1,6 @@
 // The 2D scene control's input routing on the headless window system, through the control's
 // own entry points: the Tab walk over the tab-order list, dialog keys and Esc, the size grip,
-// and hints.
+// hints, and a window closed by the handler of one of its objects.
 
 #include "TwzSceneWindowTestSupport.h"
 #include "Ui2dTestClasses.h"
@@ -9,6 +9,8 @@
 #include "ui2d/TwzScene.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 using namespace scenewindowtest;
 using platform::ui::MouseButton;
@@ -201,4 +203,144 @@ TEST_F(SceneInput, AHintShowsOverAnObjectThatShowsOneForItsWholeRectangle)
     EXPECT_EQ(hint->text, u"Bold");
     EXPECT_EQ(hint->area, (platform::ui::Rect { 10, 21, 30, 41 }));
     EXPECT_FALSE(scene->CMHintShow({ 100, 80 }).has_value());
+}
+
+namespace {
+
+// The window a scene sits in (it owns the scene and the objects), or a component an object
+// owns: it tells when its teardown runs.
+class TWindow final : public rtl::TComponent {
+public:
+    explicit TWindow(bool& tornDown, rtl::TComponent* owner = nullptr)
+        : rtl::TComponent(owner)
+        , m_tornDown(tornDown)
+    { }
+
+protected:
+    void BeforeDestruction() override
+    {
+        m_tornDown = true;
+        rtl::TComponent::BeforeDestruction();
+    }
+
+private:
+    bool& m_tornDown;
+};
+
+// Closes the window from whichever event of the box it is bound to, and notes whether the
+// teardown had already run when the handler returned.
+struct TCloser : rtl::TObject {
+    rtl::TComponent* window = nullptr;
+    const bool* tornDown = nullptr;
+    bool tornDownInHandler = false;
+    int clicks = 0;
+
+    void Close()
+    {
+        if (rtl::TComponent* w = std::exchange(window, nullptr)) {
+            w->Free();
+            tornDownInHandler = *tornDown;
+        }
+    }
+    void Pressed(rtl::TObject*, TMouseButton, TShiftState, float, float) { Close(); }
+    void Clicked(rtl::TObject*)
+    {
+        ++clicks;
+        Close();
+    }
+    void KeyPressed(uint16_t&, char16_t&, TShiftState) { Close(); }
+};
+
+} // namespace
+
+// A handler may free the object it runs for, or close the window the object sits in, from a
+// press, a click or a key: the routing and the object's own code run on to the end of the
+// dispatch (under the address sanitizer: without touching freed memory), the teardown
+// follows as the dispatch returns, and the object raises nothing more.
+TEST(SceneWindowLifetime, AHandlerMayFreeItsObjectOrCloseTheWindowOfIt)
+{
+    enum class Via : uint8_t { Press, Click, Key };
+    struct Case {
+        const char* name;
+        Via via;
+        bool freesWindow; // else the object itself
+    };
+    const Case cases[] = {
+        { "press closes the window", Via::Press, true },
+        { "click closes the window", Via::Click, true },
+        { "key closes the window", Via::Key, true },
+        { "press frees the object", Via::Press, false },
+        { "click frees the object", Via::Click, false },
+        { "key frees the object", Via::Key, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::ui::FakeApplication app;
+        platform::ui::FormOptions options;
+        options.clientWidth = 100;
+        options.clientHeight = 100;
+        std::unique_ptr<platform::ui::Form> form = app.CreateForm(options);
+        bool tornDown = false;
+        auto* window = new TWindow(tornDown);
+        auto* scene = new TwzScene(window);
+        scene->SetBounds(0, 0, 100, 100);
+        auto* root = new TBox(window);
+        root->SetHitTest(false);
+        scene->AddObject(root);
+        auto* box = new TBox(window);
+        box->SetName("Box");
+        root->AddObject(box);
+        box->SetBounds(10, 10, 20, 20);
+        box->SetCanFocused(true);
+        box->SetAutoCapture(true);
+        scene->SetParentForm(form.get());
+        form->Show();
+        app.ProcessMessages();
+
+        // The object's teardown frees what it owns: a probe tells when that runs.
+        bool boxTornDown = false;
+        new TWindow(boxTornDown, box);
+        rtl::Watch<TBox> watchBox(box);
+
+        TCloser closer;
+        closer.window = c.freesWindow ? static_cast<rtl::TComponent*>(window) : box;
+        closer.tornDown = &boxTornDown;
+        box->OnClick.Bind<&TCloser::Clicked>(&closer);
+        if (c.via == Via::Press)
+            box->OnMouseDown.Bind<&TCloser::Pressed>(&closer);
+        if (c.via == Via::Key) {
+            box->OnKeyDown.Bind<&TCloser::KeyPressed>(&closer);
+            box->FocusObject();
+            uint16_t key = 'A';
+            scene->KeyDown(key, {});
+        } else {
+            auto& host = static_cast<platform::ui::FakeSceneHost&>(*scene->GetHost());
+            const platform::ui::LifetimeWatch alive = host.GetWatch();
+            platform::ui::RawButtonEvent press;
+            press.x = press.y = 15;
+            host.Inject(press);
+            if (!alive.Gone()) {
+                platform::ui::RawButtonEvent release = press;
+                release.type = platform::ui::RawButtonEvent::Type::Release;
+                host.Inject(release);
+            }
+        }
+        EXPECT_FALSE(closer.window);
+        EXPECT_FALSE(closer.tornDownInHandler);
+        EXPECT_TRUE(boxTornDown);
+        EXPECT_FALSE(watchBox);
+        EXPECT_EQ(tornDown, c.freesWindow);
+        // A press that freed the object clicks nothing; a click frees it once.
+        EXPECT_EQ(closer.clicks, c.via == Via::Click ? 1 : 0);
+        if (!c.freesWindow) {
+            // The scene forgot the object and still routes input.
+            EXPECT_TRUE(root->Children().empty());
+            EXPECT_EQ(window->FindComponent("Box"), nullptr);
+            uint16_t key = 'A';
+            scene->KeyDown(key, {});
+            window->Free();
+            EXPECT_TRUE(tornDown);
+        }
+        app.ProcessMessages();
+    }
 }

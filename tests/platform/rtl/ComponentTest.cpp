@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -303,6 +305,237 @@ TEST_F(ComponentLifetime, DeferFreeAsksThePosterOncePerBatch)
     EXPECT_EQ(g_posts, 2);
     EXPECT_EQ(ProcessDeferred(), 1);
     SetDeferPoster(nullptr);
+}
+
+// ---- frees during a dispatch --------------------------------------------------------------
+
+namespace {
+
+// A TLinker in a parent/child tree, as the scene trees are: a parent frees its children
+// (newest first) after its own teardown has logged it, and a child leaves its parent on
+// SetParentComponent(nullptr).
+class TBranch : public TLinker {
+    RTL_CLASS(TBranch, TLinker)
+public:
+    TBranch(TComponent* owner, TBranch* parent, const std::string& name)
+        : TLinker(owner)
+    {
+        SetName(name);
+        SetParentComponent(parent);
+    }
+
+    [[nodiscard]] TComponent* GetParentComponent() const override { return m_parent; }
+    void SetParentComponent(TComponent* parent) override
+    {
+        if (m_parent)
+            std::erase(m_parent->children, this);
+        m_parent = dynamic_cast<TBranch*>(parent);
+        if (m_parent)
+            m_parent->children.push_back(this);
+    }
+    [[nodiscard]] bool HasParent() const override { return true; }
+
+    std::vector<TBranch*> children;
+
+protected:
+    void BeforeDestruction() override
+    {
+        Inherited::BeforeDestruction();
+        while (!children.empty()) {
+            TBranch* child = children.back();
+            child->SetParentComponent(nullptr);
+            child->Free();
+        }
+        SetParentComponent(nullptr);
+    }
+
+private:
+    TBranch* m_parent = nullptr;
+};
+
+} // namespace
+
+RTL_IMPLEMENT_CLASS(TBranch)
+
+// A form owns a panel (a tree root), the panel parents a button, the button parents a label;
+// a second button sits beside the panel. The dispatch holds the first button: what frees it
+// along waits for the dispatch, the rest goes at once, and either way it is gone for
+// everybody at once.
+TEST_F(ComponentLifetime, ADispatchDefersTheFreeOfItsReceiverAndOfWhatFreesItAlong)
+{
+    struct Case {
+        const char* freed;
+        bool deferred;
+        std::vector<std::string> atOnce; // teardowns inside the dispatch
+    };
+    const Case cases[] = {
+        { "Button", true, {} },
+        { "Panel", true, {} },
+        { "Form", true, {} },
+        { "Label", false, { "Label" } },
+        { "Other", false, { "Other" } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.freed);
+        g_log.clear();
+        TOwned<TBranch> app(new TBranch(nullptr, nullptr, "App"));
+        auto* form = new TBranch(app.get(), nullptr, "Form");
+        auto* panel = new TBranch(form, nullptr, "Panel");
+        auto* button = new TBranch(form, panel, "Button");
+        auto* label = new TBranch(form, button, "Label");
+        auto* other = new TBranch(form, nullptr, "Other");
+        const std::vector<TBranch*> all { form, panel, button, label, other };
+        auto* victim
+            = *std::find_if(all.begin(), all.end(), [&](TBranch* b) { return b->GetName() == c.freed; });
+        TComponent* victimOwner = victim->GetOwner();
+        Watch<TBranch> watchVictim(victim);
+        Watch<TBranch> watchButton(button);
+        Watch<TBranch> watchLabel(label);
+        {
+            DispatchGuard guard(button);
+            victim->Free();
+            EXPECT_EQ(g_log, c.atOnce);
+            EXPECT_FALSE(watchVictim);
+            EXPECT_EQ(victimOwner->FindComponent(c.freed), nullptr); // its name is free again
+            if (c.deferred) {
+                // The button's memory is still there, but nothing reaches it any more.
+                EXPECT_TRUE(button->IsFreed());
+                EXPECT_FALSE(watchButton);
+                EXPECT_FALSE(watchLabel);
+                EXPECT_EQ(button->GetName(), "Button");
+                if (victim != form) {
+                    EXPECT_TRUE(std::find(form->Components().begin(), form->Components().end(), victim)
+                        == form->Components().end());
+                }
+                if (victim == button) {
+                    EXPECT_TRUE(panel->children.empty());
+                }
+            } else {
+                EXPECT_FALSE(button->IsFreed());
+                EXPECT_TRUE(watchButton);
+            }
+        }
+        // The teardown ran as the dispatch ended, exactly once.
+        if (c.deferred) {
+            EXPECT_EQ(g_log.front(), c.freed);
+            EXPECT_EQ(std::count(g_log.begin(), g_log.end(), "Button"), 1);
+            EXPECT_FALSE(watchButton);
+        }
+        EXPECT_FALSE(watchVictim);
+        app.reset();
+    }
+}
+
+// A handler frees the form of the button it was raised by; the button's own code runs on to
+// its end, and the click it raises then reaches nobody. Another component's events still do.
+TEST_F(ComponentLifetime, AComponentFreedInADispatchRaisesNoMoreEvents)
+{
+    struct TCloser : TLinker {
+        using TLinker::TLinker;
+        std::vector<std::string> heard;
+        TComponent* victim = nullptr;
+        void Clicked(TObject* sender)
+        {
+            heard.push_back(static_cast<TComponent*>(sender)->GetName());
+            if (victim)
+                std::exchange(victim, nullptr)->Free();
+        }
+    };
+    TOwned<TCloser> app(new TCloser(nullptr));
+    auto* form = MakeLinker(app.get(), "Form");
+    auto* button = MakeLinker(form, "Button");
+    auto* bystander = MakeLinker(app.get(), "Bystander");
+    button->OnClick.Bind<&TCloser::Clicked>(app.get());
+    bystander->OnClick.Bind<&TCloser::Clicked>(app.get());
+    app->victim = form;
+    {
+        DispatchGuard guard(button);
+        button->Click(); // frees the form
+        button->Click(); // a double click's second click: nobody hears it
+        bystander->Click();
+        EXPECT_EQ(g_log, std::vector<std::string> {});
+    }
+    EXPECT_EQ(app->heard, (std::vector<std::string> { "Button", "Bystander" }));
+    EXPECT_EQ(g_log, (std::vector<std::string> { "Form", "Button" }));
+}
+
+// An event holds its sender while its handler runs: a check box in another window whose
+// change handler closes that window still runs its setter on to the end, while the click
+// that set it is dispatched; its second change reaches nobody.
+TEST_F(ComponentLifetime, AnEventHoldsItsSenderUntilTheOutermostDispatchReturns)
+{
+    struct TCheck : TLinker {
+        using TLinker::TLinker;
+        std::string seen;
+        void Toggle()
+        {
+            OnClick(this);
+            seen = GetName();
+            OnClick(this);
+        }
+    };
+    struct TCloser : TLinker {
+        using TLinker::TLinker;
+        int heard = 0;
+        void Changed(TObject* sender)
+        {
+            ++heard;
+            static_cast<TComponent*>(sender)->GetOwner()->Free();
+        }
+    };
+    TOwned<TCloser> app(new TCloser(nullptr));
+    auto* main = MakeLinker(app.get(), "Main");
+    auto* button = MakeLinker(main, "Button");
+    auto* other = MakeLinker(app.get(), "Other");
+    auto* check = new TCheck(other);
+    check->SetName("Check");
+    check->OnClick.Bind<&TCloser::Changed>(app.get());
+    {
+        DispatchGuard click(button);
+        check->Toggle();
+        EXPECT_EQ(check->seen, "Check");
+        EXPECT_TRUE(g_log.empty());
+        EXPECT_EQ(app->FindComponent("Other"), nullptr);
+    }
+    EXPECT_EQ(app->heard, 1);
+    EXPECT_EQ(g_log, (std::vector<std::string> { "Other", "Check" }));
+}
+
+// Dispatches nest: a scene's hook holds the scene, its routing the object, and the teardown
+// waits for the outermost. A nested loop (a modal dialog run by a click) is a level of its
+// own: what its dispatches free is torn down before it returns, unless the dispatch outside
+// still holds it.
+TEST_F(ComponentLifetime, TeardownWaitsForTheOutermostDispatchOfItsLevel)
+{
+    TOwned<TBranch> app(new TBranch(nullptr, nullptr, "App"));
+    auto* main = new TBranch(app.get(), nullptr, "Main");
+    auto* scene = new TBranch(main, nullptr, "Scene");
+    auto* root = new TBranch(main, scene, "Root");
+    auto* button = new TBranch(main, root, "Button");
+    auto* dialog = new TBranch(app.get(), nullptr, "Dialog");
+    auto* ok = new TBranch(dialog, nullptr, "Ok");
+    {
+        DispatchGuard hook(scene);
+        {
+            DispatchGuard routed(button);
+            {
+                DispatchLevel modalLoop;
+                DispatchGuard okClick(ok);
+                dialog->Free();
+                main->Free();
+            }
+            EXPECT_EQ(g_log, (std::vector<std::string> { "Dialog", "Ok" }));
+            root->Free();
+        }
+        EXPECT_EQ(g_log.size(), 2u);
+        EXPECT_TRUE(button->IsFreed());
+        EXPECT_TRUE(scene->IsFreed());
+    }
+    // Each torn down once, the main window's in whatever order its teardown takes them.
+    ASSERT_EQ(g_log.size(), 6u);
+    std::vector<std::string> rest(g_log.begin() + 2, g_log.end());
+    std::sort(rest.begin(), rest.end());
+    EXPECT_EQ(rest, (std::vector<std::string> { "Button", "Main", "Root", "Scene" }));
 }
 
 TEST(Component, NamesAreIdentifiersUniqueWithinTheOwnerIgnoringCase)
