@@ -160,7 +160,9 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex
 
     m_gl.glBindBuffer(GL_ARRAY_BUFFER, bound->Vertices->Store().Name());
     m_gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, bound->Indices->Store().Name());
+    // GL takes an offset into the bound buffer in a pointer's place.
     auto at = [this](int32_t field) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): an offset in the buffer, never dereferenced
         return reinterpret_cast<const void*>(uintptr_t(m_state.StreamOffset) + uintptr_t(field));
     };
     GLsizei stride = GLsizei(m_state.StreamStride);
@@ -189,6 +191,7 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex
     }
     m_gl.glDrawElementsBaseVertex(GlPrimitive(type), GLsizei(draw.IndexCount),
         draw.IndexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): an offset in the index buffer, as above
         reinterpret_cast<const void*>(uintptr_t(startIndex) * draw.IndexSize), baseVertexIndex);
     return D3D_OK;
 }

@@ -259,7 +259,7 @@ bool Application::DispatchIdle()
     return m_idleArmed;
 }
 
-void Application::HandleException(std::exception_ptr error) noexcept
+void Application::HandleException(const std::exception_ptr& error) noexcept
 {
     try {
         const std::string message = ExceptionMessage(error);
@@ -279,7 +279,7 @@ void Application::SetOnException(std::function<void(const std::string&)> handler
     m_onException = std::move(handler);
 }
 
-std::string Application::ExceptionMessage(std::exception_ptr error)
+std::string Application::ExceptionMessage(const std::exception_ptr& error)
 {
     if (!error)
         return {};

@@ -98,9 +98,9 @@ public:
 
     /// The application's handler for an exception that reached the loop: the OnException
     /// hook when set, else a message shown to the user. Never throws.
-    void HandleException(std::exception_ptr error) noexcept;
+    void HandleException(const std::exception_ptr& error) noexcept;
     void SetOnException(std::function<void(const std::string& message)> handler);
-    static std::string ExceptionMessage(std::exception_ptr error);
+    static std::string ExceptionMessage(const std::exception_ptr& error);
 
     // Windows and services ----------------------------------------------------------------
 
