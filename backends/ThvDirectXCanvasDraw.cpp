@@ -231,7 +231,7 @@ void ThvDirectXCanvas::FillCube(const ThvVector& center, const ThvVector& size, 
             const uint16_t quad[6] = { base, static_cast<uint16_t>(base + 1), static_cast<uint16_t>(base + 3),
                 static_cast<uint16_t>(base + 3), static_cast<uint16_t>(base + 1),
                 static_cast<uint16_t>(base + 2) };
-            std::memcpy(i + f * 6, quad, sizeof quad);
+            std::memcpy(i + ptrdiff_t { f } * 6, quad, sizeof quad);
         }
     });
 }

@@ -250,7 +250,7 @@ void WriteGlyphQuads(const ThvInternalFont& font, std::u16string_view text, floa
         const float h = font.CellHeight(*glyph);
         if (unit != u' ') {
             x += static_cast<float>(glyph->LeadIn);
-            ThvColorVertex* v = vertices + quad * 4;
+            ThvColorVertex* v = vertices + size_t { quad } * 4;
             if (screenProjection) {
                 v[0] = hvColorVertex(x + 0.5f, y + 0.5f, 0, 0, 0, 0, color, glyph->U0, glyph->V0);
                 v[1] = hvColorVertex(x + w + 0.5f, y + 0.5f, 0, 0, 0, 0, color, glyph->U1, glyph->V0);
@@ -264,7 +264,7 @@ void WriteGlyphQuads(const ThvInternalFont& font, std::u16string_view text, floa
                 v[3] = hvColorVertex(x * s, 0, y * s, 0, 0, 0, color, glyph->U0, glyph->V1);
             }
             const auto b = static_cast<uint16_t>(quad * 4);
-            uint16_t* i = indices + quad * 6;
+            uint16_t* i = indices + size_t { quad } * 6;
             i[0] = b;
             i[1] = static_cast<uint16_t>(b + 1);
             i[2] = static_cast<uint16_t>(b + 3);

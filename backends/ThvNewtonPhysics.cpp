@@ -56,6 +56,13 @@ void CollectBody(GfPhysicsBody* body, void* context)
     static_cast<std::vector<GfPhysicsBody*>*>(context)->push_back(body);
 }
 
+// A body handle is an integer, as the physics interface has it; it holds the body's address.
+GfPhysicsBody* BodyOf(ThvPhysicsBody handle)
+{
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the handle is the body's address by design
+    return reinterpret_cast<GfPhysicsBody*>(handle);
+}
+
 } // namespace
 
 // User data of every body: its object, watched so that a body outliving its object never
@@ -248,7 +255,7 @@ void ThvNewtonPhysics::DestroyBody(ThvPhysicsBody& body)
     body = 0;
     if (!m_api || !Find(handle))
         return;
-    auto* target = reinterpret_cast<GfPhysicsBody*>(handle);
+    auto* target = BodyOf(handle);
     if (IsQueued(target))
         return;
     m_api->BodyRetire(target);
@@ -259,7 +266,7 @@ ThvNewtonPhysics::BodyInfo* ThvNewtonPhysics::Find(ThvPhysicsBody body) const
 {
     if (body == 0)
         return nullptr;
-    auto found = m_bodies.find(reinterpret_cast<GfPhysicsBody*>(body));
+    auto found = m_bodies.find(BodyOf(body));
     return found == m_bodies.end() ? nullptr : found->second.get();
 }
 
@@ -275,7 +282,7 @@ GfPhysicsBody* ThvNewtonPhysics::CollidingBodyOf(const ThvVisualObject* object) 
     const BodyInfo* info = Find(object->GetBody());
     if (!info || info->object.Get() != object)
         return nullptr;
-    auto* body = reinterpret_cast<GfPhysicsBody*>(object->GetBody());
+    auto* body = BodyOf(object->GetBody());
     return IsQueued(body) ? nullptr : body;
 }
 
@@ -288,16 +295,16 @@ ThvVisualObject* ThvNewtonPhysics::GetBodyObject(ThvPhysicsBody body)
 void ThvNewtonPhysics::SetBodyMatrix(ThvPhysicsBody body, const ThvMatrix& matrix)
 {
     // A queued body stays out of its world until it is deleted.
-    if (!m_api || !Find(body) || IsQueued(reinterpret_cast<GfPhysicsBody*>(body)))
+    if (!m_api || !Find(body) || IsQueued(BodyOf(body)))
         return;
-    m_api->BodySetMatrix(reinterpret_cast<GfPhysicsBody*>(body), MatrixData(matrix));
+    m_api->BodySetMatrix(BodyOf(body), MatrixData(matrix));
 }
 
 ThvMatrix ThvNewtonPhysics::GetBodyMatrix(ThvPhysicsBody body)
 {
     ThvMatrix result = hvIdentityMatrix;
     if (m_api && Find(body))
-        m_api->BodyGetMatrix(reinterpret_cast<GfPhysicsBody*>(body), MatrixData(result));
+        m_api->BodyGetMatrix(BodyOf(body), MatrixData(result));
     return result;
 }
 

@@ -299,7 +299,8 @@ bool TwzMemo::ReplaceText(int32_t at, int32_t removed, std::u16string_view inser
         const std::u16string_view before(text);
         const size_t insertedEnd = static_cast<size_t>(at) + inserted.size();
         if (before.substr(0, static_cast<size_t>(at)) == now.substr(0, static_cast<size_t>(at))
-            && before.substr(static_cast<size_t>(at + removed)) == now.substr(insertedEnd))
+            && before.substr(static_cast<size_t>(at) + static_cast<size_t>(removed))
+                == now.substr(insertedEnd))
             EditLines(edit, removedText);
         else
             RebuildLines();
@@ -330,7 +331,8 @@ void TwzMemo::EditLines(const TextEdit& edit, std::u16string_view removedText)
             return m_text[static_cast<size_t>(index)];
         if (index < edit.at + edit.removed)
             return removedText[static_cast<size_t>(index - edit.at)];
-        return m_text[static_cast<size_t>(index + delta)];
+        const int32_t now = index + delta; // where the character sits after the edit
+        return m_text[static_cast<size_t>(now)];
     };
     std::vector<int32_t>& table = m_lineStarts;
     m_lineMeasures.resize(table.size());
@@ -441,11 +443,10 @@ void TwzMemo::EditLines(const TextEdit& edit, std::u16string_view removedText)
             r = j;
     }
     const int32_t oldWidest = m_widestLine;
-    if (oldWidest >= LineCount() || oldWidestWidth < 0)
-        m_widestLine = std::max(0, FindWidestLine());
-    else if (LineWidth(r) >= static_cast<float>(rtl::Round(oldWidestWidth)))
+    const bool unknown = oldWidest >= LineCount() || oldWidestWidth < 0;
+    if (!unknown && LineWidth(r) >= static_cast<float>(rtl::Round(oldWidestWidth)))
         m_widestLine = r;
-    else if (oldWidest >= f && oldWidest < oldEnd)
+    else if (unknown || (oldWidest >= f && oldWidest < oldEnd))
         m_widestLine = std::max(0, FindWidestLine());
     else if (oldWidest >= oldEnd)
         m_widestLine = oldWidest + d;

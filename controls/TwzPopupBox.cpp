@@ -120,7 +120,9 @@ void TwzPopupBox::DoPopup()
     IwzScene* scene = GetScene();
     if (!scene)
         return;
-    const float top = std::trunc(GetHeight() / 2 - float((int64_t(kMenuRowHeight) * count) / 2));
+    // Half the menu's height in whole pixels: the menu sits on whole rows.
+    const int64_t halfMenu = int64_t(kMenuRowHeight) * count / 2;
+    const float top = std::trunc(GetHeight() / 2 - float(halfMenu));
     const TwzPoint screen = scene->LocalToScreen(LocalToAbsolute({ 0, top }));
     const platform::ui::Point at { int32_t(rtl::Round(screen.X)), int32_t(rtl::Round(screen.Y)) };
     m_menu->Popup(at);

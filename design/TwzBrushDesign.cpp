@@ -709,7 +709,7 @@ void TwzBrushDesign::btnMakeResClick(rtl::TObject*)
     object->SetResourceName(name);
     object->SetBrush(m_brush);
     object->SetParent(root);
-    object.release();
+    (void)object.release(); // the parent owns it now
     FillResourceList();
 }
 

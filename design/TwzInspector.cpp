@@ -98,7 +98,7 @@ std::string HandlerText(const rtl::TEventBase& event)
 
 /// Hands an error of the write-back to the application, as an error of any other handler
 /// would be; without an application it goes on to the caller.
-void ReportError(std::exception_ptr error)
+void ReportError(const std::exception_ptr& error)
 {
     if (platform::ui::Application* app = platform::ui::Application::TryCurrent()) {
         app->HandleException(error);

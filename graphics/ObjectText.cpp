@@ -22,7 +22,7 @@ namespace {
 // ---------------------------------------------------------------------------------------
 // Binary to text
 
-constexpr size_t kFlushSize = 64 * 1024;
+constexpr size_t kFlushSize = size_t { 64 } * 1024;
 constexpr size_t kBytesPerHexLine = 32;
 
 bool IsIntegerCode(uint8_t code)

@@ -104,6 +104,12 @@ void TwzCanvas::CreateBackBuffer()
     m_bufferBits = m_buffer->Bits();
 }
 
+void TwzCanvas::Flush() const
+{
+    if (m_buffer)
+        m_buffer->Flush();
+}
+
 void TwzCanvas::BlitToDC(int32_t x, int32_t y, TwzSurface& target)
 {
     if (!m_buffer)

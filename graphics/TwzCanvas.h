@@ -122,6 +122,9 @@ public:
     [[nodiscard]] uint32_t* GetBufferBits() const { return m_bufferBits; }
     /// The back buffer as a surface (for the window layer to present); null when there is none.
     [[nodiscard]] TwzSurface* GetBufferSurface() const { return m_buffer.get(); }
+    /// Finishes the drawing still on its way into the back buffer, so that its pixels may be
+    /// read; nothing without a buffer.
+    void Flush() const;
 
     // ---- operations (the virtual ones in the order every implementation follows) ----------
     virtual void FontChanged(rtl::TObject* sender);

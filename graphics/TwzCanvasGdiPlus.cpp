@@ -237,7 +237,9 @@ Surface* TwzCanvasGdiPlus::GetGpBitmap(TwzBitmap* bitmap)
 {
     if (!bitmap)
         return nullptr;
-    auto* surface = reinterpret_cast<Surface*>(bitmap->GetHandle());
+    // The bitmap's handle is an integer, as the window system's handles are; it holds the
+    // address of the surface made for it.
+    auto* surface = reinterpret_cast<Surface*>(bitmap->GetHandle()); // NOLINT(performance-no-int-to-ptr)
     if (!surface || surface->Width() != bitmap->GetWidth() || surface->Height() != bitmap->GetHeight()
         || surface->Bits() != bitmap->Bits()) {
         FreeGpBitmap(bitmap);
@@ -258,6 +260,7 @@ void TwzCanvasGdiPlus::FreeGpBitmap(TwzBitmap* bitmap)
 {
     if (!bitmap)
         return;
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the handle holds the surface's address (GetGpBitmap)
     delete reinterpret_cast<Surface*>(bitmap->GetHandle());
     bitmap->SetHandle(0);
 }

@@ -270,14 +270,14 @@ TwzStorageItem& TwzStorage::GetItem(std::string_view name)
     return FindOrAdd(rtl::Utf8ToUtf16(name));
 }
 
-TwzStorageItem& TwzStorage::FindOrAdd(std::u16string name)
+TwzStorageItem& TwzStorage::FindOrAdd(const std::u16string& name)
 {
     const int index = m_items.IndexOf(name);
     if (index >= 0)
         return *static_cast<TwzStorageItem*>(m_items.GetObject(index));
     m_owned.push_back(std::make_unique<TwzStorageItem>());
     TwzStorageItem& item = *m_owned.back();
-    m_items.AddObject(std::move(name), &item);
+    m_items.AddObject(name, &item);
     return item;
 }
 
@@ -333,7 +333,7 @@ void TwzStorage::LoadFromStream(rtl::TStream& stream)
     reader.ReadListEnd();
 
     for (Entry& entry : entries)
-        FindOrAdd(std::move(entry.name)).Apply(entry.value);
+        FindOrAdd(entry.name).Apply(entry.value);
 }
 
 void TwzStorage::SaveToFile(const std::string& fileName) const

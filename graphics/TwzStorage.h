@@ -114,7 +114,7 @@ public:
     void LoadFromFile(const std::string& fileName);
 
 private:
-    TwzStorageItem& FindOrAdd(std::u16string name);
+    TwzStorageItem& FindOrAdd(const std::u16string& name);
 
     TwzWideStringList m_items;
     std::vector<std::unique_ptr<TwzStorageItem>> m_owned;

@@ -1,7 +1,7 @@
 #include "graphics/TwzTimer.h"
 
 #include "platform/rtl/ClassInfo.h"
-#include "platform/ui/Application.h"
+#include "platform/rtl/TimerHost.h"
 
 #include <memory>
 #include <vector>
@@ -24,11 +24,11 @@ uint32_t RegisterTimer(int32_t interval, const TwzTimerMethod& method)
 {
     if (interval <= 0 || !method.Assigned())
         return 0;
-    platform::ui::Application* app = platform::ui::Application::TryCurrent();
-    if (!app)
+    rtl::TimerHost* host = rtl::CurrentTimerHost();
+    if (!host)
         return 0;
     const uint32_t id
-        = app->StartTimer(static_cast<uint32_t>(interval), [](uint32_t tickId) { TimerCallback(tickId); });
+        = host->StartTimer(static_cast<uint32_t>(interval), [](uint32_t tickId) { TimerCallback(tickId); });
     if (id == 0)
         return 0;
     if (!TimerRegistry)
@@ -46,8 +46,8 @@ bool UnregisterTimer(uint32_t id)
     for (size_t i = records.size(); i-- > 0;) {
         if (records[i]->id != id)
             continue;
-        platform::ui::Application* app = platform::ui::Application::TryCurrent();
-        stopped = app && app->StopTimer(id);
+        rtl::TimerHost* host = rtl::CurrentTimerHost();
+        stopped = host && host->StopTimer(id);
         records.erase(records.begin() + static_cast<std::ptrdiff_t>(i));
     }
     return stopped;

@@ -89,7 +89,7 @@ void BuildUnitSquare(ThvMeshData& mesh)
         for (int j = 0; j < 2; ++j) {
             const auto u = static_cast<float>(j);
             const auto v = static_cast<float>(i);
-            vertices[static_cast<size_t>(2 * i + j)]
+            vertices[2 * static_cast<size_t>(i) + static_cast<size_t>(j)]
                 = hvTexVertexNormal(u - 0.5f, v - 0.5f, 0, 0, 0, 1, u, v);
         }
     }

@@ -7,7 +7,6 @@
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzCanvas.h"
 #include "graphics/TwzPosition.h"
-#include "platform/raster/Surface.h"
 #include "platform/rtl/ClassInfo.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Numbers.h"
@@ -498,8 +497,7 @@ void ThvCustomObjectLayer::CopyPaintedRects()
     }
     if (areas.empty())
         return;
-    if (TwzSurface* surface = m_canvas->GetBufferSurface())
-        surface->Flush();
+    m_canvas->Flush();
     uint32_t* bits = nullptr;
     if (!buffer->Map(bits, true))
         return;

@@ -26,7 +26,6 @@ class ThvCamera;
 class ThvLight;
 
 namespace scene3d {
-class IAnimationChild;
 class IPropertyAnimation;
 class IBitmapResource;
 class ResourceList;

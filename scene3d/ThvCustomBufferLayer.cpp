@@ -73,9 +73,9 @@ void ThvCustomBufferLayer::BuildQuads()
         for (int x = 0; x < 2; ++x) {
             const auto fx = static_cast<float>(x);
             const auto fy = static_cast<float>(y);
-            camera[static_cast<size_t>(2 * y + x)]
+            camera[2 * static_cast<size_t>(y) + static_cast<size_t>(x)]
                 = hvTexVertexNormal(fx - 0.5f, 0, fy - 0.5f, 0, 0, 0, fx, 1 - fy);
-            screen[static_cast<size_t>(2 * y + x)]
+            screen[2 * static_cast<size_t>(y) + static_cast<size_t>(x)]
                 = hvTexVertexNormal(fx - 0.5f, fy - 0.5f, 0, 0, 0, 1, fx, fy);
         }
     }

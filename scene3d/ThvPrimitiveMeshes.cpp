@@ -215,9 +215,9 @@ void BuildSphereMesh(ThvMeshData& mesh)
     for (int k = 0; k < 5; ++k) {
         const double upper = Radians(72.0 * k);
         const double lower = Radians(36.0 + 72.0 * k);
-        corners[static_cast<size_t>(1 + k)]
+        corners[1 + static_cast<size_t>(k)]
             = { ringRadius * std::cos(upper), ringRadius * std::sin(upper), ringZ };
-        corners[static_cast<size_t>(6 + k)]
+        corners[6 + static_cast<size_t>(k)]
             = { ringRadius * std::cos(lower), ringRadius * std::sin(lower), -ringZ };
     }
     std::vector<std::array<int, 3>> faces;

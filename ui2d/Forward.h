@@ -28,7 +28,6 @@ class TwzPathData;
 enum TwzTextRendering : int32_t;
 
 namespace ui2d {
-class IAnimationChild;
 class IEffectChild;
 class SceneDesignerHook;
 class HostDesignMode;

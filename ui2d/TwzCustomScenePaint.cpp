@@ -12,7 +12,6 @@
 
 #include "graphics/TwzBrush.h"
 #include "graphics/TwzCanvas.h"
-#include "platform/raster/Surface.h"
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/ScopedAssign.h"
 #include "platform/ui/Application.h"
@@ -227,7 +226,7 @@ void TwzCustomScene::PresentRects(std::span<const TwzRect> rects)
 {
     if (!m_paintContext || !m_canvas || !m_canvas->GetBufferBits())
         return;
-    m_canvas->GetBufferSurface()->Flush();
+    m_canvas->Flush();
     const int32_t width = m_canvas->GetWidth();
     const int32_t height = m_canvas->GetHeight();
     const auto* bits = reinterpret_cast<const uint8_t*>(m_canvas->GetBufferBits());
@@ -252,7 +251,7 @@ void TwzCustomScene::UpdateLayered()
 {
     if (m_designTime || !m_form || !HandleAllocated() || !m_canvas || !m_canvas->GetBufferBits())
         return;
-    m_canvas->GetBufferSurface()->Flush();
+    m_canvas->Flush();
     const int32_t width = m_canvas->GetWidth();
     const int32_t height = m_canvas->GetHeight();
     const platform::ui::Point origin = m_form->GetPosition();

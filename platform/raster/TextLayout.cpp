@@ -68,7 +68,7 @@ int TrailingSpaceWidth(PangoLayoutLine* line, const std::string& text)
     int count = 0;
     pango_layout_line_get_x_ranges(line, blanks, end, &ranges, &count);
     int width = 0;
-    for (int i = 0; i < count; ++i)
+    for (ptrdiff_t i = 0; i < count; ++i)
         width += ranges[2 * i + 1] - ranges[2 * i];
     g_free(ranges);
     return width;
@@ -337,7 +337,7 @@ std::optional<RectF> TextLayout::RangeBounds(CharacterRange range) const
         pango_layout_line_get_x_ranges(l.line, s, e, &ranges, &count);
         // The ranges are relative to the layout's left edge, which is the line's origin
         // here: every line is laid out from the left and placed by hand.
-        for (int i = 0; i < count; ++i) {
+        for (ptrdiff_t i = 0; i < count; ++i) {
             const double left = l.originX + double(ranges[2 * i]) / (PANGO_SCALE * m_scale);
             const double right = l.originX + double(ranges[2 * i + 1]) / (PANGO_SCALE * m_scale);
             if (!any) {

@@ -142,6 +142,10 @@ struct TMethodInfo {
 
 } // namespace rtl
 
+// The class and event type arguments below name types (static_cast<Cls&>), which cannot be
+// put in parentheses.
+// NOLINTBEGIN(bugprone-macro-parentheses)
+
 /// A row of a class's event table: RTL_EVENT(TwzButton, OnClick). The event must be a
 /// public member.
 #define RTL_EVENT(Cls, Name)                                                                                 \
@@ -161,3 +165,5 @@ struct TMethodInfo {
                 static_cast<EventType&>(e).template Bind<&Cls::Method>(&static_cast<Cls&>(t), #Method);  \
             }           \
     }
+
+// NOLINTEND(bugprone-macro-parentheses)

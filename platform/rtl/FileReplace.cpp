@@ -54,7 +54,7 @@ std::string Reason(int error)
 // survives and whatever it points to is replaced.
 fs::path ResolveTarget(const std::string& fileName)
 {
-    const fs::path path(fileName);
+    fs::path path(fileName);
     std::error_code ec;
     if (!fs::is_symlink(fs::symlink_status(path, ec)))
         return path;

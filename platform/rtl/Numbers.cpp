@@ -38,12 +38,10 @@ std::optional<int64_t> ParseInteger(std::string_view s, int wide)
         ++i;
     }
     unsigned base = 10;
-    if (i < s.size() && s[i] == '$') {
+    if (i < s.size() && (s[i] == '$' || s[i] == 'x' || s[i] == 'X')) {
         base = 16, ++i;
     } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
         base = 16, i += 2;
-    } else if (i < s.size() && (s[i] == 'x' || s[i] == 'X')) {
-        base = 16, ++i;
     } else if (i < s.size() && s[i] == '&') {
         base = 8, ++i;
     } else if (i < s.size() && s[i] == '%') {
@@ -159,7 +157,7 @@ std::optional<double> TryStrToFloat(std::string_view text)
     if (ec == std::errc::result_out_of_range) {
         // Overflow reads as no number; underflow reads as zero.
         bool tiny = buffer.find_first_of("eE") != std::string::npos
-            && buffer.find("-", buffer.find_first_of("eE")) != std::string::npos;
+            && buffer.find('-', buffer.find_first_of("eE")) != std::string::npos;
         if (!tiny)
             return std::nullopt;
         value = 0;

@@ -58,7 +58,7 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count)
     }
     if (count < 0)
         throw ReadError("Stream read error");
-    constexpr size_t kChunk = 64 * 1024;
+    constexpr size_t kChunk = size_t { 64 } * 1024;
     std::vector<uint8_t> buffer(static_cast<size_t>(std::min<int64_t>(count, kChunk)));
     int64_t left = count;
     while (left > 0) {

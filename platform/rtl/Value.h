@@ -50,13 +50,11 @@ template <class T> TValue ToValue(const T& v)
     using B = detail::Bare<T>;
     if constexpr (std::is_same_v<B, bool>)
         return v;
-    else if constexpr (std::is_enum_v<B>)
-        return static_cast<int64_t>(v);
     else if constexpr (kIsSet<B>)
         return static_cast<int64_t>(v.Mask());
     else if constexpr (std::is_same_v<B, char>)
         return static_cast<int64_t>(static_cast<unsigned char>(v));
-    else if constexpr (std::is_same_v<B, char16_t> || detail::kIsIntegerType<B>)
+    else if constexpr (std::is_enum_v<B> || std::is_same_v<B, char16_t> || detail::kIsIntegerType<B>)
         return static_cast<int64_t>(v);
     else if constexpr (std::is_floating_point_v<B>)
         return static_cast<double>(v);

@@ -24,9 +24,11 @@ void PostDeferredFrees()
 Application::Application()
 {
     Application* expected = nullptr;
-    [[maybe_unused]] const bool installed = g_current.compare_exchange_strong(expected, this);
+    const bool installed = g_current.compare_exchange_strong(expected, this);
     assert(installed && "one application per process");
     rtl::SetDeferPoster(PostDeferredFrees);
+    if (installed)
+        rtl::SetTimerHost(this);
 }
 
 Application::~Application()
@@ -35,6 +37,8 @@ Application::~Application()
     WaitForWorkers();
     FinishDeferredFrees();
     rtl::SetDeferPoster(nullptr);
+    if (rtl::CurrentTimerHost() == this)
+        rtl::SetTimerHost(nullptr);
     Application* self = this;
     g_current.compare_exchange_strong(self, nullptr);
     // Whatever is still queued is destroyed here, on the GUI thread, without running.
@@ -255,7 +259,7 @@ bool Application::DispatchIdle()
     return m_idleArmed;
 }
 
-void Application::HandleException(std::exception_ptr error) noexcept
+void Application::HandleException(const std::exception_ptr& error) noexcept
 {
     try {
         const std::string message = ExceptionMessage(error);
@@ -275,7 +279,7 @@ void Application::SetOnException(std::function<void(const std::string&)> handler
     m_onException = std::move(handler);
 }
 
-std::string Application::ExceptionMessage(std::exception_ptr error)
+std::string Application::ExceptionMessage(const std::exception_ptr& error)
 {
     if (!error)
         return {};

@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Dispatch.h"
 #include "platform/rtl/Forward.h"
+#include "platform/rtl/TimerHost.h"
 #include "platform/ui/Types.h"
 #include "platform/ui/Window.h"
 
@@ -28,7 +29,7 @@ namespace platform::ui {
 
 using PostId = uint64_t;
 
-class Application {
+class Application : public rtl::TimerHost {
 public:
     virtual ~Application();
     Application(const Application&) = delete;
@@ -74,13 +75,13 @@ public:
 
     // Window-less timers ------------------------------------------------------------------
 
-    using TimerProc = std::function<void(uint32_t id)>;
+    using TimerProc = rtl::TimerHost::Tick;
     /// Starts a timer that ticks on the GUI thread every `intervalMs`, the first tick one full
     /// interval from now. Returns its id (> 0), or 0 when the interval is 0 or the handler is
     /// empty. The handler may stop its own timer or start others while it runs.
-    uint32_t StartTimer(uint32_t intervalMs, TimerProc tick);
+    uint32_t StartTimer(uint32_t intervalMs, TimerProc tick) override;
     /// Stops a timer; no tick of it runs afterwards. False for an unknown or stopped id.
-    bool StopTimer(uint32_t id);
+    bool StopTimer(uint32_t id) override;
     bool TimerRunning(uint32_t id) const { return m_timers.count(id) != 0; }
 
     // Idle --------------------------------------------------------------------------------
@@ -98,9 +99,9 @@ public:
 
     /// The application's handler for an exception that reached the loop: the OnException
     /// hook when set, else a message shown to the user. Never throws.
-    void HandleException(std::exception_ptr error) noexcept;
+    void HandleException(const std::exception_ptr& error) noexcept;
     void SetOnException(std::function<void(const std::string& message)> handler);
-    static std::string ExceptionMessage(std::exception_ptr error);
+    static std::string ExceptionMessage(const std::exception_ptr& error);
 
     // Windows and services ----------------------------------------------------------------
 

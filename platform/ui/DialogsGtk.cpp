@@ -8,6 +8,7 @@
 #include "platform/ui/GtkPrivate.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -289,7 +290,7 @@ std::optional<uint32_t> Dialogs::ChooseColor(uint32_t color, Form* owner)
         return std::nullopt;
     GdkRGBA chosen;
     gtk_color_chooser_get_rgba(chooser, &chosen);
-    auto byte = [](double v) { return static_cast<uint32_t>(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5); };
+    auto byte = [](double v) { return static_cast<uint32_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); };
     return byte(chosen.red) | (byte(chosen.green) << 8) | (byte(chosen.blue) << 16);
 }
 

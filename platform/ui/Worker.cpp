@@ -75,7 +75,7 @@ bool StartWorker(Task body)
         g_finished.notify_all();
         return false;
     }
-    owned.release(); // the thread owns it now
+    (void)owned.release(); // the thread owns it now
     return true;
 }
 

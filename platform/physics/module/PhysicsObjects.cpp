@@ -477,9 +477,9 @@ int32_t GfPhysicsWorld::Collide(const btCollisionShape& shapeA, const btTransfor
     int32_t count = std::min<int32_t>(maxContacts, static_cast<int32_t>(contacts.size()));
     for (int32_t i = 0; i < count; ++i) {
         if (points)
-            Store(contacts[i].point, points + 3 * i);
+            Store(contacts[i].point, points + 3 * ptrdiff_t { i });
         if (normals)
-            Store(contacts[i].normal, normals + 3 * i);
+            Store(contacts[i].normal, normals + 3 * ptrdiff_t { i });
         if (penetrations)
             penetrations[i] = contacts[i].depth;
     }

@@ -128,11 +128,11 @@ std::optional<DibHeader> ParseHeader(Bytes dib, DibKind kind)
         const uint32_t count = h.compression == kAlphaBitFields ? 4 : 3;
         uint64_t at = kInfoHeaderSize;
         if (h.headerSize == kInfoHeaderSize)
-            masksEnd = kInfoHeaderSize + 4 * count;
-        if (!InRange(at, 4 * count, dib.size()))
+            masksEnd = kInfoHeaderSize + uint64_t { 4 } * count;
+        if (!InRange(at, uint64_t { 4 } * count, dib.size()))
             return std::nullopt;
         for (uint32_t i = 0; i < count; ++i)
-            masks[i] = Le32(dib, size_t(at + 4 * i));
+            masks[i] = Le32(dib, size_t(at + uint64_t { 4 } * i));
         if (count == 3 && h.headerSize >= kV3HeaderSize)
             masks[3] = Le32(dib, 52);
     } else if (h.bitCount == 16) {
@@ -205,7 +205,7 @@ void ReadRow(const DibHeader& h, const std::array<uint32_t, 256>& palette, const
     case 16:
     case 32:
         for (int32_t x = 0; x < width; ++x) {
-            const uint32_t v = h.bitCount == 16 ? uint32_t(row[2 * x] | (row[2 * x + 1] << 8))
+            const uint32_t v = h.bitCount == 16 ? uint32_t(row[2 * size_t(x)] | (row[2 * size_t(x) + 1] << 8))
                                                 : Le32(Bytes(row + 4 * size_t(x), 4), 0);
             out[x] = (h.alpha.Read(v, 255) << 24) | (h.red.Read(v, 0) << 16) | (h.green.Read(v, 0) << 8)
                 | h.blue.Read(v, 0);

@@ -210,7 +210,7 @@ DecompressorPtr OpenDecompressor(Bytes data)
 
 // ---- Encoding ------------------------------------------------------------------------------
 
-constexpr size_t kFirstOutputBlock = 64 * 1024;
+constexpr size_t kFirstOutputBlock = size_t { 64 } * 1024;
 
 struct DestinationManager {
     jpeg_destination_mgr pub;
