@@ -331,10 +331,10 @@ void ScreenshotReduction::SumRows(
         std::fill(spread, spread + rowFloats, 0.0f);
         // Output column by output column, the sums of its large pixels: blue and red in the
         // halves of one word, green and alpha in another (16 x 255 fits a half).
-        int64_t x = 0;
-        while (x < count) {
-            const int64_t column = (start + x) / factor;
-            const int64_t end = std::min(count, (column + 1) * factor - start);
+        // The column and where it ends step along without a division per column.
+        int64_t column = start / factor;
+        int64_t end = std::min(count, (column + 1) * factor - start);
+        for (int64_t x = 0; x < count; ++column, end = std::min(count, end + factor)) {
             uint32_t blueRed = 0;
             uint32_t greenAlpha = 0;
             for (; x < end; ++x) {

@@ -7,8 +7,10 @@ namespace platform::gpu {
 
 namespace {
 
-// The context this thread last made current through MakeCurrent.
-thread_local EGLContext t_currentContext = EGL_NO_CONTEXT;
+// The context this thread last made current through MakeCurrent, by its serial: a context
+// made after another is destroyed may get the same EGL handle, never the same serial.
+thread_local uint64_t t_currentSerial = 0;
+std::atomic<uint64_t> g_lastSerial { 0 };
 
 GlFunctions LoadFunctions(bool& complete)
 {
@@ -91,10 +93,23 @@ std::shared_ptr<GlContext> GlContext::Create()
     return result;
 }
 
+std::shared_ptr<GlContext> GlContext::CreateSharing() const
+{
+    if (!m_gl)
+        return nullptr;
+    const EGLint attributes[] = { EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1,
+        EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE };
+    EGLContext context = eglCreateContext(m_display, EGL_NO_CONFIG_KHR, m_context, attributes);
+    if (context == EGL_NO_CONTEXT)
+        return nullptr;
+    return std::shared_ptr<GlContext>(new GlContext(m_display, context, m_gl));
+}
+
 GlContext::GlContext(EGLDisplay display, EGLContext context, const GlFunctions* gl)
     : m_display(display)
     , m_context(context)
     , m_gl(gl)
+    , m_serial(++g_lastSerial)
 { }
 
 GlContext::~GlContext()
@@ -106,22 +121,22 @@ GlContext::~GlContext()
     }
     if (eglGetCurrentContext() == m_context)
         eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    if (t_currentContext == m_context)
-        t_currentContext = EGL_NO_CONTEXT;
+    if (t_currentSerial == m_serial)
+        t_currentSerial = 0;
     eglDestroyContext(m_display, m_context);
 }
 
 bool GlContext::MakeCurrent()
 {
-    // Someone outside this layer may have switched contexts behind our back, so the tracked
-    // value alone is not trusted.
-    if (t_currentContext == m_context && eglGetCurrentContext() == m_context)
+    // Nothing else in the program uses EGL, so the context this thread last made current is
+    // current still. Asking EGL instead would cost a system call on every device call.
+    if (t_currentSerial == m_serial)
         return true;
     if (!eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, m_context)) {
-        t_currentContext = EGL_NO_CONTEXT;
+        t_currentSerial = 0;
         return false;
     }
-    t_currentContext = m_context;
+    t_currentSerial = m_serial;
     return true;
 }
 

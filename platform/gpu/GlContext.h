@@ -9,6 +9,7 @@
 #include <GL/glext.h>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 
 namespace platform::gpu {
@@ -89,6 +90,9 @@ class GlContext {
 public:
     /// nullptr when no context can be created.
     static std::shared_ptr<GlContext> Create();
+    /// Another context sharing this one's textures, buffers and renderbuffers; nullptr when
+    /// the driver makes none. Not made current.
+    [[nodiscard]] std::shared_ptr<GlContext> CreateSharing() const;
     ~GlContext();
     GlContext(const GlContext&) = delete;
     GlContext& operator=(const GlContext&) = delete;
@@ -109,6 +113,7 @@ private:
     EGLDisplay m_display;
     EGLContext m_context;
     const GlFunctions* m_gl;
+    uint64_t m_serial; // distinct for every context the process makes
     std::array<GLuint, 4> m_samplers {};
 };
 

@@ -78,6 +78,9 @@ GlDevice::~GlDevice()
                 m_gl.glDeleteProgram(entry.Program);
         }
     }
+    if (m_reader && m_reader->MakeCurrent())
+        m_gl.glDeleteFramebuffers(1, &m_readerFramebuffer);
+    m_reader.reset();
 }
 
 HRESULT GlDevice::BuildSwapChain(const D3DPRESENT_PARAMETERS& p)
@@ -216,7 +219,8 @@ HRESULT GlDevice::Present(const RECT*, const RECT*, WindowHandle destWindowOverr
     }
     m_front.Width = int32_t(desc.Width);
     m_front.Height = int32_t(desc.Height);
-    ReadColor(*source, reinterpret_cast<uint8_t*>(m_front.Pixels.data()), int32_t(desc.Width * 4));
+    ReadColor(*source, reinterpret_cast<uint8_t*>(m_front.Pixels.data()), int32_t(desc.Width * 4),
+        m_readFramebuffer);
     CallPresentHandler(destWindowOverride ? destWindowOverride : m_parameters.hDeviceWindow, m_front);
     return D3D_OK;
 }

@@ -66,6 +66,13 @@ private:
     void PrepareTransforms();
     void PrepareLights();
     void PrepareColorMaterial(const VertexLayout& layout);
+    /// Whether every fragment of a draw with this layout comes out with alpha 1, as the
+    /// colour material (prepared first) and the texture stage make it.
+    [[nodiscard]] bool FragmentsOpaque(const VertexLayout& layout) const;
+    /// GL's blend and alpha test for the next draw: as the render states have them, but off
+    /// where they would change nothing, so the rasteriser neither reads the target nor tests
+    /// alpha before depth.
+    void PrepareBlendAndAlphaTest(const VertexLayout& layout);
     /// The lit path runs through a vertex program (range, spot cones and falloff, which
     /// fixed-function lighting lacks); everything else stays fixed-function.
     void PrepareLitProgram();
@@ -74,8 +81,12 @@ private:
     GlSurface* OwnSurface(const SurfacePtr& surface) const;
     /// A new surface of the description's size; `result` receives it once allocated.
     HRESULT NewSurface(GlSurface::Kind kind, const D3DSURFACE_DESC& desc, SurfacePtr& result);
-    /// Reads a single-sampled colour buffer into top-down rows at `pitch`.
-    void ReadColor(const GlSurface& source, uint8_t* destination, int32_t pitch);
+    /// Reads a single-sampled colour buffer into top-down rows at `pitch`, through the read
+    /// framebuffer of the context current now.
+    void ReadColor(const GlSurface& source, uint8_t* destination, int32_t pitch, GLuint framebuffer);
+    /// Reads a colour buffer whose frame the driver has finished through the reader context;
+    /// false when there is none, and nothing is read.
+    [[nodiscard]] bool ReadFinishedColor(const GlSurface& source, uint8_t* destination, int32_t pitch);
     /// Completes the read-backs on their way from or into `surface` (every one for null):
     /// waits for the frame each reads, then reads it.
     void CompleteReads(const GlSurface* surface);
@@ -106,6 +117,8 @@ private:
     bool m_lightsDirty = true;
     bool m_textureMatrixDirty = true;
     int m_colorMaterial = -1; ///< GL target tracking the vertex colour, 0 = none, -1 = unknown
+    int m_blendOn = -1; ///< GL_BLEND as GL has it: 1 on, 0 off, -1 unknown
+    int m_alphaTestOn = -1; ///< GL_ALPHA_TEST likewise
     /// What the lit program needs beyond GL's light state, one entry per light.
     struct LightShape {
         uint32_t Kind = 0; ///< off, directional, point or spot, as the lit programs tell them
@@ -123,6 +136,13 @@ private:
     /// The channel order colour buffers are read in: the driver's own when it is RGBA.
     enum class ReadOrder { Unknown, Rgba, Bgra } m_readOrder = ReadOrder::Unknown;
     std::vector<uint32_t> m_readBand; ///< rows of a colour buffer on their way out
+    /// A context sharing the device's renderbuffers, for reading finished frames. The software
+    /// rasteriser makes a read of a buffer wait for every frame sent in the reading context,
+    /// so a read there would wait for the next tile too, which was sent to render meanwhile;
+    /// in a context of its own it waits for nothing.
+    GlContextPtr m_reader;
+    GLuint m_readerFramebuffer = 0;
+    bool m_readerTried = false;
     /// A read-back GetRenderTargetData sent on its way: done when its destination is locked,
     /// or before anything else touches either surface, once the frame it reads is finished.
     struct PendingRead {

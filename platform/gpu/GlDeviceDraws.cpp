@@ -156,6 +156,7 @@ HRESULT GlDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex
     PrepareLights();
     PrepareTransforms();
     PrepareColorMaterial(layout);
+    PrepareBlendAndAlphaTest(layout);
     PrepareLitProgram();
 
     m_gl.glBindBuffer(GL_ARRAY_BUFFER, bound->Vertices->Store().Name());

@@ -233,7 +233,8 @@ void GlDevice::ApplyDepth()
 
 void GlDevice::ApplyAlphaTest()
 {
-    SetEnabled(GL_ALPHA_TEST, m_state.RenderState(D3DRS_ALPHATESTENABLE) != 0);
+    // Turned on or off at the next draw, which knows whether it changes anything.
+    m_alphaTestOn = -1;
     // The reference compares with 8-bit alpha. Every reference handed to GL is a whole 8-bit
     // step, which drivers that store the reference as 8 bits keep exactly (a half step is
     // rounded away there, and "alpha >= 1" would then let alpha 0 through and write its
@@ -281,7 +282,7 @@ void GlDevice::ApplyAlphaTest()
 
 void GlDevice::ApplyBlend()
 {
-    SetEnabled(GL_BLEND, m_state.RenderState(D3DRS_ALPHABLENDENABLE) != 0);
+    m_blendOn = -1; // as the alpha test
     GLenum source = GlBlend(m_state.RenderState(D3DRS_SRCBLEND));
     GLenum dest = GlBlend(m_state.RenderState(D3DRS_DESTBLEND));
     GLenum sourceAlpha = source;
@@ -367,6 +368,54 @@ void GlDevice::ApplyTextureStage()
     glTexEnvi(GL_TEXTURE_ENV, GL_SRC1_ALPHA, GLint(alpha.Source1));
     glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
     glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA, GL_SRC_ALPHA);
+}
+
+bool GlDevice::FragmentsOpaque(const VertexLayout& layout) const
+{
+    // The stage's alpha: the texture's where it samples one, the diffuse alpha otherwise.
+    const auto& s = m_state.StageStates[0];
+    if (s[D3DTSS_COLOROP] != D3DTOP_DISABLE && m_state.Textures[0]
+        && CombineOf(s[D3DTSS_ALPHAOP], s[D3DTSS_ALPHAARG1], s[D3DTSS_ALPHAARG2]).SamplesTexture)
+        return false;
+    // The diffuse alpha: lit, the material's unless it tracks the vertex colour; unlit, the
+    // vertex colour's, white without one.
+    if (m_state.RenderState(D3DRS_LIGHTING) != 0)
+        return m_colorMaterial != GL_DIFFUSE && m_colorMaterial != GL_AMBIENT_AND_DIFFUSE
+            && m_state.Material.Diffuse.a >= 1;
+    return layout.Diffuse < 0;
+}
+
+void GlDevice::PrepareBlendAndAlphaTest(const VertexLayout& layout)
+{
+    bool blend = m_state.RenderState(D3DRS_ALPHABLENDENABLE) != 0;
+    bool test = m_state.RenderState(D3DRS_ALPHATESTENABLE) != 0;
+    if ((blend || test) && FragmentsOpaque(layout)) {
+        // With source alpha 1 the blend keeps the source when it weighs it by its alpha (or
+        // whole) and the target by the inverse alpha (or not at all), colour and alpha alike.
+        const auto keepsSource = [&](D3DRENDERSTATETYPE source, D3DRENDERSTATETYPE target) {
+            const uint32_t from = m_state.RenderState(source);
+            const uint32_t to = m_state.RenderState(target);
+            return (from == D3DBLEND_SRCALPHA || from == D3DBLEND_ONE)
+                && (to == D3DBLEND_INVSRCALPHA || to == D3DBLEND_ZERO);
+        };
+        const bool separate = m_state.RenderState(D3DRS_SEPARATEALPHABLENDENABLE) != 0;
+        if (keepsSource(D3DRS_SRCBLEND, D3DRS_DESTBLEND)
+            && (!separate || keepsSource(D3DRS_SRCBLENDALPHA, D3DRS_DESTBLENDALPHA)))
+            blend = false;
+        // Alpha 255 passes a test for at least (or more than) a lower reference.
+        const uint32_t func = m_state.RenderState(D3DRS_ALPHAFUNC);
+        const uint32_t ref = m_state.RenderState(D3DRS_ALPHAREF) & 0xFF;
+        if (func == D3DCMP_ALWAYS || func == D3DCMP_GREATEREQUAL || (func == D3DCMP_GREATER && ref < 255))
+            test = false;
+    }
+    if (int { blend } != m_blendOn) {
+        SetEnabled(GL_BLEND, blend);
+        m_blendOn = blend;
+    }
+    if (int { test } != m_alphaTestOn) {
+        SetEnabled(GL_ALPHA_TEST, test);
+        m_alphaTestOn = test;
+    }
 }
 
 void GlDevice::ApplySampler()

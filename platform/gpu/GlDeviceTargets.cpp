@@ -85,10 +85,10 @@ HRESULT GlDevice::GetBackBuffer(
     return D3D_OK;
 }
 
-void GlDevice::ReadColor(const GlSurface& source, uint8_t* destination, int32_t pitch)
+void GlDevice::ReadColor(const GlSurface& source, uint8_t* destination, int32_t pitch, GLuint framebuffer)
 {
     const D3DSURFACE_DESC& desc = source.Desc();
-    m_gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, m_readFramebuffer);
+    m_gl.glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
     m_gl.glFramebufferRenderbuffer(
         GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, source.Renderbuffer());
     glReadBuffer(GL_COLOR_ATTACHMENT0);
@@ -119,6 +119,25 @@ void GlDevice::ReadColor(const GlSurface& source, uint8_t* destination, int32_t 
         }
     }
     m_gl.glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
+}
+
+bool GlDevice::ReadFinishedColor(const GlSurface& source, uint8_t* destination, int32_t pitch)
+{
+    if (!m_readerTried) {
+        m_readerTried = true;
+        m_reader = m_context->CreateSharing();
+        if (m_reader && m_reader->MakeCurrent())
+            m_gl.glGenFramebuffers(1, &m_readerFramebuffer);
+        if (!m_readerFramebuffer)
+            m_reader.reset();
+    }
+    if (!m_reader || !m_reader->MakeCurrent())
+        return false;
+    ReadColor(source, destination, pitch, m_readerFramebuffer);
+    DrainGlErrors();
+    // Whoever called into the device goes on in its own context.
+    (void)Enter();
+    return true;
 }
 
 void GlDevice::Blit(const GlSurface& source, const RECT& sourceRect, const GlSurface& destination,
@@ -156,7 +175,7 @@ HRESULT GlDevice::GetRenderTargetData(const SurfacePtr& renderTarget, const Surf
     // renders after this one.
     GLsync fence = m_gl.HasFences() ? m_gl.glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0) : nullptr;
     if (!fence) {
-        ReadColor(*source, dest->Bits(), dest->Pitch());
+        ReadColor(*source, dest->Bits(), dest->Pitch(), m_readFramebuffer);
         return D3D_OK;
     }
     glFlush();
@@ -186,15 +205,20 @@ void GlDevice::CompleteReads(const GlSurface* surface)
     for (PendingRead& read : due) {
         // Waits in steps so that a driver that never signals cannot hang the caller: past the
         // steps the read goes ahead, and reading waits for the frame by itself.
+        bool signalled = false;
         for (int step = 0; step < 100; ++step) {
             const GLenum waited
                 = m_gl.glClientWaitSync(read.Fence, GL_SYNC_FLUSH_COMMANDS_BIT, GLuint64 { 100'000'000 });
+            signalled = waited == GL_ALREADY_SIGNALED || waited == GL_CONDITION_SATISFIED;
             if (waited != GL_TIMEOUT_EXPIRED)
                 break;
         }
         m_gl.glDeleteSync(read.Fence);
         read.Destination->SetPendingRead(nullptr);
-        ReadColor(*read.Source, read.Destination->Bits(), read.Destination->Pitch());
+        // Past its fence the frame is whole, and another context can read it at once.
+        if (!signalled
+            || !ReadFinishedColor(*read.Source, read.Destination->Bits(), read.Destination->Pitch()))
+            ReadColor(*read.Source, read.Destination->Bits(), read.Destination->Pitch(), m_readFramebuffer);
     }
 }
 

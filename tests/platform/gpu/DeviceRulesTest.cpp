@@ -471,6 +471,10 @@ TEST_P(DeviceRules, AReadBackShowsTheFrameAsItWasWhenAskedFor)
     ASSERT_EQ(m_device->GetRenderTargetData(back, second), D3D_OK);
     EXPECT_EQ(corner(first), 0xFF00FF00u) << "the back buffer after it";
     EXPECT_EQ(corner(second), 0xFF00FF00u);
+    // Whatever a read did, the device draws on in its own target.
+    ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1, 0), D3D_OK);
+    ASSERT_EQ(m_device->GetRenderTargetData(back, first), D3D_OK);
+    EXPECT_EQ(corner(first), 0xFF102030u) << "a clear after the reads";
     // A read still on its way when the device goes leaves its surface as it was.
     ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1, 0), D3D_OK);
     ASSERT_EQ(m_device->GetRenderTargetData(back, first), D3D_OK);
@@ -478,7 +482,7 @@ TEST_P(DeviceRules, AReadBackShowsTheFrameAsItWasWhenAskedFor)
     back.reset();
     other.reset();
     const uint32_t left = corner(first);
-    EXPECT_TRUE(left == 0xFF00FF00u || left == 0xFFFFFFFFu) << std::hex << left;
+    EXPECT_TRUE(left == 0xFF102030u || left == 0xFFFFFFFFu) << std::hex << left;
 }
 
 TEST_P(DeviceRules, SceneAndStateBlockProtocol)

@@ -331,6 +331,55 @@ TEST_F(GlDeviceTest, SeparateAlphaBlendLeavesCoverageInFrameAlpha)
     }
 }
 
+// A lit draw whose material is opaque is drawn without blending or the alpha test, which would
+// change nothing; wherever its alpha may be less than whole, from the material, the vertex
+// colour or the texture, both still apply, in any order of draws.
+TEST_F(GlDeviceTest, BlendingAndTheAlphaTestApplyWhereverAlphaMayBeLessThanWhole)
+{
+    struct Case {
+        const char* name;
+        float materialAlpha;
+        bool alphaFromVertex; // the diffuse material tracks the vertex colour, alpha 0x80
+        int texture; // 0 none; 1 red of alpha 0x80 for colour only; 2 for colour and alpha
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        { "opaque material", 1, false, 0, 0xFFFF0000 },
+        { "half transparent material", 0.5f, false, 0, 0xFF80007F },
+        { "opaque again", 1, false, 0, 0xFFFF0000 },
+        { "transparent material, dropped by the alpha test", 0, false, 0, 0xFF0000FF },
+        { "alpha from the vertex colour", 1, true, 0, 0xFF80007F },
+        { "texture for colour only", 1, false, 1, 0xFFFF0000 },
+        { "texture for colour and alpha", 1, false, 2, 0xFF80007F },
+    };
+    Painter p = Begin(4, 4);
+    CanvasBlending(*p);
+    // No lights: the colour is the ambient light on the material's red ambient colour.
+    p->SetRenderState(D3DRS_LIGHTING, 1);
+    p->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+    p->SetRenderState(D3DRS_COLORVERTEX, 1);
+    p->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);
+    const TexturePtr texture = MakeTexture(*p, 2, 2, [](uint32_t, uint32_t) { return 0x80FF0000u; });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        D3DMATERIAL9 material {};
+        material.Ambient = { 1, 0, 0, 1 };
+        material.Diffuse = { 0, 0, 0, c.materialAlpha };
+        p->SetMaterial(material);
+        p->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, c.alphaFromVertex ? D3DMCS_COLOR1 : D3DMCS_MATERIAL);
+        if (c.texture == 0) {
+            p->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        } else {
+            SampleTexture(*p, texture, D3DTEXF_POINT);
+            if (c.texture == 1)
+                p->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+        }
+        p->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1, 0);
+        ASSERT_EQ(p.Quad(-0.5f, -0.5f, 3.5f, 3.5f, 0.5f, 0x80000000), D3D_OK);
+        EXPECT_TRUE(Near(p.ReadBack()(1, 2), c.expected, 1)) << std::hex << p.ReadBack()(1, 2);
+    }
+}
+
 // A fragment the alpha test drops leaves no depth behind, whatever the driver does with the
 // reference: a far quad drawn afterwards shows exactly where the near one was dropped.
 TEST_F(GlDeviceTest, AlphaTestDecidesOnWholeAlphaStepsAndDroppedPixelsWriteNoDepth)
