@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 namespace platform::gpu {
 
@@ -70,6 +72,24 @@ std::nullptr_t Unavailable(const char* reason)
     return nullptr;
 }
 
+/// What every context of the device layer is made with: OpenGL 2.1 compatibility, and where
+/// the display offers it, no flush when the context stops being current. Each device flushes
+/// its own frames; a flush on every switch would send a frame still being drawn on its way,
+/// and the read of the frame before it, through the device's second context, would wait for
+/// that one too.
+std::vector<EGLint> ContextAttributes(EGLDisplay display)
+{
+    std::vector<EGLint> attributes = { EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1,
+        EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT };
+    const char* extensions = eglQueryString(display, EGL_EXTENSIONS);
+    if (extensions && std::strstr(extensions, "EGL_KHR_context_flush_control")) {
+        attributes.push_back(EGL_CONTEXT_RELEASE_BEHAVIOR_KHR);
+        attributes.push_back(EGL_CONTEXT_RELEASE_BEHAVIOR_NONE_KHR);
+    }
+    attributes.push_back(EGL_NONE);
+    return attributes;
+}
+
 } // namespace
 
 std::shared_ptr<GlContext> GlContext::Create()
@@ -79,9 +99,8 @@ std::shared_ptr<GlContext> GlContext::Create()
         return Unavailable("no EGL display");
     if (!eglBindAPI(EGL_OPENGL_API))
         return Unavailable("the EGL display offers no OpenGL");
-    const EGLint attributes[] = { EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1,
-        EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE };
-    EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
+    EGLContext context
+        = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, ContextAttributes(display).data());
     if (context == EGL_NO_CONTEXT)
         return Unavailable("no OpenGL 2.1 compatibility context");
     const GlFunctions* gl = SharedFunctions();
@@ -97,9 +116,8 @@ std::shared_ptr<GlContext> GlContext::CreateSharing() const
 {
     if (!m_gl)
         return nullptr;
-    const EGLint attributes[] = { EGL_CONTEXT_MAJOR_VERSION, 2, EGL_CONTEXT_MINOR_VERSION, 1,
-        EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE };
-    EGLContext context = eglCreateContext(m_display, EGL_NO_CONFIG_KHR, m_context, attributes);
+    EGLContext context
+        = eglCreateContext(m_display, EGL_NO_CONFIG_KHR, m_context, ContextAttributes(m_display).data());
     if (context == EGL_NO_CONTEXT)
         return nullptr;
     return std::shared_ptr<GlContext>(new GlContext(m_display, context, m_gl));

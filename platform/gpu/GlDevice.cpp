@@ -196,8 +196,12 @@ HRESULT GlDevice::EndScene()
     if (!m_inScene)
         return D3DERR_INVALIDCALL;
     m_inScene = false;
-    if (Enter())
+    if (Enter()) {
+        // Earlier frames on their way out are read before this one is sent, which a read
+        // would otherwise wait for as well.
+        CompleteReads(nullptr);
         glFlush();
+    }
     return D3D_OK;
 }
 

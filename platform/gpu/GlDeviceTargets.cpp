@@ -169,7 +169,9 @@ HRESULT GlDevice::GetRenderTargetData(const SurfacePtr& renderTarget, const Surf
         return D3DERR_INVALIDCALL;
     if (!Enter())
         return E_FAIL;
-    CompleteReads(dest);
+    // Reads still on their way are done first, while this frame is not yet sent: the frames
+    // they read are finished by now or soon, and reading them later would wait for this one.
+    CompleteReads(nullptr);
     // With a fence the read waits for its own frame alone, when the destination is next looked
     // at: meanwhile the caller may draw the next frame into another target, which the driver
     // renders after this one.
@@ -205,10 +207,11 @@ void GlDevice::CompleteReads(const GlSurface* surface)
     for (PendingRead& read : due) {
         // Waits in steps so that a driver that never signals cannot hang the caller: past the
         // steps the read goes ahead, and reading waits for the frame by itself.
+        // The fence went out with its frame, so the wait sends nothing more: a frame being
+        // drawn now stays where it is until its own end.
         bool signalled = false;
         for (int step = 0; step < 100; ++step) {
-            const GLenum waited
-                = m_gl.glClientWaitSync(read.Fence, GL_SYNC_FLUSH_COMMANDS_BIT, GLuint64 { 100'000'000 });
+            const GLenum waited = m_gl.glClientWaitSync(read.Fence, 0, GLuint64 { 100'000'000 });
             signalled = waited == GL_ALREADY_SIGNALED || waited == GL_CONDITION_SATISFIED;
             if (waited != GL_TIMEOUT_EXPIRED)
                 break;
