@@ -199,7 +199,7 @@ HRESULT GlDevice::EndScene()
     if (Enter()) {
         // Earlier frames on their way out are read before this one is sent, which a read
         // would otherwise wait for as well.
-        CompleteReads(nullptr);
+        CompleteReads(nullptr, true);
         glFlush();
     }
     return D3D_OK;

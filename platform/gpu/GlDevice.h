@@ -88,8 +88,9 @@ private:
     /// false when there is none, and nothing is read.
     [[nodiscard]] bool ReadFinishedColor(const GlSurface& source, uint8_t* destination, int32_t pitch);
     /// Completes the read-backs on their way from or into `surface` (every one for null):
-    /// waits for the frame each reads, then reads it.
-    void CompleteReads(const GlSurface* surface);
+    /// waits for the frame each reads, then reads it; `frameUnsent` while this context holds
+    /// a frame not yet sent, which a read in this context would send and wait for.
+    void CompleteReads(const GlSurface* surface, bool frameUnsent = false);
     void Blit(const GlSurface& source, const RECT& sourceRect, const GlSurface& destination,
         const RECT& destRect, GLenum filter);
 

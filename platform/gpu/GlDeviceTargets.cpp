@@ -169,9 +169,7 @@ HRESULT GlDevice::GetRenderTargetData(const SurfacePtr& renderTarget, const Surf
         return D3DERR_INVALIDCALL;
     if (!Enter())
         return E_FAIL;
-    // Reads still on their way are done first, while this frame is not yet sent: the frames
-    // they read are finished by now or soon, and reading them later would wait for this one.
-    CompleteReads(nullptr);
+    CompleteReads(dest);
     // With a fence the read waits for its own frame alone, when the destination is next looked
     // at: meanwhile the caller may draw the next frame into another target, which the driver
     // renders after this one.
@@ -191,7 +189,7 @@ HRESULT GlDevice::GetRenderTargetData(const SurfacePtr& renderTarget, const Surf
     return D3D_OK;
 }
 
-void GlDevice::CompleteReads(const GlSurface* surface)
+void GlDevice::CompleteReads(const GlSurface* surface, bool frameUnsent)
 {
     if (m_pendingReads.empty())
         return;
@@ -218,8 +216,9 @@ void GlDevice::CompleteReads(const GlSurface* surface)
         }
         m_gl.glDeleteSync(read.Fence);
         read.Destination->SetPendingRead(nullptr);
-        // Past its fence the frame is whole, and another context can read it at once.
-        if (!signalled
+        // Past its fence the frame is whole, and another context can read it at once,
+        // leaving a frame being drawn here where it is.
+        if (!frameUnsent || !signalled
             || !ReadFinishedColor(*read.Source, read.Destination->Bits(), read.Destination->Pitch()))
             ReadColor(*read.Source, read.Destination->Bits(), read.Destination->Pitch(), m_readFramebuffer);
     }

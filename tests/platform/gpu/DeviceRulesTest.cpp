@@ -475,6 +475,28 @@ TEST_P(DeviceRules, AReadBackShowsTheFrameAsItWasWhenAskedFor)
     ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1, 0), D3D_OK);
     ASSERT_EQ(m_device->GetRenderTargetData(back, first), D3D_OK);
     EXPECT_EQ(corner(first), 0xFF102030u) << "a clear after the reads";
+    // A frame read while the next one is drawn into another target, the read done as that
+    // one ends: each surface shows its own frame, and drawing goes on where it was.
+    ASSERT_EQ(m_device->BeginScene(), D3D_OK);
+    ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000, 1, 0), D3D_OK);
+    ASSERT_EQ(m_device->EndScene(), D3D_OK);
+    ASSERT_EQ(m_device->GetRenderTargetData(back, first), D3D_OK);
+    ASSERT_EQ(m_device->SetRenderTarget(0, other), D3D_OK);
+    ASSERT_EQ(m_device->BeginScene(), D3D_OK);
+    ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1, 0), D3D_OK);
+    ASSERT_EQ(m_device->EndScene(), D3D_OK);
+    ASSERT_EQ(m_device->GetRenderTargetData(other, second), D3D_OK);
+    ASSERT_EQ(m_device->BeginScene(), D3D_OK);
+    ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1, 0), D3D_OK);
+    ASSERT_EQ(m_device->EndScene(), D3D_OK);
+    EXPECT_EQ(corner(first), 0xFFFF0000u) << "the frame read while the next was drawn";
+    EXPECT_EQ(corner(second), 0xFF0000FFu) << "the next frame";
+    ASSERT_EQ(m_device->GetRenderTargetData(other, second), D3D_OK);
+    EXPECT_EQ(corner(second), 0xFF00FF00u) << "the frame after both";
+    ASSERT_EQ(m_device->SetRenderTarget(0, back), D3D_OK);
+    ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1, 0), D3D_OK);
+    ASSERT_EQ(m_device->GetRenderTargetData(back, first), D3D_OK);
+    EXPECT_EQ(corner(first), 0xFF102030u);
     // A read still on its way when the device goes leaves its surface as it was.
     ASSERT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1, 0), D3D_OK);
     ASSERT_EQ(m_device->GetRenderTargetData(back, first), D3D_OK);
