@@ -131,8 +131,11 @@ bool GlDevice::ReadFinishedColor(const GlSurface& source, uint8_t* destination, 
         if (!m_readerFramebuffer)
             m_reader.reset();
     }
-    if (!m_reader || !m_reader->MakeCurrent())
+    if (!m_reader || !m_reader->MakeCurrent()) {
+        // The read goes ahead in the device's own context, which must be current again.
+        (void)Enter();
         return false;
+    }
     ReadColor(source, destination, pitch, m_readerFramebuffer);
     DrainGlErrors();
     // Whoever called into the device goes on in its own context.
